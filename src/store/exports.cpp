@@ -1,0 +1,2 @@
+// The exported C interface over the process's production Library.
+#include "lntc/lntc.h"

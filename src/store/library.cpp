@@ -1,0 +1,20 @@
+#include "store/library.h"
+
+#include "resources/strings.h"
+
+namespace lntc {
+
+std::optional<std::string> StringLookup::find(uint32_t id) const {
+    for (const auto& source : sources_) {
+        if (auto text = source(id)) return text;
+    }
+    if (const char* text = builtinString(id)) return std::string(text);
+    return std::nullopt;
+}
+
+Library::Library(const Platform& platform, ProductLibs& product, Host& host)
+    : platform_(platform), product_(product), host_(&host) {}
+
+Library::~Library() = default;
+
+} // namespace lntc

@@ -1,0 +1,77 @@
+// The process-wide context: everything the library keeps between calls.
+#pragma once
+#include "lntc/lntc.h"
+#include "platform/platform.h"
+#include "product/product.h"
+#include "ui/host.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lntc {
+
+// Looks a numbered string up; a localised module can be put in front of the built-ins.
+class StringLookup {
+public:
+    using Source = std::function<std::optional<std::string>(uint32_t)>;
+    void pushFront(Source source) { sources_.insert(sources_.begin(), std::move(source)); }
+    // The text, or nullopt when no source has it.
+    std::optional<std::string> find(uint32_t id) const;
+    // The text, or "" when missing.
+    std::string load(uint32_t id) const { return find(id).value_or(std::string()); }
+
+private:
+    std::vector<Source> sources_;
+};
+
+// The two shared sections as this process holds them.
+struct SharedStore {
+    std::unique_ptr<Section> configSection;
+    std::unique_ptr<Section> queueSection;
+    ServerConfig* configView = nullptr; // standing view (read-only after initialisation)
+    QueueRecord* queueView = nullptr;
+    bool viewsWritable = false;
+    // Writable views of a configuration run; null outside one.
+    ServerConfig* configWritable = nullptr;
+    QueueRecord* queueWritable = nullptr;
+    uint32_t initStatus = 0;
+    bool vxlBrokerWasRunning = false;
+};
+
+class Library {
+public:
+    Library(const Platform& platform, ProductLibs& product, Host& host);
+    ~Library();
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+
+    Platform& platform() { return platform_; }
+    Registry& registry() { return *platform_.registry; }
+    ProductLibs& product() { return product_; }
+    Host& host() { return *host_; }
+    void setHost(Host& host) { host_ = &host; }
+    StringLookup& strings() { return strings_; }
+    int64_t now() const { return platform_.clock->now(); }
+
+    // Opened at load; every registry operation of the store is relative to it.
+    RegKey registryRoot = kNoKey;
+    bool readOnlyRegistry = false;
+    std::string helpFilePath = "LNTC";
+
+    SharedStore store;
+
+    // Writable views for the current configuration run, falling back to none.
+    ServerConfig* writableConfig() { return store.configWritable; }
+    QueueRecord* writableQueues() { return store.queueWritable; }
+
+private:
+    Platform platform_;
+    ProductLibs& product_;
+    Host* host_;
+    StringLookup strings_;
+};
+
+} // namespace lntc
