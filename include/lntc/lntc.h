@@ -26,6 +26,8 @@ extern "C" {
 #define LNTC_E_VERSION 0xCF190001u    /* the caller's version constant does not match */
 #define LNTC_E_NO_QUEUE 0xCF190002u   /* index out of range, slot free, or no such name */
 #define LNTC_E_SECTION 0xCF190003u    /* a shared section could not be created or mapped */
+#define LNTC_E_ARGUMENT 0xCF190004u   /* a required pointer argument was null */
+#define LNTC_E_NOT_LOADED 0xCF190005u /* the library could not open its registry root at load */
 
 /* Version constants callers pass to prove their build matches these layouts. */
 #define LNTC_CONFIG_VERSION 2003u

@@ -1,2 +1,2 @@
-// The exported C interface over the process's production Library.
+// The exported C interface over the process's production library.
 #include "lntc/lntc.h"

@@ -1,0 +1,48 @@
+// The printer models the product supports.
+#pragma once
+#include "lntc/lntc.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace lntc {
+
+class StringLookup;
+
+namespace modelclass {
+inline constexpr uint32_t None = 0;
+inline constexpr uint32_t HpLaserJet = 1;
+inline constexpr uint32_t Ricoh = 2;
+inline constexpr uint32_t LargeDocument = 4;
+inline constexpr uint32_t GenericPostScript = 8;
+} // namespace modelclass
+
+struct PrinterModelInfo {
+    uint32_t displayStringId;
+    const char* key;
+    uint32_t classFlags;
+    const char* module;
+};
+
+inline constexpr size_t kModelCount = 15;
+extern const PrinterModelInfo kPrinterModels[kModelCount];
+
+// Row of a queue's model (its alias for an "OTHER" queue), or -1.
+int ModelIndexOfQueue(const QueueRecord& queue);
+// Row of a model key, or -1 (exact comparison).
+int ModelIndexOfKey(const char* key);
+// Row whose display text equals the text exactly, or -1.
+int ModelIndexOfDisplayName(const StringLookup& strings, const std::string& text);
+// The row's driver module name, "NONE" outside the table; dest holds 32 bytes.
+void ModelModuleName(int index, char* dest, size_t size = 32);
+// Class flags of a row; 0 outside the table.
+uint32_t ModelClassFlags(int index);
+
+inline bool takesPostScript(uint32_t flags) { return (flags & 9) != 0; }
+inline bool isRicohOrLargeDocument(uint32_t flags) { return (flags & 6) != 0; }
+inline bool isRicoh(uint32_t flags) { return flags == modelclass::Ricoh; }
+inline bool isLargeDocument(uint32_t flags) { return flags == modelclass::LargeDocument; }
+inline bool keepsPrinterAlias(uint32_t flags) { return (flags & 8) != 0; }
+
+} // namespace lntc

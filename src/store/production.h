@@ -1,0 +1,30 @@
+// The library as a product process runs it: POSIX backends under one machine root, the
+// product stand-ins, and a host for message boxes.
+#pragma once
+#include "store/library.h"
+
+#include <memory>
+#include <string>
+
+namespace lntc {
+
+class PosixPlatform;
+class PosixProductLibs;
+
+class ProductionLibrary {
+public:
+    // Throws std::runtime_error when the machine root's registry cannot be opened.
+    explicit ProductionLibrary(const std::string& root);
+    ~ProductionLibrary();
+    Library& library() { return *library_; }
+    const std::string& root() const { return root_; }
+
+private:
+    std::string root_;
+    std::unique_ptr<PosixPlatform> platform_;
+    std::unique_ptr<PosixProductLibs> product_;
+    std::unique_ptr<Host> host_;
+    std::unique_ptr<Library> library_;
+};
+
+} // namespace lntc

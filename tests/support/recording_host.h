@@ -1,0 +1,30 @@
+// A host that records every message box and answers from a script.
+#pragma once
+#include "ui/host.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace lntc::test {
+
+struct ShownBox {
+    WindowRef owner;
+    std::string text;
+    std::string caption;
+    uint32_t style;
+};
+
+class RecordingHost : public Host {
+public:
+    int messageBox(WindowRef owner, const std::string& text, const std::string& caption,
+                   uint32_t style) override;
+    // Answers for the next boxes, in order; without one a box gets its safe answer.
+    void script(std::initializer_list<int> answers) { answers_.insert(answers_.end(), answers); }
+    std::vector<ShownBox> shown;
+
+private:
+    std::deque<int> answers_;
+};
+
+} // namespace lntc::test

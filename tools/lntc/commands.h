@@ -1,0 +1,24 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace lntc::tool {
+
+using Args = std::vector<std::string>;
+
+int cmdShow(const Args& args);
+int cmdRetain(const Args& args);
+int cmdPostScript(const Args& args);
+int cmdKanjiFonts(const Args& args);
+int cmdFind(const Args& args);
+int cmdKill(const Args& args);
+int cmdHold(const Args& args);
+int cmdReg(const Args& args);
+int cmdDemoSetup(const Args& args);
+
+// Exit codes: 0 done, 1 failed, 2 bad usage.
+int usageError(const char* message);
+// Text of an export's status code.
+std::string statusText(uint32_t status);
+
+} // namespace lntc::tool
