@@ -217,4 +217,66 @@ LNTC_STATIC_ASSERT(sizeof(QueueRecord) == 1184, "QueueRecord size");
 
 #undef LNTC_FIELD
 
+/* Default media of the printer models: what paper each model takes, its input trays and its
+ * tray-name lists. The table is local to the process that builds it. */
+#define LNTC_MEDIA_PAPER_SIZES 30
+#define LNTC_MEDIA_TRAYS 3
+#define LNTC_MEDIA_TRAY_NAMES 10
+#define LNTC_MEDIA_NAME_SIZE 64
+#define LNTC_MEDIA_NONE 0xFFFFu
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct MediaPaperSize {
+    char szName[LNTC_MEDIA_NAME_SIZE];
+    uint16_t usOrientation; /* 0 portrait, 1 landscape */
+} MediaPaperSize;
+
+typedef struct MediaTray {
+    uint16_t usPaperSizeIndex; /* into PaperSizes; LNTC_MEDIA_NONE for none */
+    uint16_t usPriority;
+} MediaTray;
+
+typedef struct MediaTrayList {
+    uint16_t usNumTrayNames;
+    char szTrayName[LNTC_MEDIA_TRAY_NAMES][LNTC_MEDIA_NAME_SIZE];
+    uint16_t usTrayNameIndex; /* default name; LNTC_MEDIA_NONE for none */
+} MediaTrayList;
+
+typedef struct DefaultMedia {
+    uint16_t NumPaperSizes;
+    MediaPaperSize PaperSizes[LNTC_MEDIA_PAPER_SIZES];
+    MediaTray Trays[LNTC_MEDIA_TRAYS];
+    MediaTrayList EjectTrays;
+    MediaTrayList QDTrays;
+    MediaTrayList PSTrays;
+} DefaultMedia;
+
+/* Builds this process's default media table from the store: 1 built, 0 failed (the user has
+ * been told why). The shared configuration must already be set up (LNTC_GetConfig). */
+LNTC_API int32_t LNTC_GetDefaultMedia(void);
+/* Orientation of a paper size on the queue's printer model: 0 portrait (also for a name the
+ * model does not list), 1 landscape. */
+LNTC_API int16_t LNTC_GetPaperOrientation(const QueueRecord* queue, const char* paperName);
+
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
+
+LNTC_STATIC_ASSERT(sizeof(MediaPaperSize) == 66, "MediaPaperSize size");
+LNTC_STATIC_ASSERT(offsetof(MediaPaperSize, usOrientation) == 64, "MediaPaperSize layout");
+LNTC_STATIC_ASSERT(sizeof(MediaTray) == 4, "MediaTray size");
+LNTC_STATIC_ASSERT(offsetof(MediaTray, usPriority) == 2, "MediaTray layout");
+LNTC_STATIC_ASSERT(sizeof(MediaTrayList) == 644, "MediaTrayList size");
+LNTC_STATIC_ASSERT(offsetof(MediaTrayList, szTrayName) == 2, "MediaTrayList layout");
+LNTC_STATIC_ASSERT(offsetof(MediaTrayList, usTrayNameIndex) == 642, "MediaTrayList layout");
+LNTC_STATIC_ASSERT(offsetof(DefaultMedia, PaperSizes) == 2, "DefaultMedia layout");
+LNTC_STATIC_ASSERT(offsetof(DefaultMedia, Trays) == 1982, "DefaultMedia layout");
+LNTC_STATIC_ASSERT(offsetof(DefaultMedia, EjectTrays) == 1994, "DefaultMedia layout");
+LNTC_STATIC_ASSERT(offsetof(DefaultMedia, QDTrays) == 2638, "DefaultMedia layout");
+LNTC_STATIC_ASSERT(offsetof(DefaultMedia, PSTrays) == 3282, "DefaultMedia layout");
+LNTC_STATIC_ASSERT(sizeof(DefaultMedia) == 3926, "DefaultMedia size");
+
 #endif /* LNTC_LNTC_H */

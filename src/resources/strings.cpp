@@ -41,6 +41,10 @@ constexpr Entry kStrings[] = {
     {32863, "Error %ld getting title strings."},
     {32864, "Error %ld getting performance data."},
     {32865, "Unable to allocate performance data."},
+    {32866, "The \\\"Default Media\\\" key is missing from the Registry.  Please contact your "
+            "system administrator immediately to run the following program:\nLNTKEY 'Default "
+            "Media' %s\\lntmedia.key"},
+    {32867, "Error allocating global memory for Default Media."},
     {32868, "A DLL has corrupted the configuration information."},
     {32885, "LNTC: Error linking to RLK abstract"},
     {32886, "LNTC: Unable to retrieve ODR system default values."},

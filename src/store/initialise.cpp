@@ -62,6 +62,7 @@ void UnloadLibrary(Library& lib) {
     s.queueView = nullptr;
     s.queueSection.reset();
     s.configSection.reset();
+    lib.defaultMedia.reset();
     if (!s.vxlBrokerWasRunning) KillProcess(lib, kBrokerProcess);
 }
 

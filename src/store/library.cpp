@@ -1,5 +1,6 @@
 #include "store/library.h"
 
+#include "media/ldpx_config.h"
 #include "resources/strings.h"
 
 namespace lntc {

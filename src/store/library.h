@@ -13,6 +13,8 @@
 
 namespace lntc {
 
+struct LdpxConfig;
+
 // Looks a numbered string up; a localised module can be put in front of the built-ins.
 class StringLookup {
 public:
@@ -62,6 +64,11 @@ public:
     std::string helpFilePath = "LNTC";
 
     SharedStore store;
+
+    // One entry per catalogue model; null until the first successful build.
+    std::unique_ptr<DefaultMedia[]> defaultMedia;
+    // What the ldpx.cfg reader keeps; null until the first read.
+    std::unique_ptr<LdpxConfig> ldpx;
 
     // Writable views for the current configuration run, falling back to none.
     ServerConfig* writableConfig() { return store.configWritable; }

@@ -1,0 +1,185 @@
+#include "media/default_media.h"
+
+#include "configure/message_box.h"
+#include "media/paper_sizes.h"
+#include "store/library.h"
+#include "store/models.h"
+#include "store/records.h"
+#include "store/registry_access.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+
+namespace lntc {
+
+namespace {
+
+constexpr uint32_t kMapViewMessage = 32860;
+
+bool isMissing(uint32_t code) {
+    return code == err::FileNotFound || code == err::PathNotFound;
+}
+
+// Typed reads from one open key with the store's rules: a missing value gives the default, a
+// value of another type is logged and gives the default. The key is opened once per model
+// rather than once per value, which the table's ~750 reads would otherwise cost.
+class ValueReader {
+  public:
+    ValueReader(Library& lib, RegKey key) : lib_(lib), key_(key) {}
+
+    uint32_t dword(const char* name, uint32_t defaultValue) {
+        uint32_t type = 0, size = 0;
+        if (!query(name, type, size)) return defaultValue;
+        if (type != regtype::Dword || size != 4) {
+            LogFailure(lib_, 0, regmsg::NotInteger);
+            return defaultValue;
+        }
+        uint32_t value;
+        std::memcpy(&value, buffer_, 4);
+        return value;
+    }
+
+    // The text of a string value (up to the read buffer), empty when absent or not a string.
+    std::string_view text(const char* name) {
+        uint32_t type = 0, size = 0;
+        if (!query(name, type, size)) return {};
+        if (type != regtype::Sz) {
+            LogFailure(lib_, 0, regmsg::NotString);
+            return {};
+        }
+        std::string_view value(buffer_, size);
+        return value.substr(0, value.find('\0'));
+    }
+
+  private:
+    bool query(const char* name, uint32_t& type, uint32_t& size) {
+        if (key_ == kNoKey) return false;
+        size = sizeof buffer_;
+        uint32_t rc = lib_.registry().queryValue(key_, name, &type, buffer_, &size);
+        if (rc != 0) {
+            if (!isMissing(rc)) LogFailure(lib_, rc, regmsg::QueryKey);
+            return false;
+        }
+        size = std::min<uint32_t>(size, sizeof buffer_);
+        return true;
+    }
+
+    Library& lib_;
+    RegKey key_;
+    char buffer_[kStringReadBuffer];
+};
+
+uint16_t clampCount(uint32_t stored, size_t capacity) {
+    return static_cast<uint16_t>(std::min<uint32_t>(stored, static_cast<uint32_t>(capacity)));
+}
+
+// An index that points at no entry of the list is "none", so that a reader of the table can
+// never be sent outside the list.
+uint16_t checkedIndex(uint32_t stored, uint16_t count) {
+    return stored < count ? static_cast<uint16_t>(stored) : uint16_t{LNTC_MEDIA_NONE};
+}
+
+void readTrayList(ValueReader& values, const char* list, MediaTrayList& out) {
+    char name[48];
+    std::snprintf(name, sizeof name, "Tray%s/NumTrayNames", list);
+    out.usNumTrayNames = clampCount(values.dword(name, 0), LNTC_MEDIA_TRAY_NAMES);
+    for (uint16_t n = 0; n < out.usNumTrayNames; ++n) {
+        std::snprintf(name, sizeof name, "Tray%s/TrayName%u", list, n);
+        setField(out.szTrayName[n], values.text(name));
+    }
+    std::snprintf(name, sizeof name, "Tray%s/TrayNameIndex", list);
+    out.usTrayNameIndex = checkedIndex(values.dword(name, LNTC_MEDIA_NONE), out.usNumTrayNames);
+}
+
+} // namespace
+
+void ReadModelMedia(Library& lib, RegKey modelKey, uint16_t odrGeneration, DefaultMedia& media) {
+    ValueReader values(lib, modelKey);
+    char name[48];
+
+    const uint16_t stored = clampCount(values.dword("NumPaperSizes", 0), LNTC_MEDIA_PAPER_SIZES);
+    // Where each stored entry ends up once older ODRs' Executive entries are taken out; the
+    // trays' indices follow their paper.
+    uint16_t position[LNTC_MEDIA_PAPER_SIZES];
+    uint16_t count = 0;
+    for (uint16_t i = 0; i < stored; ++i) {
+        std::snprintf(name, sizeof name, "PaperSize%u", i);
+        MediaPaperSize& entry = media.PaperSizes[count];
+        ParsePaperSizeValue(values.text(name), entry);
+        if (odrGeneration == 1 && equalsIgnoreCase(fieldText(entry.szName), "Executive")) {
+            entry = MediaPaperSize{};
+            position[i] = LNTC_MEDIA_NONE;
+            continue;
+        }
+        position[i] = count++;
+    }
+    media.NumPaperSizes = count;
+
+    for (unsigned t = 0; t < LNTC_MEDIA_TRAYS; ++t) {
+        std::snprintf(name, sizeof name, "Tray%u/PaperSizeIndex", t);
+        uint32_t index = values.dword(name, LNTC_MEDIA_NONE);
+        media.Trays[t].usPaperSizeIndex =
+            index < stored ? position[index] : uint16_t{LNTC_MEDIA_NONE};
+        std::snprintf(name, sizeof name, "Tray%u/Priority", t);
+        media.Trays[t].usPriority = static_cast<uint16_t>(values.dword(name, 0));
+    }
+
+    readTrayList(values, "EJ", media.EjectTrays);
+    readTrayList(values, "QD", media.QDTrays);
+    readTrayList(values, "PS", media.PSTrays);
+}
+
+int32_t GetDefaultMedia(Library& lib) {
+    const ServerConfig* config = lib.store.configView;
+    if (config == nullptr) {
+        LogFailure(lib, LNTC_E_SECTION, kMapViewMessage);
+        return 0;
+    }
+    Registry& reg = lib.registry();
+    const std::string mediaPath = std::string(kProductRootPath) + "\\" + kDefaultMediaKey;
+    RegKey mediaKey = kNoKey;
+    if (reg.openKey(kLocalMachine, mediaPath, RegAccess::Read, mediaKey) != 0) {
+        const std::string configDir(fieldText(config->ConfigDir));
+        ErrorIdNoOwner(lib, mediamsg::MissingKey, configDir.c_str());
+        return 0;
+    }
+    KeyGuard mediaGuard(reg, mediaKey);
+
+    std::unique_ptr<DefaultMedia[]> table(new (std::nothrow) DefaultMedia[kModelCount]());
+    if (!table) {
+        ErrorIdNoOwner(lib, mediamsg::NoMemory);
+        return 0;
+    }
+    const uint16_t generation = config->OdrGeneration;
+    for (size_t m = 0; m < kModelCount; ++m) {
+        RegKey modelKey = kNoKey;
+        uint32_t rc = reg.openKey(mediaKey, kPrinterModels[m].key, RegAccess::Read, modelKey);
+        if (rc != 0) {
+            if (!isMissing(rc)) LogFailure(lib, rc, regmsg::OpenKey);
+            modelKey = kNoKey;
+        }
+        KeyGuard modelGuard(reg, modelKey);
+        ReadModelMedia(lib, modelKey, generation, table[m]);
+    }
+    lib.defaultMedia = std::move(table);
+    return 1;
+}
+
+int16_t GetPaperOrientation(Library& lib, const QueueRecord* queue, const char* paperName) {
+    if (!lib.defaultMedia) GetDefaultMedia(lib);
+    if (!lib.defaultMedia || queue == nullptr || paperName == nullptr) return 0;
+    int index = ModelIndexOfQueue(*queue);
+    if (index < 0 || static_cast<size_t>(index) >= kModelCount) return 0;
+    const DefaultMedia& media = lib.defaultMedia[static_cast<size_t>(index)];
+    const uint16_t count = std::min<uint16_t>(media.NumPaperSizes, LNTC_MEDIA_PAPER_SIZES);
+    for (uint16_t i = 0; i < count; ++i) {
+        if (equalsIgnoreCase(fieldText(media.PaperSizes[i].szName), paperName))
+            return static_cast<int16_t>(media.PaperSizes[i].usOrientation);
+    }
+    return 0;
+}
+
+} // namespace lntc
