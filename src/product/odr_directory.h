@@ -38,7 +38,12 @@
 // a query with a server address reaches it only when the address equals its "address",
 // whether or not it answers. An ODR not reached answers 0x9C00001A (no answer). Names
 // longer than the RLK name fields (19 characters for domain and organization, 39 for
-// objects) are compared and reported cut to the field.
+// objects) are compared and reported cut to the field. Queue names and "qd_system" are
+// matched ignoring case too.
+//
+// A missing file is an empty directory (links succeed, queries find nothing). A malformed
+// or unreadable file makes the link fail with 0x9C000002 and logs one line to error.log
+// naming the file and the offending key. The file is read again on every link.
 #pragma once
 #include "product/product.h"
 
