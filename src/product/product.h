@@ -75,7 +75,7 @@ struct RlkTable {
 };
 
 class ProductLibs {
-public:
+  public:
     virtual ~ProductLibs() = default;
     // ZTR: the message and code reach the product's error log.
     virtual void ztrLogError(uint32_t code, uint32_t a, uint32_t b, uint32_t c,

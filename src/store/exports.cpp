@@ -1,2 +1,106 @@
 // The exported C interface over the process's production library.
 #include "lntc/lntc.h"
+#include "process/process.h"
+#include "store/accessors.h"
+#include "store/initialise.h"
+#include "store/production.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+using lntc::Library;
+
+struct Instance {
+    std::unique_ptr<lntc::ProductionLibrary> production;
+    uint32_t loadStatus = LNTC_E_NOT_LOADED;
+};
+
+Instance* g_instance = nullptr;
+
+__attribute__((constructor)) void onLoad() {
+    g_instance = new Instance;
+    try {
+        g_instance->production =
+            std::make_unique<lntc::ProductionLibrary>(lntc::defaultMachineRoot());
+        g_instance->loadStatus = lntc::LoadLibrary(g_instance->production->library());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "liblntc: %s\n", e.what());
+        g_instance->production.reset();
+    }
+    if (g_instance->loadStatus != 0 && g_instance->production) {
+        std::fprintf(stderr, "liblntc: cannot open the registry root (error %u)\n",
+                     static_cast<unsigned>(g_instance->loadStatus));
+    }
+}
+
+__attribute__((destructor)) void onUnload() {
+    if (g_instance == nullptr) return;
+    try {
+        if (g_instance->production && g_instance->loadStatus == 0)
+            lntc::UnloadLibrary(g_instance->production->library());
+    } catch (...) {
+    }
+    delete g_instance;
+    g_instance = nullptr;
+}
+
+Library* library() {
+    if (g_instance == nullptr || !g_instance->production || g_instance->loadStatus != 0)
+        return nullptr;
+    return &g_instance->production->library();
+}
+
+// No exception crosses the C boundary.
+template <typename F> uint32_t guarded(uint32_t failure, F&& f) {
+    try {
+        Library* lib = library();
+        if (lib == nullptr) return failure;
+        return f(*lib);
+    } catch (...) {
+        return failure;
+    }
+}
+
+} // namespace
+
+extern "C" {
+
+uint32_t LNTC_GetConfig(const ServerConfig** config, uint32_t version) {
+    return guarded(LNTC_E_NOT_LOADED,
+                   [&](Library& lib) { return lntc::GetConfig(lib, config, version); });
+}
+
+uint32_t LNTC_GetQueueName(int32_t index, const char** name) {
+    return guarded(LNTC_E_NOT_LOADED,
+                   [&](Library& lib) { return lntc::GetQueueName(lib, index, name); });
+}
+
+uint32_t LNTC_GetQueue(const char* name, const QueueRecord** queue, uint32_t version) {
+    return guarded(LNTC_E_NOT_LOADED,
+                   [&](Library& lib) { return lntc::GetQueue(lib, name, queue, version); });
+}
+
+uint32_t LNTC_RetainFiles(const char* name, int32_t retain) {
+    return guarded(LNTC_E_NOT_LOADED,
+                   [&](Library& lib) { return lntc::RetainFiles(lib, name, retain); });
+}
+
+uint32_t LNTC_IsPostScriptPrinter(const char* name) {
+    return guarded(0, [&](Library& lib) { return lntc::IsPostScriptPrinter(lib, name); });
+}
+
+uint32_t LNTC_NeedKanjiDiskFonts(int32_t clear) {
+    return guarded(0, [&](Library& lib) { return lntc::NeedKanjiDiskFonts(lib, clear); });
+}
+
+uint32_t LNTC_FindProcess(const char* name) {
+    return guarded(0, [&](Library& lib) { return lntc::FindProcess(lib, name); });
+}
+
+uint32_t LNTC_KillProcess(const char* name) {
+    return guarded(0, [&](Library& lib) { return lntc::KillProcess(lib, name); });
+}
+
+} // extern "C"

@@ -145,6 +145,17 @@ int DeleteRegistryEntry(Library& lib, const char* key, const char* subkey, const
     return 0;
 }
 
+WriteBatch::WriteBatch(Library& lib) : lib_(lib), active_(lib.registry().beginBatch() == 0) {}
+
+WriteBatch::~WriteBatch() {
+    if (!active_) return;
+    uint32_t rc = lib_.registry().commitBatch();
+    if (rc != 0) {
+        lib_.registry().rollbackBatch();
+        LogFailure(lib_, rc, regmsg::SetValue);
+    }
+}
+
 const ValueTableRow ValueTable[kValueTableRows] = {
     {4308, 0, "EnableNotes", 0},
     {4303, 0, "LogonRetries", 0},

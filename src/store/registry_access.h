@@ -42,6 +42,20 @@ uint32_t WriteDwordValue(Library& lib, const char* subkey, const char* name, uin
 // lacks its subkey or name, 0 otherwise. Failures are logged only.
 int DeleteRegistryEntry(Library& lib, const char* key, const char* subkey, const char* valueName);
 
+// Groups the writes of one save so that a process killed halfway leaves the values as they
+// were before it; a store that cannot batch writes them one by one.
+class WriteBatch {
+public:
+    explicit WriteBatch(Library& lib);
+    ~WriteBatch();
+    WriteBatch(const WriteBatch&) = delete;
+    WriteBatch& operator=(const WriteBatch&) = delete;
+
+private:
+    Library& lib_;
+    bool active_;
+};
+
 struct ValueTableRow {
     uint16_t id;
     uint8_t section; // 0 General, 1 Fonts

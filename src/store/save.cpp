@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 namespace lntc {
 
@@ -64,6 +65,7 @@ int SaveQueueRecord(Library& lib, QueueRecord& q, bool isNew, WindowRef owner) {
     }
 
     uint32_t flags = ModelClassFlags(ModelIndexOfQueue(q));
+    std::optional<WriteBatch> batch(std::in_place, lib);
     QueueWriter w(lib, q);
     w.text("Printer", q.Printer);
     w.text("Description", q.Description);
@@ -110,6 +112,7 @@ int SaveQueueRecord(Library& lib, QueueRecord& q, bool isNew, WindowRef owner) {
         }
     }
     if (keepsPrinterAlias(flags)) w.text("PrinterAlias", q.PrinterAlias);
+    batch.reset();
 
     q.UpdateTime = static_cast<int32_t>(lib.now());
     if (slots != nullptr) {
@@ -135,6 +138,7 @@ int DeleteQueueRecord(Library& lib, const char* name, WindowRef owner) {
 }
 
 int SaveServerConfig(Library& lib, ServerConfig& c) {
+    std::optional<WriteBatch> batch(std::in_place, lib);
     WriteDwordById(lib, vid::EnableNotes, c.EnableNotes);
     WriteDwordById(lib, vid::LogonRetries, c.LogonRetries);
     WriteDwordById(lib, vid::QueueDepth, c.QueueDepth);
@@ -161,6 +165,7 @@ int SaveServerConfig(Library& lib, ServerConfig& c) {
         std::snprintf(name, sizeof name, "Font%d", i + 1);
         WriteStringValue(lib, kFontsKey, name, std::string(font).c_str());
     }
+    batch.reset();
     c.UpdateTime = static_cast<int32_t>(lib.now());
     WritableViews views(lib);
     if (ServerConfig* shared = views.config()) {

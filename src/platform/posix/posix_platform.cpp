@@ -1,0 +1,77 @@
+#include "platform/platform.h"
+
+#include "platform/posix/posix_environment.h"
+#include "platform/posix/posix_filesystem.h"
+#include "platform/posix/posix_processes.h"
+#include "platform/posix/posix_sections.h"
+
+#if __has_include("platform/posix/sqlite_registry.h")
+#include "platform/posix/sqlite_registry.h"
+#define LNTC_HAVE_SQLITE_REGISTRY 1
+#endif
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <pwd.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace lntc {
+
+namespace {
+
+// Creates a folder with exactly the given mode; parents are made as the umask allows.
+void makeFolder(const std::string& path, mode_t mode) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) == 0) return;
+    std::error_code ec;
+    auto parent = std::filesystem::path(path).parent_path();
+    if (!parent.empty()) std::filesystem::create_directories(parent, ec);
+    if (mkdir(path.c_str(), mode) == 0)
+        chmod(path.c_str(), mode);
+    else if (errno != EEXIST)
+        throw std::runtime_error("cannot create " + path + ": " + std::strerror(errno));
+}
+
+} // namespace
+
+PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
+    makeFolder(root_, 0750);
+    // Drive C: is where the product keeps its files; without it every C: path is missing.
+    makeFolder(root_ + "/drive_c", 0750);
+#ifdef LNTC_HAVE_SQLITE_REGISTRY
+    registry_ = std::make_unique<SqliteRegistry>(root_ + "/registry.db");
+#endif
+    sections_ = std::make_unique<PosixSections>(root_);
+    files_ = std::make_unique<PosixFileSystem>(root_);
+    env_ = std::make_unique<PosixEnvironment>();
+    clock_ = std::make_unique<PosixClock>();
+    processes_ = std::make_unique<PosixProcesses>();
+    platform_.registry = registry_.get();
+    platform_.sections = sections_.get();
+    platform_.files = files_.get();
+    platform_.env = env_.get();
+    platform_.clock = clock_.get();
+    platform_.processes = processes_.get();
+}
+
+PosixPlatform::~PosixPlatform() = default;
+
+std::string defaultMachineRoot() {
+    const char* root = std::getenv("LNT_ROOT");
+    if (root && *root) return root;
+    if (geteuid() == 0) return "/var/lib/lintora";
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg && *xdg == '/') return std::string(xdg) + "/lintora";
+    const char* home = std::getenv("HOME");
+    if (!home || !*home) {
+        const passwd* pw = getpwuid(geteuid());
+        home = pw ? pw->pw_dir : "/tmp";
+    }
+    return std::string(home) + "/.local/share/lintora";
+}
+
+} // namespace lntc

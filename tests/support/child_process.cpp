@@ -1,0 +1,163 @@
+#include "support/child_process.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace lntc::test {
+
+namespace {
+
+std::vector<std::string> mergedEnv(const std::map<std::string, std::string>& extra) {
+    std::map<std::string, std::string> all;
+    for (char** e = environ; *e; ++e) {
+        std::string entry = *e;
+        size_t eq = entry.find('=');
+        if (eq != std::string::npos) all[entry.substr(0, eq)] = entry.substr(eq + 1);
+    }
+    for (const auto& [k, v] : extra) all[k] = v;
+    std::vector<std::string> out;
+    for (const auto& [k, v] : all) out.push_back(k + "=" + v);
+    return out;
+}
+
+pid_t spawn(const std::string& program, const std::vector<std::string>& args,
+            const std::map<std::string, std::string>& env, int& in, int& out, int* err) {
+    int inPipe[2], outPipe[2], errPipe[2] = {-1, -1};
+    if (pipe2(inPipe, O_CLOEXEC) != 0 || pipe2(outPipe, O_CLOEXEC) != 0)
+        throw std::runtime_error("pipe failed");
+    if (err && pipe2(errPipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+    std::vector<std::string> envStrings = mergedEnv(env);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (auto& e : envStrings) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_t pid = fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        dup2(inPipe[0], 0);
+        dup2(outPipe[1], 1);
+        if (err) dup2(errPipe[1], 2);
+        execve(program.c_str(), argv.data(), envp.data());
+        _exit(127);
+    }
+    close(inPipe[0]);
+    close(outPipe[1]);
+    in = inPipe[1];
+    out = outPipe[0];
+    if (err) {
+        close(errPipe[1]);
+        *err = errPipe[0];
+    }
+    return pid;
+}
+
+} // namespace
+
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
+                           const std::map<std::string, std::string>& env) {
+    std::signal(SIGPIPE, SIG_IGN);
+    pid_ = spawn(program, args, env, in_, out_, nullptr);
+}
+
+ChildProcess::~ChildProcess() {
+    closeInput();
+    // Give the child the chance to end by itself, as a product process does at end of input.
+    for (int i = 0; i < 500 && !waited_ && pid_ > 0; ++i) {
+        if (waitpid(pid_, &status_, WNOHANG) == pid_)
+            waited_ = true;
+        else
+            usleep(10000);
+    }
+    if (!waited_ && pid_ > 0) {
+        kill(pid_, SIGKILL);
+        wait();
+    }
+    if (out_ >= 0) close(out_);
+}
+
+void ChildProcess::send(const std::string& line) {
+    std::string data = line + "\n";
+    if (in_ >= 0) (void)!write(in_, data.data(), data.size());
+}
+
+std::optional<std::string> ChildProcess::readLine() {
+    for (;;) {
+        size_t nl = buffer_.find('\n');
+        if (nl != std::string::npos) {
+            std::string line = buffer_.substr(0, nl);
+            buffer_.erase(0, nl + 1);
+            return line;
+        }
+        pollfd p{out_, POLLIN, 0};
+        if (poll(&p, 1, 30000) <= 0) return std::nullopt;
+        char chunk[4096];
+        ssize_t n = read(out_, chunk, sizeof chunk);
+        if (n <= 0) return std::nullopt;
+        buffer_.append(chunk, static_cast<size_t>(n));
+    }
+}
+
+std::string ChildProcess::ask(const std::string& line) {
+    send(line);
+    return readLine().value_or("<no answer>");
+}
+
+void ChildProcess::closeInput() {
+    if (in_ >= 0) close(in_);
+    in_ = -1;
+}
+
+int ChildProcess::wait() {
+    if (!waited_) {
+        while (waitpid(pid_, &status_, 0) < 0 && errno == EINTR) {
+        }
+        waited_ = true;
+    }
+    return status_;
+}
+
+RunResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                     const std::map<std::string, std::string>& env, const std::string& input) {
+    std::signal(SIGPIPE, SIG_IGN);
+    int in = -1, out = -1, err = -1;
+    pid_t pid = spawn(program, args, env, in, out, &err);
+    if (!input.empty()) (void)!write(in, input.data(), input.size());
+    close(in);
+    RunResult r{0, "", ""};
+    pollfd fds[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
+    int open = 2;
+    while (open > 0 && poll(fds, 2, 60000) > 0) {
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
+            char chunk[4096];
+            ssize_t n = read(fds[i].fd, chunk, sizeof chunk);
+            if (n <= 0) {
+                close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            } else {
+                (i == 0 ? r.out : r.err).append(chunk, static_cast<size_t>(n));
+            }
+        }
+    }
+    for (auto& f : fds)
+        if (f.fd >= 0) close(f.fd);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return r;
+}
+
+} // namespace lntc::test

@@ -1,0 +1,50 @@
+// A child process with pipes to its standard input and output, for tests with several
+// processes on one machine root.
+#pragma once
+#include <map>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace lntc::test {
+
+class ChildProcess {
+public:
+    // Starts program with args; env entries are added to (or replace) the current environment.
+    ChildProcess(const std::string& program, const std::vector<std::string>& args,
+                 const std::map<std::string, std::string>& env);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    void send(const std::string& line);
+    // The next output line, or nullopt at end of output (or after an upper bound of waiting
+    // that only a hung child reaches).
+    std::optional<std::string> readLine();
+    // send + readLine.
+    std::string ask(const std::string& line);
+    void closeInput();
+    // Waits for the end; the raw wait status.
+    int wait();
+    pid_t pid() const { return pid_; }
+
+private:
+    pid_t pid_ = -1;
+    int in_ = -1;
+    int out_ = -1;
+    std::string buffer_;
+    bool waited_ = false;
+    int status_ = 0;
+};
+
+// Runs a program to its end; exit status (or 128 + signal) and everything it printed.
+struct RunResult {
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+RunResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                     const std::map<std::string, std::string>& env, const std::string& input = "");
+
+} // namespace lntc::test

@@ -1,0 +1,126 @@
+// In-memory stand-ins for the platform services, for tests of the product logic.
+#pragma once
+#include "platform/platform.h"
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lntc::test {
+
+// Sections live in heap memory. Like the real ones, the first open of a name creates it
+// and it disappears when the last handle closes; every knob below overrides that.
+class FakeSections : public Sections {
+  public:
+    uint32_t openError = 0;              // open() and openEvent() answer this when not 0
+    uint32_t mapError = 0;               // mapView() answers this when not 0
+    std::optional<bool> createdOverride; // reported instead of the real created flag
+    // Answers of waitFilled() in order; when used up, Filled.
+    std::deque<Section::FillState> fillScript;
+    int markFilledCalls = 0;
+    int openViews = 0; // views mapped and not yet unmapped
+
+    uint32_t open(const std::string& name, size_t size, std::unique_ptr<Section>& out,
+                  bool& created) override;
+    uint32_t openEvent(const std::string& name, std::unique_ptr<Event>& out,
+                       bool& created) override;
+
+    // The bytes of a section while some handle holds it; nullptr otherwise.
+    std::vector<unsigned char>* memory(const std::string& name);
+
+  private:
+    std::map<std::string, std::weak_ptr<std::vector<unsigned char>>> sections_;
+    std::map<std::string, std::weak_ptr<int>> events_;
+};
+
+// Files and folders in memory under product paths, compared ignoring case.
+// "C:\" exists from the start; host paths are "/fake/<drive>/...".
+class FakeFileSystem : public FileSystem {
+  public:
+    FakeFileSystem();
+
+    std::string currentDir = "C:\\";
+
+    // Test setup: adds a file (and its folders), optionally read-only.
+    void addFile(const std::string& path, const std::string& contents, bool readOnly = false);
+    void addDirectory(const std::string& path);
+    bool exists(const std::string& path) const;
+    // Contents of a file, nullopt when missing.
+    std::optional<std::string> contents(const std::string& path) const;
+
+    std::string hostPath(std::string_view productPath) const override;
+    std::string productPath(std::string_view hostPath) const override;
+    uint32_t attributes(std::string_view path, uint32_t& error) const override;
+    uint32_t createDirectory(std::string_view path) override;
+    uint32_t readFile(std::string_view path, std::string& contents) const override;
+    uint32_t writeFile(std::string_view path, std::string_view contents) override;
+    uint32_t deleteFile(std::string_view path) override;
+    uint32_t renameFile(std::string_view from, std::string_view to) override;
+    uint32_t copyFile(std::string_view from, std::string_view to) override;
+    uint32_t currentDirectory(std::string& out) const override;
+
+  private:
+    struct Entry {
+        std::string name; // as created
+        bool directory = false;
+        bool readOnly = false;
+        std::string contents;
+    };
+    // Absolute upper-case key ("C:\A\B") of a product path.
+    std::string key(std::string_view path) const;
+    static std::string parentKey(const std::string& key);
+    uint32_t missing(const std::string& key) const;
+
+    std::map<std::string, Entry> entries_;
+};
+
+class FakeEnvironment : public Environment {
+  public:
+    std::map<std::string, std::string, std::less<>> vars;
+    char separator = ':';
+    std::string module = "/fake/lib/liblntc.so";
+    std::string language = "ENU";
+    std::string host = "fakehost";
+
+    std::optional<std::string> get(std::string_view name) const override;
+    void set(std::string_view name, std::string_view value) override;
+    char pathListSeparator() const override { return separator; }
+    std::string modulePath() const override { return module; }
+    std::string userLanguage() const override { return language; }
+    std::string hostName() const override { return host; }
+};
+
+class FakeClock : public Clock {
+  public:
+    int64_t time = 1'000'000'000;
+    int64_t now() const override { return time; }
+};
+
+class FakeProcesses : public Processes {
+  public:
+    std::vector<ProcessEntry> running;
+    uint32_t listError = 0;
+    bool terminateSucceeds = true;
+    std::vector<uint32_t> terminated; // every terminate() call, in order
+
+    uint32_t list(std::vector<ProcessEntry>& out) const override;
+    // Records the call; on success the process leaves the list.
+    bool terminate(uint32_t pid) override;
+};
+
+// All fakes together; registry stays null unless a test supplies one.
+struct FakePlatform {
+    FakeSections sections;
+    FakeFileSystem files;
+    FakeEnvironment env;
+    FakeClock clock;
+    FakeProcesses processes;
+    Registry* registry = nullptr;
+
+    Platform platform() { return Platform{registry, &sections, &files, &env, &clock, &processes}; }
+};
+
+} // namespace lntc::test

@@ -1,0 +1,60 @@
+// In-memory product libraries for unit tests: records log calls, answers RLK queries from a
+// directory set as JSON text, and hands out global areas from the heap.
+#pragma once
+#include "product/odr_directory.h"
+#include "product/posix_product.h"
+#include "product/product.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace lntc::test {
+
+class FakeProductLibs : public ProductLibs {
+  public:
+    struct ErrorCall {
+        uint32_t code;
+        uint32_t a, b, c;
+        std::string text;
+    };
+    struct SysLogCall {
+        uint32_t code;
+        std::string text;
+    };
+
+    explicit FakeProductLibs(std::string printServerName = "testhost",
+                             uint32_t areaSlots = kGlobalAreaSlots);
+    ~FakeProductLibs() override;
+
+    // The directory the next links read; malformed text makes them fail as the real one does.
+    void setDirectoryJson(std::string text) { directoryJson_ = std::move(text); }
+    // No directory at all: links succeed with an empty one.
+    void clearDirectory() { directoryJson_.reset(); }
+    // A non-zero result makes abstLink fail with it before anything else.
+    void scriptLinkResult(uint32_t code) { linkResult_ = code; }
+
+    std::vector<ErrorCall> errors;
+    std::vector<SysLogCall> sysLogs;
+    int linkCalls = 0;
+    int unlinkCalls = 0;
+
+    void ztrLogError(uint32_t code, uint32_t a, uint32_t b, uint32_t c,
+                     const std::string& text) override;
+    uint32_t abstLink(const char* name, const RlkTable** table, uint32_t version) override;
+    void abstUnlink(const RlkTable** table) override;
+    void sysLog(uint32_t code, const std::string& text) override;
+    uint32_t vGetGloArea(uint32_t* field, uint32_t size, uint32_t tag) override;
+    void* globalAreaAddress(uint32_t handle) override;
+    const char* qdcPath(int mode, const char* productPath) override;
+
+  private:
+    std::string printServerName_;
+    std::optional<std::string> directoryJson_;
+    uint32_t linkResult_ = 0;
+    std::unique_ptr<uint64_t[]> areas_; // uint64_t keeps the slots aligned
+};
+
+} // namespace lntc::test
