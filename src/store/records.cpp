@@ -7,7 +7,8 @@ namespace lntc {
 void copyField(char* dest, size_t size, std::string_view text) {
     if (dest == nullptr || size == 0) return;
     size_t n = text.size() < size - 1 ? text.size() : size - 1;
-    std::memcpy(dest, text.data(), n);
+    // An empty view may carry no data pointer at all, which memcpy must not be given.
+    if (n != 0) std::memcpy(dest, text.data(), n);
     dest[n] = '\0';
 }
 

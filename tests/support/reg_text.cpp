@@ -30,7 +30,7 @@ bool quoted(std::string_view& text, std::string& out) {
 
 } // namespace
 
-void loadRegText(MemoryRegistry& registry, std::string_view text) {
+void loadRegText(Registry& registry, std::string_view text) {
     std::string key;
     size_t lineNo = 0;
     while (!text.empty()) {
@@ -54,15 +54,21 @@ void loadRegText(MemoryRegistry& registry, std::string_view text) {
         std::string name, value;
         if (key.empty() || !quoted(line, name) || line.empty() || line[0] != '=') fail();
         line.remove_prefix(1);
+        RegKey handle = kNoKey;
+        if (registry.createKey(kLocalMachine, key, RegAccess::Write, handle) != 0) fail();
+        KeyGuard guard(registry, handle);
+        uint32_t rc = 0;
         if (line.substr(0, 6) == "dword:") {
-            registry.setDword(
-                key, name,
-                static_cast<uint32_t>(std::stoul(std::string(line.substr(6)), nullptr, 16)));
+            uint32_t number =
+                static_cast<uint32_t>(std::stoul(std::string(line.substr(6)), nullptr, 16));
+            rc = registry.setValue(handle, name, regtype::Dword, &number, 4);
         } else if (quoted(line, value) && line.empty()) {
-            registry.setString(key, name, value);
+            rc = registry.setValue(handle, name, regtype::Sz, value.c_str(),
+                                   static_cast<uint32_t>(value.size() + 1));
         } else {
             fail();
         }
+        if (rc != 0) fail();
     }
 }
 

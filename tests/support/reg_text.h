@@ -1,7 +1,7 @@
-// Loads the REGEDIT4 text of the demo files into an in-memory registry, for tests and
-// benchmarks over the shipped demo data.
+// Loads the REGEDIT4 text of the demo files into a registry, for tests and benchmarks over
+// the shipped demo data.
 #pragma once
-#include "support/memory_registry.h"
+#include "platform/registry.h"
 
 #include <string>
 #include <string_view>
@@ -10,7 +10,7 @@ namespace lntc::test {
 
 // Keys, string values and dword values below HKEY_LOCAL_MACHINE; comment lines start with
 // ";". Throws std::runtime_error naming the first line it cannot read.
-void loadRegText(MemoryRegistry& registry, std::string_view text);
+void loadRegText(Registry& registry, std::string_view text);
 // The contents of a file; throws std::runtime_error when it cannot be read.
 std::string readTextFile(const std::string& path);
 
