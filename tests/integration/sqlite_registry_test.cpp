@@ -119,6 +119,24 @@ TEST(SqliteRegistryConcurrency, OpenBatchIsInvisibleAndOtherWritersWaitForIt) {
     EXPECT_EQ(readString(a, "Other", "v"), "after");
 }
 
+TEST(SqliteRegistryConcurrency, ASnapshotReadsOneStateWhileOthersWrite) {
+    test::TempRoot root;
+    const std::string db = root.path() + "/registry.db";
+    SqliteRegistry reader(db);
+    SqliteRegistry writer(db);
+    ASSERT_EQ(writeString(writer, "Q", "v", "before"), err::Success);
+    ASSERT_EQ(reader.beginSnapshot(), err::Success);
+    EXPECT_EQ(reader.beginBatch(), err::InvalidFunction);
+    EXPECT_EQ(readString(reader, "Q", "v"), "before");
+    // A writer is not blocked by the snapshot, and the snapshot does not see its change.
+    ASSERT_EQ(writeString(writer, "Q", "v", "after"), err::Success);
+    EXPECT_EQ(readString(reader, "Q", "v"), "before");
+    reader.endSnapshot();
+    EXPECT_EQ(readString(reader, "Q", "v"), "after");
+    EXPECT_EQ(reader.beginBatch(), err::Success);
+    reader.rollbackBatch();
+}
+
 TEST(SqliteRegistryConcurrency, ThreadsShareOneInstance) {
     test::TempRoot root;
     SqliteRegistry reg(root.path() + "/registry.db");
