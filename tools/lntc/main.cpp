@@ -18,7 +18,8 @@ void usage(std::FILE* out) {
                "  kill NAME                 stop the process with that image name\n"
                "  hold                      keep the configuration attached until input ends\n"
                "  reg import FILE           import a registry file (all or nothing)\n"
-               "  reg export KEY [FILE]     export a key and its subkeys\n"
+               "  reg export [--regedit4|--v5] KEY [FILE]\n"
+               "                            export a key and its subkeys\n"
                "  demo-setup [--force]      install the demo installation under the machine root\n"
                "The machine root is LNT_ROOT when set.\n",
                out);

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -66,26 +66,33 @@ int cmdReg(const Args& args) {
         return rc;
     }
     if (args[0] == "export") {
-        if (args.size() < 2 || args.size() > 3)
-            return usageError("usage: lntc reg export KEY [FILE]");
+        // Files get the editors' current format, standard output the single-byte one that
+        // reads on a terminal; --regedit4 and --v5 choose.
+        std::vector<std::string> rest;
+        std::optional<RegFileFormat> format;
+        for (size_t i = 1; i < args.size(); ++i) {
+            if (args[i] == "--regedit4")
+                format = RegFileFormat::Regedit4;
+            else if (args[i] == "--v5")
+                format = RegFileFormat::V5;
+            else
+                rest.push_back(args[i]);
+        }
+        if (rest.empty() || rest.size() > 2)
+            return usageError("usage: lntc reg export [--regedit4|--v5] KEY [FILE]");
+        if (!format) format = rest.size() == 2 ? RegFileFormat::V5 : RegFileFormat::Regedit4;
         std::string out;
-        RegFileFormat format = RegFileFormat::V5;
-        uint32_t rc = exportRegistry(reg, args[1], format, out);
+        uint32_t rc = exportRegistry(reg, rest[0], *format, out);
         if (rc != 0) {
-            std::fprintf(stderr, "lntc: %s: %s\n", args[1].c_str(), systemErrorText(rc).c_str());
+            std::fprintf(stderr, "lntc: %s: %s\n", rest[0].c_str(), systemErrorText(rc).c_str());
             return 1;
         }
-        if (args.size() == 3) {
-            if (!writeWholeFile(args[2], out)) {
-                std::fprintf(stderr, "lntc: cannot write '%s'\n", args[2].c_str());
+        if (rest.size() == 2) {
+            if (!writeWholeFile(rest[1], out)) {
+                std::fprintf(stderr, "lntc: cannot write '%s'\n", rest[1].c_str());
                 return 1;
             }
         } else {
-            // On a terminal the single-byte form reads better; files keep the editors' default.
-            if (isatty(1)) {
-                out.clear();
-                exportRegistry(reg, args[1], RegFileFormat::Regedit4, out);
-            }
             std::fwrite(out.data(), 1, out.size(), stdout);
         }
         return 0;
