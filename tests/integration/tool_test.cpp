@@ -75,7 +75,9 @@ TEST_F(Tool, RetainIsSeenWhileTheConfigurationIsHeld) {
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "ACCOUNTS_LJ: retain files on (PrintDest 3)\n");
     for (const auto& q : show()["queues"]) {
-        if (q["Name"] == "ACCOUNTS_LJ") EXPECT_EQ(q["PrintDest"], 3);
+        if (q["Name"] == "ACCOUNTS_LJ") {
+            EXPECT_EQ(q["PrintDest"], 3);
+        }
     }
     EXPECT_EQ(run({"retain", "NOPE", "1"}).exitCode, 1);
     EXPECT_EQ(run({"retain", "ACCOUNTS_LJ", "yes"}).exitCode, 2);
@@ -83,7 +85,9 @@ TEST_F(Tool, RetainIsSeenWhileTheConfigurationIsHeld) {
     EXPECT_EQ(holder.wait(), 0);
     // With the last holder gone the next fill comes from the store again.
     for (const auto& q : show()["queues"]) {
-        if (q["Name"] == "ACCOUNTS_LJ") EXPECT_EQ(q["PrintDest"], 1);
+        if (q["Name"] == "ACCOUNTS_LJ") {
+            EXPECT_EQ(q["PrintDest"], 1);
+        }
     }
 }
 
