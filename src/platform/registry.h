@@ -60,6 +60,11 @@ public:
     virtual uint32_t enumValue(RegKey key, uint32_t index, std::string& name, uint32_t& type,
                                std::vector<uint8_t>& data) = 0;
 
+    // Reads between these see one consistent state of the store (and cost less than reads
+    // taken one by one). Not nested, and not inside a batch; a refused snapshot is harmless.
+    virtual uint32_t beginSnapshot() { return 0; }
+    virtual void endSnapshot() {}
+
     // Groups writes so that they land together or not at all. Nesting is not supported.
     virtual uint32_t beginBatch() = 0;
     virtual uint32_t commitBatch() = 0;

@@ -380,9 +380,12 @@ uint32_t InitialiseSharedConfig(Library& lib) {
     std::memset(slots, 0, sizeof(QueueRecord) * LNTC_MAX_QUEUES);
     c.UpdateTime = static_cast<int32_t>(lib.now());
     c.Magic = LNTC_MAGIC;
+    // One consistent picture of the store, even while a configuration run saves.
+    bool snapshot = lib.registry().beginSnapshot() == 0;
     fillGeneral(lib, c, status);
     enumerateQueues(lib, c, slots);
     for (int i = 0; i < c.QueueCount; ++i) LoadQueueRecord(lib, slots[i]);
+    if (snapshot) lib.registry().endSnapshot();
 
     // From here on this process only reads, like every other.
     s.configSection->unmapView(s.configView);

@@ -1,5 +1,7 @@
 #include "support/temp_root.h"
 
+#include "platform/posix/posix_sections.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
@@ -14,6 +16,14 @@ TempRoot::TempRoot() {
 
 TempRoot::~TempRoot() {
     std::error_code ec;
+    // Sections whose last holder was killed by a test stay until their root is used again;
+    // this root is not, so they go with it.
+    std::string prefix = PosixSections(path_).shmName("x");
+    prefix = prefix.substr(1, prefix.size() - 2);
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", ec)) {
+        if (entry.path().filename().string().rfind(prefix, 0) == 0)
+            std::filesystem::remove(entry.path(), ec);
+    }
     std::filesystem::remove_all(path_, ec);
 }
 

@@ -166,7 +166,8 @@ bool isPermissionFailure(int rc) {
 // write never leaves half of itself behind.
 class SqliteRegistry::WriteScope {
   public:
-    explicit WriteScope(SqliteRegistry& reg) : reg_(reg), nested_(reg.inBatch_) {
+    explicit WriteScope(SqliteRegistry& reg)
+        : reg_(reg), nested_(reg.inBatch_ || reg.inSnapshot_) {
         status_ = reg_.exec(nested_ ? Savepoint : Begin);
         active_ = status_ == err::Success;
     }
@@ -211,7 +212,7 @@ SqliteRegistry::SqliteRegistry(const std::string& dbPath) : path_(dbPath) {
 }
 
 SqliteRegistry::~SqliteRegistry() {
-    if (inBatch_) exec(Rollback);
+    if (inBatch_ || inSnapshot_) exec(Rollback);
     for (auto* s : stmts_)
         sqlite3_finalize(s);
     sqlite3_close(db_);
@@ -558,10 +559,27 @@ uint32_t SqliteRegistry::enumValue(RegKey key, uint32_t index, std::string& name
     return err::Success;
 }
 
+uint32_t SqliteRegistry::beginSnapshot() {
+    std::lock_guard lock(mutex_);
+    if (inBatch_ || inSnapshot_) return err::InvalidFunction;
+    // Deferred: a read transaction that holds one snapshot until the end.
+    if (sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK) return err::CantRead;
+    inSnapshot_ = true;
+    return err::Success;
+}
+
+void SqliteRegistry::endSnapshot() {
+    std::lock_guard lock(mutex_);
+    if (!inSnapshot_) return;
+    inSnapshot_ = false;
+    if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 uint32_t SqliteRegistry::beginBatch() {
     std::lock_guard lock(mutex_);
     if (readOnly_) return err::AccessDenied;
-    if (inBatch_) return err::InvalidFunction;
+    if (inBatch_ || inSnapshot_) return err::InvalidFunction;
     if (uint32_t rc = exec(Begin)) return rc;
     inBatch_ = true;
     return err::Success;

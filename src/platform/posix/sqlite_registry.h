@@ -43,6 +43,8 @@ class SqliteRegistry : public Registry {
     uint32_t enumKey(RegKey key, uint32_t index, std::string& name) override;
     uint32_t enumValue(RegKey key, uint32_t index, std::string& name, uint32_t& type,
                        std::vector<uint8_t>& data) override;
+    uint32_t beginSnapshot() override;
+    void endSnapshot() override;
     uint32_t beginBatch() override;
     uint32_t commitBatch() override;
     void rollbackBatch() override;
@@ -93,6 +95,7 @@ class SqliteRegistry : public Registry {
     std::array<sqlite3_stmt*, StmtCount> stmts_{};
     bool readOnly_ = false;
     bool inBatch_ = false;
+    bool inSnapshot_ = false;
     std::unordered_map<RegKey, Handle> handles_;
     RegKey nextHandle_ = 0x100;
     std::mutex mutex_;

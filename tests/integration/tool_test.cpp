@@ -1,0 +1,201 @@
+// The lntc tool on a demo installation, as an administrator or a script uses it.
+#include "support/child_process.h"
+#include "support/temp_root.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace lntc::test;
+using Json = nlohmann::json;
+
+namespace {
+
+const std::string kTool = std::string(LNTC_BIN_DIR) + "/lntc";
+
+class Tool : public ::testing::Test {
+protected:
+    TempRoot root;
+    std::map<std::string, std::string> env() const {
+        return {{"LNT_ROOT", root.path()}, {"LNT_PRINT_SERVER", "ps-test"},
+                {"LNTC_SHARE", std::string(LNTC_SOURCE_DIR) + "/share"}};
+    }
+    RunResult run(const std::vector<std::string>& args) { return runProgram(kTool, args, env()); }
+    void SetUp() override { ASSERT_EQ(run({"demo-setup"}).exitCode, 0); }
+    Json show() {
+        RunResult r = run({"show", "--json"});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return Json::parse(r.out);
+    }
+    std::string exportAll() {
+        RunResult r = run({"reg", "export", "HKEY_LOCAL_MACHINE\\SOFTWARE"});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return r.out;
+    }
+};
+
+TEST_F(Tool, ShowListsTheDemoConfigurationAsJson) {
+    Json j = show();
+    EXPECT_EQ(j["status"], 0);
+    const Json& c = j["ServerConfig"];
+    EXPECT_EQ(c["QueueCount"], 4);
+    EXPECT_EQ(c["QueueDepth"], 8);
+    EXPECT_EQ(c["Domain"], "Alpha");
+    EXPECT_EQ(c["Font1"], "lg.2ps");
+    EXPECT_EQ(c["Font25"], "");
+    EXPECT_EQ(c["OdrRelease"], 310);
+    ASSERT_EQ(j["queues"].size(), 4u);
+    std::map<std::string, Json> byName;
+    for (const auto& q : j["queues"]) byName[q["Name"]] = q;
+    const Json& lj = byName.at("ACCOUNTS_LJ");
+    EXPECT_EQ(lj["Printer"], "HP_LASERJET_4MPLUS");
+    EXPECT_EQ(lj["Tray2/Bottom"], "LEGAL, 2");
+    EXPECT_EQ(lj["DuplexBinding"], 1);
+    EXPECT_EQ(byName.at("PLANS_E")["PrintDest"], 3);
+    EXPECT_EQ(byName.at("RICOH_MAIL")["EjectTray"], 4);
+    EXPECT_EQ(byName.at("POSTSCRIPT_GEN")["TCP_SocketNumber"], 9100);
+    EXPECT_EQ(byName.at("POSTSCRIPT_GEN")["OverscanAmt"], 5.0);
+    // Running the demo set-up again keeps what is there.
+    EXPECT_NE(run({"demo-setup"}).out.find("already present"), std::string::npos);
+
+    RunResult text = run({"show"});
+    EXPECT_EQ(text.exitCode, 0);
+    EXPECT_NE(text.out.find("Queue slot 0: ACCOUNTS_LJ"), std::string::npos);
+}
+
+TEST_F(Tool, RetainIsSeenWhileTheConfigurationIsHeld) {
+    ChildProcess holder(kTool, {"hold"}, env());
+    ASSERT_NE(holder.readLine().value_or("").find("holding (4 queues)"), std::string::npos);
+    RunResult r = run({"retain", "ACCOUNTS_LJ", "1"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "ACCOUNTS_LJ: retain files on (PrintDest 3)\n");
+    for (const auto& q : show()["queues"]) {
+        if (q["Name"] == "ACCOUNTS_LJ") {
+            EXPECT_EQ(q["PrintDest"], 3);
+        }
+    }
+    EXPECT_EQ(run({"retain", "NOPE", "1"}).exitCode, 1);
+    EXPECT_EQ(run({"retain", "ACCOUNTS_LJ", "yes"}).exitCode, 2);
+    holder.closeInput();
+    EXPECT_EQ(holder.wait(), 0);
+    // With the last holder gone the next fill comes from the store again.
+    for (const auto& q : show()["queues"]) {
+        if (q["Name"] == "ACCOUNTS_LJ") {
+            EXPECT_EQ(q["PrintDest"], 1);
+        }
+    }
+}
+
+TEST_F(Tool, HoldEndsOnASignal) {
+    ChildProcess holder(kTool, {"hold"}, env());
+    ASSERT_TRUE(holder.readLine().has_value());
+    kill(holder.pid(), SIGTERM);
+    int status = holder.wait();
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(Tool, PostScriptAndKanjiFonts) {
+    RunResult ps = run({"postscript", "ACCOUNTS_LJ"});
+    EXPECT_EQ(ps.out, "ACCOUNTS_LJ: PostScript (1)\n");
+    EXPECT_EQ(run({"postscript", "POSTSCRIPT_GEN"}).out, "POSTSCRIPT_GEN: PostScript (8)\n");
+    EXPECT_EQ(run({"postscript", "RICOH_MAIL"}).out, "RICOH_MAIL: not PostScript (0)\n");
+    RunResult missing = run({"postscript", "accounts_lj"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("no queue named 'accounts_lj'"), std::string::npos);
+
+    std::string file = root.path() + "/kanji.reg";
+    std::ofstream(file) << "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quendal\\PrintServer\\"
+                           "CurrentVersion\\Fonts]\n\"NeedKanjiDiskFonts\"=dword:00000001\n";
+    ASSERT_EQ(run({"reg", "import", file}).exitCode, 0);
+    EXPECT_EQ(run({"kanji-fonts"}).out, "1\n");
+    EXPECT_EQ(run({"kanji-fonts", "--clear"}).out, "1\n");
+    EXPECT_EQ(run({"kanji-fonts"}).out, "0\n");
+}
+
+TEST_F(Tool, FindAndKillByImageName) {
+    // A process with a name nothing else on the machine has.
+    std::string image = root.path() + "/lntcvictim.bin";
+    std::filesystem::copy_file("/bin/sleep", image);
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        execl(image.c_str(), image.c_str(), "60", nullptr);
+        _exit(127);
+    }
+    RunResult found;
+    for (int i = 0; i < 200; ++i) { // until the child has replaced its image
+        found = run({"find", "LNTCVICTIM"});
+        if (found.exitCode == 0) break;
+        usleep(10000);
+    }
+    EXPECT_EQ(found.out, std::to_string(pid) + "\n");
+    EXPECT_EQ(run({"find", "lntcvictim.bin"}).exitCode, 1);
+    RunResult killed = run({"kill", "lntcvictim"});
+    EXPECT_EQ(killed.out, "1\n");
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status));
+    RunResult again = run({"kill", "lntcvictim"});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_EQ(again.out, "0\n");
+}
+
+TEST_F(Tool, AMalformedImportNamesItsLineAndChangesNothing) {
+    std::string before = exportAll();
+    std::string file = root.path() + "/bad.reg";
+    std::ofstream(file) << "REGEDIT4\n\n"
+                           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Quendal\\PrintServer\\CurrentVersion\\"
+                           "General]\n"
+                           "\"QueueDepth\"=dword:00000002\n"
+                           "\"TimeFormat\"=dword:xyz\n";
+    RunResult r = run({"reg", "import", file});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("line 5"), std::string::npos) << r.err;
+    EXPECT_EQ(exportAll(), before);
+    EXPECT_EQ(show()["ServerConfig"]["QueueDepth"], 8);
+    EXPECT_EQ(run({"reg", "import", root.path() + "/missing.reg"}).exitCode, 1);
+}
+
+TEST_F(Tool, ExportedFilesImportIntoAnotherMachine) {
+    std::string file = root.path() + "/queues.reg";
+    ASSERT_EQ(run({"reg", "export",
+                   "HKEY_LOCAL_MACHINE\\SOFTWARE\\Quendal\\PrintServer\\CurrentVersion", file})
+                  .exitCode,
+              0);
+    std::ifstream in(file, std::ios::binary);
+    char bom[2] = {};
+    in.read(bom, 2);
+    EXPECT_EQ(static_cast<unsigned char>(bom[0]), 0xFF); // UTF-16LE as the editors write it
+    EXPECT_EQ(static_cast<unsigned char>(bom[1]), 0xFE);
+
+    TempRoot other;
+    auto otherEnv = env();
+    otherEnv["LNT_ROOT"] = other.path();
+    ASSERT_EQ(runProgram(kTool, {"reg", "import", file}, otherEnv).exitCode, 0);
+    std::filesystem::create_directories(other.path() + "/odr");
+    std::filesystem::copy_file(root.path() + "/odr/directory.json",
+                               other.path() + "/odr/directory.json");
+    RunResult r = runProgram(kTool, {"show", "--json"}, otherEnv);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    Json j = Json::parse(r.out);
+    EXPECT_EQ(j["queues"].size(), 4u);
+    EXPECT_EQ(j["ServerConfig"]["QueueDepth"], 8);
+    EXPECT_EQ(run({"reg", "export", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Nothing"}).exitCode, 1);
+}
+
+TEST_F(Tool, UsageErrorsAreClear) {
+    RunResult r = run({"frobnicate"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("unknown command 'frobnicate'"), std::string::npos);
+    EXPECT_EQ(run({"show", "--xml"}).exitCode, 2);
+    EXPECT_EQ(run({"reg"}).exitCode, 2);
+    EXPECT_EQ(runProgram(kTool, {}, env()).exitCode, 2);
+}
+
+} // namespace

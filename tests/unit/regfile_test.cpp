@@ -1,0 +1,343 @@
+#include "store/regfile.h"
+
+#include "platform/errors.h"
+#include "support/memory_registry.h"
+
+#include <gtest/gtest.h>
+
+using namespace lntc;
+using lntc::test::MemoryRegistry;
+
+namespace {
+
+std::vector<uint8_t> bytes(std::string_view s) {
+    return {s.begin(), s.end()};
+}
+
+std::string utf16File(std::u16string_view text) {
+    std::string out = "\xFF\xFE";
+    for (char16_t c : text) {
+        out += static_cast<char>(c & 0xFF);
+        out += static_cast<char>(c >> 8);
+    }
+    return out;
+}
+
+std::string fromUtf16File(const std::string& file) {
+    std::string out; // the test data stays below U+0100 except for the euro sign
+    for (size_t i = 2; i + 1 < file.size(); i += 2) {
+        const unsigned c = uint8_t(file[i]) | (uint8_t(file[i + 1]) << 8);
+        out += c == 0x20AC ? '\x80' : static_cast<char>(c);
+    }
+    return out;
+}
+
+void seedAllTypes(MemoryRegistry& reg) {
+    reg.setString("Software\\Lintora", "", "default text");
+    reg.setString("Software\\Lintora", "Tricky", "say \"hi\" c:\\dir\\ caf\xE9 \x80 5");
+    reg.setDword("Software\\Lintora", "Count", 30);
+    reg.setRaw("Software\\Lintora", "Blob", regtype::Binary, {0xde, 0xad, 0x00, 0x01});
+    reg.setRaw("Software\\Lintora", "Path", regtype::ExpandSz, bytes(std::string("%R%\xE9\0", 5)));
+    reg.setRaw("Software\\Lintora", "List", regtype::MultiSz, bytes(std::string("a\0b\0\0", 5)));
+    reg.setRaw("Software\\Lintora", "Big", regtype::Qword, {1, 2, 3, 4, 5, 6, 7, 8});
+    reg.setRaw("Software\\Lintora", "Odd", 0x2a, {9});
+    reg.setRaw("Software\\Lintora", "None", regtype::None, {});
+    reg.setRaw("Software\\Lintora", "ShortDword", regtype::Dword, {1, 2});
+    reg.setRaw("Software\\Lintora", "NoNul", regtype::Sz, bytes("abc"));
+    reg.setRaw("Software\\Lintora", "TwoLines", regtype::Sz, bytes(std::string("a\r\nb\0", 5)));
+    std::vector<uint8_t> longBlob(100);
+    for (size_t i = 0; i < longBlob.size(); ++i)
+        longBlob[i] = static_cast<uint8_t>(i);
+    reg.setRaw("Software\\Lintora\\Queues\\Q1", "Data", regtype::Binary, longBlob);
+    reg.setString("Software\\Lintora\\Queues\\q0", "Name", "first");
+    reg.setString("Software\\Other", "x", "not exported");
+}
+
+std::string exportOf(Registry& reg, const std::string& path = "HKEY_LOCAL_MACHINE",
+                     RegFileFormat fmt = RegFileFormat::Regedit4) {
+    std::string out;
+    EXPECT_EQ(exportRegistry(reg, path, fmt, out), err::Success);
+    return out;
+}
+
+TEST(RegFileExport, WritesTheEditorsFormat) {
+    MemoryRegistry reg;
+    reg.setString("Software\\Lintora", "", "d");
+    reg.setString("Software\\Lintora", "Tricky", "a\"b\\c");
+    reg.setDword("Software\\Lintora", "Count", 30);
+    reg.setRaw("Software\\Lintora", "Path", regtype::ExpandSz, bytes(std::string("%R%\0", 4)));
+    reg.setRaw("Software\\Lintora", "Big", regtype::Qword, {1, 2, 3, 4, 5, 6, 7, 8});
+    reg.setRaw("Software\\Lintora", "Odd", 0x2a, {9});
+    reg.setRaw("Software\\Lintora\\Sub", "Bin", regtype::Binary, {0xde, 0xad});
+
+    const std::string expected = "REGEDIT4\r\n"
+                                 "\r\n"
+                                 "[HKEY_LOCAL_MACHINE\\Software\\Lintora]\r\n"
+                                 "@=\"d\"\r\n"
+                                 "\"Big\"=hex(b):01,02,03,04,05,06,07,08\r\n"
+                                 "\"Count\"=dword:0000001e\r\n"
+                                 "\"Odd\"=hex(2a):09\r\n"
+                                 "\"Path\"=hex(2):25,52,25,00\r\n"
+                                 "\"Tricky\"=\"a\\\"b\\\\c\"\r\n"
+                                 "\r\n"
+                                 "[HKEY_LOCAL_MACHINE\\Software\\Lintora\\Sub]\r\n"
+                                 "\"Bin\"=hex:de,ad\r\n"
+                                 "\r\n";
+    // The argument's spelling and hive alias do not matter; the stored spelling is written.
+    EXPECT_EQ(exportOf(reg, "HKLM\\SOFTWARE\\lintora"), expected);
+}
+
+TEST(RegFileExport, WrapsLongHexLinesLikeTheEditors) {
+    MemoryRegistry reg;
+    std::vector<uint8_t> blob(50);
+    for (size_t i = 0; i < blob.size(); ++i)
+        blob[i] = static_cast<uint8_t>(i);
+    reg.setRaw("K", "Blob", regtype::Binary, blob);
+    const std::string out = exportOf(reg, "HKLM\\K");
+    const std::string expected =
+        "\"Blob\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\\\r\n"
+        "  16,17,18,19,1a,1b,1c,1d,1e,1f,20,21,22,23,24,25,26,27,28,29,2a,2b,2c,2d,2e,\\\r\n"
+        "  2f,30,31\r\n";
+    EXPECT_NE(out.find(expected), std::string::npos) << out;
+}
+
+TEST(RegFileExport, V5IsUtf16WithBomAndUtf16TextData) {
+    MemoryRegistry reg;
+    reg.setString("K", "Name", "caf\xE9 \x80");
+    reg.setRaw("K", "Path", regtype::ExpandSz, bytes(std::string("%\xE9\0", 3)));
+    std::string out;
+    ASSERT_EQ(exportRegistry(reg, "HKEY_LOCAL_MACHINE\\K", RegFileFormat::V5, out), err::Success);
+    ASSERT_GE(out.size(), 2u);
+    EXPECT_EQ(out.substr(0, 2), "\xFF\xFE");
+    // The euro sign is U+20AC in the file, not the byte 0x80.
+    EXPECT_NE(out.find(std::string("\xAC\x20", 2)), std::string::npos);
+    EXPECT_EQ(fromUtf16File(out), "Windows Registry Editor Version 5.00\r\n"
+                                  "\r\n"
+                                  "[HKEY_LOCAL_MACHINE\\K]\r\n"
+                                  "\"Name\"=\"caf\xE9 \x80\"\r\n"
+                                  "\"Path\"=hex(2):25,00,e9,00,00,00\r\n"
+                                  "\r\n");
+}
+
+TEST(RegFileExport, MissingKeyOrForeignHiveAnswersNotFound) {
+    MemoryRegistry reg;
+    reg.setString("K", "a", "b");
+    std::string out = "stale";
+    EXPECT_EQ(exportRegistry(reg, "HKLM\\Missing", RegFileFormat::Regedit4, out),
+              err::FileNotFound);
+    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(exportRegistry(reg, "HKEY_CURRENT_USER\\K", RegFileFormat::Regedit4, out),
+              err::FileNotFound);
+    EXPECT_EQ(reg.openHandleCount(), 0u) << "export closes every key it opened";
+}
+
+class RegFileRoundTrip : public ::testing::TestWithParam<RegFileFormat> {};
+
+TEST_P(RegFileRoundTrip, ImportOfAnExportRecreatesEveryValue) {
+    MemoryRegistry source;
+    seedAllTypes(source);
+    std::string file;
+    ASSERT_EQ(exportRegistry(source, "HKLM\\Software\\Lintora", GetParam(), file), err::Success);
+
+    MemoryRegistry target;
+    RegFileError error;
+    ASSERT_EQ(importRegistry(target, file, error), err::Success) << error.message;
+    EXPECT_EQ(error.line, 0u);
+    EXPECT_FALSE(target.hasKey("Software\\Other"));
+
+    for (const char* name : {"", "Tricky", "Count", "Blob", "Path", "List", "Big", "Odd", "None",
+                             "ShortDword", "NoNul", "TwoLines"}) {
+        uint32_t t1 = 0, t2 = 0;
+        std::vector<uint8_t> d1, d2;
+        ASSERT_TRUE(source.getRaw("Software\\Lintora", name, t1, d1));
+        ASSERT_TRUE(target.getRaw("Software\\Lintora", name, t2, d2)) << name;
+        EXPECT_EQ(t2, t1) << name;
+        EXPECT_EQ(d2, d1) << name;
+    }
+    EXPECT_EQ(exportOf(target, "HKLM\\Software\\Lintora", GetParam()), file);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothFormats, RegFileRoundTrip,
+                         ::testing::Values(RegFileFormat::Regedit4, RegFileFormat::V5));
+
+TEST(RegFileImport, ReadsHandWrittenFiles) {
+    MemoryRegistry reg;
+    reg.setString("Software\\Gone\\Deep", "x", "y");
+    reg.setString("Software\\Keep", "Old", "z");
+    reg.setString("Software\\Keep", "", "default");
+    const std::string file = "REGEDIT4\n"
+                             "; a comment\n"
+                             "\n"
+                             "[-HKEY_LOCAL_MACHINE\\Software\\Gone]\n"
+                             "[HKLM\\Software\\Keep]\n"
+                             "\"Old\"=-\n"
+                             "@=-\n"
+                             "\"Text\" = \"q\\\"uote\\\\\"\n"
+                             "\"Num\"=DWORD:1E\n"
+                             "\"Max\"=dword:ffffffff\n"
+                             "\"Multi\"=hex(7):61,00,\\\n"
+                             "    62,00,\\\n"
+                             "  00\n"
+                             "\"Bin\"=hex:\n"
+                             "[HKEY_LOCAL_MACHINE\\Software\\New\\Sub]\r\n"
+                             "@=\"top\"\r\n";
+    RegFileError error;
+    ASSERT_EQ(importRegistry(reg, file, error), err::Success) << error.message;
+    uint32_t type = 0;
+    std::vector<uint8_t> data;
+    EXPECT_FALSE(reg.hasKey("Software\\Gone"));
+    EXPECT_FALSE(reg.getRaw("Software\\Keep", "Old", type, data));
+    EXPECT_FALSE(reg.getRaw("Software\\Keep", "", type, data));
+    ASSERT_TRUE(reg.getRaw("Software\\Keep", "Text", type, data));
+    EXPECT_EQ(data, bytes(std::string("q\"uote\\\0", 8)));
+    ASSERT_TRUE(reg.getRaw("Software\\Keep", "Num", type, data));
+    EXPECT_EQ(type, regtype::Dword);
+    EXPECT_EQ(data, (std::vector<uint8_t>{0x1e, 0, 0, 0}));
+    ASSERT_TRUE(reg.getRaw("Software\\Keep", "Max", type, data));
+    EXPECT_EQ(data, (std::vector<uint8_t>{0xff, 0xff, 0xff, 0xff}));
+    ASSERT_TRUE(reg.getRaw("Software\\Keep", "Multi", type, data));
+    EXPECT_EQ(type, regtype::MultiSz);
+    EXPECT_EQ(data, bytes(std::string("a\0b\0\0", 5)));
+    ASSERT_TRUE(reg.getRaw("Software\\Keep", "Bin", type, data));
+    EXPECT_EQ(type, regtype::Binary);
+    EXPECT_TRUE(data.empty());
+    ASSERT_TRUE(reg.getRaw("Software\\New\\Sub", "", type, data));
+    EXPECT_EQ(data, bytes(std::string("top\0", 4)));
+    EXPECT_EQ(reg.openHandleCount(), 0u);
+}
+
+TEST(RegFileImport, ConvertsUnicodeTextToTheSingleByteCodePage) {
+    MemoryRegistry reg;
+    // é and € have single-byte forms, Ω does not.
+    const std::string v5 = utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n"
+                                     u"[HKEY_LOCAL_MACHINE\\K]\r\n"
+                                     u"\"Name\"=\"caf\u00e9 \u20ac \u03a9\"\r\n"
+                                     u"\"Exp\"=hex(2):ac,20,a9,03,00,00\r\n");
+    RegFileError error;
+    ASSERT_EQ(importRegistry(reg, v5, error), err::Success) << error.message;
+    uint32_t type = 0;
+    std::vector<uint8_t> data;
+    ASSERT_TRUE(reg.getRaw("K", "Name", type, data));
+    EXPECT_EQ(data, bytes(std::string("caf\xE9 \x80 ?\0", 9)));
+    ASSERT_TRUE(reg.getRaw("K", "Exp", type, data));
+    EXPECT_EQ(type, regtype::ExpandSz);
+    EXPECT_EQ(data, bytes(std::string("\x80?\0", 3)));
+
+    // REGEDIT4 written as UTF-8, and a V5 header in UTF-8: text converted, hex(2) as UTF-16.
+    const std::string utf8 = "REGEDIT4\r\n[HKLM\\K]\r\n\"U\"=\"caf\xC3\xA9\"\r\n";
+    ASSERT_EQ(importRegistry(reg, utf8, error), err::Success) << error.message;
+    ASSERT_TRUE(reg.getRaw("K", "U", type, data));
+    EXPECT_EQ(data, bytes(std::string("caf\xE9\0", 5)));
+    const std::string v5utf8 = "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n"
+                               "[HKLM\\K]\n\"W\"=\"\xE2\x82\xAC\"\n\"E\"=hex(2):41,00,00,00\n";
+    ASSERT_EQ(importRegistry(reg, v5utf8, error), err::Success) << error.message;
+    ASSERT_TRUE(reg.getRaw("K", "W", type, data));
+    EXPECT_EQ(data, bytes(std::string("\x80\0", 2)));
+    ASSERT_TRUE(reg.getRaw("K", "E", type, data));
+    EXPECT_EQ(data, bytes(std::string("A\0", 2)));
+}
+
+struct Malformed {
+    const char* label;
+    std::string body; // follows the header line
+    uint32_t line;
+    const char* message;
+};
+
+class RegFileMalformed : public ::testing::TestWithParam<Malformed> {};
+
+TEST_P(RegFileMalformed, NamesTheLineAndChangesNothing) {
+    MemoryRegistry reg;
+    seedAllTypes(reg);
+    const std::string before = exportOf(reg);
+    const Malformed& m = GetParam();
+    RegFileError error;
+    EXPECT_EQ(importRegistry(reg, "REGEDIT4\r\n" + m.body, error), err::InvalidData);
+    EXPECT_EQ(error.line, m.line);
+    EXPECT_EQ(error.message, "line " + std::to_string(m.line) + ": " + m.message);
+    EXPECT_EQ(exportOf(reg), before);
+}
+
+// Every file starts with valid changes, so a partial apply would show in the export.
+const std::string kValidStart = "\r\n"                                        // 2
+                                "[-HKEY_LOCAL_MACHINE\\Software\\Other]\r\n"  // 3
+                                "[HKEY_LOCAL_MACHINE\\Software\\Lintora]\r\n" // 4
+                                "\"Count\"=dword:1\r\n"                       // 5
+                                "\"Fresh\"=\"new\"\r\n";                      // 6
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RegFileMalformed,
+    ::testing::Values(
+        Malformed{"BadHive", kValidStart + "[HKEY_CURRENT_USER\\Software]\r\n", 7,
+                  "unsupported hive 'HKEY_CURRENT_USER'; only HKEY_LOCAL_MACHINE can be "
+                  "imported"},
+        Malformed{"MissingEquals", kValidStart + "\"Name\" \"x\"\r\n", 7,
+                  "expected '=' after value name"},
+        Malformed{"DwordTooLong", kValidStart + "\"N\"=dword:123456789\r\n", 7,
+                  "invalid dword value; expected 1 to 8 hex digits"},
+        Malformed{"DwordNotHex", kValidStart + "\"N\"=dword:12g4\r\n", 7,
+                  "invalid dword value; expected 1 to 8 hex digits"},
+        Malformed{"DwordEmpty", kValidStart + "\"N\"=dword:\r\n", 7,
+                  "invalid dword value; expected 1 to 8 hex digits"},
+        Malformed{"UnterminatedString", kValidStart + "\"N\"=\"open \\\"\r\n", 7,
+                  "unterminated string"},
+        Malformed{"UnterminatedName", kValidStart + "\"N=\"x\r\n", 7,
+                  "expected '=' after value name"},
+        Malformed{"ValueBeforeKey", "\"N\"=\"x\"\r\n[HKLM\\A]\r\n", 2,
+                  "value line before any [key] line"},
+        Malformed{"ValueAfterDeletion", kValidStart + "[-HKLM\\A]\r\n\"N\"=\"x\"\r\n", 8,
+                  "value line follows a key deletion; open a key first"},
+        Malformed{"BadHexInContinuation", kValidStart + "\"B\"=hex:00,01,\\\r\n  02,zz,03\r\n", 8,
+                  "invalid hex byte 'zz'"},
+        Malformed{"BadHexType", kValidStart + "\"B\"=hex(q):00\r\n", 7,
+                  "invalid hex type; expected hex(N):"},
+        Malformed{"UnknownData", kValidStart + "\"B\"=word:1\r\n", 7,
+                  "unrecognised value data; expected \"text\", dword:, hex: or -"},
+        Malformed{"StrayText", kValidStart + "Count=1\r\n", 7,
+                  "unrecognised line; expected [key], \"name\"=value, @=value or a comment"},
+        Malformed{"MissingBracket", kValidStart + "[HKLM\\Software\r\n", 7,
+                  "missing ']' after key name"},
+        Malformed{"DeleteHive", kValidStart + "[-HKLM]\r\n", 7,
+                  "the hive itself cannot be deleted"},
+        Malformed{"TextAfterString", kValidStart + "\"N\"=\"x\" y\r\n", 7,
+                  "unexpected text after the closing '\"'"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(RegFileImport, RejectsFilesWithoutAHeader) {
+    MemoryRegistry reg;
+    RegFileError error;
+    EXPECT_EQ(importRegistry(reg, "REGEDIT5\r\n[HKLM\\A]\r\n", error), err::InvalidData);
+    EXPECT_EQ(error.line, 1u);
+    EXPECT_FALSE(reg.hasKey("A"));
+    EXPECT_EQ(importRegistry(reg, "", error), err::InvalidData);
+    EXPECT_EQ(error.line, 1u);
+}
+
+TEST(RegFileImport, AFailedWriteUndoesEverythingBeforeIt) {
+    MemoryRegistry reg;
+    seedAllTypes(reg);
+    const std::string before = exportOf(reg);
+    reg.failNext(MemoryRegistry::Op::SetValue, err::DiskFull);
+    RegFileError error;
+    const std::string file = "REGEDIT4\r\n"
+                             "[-HKLM\\Software\\Other]\r\n"
+                             "[HKLM\\Software\\Brand\\New]\r\n"
+                             "\"A\"=\"1\"\r\n";
+    EXPECT_EQ(importRegistry(reg, file, error), err::DiskFull);
+    EXPECT_EQ(error.line, 4u);
+    EXPECT_EQ(error.message, "line 4: cannot set the value (error 112)");
+    EXPECT_EQ(exportOf(reg), before);
+    EXPECT_FALSE(reg.hasKey("Software\\Brand"));
+    EXPECT_EQ(reg.openHandleCount(), 0u);
+}
+
+TEST(RegFileImport, ReadOnlyRegistryIsRefusedUntouched) {
+    MemoryRegistry reg;
+    reg.setReadOnly(true);
+    RegFileError error;
+    EXPECT_EQ(importRegistry(reg, "REGEDIT4\r\n[HKLM\\A]\r\n", error), err::AccessDenied);
+    EXPECT_FALSE(error.message.empty());
+    EXPECT_FALSE(reg.hasKey("A"));
+}
+
+} // namespace

@@ -1,0 +1,206 @@
+// Commands that go through the library's exports, as every product process does.
+#include "commands.h"
+#include "lntc/lntc.h"
+#include "record_fields.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <poll.h>
+#include <unistd.h>
+
+namespace lntc::tool {
+
+int usageError(const char* message) {
+    std::fprintf(stderr, "lntc: %s\n", message);
+    return 2;
+}
+
+std::string statusText(uint32_t status) {
+    char buf[96];
+    switch (status) {
+    case LNTC_OK:
+        return "success";
+    case LNTC_E_VERSION:
+        return "0xCF190001 (version mismatch)";
+    case LNTC_E_NO_QUEUE:
+        return "0xCF190002 (no such queue)";
+    case LNTC_E_SECTION:
+        return "0xCF190003 (a shared section could not be created or mapped)";
+    case LNTC_E_ARGUMENT:
+        return "0xCF190004 (invalid argument)";
+    case LNTC_E_NOT_LOADED:
+        return "0xCF190005 (the library could not open its registry root)";
+    default:
+        std::snprintf(buf, sizeof buf, "0x%08X (from the ODR name service)", status);
+        return buf;
+    }
+}
+
+namespace {
+
+uint32_t attach(const ServerConfig** config) {
+    uint32_t status = LNTC_GetConfig(config, LNTC_CONFIG_VERSION);
+    if (status != 0) std::fprintf(stderr, "lntc: configuration: %s\n", statusText(status).c_str());
+    return status;
+}
+
+void printText(const Json& config, const Json& queues) {
+    std::printf("General configuration\n");
+    for (auto it = config.begin(); it != config.end(); ++it) {
+        if (it.value().is_string() && it.key().rfind("Font", 0) == 0 &&
+            it.key().size() <= 6 && it.value().get<std::string>().empty())
+            continue;
+        std::printf("  %-22s %s\n", it.key().c_str(),
+                    it.value().is_string() ? it.value().get<std::string>().c_str()
+                                           : it.value().dump().c_str());
+    }
+    for (const auto& q : queues) {
+        std::printf("\nQueue slot %d: %s\n", q["slot"].get<int>(),
+                    q["Name"].get<std::string>().c_str());
+        for (auto it = q.begin(); it != q.end(); ++it) {
+            if (it.key() == "slot" || it.key() == "Name") continue;
+            std::printf("  %-24s %s\n", it.key().c_str(),
+                        it.value().is_string() ? it.value().get<std::string>().c_str()
+                                               : it.value().dump().c_str());
+        }
+    }
+}
+
+} // namespace
+
+int cmdShow(const Args& args) {
+    bool json = false;
+    for (const auto& a : args) {
+        if (a == "--json")
+            json = true;
+        else
+            return usageError("show takes only --json");
+    }
+    const ServerConfig* config = nullptr;
+    uint32_t status = LNTC_GetConfig(&config, LNTC_CONFIG_VERSION);
+    Json out;
+    out["status"] = status;
+    Json queues = Json::array();
+    if (status == 0 && config != nullptr) {
+        out["ServerConfig"] = configToJson(*config);
+        for (int slot = 0; slot < LNTC_MAX_QUEUES; ++slot) {
+            const char* name = nullptr;
+            if (LNTC_GetQueueName(slot, &name) != 0) continue;
+            const QueueRecord* queue = nullptr;
+            if (LNTC_GetQueue(name, &queue, LNTC_QUEUE_VERSION) != 0) continue;
+            Json q;
+            q["slot"] = slot;
+            Json fields = queueToJson(*queue);
+            for (auto& [k, v] : fields.items()) q[k] = v;
+            queues.push_back(q);
+        }
+    }
+    out["queues"] = queues;
+    if (json) {
+        std::printf("%s\n", out.dump(2).c_str());
+    } else if (status == 0) {
+        printText(out["ServerConfig"], queues);
+    }
+    if (status != 0) {
+        std::fprintf(stderr, "lntc: configuration: %s\n", statusText(status).c_str());
+        return 1;
+    }
+    return 0;
+}
+
+int cmdRetain(const Args& args) {
+    if (args.size() != 2 || (args[1] != "0" && args[1] != "1"))
+        return usageError("usage: lntc retain QUEUE 0|1");
+    const ServerConfig* config = nullptr;
+    if (attach(&config) != 0) return 1;
+    uint32_t status = LNTC_RetainFiles(args[0].c_str(), args[1] == "1" ? 1 : 0);
+    if (status != 0) {
+        std::fprintf(stderr, "lntc: queue '%s': %s\n", args[0].c_str(), statusText(status).c_str());
+        return 1;
+    }
+    const QueueRecord* queue = nullptr;
+    LNTC_GetQueue(args[0].c_str(), &queue, LNTC_QUEUE_VERSION);
+    std::printf("%s: retain files %s (PrintDest %u)\n", args[0].c_str(),
+                args[1] == "1" ? "on" : "off", queue ? queue->PrintDest : 0u);
+    return 0;
+}
+
+int cmdPostScript(const Args& args) {
+    if (args.size() != 1) return usageError("usage: lntc postscript QUEUE");
+    const ServerConfig* config = nullptr;
+    if (attach(&config) != 0) return 1;
+    const QueueRecord* queue = nullptr;
+    if (LNTC_GetQueue(args[0].c_str(), &queue, LNTC_QUEUE_VERSION) != 0) {
+        std::fprintf(stderr, "lntc: no queue named '%s'\n", args[0].c_str());
+        return 1;
+    }
+    uint32_t flags = LNTC_IsPostScriptPrinter(args[0].c_str());
+    std::printf("%s: %s (%u)\n", args[0].c_str(), flags ? "PostScript" : "not PostScript", flags);
+    return 0;
+}
+
+int cmdKanjiFonts(const Args& args) {
+    bool clear = false;
+    for (const auto& a : args) {
+        if (a == "--clear")
+            clear = true;
+        else
+            return usageError("usage: lntc kanji-fonts [--clear]");
+    }
+    std::printf("%u\n", LNTC_NeedKanjiDiskFonts(clear ? 1 : 0));
+    return 0;
+}
+
+int cmdFind(const Args& args) {
+    if (args.size() != 1) return usageError("usage: lntc find NAME");
+    uint32_t pid = LNTC_FindProcess(args[0].c_str());
+    if (pid == 0) {
+        std::fprintf(stderr, "lntc: no process named '%s'\n", args[0].c_str());
+        return 1;
+    }
+    std::printf("%u\n", pid);
+    return 0;
+}
+
+int cmdKill(const Args& args) {
+    if (args.size() != 1) return usageError("usage: lntc kill NAME");
+    uint32_t done = LNTC_KillProcess(args[0].c_str());
+    std::printf("%u\n", done);
+    if (done == 0) {
+        std::fprintf(stderr, "lntc: no process named '%s' was stopped\n", args[0].c_str());
+        return 1;
+    }
+    return 0;
+}
+
+namespace {
+volatile std::sig_atomic_t g_stop = 0;
+void onSignal(int) { g_stop = 1; }
+} // namespace
+
+int cmdHold(const Args& args) {
+    if (!args.empty()) return usageError("hold takes no arguments");
+    const ServerConfig* config = nullptr;
+    if (attach(&config) != 0) return 1;
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+    std::printf("holding (%u queues); close input or send a signal to release\n",
+                config->QueueCount);
+    std::fflush(stdout);
+    char buf[256];
+    while (!g_stop) {
+        pollfd p{STDIN_FILENO, POLLIN, 0};
+        int r = poll(&p, 1, 500);
+        if (r < 0) continue; // interrupted: the flag decides
+        if (r > 0) {
+            ssize_t n = read(STDIN_FILENO, buf, sizeof buf);
+            if (n <= 0) break;
+        }
+    }
+    return 0;
+}
+
+} // namespace lntc::tool
