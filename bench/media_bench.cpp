@@ -5,7 +5,7 @@
 #include "platform/platform.h"
 #include "store/accessors.h"
 #include "store/initialise.h"
-#include "support/reg_text.h"
+#include "support/demo_files.h"
 #include "support/temp_root.h"
 #include "support/test_library.h"
 
@@ -31,7 +31,7 @@ void requireConfig(Library& lib) {
 
 void BM_GetDefaultMedia_MemoryRegistry(benchmark::State& state) {
     FakeMachine machine;
-    loadRegText(machine.registry, demoFile("default-media.reg"));
+    importRegText(machine.registry, demoFile("default-media.reg"));
     TestLibrary t(machine);
     requireConfig(t.lib());
     for (auto _ : state)
@@ -51,7 +51,7 @@ void BM_GetDefaultMedia_SqliteRegistry(benchmark::State& state) {
     RecordingHost host;
     Library lib(platform, product, host);
     if (LoadLibrary(lib) != 0) throw std::runtime_error("the registry root did not open");
-    loadRegText(*platform.registry, demoFile("default-media.reg"));
+    importRegText(*platform.registry, demoFile("default-media.reg"));
     requireConfig(lib);
     for (auto _ : state)
         benchmark::DoNotOptimize(GetDefaultMedia(lib));

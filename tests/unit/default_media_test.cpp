@@ -4,7 +4,7 @@
 #include "store/accessors.h"
 #include "store/models.h"
 #include "store/records.h"
-#include "support/reg_text.h"
+#include "support/demo_files.h"
 #include "support/test_library.h"
 
 #include <gtest/gtest.h>
@@ -284,8 +284,8 @@ TEST_F(DefaultMediaTable, UnloadFreesTheTable) {
 
 TEST(DefaultMediaDemo, EveryModelHasConsistentMedia) {
     FakeMachine machine;
-    loadRegText(machine.registry,
-                readTextFile(std::string(LNTC_SOURCE_DIR) + "/share/demo/default-media.reg"));
+    importRegText(machine.registry,
+                  readTextFile(std::string(LNTC_SOURCE_DIR) + "/share/demo/default-media.reg"));
     TestLibrary t(machine);
     const ServerConfig* c = nullptr;
     ASSERT_EQ(GetConfig(t.lib(), &c, LNTC_CONFIG_VERSION), 0u);

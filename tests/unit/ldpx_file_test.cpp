@@ -1,7 +1,7 @@
 // Reading ldpx.cfg through the file system, and the accessors over what was read.
 #include "media/ldpx_config.h"
 #include "media/paper_sizes.h"
-#include "support/reg_text.h"
+#include "support/demo_files.h"
 #include "support/test_library.h"
 
 #include <gtest/gtest.h>
