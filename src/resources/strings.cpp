@@ -31,6 +31,9 @@ constexpr Entry kStrings[] = {
     {32794, "Error locating the %s queue information."},
     {32798, "LNTC: Error creating registration key"},
     {32820, "Maximum number of queues (%d) exceeded."},
+    {32823, "Error reading the Large Document Printer LDPX.CFG file.  Lintora Configuration is "
+            "unable to determine the current media configuration.  Please contact your system "
+            "administrator."},
     {32849, "Configuration Warning"},
     {32850, "Configuration Error"},
     {32858, "LNTC: Error opening registration key"},
