@@ -17,7 +17,7 @@ using namespace lntc::test;
 namespace {
 
 class StoreAccess : public ::testing::Test {
-  protected:
+protected:
     FakeMachine machine;
     std::unique_ptr<TestLibrary> t;
 
@@ -84,8 +84,7 @@ TEST_F(StoreAccess, AccessorsBeforeInitialisationFindNothing) {
 }
 
 TEST_F(StoreAccess, SlotsWithHolesAndExactNames) {
-    for (const char* n : {"A", "B", "C", "D", "E"})
-        addQueue(n, "HP_LASERJET_4M");
+    for (const char* n : {"A", "B", "C", "D", "E"}) addQueue(n, "HP_LASERJET_4M");
     start();
     ASSERT_EQ(DeleteQueueRecord(t->lib(), "B"), 0);
     const char* name = nullptr;
@@ -106,8 +105,7 @@ TEST_F(StoreAccess, SlotsWithHolesAndExactNames) {
 }
 
 TEST_F(StoreAccess, RetainFilesChangesSharedMemoryOnly) {
-    for (int i = 0; i < 16; ++i)
-        addQueue("Q" + std::to_string(100 + i), "HP_LASERJET_4M");
+    for (int i = 0; i < 16; ++i) addQueue("Q" + std::to_string(100 + i), "HP_LASERJET_4M");
     start();
     const char* last = nullptr;
     ASSERT_EQ(GetQueueName(t->lib(), 15, &last), 0u);
@@ -199,8 +197,7 @@ TEST_F(StoreAccess, SaveWritesWhatTheModelClassOwns) {
     plot.BestAvailPaperSizesCnt = 2;
     ASSERT_EQ(SaveQueueRecord(t->lib(), plot, true), 0);
     EXPECT_EQ(regString("Queues\\PLOT", "BestAvailPaperSizes"), "C,B");
-    EXPECT_EQ(getDword(machine.registry, productPath("Queues\\PLOT"), "BestAvailPaperSizesCnt"),
-              2u);
+    EXPECT_EQ(getDword(machine.registry, productPath("Queues\\PLOT"), "BestAvailPaperSizesCnt"), 2u);
     EXPECT_FALSE(regString("Queues\\PLOT", "QDDefaultTray").has_value());
     EXPECT_FALSE(regString("Queues\\PLOT", "Tray1/Top").has_value());
     EXPECT_EQ(regString("Queues\\PLOT", "ImageHardware"), "LDPX");
@@ -231,8 +228,7 @@ TEST_F(StoreAccess, SaveWritesWhatTheModelClassOwns) {
 }
 
 TEST_F(StoreAccess, SaveAndDeleteRefuseWhatHasNoSlot) {
-    for (int i = 0; i < 16; ++i)
-        addQueue("Q" + std::to_string(i), "HP_LASERJET_4M");
+    for (int i = 0; i < 16; ++i) addQueue("Q" + std::to_string(i), "HP_LASERJET_4M");
     start();
     QueueRecord extra = newQueue("EXTRA", "HP_LASERJET_4M");
     EXPECT_EQ(SaveQueueRecord(t->lib(), extra, true), -1);

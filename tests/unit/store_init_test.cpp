@@ -26,7 +26,7 @@ std::string directoryWithRelease(const std::string& release) {
 }
 
 class StoreInit : public ::testing::Test {
-  protected:
+protected:
     FakeMachine machine;
 
     const ServerConfig* config(TestLibrary& t, uint32_t* status = nullptr) {
@@ -69,8 +69,7 @@ TEST_F(StoreInit, EmptyRegistryGivesExactlyTheDefaults) {
     EXPECT_STREQ(c->Fonts[1], "prestige.2ps");
     EXPECT_STREQ(c->Fonts[2], "cournarr.2ps");
     EXPECT_STREQ(c->Fonts[3], "iso.2ps");
-    for (int i = 4; i < LNTC_FONT_COUNT; ++i)
-        EXPECT_STREQ(c->Fonts[i], "") << i;
+    for (int i = 4; i < LNTC_FONT_COUNT; ++i) EXPECT_STREQ(c->Fonts[i], "") << i;
     EXPECT_EQ(c->QueueCount, 0);
     EXPECT_EQ(c->TimeFormat, 1);
     EXPECT_STREQ(c->TimeString, "%m/%d/%y,  %I:%M:%S %p");
@@ -127,11 +126,11 @@ TEST_F(StoreInit, KanjiAndGreekFontDefaults) {
 
 TEST_F(StoreInit, BadValuesReadAsDefaultsAndAreLogged) {
     MemoryRegistry& r = machine.registry;
-    r.setString(productPath("General"), "TimeFormat", "3");                  // wrong type
+    r.setString(productPath("General"), "TimeFormat", "3");          // wrong type
     r.setString(productPath("General"), "ConfigDir", std::string(300, 'x')); // too long
     r.setString(productPath("General"), "TempFilesDir", std::string(255, 't'));
     r.setString(productPath("Fonts"), "FormerCharset", "iso_8859_7"); // case ignored
-    r.setDword(productPath("General"), "DefaultODR", 5);              // wrong type
+    r.setDword(productPath("General"), "DefaultODR", 5);               // wrong type
     TestLibrary t(machine);
     const ServerConfig* c = config(t);
     ASSERT_NE(c, nullptr);
@@ -192,7 +191,7 @@ TEST_F(StoreInit, QueueValuesLoadWithKeywordsAndDefaults) {
     EXPECT_STREQ(laser->Tray1_Top, "LETTER, 1");
     EXPECT_STREQ(laser->Tray2_Bottom, "NONE");
     EXPECT_STREQ(laser->Tray3_Third, "NONE");
-    EXPECT_EQ(laser->CenterImage, 1u);     // the low 16 bits
+    EXPECT_EQ(laser->CenterImage, 1u);      // the low 16 bits
     EXPECT_EQ(laser->WaitTimeout, 0x5678); // u16 takes the low bits
     EXPECT_EQ(laser->EjectTraySwitch, 1u);
     EXPECT_EQ(laser->EjectTrayPages, 1000);
@@ -244,20 +243,21 @@ TEST_F(StoreInit, OdrReleaseDecidesTheSearchPath) {
         uint16_t expected;
         bool prefixed;
     };
-    for (const Case& k :
-         {Case{"3.1.0", 310, false}, Case{"3.0.9", 309, true}, Case{"null", 301, true}}) {
+    for (const Case& k : {Case{"3.1.0", 310, false}, Case{"3.0.9", 309, true},
+                          Case{"null", 301, true}}) {
         FakeMachine m;
         TestLibrary t(m, false);
         t.env.module = ("/opt/lintora/lib/liblntc.so");
         t.env.set("PATH", "/usr/bin");
         ASSERT_EQ(LoadLibrary(t.lib()), 0u);
-        t.product.setDirectoryJson(
-            directoryWithRelease(k.release == "null" ? "null" : "\"" + k.release + "\""));
+        t.product.setDirectoryJson(directoryWithRelease(k.release == "null" ? "null"
+                                                                            : "\"" + k.release + "\""));
         const ServerConfig* c = config(t);
         ASSERT_NE(c, nullptr) << k.release;
         EXPECT_EQ(c->OdrRelease, k.expected) << k.release;
         EXPECT_EQ(c->OdrGeneration, k.release == "null" ? 1 : 2);
-        EXPECT_EQ(*t.env.get("PATH"), k.prefixed ? "/opt/lintora/lib/ps1:/usr/bin" : "/usr/bin")
+        EXPECT_EQ(*t.env.get("PATH"),
+                  k.prefixed ? "/opt/lintora/lib/ps1:/usr/bin" : "/usr/bin")
             << k.release;
     }
 }
@@ -304,8 +304,7 @@ TEST_F(StoreInit, SectionFailuresAreLoggedAndStick) {
     EXPECT_EQ(status, LNTC_E_SECTION);
     ASSERT_FALSE(t.product.errors.empty());
     EXPECT_EQ(t.product.errors.back().code, LNTC_E_SECTION);
-    EXPECT_EQ(t.product.errors.back().text,
-              "LNTC: Error 8 creating file mapping for configuration data");
+    EXPECT_EQ(t.product.errors.back().text, "LNTC: Error 8 creating file mapping for configuration data");
     const ServerConfig* c = nullptr;
     EXPECT_EQ(GetConfig(t.lib(), &c, LNTC_CONFIG_VERSION), LNTC_E_SECTION);
 }
