@@ -1,5 +1,6 @@
 // The exported C interface over the process's production library.
 #include "lntc/lntc.h"
+#include "media/default_media.h"
 #include "process/process.h"
 #include "store/accessors.h"
 #include "store/initialise.h"
@@ -101,6 +102,18 @@ uint32_t LNTC_FindProcess(const char* name) {
 
 uint32_t LNTC_KillProcess(const char* name) {
     return guarded(0, [&](Library& lib) { return lntc::KillProcess(lib, name); });
+}
+
+int32_t LNTC_GetDefaultMedia(void) {
+    return static_cast<int32_t>(guarded(0, [&](Library& lib) {
+        return static_cast<uint32_t>(lntc::GetDefaultMedia(lib));
+    }));
+}
+
+int16_t LNTC_GetPaperOrientation(const QueueRecord* queue, const char* paperName) {
+    return static_cast<int16_t>(guarded(0, [&](Library& lib) {
+        return static_cast<uint32_t>(lntc::GetPaperOrientation(lib, queue, paperName));
+    }));
 }
 
 } // extern "C"

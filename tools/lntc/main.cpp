@@ -1,5 +1,6 @@
 // lntc: the configuration of this print server from the command line.
 #include "commands.h"
+#include "media_commands.h"
 
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,10 @@ void usage(std::FILE* out) {
                "  reg import FILE           import a registry file (all or nothing)\n"
                "  reg export [--regedit4|--v5] KEY [FILE]\n"
                "                            export a key and its subkeys\n"
+               "  media [--json]            the default media table of every printer model\n"
+               "  orientation QUEUE PAPER   feed orientation of a paper size on the queue's model\n"
+               "  ldpx MODEL [--json]       the large-document printer file's values for a model\n"
+               "  paper NAME|ID             a paper size of the catalogue\n"
                "  demo-setup [--force]      install the demo installation under the machine root\n"
                "The machine root is LNT_ROOT when set.\n",
                out);
@@ -45,6 +50,10 @@ int main(int argc, char** argv) {
         if (command == "hold") return lntc::tool::cmdHold(args);
         if (command == "reg") return lntc::tool::cmdReg(args);
         if (command == "demo-setup") return lntc::tool::cmdDemoSetup(args);
+        if (command == "media") return lntc::tool::cmdMedia(args);
+        if (command == "orientation") return lntc::tool::cmdOrientation(args);
+        if (command == "ldpx") return lntc::tool::cmdLdpx(args);
+        if (command == "paper") return lntc::tool::cmdPaper(args);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "lntc: %s\n", e.what());
         return 1;

@@ -18,8 +18,6 @@
 #include <memory>
 #include <string>
 
-// Resolved at load time; null while the library in use does not export it yet.
-#pragma weak LNTC_GetPaperOrientation
 
 namespace lntc::tool {
 
@@ -231,10 +229,6 @@ int cmdMedia(const std::vector<std::string>& args) {
 
 int cmdOrientation(const std::vector<std::string>& args) {
     if (args.size() != 2) return usageError("usage: lntc orientation QUEUE PAPER");
-    if (LNTC_GetPaperOrientation == nullptr) {
-        std::fprintf(stderr, "lntc: this liblntc does not export LNTC_GetPaperOrientation\n");
-        return 1;
-    }
     const ServerConfig* config = nullptr;
     uint32_t status = LNTC_GetConfig(&config, LNTC_CONFIG_VERSION);
     if (status != 0) {
