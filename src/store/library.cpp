@@ -1,6 +1,7 @@
 #include "store/library.h"
 
 #include "resources/strings.h"
+#include "ui/framework_strings.h"
 
 namespace lntc {
 
@@ -9,6 +10,7 @@ std::optional<std::string> StringLookup::find(uint32_t id) const {
         if (auto text = source(id)) return text;
     }
     if (const char* text = builtinString(id)) return std::string(text);
+    if (const char* text = frameworkString(id)) return std::string(text);
     return std::nullopt;
 }
 

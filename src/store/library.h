@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "product/product.h"
 #include "ui/host.h"
+#include "ui/template_lookup.h"
 
 #include <functional>
 #include <memory>
@@ -15,7 +16,7 @@ namespace lntc {
 
 // Looks a numbered string up; a localised module can be put in front of the built-ins.
 class StringLookup {
-public:
+  public:
     using Source = std::function<std::optional<std::string>(uint32_t)>;
     void pushFront(Source source) { sources_.insert(sources_.begin(), std::move(source)); }
     // The text, or nullopt when no source has it.
@@ -23,7 +24,7 @@ public:
     // The text, or "" when missing.
     std::string load(uint32_t id) const { return find(id).value_or(std::string()); }
 
-private:
+  private:
     std::vector<Source> sources_;
 };
 
@@ -42,7 +43,7 @@ struct SharedStore {
 };
 
 class Library {
-public:
+  public:
     Library(const Platform& platform, ProductLibs& product, Host& host);
     ~Library();
     Library(const Library&) = delete;
@@ -54,6 +55,7 @@ public:
     Host& host() { return *host_; }
     void setHost(Host& host) { host_ = &host; }
     StringLookup& strings() { return strings_; }
+    TemplateLookup& templates() { return templates_; }
     int64_t now() const { return platform_.clock->now(); }
 
     // Opened at load; every registry operation of the store is relative to it.
@@ -67,11 +69,12 @@ public:
     ServerConfig* writableConfig() { return store.configWritable; }
     QueueRecord* writableQueues() { return store.queueWritable; }
 
-private:
+  private:
     Platform platform_;
     ProductLibs& product_;
     Host* host_;
     StringLookup strings_;
+    TemplateLookup templates_;
 };
 
 } // namespace lntc
