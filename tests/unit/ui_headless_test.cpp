@@ -108,6 +108,28 @@ TEST(HeadlessFocus, ABoxInAKillFocusHandlerNeedsTheGuard) {
     }
 }
 
+TEST(HeadlessFocus, AKillFocusHandlerCanKeepTheFocusWhereItWas) {
+    HeadlessLibrary h;
+    ValuesDialog d(h.lib());
+    bool busy = false;
+    d.atKillFocus = [&](ValuesDialog& dlg, int id) {
+        if (id != tc::Count || busy || dlg.windowText(tc::Count) != "bad") return;
+        busy = true;
+        dlg.setFocus(tc::Count);
+        busy = false;
+    };
+    h.host.script(kValuesTemplate)
+        .type(tc::Count, "bad")
+        .focus(tc::Name)
+        .then([](const HeadlessWindow& w) { EXPECT_EQ(w.focus, tc::Count); })
+        .escape();
+    EXPECT_EQ(d.doModal(), id::Cancel);
+    std::vector<std::string> f = focusEvents(d);
+    // The move to the name field was overtaken: the field never hears that it had the focus.
+    EXPECT_EQ(std::count(f.begin(), f.end(), "set 4002"), 0);
+    EXPECT_EQ(f, (std::vector<std::string>{"set 4001", "kill 4001", "kill 4002", "set 4001"}));
+}
+
 TEST(HeadlessFocus, AClickWhoseFocusMoveShowsABoxIsLost) {
     HeadlessLibrary h;
     ValuesDialog d(h.lib());
