@@ -16,7 +16,7 @@ namespace lntc {
 
 // Looks a numbered string up; a localised module can be put in front of the built-ins.
 class StringLookup {
-  public:
+public:
     using Source = std::function<std::optional<std::string>(uint32_t)>;
     void pushFront(Source source) { sources_.insert(sources_.begin(), std::move(source)); }
     // The text, or nullopt when no source has it.
@@ -24,7 +24,7 @@ class StringLookup {
     // The text, or "" when missing.
     std::string load(uint32_t id) const { return find(id).value_or(std::string()); }
 
-  private:
+private:
     std::vector<Source> sources_;
 };
 
@@ -43,7 +43,7 @@ struct SharedStore {
 };
 
 class Library {
-  public:
+public:
     Library(const Platform& platform, ProductLibs& product, Host& host);
     ~Library();
     Library(const Library&) = delete;
@@ -69,7 +69,7 @@ class Library {
     ServerConfig* writableConfig() { return store.configWritable; }
     QueueRecord* writableQueues() { return store.queueWritable; }
 
-  private:
+private:
     Platform platform_;
     ProductLibs& product_;
     Host* host_;
