@@ -2,6 +2,7 @@
 
 #include "media/ldpx_config.h"
 #include "resources/strings.h"
+#include "ui/framework_strings.h"
 
 namespace lntc {
 
@@ -10,6 +11,7 @@ std::optional<std::string> StringLookup::find(uint32_t id) const {
         if (auto text = source(id)) return text;
     }
     if (const char* text = builtinString(id)) return std::string(text);
+    if (const char* text = frameworkString(id)) return std::string(text);
     return std::nullopt;
 }
 

@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "product/product.h"
 #include "ui/host.h"
+#include "ui/template_lookup.h"
 
 #include <functional>
 #include <memory>
@@ -56,6 +57,7 @@ public:
     Host& host() { return *host_; }
     void setHost(Host& host) { host_ = &host; }
     StringLookup& strings() { return strings_; }
+    TemplateLookup& templates() { return templates_; }
     int64_t now() const { return platform_.clock->now(); }
 
     // Opened at load; every registry operation of the store is relative to it.
@@ -79,6 +81,7 @@ private:
     ProductLibs& product_;
     Host* host_;
     StringLookup strings_;
+    TemplateLookup templates_;
 };
 
 } // namespace lntc

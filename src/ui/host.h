@@ -22,8 +22,8 @@ inline constexpr uint32_t IconAsterisk = 0x40;
 inline constexpr uint32_t IconMask = 0xF0;
 inline constexpr uint32_t SetForeground = 0x10000;
 
-inline constexpr uint32_t Question = YesNo | IconQuestion;                        // 0x24
-inline constexpr uint32_t Error = IconExclamation | SetForeground;                // 0x10030
+inline constexpr uint32_t Question = YesNo | IconQuestion;                               // 0x24
+inline constexpr uint32_t Error = IconExclamation | SetForeground;                       // 0x10030
 inline constexpr uint32_t RetryQuestion = RetryCancel | IconExclamation | SetForeground; // 0x10035
 } // namespace mb
 
@@ -40,15 +40,152 @@ inline constexpr int No = 7;
 // The answer a box gives when nobody can be asked: the choice that changes nothing.
 int safeAnswer(uint32_t style);
 
-// Opaque owner window of a box; nullptr for none.
+// Opaque window of a host (a dialog or the caller's window); nullptr for none.
 using WindowRef = const void*;
 
+struct DialogTemplate;
+
+// What a control reports to its dialog, in the platform-neutral form the dialog logic uses.
+enum class Notify : uint8_t {
+    Clicked,       // push button, check box, radio button
+    DoubleClicked, // list box item
+    EditChange,    // text of an edit or of an editable combo's edit changed
+    SelChange,     // list or combo selection changed by the user
+    DropDown,      // combo list about to open
+    CloseUp,       // combo list closed
+};
+
+// Scroll bar actions, as the original platform numbers them.
+enum class Scroll : uint8_t {
+    LineUp = 0,
+    LineDown = 1,
+    PageUp = 2,
+    PageDown = 3,
+    ThumbPosition = 4,
+    ThumbTrack = 5,
+    Top = 6,
+    Bottom = 7,
+    EndScroll = 8,
+};
+
+// Help viewer commands.
+namespace help {
+inline constexpr uint32_t Context = 0x0001;
+} // namespace help
+
+struct Rect {
+    int x = 0, y = 0, cx = 0, cy = 0;
+};
+
+// The window that has the keyboard focus inside a dialog. An editable combo box keeps the
+// focus in its inner edit; `control` is then the combo's id and `inComboEdit` is set.
+struct FocusTarget {
+    int control = 0; // 0: no control of the dialog has the focus
+    bool inComboEdit = false;
+};
+
+// The platform's id of the edit inside an editable combo box.
+inline constexpr int kComboEditId = 1001;
+
+// How a host calls back into a dialog. Every call is synchronous, on the dialog's thread,
+// and never lets an exception out.
+class DialogEvents {
+  public:
+    // The window exists; its controls can be used. True asks the host to put the focus on the
+    // first tab stop; false means the dialog has placed it.
+    virtual bool dispatchInit(WindowRef window) = 0;
+    // A control notification, or a button command (Enter and Escape arrive as the clicks of
+    // the default button and of Cancel).
+    virtual void dispatchCommand(int id, Notify code) = 0;
+    virtual void dispatchScroll(int id, Scroll code) = 0;
+    // A control gained or lost the focus (for a combo box, also its inner edit).
+    virtual void dispatchFocus(int id, bool gained) = 0;
+    // The user asked for help on the focused control (F1).
+    virtual void dispatchHelpRequest() = 0;
+
+  protected:
+    ~DialogEvents() = default;
+};
+
+// The only thing that knows a toolkit. Control state lives in the host: the dialog reads and
+// writes it through these operations, by window and control id. A host without a display
+// keeps the defaults below: it cannot open dialogs and controls read as empty.
+//
+// List operations serve list boxes and the list part of combo boxes alike. Sorting, searching
+// and the rules of the original platform are applied by the dialog; the host only stores the
+// items where it is told to.
 class Host {
-public:
+  public:
     virtual ~Host() = default;
-    // Shows a box and returns the button pressed (id::...).
+    // Shows a box and returns the button pressed (id::...). A box takes the keyboard focus from
+    // the active dialog and gives it back when it closes.
     virtual int messageBox(WindowRef owner, const std::string& text, const std::string& caption,
                            uint32_t style) = 0;
+
+    // Windows.
+    // Creates the dialog from the template, calls dispatchInit, runs until endModal and returns
+    // its code; -1 when the dialog cannot be shown.
+    virtual int runModal(DialogEvents&, const DialogTemplate&, WindowRef /*parent*/) { return -1; }
+    virtual void endModal(WindowRef /*window*/, int /*code*/) {}
+    // Creates and shows a modeless window (dispatchInit runs before it returns); nullptr when
+    // it cannot be shown.
+    virtual WindowRef createModeless(DialogEvents&, const DialogTemplate&, WindowRef /*parent*/) {
+        return nullptr;
+    }
+    virtual void destroyWindow(WindowRef /*window*/) {}
+    virtual void setTitle(WindowRef /*window*/, const std::string& /*title*/) {}
+    virtual std::string title(WindowRef /*window*/) { return {}; }
+    // Screen pixels.
+    virtual Rect screenRect() { return {}; }
+    virtual Rect windowRect(WindowRef /*window*/) { return {}; }
+    // Moves without resizing; topmost puts it above every other window.
+    virtual void placeWindow(WindowRef /*window*/, int /*x*/, int /*y*/, bool /*topmost*/) {}
+
+    // Controls.
+    virtual void setText(WindowRef, int /*id*/, const std::string& /*text*/) {}
+    virtual std::string text(WindowRef, int /*id*/) { return {}; }
+    virtual void limitText(WindowRef, int /*id*/, int /*maxChars*/) {}
+    virtual void selectAllText(WindowRef, int /*id*/) {}
+    virtual void enable(WindowRef, int /*id*/, bool /*on*/) {}
+    virtual bool isEnabled(WindowRef, int /*id*/) { return false; }
+    virtual void show(WindowRef, int /*id*/, bool /*on*/) {}
+    virtual bool isVisible(WindowRef, int /*id*/) { return false; }
+    // 0 unchecked, 1 checked, 2 indeterminate.
+    virtual void setCheck(WindowRef, int /*id*/, int /*state*/) {}
+    virtual int check(WindowRef, int /*id*/) { return 0; }
+
+    // Lists. Indexes count from 0; -1 means none, or the end for insertItem.
+    virtual int itemCount(WindowRef, int /*id*/) { return 0; }
+    virtual std::string itemText(WindowRef, int /*id*/, int /*index*/) { return {}; }
+    // Returns the index the item got, or -1.
+    virtual int insertItem(WindowRef, int /*id*/, int /*index*/, const std::string& /*text*/) {
+        return -1;
+    }
+    // Returns the number of items left, or -1.
+    virtual int deleteItem(WindowRef, int /*id*/, int /*index*/) { return -1; }
+    virtual void resetItems(WindowRef, int /*id*/) {}
+    // Single selection; a combo box also shows the item in its text (none: empty text).
+    virtual int curSel(WindowRef, int /*id*/) { return -1; }
+    virtual void setCurSel(WindowRef, int /*id*/, int /*index*/) {}
+    // Extended selection of list boxes.
+    virtual bool isSelected(WindowRef, int /*id*/, int /*index*/) { return false; }
+    virtual void setSelected(WindowRef, int /*id*/, int /*index*/, bool /*on*/) {}
+    virtual uintptr_t itemData(WindowRef, int /*id*/, int /*index*/) { return 0; }
+    virtual void setItemData(WindowRef, int /*id*/, int /*index*/, uintptr_t /*data*/) {}
+
+    // Focus and the default button. Moving the focus raises the kill-focus and set-focus
+    // notifications synchronously, as the original platform does.
+    virtual void setFocus(WindowRef, int /*id*/) {}
+    virtual FocusTarget focus(WindowRef) { return {}; }
+    virtual void setDefaultButton(WindowRef, int /*id*/) {}
+    virtual int defaultButton(WindowRef) { return 0; }
+
+    // Help viewer: file, command (help::...) and its data (a context number).
+    virtual void showHelp(WindowRef /*owner*/, const std::string& /*file*/, uint32_t /*command*/,
+                          uint32_t /*data*/) {}
+    // Hourglass while a slow call runs; calls nest.
+    virtual void beginWaitCursor() {}
+    virtual void endWaitCursor() {}
 };
 
 } // namespace lntc

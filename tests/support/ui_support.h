@@ -1,0 +1,33 @@
+// Test templates and a library whose host is the headless host.
+#pragma once
+#include "support/test_library.h"
+#include "ui/dialog.h"
+#include "ui/headless_host.h"
+
+namespace lntc::test {
+
+// A dialog with one control of every kind (template 500) and the wait window (900).
+inline constexpr uint16_t kValuesTemplate = 500;
+inline constexpr uint16_t kBareTemplate = 501; // OK and Cancel only, no close box
+namespace tc {
+inline constexpr int Count = 4001, Name = 4002, Ratio = 4003;
+inline constexpr int Radio1 = 4101, Radio2 = 4102, Radio3 = 4103, Other1 = 4104, Other2 = 4105;
+inline constexpr int Check = 4200;
+inline constexpr int Sorted = 4300, Extended = 4301;
+inline constexpr int DropList = 4400, Editable = 4401;
+inline constexpr int Spin = 4500;
+inline constexpr int WaitText = 100;
+} // namespace tc
+
+const DialogTemplate* testTemplate(uint16_t id);
+
+// A TestLibrary over a headless host that turns script errors into test failures.
+struct HeadlessLibrary {
+    HeadlessLibrary();
+    FakeMachine machine;
+    TestLibrary t;
+    HeadlessHost host;
+    Library& lib() { return t.lib(); }
+};
+
+} // namespace lntc::test

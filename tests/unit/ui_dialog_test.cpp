@@ -1,0 +1,334 @@
+#include "support/values_dialog.h"
+#include "ui/console_host.h"
+#include "ui/list_rules.h"
+
+#include <gtest/gtest.h>
+
+using namespace lntc;
+using namespace lntc::test;
+
+namespace {
+
+TEST(DialogExchange, LoadsMembersIntoTheControlsAndSavesThemOnOk) {
+    HeadlessLibrary h;
+    ValuesDialog d(h.lib());
+    d.typed = "Beta";
+    h.host.script(kValuesTemplate)
+        .then([](const HeadlessWindow& w) {
+            EXPECT_EQ(w.at(tc::Count).text, "5");
+            EXPECT_EQ(w.at(tc::Name).text, "abc");
+            EXPECT_EQ(w.at(tc::Name).limit, 8);
+            EXPECT_EQ(w.at(tc::Ratio).text, "1.5");
+            EXPECT_EQ(w.at(tc::Radio2).check, 1);
+            EXPECT_EQ(w.at(tc::Radio1).check, 0);
+            EXPECT_EQ(w.at(tc::Editable).curSel, 1);
+        })
+        .type(tc::Count, " 12 ")
+        .type(tc::Name, "new name is long") // cut by the limit as the user types
+        .type(tc::Ratio, "2.25")
+        .click(tc::Radio3)
+        .click(tc::Check)
+        .type(tc::Editable, "Free text")
+        .ok();
+    EXPECT_EQ(d.doModal(), id::Ok);
+    EXPECT_EQ(d.count, 12u);
+    EXPECT_EQ(d.name, "new name");
+    EXPECT_DOUBLE_EQ(d.ratio, 2.25);
+    EXPECT_EQ(d.radio, 2);
+    EXPECT_EQ(d.checked, 1);
+    EXPECT_EQ(d.typed, "Free text");
+    EXPECT_TRUE(h.host.boxes.empty());
+}
+
+struct BadInput {
+    int control;
+    const char* text;
+    const char* message;
+};
+
+TEST(DialogExchange, AFailedCheckShowsTheStandardMessageFocusesTheFieldAndKeepsTheDialogOpen) {
+    const BadInput cases[] = {
+        {tc::Count, "31", "Please enter an integer between 1 and 20."},
+        {tc::Count, "0", "Please enter an integer between 1 and 20."},
+        {tc::Count, "abc", "Please enter an integer."},
+        {tc::Count, "-3", "Please enter an integer."},
+        {tc::Count, "7x", "Please enter an integer."},
+        {tc::Count, "99999999999", "Please enter an integer."}, // not saturated into range
+        {tc::Count, "", "Please enter an integer."},
+        {tc::Ratio, "ten", "Please enter a number."},
+        {tc::Ratio, "nan", "Please enter a number."},
+        {tc::Ratio, "inf", "Please enter a number."},
+        {tc::Ratio, "0x2", "Please enter a number."},
+        {tc::Ratio, "10", "Please enter a number between 0.5 and 9.5."},
+    };
+    for (const BadInput& c : cases) {
+        SCOPED_TRACE(c.text);
+        HeadlessLibrary h;
+        ValuesDialog d(h.lib());
+        h.host.script(kValuesTemplate)
+            .type(c.control, c.text)
+            .focus(tc::Check)
+            .ok()
+            .then([&](const HeadlessWindow& w) {
+                EXPECT_FALSE(w.ended);
+                EXPECT_EQ(w.focus, c.control);
+                EXPECT_TRUE(w.at(c.control).textSelected);
+            })
+            .type(c.control, "3")
+            .ok();
+        EXPECT_EQ(d.doModal(), id::Ok);
+        ASSERT_EQ(h.host.boxes.size(), 1u);
+        EXPECT_EQ(h.host.boxes[0].text, c.message);
+        EXPECT_EQ(h.host.boxes[0].caption, "Lintora Configuration");
+        EXPECT_EQ(h.host.boxes[0].style, mb::Ok | mb::IconExclamation);
+        EXPECT_EQ(h.host.boxes[0].ownerTemplate, kValuesTemplate);
+    }
+}
+
+TEST(DialogExchange, TooManyCharactersAreRefusedWithTheLimitInTheMessage) {
+    HeadlessLibrary h;
+    ValuesDialog d(h.lib());
+    d.atInit = [](ValuesDialog& dlg) { dlg.setWindowText(tc::Name, "nine char"); };
+    h.host.script(kValuesTemplate).enter().enter();
+    h.host.onScriptError = [](const std::string&) {}; // the second Enter meets an open dialog
+    EXPECT_EQ(d.doModal(), id::Cancel);
+    ASSERT_EQ(h.host.boxes.size(), 2u);
+    EXPECT_EQ(h.host.boxes[0].text, "Please enter no more than 8 characters.");
+    EXPECT_EQ(h.host.closed(kValuesTemplate)->window.focus, tc::Name);
+}
+
+TEST(DialogExchange, NotificationsAreNotDispatchedWhileDataIsExchanged) {
+    HeadlessLibrary h;
+    ValuesDialog d(h.lib());
+    h.host.script(kValuesTemplate).type(tc::Count, "40").ok().cancel();
+    EXPECT_EQ(d.doModal(), id::Cancel);
+    // Loading sets every edit's text and the failure moves the focus: none of it reaches the
+    // handlers; the user's own typing does.
+    std::vector<std::string> changes;
+    for (const auto& e : d.events)
+        if (e.rfind("cmd ", 0) == 0) changes.push_back(e);
+    EXPECT_EQ(changes, (std::vector<std::string>{"cmd 4001 2"}));
+    EXPECT_EQ(std::count(d.events.begin(), d.events.end(), "set 4001"), 1);
+}
+
+TEST(DialogControls, RadioGroupsByRangeAndByTemplateGroup) {
+    HeadlessLibrary h;
+    ValuesDialog d(h.lib());
+    h.host.script(kValuesTemplate)
+        .then([&](const HeadlessWindow&) {
+            d.checkRadioButton(tc::Radio1, tc::Radio3, tc::Radio3);
+            EXPECT_EQ(d.checkedRadioButton(tc::Radio1, tc::Radio3), tc::Radio3);
+            EXPECT_EQ(d.isChecked(tc::Radio2), 0);
+            d.checkRadioButton(tc::Radio1, tc::Radio3, 0);
+            EXPECT_EQ(d.checkedRadioButton(tc::Radio1, tc::Radio3), 0);
+            EXPECT_EQ(d.radioGroup(tc::Radio1),
+                      (std::vector<int>{tc::Radio1, tc::Radio2, tc::Radio3}));
+        })
+        .click(tc::Other2)
+        .click(tc::Radio1)
+        .click(tc::Radio2) // an automatic button clears only its own group
+        .then([](const HeadlessWindow& w) {
+            EXPECT_EQ(w.at(tc::Radio1).check, 0);
+            EXPECT_EQ(w.at(tc::Radio2).check, 1);
+            EXPECT_EQ(w.at(tc::Other2).check, 1);
+        })
+        .ok();
+    EXPECT_EQ(d.doModal(), id::Ok);
+    EXPECT_EQ(d.radio, 1);
+}
+
+TEST(DialogControls, SortedListsAndSearchesIgnoreCaseAndWrap) {
+    HeadlessLibrary h;
+    ValuesDialog d(h.lib());
+    h.host.script(kValuesTemplate)
+        .then([&](const HeadlessWindow& w) {
+            const int L = tc::Sorted;
+            for (const char* s : {"beta", "Alpha", "gamma", "alpha2", "ALPHA"})
+                d.addString(L, s);
+            EXPECT_EQ(w.itemTexts(L),
+                      (std::vector<std::string>{"ALPHA", "Alpha", "alpha2", "beta", "gamma"}));
+            EXPECT_EQ(d.insertString(L, 0, "zulu"), 0); // insertion ignores the order
+            EXPECT_EQ(d.insertString(L, 9, "x"), -1);
+            EXPECT_EQ(d.getCount(L), 6);
+            EXPECT_EQ(d.findString(L, -1, "ALP"), 1);
+            EXPECT_EQ(d.findString(L, 1, "alp"), 2);
+            EXPECT_EQ(d.findString(L, 3, "alp"), 1); // wraps to the top
+            EXPECT_EQ(d.findString(L, -1, "delta"), -1);
+            EXPECT_EQ(d.findStringExact(L, -1, "ALPHA2"), 3);
+            EXPECT_EQ(d.findStringExact(L, -1, "alph"), -1);
+            EXPECT_EQ(d.selectString(L, -1, "GAM"), 5);
+            EXPECT_EQ(d.getCurSel(L), 5);
+            EXPECT_EQ(d.selectString(L, -1, "none"), -1);
+            EXPECT_EQ(d.getCurSel(L), 5); // a failed search keeps the selection
+            EXPECT_EQ(d.deleteString(L, 0), 5);
+            EXPECT_EQ(d.getCurSel(L), 4); // the selection follows its item
+            EXPECT_EQ(d.getText(L, 4), "gamma");
+            EXPECT_EQ(d.setCurSel(L, 7), -1);
+            EXPECT_EQ(d.getCurSel(L), 4); // a list keeps it on a bad index
+            EXPECT_EQ(d.setItemData(L, 2, 77), 0);
+            EXPECT_EQ(d.getItemData(L, 2), 77u);
+            EXPECT_EQ(d.deleteString(L, 5), -1);
+            d.resetContent(L);
+            EXPECT_EQ(d.getCount(L), 0);
+            EXPECT_EQ(d.getCurSel(L), -1);
+        })
+        .cancel();
+    EXPECT_EQ(d.doModal(), id::Cancel);
+}
+
+TEST(DialogControls, DropDownListsChooseAndEditableCombosTakeTypedText) {
+    HeadlessLibrary h;
+    ValuesDialog d(h.lib());
+    h.host.script(kValuesTemplate)
+        .then([&](const HeadlessWindow& w) {
+            EXPECT_EQ(w.itemTexts(tc::DropList),
+                      (std::vector<std::string>{"default", "Gothic", "Mincho"}));
+            EXPECT_EQ(d.windowText(tc::DropList), "");
+            d.setWindowText(tc::DropList, "Mincho"); // a drop-down list has no free text
+            EXPECT_EQ(d.windowText(tc::DropList), "");
+            EXPECT_EQ(d.selectString(tc::DropList, -1, "goth"), 1);
+            EXPECT_EQ(d.windowText(tc::DropList), "Gothic");
+            EXPECT_EQ(d.setCurSel(tc::DropList, 9), -1);
+            EXPECT_EQ(d.getCurSel(tc::DropList), -1); // a combo box clears it on a bad index
+        })
+        .select(tc::DropList, "MINCHO")
+        .type(tc::Editable, "Gamma ray")
+        .then([&](const HeadlessWindow&) {
+            EXPECT_EQ(d.windowText(tc::DropList), "Mincho");
+            EXPECT_EQ(d.windowText(tc::Editable), "Gamma ray");
+            EXPECT_EQ(d.getCurSel(tc::Editable), -1);
+        })
+        .select(tc::Editable, 0)
+        .then([&](const HeadlessWindow&) { EXPECT_EQ(d.windowText(tc::Editable), "Alpha"); })
+        .ok();
+    EXPECT_EQ(d.doModal(), id::Ok);
+    EXPECT_EQ(d.typed, "Alpha");
+    auto has = [&](const std::string& e) {
+        return std::find(d.events.begin(), d.events.end(), e) != d.events.end();
+    };
+    EXPECT_TRUE(has("cmd 4400 3")); // selection change
+    EXPECT_TRUE(has("cmd 4401 2")); // edit change
+}
+
+TEST(DialogControls, ExtendedSelection) {
+    HeadlessLibrary h;
+    ValuesDialog d(h.lib());
+    const int X = tc::Extended;
+    h.host.script(kValuesTemplate)
+        .then([&](const HeadlessWindow&) {
+            for (const char* s : {"c", "a", "b", "d"})
+                d.addString(X, s);            // not sorted
+            EXPECT_EQ(d.setCurSel(X, 1), -1); // single selection does not apply
+            EXPECT_EQ(d.selectString(X, -1, "a"), -1);
+            EXPECT_EQ(d.setSel(X, 1), 0);
+            EXPECT_EQ(d.setSel(X, 3), 0);
+            EXPECT_EQ(d.setSel(X, 4), -1);
+            EXPECT_TRUE(d.getSel(X, 3));
+            EXPECT_FALSE(d.getSel(X, 0));
+            EXPECT_EQ(d.getSelCount(X), 2);
+            EXPECT_EQ(d.getSelItems(X), (std::vector<int>{1, 3}));
+            EXPECT_EQ(d.getSelCount(tc::Sorted), -1);
+            d.setSel(X, -1, false);
+            EXPECT_EQ(d.getSelCount(X), 0);
+            d.setSel(X, -1, true);
+            EXPECT_EQ(d.getSelCount(X), 4);
+        })
+        .selectItems(X, {0, 2})
+        .then([&](const HeadlessWindow&) {
+            EXPECT_EQ(d.getSelItems(X), (std::vector<int>{0, 2}));
+        })
+        .cancel();
+    EXPECT_EQ(d.doModal(), id::Cancel);
+}
+
+TEST(DialogControls, NumbersTextsAndScrolling) {
+    HeadlessLibrary h;
+    ValuesDialog d(h.lib());
+    h.host.script(kValuesTemplate)
+        .scroll(tc::Spin, Scroll::LineUp)
+        .scroll(tc::Spin, Scroll::LineUp)
+        .then([&](const HeadlessWindow& w) {
+            EXPECT_EQ(w.at(tc::Count).text, "7");
+            bool ok = true;
+            d.setWindowText(tc::Name, "12a");
+            EXPECT_EQ(d.getDlgItemInt(tc::Name, &ok), 0);
+            EXPECT_FALSE(ok);
+            d.setWindowText(tc::Name, " -42 ");
+            EXPECT_EQ(d.getDlgItemInt(tc::Name, &ok), -42);
+            EXPECT_TRUE(ok);
+            d.getDlgItemInt(tc::Name, &ok, false);
+            EXPECT_FALSE(ok);
+            d.setDlgItemInt(tc::Name, 4294967295LL, false);
+            EXPECT_EQ(d.getDlgItemInt(tc::Name, &ok, false), 4294967295LL);
+            EXPECT_TRUE(ok);
+            d.setTitle("Renamed");
+            d.enable(tc::Check, false);
+            d.show(tc::Ratio, false);
+            EXPECT_FALSE(d.isEnabled(tc::Check));
+            EXPECT_FALSE(d.isVisible(tc::Ratio));
+            EXPECT_TRUE(d.isVisible(tc::Name));
+        })
+        .cancel();
+    EXPECT_EQ(d.doModal(), id::Cancel);
+    EXPECT_EQ(h.host.closed(kValuesTemplate)->window.title, "Renamed");
+}
+
+TEST(DialogModal, AMissingTemplateOrADisplaylessHostCannotOpen) {
+    HeadlessLibrary h;
+    Dialog missing(h.lib(), 4242, nullptr);
+    EXPECT_EQ(missing.doModal(), -1);
+    EXPECT_TRUE(h.host.dialogs.empty());
+    EXPECT_TRUE(h.host.trace.empty());
+
+    FakeMachine m;
+    TestLibrary t(m); // recording host: no windows
+    t.lib().templates().pushFront(testTemplate);
+    ValuesDialog d(t.lib());
+    EXPECT_EQ(d.doModal(), -1);
+}
+
+TEST(DialogModal, ScriptMistakesAreReportedAndTheDialogIsClosed) {
+    HeadlessLibrary h;
+    std::vector<std::string> errors;
+    h.host.onScriptError = [&](const std::string& m) { errors.push_back(m); };
+    {
+        ValuesDialog d(h.lib());
+        EXPECT_EQ(d.doModal(), id::Cancel); // no script at all
+    }
+    {
+        ValuesDialog d(h.lib());
+        d.atInit = [](ValuesDialog& dlg) { dlg.enable(tc::Check, false); };
+        h.host.script(kValuesTemplate).click(tc::Check).ok();
+        EXPECT_EQ(d.doModal(), id::Cancel);
+        EXPECT_EQ(d.checked, 0);
+    }
+    {
+        ValuesDialog d(h.lib());
+        h.host.script(kValuesTemplate).selectItems(tc::Sorted, {0}).type(tc::DropList, "x");
+        EXPECT_EQ(d.doModal(), id::Cancel);
+    }
+    ASSERT_EQ(errors.size(), 3u);
+    EXPECT_NE(errors[0].find("without a script"), std::string::npos);
+    EXPECT_NE(errors[1].find("disabled"), std::string::npos);
+    EXPECT_NE(errors[2].find("several"), std::string::npos);
+}
+
+TEST(ListRules, OrderAndSearch) {
+    std::vector<std::string> items{"b", "D", "c"};
+    auto at = [&](int i) { return items[i]; };
+    EXPECT_EQ(sortedInsertPosition(0, at, "x"), 0);
+    std::vector<std::string> sorted{"a", "B", "c"};
+    auto sat = [&](int i) { return sorted[i]; };
+    EXPECT_EQ(sortedInsertPosition(3, sat, "b"), 1);
+    EXPECT_EQ(sortedInsertPosition(3, sat, "bb"), 2);
+    EXPECT_EQ(sortedInsertPosition(3, sat, "Z"), 3);
+    EXPECT_EQ(findItem(3, at, -1, "", false), 0);
+    EXPECT_EQ(findItem(3, at, 2, "d", false), 1);
+    EXPECT_EQ(findItem(3, at, 99, "c", true), 2); // a start past the end searches from the top
+    EXPECT_EQ(findItem(0, at, -1, "c", true), -1);
+    EXPECT_LT(compareNoCase("abc", "ABD"), 0);
+    EXPECT_EQ(compareNoCase("ABC", "abc"), 0);
+    EXPECT_GT(compareNoCase("abcd", "ABC"), 0);
+}
+
+} // namespace
