@@ -22,8 +22,8 @@ inline constexpr uint32_t IconAsterisk = 0x40;
 inline constexpr uint32_t IconMask = 0xF0;
 inline constexpr uint32_t SetForeground = 0x10000;
 
-inline constexpr uint32_t Question = YesNo | IconQuestion;                        // 0x24
-inline constexpr uint32_t Error = IconExclamation | SetForeground;                // 0x10030
+inline constexpr uint32_t Question = YesNo | IconQuestion;                               // 0x24
+inline constexpr uint32_t Error = IconExclamation | SetForeground;                       // 0x10030
 inline constexpr uint32_t RetryQuestion = RetryCancel | IconExclamation | SetForeground; // 0x10035
 } // namespace mb
 
@@ -43,12 +43,19 @@ int safeAnswer(uint32_t style);
 // Opaque owner window of a box; nullptr for none.
 using WindowRef = const void*;
 
+class LogoView;
+class WindowClasses;
+
 class Host {
-public:
+  public:
     virtual ~Host() = default;
     // Shows a box and returns the button pressed (id::...).
     virtual int messageBox(WindowRef owner, const std::string& text, const std::string& caption,
                            uint32_t style) = 0;
+    // The start-up logo window; nullptr where no window can be shown.
+    virtual LogoView* logoView() { return nullptr; }
+    // The window classes of this process; nullptr where no window can be created.
+    virtual WindowClasses* windowClasses() { return nullptr; }
 };
 
 } // namespace lntc
