@@ -22,8 +22,8 @@ inline constexpr uint32_t IconAsterisk = 0x40;
 inline constexpr uint32_t IconMask = 0xF0;
 inline constexpr uint32_t SetForeground = 0x10000;
 
-inline constexpr uint32_t Question = YesNo | IconQuestion;                               // 0x24
-inline constexpr uint32_t Error = IconExclamation | SetForeground;                       // 0x10030
+inline constexpr uint32_t Question = YesNo | IconQuestion;                        // 0x24
+inline constexpr uint32_t Error = IconExclamation | SetForeground;                // 0x10030
 inline constexpr uint32_t RetryQuestion = RetryCancel | IconExclamation | SetForeground; // 0x10035
 } // namespace mb
 
@@ -47,7 +47,7 @@ class LogoView;
 class WindowClasses;
 
 class Host {
-  public:
+public:
     virtual ~Host() = default;
     // Shows a box and returns the button pressed (id::...).
     virtual int messageBox(WindowRef owner, const std::string& text, const std::string& caption,
