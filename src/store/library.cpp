@@ -1,5 +1,6 @@
 #include "store/library.h"
 
+#include "logo/logo.h"
 #include "resources/strings.h"
 
 namespace lntc {

@@ -13,6 +13,8 @@
 
 namespace lntc {
 
+struct LogoState;
+
 // Looks a numbered string up; a localised module can be put in front of the built-ins.
 class StringLookup {
 public:
@@ -62,6 +64,7 @@ public:
     std::string helpFilePath = "LNTC";
 
     SharedStore store;
+    std::unique_ptr<LogoState> logo; // start-up logo and the machine-wide event
 
     // Writable views for the current configuration run, falling back to none.
     ServerConfig* writableConfig() { return store.configWritable; }
