@@ -130,6 +130,9 @@ LNTC_API uint32_t LNTC_NeedKanjiDiskFonts(int32_t clear);
 LNTC_API uint32_t LNTC_FindProcess(const char* name);
 LNTC_API uint32_t LNTC_KillProcess(const char* name);
 
+/* Closes the start-up logo if it is shown. */
+LNTC_API void LNTC_EndLogo(void);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #define LNTC_STATIC_ASSERT static_assert

@@ -6,6 +6,7 @@
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/sections.h"
+#include "platform/windows.h"
 
 #include <memory>
 #include <string>
@@ -19,6 +20,7 @@ struct Platform {
     Environment* env = nullptr;
     Clock* clock = nullptr;
     Processes* processes = nullptr;
+    TopWindows* windows = nullptr;
 };
 
 // Owns the POSIX backends of one machine root.
@@ -39,6 +41,7 @@ private:
     std::unique_ptr<Environment> env_;
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<Processes> processes_;
+    std::unique_ptr<TopWindows> windows_;
     Platform platform_;
 };
 

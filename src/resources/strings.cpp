@@ -28,6 +28,7 @@ constexpr Entry kStrings[] = {
     {32780, "CalComp RasterMaster Model 52236  (E-size)"},
     {32781, "Generic PostScript Level 2"},
     {32782, "CalComp DrawingMaster Model 600  (E-size)"},
+    {32788, "An invalid TCP/IP address byte was entered.  The maximum value is 255."},
     {32794, "Error locating the %s queue information."},
     {32798, "LNTC: Error creating registration key"},
     {32820, "Maximum number of queues (%d) exceeded."},

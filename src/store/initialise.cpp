@@ -1,6 +1,7 @@
 #include "store/initialise.h"
 
 #include "configure/message_box.h"
+#include "logo/logo.h"
 #include "process/process.h"
 #include "store/library.h"
 #include "store/records.h"
@@ -39,10 +40,19 @@ uint32_t LoadLibrary(Library& lib) {
     size_t slash = path.rfind('/');
     if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) path.resize(dot);
     lib.helpFilePath = path + ".HLP";
+
+    uint32_t logoError = 0;
+    if (StartLogo(lib, &logoError) == 0) {
+        // A failed load is never unloaded: let go of the root here.
+        lib.registry().closeKey(lib.registryRoot);
+        lib.registryRoot = kNoKey;
+        return logoError;
+    }
     return 0;
 }
 
 void UnloadLibrary(Library& lib) {
+    ReleaseLogo(lib);
     if (lib.registryRoot != kNoKey) {
         lib.registry().closeKey(lib.registryRoot);
         lib.registryRoot = kNoKey;

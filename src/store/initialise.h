@@ -16,12 +16,12 @@ inline constexpr const char* kBrokerProcess = "vxl_broker";
 // How long an attaching process waits for another process to finish the first fill.
 inline constexpr std::chrono::milliseconds kFillWait{10000};
 
-// Opens the registry root (falling back to read-only), sets the help file path. Result 0, or
-// the platform code when the product root cannot be opened at all (the library then does
-// not load).
+// Opens the registry root (falling back to read-only), sets the help file path, runs the
+// start-up logo step. Result 0, or the platform code when the product root cannot be opened
+// at all or the logo's event cannot be made (the library then does not load).
 uint32_t LoadLibrary(Library& lib);
-// Closes the root, checks the marker, releases the sections, stops "vxl_broker" when this
-// process did not find it running.
+// Closes the logo and its event and the root, checks the marker, releases the sections, stops
+// "vxl_broker" when this process did not find it running.
 void UnloadLibrary(Library& lib);
 
 uint32_t InitialiseSharedConfig(Library& lib);

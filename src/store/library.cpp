@@ -1,6 +1,7 @@
 #include "store/library.h"
 
 #include "media/ldpx_config.h"
+#include "logo/logo.h"
 #include "resources/strings.h"
 #include "ui/framework_strings.h"
 

@@ -15,6 +15,7 @@
 namespace lntc {
 
 struct LdpxConfig;
+struct LogoState;
 
 // Looks a numbered string up; a localised module can be put in front of the built-ins.
 class StringLookup {
@@ -66,6 +67,7 @@ public:
     std::string helpFilePath = "LNTC";
 
     SharedStore store;
+    std::unique_ptr<LogoState> logo; // start-up logo and the machine-wide event
 
     // One entry per catalogue model; null until the first successful build.
     std::unique_ptr<DefaultMedia[]> defaultMedia;

@@ -114,6 +114,9 @@ class DialogEvents {
 // List operations serve list boxes and the list part of combo boxes alike. Sorting, searching
 // and the rules of the original platform are applied by the dialog; the host only stores the
 // items where it is told to.
+class LogoView;
+class WindowClasses;
+
 class Host {
   public:
     virtual ~Host() = default;
@@ -186,6 +189,10 @@ class Host {
     // Hourglass while a slow call runs; calls nest.
     virtual void beginWaitCursor() {}
     virtual void endWaitCursor() {}
+    // The start-up logo window; nullptr where no window can be shown.
+    virtual LogoView* logoView() { return nullptr; }
+    // The window classes of this process; nullptr where no window can be created.
+    virtual WindowClasses* windowClasses() { return nullptr; }
 };
 
 } // namespace lntc

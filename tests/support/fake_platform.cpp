@@ -275,4 +275,43 @@ bool FakeProcesses::terminate(uint32_t pid) {
     return true;
 }
 
+namespace {
+
+bool equalNoCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
+               return std::tolower(x) == std::tolower(y);
+           });
+}
+
+} // namespace
+
+TopWindows::Handle FakeTopWindows::add(const std::string& title, const std::string& className) {
+    Handle h = next_++;
+    windows.push_back({h, title, className});
+    return h;
+}
+
+uint32_t FakeTopWindows::registerWindow(const std::string& title, const std::string& className,
+                                        Handle& out) {
+    out = 0;
+    if (registerError) return registerError;
+    out = add(title, className);
+    return 0;
+}
+
+void FakeTopWindows::unregister(Handle handle) {
+    std::erase_if(windows, [&](const Window& w) { return w.handle == handle; });
+}
+
+bool FakeTopWindows::existsWithTitle(const std::string& title) const {
+    return std::any_of(windows.begin(), windows.end(),
+                       [&](const Window& w) { return equalNoCase(w.title, title); });
+}
+
+bool FakeTopWindows::existsWithClass(const std::string& className) const {
+    return std::any_of(windows.begin(), windows.end(),
+                       [&](const Window& w) { return equalNoCase(w.className, className); });
+}
+
 } // namespace lntc::test

@@ -111,6 +111,29 @@ class FakeProcesses : public Processes {
     bool terminate(uint32_t pid) override;
 };
 
+// Windows of every "process" on a fake machine. Windows of other programs are added with
+// add(); registered ones stay until unregistered.
+class FakeTopWindows : public TopWindows {
+  public:
+    struct Window {
+        Handle handle;
+        std::string title;
+        std::string className;
+    };
+    uint32_t registerError = 0; // registerWindow() answers this when not 0
+    std::vector<Window> windows;
+
+    Handle add(const std::string& title, const std::string& className);
+    uint32_t registerWindow(const std::string& title, const std::string& className,
+                            Handle& out) override;
+    void unregister(Handle handle) override;
+    bool existsWithTitle(const std::string& title) const override;
+    bool existsWithClass(const std::string& className) const override;
+
+  private:
+    Handle next_ = 1;
+};
+
 // All fakes together; registry stays null unless a test supplies one.
 struct FakePlatform {
     FakeSections sections;
@@ -118,9 +141,12 @@ struct FakePlatform {
     FakeEnvironment env;
     FakeClock clock;
     FakeProcesses processes;
+    FakeTopWindows windows;
     Registry* registry = nullptr;
 
-    Platform platform() { return Platform{registry, &sections, &files, &env, &clock, &processes}; }
+    Platform platform() {
+        return Platform{registry, &sections, &files, &env, &clock, &processes, &windows};
+    }
 };
 
 } // namespace lntc::test

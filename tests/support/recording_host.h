@@ -1,6 +1,7 @@
 // A host that records every message box and answers from a script.
 #pragma once
 #include "ui/host.h"
+#include "ui/window_classes.h"
 
 #include <deque>
 #include <string>
@@ -22,6 +23,11 @@ public:
     // Answers for the next boxes, in order; without one a box gets its safe answer.
     void script(std::initializer_list<int> answers) { answers_.insert(answers_.end(), answers); }
     std::vector<ShownBox> shown;
+    // What logoView() hands out; none unless a test sets one.
+    LogoView* logo = nullptr;
+    LogoView* logoView() override { return logo; }
+    WindowClasses classes;
+    WindowClasses* windowClasses() override { return &classes; }
 
 private:
     std::deque<int> answers_;

@@ -297,8 +297,8 @@ TEST_F(StoreInit, OdrLookupFailureIsSystemLogged) {
 }
 
 TEST_F(StoreInit, SectionFailuresAreLoggedAndStick) {
-    machine.sections.openError = 8;
     TestLibrary t(machine);
+    machine.sections.openError = 8;
     uint32_t status = 0;
     EXPECT_EQ(config(t, &status), nullptr);
     EXPECT_EQ(status, LNTC_E_SECTION);

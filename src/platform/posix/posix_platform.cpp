@@ -4,6 +4,7 @@
 #include "platform/posix/posix_filesystem.h"
 #include "platform/posix/posix_processes.h"
 #include "platform/posix/posix_sections.h"
+#include "platform/posix/posix_windows.h"
 
 #if __has_include("platform/posix/sqlite_registry.h")
 #include "platform/posix/sqlite_registry.h"
@@ -50,12 +51,14 @@ PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
     env_ = std::make_unique<PosixEnvironment>();
     clock_ = std::make_unique<PosixClock>();
     processes_ = std::make_unique<PosixProcesses>();
+    windows_ = std::make_unique<PosixTopWindows>(root_);
     platform_.registry = registry_.get();
     platform_.sections = sections_.get();
     platform_.files = files_.get();
     platform_.env = env_.get();
     platform_.clock = clock_.get();
     platform_.processes = processes_.get();
+    platform_.windows = windows_.get();
 }
 
 PosixPlatform::~PosixPlatform() = default;

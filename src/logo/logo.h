@@ -1,0 +1,49 @@
+// The start-up logo: shown by the first product process on the machine for ten seconds.
+#pragma once
+#include "logo/logo_view.h"
+#include "platform/sections.h"
+#include "platform/windows.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace lntc {
+
+class Library;
+
+inline constexpr const char* kProcessCountEvent = "lnt_proc_cnt";
+inline constexpr const char* kLogoClass = "lnt_logo";
+inline constexpr const char* kLogoTitle = "Lintora Logo";
+inline constexpr uint32_t kLogoTitleStringId = 32895;   // "Lintora"
+inline constexpr uint32_t kLogoVersionStringId = 32896; // "Version"
+inline constexpr uint32_t kLogoTimerId = 1;
+inline constexpr uint32_t kLogoMilliseconds = 10000;
+// Classes of development environments under which the logo must not stay on top.
+inline constexpr const char* kDevelopmentClasses[] = {"QcQpClass", "MSVCSRC20"};
+
+// Process-wide logo state.
+struct LogoState {
+    // Held from the end of the start-up step for the life of the process: it tells later
+    // processes that the library is loaded on this machine.
+    std::unique_ptr<Sections::Event> event;
+    LogoView* view = nullptr; // the window's view while the logo is shown
+    TopWindows::Handle entry = 0;
+    bool topmost = false;
+    LogoPaint paint;
+};
+
+// The version line: "<Version> <version text>", "(Developer)" standing in for an empty text.
+std::string LogoVersionLine(const std::string& versionWord, const std::string& versionText);
+
+// The start-up step of the library's load: 1, or 0 when the event cannot be made (error
+// then receives the platform code).
+int StartLogo(Library& lib, uint32_t* error = nullptr);
+// Closes the logo if it is shown; otherwise nothing.
+void EndLogo(Library& lib);
+// Whether the logo is shown now.
+bool LogoShown(const Library& lib);
+// Unload: closes the logo and lets go of the event.
+void ReleaseLogo(Library& lib);
+
+} // namespace lntc
