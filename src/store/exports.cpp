@@ -1,5 +1,6 @@
 // The exported C interface over the process's production library.
 #include "lntc/lntc.h"
+#include "logo/logo.h"
 #include "media/default_media.h"
 #include "process/process.h"
 #include "store/accessors.h"
@@ -31,7 +32,7 @@ __attribute__((constructor)) void onLoad() {
         g_instance->production.reset();
     }
     if (g_instance->loadStatus != 0 && g_instance->production) {
-        std::fprintf(stderr, "liblntc: cannot open the registry root (error %u)\n",
+        std::fprintf(stderr, "liblntc: the library could not start (error %u)\n",
                      static_cast<unsigned>(g_instance->loadStatus));
     }
 }
@@ -114,6 +115,13 @@ int16_t LNTC_GetPaperOrientation(const QueueRecord* queue, const char* paperName
     return static_cast<int16_t>(guarded(0, [&](Library& lib) {
         return static_cast<uint32_t>(lntc::GetPaperOrientation(lib, queue, paperName));
     }));
+}
+
+void LNTC_EndLogo(void) {
+    try {
+        if (Library* lib = library()) lntc::EndLogo(*lib);
+    } catch (...) {
+    }
 }
 
 } // extern "C"
