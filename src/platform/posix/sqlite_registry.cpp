@@ -489,6 +489,14 @@ uint32_t SqliteRegistry::deleteValue(RegKey key, std::string_view name) {
 }
 
 uint32_t SqliteRegistry::deleteKey(RegKey parent, std::string_view path) {
+    return removeKey(parent, path, false);
+}
+
+uint32_t SqliteRegistry::deleteTree(RegKey parent, std::string_view path) {
+    return removeKey(parent, path, true);
+}
+
+uint32_t SqliteRegistry::removeKey(RegKey parent, std::string_view path, bool withSubkeys) {
     std::lock_guard lock(mutex_);
     Handle base;
     if (uint32_t rc = lookup(parent, base)) return rc;
@@ -499,6 +507,10 @@ uint32_t SqliteRegistry::deleteKey(RegKey parent, std::string_view path) {
     int64_t id = 0;
     if (uint32_t rc = resolve(base.keyId, path, id)) return rc;
     if (id == kRootId) return err::AccessDenied;
+    if (withSubkeys) {
+        if (uint32_t rc = removeTree(id)) return rc;
+        return w.commit();
+    }
     {
         Use u(stmts_[HasChild]);
         u.id(1, id);
@@ -511,21 +523,6 @@ uint32_t SqliteRegistry::deleteKey(RegKey parent, std::string_view path) {
         u.id(1, id);
         if (uint32_t rc = fromSqlite(u.step())) return rc;
     }
-    return w.commit();
-}
-
-uint32_t SqliteRegistry::deleteTree(RegKey parent, std::string_view path) {
-    std::lock_guard lock(mutex_);
-    Handle base;
-    if (uint32_t rc = lookup(parent, base)) return rc;
-    if (readOnly_) return err::AccessDenied;
-    WriteScope w(*this);
-    if (w.status()) return w.status();
-    if (uint32_t rc = checkAlive(base.keyId)) return rc;
-    int64_t id = 0;
-    if (uint32_t rc = resolve(base.keyId, path, id)) return rc;
-    if (id == kRootId) return err::AccessDenied;
-    if (uint32_t rc = removeTree(id)) return rc;
     return w.commit();
 }
 

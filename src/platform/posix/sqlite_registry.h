@@ -81,6 +81,7 @@ class SqliteRegistry : public Registry {
     void openDatabase();
     void prepareStatements();
     uint32_t exec(Stmt s);
+    uint32_t removeKey(RegKey parent, std::string_view path, bool withSubkeys);
     // The key a handle stands for: 6 for an unknown handle, 1018 when the key is gone.
     uint32_t lookup(RegKey key, Handle& h) const;
     uint32_t checkAlive(int64_t id);
