@@ -154,6 +154,8 @@ int32_t GetDefaultMedia(Library& lib) {
         return 0;
     }
     const uint16_t generation = config->OdrGeneration;
+    // One read transaction for the whole table instead of one per value.
+    const bool snapshot = reg.beginSnapshot() == 0;
     for (size_t m = 0; m < kModelCount; ++m) {
         RegKey modelKey = kNoKey;
         uint32_t rc = reg.openKey(mediaKey, kPrinterModels[m].key, RegAccess::Read, modelKey);
@@ -164,6 +166,7 @@ int32_t GetDefaultMedia(Library& lib) {
         KeyGuard modelGuard(reg, modelKey);
         ReadModelMedia(lib, modelKey, generation, table[m]);
     }
+    if (snapshot) reg.endSnapshot();
     lib.defaultMedia = std::move(table);
     return 1;
 }
