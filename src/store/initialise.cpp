@@ -3,6 +3,7 @@
 #include "configure/message_box.h"
 #include "process/process.h"
 #include "store/library.h"
+#include "store/localised.h"
 #include "store/records.h"
 #include "store/registry_access.h"
 
@@ -39,6 +40,8 @@ uint32_t LoadLibrary(Library& lib) {
     size_t slash = path.rfind('/');
     if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) path.resize(dot);
     lib.helpFilePath = path + ".HLP";
+
+    LoadLocalisedResources(lib);
     return 0;
 }
 
@@ -48,7 +51,10 @@ void UnloadLibrary(Library& lib) {
         lib.registryRoot = kNoKey;
     }
     SharedStore& s = lib.store;
-    if (!s.configSection) return;
+    if (!s.configSection) {
+        ReleaseLocalisedResources(lib);
+        return;
+    }
     if (s.configView != nullptr && s.configView->Magic != LNTC_MAGIC) {
         lib.product().ztrLogError(0, 0, 0, 0, lib.strings().load(msg::Corrupted));
     }
@@ -63,6 +69,7 @@ void UnloadLibrary(Library& lib) {
     s.queueSection.reset();
     s.configSection.reset();
     if (!s.vxlBrokerWasRunning) KillProcess(lib, kBrokerProcess);
+    ReleaseLocalisedResources(lib);
 }
 
 void ApplySearchPathRule(Library& lib, const ServerConfig& config) {

@@ -1,6 +1,7 @@
 #include "store/library.h"
 
 #include "resources/strings.h"
+#include "resources/templates.h"
 
 namespace lntc {
 
@@ -10,6 +11,13 @@ std::optional<std::string> StringLookup::find(uint32_t id) const {
     }
     if (const char* text = builtinString(id)) return std::string(text);
     return std::nullopt;
+}
+
+const DialogTemplate* TemplateLookup::find(uint16_t id) const {
+    for (const auto& source : sources_) {
+        if (const DialogTemplate* t = source(id)) return t;
+    }
+    return builtinTemplate(id);
 }
 
 Library::Library(const Platform& platform, ProductLibs& product, Host& host)

@@ -22,6 +22,20 @@ public:
     std::optional<std::string> find(uint32_t id) const;
     // The text, or "" when missing.
     std::string load(uint32_t id) const { return find(id).value_or(std::string()); }
+    void clear() { sources_.clear(); }
+
+private:
+    std::vector<Source> sources_;
+};
+
+// Looks a dialog template up, in the same order as the strings.
+class TemplateLookup {
+public:
+    using Source = std::function<const DialogTemplate*(uint16_t)>;
+    void pushFront(Source source) { sources_.insert(sources_.begin(), std::move(source)); }
+    // The template, or nullptr when no source has it.
+    const DialogTemplate* find(uint16_t id) const;
+    void clear() { sources_.clear(); }
 
 private:
     std::vector<Source> sources_;
@@ -54,12 +68,15 @@ public:
     Host& host() { return *host_; }
     void setHost(Host& host) { host_ = &host; }
     StringLookup& strings() { return strings_; }
+    TemplateLookup& templates() { return templates_; }
     int64_t now() const { return platform_.clock->now(); }
 
     // Opened at load; every registry operation of the store is relative to it.
     RegKey registryRoot = kNoKey;
     bool readOnlyRegistry = false;
     std::string helpFilePath = "LNTC";
+    // The localised resource module while it takes part in the lookups.
+    std::shared_ptr<ResourceModule> resourceModule;
 
     SharedStore store;
 
@@ -72,6 +89,7 @@ private:
     ProductLibs& product_;
     Host* host_;
     StringLookup strings_;
+    TemplateLookup templates_;
 };
 
 } // namespace lntc

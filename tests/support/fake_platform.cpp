@@ -1,5 +1,7 @@
 #include "support/fake_platform.h"
 
+#include "resources/module_table.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -273,6 +275,17 @@ bool FakeProcesses::terminate(uint32_t pid) {
     if (it == running.end()) return false;
     running.erase(it);
     return true;
+}
+
+std::unique_ptr<ResourceModule> FakeModules::load(const std::string& path, uint32_t& error) {
+    asked.push_back(path);
+    if (auto it = broken.find(path); it != broken.end()) {
+        error = it->second;
+        return nullptr;
+    }
+    if (auto it = tables.find(path); it != tables.end()) return moduleFromTable(it->second, error);
+    error = err::FileNotFound;
+    return nullptr;
 }
 
 } // namespace lntc::test

@@ -1,6 +1,7 @@
 // In-memory stand-ins for the platform services, for tests of the product logic.
 #pragma once
 #include "platform/platform.h"
+#include "resources/module_abi.h"
 
 #include <deque>
 #include <map>
@@ -111,6 +112,19 @@ class FakeProcesses : public Processes {
     bool terminate(uint32_t pid) override;
 };
 
+// Resource modules by host path: a table is served as a loaded module file would be; a path in
+// `broken` is a file that exists but cannot be loaded.
+class FakeModules : public Modules {
+  public:
+    std::string folder = "/fake/lib";
+    std::map<std::string, const LntcResourceTable*> tables;
+    std::map<std::string, uint32_t> broken;
+    std::vector<std::string> asked; // every path load() was called with, in order
+
+    std::unique_ptr<ResourceModule> load(const std::string& path, uint32_t& error) override;
+    std::string systemFolder() const override { return folder; }
+};
+
 // All fakes together; registry stays null unless a test supplies one.
 struct FakePlatform {
     FakeSections sections;
@@ -118,9 +132,12 @@ struct FakePlatform {
     FakeEnvironment env;
     FakeClock clock;
     FakeProcesses processes;
+    FakeModules modules;
     Registry* registry = nullptr;
 
-    Platform platform() { return Platform{registry, &sections, &files, &env, &clock, &processes}; }
+    Platform platform() {
+        return Platform{registry, &sections, &files, &env, &clock, &processes, &modules};
+    }
 };
 
 } // namespace lntc::test

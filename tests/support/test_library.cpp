@@ -22,6 +22,7 @@ TestLibrary::TestLibrary(FakeMachine& m, bool load) : machine(m), product() {
     p.env = &env;
     p.clock = &m.clock;
     p.processes = &m.processes;
+    p.modules = &m.modules;
     product.setDirectoryJson(kDefaultDirectory);
     lib_ = std::make_unique<Library>(p, product, host);
     if (load) loadStatus = LoadLibrary(*lib_);

@@ -19,6 +19,7 @@ struct FakeMachine {
     FakeFileSystem files;
     FakeClock clock;
     FakeProcesses processes;
+    FakeModules modules;
 };
 
 class TestLibrary {

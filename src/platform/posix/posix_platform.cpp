@@ -2,6 +2,7 @@
 
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_filesystem.h"
+#include "platform/posix/posix_modules.h"
 #include "platform/posix/posix_processes.h"
 #include "platform/posix/posix_sections.h"
 
@@ -50,12 +51,14 @@ PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
     env_ = std::make_unique<PosixEnvironment>();
     clock_ = std::make_unique<PosixClock>();
     processes_ = std::make_unique<PosixProcesses>();
+    modules_ = std::make_unique<PosixModules>(*env_);
     platform_.registry = registry_.get();
     platform_.sections = sections_.get();
     platform_.files = files_.get();
     platform_.env = env_.get();
     platform_.clock = clock_.get();
     platform_.processes = processes_.get();
+    platform_.modules = modules_.get();
 }
 
 PosixPlatform::~PosixPlatform() = default;
