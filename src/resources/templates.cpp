@@ -170,16 +170,17 @@ constexpr ControlTemplate kOtherPort[] = {
 
 // One input tray of the paper tray dialog: a frame holding the Available box, the priority
 // buttons and the paper size, at x within the "Paper Tray Configuration" frame.
-#define LNTC_TRAY_CONTROLS(x, base, caption)                                                       \
-    {ctl::Static, K::GroupBox, nullptr, (x), 38, 100, 72, 0},                                      \
-        {(base), K::CheckBox, (caption), (x) + 7, 48, 86, 10, kFirst},                             \
-        {(base) + 1, K::Static, "Priority:", (x) + 7, 65, 30, 8, 0},                               \
-        {(base) + 2, K::RadioButton, "1", (x) + 39, 64, 16, 10, kFirst},                           \
-        {(base) + 3, K::RadioButton, "2", (x) + 57, 64, 16, 10, 0},                                \
-        {(base) + 4, K::RadioButton, "3", (x) + 75, 64, 16, 10, 0},                                \
-        {(base) + 5, K::Static, "Paper Size:", (x) + 7, 80, 50, 8, 0}, {                           \
-        (base) + 6, K::ComboBox, nullptr, (x) + 7, 90, 86, 12, kPickList                           \
-    }
+// clang-format off
+#define LNTC_TRAY_CONTROLS(x, base, caption)                                                     \
+    {ctl::Static, K::GroupBox, nullptr, (x), 38, 100, 72, 0},                                    \
+    {(base), K::CheckBox, (caption), (x) + 7, 48, 86, 10, kFirst},                               \
+    {(base) + 1, K::Static, "Priority:", (x) + 7, 65, 30, 8, 0},                                 \
+    {(base) + 2, K::RadioButton, "1", (x) + 39, 64, 16, 10, kFirst},                             \
+    {(base) + 3, K::RadioButton, "2", (x) + 57, 64, 16, 10, 0},                                  \
+    {(base) + 4, K::RadioButton, "3", (x) + 75, 64, 16, 10, 0},                                  \
+    {(base) + 5, K::Static, "Paper Size:", (x) + 7, 80, 50, 8, 0},                               \
+    {(base) + 6, K::ComboBox, nullptr, (x) + 7, 90, 86, 12, kPickList}
+// clang-format on
 
 constexpr ControlTemplate kTrayMedia[] = {
     {ctl::Static, K::Static, "Quendal Queue Name:", 7, 9, 80, 8, 0},

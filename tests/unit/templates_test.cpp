@@ -1,4 +1,5 @@
 #include "resources/ids.h"
+#include "resources/strings.h"
 #include "resources/templates.h"
 
 #include <gtest/gtest.h>
@@ -244,6 +245,21 @@ TEST(Templates, CaptionsFitTheirControls) {
                 break;
             }
         }
+    }
+}
+
+TEST(Templates, TextsSetAtRunTimeFitTheirStatics) {
+    struct Text {
+        uint16_t dialog, control;
+        uint32_t string;
+    };
+    for (const Text& e : {Text{dlg::Wait, waitctl::Message, str::WaitForQueues},
+                          Text{dlg::Main, mainctl::Note, str::NoteStandalone},
+                          Text{dlg::Main, mainctl::Note, str::NoteCombined}}) {
+        const ControlTemplate* c = findControl(get(e.dialog), e.control);
+        ASSERT_NE(c, nullptr) << e.control;
+        const std::string text = builtinString(e.string);
+        EXPECT_LE(wrappedLines(text, c->cx) * 8, c->cy) << e.string;
     }
 }
 
