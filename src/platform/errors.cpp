@@ -98,12 +98,18 @@ std::string systemErrorText(uint32_t code) {
         return "The data area passed to a system call is too small.";
     case err::InvalidName:
         return "The filename, directory name, or volume label syntax is incorrect.";
+    case err::ModNotFound:
+        return "The specified module could not be found.";
+    case err::ProcNotFound:
+        return "The specified procedure could not be found.";
     case err::DirNotEmpty:
         return "The directory is not empty.";
     case err::Busy:
         return "The requested resource is in use.";
     case err::AlreadyExists:
         return "Cannot create a file when that file already exists.";
+    case err::BadExeFormat:
+        return "The file is not a valid module.";
     case err::FilenameExcedRange:
         return "The filename or extension is too long.";
     case err::MoreData:

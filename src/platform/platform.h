@@ -3,6 +3,7 @@
 #include "platform/environment.h"
 #include "platform/errors.h"
 #include "platform/filesystem.h"
+#include "platform/modules.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/sections.h"
@@ -21,6 +22,7 @@ struct Platform {
     Clock* clock = nullptr;
     Processes* processes = nullptr;
     TopWindows* windows = nullptr;
+    Modules* modules = nullptr; // none: no localised resources are looked for
 };
 
 // Owns the POSIX backends of one machine root.
@@ -42,6 +44,7 @@ private:
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<Processes> processes_;
     std::unique_ptr<TopWindows> windows_;
+    std::unique_ptr<Modules> modules_;
     Platform platform_;
 };
 

@@ -42,6 +42,9 @@ inline constexpr uint32_t Sunken = 1u << 17;      // statics drawn as a read-onl
 inline constexpr uint32_t NoPrefix = 1u << 18;    // "&" is shown, not a mnemonic
 inline constexpr uint32_t Password = 1u << 19;
 inline constexpr uint32_t Border = 1u << 20;
+// The bits the dialog logic relies on; a localised template may change the others.
+inline constexpr uint32_t Behaviour =
+    Disabled | Hidden | Sorted | ExtendedSel | MultiSel | DropDownList | DropDown | MultiLine;
 } // namespace cs
 
 // Dialog-level style bits.
@@ -65,6 +68,8 @@ struct ControlTemplate {
     uint16_t id;
     ControlKind kind;
     const char* caption; // with "&" mnemonics; nullptr for none
+    // Dialog units. A combo box's cy is its closed height; how far the list drops is the host's
+    // choice. Text in a static wraps at cx, and "\n" breaks a line.
     int16_t x, y, cx, cy;
     uint32_t style;
 };
@@ -83,5 +88,9 @@ struct DialogTemplate {
 const DialogTemplate* builtinTemplate(uint16_t id);
 // Every built-in template, for listings and galleries.
 std::span<const DialogTemplate* const> builtinTemplates();
+
+// Whether a localised template can stand in for the built-in one: the same controls by id,
+// kind and behaviour bits (the dialog logic addresses them), whatever their texts and places.
+bool templateCompatible(const DialogTemplate& localised, const DialogTemplate& builtin);
 
 } // namespace lntc

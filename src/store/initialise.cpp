@@ -4,6 +4,7 @@
 #include "logo/logo.h"
 #include "process/process.h"
 #include "store/library.h"
+#include "store/localised.h"
 #include "store/records.h"
 #include "store/registry_access.h"
 
@@ -41,6 +42,7 @@ uint32_t LoadLibrary(Library& lib) {
     if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) path.resize(dot);
     lib.helpFilePath = path + ".HLP";
 
+    LoadLocalisedResources(lib);
     uint32_t logoError = 0;
     if (StartLogo(lib, &logoError) == 0) {
         // A failed load is never unloaded: let go of the root here.
@@ -58,7 +60,10 @@ void UnloadLibrary(Library& lib) {
         lib.registryRoot = kNoKey;
     }
     SharedStore& s = lib.store;
-    if (!s.configSection) return;
+    if (!s.configSection) {
+        ReleaseLocalisedResources(lib);
+        return;
+    }
     if (s.configView != nullptr && s.configView->Magic != LNTC_MAGIC) {
         lib.product().ztrLogError(0, 0, 0, 0, lib.strings().load(msg::Corrupted));
     }
@@ -74,6 +79,7 @@ void UnloadLibrary(Library& lib) {
     s.configSection.reset();
     lib.defaultMedia.reset();
     if (!s.vxlBrokerWasRunning) KillProcess(lib, kBrokerProcess);
+    ReleaseLocalisedResources(lib);
 }
 
 void ApplySearchPathRule(Library& lib, const ServerConfig& config) {

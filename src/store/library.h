@@ -4,7 +4,6 @@
 #include "platform/platform.h"
 #include "product/product.h"
 #include "ui/host.h"
-#include "ui/template_lookup.h"
 
 #include <functional>
 #include <memory>
@@ -26,6 +25,20 @@ public:
     std::optional<std::string> find(uint32_t id) const;
     // The text, or "" when missing.
     std::string load(uint32_t id) const { return find(id).value_or(std::string()); }
+    void clear() { sources_.clear(); }
+
+private:
+    std::vector<Source> sources_;
+};
+
+// Looks a dialog template up, in the same order as the strings.
+class TemplateLookup {
+public:
+    using Source = std::function<const DialogTemplate*(uint16_t)>;
+    void pushFront(Source source) { sources_.insert(sources_.begin(), std::move(source)); }
+    // The template, or nullptr when no source has it.
+    const DialogTemplate* find(uint16_t id) const;
+    void clear() { sources_.clear(); }
 
 private:
     std::vector<Source> sources_;
@@ -65,6 +78,8 @@ public:
     RegKey registryRoot = kNoKey;
     bool readOnlyRegistry = false;
     std::string helpFilePath = "LNTC";
+    // The localised resource module while it takes part in the lookups.
+    std::shared_ptr<ResourceModule> resourceModule;
 
     SharedStore store;
     std::unique_ptr<LogoState> logo; // start-up logo and the machine-wide event

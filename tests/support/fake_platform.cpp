@@ -1,5 +1,7 @@
 #include "support/fake_platform.h"
 
+#include "resources/module_table.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -312,6 +314,17 @@ bool FakeTopWindows::existsWithTitle(const std::string& title) const {
 bool FakeTopWindows::existsWithClass(const std::string& className) const {
     return std::any_of(windows.begin(), windows.end(),
                        [&](const Window& w) { return equalNoCase(w.className, className); });
+}
+
+std::unique_ptr<ResourceModule> FakeModules::load(const std::string& path, uint32_t& error) {
+    asked.push_back(path);
+    if (auto it = broken.find(path); it != broken.end()) {
+        error = it->second;
+        return nullptr;
+    }
+    if (auto it = tables.find(path); it != tables.end()) return moduleFromTable(it->second, error);
+    error = err::FileNotFound;
+    return nullptr;
 }
 
 } // namespace lntc::test

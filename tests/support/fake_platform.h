@@ -1,6 +1,7 @@
 // In-memory stand-ins for the platform services, for tests of the product logic.
 #pragma once
 #include "platform/platform.h"
+#include "resources/module_abi.h"
 
 #include <deque>
 #include <map>
@@ -134,6 +135,19 @@ class FakeTopWindows : public TopWindows {
     Handle next_ = 1;
 };
 
+// Resource modules by host path: a table is served as a loaded module file would be; a path in
+// `broken` is a file that exists but cannot be loaded.
+class FakeModules : public Modules {
+  public:
+    std::string folder = "/fake/lib";
+    std::map<std::string, const LntcResourceTable*> tables;
+    std::map<std::string, uint32_t> broken;
+    std::vector<std::string> asked; // every path load() was called with, in order
+
+    std::unique_ptr<ResourceModule> load(const std::string& path, uint32_t& error) override;
+    std::string systemFolder() const override { return folder; }
+};
+
 // All fakes together; registry stays null unless a test supplies one.
 struct FakePlatform {
     FakeSections sections;
@@ -142,10 +156,11 @@ struct FakePlatform {
     FakeClock clock;
     FakeProcesses processes;
     FakeTopWindows windows;
+    FakeModules modules;
     Registry* registry = nullptr;
 
     Platform platform() {
-        return Platform{registry, &sections, &files, &env, &clock, &processes, &windows};
+        return Platform{registry, &sections, &files, &env, &clock, &processes, &windows, &modules};
     }
 };
 

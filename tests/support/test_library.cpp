@@ -23,6 +23,7 @@ TestLibrary::TestLibrary(FakeMachine& m, bool load) : machine(m), product() {
     p.clock = &m.clock;
     p.processes = &m.processes;
     p.windows = &m.windows;
+    p.modules = &m.modules;
     product.setDirectoryJson(kDefaultDirectory);
     lib_ = std::make_unique<Library>(p, product, host);
     if (load) loadStatus = LoadLibrary(*lib_);

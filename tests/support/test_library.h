@@ -20,6 +20,7 @@ struct FakeMachine {
     FakeClock clock;
     FakeProcesses processes;
     FakeTopWindows windows;
+    FakeModules modules;
 };
 
 class TestLibrary {

@@ -2,6 +2,7 @@
 
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_filesystem.h"
+#include "platform/posix/posix_modules.h"
 #include "platform/posix/posix_processes.h"
 #include "platform/posix/posix_sections.h"
 #include "platform/posix/posix_windows.h"
@@ -52,6 +53,7 @@ PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
     clock_ = std::make_unique<PosixClock>();
     processes_ = std::make_unique<PosixProcesses>();
     windows_ = std::make_unique<PosixTopWindows>(root_);
+    modules_ = std::make_unique<PosixModules>(*env_);
     platform_.registry = registry_.get();
     platform_.sections = sections_.get();
     platform_.files = files_.get();
@@ -59,6 +61,7 @@ PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
     platform_.clock = clock_.get();
     platform_.processes = processes_.get();
     platform_.windows = windows_.get();
+    platform_.modules = modules_.get();
 }
 
 PosixPlatform::~PosixPlatform() = default;

@@ -1,0 +1,141 @@
+// The localised resource modules and the help file as built: real files loaded through the
+// POSIX backend.
+#include "platform/posix/posix_modules.h"
+#include "resources/help_file.h"
+#include "resources/ids.h"
+#include "resources/strings.h"
+#include "resources/templates.h"
+#include "store/initialise.h"
+#include "support/temp_root.h"
+#include "support/test_library.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+using namespace lntc;
+using namespace lntc::test;
+
+namespace {
+
+const std::string kLibDir = LNTC_LIB_DIR;
+const std::string kTestModules = LNTC_TEST_MODULE_DIR;
+
+FakeEnvironment libraryEnvironment(const std::string& folder, const std::string& language) {
+    FakeEnvironment env;
+    env.module = folder + "/liblntc.so";
+    env.language = language;
+    return env;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+} // namespace
+
+TEST(ResourceModuleFiles, TheGermanModuleLoadsAndItsTemplateCanStandIn) {
+    FakeEnvironment env = libraryEnvironment(kLibDir, "DEU");
+    PosixModules modules(env);
+    EXPECT_EQ(modules.systemFolder(), kLibDir);
+    uint32_t error = 99;
+    auto module = modules.load(kLibDir + "/LNT20DEU.so", error);
+    ASSERT_NE(module, nullptr) << error;
+    EXPECT_EQ(error, 0u);
+    EXPECT_EQ(module->findString(str::ErrorCaption), "Konfigurationsfehler");
+    EXPECT_FALSE(module->findString(str::LogRlkLink).has_value());
+    const DialogTemplate* newQueue = module->findTemplate(dlg::NewQueue);
+    ASSERT_NE(newQueue, nullptr);
+    EXPECT_STREQ(newQueue->title, "Neue Quendal-Warteschlange");
+    EXPECT_TRUE(templateCompatible(*newQueue, *builtinTemplate(dlg::NewQueue)));
+    EXPECT_EQ(module->findTemplate(dlg::Main), nullptr);
+}
+
+TEST(ResourceModuleFiles, FilesThatAreNoModulesAreReportedAsSuch) {
+    TempRoot root;
+    const std::string garbage = root.path() + "/LNT20LOC.so";
+    std::ofstream(garbage) << "not a shared object";
+    FakeEnvironment env = libraryEnvironment(root.path(), "DEU");
+    PosixModules modules(env);
+    struct Case {
+        std::string path;
+        uint32_t error;
+    };
+    for (const Case& c : {Case{root.path() + "/LNT20XYZ.so", err::FileNotFound},
+                          Case{garbage, err::BadExeFormat}, Case{root.path(), err::BadExeFormat},
+                          Case{kTestModules + "/test_module_noentry.so", err::ProcNotFound},
+                          Case{kTestModules + "/test_module_badversion.so", err::InvalidData}}) {
+        uint32_t error = 0;
+        EXPECT_EQ(modules.load(c.path, error), nullptr) << c.path;
+        EXPECT_EQ(error, c.error) << c.path;
+    }
+}
+
+TEST(ResourceModuleFiles, LoadingTheLibraryPutsTheModuleOfTheLanguageFirst) {
+    // Only the two-letter name is there: the third candidate.
+    TempRoot root;
+    std::filesystem::copy_file(kLibDir + "/LNT20DEU.so", root.path() + "/LNT20DE.so");
+    FakeMachine machine;
+    FakeEnvironment env = libraryEnvironment(root.path(), "deu");
+    PosixModules modules(env);
+    FakeProductLibs product;
+    product.setDirectoryJson(kDefaultDirectory);
+    RecordingHost host;
+    Platform p;
+    p.registry = &machine.registry;
+    p.sections = &machine.sections;
+    p.files = &machine.files;
+    p.env = &env;
+    p.clock = &machine.clock;
+    p.processes = &machine.processes;
+    p.modules = &modules;
+    Library lib(p, product, host);
+    ASSERT_EQ(LoadLibrary(lib), 0u);
+    EXPECT_TRUE(product.errors.empty());
+    EXPECT_EQ(lib.strings().load(str::ErrorCaption), "Konfigurationsfehler");
+    EXPECT_EQ(lib.strings().load(str::TooManyQueues),
+              "Die Höchstzahl von Warteschlangen (%d) ist überschritten.");
+    EXPECT_EQ(lib.strings().load(str::LogRlkLink), "LNTC: Error linking to RLK abstract");
+    ASSERT_NE(lib.templates().find(dlg::NewQueue), nullptr);
+    EXPECT_STREQ(lib.templates().find(dlg::NewQueue)->title, "Neue Quendal-Warteschlange");
+    EXPECT_EQ(lib.templates().find(dlg::Main), builtinTemplate(dlg::Main));
+    UnloadLibrary(lib);
+    EXPECT_EQ(lib.strings().load(str::ErrorCaption), "Configuration Error");
+}
+
+TEST(HelpFileAsBuilt, LiesBesideTheLibraryWithATopicForEveryDialogAndMainField) {
+    FakeMachine machine;
+    TestLibrary process(machine, false);
+    process.env.module = kLibDir + "/liblntc.so";
+    ASSERT_EQ(LoadLibrary(process.lib()), 0u);
+    const std::string& path = process.lib().helpFilePath;
+    EXPECT_EQ(path, kLibDir + "/liblntc.HLP");
+    const std::string contents = readFile(path);
+    ASSERT_FALSE(contents.empty()) << path;
+
+    std::set<uint32_t> known = {ctl::Ok, ctl::Cancel, ctl::Help};
+    for (const DialogTemplate* t : builtinTemplates()) {
+        EXPECT_TRUE(findHelpTopic(contents, t->id).has_value()) << "dialog " << t->id;
+        known.insert(t->id);
+        for (const ControlTemplate& c : t->controls)
+            if (c.id != ctl::Static) known.insert(c.id);
+    }
+    for (const ControlTemplate& c : builtinTemplate(dlg::Main)->controls) {
+        if (c.id == ctl::Static || c.kind == ControlKind::Static) continue;
+        EXPECT_TRUE(findHelpTopic(contents, c.id).has_value()) << "main dialog control " << c.id;
+    }
+    // A topic for an id no dialog has any more would never be shown.
+    std::set<uint32_t> seen;
+    for (const HelpTopic& topic : parseHelpFile(contents)) {
+        EXPECT_TRUE(known.count(topic.context)) << "topic " << topic.context << " names nothing";
+        EXPECT_TRUE(seen.insert(topic.context).second) << "topic " << topic.context << " twice";
+        EXPECT_FALSE(topic.title.empty()) << topic.context;
+        EXPECT_FALSE(topic.text.empty()) << topic.context;
+    }
+}

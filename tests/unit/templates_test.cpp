@@ -1,0 +1,429 @@
+#include "resources/ids.h"
+#include "resources/strings.h"
+#include "resources/templates.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <map>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace lntc;
+
+namespace {
+
+bool isFrame(const ControlTemplate& c) {
+    return c.kind == ControlKind::GroupBox;
+}
+bool isLabel(const ControlTemplate& c) {
+    return c.kind == ControlKind::Static;
+}
+bool isInteractive(const ControlTemplate& c) {
+    return !isFrame(c) && !isLabel(c);
+}
+
+struct Rect {
+    int left, top, right, bottom;
+};
+Rect rectOf(const ControlTemplate& c) {
+    return {c.x, c.y, c.x + c.cx, c.y + c.cy};
+}
+bool overlap(const Rect& a, const Rect& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+bool contains(const Rect& outer, const Rect& inner) {
+    return outer.left <= inner.left && inner.right <= outer.right && outer.top <= inner.top &&
+           inner.bottom <= outer.bottom;
+}
+
+std::string where(const DialogTemplate& t, const ControlTemplate& c) {
+    std::ostringstream out;
+    out << "dialog " << t.id << ", control " << c.id << " \"" << (c.caption ? c.caption : "")
+        << "\"";
+    return out.str();
+}
+
+// Estimated width in dialog units of a text in "MS Sans Serif" 8 pt, a little on the wide
+// side; "&" before a mnemonic takes no room.
+double textWidth(std::string_view text) {
+    double w = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '&') {
+            if (i + 1 < text.size() && text[i + 1] == '&')
+                ++i; // "&&" shows one "&"
+            else
+                continue;
+        }
+        if (std::strchr("ijlI.,:;'!|", c))
+            w += 1.5;
+        else if (std::strchr("frt()[]-/\\", c))
+            w += 2.2;
+        else if (c == ' ')
+            w += 2.5;
+        else if (std::strchr("mw", c))
+            w += 5.5;
+        else if (std::strchr("MW%", c))
+            w += 7;
+        else if (std::isupper(static_cast<unsigned char>(c)))
+            w += 5;
+        else
+            w += 3.7;
+    }
+    return w;
+}
+
+// Lines a static needs when its text wraps at its width.
+int wrappedLines(const std::string& text, int width) {
+    int lines = 0;
+    std::istringstream paragraphs(text);
+    std::string paragraph;
+    while (std::getline(paragraphs, paragraph)) {
+        ++lines;
+        std::istringstream words(paragraph);
+        std::string word;
+        double used = 0;
+        while (words >> word) {
+            double w = textWidth(word);
+            double blank = used > 0 ? textWidth(" ") : 0;
+            if (used > 0 && used + blank + w > width) {
+                ++lines;
+                used = w;
+            } else {
+                used += blank + w;
+            }
+        }
+    }
+    return lines;
+}
+
+// The mnemonic letter of a caption (lower case), 0 for none.
+char mnemonic(const char* caption) {
+    for (const char* p = caption; p && *p; ++p) {
+        if (*p != '&') continue;
+        if (p[1] == '&') {
+            ++p;
+            continue;
+        }
+        return static_cast<char>(std::tolower(static_cast<unsigned char>(p[1])));
+    }
+    return 0;
+}
+
+const ControlTemplate* findControl(const DialogTemplate& t, uint16_t id) {
+    for (const ControlTemplate& c : t.controls)
+        if (c.id == id) return &c;
+    return nullptr;
+}
+
+const DialogTemplate& get(uint16_t id) {
+    const DialogTemplate* t = builtinTemplate(id);
+    if (t == nullptr) throw std::runtime_error("no template " + std::to_string(id));
+    return *t;
+}
+
+} // namespace
+
+TEST(Templates, EveryTemplateIsFoundByItsIdAndIdsAreUnique) {
+    std::set<uint16_t> ids;
+    for (const DialogTemplate* t : builtinTemplates()) {
+        EXPECT_TRUE(ids.insert(t->id).second) << "template " << t->id << " twice";
+        EXPECT_EQ(builtinTemplate(t->id), t);
+        EXPECT_STREQ(t->fontName, "MS Sans Serif");
+        EXPECT_EQ(t->fontPoints, 8);
+    }
+    EXPECT_EQ(ids.size(), 19u);
+    EXPECT_EQ(builtinTemplate(204), nullptr);
+}
+
+TEST(Templates, ControlsAreInsideTheirDialogAndDoNotOverlap) {
+    for (const DialogTemplate* t : builtinTemplates()) {
+        const Rect inner{7, 7, t->cx - 7, t->cy - 7};
+        for (size_t i = 0; i < t->controls.size(); ++i) {
+            const ControlTemplate& a = t->controls[i];
+            EXPECT_GT(a.cx, 0) << where(*t, a);
+            EXPECT_GT(a.cy, 0) << where(*t, a);
+            EXPECT_TRUE(contains(inner, rectOf(a))) << where(*t, a) << " leaves the margin";
+            for (size_t j = i + 1; j < t->controls.size(); ++j) {
+                const ControlTemplate& b = t->controls[j];
+                if (isFrame(a) || isFrame(b)) {
+                    // A frame holds a control wholly or not at all.
+                    const ControlTemplate& frame = isFrame(a) ? a : b;
+                    const ControlTemplate& other = isFrame(a) ? b : a;
+                    if (isFrame(other) && !overlap(rectOf(frame), rectOf(other))) continue;
+                    bool crosses = overlap(rectOf(frame), rectOf(other)) &&
+                                   !contains(rectOf(frame), rectOf(other)) &&
+                                   !contains(rectOf(other), rectOf(frame));
+                    EXPECT_FALSE(crosses)
+                        << where(*t, other) << " crosses the frame of " << where(*t, frame);
+                    continue;
+                }
+                EXPECT_FALSE(overlap(rectOf(a), rectOf(b)))
+                    << where(*t, a) << " overlaps " << where(*t, b);
+            }
+        }
+    }
+}
+
+TEST(Templates, ControlIdsAreUniqueAndDoNotCollideWithHelpContextsOfDialogs) {
+    std::set<uint16_t> templateIds;
+    for (const DialogTemplate* t : builtinTemplates())
+        templateIds.insert(t->id);
+    const std::set<uint16_t> shared = {ctl::Ok, ctl::Cancel, ctl::Help, ctl::Static};
+    std::map<uint16_t, uint16_t> owner; // control id -> template id
+    for (const DialogTemplate* t : builtinTemplates()) {
+        std::set<uint16_t> seen;
+        for (const ControlTemplate& c : t->controls) {
+            if (c.id == ctl::Static) continue;
+            EXPECT_TRUE(seen.insert(c.id).second) << where(*t, c) << " twice in the dialog";
+            if (shared.count(c.id)) continue;
+            EXPECT_EQ(templateIds.count(c.id), 0u) << where(*t, c) << " is a template id";
+            auto [it, fresh] = owner.emplace(c.id, t->id);
+            EXPECT_TRUE(fresh) << where(*t, c) << " also in dialog " << it->second;
+        }
+    }
+}
+
+TEST(Templates, MnemonicsAreUniqueWithinADialogAndLabelsLeadToTheirField) {
+    // The main dialog's own captions give both "Default &ODR Name:" and "C&onfigure..." the O.
+    const std::set<std::pair<uint16_t, char>> knownDuplicates = {{dlg::Main, 'o'}};
+    for (const DialogTemplate* t : builtinTemplates()) {
+        std::map<char, const ControlTemplate*> used;
+        for (size_t i = 0; i < t->controls.size(); ++i) {
+            const ControlTemplate& c = t->controls[i];
+            if (c.style & cs::NoPrefix) continue;
+            char m = mnemonic(c.caption);
+            if (m == 0) continue;
+            EXPECT_TRUE(std::isalnum(static_cast<unsigned char>(m))) << where(*t, c);
+            auto [it, fresh] = used.emplace(m, &c);
+            if (!fresh && !knownDuplicates.count({t->id, m})) {
+                ADD_FAILURE() << where(*t, c) << " repeats the mnemonic of "
+                              << where(*t, *it->second);
+            }
+            if (isLabel(c)) {
+                // The mnemonic of a label focuses the next control in the tab order.
+                ASSERT_LT(i + 1, t->controls.size()) << where(*t, c);
+                const ControlTemplate& next = t->controls[i + 1];
+                EXPECT_TRUE(isInteractive(next) && (next.style & cs::TabStop))
+                    << where(*t, c) << " is not followed by its field";
+            }
+        }
+    }
+}
+
+TEST(Templates, CaptionsFitTheirControls) {
+    for (const DialogTemplate* t : builtinTemplates()) {
+        for (const ControlTemplate& c : t->controls) {
+            if (c.caption == nullptr) continue;
+            const std::string text = c.caption;
+            double w = textWidth(text);
+            switch (c.kind) {
+            case ControlKind::Static:
+                if (c.cy < 16 && text.find('\n') == std::string::npos)
+                    EXPECT_LE(w, c.cx) << where(*t, c);
+                else
+                    EXPECT_LE(wrappedLines(text, c.cx) * 8, c.cy) << where(*t, c);
+                break;
+            case ControlKind::CheckBox:
+            case ControlKind::RadioButton:
+                EXPECT_LE(w + 12, c.cx) << where(*t, c);
+                break;
+            case ControlKind::PushButton:
+            case ControlKind::DefPushButton:
+                EXPECT_LE(w + 8, c.cx) << where(*t, c);
+                break;
+            case ControlKind::GroupBox:
+                EXPECT_LE(w + 10, c.cx) << where(*t, c);
+                break;
+            default:
+                break;
+            }
+        }
+    }
+}
+
+TEST(Templates, TextsSetAtRunTimeFitTheirStatics) {
+    struct Text {
+        uint16_t dialog, control;
+        uint32_t string;
+    };
+    for (const Text& e : {Text{dlg::Wait, waitctl::Message, str::WaitForQueues},
+                          Text{dlg::Main, mainctl::Note, str::NoteStandalone},
+                          Text{dlg::Main, mainctl::Note, str::NoteCombined}}) {
+        const ControlTemplate* c = findControl(get(e.dialog), e.control);
+        ASSERT_NE(c, nullptr) << e.control;
+        const std::string text = builtinString(e.string);
+        EXPECT_LE(wrappedLines(text, c->cx) * 8, c->cy) << e.string;
+    }
+}
+
+TEST(Templates, ButtonsRadioGroupsAndHelp) {
+    for (const DialogTemplate* t : builtinTemplates()) {
+        int defaults = 0;
+        for (size_t i = 0; i < t->controls.size(); ++i) {
+            const ControlTemplate& c = t->controls[i];
+            if (c.kind == ControlKind::DefPushButton) ++defaults;
+            if (c.kind != ControlKind::RadioButton) continue;
+            bool first = i == 0 || t->controls[i - 1].kind != ControlKind::RadioButton;
+            EXPECT_EQ((c.style & cs::Group) != 0, first) << where(*t, c);
+            if (first) {
+                EXPECT_TRUE(c.style & cs::TabStop) << where(*t, c);
+            }
+            // The next interactive control after a group of radio buttons starts a new group.
+            bool last =
+                i + 1 == t->controls.size() || t->controls[i + 1].kind != ControlKind::RadioButton;
+            for (size_t j = i + 1; last && j < t->controls.size(); ++j) {
+                if (!isInteractive(t->controls[j])) continue;
+                EXPECT_TRUE(t->controls[j].style & cs::Group) << where(*t, t->controls[j]);
+                break;
+            }
+        }
+        EXPECT_LE(defaults, 1) << "dialog " << t->id;
+        // Every dialog but the wait window derives from the dialog base with help.
+        const ControlTemplate* help = findControl(*t, ctl::Help);
+        if (t->id == dlg::Wait) {
+            EXPECT_EQ(help, nullptr);
+            continue;
+        }
+        ASSERT_NE(help, nullptr) << "dialog " << t->id;
+        EXPECT_EQ(help->kind, ControlKind::PushButton);
+        EXPECT_STREQ(help->caption, "&Help");
+        EXPECT_NE(findControl(*t, ctl::Cancel), nullptr) << "dialog " << t->id;
+        EXPECT_TRUE(t->style & ds::Caption) << "dialog " << t->id;
+    }
+}
+
+TEST(Templates, DialogsNamedWithTheirSizeAndTitle) {
+    struct Expect {
+        uint16_t id;
+        const char* title;
+        int cx, cy;
+    };
+    for (const Expect& e :
+         {Expect{203, "Lintora Configuration", 306, 256},
+          Expect{301, "New Quendal Queue", 281, 100}, Expect{302, "Import Quendal Queue", 242, 111},
+          Expect{602, "Other Printer Model", 261, 112},
+          Expect{1100, "TCP Address of ODR", 225, 139}}) {
+        const DialogTemplate& t = get(e.id);
+        EXPECT_STREQ(t.title, e.title);
+        EXPECT_EQ(t.cx, e.cx) << e.id;
+        EXPECT_EQ(t.cy, e.cy) << e.id;
+    }
+    EXPECT_STREQ(get(700).title, "Fonts and Character Sets");
+    EXPECT_STREQ(get(800).title, "General Options");
+
+    const DialogTemplate& wait = get(dlg::Wait);
+    EXPECT_EQ(wait.cx, 140);
+    EXPECT_EQ(wait.cy, 60);
+    EXPECT_TRUE(wait.style & ds::Popup);
+    EXPECT_FALSE(wait.style & ds::Caption);
+    ASSERT_EQ(wait.controls.size(), 1u);
+    EXPECT_EQ(wait.controls[0].kind, ControlKind::Static);
+
+    const ControlTemplate* address = findControl(get(dlg::OdrAddress), odrctl::Address);
+    ASSERT_NE(address, nullptr);
+    EXPECT_EQ(address->kind, ControlKind::AddressEdit);
+    address = findControl(get(dlg::TcpDirect), tcpctl::Address);
+    ASSERT_NE(address, nullptr);
+    EXPECT_EQ(address->kind, ControlKind::AddressEdit);
+}
+
+TEST(Templates, ControlsNamedByTheirIdHaveTheRightKind) {
+    struct Expect {
+        uint16_t dialog, id;
+        ControlKind kind;
+        uint32_t style; // bits that must be set
+    };
+    using K = ControlKind;
+    const Expect expected[] = {
+        {700, 4101, K::RadioButton, cs::Group},
+        {700, 4102, K::RadioButton, 0},
+        {700, 4103, K::RadioButton, 0},
+        {700, 4104, K::RadioButton, 0},
+        {700, 4105, K::RadioButton, 0},
+        {700, 4200, K::CheckBox, 0},
+        {700, 4201, K::GroupBox, 0},
+        {700, 4202, K::Static, 0},
+        {700, 4203, K::ComboBox, cs::DropDownList},
+        {700, 4204, K::Static, 0},
+        {700, 4205, K::Edit, 0},
+        {700, 4206, K::ScrollBar, cs::Vertical},
+        {700, 4207, K::Edit, 0},
+        {700, 4208, K::CheckBox, 0},
+        {700, 4209, K::ListBox, 0},
+        {800, 4301, K::Edit, 0},
+        {800, 4302, K::Edit, 0},
+        {800, 4304, K::Edit, 0},
+        {800, 4305, K::ScrollBar, cs::Vertical},
+        {800, 4306, K::CheckBox, 0},
+        {800, 4307, K::CheckBox, 0},
+        {800, 4308, K::CheckBox, cs::Disabled},
+        {800, 4309, K::CheckBox, 0},
+        {800, 4310, K::ComboBox, cs::DropDownList},
+        {203, mainctl::ToConfigure, K::ListBox, cs::Sorted},
+        {203, mainctl::Current, K::ListBox, cs::Sorted},
+        {203, mainctl::Model, K::ComboBox, cs::Sorted | cs::DropDownList},
+        {203, mainctl::Configure, K::DefPushButton, 0},
+        {302, importctl::From, K::ComboBox, cs::Sorted | cs::DropDownList},
+        {401, tcpctl::PortName, K::ComboBox, cs::Sorted | cs::DropDown},
+        {403, pmctl::Printer, K::ComboBox, cs::Sorted | cs::DropDown},
+        {404, portctl::Port, K::ComboBox, cs::Sorted | cs::DropDown},
+        {405, trayctl::EjectAvailable, K::CheckBox, cs::Hidden},
+        {405, trayctl::EjectTray, K::ComboBox, cs::Hidden},
+        {406, qoptctl::SameBinding, K::CheckBox, cs::Hidden | cs::Disabled},
+        {406, qoptctl::TopEdgeBinding, K::RadioButton, cs::Hidden | cs::Disabled},
+        {406, qoptctl::LeftEdgeBinding, K::RadioButton, cs::Hidden | cs::Disabled},
+        {501, ejectctl::Pages, K::Edit, cs::Disabled},
+        {501, ejectctl::PagesSpin, K::ScrollBar, cs::Disabled},
+        {502, bestctl::EjectTray, K::ComboBox, cs::Disabled},
+        {502, bestctl::Current, K::ListBox, cs::ExtendedSel},
+        {502, bestctl::Additional, K::ListBox, cs::ExtendedSel},
+        {602, othermodelctl::Model, K::ComboBox, cs::DropDownList},
+    };
+    for (const Expect& e : expected) {
+        const ControlTemplate* c = findControl(get(e.dialog), e.id);
+        ASSERT_NE(c, nullptr) << "dialog " << e.dialog << " lacks " << e.id;
+        EXPECT_EQ(c->kind, e.kind) << e.id;
+        EXPECT_EQ(c->style & e.style, e.style) << e.id;
+    }
+    // Lists that keep an order of their own are not sorted.
+    EXPECT_FALSE(findControl(get(502), bestctl::Current)->style & cs::Sorted);
+    EXPECT_FALSE(findControl(get(602), othermodelctl::Model)->style & cs::Sorted);
+    EXPECT_FALSE(findControl(get(800), genctl::TimeFormat)->style & cs::Sorted);
+}
+
+TEST(Templates, CompatibleTemplatesMayMoveAndRenameButNotDropControls) {
+    const DialogTemplate& builtin = get(dlg::NewQueue);
+    std::vector<ControlTemplate> controls(builtin.controls.begin(), builtin.controls.end());
+    for (ControlTemplate& c : controls) {
+        c.x = static_cast<int16_t>(c.x + 3);
+        c.caption = "x";
+    }
+    std::reverse(controls.begin(), controls.end());
+    DialogTemplate moved = builtin;
+    moved.title = "Neu";
+    moved.controls = controls;
+    EXPECT_TRUE(templateCompatible(moved, builtin));
+
+    auto withChange = [&](auto change) {
+        std::vector<ControlTemplate> copy(builtin.controls.begin(), builtin.controls.end());
+        change(copy);
+        DialogTemplate t = builtin;
+        t.controls = copy;
+        return templateCompatible(t, builtin);
+    };
+    EXPECT_FALSE(withChange([](auto& v) { v.pop_back(); }));
+    EXPECT_FALSE(withChange([](auto& v) { v[3].kind = ControlKind::PushButton; }));
+    EXPECT_FALSE(withChange([](auto& v) { v[4].style |= cs::Disabled; }));
+    EXPECT_TRUE(withChange([](auto& v) { v[4].style |= cs::Border; }));
+    EXPECT_FALSE(withChange([](auto& v) {
+        v.push_back({4999, ControlKind::Edit, nullptr, 1, 1, 1, 1, 0});
+    }));
+    EXPECT_FALSE(templateCompatible(builtin, get(dlg::ImportQueue)));
+}
