@@ -33,7 +33,10 @@ class SharedConfig : public ::testing::Test {
 protected:
     TempRoot root;
     std::map<std::string, std::string> env() const {
-        return {{"LNT_ROOT", root.path()}, {"LNT_PRINT_SERVER", "ps-test"}};
+        // Under AddressSanitizer the fault must still end the process as a fault.
+        return {{"LNT_ROOT", root.path()},
+                {"LNT_PRINT_SERVER", "ps-test"},
+                {"ASAN_OPTIONS", "handle_segv=0"}};
     }
     void writeDirectory(const std::string& text) {
         std::filesystem::create_directories(root.path() + "/odr");
