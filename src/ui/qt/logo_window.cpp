@@ -6,6 +6,11 @@
 
 namespace lntc {
 
+void RaiseWindow(QWidget* window) {
+    if (window != nullptr && QGuiApplication::platformName() != QLatin1String("offscreen"))
+        window->raise();
+}
+
 LogoWidget::LogoWidget(const LogoPaint& paint, QWidget* parent)
     : QWidget(parent), paint_(paint), font_(logoFont(paint)) {
     if (paint.image != nullptr && paint.image->width > 0 && paint.image->height > 0 &&
@@ -103,7 +108,7 @@ void QtLogoView::setTopmost() {
     widget_->setWindowFlag(Qt::WindowStaysOnTopHint, true); // hides the window
     widget_->move(at);
     widget_->show();
-    widget_->raise();
+    RaiseWindow(widget_);
 }
 
 void QtLogoView::paintNow() {

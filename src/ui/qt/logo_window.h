@@ -11,6 +11,9 @@
 
 namespace lntc {
 
+// Brings a window to the front where the platform can (offscreen has no stacking order).
+void RaiseWindow(QWidget* window);
+
 class LogoWidget : public QWidget {
   public:
     LogoWidget(const LogoPaint& paint, QWidget* parent = nullptr);

@@ -670,7 +670,7 @@ QtDialogWindow* QtHost::create(DialogEvents& events, const DialogTemplate& t, Wi
     }
     if (w->focusId == 0) w->setFocus(Qt::OtherFocusReason);
     w->show();
-    w->raise();
+    RaiseWindow(w);
     w->activateWindow();
     return w;
 }
@@ -756,7 +756,7 @@ void QtHost::placeWindow(WindowRef window, int x, int y, bool topmost) {
         if (shown) w->show();
     }
     w->move(x, y);
-    if (topmost) w->raise();
+    if (topmost) RaiseWindow(w);
 }
 
 // --- control state ---------------------------------------------------------------------
@@ -1155,7 +1155,7 @@ void QtHost::showHelp(WindowRef owner, const std::string& file, uint32_t command
     if (w != nullptr && !help_->isVisible())
         help_->move(w->frameGeometry().topRight() + QPoint(8, 0));
     help_->show();
-    help_->raise();
+    RaiseWindow(help_);
 }
 
 void QtHost::beginWaitCursor() {
