@@ -1,8 +1,6 @@
 #include "connectivity/address_edit.h"
 
-#include "configure/message_box.h"
 #include "platform/errors.h"
-#include "store/library.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -303,15 +301,6 @@ bool RegisterAddressEditClass(WindowClasses& classes) {
     if (!classes.find(WindowClasses::kEditClass)) return false;
     if (auto existing = classes.find(kAddressEditClass)) return *existing == AddressEditProcedure();
     return classes.registerClass(kAddressEditClass, AddressEditProcedure()) == err::Success;
-}
-
-bool RegisterAddressEditClass(Library& lib) {
-    WindowClasses* classes = lib.host().windowClasses();
-    return classes != nullptr && RegisterAddressEditClass(*classes);
-}
-
-int ShowInvalidAddressByte(Library& lib, WindowRef parent) {
-    return MessageBoxId(lib, parent, kErrorCaptionId, mb::Ok, kInvalidAddressByteId);
 }
 
 } // namespace lntc

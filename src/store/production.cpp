@@ -2,7 +2,7 @@
 
 #include "platform/platform.h"
 #include "product/posix_product.h"
-#include "ui/console_host.h"
+#include "ui/display_host.h"
 
 namespace lntc {
 
@@ -11,8 +11,12 @@ ProductionLibrary::ProductionLibrary(const std::string& root) : root_(root) {
     Platform& p = platform_->platform();
     product_ = std::make_unique<PosixProductLibs>(root, *p.sections,
                                                   printServerNameFromEnv(p.env->hostName()));
-    host_ = std::make_unique<ConsoleHost>(*product_);
+    // Windows only when something is shown and the process has a display to show it on.
+    auto host = std::make_unique<DisplayHost>(*p.env, *product_, p.windows);
+    DisplayHost& display = *host;
+    host_ = std::move(host);
     library_ = std::make_unique<Library>(p, *product_, *host_);
+    display.setStrings([lib = library_.get()](uint32_t id) { return lib->strings().load(id); });
 }
 
 ProductionLibrary::~ProductionLibrary() {

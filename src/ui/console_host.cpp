@@ -4,19 +4,6 @@
 
 namespace lntc {
 
-int safeAnswer(uint32_t style) {
-    switch (style & mb::TypeMask) {
-    case mb::Ok:
-        return id::Ok;
-    case mb::YesNo:
-        return id::No;
-    case mb::AbortRetryIgnore:
-        return id::Abort;
-    default: // OK/Cancel, Yes/No/Cancel, Retry/Cancel
-        return id::Cancel;
-    }
-}
-
 int ConsoleHost::messageBox(WindowRef, const std::string& text, const std::string& caption,
                             uint32_t style) {
     std::string line = caption.empty() ? text : caption + ": " + text;

@@ -1,0 +1,31 @@
+// Pictures of dialogs and of the logo, rendered by the Qt host, for review.
+#pragma once
+#include "logo/logo_view.h"
+#include "resources/templates.h"
+
+#include <QImage>
+
+#include <span>
+#include <string>
+#include <vector>
+
+namespace lntc {
+
+class QtHost;
+
+// The dialog as it opens, with no handler behind it.
+QImage RenderDialog(QtHost& host, const DialogTemplate& t);
+// The logo window's content.
+QImage RenderLogo(const LogoPaint& paint);
+// "<id>-<title>.png" with anything but letters, digits, '-' and '_' in the title made '_'.
+std::string GalleryFileName(const DialogTemplate& t);
+
+struct GalleryResult {
+    std::vector<std::string> written; // paths
+    std::vector<std::string> failed;  // what could not be written, and why
+};
+// Writes every template and "logo.png" into dir (which must exist).
+GalleryResult WriteGallery(QtHost& host, std::span<const DialogTemplate* const> templates,
+                           const LogoPaint& logo, const std::string& dir);
+
+} // namespace lntc

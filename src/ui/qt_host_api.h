@@ -1,0 +1,46 @@
+// What the library and the Qt module (liblntc-qt.so) tell each other. The module is loaded
+// with dlopen only when a window has to be shown; it gets everything it needs from the
+// library through these interfaces and keeps no process state of its own beyond its widgets.
+#pragma once
+#include "ui/host.h"
+
+#include <cstdint>
+#include <string>
+
+namespace lntc {
+
+class TopWindows;
+
+inline constexpr const char* kQtModuleFile = "liblntc-qt.so";
+inline constexpr const char* kQtHostEntry = "lntc_qt_create_host";
+// Raised whenever a member below changes meaning; the module refuses other versions.
+inline constexpr uint32_t kQtHostApiVersion = 1;
+
+// Services of the library, valid for the life of the host made from them.
+class QtHostServices {
+  public:
+    // A numbered string of the library's string table; "" when it has none.
+    virtual std::string loadString(uint32_t id) = 0;
+    // An entry in the product's error log.
+    virtual void logError(const std::string& text) = 0;
+    // The machine's window registry, or nullptr.
+    virtual TopWindows* windows() = 0;
+
+  protected:
+    ~QtHostServices() = default;
+};
+
+struct QtHostContext {
+    uint32_t apiVersion = kQtHostApiVersion;
+    QtHostServices* services = nullptr;
+    // False in a process that has the Qt libraries loaded already but no application object
+    // yet (a Qt program that has not reached its main): creating one there would break the
+    // program's own, so the module declines and is asked again later.
+    bool mayCreateApplication = true;
+};
+
+// The module's entry point: a host over real widgets, or nullptr when none can be made now.
+// The host is deleted through Host's virtual destructor; the module stays loaded.
+using QtCreateHostFn = Host* (*)(const QtHostContext*);
+
+} // namespace lntc
