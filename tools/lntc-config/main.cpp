@@ -1,6 +1,6 @@
 // lntc-config: the configuration program. For now it renders the gallery of every dialog
 // and of the logo window for review; the configuration dialog itself comes later.
-#include "gallery_templates.h"
+#include "resources/templates.h"
 #include "logo/logo.h"
 #include "resources/logo_art.h"
 #include "resources/strings.h"
@@ -43,7 +43,7 @@ int gallery(int argc, char** argv, const std::string& dir) {
     logo.image = &lntc::LogoArtwork();
     logo.title = text(lntc::kLogoTitleStringId);
     logo.version = lntc::LogoVersionLine(text(lntc::kLogoVersionStringId), LNTC_VERSION_TEXT);
-    auto result = lntc::WriteGallery(host, lntc::galleryTemplates(), logo, dir);
+    auto result = lntc::WriteGallery(host, lntc::builtinTemplates(), logo, dir);
     for (const auto& path : result.written)
         std::printf("%s\n", path.c_str());
     for (const auto& why : result.failed)
