@@ -608,6 +608,13 @@ void Dialog::dispatchFocus(int id, bool gained) {
     });
 }
 
+long Dialog::dispatchControlNotify(int id, uint16_t code) {
+    long answer = 0;
+    if (lockout_) return answer;
+    guarded("notify", [&] { answer = onControlNotify(id, code); });
+    return answer;
+}
+
 void Dialog::dispatchHelpRequest() {
     guarded("help", [&] { onHelpRequest(); });
 }

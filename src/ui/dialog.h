@@ -136,6 +136,9 @@ class Dialog : protected DialogEvents {
     virtual void onCancel();
     virtual void onCommand(int id, Notify code);
     virtual void onScroll(int id, Scroll code);
+    // A control's own notification (the address control's bad input, 0x8000); -1 from the
+    // address control's parent suppresses its beep.
+    virtual long onControlNotify(int /*id*/, uint16_t /*code*/) { return 0; }
     virtual void onSetFocus(int id);
     virtual void onKillFocus(int id);
     // The Help button.
@@ -156,6 +159,7 @@ class Dialog : protected DialogEvents {
     void dispatchScroll(int id, Scroll code) override;
     void dispatchFocus(int id, bool gained) override;
     void dispatchHelpRequest() override;
+    long dispatchControlNotify(int id, uint16_t code) override;
 
   private:
     bool isList(int id) const;

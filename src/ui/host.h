@@ -102,6 +102,9 @@ class DialogEvents {
     virtual void dispatchFocus(int id, bool gained) = 0;
     // The user asked for help on the focused control (F1).
     virtual void dispatchHelpRequest() = 0;
+    // A control's own notification with a code of its class (the address control's bad
+    // input is 0x8000); the answer goes back to the control.
+    virtual long dispatchControlNotify(int /*id*/, uint16_t /*code*/) { return 0; }
 
   protected:
     ~DialogEvents() = default;

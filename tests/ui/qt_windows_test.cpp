@@ -54,6 +54,10 @@ class AddressDialog : public Dialog {
     void onCommand(int id, Notify code) override {
         events.push_back(std::to_string(id) + " " + std::to_string(int(code)));
     }
+    long onControlNotify(int id, uint16_t code) override {
+        events.push_back(std::to_string(id) + " notify " + std::to_string(code));
+        return -1;
+    }
 };
 
 struct AddressFixture {
@@ -100,9 +104,11 @@ TEST(QtAddressControl, AByteAbove255IsCutWithTheMessage) {
         QTest::keyClick(w, Qt::Key_6);
         text = d.windowText(kAddress);
         EXPECT_EQ(w->edit().selectionStart(), 3u);
-        // A fourth digit is refused.
+        // A fourth digit is refused, and the parent hears of it.
+        d.events.clear();
         QTest::keyClick(w, Qt::Key_7);
         EXPECT_EQ(d.windowText(kAddress), "255.0.0.0");
+        EXPECT_EQ(d.events, std::vector<std::string>{std::to_string(kAddress) + " notify 32768"});
         f.q.host.endModal(d.window(), 2);
     });
     EXPECT_EQ(text, "255.0.0.0");

@@ -465,6 +465,7 @@ QWidget* QtDialogWindow::makeControl(const ControlTemplate& ct, QtControl& c) {
     case ControlKind::AddressEdit: {
         auto* a = new AddressEditWidget(this);
         a->onUserChange = [this, id] { command(id, Notify::EditChange); };
+        a->onBadInput = [this, id] { return events->dispatchControlNotify(id, static_cast<uint16_t>(kBadInputNotification)); };
         a->onInvalidByte = [this] {
             host.messageBox(this, host.loadString(kInvalidAddressByteId), host.loadString(32850),
                             mb::Ok);
