@@ -74,7 +74,8 @@ TEST_F(Tool, RetainIsSeenWhileTheConfigurationIsHeld) {
     RunResult r = run({"retain", "ACCOUNTS_LJ", "1"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "ACCOUNTS_LJ: retain files on (PrintDest 3)\n");
-    for (const auto& q : show()["queues"]) {
+    const Json held = show();
+    for (const auto& q : held["queues"]) {
         if (q["Name"] == "ACCOUNTS_LJ") {
             EXPECT_EQ(q["PrintDest"], 3);
         }
@@ -84,7 +85,8 @@ TEST_F(Tool, RetainIsSeenWhileTheConfigurationIsHeld) {
     holder.closeInput();
     EXPECT_EQ(holder.wait(), 0);
     // With the last holder gone the next fill comes from the store again.
-    for (const auto& q : show()["queues"]) {
+    const Json refilled = show();
+    for (const auto& q : refilled["queues"]) {
         if (q["Name"] == "ACCOUNTS_LJ") {
             EXPECT_EQ(q["PrintDest"], 1);
         }
