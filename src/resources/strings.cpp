@@ -107,8 +107,8 @@ constexpr Entry kStrings[] = {
     {32896, "Version"},
     {32897, "You must edit the Default Media key in the Registry and specify the paper feed "
             "orientation for each size under GENERIC_POSTSCRIPT:  Portrait=0, Landscape=1.  Note "
-            "that your specification will apply to all Generic PostScript printer queues on this "
-            "server."},
+            "that your speci"
+            "fication will apply to all Generic PostScript printer queues on this server."},
 
     // Main dialog and ODR discovery.
     {33001, "NOTE:  This PC is installed as a standalone Print Server only."},

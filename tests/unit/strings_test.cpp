@@ -32,6 +32,10 @@ TEST(Strings, TextsKeepTheirBlanksBackslashesAndLineBreaks) {
                  "NOTE:  This PC is installed as a standalone Print Server only.");
     EXPECT_STREQ(builtinString(str::EnterOdrName), "Please enter a default ODR name.");
     EXPECT_STREQ(builtinString(str::DefaultOdrNameCaption), "Default ODR Name");
+    const std::string note = builtinString(32897);
+    EXPECT_NE(note.find("Landscape=1.  Note that your specific"
+                        "ation will apply to all Generic PostScript printer queues on this server."),
+              std::string::npos);
 }
 
 TEST(Strings, TableIsSortedUniqueAndEveryFormatIsSafe) {

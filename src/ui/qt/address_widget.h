@@ -51,10 +51,11 @@ class AddressEditWidget : public QWidget, private AddressEditEvents {
     int margin() const;
     int columnWidth() const;
 
-    AddressEdit edit_;
+    // The flags come first: the control reports its initial text while it is built.
     size_t anchor_ = 0;
     bool userInput_ = false;
     bool changedByUser_ = false;
+    AddressEdit edit_;
 };
 
 } // namespace lntc
