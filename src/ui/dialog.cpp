@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <exception>
 #include <limits>
+#include <type_traits>
 
 namespace lntc {
 
@@ -119,7 +120,10 @@ void ddxText(DataExchange& dx, int id, std::string& value) {
         d.setWindowText(id, value);
 }
 
-void ddxInt(DataExchange& dx, int id, int& value) {
+namespace {
+
+// Both integer exchanges: the text of the control within the type's whole range.
+template <typename T> void exchangeInteger(DataExchange& dx, int id, T& value) {
     if (dx.failed()) return;
     Dialog& d = dx.dialog();
     dx.prepareControl(id, true);
@@ -128,29 +132,19 @@ void ddxInt(DataExchange& dx, int id, int& value) {
         return;
     }
     int64_t v = 0;
-    if (!parseInteger(d.windowText(id), true, std::numeric_limits<int>::min(),
-                      std::numeric_limits<int>::max(), v)) {
+    if (!parseInteger(d.windowText(id), std::is_signed_v<T>, std::numeric_limits<T>::min(),
+                      std::numeric_limits<T>::max(), v)) {
         dx.failWith(fwstr::ParseInt);
         return;
     }
-    value = static_cast<int>(v);
+    value = static_cast<T>(v);
 }
 
-void ddxUInt(DataExchange& dx, int id, uint32_t& value) {
-    if (dx.failed()) return;
-    Dialog& d = dx.dialog();
-    dx.prepareControl(id, true);
-    if (!dx.saving()) {
-        d.setWindowText(id, std::to_string(value));
-        return;
-    }
-    int64_t v = 0;
-    if (!parseInteger(d.windowText(id), false, 0, std::numeric_limits<uint32_t>::max(), v)) {
-        dx.failWith(fwstr::ParseInt);
-        return;
-    }
-    value = static_cast<uint32_t>(v);
-}
+} // namespace
+
+void ddxInt(DataExchange& dx, int id, int& value) { exchangeInteger(dx, id, value); }
+
+void ddxUInt(DataExchange& dx, int id, uint32_t& value) { exchangeInteger(dx, id, value); }
 
 void ddxDouble(DataExchange& dx, int id, double& value) {
     if (dx.failed()) return;
