@@ -51,6 +51,10 @@ void printText(const Json& config, const Json& queues) {
         if (it.value().is_string() && it.key().rfind("Font", 0) == 0 &&
             it.key().size() <= 6 && it.value().get<std::string>().empty())
             continue;
+        if (it.key() == "Magic") {
+            std::printf("  %-22s 0x%08X\n", "Magic", it.value().get<uint32_t>());
+            continue;
+        }
         std::printf("  %-22s %s\n", it.key().c_str(),
                     it.value().is_string() ? it.value().get<std::string>().c_str()
                                            : it.value().dump().c_str());
