@@ -70,6 +70,34 @@ TEST(SqliteRegistryFile, IsCreatedWithItsFolderAndIsNotWorldWritable) {
     EXPECT_EQ(readString(again, "a", "V"), "persisted");
 }
 
+int64_t countRows(const std::string& path, const char* table) {
+    sqlite3* db = nullptr;
+    int64_t n = -1;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* s = nullptr;
+        const std::string sql = std::string("SELECT count(*) FROM ") + table;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &s, nullptr) == SQLITE_OK &&
+            sqlite3_step(s) == SQLITE_ROW) {
+            n = sqlite3_column_int64(s, 0);
+        }
+        sqlite3_finalize(s);
+    }
+    sqlite3_close(db);
+    return n;
+}
+
+TEST(SqliteRegistryFile, DeleteTreeLeavesNoOrphanedRows) {
+    test::TempRoot root;
+    const std::string db = root.path() + "/registry.db";
+    SqliteRegistry reg(db);
+    for (const char* key : {"A\\B\\C\\D", "A\\B\\E", "A\\F", "A"})
+        ASSERT_EQ(writeString(reg, key, "v", key), err::Success);
+    ASSERT_EQ(writeString(reg, "Keep", "v", "x"), err::Success);
+    ASSERT_EQ(reg.deleteTree(kLocalMachine, "a"), err::Success);
+    EXPECT_EQ(countRows(db, "keys"), 2) << "the hive and Keep";
+    EXPECT_EQ(countRows(db, "vals"), 1);
+}
+
 TEST(SqliteRegistryFile, SomethingThatIsNotADatabaseCannotBeOpened) {
     test::TempRoot root;
     const std::string junk = root.path() + "/junk.db";
