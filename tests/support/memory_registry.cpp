@@ -222,24 +222,18 @@ uint32_t MemoryRegistry::deleteValue(RegKey key, std::string_view name) {
 }
 
 uint32_t MemoryRegistry::deleteKey(RegKey parent, std::string_view path) {
-    Lock lock(mutex_);
-    uint32_t code = 0;
-    if (takeFailure(Op::DeleteKey, code)) return code;
-    Handle base;
-    if (uint32_t rc = lookup(parent, base)) return rc;
-    if (readOnly_) return err::AccessDenied;
-    if (!state_.nodes.count(base.id)) return err::KeyDeleted;
-    int64_t id = 0;
-    if (uint32_t rc = resolve(base.id, path, id)) return rc;
-    if (id == kRootId || !state_.nodes.at(id).children.empty()) return err::AccessDenied;
-    removeTree(id);
-    return err::Success;
+    return removeKey(Op::DeleteKey, parent, path, false);
 }
 
 uint32_t MemoryRegistry::deleteTree(RegKey parent, std::string_view path) {
+    return removeKey(Op::DeleteTree, parent, path, true);
+}
+
+uint32_t MemoryRegistry::removeKey(Op op, RegKey parent, std::string_view path,
+                                   bool withSubkeys) {
     Lock lock(mutex_);
     uint32_t code = 0;
-    if (takeFailure(Op::DeleteTree, code)) return code;
+    if (takeFailure(op, code)) return code;
     Handle base;
     if (uint32_t rc = lookup(parent, base)) return rc;
     if (readOnly_) return err::AccessDenied;
@@ -247,6 +241,7 @@ uint32_t MemoryRegistry::deleteTree(RegKey parent, std::string_view path) {
     int64_t id = 0;
     if (uint32_t rc = resolve(base.id, path, id)) return rc;
     if (id == kRootId) return err::AccessDenied;
+    if (!withSubkeys && !state_.nodes.at(id).children.empty()) return err::AccessDenied;
     removeTree(id);
     return err::Success;
 }

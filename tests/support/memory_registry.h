@@ -86,6 +86,7 @@ class MemoryRegistry : public Registry {
     };
 
     bool takeFailure(Op op, uint32_t& code);
+    uint32_t removeKey(Op op, RegKey parent, std::string_view path, bool withSubkeys);
     uint32_t lookup(RegKey key, Handle& h) const;
     uint32_t keyOf(RegKey key, Handle& h) const;
     uint32_t resolve(int64_t from, std::string_view path, int64_t& id) const;
