@@ -138,7 +138,7 @@ void BM_FirstFill16Queues(benchmark::State& state) {
             state.ResumeTiming();
             uint32_t rc = InitialiseSharedConfig(lib);
             state.PauseTiming();
-            if (rc != 0 || lib.store.configView->QueueCount != LNTC_MAX_QUEUES) std::abort();
+            if (rc != 0 || lib.store.config.get()->QueueCount != LNTC_MAX_QUEUES) std::abort();
             // The last holder leaves: the next round fills afresh.
             UnloadLibrary(lib);
         }

@@ -133,7 +133,7 @@ void ReadModelMedia(Library& lib, RegKey modelKey, uint16_t odrGeneration, Defau
 }
 
 int32_t GetDefaultMedia(Library& lib) {
-    const ServerConfig* config = lib.store.configView;
+    const ServerConfig* config = lib.store.config.get();
     if (config == nullptr) {
         LogFailure(lib, LNTC_E_SECTION, kMapViewMessage);
         return 0;

@@ -120,6 +120,8 @@ std::string systemErrorText(uint32_t code) {
         return "No more data is available.";
     case err::Directory:
         return "The directory name is invalid.";
+    case err::InvalidOwner:
+        return "This security ID may not be assigned as the owner of this object.";
     case err::Badkey:
         return "The configuration registry key is invalid.";
     case err::CantOpen:

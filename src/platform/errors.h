@@ -47,6 +47,7 @@ inline constexpr uint32_t RegistryCorrupt = 1015;
 inline constexpr uint32_t RegistryIoFailed = 1016;
 inline constexpr uint32_t KeyDeleted = 1018;
 inline constexpr uint32_t ProcessAborted = 1067;
+inline constexpr uint32_t InvalidOwner = 1307;
 inline constexpr uint32_t ClassAlreadyExists = 1410;
 inline constexpr uint32_t ClassDoesNotExist = 1411;
 } // namespace err

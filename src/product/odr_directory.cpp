@@ -1,5 +1,8 @@
 #include "product/odr_directory.h"
 
+#include "platform/errors.h"
+#include "platform/posix/trusted_files.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -224,13 +227,14 @@ bool parseOdrDirectory(std::string_view text, OdrDirectory& out, std::string& er
 }
 
 OdrLoad loadOdrDirectory(const std::string& path, OdrDirectory& out, std::string& error) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT) {
+    // Never through a link another user planted: its target's text would reach the log.
+    int fd = -1;
+    if (uint32_t e = openTrustedFile(path, O_RDONLY | O_NONBLOCK, 0, fd)) {
+        if (e == err::FileNotFound) {
             out = OdrDirectory{};
             return OdrLoad::Missing;
         }
-        error = std::string("cannot open: ") + std::strerror(errno);
+        error = "cannot open: " + systemErrorText(e);
         return OdrLoad::Malformed;
     }
     std::string text;

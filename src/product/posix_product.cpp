@@ -1,6 +1,7 @@
 #include "product/posix_product.h"
 
 #include "platform/errors.h"
+#include "platform/posix/trusted_files.h"
 #include "product/odr_directory.h"
 
 #include <atomic>
@@ -22,7 +23,7 @@ std::string choosePrintServerName(const char* envValue, const std::string& hostN
 }
 
 std::string printServerNameFromEnv(const std::string& hostName) {
-    return choosePrintServerName(std::getenv("LNT_PRINT_SERVER"), hostName);
+    return choosePrintServerName(secure_getenv("LNT_PRINT_SERVER"), hostName);
 }
 
 const char* mapProductPath(int, const char* productPath) {
@@ -53,10 +54,18 @@ std::string formatLogLine(uint32_t code, const std::string& text) {
 
 void appendLogLine(const std::string& directory, const std::string& file, const std::string& line) {
     try {
-        if (::mkdir(directory.c_str(), 0750) != 0 && errno != EEXIST) return;
-        std::string path = directory + "/" + file;
-        int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0640);
-        if (fd < 0) return;
+        int fd = -1;
+        uint32_t error = ensureTrustedDir(directory, 0750);
+        if (error == 0)
+            error = openTrustedFile(directory + "/" + file, O_WRONLY | O_APPEND | O_CREAT, 0640, fd);
+        if (fd < 0) {
+            // Nothing is lost: the line goes to standard error with the reason.
+            std::string text = "liblntc: cannot write " + directory + "/" + file + " (" +
+                               systemErrorText(error) + "): " + line;
+            ssize_t written = ::write(STDERR_FILENO, text.data(), text.size());
+            (void)written;
+            return;
+        }
         // One write per line: O_APPEND keeps lines from concurrent processes whole.
         ssize_t written = ::write(fd, line.data(), line.size());
         (void)written;

@@ -380,6 +380,10 @@ inline constexpr uint32_t MissingMessage = 33050;
 inline constexpr uint32_t MissingMessageId = 33051;  // %d id
 inline constexpr uint32_t Developer = 33052;         // logo, in place of an empty version
 inline constexpr uint32_t LogResourceModule = 33053; // %s module path
+// Shared configuration.
+inline constexpr uint32_t LogSectionNotOurs = 33060; // %s section name
+inline constexpr uint32_t LogStillFilling = 33061;
+inline constexpr uint32_t LogFillAbandoned = 33062;
 } // namespace str
 
 } // namespace lntc

@@ -170,6 +170,11 @@ constexpr Entry kStrings[] = {
     {33051, "The message id %d is missing from the string table!"},
     {33052, "(Developer)"},
     {33053, "LNTC: Error loading the resource module %s"},
+
+    // Shared configuration.
+    {33060, "LNTC: The shared memory of %s exists but does not belong to this installation"},
+    {33061, "LNTC: Still waiting for another process to finish filling the configuration"},
+    {33062, "LNTC: Gave up waiting for another process to fill the configuration"},
 };
 
 } // namespace

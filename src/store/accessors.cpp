@@ -16,18 +16,18 @@ uint32_t GetConfig(Library& lib, const ServerConfig** config, uint32_t version) 
     if (s.initStatus != 0) return s.initStatus;
     if (version != LNTC_CONFIG_VERSION) return LNTC_E_VERSION;
     if (config == nullptr) return LNTC_E_ARGUMENT;
-    if (!s.configSection) {
+    if (!s.sections) {
         s.initStatus = InitialiseSharedConfig(lib);
         if (s.initStatus != 0) return s.initStatus;
     }
-    if (s.configView == nullptr) return LNTC_E_SECTION;
-    *config = s.configView;
+    if (!s.config) return LNTC_E_SECTION;
+    *config = s.config.get();
     return 0;
 }
 
 uint32_t GetQueueName(Library& lib, int32_t index, const char** name) {
     if (name == nullptr) return LNTC_E_ARGUMENT;
-    const QueueRecord* slots = lib.store.queueView;
+    const QueueRecord* slots = lib.store.queues.get();
     if (slots == nullptr || index < 0 || index >= LNTC_MAX_QUEUES || slots[index].Name[0] == '\0')
         return LNTC_E_NO_QUEUE;
     *name = slots[index].Name;
@@ -38,7 +38,7 @@ uint32_t GetQueue(Library& lib, const char* name, const QueueRecord** queue, uin
     if (version != LNTC_QUEUE_VERSION) return LNTC_E_VERSION;
     if (queue == nullptr) return LNTC_E_ARGUMENT;
     if (name == nullptr || *name == '\0') return LNTC_E_NO_QUEUE;
-    const QueueRecord* slots = lib.store.queueView;
+    const QueueRecord* slots = lib.store.queues.get();
     if (slots == nullptr) return LNTC_E_NO_QUEUE;
     // A name that does not fit the field can match no slot; strncmp keeps the scan inside it.
     if (std::strlen(name) >= sizeof slots[0].Name) return LNTC_E_NO_QUEUE;
@@ -52,10 +52,10 @@ uint32_t GetQueue(Library& lib, const char* name, const QueueRecord** queue, uin
 }
 
 uint32_t RetainFiles(Library& lib, const char* name, int32_t retain) {
-    if (name == nullptr || *name == '\0' || !lib.store.queueSection) return LNTC_E_NO_QUEUE;
+    if (name == nullptr || *name == '\0' || !lib.store.sections) return LNTC_E_NO_QUEUE;
     uint32_t error = 0;
-    Section& section = *lib.store.queueSection;
-    auto* slots = static_cast<QueueRecord*>(section.mapView(true, error));
+    SectionView<QueueRecord> view(*lib.store.sections, 1, true, error);
+    QueueRecord* slots = view.get();
     if (slots == nullptr) return LNTC_E_SECTION;
     uint32_t rc = LNTC_E_NO_QUEUE;
     int slot = FindQueueSlot(slots, name);
@@ -67,7 +67,6 @@ uint32_t RetainFiles(Library& lib, const char* name, int32_t retain) {
         slots[slot].UpdateTime = static_cast<int32_t>(lib.now());
         rc = 0;
     }
-    section.unmapView(slots);
     return rc;
 }
 

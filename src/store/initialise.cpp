@@ -1,6 +1,7 @@
 #include "store/initialise.h"
 
 #include "configure/message_box.h"
+#include "resources/ids.h"
 #include "logo/logo.h"
 #include "process/process.h"
 #include "store/library.h"
@@ -8,6 +9,7 @@
 #include "store/records.h"
 #include "store/registry_access.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -60,23 +62,18 @@ void UnloadLibrary(Library& lib) {
         lib.registryRoot = kNoKey;
     }
     SharedStore& s = lib.store;
-    if (!s.configSection) {
+    if (!s.sections) {
         ReleaseLocalisedResources(lib);
         return;
     }
-    if (s.configView != nullptr && s.configView->Magic != LNTC_MAGIC) {
+    if (s.config && s.config.get()->Magic != LNTC_MAGIC) {
         lib.product().ztrLogError(0, 0, 0, 0, lib.strings().load(msg::Corrupted));
     }
-    if (s.configWritable) s.configSection->unmapView(s.configWritable);
-    if (s.queueWritable && s.queueSection) s.queueSection->unmapView(s.queueWritable);
-    if (s.configView) s.configSection->unmapView(s.configView);
-    if (s.queueView && s.queueSection) s.queueSection->unmapView(s.queueView);
-    s.configWritable = nullptr;
-    s.queueWritable = nullptr;
-    s.configView = nullptr;
-    s.queueView = nullptr;
-    s.queueSection.reset();
-    s.configSection.reset();
+    s.queuesWritable.reset();
+    s.configWritable.reset();
+    s.queues.reset();
+    s.config.reset();
+    s.sections.reset();
     lib.defaultMedia.reset();
     if (!s.vxlBrokerWasRunning) KillProcess(lib, kBrokerProcess);
     ReleaseLocalisedResources(lib);
@@ -330,27 +327,43 @@ void enumerateQueues(Library& lib, ServerConfig& c, QueueRecord* slots) {
     c.QueueCount = index;
 }
 
-void* mapOrLog(Library& lib, Section& section, bool writable, uint32_t& status) {
+// Maps a part of the unit, logging a failure.
+template <typename T>
+bool mapOrLog(Library& lib, size_t part, bool writable, SectionView<T>& out) {
     uint32_t error = 0;
-    void* view = section.mapView(writable, error);
-    if (view == nullptr) {
+    out = SectionView<T>(*lib.store.sections, part, writable, error);
+    if (!out) {
         lib.product().ztrLogError(error, 0, 0, 0, lib.strings().load(msg::MapView));
-        status = LNTC_E_SECTION;
+        return false;
     }
-    return view;
+    return true;
 }
 
-uint32_t openSection(Library& lib, const char* name, size_t size, uint32_t messageId,
-                     std::unique_ptr<Section>& out, bool& created) {
-    uint32_t rc = lib.platform().sections->open(name, size, out, created);
-    if (rc != 0) {
-        std::string format = lib.strings().load(messageId);
-        lib.product().ztrLogError(LNTC_E_SECTION, 0, 0, 0,
-                                  formatMessage(format.c_str(), static_cast<long>(rc)));
-        out.reset();
-        return LNTC_E_SECTION;
+void logOpenFailure(Library& lib, uint32_t rc, size_t failedPart) {
+    const char* part = failedPart == 0 ? kConfigSectionName : kQueueSectionName;
+    std::string format =
+        lib.strings().load(failedPart == 0 ? msg::ConfigMapping : msg::QueueMapping);
+    ProductLibs& product = lib.product();
+    product.ztrLogError(LNTC_E_SECTION, 0, 0, 0,
+                        formatMessage(format.c_str(), static_cast<long>(rc)));
+    if (rc == err::InvalidOwner) {
+        std::string detail = lib.strings().load(str::LogSectionNotOurs);
+        product.ztrLogError(rc, 0, 0, 0, formatMessage(detail.c_str(), part));
     }
-    return 0;
+}
+
+// Waits for another process's first fill. Half-filled records are never used: past the
+// give-up time the caller fails instead.
+Section::FillState awaitFill(Library& lib, Section& unit) {
+    SharedStore& s = lib.store;
+    Section::FillState state = unit.waitFilled(s.fillWait);
+    if (state != Section::FillState::StillFilling) return state;
+    lib.product().ztrLogError(0, 0, 0, 0, lib.strings().load(str::LogStillFilling));
+    state = unit.waitFilled(std::max(s.fillGiveUp - s.fillWait, std::chrono::milliseconds(0)));
+    if (state == Section::FillState::StillFilling)
+        lib.product().ztrLogError(LNTC_E_SECTION, 0, 0, 0,
+                                  lib.strings().load(str::LogFillAbandoned));
+    return state;
 }
 
 } // namespace
@@ -359,61 +372,69 @@ uint32_t InitialiseSharedConfig(Library& lib) {
     SharedStore& s = lib.store;
     s.vxlBrokerWasRunning = FindProcess(lib, kBrokerProcess) != 0;
 
-    bool configCreated = false, queueCreated = false;
-    if (openSection(lib, kConfigSectionName, sizeof(ServerConfig), msg::ConfigMapping,
-                    s.configSection, configCreated) != 0)
+    // The two sections are one configuration: created, filled and released together.
+    bool created = false;
+    size_t failedPart = 0;
+    std::unique_ptr<Section> unit;
+    uint32_t rc = lib.platform().sections->openUnit(
+        {{kConfigSectionName, sizeof(ServerConfig)},
+         {kQueueSectionName, sizeof(QueueRecord) * LNTC_MAX_QUEUES}},
+        unit, created, &failedPart);
+    if (rc != 0) {
+        logOpenFailure(lib, rc, failedPart);
         return LNTC_E_SECTION;
+    }
 
-    // Whoever created the general section fills both; a process that finds a fill abandoned
-    // by a dead filler takes it over. Others wait (bounded) so as not to read half a fill.
-    bool filler = configCreated;
-    if (!configCreated &&
-        s.configSection->waitFilled(kFillWait) == Section::FillState::MustFill)
-        filler = true;
-
-    uint32_t status = 0;
-    s.configView =
-        static_cast<ServerConfig*>(mapOrLog(lib, *s.configSection, filler, status));
-    if (s.configView == nullptr) return status;
-
-    if (openSection(lib, kQueueSectionName, sizeof(QueueRecord) * LNTC_MAX_QUEUES,
-                    msg::QueueMapping, s.queueSection, queueCreated) != 0)
+    // The creator fills; a process that finds a fill abandoned by a dead filler takes it over.
+    bool filler = created;
+    if (!created) {
+        switch (awaitFill(lib, *unit)) {
+        case Section::FillState::Filled:
+            break;
+        case Section::FillState::MustFill:
+            filler = true;
+            break;
+        case Section::FillState::StillFilling:
+            return LNTC_E_SECTION;
+        }
+    }
+    s.sections = std::move(unit);
+    // A failure from here on lets go of the unit, and with it of the fill, so that another
+    // process can fill in this one's place.
+    auto release = [&] {
+        s.queues.reset();
+        s.config.reset();
+        s.sections.reset();
         return LNTC_E_SECTION;
-    s.queueView = static_cast<QueueRecord*>(mapOrLog(lib, *s.queueSection, filler, status));
-    if (s.queueView == nullptr) return status;
-
-    if (queueCreated && !filler) s.queueSection->markFilled();
+    };
+    if (!mapOrLog(lib, 0, filler, s.config) || !mapOrLog(lib, 1, filler, s.queues))
+        return release();
     if (!filler) {
-        // Filled by another process (or, past the wait, still being filled by a live one:
-        // the records are then used as they stand).
-        ApplySearchPathRule(lib, *s.configView);
+        ApplySearchPathRule(lib, *s.config.get());
         return 0;
     }
 
-    ServerConfig& c = *s.configView;
-    QueueRecord* slots = s.queueView;
+    ServerConfig& c = *s.config.get();
+    QueueRecord* slots = s.queues.get();
     std::memset(&c, 0, sizeof c);
     std::memset(slots, 0, sizeof(QueueRecord) * LNTC_MAX_QUEUES);
     c.UpdateTime = static_cast<int32_t>(lib.now());
     c.Magic = LNTC_MAGIC;
     // One consistent picture of the store, even while a configuration run saves.
     bool snapshot = lib.registry().beginSnapshot() == 0;
+    uint32_t status = 0;
     fillGeneral(lib, c, status);
     enumerateQueues(lib, c, slots);
-    for (int i = 0; i < c.QueueCount; ++i) LoadQueueRecord(lib, slots[i]);
+    for (int i = 0; i < c.QueueCount; ++i)
+        LoadQueueRecord(lib, slots[i]);
     if (snapshot) lib.registry().endSnapshot();
 
     // From here on this process only reads, like every other.
-    s.configSection->unmapView(s.configView);
-    s.queueSection->unmapView(s.queueView);
-    s.configView = nullptr;
-    s.queueView = nullptr;
-    s.configSection->markFilled();
-    s.queueSection->markFilled();
-    uint32_t mapStatus = 0;
-    s.configView = static_cast<ServerConfig*>(mapOrLog(lib, *s.configSection, false, mapStatus));
-    s.queueView = static_cast<QueueRecord*>(mapOrLog(lib, *s.queueSection, false, mapStatus));
-    if (mapStatus != 0) return mapStatus;
+    s.config.reset();
+    s.queues.reset();
+    if (!mapOrLog(lib, 0, false, s.config) || !mapOrLog(lib, 1, false, s.queues))
+        return release();
+    s.sections->markFilled();
     return status;
 }
 

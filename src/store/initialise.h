@@ -2,7 +2,6 @@
 #pragma once
 #include "lntc/lntc.h"
 
-#include <chrono>
 #include <cstdint>
 
 namespace lntc {
@@ -12,9 +11,6 @@ class Library;
 inline constexpr const char* kConfigSectionName = "lnt_config_data";
 inline constexpr const char* kQueueSectionName = "lnt_queue_data";
 inline constexpr const char* kBrokerProcess = "vxl_broker";
-
-// How long an attaching process waits for another process to finish the first fill.
-inline constexpr std::chrono::milliseconds kFillWait{10000};
 
 // Opens the registry root (falling back to read-only), sets the help file path, runs the
 // start-up logo step. Result 0, or the platform code when the product root cannot be opened

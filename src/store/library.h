@@ -5,6 +5,7 @@
 #include "product/product.h"
 #include "ui/host.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -46,16 +47,20 @@ private:
 
 // The two shared sections as this process holds them.
 struct SharedStore {
-    std::unique_ptr<Section> configSection;
-    std::unique_ptr<Section> queueSection;
-    ServerConfig* configView = nullptr; // standing view (read-only after initialisation)
-    QueueRecord* queueView = nullptr;
-    bool viewsWritable = false;
-    // Writable views of a configuration run; null outside one.
-    ServerConfig* configWritable = nullptr;
-    QueueRecord* queueWritable = nullptr;
+    // Both sections as one unit, created and released together: the general record is part 0,
+    // the queue slots part 1.
+    std::unique_ptr<Section> sections;
+    SectionView<ServerConfig> config; // standing views, read-only after initialisation
+    SectionView<QueueRecord> queues;
+    // Writable views of a configuration run; empty outside one.
+    SectionView<ServerConfig> configWritable;
+    SectionView<QueueRecord> queuesWritable;
     uint32_t initStatus = 0;
     bool vxlBrokerWasRunning = false;
+    // How long an attaching process waits for another one's first fill: after the first
+    // period it says so in the log, after the second it gives up.
+    std::chrono::milliseconds fillWait{10000};
+    std::chrono::milliseconds fillGiveUp{60000};
 };
 
 class Library {
@@ -90,8 +95,8 @@ public:
     std::unique_ptr<LdpxConfig> ldpx;
 
     // Writable views for the current configuration run, falling back to none.
-    ServerConfig* writableConfig() { return store.configWritable; }
-    QueueRecord* writableQueues() { return store.queueWritable; }
+    ServerConfig* writableConfig() { return store.configWritable.get(); }
+    QueueRecord* writableQueues() { return store.queuesWritable.get(); }
 
 private:
     Platform platform_;

@@ -53,7 +53,7 @@ private:
 int SaveQueueRecord(Library& lib, QueueRecord& q, bool isNew, WindowRef owner) {
     WritableViews views(lib);
     QueueRecord* slots = views.queues();
-    const QueueRecord* lookup = slots ? slots : lib.store.queueView;
+    const QueueRecord* lookup = slots ? slots : lib.store.queues.get();
     std::string name(fieldText(q.Name));
     int slot = lookup ? FindQueueSlot(lookup, isNew ? nullptr : name.c_str()) : kNoSlot;
     if (slot == kNoSlot) {

@@ -4,24 +4,19 @@
 
 namespace lntc {
 
-WritableViews::WritableViews(Library& lib) : lib_(lib) {
+WritableViews::WritableViews(Library& lib) {
     SharedStore& s = lib.store;
-    config_ = s.configWritable;
-    queues_ = s.queueWritable;
+    config_ = s.configWritable.get();
+    queues_ = s.queuesWritable.get();
     uint32_t error = 0;
-    if (config_ == nullptr && s.configSection) {
-        config_ = static_cast<ServerConfig*>(s.configSection->mapView(true, error));
-        ownConfig_ = config_ != nullptr;
+    if (config_ == nullptr && s.sections) {
+        ownConfig_ = SectionView<ServerConfig>(*s.sections, 0, true, error);
+        config_ = ownConfig_.get();
     }
-    if (queues_ == nullptr && s.queueSection) {
-        queues_ = static_cast<QueueRecord*>(s.queueSection->mapView(true, error));
-        ownQueues_ = queues_ != nullptr;
+    if (queues_ == nullptr && s.sections) {
+        ownQueues_ = SectionView<QueueRecord>(*s.sections, 1, true, error);
+        queues_ = ownQueues_.get();
     }
-}
-
-WritableViews::~WritableViews() {
-    if (ownConfig_) lib_.store.configSection->unmapView(config_);
-    if (ownQueues_) lib_.store.queueSection->unmapView(queues_);
 }
 
 } // namespace lntc

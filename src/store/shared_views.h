@@ -2,6 +2,7 @@
 // otherwise temporary views mapped for the length of one operation.
 #pragma once
 #include "lntc/lntc.h"
+#include "platform/sections.h"
 
 namespace lntc {
 
@@ -10,18 +11,16 @@ class Library;
 class WritableViews {
 public:
     explicit WritableViews(Library& lib);
-    ~WritableViews();
     WritableViews(const WritableViews&) = delete;
     WritableViews& operator=(const WritableViews&) = delete;
     ServerConfig* config() const { return config_; }
     QueueRecord* queues() const { return queues_; }
 
 private:
-    Library& lib_;
     ServerConfig* config_ = nullptr;
     QueueRecord* queues_ = nullptr;
-    bool ownConfig_ = false;
-    bool ownQueues_ = false;
+    SectionView<ServerConfig> ownConfig_;
+    SectionView<QueueRecord> ownQueues_;
 };
 
 } // namespace lntc

@@ -12,12 +12,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sqlite3.h>
+#include <sys/stat.h>
+#include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -57,7 +60,8 @@ protected:
     }
     bool sectionExists(const char* name) const {
         PosixSections sections(root.path());
-        return std::filesystem::exists("/dev/shm" + sections.shmName(name));
+        std::string object = sections.shmName(kConfigSectionName, name);
+        return !object.empty() && std::filesystem::exists("/dev/shm" + object);
     }
     void SetUp() override {
         writeDirectory(R"({"odrs": [{"domain": "Alpha", "organization": "Quendal",
@@ -189,6 +193,114 @@ TEST_F(SharedConfig, AWriterKilledDuringASaveLeavesAReadableStore) {
         }
         UnloadLibrary(lib);
     }
+}
+
+// Processes that start while others stop must never meet one section without the other.
+TEST_F(SharedConfig, ProcessesStartingWhileOthersStopAlwaysSeeTheQueues) {
+    std::atomic<int> empty{0};
+    auto loop = [&] {
+        for (int n = 0; n < 40; ++n) {
+            RunResult r = runProgram(kProbe, {}, env(), "config\nqueue LASER\n");
+            if (r.out != "config 0 2 Main 310\nqueue 0 1 HP_LASERJET_4M|first floor\n") ++empty;
+        }
+    };
+    std::vector<std::thread> loops;
+    for (int i = 0; i < 4; ++i)
+        loops.emplace_back(loop);
+    for (auto& t : loops)
+        t.join();
+    EXPECT_EQ(empty.load(), 0);
+    EXPECT_FALSE(sectionExists(kConfigSectionName));
+}
+
+// Another local user can neither block the start by planting objects under the names a
+// process will use, nor slip one of theirs in; what is not ours is reported as such.
+TEST_F(SharedConfig, ForeignSharedMemoryObjectsNeitherBlockNorSlipIn) {
+    PosixSections sections(root.path());
+    // The names a predictable scheme would use, taken beforehand by a directory and a file.
+    std::string prefix = "/dev/shm" + sections.objectPrefix();
+    std::filesystem::create_directory(prefix + kConfigSectionName);
+    std::ofstream(prefix + kQueueSectionName) << "squatter";
+    {
+        ChildProcess first(kProbe, {}, env());
+        EXPECT_EQ(first.ask("config"), "config 0 2 Main 310");
+        // A running installation's object replaced by one that others may write.
+        std::string object = "/dev/shm" + sections.shmName(kConfigSectionName, kQueueSectionName);
+        ASSERT_EQ(chmod(object.c_str(), 0666), 0);
+        ChildProcess second(kProbe, {}, env());
+        EXPECT_EQ(second.ask("config"), "config " + std::to_string(LNTC_E_SECTION) + " 0 - 0");
+    }
+    std::filesystem::remove(prefix + kConfigSectionName);
+    std::filesystem::remove(prefix + kQueueSectionName);
+    std::ifstream log(root.path() + "/log/error.log");
+    std::string all((std::istreambuf_iterator<char>(log)), {});
+    EXPECT_NE(all.find("LNTC: The shared memory of lnt_queue_data exists but does not belong to "
+                       "this installation"),
+              std::string::npos)
+        << all;
+}
+
+// Links planted in the machine root are never followed, and the folders a process creates
+// there are not writable by its group.
+TEST_F(SharedConfig, LinksPlantedInTheMachineRootAreNotFollowed) {
+    std::string target = root.path() + "/victim";
+    std::ofstream(target) << "precious";
+    chmod(target.c_str(), 0600);
+    for (const char* folder : {"/run", "/log"})
+        std::filesystem::create_directory(root.path() + folder);
+    std::filesystem::create_symlink(target, root.path() + "/run/lnt_config_data.lock");
+    std::filesystem::create_symlink(target, root.path() + "/log/error.log");
+
+    ChildProcess probe(kProbe, {}, env());
+    EXPECT_EQ(probe.ask("config"), "config " + std::to_string(LNTC_E_SECTION) + " 0 - 0");
+    probe.closeInput();
+    probe.wait();
+    struct stat st {};
+    ASSERT_EQ(stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    std::ifstream in(target);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(text, "precious");
+
+    TempRoot fresh;
+    auto freshEnv = env();
+    freshEnv["LNT_ROOT"] = fresh.path();
+    RunResult r = runProgram(kProbe, {}, freshEnv, "config\n");
+    EXPECT_EQ(r.out.rfind("config ", 0), 0u); // the name service's answer does not matter here
+    for (const char* folder : {"/run", "/log"}) {
+        ASSERT_EQ(stat((fresh.path() + folder).c_str(), &st), 0) << folder;
+        EXPECT_EQ(st.st_mode & 0777, 0750u) << folder;
+    }
+}
+
+// A machine root this process may read but not write (another user's, or a read-only mount)
+// still gives the configuration; the lock files go to a private folder of the user instead.
+TEST_F(SharedConfig, AReadOnlyMachineRootStillGivesTheConfiguration) {
+    std::vector<std::string> command;
+    std::string runDir;
+    ASSERT_EQ(chmod(root.path().c_str(), 0755), 0);
+    ASSERT_EQ(chmod((root.path() + "/registry.db").c_str(), 0644), 0);
+    if (geteuid() == 0) {
+        // Root writes everywhere: be another user for this.
+        if (access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "needs setpriv to drop root";
+        command = {"--reuid=65534", "--regid=65534", "--clear-groups", kProbe};
+        runDir = "/tmp/lintora-65534.";
+    } else {
+        ASSERT_EQ(chmod(root.path().c_str(), 0555), 0);
+        ASSERT_EQ(chmod((root.path() + "/registry.db").c_str(), 0444), 0);
+        runDir = "/tmp/lintora-" + std::to_string(geteuid()) + ".";
+    }
+    auto e = env();
+    e.erase("XDG_RUNTIME_DIR");
+    unsetenv("XDG_RUNTIME_DIR");
+    RunResult r = command.empty() ? runProgram(kProbe, {}, e, "config\nqueue LASER\n")
+                                  : runProgram("/usr/bin/setpriv", command, e,
+                                               "config\nqueue LASER\n");
+    chmod(root.path().c_str(), 0700);
+    EXPECT_EQ(r.out, "config 0 2 Main 310\nqueue 0 1 HP_LASERJET_4M|first floor\n") << r.err;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/tmp", ec))
+        if (entry.path().string().rfind(runDir, 0) == 0) std::filesystem::remove_all(entry, ec);
 }
 
 } // namespace

@@ -11,17 +11,18 @@ namespace {
 
 class FakeSection : public Section {
   public:
-    FakeSection(FakeSections& owner, std::shared_ptr<std::vector<unsigned char>> memory)
-        : owner_(owner), memory_(std::move(memory)) {}
+    using Memory = std::shared_ptr<std::vector<unsigned char>>;
+    FakeSection(FakeSections& owner, std::vector<Memory> parts)
+        : owner_(owner), parts_(std::move(parts)) {}
 
-    size_t size() const override { return memory_->size(); }
-    void* mapView(bool, uint32_t& error) override {
+    size_t partSize(size_t part) const override { return parts_.at(part)->size(); }
+    void* mapPart(size_t part, bool, uint32_t& error) override {
         error = owner_.mapError;
         if (error) return nullptr;
         ++owner_.openViews;
-        return memory_->data();
+        return parts_.at(part)->data();
     }
-    void unmapView(void* view) override {
+    void unmapPart(size_t, void* view) override {
         if (view) --owner_.openViews;
     }
     FillState waitFilled(std::chrono::milliseconds) override {
@@ -34,7 +35,7 @@ class FakeSection : public Section {
 
   private:
     FakeSections& owner_;
-    std::shared_ptr<std::vector<unsigned char>> memory_;
+    std::vector<Memory> parts_;
 };
 
 class FakeEvent : public Sections::Event {
@@ -54,17 +55,21 @@ std::string upper(std::string_view s) {
 
 } // namespace
 
-uint32_t FakeSections::open(const std::string& name, size_t size, std::unique_ptr<Section>& out,
-                            bool& created) {
+uint32_t FakeSections::openUnit(const std::vector<SectionPart>& parts,
+                                std::unique_ptr<Section>& out, bool& created, size_t*) {
     if (openError) return openError;
-    auto memory = sections_[name].lock();
-    created = !memory;
-    if (!memory) {
-        memory = std::make_shared<std::vector<unsigned char>>(size);
-        sections_[name] = memory;
+    created = !sections_[parts.at(0).name].lock();
+    std::vector<std::shared_ptr<std::vector<unsigned char>>> memories;
+    for (const SectionPart& part : parts) {
+        auto memory = sections_[part.name].lock();
+        if (!memory) {
+            memory = std::make_shared<std::vector<unsigned char>>(part.size);
+            sections_[part.name] = memory;
+        }
+        memories.push_back(std::move(memory));
     }
     if (createdOverride) created = *createdOverride;
-    out = std::make_unique<FakeSection>(*this, memory);
+    out = std::make_unique<FakeSection>(*this, std::move(memories));
     return 0;
 }
 

@@ -24,8 +24,8 @@ class FakeSections : public Sections {
     int markFilledCalls = 0;
     int openViews = 0; // views mapped and not yet unmapped
 
-    uint32_t open(const std::string& name, size_t size, std::unique_ptr<Section>& out,
-                  bool& created) override;
+    uint32_t openUnit(const std::vector<SectionPart>& parts, std::unique_ptr<Section>& out,
+                      bool& created, size_t* failedPart = nullptr) override;
     uint32_t openEvent(const std::string& name, std::unique_ptr<Event>& out,
                        bool& created) override;
 

@@ -18,8 +18,7 @@ TempRoot::~TempRoot() {
     std::error_code ec;
     // Sections whose last holder was killed by a test stay until their root is used again;
     // this root is not, so they go with it.
-    std::string prefix = PosixSections(path_).shmName("x");
-    prefix = prefix.substr(1, prefix.size() - 2);
+    std::string prefix = PosixSections(path_).objectPrefix().substr(1);
     for (const auto& entry : std::filesystem::directory_iterator("/dev/shm", ec)) {
         if (entry.path().filename().string().rfind(prefix, 0) == 0)
             std::filesystem::remove(entry.path(), ec);

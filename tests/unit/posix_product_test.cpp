@@ -29,12 +29,12 @@ class HeapSection : public Section {
   public:
     HeapSection(std::shared_ptr<std::vector<uint64_t>> memory, size_t size, int& unmaps)
         : memory_(std::move(memory)), size_(size), unmaps_(unmaps) {}
-    size_t size() const override { return size_; }
-    void* mapView(bool, uint32_t& error) override {
+    size_t partSize(size_t) const override { return size_; }
+    void* mapPart(size_t, bool, uint32_t& error) override {
         error = 0;
         return memory_->data();
     }
-    void unmapView(void*) override { ++unmaps_; }
+    void unmapPart(size_t, void*) override { ++unmaps_; }
     FillState waitFilled(std::chrono::milliseconds) override { return FillState::Filled; }
     void markFilled() override {}
 
@@ -46,8 +46,10 @@ class HeapSection : public Section {
 
 class HeapSections : public Sections {
   public:
-    uint32_t open(const std::string& name, size_t size, std::unique_ptr<Section>& out,
-                  bool& created) override {
+    uint32_t openUnit(const std::vector<SectionPart>& parts, std::unique_ptr<Section>& out,
+                      bool& created, size_t*) override {
+        const std::string& name = parts.at(0).name;
+        size_t size = parts.at(0).size;
         ++opens;
         lastName = name;
         if (failWith) return failWith;

@@ -323,6 +323,34 @@ TEST_F(StoreInit, AnAbandonedFillIsRedoneByTheNextProcess) {
     EXPECT_STREQ(q->Description, "refilled");
 }
 
+TEST_F(StoreInit, AStalledFillerIsWaitedForButNeverReportedAsSuccess) {
+    using FS = Section::FillState;
+    TestLibrary filler(machine);
+    ASSERT_NE(config(filler), nullptr);
+    struct Case {
+        std::vector<FS> answers;
+        uint32_t status;
+        std::vector<std::string> logged;
+    } cases[] = {
+        {{FS::StillFilling, FS::Filled}, 0, {"LNTC: Still waiting"}},
+        {{FS::StillFilling, FS::StillFilling},
+         LNTC_E_SECTION,
+         {"LNTC: Still waiting", "LNTC: Gave up waiting"}},
+    };
+    for (const Case& c : cases) {
+        machine.sections.fillScript.assign(c.answers.begin(), c.answers.end());
+        TestLibrary waiter(machine);
+        uint32_t status = 1;
+        const ServerConfig* got = config(waiter, &status);
+        EXPECT_EQ(status, c.status);
+        EXPECT_EQ(got == nullptr, c.status != 0);
+        std::vector<std::string> texts = waiter.loggedTexts();
+        ASSERT_EQ(texts.size(), c.logged.size());
+        for (size_t i = 0; i < texts.size(); ++i)
+            EXPECT_EQ(texts[i].rfind(c.logged[i], 0), 0u) << texts[i];
+    }
+}
+
 TEST_F(StoreInit, UnloadChecksTheMarkerAndStopsTheBrokerItDidNotFind) {
     {
         TestLibrary t(machine);

@@ -69,7 +69,7 @@ std::string languageAbbreviation(std::string_view locale) {
 }
 
 std::optional<std::string> PosixEnvironment::get(std::string_view name) const {
-    const char* v = std::getenv(std::string(name).c_str());
+    const char* v = secure_getenv(std::string(name).c_str());
     if (!v) return std::nullopt;
     return std::string(v);
 }
@@ -96,7 +96,7 @@ std::string PosixEnvironment::modulePath() const {
 
 std::string PosixEnvironment::userLanguage() const {
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* v = std::getenv(name);
+        const char* v = secure_getenv(name);
         if (v && *v) return languageAbbreviation(v);
     }
     return {};

@@ -43,7 +43,11 @@ void makeFolder(const std::string& path, mode_t mode) {
 PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
     makeFolder(root_, 0750);
     // Drive C: is where the product keeps its files; without it every C: path is missing.
-    makeFolder(root_ + "/drive_c", 0750);
+    // A read-only root that lacks it is still usable for reading the configuration.
+    try {
+        makeFolder(root_ + "/drive_c", 0750);
+    } catch (const std::runtime_error&) {
+    }
 #ifdef LNTC_HAVE_SQLITE_REGISTRY
     registry_ = std::make_unique<SqliteRegistry>(root_ + "/registry.db");
 #endif
@@ -67,12 +71,13 @@ PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
 PosixPlatform::~PosixPlatform() = default;
 
 std::string defaultMachineRoot() {
-    const char* root = std::getenv("LNT_ROOT");
+    // A set-user-id program must not be pointed at another root by its caller.
+    const char* root = secure_getenv("LNT_ROOT");
     if (root && *root) return root;
     if (geteuid() == 0) return "/var/lib/lintora";
-    const char* xdg = std::getenv("XDG_DATA_HOME");
+    const char* xdg = secure_getenv("XDG_DATA_HOME");
     if (xdg && *xdg == '/') return std::string(xdg) + "/lintora";
-    const char* home = std::getenv("HOME");
+    const char* home = secure_getenv("HOME");
     if (!home || !*home) {
         const passwd* pw = getpwuid(geteuid());
         home = pw ? pw->pw_dir : "/tmp";

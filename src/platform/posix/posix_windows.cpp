@@ -1,6 +1,8 @@
 #include "platform/posix/posix_windows.h"
 
 #include "platform/errors.h"
+#include "platform/posix/posix_sections.h"
+#include "platform/posix/trusted_files.h"
 
 #include <cctype>
 #include <cerrno>
@@ -87,9 +89,7 @@ bool parse(const std::string& data, std::string& className, std::string& title) 
 class Guard {
   public:
     explicit Guard(const std::string& dir) {
-        do {
-            fd_ = ::open((dir + "/.guard").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kFileMode);
-        } while (fd_ < 0 && errno == EINTR);
+        openTrustedFile(dir + "/.guard", O_RDWR | O_CREAT, kFileMode, fd_);
         if (fd_ >= 0 && !setLock(fd_, F_WRLCK, true)) {
             ::close(fd_);
             fd_ = -1;
@@ -108,7 +108,8 @@ class Guard {
 
 } // namespace
 
-PosixTopWindows::PosixTopWindows(const std::string& root) : dir_(root + "/run/windows") {}
+PosixTopWindows::PosixTopWindows(const std::string& root)
+    : dir_(machineRunDir(root) + "/windows") {}
 
 PosixTopWindows::~PosixTopWindows() {
     for (auto& [handle, entry] : mine_) {
@@ -119,10 +120,8 @@ PosixTopWindows::~PosixTopWindows() {
 
 uint32_t PosixTopWindows::ensureDirectory() const {
     std::string run = dir_.substr(0, dir_.rfind('/'));
-    for (const std::string& d : {run, dir_}) {
-        if (::mkdir(d.c_str(), 0770) != 0 && errno != EEXIST)
-            return errno == ENOENT ? err::PathNotFound : errorFromErrno(errno);
-    }
+    for (const std::string& d : {run, dir_})
+        if (uint32_t e = ensureTrustedDir(d, 0750)) return e;
     return err::Success;
 }
 
@@ -146,6 +145,7 @@ uint32_t PosixTopWindows::registerWindow(const std::string& title, const std::st
         if (fd < 0 && errno != EEXIST) return errorFromErrno(errno);
     }
     if (fd < 0) return err::AlreadyExists;
+    ::fchmod(fd, kFileMode); // other product processes read it whatever the umask
     std::string data = std::to_string(::getpid()) + " " + std::to_string(className.size()) + " " +
                        std::to_string(title.size()) + "\n" + className + title;
     if (!setLock(fd, F_WRLCK, false) || !writeAll(fd, data)) {
@@ -186,8 +186,8 @@ bool PosixTopWindows::exists(Field field, const std::string& value) const {
         std::string_view name = d->d_name;
         if (name.size() <= 4 || name.substr(name.size() - 4) != kSuffix) continue;
         std::string path = dir_ + "/" + std::string(name);
-        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) continue;
+        int fd = -1;
+        if (openTrustedFile(path, O_RDONLY | O_NONBLOCK, 0, fd) != 0) continue;
         if (!lockHeld(fd)) {
             // Its process is gone. Only removed under the guard: a registration in progress
             // holds the guard until its file is locked.

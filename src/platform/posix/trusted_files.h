@@ -1,0 +1,21 @@
+// Files and folders of the machine root, opened so that another local user cannot redirect
+// them: no symlink is followed, and only what this installation could have made is accepted.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <sys/types.h>
+
+namespace lntc {
+
+// Creates the folder with exactly this mode when it is missing (whatever the umask), then
+// checks it: a real folder (not a symlink), not writable by others, owned by this process's
+// user, by root, or by the owner of the folder it lies in. 0 or a platform error.
+uint32_t ensureTrustedDir(const std::string& path, mode_t mode);
+
+// Opens a file in a trusted folder with O_NOFOLLOW and O_CLOEXEC added to flags. With O_CREAT
+// a missing file is created with exactly mode. The file must be a regular file with one link,
+// not writable by others, owned by this process's user or by the folder's owner; anything else
+// answers 5 (access denied). fd is -1 on failure.
+uint32_t openTrustedFile(const std::string& path, int flags, mode_t mode, int& fd);
+
+} // namespace lntc
