@@ -8,6 +8,7 @@
 #include "store/registry_access.h"
 #include "store/save.h"
 #include "support/child_process.h"
+#include "support/locales.h"
 #include "support/temp_root.h"
 
 #include <gtest/gtest.h>
@@ -27,10 +28,12 @@ using namespace lntc::test;
 namespace {
 
 const std::string kProbe = std::string(LNTC_BIN_DIR) + "/lntc_probe";
+const std::string kQtApp = std::string(LNTC_BIN_DIR) + "/lntc_qt_app";
+const std::string kLibrary = std::string(LNTC_LIB_DIR) + "/liblntc.so";
 const std::string kQueues = std::string(kProductRootPath) + "\\Queues\\";
 
 class SharedConfig : public ::testing::Test {
-protected:
+  protected:
     TempRoot root;
     std::map<std::string, std::string> env() const {
         // Under AddressSanitizer the fault must still end the process as a fault.
@@ -54,6 +57,21 @@ protected:
                                static_cast<uint32_t>(text.size() + 1)),
                   0u);
         reg.closeKey(key);
+    }
+    // A user with a German locale and a display: the first process shows the logo.
+    std::map<std::string, std::string> displayEnv() const {
+        auto e = env();
+        e["QT_QPA_PLATFORM"] = "offscreen";
+        e["LNTC_NO_GUI"] = "0";
+        e["LOCPATH"] = GermanLocaleDir();
+        e["LC_ALL"] = kGermanLocale;
+        return e;
+    }
+    bool windowsRecorded() const {
+        std::error_code ec;
+        for (const auto& e : std::filesystem::directory_iterator(root.path() + "/run/windows", ec))
+            if (e.path().extension() == ".win") return true;
+        return false;
     }
     bool sectionExists(const char* name) const {
         PosixSections sections(root.path());
@@ -189,6 +207,22 @@ TEST_F(SharedConfig, AWriterKilledDuringASaveLeavesAReadableStore) {
         }
         UnloadLibrary(lib);
     }
+}
+
+// A Qt program with its own application object, which the library's logo uses: the program
+// ends cleanly whichever goes first, its application object or the library.
+TEST_F(SharedConfig, AQtProgramEndsCleanlyWhicheverGoesFirstItsApplicationOrTheLibrary) {
+#ifndef LNTC_HAVE_QT
+    GTEST_SKIP() << "built without Qt";
+#else
+    for (const char* order : {"end-of-main", "app-then-unload", "unload-then-app"}) {
+        SCOPED_TRACE(order);
+        RunResult r = runProgram(kQtApp, {kLibrary, order}, displayEnv());
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, "windows 1 config read\ndone\n");
+        EXPECT_FALSE(windowsRecorded());
+    }
+#endif
 }
 
 } // namespace
