@@ -28,6 +28,7 @@ using namespace lntc::test;
 namespace {
 
 const std::string kProbe = std::string(LNTC_BIN_DIR) + "/lntc_probe";
+const std::string kCHost = std::string(LNTC_BIN_DIR) + "/lntc_c_host";
 const std::string kQtApp = std::string(LNTC_BIN_DIR) + "/lntc_qt_app";
 const std::string kLibrary = std::string(LNTC_LIB_DIR) + "/liblntc.so";
 const std::string kQueues = std::string(kProductRootPath) + "\\Queues\\";
@@ -206,6 +207,35 @@ TEST_F(SharedConfig, AWriterKilledDuringASaveLeavesAReadableStore) {
             EXPECT_EQ(description, device);
         }
         UnloadLibrary(lib);
+    }
+}
+
+// A C program that loads the library with dlopen while the logo is shown in it, and returns
+// from main: its locale stays its own, stored numbers read the same as anywhere, and the end
+// runs to completion with nothing of its output lost and no window left recorded.
+TEST_F(SharedConfig, AProgramLoadingTheLibraryKeepsItsLocaleAndEndsCleanly) {
+#ifndef LNTC_HAVE_QT
+    GTEST_SKIP() << "built without Qt: the library shows no windows";
+#endif
+    if (GermanLocaleDir().empty()) GTEST_SKIP() << "no German locale could be made for the test";
+    seed([](Registry& reg) { putString(reg, kQueues + "LASER", "OverscanAmt", "7.5"); });
+    struct Run {
+        std::vector<std::string> steps;
+        const char* overscan;
+    };
+    const Run runs[] = {
+        {{}, "overscan 0 75 7.5"},
+        {{"german-numbers", "end-logo"}, "overscan 0 75 7,5"}, // the program's own choice
+        {{"dlclose"}, "overscan 0 75 7.5"},                    // unloaded while Qt stands
+    };
+    for (const Run& run : runs) {
+        std::vector<std::string> args{kLibrary};
+        args.insert(args.end(), run.steps.begin(), run.steps.end());
+        SCOPED_TRACE(::testing::PrintToString(run.steps));
+        RunResult r = runProgram(kCHost, args, displayEnv());
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, std::string("windows 1\nlocale kept\n") + run.overscan + "\ndone\n");
+        EXPECT_FALSE(windowsRecorded());
     }
 }
 
