@@ -1,5 +1,6 @@
 #include "configure/message_box.h"
 
+#include "platform/c_locale.h"
 #include "platform/errors.h"
 #include "store/library.h"
 
@@ -10,6 +11,8 @@ namespace lntc {
 std::string formatMessageV(const char* format, va_list args) {
     char buffer[kMessageBufferSize];
     if (format == nullptr) return std::string();
+    // The same text in every program, whatever locale it runs in (numbers go to the logs too).
+    CLocaleScope c;
     int n = std::vsnprintf(buffer, sizeof buffer, format, args);
     if (n < 0) return std::string();
     return std::string(buffer);

@@ -3,6 +3,7 @@
 #include "configure/message_box.h"
 #include "resources/ids.h"
 #include "logo/logo.h"
+#include "platform/c_locale.h"
 #include "process/process.h"
 #include "store/library.h"
 #include "store/localised.h"
@@ -11,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace lntc {
@@ -169,7 +171,8 @@ void LoadFontDefaults(Library& lib, ServerConfig& config) {
                         sizeof config.Fonts[next]);
         ++next;
     };
-    for (const char* font : {"lg.2ps", "prestige.2ps", "cournarr.2ps", "iso.2ps"}) readFont(font);
+    for (const char* font : {"lg.2ps", "prestige.2ps", "cournarr.2ps", "iso.2ps"})
+        readFont(font);
     if (config.InstalledKanji != 0) {
         charset = 30;
         defaultFont = "Mincho16";
@@ -190,7 +193,8 @@ void LoadFontDefaults(Library& lib, ServerConfig& config) {
         readFont("grkhelv.2ps");
         readFont("grktime.2ps");
     }
-    while (next < LNTC_FONT_COUNT) readFont("");
+    while (next < LNTC_FONT_COUNT)
+        readFont("");
     config.FormerCharset = ReadCharsetById(lib, vid::FormerCharset, charset);
     ReadStringById(lib, vid::DefaultFont, defaultFont, config.DefaultFont,
                    sizeof config.DefaultFont);
@@ -246,6 +250,7 @@ void LoadQueueRecord(Library& lib, QueueRecord& q) {
     {
         char text[64];
         ReadStringValue(lib, k, "OverscanAmt", "5.0", text, sizeof text);
+        CLocaleScope c; // written as "7.5" whatever the locale of the writer
         q.OverscanAmt = std::strtod(text, nullptr);
     }
     q.DuplexAvailable = dword("DuplexAvailable", 0);

@@ -1,6 +1,7 @@
 #include "store/save.h"
 
 #include "configure/message_box.h"
+#include "platform/c_locale.h"
 #include "store/library.h"
 #include "store/models.h"
 #include "store/records.h"
@@ -21,7 +22,7 @@ inline constexpr uint32_t TooManyQueues = 32820;
 namespace {
 
 class QueueWriter {
-public:
+  public:
     QueueWriter(Library& lib, const QueueRecord& q)
         : lib_(lib), key_(std::string(kQueuesKey) + "\\" + std::string(fieldText(q.Name))) {}
 
@@ -43,7 +44,7 @@ public:
             DeleteRegistryEntry(lib_, nullptr, key_.c_str(), name);
     }
 
-private:
+  private:
     Library& lib_;
     std::string key_;
 };
@@ -81,7 +82,10 @@ int SaveQueueRecord(Library& lib, QueueRecord& q, bool isNew, WindowRef owner) {
     w.number("PrinterStatusTimeout", q.PrinterStatusTimeout);
     w.number("UseAlternateOrientation", q.UseAlternateOrientation);
     char overscan[64];
-    std::snprintf(overscan, sizeof overscan, "%.1f", q.OverscanAmt);
+    {
+        CLocaleScope c; // "7.5" in every locale: the value is read back that way
+        std::snprintf(overscan, sizeof overscan, "%.1f", q.OverscanAmt);
+    }
     w.string("OverscanAmt", overscan);
     w.number("DuplexAvailable", q.DuplexAvailable);
     w.number("DuplexPrint", q.DuplexPrint);

@@ -1,6 +1,7 @@
 #include "ui/dialog.h"
 
 #include "configure/message_box.h"
+#include "platform/c_locale.h"
 #include "store/library.h"
 #include "ui/framework_strings.h"
 #include "ui/list_rules.h"
@@ -54,7 +55,9 @@ bool parseReal(std::string_view text, double& out) {
     return true;
 }
 
+// In the C locale, as parseReal reads it back.
 std::string formatReal(double v) {
+    CLocaleScope c;
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.*g", DBL_DIG, v);
     return buf;
@@ -142,9 +145,13 @@ template <typename T> void exchangeInteger(DataExchange& dx, int id, T& value) {
 
 } // namespace
 
-void ddxInt(DataExchange& dx, int id, int& value) { exchangeInteger(dx, id, value); }
+void ddxInt(DataExchange& dx, int id, int& value) {
+    exchangeInteger(dx, id, value);
+}
 
-void ddxUInt(DataExchange& dx, int id, uint32_t& value) { exchangeInteger(dx, id, value); }
+void ddxUInt(DataExchange& dx, int id, uint32_t& value) {
+    exchangeInteger(dx, id, value);
+}
 
 void ddxDouble(DataExchange& dx, int id, double& value) {
     if (dx.failed()) return;

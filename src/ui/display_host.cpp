@@ -105,6 +105,7 @@ class DisplayHost::Services : public QtHostServices {
         owner_.product_.ztrLogError(0, 0, 0, 0, text);
     }
     TopWindows* windows() override { return owner_.windows_; }
+    void toolkitEnded() override { owner_.qtEnded_ = true; }
 
   private:
     DisplayHost& owner_;
@@ -116,7 +117,7 @@ DisplayHost::DisplayHost(Environment& env, ProductLibs& product, TopWindows* win
       console_(product, options_.console), services_(std::make_unique<Services>(*this)) {}
 
 DisplayHost::~DisplayHost() {
-    // The module stays loaded: Qt cannot be unloaded safely once it has run.
+    // Touches Qt only while it still stands.
     qt_.reset();
 }
 
@@ -169,7 +170,9 @@ void DisplayHost::ensure() {
     std::string dir = options_.moduleDir.empty() ? folderOf(env_.modulePath()) : options_.moduleDir;
     std::string path = dir + "/" + kQtModuleFile;
     mayCreateApplication_ = !qtAlreadyLoaded();
-    void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Never unloaded: Qt cannot be unloaded safely once it has run, and the module's exit
+    // hook must outlive this library.
+    void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (module == nullptr) {
         const char* why = ::dlerror();
         reportOnce(why != nullptr ? why : path + " cannot be loaded");
@@ -188,7 +191,7 @@ void DisplayHost::ensure() {
 
 bool DisplayHost::hasDisplay() {
     ensure();
-    return qt_ != nullptr;
+    return qt_ != nullptr && !qtEnded_;
 }
 
 int DisplayHost::messageBox(WindowRef owner, const std::string& text, const std::string& caption,

@@ -125,7 +125,7 @@ class DisplayHost : public Host {
 
   private:
     class Services;
-    Host& current() { return qt_ ? *qt_ : console_; }
+    Host& current() { return qt_ && !qtEnded_ ? *qt_ : console_; }
     void ensure();
     bool tryCreate();
     void reportOnce(const std::string& why);
@@ -141,6 +141,7 @@ class DisplayHost : public Host {
     WindowClasses classes_;
     bool decided_ = false;
     bool reported_ = false;
+    bool qtEnded_ = false;            // Qt went away under the Qt host: the console for good
     QtCreateHostFn create_ = nullptr; // set while the module waits for an application object
     bool mayCreateApplication_ = true;
 };

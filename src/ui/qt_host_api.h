@@ -14,7 +14,7 @@ class TopWindows;
 inline constexpr const char* kQtModuleFile = "liblntc-qt.so";
 inline constexpr const char* kQtHostEntry = "lntc_qt_create_host";
 // Raised whenever a member below changes meaning; the module refuses other versions.
-inline constexpr uint32_t kQtHostApiVersion = 1;
+inline constexpr uint32_t kQtHostApiVersion = 2;
 
 // Services of the library, valid for the life of the host made from them.
 class QtHostServices {
@@ -25,6 +25,9 @@ class QtHostServices {
     virtual void logError(const std::string& text) = 0;
     // The machine's window registry, or nullptr.
     virtual TopWindows* windows() = 0;
+    // Qt has gone for the host (the application object ended, or the process is exiting):
+    // the host must not be used any more, only deleted.
+    virtual void toolkitEnded() = 0;
 
   protected:
     ~QtHostServices() = default;

@@ -8,6 +8,7 @@
 #include "store/registry_access.h"
 #include "store/save.h"
 #include "support/child_process.h"
+#include "support/locales.h"
 #include "support/temp_root.h"
 
 #include <gtest/gtest.h>
@@ -30,10 +31,13 @@ using namespace lntc::test;
 namespace {
 
 const std::string kProbe = std::string(LNTC_BIN_DIR) + "/lntc_probe";
+const std::string kCHost = std::string(LNTC_BIN_DIR) + "/lntc_c_host";
+const std::string kQtApp = std::string(LNTC_BIN_DIR) + "/lntc_qt_app";
+const std::string kLibrary = std::string(LNTC_LIB_DIR) + "/liblntc.so";
 const std::string kQueues = std::string(kProductRootPath) + "\\Queues\\";
 
 class SharedConfig : public ::testing::Test {
-protected:
+  protected:
     TempRoot root;
     std::map<std::string, std::string> env() const {
         // Under AddressSanitizer the fault must still end the process as a fault.
@@ -57,6 +61,21 @@ protected:
                                static_cast<uint32_t>(text.size() + 1)),
                   0u);
         reg.closeKey(key);
+    }
+    // A user with a German locale and a display: the first process shows the logo.
+    std::map<std::string, std::string> displayEnv() const {
+        auto e = env();
+        e["QT_QPA_PLATFORM"] = "offscreen";
+        e["LNTC_NO_GUI"] = "0";
+        e["LOCPATH"] = GermanLocaleDir();
+        e["LC_ALL"] = kGermanLocale;
+        return e;
+    }
+    bool windowsRecorded() const {
+        std::error_code ec;
+        for (const auto& e : std::filesystem::directory_iterator(root.path() + "/run/windows", ec))
+            if (e.path().extension() == ".win") return true;
+        return false;
     }
     bool sectionExists(const char* name) const {
         PosixSections sections(root.path());
@@ -301,6 +320,55 @@ TEST_F(SharedConfig, AReadOnlyMachineRootStillGivesTheConfiguration) {
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator("/tmp", ec))
         if (entry.path().string().rfind(runDir, 0) == 0) std::filesystem::remove_all(entry, ec);
+}
+
+// A C program that loads the library with dlopen while the logo is shown in it, and returns
+// from main: its locale stays its own, stored numbers read the same as anywhere, and the end
+// runs to completion with nothing of its output lost and no window left recorded.
+TEST_F(SharedConfig, AProgramLoadingTheLibraryKeepsItsLocaleAndEndsCleanly) {
+#ifndef LNTC_HAVE_QT
+    GTEST_SKIP() << "built without Qt: the library shows no windows";
+#endif
+    if (GermanLocaleDir().empty()) GTEST_SKIP() << "no German locale could be made for the test";
+    seed([](Registry& reg) { putString(reg, kQueues + "LASER", "OverscanAmt", "7.5"); });
+    struct Run {
+        std::vector<std::string> steps;
+        const char* overscan;
+    };
+    const Run runs[] = {
+        {{}, "overscan 0 75 7.5"},
+        {{"german-numbers", "end-logo"}, "overscan 0 75 7,5"}, // the program's own choice
+        {{"dlclose"}, "overscan 0 75 7.5"},                    // unloaded while Qt stands
+    };
+    for (const Run& run : runs) {
+        std::vector<std::string> args{kLibrary};
+        args.insert(args.end(), run.steps.begin(), run.steps.end());
+        SCOPED_TRACE(::testing::PrintToString(run.steps));
+        // Qt is gone by the time the library unloads at exit, so the library leaves its Qt
+        // objects to the end of the process: no leak for the sanitizer to report.
+        auto env = displayEnv();
+        env["ASAN_OPTIONS"] = "handle_segv=0:detect_leaks=0";
+        RunResult r = runProgram(kCHost, args, env);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, std::string("windows 1\nlocale kept\n") + run.overscan + "\ndone\n");
+        EXPECT_FALSE(windowsRecorded());
+    }
+}
+
+// A Qt program with its own application object, which the library's logo uses: the program
+// ends cleanly whichever goes first, its application object or the library.
+TEST_F(SharedConfig, AQtProgramEndsCleanlyWhicheverGoesFirstItsApplicationOrTheLibrary) {
+#ifndef LNTC_HAVE_QT
+    GTEST_SKIP() << "built without Qt";
+#else
+    for (const char* order : {"end-of-main", "app-then-unload", "unload-then-app"}) {
+        SCOPED_TRACE(order);
+        RunResult r = runProgram(kQtApp, {kLibrary, order}, displayEnv());
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, "windows 1 config read\ndone\n");
+        EXPECT_FALSE(windowsRecorded());
+    }
+#endif
 }
 
 } // namespace

@@ -23,6 +23,7 @@ class TestServices : public QtHostServices {
     }
     void logError(const std::string& text) override { logged.push_back(text); }
     TopWindows* windows() override { return windows_; }
+    void toolkitEnded() override {}
     std::vector<std::string> logged;
 
   private:

@@ -5,6 +5,7 @@
 #include "store/records.h"
 #include "store/registry_access.h"
 #include "store/save.h"
+#include "support/locales.h"
 #include "support/test_library.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,7 @@ using namespace lntc::test;
 namespace {
 
 class StoreAccess : public ::testing::Test {
-protected:
+  protected:
     FakeMachine machine;
     std::unique_ptr<TestLibrary> t;
 
@@ -84,7 +85,8 @@ TEST_F(StoreAccess, AccessorsBeforeInitialisationFindNothing) {
 }
 
 TEST_F(StoreAccess, SlotsWithHolesAndExactNames) {
-    for (const char* n : {"A", "B", "C", "D", "E"}) addQueue(n, "HP_LASERJET_4M");
+    for (const char* n : {"A", "B", "C", "D", "E"})
+        addQueue(n, "HP_LASERJET_4M");
     start();
     ASSERT_EQ(DeleteQueueRecord(t->lib(), "B"), 0);
     const char* name = nullptr;
@@ -105,7 +107,8 @@ TEST_F(StoreAccess, SlotsWithHolesAndExactNames) {
 }
 
 TEST_F(StoreAccess, RetainFilesChangesSharedMemoryOnly) {
-    for (int i = 0; i < 16; ++i) addQueue("Q" + std::to_string(100 + i), "HP_LASERJET_4M");
+    for (int i = 0; i < 16; ++i)
+        addQueue("Q" + std::to_string(100 + i), "HP_LASERJET_4M");
     start();
     const char* last = nullptr;
     ASSERT_EQ(GetQueueName(t->lib(), 15, &last), 0u);
@@ -197,7 +200,8 @@ TEST_F(StoreAccess, SaveWritesWhatTheModelClassOwns) {
     plot.BestAvailPaperSizesCnt = 2;
     ASSERT_EQ(SaveQueueRecord(t->lib(), plot, true), 0);
     EXPECT_EQ(regString("Queues\\PLOT", "BestAvailPaperSizes"), "C,B");
-    EXPECT_EQ(getDword(machine.registry, productPath("Queues\\PLOT"), "BestAvailPaperSizesCnt"), 2u);
+    EXPECT_EQ(getDword(machine.registry, productPath("Queues\\PLOT"), "BestAvailPaperSizesCnt"),
+              2u);
     EXPECT_FALSE(regString("Queues\\PLOT", "QDDefaultTray").has_value());
     EXPECT_FALSE(regString("Queues\\PLOT", "Tray1/Top").has_value());
     EXPECT_EQ(regString("Queues\\PLOT", "ImageHardware"), "LDPX");
@@ -227,8 +231,26 @@ TEST_F(StoreAccess, SaveWritesWhatTheModelClassOwns) {
     EXPECT_EQ(mail->PSDefaultTray, 0);
 }
 
+// A program with a decimal comma reads and writes the registry's "7.5" as every other does,
+// and keeps its own locale.
+TEST_F(StoreAccess, OverscanIsReadAndWrittenInTheCLocaleWhateverTheProgramsLocale) {
+    GermanProcessLocale german;
+    if (!german.active()) GTEST_SKIP() << "no German locale could be made for the test";
+    addQueue("MAIL", "HP_LASERJET_4M");
+    machine.registry.setString(productPath("Queues\\MAIL"), "OverscanAmt", "7.5");
+    start();
+    ASSERT_NE(queue("MAIL"), nullptr);
+    EXPECT_EQ(queue("MAIL")->OverscanAmt, 7.5);
+    QueueRecord q = *queue("MAIL");
+    q.OverscanAmt = 2.5;
+    ASSERT_EQ(SaveQueueRecord(t->lib(), q, false), 0);
+    EXPECT_EQ(regString("Queues\\MAIL", "OverscanAmt"), "2.5");
+    EXPECT_EQ(GermanProcessLocale::printed(5.5), "5,5");
+}
+
 TEST_F(StoreAccess, SaveAndDeleteRefuseWhatHasNoSlot) {
-    for (int i = 0; i < 16; ++i) addQueue("Q" + std::to_string(i), "HP_LASERJET_4M");
+    for (int i = 0; i < 16; ++i)
+        addQueue("Q" + std::to_string(i), "HP_LASERJET_4M");
     start();
     QueueRecord extra = newQueue("EXTRA", "HP_LASERJET_4M");
     EXPECT_EQ(SaveQueueRecord(t->lib(), extra, true), -1);

@@ -1,3 +1,5 @@
+#include "configure/message_box.h"
+#include "support/locales.h"
 #include "support/values_dialog.h"
 #include "ui/console_host.h"
 #include "ui/list_rules.h"
@@ -83,6 +85,27 @@ TEST(DialogExchange, AFailedCheckShowsTheStandardMessageFocusesTheFieldAndKeepsT
         EXPECT_EQ(h.host.boxes[0].style, mb::Ok | mb::IconExclamation);
         EXPECT_EQ(h.host.boxes[0].ownerTemplate, kValuesTemplate);
     }
+}
+
+// A program with a decimal comma: the dialogs show and read numbers in one way, the way the
+// registry keeps them, and the program's own locale is left as it was.
+TEST(DialogExchange, RealNumbersAreTheSameWhateverTheProgramsLocale) {
+    GermanProcessLocale german;
+    if (!german.active()) GTEST_SKIP() << "no German locale could be made for the test";
+    HeadlessLibrary h;
+    ValuesDialog d(h.lib());
+    h.host.script(kValuesTemplate)
+        .then([](const HeadlessWindow& w) { EXPECT_EQ(w.at(tc::Ratio).text, "1.5"); })
+        .type(tc::Ratio, "12.5")
+        .ok()
+        .type(tc::Ratio, "2.25")
+        .ok();
+    EXPECT_EQ(d.doModal(), id::Ok);
+    EXPECT_EQ(d.ratio, 2.25);
+    ASSERT_EQ(h.host.boxes.size(), 1u);
+    EXPECT_EQ(h.host.boxes[0].text, "Please enter a number between 0.5 and 9.5.");
+    EXPECT_EQ(formatMessage("%.1f %'d", 7.5, 12345), "7.5 12345");
+    EXPECT_EQ(GermanProcessLocale::printed(5.5), "5,5");
 }
 
 TEST(DialogExchange, TooManyCharactersAreRefusedWithTheLimitInTheMessage) {

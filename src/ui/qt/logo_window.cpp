@@ -62,9 +62,9 @@ void LogoWidget::paintEvent(QPaintEvent*) {
                QString::fromStdString(paint_.version));
 }
 
-QtLogoView::QtLogoView() {
-    timer_.setSingleShot(true);
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
+QtLogoView::QtLogoView() : timer_(std::make_unique<QTimer>()) {
+    timer_->setSingleShot(true);
+    QObject::connect(timer_.get(), &QTimer::timeout, [this] {
         // The callback may destroy the window and stop this timer from inside.
         auto expiry = expiry_;
         if (expiry) expiry();
@@ -72,11 +72,32 @@ QtLogoView::QtLogoView() {
 }
 
 QtLogoView::~QtLogoView() {
-    timer_.stop();
-    delete widget_.data();
+    release();
+}
+
+void QtLogoView::close() {
+    if (!widget_) return;
+    auto expiry = expiry_;
+    if (expiry)
+        expiry();
+    else
+        destroy();
+}
+
+void QtLogoView::release() {
+    destroy();
+    timer_.reset();
+    expiry_ = nullptr;
+}
+
+void QtLogoView::abandon() {
+    (void)timer_.release();
+    widget_.clear();
+    expiry_ = nullptr;
 }
 
 LogoView::Rect QtLogoView::desktop() const {
+    if (!timer_) return {};
     QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) return {};
     QRect g = screen->geometry();
@@ -85,7 +106,7 @@ LogoView::Rect QtLogoView::desktop() const {
 
 bool QtLogoView::create(const std::string& className, const std::string& title, int x, int y,
                         int width, int height, const LogoPaint& paint) {
-    if (widget_) return false; // one logo at a time
+    if (widget_ || !timer_) return false; // one logo at a time, and none once Qt has gone
     auto* w = new LogoWidget(paint);
     w->setObjectName(QString::fromStdString(className));
     w->setWindowTitle(QString::fromStdString(title));
@@ -116,17 +137,18 @@ void QtLogoView::paintNow() {
 }
 
 void QtLogoView::startTimer(uint32_t id, uint32_t milliseconds, std::function<void()> expiry) {
+    if (!timer_) return;
     timerId_ = id;
     expiry_ = std::move(expiry);
-    timer_.start(static_cast<int>(milliseconds));
+    timer_->start(static_cast<int>(milliseconds));
 }
 
 void QtLogoView::stopTimer(uint32_t id) {
-    if (id == timerId_) timer_.stop();
+    if (timer_ && id == timerId_) timer_->stop();
 }
 
 void QtLogoView::destroy() {
-    timer_.stop();
+    if (timer_) timer_->stop();
     if (widget_) {
         // The timer belongs to the view, not the window: nothing of the window is running.
         delete widget_.data();

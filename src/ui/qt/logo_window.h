@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 namespace lntc {
 
@@ -46,13 +47,20 @@ class QtLogoView : public LogoView {
     void stopTimer(uint32_t id) override;
     void destroy() override;
 
+    // Closes the logo as its timer does, telling whoever started the timer.
+    void close();
+    // Lets go of Qt for good, while it still stands (release) or once it may be gone
+    // (abandon: nothing is deleted). The view then shows nothing and does nothing.
+    void release();
+    void abandon();
+
     // The pending timer (tests): its id, 0 when none runs.
-    uint32_t timerId() const { return timer_.isActive() ? timerId_ : 0; }
-    int timerInterval() const { return timer_.interval(); }
+    uint32_t timerId() const { return timer_ && timer_->isActive() ? timerId_ : 0; }
+    int timerInterval() const { return timer_ ? timer_->interval() : 0; }
 
   private:
     QPointer<LogoWidget> widget_;
-    QTimer timer_;
+    std::unique_ptr<QTimer> timer_;
     uint32_t timerId_ = 0;
     std::function<void()> expiry_;
 };

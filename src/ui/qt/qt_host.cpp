@@ -25,10 +25,20 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace lntc {
 
 namespace {
+
+// The hosts of this module that exist now. Never destroyed: the exit hook and hosts deleted
+// by a library's unload still need it after the module's own static objects are gone.
+std::vector<QtHost*>& liveHosts() {
+    static auto* hosts = new std::vector<QtHost*>;
+    return *hosts;
+}
+bool g_applicationHookAdded = false;
+bool g_exitHookAdded = false;
 
 // The class the original platform gives dialog windows; what the window registry records.
 constexpr const char* kDialogClass = "#32770";
@@ -465,7 +475,9 @@ QWidget* QtDialogWindow::makeControl(const ControlTemplate& ct, QtControl& c) {
     case ControlKind::AddressEdit: {
         auto* a = new AddressEditWidget(this);
         a->onUserChange = [this, id] { command(id, Notify::EditChange); };
-        a->onBadInput = [this, id] { return events->dispatchControlNotify(id, static_cast<uint16_t>(kBadInputNotification)); };
+        a->onBadInput = [this, id] {
+            return events->dispatchControlNotify(id, static_cast<uint16_t>(kBadInputNotification));
+        };
         a->onInvalidByte = [this] {
             host.messageBox(this, host.loadString(kInvalidAddressByteId), host.loadString(32850),
                             mb::Ok);
@@ -574,9 +586,35 @@ bool QtDialogWindow::eventFilter(QObject* watched, QEvent* event) {
 // --- host ------------------------------------------------------------------------------
 
 QtHost::QtHost(QtHostServices* services, std::unique_ptr<QApplication> ownedApp)
-    : services_(services), ownedApp_(std::move(ownedApp)) {}
+    : services_(services), ownedApp_(std::move(ownedApp)) {
+    liveHosts().push_back(this);
+    // Called at the start of the application object's destructor; the list of these hooks
+    // is emptied there, so each application object gets its own.
+    if (!g_applicationHookAdded) {
+        qAddPostRoutine(&QtHost::applicationEnding);
+        g_applicationHookAdded = true;
+    }
+    // Runs before the destructors of the libraries (and of a library that loaded this
+    // module); this module is never unloaded.
+    if (!g_exitHookAdded) g_exitHookAdded = std::atexit(&QtHost::processExiting) == 0;
+}
 
 QtHost::~QtHost() {
+    auto& hosts = liveHosts();
+    hosts.erase(std::remove(hosts.begin(), hosts.end(), this), hosts.end());
+    if (toolkitGone_) {
+        // Only the window registry may be touched; the widgets go with the process.
+        for (QtDialogWindow* w : stack_)
+            unregisterWindow(*w);
+        stack_.clear();
+        (void)ownedApp_.release();
+        return;
+    }
+    releaseWidgets();
+    ownedApp_.reset();
+}
+
+void QtHost::releaseWidgets() {
     while (!stack_.empty()) {
         QtDialogWindow* w = stack_.back();
         if (w->loop != nullptr) w->loop->exit(0);
@@ -584,11 +622,34 @@ QtHost::~QtHost() {
         stack_.pop_back();
         delete w;
     }
-    logo_.reset();
+    if (logo_) logo_->release();
     delete help_.data();
     while (waitDepth_ > 0)
         endWaitCursor();
-    ownedApp_.reset();
+}
+
+void QtHost::applicationEnding() {
+    g_applicationHookAdded = false;
+    for (QtHost* host : std::vector<QtHost*>(liveHosts()))
+        host->letGo(true);
+}
+
+void QtHost::processExiting() {
+    for (QtHost* host : std::vector<QtHost*>(liveHosts()))
+        host->letGo(false);
+}
+
+void QtHost::letGo(bool qtStands) {
+    if (toolkitGone_) return;
+    if (qtStands) {
+        // The logo closes as on its timer, so that the library forgets it too.
+        if (logo_) logo_->close();
+        releaseWidgets();
+    } else if (logo_) {
+        logo_->abandon();
+    }
+    toolkitGone_ = true;
+    if (services_ != nullptr) services_->toolkitEnded();
 }
 
 std::string QtHost::loadString(uint32_t id) const {
@@ -1171,6 +1232,7 @@ void QtHost::endWaitCursor() {
 }
 
 LogoView* QtHost::logoView() {
+    if (toolkitGone_) return nullptr;
     if (!logo_) logo_ = std::make_unique<QtLogoView>();
     return logo_.get();
 }

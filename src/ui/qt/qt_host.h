@@ -3,6 +3,11 @@
 // the semantics of the headless host: focus moves raise kill-focus then set-focus at once; a
 // box or another window takes the focus from the active dialog and gives it back; Enter
 // presses the default button, Escape and the close box cancel.
+//
+// Its widgets never outlive Qt: when the application object ends (the program's own, at the
+// end of its main) they are torn down from Qt's shutdown hook, and once the process is
+// exiting (Qt's global objects go before the libraries' destructors run) nothing of Qt is
+// touched any more and what is left goes with the process.
 #pragma once
 #include "resources/templates.h"
 #include "ui/host.h"
@@ -103,6 +108,12 @@ class QtHost : public Host {
 
   private:
     friend class QtDialogWindow;
+    // The application object is ending (Qt still stands) or the process is exiting (Qt's
+    // objects may be gone already): every live host lets go of Qt.
+    static void applicationEnding();
+    static void processExiting();
+    void letGo(bool qtStands);
+    void releaseWidgets();
     QtDialogWindow* windowOf(WindowRef window) const;
     QtDialogWindow* active() const { return stack_.empty() ? nullptr : stack_.back(); }
     QtDialogWindow* create(DialogEvents& events, const DialogTemplate& t, WindowRef parent,
@@ -121,6 +132,7 @@ class QtHost : public Host {
     QPointer<HelpWindow> help_;
     int waitDepth_ = 0;
     int boxDepth_ = 0;
+    bool toolkitGone_ = false;
 };
 
 } // namespace lntc
