@@ -88,7 +88,10 @@ void ApplySearchPathRule(Library& lib, const ServerConfig& config) {
     std::string module = env.modulePath();
     size_t slash = module.rfind('/');
     std::string folder = slash == std::string::npos ? std::string() : module.substr(0, slash);
-    std::string path = folder + "/ps1" + env.pathListSeparator() + env.get("PATH").value_or("");
+    std::string path = folder + "/ps1";
+    // An empty entry would put the current directory on the search path.
+    const std::string previous = env.get("PATH").value_or("");
+    if (!previous.empty()) path += env.pathListSeparator() + previous;
     env.set("PATH", path);
 }
 

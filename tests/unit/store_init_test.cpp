@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 
 using namespace lntc;
 using namespace lntc::test;
@@ -240,15 +241,23 @@ TEST_F(StoreInit, AtMostSixteenQueuesAndLongNamesKeepTheirSlot) {
 TEST_F(StoreInit, OdrReleaseDecidesTheSearchPath) {
     struct Case {
         std::string release;
+        std::optional<std::string> path; // before; nullopt: unset
         uint16_t expected;
-        bool prefixed;
+        const char* after;
     };
-    for (const Case& k : {Case{"3.1.0", 310, false}, Case{"3.0.9", 309, true},
-                          Case{"null", 301, true}}) {
+    const Case cases[] = {
+        {"3.1.0", "/usr/bin", 310, "/usr/bin"},
+        {"3.0.9", "/usr/bin", 309, "/opt/lintora/lib/ps1:/usr/bin"},
+        {"null", "/usr/bin", 301, "/opt/lintora/lib/ps1:/usr/bin"},
+        // No empty entry (the current directory) when there was no PATH to follow.
+        {"3.0.9", "", 309, "/opt/lintora/lib/ps1"},
+        {"3.0.9", std::nullopt, 309, "/opt/lintora/lib/ps1"},
+    };
+    for (const Case& k : cases) {
         FakeMachine m;
         TestLibrary t(m, false);
         t.env.module = ("/opt/lintora/lib/liblntc.so");
-        t.env.set("PATH", "/usr/bin");
+        if (k.path) t.env.set("PATH", *k.path);
         ASSERT_EQ(LoadLibrary(t.lib()), 0u);
         t.product.setDirectoryJson(directoryWithRelease(k.release == "null" ? "null"
                                                                             : "\"" + k.release + "\""));
@@ -256,9 +265,8 @@ TEST_F(StoreInit, OdrReleaseDecidesTheSearchPath) {
         ASSERT_NE(c, nullptr) << k.release;
         EXPECT_EQ(c->OdrRelease, k.expected) << k.release;
         EXPECT_EQ(c->OdrGeneration, k.release == "null" ? 1 : 2);
-        EXPECT_EQ(*t.env.get("PATH"),
-                  k.prefixed ? "/opt/lintora/lib/ps1:/usr/bin" : "/usr/bin")
-            << k.release;
+        EXPECT_EQ(t.env.get("PATH").value_or("(unset)"), k.after)
+            << k.release << " " << k.path.value_or("(unset)");
     }
 }
 
