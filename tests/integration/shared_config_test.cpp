@@ -110,6 +110,22 @@ TEST_F(SharedConfig, OnlyTheFillerGetsTheNameServiceError) {
     EXPECT_NE(all.find("LNTC: Error linking to RLK abstract"), std::string::npos);
 }
 
+// An import or a configuration run holds the store's write lock; a process starting meanwhile
+// loads and fills from the last committed state rather than waiting and failing.
+TEST_F(SharedConfig, AProcessStartsAndFillsWhileAnotherHoldsTheWriteLock) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((root.path() + "/registry.db").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "BEGIN IMMEDIATE; DELETE FROM vals;", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    {
+        ChildProcess probe(kProbe, {}, env());
+        EXPECT_EQ(probe.ask("config"), "config 0 2 Main 310");
+        EXPECT_EQ(probe.ask("queue LASER"), "queue 0 1 HP_LASERJET_4M|first floor");
+    }
+    EXPECT_EQ(sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+}
+
 TEST_F(SharedConfig, AStrayWriteThroughAReadOnlyViewFaults) {
     ChildProcess holder(kProbe, {}, env());
     ASSERT_EQ(holder.ask("config"), "config 0 2 Main 310");

@@ -2,6 +2,7 @@
 #include "store/accessors.h"
 #include "store/initialise.h"
 #include "store/records.h"
+#include "store/registry_access.h"
 #include "support/test_library.h"
 
 #include <gtest/gtest.h>
@@ -364,6 +365,28 @@ TEST_F(StoreInit, ReadOnlyRegistryFallsBackAndAMissingRootFailsTheLoad) {
     empty.registry.setReadOnly(true);
     TestLibrary u(empty);
     EXPECT_NE(u.loadStatus, 0u);
+}
+
+TEST_F(StoreInit, LoadingTakesTheWriteLockOnlyToCreateAMissingRoot) {
+    struct Case {
+        bool rootExists;
+        uint32_t createAnswers; // 0: creating works
+        uint32_t load;
+    };
+    const Case cases[] = {
+        {true, err::Busy, 0}, // a writer holds the store: the existing root opens all the same
+        {false, 0, 0},
+        {false, err::Busy, err::Busy},
+    };
+    for (const Case& k : cases) {
+        FakeMachine m;
+        if (k.rootExists) m.registry.setString(productPath("General"), "ConfigDir", "d:\\sd");
+        if (k.createAnswers) m.registry.failNext(MemoryRegistry::Op::CreateKey, k.createAnswers);
+        TestLibrary t(m);
+        EXPECT_EQ(t.loadStatus, k.load) << k.rootExists << " " << k.createAnswers;
+        EXPECT_FALSE(t->readOnlyRegistry);
+        EXPECT_EQ(m.registry.hasKey(kProductRootPath), k.load == 0);
+    }
 }
 
 TEST_F(StoreInit, HelpFileIsBesideTheLibrary) {
