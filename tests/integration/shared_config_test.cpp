@@ -100,7 +100,9 @@ TEST_F(SharedConfig, ProcessesShareOneConfigurationThatVanishesWithTheLast) {
 TEST_F(SharedConfig, OnlyTheFillerGetsTheNameServiceError) {
     writeDirectory("{ this is not json");
     ChildProcess first(kProbe, {}, env());
-    EXPECT_EQ(first.ask("config"), "config " + std::to_string(0x9C000002u) + " 0 - 0");
+    // The filler gets the code, and the records it filled without the ODR's defaults.
+    EXPECT_EQ(first.ask("config"), "config " + std::to_string(0x9C000002u) + " 2 Main 268");
+    EXPECT_EQ(first.ask("queue PLOT"), "queue 0 1 XEROX_8840C|");
     ChildProcess second(kProbe, {}, env());
     EXPECT_EQ(second.ask("config"), "config 0 2 Main 268");
     EXPECT_EQ(second.ask("queue PLOT"), "queue 0 1 XEROX_8840C|");

@@ -276,11 +276,18 @@ TEST_F(StoreInit, RlkFailureGoesToTheFillerOnlyAndRecordsAreFilledAllTheSame) {
     TestLibrary first(machine);
     first.product.scriptLinkResult(0x9C000001);
     uint32_t status = 0;
-    EXPECT_EQ(config(first, &status), nullptr);
+    // The filled records come with the status, so that an administrator can look at them.
+    const ServerConfig* filled = config(first, &status);
     EXPECT_EQ(status, 0x9C000001u);
-    // The status sticks, even for a wrong version.
+    ASSERT_NE(filled, nullptr);
+    EXPECT_EQ(filled->QueueCount, 1);
+    EXPECT_EQ(filled->OdrRelease, 268);
+    // The status sticks; a wrong version gets no address.
+    EXPECT_EQ(config(first, &status), filled);
+    EXPECT_EQ(status, 0x9C000001u);
     const ServerConfig* c = nullptr;
     EXPECT_EQ(GetConfig(first.lib(), &c, 2002), 0x9C000001u);
+    EXPECT_EQ(c, nullptr);
     EXPECT_TRUE(first.logged("LNTC: Error linking to RLK abstract"));
 
     TestLibrary second(machine);
