@@ -119,6 +119,10 @@ typedef struct QueueRecord {
 #pragma pack(pop)
 
 /* General record and queue slots. Every pointer handed out points into a read-only view. */
+/* The first call sets up the shared records. A status from the ODR name service (neither 0
+ * nor LNTC_E_*) means the records were filled without the ODR's system defaults: the address
+ * is stored all the same, and every later call of the process returns that status again. On
+ * any LNTC_E_* status no address is stored. */
 LNTC_API uint32_t LNTC_GetConfig(const ServerConfig** config, uint32_t version);
 LNTC_API uint32_t LNTC_GetQueueName(int32_t index, const char** name);
 LNTC_API uint32_t LNTC_GetQueue(const char* name, const QueueRecord** queue, uint32_t version);

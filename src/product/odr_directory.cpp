@@ -22,6 +22,7 @@ constexpr size_t kOrgDomainChars = sizeof(RlkName{}.domain) - 1;
 constexpr size_t kObjectChars = sizeof(RlkName{}.object) - 1;
 constexpr size_t kPrintServerChars = 255;
 constexpr uint32_t kDirectAddressMarker = 0xFFFFFFFF;
+constexpr uint64_t kMaxRelease = 0xFFFF;
 
 char lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
@@ -113,6 +114,13 @@ bool parseRelease(std::string_view s, OdrRelease& out) {
     return true;
 }
 
+// The record keeps a release as one 16-bit number, major * 100 + minor * 10 + patch; only
+// releases that it holds unambiguously are taken.
+bool releaseFits(const OdrRelease& r) {
+    return r.minor <= 9 && r.patch <= 9 &&
+           uint64_t{r.major} * 100 + r.minor * 10 + r.patch <= kMaxRelease;
+}
+
 bool parseAddress(std::string_view s, std::array<uint8_t, 4>& out) {
     for (size_t i = 0; i < 4; ++i) {
         size_t dot = s.find('.');
@@ -132,6 +140,9 @@ void parseSystemDefaults(const json& value, Odr& odr, const std::string& where) 
         OdrRelease parsed;
         if (!release->is_string() || !parseRelease(release->get_ref<const std::string&>(), parsed))
             fail(where + ".release", "expected a string \"major.minor.patch\"");
+        if (!releaseFits(parsed))
+            fail(where + ".release",
+                 "out of range (minor and patch 0 to 9, at most 655.3.5 in all)");
         odr.release = parsed;
     }
     odr.charset = static_cast<uint16_t>(optionalUnsigned(value, "charset", 0xFFFF, where));

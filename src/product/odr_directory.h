@@ -25,7 +25,8 @@
 //   answers  boolean, default true. false makes the ODR silent (see below).
 //   address  IPv4 dotted quad "a.b.c.d", or null/absent: where its RLK server listens.
 //   systemDefaults  object or null/absent (then all zero, no release):
-//     release     string "major[.minor[.patch]]" of decimal numbers, or null/absent.
+//     release     string "major[.minor[.patch]]" of decimal numbers, or null/absent;
+//                 minor and patch 0 to 9, major * 100 + minor * 10 + patch below 65536.
 //     charset     integer 0..65535, default 0.
 //     systemWord  integer 0..4294967295, default 0.
 //     foundCode   boolean, default false: true makes the system defaults query answer

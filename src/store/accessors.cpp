@@ -11,18 +11,34 @@
 
 namespace lntc {
 
+namespace {
+
+// The library's own failures leave no records to read; a code passed on from the name
+// service comes with records filled all the same (ODR defaults in the general record).
+bool recordsFilledDespite(const SharedStore& s) {
+    return (s.initStatus & 0xFFFF0000u) != (LNTC_E_SECTION & 0xFFFF0000u) &&
+           s.config && s.queues;
+}
+
+} // namespace
+
 uint32_t GetConfig(Library& lib, const ServerConfig** config, uint32_t version) {
     SharedStore& s = lib.store;
-    if (s.initStatus != 0) return s.initStatus;
-    if (version != LNTC_CONFIG_VERSION) return LNTC_E_VERSION;
-    if (config == nullptr) return LNTC_E_ARGUMENT;
-    if (!s.sections) {
-        s.initStatus = InitialiseSharedConfig(lib);
-        if (s.initStatus != 0) return s.initStatus;
+    if (s.initStatus == 0) {
+        if (version != LNTC_CONFIG_VERSION) return LNTC_E_VERSION;
+        if (config == nullptr) return LNTC_E_ARGUMENT;
+        if (!s.sections) s.initStatus = InitialiseSharedConfig(lib);
+        if (s.initStatus == 0) {
+            if (!s.config) return LNTC_E_SECTION;
+            *config = s.config.get();
+            return 0;
+        }
     }
-    if (!s.config) return LNTC_E_SECTION;
-    *config = s.config.get();
-    return 0;
+    // The status sticks; the address is there for a caller that can do without the ODR
+    // (an administrator's tool most of all, when the name service is what fails).
+    if (version == LNTC_CONFIG_VERSION && config != nullptr && recordsFilledDespite(s))
+        *config = s.config.get();
+    return s.initStatus;
 }
 
 uint32_t GetQueueName(Library& lib, int32_t index, const char** name) {

@@ -26,10 +26,28 @@ inline constexpr uint32_t RlkLink = 32885;
 inline constexpr uint32_t OdrDefaults = 32886;
 } // namespace msg
 
+namespace {
+
+// Opening an existing key for writing takes no lock of the store, so a process that starts
+// while another one writes (an import, a configuration run) is not held up by it. Only a
+// missing root is created, which does need the write lock.
+uint32_t openOrCreateRoot(Registry& reg, RegKey& root) {
+    uint32_t rc = reg.openKey(kLocalMachine, kProductRootPath, RegAccess::Write, root);
+    if (rc != err::FileNotFound && rc != err::PathNotFound) return rc;
+    rc = reg.createKey(kLocalMachine, kProductRootPath, RegAccess::Write, root);
+    // The writer that kept the store busy may well have made the root meanwhile.
+    if (rc == err::Busy &&
+        reg.openKey(kLocalMachine, kProductRootPath, RegAccess::Write, root) == 0)
+        rc = 0;
+    return rc;
+}
+
+} // namespace
+
 uint32_t LoadLibrary(Library& lib) {
     Registry& reg = lib.registry();
     RegKey root = kNoKey;
-    uint32_t rc = reg.createKey(kLocalMachine, kProductRootPath, RegAccess::Write, root);
+    uint32_t rc = openOrCreateRoot(reg, root);
     if (rc == err::AccessDenied) {
         LogFailure(lib, rc, regmsg::CreateKey);
         rc = reg.openKey(kLocalMachine, kProductRootPath, RegAccess::Read, root);
@@ -87,7 +105,10 @@ void ApplySearchPathRule(Library& lib, const ServerConfig& config) {
     std::string module = env.modulePath();
     size_t slash = module.rfind('/');
     std::string folder = slash == std::string::npos ? std::string() : module.substr(0, slash);
-    std::string path = folder + "/ps1" + env.pathListSeparator() + env.get("PATH").value_or("");
+    std::string path = folder + "/ps1";
+    // An empty entry would put the current directory on the search path.
+    const std::string previous = env.get("PATH").value_or("");
+    if (!previous.empty()) path += env.pathListSeparator() + previous;
     env.set("PATH", path);
 }
 

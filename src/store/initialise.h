@@ -12,7 +12,8 @@ inline constexpr const char* kConfigSectionName = "lnt_config_data";
 inline constexpr const char* kQueueSectionName = "lnt_queue_data";
 inline constexpr const char* kBrokerProcess = "vxl_broker";
 
-// Opens the registry root (falling back to read-only), sets the help file path, runs the
+// Opens the registry root for writing (creating it only when missing; falling back to
+// read-only on a store this process may not write), sets the help file path, runs the
 // start-up logo step. Result 0, or the platform code when the product root cannot be opened
 // at all or the logo's event cannot be made (the library then does not load).
 uint32_t LoadLibrary(Library& lib);

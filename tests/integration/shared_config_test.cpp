@@ -123,7 +123,9 @@ TEST_F(SharedConfig, ProcessesShareOneConfigurationThatVanishesWithTheLast) {
 TEST_F(SharedConfig, OnlyTheFillerGetsTheNameServiceError) {
     writeDirectory("{ this is not json");
     ChildProcess first(kProbe, {}, env());
-    EXPECT_EQ(first.ask("config"), "config " + std::to_string(0x9C000002u) + " 0 - 0");
+    // The filler gets the code, and the records it filled without the ODR's defaults.
+    EXPECT_EQ(first.ask("config"), "config " + std::to_string(0x9C000002u) + " 2 Main 268");
+    EXPECT_EQ(first.ask("queue PLOT"), "queue 0 1 XEROX_8840C|");
     ChildProcess second(kProbe, {}, env());
     EXPECT_EQ(second.ask("config"), "config 0 2 Main 268");
     EXPECT_EQ(second.ask("queue PLOT"), "queue 0 1 XEROX_8840C|");
@@ -131,6 +133,22 @@ TEST_F(SharedConfig, OnlyTheFillerGetsTheNameServiceError) {
     std::ifstream log(root.path() + "/log/error.log");
     std::string all((std::istreambuf_iterator<char>(log)), {});
     EXPECT_NE(all.find("LNTC: Error linking to RLK abstract"), std::string::npos);
+}
+
+// An import or a configuration run holds the store's write lock; a process starting meanwhile
+// loads and fills from the last committed state rather than waiting and failing.
+TEST_F(SharedConfig, AProcessStartsAndFillsWhileAnotherHoldsTheWriteLock) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((root.path() + "/registry.db").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "BEGIN IMMEDIATE; DELETE FROM vals;", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    {
+        ChildProcess probe(kProbe, {}, env());
+        EXPECT_EQ(probe.ask("config"), "config 0 2 Main 310");
+        EXPECT_EQ(probe.ask("queue LASER"), "queue 0 1 HP_LASERJET_4M|first floor");
+    }
+    EXPECT_EQ(sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
 }
 
 TEST_F(SharedConfig, AStrayWriteThroughAReadOnlyViewFaults) {

@@ -191,6 +191,36 @@ TEST_F(Tool, ExportedFilesImportIntoAnotherMachine) {
     EXPECT_EQ(run({"reg", "export", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Nothing"}).exitCode, 1);
 }
 
+// When the name service is down an administrator most needs to look: the commands work on
+// the records filled without the ODR, with a warning naming the status.
+TEST_F(Tool, CommandsWorkWithAWarningWhenTheOdrDoesNotAnswer) {
+    const std::string file = root.path() + "/odr/directory.json";
+    Json directory = Json::parse(std::ifstream(file));
+    for (auto& odr : directory["odrs"])
+        odr["answers"] = false;
+    std::ofstream(file) << directory.dump();
+
+    RunResult r = run({"show", "--json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("warning: 0x9C00001A (the ODR does not answer)"), std::string::npos)
+        << r.err;
+    Json j = Json::parse(r.out);
+    EXPECT_EQ(j["status"], 0x9C00001Au);
+    EXPECT_EQ(j["ServerConfig"]["QueueDepth"], 8);
+    EXPECT_EQ(j["ServerConfig"]["OdrRelease"], 268);
+    EXPECT_EQ(j["queues"].size(), 4u);
+    const std::vector<std::string> others[] = {{"show"},
+                                               {"postscript", "ACCOUNTS_LJ"},
+                                               {"retain", "ACCOUNTS_LJ", "1"},
+                                               {"orientation", "ACCOUNTS_LJ", "LETTER"},
+                                               {"media"}};
+    for (const auto& args : others) {
+        RunResult o = run(args);
+        EXPECT_EQ(o.exitCode, 0) << args[0] << ": " << o.err;
+        EXPECT_NE(o.err.find("0x9C00001A"), std::string::npos) << args[0] << ": " << o.err;
+    }
+}
+
 TEST_F(Tool, UsageErrorsAreClear) {
     RunResult r = run({"frobnicate"});
     EXPECT_EQ(r.exitCode, 2);

@@ -90,6 +90,14 @@ TEST(OdrDirectoryParse, EmptyObjectAndShortReleasesAreAccepted) {
     EXPECT_EQ(d.odrs[0].release->major, 4u);
     EXPECT_EQ(d.odrs[0].release->minor, 2u);
     EXPECT_EQ(d.odrs[0].release->patch, 0u);
+    // The edges of what the record holds.
+    ASSERT_TRUE(parseOdrDirectory(
+        R"({"odrs":[{"domain":"A","organization":"O","systemDefaults":{"release":"655.3.5"}},
+                    {"domain":"B","organization":"O","systemDefaults":{"release":"0.9.9"}}]})",
+        d, error))
+        << error;
+    EXPECT_EQ(d.odrs[0].release->major, 655u);
+    EXPECT_EQ(d.odrs[1].release->patch, 9u);
 }
 
 TEST(OdrDirectoryParse, RejectsWrongTypesAndNamesTheKey) {
@@ -104,6 +112,13 @@ TEST(OdrDirectoryParse, RejectsWrongTypesAndNamesTheKey) {
         {odr + R"("address":"1.2.3"}]})", "address"},
         {odr + R"("address":"1.2.3.256"}]})", "address"},
         {odr + R"("systemDefaults":{"release":"3.x.0"}}]})", "release"},
+        // Releases the 16-bit record number cannot hold, or only by carrying into the next
+        // digit.
+        {odr + R"("systemDefaults":{"release":"656.0.0"}}]})", "systemDefaults.release"},
+        {odr + R"("systemDefaults":{"release":"655.3.6"}}]})", "systemDefaults.release"},
+        {odr + R"("systemDefaults":{"release":"0.0.400"}}]})", "systemDefaults.release"},
+        {odr + R"("systemDefaults":{"release":"3.10"}}]})", "systemDefaults.release"},
+        {odr + R"("systemDefaults":{"release":"999999999.9.9"}}]})", "systemDefaults.release"},
         {odr + R"("systemDefaults":{"charset":-1}}]})", "charset"},
         {odr + R"("systemDefaults":{"charset":65536}}]})", "charset"},
         {odr + R"("queues":[{"name":"Q","printServer":5}]}]})", "odrs[0].queues[0].printServer"},

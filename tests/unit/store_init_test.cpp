@@ -2,11 +2,13 @@
 #include "store/accessors.h"
 #include "store/initialise.h"
 #include "store/records.h"
+#include "store/registry_access.h"
 #include "support/test_library.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 
 using namespace lntc;
 using namespace lntc::test;
@@ -240,15 +242,23 @@ TEST_F(StoreInit, AtMostSixteenQueuesAndLongNamesKeepTheirSlot) {
 TEST_F(StoreInit, OdrReleaseDecidesTheSearchPath) {
     struct Case {
         std::string release;
+        std::optional<std::string> path; // before; nullopt: unset
         uint16_t expected;
-        bool prefixed;
+        const char* after;
     };
-    for (const Case& k : {Case{"3.1.0", 310, false}, Case{"3.0.9", 309, true},
-                          Case{"null", 301, true}}) {
+    const Case cases[] = {
+        {"3.1.0", "/usr/bin", 310, "/usr/bin"},
+        {"3.0.9", "/usr/bin", 309, "/opt/lintora/lib/ps1:/usr/bin"},
+        {"null", "/usr/bin", 301, "/opt/lintora/lib/ps1:/usr/bin"},
+        // No empty entry (the current directory) when there was no PATH to follow.
+        {"3.0.9", "", 309, "/opt/lintora/lib/ps1"},
+        {"3.0.9", std::nullopt, 309, "/opt/lintora/lib/ps1"},
+    };
+    for (const Case& k : cases) {
         FakeMachine m;
         TestLibrary t(m, false);
         t.env.module = ("/opt/lintora/lib/liblntc.so");
-        t.env.set("PATH", "/usr/bin");
+        if (k.path) t.env.set("PATH", *k.path);
         ASSERT_EQ(LoadLibrary(t.lib()), 0u);
         t.product.setDirectoryJson(directoryWithRelease(k.release == "null" ? "null"
                                                                             : "\"" + k.release + "\""));
@@ -256,9 +266,8 @@ TEST_F(StoreInit, OdrReleaseDecidesTheSearchPath) {
         ASSERT_NE(c, nullptr) << k.release;
         EXPECT_EQ(c->OdrRelease, k.expected) << k.release;
         EXPECT_EQ(c->OdrGeneration, k.release == "null" ? 1 : 2);
-        EXPECT_EQ(*t.env.get("PATH"),
-                  k.prefixed ? "/opt/lintora/lib/ps1:/usr/bin" : "/usr/bin")
-            << k.release;
+        EXPECT_EQ(t.env.get("PATH").value_or("(unset)"), k.after)
+            << k.release << " " << k.path.value_or("(unset)");
     }
 }
 
@@ -267,11 +276,18 @@ TEST_F(StoreInit, RlkFailureGoesToTheFillerOnlyAndRecordsAreFilledAllTheSame) {
     TestLibrary first(machine);
     first.product.scriptLinkResult(0x9C000001);
     uint32_t status = 0;
-    EXPECT_EQ(config(first, &status), nullptr);
+    // The filled records come with the status, so that an administrator can look at them.
+    const ServerConfig* filled = config(first, &status);
     EXPECT_EQ(status, 0x9C000001u);
-    // The status sticks, even for a wrong version.
+    ASSERT_NE(filled, nullptr);
+    EXPECT_EQ(filled->QueueCount, 1);
+    EXPECT_EQ(filled->OdrRelease, 268);
+    // The status sticks; a wrong version gets no address.
+    EXPECT_EQ(config(first, &status), filled);
+    EXPECT_EQ(status, 0x9C000001u);
     const ServerConfig* c = nullptr;
     EXPECT_EQ(GetConfig(first.lib(), &c, 2002), 0x9C000001u);
+    EXPECT_EQ(c, nullptr);
     EXPECT_TRUE(first.logged("LNTC: Error linking to RLK abstract"));
 
     TestLibrary second(machine);
@@ -384,6 +400,28 @@ TEST_F(StoreInit, ReadOnlyRegistryFallsBackAndAMissingRootFailsTheLoad) {
     empty.registry.setReadOnly(true);
     TestLibrary u(empty);
     EXPECT_NE(u.loadStatus, 0u);
+}
+
+TEST_F(StoreInit, LoadingTakesTheWriteLockOnlyToCreateAMissingRoot) {
+    struct Case {
+        bool rootExists;
+        uint32_t createAnswers; // 0: creating works
+        uint32_t load;
+    };
+    const Case cases[] = {
+        {true, err::Busy, 0}, // a writer holds the store: the existing root opens all the same
+        {false, 0, 0},
+        {false, err::Busy, err::Busy},
+    };
+    for (const Case& k : cases) {
+        FakeMachine m;
+        if (k.rootExists) m.registry.setString(productPath("General"), "ConfigDir", "d:\\sd");
+        if (k.createAnswers) m.registry.failNext(MemoryRegistry::Op::CreateKey, k.createAnswers);
+        TestLibrary t(m);
+        EXPECT_EQ(t.loadStatus, k.load) << k.rootExists << " " << k.createAnswers;
+        EXPECT_FALSE(t->readOnlyRegistry);
+        EXPECT_EQ(m.registry.hasKey(kProductRootPath), k.load == 0);
+    }
 }
 
 TEST_F(StoreInit, HelpFileIsBesideTheLibrary) {

@@ -1,4 +1,7 @@
 #pragma once
+#include "lntc/lntc.h"
+
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -20,5 +23,9 @@ int cmdDemoSetup(const Args& args);
 int usageError(const char* message);
 // Text of an export's status code.
 std::string statusText(uint32_t status);
+// After LNTC_GetConfig: whether the records can be shown. A name-service failure during the
+// fill still leaves them (and the address); that is a warning on standard error, anything
+// else an error.
+bool configUsable(uint32_t status, const ServerConfig* config);
 
 } // namespace lntc::tool

@@ -1,6 +1,7 @@
 // Commands that go through the library's exports, as every product process does.
 #include "commands.h"
 #include "lntc/lntc.h"
+#include "product/product.h"
 #include "record_fields.h"
 
 #include <csignal>
@@ -32,17 +33,48 @@ std::string statusText(uint32_t status) {
     case LNTC_E_NOT_LOADED:
         return "0xCF190005 (the library could not open its registry root)";
     default:
-        std::snprintf(buf, sizeof buf, "0x%08X (from the ODR name service)", status);
-        return buf;
+        break;
     }
+    const char* meaning = "from the ODR name service";
+    switch (status) {
+    case kRlkNoLibrary:
+        meaning = "the RLK name service cannot be linked";
+        break;
+    case kRlkBadArgument:
+        meaning = "bad argument, or a malformed ODR directory: see the error log";
+        break;
+    case kRlkNoSuchObject:
+        meaning = "the ODR name service knows no such ODR";
+        break;
+    case kRlkNoSuchProperty:
+        meaning = "no such property";
+        break;
+    case kRlkNoAnswer:
+        meaning = "the ODR does not answer";
+        break;
+    }
+    std::snprintf(buf, sizeof buf, "0x%08X (%s)", status, meaning);
+    return buf;
+}
+
+bool configUsable(uint32_t status, const ServerConfig* config) {
+    if (config == nullptr) {
+        std::fprintf(stderr, "lntc: configuration: %s\n", statusText(status).c_str());
+        return false;
+    }
+    if (status != 0)
+        std::fprintf(stderr,
+                     "lntc: warning: %s: the configuration was filled without the ODR's "
+                     "system defaults\n",
+                     statusText(status).c_str());
+    return true;
 }
 
 namespace {
 
-uint32_t attach(const ServerConfig** config) {
+bool attach(const ServerConfig** config) {
     uint32_t status = LNTC_GetConfig(config, LNTC_CONFIG_VERSION);
-    if (status != 0) std::fprintf(stderr, "lntc: configuration: %s\n", statusText(status).c_str());
-    return status;
+    return configUsable(status, *config);
 }
 
 void printText(const Json& config, const Json& queues) {
@@ -83,10 +115,11 @@ int cmdShow(const Args& args) {
     }
     const ServerConfig* config = nullptr;
     uint32_t status = LNTC_GetConfig(&config, LNTC_CONFIG_VERSION);
+    const bool usable = configUsable(status, config);
     Json out;
     out["status"] = status;
     Json queues = Json::array();
-    if (status == 0 && config != nullptr) {
+    if (usable) {
         out["ServerConfig"] = configToJson(*config);
         for (int slot = 0; slot < LNTC_MAX_QUEUES; ++slot) {
             const char* name = nullptr;
@@ -103,21 +136,17 @@ int cmdShow(const Args& args) {
     out["queues"] = queues;
     if (json) {
         std::printf("%s\n", out.dump(2).c_str());
-    } else if (status == 0) {
+    } else if (usable) {
         printText(out["ServerConfig"], queues);
     }
-    if (status != 0) {
-        std::fprintf(stderr, "lntc: configuration: %s\n", statusText(status).c_str());
-        return 1;
-    }
-    return 0;
+    return usable ? 0 : 1;
 }
 
 int cmdRetain(const Args& args) {
     if (args.size() != 2 || (args[1] != "0" && args[1] != "1"))
         return usageError("usage: lntc retain QUEUE 0|1");
     const ServerConfig* config = nullptr;
-    if (attach(&config) != 0) return 1;
+    if (!attach(&config)) return 1;
     uint32_t status = LNTC_RetainFiles(args[0].c_str(), args[1] == "1" ? 1 : 0);
     if (status != 0) {
         std::fprintf(stderr, "lntc: queue '%s': %s\n", args[0].c_str(), statusText(status).c_str());
@@ -133,7 +162,7 @@ int cmdRetain(const Args& args) {
 int cmdPostScript(const Args& args) {
     if (args.size() != 1) return usageError("usage: lntc postscript QUEUE");
     const ServerConfig* config = nullptr;
-    if (attach(&config) != 0) return 1;
+    if (!attach(&config)) return 1;
     const QueueRecord* queue = nullptr;
     if (LNTC_GetQueue(args[0].c_str(), &queue, LNTC_QUEUE_VERSION) != 0) {
         std::fprintf(stderr, "lntc: no queue named '%s'\n", args[0].c_str());
@@ -186,7 +215,7 @@ void onSignal(int) { g_stop = 1; }
 int cmdHold(const Args& args) {
     if (!args.empty()) return usageError("hold takes no arguments");
     const ServerConfig* config = nullptr;
-    if (attach(&config) != 0) return 1;
+    if (!attach(&config)) return 1;
     struct sigaction sa {};
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);

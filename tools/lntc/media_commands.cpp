@@ -41,11 +41,7 @@ class Session {
         if (!loaded_) return nullptr;
         const ServerConfig* config = nullptr;
         uint32_t status = GetConfig(lib(), &config, LNTC_CONFIG_VERSION);
-        if (status != 0) {
-            std::fprintf(stderr, "lntc: configuration: %s\n", statusText(status).c_str());
-            return nullptr;
-        }
-        return config;
+        return configUsable(status, config) ? config : nullptr;
     }
 
   private:
@@ -231,10 +227,7 @@ int cmdOrientation(const std::vector<std::string>& args) {
     if (args.size() != 2) return usageError("usage: lntc orientation QUEUE PAPER");
     const ServerConfig* config = nullptr;
     uint32_t status = LNTC_GetConfig(&config, LNTC_CONFIG_VERSION);
-    if (status != 0) {
-        std::fprintf(stderr, "lntc: configuration: %s\n", statusText(status).c_str());
-        return 1;
-    }
+    if (!configUsable(status, config)) return 1;
     const QueueRecord* queue = nullptr;
     status = LNTC_GetQueue(args[0].c_str(), &queue, LNTC_QUEUE_VERSION);
     if (status != 0) {
