@@ -1,6 +1,7 @@
 #include "store/regfile.h"
 
 #include "platform/errors.h"
+#include "platform/printable.h"
 #include "platform/registry_util.h"
 
 #include <cstdio>
@@ -95,6 +96,25 @@ std::optional<std::string> cp1252FromUtf8(std::string_view bytes) {
         out += toCp1252(c);
     }
     return out;
+}
+
+// Text of the file quoted for a message, in the terminal's UTF-8.
+std::string shown(std::string_view text) {
+    std::string utf8;
+    for (unsigned char b : text) {
+        const char32_t c = fromCp1252(b);
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else if (c < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (c >> 6));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xE0 | (c >> 12));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return quote(utf8);
 }
 
 bool hasHighBytes(std::string_view bytes) {
@@ -333,9 +353,8 @@ class Parser {
         if (name.empty()) return fail(lineNo(), "empty key name");
         auto below = pathBelowHive(name);
         if (!below) {
-            return fail(lineNo(), "unsupported hive '" +
-                                      std::string(name.substr(0, name.find('\\'))) +
-                                      "'; only HKEY_LOCAL_MACHINE can be imported");
+            return fail(lineNo(), "unsupported hive " + shown(name.substr(0, name.find('\\'))) +
+                                      "; only HKEY_LOCAL_MACHINE can be imported");
         }
         if (remove && regutil::splitPath(*below).empty())
             return fail(lineNo(), "the hive itself cannot be deleted");
@@ -465,7 +484,7 @@ class Parser {
                 const int hi = token.size() == 2 ? hexDigit(token[0]) : 0;
                 const int lo = token.empty() ? -1 : hexDigit(token.back());
                 if (token.empty() || token.size() > 2 || hi < 0 || lo < 0) {
-                    return fail(ll.lineAt(pos), "invalid hex byte '" + std::string(token) + "'");
+                    return fail(ll.lineAt(pos), "invalid hex byte " + shown(token));
                 }
                 bytes += static_cast<char>(hi * 16 + lo);
             }

@@ -19,10 +19,11 @@ namespace {
 const std::string kTool = std::string(LNTC_BIN_DIR) + "/lntc";
 
 class Tool : public ::testing::Test {
-protected:
+  protected:
     TempRoot root;
     std::map<std::string, std::string> env() const {
-        return {{"LNT_ROOT", root.path()}, {"LNT_PRINT_SERVER", "ps-test"},
+        return {{"LNT_ROOT", root.path()},
+                {"LNT_PRINT_SERVER", "ps-test"},
                 {"LNTC_SHARE", std::string(LNTC_SOURCE_DIR) + "/share"}};
     }
     RunResult run(const std::vector<std::string>& args) { return runProgram(kTool, args, env()); }
@@ -51,7 +52,8 @@ TEST_F(Tool, ShowListsTheDemoConfigurationAsJson) {
     EXPECT_EQ(c["OdrRelease"], 310);
     ASSERT_EQ(j["queues"].size(), 4u);
     std::map<std::string, Json> byName;
-    for (const auto& q : j["queues"]) byName[q["Name"]] = q;
+    for (const auto& q : j["queues"])
+        byName[q["Name"]] = q;
     const Json& lj = byName.at("ACCOUNTS_LJ");
     EXPECT_EQ(lj["Printer"], "HP_LASERJET_4MPLUS");
     EXPECT_EQ(lj["Tray2/Bottom"], "LEGAL, 2");
@@ -189,6 +191,26 @@ TEST_F(Tool, ExportedFilesImportIntoAnotherMachine) {
     EXPECT_EQ(j["queues"].size(), 4u);
     EXPECT_EQ(j["ServerConfig"]["QueueDepth"], 8);
     EXPECT_EQ(run({"reg", "export", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Nothing"}).exitCode, 1);
+}
+
+TEST_F(Tool, MessagesShowControlBytesOfTheInputEscaped) {
+    const std::string file = root.path() + "/hive.reg";
+    std::ofstream(file) << "REGEDIT4\n[HKEY_\x1b]0;owned\x07\\A]\n";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"postscript", "Q\x1b[2J"}, "no queue named 'Q\\x1b[2J'"},
+        {{"frob\x07"}, "unknown command 'frob\\x07'"},
+        {{"reg", "import", file}, "unsupported hive 'HKEY_\\x1b]0;owned\\x07'"},
+        {{"reg", "import", root.path() + "/no\rfile"},
+         "cannot read '" + root.path() + "/no\\x0dfile'"},
+        {{"reg", "export", "HKLM\\No\x9b"}, "'HKLM\\No\\x9b'"},
+    };
+    for (const auto& [args, expected] : cases) {
+        RunResult r = run(args);
+        EXPECT_NE(r.exitCode, 0);
+        EXPECT_NE(r.err.find(expected), std::string::npos) << r.err;
+        for (unsigned char c : r.err)
+            EXPECT_TRUE(c >= 0x20 || c == '\n') << "raw control byte in: " << r.err;
+    }
 }
 
 TEST_F(Tool, UsageErrorsAreClear) {

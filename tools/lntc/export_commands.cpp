@@ -1,6 +1,7 @@
 // Commands that go through the library's exports, as every product process does.
 #include "commands.h"
 #include "lntc/lntc.h"
+#include "platform/printable.h"
 #include "record_fields.h"
 
 #include <csignal>
@@ -48,8 +49,8 @@ uint32_t attach(const ServerConfig** config) {
 void printText(const Json& config, const Json& queues) {
     std::printf("General configuration\n");
     for (auto it = config.begin(); it != config.end(); ++it) {
-        if (it.value().is_string() && it.key().rfind("Font", 0) == 0 &&
-            it.key().size() <= 6 && it.value().get<std::string>().empty())
+        if (it.value().is_string() && it.key().rfind("Font", 0) == 0 && it.key().size() <= 6 &&
+            it.value().get<std::string>().empty())
             continue;
         if (it.key() == "Magic") {
             std::printf("  %-22s 0x%08X\n", "Magic", it.value().get<uint32_t>());
@@ -96,7 +97,8 @@ int cmdShow(const Args& args) {
             Json q;
             q["slot"] = slot;
             Json fields = queueToJson(*queue);
-            for (auto& [k, v] : fields.items()) q[k] = v;
+            for (auto& [k, v] : fields.items())
+                q[k] = v;
             queues.push_back(q);
         }
     }
@@ -120,12 +122,13 @@ int cmdRetain(const Args& args) {
     if (attach(&config) != 0) return 1;
     uint32_t status = LNTC_RetainFiles(args[0].c_str(), args[1] == "1" ? 1 : 0);
     if (status != 0) {
-        std::fprintf(stderr, "lntc: queue '%s': %s\n", args[0].c_str(), statusText(status).c_str());
+        std::fprintf(stderr, "lntc: queue %s: %s\n", quote(args[0]).c_str(),
+                     statusText(status).c_str());
         return 1;
     }
     const QueueRecord* queue = nullptr;
     LNTC_GetQueue(args[0].c_str(), &queue, LNTC_QUEUE_VERSION);
-    std::printf("%s: retain files %s (PrintDest %u)\n", args[0].c_str(),
+    std::printf("%s: retain files %s (PrintDest %u)\n", printable(args[0]).c_str(),
                 args[1] == "1" ? "on" : "off", queue ? queue->PrintDest : 0u);
     return 0;
 }
@@ -136,11 +139,12 @@ int cmdPostScript(const Args& args) {
     if (attach(&config) != 0) return 1;
     const QueueRecord* queue = nullptr;
     if (LNTC_GetQueue(args[0].c_str(), &queue, LNTC_QUEUE_VERSION) != 0) {
-        std::fprintf(stderr, "lntc: no queue named '%s'\n", args[0].c_str());
+        std::fprintf(stderr, "lntc: no queue named %s\n", quote(args[0]).c_str());
         return 1;
     }
     uint32_t flags = LNTC_IsPostScriptPrinter(args[0].c_str());
-    std::printf("%s: %s (%u)\n", args[0].c_str(), flags ? "PostScript" : "not PostScript", flags);
+    std::printf("%s: %s (%u)\n", printable(args[0]).c_str(),
+                flags ? "PostScript" : "not PostScript", flags);
     return 0;
 }
 
@@ -160,7 +164,7 @@ int cmdFind(const Args& args) {
     if (args.size() != 1) return usageError("usage: lntc find NAME");
     uint32_t pid = LNTC_FindProcess(args[0].c_str());
     if (pid == 0) {
-        std::fprintf(stderr, "lntc: no process named '%s'\n", args[0].c_str());
+        std::fprintf(stderr, "lntc: no process named %s\n", quote(args[0]).c_str());
         return 1;
     }
     std::printf("%u\n", pid);
@@ -172,7 +176,7 @@ int cmdKill(const Args& args) {
     uint32_t done = LNTC_KillProcess(args[0].c_str());
     std::printf("%u\n", done);
     if (done == 0) {
-        std::fprintf(stderr, "lntc: no process named '%s' was stopped\n", args[0].c_str());
+        std::fprintf(stderr, "lntc: no process named %s was stopped\n", quote(args[0]).c_str());
         return 1;
     }
     return 0;
@@ -180,7 +184,9 @@ int cmdKill(const Args& args) {
 
 namespace {
 volatile std::sig_atomic_t g_stop = 0;
-void onSignal(int) { g_stop = 1; }
+void onSignal(int) {
+    g_stop = 1;
+}
 } // namespace
 
 int cmdHold(const Args& args) {
@@ -190,7 +196,8 @@ int cmdHold(const Args& args) {
     struct sigaction sa {};
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(sig, &sa, nullptr);
     std::printf("holding (%u queues); close input or send a signal to release\n",
                 config->QueueCount);
     std::fflush(stdout);

@@ -1,6 +1,7 @@
 // Registry files and the demo installation: these work on the machine root's store directly.
 #include "commands.h"
 #include "platform/platform.h"
+#include "platform/printable.h"
 #include "product/posix_product.h"
 #include "store/regfile.h"
 
@@ -8,8 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <optional>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -35,13 +36,13 @@ bool writeWholeFile(const std::string& path, const std::string& data) {
 int importFile(Registry& reg, const std::string& path) {
     std::string bytes;
     if (!readWholeFile(path, bytes)) {
-        std::fprintf(stderr, "lntc: cannot read '%s'\n", path.c_str());
+        std::fprintf(stderr, "lntc: cannot read %s\n", quote(path).c_str());
         return 1;
     }
     RegFileError error;
     uint32_t rc = importRegistry(reg, bytes, error);
     if (rc != 0) {
-        std::fprintf(stderr, "lntc: %s: %s\n", path.c_str(),
+        std::fprintf(stderr, "lntc: %s: %s\n", quote(path).c_str(),
                      error.message.empty() ? systemErrorText(rc).c_str() : error.message.c_str());
         return 1;
     }
@@ -62,7 +63,7 @@ int cmdReg(const Args& args) {
     if (args[0] == "import") {
         if (args.size() != 2) return usageError("usage: lntc reg import FILE");
         int rc = importFile(reg, args[1]);
-        if (rc == 0) std::printf("imported %s\n", args[1].c_str());
+        if (rc == 0) std::printf("imported %s\n", printable(args[1]).c_str());
         return rc;
     }
     if (args[0] == "export") {
@@ -84,12 +85,13 @@ int cmdReg(const Args& args) {
         std::string out;
         uint32_t rc = exportRegistry(reg, rest[0], *format, out);
         if (rc != 0) {
-            std::fprintf(stderr, "lntc: %s: %s\n", rest[0].c_str(), systemErrorText(rc).c_str());
+            std::fprintf(stderr, "lntc: %s: %s\n", quote(rest[0]).c_str(),
+                         systemErrorText(rc).c_str());
             return 1;
         }
         if (rest.size() == 2) {
             if (!writeWholeFile(rest[1], out)) {
-                std::fprintf(stderr, "lntc: cannot write '%s'\n", rest[1].c_str());
+                std::fprintf(stderr, "lntc: cannot write %s\n", quote(rest[1]).c_str());
                 return 1;
             }
         } else {
@@ -113,12 +115,12 @@ int cmdDemoSetup(const Args& args) {
     Platform& p = machine.platform();
     Registry& reg = *p.registry;
     RegKey key = kNoKey;
-    bool installed = reg.openKey(kLocalMachine,
-                                 "SOFTWARE\\Quendal\\PrintServer\\CurrentVersion\\Queues",
-                                 RegAccess::Read, key) == 0;
+    bool installed =
+        reg.openKey(kLocalMachine, "SOFTWARE\\Quendal\\PrintServer\\CurrentVersion\\Queues",
+                    RegAccess::Read, key) == 0;
     if (installed) reg.closeKey(key);
     if (installed && !force) {
-        std::printf("demo installation already present under %s\n", root.c_str());
+        std::printf("demo installation already present under %s\n", printable(root).c_str());
         return 0;
     }
     const std::string share = shareDir() + "/demo";
@@ -147,9 +149,11 @@ int cmdDemoSetup(const Args& args) {
     const std::string bin = root + "/drive_c/qdsw/lnt/bin";
     fs::create_directories(bin, ec);
     for (const char* module : {"LJA", "LJB", "LJC", "ENGA", "LDPX", "GNX"})
-        writeWholeFile(bin + "/" + module + ".dll", std::string("demo driver module ") + module + "\n");
+        writeWholeFile(bin + "/" + module + ".dll",
+                       std::string("demo driver module ") + module + "\n");
     const std::string local = root + "/drive_c/qdsw_local";
-    for (const char* dir : {"tmp", "sd", "fonts"}) fs::create_directories(local + "/" + dir, ec);
+    for (const char* dir : {"tmp", "sd", "fonts"})
+        fs::create_directories(local + "/" + dir, ec);
     if (fs::exists(share + "/ldpx.cfg"))
         fs::copy_file(share + "/ldpx.cfg", local + "/sd/ldpx.cfg",
                       fs::copy_options::overwrite_existing, ec);
