@@ -8,6 +8,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -33,6 +34,7 @@ class Tool : public ::testing::Test {
         EXPECT_EQ(r.exitCode, 0) << r.err;
         return Json::parse(r.out);
     }
+    std::string rootDb() const { return root.path() + "/registry.db"; }
     std::string exportAll() {
         RunResult r = run({"reg", "export", "HKEY_LOCAL_MACHINE\\SOFTWARE"});
         EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -211,6 +213,41 @@ TEST_F(Tool, MessagesShowControlBytesOfTheInputEscaped) {
         for (unsigned char c : r.err)
             EXPECT_TRUE(c >= 0x20 || c == '\n') << "raw control byte in: " << r.err;
     }
+}
+
+TEST_F(Tool, ATreeDeeperThanFilesCanHoldIsNotExportedButCanBeDeleted) {
+    // Written past the tool, as a store filled before keys were limited could be.
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(rootDb().c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "BEGIN;"
+                           "INSERT INTO keys(parent, name, lname) SELECT id, 'Deep', 'deep' "
+                           "FROM keys WHERE parent = 1 AND lname = 'software';",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_stmt* add = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db,
+                                 "INSERT INTO keys(parent, name, lname) "
+                                 "VALUES(last_insert_rowid(), 'k', 'k')",
+                                 -1, &add, nullptr),
+              SQLITE_OK);
+    for (int i = 0; i < 600; ++i) {
+        ASSERT_EQ(sqlite3_step(add), SQLITE_DONE);
+        sqlite3_reset(add);
+    }
+    sqlite3_finalize(add);
+    ASSERT_EQ(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+
+    RunResult r = run({"reg", "export", "HKEY_LOCAL_MACHINE\\SOFTWARE"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(r.err.find("nested deeper than 512 levels"), std::string::npos) << r.err;
+
+    const std::string file = root.path() + "/drop.reg";
+    std::ofstream(file) << "REGEDIT4\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Deep]\n";
+    ASSERT_EQ(run({"reg", "import", file}).exitCode, 0);
+    EXPECT_EQ(exportAll().find("Deep"), std::string::npos);
 }
 
 TEST_F(Tool, UsageErrorsAreClear) {

@@ -82,11 +82,11 @@ int cmdReg(const Args& args) {
         if (rest.empty() || rest.size() > 2)
             return usageError("usage: lntc reg export [--regedit4|--v5] KEY [FILE]");
         if (!format) format = rest.size() == 2 ? RegFileFormat::V5 : RegFileFormat::Regedit4;
-        std::string out;
-        uint32_t rc = exportRegistry(reg, rest[0], *format, out);
+        std::string out, why;
+        uint32_t rc = exportRegistry(reg, rest[0], *format, out, &why);
         if (rc != 0) {
             std::fprintf(stderr, "lntc: %s: %s\n", quote(rest[0]).c_str(),
-                         systemErrorText(rc).c_str());
+                         why.empty() ? systemErrorText(rc).c_str() : why.c_str());
             return 1;
         }
         if (rest.size() == 2) {

@@ -166,8 +166,7 @@ bool isPermissionFailure(int rc) {
 // write never leaves half of itself behind.
 class SqliteRegistry::WriteScope {
   public:
-    explicit WriteScope(SqliteRegistry& reg)
-        : reg_(reg), nested_(reg.inBatch_ || reg.inSnapshot_) {
+    explicit WriteScope(SqliteRegistry& reg) : reg_(reg), nested_(reg.inBatch_ || reg.inSnapshot_) {
         status_ = reg_.exec(nested_ ? Savepoint : Begin);
         active_ = status_ == err::Success;
     }
@@ -322,7 +321,7 @@ uint32_t SqliteRegistry::exec(Stmt s) {
 
 uint32_t SqliteRegistry::lookup(RegKey key, Handle& h) const {
     if (key == kLocalMachine) {
-        h = {kRootId, readOnly_ ? RegAccess::Read : RegAccess::Write};
+        h = {kRootId, readOnly_ ? RegAccess::Read : RegAccess::Write, 0};
         return err::Success;
     }
     auto it = handles_.find(key);
@@ -366,9 +365,9 @@ uint32_t SqliteRegistry::resolve(int64_t from, std::string_view path, int64_t& i
     return err::Success;
 }
 
-RegKey SqliteRegistry::newHandle(int64_t id, RegAccess access) {
+RegKey SqliteRegistry::newHandle(int64_t id, RegAccess access, size_t depth) {
     RegKey h = nextHandle_++;
-    handles_[h] = {id, access};
+    handles_[h] = {id, access, depth};
     return h;
 }
 
@@ -390,7 +389,7 @@ uint32_t SqliteRegistry::openKey(RegKey parent, std::string_view path, RegAccess
     int64_t id = 0;
     if (uint32_t rc = resolve(base.keyId, path, id)) return rc;
     if (access == RegAccess::Write && readOnly_) return err::AccessDenied;
-    out = newHandle(id, access);
+    out = newHandle(id, access, base.depth + regutil::splitPath(path).size());
     return err::Success;
 }
 
@@ -402,12 +401,17 @@ uint32_t SqliteRegistry::createKey(RegKey parent, std::string_view path, RegAcce
     Handle base;
     if (uint32_t rc = lookup(parent, base)) return rc;
     if (readOnly_) return err::AccessDenied;
+    const auto parts = regutil::splitPath(path);
+    if (base.depth + parts.size() > kMaxKeyDepth) return err::Badkey;
+    for (auto part : parts) {
+        if (part.size() > kMaxKeyNameLength) return err::Badkey;
+    }
     WriteScope w(*this);
     if (w.status()) return w.status();
     if (uint32_t rc = checkAlive(base.keyId)) return rc;
     int64_t cur = base.keyId;
     bool made = false;
-    for (auto part : regutil::splitPath(path)) {
+    for (auto part : parts) {
         int64_t child = 0;
         uint32_t rc = findChild(cur, part, child);
         if (rc == err::Success) {
@@ -424,7 +428,7 @@ uint32_t SqliteRegistry::createKey(RegKey parent, std::string_view path, RegAcce
         made = true;
     }
     if (uint32_t rc = w.commit()) return rc;
-    out = newHandle(cur, access);
+    out = newHandle(cur, access, base.depth + parts.size());
     if (created) *created = made;
     return err::Success;
 }

@@ -75,6 +75,7 @@ class SqliteRegistry : public Registry {
     struct Handle {
         int64_t keyId;
         RegAccess access;
+        size_t depth; // levels below the hive
     };
     class WriteScope;
 
@@ -88,7 +89,7 @@ class SqliteRegistry : public Registry {
     uint32_t keyOf(RegKey key, Handle& h);
     uint32_t resolve(int64_t from, std::string_view path, int64_t& id);
     uint32_t findChild(int64_t parent, std::string_view name, int64_t& id);
-    RegKey newHandle(int64_t id, RegAccess access);
+    RegKey newHandle(int64_t id, RegAccess access, size_t depth);
     uint32_t removeTree(int64_t id);
 
     std::string path_;
