@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -122,6 +123,16 @@ TEST_F(Tool, PostScriptAndKanjiFonts) {
     EXPECT_EQ(run({"kanji-fonts"}).out, "1\n");
     EXPECT_EQ(run({"kanji-fonts", "--clear"}).out, "1\n");
     EXPECT_EQ(run({"kanji-fonts"}).out, "0\n");
+
+    // A store that cannot be written keeps the value, and the tool says so.
+    ASSERT_EQ(run({"reg", "import", file}).exitCode, 0);
+    ASSERT_EQ(::chmod(rootDb().c_str(), 0444), 0);
+    RunResult kept = run({"kanji-fonts", "--clear"});
+    EXPECT_EQ(kept.exitCode, 1);
+    EXPECT_EQ(kept.out, "1\n");
+    EXPECT_NE(kept.err.find("not cleared: the registry is read-only"), std::string::npos)
+        << kept.err;
+    EXPECT_EQ(run({"kanji-fonts"}).out, "1\n");
 }
 
 TEST_F(Tool, FindAndKillByImageName) {

@@ -1,6 +1,7 @@
 // Commands that go through the library's exports, as every product process does.
 #include "commands.h"
 #include "lntc/lntc.h"
+#include "platform/platform.h"
 #include "platform/printable.h"
 #include "record_fields.h"
 
@@ -157,7 +158,17 @@ int cmdKanjiFonts(const Args& args) {
             return usageError("usage: lntc kanji-fonts [--clear]");
     }
     std::printf("%u\n", LNTC_NeedKanjiDiskFonts(clear ? 1 : 0));
-    return 0;
+    // The export answers the value whether or not the deletion worked: ask again.
+    if (!clear || LNTC_NeedKanjiDiskFonts(0) == 0) return 0;
+    std::string why = "it could not be deleted (see the error log)";
+    try {
+        PosixPlatform machine(defaultMachineRoot());
+        if (machine.platform().registry->readOnly()) why = "the registry is read-only";
+    } catch (const std::exception& e) {
+        why = printable(e.what());
+    }
+    std::fprintf(stderr, "lntc: NeedKanjiDiskFonts was not cleared: %s\n", why.c_str());
+    return 1;
 }
 
 int cmdFind(const Args& args) {
