@@ -209,20 +209,31 @@ TEST_F(Tool, ExportedFilesImportIntoAnotherMachine) {
 TEST_F(Tool, MessagesShowControlBytesOfTheInputEscaped) {
     const std::string file = root.path() + "/hive.reg";
     std::ofstream(file) << "REGEDIT4\n[HKEY_\x1b]0;owned\x07\\A]\n";
-    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+    const std::string notAFolder = root.path() + "/root\x1b[8m";
+    std::ofstream(notAFolder) << "a file where the machine root should be";
+    struct Case {
+        std::vector<std::string> args;
+        std::string expected;
+        std::string machineRoot = "";
+    };
+    const std::vector<Case> cases = {
         {{"postscript", "Q\x1b[2J"}, "no queue named 'Q\\x1b[2J'"},
         {{"frob\x07"}, "unknown command 'frob\\x07'"},
         {{"reg", "import", file}, "unsupported hive 'HKEY_\\x1b]0;owned\\x07'"},
         {{"reg", "import", root.path() + "/no\rfile"},
          "cannot read '" + root.path() + "/no\\x0dfile'"},
         {{"reg", "export", "HKLM\\No\x9b"}, "'HKLM\\No\\x9b'"},
+        {{"show"}, root.path() + "/root\\x1b[8m", notAFolder},
+        {{"reg", "export", "HKLM"}, root.path() + "/root\\x1b[8m", notAFolder},
     };
-    for (const auto& [args, expected] : cases) {
-        RunResult r = run(args);
+    for (const auto& c : cases) {
+        auto vars = env();
+        if (!c.machineRoot.empty()) vars["LNT_ROOT"] = c.machineRoot;
+        RunResult r = runProgram(kTool, c.args, vars);
         EXPECT_NE(r.exitCode, 0);
-        EXPECT_NE(r.err.find(expected), std::string::npos) << r.err;
-        for (unsigned char c : r.err)
-            EXPECT_TRUE(c >= 0x20 || c == '\n') << "raw control byte in: " << r.err;
+        EXPECT_NE(r.err.find(c.expected), std::string::npos) << r.err;
+        for (unsigned char b : r.err)
+            EXPECT_TRUE(b >= 0x20 || b == '\n') << "raw control byte in: " << r.err;
     }
 }
 
