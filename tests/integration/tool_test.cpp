@@ -8,6 +8,8 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -270,6 +272,59 @@ TEST_F(Tool, ATreeDeeperThanFilesCanHoldIsNotExportedButCanBeDeleted) {
     std::ofstream(file) << "REGEDIT4\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Deep]\n";
     ASSERT_EQ(run({"reg", "import", file}).exitCode, 0);
     EXPECT_EQ(exportAll().find("Deep"), std::string::npos);
+}
+
+TEST_F(Tool, DemoSetupGivesItsFoldersAndFilesTheirModesWhateverTheUmask) {
+    TempRoot other;
+    auto vars = env();
+    const std::string fresh = other.path() + "/fresh";
+    vars["LNT_ROOT"] = fresh + "/root";
+    const mode_t umask = ::umask(0);
+    RunResult first = runProgram(kTool, {"demo-setup"}, vars);
+    // A link left where a file goes is replaced, not written through.
+    const std::string victim = other.path() + "/victim";
+    std::ofstream(victim) << "not the demo's";
+    const std::string font = fresh + "/root/drive_c/qdsw_local/fonts/iso.2ps";
+    std::filesystem::remove(font);
+    std::filesystem::create_symlink(victim, font);
+    RunResult again = runProgram(kTool, {"demo-setup", "--force"}, vars);
+    ::umask(umask);
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    std::ifstream in(victim);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "not the demo's");
+
+    struct stat top {};
+    ASSERT_EQ(::stat(fresh.c_str(), &top), 0);
+    EXPECT_EQ(top.st_mode & 07777, 0750u) << "a missing folder above the root";
+    std::map<std::string, unsigned> modes;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(fresh)) {
+        struct stat st {};
+        ASSERT_EQ(::lstat(e.path().c_str(), &st), 0);
+        const std::string name = e.path().string().substr(fresh.size() + 1);
+        modes[name] = st.st_mode & 07777;
+        EXPECT_EQ(st.st_mode & 0007, 0u) << name << " is open to everybody";
+    }
+    const std::map<std::string, unsigned> expected = {
+        {"root", 0750},
+        {"root/registry.db", 0660},
+        {"root/odr", 0750},
+        {"root/odr/directory.json", 0640},
+        {"root/drive_c", 0750},
+        {"root/drive_c/qdsw", 0750},
+        {"root/drive_c/qdsw/lnt/bin", 0750},
+        {"root/drive_c/qdsw/lnt/bin/LJA.dll", 0640},
+        {"root/drive_c/qdsw_local/tmp", 0750},
+        {"root/drive_c/qdsw_local/sd/ldpx.cfg", 0640},
+        {"root/drive_c/qdsw_local/fonts", 0750},
+        {"root/drive_c/qdsw_local/fonts/iso.2ps", 0640},
+    };
+    for (const auto& [name, mode] : expected)
+        EXPECT_EQ(modes[name], mode) << name;
+    size_t fonts = 0;
+    for (const auto& [name, mode] : modes)
+        fonts += name.rfind("root/drive_c/qdsw_local/fonts/", 0) == 0;
+    EXPECT_EQ(fonts, 4u) << "no temporary file left behind";
 }
 
 TEST_F(Tool, UsageErrorsAreClear) {
