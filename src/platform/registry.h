@@ -40,6 +40,9 @@ class Registry {
 
     // True when the store could only be opened for reading; every write then answers 5.
     virtual bool readOnly() const = 0;
+    // Empty while the store is sound; else what was found wrong with it when it was opened.
+    // A damaged store is read-only and every write answers 1015 instead.
+    virtual std::string damage() const { return {}; }
 
     virtual uint32_t openKey(RegKey parent, std::string_view path, RegAccess access,
                              RegKey& out) = 0;

@@ -26,7 +26,8 @@ uint32_t LoadLibrary(Library& lib) {
     Registry& reg = lib.registry();
     RegKey root = kNoKey;
     uint32_t rc = reg.createKey(kLocalMachine, kProductRootPath, RegAccess::Write, root);
-    if (rc == err::AccessDenied) {
+    // A damaged store is read as far as it can be, like one that may not be written.
+    if (rc == err::AccessDenied || rc == err::RegistryCorrupt) {
         LogFailure(lib, rc, regmsg::CreateKey);
         rc = reg.openKey(kLocalMachine, kProductRootPath, RegAccess::Read, root);
         if (rc == 0) lib.readOnlyRegistry = true;
@@ -172,7 +173,8 @@ void LoadFontDefaults(Library& lib, ServerConfig& config) {
                         sizeof config.Fonts[next]);
         ++next;
     };
-    for (const char* font : {"lg.2ps", "prestige.2ps", "cournarr.2ps", "iso.2ps"}) readFont(font);
+    for (const char* font : {"lg.2ps", "prestige.2ps", "cournarr.2ps", "iso.2ps"})
+        readFont(font);
     if (config.InstalledKanji != 0) {
         charset = 30;
         defaultFont = "Mincho16";
@@ -193,7 +195,8 @@ void LoadFontDefaults(Library& lib, ServerConfig& config) {
         readFont("grkhelv.2ps");
         readFont("grktime.2ps");
     }
-    while (next < LNTC_FONT_COUNT) readFont("");
+    while (next < LNTC_FONT_COUNT)
+        readFont("");
     config.FormerCharset = ReadCharsetById(lib, vid::FormerCharset, charset);
     ReadStringById(lib, vid::DefaultFont, defaultFont, config.DefaultFont,
                    sizeof config.DefaultFont);
@@ -367,13 +370,11 @@ uint32_t InitialiseSharedConfig(Library& lib) {
     // Whoever created the general section fills both; a process that finds a fill abandoned
     // by a dead filler takes it over. Others wait (bounded) so as not to read half a fill.
     bool filler = configCreated;
-    if (!configCreated &&
-        s.configSection->waitFilled(kFillWait) == Section::FillState::MustFill)
+    if (!configCreated && s.configSection->waitFilled(kFillWait) == Section::FillState::MustFill)
         filler = true;
 
     uint32_t status = 0;
-    s.configView =
-        static_cast<ServerConfig*>(mapOrLog(lib, *s.configSection, filler, status));
+    s.configView = static_cast<ServerConfig*>(mapOrLog(lib, *s.configSection, filler, status));
     if (s.configView == nullptr) return status;
 
     if (openSection(lib, kQueueSectionName, sizeof(QueueRecord) * LNTC_MAX_QUEUES,
@@ -400,7 +401,8 @@ uint32_t InitialiseSharedConfig(Library& lib) {
     bool snapshot = lib.registry().beginSnapshot() == 0;
     fillGeneral(lib, c, status);
     enumerateQueues(lib, c, slots);
-    for (int i = 0; i < c.QueueCount; ++i) LoadQueueRecord(lib, slots[i]);
+    for (int i = 0; i < c.QueueCount; ++i)
+        LoadQueueRecord(lib, slots[i]);
     if (snapshot) lib.registry().endSnapshot();
 
     // From here on this process only reads, like every other.

@@ -327,6 +327,34 @@ TEST_F(Tool, DemoSetupGivesItsFoldersAndFilesTheirModesWhateverTheUmask) {
     EXPECT_EQ(fonts, 4u) << "no temporary file left behind";
 }
 
+TEST_F(Tool, ADamagedRegistryTakesNoImportAndTheLogSaysWhy) {
+    const auto size = std::filesystem::file_size(rootDb());
+    {
+        std::fstream f(rootDb(), std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(static_cast<std::streamoff>(size / 2 / 4096 * 4096));
+        f << std::string(4096, '\xA5');
+    }
+    auto bytes = [](const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::string damaged = bytes(rootDb());
+    const std::string file = root.path() + "/new.reg";
+    std::ofstream(file) << "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\New]\n\"v\"=\"x\"\n";
+    for (const auto& args : {std::vector<std::string>{"reg", "import", file},
+                             std::vector<std::string>{"demo-setup", "--force"}}) {
+        RunResult r = run(args);
+        EXPECT_EQ(r.exitCode, 1) << args[0];
+        EXPECT_NE(r.err.find("failed its integrity check"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("nothing was imported"), std::string::npos) << r.err;
+    }
+    RunResult shown = run({"show"});
+    EXPECT_EQ(shown.exitCode, 0) << "read as far as it can be: " << shown.err;
+    EXPECT_EQ(bytes(rootDb()), damaged);
+    EXPECT_NE(bytes(root.path() + "/log/error.log").find("failed its integrity check"),
+              std::string::npos);
+}
+
 TEST_F(Tool, UsageErrorsAreClear) {
     RunResult r = run({"frobnicate"});
     EXPECT_EQ(r.exitCode, 2);

@@ -163,7 +163,11 @@ int cmdKanjiFonts(const Args& args) {
     std::string why = "it could not be deleted (see the error log)";
     try {
         PosixPlatform machine(defaultMachineRoot());
-        if (machine.platform().registry->readOnly()) why = "the registry is read-only";
+        const Registry& reg = *machine.platform().registry;
+        if (!reg.damage().empty())
+            why = "the registry database is damaged (" + printable(reg.damage()) + ")";
+        else if (reg.readOnly())
+            why = "the registry is read-only";
     } catch (const std::exception& e) {
         why = printable(e.what());
     }

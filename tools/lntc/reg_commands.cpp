@@ -39,6 +39,15 @@ bool writeWholeFile(const std::string& path, const std::string& data) {
 }
 
 int importFile(Registry& reg, const std::string& path) {
+    // Checked before the file is even read: a damaged store takes nothing.
+    if (const std::string damage = reg.damage(); !damage.empty()) {
+        std::fprintf(stderr,
+                     "lntc: the registry database %s failed its integrity check (%s); "
+                     "nothing was imported\n",
+                     quote(defaultMachineRoot() + "/registry.db").c_str(),
+                     printable(damage).c_str());
+        return 1;
+    }
     std::string bytes;
     if (!readWholeFile(path, bytes)) {
         std::fprintf(stderr, "lntc: cannot read %s\n", quote(path).c_str());

@@ -16,7 +16,9 @@ namespace lntc {
 class SqliteRegistry : public Registry {
   public:
     // Opens or creates the database (and its folder). A database file this process may not
-    // write is opened read-only. Throws std::runtime_error when it cannot be opened at all.
+    // write is opened read-only. One opened for writing is checked first (SQLite's quick
+    // check); when it fails, it too is opened read-only and every write answers 1015. Throws
+    // std::runtime_error when it cannot be opened at all.
     explicit SqliteRegistry(const std::string& dbPath);
     ~SqliteRegistry() override;
     SqliteRegistry(const SqliteRegistry&) = delete;
@@ -29,6 +31,7 @@ class SqliteRegistry : public Registry {
     const std::string& path() const { return path_; }
 
     bool readOnly() const override { return readOnly_; }
+    std::string damage() const override { return damage_; }
     uint32_t openKey(RegKey parent, std::string_view path, RegAccess access, RegKey& out) override;
     uint32_t createKey(RegKey parent, std::string_view path, RegAccess access, RegKey& out,
                        bool* created = nullptr) override;
@@ -82,6 +85,8 @@ class SqliteRegistry : public Registry {
     void openDatabase();
     void prepareStatements();
     uint32_t exec(Stmt s);
+    // The answer to a write on a store that is not writable.
+    uint32_t writeRefused() const;
     uint32_t removeKey(RegKey parent, std::string_view path, bool withSubkeys);
     // The key a handle stands for: 6 for an unknown handle, 1018 when the key is gone.
     uint32_t lookup(RegKey key, Handle& h) const;
@@ -96,6 +101,7 @@ class SqliteRegistry : public Registry {
     sqlite3* db_ = nullptr;
     std::array<sqlite3_stmt*, StmtCount> stmts_{};
     bool readOnly_ = false;
+    std::string damage_;
     bool inBatch_ = false;
     bool inSnapshot_ = false;
     std::unordered_map<RegKey, Handle> handles_;
