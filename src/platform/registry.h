@@ -26,20 +26,29 @@ inline constexpr RegKey kLocalMachine = 1;
 
 enum class RegAccess { Read, Write };
 
+// The limits the common registry editors keep. Keys are made only within them (createKey
+// answers 1010 otherwise); deeper trees would make files whose size grows with the square
+// of their depth.
+inline constexpr size_t kMaxKeyNameLength = 255;
+inline constexpr size_t kMaxKeyDepth = 512; // levels below the hive
+
 // All operations return a Win32 error number (0 success). Key and value names compare
 // ignoring ASCII case and keep the case they were created with. Paths use "\" between keys.
 class Registry {
-public:
+  public:
     virtual ~Registry() = default;
 
     // True when the store could only be opened for reading; every write then answers 5.
     virtual bool readOnly() const = 0;
+    // Empty while the store is sound; else what was found wrong with it when it was opened.
+    // A damaged store is read-only and every write answers 1015 instead.
+    virtual std::string damage() const { return {}; }
 
     virtual uint32_t openKey(RegKey parent, std::string_view path, RegAccess access,
                              RegKey& out) = 0;
     // Creates missing keys along the path. Refused with 5 on a read-only store.
-    virtual uint32_t createKey(RegKey parent, std::string_view path, RegAccess access,
-                               RegKey& out, bool* created = nullptr) = 0;
+    virtual uint32_t createKey(RegKey parent, std::string_view path, RegAccess access, RegKey& out,
+                               bool* created = nullptr) = 0;
     virtual void closeKey(RegKey key) = 0;
 
     // Win32 query semantics: with data == nullptr only type and size are reported; when
@@ -73,7 +82,7 @@ public:
 
 // Closes a key when it goes out of scope.
 class KeyGuard {
-public:
+  public:
     KeyGuard(Registry& reg, RegKey key) : reg_(reg), key_(key) {}
     ~KeyGuard() {
         if (key_ != kNoKey) reg_.closeKey(key_);
@@ -82,7 +91,7 @@ public:
     KeyGuard& operator=(const KeyGuard&) = delete;
     RegKey get() const { return key_; }
 
-private:
+  private:
     Registry& reg_;
     RegKey key_;
 };

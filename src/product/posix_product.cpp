@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/posix/trusted_files.h"
+#include "platform/printable.h"
 #include "product/odr_directory.h"
 
 #include <atomic>
@@ -44,10 +45,10 @@ std::string formatLogLine(uint32_t code, const std::string& text) {
     size_t n = std::strftime(head, sizeof head, "%Y-%m-%d %H:%M:%S", &local);
     std::snprintf(head + n, sizeof head - n, " pid=%ld code=0x%08X ", static_cast<long>(getpid()),
                   code);
+    // One entry, one line: a name from outside cannot start a line of its own or reach the
+    // terminal of whoever reads the log.
     std::string line(head);
-    line.reserve(line.size() + text.size() + 1);
-    for (char c : text)
-        line.push_back(c == '\n' || c == '\r' ? ' ' : c);
+    line += printable(text, LineBreaks::AsSpace);
     line.push_back('\n');
     return line;
 }

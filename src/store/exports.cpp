@@ -2,6 +2,7 @@
 #include "lntc/lntc.h"
 #include "logo/logo.h"
 #include "media/default_media.h"
+#include "platform/printable.h"
 #include "process/process.h"
 #include "store/accessors.h"
 #include "store/initialise.h"
@@ -28,7 +29,7 @@ __attribute__((constructor)) void onLoad() {
             std::make_unique<lntc::ProductionLibrary>(lntc::defaultMachineRoot());
         g_instance->loadStatus = lntc::LoadLibrary(g_instance->production->library());
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "liblntc: %s\n", e.what());
+        std::fprintf(stderr, "liblntc: %s\n", lntc::printable(e.what()).c_str());
         g_instance->production.reset();
     }
     if (g_instance->loadStatus != 0 && g_instance->production) {
@@ -106,9 +107,8 @@ uint32_t LNTC_KillProcess(const char* name) {
 }
 
 int32_t LNTC_GetDefaultMedia(void) {
-    return static_cast<int32_t>(guarded(0, [&](Library& lib) {
-        return static_cast<uint32_t>(lntc::GetDefaultMedia(lib));
-    }));
+    return static_cast<int32_t>(guarded(
+        0, [&](Library& lib) { return static_cast<uint32_t>(lntc::GetDefaultMedia(lib)); }));
 }
 
 int16_t LNTC_GetPaperOrientation(const QueueRecord* queue, const char* paperName) {

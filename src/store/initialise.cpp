@@ -48,7 +48,8 @@ uint32_t LoadLibrary(Library& lib) {
     Registry& reg = lib.registry();
     RegKey root = kNoKey;
     uint32_t rc = openOrCreateRoot(reg, root);
-    if (rc == err::AccessDenied) {
+    // A damaged store is read as far as it can be, like one that may not be written.
+    if (rc == err::AccessDenied || rc == err::RegistryCorrupt) {
         LogFailure(lib, rc, regmsg::CreateKey);
         rc = reg.openKey(kLocalMachine, kProductRootPath, RegAccess::Read, root);
         if (rc == 0) lib.readOnlyRegistry = true;

@@ -11,6 +11,12 @@ ProductionLibrary::ProductionLibrary(const std::string& root) : root_(root) {
     Platform& p = platform_->platform();
     product_ = std::make_unique<PosixProductLibs>(root, *p.sections,
                                                   printServerNameFromEnv(p.env->hostName()));
+    if (const std::string damage = p.registry->damage(); !damage.empty()) {
+        product_->ztrLogError(err::RegistryCorrupt, 0, 0, 0,
+                              "LNTC: registry database " + root +
+                                  "/registry.db failed its integrity check (" + damage +
+                                  "); it is only read, nothing is written to it");
+    }
     // Windows only when something is shown and the process has a display to show it on.
     auto host = std::make_unique<DisplayHost>(*p.env, *product_, p.windows);
     DisplayHost& display = *host;

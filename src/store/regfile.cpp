@@ -1,6 +1,7 @@
 #include "store/regfile.h"
 
 #include "platform/errors.h"
+#include "platform/printable.h"
 #include "platform/registry_util.h"
 
 #include <cstdio>
@@ -95,6 +96,25 @@ std::optional<std::string> cp1252FromUtf8(std::string_view bytes) {
         out += toCp1252(c);
     }
     return out;
+}
+
+// Text of the file quoted for a message, in the terminal's UTF-8.
+std::string shown(std::string_view text) {
+    std::string utf8;
+    for (unsigned char b : text) {
+        const char32_t c = fromCp1252(b);
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else if (c < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (c >> 6));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xE0 | (c >> 12));
+            utf8 += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return quote(utf8);
 }
 
 bool hasHighBytes(std::string_view bytes) {
@@ -216,7 +236,7 @@ void appendValue(std::string& text, const std::string& name, uint32_t type,
     text += "\r\n";
 }
 
-uint32_t exportKey(Registry& reg, RegKey key, const std::string& fullName, bool unicode,
+uint32_t appendKey(Registry& reg, RegKey key, const std::string& fullName, bool unicode,
                    std::string& text) {
     text += "[" + fullName + "]\r\n";
     std::string name;
@@ -227,18 +247,65 @@ uint32_t exportKey(Registry& reg, RegKey key, const std::string& fullName, bool 
         appendValue(text, name, type, data, unicode);
     if (rc != err::NoMoreItems) return rc;
     text += "\r\n";
-
-    std::vector<std::string> subkeys;
-    for (uint32_t i = 0; (rc = reg.enumKey(key, i, name)) == err::Success; ++i)
-        subkeys.push_back(name);
-    if (rc != err::NoMoreItems) return rc;
-    for (const auto& sub : subkeys) {
-        RegKey child = kNoKey;
-        if ((rc = reg.openKey(key, sub, RegAccess::Read, child))) return rc;
-        KeyGuard guard(reg, child);
-        if ((rc = exportKey(reg, child, fullName + "\\" + sub, unicode, text))) return rc;
-    }
     return err::Success;
+}
+
+// The key and its subtree, depth first in enumeration order. The path is walked with a stack
+// of its own, so a tree of any depth costs no call depth; one key is open per level.
+uint32_t exportTree(Registry& reg, RegKey key, std::string fullName, size_t depth, bool unicode,
+                    std::string& text, std::string* why) {
+    struct Level {
+        RegKey key;
+        size_t nameEnd; // fullName up to this key
+        std::vector<std::string> subkeys;
+        size_t next = 0;
+    };
+    std::vector<Level> path;
+    auto closeAll = [&] {
+        for (size_t i = 1; i < path.size(); ++i)
+            reg.closeKey(path[i].key);
+    };
+    auto enter = [&](RegKey k) -> uint32_t {
+        path.push_back({k, fullName.size(), {}, 0});
+        if (uint32_t rc = appendKey(reg, k, fullName, unicode, text)) return rc;
+        std::string name;
+        uint32_t rc = err::Success;
+        for (uint32_t i = 0; (rc = reg.enumKey(k, i, name)) == err::Success; ++i)
+            path.back().subkeys.push_back(name);
+        return rc == err::NoMoreItems ? err::Success : rc;
+    };
+
+    auto tooDeep = [&] {
+        if (why) {
+            *why =
+                "keys below " +
+                shown(fullName.substr(0, path.empty() ? fullName.size() : path.front().nameEnd)) +
+                " are nested deeper than " + std::to_string(kMaxKeyDepth) +
+                " levels, which no registry file can hold";
+        }
+        return err::Badkey;
+    };
+    uint32_t rc = depth > kMaxKeyDepth ? tooDeep() : enter(key);
+    while (rc == err::Success && !path.empty()) {
+        Level& top = path.back();
+        if (top.next == top.subkeys.size()) {
+            if (path.size() > 1) reg.closeKey(top.key);
+            path.pop_back();
+            if (!path.empty()) fullName.resize(path.back().nameEnd);
+            continue;
+        }
+        const std::string& sub = top.subkeys[top.next++];
+        if (depth + path.size() > kMaxKeyDepth) {
+            rc = tooDeep();
+            break;
+        }
+        RegKey child = kNoKey;
+        if ((rc = reg.openKey(top.key, sub, RegAccess::Read, child))) break;
+        fullName += "\\" + sub;
+        rc = enter(child);
+    }
+    closeAll();
+    return rc;
 }
 
 // The key's full name with the spelling stored in the registry.
@@ -333,12 +400,26 @@ class Parser {
         if (name.empty()) return fail(lineNo(), "empty key name");
         auto below = pathBelowHive(name);
         if (!below) {
-            return fail(lineNo(), "unsupported hive '" +
-                                      std::string(name.substr(0, name.find('\\'))) +
-                                      "'; only HKEY_LOCAL_MACHINE can be imported");
+            return fail(lineNo(), "unsupported hive " + shown(name.substr(0, name.find('\\'))) +
+                                      "; only HKEY_LOCAL_MACHINE can be imported");
         }
-        if (remove && regutil::splitPath(*below).empty())
-            return fail(lineNo(), "the hive itself cannot be deleted");
+        const auto parts = regutil::splitPath(*below);
+        if (remove && parts.empty()) return fail(lineNo(), "the hive itself cannot be deleted");
+        if (!remove) {
+            if (parts.size() > kMaxKeyDepth) {
+                return fail(lineNo(), "the key is nested " + std::to_string(parts.size()) +
+                                          " levels deep; at most " + std::to_string(kMaxKeyDepth) +
+                                          " are allowed");
+            }
+            for (size_t i = 0; i < parts.size(); ++i) {
+                if (parts[i].size() > kMaxKeyNameLength) {
+                    return fail(lineNo(), "the key name at level " + std::to_string(i + 1) +
+                                              " is " + std::to_string(parts[i].size()) +
+                                              " characters long; at most " +
+                                              std::to_string(kMaxKeyNameLength) + " are allowed");
+                }
+            }
+        }
         Operation op{remove ? Operation::DeleteTree : Operation::OpenKey,
                      lineNo(),
                      std::string(*below),
@@ -465,7 +546,7 @@ class Parser {
                 const int hi = token.size() == 2 ? hexDigit(token[0]) : 0;
                 const int lo = token.empty() ? -1 : hexDigit(token.back());
                 if (token.empty() || token.size() > 2 || hi < 0 || lo < 0) {
-                    return fail(ll.lineAt(pos), "invalid hex byte '" + std::string(token) + "'");
+                    return fail(ll.lineAt(pos), "invalid hex byte " + shown(token));
                 }
                 bytes += static_cast<char>(hi * 16 + lo);
             }
@@ -524,7 +605,7 @@ std::string lineMessage(uint32_t line, const std::string& text) {
 } // namespace
 
 uint32_t exportRegistry(Registry& reg, const std::string& keyPath, RegFileFormat fmt,
-                        std::string& out) {
+                        std::string& out, std::string* why) {
     out.clear();
     const auto below = pathBelowHive(keyPath);
     if (!below) return err::FileNotFound;
@@ -537,7 +618,9 @@ uint32_t exportRegistry(Registry& reg, const std::string& keyPath, RegFileFormat
     const bool unicode = fmt == RegFileFormat::V5;
     std::string text = unicode ? kHeader5 : kHeader4;
     text += "\r\n\r\n";
-    if (uint32_t rc = exportKey(reg, key, fullName, unicode, text)) return rc;
+    if (uint32_t rc =
+            exportTree(reg, key, fullName, regutil::splitPath(*below).size(), unicode, text, why))
+        return rc;
     if (unicode) {
         out = "\xFF\xFE";
         out += utf16leFromCp1252(text);

@@ -19,9 +19,10 @@ struct RegFileError {
 };
 
 // Writes keyPath ("HKEY_LOCAL_MACHINE\..." or "HKLM\...") and everything below it into out.
-// Returns a Win32 error; 2 when the key does not exist.
+// Returns a Win32 error; 2 when the key does not exist, 1010 (with the reason in *why) when a
+// key lies deeper than kMaxKeyDepth, which no import would take back.
 uint32_t exportRegistry(Registry& reg, const std::string& keyPath, RegFileFormat fmt,
-                        std::string& out);
+                        std::string& out, std::string* why = nullptr);
 
 // Applies a registry file all or nothing: the whole file is checked before anything is
 // written, and the writes form one batch. Returns a Win32 error (13 for a malformed file)

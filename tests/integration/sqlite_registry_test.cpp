@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <random>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -107,6 +108,44 @@ TEST(SqliteRegistryFile, SomethingThatIsNotADatabaseCannotBeOpened) {
     EXPECT_EQ(SqliteRegistry::open(junk, &why), nullptr);
     EXPECT_NE(why.find(junk), std::string::npos) << why;
     EXPECT_THROW(SqliteRegistry{root.path()}, std::runtime_error) << "a folder is no database";
+}
+
+std::string fileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(SqliteRegistryFile, ADamagedDatabaseIsReadButNeverWritten) {
+    test::TempRoot root;
+    const std::string db = root.path() + "/registry.db";
+    {
+        SqliteRegistry reg(db);
+        EXPECT_EQ(reg.damage(), "");
+        for (int i = 0; i < 300; ++i)
+            ASSERT_EQ(writeString(reg, "Keys\\K" + std::to_string(i), "v", std::string(200, 'x')),
+                      err::Success);
+    }
+    // Garbage over a page in the middle, as a failing disk or a stray write leaves it.
+    const auto size = std::filesystem::file_size(db);
+    ASSERT_GT(size, 16u * 4096);
+    {
+        std::fstream f(db, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(static_cast<std::streamoff>(size / 2 / 4096 * 4096));
+        f << std::string(4096, '\xA5');
+    }
+    const std::string damaged = fileBytes(db);
+    {
+        SqliteRegistry reg(db);
+        EXPECT_TRUE(reg.readOnly());
+        EXPECT_NE(reg.damage(), "");
+        EXPECT_EQ(readString(reg, "Keys\\K0", "v"), std::string(200, 'x')) << "reads go on";
+        RegKey k = kNoKey;
+        EXPECT_EQ(reg.openKey(kLocalMachine, "Keys", RegAccess::Write, k), err::RegistryCorrupt);
+        EXPECT_EQ(writeString(reg, "New", "v", "x"), err::RegistryCorrupt);
+        EXPECT_EQ(reg.deleteTree(kLocalMachine, "Keys"), err::RegistryCorrupt);
+        EXPECT_EQ(reg.beginBatch(), err::RegistryCorrupt);
+    }
+    EXPECT_EQ(fileBytes(db), damaged) << "not a byte written";
 }
 
 TEST(SqliteRegistryFile, UnwritableFileOpensReadOnlyWhileAWriterKeepsItsLog) {

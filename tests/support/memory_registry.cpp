@@ -128,13 +128,17 @@ int64_t MemoryRegistry::ensurePath(int64_t from, std::string_view path, bool* cr
 }
 
 void MemoryRegistry::removeTree(int64_t id) {
-    Node& node = state_.nodes.at(id);
-    for (const auto& [folded, child] : std::map<std::string, int64_t>(node.children)) {
-        removeTree(child);
+    Node& top = state_.nodes.at(id);
+    state_.nodes.at(top.parent).children.erase(regutil::foldName(top.name));
+    // A list of its own rather than recursion: any depth costs no call depth.
+    std::vector<int64_t> pending{id};
+    while (!pending.empty()) {
+        const int64_t next = pending.back();
+        pending.pop_back();
+        for (const auto& [folded, child] : state_.nodes.at(next).children)
+            pending.push_back(child);
+        state_.nodes.erase(next);
     }
-    Node& parent = state_.nodes.at(node.parent);
-    parent.children.erase(regutil::foldName(node.name));
-    state_.nodes.erase(id);
 }
 
 uint32_t MemoryRegistry::openKey(RegKey parent, std::string_view path, RegAccess access,
@@ -164,6 +168,14 @@ uint32_t MemoryRegistry::createKey(RegKey parent, std::string_view path, RegAcce
     if (uint32_t rc = lookup(parent, base)) return rc;
     if (readOnly_) return err::AccessDenied;
     if (!state_.nodes.count(base.id)) return err::KeyDeleted;
+    const auto parts = regutil::splitPath(path);
+    size_t depth = parts.size();
+    for (int64_t at = base.id; at != kRootId; at = state_.nodes.at(at).parent)
+        ++depth;
+    if (depth > kMaxKeyDepth) return err::Badkey;
+    for (auto part : parts) {
+        if (part.size() > kMaxKeyNameLength) return err::Badkey;
+    }
     const int64_t id = ensurePath(base.id, path, created);
     out = nextHandle_++;
     handles_[out] = {id, access};
@@ -229,8 +241,7 @@ uint32_t MemoryRegistry::deleteTree(RegKey parent, std::string_view path) {
     return removeKey(Op::DeleteTree, parent, path, true);
 }
 
-uint32_t MemoryRegistry::removeKey(Op op, RegKey parent, std::string_view path,
-                                   bool withSubkeys) {
+uint32_t MemoryRegistry::removeKey(Op op, RegKey parent, std::string_view path, bool withSubkeys) {
     Lock lock(mutex_);
     uint32_t code = 0;
     if (takeFailure(op, code)) return code;

@@ -1,4 +1,5 @@
 #include "platform/errors.h"
+#include "platform/printable.h"
 #include "product/posix_product.h"
 #include "support/fake_product.h"
 #include "support/temp_root.h"
@@ -128,12 +129,31 @@ TEST(ProductPath, BufferBelongsToTheCallingThread) {
 
 // ---- logs ------------------------------------------------------------------------------
 
+TEST(Printable, EscapesWhatATerminalWouldActOnAndKeepsText) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"c:\\dir\\file.txt 'x'", "c:\\dir\\file.txt 'x'"},
+        {"\x1b[31mred\x07", "\\x1b[31mred\\x07"},
+        {std::string("a\0b\tc\x7f", 6), "a\\x00b\\x09c\\x7f"},
+        {"line\r\nnext", "line\\x0d\\x0anext"},
+        {"gr\xC3\xB6\xC3\x9F \xE2\x82\xAC \xF0\x9F\x96\xA8",
+         "gr\xC3\xB6\xC3\x9F \xE2\x82\xAC \xF0\x9F\x96\xA8"},
+        {"csi \xC2\x9B[2J", "csi \\xc2\\x9b[2J"},                          // C1 control in UTF-8
+        {"caf\xE9 \x9B", "caf\\xe9 \\x9b"},                                // single-byte code page
+        {"cut \xE2\x82", "cut \\xe2\\x82"},                                // truncated sequence
+        {"long \xC0\xAF \xED\xA0\x80", "long \\xc0\\xaf \\xed\\xa0\\x80"}, // overlong, surrogate
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(printable(in), out) << out;
+    EXPECT_EQ(printable("a\r\nb\tc", LineBreaks::AsSpace), "a  b\\x09c");
+    EXPECT_EQ(quote("Q\n"), "'Q\\x0a'");
+}
+
 TEST(ProductLogs, LinesCarryTimePidCodeAndFlatText) {
     test::TempRoot root;
     HeapSections sections;
     PosixProductLibs libs(root.path(), sections, "h");
     mode_t old = ::umask(022);
-    libs.ztrLogError(0xCF190003, 0, 0, 0, "LNTC: first\nsecond\r\nthird");
+    libs.ztrLogError(0xCF190003, 0, 0, 0, "LNTC: first\nsecond\r\nthird\x1b[2J");
     libs.ztrLogError(0x12, 1, 0, 0xFF, "with args");
     libs.sysLog(0x40000001, "started");
     ::umask(old);
@@ -142,7 +162,8 @@ TEST(ProductLogs, LinesCarryTimePidCodeAndFlatText) {
     auto errors = lines(readFile(root.path() + "/log/error.log"));
     ASSERT_EQ(errors.size(), 2u);
     EXPECT_TRUE(std::regex_match(
-        errors[0], std::regex(kLinePrefix + pid + " code=0xCF190003 LNTC: first second  third$")))
+        errors[0],
+        std::regex(kLinePrefix + pid + " code=0xCF190003 LNTC: first second  third\\\\x1b\\[2J$")))
         << errors[0];
     EXPECT_TRUE(std::regex_match(
         errors[1], std::regex(kLinePrefix + pid + " code=0x00000012 args=0x1,0x0,0xFF with args$")))

@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "support/memory_registry.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace lntc;
@@ -258,6 +259,14 @@ TEST_P(RegFileMalformed, NamesTheLineAndChangesNothing) {
     EXPECT_EQ(exportOf(reg), before);
 }
 
+// "\\k\\k..." with that many levels.
+std::string deepPath(size_t levels) {
+    std::string path;
+    for (size_t i = 0; i < levels; ++i)
+        path += "\\k";
+    return path;
+}
+
 // Every file starts with valid changes, so a partial apply would show in the export.
 const std::string kValidStart = "\r\n"                                        // 2
                                 "[-HKEY_LOCAL_MACHINE\\Software\\Other]\r\n"  // 3
@@ -300,8 +309,35 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"DeleteHive", kValidStart + "[-HKLM]\r\n", 7,
                   "the hive itself cannot be deleted"},
         Malformed{"TextAfterString", kValidStart + "\"N\"=\"x\" y\r\n", 7,
-                  "unexpected text after the closing '\"'"}),
+                  "unexpected text after the closing '\"'"},
+        Malformed{"TooDeep", kValidStart + "[HKLM" + deepPath(513) + "]\r\n", 7,
+                  "the key is nested 513 levels deep; at most 512 are allowed"},
+        Malformed{"NameTooLong", kValidStart + "[HKLM\\A\\" + std::string(256, 'n') + "]\r\n", 7,
+                  "the key name at level 2 is 256 characters long; at most 255 are allowed"}),
     [](const auto& info) { return std::string(info.param.label); });
+
+TEST(RegFileLimits, KeysUpToTheEditorsLimitsRoundTripAndDeeperOnesAreNotExported) {
+    MemoryRegistry reg;
+    const std::string longName(255, 'n');
+    const std::string deepest = "[HKEY_LOCAL_MACHINE" + deepPath(511) + "\\" + longName + "]";
+    RegFileError error;
+    ASSERT_EQ(importRegistry(reg, "REGEDIT4\r\n" + deepest + "\r\n", error), err::Success)
+        << error.message;
+    const std::string out = exportOf(reg, "HKLM\\k");
+    EXPECT_EQ(std::count(out.begin(), out.end(), '['), 512);
+    EXPECT_TRUE(out.ends_with("\r\n" + deepest + "\r\n\r\n")); // not printed: 33 MB at worst
+
+    // Seeded past the limit, as a store written before it could hold.
+    reg.setString(deepPath(520).substr(1), "v", "deep");
+    std::string refused = "stale", why;
+    EXPECT_EQ(exportRegistry(reg, "HKLM\\k", RegFileFormat::Regedit4, refused, &why), err::Badkey);
+    EXPECT_TRUE(refused.empty());
+    EXPECT_EQ(why, "keys below 'HKEY_LOCAL_MACHINE\\k' are nested deeper than 512 levels, which "
+                   "no registry file can hold");
+    EXPECT_EQ(exportRegistry(reg, "HKLM" + deepPath(515), RegFileFormat::Regedit4, refused),
+              err::Badkey);
+    EXPECT_EQ(reg.openHandleCount(), 0u);
+}
 
 TEST(RegFileImport, RejectsFilesWithoutAHeader) {
     MemoryRegistry reg;

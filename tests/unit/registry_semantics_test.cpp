@@ -318,6 +318,33 @@ TYPED_TEST(RegistrySemantics, TheHiveCannotBeDeletedAndSurvivesClose) {
     EXPECT_EQ(this->subkeys(kLocalMachine), std::vector<std::string>{"A"});
 }
 
+TYPED_TEST(RegistrySemantics, KeysStayWithinTheEditorsLimits) {
+    auto& reg = *this->reg;
+    std::string path;
+    for (int i = 0; i < 500; ++i)
+        path += "\\L";
+    KeyGuard mid(reg, this->create(path)); // 500 levels; the rest counts from this handle
+    RegKey k = kNoKey;
+    const std::string twelve = "a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\k\\" + std::string(255, 'n');
+    const std::vector<std::pair<std::string, uint32_t>> cases = {
+        {twelve + "\\x", err::Badkey},                // 513 levels
+        {"a\\" + std::string(256, 'n'), err::Badkey}, // name too long
+        {twelve, err::Success},                       // 512 levels
+    };
+    for (const auto& [sub, expected] : cases) {
+        EXPECT_EQ(reg.createKey(mid.get(), sub, RegAccess::Write, k), expected) << sub.size();
+        if (k != kNoKey) reg.closeKey(k);
+    }
+    EXPECT_EQ(this->subkeys(mid.get()), std::vector<std::string>{"a"});
+    RegKey deepest = kNoKey;
+    ASSERT_EQ(reg.openKey(mid.get(), twelve, RegAccess::Write, deepest), err::Success);
+    KeyGuard g(reg, deepest);
+    EXPECT_EQ(reg.createKey(deepest, "x", RegAccess::Write, k), err::Badkey);
+    EXPECT_TRUE(this->subkeys(deepest).empty());
+    ASSERT_EQ(reg.deleteTree(kLocalMachine, "L"), err::Success);
+    EXPECT_TRUE(this->subkeys(kLocalMachine).empty());
+}
+
 TYPED_TEST(RegistrySemantics, ReadHandlesCannotWrite) {
     auto& reg = *this->reg;
     reg.closeKey(this->create("A"));

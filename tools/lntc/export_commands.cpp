@@ -2,6 +2,8 @@
 #include "commands.h"
 #include "lntc/lntc.h"
 #include "product/product.h"
+#include "platform/platform.h"
+#include "platform/printable.h"
 #include "record_fields.h"
 
 #include <csignal>
@@ -80,8 +82,8 @@ bool attach(const ServerConfig** config) {
 void printText(const Json& config, const Json& queues) {
     std::printf("General configuration\n");
     for (auto it = config.begin(); it != config.end(); ++it) {
-        if (it.value().is_string() && it.key().rfind("Font", 0) == 0 &&
-            it.key().size() <= 6 && it.value().get<std::string>().empty())
+        if (it.value().is_string() && it.key().rfind("Font", 0) == 0 && it.key().size() <= 6 &&
+            it.value().get<std::string>().empty())
             continue;
         if (it.key() == "Magic") {
             std::printf("  %-22s 0x%08X\n", "Magic", it.value().get<uint32_t>());
@@ -129,7 +131,8 @@ int cmdShow(const Args& args) {
             Json q;
             q["slot"] = slot;
             Json fields = queueToJson(*queue);
-            for (auto& [k, v] : fields.items()) q[k] = v;
+            for (auto& [k, v] : fields.items())
+                q[k] = v;
             queues.push_back(q);
         }
     }
@@ -149,12 +152,13 @@ int cmdRetain(const Args& args) {
     if (!attach(&config)) return 1;
     uint32_t status = LNTC_RetainFiles(args[0].c_str(), args[1] == "1" ? 1 : 0);
     if (status != 0) {
-        std::fprintf(stderr, "lntc: queue '%s': %s\n", args[0].c_str(), statusText(status).c_str());
+        std::fprintf(stderr, "lntc: queue %s: %s\n", quote(args[0]).c_str(),
+                     statusText(status).c_str());
         return 1;
     }
     const QueueRecord* queue = nullptr;
     LNTC_GetQueue(args[0].c_str(), &queue, LNTC_QUEUE_VERSION);
-    std::printf("%s: retain files %s (PrintDest %u)\n", args[0].c_str(),
+    std::printf("%s: retain files %s (PrintDest %u)\n", printable(args[0]).c_str(),
                 args[1] == "1" ? "on" : "off", queue ? queue->PrintDest : 0u);
     return 0;
 }
@@ -165,11 +169,12 @@ int cmdPostScript(const Args& args) {
     if (!attach(&config)) return 1;
     const QueueRecord* queue = nullptr;
     if (LNTC_GetQueue(args[0].c_str(), &queue, LNTC_QUEUE_VERSION) != 0) {
-        std::fprintf(stderr, "lntc: no queue named '%s'\n", args[0].c_str());
+        std::fprintf(stderr, "lntc: no queue named %s\n", quote(args[0]).c_str());
         return 1;
     }
     uint32_t flags = LNTC_IsPostScriptPrinter(args[0].c_str());
-    std::printf("%s: %s (%u)\n", args[0].c_str(), flags ? "PostScript" : "not PostScript", flags);
+    std::printf("%s: %s (%u)\n", printable(args[0]).c_str(),
+                flags ? "PostScript" : "not PostScript", flags);
     return 0;
 }
 
@@ -182,14 +187,28 @@ int cmdKanjiFonts(const Args& args) {
             return usageError("usage: lntc kanji-fonts [--clear]");
     }
     std::printf("%u\n", LNTC_NeedKanjiDiskFonts(clear ? 1 : 0));
-    return 0;
+    // The export answers the value whether or not the deletion worked: ask again.
+    if (!clear || LNTC_NeedKanjiDiskFonts(0) == 0) return 0;
+    std::string why = "it could not be deleted (see the error log)";
+    try {
+        PosixPlatform machine(defaultMachineRoot());
+        const Registry& reg = *machine.platform().registry;
+        if (!reg.damage().empty())
+            why = "the registry database is damaged (" + printable(reg.damage()) + ")";
+        else if (reg.readOnly())
+            why = "the registry is read-only";
+    } catch (const std::exception& e) {
+        why = printable(e.what());
+    }
+    std::fprintf(stderr, "lntc: NeedKanjiDiskFonts was not cleared: %s\n", why.c_str());
+    return 1;
 }
 
 int cmdFind(const Args& args) {
     if (args.size() != 1) return usageError("usage: lntc find NAME");
     uint32_t pid = LNTC_FindProcess(args[0].c_str());
     if (pid == 0) {
-        std::fprintf(stderr, "lntc: no process named '%s'\n", args[0].c_str());
+        std::fprintf(stderr, "lntc: no process named %s\n", quote(args[0]).c_str());
         return 1;
     }
     std::printf("%u\n", pid);
@@ -201,7 +220,7 @@ int cmdKill(const Args& args) {
     uint32_t done = LNTC_KillProcess(args[0].c_str());
     std::printf("%u\n", done);
     if (done == 0) {
-        std::fprintf(stderr, "lntc: no process named '%s' was stopped\n", args[0].c_str());
+        std::fprintf(stderr, "lntc: no process named %s was stopped\n", quote(args[0]).c_str());
         return 1;
     }
     return 0;
@@ -209,7 +228,9 @@ int cmdKill(const Args& args) {
 
 namespace {
 volatile std::sig_atomic_t g_stop = 0;
-void onSignal(int) { g_stop = 1; }
+void onSignal(int) {
+    g_stop = 1;
+}
 } // namespace
 
 int cmdHold(const Args& args) {
@@ -219,7 +240,8 @@ int cmdHold(const Args& args) {
     struct sigaction sa {};
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
-    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(sig, &sa, nullptr);
     std::printf("holding (%u queues); close input or send a signal to release\n",
                 config->QueueCount);
     std::fflush(stdout);

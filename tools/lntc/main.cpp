@@ -1,6 +1,7 @@
 // lntc: the configuration of this print server from the command line.
 #include "commands.h"
 #include "media_commands.h"
+#include "platform/printable.h"
 
 #include <cstdio>
 #include <cstring>
@@ -55,10 +56,10 @@ int main(int argc, char** argv) {
         if (command == "ldpx") return lntc::tool::cmdLdpx(args);
         if (command == "paper") return lntc::tool::cmdPaper(args);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "lntc: %s\n", e.what());
+        std::fprintf(stderr, "lntc: %s\n", lntc::printable(e.what()).c_str());
         return 1;
     }
-    std::fprintf(stderr, "lntc: unknown command '%s'\n", command.c_str());
+    std::fprintf(stderr, "lntc: unknown command %s\n", lntc::quote(command).c_str());
     usage(stderr);
     return 2;
 }

@@ -5,6 +5,7 @@
 #include "media/default_media.h"
 #include "media/ldpx_config.h"
 #include "media/paper_sizes.h"
+#include "platform/printable.h"
 #include "store/accessors.h"
 #include "store/initialise.h"
 #include "store/library.h"
@@ -17,7 +18,6 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-
 
 namespace lntc::tool {
 
@@ -231,12 +231,12 @@ int cmdOrientation(const std::vector<std::string>& args) {
     const QueueRecord* queue = nullptr;
     status = LNTC_GetQueue(args[0].c_str(), &queue, LNTC_QUEUE_VERSION);
     if (status != 0) {
-        std::fprintf(stderr, "lntc: %s: %s\n", args[0].c_str(), statusText(status).c_str());
+        std::fprintf(stderr, "lntc: %s: %s\n", quote(args[0]).c_str(), statusText(status).c_str());
         return 1;
     }
     int16_t orientation = LNTC_GetPaperOrientation(queue, args[1].c_str());
-    std::printf("%s on %s: %d (%s)\n", args[1].c_str(), args[0].c_str(), orientation,
-                orientation == 1 ? "landscape" : "portrait");
+    std::printf("%s on %s: %d (%s)\n", printable(args[1]).c_str(), printable(args[0]).c_str(),
+                orientation, orientation == 1 ? "landscape" : "portrait");
     return 0;
 }
 
@@ -285,7 +285,7 @@ int cmdPaper(const std::vector<std::string>& args) {
     } else {
         id = PaperSizeNameToId(arg);
         if (id == paper::Unknown) {
-            std::fprintf(stderr, "lntc: '%s' is not a paper-size name (id 0)\n", arg.c_str());
+            std::fprintf(stderr, "lntc: %s is not a paper-size name (id 0)\n", quote(arg).c_str());
             return 1;
         }
     }

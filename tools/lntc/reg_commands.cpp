@@ -1,15 +1,21 @@
 // Registry files and the demo installation: these work on the machine root's store directly.
 #include "commands.h"
 #include "platform/platform.h"
+#include "platform/printable.h"
 #include "product/posix_product.h"
 #include "store/regfile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <optional>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -33,19 +39,91 @@ bool writeWholeFile(const std::string& path, const std::string& data) {
 }
 
 int importFile(Registry& reg, const std::string& path) {
+    // Checked before the file is even read: a damaged store takes nothing.
+    if (const std::string damage = reg.damage(); !damage.empty()) {
+        std::fprintf(stderr,
+                     "lntc: the registry database %s failed its integrity check (%s); "
+                     "nothing was imported\n",
+                     quote(defaultMachineRoot() + "/registry.db").c_str(),
+                     printable(damage).c_str());
+        return 1;
+    }
     std::string bytes;
     if (!readWholeFile(path, bytes)) {
-        std::fprintf(stderr, "lntc: cannot read '%s'\n", path.c_str());
+        std::fprintf(stderr, "lntc: cannot read %s\n", quote(path).c_str());
         return 1;
     }
     RegFileError error;
     uint32_t rc = importRegistry(reg, bytes, error);
     if (rc != 0) {
-        std::fprintf(stderr, "lntc: %s: %s\n", path.c_str(),
+        std::fprintf(stderr, "lntc: %s: %s\n", quote(path).c_str(),
                      error.message.empty() ? systemErrorText(rc).c_str() : error.message.c_str());
         return 1;
     }
     return 0;
+}
+
+// The demo's folders and files: group members may read them, nobody else anything, whatever
+// the umask of the one who installs them.
+constexpr mode_t kDemoFolderMode = 0750;
+constexpr mode_t kDemoFileMode = 0640;
+
+std::string failureText(const std::string& path, int error) {
+    return quote(path) + ": " + std::strerror(error);
+}
+
+// Creates root/relative folder by folder. A part that exists must be a folder, not a symbolic
+// link that would take the files elsewhere; parts that exist keep their mode.
+std::string makeFolders(const std::string& root, const std::string& relative) {
+    std::string path = root;
+    for (size_t start = 0; start < relative.size();) {
+        size_t end = relative.find('/', start);
+        if (end == std::string::npos) end = relative.size();
+        path += "/" + relative.substr(start, end - start);
+        start = end + 1;
+        if (::mkdir(path.c_str(), kDemoFolderMode) != 0) {
+            struct stat st {};
+            if (errno != EEXIST || ::lstat(path.c_str(), &st) != 0) return failureText(path, errno);
+            if (!S_ISDIR(st.st_mode)) return quote(path) + " is not a folder";
+            continue;
+        }
+        // The umask may have taken bits away; the folder is ours, so it gets its mode.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const bool ok = fd >= 0 && ::fchmod(fd, kDemoFolderMode) == 0;
+        const int error = errno;
+        if (fd >= 0) ::close(fd);
+        if (!ok) return failureText(path, error);
+    }
+    return {};
+}
+
+// The whole file with its mode, written into a fresh file beside it and renamed over the old
+// one: a reader never sees half of it, and a symbolic link in its place is replaced, not
+// followed.
+std::string writeFileAtomically(const std::string& path, std::string_view data, mode_t mode) {
+    std::string temporary = path + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) return failureText(path, errno);
+    bool ok = ::fchmod(fd, mode) == 0;
+    for (size_t done = 0; ok && done < data.size();) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n == 0) errno = EIO;
+        ok = n > 0;
+        if (ok) done += static_cast<size_t>(n);
+    }
+    int error = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (ok) return {};
+    ::unlink(temporary.c_str());
+    return failureText(path, error);
 }
 
 std::string shareDir() {
@@ -62,7 +140,7 @@ int cmdReg(const Args& args) {
     if (args[0] == "import") {
         if (args.size() != 2) return usageError("usage: lntc reg import FILE");
         int rc = importFile(reg, args[1]);
-        if (rc == 0) std::printf("imported %s\n", args[1].c_str());
+        if (rc == 0) std::printf("imported %s\n", printable(args[1]).c_str());
         return rc;
     }
     if (args[0] == "export") {
@@ -81,15 +159,16 @@ int cmdReg(const Args& args) {
         if (rest.empty() || rest.size() > 2)
             return usageError("usage: lntc reg export [--regedit4|--v5] KEY [FILE]");
         if (!format) format = rest.size() == 2 ? RegFileFormat::V5 : RegFileFormat::Regedit4;
-        std::string out;
-        uint32_t rc = exportRegistry(reg, rest[0], *format, out);
+        std::string out, why;
+        uint32_t rc = exportRegistry(reg, rest[0], *format, out, &why);
         if (rc != 0) {
-            std::fprintf(stderr, "lntc: %s: %s\n", rest[0].c_str(), systemErrorText(rc).c_str());
+            std::fprintf(stderr, "lntc: %s: %s\n", quote(rest[0]).c_str(),
+                         why.empty() ? systemErrorText(rc).c_str() : why.c_str());
             return 1;
         }
         if (rest.size() == 2) {
             if (!writeWholeFile(rest[1], out)) {
-                std::fprintf(stderr, "lntc: cannot write '%s'\n", rest[1].c_str());
+                std::fprintf(stderr, "lntc: cannot write %s\n", quote(rest[1]).c_str());
                 return 1;
             }
         } else {
@@ -113,12 +192,12 @@ int cmdDemoSetup(const Args& args) {
     Platform& p = machine.platform();
     Registry& reg = *p.registry;
     RegKey key = kNoKey;
-    bool installed = reg.openKey(kLocalMachine,
-                                 "SOFTWARE\\Quendal\\PrintServer\\CurrentVersion\\Queues",
-                                 RegAccess::Read, key) == 0;
+    bool installed =
+        reg.openKey(kLocalMachine, "SOFTWARE\\Quendal\\PrintServer\\CurrentVersion\\Queues",
+                    RegAccess::Read, key) == 0;
     if (installed) reg.closeKey(key);
     if (installed && !force) {
-        std::printf("demo installation already present under %s\n", root.c_str());
+        std::printf("demo installation already present under %s\n", printable(root).c_str());
         return 0;
     }
     const std::string share = shareDir() + "/demo";
@@ -128,35 +207,49 @@ int cmdDemoSetup(const Args& args) {
         if (importFile(reg, path) != 0) return 1;
     }
 
-    std::error_code ec;
-    fs::create_directories(root + "/odr", ec);
     std::string directory;
     if (!readWholeFile(share + "/odr-directory.json", directory)) {
-        std::fprintf(stderr, "lntc: cannot read %s/odr-directory.json\n", share.c_str());
+        std::fprintf(stderr, "lntc: cannot read %s\n",
+                     quote(share + "/odr-directory.json").c_str());
         return 1;
     }
     const std::string server = printServerNameFromEnv(p.env->hostName());
     for (size_t at; (at = directory.find("@PRINT_SERVER@")) != std::string::npos;)
         directory.replace(at, 14, server);
-    if (!writeWholeFile(root + "/odr/directory.json", directory)) {
-        std::fprintf(stderr, "lntc: cannot write %s/odr/directory.json\n", root.c_str());
-        return 1;
+    std::vector<std::pair<std::string, std::string>> files = {{"odr/directory.json", directory}};
+    // Driver modules of most models; ENGB is left out so that a missing driver can be seen.
+    for (const char* module : {"LJA", "LJB", "LJC", "ENGA", "LDPX", "GNX"}) {
+        files.emplace_back(std::string("drive_c/qdsw/lnt/bin/") + module + ".dll",
+                           std::string("demo driver module ") + module + "\n");
+    }
+    for (const char* font : {"lg.2ps", "prestige.2ps", "cournarr.2ps", "iso.2ps"})
+        files.emplace_back(std::string("drive_c/qdsw_local/fonts/") + font,
+                           "%!PS-AdobeFont-1.0 demo\n");
+    if (fs::exists(share + "/ldpx.cfg")) {
+        std::string ldpx;
+        if (!readWholeFile(share + "/ldpx.cfg", ldpx)) {
+            std::fprintf(stderr, "lntc: cannot read %s\n", quote(share + "/ldpx.cfg").c_str());
+            return 1;
+        }
+        files.emplace_back("drive_c/qdsw_local/sd/ldpx.cfg", std::move(ldpx));
     }
 
-    // Driver modules of most models; ENGB is left out so that a missing driver can be seen.
-    const std::string bin = root + "/drive_c/qdsw/lnt/bin";
-    fs::create_directories(bin, ec);
-    for (const char* module : {"LJA", "LJB", "LJC", "ENGA", "LDPX", "GNX"})
-        writeWholeFile(bin + "/" + module + ".dll", std::string("demo driver module ") + module + "\n");
-    const std::string local = root + "/drive_c/qdsw_local";
-    for (const char* dir : {"tmp", "sd", "fonts"}) fs::create_directories(local + "/" + dir, ec);
-    if (fs::exists(share + "/ldpx.cfg"))
-        fs::copy_file(share + "/ldpx.cfg", local + "/sd/ldpx.cfg",
-                      fs::copy_options::overwrite_existing, ec);
-    for (const char* font : {"lg.2ps", "prestige.2ps", "cournarr.2ps", "iso.2ps"})
-        writeWholeFile(local + "/fonts/" + font, "%!PS-AdobeFont-1.0 demo\n");
-    std::printf("demo installation written under %s (print server '%s')\n", root.c_str(),
-                server.c_str());
+    std::string failure;
+    for (const char* folder : {"odr", "drive_c/qdsw/lnt/bin", "drive_c/qdsw_local/tmp",
+                               "drive_c/qdsw_local/sd", "drive_c/qdsw_local/fonts"}) {
+        if (!failure.empty()) break;
+        failure = makeFolders(root, folder);
+    }
+    for (const auto& [relative, data] : files) {
+        if (!failure.empty()) break;
+        failure = writeFileAtomically(root + "/" + relative, data, kDemoFileMode);
+    }
+    if (!failure.empty()) {
+        std::fprintf(stderr, "lntc: %s\n", failure.c_str());
+        return 1;
+    }
+    std::printf("demo installation written under %s (print server %s)\n", printable(root).c_str(),
+                quote(server).c_str());
     return 0;
 }
 

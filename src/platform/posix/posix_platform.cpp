@@ -20,22 +20,28 @@
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace lntc {
 
 namespace {
 
-// Creates a folder with exactly the given mode; parents are made as the umask allows.
+// Creates a folder, and every missing folder above it, with exactly the given mode whatever
+// the umask.
 void makeFolder(const std::string& path, mode_t mode) {
+    std::vector<std::string> missing;
     struct stat st {};
-    if (stat(path.c_str(), &st) == 0) return;
-    std::error_code ec;
-    auto parent = std::filesystem::path(path).parent_path();
-    if (!parent.empty()) std::filesystem::create_directories(parent, ec);
-    if (mkdir(path.c_str(), mode) == 0)
-        chmod(path.c_str(), mode);
-    else if (errno != EEXIST)
-        throw std::runtime_error("cannot create " + path + ": " + std::strerror(errno));
+    for (std::filesystem::path p(path); !p.empty() && stat(p.c_str(), &st) != 0;) {
+        missing.push_back(p.string());
+        if (p == p.parent_path() || !p.has_relative_path()) break;
+        p = p.parent_path();
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+        if (mkdir(it->c_str(), mode) == 0)
+            chmod(it->c_str(), mode);
+        else if (errno != EEXIST)
+            throw std::runtime_error("cannot create " + *it + ": " + std::strerror(errno));
+    }
 }
 
 } // namespace

@@ -155,6 +155,26 @@ bool fileWritable(const std::string& path, const struct stat& st) {
     return ::access(path.c_str(), W_OK) == 0;
 }
 
+// SQLite's quick check of every page: SQLITE_OK with report "ok" for a sound database, or
+// with its first complaint; a database too damaged to be checked answers its error code.
+int quickCheck(sqlite3* db, std::string& report) {
+    sqlite3_stmt* s = nullptr;
+    int rc = sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &s, nullptr);
+    if (rc == SQLITE_OK && (rc = sqlite3_step(s)) == SQLITE_ROW) {
+        report = columnText(s, 0);
+        for (char& c : report)
+            if (c == '\n') c = ' ';
+        rc = SQLITE_OK;
+    }
+    sqlite3_finalize(s);
+    return rc;
+}
+
+bool isCorruption(int rc) {
+    rc &= 0xff;
+    return rc == SQLITE_CORRUPT || rc == SQLITE_NOTADB;
+}
+
 bool isPermissionFailure(int rc) {
     rc &= 0xff;
     return rc == SQLITE_READONLY || rc == SQLITE_CANTOPEN || rc == SQLITE_PERM || rc == SQLITE_AUTH;
@@ -166,8 +186,7 @@ bool isPermissionFailure(int rc) {
 // write never leaves half of itself behind.
 class SqliteRegistry::WriteScope {
   public:
-    explicit WriteScope(SqliteRegistry& reg)
-        : reg_(reg), nested_(reg.inBatch_ || reg.inSnapshot_) {
+    explicit WriteScope(SqliteRegistry& reg) : reg_(reg), nested_(reg.inBatch_ || reg.inSnapshot_) {
         status_ = reg_.exec(nested_ ? Savepoint : Begin);
         active_ = status_ == err::Success;
     }
@@ -271,6 +290,24 @@ void SqliteRegistry::openDatabase() {
                 rc = sqlite3_exec(db_, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
             if (rc == SQLITE_OK)
                 rc = sqlite3_exec(db_, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+            // Nothing is written into a database that is already damaged: that would bury
+            // the damage under new data.
+            if (rc == SQLITE_OK) {
+                std::string report;
+                rc = quickCheck(db_, report);
+                if (isCorruption(rc)) {
+                    damage_ = sqlite3_errmsg(db_);
+                } else if (rc == SQLITE_OK && report != "ok") {
+                    damage_ = report;
+                }
+            }
+            if (!damage_.empty()) {
+                // Not even the log is folded into the file on the way out.
+                sqlite3_db_config(db_, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+                sqlite3_close(db_);
+                db_ = nullptr;
+                rc = SQLITE_READONLY;
+            }
             if (rc == SQLITE_OK && version != 1) {
                 rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
                 if (rc == SQLITE_OK) rc = sqlite3_exec(db_, kSchema, nullptr, nullptr, nullptr);
@@ -299,7 +336,10 @@ void SqliteRegistry::openDatabase() {
             rc = sqlite3_exec(db_, "SELECT id FROM keys WHERE id = 1", nullptr, nullptr, nullptr);
             if (rc == SQLITE_OK) return;
         }
-        if (std::strcmp(query, "?immutable=1") == 0) fail("cannot open read-only");
+        if (std::strcmp(query, "?immutable=1") == 0)
+            fail(damage_.empty() ? "cannot open read-only"
+                                 : "failed its integrity check (" + damage_ +
+                                       ") and cannot be opened read-only");
         sqlite3_close(db_);
         db_ = nullptr;
     }
@@ -315,6 +355,10 @@ void SqliteRegistry::prepareStatements() {
     }
 }
 
+uint32_t SqliteRegistry::writeRefused() const {
+    return damage_.empty() ? err::AccessDenied : err::RegistryCorrupt;
+}
+
 uint32_t SqliteRegistry::exec(Stmt s) {
     Use u(stmts_[s]);
     return fromSqlite(u.step());
@@ -322,7 +366,7 @@ uint32_t SqliteRegistry::exec(Stmt s) {
 
 uint32_t SqliteRegistry::lookup(RegKey key, Handle& h) const {
     if (key == kLocalMachine) {
-        h = {kRootId, readOnly_ ? RegAccess::Read : RegAccess::Write};
+        h = {kRootId, readOnly_ ? RegAccess::Read : RegAccess::Write, 0};
         return err::Success;
     }
     auto it = handles_.find(key);
@@ -366,9 +410,9 @@ uint32_t SqliteRegistry::resolve(int64_t from, std::string_view path, int64_t& i
     return err::Success;
 }
 
-RegKey SqliteRegistry::newHandle(int64_t id, RegAccess access) {
+RegKey SqliteRegistry::newHandle(int64_t id, RegAccess access, size_t depth) {
     RegKey h = nextHandle_++;
-    handles_[h] = {id, access};
+    handles_[h] = {id, access, depth};
     return h;
 }
 
@@ -389,8 +433,8 @@ uint32_t SqliteRegistry::openKey(RegKey parent, std::string_view path, RegAccess
     if (uint32_t rc = keyOf(parent, base)) return rc;
     int64_t id = 0;
     if (uint32_t rc = resolve(base.keyId, path, id)) return rc;
-    if (access == RegAccess::Write && readOnly_) return err::AccessDenied;
-    out = newHandle(id, access);
+    if (access == RegAccess::Write && readOnly_) return writeRefused();
+    out = newHandle(id, access, base.depth + regutil::splitPath(path).size());
     return err::Success;
 }
 
@@ -401,13 +445,18 @@ uint32_t SqliteRegistry::createKey(RegKey parent, std::string_view path, RegAcce
     if (created) *created = false;
     Handle base;
     if (uint32_t rc = lookup(parent, base)) return rc;
-    if (readOnly_) return err::AccessDenied;
+    if (readOnly_) return writeRefused();
+    const auto parts = regutil::splitPath(path);
+    if (base.depth + parts.size() > kMaxKeyDepth) return err::Badkey;
+    for (auto part : parts) {
+        if (part.size() > kMaxKeyNameLength) return err::Badkey;
+    }
     WriteScope w(*this);
     if (w.status()) return w.status();
     if (uint32_t rc = checkAlive(base.keyId)) return rc;
     int64_t cur = base.keyId;
     bool made = false;
-    for (auto part : regutil::splitPath(path)) {
+    for (auto part : parts) {
         int64_t child = 0;
         uint32_t rc = findChild(cur, part, child);
         if (rc == err::Success) {
@@ -424,7 +473,7 @@ uint32_t SqliteRegistry::createKey(RegKey parent, std::string_view path, RegAcce
         made = true;
     }
     if (uint32_t rc = w.commit()) return rc;
-    out = newHandle(cur, access);
+    out = newHandle(cur, access, base.depth + parts.size());
     if (created) *created = made;
     return err::Success;
 }
@@ -456,7 +505,8 @@ uint32_t SqliteRegistry::setValue(RegKey key, std::string_view name, uint32_t ty
     std::lock_guard lock(mutex_);
     Handle h;
     if (uint32_t rc = lookup(key, h)) return rc;
-    if (readOnly_ || h.access != RegAccess::Write) return err::AccessDenied;
+    if (readOnly_) return writeRefused();
+    if (h.access != RegAccess::Write) return err::AccessDenied;
     if (!data && size) return err::InvalidParameter;
     WriteScope w(*this);
     if (w.status()) return w.status();
@@ -474,7 +524,8 @@ uint32_t SqliteRegistry::deleteValue(RegKey key, std::string_view name) {
     std::lock_guard lock(mutex_);
     Handle h;
     if (uint32_t rc = lookup(key, h)) return rc;
-    if (readOnly_ || h.access != RegAccess::Write) return err::AccessDenied;
+    if (readOnly_) return writeRefused();
+    if (h.access != RegAccess::Write) return err::AccessDenied;
     WriteScope w(*this);
     if (w.status()) return w.status();
     if (uint32_t rc = checkAlive(h.keyId)) return rc;
@@ -500,7 +551,7 @@ uint32_t SqliteRegistry::removeKey(RegKey parent, std::string_view path, bool wi
     std::lock_guard lock(mutex_);
     Handle base;
     if (uint32_t rc = lookup(parent, base)) return rc;
-    if (readOnly_) return err::AccessDenied;
+    if (readOnly_) return writeRefused();
     WriteScope w(*this);
     if (w.status()) return w.status();
     if (uint32_t rc = checkAlive(base.keyId)) return rc;
@@ -575,7 +626,7 @@ void SqliteRegistry::endSnapshot() {
 
 uint32_t SqliteRegistry::beginBatch() {
     std::lock_guard lock(mutex_);
-    if (readOnly_) return err::AccessDenied;
+    if (readOnly_) return writeRefused();
     if (inBatch_ || inSnapshot_) return err::InvalidFunction;
     if (uint32_t rc = exec(Begin)) return rc;
     inBatch_ = true;

@@ -16,7 +16,9 @@ namespace lntc {
 class SqliteRegistry : public Registry {
   public:
     // Opens or creates the database (and its folder). A database file this process may not
-    // write is opened read-only. Throws std::runtime_error when it cannot be opened at all.
+    // write is opened read-only. One opened for writing is checked first (SQLite's quick
+    // check); when it fails, it too is opened read-only and every write answers 1015. Throws
+    // std::runtime_error when it cannot be opened at all.
     explicit SqliteRegistry(const std::string& dbPath);
     ~SqliteRegistry() override;
     SqliteRegistry(const SqliteRegistry&) = delete;
@@ -29,6 +31,7 @@ class SqliteRegistry : public Registry {
     const std::string& path() const { return path_; }
 
     bool readOnly() const override { return readOnly_; }
+    std::string damage() const override { return damage_; }
     uint32_t openKey(RegKey parent, std::string_view path, RegAccess access, RegKey& out) override;
     uint32_t createKey(RegKey parent, std::string_view path, RegAccess access, RegKey& out,
                        bool* created = nullptr) override;
@@ -75,12 +78,15 @@ class SqliteRegistry : public Registry {
     struct Handle {
         int64_t keyId;
         RegAccess access;
+        size_t depth; // levels below the hive
     };
     class WriteScope;
 
     void openDatabase();
     void prepareStatements();
     uint32_t exec(Stmt s);
+    // The answer to a write on a store that is not writable.
+    uint32_t writeRefused() const;
     uint32_t removeKey(RegKey parent, std::string_view path, bool withSubkeys);
     // The key a handle stands for: 6 for an unknown handle, 1018 when the key is gone.
     uint32_t lookup(RegKey key, Handle& h) const;
@@ -88,13 +94,14 @@ class SqliteRegistry : public Registry {
     uint32_t keyOf(RegKey key, Handle& h);
     uint32_t resolve(int64_t from, std::string_view path, int64_t& id);
     uint32_t findChild(int64_t parent, std::string_view name, int64_t& id);
-    RegKey newHandle(int64_t id, RegAccess access);
+    RegKey newHandle(int64_t id, RegAccess access, size_t depth);
     uint32_t removeTree(int64_t id);
 
     std::string path_;
     sqlite3* db_ = nullptr;
     std::array<sqlite3_stmt*, StmtCount> stmts_{};
     bool readOnly_ = false;
+    std::string damage_;
     bool inBatch_ = false;
     bool inSnapshot_ = false;
     std::unordered_map<RegKey, Handle> handles_;
