@@ -299,6 +299,16 @@ TEST_F(SharedConfig, LinksPlantedInTheMachineRootAreNotFollowed) {
     std::string text((std::istreambuf_iterator<char>(in)), {});
     EXPECT_EQ(text, "precious");
 
+    // Nor is the registry opened through a link.
+    TempRoot linked;
+    std::filesystem::create_symlink(target, linked.path() + "/registry.db");
+    auto linkedEnv = env();
+    linkedEnv["LNT_ROOT"] = linked.path();
+    EXPECT_EQ(runProgram(kProbe, {}, linkedEnv, "config\n").out,
+              "config " + std::to_string(LNTC_E_NOT_LOADED) + " 0 - 0\n");
+    std::ifstream again(target);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), {}), "precious");
+
     TempRoot fresh;
     auto freshEnv = env();
     freshEnv["LNT_ROOT"] = fresh.path();

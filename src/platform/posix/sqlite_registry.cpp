@@ -255,7 +255,7 @@ void SqliteRegistry::openDatabase() {
     };
 
     struct stat st {};
-    if (::stat(path_.c_str(), &st) != 0) {
+    if (::lstat(path_.c_str(), &st) != 0) {
         if (errno != ENOENT) fail(std::strerror(errno));
         std::error_code ec;
         auto dir = std::filesystem::path(path_).parent_path();
@@ -269,11 +269,14 @@ void SqliteRegistry::openDatabase() {
             ::fchmod(fd, 0660);
             ::close(fd);
         }
-        if (::stat(path_.c_str(), &st) != 0) fail(std::strerror(errno));
+        if (::lstat(path_.c_str(), &st) != 0) fail(std::strerror(errno));
     }
+    // Another user's link in the machine root must not lead the registry elsewhere.
+    if (!S_ISREG(st.st_mode)) fail("not a regular file (a link is never followed)");
 
     if (fileWritable(path_, st)) {
-        int rc = sqlite3_open_v2(path_.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+        int rc = sqlite3_open_v2(path_.c_str(), &db_,
+                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW,
                                  nullptr);
         if (rc == SQLITE_OK) {
             sqlite3_busy_timeout(db_, kBusyTimeoutMs);
@@ -327,9 +330,10 @@ void SqliteRegistry::openDatabase() {
     // mode=ro still sees the write-ahead log; immutable is the last resort when the log's
     // shared index cannot be opened at all.
     for (const char* query : {"?mode=ro", "?immutable=1"}) {
-        int rc =
-            sqlite3_open_v2((base + query).c_str(), &db_,
-                            SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
+        int rc = sqlite3_open_v2((base + query).c_str(), &db_,
+                                 SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX |
+                                     SQLITE_OPEN_NOFOLLOW,
+                                 nullptr);
         if (rc == SQLITE_OK) {
             sqlite3_busy_timeout(db_, kBusyTimeoutMs);
             sqlite3_extended_result_codes(db_, 1);
