@@ -1,9 +1,10 @@
 // What the print server pays to read its configuration, and what filling and saving cost,
 // over the real backends under a temporary machine root.
 #include "platform/posix/sqlite_registry.h"
-#include "store/accessors.h"
+#include "library/accessors.h"
+#include "library/lifecycle.h"
 #include "store/initialise.h"
-#include "store/production.h"
+#include "library/production.h"
 #include "store/records.h"
 #include "store/registry_access.h"
 #include "store/save.h"

@@ -1,6 +1,6 @@
 // The start-up logo: shown by the first product process on the machine for ten seconds.
 #pragma once
-#include "logo/logo_view.h"
+#include "ui/logo_view.h"
 #include "platform/sections.h"
 #include "platform/windows.h"
 

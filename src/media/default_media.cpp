@@ -1,6 +1,6 @@
 #include "media/default_media.h"
 
-#include "configure/message_box.h"
+#include "ui/message_box.h"
 #include "media/paper_sizes.h"
 #include "store/library.h"
 #include "store/models.h"

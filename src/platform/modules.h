@@ -1,29 +1,29 @@
-// Localised resource modules: files beside the library whose strings and dialog templates are
-// consulted before the built-in ones.
+// Shared objects loaded at run time: the localised resource modules, the Qt host module.
 #pragma once
-#include "resources/templates.h"
-
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 
 namespace lntc {
 
-class ResourceModule {
+class LoadedModule {
   public:
-    virtual ~ResourceModule() = default;
-    virtual std::optional<std::string> findString(uint32_t id) const = 0;
-    // The module's template of an id, or nullptr; valid while the module lives.
-    virtual const DialogTemplate* findTemplate(uint16_t id) const = 0;
+    virtual ~LoadedModule() = default;
+    // The address of an exported symbol, or nullptr.
+    virtual void* symbol(const char* name) const = 0;
 };
 
 class Modules {
   public:
     virtual ~Modules() = default;
     // The module at a host path. nullptr with error 2 when there is no such file; nullptr with
-    // another code when the file is there but is not a usable module.
-    virtual std::unique_ptr<ResourceModule> load(const std::string& path, uint32_t& error) = 0;
+    // another code when the file is there but is not a usable module (why, when given, then
+    // says what was wrong). A module loaded to stay is never unloaded, even when its handle
+    // goes.
+    virtual std::unique_ptr<LoadedModule> load(const std::string& path, bool stay,
+                                               uint32_t& error, std::string* why = nullptr) = 0;
+    // Whether a shared library of this file name is in the process already.
+    virtual bool isLoaded(const std::string& fileName) const = 0;
     // Host folder that holds the modules (the library's own folder), without a trailing "/".
     virtual std::string systemFolder() const = 0;
 };

@@ -1,6 +1,6 @@
 #include "process/process.h"
 
-#include "configure/message_box.h"
+#include "ui/message_box.h"
 #include "store/library.h"
 
 #include <strings.h>

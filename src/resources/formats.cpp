@@ -1,6 +1,9 @@
 #include "resources/formats.h"
 
+#include "platform/c_locale.h"
+
 #include <cctype>
+#include <cstdio>
 
 namespace lntc {
 
@@ -86,6 +89,24 @@ bool sameConversions(std::string_view candidate, std::string_view reference) {
     auto a = conversionSignature(candidate);
     auto b = conversionSignature(reference);
     return a && b && *a == *b;
+}
+
+std::string formatMessageV(const char* format, va_list args) {
+    char buffer[kMessageBufferSize];
+    if (format == nullptr) return std::string();
+    // The same text in every program, whatever locale it runs in (numbers go to the logs too).
+    CLocaleScope c;
+    int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+    if (n < 0) return std::string();
+    return std::string(buffer);
+}
+
+std::string formatMessage(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::string text = formatMessageV(format, args);
+    va_end(args);
+    return text;
 }
 
 } // namespace lntc

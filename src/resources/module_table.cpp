@@ -92,4 +92,17 @@ std::unique_ptr<ResourceModule> moduleFromTable(const LntcResourceTable* table, 
     return module;
 }
 
+std::unique_ptr<ResourceModule> loadResourceModule(Modules& modules, const std::string& path,
+                                                   uint32_t& error) {
+    std::unique_ptr<LoadedModule> file = modules.load(path, false, error);
+    if (!file) return nullptr;
+    void* entry = file->symbol(LNTC_RESOURCE_ENTRY);
+    if (entry == nullptr) {
+        error = err::ProcNotFound;
+        return nullptr;
+    }
+    // Everything is copied: the module's code need not stay mapped.
+    return moduleFromTable(reinterpret_cast<LntcResourcesFunction>(entry)(), error);
+}
+
 } // namespace lntc

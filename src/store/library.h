@@ -3,6 +3,8 @@
 #include "lntc/lntc.h"
 #include "platform/platform.h"
 #include "product/product.h"
+#include "resources/lookup.h"
+#include "ui/context.h"
 #include "ui/host.h"
 
 #include <chrono>
@@ -16,34 +18,7 @@ namespace lntc {
 
 struct LdpxConfig;
 struct LogoState;
-
-// Looks a numbered string up; a localised module can be put in front of the built-ins.
-class StringLookup {
-public:
-    using Source = std::function<std::optional<std::string>(uint32_t)>;
-    void pushFront(Source source) { sources_.insert(sources_.begin(), std::move(source)); }
-    // The text, or nullopt when no source has it.
-    std::optional<std::string> find(uint32_t id) const;
-    // The text, or "" when missing.
-    std::string load(uint32_t id) const { return find(id).value_or(std::string()); }
-    void clear() { sources_.clear(); }
-
-private:
-    std::vector<Source> sources_;
-};
-
-// Looks a dialog template up, in the same order as the strings.
-class TemplateLookup {
-public:
-    using Source = std::function<const DialogTemplate*(uint16_t)>;
-    void pushFront(Source source) { sources_.insert(sources_.begin(), std::move(source)); }
-    // The template, or nullptr when no source has it.
-    const DialogTemplate* find(uint16_t id) const;
-    void clear() { sources_.clear(); }
-
-private:
-    std::vector<Source> sources_;
-};
+class ResourceModule;
 
 // The two shared sections as this process holds them.
 struct SharedStore {
@@ -63,20 +38,25 @@ struct SharedStore {
     std::chrono::milliseconds fillGiveUp{60000};
 };
 
-class Library {
+class Library : public UiContext {
 public:
     Library(const Platform& platform, ProductLibs& product, Host& host);
-    ~Library();
+    virtual ~Library();
     Library(const Library&) = delete;
     Library& operator=(const Library&) = delete;
 
     Platform& platform() { return platform_; }
     Registry& registry() { return *platform_.registry; }
     ProductLibs& product() { return product_; }
-    Host& host() { return *host_; }
+    Host& host() override { return *host_; }
     void setHost(Host& host) { host_ = &host; }
-    StringLookup& strings() { return strings_; }
-    TemplateLookup& templates() { return templates_; }
+    StringLookup& strings() override { return strings_; }
+    TemplateLookup& templates() override { return templates_; }
+    void logError(uint32_t code, uint32_t arg, const std::string& text) override {
+        product_.ztrLogError(code, arg, 0, 0, text);
+    }
+    bool registryReadOnly() const override { return readOnlyRegistry; }
+    const std::string& helpFile() const override { return helpFilePath; }
     int64_t now() const { return platform_.clock->now(); }
 
     // Opened at load; every registry operation of the store is relative to it.
@@ -87,12 +67,13 @@ public:
     std::shared_ptr<ResourceModule> resourceModule;
 
     SharedStore store;
-    std::unique_ptr<LogoState> logo; // start-up logo and the machine-wide event
+    // Kept as shared pointers so that this layer need not know the subsystems' types.
+    std::shared_ptr<LogoState> logo; // start-up logo and the machine-wide event
 
     // One entry per catalogue model; null until the first successful build.
     std::unique_ptr<DefaultMedia[]> defaultMedia;
     // What the ldpx.cfg reader keeps; null until the first read.
-    std::unique_ptr<LdpxConfig> ldpx;
+    std::shared_ptr<LdpxConfig> ldpx;
 
     // Writable views for the current configuration run, falling back to none.
     ServerConfig* writableConfig() { return store.configWritable.get(); }

@@ -1,6 +1,6 @@
 #include "store/save.h"
 
-#include "configure/message_box.h"
+#include "ui/message_box.h"
 #include "platform/c_locale.h"
 #include "store/library.h"
 #include "store/models.h"

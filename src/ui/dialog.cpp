@@ -1,9 +1,8 @@
 #include "ui/dialog.h"
 
-#include "configure/message_box.h"
+#include "ui/message_box.h"
 #include "platform/c_locale.h"
-#include "store/library.h"
-#include "ui/framework_strings.h"
+#include "resources/framework_strings.h"
 #include "ui/list_rules.h"
 
 #include <cerrno>
@@ -100,13 +99,13 @@ void DataExchange::prepareControl(int id, bool isEdit) {
 void DataExchange::fail() {
     if (save_ && lastControl_ != 0) {
         dialog_.setFocus(lastControl_);
-        if (lastIsEdit_) dialog_.library().host().selectAllText(dialog_.window(), lastControl_);
+        if (lastIsEdit_) dialog_.context().host().selectAllText(dialog_.window(), lastControl_);
     }
     failed_ = true;
 }
 
 void DataExchange::failWith(uint32_t messageId, const std::string& arg1, const std::string& arg2) {
-    Library& lib = dialog_.library();
+    UiContext& lib = dialog_.context();
     std::string text = fillArgs(lib.strings().load(messageId), arg1, arg2);
     lib.host().messageBox(dialog_.window(), text, lib.strings().load(fwstr::AppName),
                           mb::Ok | mb::IconExclamation);
@@ -262,7 +261,7 @@ void ddvMinMaxDouble(DataExchange& dx, double value, double minValue, double max
 
 // --- dialog ----------------------------------------------------------------------------
 
-Dialog::Dialog(Library& lib, uint16_t templateId, Dialog* parent)
+Dialog::Dialog(UiContext& lib, uint16_t templateId, Dialog* parent)
     : lib_(lib), templateId_(templateId), parent_(parent),
       template_(lib.templates().find(templateId)) {}
 
@@ -279,10 +278,10 @@ template <class F> void Dialog::guarded(const char* what, F&& f) {
     try {
         f();
     } catch (const std::exception& e) {
-        lib_.product().ztrLogError(0, templateId_, 0, 0,
+        lib_.logError(0, templateId_,
                                    std::string("LNTC: dialog ") + what + " failed: " + e.what());
     } catch (...) {
-        lib_.product().ztrLogError(0, templateId_, 0, 0,
+        lib_.logError(0, templateId_,
                                    std::string("LNTC: dialog ") + what + " failed");
     }
 }
@@ -545,7 +544,7 @@ bool Dialog::updateData(bool save) {
 }
 
 void Dialog::applyReadOnlyRegistry() {
-    if (!lib_.readOnlyRegistry) return;
+    if (!lib_.registryReadOnly()) return;
     enable(ctl::Ok, false);
     setDefaultButton(ctl::Cancel);
 }
@@ -623,7 +622,7 @@ void Dialog::dispatchHelpRequest() {
 // --- help dialog -----------------------------------------------------------------------
 
 void HelpDialog::winHelp(uint32_t data, uint32_t command) {
-    library().host().showHelp(window(), library().helpFilePath, command, data);
+    context().host().showHelp(window(), context().helpFile(), command, data);
 }
 
 void HelpDialog::onHelp() {
@@ -641,7 +640,7 @@ bool HelpDialog::onHelpRequest() {
 
 // --- wait dialog -----------------------------------------------------------------------
 
-WaitDialog::WaitDialog(Library& lib, uint32_t messageId, Dialog* parent)
+WaitDialog::WaitDialog(UiContext& lib, uint32_t messageId, Dialog* parent)
     : Dialog(lib, kTemplateId, parent) {
     if (auto text = lib.strings().find(messageId)) {
         message_ = *text;
@@ -665,7 +664,7 @@ WaitDialog::~WaitDialog() {
 }
 
 bool WaitDialog::onInitDialog() {
-    Host& h = library().host();
+    Host& h = context().host();
     Rect screen = h.screenRect();
     Rect own = h.windowRect(window());
     h.placeWindow(window(), screen.x + (screen.cx - own.cx) / 2,

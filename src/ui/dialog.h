@@ -3,6 +3,7 @@
 // called by the host.
 #pragma once
 #include "resources/templates.h"
+#include "ui/context.h"
 #include "ui/host.h"
 
 #include <cstdint>
@@ -11,7 +12,6 @@
 
 namespace lntc {
 
-class Library;
 class Dialog;
 
 // One run of data exchange: loading members into the controls or saving them back.
@@ -60,7 +60,7 @@ void ddvMinMaxDouble(DataExchange& dx, double value, double minValue, double max
 class Dialog : protected DialogEvents {
   public:
     // A dialog for the template; the parent's window owns it while both are open.
-    Dialog(Library& lib, uint16_t templateId, Dialog* parent);
+    Dialog(UiContext& context, uint16_t templateId, Dialog* parent);
     virtual ~Dialog();
     Dialog(const Dialog&) = delete;
     Dialog& operator=(const Dialog&) = delete;
@@ -72,7 +72,7 @@ class Dialog : protected DialogEvents {
     uint16_t templateId() const { return templateId_; }
     // The open window, or nullptr.
     WindowRef window() const { return window_; }
-    Library& library() { return lib_; }
+    UiContext& context() { return lib_; }
     Dialog* parent() const { return parent_; }
     // The template's description of a control, or nullptr.
     const ControlTemplate* control(int id) const;
@@ -165,7 +165,7 @@ class Dialog : protected DialogEvents {
     bool isList(int id) const;
     template <class F> void guarded(const char* what, F&& f);
 
-    Library& lib_;
+    UiContext& lib_;
     uint16_t templateId_;
     Dialog* parent_;
     const DialogTemplate* template_ = nullptr;
@@ -178,8 +178,8 @@ class Dialog : protected DialogEvents {
 // A dialog with a Help button and F1 help; the help context is the template id.
 class HelpDialog : public Dialog {
   public:
-    HelpDialog(Library& lib, uint16_t templateId, Dialog* parent)
-        : Dialog(lib, templateId, parent), helpContext_(templateId) {}
+    HelpDialog(UiContext& context, uint16_t templateId, Dialog* parent)
+        : Dialog(context, templateId, parent), helpContext_(templateId) {}
     uint32_t helpContext() const { return helpContext_; }
 
   protected:
@@ -195,7 +195,7 @@ class HelpDialog : public Dialog {
 class WaitDialog : public Dialog {
   public:
     static constexpr uint16_t kTemplateId = 900;
-    WaitDialog(Library& lib, uint32_t messageId, Dialog* parent);
+    WaitDialog(UiContext& context, uint32_t messageId, Dialog* parent);
     ~WaitDialog() override;
     const std::string& message() const { return message_; }
 

@@ -2,6 +2,7 @@
 // the process has a usable display, the Qt host of liblntc-qt.so. The decision is made once,
 // on the first dialog, message box or logo; any failure leaves the console host in charge.
 #pragma once
+#include "platform/display.h"
 #include "ui/console_host.h"
 #include "ui/host.h"
 #include "ui/qt_host_api.h"
@@ -16,23 +17,9 @@
 namespace lntc {
 
 class Environment;
+class Modules;
 class ProductLibs;
 class TopWindows;
-
-using EnvLookup = std::function<std::optional<std::string>(std::string_view)>;
-
-// Why a process does or does not get windows.
-enum class DisplayVerdict {
-    Usable,
-    Disabled,    // LNTC_NO_GUI asks for the console
-    NoDisplay,   // neither a Qt platform nor an X or Wayland display is named
-    Unreachable, // a display is named but nothing answers there
-};
-
-// From the environment alone (plus a look at the display's socket): QT_QPA_PLATFORM names a
-// platform, or DISPLAY / WAYLAND_DISPLAY name a display that accepts connections. A named
-// but dead display counts as none: Qt would abort the process on it.
-DisplayVerdict CheckDisplay(const EnvLookup& env);
 
 class DisplayHost : public Host {
   public:
@@ -41,9 +28,10 @@ class DisplayHost : public Host {
         std::string moduleDir;
         std::FILE* console = stderr;
     };
-    DisplayHost(Environment& env, ProductLibs& product, TopWindows* windows, Options options);
-    DisplayHost(Environment& env, ProductLibs& product, TopWindows* windows)
-        : DisplayHost(env, product, windows, Options{}) {}
+    DisplayHost(Environment& env, Modules& modules, ProductLibs& product, TopWindows* windows,
+                Options options);
+    DisplayHost(Environment& env, Modules& modules, ProductLibs& product, TopWindows* windows)
+        : DisplayHost(env, modules, product, windows, Options{}) {}
     ~DisplayHost() override;
     DisplayHost(const DisplayHost&) = delete;
     DisplayHost& operator=(const DisplayHost&) = delete;
@@ -131,6 +119,7 @@ class DisplayHost : public Host {
     void reportOnce(const std::string& why);
 
     Environment& env_;
+    Modules& modules_;
     ProductLibs& product_;
     TopWindows* windows_;
     Options options_;

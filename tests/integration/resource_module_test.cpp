@@ -1,10 +1,12 @@
 // The localised resource modules and the help file as built: real files loaded through the
 // POSIX backend.
 #include "platform/posix/posix_modules.h"
+#include "resources/module_table.h"
 #include "resources/help_file.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
 #include "resources/templates.h"
+#include "library/lifecycle.h"
 #include "store/initialise.h"
 #include "support/temp_root.h"
 #include "support/test_library.h"
@@ -45,7 +47,7 @@ TEST(ResourceModuleFiles, TheGermanModuleLoadsAndItsTemplateCanStandIn) {
     PosixModules modules(env);
     EXPECT_EQ(modules.systemFolder(), kLibDir);
     uint32_t error = 99;
-    auto module = modules.load(kLibDir + "/LNT20DEU.so", error);
+    auto module = loadResourceModule(modules, kLibDir + "/LNT20DEU.so", error);
     ASSERT_NE(module, nullptr) << error;
     EXPECT_EQ(error, 0u);
     EXPECT_EQ(module->findString(str::ErrorCaption), "Konfigurationsfehler");
@@ -72,7 +74,7 @@ TEST(ResourceModuleFiles, FilesThatAreNoModulesAreReportedAsSuch) {
                           Case{kTestModules + "/test_module_noentry.so", err::ProcNotFound},
                           Case{kTestModules + "/test_module_badversion.so", err::InvalidData}}) {
         uint32_t error = 0;
-        EXPECT_EQ(modules.load(c.path, error), nullptr) << c.path;
+        EXPECT_EQ(loadResourceModule(modules, c.path, error), nullptr) << c.path;
         EXPECT_EQ(error, c.error) << c.path;
     }
 }

@@ -1,9 +1,10 @@
 // Several real product processes on one machine root, through liblntc.so's exports.
 #include "platform/posix/posix_sections.h"
 #include "platform/posix/sqlite_registry.h"
-#include "store/accessors.h"
+#include "library/accessors.h"
+#include "library/lifecycle.h"
 #include "store/initialise.h"
-#include "store/production.h"
+#include "library/production.h"
 #include "store/records.h"
 #include "store/registry_access.h"
 #include "store/save.h"

@@ -321,13 +321,42 @@ bool FakeTopWindows::existsWithClass(const std::string& className) const {
                        [&](const Window& w) { return equalNoCase(w.className, className); });
 }
 
-std::unique_ptr<ResourceModule> FakeModules::load(const std::string& path, uint32_t& error) {
+namespace {
+
+// A module's entry hands out the table of the module whose symbol was asked for last: the
+// loader calls it right after asking, on the same thread.
+thread_local const LntcResourceTable* t_entryTable = nullptr;
+
+const LntcResourceTable* fakeEntry() {
+    return t_entryTable;
+}
+
+class FakeModule : public LoadedModule {
+  public:
+    explicit FakeModule(const LntcResourceTable* table) : table_(table) {}
+    void* symbol(const char* name) const override {
+        if (std::string(name) != LNTC_RESOURCE_ENTRY) return nullptr;
+        t_entryTable = table_;
+        return reinterpret_cast<void*>(&fakeEntry);
+    }
+
+  private:
+    const LntcResourceTable* table_;
+};
+
+} // namespace
+
+std::unique_ptr<LoadedModule> FakeModules::load(const std::string& path, bool, uint32_t& error,
+                                                std::string*) {
     asked.push_back(path);
     if (auto it = broken.find(path); it != broken.end()) {
         error = it->second;
         return nullptr;
     }
-    if (auto it = tables.find(path); it != tables.end()) return moduleFromTable(it->second, error);
+    if (auto it = tables.find(path); it != tables.end()) {
+        error = 0;
+        return std::make_unique<FakeModule>(it->second);
+    }
     error = err::FileNotFound;
     return nullptr;
 }

@@ -144,7 +144,9 @@ class FakeModules : public Modules {
     std::map<std::string, uint32_t> broken;
     std::vector<std::string> asked; // every path load() was called with, in order
 
-    std::unique_ptr<ResourceModule> load(const std::string& path, uint32_t& error) override;
+    std::unique_ptr<LoadedModule> load(const std::string& path, bool stay, uint32_t& error,
+                                       std::string* why = nullptr) override;
+    bool isLoaded(const std::string&) const override { return false; }
     std::string systemFolder() const override { return folder; }
 };
 

@@ -1,5 +1,6 @@
 #include "support/test_library.h"
 
+#include "library/lifecycle.h"
 #include "store/initialise.h"
 #include "store/registry_access.h"
 

@@ -1,9 +1,11 @@
 // The address control, the logo, the wait window, help, the gallery and how the library
 // finds its Qt host.
-#include "connectivity/address_edit.h"
+#include "platform/posix/posix_modules.h"
+#include "ui/address_edit.h"
 #include "logo/logo.h"
 #include "qt_support.h"
 #include "resources/logo_art.h"
+#include "library/lifecycle.h"
 #include "store/initialise.h"
 #include "support/values_dialog.h"
 #include "ui/display_host.h"
@@ -348,6 +350,7 @@ TEST(QtGallery, EveryTemplateAndTheLogoBecomeAPictureOfTheirSize) {
 
 struct DisplayFixture {
     FakeEnvironment env;
+    PosixModules modules{env};
     FakeProductLibs product;
     FakeTopWindows windows;
 };
@@ -355,7 +358,7 @@ struct DisplayFixture {
 TEST(QtDisplayHost, WithADisplayTheModuleBesideTheLibraryIsLoaded) {
     DisplayFixture f;
     f.env.vars["QT_QPA_PLATFORM"] = "offscreen";
-    DisplayHost host(f.env, f.product, &f.windows, {LNTC_LIB_DIR, stderr});
+    DisplayHost host(f.env, f.modules, f.product, &f.windows, {LNTC_LIB_DIR, stderr});
     EXPECT_TRUE(host.hasDisplay());
     EXPECT_NE(host.logoView(), nullptr);
     EXPECT_NE(host.windowClasses(), nullptr);
@@ -366,7 +369,7 @@ TEST(QtDisplayHost, AMissingModuleLeavesTheConsoleHostAndIsLoggedOnce) {
     DisplayFixture f;
     f.env.vars["QT_QPA_PLATFORM"] = "offscreen";
     std::FILE* sink = std::tmpfile();
-    DisplayHost host(f.env, f.product, &f.windows, {"/nonexistent", sink});
+    DisplayHost host(f.env, f.modules, f.product, &f.windows, {"/nonexistent", sink});
     EXPECT_FALSE(host.hasDisplay());
     EXPECT_EQ(host.messageBox(nullptr, "Delete?", "Configuration Warning", mb::Question), id::No);
     EXPECT_EQ(host.logoView(), nullptr);
@@ -380,7 +383,7 @@ TEST(QtDisplayHost, TheSwitchForcesTheConsoleEvenWithADisplay) {
     f.env.vars["QT_QPA_PLATFORM"] = "offscreen";
     f.env.vars["LNTC_NO_GUI"] = "1";
     std::FILE* sink = std::tmpfile();
-    DisplayHost host(f.env, f.product, &f.windows, {LNTC_LIB_DIR, sink});
+    DisplayHost host(f.env, f.modules, f.product, &f.windows, {LNTC_LIB_DIR, sink});
     EXPECT_FALSE(host.hasDisplay());
     EXPECT_EQ(host.windowClasses(), nullptr);
     EXPECT_EQ(host.messageBox(nullptr, "Saved", "Configuration Error", mb::Error), id::Ok);

@@ -1,6 +1,6 @@
 // The address control's text, field moves, deletes and typing, and the form its text keeps
 // under any sequence of input.
-#include "connectivity/address_edit.h"
+#include "ui/address_edit.h"
 #include "platform/errors.h"
 #include "support/test_library.h"
 

@@ -1,7 +1,7 @@
 // The default media table as a product process builds and queries it.
 #include "media/default_media.h"
 #include "media/paper_sizes.h"
-#include "store/accessors.h"
+#include "library/accessors.h"
 #include "store/models.h"
 #include "store/records.h"
 #include "support/demo_files.h"

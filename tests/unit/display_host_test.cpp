@@ -45,7 +45,8 @@ TEST(DisplayHostWithoutDisplay, StaysAConsoleHostAndLogsItsBoxes) {
     FakeProductLibs product;
     FakeTopWindows windows;
     std::FILE* sink = std::tmpfile();
-    DisplayHost host(env, product, &windows, {"/nonexistent", sink});
+    FakeModules modules;
+    DisplayHost host(env, modules, product, &windows, {"/nonexistent", sink});
     EXPECT_FALSE(host.hasDisplay());
     EXPECT_TRUE(host.decided());
     EXPECT_EQ(host.logoView(), nullptr);
@@ -65,7 +66,8 @@ TEST(DisplayHostWithoutDisplay, ADeadDisplayIsReportedOnceAndNeverLoadsQt) {
     env.vars["DISPLAY"] = ":977";
     FakeProductLibs product;
     std::FILE* sink = std::tmpfile();
-    DisplayHost host(env, product, nullptr, {"/nonexistent", sink});
+    FakeModules modules;
+    DisplayHost host(env, modules, product, nullptr, {"/nonexistent", sink});
     EXPECT_FALSE(host.hasDisplay());
     host.messageBox(nullptr, "one", "", mb::Ok);
     host.messageBox(nullptr, "two", "", mb::Ok);

@@ -1,6 +1,7 @@
 #include "resources/ids.h"
 #include "resources/module_abi.h"
 #include "resources/strings.h"
+#include "library/lifecycle.h"
 #include "store/initialise.h"
 #include "support/test_library.h"
 

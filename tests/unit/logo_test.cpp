@@ -1,6 +1,7 @@
 // The start-up logo: which process shows it, where, on top or not, and how it closes.
 #include "logo/logo.h"
 #include "resources/logo_art.h"
+#include "library/lifecycle.h"
 #include "store/initialise.h"
 #include "support/test_library.h"
 

@@ -1,4 +1,4 @@
-#include "configure/message_box.h"
+#include "ui/message_box.h"
 #include "support/test_library.h"
 #include "ui/console_host.h"
 

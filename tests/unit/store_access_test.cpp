@@ -1,5 +1,5 @@
 // Accessors, saving and deleting, as the print server and a configuration run use them.
-#include "store/accessors.h"
+#include "library/accessors.h"
 #include "store/initialise.h"
 #include "store/models.h"
 #include "store/records.h"

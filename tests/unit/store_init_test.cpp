@@ -1,5 +1,6 @@
 // The first fill of the shared records, their defaults, and what later processes see.
-#include "store/accessors.h"
+#include "library/accessors.h"
+#include "library/lifecycle.h"
 #include "store/initialise.h"
 #include "store/records.h"
 #include "store/registry_access.h"

@@ -1,4 +1,4 @@
-#include "configure/message_box.h"
+#include "ui/message_box.h"
 #include "support/locales.h"
 #include "support/values_dialog.h"
 #include "ui/console_host.h"

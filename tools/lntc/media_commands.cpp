@@ -6,11 +6,12 @@
 #include "media/ldpx_config.h"
 #include "media/paper_sizes.h"
 #include "platform/printable.h"
-#include "store/accessors.h"
+#include "library/accessors.h"
+#include "library/lifecycle.h"
 #include "store/initialise.h"
 #include "store/library.h"
 #include "store/models.h"
-#include "store/production.h"
+#include "library/production.h"
 #include "store/records.h"
 
 #include <nlohmann/json.hpp>

@@ -1,7 +1,6 @@
 #include "platform/posix/posix_modules.h"
 
 #include "platform/errors.h"
-#include "resources/module_table.h"
 
 #include <cerrno>
 #include <dlfcn.h>
@@ -9,31 +8,53 @@
 
 namespace lntc {
 
-std::unique_ptr<ResourceModule> PosixModules::load(const std::string& path, uint32_t& error) {
+namespace {
+
+class PosixModule : public LoadedModule {
+  public:
+    explicit PosixModule(void* handle) : handle_(handle) {}
+    ~PosixModule() override { dlclose(handle_); }
+    PosixModule(const PosixModule&) = delete;
+    PosixModule& operator=(const PosixModule&) = delete;
+    void* symbol(const char* name) const override { return dlsym(handle_, name); }
+
+  private:
+    void* handle_;
+};
+
+} // namespace
+
+std::unique_ptr<LoadedModule> PosixModules::load(const std::string& path, bool stay,
+                                                 uint32_t& error, std::string* why) {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0) {
         error = errorFromErrno(errno);
+        if (why) *why = path + ": " + systemErrorText(error);
         return nullptr;
     }
     if (!S_ISREG(st.st_mode)) {
         error = err::BadExeFormat;
+        if (why) *why = path + " is not a file";
         return nullptr;
     }
-    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | (stay ? RTLD_NODELETE : 0));
     if (handle == nullptr) {
         error = err::BadExeFormat;
+        if (why) {
+            const char* text = dlerror();
+            *why = text ? text : path + " cannot be loaded";
+        }
         return nullptr;
     }
-    std::unique_ptr<ResourceModule> module;
-    if (void* entry = dlsym(handle, LNTC_RESOURCE_ENTRY)) {
-        auto resources = reinterpret_cast<LntcResourcesFunction>(entry);
-        module = moduleFromTable(resources(), error);
-    } else {
-        error = err::ProcNotFound;
-    }
-    // Everything was copied: the module's code need not stay mapped.
-    dlclose(handle);
-    return module;
+    error = err::Success;
+    return std::make_unique<PosixModule>(handle);
+}
+
+bool PosixModules::isLoaded(const std::string& fileName) const {
+    void* h = dlopen(fileName.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+    if (h == nullptr) return false;
+    dlclose(h);
+    return true;
 }
 
 std::string PosixModules::systemFolder() const {

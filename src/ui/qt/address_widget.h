@@ -2,7 +2,7 @@
 // in a column of its own, so the dots stand still whatever the digits, and hands real key
 // and mouse events to the control's logic.
 #pragma once
-#include "connectivity/address_edit.h"
+#include "ui/address_edit.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 // Pictures of dialogs and of the logo, rendered by the Qt host, for review.
 #pragma once
-#include "logo/logo_view.h"
+#include "ui/logo_view.h"
 #include "resources/templates.h"
 
 #include <QImage>

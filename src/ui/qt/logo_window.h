@@ -1,7 +1,7 @@
 // The start-up logo as a Qt window: borderless, the artwork at (0, 0) and the two texts in
 // the logo font, optionally above every other window, with its one-shot timer.
 #pragma once
-#include "logo/logo_view.h"
+#include "ui/logo_view.h"
 
 #include <QPointer>
 #include <QTimer>

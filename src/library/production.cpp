@@ -1,4 +1,4 @@
-#include "store/production.h"
+#include "library/production.h"
 
 #include "platform/platform.h"
 #include "product/posix_product.h"
@@ -18,7 +18,7 @@ ProductionLibrary::ProductionLibrary(const std::string& root) : root_(root) {
                                   "); it is only read, nothing is written to it");
     }
     // Windows only when something is shown and the process has a display to show it on.
-    auto host = std::make_unique<DisplayHost>(*p.env, *product_, p.windows);
+    auto host = std::make_unique<DisplayHost>(*p.env, *p.modules, *product_, p.windows);
     DisplayHost& display = *host;
     host_ = std::move(host);
     library_ = std::make_unique<Library>(p, *product_, *host_);

@@ -14,7 +14,7 @@
 
 namespace lntc {
 
-class Library;
+class UiContext;
 
 inline constexpr const char* kAddressEditClass = "lnt_tcp_edit";
 // High word of the command the parent receives on bad input; the low word is the id.
@@ -122,9 +122,9 @@ WindowClasses::Procedure AddressEditProcedure();
 // control's procedure; false when the edit class is missing or the name is taken otherwise.
 bool RegisterAddressEditClass(WindowClasses& classes);
 // Through the library's host; false when the host keeps no window classes.
-bool RegisterAddressEditClass(Library& lib);
+bool RegisterAddressEditClass(UiContext& lib);
 
 // The plain OK box with message 32788 captioned "Configuration Error", owned by parent.
-int ShowInvalidAddressByte(Library& lib, WindowRef parent);
+int ShowInvalidAddressByte(UiContext& lib, WindowRef parent);
 
 } // namespace lntc

@@ -1,9 +1,10 @@
-#include "store/localised.h"
+#include "library/localised.h"
 
-#include "configure/message_box.h"
+#include "ui/message_box.h"
 #include "platform/errors.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
+#include "resources/module_table.h"
 #include "resources/strings.h"
 #include "store/library.h"
 
@@ -50,7 +51,7 @@ void LoadLocalisedResources(Library& lib) {
     for (const std::string& suffix : {std::string("LOC"), language, language.substr(0, 2)}) {
         const std::string path = base + suffix + ".so";
         uint32_t error = 0;
-        std::unique_ptr<ResourceModule> module = modules->load(path, error);
+        std::unique_ptr<ResourceModule> module = loadResourceModule(*modules, path, error);
         if (module) {
             registerModule(lib, std::move(module));
             return;

@@ -1,4 +1,4 @@
-#include "connectivity/address_edit.h"
+#include "ui/address_edit.h"
 
 #include "platform/errors.h"
 

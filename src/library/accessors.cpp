@@ -1,5 +1,6 @@
-#include "store/accessors.h"
+#include "library/accessors.h"
 
+#include "library/lifecycle.h"
 #include "store/initialise.h"
 #include "store/library.h"
 #include "store/models.h"

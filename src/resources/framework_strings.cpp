@@ -1,4 +1,4 @@
-#include "ui/framework_strings.h"
+#include "resources/framework_strings.h"
 
 namespace lntc {
 

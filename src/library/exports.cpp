@@ -4,9 +4,10 @@
 #include "media/default_media.h"
 #include "platform/printable.h"
 #include "process/process.h"
-#include "store/accessors.h"
+#include "library/accessors.h"
+#include "library/lifecycle.h"
 #include "store/initialise.h"
-#include "store/production.h"
+#include "library/production.h"
 
 #include <cstdio>
 #include <memory>
