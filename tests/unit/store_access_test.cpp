@@ -335,11 +335,11 @@ TEST_F(StoreAccess, ValueTableByIdentifier) {
     EXPECT_STREQ(text, "default"); // cut to size - 1
     EXPECT_EQ(ReadDwordById(lib, 1234, 99), 99u);
     EXPECT_NE(WriteDwordById(lib, 1234, 5), 0u);
-    EXPECT_EQ(WriteCharsetById(lib, vid::FormerCharset, 42), 0u);
+    EXPECT_EQ(WriteCharsetById(lib, 4100, 42), 0u);
     EXPECT_EQ(regString("Fonts", "FormerCharset"), "HP_Roman8");
-    EXPECT_EQ(ReadCharsetById(lib, vid::FormerCharset, 2), 42);
-    EXPECT_EQ(WriteDwordById(lib, vid::LogonRetries, 3), 0u);
-    EXPECT_EQ(ReadDwordById(lib, vid::LogonRetries, 10), 3u);
+    EXPECT_EQ(ReadCharsetById(lib, 4100, 2), 42);
+    EXPECT_EQ(WriteDwordById(lib, 4303, 3), 0u);
+    EXPECT_EQ(ReadDwordById(lib, 4303, 10), 3u);
 }
 
 TEST_F(StoreAccess, WriteFailuresAreLoggedAndTheSaveGoesOn) {
