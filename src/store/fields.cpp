@@ -2,26 +2,24 @@
 
 #include "store/registry_access.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace lntc {
 
 namespace {
 
-const unsigned char* cellOf(const Field& f, const void* record, int element = 0) {
-    return static_cast<const unsigned char*>(record) + f.place.offset +
-           static_cast<size_t>(element) * f.place.size;
+size_t at(const Field& f, int element = 0) {
+    return f.place.offset + static_cast<size_t>(element) * f.place.size;
 }
 
 template <typename T> T get(const Field& f, const void* record) {
     T value;
-    std::memcpy(&value, cellOf(f, record), sizeof value);
+    std::memcpy(&value, static_cast<const unsigned char*>(record) + at(f), sizeof value);
     return value;
 }
 
 template <typename T> void put(const Field& f, void* record, T value) {
-    std::memcpy(const_cast<unsigned char*>(cellOf(f, record)), &value, sizeof value);
+    std::memcpy(static_cast<unsigned char*>(record) + at(f), &value, sizeof value);
 }
 
 } // namespace
@@ -97,12 +95,12 @@ void setReal(const Field& f, void* record, double value) {
 
 std::string_view textOf(const Field& f, const void* record, int element) {
     if (f.place.cell != Cell::Text || element < 0 || element >= f.place.count) return {};
-    return fieldText(reinterpret_cast<const char*>(cellOf(f, record, element)), f.place.size);
+    return fieldText(static_cast<const char*>(record) + at(f, element), f.place.size);
 }
 
 char* textCell(const Field& f, void* record, int element) {
     if (f.place.cell != Cell::Text || element < 0 || element >= f.place.count) return nullptr;
-    return reinterpret_cast<char*>(const_cast<unsigned char*>(cellOf(f, record, element)));
+    return static_cast<char*>(record) + at(f, element);
 }
 
 const ValueTableRow* FindValueRow(uint16_t id) {

@@ -33,16 +33,20 @@ class DefaultMediaTable : public ::testing::Test {
         ASSERT_EQ(GetConfig(t->lib(), &c, LNTC_CONFIG_VERSION), 0u);
         ASSERT_EQ(c->OdrGeneration, olderOdr ? 1 : 2);
     }
-    void number(const std::string& model, const std::string& name, uint32_t value) {
-        machine.registry.setDword(productPath("Default Media\\" + model), name, value);
-    }
-    void text(const std::string& model, const std::string& name, const std::string& value) {
-        machine.registry.setString(productPath("Default Media\\" + model), name, value);
+    // Values of a model's subkey: "#" a number, else a string.
+    void set(const std::string& model, std::vector<std::pair<std::string, std::string>> values) {
+        const std::string key = productPath("Default Media\\" + model);
+        for (const auto& [name, v] : values) {
+            if (v[0] == '#')
+                machine.registry.setDword(key, name, std::stoul(v.substr(1), nullptr, 0));
+            else
+                machine.registry.setString(key, name, v);
+        }
     }
     void papers(const std::string& model, std::vector<std::string> values) {
-        number(model, "NumPaperSizes", static_cast<uint32_t>(values.size()));
+        set(model, {{"NumPaperSizes", "#" + std::to_string(values.size())}});
         for (size_t i = 0; i < values.size(); ++i)
-            text(model, "PaperSize" + std::to_string(i), values[i]);
+            set(model, {{"PaperSize" + std::to_string(i), values[i]}});
     }
     const DefaultMedia& model(const char* key) {
         return t->lib().defaultMedia[static_cast<size_t>(ModelIndexOfKey(key))];
@@ -52,6 +56,13 @@ class DefaultMediaTable : public ::testing::Test {
         for (uint16_t i = 0; i < m.NumPaperSizes; ++i)
             out += std::string(m.PaperSizes[i].szName) + ":" +
                    std::to_string(m.PaperSizes[i].usOrientation) + " ";
+        return out;
+    }
+    std::string trays(const DefaultMedia& m) {
+        std::string out;
+        for (const MediaTray& tray : m.Trays)
+            out +=
+                std::to_string(tray.usPaperSizeIndex) + "/" + std::to_string(tray.usPriority) + " ";
         return out;
     }
     std::string list(const MediaTrayList& l) {
@@ -93,27 +104,20 @@ TEST_F(DefaultMediaTable, AMissingMediaKeyTellsTheUserWhatToRunOnEveryQuery) {
 
 TEST_F(DefaultMediaTable, ReadsEveryValueOfAModelAndDefaultsForMissingModels) {
     papers("HP_LASERJET_4M", {"A4,1", "   LETTER\t0", "LEGAL 1"});
-    number("HP_LASERJET_4M", "Tray0/PaperSizeIndex", 1);
-    number("HP_LASERJET_4M", "Tray0/Priority", 2);
-    number("HP_LASERJET_4M", "Tray2/PaperSizeIndex", 0);
-    number("HP_LASERJET_4M", "Tray2/Priority", 1);
-    number("HP_LASERJET_4M", "TrayEJ/NumTrayNames", 2);
-    text("HP_LASERJET_4M", "TrayEJ/TrayName0", "Side");
-    text("HP_LASERJET_4M", "TrayEJ/TrayName1", "Upper Home");
-    number("HP_LASERJET_4M", "TrayEJ/TrayNameIndex", 1);
-    number("HP_LASERJET_4M", "TrayQD/NumTrayNames", 1);
-    text("HP_LASERJET_4M", "TrayQD/TrayName0", "Top");
-    number("HP_LASERJET_4M", "TrayQD/TrayNameIndex", 0);
+    // clang-format off
+    set("HP_LASERJET_4M", {{"Tray0/PaperSizeIndex", "#1"}, {"Tray0/Priority", "#2"},
+                           {"Tray2/PaperSizeIndex", "#0"}, {"Tray2/Priority", "#1"},
+                           {"TrayEJ/NumTrayNames", "#2"}, {"TrayEJ/TrayName0", "Side"},
+                           {"TrayEJ/TrayName1", "Upper Home"}, {"TrayEJ/TrayNameIndex", "#1"},
+                           {"TrayQD/NumTrayNames", "#1"}, {"TrayQD/TrayName0", "Top"},
+                           {"TrayQD/TrayNameIndex", "#0"}});
+    // clang-format on
     start();
     ASSERT_EQ(GetDefaultMedia(t->lib()), 1);
     EXPECT_TRUE(t->host.shown.empty());
     const DefaultMedia& m = model("HP_LASERJET_4M");
     EXPECT_EQ(names(m), "A4:1 LETTER:0 LEGAL:1 ");
-    const MediaTray trays[] = {{1, 2}, {LNTC_MEDIA_NONE, 0}, {0, 1}};
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(m.Trays[i].usPaperSizeIndex, trays[i].usPaperSizeIndex) << i;
-        EXPECT_EQ(m.Trays[i].usPriority, trays[i].usPriority) << i;
-    }
+    EXPECT_EQ(trays(m), "1/2 65535/0 0/1 ");
     EXPECT_EQ(list(m.EjectTrays), "2 [Side,Upper Home,] 1");
     EXPECT_EQ(list(m.QDTrays), "1 [Top,] 0");
     EXPECT_EQ(list(m.PSTrays), "0 [] 65535");
@@ -121,10 +125,7 @@ TEST_F(DefaultMediaTable, ReadsEveryValueOfAModelAndDefaultsForMissingModels) {
     // Entry 14 is the generic PostScript model; its subkey is missing.
     const DefaultMedia& ps = t->lib().defaultMedia[14];
     EXPECT_EQ(ps.NumPaperSizes, 0);
-    for (const MediaTray& tray : ps.Trays) {
-        EXPECT_EQ(tray.usPaperSizeIndex, LNTC_MEDIA_NONE);
-        EXPECT_EQ(tray.usPriority, 0);
-    }
+    EXPECT_EQ(trays(ps), "65535/0 65535/0 65535/0 ");
     for (const MediaTrayList* l : {&ps.EjectTrays, &ps.QDTrays, &ps.PSTrays})
         EXPECT_EQ(list(*l), "0 [] 65535");
 }
@@ -135,48 +136,45 @@ TEST_F(DefaultMediaTable, AnOlderOdrDropsExecutiveAndTheTraysFollowTheirPaper) {
         bool olderOdr;
         std::vector<std::string> stored;
         std::string read;
-        uint16_t trays[3]; // stored index 2, 1, 3 in trays 0, 1, 2
+        std::string trays; // stored indices 2, 1, 3 in trays 0, 1, 2
     } cases[] = {
-        {true, {"LETTER, 0", "LEGAL, 0", "executive, 1"}, "LETTER:0 LEGAL:0 ", {LNTC_MEDIA_NONE, 1, LNTC_MEDIA_NONE}},
-        {false, {"LETTER, 0", "LEGAL, 0", "executive, 1"}, "LETTER:0 LEGAL:0 executive:1 ", {2, 1, LNTC_MEDIA_NONE}},
-        {true, {"LETTER, 1", "Executive, 1", "B, 0", "A4, 1"}, "LETTER:1 B:0 A4:1 ", {1, LNTC_MEDIA_NONE, 2}},
+        {true, {"LETTER, 0", "LEGAL, 0", "executive, 1"}, "LETTER:0 LEGAL:0 ", "65535/0 1/0 65535/0 "},
+        {false, {"LETTER, 0", "LEGAL, 0", "executive, 1"}, "LETTER:0 LEGAL:0 executive:1 ", "2/0 1/0 65535/0 "},
+        {true, {"LETTER, 1", "Executive, 1", "B, 0", "A4, 1"}, "LETTER:1 B:0 A4:1 ", "1/0 65535/0 2/0 "},
     };
     // clang-format on
     for (const auto& c : cases) {
         papers("RICOH_LP-M20", c.stored);
-        number("RICOH_LP-M20", "Tray0/PaperSizeIndex", 2);
-        number("RICOH_LP-M20", "Tray1/PaperSizeIndex", 1);
-        number("RICOH_LP-M20", "Tray2/PaperSizeIndex", 3);
+        set("RICOH_LP-M20", {{"Tray0/PaperSizeIndex", "#2"},
+                             {"Tray1/PaperSizeIndex", "#1"},
+                             {"Tray2/PaperSizeIndex", "#3"}});
         start(c.olderOdr);
         ASSERT_EQ(GetDefaultMedia(t->lib()), 1);
         const DefaultMedia& m = model("RICOH_LP-M20");
         EXPECT_EQ(names(m), c.read);
         EXPECT_EQ(m.PaperSizes[m.NumPaperSizes].szName[0], '\0');
-        for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(m.Trays[i].usPaperSizeIndex, c.trays[i]) << c.read << i;
+        EXPECT_EQ(trays(m), c.trays) << c.read;
         t.reset(); // the last process goes, and the records are filled afresh
     }
 }
 
 TEST_F(DefaultMediaTable, BadStoredValuesStayInsideTheRecord) {
-    number("GENERIC_POSTSCRIPT", "NumPaperSizes", 1000);
-    for (int i = 0; i < 40; ++i)
-        text("GENERIC_POSTSCRIPT", "PaperSize" + std::to_string(i),
-             i == 0 ? std::string(200, 'N') + ",1" : "A4");
-    number("GENERIC_POSTSCRIPT", "Tray0/PaperSizeIndex", 29);
-    number("GENERIC_POSTSCRIPT", "Tray1/PaperSizeIndex", 30);
-    number("GENERIC_POSTSCRIPT", "TrayPS/NumTrayNames", 0x10003); // more than 16 bits hold
+    std::vector<std::string> sizes(40, "A4");
+    sizes[0] = std::string(200, 'N') + ",1";
+    papers("GENERIC_POSTSCRIPT", sizes);
     for (int i = 0; i < 12; ++i)
-        text("GENERIC_POSTSCRIPT", "TrayPS/TrayName" + std::to_string(i),
-             std::string(100, static_cast<char>('a' + i)));
-    number("GENERIC_POSTSCRIPT", "TrayPS/TrayNameIndex", 10);
-    number("GENERIC_POSTSCRIPT", "TrayQD/NumTrayNames", 2);
-    number("GENERIC_POSTSCRIPT", "TrayQD/TrayNameIndex", 2);
+        set("GENERIC_POSTSCRIPT", {{"TrayPS/TrayName" + std::to_string(i),
+                                    std::string(100, static_cast<char>('a' + i))}});
+    // clang-format off
+    set("GENERIC_POSTSCRIPT", {{"NumPaperSizes", "#1000"}, {"Tray0/PaperSizeIndex", "#29"},
+                               {"Tray1/PaperSizeIndex", "#30"}, {"TrayPS/TrayNameIndex", "#10"},
+                               {"TrayPS/NumTrayNames", "#0x10003"}, // more than 16 bits hold
+                               {"TrayQD/NumTrayNames", "#2"}, {"TrayQD/TrayNameIndex", "#2"}});
+    // clang-format on
     // Values of the wrong type read as their defaults, and that is logged.
-    text("OTHER", "NumPaperSizes", "2");
-    number("XEROX_8840C", "NumPaperSizes", 1);
-    number("XEROX_8840C", "PaperSize0", 5);
-    text("XEROX_8840C", "Tray0/PaperSizeIndex", "0");
+    set("OTHER", {{"NumPaperSizes", "2"}});
+    set("XEROX_8840C",
+        {{"NumPaperSizes", "#1"}, {"PaperSize0", "#5"}, {"Tray0/PaperSizeIndex", "0"}});
     start();
     ASSERT_EQ(GetDefaultMedia(t->lib()), 1);
     const DefaultMedia& m = model("GENERIC_POSTSCRIPT");
@@ -185,8 +183,7 @@ TEST_F(DefaultMediaTable, BadStoredValuesStayInsideTheRecord) {
     EXPECT_EQ(m.PaperSizes[0].usOrientation, 1);
     EXPECT_EQ(m.PaperSizes[1].usOrientation, 0); // no orientation token
     EXPECT_STREQ(m.PaperSizes[29].szName, "A4");
-    EXPECT_EQ(m.Trays[0].usPaperSizeIndex, 29);
-    EXPECT_EQ(m.Trays[1].usPaperSizeIndex, LNTC_MEDIA_NONE);
+    EXPECT_EQ(trays(m), "29/0 65535/0 65535/0 ");
     EXPECT_EQ(m.PSTrays.usNumTrayNames, LNTC_MEDIA_TRAY_NAMES);
     EXPECT_EQ(std::string(m.PSTrays.szTrayName[9]), std::string(63, 'j'));
     EXPECT_EQ(m.PSTrays.usTrayNameIndex, LNTC_MEDIA_NONE);
@@ -194,7 +191,7 @@ TEST_F(DefaultMediaTable, BadStoredValuesStayInsideTheRecord) {
     EXPECT_EQ(t->lib().defaultMedia[13].NumPaperSizes, 0); // the next model is untouched
     EXPECT_EQ(model("OTHER").NumPaperSizes, 0);
     EXPECT_EQ(names(model("XEROX_8840C")), ":0 ");
-    EXPECT_EQ(model("XEROX_8840C").Trays[0].usPaperSizeIndex, LNTC_MEDIA_NONE);
+    EXPECT_EQ(trays(model("XEROX_8840C")), "65535/0 65535/0 65535/0 ");
     EXPECT_TRUE(t->logged("LNTC: Queried value is not an integer"));
     EXPECT_TRUE(t->logged("LNTC: Queried key value is not a string"));
     EXPECT_EQ(machine.registry.openHandleCount(), 1u); // only the library's root stays open
