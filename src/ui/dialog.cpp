@@ -645,8 +645,8 @@ WaitDialog::WaitDialog(UiContext& lib, uint32_t messageId, Dialog* parent)
     if (auto text = lib.strings().find(messageId)) {
         message_ = *text;
     } else {
-        message_ = lib.strings().load(fwstr::MissingMessageText);
-        ErrorIdNoOwner(lib, fwstr::MissingMessage, static_cast<int>(messageId));
+        message_ = lib.strings().load(str::MissingMessage);
+        ErrorIdNoOwner(lib, str::MissingMessageId, static_cast<int>(messageId));
     }
     if (!createModeless()) return;
     if (const DialogTemplate* t = lib.templates().find(kTemplateId)) {

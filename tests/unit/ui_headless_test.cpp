@@ -297,6 +297,20 @@ TEST(HeadlessWait, AMissingMessageIsReportedFirstAndShownAsAnError) {
     ASSERT_NE(created, h.host.trace.end());
 }
 
+// The texts for a missing message are the library's strings, so a localised module has them.
+TEST(HeadlessWait, TheMissingMessageTextsComeFromTheStringTable) {
+    HeadlessLibrary h;
+    h.lib().strings().pushFront([](uint32_t id) -> std::optional<std::string> {
+        if (id == str::MissingMessage) return "FEHLER: Meldung fehlt";
+        if (id == str::MissingMessageId) return "Meldung %d fehlt";
+        return std::nullopt;
+    });
+    WaitDialog wait(h.lib(), 40001, nullptr);
+    EXPECT_EQ(wait.message(), "FEHLER: Meldung fehlt");
+    ASSERT_EQ(h.host.boxes.size(), 1u);
+    EXPECT_EQ(h.host.boxes[0].text, "Meldung 40001 fehlt");
+}
+
 TEST(HeadlessModal, ASubDialogTakesTheFocusFromItsParentAndGivesItBack) {
     HeadlessLibrary h;
     ValuesDialog parent(h.lib());

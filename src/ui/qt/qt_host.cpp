@@ -479,8 +479,8 @@ QWidget* QtDialogWindow::makeControl(const ControlTemplate& ct, QtControl& c) {
             return events->dispatchControlNotify(id, static_cast<uint16_t>(kBadInputNotification));
         };
         a->onInvalidByte = [this] {
-            host.messageBox(this, host.loadString(kInvalidAddressByteId), host.loadString(32850),
-                            mb::Ok);
+            host.messageBox(this, host.loadString(kInvalidAddressByteId),
+                            host.loadString(str::ErrorCaption), mb::Ok);
         };
         return a;
     }
