@@ -1,8 +1,9 @@
-#include "ui/message_box.h"
+// The dialog framework over the window model: data exchange and its checks, the list and
+// combo operations, help and the wait window.
 #include "support/locales.h"
 #include "support/values_dialog.h"
-#include "ui/console_host.h"
 #include "ui/list_rules.h"
+#include "ui/message_box.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@ TEST(DialogExchange, LoadsMembersIntoTheControlsAndSavesThemOnOk) {
     ValuesDialog d(h.lib());
     d.typed = "Beta";
     h.host.script(kValuesTemplate)
-        .then([](const HeadlessWindow& w) {
+        .then([](const ModelWindow& w) {
             EXPECT_EQ(w.at(tc::Count).text, "5");
             EXPECT_EQ(w.at(tc::Name).text, "abc");
             EXPECT_EQ(w.at(tc::Name).limit, 8);
@@ -40,6 +41,11 @@ TEST(DialogExchange, LoadsMembersIntoTheControlsAndSavesThemOnOk) {
     EXPECT_EQ(d.checked, 1);
     EXPECT_EQ(d.typed, "Free text");
     EXPECT_TRUE(h.host.boxes.empty());
+    // Loading set every edit's text: none of it reached the handlers, the user's typing did.
+    std::vector<std::string> changes;
+    for (const auto& e : d.events)
+        if (e.rfind("cmd 4001", 0) == 0 || e.rfind("cmd 4002", 0) == 0) changes.push_back(e);
+    EXPECT_EQ(changes, (std::vector<std::string>{"cmd 4001 2", "cmd 4002 2"}));
 }
 
 struct BadInput {
@@ -71,7 +77,7 @@ TEST(DialogExchange, AFailedCheckShowsTheStandardMessageFocusesTheFieldAndKeepsT
             .type(c.control, c.text)
             .focus(tc::Check)
             .ok()
-            .then([&](const HeadlessWindow& w) {
+            .then([&](const ModelWindow& w) {
                 EXPECT_FALSE(w.ended);
                 EXPECT_EQ(w.focus, c.control);
                 EXPECT_TRUE(w.at(c.control).textSelected);
@@ -84,6 +90,9 @@ TEST(DialogExchange, AFailedCheckShowsTheStandardMessageFocusesTheFieldAndKeepsT
         EXPECT_EQ(h.host.boxes[0].caption, "Lintora Configuration");
         EXPECT_EQ(h.host.boxes[0].style, mb::Ok | mb::IconExclamation);
         EXPECT_EQ(h.host.boxes[0].ownerTemplate, kValuesTemplate);
+        // The check's focus move is the exchange's, not the user's: no handler hears of it.
+        EXPECT_EQ(std::count(d.events.begin(), d.events.end(), "set " + std::to_string(c.control)),
+                  1);
     }
 }
 
@@ -95,7 +104,7 @@ TEST(DialogExchange, RealNumbersAreTheSameWhateverTheProgramsLocale) {
     HeadlessLibrary h;
     ValuesDialog d(h.lib());
     h.host.script(kValuesTemplate)
-        .then([](const HeadlessWindow& w) { EXPECT_EQ(w.at(tc::Ratio).text, "1.5"); })
+        .then([](const ModelWindow& w) { EXPECT_EQ(w.at(tc::Ratio).text, "1.5"); })
         .type(tc::Ratio, "12.5")
         .ok()
         .type(tc::Ratio, "2.25")
@@ -117,28 +126,14 @@ TEST(DialogExchange, TooManyCharactersAreRefusedWithTheLimitInTheMessage) {
     EXPECT_EQ(d.doModal(), id::Cancel);
     ASSERT_EQ(h.host.boxes.size(), 2u);
     EXPECT_EQ(h.host.boxes[0].text, "Please enter no more than 8 characters.");
-    EXPECT_EQ(h.host.closed(kValuesTemplate)->window.focus, tc::Name);
-}
-
-TEST(DialogExchange, NotificationsAreNotDispatchedWhileDataIsExchanged) {
-    HeadlessLibrary h;
-    ValuesDialog d(h.lib());
-    h.host.script(kValuesTemplate).type(tc::Count, "40").ok().cancel();
-    EXPECT_EQ(d.doModal(), id::Cancel);
-    // Loading sets every edit's text and the failure moves the focus: none of it reaches the
-    // handlers; the user's own typing does.
-    std::vector<std::string> changes;
-    for (const auto& e : d.events)
-        if (e.rfind("cmd ", 0) == 0) changes.push_back(e);
-    EXPECT_EQ(changes, (std::vector<std::string>{"cmd 4001 2"}));
-    EXPECT_EQ(std::count(d.events.begin(), d.events.end(), "set 4001"), 1);
+    EXPECT_EQ(h.host.closed(kValuesTemplate)->focus, tc::Name);
 }
 
 TEST(DialogControls, RadioGroupsByRangeAndByTemplateGroup) {
     HeadlessLibrary h;
     ValuesDialog d(h.lib());
     h.host.script(kValuesTemplate)
-        .then([&](const HeadlessWindow&) {
+        .then([&](const ModelWindow&) {
             d.checkRadioButton(tc::Radio1, tc::Radio3, tc::Radio3);
             EXPECT_EQ(d.checkedRadioButton(tc::Radio1, tc::Radio3), tc::Radio3);
             EXPECT_EQ(d.isChecked(tc::Radio2), 0);
@@ -150,7 +145,7 @@ TEST(DialogControls, RadioGroupsByRangeAndByTemplateGroup) {
         .click(tc::Other2)
         .click(tc::Radio1)
         .click(tc::Radio2) // an automatic button clears only its own group
-        .then([](const HeadlessWindow& w) {
+        .then([](const ModelWindow& w) {
             EXPECT_EQ(w.at(tc::Radio1).check, 0);
             EXPECT_EQ(w.at(tc::Radio2).check, 1);
             EXPECT_EQ(w.at(tc::Other2).check, 1);
@@ -164,11 +159,11 @@ TEST(DialogControls, SortedListsAndSearchesIgnoreCaseAndWrap) {
     HeadlessLibrary h;
     ValuesDialog d(h.lib());
     h.host.script(kValuesTemplate)
-        .then([&](const HeadlessWindow& w) {
+        .then([&](const ModelWindow& w) {
             const int L = tc::Sorted;
             for (const char* s : {"beta", "Alpha", "gamma", "alpha2", "ALPHA"})
                 d.addString(L, s);
-            EXPECT_EQ(w.itemTexts(L),
+            EXPECT_EQ(w.at(L).itemTexts(),
                       (std::vector<std::string>{"ALPHA", "Alpha", "alpha2", "beta", "gamma"}));
             EXPECT_EQ(d.insertString(L, 0, "zulu"), 0); // insertion ignores the order
             EXPECT_EQ(d.insertString(L, 9, "x"), -1);
@@ -203,8 +198,8 @@ TEST(DialogControls, DropDownListsChooseAndEditableCombosTakeTypedText) {
     HeadlessLibrary h;
     ValuesDialog d(h.lib());
     h.host.script(kValuesTemplate)
-        .then([&](const HeadlessWindow& w) {
-            EXPECT_EQ(w.itemTexts(tc::DropList),
+        .then([&](const ModelWindow& w) {
+            EXPECT_EQ(w.at(tc::DropList).itemTexts(),
                       (std::vector<std::string>{"default", "Gothic", "Mincho"}));
             EXPECT_EQ(d.windowText(tc::DropList), "");
             d.setWindowText(tc::DropList, "Mincho"); // a drop-down list has no free text
@@ -216,13 +211,13 @@ TEST(DialogControls, DropDownListsChooseAndEditableCombosTakeTypedText) {
         })
         .select(tc::DropList, "MINCHO")
         .type(tc::Editable, "Gamma ray")
-        .then([&](const HeadlessWindow&) {
+        .then([&](const ModelWindow&) {
             EXPECT_EQ(d.windowText(tc::DropList), "Mincho");
             EXPECT_EQ(d.windowText(tc::Editable), "Gamma ray");
             EXPECT_EQ(d.getCurSel(tc::Editable), -1);
         })
         .select(tc::Editable, 0)
-        .then([&](const HeadlessWindow&) { EXPECT_EQ(d.windowText(tc::Editable), "Alpha"); })
+        .then([&](const ModelWindow&) { EXPECT_EQ(d.windowText(tc::Editable), "Alpha"); })
         .ok();
     EXPECT_EQ(d.doModal(), id::Ok);
     EXPECT_EQ(d.typed, "Alpha");
@@ -238,7 +233,7 @@ TEST(DialogControls, ExtendedSelection) {
     ValuesDialog d(h.lib());
     const int X = tc::Extended;
     h.host.script(kValuesTemplate)
-        .then([&](const HeadlessWindow&) {
+        .then([&](const ModelWindow&) {
             for (const char* s : {"c", "a", "b", "d"})
                 d.addString(X, s);            // not sorted
             EXPECT_EQ(d.setCurSel(X, 1), -1); // single selection does not apply
@@ -257,7 +252,7 @@ TEST(DialogControls, ExtendedSelection) {
             EXPECT_EQ(d.getSelCount(X), 4);
         })
         .selectItems(X, {0, 2})
-        .then([&](const HeadlessWindow&) {
+        .then([&](const ModelWindow&) {
             EXPECT_EQ(d.getSelItems(X), (std::vector<int>{0, 2}));
         })
         .cancel();
@@ -270,7 +265,7 @@ TEST(DialogControls, NumbersTextsAndScrolling) {
     h.host.script(kValuesTemplate)
         .scroll(tc::Spin, Scroll::LineUp)
         .scroll(tc::Spin, Scroll::LineUp)
-        .then([&](const HeadlessWindow& w) {
+        .then([&](const ModelWindow& w) {
             EXPECT_EQ(w.at(tc::Count).text, "7");
             bool ok = true;
             d.setWindowText(tc::Name, "12a");
@@ -293,14 +288,14 @@ TEST(DialogControls, NumbersTextsAndScrolling) {
         })
         .cancel();
     EXPECT_EQ(d.doModal(), id::Cancel);
-    EXPECT_EQ(h.host.closed(kValuesTemplate)->window.title, "Renamed");
+    EXPECT_EQ(h.host.closed(kValuesTemplate)->title, "Renamed");
 }
 
 TEST(DialogModal, AMissingTemplateOrADisplaylessHostCannotOpen) {
     HeadlessLibrary h;
     Dialog missing(h.lib(), 4242, nullptr);
     EXPECT_EQ(missing.doModal(), -1);
-    EXPECT_TRUE(h.host.dialogs.empty());
+    EXPECT_TRUE(h.host.closedWindows.empty());
     EXPECT_TRUE(h.host.trace.empty());
 
     FakeMachine m;
@@ -334,6 +329,67 @@ TEST(DialogModal, ScriptMistakesAreReportedAndTheDialogIsClosed) {
     EXPECT_NE(errors[0].find("without a script"), std::string::npos);
     EXPECT_NE(errors[1].find("disabled"), std::string::npos);
     EXPECT_NE(errors[2].find("several"), std::string::npos);
+}
+
+TEST(DialogHelp, TheHelpButtonAndF1AskForTheDialogsAndTheControlsContexts) {
+    HeadlessLibrary h;
+    h.lib().helpFilePath = "c:\\lnt\\LNTC.HLP";
+    ValuesDialog d(h.lib());
+    h.host.script(kValuesTemplate).help().focus(tc::Name).f1().focus(tc::Editable).f1().cancel();
+    EXPECT_EQ(d.doModal(), id::Cancel);
+    ASSERT_EQ(h.host.helps.size(), 3u);
+    EXPECT_EQ(h.host.helps[0].data, kValuesTemplate);
+    EXPECT_EQ(h.host.helps[0].command, help::Context);
+    EXPECT_EQ(h.host.helps[0].file, "c:\\lnt\\LNTC.HLP");
+    EXPECT_EQ(h.host.helps[1].data, uint32_t(tc::Name));
+    EXPECT_EQ(h.host.helps[2].data, uint32_t(tc::Editable)); // the combo's, not its edit's
+}
+
+TEST(DialogWait, TheWaitWindowIsCentredTopmostAndGoesWithTheObject) {
+    HeadlessLibrary h;
+    h.lib().strings().pushFront([](uint32_t id) -> std::optional<std::string> {
+        if (id == 40000) return "Looking for queues...";
+        return std::nullopt;
+    });
+    {
+        WaitCursor cursor(h.lib().host());
+        WaitDialog wait(h.lib(), 40000, nullptr);
+        EXPECT_EQ(h.host.waitCursorDepth, 1);
+        const ModelWindow* w = h.host.openWindow(WaitDialog::kTemplateId);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->at(tc::WaitText).text, "Looking for queues...");
+        // 140 x 60 dialog units are 210 x 97 pixels, on a screen of 1024 x 768.
+        EXPECT_EQ(w->rect.x, (1024 - 210) / 2);
+        EXPECT_EQ(w->rect.y, (768 - 97) / 2);
+        EXPECT_TRUE(w->topmost);
+    }
+    EXPECT_EQ(h.host.openWindow(WaitDialog::kTemplateId), nullptr);
+    EXPECT_EQ(h.host.waitCursorDepth, 0);
+    EXPECT_TRUE(h.host.boxes.empty());
+}
+
+TEST(DialogWait, AMissingMessageIsReportedFirstAndTheWindowTakesTheFocusWhileItStands) {
+    HeadlessLibrary h;
+    ValuesDialog d(h.lib());
+    h.host.script(kValuesTemplate)
+        .focus(tc::Name)
+        .then([&](const ModelWindow& w) {
+            WaitDialog wait(h.lib(), 40001, &d);
+            EXPECT_EQ(h.host.openWindow(WaitDialog::kTemplateId)->at(tc::WaitText).text,
+                      "ERROR: missing message");
+            EXPECT_EQ(w.focus, 0); // the wait window is active now
+        })
+        .then([](const ModelWindow& w) { EXPECT_EQ(w.focus, tc::Name); })
+        .cancel();
+    EXPECT_EQ(d.doModal(), id::Cancel);
+    ASSERT_EQ(h.host.boxes.size(), 1u);
+    EXPECT_EQ(h.host.boxes[0].text, "The message id 40001 is missing from the string table!");
+    EXPECT_EQ(h.host.boxes[0].caption, "Configuration Error");
+    EXPECT_EQ(h.host.boxes[0].owner, nullptr);
+    const auto& trace = h.host.trace;
+    auto box = std::find(trace.begin(), trace.end(),
+                         "box The message id 40001 is missing from the string table!");
+    EXPECT_LT(box, std::find(trace.begin(), trace.end(), "create 900"));
 }
 
 TEST(ListRules, OrderAndSearch) {
