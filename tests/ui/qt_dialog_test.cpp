@@ -242,11 +242,6 @@ TEST(QtDialog, EnterEscapeAndTheCloseBoxEndTheModalLoop) {
         int code;
     };
     const Case cases[] = {
-        {"enter in an edit",
-         [](QtLibrary& q, ValuesDialog& d) {
-             QTest::keyClick(q.control(d, tc::Ratio), Qt::Key_Return);
-         },
-         id::Ok},
         {"escape",
          [](QtLibrary& q, ValuesDialog& d) {
              QTest::keyClick(q.control(d, tc::Ratio), Qt::Key_Escape);
@@ -258,12 +253,6 @@ TEST(QtDialog, EnterEscapeAndTheCloseBoxEndTheModalLoop) {
              QTest::keyClick(q.control(d, ctl::Cancel), Qt::Key_Return);
          },
          id::Cancel},
-        {"enter with the default button disabled",
-         [](QtLibrary& q, ValuesDialog& d) {
-             d.enable(ctl::Ok, false);
-             QTest::keyClick(q.control(d, tc::Count), Qt::Key_Enter);
-         },
-         99},
         {"the close box", [](QtLibrary& q, ValuesDialog& d) { q.host.widget(d.window())->close(); },
          id::Cancel},
     };
