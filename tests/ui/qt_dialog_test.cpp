@@ -193,32 +193,6 @@ TEST(QtDialog, TheFocusFollowsTabsClicksAndTheModel) {
     EXPECT_TRUE(after.inComboEdit);
 }
 
-TEST(QtDialog, ABoxInAKillFocusHandlerTakesTheFocusAndGivesItBack) {
-    QtLibrary q;
-    ValuesDialog d(q.lib());
-    int focusDuringBox = -1;
-    q.host.boxHook = [&](QMessageBox& box) {
-        focusDuringBox = d.focusedControl();
-        EXPECT_EQ(box.text(), "Count checked");
-        return int(QMessageBox::Yes);
-    };
-    int answer = 0;
-    d.atKillFocus = [&](ValuesDialog& dlg, int id) {
-        if (id == tc::Count)
-            answer = q.host.messageBox(dlg.window(), "Count checked", "Check", mb::Question);
-    };
-    q.run(d, [&] {
-        d.events.clear();
-        QTest::keyClick(q.control(d, tc::Count), Qt::Key_Tab);
-        EXPECT_EQ(d.focusedControl(), tc::Name);
-        EXPECT_TRUE(q.control(d, tc::Name)->hasFocus());
-    });
-    EXPECT_EQ(answer, id::Yes);
-    EXPECT_EQ(focusDuringBox, 0);
-    EXPECT_EQ(only(d.events, "kill"), (Texts{"kill 4001", "kill 4002"}));
-    EXPECT_EQ(d.events.back(), "set 4002");
-}
-
 TEST(QtDialog, AClickThatLosesItsFocusToAHandlerDoesNotCount) {
     QtLibrary q;
     ValuesDialog d(q.lib());

@@ -320,50 +320,47 @@ TEST(DialogHelp, TheHelpButtonAndF1AskForTheDialogsAndTheControlsContexts) {
     EXPECT_EQ(h.host.helps[2].data, uint32_t(tc::Editable)); // the combo's, not its edit's
 }
 
-TEST(DialogWait, TheWaitWindowIsCentredTopmostAndGoesWithTheObject) {
+TEST(DialogWait, TheWaitWindowIsCentredOnTopHasTheFocusWhileItStandsAndSaysWhatIsMissing) {
     HeadlessLibrary h;
     h.lib().strings().pushFront([](uint32_t id) -> std::optional<std::string> {
         return id == 40000 ? std::optional<std::string>("Looking for queues...") : std::nullopt;
     });
-    {
-        WaitCursor cursor(h.lib().host());
-        WaitDialog wait(h.lib(), 40000, nullptr);
-        EXPECT_EQ(h.host.waitCursorDepth, 1);
-        const ModelWindow* w = h.host.openWindow(WaitDialog::kTemplateId);
-        ASSERT_NE(w, nullptr);
-        EXPECT_EQ(w->at(tc::WaitText).text, "Looking for queues...");
-        // 140 x 60 dialog units are 210 x 97 pixels, on a screen of 1024 x 768.
-        EXPECT_EQ(w->rect.x, (1024 - 210) / 2);
-        EXPECT_EQ(w->rect.y, (768 - 97) / 2);
-        EXPECT_TRUE(w->topmost);
-    }
-    EXPECT_EQ(h.host.openWindow(WaitDialog::kTemplateId), nullptr);
-    EXPECT_EQ(h.host.waitCursorDepth, 0);
-    EXPECT_TRUE(h.host.boxes.empty());
-}
-
-TEST(DialogWait, AMissingMessageIsReportedFirstAndTheWindowTakesTheFocusWhileItStands) {
-    HeadlessLibrary h;
     ValuesDialog d(h.lib());
+    auto wait = [&] { return h.host.openWindow(WaitDialog::kTemplateId); };
     h.host.script(kValuesTemplate)
         .focus(tc::Name)
         .then([&](const ModelWindow& w) {
-            WaitDialog wait(h.lib(), 40001, &d);
-            EXPECT_EQ(h.host.openWindow(WaitDialog::kTemplateId)->at(tc::WaitText).text,
-                      "ERROR: missing message");
-            EXPECT_EQ(w.focus, 0); // the wait window is active now
+            WaitCursor cursor(h.lib().host());
+            WaitDialog shown(h.lib(), 40000, &d);
+            ASSERT_NE(wait(), nullptr);
+            EXPECT_EQ(wait()->at(tc::WaitText).text, "Looking for queues...");
+            // 140 x 60 dialog units are 210 x 97 pixels, on a screen of 1024 x 768.
+            EXPECT_EQ(wait()->rect.x, (1024 - 210) / 2);
+            EXPECT_EQ(wait()->rect.y, (768 - 97) / 2);
+            EXPECT_TRUE(wait()->topmost);
+            EXPECT_EQ(h.host.waitCursorDepth, 1);
+            EXPECT_EQ(w.focus, 0);
         })
-        .then([](const ModelWindow& w) { EXPECT_EQ(w.focus, tc::Name); })
+        .then([&](const ModelWindow& w) {
+            EXPECT_EQ(wait(), nullptr);
+            EXPECT_EQ(h.host.waitCursorDepth, 0);
+            EXPECT_EQ(w.focus, tc::Name);
+            EXPECT_TRUE(h.host.boxes.empty());
+            WaitDialog missing(h.lib(), 40001, &d);
+            EXPECT_EQ(wait()->at(tc::WaitText).text, "ERROR: missing message");
+        })
         .cancel();
     EXPECT_EQ(d.doModal(), id::Cancel);
     ASSERT_EQ(h.host.boxes.size(), 1u);
     EXPECT_EQ(h.host.boxes[0].text, "The message id 40001 is missing from the string table!");
     EXPECT_EQ(h.host.boxes[0].caption, "Configuration Error");
     EXPECT_EQ(h.host.boxes[0].owner, nullptr);
+    // Reported before the window is made.
     const auto& trace = h.host.trace;
     auto box = std::find(trace.begin(), trace.end(),
                          "box The message id 40001 is missing from the string table!");
-    EXPECT_LT(box, std::find(trace.begin(), trace.end(), "create 900"));
+    EXPECT_LT(box, std::find(box, trace.end(), "create 900"));
+    EXPECT_NE(std::find(box, trace.end(), "create 900"), trace.end());
 }
 
 } // namespace
