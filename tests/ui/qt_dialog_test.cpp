@@ -68,8 +68,6 @@ TEST(QtDialog, KeysAndClicksReachTheModelAndItsHandlers) {
         QTest::mouseClick(q.control(d, tc::Other2), Qt::LeftButton);
         QTest::mouseClick(q.control(d, tc::Radio3), Qt::LeftButton);
         QTest::mouseClick(q.control(d, tc::Radio3), Qt::LeftButton); // stays checked
-        EXPECT_EQ(d.isChecked(tc::Radio2), 0);                       // its group only
-        EXPECT_EQ(d.isChecked(tc::Other2), 1);
         EXPECT_TRUE(q.control<QRadioButton>(d, tc::Radio3)->isChecked());
         EXPECT_FALSE(q.control<QRadioButton>(d, tc::Radio2)->isChecked());
         d.check(tc::Check, 2); // a third state set by the dialog toggles to checked
