@@ -1,12 +1,12 @@
 // The localised resource modules and the help file as built: real files loaded through the
 // POSIX backend.
+#include "library/lifecycle.h"
 #include "platform/posix/posix_modules.h"
-#include "resources/module_table.h"
 #include "resources/help_file.h"
 #include "resources/ids.h"
+#include "resources/module_table.h"
 #include "resources/strings.h"
 #include "resources/templates.h"
-#include "library/lifecycle.h"
 #include "store/initialise.h"
 #include "support/temp_root.h"
 #include "support/test_library.h"
@@ -89,14 +89,8 @@ TEST(ResourceModuleFiles, LoadingTheLibraryPutsTheModuleOfTheLanguageFirst) {
     FakeProductLibs product;
     product.setDirectoryJson(kDefaultDirectory);
     RecordingHost host;
-    Platform p;
-    p.registry = &machine.registry;
-    p.sections = &machine.sections;
-    p.files = &machine.files;
-    p.env = &env;
-    p.clock = &machine.clock;
-    p.processes = &machine.processes;
-    p.modules = &modules;
+    Platform p{&machine.registry, &machine.sections,  &machine.files,   &env,
+               &machine.clock,    &machine.processes, &machine.windows, &modules};
     Library lib(p, product, host);
     ASSERT_EQ(LoadLibrary(lib), 0u);
     EXPECT_TRUE(product.errors.empty());

@@ -26,17 +26,12 @@ uint32_t MemoryRegistry::refusal(Op op, bool write) {
     return write && readOnly_ ? err::AccessDenied : err::Success;
 }
 
-void MemoryRegistry::track(uint32_t rc, RegKey key) {
-    Lock lock(mutex_);
-    if (rc == err::Success) handles_.insert(key);
-}
-
 void MemoryRegistry::setRaw(std::string_view path, std::string_view name, uint32_t type,
                             std::vector<uint8_t> bytes) {
     RegKey k = kNoKey;
-    if (db_.createKey(kLocalMachine, path, RegAccess::Write, k)) return;
-    db_.setValue(k, name, type, bytes.data(), static_cast<uint32_t>(bytes.size()));
-    db_.closeKey(k);
+    if (db().SqliteRegistry::createKey(kLocalMachine, path, RegAccess::Write, k)) return;
+    db().SqliteRegistry::setValue(k, name, type, bytes.data(), static_cast<uint32_t>(bytes.size()));
+    db().SqliteRegistry::closeKey(k);
 }
 
 void MemoryRegistry::setString(std::string_view path, std::string_view name,
@@ -47,43 +42,43 @@ void MemoryRegistry::setString(std::string_view path, std::string_view name,
 }
 
 void MemoryRegistry::setDword(std::string_view path, std::string_view name, uint32_t value) {
-    std::vector<uint8_t> bytes(4);
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<uint8_t>(value >> (8 * i));
-    setRaw(path, name, regtype::Dword, std::move(bytes));
+    setRaw(path, name, regtype::Dword,
+           {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)});
 }
 
 bool MemoryRegistry::hasKey(std::string_view path) const {
     RegKey k = kNoKey;
-    if (db_.openKey(kLocalMachine, path, RegAccess::Read, k)) return false;
-    db_.closeKey(k);
+    if (db().SqliteRegistry::openKey(kLocalMachine, path, RegAccess::Read, k)) return false;
+    db().SqliteRegistry::closeKey(k);
     return true;
 }
 
 bool MemoryRegistry::getRaw(std::string_view path, std::string_view name, uint32_t& type,
                             std::vector<uint8_t>& bytes) const {
     RegKey k = kNoKey;
-    if (db_.openKey(kLocalMachine, path, RegAccess::Read, k)) return false;
-    KeyGuard guard(db_, k);
+    if (db().SqliteRegistry::openKey(kLocalMachine, path, RegAccess::Read, k)) return false;
     uint32_t size = 0;
-    if (db_.queryValue(k, name, &type, nullptr, &size)) return false;
+    uint32_t rc = db().queryValue(k, name, &type, nullptr, &size);
     bytes.resize(size);
-    return db_.queryValue(k, name, &type, bytes.data(), &size) == err::Success;
+    if (rc == err::Success) rc = db().queryValue(k, name, &type, bytes.data(), &size);
+    db().SqliteRegistry::closeKey(k);
+    return rc == err::Success;
 }
 
 uint32_t MemoryRegistry::openKey(RegKey parent, std::string_view path, RegAccess access,
                                  RegKey& out) {
     out = kNoKey;
-    if (uint32_t rc = refusal(Op::OpenKey)) return rc;
+    if (uint32_t rc = refusal(Op::OpenKey, false)) return rc;
     // A missing key answers 2 before a read-only store refuses writing.
     const bool refuse = readOnly_ && access == RegAccess::Write;
-    uint32_t rc = db_.openKey(parent, path, refuse ? RegAccess::Read : access, out);
+    uint32_t rc = SqliteRegistry::openKey(parent, path, refuse ? RegAccess::Read : access, out);
     if (rc == err::Success && refuse) {
-        db_.closeKey(out);
+        SqliteRegistry::closeKey(out);
         out = kNoKey;
         return err::AccessDenied;
     }
-    track(rc, out);
+    Lock lock(mutex_);
+    if (rc == err::Success) handles_.insert(out);
     return rc;
 }
 
@@ -91,9 +86,10 @@ uint32_t MemoryRegistry::createKey(RegKey parent, std::string_view path, RegAcce
                                    RegKey& out, bool* created) {
     out = kNoKey;
     if (created) *created = false;
-    if (uint32_t rc = refusal(Op::CreateKey, true)) return rc;
-    uint32_t rc = db_.createKey(parent, path, access, out, created);
-    track(rc, out);
+    if (uint32_t rc = refusal(Op::CreateKey)) return rc;
+    uint32_t rc = SqliteRegistry::createKey(parent, path, access, out, created);
+    Lock lock(mutex_);
+    if (rc == err::Success) handles_.insert(out);
     return rc;
 }
 
@@ -102,59 +98,42 @@ void MemoryRegistry::closeKey(RegKey key) {
         Lock lock(mutex_);
         handles_.erase(key);
     }
-    db_.closeKey(key);
-}
-
-uint32_t MemoryRegistry::queryValue(RegKey key, std::string_view name, uint32_t* type, void* data,
-                                    uint32_t* size) {
-    if (uint32_t rc = refusal(Op::QueryValue)) return rc;
-    return db_.queryValue(key, name, type, data, size);
+    SqliteRegistry::closeKey(key);
 }
 
 uint32_t MemoryRegistry::setValue(RegKey key, std::string_view name, uint32_t type,
                                   const void* data, uint32_t size) {
-    if (uint32_t rc = refusal(Op::SetValue, true)) return rc;
-    return db_.setValue(key, name, type, data, size);
+    if (uint32_t rc = refusal(Op::SetValue)) return rc;
+    return SqliteRegistry::setValue(key, name, type, data, size);
 }
 
 uint32_t MemoryRegistry::deleteValue(RegKey key, std::string_view name) {
-    if (uint32_t rc = refusal(Op::DeleteValue, true)) return rc;
-    return db_.deleteValue(key, name);
+    if (uint32_t rc = refusal(Op::DeleteValue)) return rc;
+    return SqliteRegistry::deleteValue(key, name);
 }
 
 uint32_t MemoryRegistry::deleteKey(RegKey parent, std::string_view path) {
-    if (uint32_t rc = refusal(Op::DeleteKey, true)) return rc;
-    return db_.deleteKey(parent, path);
+    if (uint32_t rc = refusal(Op::DeleteKey)) return rc;
+    return SqliteRegistry::deleteKey(parent, path);
 }
 
 uint32_t MemoryRegistry::deleteTree(RegKey parent, std::string_view path) {
-    if (uint32_t rc = refusal(Op::DeleteTree, true)) return rc;
-    return db_.deleteTree(parent, path);
-}
-
-uint32_t MemoryRegistry::enumKey(RegKey key, uint32_t index, std::string& name) {
-    if (uint32_t rc = refusal(Op::EnumKey)) return rc;
-    return db_.enumKey(key, index, name);
-}
-
-uint32_t MemoryRegistry::enumValue(RegKey key, uint32_t index, std::string& name, uint32_t& type,
-                                   std::vector<uint8_t>& data) {
-    if (uint32_t rc = refusal(Op::EnumValue)) return rc;
-    return db_.enumValue(key, index, name, type, data);
+    if (uint32_t rc = refusal(Op::DeleteTree)) return rc;
+    return SqliteRegistry::deleteTree(parent, path);
 }
 
 uint32_t MemoryRegistry::beginBatch() {
-    if (uint32_t rc = refusal(Op::BeginBatch, true)) return rc;
-    return db_.beginBatch();
+    if (uint32_t rc = refusal(Op::BeginBatch)) return rc;
+    return SqliteRegistry::beginBatch();
 }
 
 uint32_t MemoryRegistry::commitBatch() {
     // A failed commit lands nothing, as with a database that cannot write its journal.
-    if (uint32_t rc = refusal(Op::CommitBatch)) {
-        db_.rollbackBatch();
+    if (uint32_t rc = refusal(Op::CommitBatch, false)) {
+        rollbackBatch();
         return rc;
     }
-    return db_.commitBatch();
+    return SqliteRegistry::commitBatch();
 }
 
 } // namespace lntc::test

@@ -13,21 +13,21 @@
 
 namespace lntc::test {
 
-class MemoryRegistry : public Registry {
+class MemoryRegistry : public SqliteRegistry {
   public:
+    // The calls a failure can be injected into.
     enum class Op {
         OpenKey,
         CreateKey,
-        QueryValue,
         SetValue,
         DeleteValue,
         DeleteKey,
         DeleteTree,
-        EnumKey,
-        EnumValue,
         BeginBatch,
-        CommitBatch,
+        CommitBatch
     };
+
+    MemoryRegistry() : SqliteRegistry(kInMemory) {}
 
     // Keeps the contents and refuses every write with 5, as a store opened read-only does.
     void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
@@ -52,30 +52,21 @@ class MemoryRegistry : public Registry {
     uint32_t createKey(RegKey parent, std::string_view path, RegAccess access, RegKey& out,
                        bool* created = nullptr) override;
     void closeKey(RegKey key) override;
-    uint32_t queryValue(RegKey key, std::string_view name, uint32_t* type, void* data,
-                        uint32_t* size) override;
     uint32_t setValue(RegKey key, std::string_view name, uint32_t type, const void* data,
                       uint32_t size) override;
     uint32_t deleteValue(RegKey key, std::string_view name) override;
     uint32_t deleteKey(RegKey parent, std::string_view path) override;
     uint32_t deleteTree(RegKey parent, std::string_view path) override;
-    uint32_t enumKey(RegKey key, uint32_t index, std::string& name) override;
-    uint32_t enumValue(RegKey key, uint32_t index, std::string& name, uint32_t& type,
-                       std::vector<uint8_t>& data) override;
-    uint32_t beginSnapshot() override { return db_.beginSnapshot(); }
-    void endSnapshot() override { db_.endSnapshot(); }
     uint32_t beginBatch() override;
     uint32_t commitBatch() override;
-    void rollbackBatch() override { db_.rollbackBatch(); }
 
   private:
-    // 0 when the call may go ahead; else the injected failure, or 5 for a write (when
-    // `write`) on a read-only store.
-    uint32_t refusal(Op op, bool write = false);
-    void track(uint32_t rc, RegKey key);
+    // 0 when the call may go ahead; else the injected failure, or 5 for a write on a
+    // read-only store.
+    uint32_t refusal(Op op, bool write = true);
+    // The store itself, past the switch and the injected failures.
+    SqliteRegistry& db() const { return const_cast<MemoryRegistry&>(*this); }
 
-    // The const look-ups read through the same connection.
-    mutable SqliteRegistry db_{SqliteRegistry::kInMemory};
     bool readOnly_ = false;
     std::map<Op, uint32_t> failures_;
     std::set<RegKey> handles_;
