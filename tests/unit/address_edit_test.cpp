@@ -203,6 +203,7 @@ TEST(AddressEdit, KeysLeftToTheDialogAndASilencedBeep) {
     for (char c : {'\t', '\r', '\x1B'})
         EXPECT_EQ(edit.character(c), Handling::Default);
     EXPECT_EQ(edit.keyDown(EditKey::Shift), Handling::Default);
+    EXPECT_TRUE(edit.shiftHeld());
     EXPECT_EQ(edit.keyDown(EditKey::Other), Handling::Default);
     EXPECT_EQ(edit.character(0x16), Handling::Handled);
     events.answer = -1; // the parent may silence the beep

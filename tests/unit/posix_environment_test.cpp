@@ -41,18 +41,11 @@ class EnvSaver {
 };
 
 TEST(LanguageAbbreviation, UsesCountryVariantOrTheLanguageDefault) {
+    // The country's variant, else the language's default; encoding and modifier do not matter.
     const std::pair<const char*, const char*> cases[] = {
-        {"de_DE.UTF-8", "DEU"}, {"de", "DEU"},
-        {"de_AT", "DEA"},       {"de_CH.UTF-8@euro", "DES"},
-        {"en_US", "ENU"},       {"en_GB.ISO-8859-1", "ENG"},
-        {"en", "ENU"},          {"fr_FR", "FRA"},
-        {"fr_CA", "FRC"},       {"it_IT", "ITA"},
-        {"es_ES", "ESP"},       {"nl_NL", "NLD"},
-        {"ja_JP.eucJP", "JPN"}, {"el_GR", "ELL"},
-        {"pt_BR", "PTB"},       {"pt_PT", "PTG"},
-        {"sv_SE", "SVE"},       {"da_DK", "DAN"},
-        {"fi_FI", "FIN"},       {"nb_NO", "NOR"},
-        {"no_NO", "NOR"}};
+        {"de_DE.UTF-8", "DEU"}, {"de", "DEU"},    {"de_AT", "DEA"}, {"de_CH.UTF-8@euro", "DES"},
+        {"en", "ENU"},          {"en_GB", "ENG"}, {"fr_CA", "FRC"}, {"pt_BR", "PTB"},
+        {"nb_NO", "NOR"},       {"no_NO", "NOR"}};
     for (const auto& [locale, abbreviation] : cases)
         EXPECT_EQ(languageAbbreviation(locale), abbreviation) << locale;
     for (const char* neutralOrUnknown : {"C", "C.UTF-8", "POSIX", "", "xx_YY"})
