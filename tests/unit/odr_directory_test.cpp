@@ -74,22 +74,18 @@ TEST(OdrDirectoryParse, EmptyObjectAndShortReleasesAreAccepted) {
     ASSERT_TRUE(parseOdrDirectory("{}", d, error)) << error;
     EXPECT_TRUE(d.odrs.empty());
     EXPECT_TRUE(d.defaultDomain.empty());
-    ASSERT_TRUE(parseOdrDirectory(
-        R"({"odrs":[{"domain":"A","organization":"O","systemDefaults":{"release":"4.2"}}]})", d,
-        error))
-        << error;
-    ASSERT_TRUE(d.odrs[0].release.has_value());
-    EXPECT_EQ(
-        std::tie(d.odrs[0].release->major, d.odrs[0].release->minor, d.odrs[0].release->patch),
-        std::make_tuple(4u, 2u, 0u));
-    // The edges of what the record holds.
-    ASSERT_TRUE(parseOdrDirectory(
-        R"({"odrs":[{"domain":"A","organization":"O","systemDefaults":{"release":"655.3.5"}},
-                    {"domain":"B","organization":"O","systemDefaults":{"release":"0.9.9"}}]})",
-        d, error))
-        << error;
-    EXPECT_EQ(d.odrs[0].release->major, 655u);
-    EXPECT_EQ(d.odrs[1].release->patch, 9u);
+    // Up to the edges of what the record holds.
+    const std::tuple<const char*, uint32_t, uint32_t, uint32_t> releases[] = {
+        {"4.2", 4, 2, 0}, {"655.3.5", 655, 3, 5}, {"0.9.9", 0, 9, 9}};
+    for (const auto& [text, major, minor, patch] : releases) {
+        ASSERT_TRUE(parseOdrDirectory(R"({"odrs":[{"domain":"A","organization":"O",
+            "systemDefaults":{"release":")" +
+                                          std::string(text) + "\"}}]}",
+                                      d, error))
+            << error;
+        const OdrRelease& r = *d.odrs[0].release;
+        EXPECT_EQ(std::tie(r.major, r.minor, r.patch), std::tie(major, minor, patch)) << text;
+    }
 }
 
 TEST(OdrDirectoryParse, RejectsWrongTypesAndNamesTheKey) {
