@@ -17,7 +17,6 @@
 
 #include <atomic>
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
