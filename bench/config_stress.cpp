@@ -6,12 +6,12 @@
 //   config_stress [--processes N] [--seconds T]      (defaults: 8 processes, 60 s)
 #include <nlohmann/json.hpp>
 
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -26,58 +26,26 @@ namespace {
 
 enum Fault : int { BadStatus = 1, EmptyTable = 2, TornRecord = 4 };
 
-const std::string kBin = LNTC_BIN_DIR;
-const std::string kLib = LNTC_LIB_DIR;
-const char* const kQueueKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Quendal\\PrintServer\\CurrentVersion\\Queues\\";
+const std::string kLntc = "'" LNTC_BIN_DIR "/lntc'";
+const char* const kQueueKey =
+    "HKEY_LOCAL_MACHINE\\SOFTWARE\\Quendal\\PrintServer\\CurrentVersion\\Queues\\";
 
-struct Result {
-    int status = -1; // exit code, or 128 + signal
+// Runs a shell command; its exit status and what it printed.
+std::pair<int, std::string> run(const std::string& command) {
     std::string out;
-};
-
-// Runs a program with stdin from input (closed at once when empty) and collects its output.
-Result run(const std::vector<std::string>& argv, const std::string& input = "",
-           int holdMs = 0) {
-    int in[2], out[2];
-    if (pipe(in) != 0 || pipe(out) != 0) return {};
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(in[0], 0);
-        dup2(out[1], 1);
-        int devnull = ::open("/dev/null", O_WRONLY);
-        if (devnull >= 0) dup2(devnull, 2);
-        close(in[0]);
-        close(in[1]);
-        close(out[0]);
-        close(out[1]);
-        std::vector<char*> args;
-        for (const auto& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        execv(args[0], args.data());
-        _exit(127);
-    }
-    close(in[0]);
-    close(out[1]);
-    if (!input.empty()) (void)!write(in[1], input.data(), input.size());
-    if (holdMs > 0) usleep(static_cast<useconds_t>(holdMs) * 1000);
-    close(in[1]);
-    Result r;
+    FILE* p = popen((command + " 2>/dev/null </dev/null").c_str(), "r");
+    if (p == nullptr) return {-1, out};
     char buf[4096];
-    ssize_t n;
-    while ((n = read(out[0], buf, sizeof buf)) > 0)
-        r.out.append(buf, static_cast<size_t>(n));
-    close(out[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return r;
+    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
+        out.append(buf, n);
+    int status = pclose(p);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), out};
 }
 
 // A product process: loads the library, reads everything through the exports, and exits
 // through the library's unload like any program.
 int reader() {
-    void* lib = dlopen((kLib + "/liblntc.so").c_str(), RTLD_NOW);
+    void* lib = dlopen(LNTC_LIB_DIR "/liblntc.so", RTLD_NOW);
     if (lib == nullptr) return BadStatus;
     auto getConfig = reinterpret_cast<decltype(&LNTC_GetConfig)>(dlsym(lib, "LNTC_GetConfig"));
     auto getName = reinterpret_cast<decltype(&LNTC_GetQueueName)>(dlsym(lib, "LNTC_GetQueueName"));
@@ -87,9 +55,9 @@ int reader() {
     int faults = 0, found = 0;
     for (int i = 0; i < LNTC_MAX_QUEUES; ++i) {
         const char* name = nullptr;
+        const QueueRecord* q = nullptr;
         if (getName(i, &name) != 0) continue;
         ++found;
-        const QueueRecord* q = nullptr;
         if (getQueue(name, &q, LNTC_QUEUE_VERSION) != 0)
             faults |= BadStatus;
         else if (std::strcmp(q->Description, q->DeviceName) != 0)
@@ -99,67 +67,63 @@ int reader() {
     return faults;
 }
 
-int checkShow(const Result& r) {
-    if (r.status != 0) return BadStatus;
-    auto doc = nlohmann::json::parse(r.out, nullptr, false);
-    if (doc.is_discarded() || doc.value("status", -1) != 0) return BadStatus;
-    int faults = 0;
-    const auto& queues = doc["queues"];
-    if (doc["ServerConfig"].value("QueueCount", 0) == 0 || queues.empty()) faults |= EmptyTable;
-    for (const auto& q : queues)
+int checkShow(const std::pair<int, std::string>& r) {
+    auto doc = nlohmann::json::parse(r.second, nullptr, false);
+    if (r.first != 0 || doc.is_discarded() || doc.value("status", -1) != 0) return BadStatus;
+    int faults =
+        doc["ServerConfig"].value("QueueCount", 0) == 0 || doc["queues"].empty() ? EmptyTable : 0;
+    for (const auto& q : doc["queues"])
         if (q.value("Description", "") != q.value("DeviceName", "")) faults |= TornRecord;
     return faults;
 }
 
 // Every queue's Description and DeviceName set to one generation's mark, in one file.
 std::string importFile(const std::string& dir, const std::vector<std::string>& queues,
-                       unsigned generation, int worker) {
-    std::string path = dir + "/gen-" + std::to_string(worker) + ".reg";
+                       const std::string& mark) {
+    std::string path = dir + "/gen-" + std::to_string(getpid()) + ".reg";
     std::ofstream f(path, std::ios::trunc);
     f << "REGEDIT4\n\n";
-    for (const auto& q : queues) {
-        std::string mark = "gen " + std::to_string(worker) + "." + std::to_string(generation);
+    for (const auto& q : queues)
         f << "[" << kQueueKey << q << "]\n\"Description\"=\"" << mark << "\"\n\"DeviceName\"=\""
           << mark << "\"\n\n";
-    }
     return path;
 }
 
-struct Tally {
-    long actions = 0;
-    long faults[3] = {0, 0, 0}; // bad status, empty table, torn record
-    void add(int f) {
-        ++actions;
-        for (int bit = 0; bit < 3; ++bit)
-            if (f & (1 << bit)) ++faults[bit];
-    }
-};
+// Actions and, per fault kind, the actions that met it.
+using Tally = std::array<long, 4>;
 
-Tally work(int worker, double seconds, const std::string& dir,
-           const std::vector<std::string>& queues, const std::string& self) {
+Tally work(double seconds, const std::string& dir, const std::vector<std::string>& queues,
+           const std::string& self) {
     std::mt19937 random(static_cast<unsigned>(getpid()));
-    const std::string lntc = kBin + "/lntc";
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    Tally tally;
-    unsigned generation = 0;
-    while (std::chrono::steady_clock::now() < deadline) {
-        int pick = static_cast<int>(random() % 100);
+    Tally tally{};
+    for (unsigned generation = 0; std::chrono::steady_clock::now() < deadline;) {
+        int pick = static_cast<int>(random() % 100), faults = 0;
         if (pick < 40) {
-            Result r = run({self, "--reader"});
-            tally.add(r.status > 7 ? BadStatus : r.status);
+            int status = run("'" + self + "' --reader").first;
+            faults = status > 7 ? BadStatus : status;
         } else if (pick < 60) {
-            tally.add(checkShow(run({lntc, "show", "--json"})));
+            faults = checkShow(run(kLntc + " show --json"));
         } else if (pick < 75) {
-            const std::string& q = queues[random() % queues.size()];
-            Result r = run({lntc, "retain", q, random() % 2 ? "1" : "0"});
-            tally.add(r.status == 0 ? 0 : BadStatus);
+            faults = run(kLntc + " retain " + queues[random() % queues.size()] + " " +
+                         std::to_string(random() % 2))
+                             .first
+                         ? BadStatus
+                         : 0;
         } else if (pick < 88) {
-            std::string file = importFile(dir, queues, ++generation, worker);
-            tally.add(run({lntc, "reg", "import", file}).status == 0 ? 0 : BadStatus);
-        } else {
-            Result r = run({lntc, "hold"}, "", 20 + static_cast<int>(random() % 300));
-            tally.add(r.status == 0 ? 0 : BadStatus);
+            std::string mark =
+                "gen " + std::to_string(getpid()) + "." + std::to_string(++generation);
+            faults = run(kLntc + " reg import '" + importFile(dir, queues, mark) + "'").first
+                         ? BadStatus
+                         : 0;
+        } else { // a holder for a moment: its input stays open until then
+            FILE* hold = popen((kLntc + " hold >/dev/null 2>&1").c_str(), "w");
+            usleep(static_cast<useconds_t>(20 + random() % 300) * 1000);
+            faults = hold == nullptr || pclose(hold) != 0;
         }
+        ++tally[0];
+        for (int bit = 0; bit < 3; ++bit)
+            tally[bit + 1] += faults >> bit & 1;
     }
     return tally;
 }
@@ -178,28 +142,24 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s [--processes N] [--seconds T]\n", argv[0]);
         return 2;
     }
-    std::string self = std::filesystem::canonical("/proc/self/exe").string();
-
+    const std::string self = std::filesystem::canonical("/proc/self/exe").string();
     char templ[] = "/tmp/lntc-stress-XXXXXX";
     if (mkdtemp(templ) == nullptr) return 1;
-    std::string root = templ;
+    const std::string root = templ;
     setenv("LNT_ROOT", root.c_str(), 1);
     setenv("LNTC_NO_GUI", "1", 1);
-    if (run({kBin + "/lntc", "demo-setup"}).status != 0) {
-        std::fprintf(stderr, "demo-setup failed under %s\n", root.c_str());
-        return 1;
-    }
     std::vector<std::string> queues;
-    auto doc = nlohmann::json::parse(run({kBin + "/lntc", "show", "--json"}).out, nullptr, false);
+    run(kLntc + " demo-setup");
+    auto doc = nlohmann::json::parse(run(kLntc + " show --json").second, nullptr, false);
     if (!doc.is_discarded())
         for (const auto& q : doc["queues"])
             queues.push_back(q.value("Name", ""));
     if (queues.empty()) {
-        std::fprintf(stderr, "the demo installation has no queues\n");
+        std::fprintf(stderr, "no demo installation with queues under %s\n", root.c_str());
         return 1;
     }
     // Start from records whose two marked fields agree.
-    run({kBin + "/lntc", "reg", "import", importFile(root, queues, 0, 0)});
+    run(kLntc + " reg import '" + importFile(root, queues, "gen 0") + "'");
 
     std::vector<std::pair<pid_t, int>> workers;
     for (int w = 0; w < processes; ++w) {
@@ -207,29 +167,25 @@ int main(int argc, char** argv) {
         if (pipe(fds) != 0) return 1;
         pid_t pid = fork();
         if (pid == 0) {
-            close(fds[0]);
-            Tally t = work(w + 1, seconds, root, queues, self);
-            (void)!write(fds[1], &t, sizeof t);
-            _exit(0);
+            Tally t = work(seconds, root, queues, self);
+            _exit(write(fds[1], &t, sizeof t) == sizeof t ? 0 : 1);
         }
         close(fds[1]);
         workers.emplace_back(pid, fds[0]);
     }
-    Tally total;
+    Tally total{};
     for (auto [pid, fd] : workers) {
-        Tally t;
-        if (read(fd, &t, sizeof t) == static_cast<ssize_t>(sizeof t)) {
-            total.actions += t.actions;
-            for (int i = 0; i < 3; ++i)
-                total.faults[i] += t.faults[i];
-        }
+        Tally t{};
+        if (read(fd, &t, sizeof t) == static_cast<ssize_t>(sizeof t))
+            for (size_t i = 0; i < t.size(); ++i)
+                total[i] += t[i];
         close(fd);
         waitpid(pid, nullptr, 0);
     }
     std::filesystem::remove_all(root);
-    long inconsistent = total.faults[0] + total.faults[1] + total.faults[2];
-    std::printf("processes %d, seconds %.0f, actions %ld\n", processes, seconds, total.actions);
+    long inconsistent = total[1] + total[2] + total[3];
+    std::printf("processes %d, seconds %.0f, actions %ld\n", processes, seconds, total[0]);
     std::printf("inconsistencies %ld (bad status %ld, empty queue table %ld, torn record %ld)\n",
-                inconsistent, total.faults[0], total.faults[1], total.faults[2]);
+                inconsistent, total[1], total[2], total[3]);
     return inconsistent == 0 ? 0 : 3;
 }

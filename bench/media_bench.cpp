@@ -1,10 +1,10 @@
 // Building the default media table from the demo data, and reading the last section of the
 // demo ldpx.cfg.
+#include "library/accessors.h"
+#include "library/lifecycle.h"
 #include "media/default_media.h"
 #include "media/ldpx_config.h"
 #include "platform/platform.h"
-#include "library/accessors.h"
-#include "library/lifecycle.h"
 #include "store/initialise.h"
 #include "support/demo_files.h"
 #include "support/temp_root.h"
@@ -29,16 +29,6 @@ void requireConfig(Library& lib) {
     if (GetConfig(lib, &config, LNTC_CONFIG_VERSION) != 0)
         throw std::runtime_error("the shared configuration did not set up");
 }
-
-void BM_GetDefaultMedia_MemoryRegistry(benchmark::State& state) {
-    FakeMachine machine;
-    importRegText(machine.registry, demoFile("default-media.reg"));
-    TestLibrary t(machine);
-    requireConfig(t.lib());
-    for (auto _ : state)
-        benchmark::DoNotOptimize(GetDefaultMedia(t.lib()));
-}
-BENCHMARK(BM_GetDefaultMedia_MemoryRegistry);
 
 // The registry as product processes have it: the SQLite store under a machine root.
 void BM_GetDefaultMedia_SqliteRegistry(benchmark::State& state) {

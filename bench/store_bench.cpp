@@ -1,11 +1,12 @@
 // What the print server pays to read its configuration, and what filling and saving cost,
 // over the real backends under a temporary machine root.
-#include "platform/posix/sqlite_registry.h"
 #include "library/accessors.h"
 #include "library/lifecycle.h"
-#include "store/initialise.h"
 #include "library/production.h"
+#include "platform/posix/sqlite_registry.h"
+#include "store/initialise.h"
 #include "store/records.h"
+#include "store/regfile.h"
 #include "store/registry_access.h"
 #include "store/save.h"
 
@@ -26,7 +27,25 @@ std::string tempRoot() {
     return templ;
 }
 
-std::string queueName(int i) { return "QUEUE_" + std::to_string(i); }
+std::string queueName(int i) {
+    return "QUEUE_" + std::to_string(i);
+}
+
+// Every value the loader reads, for each queue.
+const char* const kQueueValues =
+    "\"Printer\"=\"HP_LASERJET_4M\"\n\"DeviceName\"=\"LPT1:\"\n\"ImageHardware\"=\"LJA\"\n"
+    "\"PrintDest\"=\"PRINTER_AND_DISK\"\n\"QDDefaultTray\"=\"BOTTOM\"\n"
+    "\"EjectTray\"=\"UPPER_HOME\"\n\"EjectTraySwitch\"=dword:1\n\"EjectTrayPages\"=dword:1f4\n"
+    "\"PrinterStatusTimeout\"=dword:5\n\"UseAlternateOrientation\"=dword:1\n"
+    "\"OverscanAmt\"=\"2.5\"\n\"DuplexAvailable\"=dword:1\n\"DuplexPrint\"=dword:1\n"
+    "\"Tray1/Top\"=\"LETTER, 1\"\n\"Tray2/Bottom\"=\"LEGAL, 2\"\n\"Tray3/Third\"=\"A4, 3\"\n"
+    "\"CenterImage\"=dword:1\n\"DataEncode\"=\"ASCII_85\"\n\"WaitTimeout\"=dword:12c\n"
+    "\"TCP_SocketNumber\"=dword:238c\n\"Connectivity\"=\"TCP_DIRECT\"\n"
+    "\"DuplexBinding\"=\"LEFT_EDGE\"\n\"PrinterInitTimeout\"=dword:1e\n\"PaperTrays\"=dword:3\n"
+    "\"UseDisplayXform\"=dword:1\n\"Rotate180\"=dword:0\n\"PSDefaultTray\"=\"TOP\"\n"
+    "\"QDDefaultPaperSize\"=\"E\"\n\"PSDefaultPaperSize\"=\"D\"\n"
+    "\"BestAvailPaperSizes\"=\"E,D,C,B\"\n\"BestAvailPaperSizesCnt\"=dword:4\n"
+    "\"PrinterAlias\"=\"\"\n";
 
 // 16 queues with every value the loader reads.
 void seedFullQueues(const std::string& root) {
@@ -34,52 +53,14 @@ void seedFullQueues(const std::string& root) {
     std::ofstream(root + "/odr/directory.json")
         << R"({"odrs": [{"domain": "Alpha", "organization": "Quendal",
                          "systemDefaults": {"release": "3.1.0", "charset": 2}}]})";
+    std::string file = "REGEDIT4\n";
+    for (int i = 0; i < LNTC_MAX_QUEUES; ++i)
+        file += "[HKEY_LOCAL_MACHINE\\" + std::string(kProductRootPath) + "\\Queues\\" +
+                queueName(i) + "]\n\"Description\"=\"A queue with every value set, number " +
+                std::to_string(i) + "\"\n" + kQueueValues;
     SqliteRegistry reg(root + "/registry.db");
-    auto str = [&](RegKey k, const char* name, const std::string& v) {
-        reg.setValue(k, name, regtype::Sz, v.c_str(), static_cast<uint32_t>(v.size() + 1));
-    };
-    auto num = [&](RegKey k, const char* name, uint32_t v) {
-        reg.setValue(k, name, regtype::Dword, &v, 4);
-    };
-    for (int i = 0; i < LNTC_MAX_QUEUES; ++i) {
-        RegKey k = kNoKey;
-        reg.createKey(kLocalMachine, std::string(kProductRootPath) + "\\Queues\\" + queueName(i),
-                      RegAccess::Write, k);
-        str(k, "Printer", "HP_LASERJET_4M");
-        str(k, "Description", "A queue with every value set, number " + std::to_string(i));
-        str(k, "DeviceName", "LPT1:");
-        str(k, "ImageHardware", "LJA");
-        str(k, "PrintDest", "PRINTER_AND_DISK");
-        str(k, "QDDefaultTray", "BOTTOM");
-        str(k, "EjectTray", "UPPER_HOME");
-        num(k, "EjectTraySwitch", 1);
-        num(k, "EjectTrayPages", 500);
-        num(k, "PrinterStatusTimeout", 5);
-        num(k, "UseAlternateOrientation", 1);
-        str(k, "OverscanAmt", "2.5");
-        num(k, "DuplexAvailable", 1);
-        num(k, "DuplexPrint", 1);
-        str(k, "Tray1/Top", "LETTER, 1");
-        str(k, "Tray2/Bottom", "LEGAL, 2");
-        str(k, "Tray3/Third", "A4, 3");
-        num(k, "CenterImage", 1);
-        str(k, "DataEncode", "ASCII_85");
-        num(k, "WaitTimeout", 300);
-        num(k, "TCP_SocketNumber", 9100);
-        str(k, "Connectivity", "TCP_DIRECT");
-        str(k, "DuplexBinding", "LEFT_EDGE");
-        num(k, "PrinterInitTimeout", 30);
-        num(k, "PaperTrays", 3);
-        num(k, "UseDisplayXform", 1);
-        num(k, "Rotate180", 0);
-        str(k, "PSDefaultTray", "TOP");
-        str(k, "QDDefaultPaperSize", "E");
-        str(k, "PSDefaultPaperSize", "D");
-        str(k, "BestAvailPaperSizes", "E,D,C,B");
-        num(k, "BestAvailPaperSizesCnt", 4);
-        str(k, "PrinterAlias", "");
-        reg.closeKey(k);
-    }
+    RegFileError error;
+    if (importRegistry(reg, file, error) != 0) std::abort();
 }
 
 struct Installed {
@@ -115,7 +96,8 @@ void BM_GetQueue16Slots(benchmark::State& state) {
     Installed site;
     Library& lib = site.production->library();
     std::vector<std::string> names;
-    for (int i = 0; i < LNTC_MAX_QUEUES; ++i) names.push_back(queueName(i));
+    for (int i = 0; i < LNTC_MAX_QUEUES; ++i)
+        names.push_back(queueName(i));
     const QueueRecord* q = nullptr;
     size_t i = 0;
     for (auto _ : state) {

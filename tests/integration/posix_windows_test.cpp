@@ -1,16 +1,14 @@
 // The machine's top-level window registry between real processes. Steps are ordered with
 // pipes; nothing waits on a clock.
 #include "platform/posix/posix_windows.h"
+#include "support/child_process.h"
 #include "support/temp_root.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <dirent.h>
-#include <fcntl.h>
 #include <fstream>
 #include <sys/wait.h>
-#include <unistd.h>
 
 using lntc::PosixTopWindows;
 using lntc::TopWindows;
@@ -49,11 +47,8 @@ TEST(PosixTopWindows, RegisteredWindowsAreFoundByTitleOrClassUntilUnregistered) 
     EXPECT_FALSE(other.existsWithClass("lnt_logo"));
     EXPECT_TRUE(other.existsWithClass("qt window"));
     EXPECT_EQ(entryFiles(windows.directory()), 1u);
-}
 
-TEST(PosixTopWindows, TitlesAndClassesWithAnyCharactersRoundTrip) {
-    lntc::test::TempRoot root;
-    PosixTopWindows windows(root.path());
+    // Titles and classes with any characters round-trip.
     TopWindows::Handle h = 0;
     const std::string title = "two\nlines 3 4 5\n";
     ASSERT_EQ(windows.registerWindow(title, "", h), 0u);
@@ -64,44 +59,25 @@ TEST(PosixTopWindows, TitlesAndClassesWithAnyCharactersRoundTrip) {
 
 TEST(PosixTopWindows, AnotherProcessesWindowIsSeenWhileItLivesAndClearedAfter) {
     lntc::test::TempRoot root;
-    int up[2], down[2];
-    ASSERT_EQ(pipe(up), 0);
-    ASSERT_EQ(pipe(down), 0);
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        close(up[0]);
-        close(down[1]);
+    lntc::test::ForkedChild other([&](lntc::test::ForkedChild& c) {
         PosixTopWindows mine(root.path());
         TopWindows::Handle h = 0;
-        char ok = mine.registerWindow("Lintora Administrator", "MSVCSRC20", h) == 0 ? 'r' : 'x';
-        if (write(up[1], &ok, 1) != 1) _exit(2);
-        char c;
-        while (read(down[0], &c, 1) < 0) {
-        } // hold the window until killed
-        _exit(0);
-    }
-    close(up[1]);
-    close(down[0]);
-    char c = 0;
-    ASSERT_EQ(read(up[0], &c, 1), 1);
-    ASSERT_EQ(c, 'r');
-
+        c.tell(mine.registerWindow("Lintora Administrator", "MSVCSRC20", h) == 0 ? 'r' : 'x');
+        c.await(); // hold the window until killed
+        return 0;
+    });
+    ASSERT_EQ(other.await(), 'r');
     PosixTopWindows windows(root.path());
     EXPECT_TRUE(windows.existsWithClass("MSVCSRC20"));
     EXPECT_TRUE(windows.existsWithTitle("Lintora Administrator"));
     EXPECT_EQ(entryFiles(windows.directory()), 1u);
 
     // Killed: no chance to unregister. The entry must count as gone anyway.
-    kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFSIGNALED(status));
+    other.kill();
+    EXPECT_TRUE(WIFSIGNALED(other.join()));
     EXPECT_FALSE(windows.existsWithClass("MSVCSRC20"));
     EXPECT_FALSE(windows.existsWithTitle("Lintora Administrator"));
     EXPECT_EQ(entryFiles(windows.directory()), 0u); // and its file is cleaned up
-    close(up[0]);
-    close(down[1]);
 }
 
 TEST(PosixTopWindows, ALeftoverFileWithoutItsProcessIsIgnored) {

@@ -1,19 +1,17 @@
 // The localised resource modules and the help file as built: real files loaded through the
 // POSIX backend.
+#include "library/lifecycle.h"
 #include "platform/posix/posix_modules.h"
-#include "resources/module_table.h"
 #include "resources/help_file.h"
 #include "resources/ids.h"
+#include "resources/module_table.h"
 #include "resources/strings.h"
 #include "resources/templates.h"
-#include "library/lifecycle.h"
-#include "store/initialise.h"
 #include "support/temp_root.h"
 #include "support/test_library.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -77,38 +75,6 @@ TEST(ResourceModuleFiles, FilesThatAreNoModulesAreReportedAsSuch) {
         EXPECT_EQ(loadResourceModule(modules, c.path, error), nullptr) << c.path;
         EXPECT_EQ(error, c.error) << c.path;
     }
-}
-
-TEST(ResourceModuleFiles, LoadingTheLibraryPutsTheModuleOfTheLanguageFirst) {
-    // Only the two-letter name is there: the third candidate.
-    TempRoot root;
-    std::filesystem::copy_file(kLibDir + "/LNT20DEU.so", root.path() + "/LNT20DE.so");
-    FakeMachine machine;
-    FakeEnvironment env = libraryEnvironment(root.path(), "deu");
-    PosixModules modules(env);
-    FakeProductLibs product;
-    product.setDirectoryJson(kDefaultDirectory);
-    RecordingHost host;
-    Platform p;
-    p.registry = &machine.registry;
-    p.sections = &machine.sections;
-    p.files = &machine.files;
-    p.env = &env;
-    p.clock = &machine.clock;
-    p.processes = &machine.processes;
-    p.modules = &modules;
-    Library lib(p, product, host);
-    ASSERT_EQ(LoadLibrary(lib), 0u);
-    EXPECT_TRUE(product.errors.empty());
-    EXPECT_EQ(lib.strings().load(str::ErrorCaption), "Konfigurationsfehler");
-    EXPECT_EQ(lib.strings().load(str::TooManyQueues),
-              "Die Höchstzahl von Warteschlangen (%d) ist überschritten.");
-    EXPECT_EQ(lib.strings().load(str::LogRlkLink), "LNTC: Error linking to RLK abstract");
-    ASSERT_NE(lib.templates().find(dlg::NewQueue), nullptr);
-    EXPECT_STREQ(lib.templates().find(dlg::NewQueue)->title, "Neue Quendal-Warteschlange");
-    EXPECT_EQ(lib.templates().find(dlg::Main), builtinTemplate(dlg::Main));
-    UnloadLibrary(lib);
-    EXPECT_EQ(lib.strings().load(str::ErrorCaption), "Configuration Error");
 }
 
 TEST(HelpFileAsBuilt, LiesBesideTheLibraryWithATopicForEveryDialogAndMainField) {

@@ -1,14 +1,15 @@
 // Several real product processes on one machine root, through liblntc.so's exports.
-#include "platform/posix/posix_sections.h"
-#include "platform/posix/sqlite_registry.h"
 #include "library/accessors.h"
 #include "library/lifecycle.h"
-#include "store/initialise.h"
 #include "library/production.h"
+#include "platform/posix/posix_sections.h"
+#include "platform/posix/sqlite_registry.h"
+#include "store/initialise.h"
 #include "store/records.h"
 #include "store/registry_access.h"
 #include "store/save.h"
 #include "support/child_process.h"
+#include "support/demo_files.h"
 #include "support/locales.h"
 #include "support/temp_root.h"
 
@@ -16,14 +17,13 @@
 
 #include <atomic>
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <sqlite3.h>
 #include <sys/stat.h>
-#include <thread>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace lntc;
@@ -35,7 +35,8 @@ const std::string kProbe = std::string(LNTC_BIN_DIR) + "/lntc_probe";
 const std::string kCHost = std::string(LNTC_BIN_DIR) + "/lntc_c_host";
 const std::string kQtApp = std::string(LNTC_BIN_DIR) + "/lntc_qt_app";
 const std::string kLibrary = std::string(LNTC_LIB_DIR) + "/liblntc.so";
-const std::string kQueues = std::string(kProductRootPath) + "\\Queues\\";
+const std::string kRoot = "[HKEY_LOCAL_MACHINE\\" + std::string(kProductRootPath) + "\\";
+const std::string kLaser = "queue 0 1 HP_LASERJET_4M|first floor";
 
 class SharedConfig : public ::testing::Test {
   protected:
@@ -50,19 +51,12 @@ class SharedConfig : public ::testing::Test {
         std::filesystem::create_directories(root.path() + "/odr");
         std::ofstream(root.path() + "/odr/directory.json") << text;
     }
-    void seed(const std::function<void(Registry&)>& f) {
+    // Registry lines below the product's root, as in a registry file.
+    void seed(const std::string& lines) {
         SqliteRegistry reg(root.path() + "/registry.db");
-        f(reg);
+        importRegText(reg, "REGEDIT4\n" + lines);
     }
-    static void putString(Registry& reg, const std::string& path, const char* name,
-                          const std::string& text) {
-        RegKey key = kNoKey;
-        ASSERT_EQ(reg.createKey(kLocalMachine, path, RegAccess::Write, key), 0u);
-        ASSERT_EQ(reg.setValue(key, name, regtype::Sz, text.c_str(),
-                               static_cast<uint32_t>(text.size() + 1)),
-                  0u);
-        reg.closeKey(key);
-    }
+    std::string errorLog() const { return readTextFile(root.path() + "/log/error.log"); }
     // A user with a German locale and a display: the first process shows the logo.
     std::map<std::string, std::string> displayEnv() const {
         auto e = env();
@@ -86,12 +80,11 @@ class SharedConfig : public ::testing::Test {
     void SetUp() override {
         writeDirectory(R"({"odrs": [{"domain": "Alpha", "organization": "Quendal",
             "systemDefaults": {"release": "3.1.0", "charset": 2}}]})");
-        seed([](Registry& reg) {
-            putString(reg, kQueues + "LASER", "Printer", "HP_LASERJET_4M");
-            putString(reg, kQueues + "LASER", "Description", "first floor");
-            putString(reg, kQueues + "PLOT", "Printer", "XEROX_8840C");
-            putString(reg, std::string(kProductRootPath) + "\\General", "DefaultODR", "Main");
-        });
+        seed(kRoot +
+             "Queues\\LASER]\n\"Printer\"=\"HP_LASERJET_4M\"\n"
+             "\"Description\"=\"first floor\"\n" +
+             kRoot + "Queues\\PLOT]\n\"Printer\"=\"XEROX_8840C\"\n" + kRoot +
+             "General]\n\"DefaultODR\"=\"Main\"\n");
     }
 };
 
@@ -101,7 +94,7 @@ TEST_F(SharedConfig, ProcessesShareOneConfigurationThatVanishesWithTheLast) {
         EXPECT_EQ(first.ask("config"), "config 0 2 Main 310");
         ChildProcess second(kProbe, {}, env());
         EXPECT_EQ(second.ask("config"), "config 0 2 Main 310");
-        EXPECT_EQ(second.ask("queue LASER"), "queue 0 1 HP_LASERJET_4M|first floor");
+        EXPECT_EQ(second.ask("queue LASER"), kLaser);
         EXPECT_EQ(first.ask("retain LASER 1"), "retain 0");
         EXPECT_EQ(second.ask("queue LASER"), "queue 0 3 HP_LASERJET_4M|first floor");
         EXPECT_EQ(second.ask("retain NOPE 1"), "retain " + std::to_string(LNTC_E_NO_QUEUE));
@@ -115,7 +108,7 @@ TEST_F(SharedConfig, ProcessesShareOneConfigurationThatVanishesWithTheLast) {
     EXPECT_FALSE(sectionExists(kQueueSectionName));
 
     // The next process fills afresh from the store: the retain flag is gone, edits show.
-    seed([](Registry& reg) { putString(reg, kQueues + "LASER", "Description", "moved"); });
+    seed(kRoot + "Queues\\LASER]\n\"Description\"=\"moved\"\n");
     ChildProcess third(kProbe, {}, env());
     EXPECT_EQ(third.ask("config"), "config 0 2 Main 310");
     EXPECT_EQ(third.ask("queue LASER"), "queue 0 1 HP_LASERJET_4M|moved");
@@ -130,10 +123,7 @@ TEST_F(SharedConfig, OnlyTheFillerGetsTheNameServiceError) {
     ChildProcess second(kProbe, {}, env());
     EXPECT_EQ(second.ask("config"), "config 0 2 Main 268");
     EXPECT_EQ(second.ask("queue PLOT"), "queue 0 1 XEROX_8840C|");
-    // The failure is on record.
-    std::ifstream log(root.path() + "/log/error.log");
-    std::string all((std::istreambuf_iterator<char>(log)), {});
-    EXPECT_NE(all.find("LNTC: Error linking to RLK abstract"), std::string::npos);
+    EXPECT_NE(errorLog().find("LNTC: Error linking to RLK abstract"), std::string::npos);
 }
 
 // An import or a configuration run holds the store's write lock; a process starting meanwhile
@@ -146,7 +136,7 @@ TEST_F(SharedConfig, AProcessStartsAndFillsWhileAnotherHoldsTheWriteLock) {
     {
         ChildProcess probe(kProbe, {}, env());
         EXPECT_EQ(probe.ask("config"), "config 0 2 Main 310");
-        EXPECT_EQ(probe.ask("queue LASER"), "queue 0 1 HP_LASERJET_4M|first floor");
+        EXPECT_EQ(probe.ask("queue LASER"), kLaser);
     }
     EXPECT_EQ(sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
@@ -157,16 +147,16 @@ TEST_F(SharedConfig, AStrayWriteThroughAReadOnlyViewFaults) {
     ASSERT_EQ(holder.ask("config"), "config 0 2 Main 310");
     ChildProcess reader(kProbe, {}, env());
     ASSERT_EQ(reader.ask("config"), "config 0 2 Main 310");
-    reader.send("poke");
-    int status = reader.wait();
-    ASSERT_TRUE(WIFSIGNALED(status));
-    EXPECT_EQ(WTERMSIG(status), SIGSEGV);
-    EXPECT_EQ(holder.ask("config"), "config 0 2 Main 310");
     // The filler's own standing view is read-only as well.
-    holder.send("poke");
-    status = holder.wait();
-    ASSERT_TRUE(WIFSIGNALED(status));
-    EXPECT_EQ(WTERMSIG(status), SIGSEGV);
+    for (ChildProcess* p : {&reader, &holder}) {
+        p->send("poke");
+        int status = p->wait();
+        ASSERT_TRUE(WIFSIGNALED(status));
+        EXPECT_EQ(WTERMSIG(status), SIGSEGV);
+        if (p == &reader) {
+            EXPECT_EQ(holder.ask("config"), "config 0 2 Main 310");
+        }
+    }
 }
 
 // A saving process killed at any moment leaves a store that opens, passes SQLite's own check,
@@ -174,61 +164,43 @@ TEST_F(SharedConfig, AStrayWriteThroughAReadOnlyViewFaults) {
 TEST_F(SharedConfig, AWriterKilledDuringASaveLeavesAReadableStore) {
     std::mt19937 random(12345);
     for (int round = 0; round < 6; ++round) {
-        int ready[2];
-        ASSERT_EQ(pipe(ready), 0);
-        pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            close(ready[0]);
+        ForkedChild writer([&](ForkedChild& c) {
             setenv("LNT_ROOT", root.path().c_str(), 1);
             ProductionLibrary production(root.path());
             Library& lib = production.library();
-            if (LoadLibrary(lib) != 0) _exit(3);
-            const ServerConfig* c = nullptr;
-            if (GetConfig(lib, &c, LNTC_CONFIG_VERSION) != 0) _exit(4);
+            const ServerConfig* config = nullptr;
             const QueueRecord* current = nullptr;
-            if (GetQueue(lib, "LASER", &current, LNTC_QUEUE_VERSION) != 0) _exit(5);
+            if (LoadLibrary(lib) != 0 || GetConfig(lib, &config, LNTC_CONFIG_VERSION) != 0 ||
+                GetQueue(lib, "LASER", &current, LNTC_QUEUE_VERSION) != 0)
+                return 3;
             QueueRecord q = *current;
-            (void)!write(ready[1], "r", 1);
+            c.tell('r');
             for (unsigned n = 0;; ++n) {
-                std::string mark = "save " + std::to_string(n);
-                setField(q.Description, mark);
-                setField(q.DeviceName, mark);
+                setField(q.Description, "save " + std::to_string(n));
+                setField(q.DeviceName, "save " + std::to_string(n));
                 SaveQueueRecord(lib, q, false);
             }
-        }
-        close(ready[1]);
-        char byte;
-        ASSERT_EQ(read(ready[0], &byte, 1), 1);
-        close(ready[0]);
+        });
+        ASSERT_EQ(writer.await(), 'r');
         usleep(2000 + random() % 20000);
-        kill(pid, SIGKILL);
-        int status = 0;
-        waitpid(pid, &status, 0);
+        writer.kill();
+        writer.join();
 
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open((root.path() + "/registry.db").c_str(), &db), SQLITE_OK);
-        sqlite3_stmt* check = nullptr;
-        ASSERT_EQ(sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &check, nullptr), SQLITE_OK);
-        ASSERT_EQ(sqlite3_step(check), SQLITE_ROW);
-        EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok");
-        sqlite3_finalize(check);
-        sqlite3_close(db);
-
+        {
+            SqliteRegistry reopened(root.path() + "/registry.db"); // runs SQLite's quick check
+            EXPECT_EQ(reopened.damage(), "");
+        }
         ChildProcess reader(kProbe, {}, env());
         ASSERT_EQ(reader.ask("config"), "config 0 2 Main 310");
         std::string answer = reader.ask("queue LASER");
         ASSERT_EQ(answer.rfind("queue 0 1 HP_LASERJET_4M|", 0), 0u) << answer;
-        std::string description = answer.substr(answer.find('|') + 1);
         // Description and DeviceName belong to one save.
         ProductionLibrary check2(root.path());
         Library& lib = check2.library();
         ASSERT_EQ(LoadLibrary(lib), 0u);
         char device[256];
-        ReadStringValue(lib, "Queues\\LASER", "DeviceName", "", device, sizeof device);
-        if (description != "first floor") {
-            EXPECT_EQ(description, device);
-        }
+        ReadStringValue(lib, "Queues\\LASER", "DeviceName", "first floor", device, sizeof device);
+        EXPECT_EQ(answer.substr(answer.find('|') + 1), device);
         UnloadLibrary(lib);
     }
 }
@@ -239,7 +211,7 @@ TEST_F(SharedConfig, ProcessesStartingWhileOthersStopAlwaysSeeTheQueues) {
     auto loop = [&] {
         for (int n = 0; n < 40; ++n) {
             RunResult r = runProgram(kProbe, {}, env(), "config\nqueue LASER\n");
-            if (r.out != "config 0 2 Main 310\nqueue 0 1 HP_LASERJET_4M|first floor\n") ++empty;
+            if (r.out != "config 0 2 Main 310\n" + kLaser + "\n") ++empty;
         }
     };
     std::vector<std::thread> loops;
@@ -270,12 +242,9 @@ TEST_F(SharedConfig, ForeignSharedMemoryObjectsNeitherBlockNorSlipIn) {
     }
     std::filesystem::remove(prefix + kConfigSectionName);
     std::filesystem::remove(prefix + kQueueSectionName);
-    std::ifstream log(root.path() + "/log/error.log");
-    std::string all((std::istreambuf_iterator<char>(log)), {});
-    EXPECT_NE(all.find("LNTC: The shared memory of lnt_queue_data exists but does not belong to "
-                       "this installation"),
-              std::string::npos)
-        << all;
+    EXPECT_NE(errorLog().find("LNTC: The shared memory of lnt_queue_data exists but does not "
+                              "belong to this installation"),
+              std::string::npos);
 }
 
 // Links planted in the machine root are never followed, and the folders a process creates
@@ -296,9 +265,7 @@ TEST_F(SharedConfig, LinksPlantedInTheMachineRootAreNotFollowed) {
     struct stat st {};
     ASSERT_EQ(stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    std::ifstream in(target);
-    std::string text((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(text, "precious");
+    EXPECT_EQ(readTextFile(target), "precious");
 
     // Nor is the registry opened through a link.
     TempRoot linked;
@@ -307,8 +274,7 @@ TEST_F(SharedConfig, LinksPlantedInTheMachineRootAreNotFollowed) {
     linkedEnv["LNT_ROOT"] = linked.path();
     EXPECT_EQ(runProgram(kProbe, {}, linkedEnv, "config\n").out,
               "config " + std::to_string(LNTC_E_NOT_LOADED) + " 0 - 0\n");
-    std::ifstream again(target);
-    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(again)), {}), "precious");
+    EXPECT_EQ(readTextFile(target), "precious");
 
     TempRoot fresh;
     auto freshEnv = env();
@@ -341,11 +307,11 @@ TEST_F(SharedConfig, AReadOnlyMachineRootStillGivesTheConfiguration) {
     auto e = env();
     e.erase("XDG_RUNTIME_DIR");
     unsetenv("XDG_RUNTIME_DIR");
-    RunResult r = command.empty() ? runProgram(kProbe, {}, e, "config\nqueue LASER\n")
-                                  : runProgram("/usr/bin/setpriv", command, e,
-                                               "config\nqueue LASER\n");
+    RunResult r = command.empty()
+                      ? runProgram(kProbe, {}, e, "config\nqueue LASER\n")
+                      : runProgram("/usr/bin/setpriv", command, e, "config\nqueue LASER\n");
     chmod(root.path().c_str(), 0700);
-    EXPECT_EQ(r.out, "config 0 2 Main 310\nqueue 0 1 HP_LASERJET_4M|first floor\n") << r.err;
+    EXPECT_EQ(r.out, "config 0 2 Main 310\n" + kLaser + "\n") << r.err;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator("/tmp", ec))
         if (entry.path().string().rfind(runDir, 0) == 0) std::filesystem::remove_all(entry, ec);
@@ -359,7 +325,7 @@ TEST_F(SharedConfig, AProgramLoadingTheLibraryKeepsItsLocaleAndEndsCleanly) {
     GTEST_SKIP() << "built without Qt: the library shows no windows";
 #endif
     if (GermanLocaleDir().empty()) GTEST_SKIP() << "no German locale could be made for the test";
-    seed([](Registry& reg) { putString(reg, kQueues + "LASER", "OverscanAmt", "7.5"); });
+    seed(kRoot + "Queues\\LASER]\n\"OverscanAmt\"=\"7.5\"\n");
     struct Run {
         std::vector<std::string> steps;
         const char* overscan;

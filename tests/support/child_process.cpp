@@ -23,9 +23,11 @@ std::vector<std::string> mergedEnv(const std::map<std::string, std::string>& ext
         size_t eq = entry.find('=');
         if (eq != std::string::npos) all[entry.substr(0, eq)] = entry.substr(eq + 1);
     }
-    for (const auto& [k, v] : extra) all[k] = v;
+    for (const auto& [k, v] : extra)
+        all[k] = v;
     std::vector<std::string> out;
-    for (const auto& [k, v] : all) out.push_back(k + "=" + v);
+    for (const auto& [k, v] : all)
+        out.push_back(k + "=" + v);
     return out;
 }
 
@@ -37,10 +39,12 @@ pid_t spawn(const std::string& program, const std::vector<std::string>& args,
     if (err && pipe2(errPipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     std::vector<std::string> envStrings = mergedEnv(env);
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     std::vector<char*> envp;
-    for (auto& e : envStrings) envp.push_back(e.data());
+    for (auto& e : envStrings)
+        envp.push_back(e.data());
     envp.push_back(nullptr);
     pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
@@ -125,6 +129,61 @@ int ChildProcess::wait() {
         waited_ = true;
     }
     return status_;
+}
+
+ForkedChild::ForkedChild(const std::function<int(ForkedChild&)>& body) {
+    if (pipe2(down_, O_CLOEXEC) != 0 || pipe2(up_, O_CLOEXEC) != 0) std::abort();
+    pid_ = fork();
+    if (pid_ == 0) {
+        inChild_ = true;
+        close(down_[1]);
+        close(up_[0]);
+        int rc = 99;
+        try {
+            rc = body(*this);
+        } catch (...) {
+        }
+        _exit(rc);
+    }
+    close(down_[0]);
+    close(up_[1]);
+}
+
+ForkedChild::~ForkedChild() {
+    if (!reaped_ && pid_ > 0) {
+        kill();
+        join();
+    }
+    close(down_[1]);
+    close(up_[0]);
+}
+
+void ForkedChild::tell(char c) {
+    if (write(inChild_ ? up_[1] : down_[1], &c, 1) != 1) std::abort();
+}
+
+char ForkedChild::await() {
+    char c = 0;
+    ssize_t n;
+    while ((n = read(inChild_ ? down_[0] : up_[0], &c, 1)) < 0 && errno == EINTR) {
+    }
+    return n == 1 ? c : 0;
+}
+
+int ForkedChild::join() {
+    int status = 0;
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    reaped_ = true;
+    return status;
+}
+
+void ForkedChild::kill() {
+    ::kill(pid_, SIGKILL);
+}
+
+bool exitedWith(int status, int code) {
+    return WIFEXITED(status) && WEXITSTATUS(status) == code;
 }
 
 RunResult runProgram(const std::string& program, const std::vector<std::string>& args,

@@ -1,6 +1,7 @@
 // A child process with pipes to its standard input and output, for tests with several
 // processes on one machine root.
 #pragma once
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -10,7 +11,7 @@
 namespace lntc::test {
 
 class ChildProcess {
-public:
+  public:
     // Starts program with args; env entries are added to (or replace) the current environment.
     ChildProcess(const std::string& program, const std::vector<std::string>& args,
                  const std::map<std::string, std::string>& env);
@@ -29,7 +30,7 @@ public:
     int wait();
     pid_t pid() const { return pid_; }
 
-private:
+  private:
     pid_t pid_ = -1;
     int in_ = -1;
     int out_ = -1;
@@ -37,6 +38,31 @@ private:
     bool waited_ = false;
     int status_ = 0;
 };
+
+// A forked copy of this process running body, whose result is the exit code (99 when it
+// throws). tell() and await() pass single characters both ways to order the steps.
+class ForkedChild {
+  public:
+    explicit ForkedChild(const std::function<int(ForkedChild&)>& body);
+    ~ForkedChild(); // kills a child still running
+    ForkedChild(const ForkedChild&) = delete;
+    ForkedChild& operator=(const ForkedChild&) = delete;
+    void tell(char c);
+    // The next character from the other side; 0 when it went away.
+    char await();
+    // Waits for the end; the raw wait status.
+    int join();
+    void kill();
+
+  private:
+    int down_[2] = {-1, -1};
+    int up_[2] = {-1, -1};
+    pid_t pid_ = -1;
+    bool inChild_ = false;
+    bool reaped_ = false;
+};
+
+bool exitedWith(int status, int code);
 
 // Runs a program to its end; exit status (or 128 + signal) and everything it printed.
 struct RunResult {

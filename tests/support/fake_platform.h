@@ -13,16 +13,12 @@
 namespace lntc::test {
 
 // Sections live in heap memory. Like the real ones, the first open of a name creates it
-// and it disappears when the last handle closes; every knob below overrides that.
+// and it disappears when the last handle closes.
 class FakeSections : public Sections {
   public:
-    uint32_t openError = 0;              // open() and openEvent() answer this when not 0
-    uint32_t mapError = 0;               // mapView() answers this when not 0
-    std::optional<bool> createdOverride; // reported instead of the real created flag
+    uint32_t openError = 0; // open() and openEvent() answer this when not 0
     // Answers of waitFilled() in order; when used up, Filled.
     std::deque<Section::FillState> fillScript;
-    int markFilledCalls = 0;
-    int openViews = 0; // views mapped and not yet unmapped
 
     uint32_t openUnit(const std::vector<SectionPart>& parts, std::unique_ptr<Section>& out,
                       bool& created, size_t* failedPart = nullptr) override;
@@ -37,61 +33,39 @@ class FakeSections : public Sections {
     std::map<std::string, std::weak_ptr<int>> events_;
 };
 
-// Files and folders in memory under product paths, compared ignoring case.
-// "C:\" exists from the start; host paths are "/fake/<drive>/...".
+// Files by product path, ignoring case. The product logic only reads files; everything else
+// answers 50 (not supported).
 class FakeFileSystem : public FileSystem {
   public:
-    FakeFileSystem();
+    void addFile(const std::string& path, const std::string& contents);
 
-    std::string currentDir = "C:\\";
-
-    // Test setup: adds a file (and its folders), optionally read-only.
-    void addFile(const std::string& path, const std::string& contents, bool readOnly = false);
-    void addDirectory(const std::string& path);
-    bool exists(const std::string& path) const;
-    // Contents of a file, nullopt when missing.
-    std::optional<std::string> contents(const std::string& path) const;
-
-    std::string hostPath(std::string_view productPath) const override;
-    std::string productPath(std::string_view hostPath) const override;
-    uint32_t attributes(std::string_view path, uint32_t& error) const override;
-    uint32_t createDirectory(std::string_view path) override;
+    std::string hostPath(std::string_view) const override { return {}; }
+    std::string productPath(std::string_view) const override { return {}; }
+    uint32_t attributes(std::string_view, uint32_t& error) const override;
+    uint32_t createDirectory(std::string_view) override { return err::NotSupported; }
     uint32_t readFile(std::string_view path, std::string& contents) const override;
-    uint32_t writeFile(std::string_view path, std::string_view contents) override;
-    uint32_t deleteFile(std::string_view path) override;
-    uint32_t renameFile(std::string_view from, std::string_view to) override;
-    uint32_t copyFile(std::string_view from, std::string_view to) override;
-    uint32_t currentDirectory(std::string& out) const override;
+    uint32_t writeFile(std::string_view, std::string_view) override { return err::NotSupported; }
+    uint32_t deleteFile(std::string_view) override { return err::NotSupported; }
+    uint32_t renameFile(std::string_view, std::string_view) override { return err::NotSupported; }
+    uint32_t copyFile(std::string_view, std::string_view) override { return err::NotSupported; }
+    uint32_t currentDirectory(std::string&) const override { return err::NotSupported; }
 
   private:
-    struct Entry {
-        std::string name; // as created
-        bool directory = false;
-        bool readOnly = false;
-        std::string contents;
-    };
-    // Absolute upper-case key ("C:\A\B") of a product path.
-    std::string key(std::string_view path) const;
-    static std::string parentKey(const std::string& key);
-    uint32_t missing(const std::string& key) const;
-
-    std::map<std::string, Entry> entries_;
+    std::map<std::string, std::string> files_; // by upper-case path
 };
 
 class FakeEnvironment : public Environment {
   public:
     std::map<std::string, std::string, std::less<>> vars;
-    char separator = ':';
     std::string module = "/fake/lib/liblntc.so";
     std::string language = "ENU";
-    std::string host = "fakehost";
 
     std::optional<std::string> get(std::string_view name) const override;
     void set(std::string_view name, std::string_view value) override;
-    char pathListSeparator() const override { return separator; }
+    char pathListSeparator() const override { return ':'; }
     std::string modulePath() const override { return module; }
     std::string userLanguage() const override { return language; }
-    std::string hostName() const override { return host; }
+    std::string hostName() const override { return "fakehost"; }
 };
 
 class FakeClock : public Clock {
@@ -103,12 +77,10 @@ class FakeClock : public Clock {
 class FakeProcesses : public Processes {
   public:
     std::vector<ProcessEntry> running;
-    uint32_t listError = 0;
-    bool terminateSucceeds = true;
     std::vector<uint32_t> terminated; // every terminate() call, in order
 
     uint32_t list(std::vector<ProcessEntry>& out) const override;
-    // Records the call; on success the process leaves the list.
+    // Records the call; the process leaves the list.
     bool terminate(uint32_t pid) override;
 };
 
@@ -121,7 +93,6 @@ class FakeTopWindows : public TopWindows {
         std::string title;
         std::string className;
     };
-    uint32_t registerError = 0; // registerWindow() answers this when not 0
     std::vector<Window> windows;
 
     Handle add(const std::string& title, const std::string& className);
@@ -139,7 +110,6 @@ class FakeTopWindows : public TopWindows {
 // `broken` is a file that exists but cannot be loaded.
 class FakeModules : public Modules {
   public:
-    std::string folder = "/fake/lib";
     std::map<std::string, const LntcResourceTable*> tables;
     std::map<std::string, uint32_t> broken;
     std::vector<std::string> asked; // every path load() was called with, in order
@@ -147,23 +117,7 @@ class FakeModules : public Modules {
     std::unique_ptr<LoadedModule> load(const std::string& path, bool stay, uint32_t& error,
                                        std::string* why = nullptr) override;
     bool isLoaded(const std::string&) const override { return false; }
-    std::string systemFolder() const override { return folder; }
-};
-
-// All fakes together; registry stays null unless a test supplies one.
-struct FakePlatform {
-    FakeSections sections;
-    FakeFileSystem files;
-    FakeEnvironment env;
-    FakeClock clock;
-    FakeProcesses processes;
-    FakeTopWindows windows;
-    FakeModules modules;
-    Registry* registry = nullptr;
-
-    Platform platform() {
-        return Platform{registry, &sections, &files, &env, &clock, &processes, &windows, &modules};
-    }
+    std::string systemFolder() const override { return "/fake/lib"; }
 };
 
 } // namespace lntc::test

@@ -31,15 +31,11 @@ class FakeProductLibs : public ProductLibs {
 
     // The directory the next links read; malformed text makes them fail as the real one does.
     void setDirectoryJson(std::string text) { directoryJson_ = std::move(text); }
-    // No directory at all: links succeed with an empty one.
-    void clearDirectory() { directoryJson_.reset(); }
     // A non-zero result makes abstLink fail with it before anything else.
     void scriptLinkResult(uint32_t code) { linkResult_ = code; }
 
     std::vector<ErrorCall> errors;
     std::vector<SysLogCall> sysLogs;
-    int linkCalls = 0;
-    int unlinkCalls = 0;
 
     void ztrLogError(uint32_t code, uint32_t a, uint32_t b, uint32_t c,
                      const std::string& text) override;

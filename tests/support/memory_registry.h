@@ -1,34 +1,35 @@
-// An in-memory registry with the semantics of the real backend, for unit tests.
+// The real database registry in memory, for unit tests, with what they need beyond it:
+// injected failures, a read-only switch, a count of open handles, seeding and direct reads.
 #pragma once
-#include "platform/registry.h"
+#include "platform/posix/sqlite_registry.h"
 
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace lntc::test {
 
-class MemoryRegistry : public Registry {
+class MemoryRegistry : public SqliteRegistry {
   public:
+    // The calls a failure can be injected into.
     enum class Op {
         OpenKey,
         CreateKey,
-        QueryValue,
         SetValue,
         DeleteValue,
         DeleteKey,
         DeleteTree,
-        EnumKey,
-        EnumValue,
         BeginBatch,
-        CommitBatch,
+        CommitBatch
     };
 
-    MemoryRegistry();
+    MemoryRegistry() : SqliteRegistry(kInMemory) {}
 
+    // Keeps the contents and refuses every write with 5, as a store opened read-only does.
     void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
     // The next call of that kind answers code and changes nothing; later calls behave.
     void failNext(Op op, uint32_t code);
@@ -51,58 +52,25 @@ class MemoryRegistry : public Registry {
     uint32_t createKey(RegKey parent, std::string_view path, RegAccess access, RegKey& out,
                        bool* created = nullptr) override;
     void closeKey(RegKey key) override;
-    uint32_t queryValue(RegKey key, std::string_view name, uint32_t* type, void* data,
-                        uint32_t* size) override;
     uint32_t setValue(RegKey key, std::string_view name, uint32_t type, const void* data,
                       uint32_t size) override;
     uint32_t deleteValue(RegKey key, std::string_view name) override;
     uint32_t deleteKey(RegKey parent, std::string_view path) override;
     uint32_t deleteTree(RegKey parent, std::string_view path) override;
-    uint32_t enumKey(RegKey key, uint32_t index, std::string& name) override;
-    uint32_t enumValue(RegKey key, uint32_t index, std::string& name, uint32_t& type,
-                       std::vector<uint8_t>& data) override;
     uint32_t beginBatch() override;
     uint32_t commitBatch() override;
-    void rollbackBatch() override;
 
   private:
-    struct Value {
-        std::string name;
-        uint32_t type = 0;
-        std::vector<uint8_t> data;
-    };
-    struct Node {
-        int64_t parent = 0;
-        std::string name;
-        std::map<std::string, int64_t> children; // by folded name
-        std::map<std::string, Value> values;     // by folded name
-    };
-    struct Handle {
-        int64_t id;
-        RegAccess access;
-    };
-    struct State {
-        std::map<int64_t, Node> nodes;
-    };
+    // 0 when the call may go ahead; else the injected failure, or 5 for a write on a
+    // read-only store.
+    uint32_t refusal(Op op, bool write = true);
+    // The store itself, past the switch and the injected failures.
+    SqliteRegistry& db() const { return const_cast<MemoryRegistry&>(*this); }
 
-    bool takeFailure(Op op, uint32_t& code);
-    uint32_t removeKey(Op op, RegKey parent, std::string_view path, bool withSubkeys);
-    uint32_t lookup(RegKey key, Handle& h) const;
-    uint32_t keyOf(RegKey key, Handle& h) const;
-    uint32_t resolve(int64_t from, std::string_view path, int64_t& id) const;
-    int64_t ensurePath(int64_t from, std::string_view path, bool* created);
-    void removeTree(int64_t id);
-
-    State state_;
-    State saved_;
-    bool inBatch_ = false;
     bool readOnly_ = false;
-    std::map<RegKey, Handle> handles_;
-    RegKey nextHandle_ = 0x100;
-    // Outside the state so a rolled-back key's id is never handed out again.
-    int64_t nextId_ = 2;
     std::map<Op, uint32_t> failures_;
-    mutable std::recursive_mutex mutex_;
+    std::set<RegKey> handles_;
+    mutable std::mutex mutex_;
 };
 
 } // namespace lntc::test

@@ -35,11 +35,14 @@ void TestLibrary::unload() {
     unloaded = true;
 }
 
-TestLibrary::~TestLibrary() { unload(); }
+TestLibrary::~TestLibrary() {
+    unload();
+}
 
 std::vector<std::string> TestLibrary::loggedTexts() const {
     std::vector<std::string> out;
-    for (const auto& e : product.errors) out.push_back(e.text);
+    for (const auto& e : product.errors)
+        out.push_back(e.text);
     return out;
 }
 

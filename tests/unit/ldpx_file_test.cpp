@@ -36,14 +36,15 @@ class LdpxFile : public ::testing::Test {
 
 } // namespace
 
-TEST_F(LdpxFile, EmptyDirectoryOpensNothing) {
+TEST_F(LdpxFile, TheFileMustBeNamedExistAndFit) {
+    EXPECT_TRUE(paperSizes(310).empty()) << "before any read";
+    EXPECT_TRUE(bestAvail().empty());
+    EXPECT_EQ(GetLdpxQDDefaultPaperSize(t.lib()), 0);
+    EXPECT_EQ(GetLdpxPSDefaultPaperSize(t.lib()), 0);
     machine.files.addFile("C:\\ldpx.cfg", demo); // where "\ldpx.cfg" would lead
     EXPECT_EQ(ReadLdpxCfgFile(t.lib(), "", "XEROX_8840C"), kLdpxNoConfigDir);
     EXPECT_EQ(ReadLdpxCfgFile(t.lib(), nullptr, "XEROX_8840C"), kLdpxNoConfigDir);
     EXPECT_EQ(t.lib().ldpx, nullptr);
-}
-
-TEST_F(LdpxFile, PathMustExistAndFit) {
     EXPECT_EQ(ReadLdpxCfgFile(t.lib(), "c:\\qdsw_local\\sd", "XEROX_8840C"), kLdpxFailed);
     // 74 characters of folder and "\ldpx.cfg" make 83.
     const std::string fits = "C:\\" + std::string(71, 'd');
@@ -53,13 +54,6 @@ TEST_F(LdpxFile, PathMustExistAndFit) {
     EXPECT_EQ(ReadLdpxCfgFile(t.lib(), longer.c_str(), "XEROX_8840C"), kLdpxFailed);
     EXPECT_EQ(ReadLdpxCfgFile(t.lib(), fits.c_str(), "XEROX_8840C"), 0u);
     EXPECT_EQ(ReadLdpxCfgFile(t.lib(), fits.c_str(), "NO_SUCH_MODEL"), kLdpxFailed);
-}
-
-TEST_F(LdpxFile, AccessorsBeforeAnyReadAnswerEmpty) {
-    EXPECT_TRUE(paperSizes(310).empty());
-    EXPECT_TRUE(bestAvail().empty());
-    EXPECT_EQ(GetLdpxQDDefaultPaperSize(t.lib()), 0);
-    EXPECT_EQ(GetLdpxPSDefaultPaperSize(t.lib()), 0);
 }
 
 TEST_F(LdpxFile, DemoFileHasAGoodSectionForEveryLargeDocumentModel) {

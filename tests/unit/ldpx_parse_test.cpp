@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -9,9 +10,11 @@ using namespace lntc;
 
 namespace {
 
+const std::string kTable = "LETTER 8.5 11 01\nB 11 17 03\n";
+
 // A complete section in table form: all nine keys without defaults and nothing else.
 std::string section(const std::string& key = "XEROX_8840C", const std::string& extra = "",
-                    const std::string& table = "LETTER 8.5 11 01\nB 11 17 03\n") {
+                    const std::string& table = kTable) {
     return "[" + key +
            "]\n"
            "psize_cmd_fixed_part = \\033&l\n"
@@ -38,14 +41,23 @@ std::vector<uint16_t> tableIds(const LdpxConfig& c) {
     return ids;
 }
 
-std::vector<uint32_t> bestAvail(const LdpxConfig& c) {
-    std::vector<uint32_t> ids;
+// The numbers a section gives, in one line.
+std::string summary(const LdpxConfig& c) {
+    std::ostringstream out;
+    out << "dpi " << c.cmd.Dpi.sDpi << " copies " << c.cmd.CopyCount.nMaxCopy << " trays "
+        << c.max_trays << " plot " << c.plot_mode_only << " qd " << c.QDDefaultPaperSize << " ps "
+        << c.PSDefaultPaperSize << " best";
     for (uint32_t id : c.BestAvailPaperSizes) {
         if (id == kLdpxListEnd) break;
-        ids.push_back(id);
+        out << ' ' << id;
     }
-    return ids;
+    out << " table";
+    for (uint16_t id : tableIds(c))
+        out << ' ' << id;
+    return out.str();
 }
+
+const char* const kDefaults = "dpi 5 copies 99 trays 1 plot 1 qd 5 ps 5 best 5 13 19 table 5 13";
 
 struct LdpxParse : ::testing::Test {
     LdpxConfig config;
@@ -61,63 +73,55 @@ TEST_F(LdpxParse, CompleteSectionReadsEveryValueAndAppliesDefaults) {
     const CmdInfo& cmd = config.cmd;
     EXPECT_STREQ(cmd.Psize.szFixedPart, "\\033&l");
     EXPECT_STREQ(cmd.Psize.szVarPart, "table");
-    EXPECT_EQ(cmd.Dpi.sDpi, 0x5);
     EXPECT_STREQ(cmd.Dpi.szFixedPart, "\\033*t");
     EXPECT_STREQ(cmd.Dpi.szVarPartFor200, "200R");
     EXPECT_STREQ(cmd.Dpi.szVarPartFor400, "400R");
-    EXPECT_EQ(cmd.CopyCount.nMaxCopy, 99);
     EXPECT_STREQ(cmd.CopyCount.szFixedPart, "\\033&l");
     EXPECT_STREQ(cmd.CopyCount.szVarPartFor1, "1X");
-    EXPECT_EQ(tableIds(config), (std::vector<uint16_t>{5, 13}));
     EXPECT_STREQ(cmd.Psize.PaperSizes[0].szCmd, "01");
     EXPECT_STREQ(cmd.Psize.PaperSizes[1].szCmd, "03");
     EXPECT_STREQ(cmd.Psize.PaperSizes[2].szCmd, "none");
-
-    EXPECT_EQ(config.max_trays, 1);
-    EXPECT_EQ(config.plot_mode_only, 1);
-    EXPECT_EQ(config.QDDefaultPaperSize, 5u);
-    EXPECT_EQ(config.PSDefaultPaperSize, 5u);
-    EXPECT_EQ(bestAvail(config), (std::vector<uint32_t>{5, 13, 19}));
+    EXPECT_EQ(summary(config), kDefaults);
 }
 
-TEST_F(LdpxParse, OptionalKeysInAnySpellingOverrideTheDefaults) {
-    ASSERT_EQ(parse(section("XEROX_8840C", "MAX_TRAYS 2\n"
-                                           "plotmodeonly=0\n"
-                                           "QDDefaultPaperSize = c\n"
-                                           "PSDefaultPaperSize\tB_l\n"
-                                           "BestAvailPaperSizes = A4,A3,a2\n"
-                                           "max_copy=7 trailing tokens\n")),
-              0u);
-    EXPECT_EQ(config.max_trays, 2);
-    EXPECT_EQ(config.plot_mode_only, 0);
-    EXPECT_EQ(config.QDDefaultPaperSize, 19u);
-    EXPECT_EQ(config.PSDefaultPaperSize, 14u);
-    EXPECT_EQ(bestAvail(config), (std::vector<uint32_t>{33, 35, 37}));
-    EXPECT_EQ(config.cmd.CopyCount.nMaxCopy, 7); // a key read twice keeps the later value
-}
-
-TEST_F(LdpxParse, DpiValues) {
-    ASSERT_EQ(parse(section("XEROX_8840C", "dpi = 300\n")), 0u);
-    EXPECT_EQ(config.cmd.Dpi.sDpi, 0x2);
-    // A failing value keeps what the field held before it.
-    EXPECT_EQ(parse(section("XEROX_8840C", "dpi = 200/600\n")), kLdpxFailed);
-    EXPECT_EQ(config.cmd.Dpi.sDpi, 0x5);
-    EXPECT_EQ(parse(section("XEROX_8840C", "dpi = /\n")), kLdpxFailed);
-    EXPECT_EQ(config.cmd.Dpi.sDpi, 0x5);
-    ASSERT_EQ(parse(section("XEROX_8840C", "dpi = 400/200/300\n")), 0u);
-    EXPECT_EQ(config.cmd.Dpi.sDpi, 0x7);
-}
-
-TEST_F(LdpxParse, PaperSizeNamesOutsideTheCatalogue) {
-    // An unknown default size quietly becomes LETTER.
-    ASSERT_EQ(parse(section("XEROX_8840C", "QDDefaultPaperSize = FOLIO\n"
-                                           "PSDefaultPaperSize = UNKNOWN\n")),
-              0u);
-    EXPECT_EQ(config.QDDefaultPaperSize, 5u);
-    EXPECT_EQ(config.PSDefaultPaperSize, 5u);
-    // An unknown best-available size fails the read and ends the list before it.
-    EXPECT_EQ(parse(section("XEROX_8840C", "BestAvailPaperSizes = LETTER,FOLIO,C\n")), kLdpxFailed);
-    EXPECT_EQ(bestAvail(config), (std::vector<uint32_t>{5}));
+TEST_F(LdpxParse, ValuesInAnySpellingAndFaultyOnes) {
+    const struct {
+        std::string extra, table;
+        uint32_t rc;
+        const char* after; // a failing value keeps what the field held before it
+    } cases[] = {
+        {"MAX_TRAYS 2\nplotmodeonly=0\nQDDefaultPaperSize = c\nPSDefaultPaperSize\tB_l\n"
+         "BestAvailPaperSizes = A4,A3,a2\nmax_copy=7 trailing tokens\n",
+         kTable, 0, "dpi 5 copies 7 trays 2 plot 0 qd 19 ps 14 best 33 35 37 table 5 13"},
+        {"dpi = 300\n", kTable, 0,
+         "dpi 2 copies 99 trays 1 plot 1 qd 5 ps 5 best 5 13 19 table 5 13"},
+        {"dpi = 200/600\n", kTable, kLdpxFailed, kDefaults},
+        {"dpi = /\n", kTable, kLdpxFailed, kDefaults},
+        {"dpi = 400/200/300\n", kTable, 0,
+         "dpi 7 copies 99 trays 1 plot 1 qd 5 ps 5 best 5 13 19 table 5 13"},
+        // An unknown default size quietly becomes LETTER; an unknown best-available size
+        // fails the read and ends the list before it.
+        {"QDDefaultPaperSize = FOLIO\nPSDefaultPaperSize = UNKNOWN\n", kTable, 0, kDefaults},
+        {"BestAvailPaperSizes = LETTER,FOLIO,C\n", kTable, kLdpxFailed,
+         "dpi 5 copies 99 trays 1 plot 1 qd 5 ps 5 best 5 table 5 13"},
+        {"# a comment\n", kTable, kLdpxFailed, kDefaults},
+        {"max_trays\n", kTable, kLdpxFailed, kDefaults},
+        // The value falls into the second piece of the read limit: the key has none.
+        {"max_trays" + std::string(80, ' ') + "3\n", kTable, kLdpxFailed, kDefaults},
+        {std::string("max_trays = 2\0 junk\n", 20), kTable, 0, // a NUL ends its line
+         "dpi 5 copies 99 trays 2 plot 1 qd 5 ps 5 best 5 13 19 table 5 13"},
+        {"", "B 11 17\n", kLdpxFailed, nullptr},
+        {"", "FOLIO 1 2 03\n", kLdpxFailed, nullptr},
+        {"", "UNKNOWN 1 2 03\n", kLdpxFailed, nullptr},
+        {"", "", kLdpxFailed, nullptr}, // an empty table
+    };
+    for (const auto& c : cases) {
+        config = LdpxConfig{};
+        EXPECT_EQ(parse(section("XEROX_8840C", c.extra, c.table)), c.rc) << c.extra << c.table;
+        if (c.after) {
+            EXPECT_EQ(summary(config), c.after) << c.extra;
+        }
+    }
 }
 
 TEST_F(LdpxParse, SectionIsFoundByItsHeaderIgnoringCase) {
@@ -129,13 +133,12 @@ TEST_F(LdpxParse, SectionIsFoundByItsHeaderIgnoringCase) {
     EXPECT_EQ(parse("[3M_689]\n"), kLdpxFailed);
     EXPECT_EQ(parse(""), kLdpxFailed);
     EXPECT_EQ(parse(section("3M_689_INTL"), "3M_689"), kLdpxFailed);
+    // A header that only a continuation piece of a long line starts with is found.
+    EXPECT_EQ(parse(std::string(kLdpxReadLimit, 'x') + section()), 0u);
+    EXPECT_EQ(parse(std::string(kLdpxReadLimit - 1, 'x') + section()), kLdpxFailed);
 }
 
-TEST_F(LdpxParse, FaultsInsideTheSectionFailTheRead) {
-    EXPECT_EQ(parse(section("XEROX_8840C", "# a comment\n")), kLdpxFailed);
-    EXPECT_EQ(parse(section("XEROX_8840C", "max_trays\n")), kLdpxFailed);
-    EXPECT_EQ(config.max_trays, 1); // no value: the default stands
-    // Each required key, left out, fails the read.
+TEST_F(LdpxParse, EveryRequiredKeyLeftOutFailsTheRead) {
     for (const char* key : {"psize_cmd_fixed_part", "dpi =", "dpi_cmd_fixed_part",
                             "dpi_cmd_var_part_for_200", "dpi_cmd_var_part_for_400", "max_copy",
                             "copy_cmd_fixed_part", "copy_cmd_var_part_for_1"}) {
@@ -145,17 +148,22 @@ TEST_F(LdpxParse, FaultsInsideTheSectionFailTheRead) {
         text.erase(at + 1, text.find('\n', at + 1) - at);
         EXPECT_EQ(parse(text), kLdpxFailed) << key;
     }
-    // A section that ends at the end of the file is fine.
+    // A section that ends at the end of the file is fine, in any line endings.
     std::string open = section();
     open.erase(open.find("END_OF_SECTION"));
     EXPECT_EQ(parse(open), 0u);
+    std::string crlf;
+    for (char c : section())
+        crlf += c == '\n' ? "\r\n" : std::string(1, c);
+    ASSERT_EQ(parse(crlf), 0u);
+    EXPECT_STREQ(config.cmd.CopyCount.szVarPartFor1, "1X");
 }
 
 TEST_F(LdpxParse, PaperTableForms) {
     // List form: names only, commands "none".
     std::string text = section();
     text.replace(text.find("= table"), 7, "= 5");
-    text.replace(text.find("LETTER 8.5 11 01\nB 11 17 03\n"), 28, "LETTER\n\nA4\n");
+    text.replace(text.find(kTable), kTable.size(), "LETTER\n\nA4\n");
     ASSERT_EQ(parse(text), 0u);
     EXPECT_STREQ(config.cmd.Psize.szVarPart, "5");
     EXPECT_EQ(tableIds(config), (std::vector<uint16_t>{5, 33}));
@@ -166,26 +174,13 @@ TEST_F(LdpxParse, PaperTableForms) {
     text.replace(text.find("= table"), 7, "= TABLEFORM");
     ASSERT_EQ(parse(text), 0u);
     EXPECT_STREQ(config.cmd.Psize.szVarPart, "table");
-
-    EXPECT_EQ(parse(section("XEROX_8840C", "", "B 11 17\n")), kLdpxFailed);
-    EXPECT_EQ(parse(section("XEROX_8840C", "", "FOLIO 1 2 03\n")), kLdpxFailed);
-    EXPECT_EQ(parse(section("XEROX_8840C", "", "UNKNOWN 1 2 03\n")), kLdpxFailed);
-    EXPECT_EQ(parse(section("XEROX_8840C", "", "")), kLdpxFailed); // empty table
 }
 
 TEST_F(LdpxParse, TableEndedByTheSectionEndFailsAndDoesNotReadTheNextSection) {
-    std::string text = "[XEROX_8840C]\n"
-                       "max_copy = 99\n"
-                       "psize_cmd_var_part = table\n"
-                       "paper_size\n"
-                       "LETTER 8.5 11 01\n"
-                       "END_OF_SECTION\n"
-                       "[VERSATEC_8636]\n"
-                       "max_copy = 5\n"
-                       "psize_cmd_var_part = table\n"
-                       "paper_size\n"
-                       "E 34 44 09\n"
-                       "EndOfPsize\n";
+    std::string text = "[XEROX_8840C]\nmax_copy = 99\npsize_cmd_var_part = table\npaper_size\n"
+                       "LETTER 8.5 11 01\nEND_OF_SECTION\n"
+                       "[VERSATEC_8636]\nmax_copy = 5\npsize_cmd_var_part = table\npaper_size\n"
+                       "E 34 44 09\nEndOfPsize\n";
     EXPECT_EQ(parse(text), kLdpxFailed);
     EXPECT_EQ(config.cmd.CopyCount.nMaxCopy, 99);
     EXPECT_EQ(tableIds(config), (std::vector<uint16_t>{5}));
@@ -219,31 +214,4 @@ TEST_F(LdpxParse, TooManyRowsAreReadButNotKept) {
     EXPECT_STREQ(config.cmd.Psize.PaperSizes[38].szCmd, "38");
     EXPECT_EQ(config.cmd.Psize.PaperSizes[39].PaperSizeId, kLdpxTableEnd);
     EXPECT_EQ(config.max_trays, 4); // reading went on after the end mark
-}
-
-TEST_F(LdpxParse, LongLinesAreReadInPiecesOfTheReadLimit) {
-    // The value falls into the second piece: the key has none, the value is no key.
-    std::string padded = "max_trays" + std::string(80, ' ') + "3\n";
-    EXPECT_EQ(parse(section("XEROX_8840C", padded)), kLdpxFailed);
-    EXPECT_EQ(config.max_trays, 1);
-    // A header that only a continuation piece starts with is found.
-    std::string text = std::string(kLdpxReadLimit, 'x') + section();
-    EXPECT_EQ(parse(text), 0u);
-    text = std::string(kLdpxReadLimit - 1, 'x') + section();
-    EXPECT_EQ(parse(text), kLdpxFailed);
-}
-
-TEST_F(LdpxParse, LineEndingsAndNulBytes) {
-    std::string text = section();
-    std::string crlf;
-    for (char c : text) {
-        if (c == '\n') crlf += '\r';
-        crlf += c;
-    }
-    ASSERT_EQ(parse(crlf), 0u);
-    EXPECT_STREQ(config.cmd.CopyCount.szVarPartFor1, "1X");
-    // A NUL byte ends its line.
-    text = section("XEROX_8840C", std::string("max_trays = 2\0 junk\n", 20));
-    ASSERT_EQ(parse(text), 0u);
-    EXPECT_EQ(config.max_trays, 2);
 }

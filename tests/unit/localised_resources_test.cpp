@@ -1,12 +1,13 @@
+#include "library/lifecycle.h"
 #include "resources/ids.h"
 #include "resources/module_abi.h"
 #include "resources/strings.h"
-#include "library/lifecycle.h"
 #include "store/initialise.h"
 #include "support/test_library.h"
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -56,46 +57,38 @@ class LocalisedResources : public ::testing::Test {
     std::string text(uint32_t id) { return process->lib().strings().load(id); }
 };
 
-TEST_F(LocalisedResources, ModulesAreTriedInOrderAndNoneLeavesTheBuiltIns) {
-    start("deu");
-    EXPECT_EQ(process->loadStatus, 0u);
-    EXPECT_EQ(machine.modules.asked,
-              (std::vector<std::string>{kLib + "LNT20LOC.so", kLib + "LNT20DEU.so",
-                                        kLib + "LNT20DE.so"}));
-    EXPECT_EQ(text(str::ErrorCaption), "Configuration Error");
-    EXPECT_EQ(process->lib().templates().find(dlg::Wait), builtinTemplate(dlg::Wait));
-    EXPECT_TRUE(process->loggedTexts().empty());
-    EXPECT_EQ(process->lib().resourceModule, nullptr);
-}
-
-TEST_F(LocalisedResources, WithoutALanguageNoModuleIsLookedFor) {
-    Table loc({{str::ErrorCaption, "Fehler"}});
-    machine.modules.tables[kLib + "LNT20LOC.so"] = &loc.table;
-    start("");
-    EXPECT_TRUE(machine.modules.asked.empty());
-    EXPECT_EQ(text(str::ErrorCaption), "Configuration Error");
-}
-
-TEST_F(LocalisedResources, TheFirstModuleThatExistsWins) {
+TEST_F(LocalisedResources, TheFirstModuleThatExistsForTheLanguageWins) {
     Table loc({{str::ErrorCaption, "LOC"}});
     Table deu({{str::ErrorCaption, "DEU"}});
     Table de({{str::ErrorCaption, "DE"}});
-    machine.modules.tables[kLib + "LNT20DEU.so"] = &deu.table;
-    machine.modules.tables[kLib + "LNT20DE.so"] = &de.table;
-    start("DEU");
-    EXPECT_EQ(text(str::ErrorCaption), "DEU");
-    EXPECT_EQ(machine.modules.asked.size(), 2u);
-
-    machine.modules.tables[kLib + "LNT20LOC.so"] = &loc.table;
-    machine.modules.asked.clear();
-    start("DEU");
-    EXPECT_EQ(text(str::ErrorCaption), "LOC");
-    EXPECT_EQ(machine.modules.asked, std::vector<std::string>{kLib + "LNT20LOC.so"});
-
-    machine.modules.tables.erase(kLib + "LNT20LOC.so");
-    machine.modules.tables.erase(kLib + "LNT20DEU.so");
-    start("DEU");
-    EXPECT_EQ(text(str::ErrorCaption), "DE");
+    const std::map<std::string, const LntcResourceTable*> all = {
+        {"LOC", &loc.table}, {"DEU", &deu.table}, {"DE", &de.table}};
+    const struct {
+        const char* language;
+        std::vector<std::string> present, asked;
+        const char* text;
+    } cases[] = {
+        {"deu", {}, {"LOC", "DEU", "DE"}, "Configuration Error"},
+        {"", {"LOC"}, {}, "Configuration Error"}, // no language, no module looked for
+        {"DEU", {"DEU", "DE"}, {"LOC", "DEU"}, "DEU"},
+        {"DEU", {"LOC", "DEU", "DE"}, {"LOC"}, "LOC"},
+        {"DEU", {"DE"}, {"LOC", "DEU", "DE"}, "DE"},
+    };
+    for (const auto& c : cases) {
+        machine.modules.tables.clear();
+        machine.modules.asked.clear();
+        for (const std::string& name : c.present)
+            machine.modules.tables[kLib + "LNT20" + name + ".so"] = all.at(name);
+        start(c.language);
+        EXPECT_EQ(process->loadStatus, 0u);
+        std::vector<std::string> asked;
+        for (const std::string& name : c.asked)
+            asked.push_back(kLib + "LNT20" + name + ".so");
+        EXPECT_EQ(machine.modules.asked, asked) << c.language;
+        EXPECT_EQ(text(str::ErrorCaption), c.text) << c.language;
+        EXPECT_TRUE(process->loggedTexts().empty());
+    }
+    EXPECT_EQ(process->lib().templates().find(dlg::Wait), builtinTemplate(dlg::Wait));
 }
 
 TEST_F(LocalisedResources, AModuleIsConsultedFirstAndTheBuiltInsFillItsGaps) {

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace lntc {
@@ -30,14 +31,6 @@ const char* kDirectory = R"({
   ]
 })";
 
-RlkName makeName(const char* organization, const char* domain, const char* object) {
-    RlkName n{};
-    std::strncpy(n.organization, organization, sizeof n.organization);
-    std::strncpy(n.domain, domain, sizeof n.domain);
-    std::strncpy(n.object, object, sizeof n.object);
-    return n;
-}
-
 RlkServerAddress address(uint8_t a, uint8_t b, uint8_t c, uint8_t d) {
     return RlkServerAddress{0xFFFFFFFF, 0, static_cast<uint16_t>(a * 256 + b),
                             static_cast<uint16_t>(c * 256 + d), 0};
@@ -61,9 +54,8 @@ TEST(OdrDirectoryParse, ReadsAllFieldsOfAValidFile) {
     ASSERT_TRUE(alpha.address.has_value());
     EXPECT_EQ(*alpha.address, (std::array<uint8_t, 4>{127, 0, 0, 1}));
     ASSERT_TRUE(alpha.release.has_value());
-    EXPECT_EQ(alpha.release->major, 3u);
-    EXPECT_EQ(alpha.release->minor, 1u);
-    EXPECT_EQ(alpha.release->patch, 0u);
+    EXPECT_EQ(std::tie(alpha.release->major, alpha.release->minor, alpha.release->patch),
+              std::make_tuple(3u, 1u, 0u));
     EXPECT_EQ(alpha.charset, 2);
     EXPECT_EQ(alpha.systemWord, 70000u);
     ASSERT_EQ(alpha.queues.size(), 3u);
@@ -82,22 +74,18 @@ TEST(OdrDirectoryParse, EmptyObjectAndShortReleasesAreAccepted) {
     ASSERT_TRUE(parseOdrDirectory("{}", d, error)) << error;
     EXPECT_TRUE(d.odrs.empty());
     EXPECT_TRUE(d.defaultDomain.empty());
-    ASSERT_TRUE(parseOdrDirectory(
-        R"({"odrs":[{"domain":"A","organization":"O","systemDefaults":{"release":"4.2"}}]})", d,
-        error))
-        << error;
-    ASSERT_TRUE(d.odrs[0].release.has_value());
-    EXPECT_EQ(d.odrs[0].release->major, 4u);
-    EXPECT_EQ(d.odrs[0].release->minor, 2u);
-    EXPECT_EQ(d.odrs[0].release->patch, 0u);
-    // The edges of what the record holds.
-    ASSERT_TRUE(parseOdrDirectory(
-        R"({"odrs":[{"domain":"A","organization":"O","systemDefaults":{"release":"655.3.5"}},
-                    {"domain":"B","organization":"O","systemDefaults":{"release":"0.9.9"}}]})",
-        d, error))
-        << error;
-    EXPECT_EQ(d.odrs[0].release->major, 655u);
-    EXPECT_EQ(d.odrs[1].release->patch, 9u);
+    // Up to the edges of what the record holds.
+    const std::tuple<const char*, uint32_t, uint32_t, uint32_t> releases[] = {
+        {"4.2", 4, 2, 0}, {"655.3.5", 655, 3, 5}, {"0.9.9", 0, 9, 9}};
+    for (const auto& [text, major, minor, patch] : releases) {
+        ASSERT_TRUE(parseOdrDirectory(R"({"odrs":[{"domain":"A","organization":"O",
+            "systemDefaults":{"release":")" +
+                                          std::string(text) + "\"}}]}",
+                                      d, error))
+            << error;
+        const OdrRelease& r = *d.odrs[0].release;
+        EXPECT_EQ(std::tie(r.major, r.minor, r.patch), std::tie(major, minor, patch)) << text;
+    }
 }
 
 TEST(OdrDirectoryParse, RejectsWrongTypesAndNamesTheKey) {
@@ -158,52 +146,45 @@ class RlkEntries : public ::testing::Test {
     uint8_t buffer[kRlkValueBufferSize];
 };
 
-TEST_F(RlkEntries, SystemDefaultsWithReleaseFillTheRecord) {
-    RlkErrorRecord error{};
-    error.code = 12345;
-    ASSERT_EQ(read(makeName("quendal", "ALPHA", "qd_system"), kRlkSystemDefaultsAttribute, nullptr,
-                   &error),
-              0u);
-    EXPECT_EQ(error.code, 0u);
-    EXPECT_EQ(at<uint16_t>(buffer, 2), 1);
-    EXPECT_EQ(at<uint16_t>(buffer, 10), 2);
-    EXPECT_EQ(at<uint32_t>(buffer, 18), 3u);
-    EXPECT_EQ(at<uint32_t>(buffer, 22), 1u);
-    EXPECT_EQ(at<uint32_t>(buffer, 26), 0u);
-    EXPECT_EQ(at<uint32_t>(buffer, 34), 70000u);
-    EXPECT_EQ(buffer[0], 0);
-    EXPECT_EQ(buffer[kRlkValueBufferSize - 1], 0);
-}
-
-TEST_F(RlkEntries, SystemDefaultsWithoutReleaseAndFoundCode) {
-    RlkErrorRecord error{};
-    ASSERT_EQ(read(makeName("Quendal", "Beta", "QD_SYSTEM"), kRlkSystemDefaultsAttribute, nullptr,
-                   &error),
-              kRlkFoundAttribute);
-    EXPECT_EQ(error.code, kRlkFoundAttribute);
-    EXPECT_EQ(at<uint16_t>(buffer, 2), 0);
-    EXPECT_EQ(at<uint32_t>(buffer, 18), 0u);
-    EXPECT_EQ(at<uint32_t>(buffer, 22), 0u);
-    EXPECT_EQ(at<uint32_t>(buffer, 26), 0u);
-    EXPECT_EQ(at<uint16_t>(buffer, 10), 7);
+TEST_F(RlkEntries, SystemDefaultsFillTheRecord) {
+    struct Case {
+        RlkName name;
+        uint32_t rc;
+        uint16_t hasRelease, charset;       // at offsets 2 and 10
+        uint32_t major, minor, patch, word; // at 18, 22, 26 and 34
+    };
+    const Case cases[] = {{{"quendal", "ALPHA", "qd_system"}, 0, 1, 2, 3, 1, 0, 70000},
+                          {{"Quendal", "Beta", "QD_SYSTEM"}, kRlkFoundAttribute, 0, 7, 0, 0, 0, 0}};
+    for (const Case& c : cases) {
+        RlkErrorRecord error{};
+        error.code = 12345;
+        ASSERT_EQ(read(c.name, kRlkSystemDefaultsAttribute, nullptr, &error), c.rc);
+        EXPECT_EQ(error.code, c.rc);
+        EXPECT_EQ(at<uint16_t>(buffer, 2), c.hasRelease);
+        EXPECT_EQ(at<uint16_t>(buffer, 10), c.charset);
+        EXPECT_EQ(at<uint32_t>(buffer, 18), c.major);
+        EXPECT_EQ(at<uint32_t>(buffer, 22), c.minor);
+        EXPECT_EQ(at<uint32_t>(buffer, 26), c.patch);
+        EXPECT_EQ(at<uint32_t>(buffer, 34), c.word);
+        EXPECT_EQ(buffer[0], 0);
+        EXPECT_EQ(buffer[kRlkValueBufferSize - 1], 0);
+    }
 }
 
 TEST_F(RlkEntries, ReadPropertyFailures) {
+    const std::tuple<RlkName, uint32_t, uint32_t> cases[] = {
+        {{"Quendal", "Gamma", "qd_system"}, kRlkSystemDefaultsAttribute, kRlkNoSuchObject},
+        {{"Quendal", "Alpha", "other"}, kRlkSystemDefaultsAttribute, kRlkNoSuchObject},
+        {{"Quendal", "Alpha", "NOPE"}, kRlkPrintServerProperty, kRlkNoSuchObject},
+        {{"Quendal", "Alpha", "NO_SERVER"}, kRlkPrintServerProperty, kRlkNoSuchProperty},
+        {{"Quendal", "Alpha", "LASER_1"}, 99, kRlkNoSuchProperty},
+    };
     RlkErrorRecord error{};
-    EXPECT_EQ(read(makeName("Quendal", "Gamma", "qd_system"), kRlkSystemDefaultsAttribute, nullptr,
-                   &error),
-              kRlkNoSuchObject);
-    EXPECT_EQ(error.code, kRlkNoSuchObject);
-    EXPECT_EQ(read(makeName("Quendal", "Alpha", "other"), kRlkSystemDefaultsAttribute),
-              kRlkNoSuchObject);
-    EXPECT_EQ(read(makeName("Quendal", "Alpha", "NOPE"), kRlkPrintServerProperty),
-              kRlkNoSuchObject);
-    EXPECT_EQ(
-        read(makeName("Quendal", "Alpha", "NO_SERVER"), kRlkPrintServerProperty, nullptr, &error),
-        kRlkNoSuchProperty);
-    EXPECT_EQ(error.code, kRlkNoSuchProperty);
-    EXPECT_EQ(read(makeName("Quendal", "Alpha", "LASER_1"), 99), kRlkNoSuchProperty);
-    RlkName name = makeName("Quendal", "Alpha", "LASER_1");
+    for (const auto& [name, property, rc] : cases) {
+        EXPECT_EQ(read(name, property, nullptr, &error), rc) << name.object;
+        EXPECT_EQ(error.code, rc);
+    }
+    RlkName name = RlkName{"Quendal", "Alpha", "LASER_1"};
     EXPECT_EQ(
         table->readProperty()(nullptr, &name, kRlkPrintServerProperty, 0, 0, 0, nullptr, 0, &error),
         kRlkBadArgument);
@@ -214,14 +195,14 @@ TEST_F(RlkEntries, ReadPropertyFailures) {
 }
 
 TEST_F(RlkEntries, PrintServerPropertyLayoutAndMatching) {
-    ASSERT_EQ(read(makeName("Quendal", "Alpha", "laser_1"), kRlkPrintServerProperty), 0u);
+    ASSERT_EQ(read(RlkName{"Quendal", "Alpha", "laser_1"}, kRlkPrintServerProperty), 0u);
     EXPECT_EQ(at<uint16_t>(buffer, 4), 7); // "MyHost" and its NUL
     EXPECT_STREQ(reinterpret_cast<const char*>(buffer + 6), "MyHost");
     uint32_t flag = 7;
     ASSERT_EQ(table->testProperty()(buffer + 6, &flag), 0u);
     EXPECT_EQ(flag, 1u); // "myhost" ignoring case
 
-    ASSERT_EQ(read(makeName("Quendal", "Alpha", "OTHER_SITE"), kRlkPrintServerProperty), 0u);
+    ASSERT_EQ(read(RlkName{"Quendal", "Alpha", "OTHER_SITE"}, kRlkPrintServerProperty), 0u);
     EXPECT_STREQ(reinterpret_cast<const char*>(buffer + 6), "elsewhere");
     ASSERT_EQ(table->testProperty()(buffer + 6, &flag), 0u);
     EXPECT_EQ(flag, 0u);
@@ -234,7 +215,7 @@ TEST_F(RlkEntries, PrintServerPropertyLayoutAndMatching) {
 }
 
 TEST_F(RlkEntries, DefaultNameFromDefaultKeyLeavesObjectAlone) {
-    RlkName name = makeName("x", "y", "keep_me");
+    RlkName name = RlkName{"x", "y", "keep_me"};
     ASSERT_EQ(table->defaultName()(&name), 0u);
     EXPECT_STREQ(name.organization, "Quendal");
     EXPECT_STREQ(name.domain, "Beta");
@@ -243,7 +224,7 @@ TEST_F(RlkEntries, DefaultNameFromDefaultKeyLeavesObjectAlone) {
 }
 
 TEST_F(RlkEntries, ListingHonoursCapacityAndFileOrder) {
-    RlkName pattern = makeName("Quendal", "beta", "*");
+    RlkName pattern = RlkName{"Quendal", "beta", "*"};
     std::vector<RlkName> names(2);
     RlkNameList list{99, 2, names.data()};
     RlkErrorRecord error{};
@@ -256,17 +237,15 @@ TEST_F(RlkEntries, ListingHonoursCapacityAndFileOrder) {
     list = RlkNameList{0, 8, names.data()};
     ASSERT_EQ(table->listObjects()(nullptr, &pattern, kRlkPrintQueueType, &list, 0, &error), 0u);
     ASSERT_EQ(list.count, 5);
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(std::string(names[i].object), "Q" + std::to_string(i + 1));
-        EXPECT_STREQ(names[i].organization, "Quendal");
-        EXPECT_STREQ(names[i].domain, "Beta");
-    }
+    EXPECT_STREQ(names[4].object, "Q5");
+    EXPECT_STREQ(names[4].organization, "Quendal");
+    EXPECT_STREQ(names[4].domain, "Beta");
 
     list = RlkNameList{5, 8, names.data()};
     ASSERT_EQ(table->listObjects()(nullptr, &pattern, 1234, &list, 0, &error), 0u);
     EXPECT_EQ(list.count, 0);
 
-    RlkName unknown = makeName("Quendal", "Gamma", "*");
+    RlkName unknown = RlkName{"Quendal", "Gamma", "*"};
     EXPECT_EQ(table->listObjects()(nullptr, &unknown, kRlkPrintQueueType, &list, 0, &error),
               kRlkNoSuchObject);
     EXPECT_EQ(error.code, kRlkNoSuchObject);
@@ -275,8 +254,8 @@ TEST_F(RlkEntries, ListingHonoursCapacityAndFileOrder) {
 }
 
 TEST_F(RlkEntries, SilentOdrAnswersOnlyAtItsAddress) {
-    RlkName system = makeName("Quendal", "Silent", "qd_system");
-    RlkName all = makeName("Quendal", "Silent", "*");
+    RlkName system = RlkName{"Quendal", "Silent", "qd_system"};
+    RlkName all = RlkName{"Quendal", "Silent", "*"};
     std::vector<RlkName> names(4);
     RlkNameList list{0, 4, names.data()};
 
@@ -298,7 +277,7 @@ TEST_F(RlkEntries, SilentOdrAnswersOnlyAtItsAddress) {
     EXPECT_STREQ(names[0].object, "HUSH");
 
     // An answering ODR reached by address answers at its own address only.
-    RlkName alpha = makeName("Quendal", "Alpha", "qd_system");
+    RlkName alpha = RlkName{"Quendal", "Alpha", "qd_system"};
     RlkServerAddress loopback = address(127, 0, 0, 1);
     EXPECT_EQ(read(alpha, kRlkSystemDefaultsAttribute, &loopback), 0u);
     EXPECT_EQ(read(alpha, kRlkSystemDefaultsAttribute, &right), kRlkNoAnswer);
@@ -321,34 +300,6 @@ TEST(RlkLink, FirstOdrIsTheDefaultWithoutDefaultKeyAndNamesAreCut) {
     EXPECT_EQ(table->listObjects()(nullptr, &name, kRlkPrintQueueType, &list, 0, nullptr), 0u);
     EXPECT_EQ(list.count, 1);
     libs.abstUnlink(&table);
-}
-
-TEST(RlkLink, EmptyDirectoryLinksButKnowsNothing) {
-    test::FakeProductLibs libs;
-    const RlkTable* table = nullptr;
-    ASSERT_EQ(libs.abstLink("RLK", &table, 2), 0u);
-    RlkName name{};
-    EXPECT_EQ(table->defaultName()(&name), kRlkNoSuchObject);
-    RlkName system = makeName("Quendal", "Alpha", "qd_system");
-    uint8_t buffer[kRlkValueBufferSize];
-    EXPECT_EQ(table->readProperty()(nullptr, &system, kRlkSystemDefaultsAttribute, 0, 0, 0, buffer,
-                                    0, nullptr),
-              kRlkNoSuchObject);
-    // Entries the stand-in does not implement refuse.
-    auto other = reinterpret_cast<uint32_t (*)()>(table->entries[7]);
-    EXPECT_EQ(other(), kRlkBadArgument);
-    libs.abstUnlink(&table);
-}
-
-TEST(RlkLink, MalformedDirectoryFailsTheLinkAndLogs) {
-    test::FakeProductLibs libs;
-    libs.setDirectoryJson(R"({"odrs":[{"domain":1}]})");
-    const RlkTable* table = reinterpret_cast<const RlkTable*>(&libs);
-    EXPECT_EQ(libs.abstLink("RLK", &table, 2), kRlkBadArgument);
-    EXPECT_EQ(table, nullptr);
-    EXPECT_EQ(rlk::linkDepth(), 0);
-    ASSERT_EQ(libs.errors.size(), 1u);
-    EXPECT_NE(libs.errors[0].text.find("odrs[0].domain"), std::string::npos);
 }
 
 TEST(RlkLink, OnlyRlkVersionTwoLinks) {
@@ -385,21 +336,6 @@ TEST(RlkLink, LinksNestAndTheLastUnlinkEndsAnswers) {
     EXPECT_EQ(outer, nullptr);
     EXPECT_EQ(rlk::linkDepth(), 0);
     EXPECT_EQ(stale->defaultName()(&name), kRlkNoLibrary);
-}
-
-TEST(RlkLink, RelinkSeesTheNewDirectory) {
-    test::FakeProductLibs libs;
-    libs.setDirectoryJson(R"({"odrs":[{"domain":"First","organization":"O"}]})");
-    const RlkTable* a = nullptr;
-    ASSERT_EQ(libs.abstLink("RLK", &a, 2), 0u);
-    libs.setDirectoryJson(R"({"odrs":[{"domain":"Second","organization":"O"}]})");
-    const RlkTable* b = nullptr;
-    ASSERT_EQ(libs.abstLink("RLK", &b, 2), 0u);
-    RlkName name{};
-    ASSERT_EQ(b->defaultName()(&name), 0u);
-    EXPECT_STREQ(name.domain, "Second");
-    libs.abstUnlink(&b);
-    libs.abstUnlink(&a);
 }
 
 } // namespace

@@ -4,31 +4,22 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 using namespace lntc;
 
-TEST(PaperSizes, NamesGiveTheirIdsIgnoringCase) {
-    EXPECT_EQ(PaperSizeNameToId("letter"), 5);
-    EXPECT_EQ(PaperSizeNameToId("LETTER"), 5);
-    EXPECT_EQ(PaperSizeNameToId("Letter"), 5);
-    EXPECT_EQ(PaperSizeNameToId("executive"), 3);
-    EXPECT_EQ(PaperSizeNameToId("B_l"), 14);
-    EXPECT_EQ(PaperSizeNameToId("universal2_L"), 12);
-    EXPECT_EQ(PaperSizeNameToId("FOLIO"), 0);
-    EXPECT_EQ(PaperSizeNameToId("UNKNOWN"), 0);
-    EXPECT_EQ(PaperSizeNameToId("LETTER "), 0);
-    EXPECT_EQ(PaperSizeNameToId(""), 0);
+TEST(PaperSizes, NamesAndIdsMapBothWaysIgnoringCase) {
+    const std::pair<const char*, uint16_t> names[] = {
+        {"letter", 5},        {"LETTER", 5}, {"Letter", 5},  {"executive", 3}, {"B_l", 14},
+        {"universal2_L", 12}, {"FOLIO", 0},  {"UNKNOWN", 0}, {"LETTER ", 0},   {"", 0}};
+    for (const auto& [name, id] : names)
+        EXPECT_EQ(PaperSizeNameToId(name), id) << name;
     EXPECT_EQ(PaperSizeNameToId(static_cast<const char*>(nullptr)), 0);
-}
-
-TEST(PaperSizes, IdsGiveTheirNamesAndUnknownOutsideTheTable) {
-    EXPECT_STREQ(PaperSizeName(46), "B4_L");
-    EXPECT_STREQ(PaperSizeName(5), "LETTER");
-    EXPECT_STREQ(PaperSizeName(3), "Executive");
-    EXPECT_STREQ(PaperSizeName(0), "UNKNOWN");
-    EXPECT_STREQ(PaperSizeName(47), "UNKNOWN");
-    EXPECT_STREQ(PaperSizeName(500), "UNKNOWN");
-    EXPECT_STREQ(PaperSizeName(0xFFFF), "UNKNOWN");
+    const std::pair<uint16_t, const char*> ids[] = {{46, "B4_L"},     {5, "LETTER"},
+                                                    {3, "Executive"}, {0, "UNKNOWN"},
+                                                    {47, "UNKNOWN"},  {0xFFFF, "UNKNOWN"}};
+    for (const auto& [id, name] : ids)
+        EXPECT_STREQ(PaperSizeName(id), name) << id;
 }
 
 TEST(PaperSizes, EveryRowIsReachableByNameAndLandscapeRowsSwapTheirTwin) {
@@ -50,53 +41,28 @@ TEST(PaperSizes, EveryRowIsReachableByNameAndLandscapeRowsSwapTheirTwin) {
     EXPECT_EQ(kPaperSizes[41].height, 46.8);
 }
 
-namespace {
-
-MediaPaperSize parsed(std::string_view value) {
-    MediaPaperSize entry;
-    std::memset(&entry, 0x5A, sizeof entry); // stale bytes must not show through
-    ParsePaperSizeValue(value, entry);
-    return entry;
-}
-
-} // namespace
-
-TEST(PaperSizeValue, NameAndOrientationWithAnySeparators) {
-    for (std::string_view value : {"A4,1", "A4 1", "A4, 1", ",,A4\t\t1\n"}) {
-        MediaPaperSize e = parsed(value);
-        EXPECT_STREQ(e.szName, "A4") << value;
-        EXPECT_EQ(e.usOrientation, 1) << value;
+TEST(PaperSizeValue, NameAndOrientationWithAnySeparatorsAndSafeWhenMissingOrLong) {
+    const std::tuple<std::string, std::string, uint16_t> cases[] = {
+        {"A4,1", "A4", 1},
+        {"A4 1", "A4", 1},
+        {"A4, 1", "A4", 1},
+        {",,A4\t\t1\n", "A4", 1},
+        {"   LETTER\t0", "LETTER", 0},
+        {"LEGAL 1 trailing words", "LEGAL", 1},
+        {"LETTER", "LETTER", 0},
+        {" ,\t", "", 0},
+        {"", "", 0},
+        {"B x", "B", 0},
+        {std::string(100, 'N') + ",1", std::string(63, 'N'), 1},
+        {std::string("A3\0 1", 5), "A3", 0}, // the value ends at a NUL, as a C string
+    };
+    for (const auto& [value, name, orientation] : cases) {
+        MediaPaperSize e;
+        std::memset(&e, 0x5A, sizeof e); // stale bytes must not show through
+        ParsePaperSizeValue(value, e);
+        EXPECT_EQ(e.szName, name) << value;
+        EXPECT_EQ(e.usOrientation, orientation) << value;
     }
-    MediaPaperSize e = parsed("   LETTER\t0");
-    EXPECT_STREQ(e.szName, "LETTER");
-    EXPECT_EQ(e.usOrientation, 0);
-    e = parsed("LEGAL 1 trailing words");
-    EXPECT_STREQ(e.szName, "LEGAL");
-    EXPECT_EQ(e.usOrientation, 1);
-}
-
-TEST(PaperSizeValue, MissingPartsAndOverlongNamesAreSafe) {
-    MediaPaperSize e = parsed("LETTER");
-    EXPECT_STREQ(e.szName, "LETTER");
-    EXPECT_EQ(e.usOrientation, 0);
-    e = parsed(" ,\t");
-    EXPECT_STREQ(e.szName, "");
-    EXPECT_EQ(e.usOrientation, 0);
-    e = parsed("");
-    EXPECT_STREQ(e.szName, "");
-    EXPECT_EQ(e.usOrientation, 0);
-    e = parsed("B x");
-    EXPECT_EQ(e.usOrientation, 0);
-
-    std::string longName(100, 'N');
-    e = parsed(longName + ",1");
-    EXPECT_EQ(std::string(e.szName), std::string(63, 'N'));
-    EXPECT_EQ(e.usOrientation, 1);
-
-    // The value ends at an embedded NUL, as the stored C string does.
-    e = parsed(std::string_view("A3\0 1", 5));
-    EXPECT_STREQ(e.szName, "A3");
-    EXPECT_EQ(e.usOrientation, 0);
 }
 
 TEST(DecimalValue, ConvertsLikeAtoiWithoutOverflow) {

@@ -1,7 +1,8 @@
 #include "platform/errors.h"
 #include "platform/printable.h"
+#include "product/odr_directory.h"
 #include "product/posix_product.h"
-#include "support/fake_product.h"
+#include "support/fake_platform.h"
 #include "support/temp_root.h"
 
 #include <gtest/gtest.h>
@@ -25,62 +26,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Sections on the heap: every open of a name shares the same memory, as processes would.
-class HeapSection : public Section {
-  public:
-    HeapSection(std::shared_ptr<std::vector<uint64_t>> memory, size_t size, int& unmaps)
-        : memory_(std::move(memory)), size_(size), unmaps_(unmaps) {}
-    size_t partSize(size_t) const override { return size_; }
-    void* mapPart(size_t, bool, uint32_t& error) override {
-        error = 0;
-        return memory_->data();
-    }
-    void unmapPart(size_t, void*) override { ++unmaps_; }
-    FillState waitFilled(std::chrono::milliseconds) override { return FillState::Filled; }
-    void markFilled() override {}
-
-  private:
-    std::shared_ptr<std::vector<uint64_t>> memory_;
-    size_t size_;
-    int& unmaps_;
-};
-
-class HeapSections : public Sections {
-  public:
-    uint32_t openUnit(const std::vector<SectionPart>& parts, std::unique_ptr<Section>& out,
-                      bool& created, size_t*) override {
-        const std::string& name = parts.at(0).name;
-        size_t size = parts.at(0).size;
-        ++opens;
-        lastName = name;
-        if (failWith) return failWith;
-        auto& memory = store[name];
-        created = !memory;
-        if (created) memory = std::make_shared<std::vector<uint64_t>>((size + 7) / 8, 0);
-        out = std::make_unique<HeapSection>(memory, size, unmaps);
-        return 0;
-    }
-    uint32_t openEvent(const std::string&, std::unique_ptr<Event>&, bool&) override {
-        return err::NotSupported;
-    }
-
-    std::map<std::string, std::shared_ptr<std::vector<uint64_t>>> store;
-    int opens = 0;
-    int unmaps = 0;
-    uint32_t failWith = 0;
-    std::string lastName;
-};
-
-std::string readFile(const std::string& path) {
+std::vector<std::string> lines(const std::string& path) {
     std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> out;
-    std::istringstream in(text);
     for (std::string line; std::getline(in, line);)
         out.push_back(line);
     return out;
@@ -93,13 +41,10 @@ void writeFile(const std::string& path, const std::string& text) {
 
 const std::string kLinePrefix = R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d pid=)";
 
-// ---- print server name and paths -------------------------------------------------------
-
 TEST(PrintServerName, EnvironmentWinsWhenSetAndNotEmpty) {
     EXPECT_EQ(choosePrintServerName(nullptr, "host"), "host");
     EXPECT_EQ(choosePrintServerName("", "host"), "host");
     EXPECT_EQ(choosePrintServerName("PS1", "host"), "PS1");
-
     const char* saved = std::getenv("LNT_PRINT_SERVER");
     std::optional<std::string> restore = saved ? std::optional<std::string>(saved) : std::nullopt;
     ::setenv("LNT_PRINT_SERVER", "spooler7", 1);
@@ -109,25 +54,21 @@ TEST(PrintServerName, EnvironmentWinsWhenSetAndNotEmpty) {
     if (restore) ::setenv("LNT_PRINT_SERVER", restore->c_str(), 1);
 }
 
-TEST(ProductPath, MapsToDriveCWithBackslashes) {
-    HeapSections sections;
+TEST(ProductPath, MapsToDriveCWithBackslashesInABufferOfTheCallingThread) {
+    test::FakeSections sections;
     PosixProductLibs libs("/nowhere", sections, "h");
     EXPECT_STREQ(libs.qdcPath(1, "/qdsw/lnt/bin/LJA.dll"), "C:\\qdsw\\lnt\\bin\\LJA.dll");
     EXPECT_STREQ(libs.qdcPath(0, "/a/b"), "C:\\a\\b");
     EXPECT_STREQ(libs.qdcPath(1, "rel/x"), "C:\\rel\\x");
     EXPECT_STREQ(libs.qdcPath(1, "\\already\\win"), "C:\\already\\win");
     EXPECT_EQ(libs.qdcPath(1, nullptr), nullptr);
-}
 
-TEST(ProductPath, BufferBelongsToTheCallingThread) {
     const char* mine = mapProductPath(1, "/main/thread");
     std::string theirs;
     std::thread([&] { theirs = mapProductPath(1, "/other/thread/path"); }).join();
     EXPECT_EQ(theirs, "C:\\other\\thread\\path");
     EXPECT_STREQ(mine, "C:\\main\\thread");
 }
-
-// ---- logs ------------------------------------------------------------------------------
 
 TEST(Printable, EscapesWhatATerminalWouldActOnAndKeepsText) {
     const std::pair<std::string, std::string> cases[] = {
@@ -148,9 +89,9 @@ TEST(Printable, EscapesWhatATerminalWouldActOnAndKeepsText) {
     EXPECT_EQ(quote("Q\n"), "'Q\\x0a'");
 }
 
-TEST(ProductLogs, LinesCarryTimePidCodeAndFlatText) {
+TEST(ProductLogs, LinesCarryTimePidCodeAndFlatTextAndAnUnwritableLogIsIgnored) {
     test::TempRoot root;
-    HeapSections sections;
+    test::FakeSections sections;
     PosixProductLibs libs(root.path(), sections, "h");
     mode_t old = ::umask(022);
     libs.ztrLogError(0xCF190003, 0, 0, 0, "LNTC: first\nsecond\r\nthird\x1b[2J");
@@ -159,7 +100,7 @@ TEST(ProductLogs, LinesCarryTimePidCodeAndFlatText) {
     ::umask(old);
 
     const std::string pid = std::to_string(::getpid());
-    auto errors = lines(readFile(root.path() + "/log/error.log"));
+    auto errors = lines(root.path() + "/log/error.log");
     ASSERT_EQ(errors.size(), 2u);
     EXPECT_TRUE(std::regex_match(
         errors[0],
@@ -168,29 +109,22 @@ TEST(ProductLogs, LinesCarryTimePidCodeAndFlatText) {
     EXPECT_TRUE(std::regex_match(
         errors[1], std::regex(kLinePrefix + pid + " code=0x00000012 args=0x1,0x0,0xFF with args$")))
         << errors[1];
-    auto system = lines(readFile(root.path() + "/log/system.log"));
+    auto system = lines(root.path() + "/log/system.log");
     ASSERT_EQ(system.size(), 1u);
     EXPECT_TRUE(
         std::regex_match(system[0], std::regex(kLinePrefix + pid + " code=0x40000001 started$")))
         << system[0];
-
     struct stat st {};
     ASSERT_EQ(::stat((root.path() + "/log").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0750u);
     ASSERT_EQ(::stat((root.path() + "/log/error.log").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
-}
 
-TEST(ProductLogs, UnwritableLogIsIgnored) {
-    test::TempRoot root;
-    writeFile(root.path() + "/file", "x");
-    HeapSections sections;
-    // The root is a file: the log directory cannot be made.
-    PosixProductLibs libs(root.path() + "/file", sections, "h");
-    libs.ztrLogError(1, 0, 0, 0, "lost");
-    libs.sysLog(1, "lost");
-    EXPECT_EQ(readFile(root.path() + "/file"), "x");
-    EXPECT_FALSE(fs::exists(root.path() + "/file/log"));
+    // A machine root that is a file: the log folder cannot be made, and nothing breaks.
+    PosixProductLibs lost(root.path() + "/log/error.log", sections, "h");
+    lost.ztrLogError(1, 0, 0, 0, "lost");
+    lost.sysLog(1, "lost");
+    EXPECT_EQ(lines(root.path() + "/log/error.log").size(), 2u);
 }
 
 TEST(ProductLogs, TwoProcessesAppendWholeLines) {
@@ -202,11 +136,10 @@ TEST(ProductLogs, TwoProcessesAppendWholeLines) {
         pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
         if (pid == 0) {
-            HeapSections sections;
+            test::FakeSections sections;
             PosixProductLibs libs(root.path(), sections, "h");
             for (int i = 0; i < kLines; ++i)
-                libs.ztrLogError(7, 0, 0, 0,
-                                 std::string(1, who) + std::to_string(i) + filler + who);
+                libs.ztrLogError(7, 0, 0, 0, who + std::to_string(i) + filler + who);
             ::_exit(0);
         }
         children.push_back(pid);
@@ -216,38 +149,31 @@ TEST(ProductLogs, TwoProcessesAppendWholeLines) {
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
-    auto all = lines(readFile(root.path() + "/log/error.log"));
+    auto all = lines(root.path() + "/log/error.log");
     ASSERT_EQ(all.size(), 2u * kLines);
     const std::regex line(kLinePrefix + R"(\d+ code=0x00000007 ([AB])(\d+)\.{400}([AB])$)");
-    std::map<char, std::vector<int>> seen;
+    std::map<char, int> next; // each process's lines in order
     for (const std::string& l : all) {
         std::smatch m;
         ASSERT_TRUE(std::regex_match(l, m, line)) << l.substr(0, 80);
         ASSERT_EQ(m[1].str(), m[3].str());
-        seen[m[1].str()[0]].push_back(std::stoi(m[2].str()));
-    }
-    for (char who : {'A', 'B'}) {
-        ASSERT_EQ(seen[who].size(), size_t{kLines});
-        for (int i = 0; i < kLines; ++i)
-            EXPECT_EQ(seen[who][i], i); // each process in order
+        EXPECT_EQ(std::stoi(m[2].str()), next[m[1].str()[0]]++);
     }
 }
-
-// ---- links from the directory file -----------------------------------------------------
 
 class ProductLink : public ::testing::Test {
   protected:
     std::string directoryFile() const { return root.path() + "/odr/directory.json"; }
     test::TempRoot root;
-    HeapSections sections;
+    test::FakeSections sections;
     PosixProductLibs libs{root.path(), sections, "MyHost"};
+    const RlkTable* table = nullptr;
 };
 
 TEST_F(ProductLink, ValidFileIsReadAfreshOnEachLink) {
     writeFile(directoryFile(), R"({"odrs":[{"domain":"Alpha","organization":"Quendal",
         "queues":[{"name":"Q","printServer":"myhost"}]}]})");
     EXPECT_EQ(libs.directoryPath(), directoryFile());
-    const RlkTable* table = nullptr;
     ASSERT_EQ(libs.abstLink("RLK", &table, 2), 0u);
     RlkName name{};
     ASSERT_EQ(table->defaultName()(&name), 0u);
@@ -272,22 +198,26 @@ TEST_F(ProductLink, ValidFileIsReadAfreshOnEachLink) {
 }
 
 TEST_F(ProductLink, MissingFileLinksAnEmptyDirectory) {
-    const RlkTable* table = nullptr;
     ASSERT_EQ(libs.abstLink("RLK", &table, 2), 0u);
     ASSERT_NE(table, nullptr);
-    RlkName name{};
+    RlkName name = {"Quendal", "Alpha", "qd_system"};
     EXPECT_EQ(table->defaultName()(&name), kRlkNoSuchObject);
+    uint8_t buffer[kRlkValueBufferSize];
+    EXPECT_EQ(table->readProperty()(nullptr, &name, kRlkSystemDefaultsAttribute, 0, 0, 0, buffer, 0,
+                                    nullptr),
+              kRlkNoSuchObject);
+    // Entries the stand-in does not implement refuse.
+    EXPECT_EQ(reinterpret_cast<uint32_t (*)()>(table->entries[7])(), kRlkBadArgument);
     libs.abstUnlink(&table);
     EXPECT_EQ(rlk::linkDepth(), 0);
 }
 
 TEST_F(ProductLink, MalformedFileFailsAndIsLogged) {
     writeFile(directoryFile(), R"({"odrs":[{"domain":"A","organization":"O","answers":1}]})");
-    const RlkTable* table = nullptr;
     EXPECT_EQ(libs.abstLink("RLK", &table, 2), kRlkBadArgument);
     EXPECT_EQ(table, nullptr);
     EXPECT_EQ(rlk::linkDepth(), 0);
-    auto logged = lines(readFile(root.path() + "/log/error.log"));
+    auto logged = lines(root.path() + "/log/error.log");
     ASSERT_EQ(logged.size(), 1u);
     EXPECT_NE(logged[0].find(directoryFile()), std::string::npos) << logged[0];
     EXPECT_NE(logged[0].find("odrs[0].answers"), std::string::npos) << logged[0];
@@ -296,121 +226,83 @@ TEST_F(ProductLink, MalformedFileFailsAndIsLogged) {
     fs::remove(directoryFile());
     fs::create_directories(directoryFile());
     EXPECT_EQ(libs.abstLink("RLK", &table, 2), kRlkBadArgument);
-    EXPECT_EQ(lines(readFile(root.path() + "/log/error.log")).size(), 2u);
+    EXPECT_EQ(lines(root.path() + "/log/error.log").size(), 2u);
 }
 
-// ---- global areas ----------------------------------------------------------------------
+class GlobalAreas : public ::testing::Test {
+  protected:
+    test::FakeSections sections;
+    PosixProductLibs libs{"/nowhere", sections, "h"};
+    std::vector<unsigned char>* shared() { return sections.memory(kGlobalAreaSectionName); }
+};
 
-TEST(GlobalAreas, SectionOpensLazilyOnceAndAreasAreDistinct) {
-    HeapSections sections;
-    PosixProductLibs libs("/nowhere", sections, "h");
-    EXPECT_EQ(sections.opens, 0);
+TEST_F(GlobalAreas, SectionOpensOnFirstUseAndAreasAreDistinctAndShared) {
+    EXPECT_EQ(shared(), nullptr);
     uint32_t first = 0, second = 0;
     ASSERT_EQ(libs.vGetGloArea(&first, 56, 1), 0u);
     ASSERT_EQ(libs.vGetGloArea(&second, 20, 2), 0u);
-    EXPECT_EQ(sections.opens, 1);
-    EXPECT_EQ(sections.lastName, "lnt_global_areas");
-    EXPECT_NE(first, 0u);
-    EXPECT_NE(second, 0u);
-    EXPECT_NE(first, second);
-
+    ASSERT_NE(shared(), nullptr);
+    EXPECT_EQ(shared()->size(), globalAreaBytes(kGlobalAreaSlots));
+    EXPECT_EQ(first, 1u);
+    EXPECT_EQ(second, 2u);
     auto* a = static_cast<uint8_t*>(libs.globalAreaAddress(first));
     auto* b = static_cast<uint8_t*>(libs.globalAreaAddress(second));
-    ASSERT_NE(a, nullptr);
-    ASSERT_NE(b, nullptr);
+    ASSERT_TRUE(a && b);
     std::memset(a, 0x11, 56);
     std::memset(b, 0x22, 56);
-    for (int i = 0; i < 56; ++i) {
-        ASSERT_EQ(a[i], 0x11) << i;
-        ASSERT_EQ(b[i], 0x22) << i;
-    }
+    EXPECT_EQ(a[55], 0x11) << "the areas overlap";
     EXPECT_EQ(libs.globalAreaAddress(first), a);
+
+    // Another holder sees the same areas and goes on counting.
+    PosixProductLibs other("/nowhere", sections, "h");
+    ASSERT_NE(other.globalAreaAddress(second), nullptr);
+    EXPECT_EQ(std::memcmp(other.globalAreaAddress(second), b, 56), 0);
+    uint32_t third = 0;
+    ASSERT_EQ(other.vGetGloArea(&third, 8, 0), 0u);
+    EXPECT_EQ(third, 3u);
 }
 
-TEST(GlobalAreas, AnotherHolderSeesTheSameAreas) {
-    HeapSections sections;
-    uint32_t handle = 0;
-    {
-        PosixProductLibs one("/nowhere", sections, "h");
-        ASSERT_EQ(one.vGetGloArea(&handle, 8, 0), 0u);
-        std::strcpy(static_cast<char*>(one.globalAreaAddress(handle)), "shared");
-    }
-    EXPECT_EQ(sections.unmaps, 1);
-    PosixProductLibs two("/nowhere", sections, "h");
-    ASSERT_NE(two.globalAreaAddress(handle), nullptr);
-    EXPECT_STREQ(static_cast<char*>(two.globalAreaAddress(handle)), "shared");
-    uint32_t next = 0;
-    ASSERT_EQ(two.vGetGloArea(&next, 8, 0), 0u);
-    EXPECT_EQ(next, handle + 1);
-}
-
-TEST(GlobalAreas, RefusesOversizeFullTableAndBadHandles) {
-    HeapSections sections;
-    PosixProductLibs libs("/nowhere", sections, "h");
+TEST_F(GlobalAreas, RefusesOversizeFullTableAndBadHandles) {
     uint32_t field = 99;
     EXPECT_NE(libs.vGetGloArea(&field, 57, 0), 0u);
     EXPECT_EQ(field, 0u);
     EXPECT_NE(libs.vGetGloArea(nullptr, 8, 0), 0u);
     EXPECT_EQ(libs.globalAreaAddress(1), nullptr); // not handed out yet
-
-    std::vector<uint32_t> handles;
-    for (uint32_t i = 0; i < kGlobalAreaSlots; ++i) {
+    for (uint32_t i = 1; i <= kGlobalAreaSlots; ++i) {
         uint32_t h = 0;
         ASSERT_EQ(libs.vGetGloArea(&h, 56, 0), 0u) << i;
-        handles.push_back(h);
+        ASSERT_EQ(h, i);
     }
-    EXPECT_EQ(handles.front(), 1u);
-    EXPECT_EQ(handles.back(), kGlobalAreaSlots);
     field = 99;
     EXPECT_EQ(libs.vGetGloArea(&field, 4, 0), err::NotEnoughMemory);
     EXPECT_EQ(field, 0u);
-    EXPECT_NE(libs.globalAreaAddress(kGlobalAreaSlots), nullptr);
-    EXPECT_EQ(libs.globalAreaAddress(0), nullptr);
-    EXPECT_EQ(libs.globalAreaAddress(kGlobalAreaSlots + 1), nullptr);
-    EXPECT_EQ(libs.globalAreaAddress(0xDEADBEEF), nullptr);
+    for (uint32_t bad : {0u, kGlobalAreaSlots + 1, 0xDEADBEEFu})
+        EXPECT_EQ(libs.globalAreaAddress(bad), nullptr) << bad;
     // The last slot ends exactly at the end of the section.
-    auto* last = static_cast<char*>(libs.globalAreaAddress(kGlobalAreaSlots));
-    auto* base = reinterpret_cast<char*>(sections.store["lnt_global_areas"]->data());
-    EXPECT_EQ(last + kGlobalAreaSize - base,
-              static_cast<ptrdiff_t>(globalAreaBytes(kGlobalAreaSlots)));
+    auto* last = static_cast<unsigned char*>(libs.globalAreaAddress(kGlobalAreaSlots));
+    EXPECT_EQ(last + kGlobalAreaSize, shared()->data() + shared()->size());
 }
 
-TEST(GlobalAreas, FailingSectionGivesNoHandleAndIsRetried) {
-    HeapSections sections;
-    sections.failWith = err::AccessDenied;
-    PosixProductLibs libs("/nowhere", sections, "h");
+TEST_F(GlobalAreas, AFailingSectionGivesNoHandleAndIsRetriedAndForeignContentIsRefused) {
+    sections.openError = err::AccessDenied;
     uint32_t field = 99;
     EXPECT_EQ(libs.vGetGloArea(&field, 8, 0), err::AccessDenied);
     EXPECT_EQ(field, 0u);
     EXPECT_EQ(libs.globalAreaAddress(1), nullptr);
-    sections.failWith = 0;
+    sections.openError = 0;
     EXPECT_EQ(libs.vGetGloArea(&field, 8, 0), 0u);
     EXPECT_EQ(field, 1u);
-}
 
-TEST(GlobalAreas, ForeignSectionContentIsRefused) {
-    HeapSections sections;
-    auto memory = std::make_shared<std::vector<uint64_t>>(globalAreaBytes(kGlobalAreaSlots) / 8, 0);
-    (*memory)[0] = 0x1234; // not our magic
-    sections.store["lnt_global_areas"] = memory;
-    PosixProductLibs libs("/nowhere", sections, "h");
-    uint32_t field = 99;
-    EXPECT_EQ(libs.vGetGloArea(&field, 8, 0), err::InvalidData);
+    test::FakeSections foreign;
+    std::unique_ptr<Section> held;
+    bool created = false;
+    ASSERT_EQ(
+        foreign.open(kGlobalAreaSectionName, globalAreaBytes(kGlobalAreaSlots), held, created), 0u);
+    (*foreign.memory(kGlobalAreaSectionName))[0] = 0x34; // not our magic
+    PosixProductLibs late("/nowhere", foreign, "h");
+    field = 99;
+    EXPECT_EQ(late.vGetGloArea(&field, 8, 0), err::InvalidData);
     EXPECT_EQ(field, 0u);
-}
-
-TEST(GlobalAreas, FakeUsesTheSameRules) {
-    test::FakeProductLibs fake("h", 2);
-    uint32_t a = 0, b = 0, c = 99;
-    ASSERT_EQ(fake.vGetGloArea(&a, 56, 0), 0u);
-    ASSERT_EQ(fake.vGetGloArea(&b, 56, 0), 0u);
-    EXPECT_NE(fake.vGetGloArea(&c, 56, 0), 0u);
-    EXPECT_EQ(c, 0u);
-    EXPECT_EQ(static_cast<char*>(fake.globalAreaAddress(b)) -
-                  static_cast<char*>(fake.globalAreaAddress(a)),
-              56);
-    EXPECT_EQ(fake.globalAreaAddress(3), nullptr);
-    EXPECT_STREQ(fake.qdcPath(1, "/x/y"), "C:\\x\\y");
 }
 
 } // namespace

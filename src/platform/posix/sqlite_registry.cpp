@@ -254,6 +254,14 @@ void SqliteRegistry::openDatabase() {
         throw std::runtime_error(msg);
     };
 
+    if (path_ == kInMemory) {
+        if (sqlite3_open_v2(kInMemory, &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                            nullptr) != SQLITE_OK ||
+            sqlite3_exec(db_, kSchema, nullptr, nullptr, nullptr) != SQLITE_OK)
+            fail("cannot create");
+        return;
+    }
+
     struct stat st {};
     if (::lstat(path_.c_str(), &st) != 0) {
         if (errno != ENOENT) fail(std::strerror(errno));

@@ -15,10 +15,13 @@ namespace lntc {
 
 class SqliteRegistry : public Registry {
   public:
+    static constexpr const char* kInMemory = ":memory:";
+
     // Opens or creates the database (and its folder). A database file this process may not
     // write is opened read-only. One opened for writing is checked first (SQLite's quick
     // check); when it fails, it too is opened read-only and every write answers 1015. Throws
-    // std::runtime_error when it cannot be opened at all.
+    // std::runtime_error when it cannot be opened at all. kInMemory opens a private database
+    // that lives as long as this object and touches no file.
     explicit SqliteRegistry(const std::string& dbPath);
     ~SqliteRegistry() override;
     SqliteRegistry(const SqliteRegistry&) = delete;
