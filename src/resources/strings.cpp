@@ -175,6 +175,10 @@ constexpr Entry kStrings[] = {
     {33060, "LNTC: The shared memory of %s exists but does not belong to this installation"},
     {33061, "LNTC: Still waiting for another process to finish filling the configuration"},
     {33062, "LNTC: Gave up waiting for another process to fill the configuration"},
+
+    // Media dialogs.
+    {33063, "LNTC: %d best-available paper sizes of queue %s do not fit its list and were left "
+            "out"},
 };
 
 } // namespace
