@@ -13,13 +13,6 @@
 
 namespace lntc {
 
-namespace msg {
-inline constexpr uint32_t ConfigMapping = 32859;
-inline constexpr uint32_t MapView = 32860;
-inline constexpr uint32_t QueueMapping = 32861;
-inline constexpr uint32_t Corrupted = 32868;
-} // namespace msg
-
 namespace {
 
 // Opening an existing key for writing takes no lock of the store, so a process that starts
@@ -44,11 +37,11 @@ uint32_t LoadLibrary(Library& lib) {
     uint32_t rc = openOrCreateRoot(reg, root);
     // A damaged store is read as far as it can be, like one that may not be written.
     if (rc == err::AccessDenied || rc == err::RegistryCorrupt) {
-        LogFailure(lib, rc, regmsg::CreateKey);
+        LogFailure(lib, rc, str::LogCreateKey);
         rc = reg.openKey(kLocalMachine, kProductRootPath, RegAccess::Read, root);
         if (rc == 0) lib.readOnlyRegistry = true;
     } else if (rc != 0) {
-        LogFailure(lib, rc, regmsg::CreateKey);
+        LogFailure(lib, rc, str::LogCreateKey);
     }
     if (rc != 0) return rc;
     lib.registryRoot = root;
@@ -82,7 +75,7 @@ void UnloadLibrary(Library& lib) {
         return;
     }
     if (s.config && s.config.get()->Magic != LNTC_MAGIC) {
-        lib.product().ztrLogError(0, 0, 0, 0, lib.strings().load(msg::Corrupted));
+        lib.product().ztrLogError(0, 0, 0, 0, lib.strings().load(str::Corrupted));
     }
     s.queuesWritable.reset();
     s.configWritable.reset();
@@ -102,7 +95,7 @@ bool mapOrLog(Library& lib, size_t part, bool writable, SectionView<T>& out) {
     uint32_t error = 0;
     out = SectionView<T>(*lib.store.sections, part, writable, error);
     if (!out) {
-        lib.product().ztrLogError(error, 0, 0, 0, lib.strings().load(msg::MapView));
+        lib.product().ztrLogError(error, 0, 0, 0, lib.strings().load(str::LogMapView));
         return false;
     }
     return true;
@@ -111,7 +104,7 @@ bool mapOrLog(Library& lib, size_t part, bool writable, SectionView<T>& out) {
 void logOpenFailure(Library& lib, uint32_t rc, size_t failedPart) {
     const char* part = failedPart == 0 ? kConfigSectionName : kQueueSectionName;
     std::string format =
-        lib.strings().load(failedPart == 0 ? msg::ConfigMapping : msg::QueueMapping);
+        lib.strings().load(failedPart == 0 ? str::LogConfigMapping : str::LogQueueMapping);
     ProductLibs& product = lib.product();
     product.ztrLogError(LNTC_E_SECTION, 0, 0, 0,
                         formatMessage(format.c_str(), static_cast<long>(rc)));

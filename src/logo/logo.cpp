@@ -1,5 +1,7 @@
 #include "logo/logo.h"
 
+#include "resources/ids.h"
+#include "resources/lookup.h"
 #include "store/library.h"
 
 namespace lntc {
@@ -33,8 +35,8 @@ void showLogo(Library& lib, LogoState& s, LogoView& view) {
 
     s.paint = LogoPaint{};
     s.paint.image = &image;
-    s.paint.title = lib.strings().load(kLogoTitleStringId);
-    s.paint.version = LogoVersionLine(lib.strings().load(kLogoVersionStringId), kVersionText);
+    s.paint.title = lib.strings().load(str::ProductName);
+    s.paint.version = LogoVersionLine(lib.strings(), kVersionText);
     if (!view.create(kLogoClass, kLogoTitle, x, y, image.width, image.height, s.paint)) return;
     s.view = &view;
     if (TopWindows* windows = lib.platform().windows) {
@@ -49,8 +51,9 @@ void showLogo(Library& lib, LogoState& s, LogoView& view) {
 
 } // namespace
 
-std::string LogoVersionLine(const std::string& versionWord, const std::string& versionText) {
-    return versionWord + " " + (versionText.empty() ? std::string("(Developer)") : versionText);
+std::string LogoVersionLine(const StringLookup& strings, const std::string& versionText) {
+    return strings.load(str::Version) + " " +
+           (versionText.empty() ? strings.load(str::Developer) : versionText);
 }
 
 int StartLogo(Library& lib, uint32_t* error) {

@@ -1,8 +1,8 @@
 // The start-up logo: shown by the first product process on the machine for ten seconds.
 #pragma once
-#include "ui/logo_view.h"
 #include "platform/sections.h"
 #include "platform/windows.h"
+#include "ui/logo_view.h"
 
 #include <cstdint>
 #include <memory>
@@ -11,12 +11,11 @@
 namespace lntc {
 
 class Library;
+class StringLookup;
 
 inline constexpr const char* kProcessCountEvent = "lnt_proc_cnt";
 inline constexpr const char* kLogoClass = "lnt_logo";
 inline constexpr const char* kLogoTitle = "Lintora Logo";
-inline constexpr uint32_t kLogoTitleStringId = 32895;   // "Lintora"
-inline constexpr uint32_t kLogoVersionStringId = 32896; // "Version"
 inline constexpr uint32_t kLogoTimerId = 1;
 inline constexpr uint32_t kLogoMilliseconds = 10000;
 // Classes of development environments under which the logo must not stay on top.
@@ -33,8 +32,9 @@ struct LogoState {
     LogoPaint paint;
 };
 
-// The version line: "<Version> <version text>", "(Developer)" standing in for an empty text.
-std::string LogoVersionLine(const std::string& versionWord, const std::string& versionText);
+// The version line: the word "Version" and the version text, the string for a developer's
+// build standing in for an empty text; both words come from the string table.
+std::string LogoVersionLine(const StringLookup& strings, const std::string& versionText);
 
 // The start-up step of the library's load: 1, or 0 when the event cannot be made (error
 // then receives the platform code).

@@ -1,11 +1,12 @@
 #include "media/default_media.h"
 
-#include "ui/message_box.h"
 #include "media/paper_sizes.h"
+#include "resources/ids.h"
 #include "store/library.h"
 #include "store/models.h"
 #include "store/records.h"
 #include "store/registry_access.h"
+#include "ui/message_box.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -16,61 +17,6 @@
 namespace lntc {
 
 namespace {
-
-constexpr uint32_t kMapViewMessage = 32860;
-
-bool isMissing(uint32_t code) {
-    return code == err::FileNotFound || code == err::PathNotFound;
-}
-
-// Typed reads from one open key with the store's rules: a missing value gives the default, a
-// value of another type is logged and gives the default. The key is opened once per model
-// rather than once per value, which the table's ~750 reads would otherwise cost.
-class ValueReader {
-  public:
-    ValueReader(Library& lib, RegKey key) : lib_(lib), key_(key) {}
-
-    uint32_t dword(const char* name, uint32_t defaultValue) {
-        uint32_t type = 0, size = 0;
-        if (!query(name, type, size)) return defaultValue;
-        if (type != regtype::Dword || size != 4) {
-            LogFailure(lib_, 0, regmsg::NotInteger);
-            return defaultValue;
-        }
-        uint32_t value;
-        std::memcpy(&value, buffer_, 4);
-        return value;
-    }
-
-    // The text of a string value (up to the read buffer), empty when absent or not a string.
-    std::string_view text(const char* name) {
-        uint32_t type = 0, size = 0;
-        if (!query(name, type, size)) return {};
-        if (type != regtype::Sz) {
-            LogFailure(lib_, 0, regmsg::NotString);
-            return {};
-        }
-        std::string_view value(buffer_, size);
-        return value.substr(0, value.find('\0'));
-    }
-
-  private:
-    bool query(const char* name, uint32_t& type, uint32_t& size) {
-        if (key_ == kNoKey) return false;
-        size = sizeof buffer_;
-        uint32_t rc = lib_.registry().queryValue(key_, name, &type, buffer_, &size);
-        if (rc != 0) {
-            if (!isMissing(rc)) LogFailure(lib_, rc, regmsg::QueryKey);
-            return false;
-        }
-        size = std::min<uint32_t>(size, sizeof buffer_);
-        return true;
-    }
-
-    Library& lib_;
-    RegKey key_;
-    char buffer_[kStringReadBuffer];
-};
 
 uint16_t clampCount(uint32_t stored, size_t capacity) {
     return static_cast<uint16_t>(std::min<uint32_t>(stored, static_cast<uint32_t>(capacity)));
@@ -88,7 +34,7 @@ void readTrayList(ValueReader& values, const char* list, MediaTrayList& out) {
     out.usNumTrayNames = clampCount(values.dword(name, 0), LNTC_MEDIA_TRAY_NAMES);
     for (uint16_t n = 0; n < out.usNumTrayNames; ++n) {
         std::snprintf(name, sizeof name, "Tray%s/TrayName%u", list, n);
-        setField(out.szTrayName[n], values.text(name));
+        setField(out.szTrayName[n], values.text(name).value_or(""));
     }
     std::snprintf(name, sizeof name, "Tray%s/TrayNameIndex", list);
     out.usTrayNameIndex = checkedIndex(values.dword(name, LNTC_MEDIA_NONE), out.usNumTrayNames);
@@ -96,8 +42,7 @@ void readTrayList(ValueReader& values, const char* list, MediaTrayList& out) {
 
 } // namespace
 
-void ReadModelMedia(Library& lib, RegKey modelKey, uint16_t odrGeneration, DefaultMedia& media) {
-    ValueReader values(lib, modelKey);
+void ReadModelMedia(ValueReader& values, uint16_t odrGeneration, DefaultMedia& media) {
     char name[48];
 
     const uint16_t stored = clampCount(values.dword("NumPaperSizes", 0), LNTC_MEDIA_PAPER_SIZES);
@@ -108,7 +53,7 @@ void ReadModelMedia(Library& lib, RegKey modelKey, uint16_t odrGeneration, Defau
     for (uint16_t i = 0; i < stored; ++i) {
         std::snprintf(name, sizeof name, "PaperSize%u", i);
         MediaPaperSize& entry = media.PaperSizes[count];
-        ParsePaperSizeValue(values.text(name), entry);
+        ParsePaperSizeValue(values.text(name).value_or(""), entry);
         if (odrGeneration == 1 && equalsIgnoreCase(fieldText(entry.szName), "Executive")) {
             entry = MediaPaperSize{};
             position[i] = LNTC_MEDIA_NONE;
@@ -135,7 +80,7 @@ void ReadModelMedia(Library& lib, RegKey modelKey, uint16_t odrGeneration, Defau
 int32_t GetDefaultMedia(Library& lib) {
     const ServerConfig* config = lib.store.config.get();
     if (config == nullptr) {
-        LogFailure(lib, LNTC_E_SECTION, kMapViewMessage);
+        LogFailure(lib, LNTC_E_SECTION, str::LogMapView);
         return 0;
     }
     Registry& reg = lib.registry();
@@ -143,28 +88,23 @@ int32_t GetDefaultMedia(Library& lib) {
     RegKey mediaKey = kNoKey;
     if (reg.openKey(kLocalMachine, mediaPath, RegAccess::Read, mediaKey) != 0) {
         const std::string configDir(fieldText(config->ConfigDir));
-        ErrorIdNoOwner(lib, mediamsg::MissingKey, configDir.c_str());
+        ErrorIdNoOwner(lib, str::DefaultMediaMissing, configDir.c_str());
         return 0;
     }
     KeyGuard mediaGuard(reg, mediaKey);
 
     std::unique_ptr<DefaultMedia[]> table(new (std::nothrow) DefaultMedia[kModelCount]());
     if (!table) {
-        ErrorIdNoOwner(lib, mediamsg::NoMemory);
+        ErrorIdNoOwner(lib, str::DefaultMediaMemory);
         return 0;
     }
     const uint16_t generation = config->OdrGeneration;
     // One read transaction for the whole table instead of one per value.
     const bool snapshot = reg.beginSnapshot() == 0;
     for (size_t m = 0; m < kModelCount; ++m) {
-        RegKey modelKey = kNoKey;
-        uint32_t rc = reg.openKey(mediaKey, kPrinterModels[m].key, RegAccess::Read, modelKey);
-        if (rc != 0) {
-            if (!isMissing(rc)) LogFailure(lib, rc, regmsg::OpenKey);
-            modelKey = kNoKey;
-        }
-        KeyGuard modelGuard(reg, modelKey);
-        ReadModelMedia(lib, modelKey, generation, table[m]);
+        // One open per model rather than per value: the table takes some 750 reads.
+        ValueReader values(lib, mediaKey, kPrinterModels[m].key);
+        ReadModelMedia(values, generation, table[m]);
     }
     if (snapshot) reg.endSnapshot();
     lib.defaultMedia = std::move(table);

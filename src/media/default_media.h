@@ -2,7 +2,6 @@
 // lists, read from the store's "Default Media" tree into process-local memory.
 #pragma once
 #include "lntc/lntc.h"
-#include "platform/registry.h"
 
 #include <cstdint>
 
@@ -11,11 +10,6 @@ namespace lntc {
 class Library;
 
 inline constexpr const char* kDefaultMediaKey = "Default Media";
-
-namespace mediamsg {
-inline constexpr uint32_t MissingKey = 32866; // argument: the configuration directory
-inline constexpr uint32_t NoMemory = 32867;
-} // namespace mediamsg
 
 // Builds the table (one entry per catalogue model, in catalogue order) and replaces the
 // previous one. 1 when built; 0 after the failure has been shown or logged, with any earlier
@@ -27,8 +21,9 @@ int32_t GetDefaultMedia(Library& lib);
 // built. Builds the table first when this process has none.
 int16_t GetPaperOrientation(Library& lib, const QueueRecord* queue, const char* paperName);
 
-// Reads one model's subkey (kNoKey when it is missing: every value takes its default).
-// odrGeneration 1 drops "Executive" entries.
-void ReadModelMedia(Library& lib, RegKey modelKey, uint16_t odrGeneration, DefaultMedia& media);
+class ValueReader;
+// Reads one model's values (a missing subkey gives every value its default). odrGeneration 1
+// drops "Executive" entries.
+void ReadModelMedia(ValueReader& values, uint16_t odrGeneration, DefaultMedia& media);
 
 } // namespace lntc

@@ -14,8 +14,6 @@ class Library;
 inline constexpr const char* kLdpxFileName = "ldpx.cfg";
 inline constexpr uint32_t kLdpxNoConfigDir = 0xCF070002;
 inline constexpr uint32_t kLdpxFailed = 0xFFFFFFFF;
-// What the reader's callers show on any non-zero status.
-inline constexpr uint32_t kLdpxReadErrorMessage = 32823;
 // Longest path to the file that the reader opens.
 inline constexpr size_t kLdpxMaxPath = 83;
 // Characters taken by one physical read; a longer line is read as several lines.

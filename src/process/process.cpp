@@ -1,22 +1,19 @@
 #include "process/process.h"
 
-#include "ui/message_box.h"
+#include "resources/ids.h"
 #include "store/library.h"
+#include "ui/message_box.h"
 
 #include <strings.h>
 
 namespace lntc {
-
-namespace msg {
-inline constexpr uint32_t PerformanceData = 32864; // "Error %ld getting performance data."
-}
 
 uint32_t FindProcess(Library& lib, const char* name) {
     if (name == nullptr || *name == '\0') return 0;
     std::vector<ProcessEntry> processes;
     uint32_t rc = lib.platform().processes->list(processes);
     if (rc != 0) {
-        ErrorIdNoOwner(lib, msg::PerformanceData, static_cast<long>(rc));
+        ErrorIdNoOwner(lib, str::PerformanceData, static_cast<long>(rc));
         return 0;
     }
     for (const auto& p : processes) {

@@ -16,10 +16,6 @@ const char* frameworkString(uint32_t id) {
         return "Please enter no more than %1 characters.";
     case fwstr::AppName:
         return "Lintora Configuration";
-    case fwstr::MissingMessage:
-        return "The message id %d is missing from the string table!";
-    case fwstr::MissingMessageText:
-        return "ERROR: missing message";
     default:
         return nullptr;
     }

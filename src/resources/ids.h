@@ -396,8 +396,6 @@ inline constexpr uint32_t ParseIntRange = 61714;      // "... integer between %1
 inline constexpr uint32_t ParseRealRange = 61715;     // "... number between %1 and %2."
 inline constexpr uint32_t ParseStringSize = 61716;    // "... no more than %1 characters."
 inline constexpr uint32_t AppName = 61717;            // caption of the framework's boxes
-inline constexpr uint32_t MissingMessage = 61718;     // "The message id %d is missing ..."
-inline constexpr uint32_t MissingMessageText = 61719; // "ERROR: missing message"
 } // namespace fwstr
 
 } // namespace lntc

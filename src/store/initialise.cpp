@@ -2,6 +2,7 @@
 
 #include "platform/c_locale.h"
 #include "resources/ids.h"
+#include "store/fields.h"
 #include "store/library.h"
 #include "store/records.h"
 #include "store/registry_access.h"
@@ -9,13 +10,98 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace lntc {
 
-namespace msg {
-inline constexpr uint32_t RlkLink = 32885;
-inline constexpr uint32_t OdrDefaults = 32886;
-} // namespace msg
+namespace {
+
+// What the installed fonts make of the font defaults.
+struct FontDefaults {
+    uint16_t charset = 2;
+    const char* font = "default";
+    std::vector<std::string> files{"lg.2ps", "prestige.2ps", "cournarr.2ps", "iso.2ps"};
+};
+
+FontDefaults fontDefaults(const ServerConfig& c) {
+    FontDefaults d;
+    char file[32];
+    if (c.InstalledKanji != 0) {
+        d.charset = 30;
+        d.font = "Mincho16";
+        d.files.push_back("notdeffo.2ps");
+        for (int i = 0; i < 8; ++i) {
+            std::snprintf(file, sizeof file, "mincho%02d.2ps", i);
+            d.files.push_back(file);
+        }
+        for (int i = 0; i < 7; ++i) {
+            std::snprintf(file, sizeof file, "gothic%02d.2ps", i);
+            d.files.push_back(file);
+        }
+    }
+    if (c.InstalledGreek != 0) {
+        d.charset = 17;
+        d.font = "GrkSwiss16";
+        d.files.push_back("grkhelv.2ps");
+        d.files.push_back("grktime.2ps");
+    }
+    return d;
+}
+
+std::string defaultText(const Field& f, int element, const FontDefaults* fonts) {
+    if (fonts == nullptr || (f.flags & flag::FontDefault) == 0) return f.text ? f.text : "";
+    if (f.place.count == 1) return fonts->font;
+    const size_t i = static_cast<size_t>(element);
+    return i < fonts->files.size() ? fonts->files[i] : std::string();
+}
+
+// Reads a field (every element of a list) from the key into the record; fonts supplies the
+// defaults that follow the installed fonts.
+void loadField(Library& lib, const Field& f, const char* key, void* record,
+               const FontDefaults* fonts = nullptr) {
+    for (int e = 0; e < f.place.count; ++e) {
+        const std::string name = valueName(f, e);
+        const char* n = name.c_str();
+        switch (f.stored) {
+        case Stored::None:
+            break;
+        case Stored::Number:
+            setNumber(f, record, ReadDwordValue(lib, key, n, f.number));
+            break;
+        case Stored::Word:
+            setNumber(f, record, static_cast<uint16_t>(ReadDwordValue(lib, key, n, f.number)));
+            break;
+        case Stored::Text:
+            ReadStringValue(lib, key, n, defaultText(f, e, fonts).c_str(), textCell(f, record, e),
+                            f.place.size);
+            break;
+        case Stored::Keyword: {
+            char word[64];
+            ReadStringValue(lib, key, n, "", word, sizeof word);
+            setNumber(f, record, keywordToNumber(*f.keywords, word));
+            break;
+        }
+        case Stored::Charset: {
+            const bool byFonts = fonts != nullptr && (f.flags & flag::FontDefault) != 0;
+            setNumber(f, record,
+                      ReadCharsetById(lib, f.id,
+                                      byFonts ? fonts->charset : static_cast<uint16_t>(f.number)));
+            break;
+        }
+        case Stored::Decimal: {
+            char text[64];
+            ReadStringValue(lib, key, n, f.text, text, sizeof text);
+            CLocaleScope c; // written as "7.5" whatever the locale of the writer
+            setReal(f, record, std::strtod(text, nullptr));
+            break;
+        }
+        }
+    }
+}
+
+} // namespace
 
 void ApplySearchPathRule(Library& lib, const ServerConfig& config) {
     if (config.OdrRelease >= 310) return;
@@ -35,15 +121,15 @@ uint32_t ReadOdrSystemDefaults(Library& lib, ServerConfig& config) {
     config.OdrRelease = 268;
     config.OdrGeneration = 1;
     config.SystemCharset = 2;
-    ReadStringValue(lib, kGeneralKey, "DefaultODR", "DefaultODR", config.DefaultODR,
-                    sizeof config.DefaultODR);
+    static const Field* const odrName = findField(kConfigFields, "DefaultODR");
+    loadField(lib, *odrName, subkeyName(odrName->subkey), &config);
 
     ProductLibs& product = lib.product();
     const RlkTable* table = nullptr;
     uint32_t rc = product.abstLink("RLK", &table, 2);
     if (rc != 0 || table == nullptr) {
         if (rc == 0) rc = kRlkNoLibrary;
-        product.ztrLogError(rc, 0, 0, 0, lib.strings().load(msg::RlkLink));
+        product.ztrLogError(rc, 0, 0, 0, lib.strings().load(str::LogRlkLink));
         return rc;
     }
 
@@ -89,76 +175,11 @@ uint32_t ReadOdrSystemDefaults(Library& lib, ServerConfig& config) {
         config.OdrSystemWord = u32(34);
         config.SystemCharset = u16(10);
     } else {
-        product.sysLog(rc, lib.strings().load(msg::OdrDefaults));
+        product.sysLog(rc, lib.strings().load(str::LogOdrDefaults));
     }
     product.abstUnlink(&table);
     return rc;
 }
-
-void LoadFontDefaults(Library& lib, ServerConfig& config) {
-    config.InstalledKanji = static_cast<uint16_t>(ReadDwordById(lib, vid::InstalledKanji, 0));
-    config.InstalledGreek = static_cast<uint16_t>(ReadDwordById(lib, vid::InstalledGreek, 0));
-
-    uint16_t charset = 2;
-    const char* defaultFont = "default";
-    int next = 0; // index into Fonts
-    auto readFont = [&](const std::string& defaultName) {
-        if (next >= LNTC_FONT_COUNT) return;
-        char name[16];
-        std::snprintf(name, sizeof name, "Font%d", next + 1);
-        ReadStringValue(lib, kFontsKey, name, defaultName.c_str(), config.Fonts[next],
-                        sizeof config.Fonts[next]);
-        ++next;
-    };
-    for (const char* font : {"lg.2ps", "prestige.2ps", "cournarr.2ps", "iso.2ps"})
-        readFont(font);
-    if (config.InstalledKanji != 0) {
-        charset = 30;
-        defaultFont = "Mincho16";
-        readFont("notdeffo.2ps");
-        char font[32];
-        for (int i = 0; i < 8; ++i) {
-            std::snprintf(font, sizeof font, "mincho%02d.2ps", i);
-            readFont(font);
-        }
-        for (int i = 0; i < 7; ++i) {
-            std::snprintf(font, sizeof font, "gothic%02d.2ps", i);
-            readFont(font);
-        }
-    }
-    if (config.InstalledGreek != 0) {
-        charset = 17;
-        defaultFont = "GrkSwiss16";
-        readFont("grkhelv.2ps");
-        readFont("grktime.2ps");
-    }
-    while (next < LNTC_FONT_COUNT)
-        readFont("");
-    config.FormerCharset = ReadCharsetById(lib, vid::FormerCharset, charset);
-    ReadStringById(lib, vid::DefaultFont, defaultFont, config.DefaultFont,
-                   sizeof config.DefaultFont);
-}
-
-namespace {
-
-std::string queueKey(const QueueRecord& queue) {
-    return std::string(kQueuesKey) + "\\" + std::string(fieldText(queue.Name));
-}
-
-template <size_t N>
-void readString(Library& lib, const std::string& key, const char* name, const char* def,
-                char (&dest)[N]) {
-    ReadStringValue(lib, key.c_str(), name, def, dest, N);
-}
-
-int32_t readKeyword(Library& lib, const std::string& key, const char* name,
-                    const KeywordTable& table) {
-    char word[64];
-    ReadStringValue(lib, key.c_str(), name, "", word, sizeof word);
-    return keywordToNumber(table, word);
-}
-
-} // namespace
 
 void LoadQueueRecord(Library& lib, QueueRecord& q) {
     ProductLibs& product = lib.product();
@@ -167,85 +188,26 @@ void LoadQueueRecord(Library& lib, QueueRecord& q) {
     if (void* area = product.globalAreaAddress(q.GlobalArea)) std::memset(area, 0, 56);
     q.UpdateTime = static_cast<int32_t>(lib.now());
 
-    const std::string key = queueKey(q);
-    const char* k = key.c_str();
-    auto dword = [&](const char* name, uint32_t def) { return ReadDwordValue(lib, k, name, def); };
-
-    readString(lib, key, "Printer", "", q.Printer);
-    readString(lib, key, "Description", "", q.Description);
-    readString(lib, key, "DeviceName", "", q.DeviceName);
-    readString(lib, key, "ImageHardware", "", q.ImageHardware);
-    {
-        char word[64];
-        ReadStringValue(lib, k, "PrintDest", "", word, sizeof word);
-        q.PrintDest = printDestFromKeyword(word);
-    }
-    q.QDDefaultTray = static_cast<int16_t>(readKeyword(lib, key, "QDDefaultTray", kTrayWords));
-    q.EjectTray = static_cast<int16_t>(readKeyword(lib, key, "EjectTray", kEjectTrayWords));
-    q.EjectTraySwitch = dword("EjectTraySwitch", 1);
-    q.EjectTrayPages = static_cast<uint16_t>(dword("EjectTrayPages", 1000));
-    q.PrinterStatusTimeout = static_cast<uint16_t>(dword("PrinterStatusTimeout", 0));
-    q.UseAlternateOrientation = static_cast<uint16_t>(dword("UseAlternateOrientation", 0));
-    {
-        char text[64];
-        ReadStringValue(lib, k, "OverscanAmt", "5.0", text, sizeof text);
-        CLocaleScope c; // written as "7.5" whatever the locale of the writer
-        q.OverscanAmt = std::strtod(text, nullptr);
-    }
-    q.DuplexAvailable = dword("DuplexAvailable", 0);
-    q.DuplexPrint = dword("DuplexPrint", 0);
-    readString(lib, key, "Tray1/Top", "LETTER, 1", q.Tray1_Top);
-    readString(lib, key, "Tray2/Bottom", "NONE", q.Tray2_Bottom);
-    readString(lib, key, "Tray3/Third", "NONE", q.Tray3_Third);
-    q.CenterImage = static_cast<uint16_t>(dword("CenterImage", 0));
-    q.DataEncode = static_cast<uint32_t>(readKeyword(lib, key, "DataEncode", kDataEncodeWords));
-    q.WaitTimeout = static_cast<uint16_t>(dword("WaitTimeout", 300));
-    q.TCP_SocketNumber = static_cast<uint16_t>(dword("TCP_SocketNumber", 0));
-    q.Connectivity =
-        static_cast<uint32_t>(readKeyword(lib, key, "Connectivity", kConnectivityWords));
-    q.DuplexBinding =
-        static_cast<uint32_t>(readKeyword(lib, key, "DuplexBinding", kDuplexBindingWords));
-    q.PrinterInitTimeout = static_cast<uint16_t>(dword("PrinterInitTimeout", 0));
-    q.PaperTrays = static_cast<uint16_t>(dword("PaperTrays", 3));
-    q.UseDisplayXform = dword("UseDisplayXform", 0);
-    q.Rotate180 = dword("Rotate180", 0);
-    q.PSDefaultTray = static_cast<int16_t>(readKeyword(lib, key, "PSDefaultTray", kTrayWords));
-    readString(lib, key, "QDDefaultPaperSize", "", q.QDDefaultPaperSize);
-    readString(lib, key, "PSDefaultPaperSize", "", q.PSDefaultPaperSize);
-    readString(lib, key, "BestAvailPaperSizes", "", q.BestAvailPaperSizes);
-    q.BestAvailPaperSizesCnt = static_cast<uint16_t>(dword("BestAvailPaperSizesCnt", 0));
-    readString(lib, key, "PrinterAlias", "", q.PrinterAlias);
+    const std::string key = QueueKey(q);
+    for (const Field& f : kQueueFields)
+        loadField(lib, f, key.c_str(), &q);
 }
 
 namespace {
 
 void fillGeneral(Library& lib, ServerConfig& c, uint32_t& status) {
-    auto u16 = [&](uint16_t id, uint32_t def) {
-        return static_cast<uint16_t>(ReadDwordById(lib, id, def));
-    };
-    c.VerboseOnStartup = u16(vid::VerboseOnStartup, 0);
-    std::memset(c.Organization, 0, sizeof c.Organization + sizeof c.Domain + sizeof c.DefaultODR);
-    status = ReadOdrSystemDefaults(lib, c);
-    ApplySearchPathRule(lib, c);
-    ReadStringById(lib, vid::ConfigDir, "c:\\qdsw_local\\sd", c.ConfigDir, sizeof c.ConfigDir);
-    ReadStringById(lib, vid::TempFilesDir, "c:\\qdsw_local\\tmp", c.TempFilesDir,
-                   sizeof c.TempFilesDir);
-    ReadStringById(lib, vid::PrimaryCacheDir, "c:\\qdsw_local\\tmp", c.PrimaryCacheDir,
-                   sizeof c.PrimaryCacheDir);
-    ReadStringById(lib, vid::FontDir, "c:\\qdsw_local\\fonts", c.FontDir, sizeof c.FontDir);
-    LoadFontDefaults(lib, c);
-    c.UseDocCharSet = u16(vid::UseDocCharSet, 1);
-    c.AutoDownload = u16(vid::AutoDownload, 1);
-    c.LogonRetries = u16(vid::LogonRetries, 10);
-    c.QueueDepth = u16(vid::QueueDepth, 5);
-    c.VerifyChecksum = u16(vid::VerifyChecksum, 0);
-    c.SuppressAnnotations = u16(vid::SuppressAnnotations, 0);
-    c.EnableNotes = u16(vid::EnableNotes, 1);
-    c.TimeFormat = u16(vid::TimeFormat, 1);
-    ReadStringById(lib, vid::TimeString, "%m/%d/%y,  %I:%M:%S %p", c.TimeString,
-                   sizeof c.TimeString);
-    c.FormScaling = u16(vid::FormScaling, 0);
-    c.COLDScaleFactor = u16(vid::COLDScaleFactor, 100);
+    std::optional<FontDefaults> fonts;
+    for (const Field& f : kConfigFields) {
+        if ((f.flags & flag::OdrStep) != 0) {
+            std::memset(c.Organization, 0,
+                        sizeof c.Organization + sizeof c.Domain + sizeof c.DefaultODR);
+            status = ReadOdrSystemDefaults(lib, c);
+            ApplySearchPathRule(lib, c);
+            continue;
+        }
+        if ((f.flags & flag::FontDefault) != 0 && !fonts) fonts = fontDefaults(c);
+        loadField(lib, f, subkeyName(f.subkey), &c, fonts ? &*fonts : nullptr);
+    }
 }
 
 void enumerateQueues(Library& lib, ServerConfig& c, QueueRecord* slots) {
@@ -255,7 +217,7 @@ void enumerateQueues(Library& lib, ServerConfig& c, QueueRecord* slots) {
     uint32_t rc = reg.openKey(lib.registryRoot, kQueuesKey, RegAccess::Read, key);
     if (rc != 0) {
         if (rc != err::FileNotFound && rc != err::PathNotFound)
-            LogFailure(lib, rc, regmsg::OpenKey);
+            LogFailure(lib, rc, str::LogOpenKey);
         return;
     }
     KeyGuard guard(reg, key);

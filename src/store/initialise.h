@@ -16,7 +16,6 @@ inline constexpr const char* kQueueSectionName = "lnt_queue_data";
 uint32_t FillSharedRecords(Library& lib, ServerConfig& config, QueueRecord* slots);
 void LoadQueueRecord(Library& lib, QueueRecord& queue);
 uint32_t ReadOdrSystemDefaults(Library& lib, ServerConfig& config);
-void LoadFontDefaults(Library& lib, ServerConfig& config);
 // Prefixes PATH with the library's "ps1" folder for ODR releases below 3.1.0.
 void ApplySearchPathRule(Library& lib, const ServerConfig& config);
 

@@ -39,7 +39,7 @@ struct SharedStore {
 };
 
 class Library : public UiContext {
-public:
+  public:
     Library(const Platform& platform, ProductLibs& product, Host& host);
     virtual ~Library();
     Library(const Library&) = delete;
@@ -79,7 +79,7 @@ public:
     ServerConfig* writableConfig() { return store.configWritable.get(); }
     QueueRecord* writableQueues() { return store.queuesWritable.get(); }
 
-private:
+  private:
     Platform platform_;
     ProductLibs& product_;
     Host* host_;

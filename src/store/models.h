@@ -1,6 +1,7 @@
 // The printer models the product supports.
 #pragma once
 #include "lntc/lntc.h"
+#include "resources/ids.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -26,7 +27,23 @@ struct PrinterModelInfo {
 };
 
 inline constexpr size_t kModelCount = 15;
-extern const PrinterModelInfo kPrinterModels[kModelCount];
+inline constexpr PrinterModelInfo kPrinterModels[kModelCount] = {
+    {str::ModelOther, "OTHER", 0, "NONE"},
+    {str::ModelLaserJet4M, "HP_LASERJET_4M", 1, "LJA"},
+    {str::ModelLaserJet4MPlus, "HP_LASERJET_4MPLUS", 1, "LJA"},
+    {str::ModelLaserJet4MV, "HP_LASERJET_4MV", 1, "LJB"},
+    {str::ModelLaserJet4SiMX, "HP_LASERJET_4SIMX", 1, "LJC"},
+    {str::ModelRicohM20, "RICOH_LP-M20", 2, "ENGA"},
+    {str::ModelRicohM32, "RICOH_LP-M32", 2, "ENGB"},
+    {str::ModelXerox8840C, "XEROX_8840C", 4, "LDPX"},
+    {str::ModelVersatec8636, "VERSATEC_8636", 4, "LDPX"},
+    {str::Model3m689Intl, "3M_689_INTL", 4, "LDPX"},
+    {str::Model3m689Us, "3M_689", 4, "LDPX"},
+    {str::Model3mLbq, "3M_LBQ", 4, "LDPX"},
+    {str::ModelRasterMaster, "RASTER_MASTER", 4, "LDPX"},
+    {str::ModelDrawingMaster, "DRAWING_MASTER", 4, "LDPX"},
+    {str::ModelGenericPostScript, "GENERIC_POSTSCRIPT", 8, "GNX"},
+};
 
 // Row of a queue's model (its alias for an "OTHER" queue), or -1.
 int ModelIndexOfQueue(const QueueRecord& queue);
@@ -39,10 +56,20 @@ void ModelModuleName(int index, char* dest, size_t size = 32);
 // Class flags of a row; 0 outside the table.
 uint32_t ModelClassFlags(int index);
 
-inline bool takesPostScript(uint32_t flags) { return (flags & 9) != 0; }
-inline bool isRicohOrLargeDocument(uint32_t flags) { return (flags & 6) != 0; }
-inline bool isRicoh(uint32_t flags) { return flags == modelclass::Ricoh; }
-inline bool isLargeDocument(uint32_t flags) { return flags == modelclass::LargeDocument; }
-inline bool keepsPrinterAlias(uint32_t flags) { return (flags & 8) != 0; }
+inline bool takesPostScript(uint32_t flags) {
+    return (flags & 9) != 0;
+}
+inline bool isRicohOrLargeDocument(uint32_t flags) {
+    return (flags & 6) != 0;
+}
+inline bool isRicoh(uint32_t flags) {
+    return flags == modelclass::Ricoh;
+}
+inline bool isLargeDocument(uint32_t flags) {
+    return flags == modelclass::LargeDocument;
+}
+inline bool keepsPrinterAlias(uint32_t flags) {
+    return (flags & 8) != 0;
+}
 
 } // namespace lntc

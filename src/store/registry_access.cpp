@@ -1,11 +1,15 @@
 #include "store/registry_access.h"
 
+#include "resources/ids.h"
+#include "store/fields.h"
 #include "store/library.h"
 #include "store/records.h"
 
+#include <algorithm>
 #include <cstring>
-#include <strings.h>
+#include <span>
 #include <string_view>
+#include <strings.h>
 
 namespace lntc {
 
@@ -14,62 +18,70 @@ void LogFailure(Library& lib, uint32_t code, uint32_t messageId) {
 }
 
 namespace {
-
-bool isMissing(uint32_t code) { return code == err::FileNotFound || code == err::PathNotFound; }
-
-// Opens root\subkey for reading and queries one value into a buffer of the read size.
-uint32_t queryInto(Library& lib, const char* subkey, const char* name, uint32_t& type,
-                   uint8_t (&buffer)[kStringReadBuffer], uint32_t& size) {
-    Registry& reg = lib.registry();
-    RegKey key = kNoKey;
-    uint32_t rc = reg.openKey(lib.registryRoot, subkey ? subkey : "", RegAccess::Read, key);
-    if (rc != 0) {
-        if (!isMissing(rc)) LogFailure(lib, rc, regmsg::OpenKey);
-        return rc;
-    }
-    KeyGuard guard(reg, key);
-    size = sizeof buffer;
-    rc = reg.queryValue(key, name ? name : "", &type, buffer, &size);
-    if (rc != 0 && !isMissing(rc)) LogFailure(lib, rc, regmsg::QueryKey);
-    return rc;
+bool isMissing(uint32_t code) {
+    return code == err::FileNotFound || code == err::PathNotFound;
 }
-
 } // namespace
 
-uint32_t ReadStringValue(Library& lib, const char* subkey, const char* name, const char* defaultText,
-                         char* dest, uint16_t size) {
-    if (dest == nullptr || size == 0) return err::InvalidParameter;
-    uint8_t buffer[kStringReadBuffer];
-    uint32_t type = 0, length = 0;
-    uint32_t rc = queryInto(lib, subkey, name, type, buffer, length);
-    if (rc == 0) {
-        if (type != regtype::Sz) {
-            LogFailure(lib, rc, regmsg::NotString);
-        } else {
-            std::string_view text(reinterpret_cast<const char*>(buffer), length);
-            text = text.substr(0, text.find('\0'));
-            if (!text.empty()) {
-                copyField(dest, size, text);
-                return rc;
-            }
-        }
+ValueReader::ValueReader(Library& lib, RegKey parent, std::string_view subkey) : lib_(lib) {
+    code_ = lib.registry().openKey(parent, subkey, RegAccess::Read, key_);
+    if (code_ != 0) {
+        if (!isMissing(code_)) LogFailure(lib, code_, str::LogOpenKey);
+        key_ = kNoKey;
     }
-    copyField(dest, size, defaultText ? defaultText : "");
-    return rc;
 }
 
-uint32_t ReadDwordValue(Library& lib, const char* subkey, const char* name, uint32_t defaultValue) {
-    uint8_t buffer[kStringReadBuffer];
-    uint32_t type = 0, length = 0;
-    uint32_t rc = queryInto(lib, subkey, name, type, buffer, length);
-    if (rc != 0) return defaultValue;
-    if (type != regtype::Dword || length != 4) {
-        LogFailure(lib, rc, regmsg::NotInteger);
+ValueReader::~ValueReader() {
+    if (key_ != kNoKey) lib_.registry().closeKey(key_);
+}
+
+bool ValueReader::query(const char* name, uint32_t& type, uint32_t& size) {
+    if (key_ == kNoKey) return false;
+    size = sizeof buffer_;
+    code_ = lib_.registry().queryValue(key_, name ? name : "", &type, buffer_, &size);
+    if (code_ != 0) {
+        if (!isMissing(code_)) LogFailure(lib_, code_, str::LogQueryKey);
+        return false;
+    }
+    size = std::min<uint32_t>(size, sizeof buffer_);
+    return true;
+}
+
+uint32_t ValueReader::dword(const char* name, uint32_t defaultValue) {
+    uint32_t type = 0, size = 0;
+    if (!query(name, type, size)) return defaultValue;
+    if (type != regtype::Dword || size != 4) {
+        LogFailure(lib_, code_, str::LogNotInteger);
         return defaultValue;
     }
     uint32_t value;
-    std::memcpy(&value, buffer, 4);
+    std::memcpy(&value, buffer_, 4);
     return value;
+}
+
+std::optional<std::string_view> ValueReader::text(const char* name) {
+    uint32_t type = 0, size = 0;
+    if (!query(name, type, size)) return std::nullopt;
+    if (type != regtype::Sz) {
+        LogFailure(lib_, code_, str::LogNotString);
+        return std::nullopt;
+    }
+    std::string_view value(buffer_, size);
+    return value.substr(0, value.find('\0'));
+}
+
+uint32_t ReadStringValue(Library& lib, const char* subkey, const char* name,
+                         const char* defaultText, char* dest, uint16_t size) {
+    if (dest == nullptr || size == 0) return err::InvalidParameter;
+    ValueReader values(lib, lib.registryRoot, subkey ? subkey : "");
+    std::optional<std::string_view> text = values.text(name);
+    copyField(dest, size, text && !text->empty() ? *text : (defaultText ? defaultText : ""));
+    return values.code();
+}
+
+uint32_t ReadDwordValue(Library& lib, const char* subkey, const char* name, uint32_t defaultValue) {
+    ValueReader values(lib, lib.registryRoot, subkey ? subkey : "");
+    return values.dword(name, defaultValue);
 }
 
 namespace {
@@ -80,12 +92,12 @@ uint32_t writeValue(Library& lib, const char* subkey, const char* name, uint32_t
     RegKey key = kNoKey;
     uint32_t rc = reg.createKey(lib.registryRoot, subkey ? subkey : "", RegAccess::Write, key);
     if (rc != 0) {
-        LogFailure(lib, rc, regmsg::CreateKey);
+        LogFailure(lib, rc, str::LogCreateKey);
         return rc;
     }
     KeyGuard guard(reg, key);
     rc = reg.setValue(key, name ? name : "", type, data, size);
-    if (rc != 0) LogFailure(lib, rc, regmsg::SetValue);
+    if (rc != 0) LogFailure(lib, rc, str::LogSetKey);
     return rc;
 }
 
@@ -107,12 +119,12 @@ void deleteValueAt(Library& lib, const std::string& path, const char* valueName)
     RegKey key = kNoKey;
     uint32_t rc = reg.openKey(lib.registryRoot, path, RegAccess::Write, key);
     if (rc != 0) {
-        if (!isMissing(rc)) LogFailure(lib, rc, regmsg::OpenKey);
+        if (!isMissing(rc)) LogFailure(lib, rc, str::LogOpenKey);
         return;
     }
     KeyGuard guard(reg, key);
     rc = reg.deleteValue(key, valueName);
-    if (rc != 0 && !isMissing(rc)) LogFailure(lib, rc, regmsg::DeleteKey);
+    if (rc != 0 && !isMissing(rc)) LogFailure(lib, rc, str::LogDeleteKey);
 }
 
 void deleteKeyAt(Library& lib, const std::string& parent, const char* subkey) {
@@ -120,13 +132,13 @@ void deleteKeyAt(Library& lib, const std::string& parent, const char* subkey) {
     RegKey key = kNoKey;
     uint32_t rc = reg.openKey(lib.registryRoot, parent, RegAccess::Write, key);
     if (rc != 0) {
-        if (!isMissing(rc)) LogFailure(lib, rc, regmsg::OpenKey);
+        if (!isMissing(rc)) LogFailure(lib, rc, str::LogOpenKey);
         return;
     }
     KeyGuard guard(reg, key);
     // A stray subkey below must not keep a deleted queue alive at the next load.
     rc = reg.deleteTree(key, subkey);
-    if (rc != 0 && !isMissing(rc)) LogFailure(lib, rc, regmsg::DeleteKey);
+    if (rc != 0 && !isMissing(rc)) LogFailure(lib, rc, str::LogDeleteKey);
 }
 
 } // namespace
@@ -152,47 +164,21 @@ WriteBatch::~WriteBatch() {
     uint32_t rc = lib_.registry().commitBatch();
     if (rc != 0) {
         lib_.registry().rollbackBatch();
-        LogFailure(lib_, rc, regmsg::SetValue);
+        LogFailure(lib_, rc, str::LogSetKey);
     }
-}
-
-const ValueTableRow ValueTable[kValueTableRows] = {
-    {4308, 0, "EnableNotes", 0},
-    {4303, 0, "LogonRetries", 0},
-    {4301, 0, "PrimaryCacheDir", 0},
-    {4304, 0, "QueueDepth", 0},
-    {4309, 0, "SuppressAnnotations", 0},
-    {4302, 0, "TempFilesDir", 0},
-    {4306, 0, "VerboseOnStartup", 0},
-    {4307, 0, "VerifyChecksum", 0},
-    {4310, 0, "TimeFormat", 0},
-    {4311, 0, "TimeString", 0},
-    {4300, 0, "ConfigDir", 0},
-    {4450, 0, "FormScaling", 0},
-    {4451, 0, "COLDScaleFactor", 0},
-    {4000, 1, "InstalledKanji", 0},
-    {4001, 1, "InstalledGreek", 0},
-    {4100, 1, "FormerCharset", 5},
-    {4101, 1, "QD_Intl", 2},
-    {4102, 1, "ISO_8859_1", 11},
-    {4103, 1, "ISO_8859_7", 17},
-    {4104, 1, "Shift_JIS", 30},
-    {4105, 1, "HP_Roman8", 42},
-    {4200, 1, "UseDocCharSet", 0},
-    {4203, 1, "DefaultFont", 0},
-    {4207, 1, "FontDir", 0},
-    {4208, 1, "AutoDownload", 0},
-};
-
-const ValueTableRow* FindValueRow(uint16_t id) {
-    for (const auto& row : ValueTable) {
-        if (row.id == id) return &row;
-    }
-    return nullptr;
 }
 
 namespace {
-const char* sectionKey(const ValueTableRow& row) { return row.section == 0 ? kGeneralKey : kFontsKey; }
+const char* sectionKey(const ValueTableRow& row) {
+    return row.section == 0 ? kGeneralKey : kFontsKey;
+}
+
+// The choice rows that follow a group row.
+std::span<const ValueTableRow> choicesOf(const ValueTableRow& group) {
+    const size_t first = static_cast<size_t>(&group - ValueTable.data()) + 1;
+    return std::span(ValueTable)
+        .subspan(first, std::min<size_t>(group.number, ValueTable.size() - first));
+}
 } // namespace
 
 uint32_t ReadStringById(Library& lib, uint16_t id, const char* defaultText, char* dest,
@@ -228,11 +214,9 @@ uint16_t ReadCharsetById(Library& lib, uint16_t groupId, uint16_t defaultCode) {
     if (group == nullptr) return defaultCode;
     char text[40];
     ReadStringValue(lib, sectionKey(*group), group->name, "", text, sizeof text);
-    const ValueTableRow* first = group + 1;
-    const ValueTableRow* end = ValueTable + kValueTableRows;
-    size_t count = std::min<size_t>(group->number, static_cast<size_t>(end - first));
-    for (size_t i = count; i-- > 0;) {
-        if (strcasecmp(text, first[i].name) == 0) return first[i].number;
+    std::span<const ValueTableRow> choices = choicesOf(*group);
+    for (auto it = choices.rbegin(); it != choices.rend(); ++it) {
+        if (strcasecmp(text, it->name) == 0) return it->number;
     }
     return defaultCode;
 }
@@ -240,13 +224,10 @@ uint16_t ReadCharsetById(Library& lib, uint16_t groupId, uint16_t defaultCode) {
 uint32_t WriteCharsetById(Library& lib, uint16_t groupId, uint16_t code) {
     const ValueTableRow* group = FindValueRow(groupId);
     if (group == nullptr) return err::FileNotFound;
-    const ValueTableRow* first = group + 1;
-    const ValueTableRow* end = ValueTable + kValueTableRows;
-    size_t count = std::min<size_t>(group->number, static_cast<size_t>(end - first));
     const char* name = "";
-    for (size_t i = 0; i < count; ++i) {
-        if (first[i].number == code) {
-            name = first[i].name;
+    for (const ValueTableRow& choice : choicesOf(*group)) {
+        if (choice.number == code) {
+            name = choice.name;
             break;
         }
     }

@@ -9,14 +9,14 @@ namespace lntc {
 class Library;
 
 class WritableViews {
-public:
+  public:
     explicit WritableViews(Library& lib);
     WritableViews(const WritableViews&) = delete;
     WritableViews& operator=(const WritableViews&) = delete;
     ServerConfig* config() const { return config_; }
     QueueRecord* queues() const { return queues_; }
 
-private:
+  private:
     ServerConfig* config_ = nullptr;
     QueueRecord* queues_ = nullptr;
     SectionView<ServerConfig> ownConfig_;

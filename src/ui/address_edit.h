@@ -3,6 +3,7 @@
 // fieldText() with the dots in fixed columns, feeds key events in and carries out the
 // effects reported through AddressEditEvents.
 #pragma once
+#include "resources/ids.h"
 #include "ui/host.h"
 #include "ui/window_classes.h"
 
@@ -20,7 +21,7 @@ inline constexpr const char* kAddressEditClass = "lnt_tcp_edit";
 // High word of the command the parent receives on bad input; the low word is the id.
 inline constexpr uint32_t kBadInputNotification = 0x8000;
 // "An invalid TCP/IP address byte was entered.  The maximum value is 255."
-inline constexpr uint32_t kInvalidAddressByteId = 32788;
+inline constexpr uint32_t kInvalidAddressByteId = str::BadAddressByte;
 // What a dialog shows when RegisterAddressEditClass fails.
 inline constexpr const char* kAddressClassFailedText =
     "Failed to register WNDCLASS for parsed control";

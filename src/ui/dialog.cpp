@@ -1,9 +1,11 @@
 #include "ui/dialog.h"
 
-#include "ui/message_box.h"
 #include "platform/c_locale.h"
 #include "resources/framework_strings.h"
+#include "ui/address_edit.h"
 #include "ui/list_rules.h"
+#include "ui/message_box.h"
+#include "ui/window_model.h"
 
 #include <cerrno>
 #include <cfloat>
@@ -64,13 +66,11 @@ std::string fillArgs(std::string format, const std::string& a1, const std::strin
 }
 
 bool isEditKind(const ControlTemplate* c) {
-    return c != nullptr && (c->kind == ControlKind::Edit || c->kind == ControlKind::AddressEdit ||
-                            (c->kind == ControlKind::ComboBox && (c->style & cs::DropDown)));
+    return c != nullptr && takesText(c->kind, c->style);
 }
 
 bool isMultiSelect(const ControlTemplate* c) {
-    return c != nullptr && c->kind == ControlKind::ListBox &&
-           (c->style & (cs::ExtendedSel | cs::MultiSel)) != 0;
+    return c != nullptr && lntc::isMultiSelect(c->kind, c->style);
 }
 
 } // namespace
@@ -98,7 +98,7 @@ void DataExchange::prepareControl(int id, bool isEdit) {
 void DataExchange::fail() {
     if (save_ && lastControl_ != 0) {
         dialog_.setFocus(lastControl_);
-        if (lastIsEdit_) dialog_.context().host().selectAllText(dialog_.window(), lastControl_);
+        if (lastIsEdit_) dialog_.selectAllText(lastControl_);
     }
     failed_ = true;
 }
@@ -265,11 +265,15 @@ Dialog::Dialog(UiContext& lib, uint16_t templateId, Dialog* parent)
       template_(lib.templates().find(templateId)) {}
 
 Dialog::~Dialog() {
-    if (window_ != nullptr && !modal_) host().destroyWindow(window_);
+    if (WindowModel* m = windows(); m != nullptr && !modal_) m->destroyWindow(window_);
 }
 
 Host& Dialog::host() {
     return lib_.host();
+}
+
+WindowModel* Dialog::windows() {
+    return window_ != nullptr ? lib_.host().windows() : nullptr;
 }
 
 template <class F> void Dialog::guarded(const char* what, F&& f) {
@@ -277,11 +281,9 @@ template <class F> void Dialog::guarded(const char* what, F&& f) {
     try {
         f();
     } catch (const std::exception& e) {
-        lib_.logError(0, templateId_,
-                                   std::string("LNTC: dialog ") + what + " failed: " + e.what());
+        lib_.logError(0, templateId_, std::string("LNTC: dialog ") + what + " failed: " + e.what());
     } catch (...) {
-        lib_.logError(0, templateId_,
-                                   std::string("LNTC: dialog ") + what + " failed");
+        lib_.logError(0, templateId_, std::string("LNTC: dialog ") + what + " failed");
     }
 }
 
@@ -309,46 +311,50 @@ std::vector<int> Dialog::radioGroup(int id) const {
 
 bool Dialog::isList(int id) const {
     const ControlTemplate* c = control(id);
-    return c != nullptr && (c->kind == ControlKind::ListBox || c->kind == ControlKind::ComboBox);
+    return c != nullptr && isListKind(c->kind);
 }
 
 int Dialog::doModal() {
-    if (template_ == nullptr || window_ != nullptr) return -1;
+    WindowModel* m = host().windows();
+    if (m == nullptr || template_ == nullptr || window_ != nullptr) return -1;
     modal_ = true;
-    int code = host().runModal(*this, *template_, parent_ != nullptr ? parent_->window_ : nullptr);
+    int code = m->runModal(*this, *template_, parent_ != nullptr ? parent_->window_ : nullptr);
     window_ = nullptr;
     modal_ = false;
     return code;
 }
 
 void Dialog::endDialog(int code) {
-    if (window_ != nullptr && modal_) host().endModal(window_, code);
+    if (WindowModel* m = windows(); m != nullptr && modal_) m->endModal(window_, code);
 }
 
 bool Dialog::createModeless() {
-    if (template_ == nullptr || window_ != nullptr) return false;
+    WindowModel* m = host().windows();
+    if (m == nullptr || template_ == nullptr || window_ != nullptr) return false;
     modal_ = false;
     WindowRef w =
-        host().createModeless(*this, *template_, parent_ != nullptr ? parent_->window_ : nullptr);
+        m->createModeless(*this, *template_, parent_ != nullptr ? parent_->window_ : nullptr);
     if (w == nullptr) window_ = nullptr;
     return w != nullptr;
 }
 
 void Dialog::destroyWindow() {
-    if (window_ == nullptr || modal_) return;
+    WindowModel* m = windows();
+    if (m == nullptr || modal_) return;
     WindowRef w = window_;
     window_ = nullptr;
-    host().destroyWindow(w);
+    m->destroyWindow(w);
 }
 
 void Dialog::setTitle(const std::string& title) {
-    if (window_) host().setTitle(window_, title);
+    if (WindowModel* m = windows()) m->setTitle(window_, title);
 }
 void Dialog::setWindowText(int id, const std::string& text) {
-    if (window_) host().setText(window_, id, text);
+    if (WindowModel* m = windows()) m->setText(window_, id, text);
 }
 std::string Dialog::windowText(int id) {
-    return window_ ? host().text(window_, id) : std::string();
+    WindowModel* m = windows();
+    return m ? m->text(window_, id) : std::string();
 }
 
 void Dialog::setDlgItemInt(int id, int64_t value, bool isSigned) {
@@ -367,22 +373,25 @@ int64_t Dialog::getDlgItemInt(int id, bool* translated, bool isSigned) {
 }
 
 void Dialog::enable(int id, bool on) {
-    if (window_) host().enable(window_, id, on);
+    if (WindowModel* m = windows()) m->enable(window_, id, on);
 }
 bool Dialog::isEnabled(int id) {
-    return window_ && host().isEnabled(window_, id);
+    WindowModel* m = windows();
+    return m && m->isEnabled(window_, id);
 }
 void Dialog::show(int id, bool on) {
-    if (window_) host().show(window_, id, on);
+    if (WindowModel* m = windows()) m->show(window_, id, on);
 }
 bool Dialog::isVisible(int id) {
-    return window_ && host().isVisible(window_, id);
+    WindowModel* m = windows();
+    return m && m->isVisible(window_, id);
 }
 void Dialog::check(int id, int state) {
-    if (window_) host().setCheck(window_, id, state);
+    if (WindowModel* m = windows()) m->setCheck(window_, id, state);
 }
 int Dialog::isChecked(int id) {
-    return window_ ? host().check(window_, id) : 0;
+    WindowModel* m = windows();
+    return m ? m->check(window_, id) : 0;
 }
 
 void Dialog::checkRadioButton(int first, int last, int id) {
@@ -397,39 +406,49 @@ int Dialog::checkedRadioButton(int first, int last) {
 }
 
 void Dialog::limitText(int id, int maxChars) {
-    if (window_) host().limitText(window_, id, maxChars);
+    if (WindowModel* m = windows()) m->limitText(window_, id, maxChars);
+}
+
+void Dialog::selectAllText(int id) {
+    if (WindowModel* m = windows()) m->selectAllText(window_, id);
 }
 
 int Dialog::addString(int id, const std::string& text) {
-    if (!window_ || !isList(id)) return -1;
+    WindowModel* m = windows();
+    if (!m || !isList(id)) return -1;
     int index = -1;
     if (control(id)->style & cs::Sorted)
         index = sortedInsertPosition(
             getCount(id), [&](int i) { return getText(id, i); }, text);
-    return host().insertItem(window_, id, index, text);
+    return m->insertItem(window_, id, index, text);
 }
 
 int Dialog::insertString(int id, int index, const std::string& text) {
-    if (!window_ || !isList(id) || index < -1 || index > getCount(id)) return -1;
-    return host().insertItem(window_, id, index, text);
+    WindowModel* m = windows();
+    if (!m || !isList(id) || index < -1 || index > getCount(id)) return -1;
+    return m->insertItem(window_, id, index, text);
 }
 
 int Dialog::deleteString(int id, int index) {
-    if (!window_ || !isList(id) || index < 0 || index >= getCount(id)) return -1;
-    return host().deleteItem(window_, id, index);
+    WindowModel* m = windows();
+    if (!m || !isList(id) || index < 0 || index >= getCount(id)) return -1;
+    return m->deleteItem(window_, id, index);
 }
 
 void Dialog::resetContent(int id) {
-    if (window_ && isList(id)) host().resetItems(window_, id);
+    WindowModel* m = windows();
+    if (m && isList(id)) m->resetItems(window_, id);
 }
 
 int Dialog::getCount(int id) {
-    return window_ && isList(id) ? host().itemCount(window_, id) : -1;
+    WindowModel* m = windows();
+    return m && isList(id) ? m->itemCount(window_, id) : -1;
 }
 
 std::string Dialog::getText(int id, int index) {
-    if (!window_ || index < 0 || index >= getCount(id)) return {};
-    return host().itemText(window_, id, index);
+    WindowModel* m = windows();
+    if (!m || index < 0 || index >= getCount(id)) return {};
+    return m->itemText(window_, id, index);
 }
 
 int Dialog::findString(int id, int start, const std::string& text) {
@@ -443,20 +462,22 @@ int Dialog::findStringExact(int id, int start, const std::string& text) {
 }
 
 int Dialog::setCurSel(int id, int index) {
+    WindowModel* m = windows();
     const ControlTemplate* c = control(id);
-    if (!window_ || !isList(id) || isMultiSelect(c)) return -1;
+    if (!m || !isList(id) || isMultiSelect(c)) return -1;
     int count = getCount(id);
     if (index < 0 || index >= count) {
         // A list box keeps its selection on a bad index; a combo box clears it.
-        if (index < 0 || c->kind == ControlKind::ComboBox) host().setCurSel(window_, id, -1);
+        if (index < 0 || c->kind == ControlKind::ComboBox) m->setCurSel(window_, id, -1);
         return -1;
     }
-    host().setCurSel(window_, id, index);
+    m->setCurSel(window_, id, index);
     return index;
 }
 
 int Dialog::getCurSel(int id) {
-    return window_ && isList(id) ? host().curSel(window_, id) : -1;
+    WindowModel* m = windows();
+    return m && isList(id) ? m->curSel(window_, id) : -1;
 }
 
 int Dialog::selectString(int id, int start, const std::string& text) {
@@ -467,66 +488,74 @@ int Dialog::selectString(int id, int start, const std::string& text) {
 }
 
 int Dialog::setSel(int id, int index, bool on) {
-    if (!window_ || !isMultiSelect(control(id))) return -1;
+    WindowModel* m = windows();
+    if (!m || !isMultiSelect(control(id))) return -1;
     int count = getCount(id);
     if (index == -1) {
         for (int i = 0; i < count; ++i)
-            host().setSelected(window_, id, i, on);
+            m->setSelected(window_, id, i, on);
         return 0;
     }
     if (index < 0 || index >= count) return -1;
-    host().setSelected(window_, id, index, on);
+    m->setSelected(window_, id, index, on);
     return 0;
 }
 
 bool Dialog::getSel(int id, int index) {
-    if (!window_ || index < 0 || index >= getCount(id)) return false;
-    if (isMultiSelect(control(id))) return host().isSelected(window_, id, index);
+    WindowModel* m = windows();
+    if (!m || index < 0 || index >= getCount(id)) return false;
+    if (isMultiSelect(control(id))) return m->isSelected(window_, id, index);
     return getCurSel(id) == index;
 }
 
 int Dialog::getSelCount(int id) {
-    if (!window_ || !isMultiSelect(control(id))) return -1;
+    WindowModel* m = windows();
+    if (!m || !isMultiSelect(control(id))) return -1;
     int n = 0, count = getCount(id);
     for (int i = 0; i < count; ++i)
-        n += host().isSelected(window_, id, i) ? 1 : 0;
+        n += m->isSelected(window_, id, i) ? 1 : 0;
     return n;
 }
 
 std::vector<int> Dialog::getSelItems(int id) {
+    WindowModel* m = windows();
     std::vector<int> out;
-    if (!window_ || !isMultiSelect(control(id))) return out;
+    if (!m || !isMultiSelect(control(id))) return out;
     int count = getCount(id);
     for (int i = 0; i < count; ++i)
-        if (host().isSelected(window_, id, i)) out.push_back(i);
+        if (m->isSelected(window_, id, i)) out.push_back(i);
     return out;
 }
 
 int Dialog::setItemData(int id, int index, uintptr_t data) {
-    if (!window_ || index < 0 || index >= getCount(id)) return -1;
-    host().setItemData(window_, id, index, data);
+    WindowModel* m = windows();
+    if (!m || index < 0 || index >= getCount(id)) return -1;
+    m->setItemData(window_, id, index, data);
     return 0;
 }
 
 uintptr_t Dialog::getItemData(int id, int index) {
-    if (!window_ || index < 0 || index >= getCount(id)) return 0;
-    return host().itemData(window_, id, index);
+    WindowModel* m = windows();
+    if (!m || index < 0 || index >= getCount(id)) return 0;
+    return m->itemData(window_, id, index);
 }
 
 void Dialog::setFocus(int id) {
-    if (window_) host().setFocus(window_, id);
+    if (WindowModel* m = windows()) m->setFocus(window_, id);
 }
 FocusTarget Dialog::focusedWindow() {
-    return window_ ? host().focus(window_) : FocusTarget{};
+    WindowModel* m = windows();
+    return m ? m->focus(window_) : FocusTarget{};
 }
 int Dialog::focusedControl() {
     return focusedWindow().control;
 }
 void Dialog::setDefaultButton(int id) {
-    if (window_) host().setDefaultButton(window_, id);
+    if (WindowModel* m = windows()) m->setDefaultButton(window_, id);
 }
 int Dialog::defaultButton() {
-    return window_ ? host().defaultButton(window_) : 0;
+    WindowModel* m = windows();
+    return m ? m->defaultButton(window_) : 0;
 }
 
 bool Dialog::updateData(bool save) {
@@ -618,6 +647,10 @@ void Dialog::dispatchHelpRequest() {
     guarded("help", [&] { onHelpRequest(); });
 }
 
+void Dialog::dispatchInvalidAddressByte(int) {
+    guarded("notify", [&] { ShowInvalidAddressByte(lib_, window_); });
+}
+
 // --- help dialog -----------------------------------------------------------------------
 
 void HelpDialog::winHelp(uint32_t data, uint32_t command) {
@@ -644,8 +677,8 @@ WaitDialog::WaitDialog(UiContext& lib, uint32_t messageId, Dialog* parent)
     if (auto text = lib.strings().find(messageId)) {
         message_ = *text;
     } else {
-        message_ = lib.strings().load(fwstr::MissingMessageText);
-        ErrorIdNoOwner(lib, fwstr::MissingMessage, static_cast<int>(messageId));
+        message_ = lib.strings().load(str::MissingMessage);
+        ErrorIdNoOwner(lib, str::MissingMessageId, static_cast<int>(messageId));
     }
     if (!createModeless()) return;
     if (const DialogTemplate* t = lib.templates().find(kTemplateId)) {
@@ -663,7 +696,7 @@ WaitDialog::~WaitDialog() {
 }
 
 bool WaitDialog::onInitDialog() {
-    Host& h = context().host();
+    WindowModel& h = *windows();
     Rect screen = h.screenRect();
     Rect own = h.windowRect(window());
     h.placeWindow(window(), screen.x + (screen.cx - own.cx) / 2,

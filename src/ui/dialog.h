@@ -14,6 +14,7 @@
 namespace lntc {
 
 class Dialog;
+class WindowModel;
 
 // A decimal number (blanks around it allowed), as the exchange of a real value reads it;
 // infinities, NaN and hexadecimal forms are refused so that a range check after it always
@@ -102,6 +103,7 @@ class Dialog : protected DialogEvents {
     // The first checked button in first..last, or 0.
     int checkedRadioButton(int first, int last);
     void limitText(int id, int maxChars);
+    void selectAllText(int id);
 
     // List and combo boxes.
     int addString(int id, const std::string& text); // honours the sorted style
@@ -159,6 +161,8 @@ class Dialog : protected DialogEvents {
     bool createModeless();
     void destroyWindow();
     Host& host();
+    // The model holding the open window, or nullptr.
+    WindowModel* windows();
 
     bool dispatchInit(WindowRef window) override;
     void dispatchCommand(int id, Notify code) override;
@@ -166,6 +170,7 @@ class Dialog : protected DialogEvents {
     void dispatchFocus(int id, bool gained) override;
     void dispatchHelpRequest() override;
     long dispatchControlNotify(int id, uint16_t code) override;
+    void dispatchInvalidAddressByte(int id) override;
 
   private:
     bool isList(int id) const;

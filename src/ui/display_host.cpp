@@ -37,8 +37,9 @@ class DisplayHost::Services : public QtHostServices {
 
 DisplayHost::DisplayHost(Environment& env, Modules& modules, ProductLibs& product,
                          TopWindows* windows, Options options)
-    : env_(env), modules_(modules), product_(product), windows_(windows), options_(std::move(options)),
-      console_(product, options_.console), services_(std::make_unique<Services>(*this)) {}
+    : env_(env), modules_(modules), product_(product), windows_(windows),
+      options_(std::move(options)), console_(product, options_.console),
+      services_(std::make_unique<Services>(*this)) {}
 
 DisplayHost::~DisplayHost() {
     // Touches Qt only while it still stands.
@@ -123,23 +124,17 @@ bool DisplayHost::hasDisplay() {
 int DisplayHost::messageBox(WindowRef owner, const std::string& text, const std::string& caption,
                             uint32_t style) {
     ensure();
-    return current().messageBox(owner, text, caption, style);
+    return target().messageBox(owner, text, caption, style);
 }
 
-int DisplayHost::runModal(DialogEvents& events, const DialogTemplate& t, WindowRef parent) {
+WindowModel* DisplayHost::windows() {
     ensure();
-    return current().runModal(events, t, parent);
-}
-
-WindowRef DisplayHost::createModeless(DialogEvents& events, const DialogTemplate& t,
-                                      WindowRef parent) {
-    ensure();
-    return current().createModeless(events, t, parent);
+    return target().windows();
 }
 
 LogoView* DisplayHost::logoView() {
     ensure();
-    return current().logoView();
+    return target().logoView();
 }
 
 WindowClasses* DisplayHost::windowClasses() {

@@ -1,15 +1,10 @@
-// A host without a toolkit: every control's state is kept in memory and the user is a
-// script. Tests and scripted runs say what the user does in each dialog that opens and how
-// each message box is answered, then look at what was shown.
-//
-// It behaves as the original platform does where the dialog logic can tell: focus moves
-// raise kill-focus and then set-focus synchronously; a message box, a modal dialog or a
-// modeless window takes the focus from the active dialog and gives it back when it goes;
-// Enter presses the default button, Escape and the close box cancel; clicking a button
-// first moves the focus to it, and a click that loses the focus on the way does not count.
+// The window model with a scripted user and no toolkit. Tests and scripted runs say what the
+// user does in each dialog that opens and how each message box is answered, then look at
+// what was shown. The window semantics are the model's, the same as under the Qt host.
 #pragma once
 #include "resources/templates.h"
 #include "ui/host.h"
+#include "ui/window_model.h"
 
 #include <cstdint>
 #include <deque>
@@ -21,53 +16,10 @@
 
 namespace lntc {
 
-struct HeadlessItem {
-    std::string text;
-    uintptr_t data = 0;
-    bool selected = false; // extended selection
-};
-
-struct HeadlessControl {
-    int id = 0;
-    ControlKind kind = ControlKind::Static;
-    uint32_t style = 0;
-    std::string text;
-    bool enabled = true;
-    bool visible = true;
-    int check = 0;
-    int limit = 0; // 0: none
-    bool textSelected = false;
-    std::vector<HeadlessItem> items;
-    int curSel = -1;
-    bool focusable() const;
-    bool isEditableCombo() const {
-        return kind == ControlKind::ComboBox && !(style & cs::DropDownList);
-    }
-};
-
-// One dialog window as the host holds it.
-struct HeadlessWindow {
-    uint16_t templateId = 0;
-    std::string title;
-    uint32_t style = 0;
-    bool modal = false;
-    bool ended = false;
-    int endCode = 0;
-    int focus = 0;
-    int savedFocus = 0; // focus to give back when the window is active again
-    int defaultButton = 0;
-    int x = 0, y = 0, cx = 0, cy = 0;
-    bool topmost = false;
-    std::vector<HeadlessControl> controls;
-    const HeadlessControl* find(int id) const;
-    HeadlessControl* find(int id);
-    // The control, or a test error when there is none.
-    const HeadlessControl& at(int id) const;
-    std::vector<std::string> itemTexts(int id) const;
-};
-
 // What the user does in one opening of a dialog; steps run after the dialog's
-// initialisation, in order, until the dialog ends.
+// initialisation, in order, until the dialog ends. Each step is refused (a script error that
+// ends the dialog with Cancel) when the user could not do it: the control is missing,
+// hidden, disabled or of the wrong kind.
 class DialogScript {
   public:
     DialogScript& type(int id, std::string text);   // focus, replace the text, change event
@@ -79,6 +31,7 @@ class DialogScript {
     DialogScript& doubleClick(int id, int index);
     DialogScript& dropDown(int id);
     DialogScript& focus(int id);
+    DialogScript& tab(bool forward = true);
     DialogScript& scroll(int id, Scroll code);
     DialogScript& enter();
     DialogScript& escape();
@@ -88,7 +41,7 @@ class DialogScript {
     DialogScript& ok() { return click(ctl::Ok); }
     DialogScript& cancel() { return click(ctl::Cancel); }
     // Runs a check (or anything else) against the window at this point.
-    DialogScript& then(std::function<void(const HeadlessWindow&)> fn);
+    DialogScript& then(std::function<void(const ModelWindow&)> fn);
 
     enum class Kind : uint8_t {
         Type,
@@ -100,6 +53,7 @@ class DialogScript {
         DoubleClick,
         DropDown,
         Focus,
+        Tab,
         Scroll,
         Enter,
         Escape,
@@ -114,7 +68,7 @@ class DialogScript {
         std::string text;
         std::vector<int> indexes;
         Scroll scroll = Scroll::LineUp;
-        std::function<void(const HeadlessWindow&)> fn;
+        std::function<void(const ModelWindow&)> fn;
     };
     const std::vector<Step>& steps() const { return steps_; }
 
@@ -132,18 +86,13 @@ struct HeadlessBox {
     int answer;
 };
 
-struct HeadlessDialogRecord {
-    HeadlessWindow window; // final state
-    bool modal;
-};
-
 struct HeadlessHelp {
     std::string file;
     uint32_t command;
     uint32_t data;
 };
 
-class HeadlessHost : public Host {
+class HeadlessHost : public Host, private Toolkit {
   public:
     HeadlessHost();
     ~HeadlessHost() override;
@@ -165,90 +114,54 @@ class HeadlessHost : public Host {
 
     // What was shown.
     std::vector<HeadlessBox> boxes;
-    std::vector<HeadlessDialogRecord> dialogs; // in the order they closed
+    std::vector<std::unique_ptr<ModelWindow>> closedWindows; // final states, in closing order
     std::vector<HeadlessHelp> helps;
     // Every event in order: "open 203", "focus- 4207", "focus+ 4101", "click 1", "box <text>",
     // "end 203 1", "help 203", ...
     std::vector<std::string> trace;
     int waitCursorDepth = 0;
-    int waitCursorShows = 0;
     Rect screen{0, 0, 1024, 768};
 
+    WindowModel& model() { return model_; }
     // An open window by template id (the most recent), or nullptr.
-    const HeadlessWindow* openWindow(uint16_t templateId) const;
-    // The record of the n-th closing of a template (0 = first), or nullptr.
-    const HeadlessDialogRecord* closed(uint16_t templateId, size_t n = 0) const;
+    const ModelWindow* openWindow(uint16_t templateId) const;
+    // The n-th closing of a template (0 = first), or nullptr.
+    const ModelWindow* closed(uint16_t templateId, size_t n = 0) const;
 
     int messageBox(WindowRef owner, const std::string& text, const std::string& caption,
-                   uint32_t style) override;
-    int runModal(DialogEvents& events, const DialogTemplate& t, WindowRef parent) override;
-    void endModal(WindowRef window, int code) override;
-    WindowRef createModeless(DialogEvents& events, const DialogTemplate& t,
-                             WindowRef parent) override;
-    void destroyWindow(WindowRef window) override;
-    void setTitle(WindowRef window, const std::string& title) override;
-    std::string title(WindowRef window) override;
-    Rect screenRect() override { return screen; }
-    Rect windowRect(WindowRef window) override;
-    void placeWindow(WindowRef window, int x, int y, bool topmost) override;
-
-    void setText(WindowRef, int id, const std::string& text) override;
-    std::string text(WindowRef, int id) override;
-    void limitText(WindowRef, int id, int maxChars) override;
-    void selectAllText(WindowRef, int id) override;
-    void enable(WindowRef, int id, bool on) override;
-    bool isEnabled(WindowRef, int id) override;
-    void show(WindowRef, int id, bool on) override;
-    bool isVisible(WindowRef, int id) override;
-    void setCheck(WindowRef, int id, int state) override;
-    int check(WindowRef, int id) override;
-    int itemCount(WindowRef, int id) override;
-    std::string itemText(WindowRef, int id, int index) override;
-    int insertItem(WindowRef, int id, int index, const std::string& text) override;
-    int deleteItem(WindowRef, int id, int index) override;
-    void resetItems(WindowRef, int id) override;
-    int curSel(WindowRef, int id) override;
-    void setCurSel(WindowRef, int id, int index) override;
-    bool isSelected(WindowRef, int id, int index) override;
-    void setSelected(WindowRef, int id, int index, bool on) override;
-    uintptr_t itemData(WindowRef, int id, int index) override;
-    void setItemData(WindowRef, int id, int index, uintptr_t data) override;
-    void setFocus(WindowRef, int id) override;
-    FocusTarget focus(WindowRef) override;
-    void setDefaultButton(WindowRef, int id) override;
-    int defaultButton(WindowRef) override;
+                   uint32_t style) override {
+        return model_.messageBox(owner, text, caption, style);
+    }
+    WindowModel* windows() override { return &model_; }
     void showHelp(WindowRef owner, const std::string& file, uint32_t command,
                   uint32_t data) override;
-    void beginWaitCursor() override;
-    void endWaitCursor() override;
+    void beginWaitCursor() override { ++waitCursorDepth; }
+    void endWaitCursor() override {
+        if (waitCursorDepth > 0) --waitCursorDepth;
+    }
 
   private:
-    struct Open;
     struct Answer {
         std::string match;
         int button;
         std::function<void(const HeadlessBox&)> during;
     };
 
-    Open* openOf(WindowRef window) const;
-    HeadlessControl* ctl(WindowRef window, int id);
-    Open& create(DialogEvents& events, const DialogTemplate& t, bool modal);
-    void close(Open* w);
-    void focusTo(Open& w, int id);
-    int takeFocus(Open* w);
-    void giveFocus(Open* w, int saved);
-    void notifyFocus(Open& w, int id, bool gained);
-    void command(Open& w, int id, Notify code);
-    int firstTabStop(const Open& w) const;
-    bool runStep(Open& w, const DialogScript::Step& s);
-    bool userCan(Open& w, int id, const char* what, HeadlessControl*& c);
-    void selectItem(Open& w, HeadlessControl& c, int index);
+    bool buildWindow(ModelWindow& window, const DialogTemplate& t, ModelWindow* parent) override;
+    void runModalLoop(ModelWindow& window) override;
+    void windowClosed(std::unique_ptr<ModelWindow> window) override;
+    int showBox(const BoxRequest& box) override;
+    void refuseBox(const BoxRequest& box) override;
+    Rect screenRect() override { return screen; }
+    void note(const std::string& event) override { trace.push_back(event); }
+
+    bool runStep(ModelWindow& w, const DialogScript::Step& s);
+    ModelControl* userCan(ModelWindow& w, int id, const char* what);
     void error(const std::string& message);
 
-    std::vector<std::unique_ptr<Open>> stack_; // activation order; the last is active
+    WindowModel model_;
     std::map<uint16_t, std::deque<DialogScript>> scripts_;
     std::deque<Answer> answers_;
-    int boxDepth_ = 0;
 };
 
 } // namespace lntc

@@ -1,5 +1,5 @@
-// The one thing that knows a toolkit. The product logic shows message boxes (and, later,
-// dialogs) through it; a console host serves processes without a display.
+// The one thing that knows a toolkit. The product logic shows message boxes and dialogs
+// through it; a console host serves processes without a display.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -43,8 +43,6 @@ int safeAnswer(uint32_t style);
 // Opaque window of a host (a dialog or the caller's window); nullptr for none.
 using WindowRef = const void*;
 
-struct DialogTemplate;
-
 // What a control reports to its dialog, in the platform-neutral form the dialog logic uses.
 enum class Notify : uint8_t {
     Clicked,       // push button, check box, radio button
@@ -84,15 +82,12 @@ struct FocusTarget {
     bool inComboEdit = false;
 };
 
-// The platform's id of the edit inside an editable combo box.
-inline constexpr int kComboEditId = 1001;
-
-// How a host calls back into a dialog. Every call is synchronous, on the dialog's thread,
-// and never lets an exception out.
+// How the window model calls back into a dialog. Every call is synchronous, on the dialog's
+// thread, and never lets an exception out.
 class DialogEvents {
   public:
-    // The window exists; its controls can be used. True asks the host to put the focus on the
-    // first tab stop; false means the dialog has placed it.
+    // The window exists; its controls can be used. True asks for the focus on the first tab
+    // stop; false means the dialog has placed it.
     virtual bool dispatchInit(WindowRef window) = 0;
     // A control notification, or a button command (Enter and Escape arrive as the clicks of
     // the default button and of Cancel).
@@ -105,21 +100,20 @@ class DialogEvents {
     // A control's own notification with a code of its class (the address control's bad
     // input is 0x8000); the answer goes back to the control.
     virtual long dispatchControlNotify(int /*id*/, uint16_t /*code*/) { return 0; }
+    // An address control cut a typed byte to 255: its message, owned by the dialog.
+    virtual void dispatchInvalidAddressByte(int /*id*/) {}
 
   protected:
     ~DialogEvents() = default;
 };
 
-// The only thing that knows a toolkit. Control state lives in the host: the dialog reads and
-// writes it through these operations, by window and control id. A host without a display
-// keeps the defaults below: it cannot open dialogs and controls read as empty.
-//
-// List operations serve list boxes and the list part of combo boxes alike. Sorting, searching
-// and the rules of the original platform are applied by the dialog; the host only stores the
-// items where it is told to.
 class LogoView;
 class WindowClasses;
+class WindowModel;
 
+// The only thing that knows a toolkit. Windows and their controls live in the host's
+// WindowModel; the host itself shows boxes, help and the wait cursor. A host without a
+// display keeps the defaults below: no windows, so dialogs cannot open.
 class Host {
   public:
     virtual ~Host() = default;
@@ -127,65 +121,8 @@ class Host {
     // the active dialog and gives it back when it closes.
     virtual int messageBox(WindowRef owner, const std::string& text, const std::string& caption,
                            uint32_t style) = 0;
-
-    // Windows.
-    // Creates the dialog from the template, calls dispatchInit, runs until endModal and returns
-    // its code; -1 when the dialog cannot be shown.
-    virtual int runModal(DialogEvents&, const DialogTemplate&, WindowRef /*parent*/) { return -1; }
-    virtual void endModal(WindowRef /*window*/, int /*code*/) {}
-    // Creates and shows a modeless window (dispatchInit runs before it returns); nullptr when
-    // it cannot be shown.
-    virtual WindowRef createModeless(DialogEvents&, const DialogTemplate&, WindowRef /*parent*/) {
-        return nullptr;
-    }
-    virtual void destroyWindow(WindowRef /*window*/) {}
-    virtual void setTitle(WindowRef /*window*/, const std::string& /*title*/) {}
-    virtual std::string title(WindowRef /*window*/) { return {}; }
-    // Screen pixels.
-    virtual Rect screenRect() { return {}; }
-    virtual Rect windowRect(WindowRef /*window*/) { return {}; }
-    // Moves without resizing; topmost puts it above every other window.
-    virtual void placeWindow(WindowRef /*window*/, int /*x*/, int /*y*/, bool /*topmost*/) {}
-
-    // Controls.
-    virtual void setText(WindowRef, int /*id*/, const std::string& /*text*/) {}
-    virtual std::string text(WindowRef, int /*id*/) { return {}; }
-    virtual void limitText(WindowRef, int /*id*/, int /*maxChars*/) {}
-    virtual void selectAllText(WindowRef, int /*id*/) {}
-    virtual void enable(WindowRef, int /*id*/, bool /*on*/) {}
-    virtual bool isEnabled(WindowRef, int /*id*/) { return false; }
-    virtual void show(WindowRef, int /*id*/, bool /*on*/) {}
-    virtual bool isVisible(WindowRef, int /*id*/) { return false; }
-    // 0 unchecked, 1 checked, 2 indeterminate.
-    virtual void setCheck(WindowRef, int /*id*/, int /*state*/) {}
-    virtual int check(WindowRef, int /*id*/) { return 0; }
-
-    // Lists. Indexes count from 0; -1 means none, or the end for insertItem.
-    virtual int itemCount(WindowRef, int /*id*/) { return 0; }
-    virtual std::string itemText(WindowRef, int /*id*/, int /*index*/) { return {}; }
-    // Returns the index the item got, or -1.
-    virtual int insertItem(WindowRef, int /*id*/, int /*index*/, const std::string& /*text*/) {
-        return -1;
-    }
-    // Returns the number of items left, or -1.
-    virtual int deleteItem(WindowRef, int /*id*/, int /*index*/) { return -1; }
-    virtual void resetItems(WindowRef, int /*id*/) {}
-    // Single selection; a combo box also shows the item in its text (none: empty text).
-    virtual int curSel(WindowRef, int /*id*/) { return -1; }
-    virtual void setCurSel(WindowRef, int /*id*/, int /*index*/) {}
-    // Extended selection of list boxes.
-    virtual bool isSelected(WindowRef, int /*id*/, int /*index*/) { return false; }
-    virtual void setSelected(WindowRef, int /*id*/, int /*index*/, bool /*on*/) {}
-    virtual uintptr_t itemData(WindowRef, int /*id*/, int /*index*/) { return 0; }
-    virtual void setItemData(WindowRef, int /*id*/, int /*index*/, uintptr_t /*data*/) {}
-
-    // Focus and the default button. Moving the focus raises the kill-focus and set-focus
-    // notifications synchronously, as the original platform does.
-    virtual void setFocus(WindowRef, int /*id*/) {}
-    virtual FocusTarget focus(WindowRef) { return {}; }
-    virtual void setDefaultButton(WindowRef, int /*id*/) {}
-    virtual int defaultButton(WindowRef) { return 0; }
-
+    // The windows of this host, or nullptr where none can be shown.
+    virtual WindowModel* windows() { return nullptr; }
     // Help viewer: file, command (help::...) and its data (a context number).
     virtual void showHelp(WindowRef /*owner*/, const std::string& /*file*/, uint32_t /*command*/,
                           uint32_t /*data*/) {}
@@ -196,6 +133,27 @@ class Host {
     virtual LogoView* logoView() { return nullptr; }
     // The window classes of this process; nullptr where no window can be created.
     virtual WindowClasses* windowClasses() { return nullptr; }
+};
+
+// A host that hands every call on to another one.
+class ForwardingHost : public Host {
+  public:
+    int messageBox(WindowRef owner, const std::string& text, const std::string& caption,
+                   uint32_t style) override {
+        return target().messageBox(owner, text, caption, style);
+    }
+    WindowModel* windows() override { return target().windows(); }
+    void showHelp(WindowRef owner, const std::string& file, uint32_t command,
+                  uint32_t data) override {
+        target().showHelp(owner, file, command, data);
+    }
+    void beginWaitCursor() override { target().beginWaitCursor(); }
+    void endWaitCursor() override { target().endWaitCursor(); }
+    LogoView* logoView() override { return target().logoView(); }
+    WindowClasses* windowClasses() override { return target().windowClasses(); }
+
+  protected:
+    virtual Host& target() = 0;
 };
 
 } // namespace lntc

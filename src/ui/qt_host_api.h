@@ -13,8 +13,9 @@ class TopWindows;
 
 inline constexpr const char* kQtModuleFile = "liblntc-qt.so";
 inline constexpr const char* kQtHostEntry = "lntc_qt_create_host";
-// Raised whenever a member below changes meaning; the module refuses other versions.
-inline constexpr uint32_t kQtHostApiVersion = 2;
+// Raised whenever a member below or the Host interface changes meaning; the module refuses
+// other versions.
+inline constexpr uint32_t kQtHostApiVersion = 3;
 
 // Services of the library, valid for the life of the host made from them.
 class QtHostServices {

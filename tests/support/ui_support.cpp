@@ -25,6 +25,7 @@ constexpr ControlTemplate kValuesControls[] = {
     {tc::DropList, K::ComboBox, nullptr, 5, 145, 80, 60, Tab | cs::DropDownList | cs::Sorted},
     {tc::Editable, K::ComboBox, nullptr, 90, 145, 80, 60, Tab | cs::DropDown},
     {tc::Spin, K::ScrollBar, nullptr, 92, 5, 8, 12, cs::Vertical},
+    {tc::Address, K::AddressEdit, nullptr, 90, 85, 100, 12, Tab},
     {ctl::Ok, K::DefPushButton, "OK", 200, 5, 50, 14, Tab | cs::Group},
     {ctl::Cancel, K::PushButton, "Cancel", 200, 22, 50, 14, Tab},
     {ctl::Help, K::PushButton, "&Help", 200, 39, 50, 14, Tab},

@@ -6,7 +6,7 @@
 
 namespace lntc::test {
 
-// A dialog with one control of every kind (template 500) and the wait window (900).
+// A dialog with a control of every kind (template 500) and the wait window (900).
 inline constexpr uint16_t kValuesTemplate = 500;
 inline constexpr uint16_t kBareTemplate = 501; // OK and Cancel only, no close box
 namespace tc {
@@ -16,6 +16,7 @@ inline constexpr int Check = 4200;
 inline constexpr int Sorted = 4300, Extended = 4301;
 inline constexpr int DropList = 4400, Editable = 4401;
 inline constexpr int Spin = 4500;
+inline constexpr int Address = 4600;
 inline constexpr int WaitText = 100;
 } // namespace tc
 

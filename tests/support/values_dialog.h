@@ -52,6 +52,10 @@ class ValuesDialog : public HelpDialog {
     void onCommand(int id, Notify code) override {
         events.push_back("cmd " + std::to_string(id) + " " + std::to_string(int(code)));
     }
+    long onControlNotify(int id, uint16_t code) override {
+        events.push_back("notify " + std::to_string(id) + " " + std::to_string(code));
+        return -1;
+    }
     void onScroll(int id, Scroll code) override {
         bool ok = false;
         int64_t v = getDlgItemInt(tc::Count, &ok);

@@ -47,13 +47,12 @@ struct QtLibrary {
         QTimer::singleShot(0, [&] {
             QApplication::processEvents();
             steps();
-            if (dialog.window() != nullptr && host.widget(dialog.window()) != nullptr)
-                host.endModal(dialog.window(), 99);
+            host.model().endModal(dialog.window(), 99);
         });
         return dialog.doModal();
     }
-    template <class W = QWidget> W* control(WindowRef w, int id) {
-        return qobject_cast<W*>(host.control(w, id));
+    template <class W = QWidget> W* control(const Dialog& d, int id) {
+        return qobject_cast<W*>(host.control(d.window(), id));
     }
 };
 

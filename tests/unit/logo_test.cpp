@@ -1,7 +1,8 @@
 // The start-up logo: which process shows it, where, on top or not, and how it closes.
-#include "logo/logo.h"
-#include "resources/logo_art.h"
 #include "library/lifecycle.h"
+#include "logo/logo.h"
+#include "resources/ids.h"
+#include "resources/logo_art.h"
 #include "store/initialise.h"
 #include "support/test_library.h"
 
@@ -230,8 +231,14 @@ TEST_F(Logo, UnloadClosesTheLogoAndLetsGoOfTheEvent) {
 }
 
 TEST(LogoTexts, VersionLine) {
-    EXPECT_EQ(LogoVersionLine("Version", "2.0.0.37"), "Version 2.0.0.37");
-    EXPECT_EQ(LogoVersionLine("Version", ""), "Version (Developer)");
+    StringLookup strings;
+    EXPECT_EQ(LogoVersionLine(strings, "2.0.0.37"), "Version 2.0.0.37");
+    EXPECT_EQ(LogoVersionLine(strings, ""), "Version (Developer)");
+    strings.pushFront([](uint32_t id) -> std::optional<std::string> {
+        if (id == str::Developer) return "(Entwickler)"; // as a localised module has it
+        return std::nullopt;
+    });
+    EXPECT_EQ(LogoVersionLine(strings, ""), "Version (Entwickler)");
 }
 
 TEST(LogoArt, SizeAndALightGroundUnderTheText) {

@@ -23,7 +23,7 @@ using namespace lntc::test;
 namespace {
 
 constexpr uint16_t kNone = LNTC_MEDIA_NONE;
-using Check = std::function<void(const HeadlessWindow&)>;
+using Check = std::function<void(const ModelWindow&)>;
 
 void setTrayList(MediaTrayList& list, uint16_t index) {
     list.usNumTrayNames = 3;
@@ -77,7 +77,7 @@ class MediaDialogs : public ::testing::Test {
 };
 
 Check text(int id, const char* expected) {
-    return [=](const HeadlessWindow& w) { EXPECT_EQ(w.at(id).text, expected); };
+    return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).text, expected); };
 }
 
 TEST_F(MediaDialogs, TheMergeTakesStoredTraysAndFillsWhatIsEmptyFromTheModel) {
@@ -151,7 +151,7 @@ TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
                                     : radioId(c.tray, c.button);
         host.script(dlg::TrayMedia)
             .click(clicked)
-            .then([&](const HeadlessWindow& w) {
+            .then([&](const ModelWindow& w) {
                 for (int i = 0; i < 3; ++i) {
                     int shown = 0, enabled = 0;
                     for (int p = 1; p <= 3; ++p) {
@@ -240,7 +240,7 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnything) {
     media.QDTrays.usTrayNameIndex = kNone;
     TrayMediaDialog again(lib(), nullptr, q, media, false);
     host.script(dlg::TrayMedia)
-        .then([](const HeadlessWindow& w) {
+        .then([](const ModelWindow& w) {
             EXPECT_EQ(w.at(trayctl::BottomPriority3).check, 1);
             EXPECT_FALSE(w.at(trayctl::QdTray).enabled);
             EXPECT_EQ(w.title, "Generic PostScript Level 2 Paper Media");
@@ -267,7 +267,7 @@ TEST_F(MediaDialogs, EjectDialogSwitchPagesAndItsSixValues) {
     }
     EjectMediaDialog d(lib(), nullptr, q, media, false);
     auto pages = [](const char* shown, bool on) {
-        return [=](const HeadlessWindow& w) {
+        return [=](const ModelWindow& w) {
             EXPECT_EQ(w.at(ejectctl::Pages).text, shown);
             EXPECT_EQ(w.at(ejectctl::PagesSpin).enabled, on);
             EXPECT_FALSE(w.at(ejectctl::PsTray).enabled); // its list has no default
@@ -308,9 +308,9 @@ class BestAvail : public MediaDialogs {
                               readTextFile(std::string(LNTC_SOURCE_DIR) + "/share/demo/ldpx.cfg"));
     }
     static Check lists(std::vector<std::string> current, std::vector<std::string> additional) {
-        return [=](const HeadlessWindow& w) {
-            EXPECT_EQ(w.itemTexts(bestctl::Current), current);
-            EXPECT_EQ(w.itemTexts(bestctl::Additional), additional);
+        return [=](const ModelWindow& w) {
+            EXPECT_EQ(w.at(bestctl::Current).itemTexts(), current);
+            EXPECT_EQ(w.at(bestctl::Additional).itemTexts(), additional);
         };
     }
 };
@@ -335,7 +335,7 @@ TEST_F(BestAvail, TheFileFillsEmptyValuesAndMovesRebuildTheSourceInItsOrder) {
         .then(lists({"C", "LETTER", "B_L"}, {"LETTER_L", "B"}))
         .selectItems(bestctl::Current, {0, 1, 2})
         .click(bestctl::Remove) // the last ones
-        .then([](const HeadlessWindow& w) {
+        .then([](const ModelWindow& w) {
             EXPECT_FALSE(w.at(bestctl::Remove).enabled);
             EXPECT_EQ(w.focus, ctl::Ok);
         })

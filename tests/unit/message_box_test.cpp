@@ -1,6 +1,6 @@
-#include "ui/message_box.h"
 #include "support/test_library.h"
 #include "ui/console_host.h"
+#include "ui/message_box.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +35,7 @@ TEST(MessageBoxes, CaptionsStylesAndFormatting) {
     EXPECT_EQ(s[1].style, 0x10030u);
     EXPECT_EQ(s[2].text, "Error 5 getting title strings.");
     EXPECT_EQ(s[2].owner, nullptr);
-    EXPECT_EQ(s[3].text, "");            // a number the table lacks gives an empty text
+    EXPECT_EQ(s[3].text, ""); // a number the table lacks gives an empty text
     EXPECT_EQ(s[3].style, 0x10035u);
     EXPECT_EQ(s[4].text, "a:7");
     EXPECT_EQ(s[4].caption, "Default ODR Name");

@@ -1,8 +1,7 @@
-// Accessors, saving and deleting, as the print server and a configuration run use them.
+// The records' fields as the registry holds them, the accessors, saving and deleting, as the
+// print server and a configuration run use them.
 #include "library/accessors.h"
-#include "store/initialise.h"
-#include "store/models.h"
-#include "store/records.h"
+#include "store/fields.h"
 #include "store/registry_access.h"
 #include "store/save.h"
 #include "support/locales.h"
@@ -10,12 +9,96 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <charconv>
+#include <map>
 
 using namespace lntc;
 using namespace lntc::test;
 
 namespace {
+
+// Every stored field in the loader's order: its default, a value for the record, what the
+// registry then holds ("#" a number) and which models save it: H(P LaserJet), R(icoh),
+// L(arge document), P(ostScript), O(ther); "*" for the general record. Printer and
+// ImageHardware follow the model.
+struct Row {
+    std::string name, byDefault, value, stored, savedBy;
+};
+// clang-format off
+const std::vector<Row> kQueueRows = {
+    {"Printer", "", "", "", "HRLPO"},                  {"Description", "", "mail", "mail", "HRLPO"},
+    {"DeviceName", "", "LPT1:", "LPT1:", "HRLPO"},     {"ImageHardware", "", "", "", "HRLPO"},
+    {"PrintDest", "1", "3", "PRINTER_AND_DISK", "HRLPO"}, {"QDDefaultTray", "0", "2", "THIRD", "HRP"},
+    {"EjectTray", "2", "6", "LOWER_ALTERNATING", "R"}, {"EjectTraySwitch", "1", "7", "#7", "R"},
+    {"EjectTrayPages", "1000", "9", "#9", "R"},        {"PrinterStatusTimeout", "0", "11", "#11", "HRLPO"},
+    {"UseAlternateOrientation", "0", "1", "#1", "HRLPO"}, {"OverscanAmt", "5", "7.5", "7.5", "HRLPO"},
+    {"DuplexAvailable", "0", "1", "#1", "HRLPO"},      {"DuplexPrint", "0", "1", "#1", "HRLPO"},
+    {"Tray1/Top", "LETTER, 1", "A4, 2", "A4, 2", "HP"}, {"Tray2/Bottom", "NONE", "A3, 1", "A3, 1", "HP"},
+    {"Tray3/Third", "NONE", "B, 3", "B, 3", "HP"},     {"CenterImage", "0", "1", "#1", "HP"},
+    {"DataEncode", "0", "1", "ASCII_HEX", "HP"},       {"WaitTimeout", "300", "60", "#60", "HP"},
+    {"TCP_SocketNumber", "0", "9100", "#9100", "HP"},  {"Connectivity", "2", "1", "TCP_DIRECT", "HP"},
+    {"DuplexBinding", "0", "2", "TOP_EDGE", "HP"},     {"PrinterInitTimeout", "0", "5", "#5", "RL"},
+    {"PaperTrays", "3", "2", "#2", "RL"},              {"UseDisplayXform", "0", "1", "#1", "RL"},
+    {"Rotate180", "0", "1", "#1", "RL"},               {"PSDefaultTray", "0", "1", "BOTTOM", "R"},
+    {"QDDefaultPaperSize", "", "C", "C", "L"},         {"PSDefaultPaperSize", "", "D", "D", "L"},
+    {"BestAvailPaperSizes", "", "C,B", "C,B", "L"},    {"BestAvailPaperSizesCnt", "0", "2", "#2", "L"},
+    {"PrinterAlias", "", "NO_MODEL", "NO_MODEL", "P"}, // leaves "OTHER" without a class
+};
+const std::vector<Row> kConfigRows = {
+    {"VerboseOnStartup", "0", "1", "#1", "*"},         {"DefaultODR", "DefaultODR", "ODR2", "ODR2", ""},
+    {"ConfigDir", "c:\\qdsw_local\\sd", "d:\\sd", "d:\\sd", "*"},
+    {"TempFilesDir", "c:\\qdsw_local\\tmp", "d:\\tmp", "d:\\tmp", "*"},
+    {"PrimaryCacheDir", "c:\\qdsw_local\\tmp", "d:\\cache", "d:\\cache", "*"},
+    {"FontDir", "c:\\qdsw_local\\fonts", "d:\\fonts", "d:\\fonts", "*"},
+    {"InstalledKanji", "0", "1", "#1", ""},            {"InstalledGreek", "0", "1", "#1", ""},
+    {"Font1", "lg.2ps", "a.2ps", "a.2ps", "*"},        {"FormerCharset", "2", "30", "Shift_JIS", "*"},
+    {"DefaultFont", "default", "Courier", "Courier", "*"}, {"UseDocCharSet", "1", "0", "#0", "*"},
+    {"AutoDownload", "1", "0", "#0", "*"},             {"LogonRetries", "10", "3", "#3", "*"},
+    {"QueueDepth", "5", "12", "#12", "*"},             {"VerifyChecksum", "0", "1", "#1", "*"},
+    {"SuppressAnnotations", "0", "1", "#1", "*"},      {"EnableNotes", "1", "0", "#0", "*"},
+    {"TimeFormat", "1", "2", "#2", "*"},   {"TimeString", "%m/%d/%y,  %I:%M:%S %p", "%H:%M", "%H:%M", "*"},
+    {"FormScaling", "0", "1", "#1", ""},               {"COLDScaleFactor", "100", "50", "#50", ""},
+};
+// clang-format on
+
+// A field of a record as text, and set from text; its registry key ("Font1" is the font
+// list's first entry).
+const Field& fieldOf(const std::string& name) {
+    const Field* f = findField(kQueueFields, name);
+    return f ? *f : *findField(kConfigFields, name == "Font1" ? "Font" : name);
+}
+// Numbers as the C locale writes them, whatever the test's own locale.
+std::string shown(const std::string& name, const void* record) {
+    const Field& f = fieldOf(name);
+    char real[32] = {};
+    std::to_chars(real, real + sizeof real - 1, realOf(f, record));
+    return f.place.cell == Cell::Text  ? std::string(textOf(f, record))
+           : f.place.cell == Cell::F64 ? real
+                                       : std::to_string(numberOf(f, record));
+}
+void put(const std::string& name, void* record, const std::string& v) {
+    const Field& f = fieldOf(name);
+    double real = 0;
+    std::from_chars(v.data(), v.data() + v.size(), real);
+    if (f.place.cell == Cell::Text)
+        copyField(textCell(f, record), f.place.size, v);
+    else if (f.place.cell == Cell::F64)
+        setReal(f, record, real);
+    else
+        setNumber(f, record, std::stoll(v));
+}
+std::string keyOf(const std::string& name, const std::string& queue) {
+    const Field& f = fieldOf(name);
+    return f.subkey == Subkey::Queue ? "Queues\\" + queue : subkeyName(f.subkey);
+}
+template <size_t N> bool rowsCover(const Field (&fields)[N], const std::vector<Row>& rows) {
+    std::vector<std::string> names;
+    for (const Field& f : fields)
+        if (f.stored != Stored::None) names.push_back(valueName(f));
+    return names.size() == rows.size() &&
+           std::equal(names.begin(), names.end(), rows.begin(),
+                      [](const std::string& n, const Row& r) { return n == r.name; });
+}
 
 class StoreAccess : public ::testing::Test {
   protected:
@@ -24,69 +107,178 @@ class StoreAccess : public ::testing::Test {
 
     void start() {
         t = std::make_unique<TestLibrary>(machine);
-        const ServerConfig* c = nullptr;
-        ASSERT_EQ(GetConfig(t->lib(), &c, LNTC_CONFIG_VERSION), 0u);
+        ASSERT_NE(config(), nullptr);
     }
-    void addQueue(const std::string& name, const std::string& printer,
-                  const std::string& alias = "") {
-        machine.registry.setString(productPath("Queues\\" + name), "Printer", printer);
-        if (!alias.empty())
-            machine.registry.setString(productPath("Queues\\" + name), "PrinterAlias", alias);
-    }
-    const QueueRecord* queue(const char* name) {
+    const QueueRecord* queue(const std::string& name) {
         const QueueRecord* q = nullptr;
-        return GetQueue(t->lib(), name, &q, LNTC_QUEUE_VERSION) == 0 ? q : nullptr;
+        return GetQueue(t->lib(), name.c_str(), &q, LNTC_QUEUE_VERSION) == 0 ? q : nullptr;
     }
-    std::optional<std::string> regString(const std::string& key, const std::string& name) {
-        return getString(machine.registry, productPath(key), name);
-    }
-    QueueRecord newQueue(const char* name, const char* printer) {
-        QueueRecord q{};
-        setField(q.Name, name);
-        setField(q.Printer, printer);
-        q.PrintDest = 1;
-        q.QDDefaultTray = -1;
-        q.EjectTray = -1;
-        q.PSDefaultTray = -1;
-        q.OverscanAmt = 5.0;
-        setField(q.Tray1_Top, "A4, 1");
-        return q;
-    }
-    uint16_t queueCount() {
+    const ServerConfig* config() {
         const ServerConfig* c = nullptr;
-        GetConfig(t->lib(), &c, LNTC_CONFIG_VERSION);
-        return c->QueueCount;
+        return GetConfig(t->lib(), &c, LNTC_CONFIG_VERSION) == 0 ? c : nullptr;
+    }
+    // A value as the rows give it, below the product root.
+    void store(const std::string& key, const std::string& name, const std::string& v) {
+        if (!v.empty() && v[0] == '#')
+            machine.registry.setDword(productPath(key), name, std::stoul(v.substr(1)));
+        else
+            machine.registry.setString(productPath(key), name, v);
+    }
+    std::string held(const std::string& key, const std::string& name) {
+        if (auto n = getDword(machine.registry, productPath(key), name))
+            return "#" + std::to_string(*n);
+        return getString(machine.registry, productPath(key), name).value_or("(none)");
     }
 };
 
-TEST_F(StoreAccess, VersionChecksAndNullArguments) {
-    start();
-    const ServerConfig* c = reinterpret_cast<const ServerConfig*>(0x1);
-    EXPECT_EQ(GetConfig(t->lib(), &c, 2002), LNTC_E_VERSION);
-    EXPECT_EQ(c, reinterpret_cast<const ServerConfig*>(0x1)); // nothing stored
-    EXPECT_EQ(GetConfig(t->lib(), nullptr, LNTC_CONFIG_VERSION), LNTC_E_ARGUMENT);
-    const QueueRecord* q = nullptr;
-    EXPECT_EQ(GetQueue(t->lib(), "X", &q, 3003), LNTC_E_VERSION);
-    EXPECT_EQ(GetQueue(t->lib(), nullptr, &q, LNTC_QUEUE_VERSION), LNTC_E_NO_QUEUE);
-    EXPECT_EQ(GetQueue(t->lib(), "X", nullptr, LNTC_QUEUE_VERSION), LNTC_E_ARGUMENT);
-    EXPECT_EQ(GetQueueName(t->lib(), 0, nullptr), LNTC_E_ARGUMENT);
-    EXPECT_EQ(RetainFiles(t->lib(), nullptr, 1), LNTC_E_NO_QUEUE);
-    EXPECT_EQ(IsPostScriptPrinter(t->lib(), nullptr), 0u);
+TEST_F(StoreAccess, EveryFieldReadsItsDefaultWhenMissingOrOfTheWrongTypeInTheLoadersOrder) {
+    ASSERT_TRUE(rowsCover(kQueueFields, kQueueRows));
+    ASSERT_TRUE(rowsCover(kConfigFields, kConfigRows));
+    std::vector<std::string> logged;
+    for (const auto* rows : {&kConfigRows, &kQueueRows}) {
+        for (const Row& r : *rows) {
+            const bool number = r.stored[0] == '#';
+            store(keyOf(r.name, "WRONG"), r.name, number ? "1" : "#1");
+            logged.push_back(number ? "LNTC: Queried value is not an integer"
+                                    : "LNTC: Queried key value is not a string");
+        }
+    }
+    logged.insert(logged.begin() + 2, "LNTC: Error linking to RLK abstract");
+    store("Queues\\EMPTY", "Unrelated", "");
+    t = std::make_unique<TestLibrary>(machine);
+    t->product.scriptLinkResult(0x9C000001); // the ODR step runs in DefaultODR's place
+    const ServerConfig* c = nullptr;
+    ASSERT_EQ(GetConfig(t->lib(), &c, LNTC_CONFIG_VERSION), 0x9C000001u);
+    for (const Row& r : kConfigRows)
+        EXPECT_EQ(shown(r.name, c), r.byDefault) << r.name;
+    for (const Row& r : kQueueRows) {
+        EXPECT_EQ(shown(r.name, queue("WRONG")), r.byDefault) << r.name;
+        EXPECT_EQ(shown(r.name, queue("EMPTY")), r.byDefault) << r.name;
+    }
+    EXPECT_EQ(t->loggedTexts(), logged);
 }
 
-TEST_F(StoreAccess, AccessorsBeforeInitialisationFindNothing) {
-    addQueue("A", "HP_LASERJET_4M");
-    TestLibrary fresh(machine);
+// In a program with a decimal comma too: the registry holds "7.5" whatever the locale.
+TEST_F(StoreAccess, EachModelClassSavesItsFieldsAndWhatWasSavedLoadsBack) {
+    GermanProcessLocale german;
+    const std::map<std::string, const char*> models = {{"H", "HP_LASERJET_4M"},
+                                                       {"R", "RICOH_LP-M20"},
+                                                       {"L", "XEROX_8840C"},
+                                                       {"P", "GENERIC_POSTSCRIPT"},
+                                                       {"O", "OTHER"}};
+    start();
+    for (const auto& [m, printer] : models) {
+        QueueRecord q{};
+        setField(q.Name, m);
+        for (const Row& r : kQueueRows)
+            put(r.name, &q, r.value);
+        setField(q.Printer, printer);
+        ASSERT_EQ(SaveQueueRecord(t->lib(), q, true), 0);
+    }
+    ServerConfig c = *config();
+    for (const Row& r : kConfigRows)
+        put(r.name, &c, r.value);
+    setField(c.Fonts[1], "b.2ps");
+    setField(c.Fonts[2], "");
+    setField(c.Fonts[3], "d.2ps"); // after the first empty entry: not saved, nor deleted
+    store("Fonts", "Font4", "old.2ps");
+    c.QueueCount = 9; // a stale working copy's count is not taken over
+    ASSERT_EQ(SaveServerConfig(t->lib(), c), 0);
+    EXPECT_EQ(held("Fonts", "Font2") + held("Fonts", "Font4"), "b.2psold.2ps");
+    EXPECT_EQ(config()->QueueDepth, 12);
+    EXPECT_EQ(config()->QueueCount, 5);
+    EXPECT_EQ(config()->Magic, LNTC_MAGIC);
+    EXPECT_EQ(held("Queues\\L", "ImageHardware") + held("Queues\\O", "ImageHardware"), "LDPXNONE");
+
+    for (bool fresh : {false, true}) { // what the registry holds, then what a fresh fill reads
+        if (fresh) t.reset(), start();
+        auto expect = [&](const Row& r, const std::string& queue, bool saved) {
+            if (r.value.empty()) return; // Printer and ImageHardware follow the model
+            EXPECT_EQ(fresh ? shown(r.name, queue.empty() ? static_cast<const void*>(config())
+                                                          : this->queue(queue))
+                            : held(keyOf(r.name, queue), r.name),
+                      saved ? (fresh ? r.value : r.stored) : (fresh ? r.byDefault : "(none)"))
+                << queue << " " << r.name;
+        };
+        for (const auto& [m, printer] : models)
+            for (const Row& r : kQueueRows)
+                expect(r, m, r.savedBy.find(m) != std::string::npos);
+        for (const Row& r : kConfigRows)
+            expect(r, "", r.savedBy == "*");
+    }
+
+    // A model change keeps what the new model does not write; a tray not chosen yet (-1) has
+    // no keyword, so its value goes; a code without a character set is written empty.
+    QueueRecord h = *queue("H");
+    setField(h.Printer, "RICOH_LP-M32");
+    h.QDDefaultTray = -1;
+    ASSERT_EQ(SaveQueueRecord(t->lib(), h, false), 0);
+    EXPECT_EQ(held("Queues\\H", "Tray1/Top"), "A4, 2");
+    EXPECT_EQ(held("Queues\\H", "EjectTray"), "UPPER_OFFSET");
+    EXPECT_EQ(held("Queues\\H", "QDDefaultTray"), "(none)");
+    c.FormerCharset = 99;
+    ASSERT_EQ(SaveServerConfig(t->lib(), c), 0);
+    EXPECT_EQ(held("Fonts", "FormerCharset"), "");
+    if (german.active()) {
+        EXPECT_EQ(GermanProcessLocale::printed(5.5), "5,5");
+    }
+}
+
+TEST_F(StoreAccess, StoredWordsAndNumbersConvertAsTheFieldSays) {
+    const struct {
+        const char* field;
+        std::string stored, loads;
+    } cases[] = {
+        // clang-format off
+        {"PrintDest", "PRINTER_ONLY", "1"}, {"PrintDest", "", "1"}, {"PrintDest", "DISK_ONLY", "2"},
+        {"EjectTray", "NOWHERE", "2"},      {"DataEncode", "ASCII_85", "2"},
+        {"Connectivity", "tcp_direct", "2"}, // keywords are case-sensitive
+        {"OverscanAmt", "abc", "0"},        {"Tray2/Bottom", "", "NONE"},
+        {"CenterImage", "#327681", "1"},    {"WaitTimeout", "#305419896", "22136"}, // low 16 bits
+        {"Printer", std::string(70, 'P'), std::string(63, 'P')},
+        {"TempFilesDir", std::string(255, 't'), std::string(255, 't')},
+        {"ConfigDir", std::string(300, 'x'), "c:\\qdsw_local\\sd"}, // too long, and logged
+        {"FormerCharset", "KOI8", "2"},
+        // clang-format on
+    };
+    auto queueOf = [&](size_t i) { return "Q" + std::to_string(i); }; // one per queue field
+    for (size_t i = 0; i < std::size(cases); ++i)
+        store(keyOf(cases[i].field, queueOf(i)), cases[i].field, cases[i].stored);
+    start();
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const bool general = fieldOf(cases[i].field).subkey != Subkey::Queue;
+        EXPECT_EQ(
+            shown(cases[i].field, general ? static_cast<const void*>(config()) : queue(queueOf(i))),
+            cases[i].loads)
+            << cases[i].field << " " << cases[i].stored;
+    }
+    EXPECT_TRUE(t->logged("LNTC: Error querying registration key"));
+}
+
+TEST_F(StoreAccess, VersionChecksAndNullArguments) {
+    store("Queues\\A", "Printer", "HP_LASERJET_4M");
+    TestLibrary fresh(machine); // before initialisation nothing is found
     const char* name = nullptr;
     const QueueRecord* q = nullptr;
     EXPECT_EQ(GetQueueName(fresh.lib(), 0, &name), LNTC_E_NO_QUEUE);
     EXPECT_EQ(GetQueue(fresh.lib(), "A", &q, LNTC_QUEUE_VERSION), LNTC_E_NO_QUEUE);
     EXPECT_EQ(RetainFiles(fresh.lib(), "A", 1), LNTC_E_NO_QUEUE);
+    start();
+    const ServerConfig* c = reinterpret_cast<const ServerConfig*>(0x1);
+    EXPECT_EQ(GetConfig(t->lib(), &c, 2002), LNTC_E_VERSION);
+    EXPECT_EQ(c, reinterpret_cast<const ServerConfig*>(0x1)); // nothing stored
+    EXPECT_EQ(GetConfig(t->lib(), nullptr, LNTC_CONFIG_VERSION), LNTC_E_ARGUMENT);
+    EXPECT_EQ(GetQueue(t->lib(), "A", &q, 3003), LNTC_E_VERSION);
+    EXPECT_EQ(GetQueue(t->lib(), nullptr, &q, LNTC_QUEUE_VERSION), LNTC_E_NO_QUEUE);
+    EXPECT_EQ(GetQueue(t->lib(), "A", nullptr, LNTC_QUEUE_VERSION), LNTC_E_ARGUMENT);
+    EXPECT_EQ(GetQueueName(t->lib(), 0, nullptr), LNTC_E_ARGUMENT);
+    EXPECT_EQ(RetainFiles(t->lib(), nullptr, 1), LNTC_E_NO_QUEUE);
+    EXPECT_EQ(IsPostScriptPrinter(t->lib(), nullptr), 0u);
 }
 
-TEST_F(StoreAccess, SlotsWithHolesAndExactNames) {
+TEST_F(StoreAccess, SlotsWithHolesExactNamesAndRetainFlags) {
     for (const char* n : {"A", "B", "C", "D", "E"})
-        addQueue(n, "HP_LASERJET_4M");
+        store(std::string("Queues\\") + n, "Printer", "HP_LASERJET_4M");
     start();
     ASSERT_EQ(DeleteQueueRecord(t->lib(), "B"), 0);
     const char* name = nullptr;
@@ -96,262 +288,113 @@ TEST_F(StoreAccess, SlotsWithHolesAndExactNames) {
     EXPECT_EQ(GetQueueName(t->lib(), -1, &name), LNTC_E_NO_QUEUE);
     EXPECT_EQ(GetQueueName(t->lib(), 16, &name), LNTC_E_NO_QUEUE);
     EXPECT_EQ(queue("c"), nullptr); // names compare exactly
-    EXPECT_EQ(queueCount(), 4);
+    EXPECT_EQ(config()->QueueCount, 4);
     EXPECT_FALSE(machine.registry.hasKey(productPath("Queues\\B")));
-
-    QueueRecord f = newQueue("F", "HP_LASERJET_4M");
+    QueueRecord f = *queue("A");
+    setField(f.Name, "F");
     ASSERT_EQ(SaveQueueRecord(t->lib(), f, true), 0);
     ASSERT_EQ(GetQueueName(t->lib(), 1, &name), 0u);
     EXPECT_STREQ(name, "F"); // the hole is filled first
-    EXPECT_EQ(queueCount(), 5);
-}
+    EXPECT_EQ(config()->QueueCount, 5);
 
-TEST_F(StoreAccess, RetainFilesChangesSharedMemoryOnly) {
-    for (int i = 0; i < 16; ++i)
-        addQueue("Q" + std::to_string(100 + i), "HP_LASERJET_4M");
-    start();
-    const char* last = nullptr;
-    ASSERT_EQ(GetQueueName(t->lib(), 15, &last), 0u);
-    std::string name = last;
-    machine.clock.time += 60;
-    ASSERT_EQ(RetainFiles(t->lib(), name.c_str(), 1), 0u);
-    EXPECT_EQ(queue(name.c_str())->PrintDest, 3u);
-    EXPECT_EQ(queue(name.c_str())->UpdateTime, machine.clock.now());
-    ASSERT_EQ(RetainFiles(t->lib(), name.c_str(), 0), 0u);
-    EXPECT_EQ(queue(name.c_str())->PrintDest, 1u);
+    machine.clock.time += 60; // the retain flag lives in the shared record only
+    ASSERT_EQ(RetainFiles(t->lib(), "C", 1), 0u);
+    EXPECT_EQ(queue("C")->PrintDest, 3u);
+    EXPECT_EQ(queue("C")->UpdateTime, machine.clock.now());
+    ASSERT_EQ(RetainFiles(t->lib(), "C", 0), 0u);
+    EXPECT_EQ(queue("C")->PrintDest, 1u);
     EXPECT_EQ(RetainFiles(t->lib(), "NOPE", 1), LNTC_E_NO_QUEUE);
-
-    // Another process on the machine sees the flag.
-    TestLibrary other(machine);
-    const ServerConfig* c = nullptr;
-    ASSERT_EQ(GetConfig(other.lib(), &c, LNTC_CONFIG_VERSION), 0u);
-    ASSERT_EQ(RetainFiles(other.lib(), name.c_str(), 1), 0u);
-    EXPECT_EQ(queue(name.c_str())->PrintDest, 3u);
-    EXPECT_FALSE(regString("Queues\\" + name, "PrintDest").has_value());
+    EXPECT_EQ(held("Queues\\C", "PrintDest"), "(none)");
 }
 
 TEST_F(StoreAccess, PostScriptAndModelLookups) {
-    addQueue("PLUS", "HP_LASERJET_4MPLUS");
-    addQueue("ALIAS", "OTHER", "GENERIC_POSTSCRIPT");
-    addQueue("BARE", "OTHER");
-    addQueue("LOWER", "hp_laserjet_4m");
-    addQueue("RICOH", "RICOH_LP-M20");
+    const struct {
+        const char *queue, *printer, *alias;
+        uint32_t postScript;
+        int model;
+    } cases[] = {{"PLUS", "HP_LASERJET_4MPLUS", "", 1, 2},
+                 {"ALIAS", "OTHER", "GENERIC_POSTSCRIPT", 8, 14},
+                 {"BARE", "OTHER", "", 0, -1},
+                 {"LOWER", "hp_laserjet_4m", "", 0, -1},
+                 {"RICOH", "RICOH_LP-M20", "", 0, 5}};
+    for (const auto& c : cases) {
+        store(std::string("Queues\\") + c.queue, "Printer", c.printer);
+        store(std::string("Queues\\") + c.queue, "PrinterAlias", c.alias);
+    }
     start();
-    EXPECT_EQ(IsPostScriptPrinter(t->lib(), "PLUS"), 1u);
-    EXPECT_EQ(IsPostScriptPrinter(t->lib(), "ALIAS"), 8u);
-    EXPECT_EQ(IsPostScriptPrinter(t->lib(), "BARE"), 0u);
-    EXPECT_EQ(IsPostScriptPrinter(t->lib(), "LOWER"), 0u);
-    EXPECT_EQ(IsPostScriptPrinter(t->lib(), "RICOH"), 0u);
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsPostScriptPrinter(t->lib(), c.queue), c.postScript) << c.queue;
+        EXPECT_EQ(ModelIndexOfQueue(*queue(c.queue)), c.model) << c.queue;
+    }
     EXPECT_EQ(IsPostScriptPrinter(t->lib(), "MISSING"), 0u);
-    EXPECT_EQ(ModelIndexOfQueue(*queue("PLUS")), 2);
-    EXPECT_EQ(ModelIndexOfQueue(*queue("ALIAS")), 14);
-    EXPECT_EQ(ModelIndexOfQueue(*queue("BARE")), -1);
-    EXPECT_EQ(ModelIndexOfQueue(*queue("LOWER")), -1);
-    char module[32];
-    ModelModuleName(2, module);
-    EXPECT_STREQ(module, "LJA");
-    ModelModuleName(-1, module);
-    EXPECT_STREQ(module, "NONE");
-    ModelModuleName(15, module);
-    EXPECT_STREQ(module, "NONE");
     EXPECT_EQ(ModelIndexOfDisplayName(t->lib().strings(), "Xerox 8840C  (C-size)"), 7);
     EXPECT_EQ(ModelIndexOfDisplayName(t->lib().strings(), "Xerox 8840C (C-size)"), -1);
-    EXPECT_EQ(ModelIndexOfDisplayName(t->lib().strings(), "3M 689 INTL  (A2-size)"), 9);
 }
 
-TEST_F(StoreAccess, NeedKanjiDiskFondsReadsAndClears) {
-    machine.registry.setDword(productPath("Fonts"), "NeedKanjiDiskFonts", 1);
-    start();
-    EXPECT_EQ(NeedKanjiDiskFonts(t->lib(), 0), 1u);
-    EXPECT_EQ(NeedKanjiDiskFonts(t->lib(), 1), 1u);
-    EXPECT_EQ(NeedKanjiDiskFonts(t->lib(), 1), 0u);
-    EXPECT_TRUE(t->product.errors.empty()); // deleting a missing value is no failure
-}
-
-TEST_F(StoreAccess, SaveWritesWhatTheModelClassOwns) {
-    machine.registry.setString(productPath("Queues\\MAIL"), "Tray1/Top", "LEGAL, 1");
-    addQueue("MAIL", "HP_LASERJET_4M");
-    start();
-    QueueRecord q = *queue("MAIL");
-    setField(q.Printer, "RICOH_LP-M32");
-    q.EjectTray = 4;
-    q.QDDefaultTray = 1;
-    q.PSDefaultTray = -1; // not chosen yet
-    q.OverscanAmt = 5.0;
-    setField(q.Description, "mail room");
-    machine.clock.time += 5;
-    ASSERT_EQ(SaveQueueRecord(t->lib(), q, false), 0);
-    EXPECT_EQ(regString("Queues\\MAIL", "ImageHardware"), "ENGB");
-    EXPECT_EQ(regString("Queues\\MAIL", "EjectTray"), "LOWER_OFFSET");
-    EXPECT_EQ(regString("Queues\\MAIL", "QDDefaultTray"), "BOTTOM");
-    EXPECT_FALSE(regString("Queues\\MAIL", "PSDefaultTray").has_value());
-    EXPECT_EQ(regString("Queues\\MAIL", "OverscanAmt"), "5.0");
-    EXPECT_EQ(regString("Queues\\MAIL", "Description"), "mail room");
-    EXPECT_FALSE(regString("Queues\\MAIL", "DataEncode").has_value());
-    EXPECT_EQ(regString("Queues\\MAIL", "Tray1/Top"), "LEGAL, 1"); // left from before
-    EXPECT_FALSE(regString("Queues\\MAIL", "PrinterAlias").has_value());
-    EXPECT_STREQ(queue("MAIL")->Description, "mail room");
-    EXPECT_STREQ(queue("MAIL")->ImageHardware, "ENGB");
-    EXPECT_EQ(queue("MAIL")->UpdateTime, machine.clock.now());
-    EXPECT_EQ(queueCount(), 1);
-
-    QueueRecord plot = newQueue("PLOT", "XEROX_8840C");
-    setField(plot.BestAvailPaperSizes, "C,B");
-    plot.BestAvailPaperSizesCnt = 2;
-    ASSERT_EQ(SaveQueueRecord(t->lib(), plot, true), 0);
-    EXPECT_EQ(regString("Queues\\PLOT", "BestAvailPaperSizes"), "C,B");
-    EXPECT_EQ(getDword(machine.registry, productPath("Queues\\PLOT"), "BestAvailPaperSizesCnt"),
-              2u);
-    EXPECT_FALSE(regString("Queues\\PLOT", "QDDefaultTray").has_value());
-    EXPECT_FALSE(regString("Queues\\PLOT", "Tray1/Top").has_value());
-    EXPECT_EQ(regString("Queues\\PLOT", "ImageHardware"), "LDPX");
-
-    QueueRecord ps = newQueue("PS", "OTHER");
-    setField(ps.PrinterAlias, "GENERIC_POSTSCRIPT");
-    ps.Connectivity = 1;
-    ps.DataEncode = 7; // outside the table: no keyword is invented
-    ASSERT_EQ(SaveQueueRecord(t->lib(), ps, true), 0);
-    EXPECT_EQ(regString("Queues\\PS", "PrinterAlias"), "GENERIC_POSTSCRIPT");
-    EXPECT_EQ(regString("Queues\\PS", "Connectivity"), "TCP_DIRECT");
-    EXPECT_EQ(regString("Queues\\PS", "Tray1/Top"), "A4, 1");
-    EXPECT_EQ(regString("Queues\\PS", "PrintDest"), "PRINTER_ONLY");
-    EXPECT_FALSE(regString("Queues\\PS", "DataEncode").has_value());
-    EXPECT_FALSE(regString("Queues\\PS", "QDDefaultTray").has_value());
-    EXPECT_EQ(regString("Queues\\PS", "ImageHardware"), "GNX");
-    EXPECT_EQ(queueCount(), 3);
-
-    // What was saved loads back the same in a fresh fill.
-    t.reset();
-    TestLibrary again(machine);
-    const ServerConfig* c = nullptr;
-    ASSERT_EQ(GetConfig(again.lib(), &c, LNTC_CONFIG_VERSION), 0u);
-    const QueueRecord* mail = nullptr;
-    ASSERT_EQ(GetQueue(again.lib(), "MAIL", &mail, LNTC_QUEUE_VERSION), 0u);
-    EXPECT_EQ(mail->EjectTray, 4);
-    EXPECT_EQ(mail->PSDefaultTray, 0);
-}
-
-// A program with a decimal comma reads and writes the registry's "7.5" as every other does,
-// and keeps its own locale.
-TEST_F(StoreAccess, OverscanIsReadAndWrittenInTheCLocaleWhateverTheProgramsLocale) {
-    GermanProcessLocale german;
-    if (!german.active()) GTEST_SKIP() << "no German locale could be made for the test";
-    addQueue("MAIL", "HP_LASERJET_4M");
-    machine.registry.setString(productPath("Queues\\MAIL"), "OverscanAmt", "7.5");
-    start();
-    ASSERT_NE(queue("MAIL"), nullptr);
-    EXPECT_EQ(queue("MAIL")->OverscanAmt, 7.5);
-    QueueRecord q = *queue("MAIL");
-    q.OverscanAmt = 2.5;
-    ASSERT_EQ(SaveQueueRecord(t->lib(), q, false), 0);
-    EXPECT_EQ(regString("Queues\\MAIL", "OverscanAmt"), "2.5");
-    EXPECT_EQ(GermanProcessLocale::printed(5.5), "5,5");
-}
-
-TEST_F(StoreAccess, SaveAndDeleteRefuseWhatHasNoSlot) {
+TEST_F(StoreAccess, SaveAndDeleteRefuseWhatHasNoSlotAndWriteFailuresAreLogged) {
     for (int i = 0; i < 16; ++i)
-        addQueue("Q" + std::to_string(i), "HP_LASERJET_4M");
+        store("Queues\\Q" + std::to_string(i), "Printer", "HP_LASERJET_4M");
     start();
-    QueueRecord extra = newQueue("EXTRA", "HP_LASERJET_4M");
-    EXPECT_EQ(SaveQueueRecord(t->lib(), extra, true), -1);
-    ASSERT_EQ(t->host.shown.size(), 1u);
+    QueueRecord q = *queue("Q0");
+    setField(q.Name, "EXTRA");
+    EXPECT_EQ(SaveQueueRecord(t->lib(), q, true), -1);
+    setField(q.Name, "GHOST");
+    EXPECT_EQ(SaveQueueRecord(t->lib(), q, false), -1);
+    EXPECT_EQ(DeleteQueueRecord(t->lib(), "GHOST"), -1);
+    ASSERT_EQ(t->host.shown.size(), 3u);
     EXPECT_EQ(t->host.shown[0].text, "Maximum number of queues (16) exceeded.");
     EXPECT_EQ(t->host.shown[0].caption, "Configuration Error");
+    EXPECT_EQ(t->host.shown[1].text, "Error locating the GHOST queue information.");
+    EXPECT_EQ(t->host.shown[2].text, "Error locating the GHOST queue information.");
     EXPECT_FALSE(machine.registry.hasKey(productPath("Queues\\EXTRA")));
+    EXPECT_EQ(config()->QueueCount, 16);
 
-    QueueRecord ghost = newQueue("GHOST", "HP_LASERJET_4M");
-    EXPECT_EQ(SaveQueueRecord(t->lib(), ghost, false), -1);
-    EXPECT_EQ(t->host.shown.back().text, "Error locating the GHOST queue information.");
-    EXPECT_EQ(DeleteQueueRecord(t->lib(), "GHOST"), -1);
-    EXPECT_EQ(t->host.shown.back().text, "Error locating the GHOST queue information.");
-    EXPECT_EQ(queueCount(), 16);
+    setField(q.Name, "Q0");
+    setField(q.Description, "new text");
+    machine.registry.failNext(MemoryRegistry::Op::SetValue, err::AccessDenied);
+    ASSERT_EQ(SaveQueueRecord(t->lib(), q, false), 0);
+    EXPECT_TRUE(t->logged("LNTC: Error setting registration key"));
+    EXPECT_EQ(held("Queues\\Q0", "Description"), "new text");
+    EXPECT_STREQ(queue("Q0")->Description, "new text");
 }
 
-TEST_F(StoreAccess, SaveServerConfigWritesTheListedValues) {
-    machine.registry.setString(productPath("Fonts"), "Font4", "old.2ps");
+TEST_F(StoreAccess, DeleteFormsValuesByIdentifierAndKanjiFonts) {
+    for (const char* key : {"General", "Queues\\A", "Queues\\B", "Other"})
+        store(key, "V", "x");
+    store("Queues\\A", "W", "y");
     start();
-    const ServerConfig* shared = nullptr;
-    ASSERT_EQ(GetConfig(t->lib(), &shared, LNTC_CONFIG_VERSION), 0u);
-    ServerConfig c = *shared;
-    setField(c.Fonts[0], "a.2ps");
-    setField(c.Fonts[1], "b.2ps");
-    setField(c.Fonts[2], "");
-    setField(c.Fonts[3], "d.2ps");
-    c.FormerCharset = 30;
-    c.QueueDepth = 12;
-    c.FormScaling = 1;
-    c.QueueCount = 9; // a stale working copy must not change the shared count
-    setField(c.TempFilesDir, "c:\\temp");
-    ASSERT_EQ(SaveServerConfig(t->lib(), c), 0);
-    EXPECT_EQ(regString("Fonts", "Font1"), "a.2ps");
-    EXPECT_EQ(regString("Fonts", "Font2"), "b.2ps");
-    EXPECT_FALSE(regString("Fonts", "Font3").has_value());
-    EXPECT_EQ(regString("Fonts", "Font4"), "old.2ps"); // not deleted
-    EXPECT_EQ(regString("Fonts", "FormerCharset"), "Shift_JIS");
-    EXPECT_EQ(getDword(machine.registry, productPath("General"), "QueueDepth"), 12u);
-    EXPECT_FALSE(getDword(machine.registry, productPath("General"), "FormScaling").has_value());
-    EXPECT_FALSE(regString("General", "DefaultODR").has_value());
-    EXPECT_EQ(regString("General", "TempFilesDir"), "c:\\temp");
-    EXPECT_EQ(shared->QueueDepth, 12);
-    EXPECT_EQ(shared->QueueCount, 0);
-    EXPECT_EQ(shared->Magic, LNTC_MAGIC);
-
-    c.FormerCharset = 99;
-    ASSERT_EQ(SaveServerConfig(t->lib(), c), 0);
-    EXPECT_EQ(regString("Fonts", "FormerCharset"), "");
-}
-
-TEST_F(StoreAccess, DeleteRegistryEntryForms) {
-    start();
-    MemoryRegistry& r = machine.registry;
-    r.setString(productPath("General"), "V", "x");
-    r.setString(productPath("Queues\\A"), "V", "x");
-    r.setString(productPath("Queues\\A"), "W", "y");
-    r.setString(productPath("Queues\\B"), "V", "x");
-    r.setString(productPath("Other"), "V", "x");
     Library& lib = t->lib();
     EXPECT_EQ(DeleteRegistryEntry(lib, nullptr, "General", nullptr), -1);
     EXPECT_EQ(DeleteRegistryEntry(lib, nullptr, nullptr, "V"), -1);
-    EXPECT_EQ(getString(r, productPath("General"), "V"), "x");
+    EXPECT_EQ(held("General", "V"), "x");
     EXPECT_EQ(DeleteRegistryEntry(lib, nullptr, "General", "V"), 0);
-    EXPECT_FALSE(getString(r, productPath("General"), "V").has_value());
     EXPECT_EQ(DeleteRegistryEntry(lib, "Queues", "A", "V"), 0);
-    EXPECT_FALSE(getString(r, productPath("Queues\\A"), "V").has_value());
-    EXPECT_EQ(getString(r, productPath("Queues\\A"), "W"), "y");
     EXPECT_EQ(DeleteRegistryEntry(lib, "Queues", "B", nullptr), 0);
-    EXPECT_FALSE(r.hasKey(productPath("Queues\\B")));
-    EXPECT_TRUE(r.hasKey(productPath("Queues\\A")));
     EXPECT_EQ(DeleteRegistryEntry(lib, "Other", nullptr, nullptr), 0);
-    EXPECT_FALSE(r.hasKey(productPath("Other")));
     EXPECT_EQ(DeleteRegistryEntry(lib, "Queues", "Missing", nullptr), 0);
-    EXPECT_TRUE(t->product.errors.empty());
-}
+    EXPECT_EQ(held("General", "V") + held("Queues\\A", "V") + held("Queues\\A", "W"),
+              "(none)(none)y");
+    EXPECT_FALSE(machine.registry.hasKey(productPath("Queues\\B")));
+    EXPECT_FALSE(machine.registry.hasKey(productPath("Other")));
 
-TEST_F(StoreAccess, ValueTableByIdentifier) {
-    start();
-    Library& lib = t->lib();
     char text[8];
     EXPECT_EQ(ReadStringById(lib, 1234, "defaulted-long", text, sizeof text), err::FileNotFound);
     EXPECT_STREQ(text, "default"); // cut to size - 1
     EXPECT_EQ(ReadDwordById(lib, 1234, 99), 99u);
     EXPECT_NE(WriteDwordById(lib, 1234, 5), 0u);
-    EXPECT_EQ(WriteCharsetById(lib, vid::FormerCharset, 42), 0u);
-    EXPECT_EQ(regString("Fonts", "FormerCharset"), "HP_Roman8");
-    EXPECT_EQ(ReadCharsetById(lib, vid::FormerCharset, 2), 42);
-    EXPECT_EQ(WriteDwordById(lib, vid::LogonRetries, 3), 0u);
-    EXPECT_EQ(ReadDwordById(lib, vid::LogonRetries, 10), 3u);
-}
+    EXPECT_EQ(WriteCharsetById(lib, 4100, 42), 0u);
+    EXPECT_EQ(held("Fonts", "FormerCharset"), "HP_Roman8");
+    store("Fonts", "FormerCharset", "iso_8859_7");
+    EXPECT_EQ(ReadCharsetById(lib, 4100, 2), 17); // case is ignored
+    EXPECT_EQ(WriteDwordById(lib, 4303, 3), 0u);
+    EXPECT_EQ(WriteStringById(lib, fontctl::FontName, "Arial"), 0u);
+    EXPECT_EQ(held("General", "LogonRetries") + held("Fonts", "DefaultFont"), "#3Arial");
 
-TEST_F(StoreAccess, WriteFailuresAreLoggedAndTheSaveGoesOn) {
-    addQueue("A", "HP_LASERJET_4M");
-    start();
-    QueueRecord q = *queue("A");
-    setField(q.Description, "new text");
-    machine.registry.failNext(MemoryRegistry::Op::SetValue, err::AccessDenied);
-    ASSERT_EQ(SaveQueueRecord(t->lib(), q, false), 0);
-    EXPECT_TRUE(t->logged("LNTC: Error setting registration key"));
-    EXPECT_EQ(regString("Queues\\A", "Description"), "new text");
-    EXPECT_STREQ(queue("A")->Description, "new text");
+    store("Fonts", "NeedKanjiDiskFonts", "#1");
+    EXPECT_EQ(NeedKanjiDiskFonts(lib, 0), 1u);
+    EXPECT_EQ(NeedKanjiDiskFonts(lib, 1), 1u);
+    EXPECT_EQ(NeedKanjiDiskFonts(lib, 1), 0u);
+    EXPECT_TRUE(t->product.errors.empty()); // deleting a missing value is no failure
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 // lntc-config: the configuration program. For now it renders the gallery of every dialog
 // and of the logo window for review; the configuration dialog itself comes later.
-#include "resources/templates.h"
 #include "logo/logo.h"
+#include "resources/ids.h"
 #include "resources/logo_art.h"
-#include "resources/strings.h"
+#include "resources/lookup.h"
+#include "resources/templates.h"
 #include "ui/qt/gallery.h"
 #include "ui/qt/qt_host.h"
 
@@ -22,11 +23,6 @@ void usage(std::FILE* out) {
                       "  --gallery DIR  write a PNG of every dialog and of the logo into DIR\n");
 }
 
-std::string text(uint32_t id) {
-    const char* s = lntc::builtinString(id);
-    return s != nullptr ? s : "";
-}
-
 int gallery(int argc, char** argv, const std::string& dir) {
     // Pictures need no display: the offscreen platform unless the caller chose one.
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -41,8 +37,9 @@ int gallery(int argc, char** argv, const std::string& dir) {
     lntc::QtHost host(nullptr);
     lntc::LogoPaint logo;
     logo.image = &lntc::LogoArtwork();
-    logo.title = text(lntc::kLogoTitleStringId);
-    logo.version = lntc::LogoVersionLine(text(lntc::kLogoVersionStringId), LNTC_VERSION_TEXT);
+    const lntc::StringLookup strings; // the built-in tables
+    logo.title = strings.load(lntc::str::ProductName);
+    logo.version = lntc::LogoVersionLine(strings, LNTC_VERSION_TEXT);
     auto result = lntc::WriteGallery(host, lntc::builtinTemplates(), logo, dir);
     for (const auto& path : result.written)
         std::printf("%s\n", path.c_str());

@@ -1,17 +1,18 @@
 #include "media_commands.h"
 
 #include "commands.h"
+#include "library/accessors.h"
+#include "library/lifecycle.h"
+#include "library/production.h"
 #include "lntc/lntc.h"
 #include "media/default_media.h"
 #include "media/ldpx_config.h"
 #include "media/paper_sizes.h"
 #include "platform/printable.h"
-#include "library/accessors.h"
-#include "library/lifecycle.h"
+#include "resources/ids.h"
 #include "store/initialise.h"
 #include "store/library.h"
 #include "store/models.h"
-#include "library/production.h"
 #include "store/records.h"
 
 #include <nlohmann/json.hpp>
@@ -265,7 +266,7 @@ int cmdLdpx(const std::vector<std::string>& args) {
     }
     if (status != 0) {
         std::fprintf(stderr, "lntc: %s\n",
-                     session.lib().strings().load(kLdpxReadErrorMessage).c_str());
+                     session.lib().strings().load(str::LdpxReadError).c_str());
         return 1;
     }
     return 0;

@@ -38,7 +38,8 @@ EditKey keyOf(int key) {
 
 } // namespace
 
-AddressEditWidget::AddressEditWidget(QWidget* parent) : QWidget(parent), edit_(this) {
+AddressEditWidget::AddressEditWidget(AddressEdit& edit, QWidget* parent)
+    : QWidget(parent), edit_(edit) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setCursor(Qt::IBeamCursor);
@@ -141,34 +142,26 @@ void AddressEditWidget::paintEvent(QPaintEvent*) {
 }
 
 void AddressEditWidget::keyPressEvent(QKeyEvent* event) {
-    userInput_ = true;
-    changedByUser_ = false;
     Handling h = Handling::Default;
     EditKey key = keyOf(event->key());
     if (key != EditKey::Other) {
-        h = edit_.keyDown(key);
+        if (onKey) h = onKey(key, true);
     } else if (event->key() == Qt::Key_Backspace) {
-        h = edit_.character('\b');
-    } else if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab ||
-               event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
-               event->key() == Qt::Key_Escape) {
-        h = Handling::Default;
+        if (onChar) h = onChar('\b');
     } else if (event->text().size() == 1 && event->text()[0].unicode() < 0x80 &&
                event->text()[0].isPrint() &&
                !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-        h = edit_.character(static_cast<char>(event->text()[0].unicode()));
+        if (onChar) h = onChar(static_cast<char>(event->text()[0].unicode()));
     }
-    userInput_ = false;
-    if (h == Handling::Handled) {
+    // TAB, Return and Escape are the dialog's.
+    if (h == Handling::Handled)
         event->accept();
-        if (changedByUser_ && onUserChange) onUserChange();
-    } else {
+    else
         QWidget::keyPressEvent(event);
-    }
 }
 
 void AddressEditWidget::keyReleaseEvent(QKeyEvent* event) {
-    edit_.keyUp(keyOf(event->key()));
+    if (onKey) onKey(keyOf(event->key()), false);
     QWidget::keyReleaseEvent(event);
 }
 
@@ -198,24 +191,7 @@ void AddressEditWidget::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
 }
 
-long AddressEditWidget::notifyBadInput() {
-    return onBadInput ? onBadInput() : 0;
-}
-
-void AddressEditWidget::beep() {
-    QApplication::beep();
-}
-
-void AddressEditWidget::invalidAddressByte() {
-    if (onInvalidByte) onInvalidByte();
-}
-
-void AddressEditWidget::textChanged() {
-    if (userInput_) changedByUser_ = true;
-    update();
-}
-
-void AddressEditWidget::selectionChanged(bool) {
+void AddressEditWidget::selectionMoved() {
     if (!(QApplication::keyboardModifiers() & Qt::ShiftModifier)) anchor_ = edit_.selectionStart();
     update();
 }

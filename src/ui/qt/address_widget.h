@@ -1,6 +1,6 @@
-// The "lnt_tcp_edit" control as a widget: it draws AddressEdit's fieldText() with each field
-// in a column of its own, so the dots stand still whatever the digits, and hands real key
-// and mouse events to the control's logic.
+// The "lnt_tcp_edit" control as a widget: it draws the model's AddressEdit with each field in
+// a column of its own, so the dots stand still whatever the digits, and hands real key and
+// mouse events to the control's logic.
 #pragma once
 #include "ui/address_edit.h"
 
@@ -10,16 +10,17 @@
 
 namespace lntc {
 
-class AddressEditWidget : public QWidget, private AddressEditEvents {
+class AddressEditWidget : public QWidget {
   public:
-    explicit AddressEditWidget(QWidget* parent = nullptr);
+    explicit AddressEditWidget(AddressEdit& edit, QWidget* parent = nullptr);
     AddressEdit& edit() { return edit_; }
     const AddressEdit& edit() const { return edit_; }
 
-    // What the widget asks of its dialog.
-    std::function<void()> onUserChange;  // the user changed the text
-    std::function<void()> onInvalidByte; // a field was cut to 255
-    std::function<long()> onBadInput;    // -1 suppresses the beep
+    // The keys go to the control through these (the model's user operations).
+    std::function<Handling(char)> onChar;
+    std::function<Handling(EditKey, bool down)> onKey;
+    // The control's selection moved: a Shift-click extends from where it now starts.
+    void selectionMoved();
 
     // Left edge, in widget pixels, of the character at index of fieldText() (index == length:
     // the end). Painting, the caret and mouse hits all use it.
@@ -42,20 +43,11 @@ class AddressEditWidget : public QWidget, private AddressEditEvents {
     void focusOutEvent(QFocusEvent*) override;
 
   private:
-    long notifyBadInput() override;
-    void beep() override;
-    void invalidAddressByte() override;
-    void textChanged() override;
-    void selectionChanged(bool scroll) override;
-
     int margin() const;
     int columnWidth() const;
 
-    // The flags come first: the control reports its initial text while it is built.
     size_t anchor_ = 0;
-    bool userInput_ = false;
-    bool changedByUser_ = false;
-    AddressEdit edit_;
+    AddressEdit& edit_;
 };
 
 } // namespace lntc

@@ -23,10 +23,10 @@ class StillEvents : public DialogEvents {
 
 QImage RenderDialog(QtHost& host, const DialogTemplate& t) {
     StillEvents events;
-    WindowRef window = host.createModeless(events, t, nullptr);
+    WindowRef window = host.model().createModeless(events, t, nullptr);
     QImage image;
     if (QWidget* w = host.widget(window)) image = w->grab().toImage();
-    host.destroyWindow(window);
+    host.model().destroyWindow(window);
     return image;
 }
 

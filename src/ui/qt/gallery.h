@@ -1,7 +1,7 @@
 // Pictures of dialogs and of the logo, rendered by the Qt host, for review.
 #pragma once
-#include "ui/logo_view.h"
 #include "resources/templates.h"
+#include "ui/logo_view.h"
 
 #include <QImage>
 

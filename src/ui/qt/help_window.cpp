@@ -20,7 +20,9 @@ std::optional<std::string> readFile(const std::string& path) {
     return out.str();
 }
 
-std::optional<std::string> readHelpFile(const std::string& file) { return readFile(file); }
+std::optional<std::string> readHelpFile(const std::string& file) {
+    return readFile(file);
+}
 
 } // namespace
 
