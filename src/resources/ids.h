@@ -384,6 +384,8 @@ inline constexpr uint32_t LogResourceModule = 33053; // %s module path
 inline constexpr uint32_t LogSectionNotOurs = 33060; // %s section name
 inline constexpr uint32_t LogStillFilling = 33061;
 inline constexpr uint32_t LogFillAbandoned = 33062;
+// Media dialogs.
+inline constexpr uint32_t LogBestAvailCut = 33063; // %d names left out, %s queue
 } // namespace str
 
 // Texts of the dialog framework itself.

@@ -207,6 +207,10 @@ constexpr Entry kStrings[] = {
     {str::LogStillFilling,
      "LNTC: Still waiting for another process to finish filling the configuration"},
     {str::LogFillAbandoned, "LNTC: Gave up waiting for another process to fill the configuration"},
+
+    // Media dialogs.
+    {str::LogBestAvailCut,
+     "LNTC: %d best-available paper sizes of queue %s do not fit its list and were left out"},
 };
 
 // Looked up by binary search.

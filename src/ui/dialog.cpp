@@ -42,20 +42,6 @@ bool parseInteger(std::string_view text, bool allowSign, int64_t lo, int64_t hi,
     return true;
 }
 
-// A decimal number; infinities, NaN and hexadecimal forms are refused so that a range
-// check after it always means something.
-bool parseReal(std::string_view text, double& out) {
-    text = trimBlanks(text);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty()) return false;
-    double v = 0;
-    auto [end, ec] =
-        std::from_chars(text.data(), text.data() + text.size(), v, std::chars_format::general);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return false;
-    out = v;
-    return true;
-}
-
 // In the C locale, as parseReal reads it back.
 std::string formatReal(double v) {
     CLocaleScope c;
@@ -88,6 +74,19 @@ bool isMultiSelect(const ControlTemplate* c) {
 }
 
 } // namespace
+
+bool parseReal(std::string_view text, double& out) {
+    text = trimBlanks(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return false;
+    double v = 0;
+    auto [end, ec] =
+        std::from_chars(text.data(), text.data() + text.size(), v, std::chars_format::general);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return false;
+    out = v;
+    return true;
+}
+
 
 // --- data exchange ---------------------------------------------------------------------
 

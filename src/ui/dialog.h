@@ -8,12 +8,18 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lntc {
 
 class Dialog;
 class WindowModel;
+
+// A decimal number (blanks around it allowed), as the exchange of a real value reads it;
+// infinities, NaN and hexadecimal forms are refused so that a range check after it always
+// means something.
+bool parseReal(std::string_view text, double& out);
 
 // One run of data exchange: loading members into the controls or saving them back.
 class DataExchange {
