@@ -77,6 +77,8 @@ std::string systemErrorText(uint32_t code) {
         return "Not enough storage is available to complete this operation.";
     case err::WriteProtect:
         return "The media is write protected.";
+    case err::NotReady:
+        return "The device is not ready.";
     case err::SharingViolation:
         return "The process cannot access the file because it is being used by another process.";
     case err::LockViolation:

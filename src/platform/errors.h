@@ -17,6 +17,7 @@ inline constexpr uint32_t NotEnoughMemory = 8;
 inline constexpr uint32_t InvalidData = 13;
 inline constexpr uint32_t OutOfMemory = 14;
 inline constexpr uint32_t WriteProtect = 19;
+inline constexpr uint32_t NotReady = 21;
 inline constexpr uint32_t SharingViolation = 32;
 inline constexpr uint32_t LockViolation = 33;
 inline constexpr uint32_t HandleEof = 38;

@@ -7,6 +7,7 @@
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/sections.h"
+#include "platform/spooler.h"
 #include "platform/windows.h"
 
 #include <memory>
@@ -23,6 +24,7 @@ struct Platform {
     Processes* processes = nullptr;
     TopWindows* windows = nullptr;
     Modules* modules = nullptr; // none: no localised resources are looked for
+    Spooler* spooler = nullptr;
 };
 
 // Owns the POSIX backends of one machine root.
@@ -45,6 +47,7 @@ private:
     std::unique_ptr<Processes> processes_;
     std::unique_ptr<TopWindows> windows_;
     std::unique_ptr<Modules> modules_;
+    std::unique_ptr<Spooler> spooler_;
     Platform platform_;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/platform.h"
 
+#include "platform/posix/cups_spooler.h"
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_filesystem.h"
 #include "platform/posix/posix_modules.h"
@@ -64,6 +65,7 @@ PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
     processes_ = std::make_unique<PosixProcesses>();
     windows_ = std::make_unique<PosixTopWindows>(root_);
     modules_ = std::make_unique<PosixModules>(*env_);
+    spooler_ = std::make_unique<CupsSpooler>();
     platform_.registry = registry_.get();
     platform_.sections = sections_.get();
     platform_.files = files_.get();
@@ -72,6 +74,7 @@ PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
     platform_.processes = processes_.get();
     platform_.windows = windows_.get();
     platform_.modules = modules_.get();
+    platform_.spooler = spooler_.get();
 }
 
 PosixPlatform::~PosixPlatform() = default;

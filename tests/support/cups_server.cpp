@@ -1,0 +1,138 @@
+#include "support/cups_server.h"
+
+#include <cups/cups.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace lntc::test {
+
+namespace {
+
+bool answers(const std::string& path) {
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    if (path.size() >= sizeof addr.sun_path) return false;
+    path.copy(addr.sun_path, path.size());
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    ::close(fd);
+    return ok;
+}
+
+std::string shellQuoted(const std::string& s) {
+    std::string out = "'";
+    for (char c : s)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+} // namespace
+
+CupsServer::CupsServer() {
+    namespace fs = std::filesystem;
+    // Short: the socket's path must fit a socket address.
+    std::string templ = "/tmp/lntc-cups-XXXXXX";
+    if (!mkdtemp(templ.data())) {
+        reason_ = "mkdtemp failed";
+        return;
+    }
+    dir_ = templ;
+    socket_ = dir_ + "/cups.sock";
+    const bool root = geteuid() == 0;
+    fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
+    for (const char* sub : {"spool", "cache", "state", "log", "temp", "ppd"}) {
+        fs::create_directories(dir_ + "/" + sub);
+        // As root, cupsd does its work as lp.
+        if (const passwd* lp = root ? getpwnam("lp") : nullptr)
+            if (::chown((dir_ + "/" + sub).c_str(), lp->pw_uid, lp->pw_gid) != 0) reason_ = "chown";
+    }
+    std::ofstream(dir_ + "/cupsd.conf")
+        << "Listen " << socket_ << "\nLogLevel warn\nBrowsing Off\nWebInterface No\n"
+        << "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+        << "<Policy default>\n  <Limit All>\n    Order allow,deny\n    Allow all\n  </Limit>\n"
+        << "</Policy>\n";
+    std::ofstream files(dir_ + "/cups-files.conf");
+    if (root) files << "User lp\nGroup lp\n";
+    files << "ServerRoot " << dir_ << "\nRequestRoot " << dir_ << "/spool\nCacheDir " << dir_
+          << "/cache\nStateDir " << dir_ << "/state\nTempDir " << dir_ << "/temp\nErrorLog " << dir_
+          << "/log/error_log\nAccessLog " << dir_ << "/log/access_log\nPageLog " << dir_
+          << "/log/page_log\nFileDevice Yes\n";
+    files.close();
+
+    const char* cupsd = "/usr/sbin/cupsd";
+    if (::access(cupsd, X_OK) != 0) {
+        reason_ = "cupsd is not installed";
+        return;
+    }
+    pid_ = fork();
+    if (pid_ == 0) {
+        const std::string conf = dir_ + "/cupsd.conf", cf = dir_ + "/cups-files.conf";
+        execl(cupsd, cupsd, "-f", "-c", conf.c_str(), "-s", cf.c_str(), nullptr);
+        _exit(127);
+    }
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!answers(socket_)) {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_ ||
+            std::chrono::steady_clock::now() > deadline) {
+            reason_ = "cupsd did not start; see " + dir_ + "/log/error_log";
+            if (waitpid(pid_, &status, WNOHANG) == 0) {
+                ::kill(pid_, SIGKILL);
+                waitpid(pid_, nullptr, 0);
+            }
+            pid_ = -1;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (const char* v = std::getenv("CUPS_SERVER")) {
+        previous_ = v;
+        hadPrevious_ = true;
+    }
+    setenv("CUPS_SERVER", socket_.c_str(), 1);
+    cupsSetServer(nullptr); // the client takes CUPS_SERVER afresh
+}
+
+CupsServer::~CupsServer() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+        if (hadPrevious_)
+            setenv("CUPS_SERVER", previous_.c_str(), 1);
+        else
+            unsetenv("CUPS_SERVER");
+        cupsSetServer(nullptr);
+    }
+    std::error_code ec;
+    if (!dir_.empty()) std::filesystem::remove_all(dir_, ec);
+}
+
+bool CupsServer::lpadmin(const std::string& args) {
+    std::string command =
+        "CUPS_SERVER=" + shellQuoted(socket_) + " /usr/sbin/lpadmin " + args + " >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
+}
+
+bool CupsServer::addPrinter(const std::string& name, const std::string& comment) {
+    return lpadmin("-p " + shellQuoted(name) + " -E -v file:///dev/null -D " +
+                   shellQuoted(comment));
+}
+
+bool CupsServer::deletePrinter(const std::string& name) {
+    return lpadmin("-x " + shellQuoted(name));
+}
+
+} // namespace lntc::test
