@@ -27,7 +27,7 @@ TEST(Strings, TableIsSortedUniqueAndEveryFormatIsSafe) {
         // Every text is fit to be a printf format: known conversions only, none that writes.
         auto signature = conversionSignature(e.text);
         ASSERT_TRUE(signature.has_value()) << e.id << ": " << e.text;
-        for (const std::string_view allowed : {"", "d", "ld", "s", "s,s"})
+        for (const std::string_view allowed : {"", "d", "ld", "s", "s,s", "d,s"})
             if (*signature == allowed) signature.reset();
         EXPECT_FALSE(signature.has_value()) << e.id << " takes " << *signature;
         // Log texts announce the library, as the error log expects.
@@ -43,6 +43,7 @@ TEST(Strings, FormatsTakeTheArgumentsTheirCallersPass) {
         {str::LogConfigMapping, "ld"},     {str::TooManyQueues, "d"},
         {str::DeleteUnlistedQueue, "s,s"}, {str::ImportQueue, "s,s"},
         {str::ModuleNotInstalled, "s,s"},  {str::MissingMessageId, "d"},
+        {str::LogBestAvailCut, "d,s"},
         {str::PrinterConfigTitle, "s"},    {str::NoDescription, ""}};
     for (const auto& [id, signature] : formats)
         EXPECT_EQ(conversionSignature(builtinString(id)), signature) << id;
