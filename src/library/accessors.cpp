@@ -17,8 +17,7 @@ namespace {
 // The library's own failures leave no records to read; a code passed on from the name
 // service comes with records filled all the same (ODR defaults in the general record).
 bool recordsFilledDespite(const SharedStore& s) {
-    return (s.initStatus & 0xFFFF0000u) != (LNTC_E_SECTION & 0xFFFF0000u) &&
-           s.config && s.queues;
+    return (s.initStatus & 0xFFFF0000u) != (LNTC_E_SECTION & 0xFFFF0000u) && s.config && s.queues;
 }
 
 } // namespace

@@ -1,13 +1,13 @@
 // The exported C interface over the process's production library.
+#include "library/accessors.h"
+#include "library/lifecycle.h"
+#include "library/production.h"
 #include "lntc/lntc.h"
 #include "logo/logo.h"
 #include "media/default_media.h"
 #include "platform/printable.h"
 #include "process/process.h"
-#include "library/accessors.h"
-#include "library/lifecycle.h"
 #include "store/initialise.h"
-#include "library/production.h"
 
 #include <cstdio>
 #include <memory>

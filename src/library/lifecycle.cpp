@@ -90,8 +90,7 @@ void UnloadLibrary(Library& lib) {
 namespace {
 
 // Maps a part of the unit, logging a failure.
-template <typename T>
-bool mapOrLog(Library& lib, size_t part, bool writable, SectionView<T>& out) {
+template <typename T> bool mapOrLog(Library& lib, size_t part, bool writable, SectionView<T>& out) {
     uint32_t error = 0;
     out = SectionView<T>(*lib.store.sections, part, writable, error);
     if (!out) {
@@ -181,8 +180,7 @@ uint32_t InitialiseSharedConfig(Library& lib) {
     // From here on this process only reads, like every other.
     s.config.reset();
     s.queues.reset();
-    if (!mapOrLog(lib, 0, false, s.config) || !mapOrLog(lib, 1, false, s.queues))
-        return release();
+    if (!mapOrLog(lib, 0, false, s.config) || !mapOrLog(lib, 1, false, s.queues)) return release();
     s.sections->markFilled();
     return status;
 }

@@ -1,12 +1,12 @@
 #include "library/localised.h"
 
-#include "ui/message_box.h"
 #include "platform/errors.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
 #include "resources/module_table.h"
 #include "resources/strings.h"
 #include "store/library.h"
+#include "ui/message_box.h"
 
 #include <cctype>
 #include <string>

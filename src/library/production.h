@@ -12,14 +12,14 @@ class PosixPlatform;
 class PosixProductLibs;
 
 class ProductionLibrary {
-public:
+  public:
     // Throws std::runtime_error when the machine root's registry cannot be opened.
     explicit ProductionLibrary(const std::string& root);
     ~ProductionLibrary();
     Library& library() { return *library_; }
     const std::string& root() const { return root_; }
 
-private:
+  private:
     std::string root_;
     std::unique_ptr<PosixPlatform> platform_;
     std::unique_ptr<PosixProductLibs> product_;

@@ -8,7 +8,7 @@
 namespace lntc {
 
 class Environment {
-public:
+  public:
     virtual ~Environment() = default;
     virtual std::optional<std::string> get(std::string_view name) const = 0;
     virtual void set(std::string_view name, std::string_view value) = 0;
@@ -23,7 +23,7 @@ public:
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Seconds since 1970-01-01 UTC.
     virtual int64_t now() const = 0;

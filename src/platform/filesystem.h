@@ -15,7 +15,7 @@ inline constexpr uint32_t Invalid = 0xFFFFFFFF;
 } // namespace fileattr
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     // Host path of a product path ("C:\x" -> <root>/drive_c/x, "Z:\x" -> /x); empty when the
     // drive is not mapped. A path without a drive is taken on the current drive.

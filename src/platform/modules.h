@@ -20,8 +20,8 @@ class Modules {
     // another code when the file is there but is not a usable module (why, when given, then
     // says what was wrong). A module loaded to stay is never unloaded, even when its handle
     // goes.
-    virtual std::unique_ptr<LoadedModule> load(const std::string& path, bool stay,
-                                               uint32_t& error, std::string* why = nullptr) = 0;
+    virtual std::unique_ptr<LoadedModule> load(const std::string& path, bool stay, uint32_t& error,
+                                               std::string* why = nullptr) = 0;
     // Whether a shared library of this file name is in the process already.
     virtual bool isLoaded(const std::string& fileName) const = 0;
     // Host folder that holds the modules (the library's own folder), without a trailing "/".

@@ -29,7 +29,7 @@ struct Platform {
 
 // Owns the POSIX backends of one machine root.
 class PosixPlatform {
-public:
+  public:
     // root: the machine root folder (created when missing). Throws std::runtime_error when
     // the registry database cannot be opened at all.
     explicit PosixPlatform(const std::string& root);
@@ -37,7 +37,7 @@ public:
     Platform& platform() { return platform_; }
     const std::string& root() const { return root_; }
 
-private:
+  private:
     std::string root_;
     std::unique_ptr<Registry> registry_;
     std::unique_ptr<Sections> sections_;

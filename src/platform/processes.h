@@ -12,7 +12,7 @@ struct ProcessEntry {
 };
 
 class Processes {
-public:
+  public:
     virtual ~Processes() = default;
     // Snapshot of running processes in a stable order (ascending id).
     virtual uint32_t list(std::vector<ProcessEntry>& out) const = 0;

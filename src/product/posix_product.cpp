@@ -58,7 +58,8 @@ void appendLogLine(const std::string& directory, const std::string& file, const 
         int fd = -1;
         uint32_t error = ensureTrustedDir(directory, 0750);
         if (error == 0)
-            error = openTrustedFile(directory + "/" + file, O_WRONLY | O_APPEND | O_CREAT, 0640, fd);
+            error =
+                openTrustedFile(directory + "/" + file, O_WRONLY | O_APPEND | O_CREAT, 0640, fd);
         if (fd < 0) {
             // Nothing is lost: the line goes to standard error with the reason.
             std::string text = "liblntc: cannot write " + directory + "/" + file + " (" +

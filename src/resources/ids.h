@@ -390,12 +390,12 @@ inline constexpr uint32_t LogBestAvailCut = 33063; // %d names left out, %s queu
 
 // Texts of the dialog framework itself.
 namespace fwstr {
-inline constexpr uint32_t ParseInt = 61712;           // "Please enter an integer."
-inline constexpr uint32_t ParseReal = 61713;          // "Please enter a number."
-inline constexpr uint32_t ParseIntRange = 61714;      // "... integer between %1 and %2."
-inline constexpr uint32_t ParseRealRange = 61715;     // "... number between %1 and %2."
-inline constexpr uint32_t ParseStringSize = 61716;    // "... no more than %1 characters."
-inline constexpr uint32_t AppName = 61717;            // caption of the framework's boxes
+inline constexpr uint32_t ParseInt = 61712;        // "Please enter an integer."
+inline constexpr uint32_t ParseReal = 61713;       // "Please enter a number."
+inline constexpr uint32_t ParseIntRange = 61714;   // "... integer between %1 and %2."
+inline constexpr uint32_t ParseRealRange = 61715;  // "... number between %1 and %2."
+inline constexpr uint32_t ParseStringSize = 61716; // "... no more than %1 characters."
+inline constexpr uint32_t AppName = 61717;         // caption of the framework's boxes
 } // namespace fwstr
 
 } // namespace lntc

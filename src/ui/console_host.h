@@ -11,12 +11,12 @@ namespace lntc {
 class ProductLibs;
 
 class ConsoleHost : public Host {
-public:
+  public:
     ConsoleHost(ProductLibs& product, std::FILE* out = stderr) : product_(product), out_(out) {}
     int messageBox(WindowRef owner, const std::string& text, const std::string& caption,
                    uint32_t style) override;
 
-private:
+  private:
     ProductLibs& product_;
     std::FILE* out_;
 };

@@ -87,7 +87,6 @@ bool parseReal(std::string_view text, double& out) {
     return true;
 }
 
-
 // --- data exchange ---------------------------------------------------------------------
 
 void DataExchange::prepareControl(int id, bool isEdit) {

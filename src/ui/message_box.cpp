@@ -48,7 +48,8 @@ int WarnId(UiContext& lib, WindowRef owner, uint32_t formatId, ...) {
 int ErrorId(UiContext& lib, WindowRef owner, uint32_t formatId, ...) {
     va_list args;
     va_start(args, formatId);
-    int answer = showV(lib, owner, lib.strings().load(str::ErrorCaption), mb::Error, formatId, args);
+    int answer =
+        showV(lib, owner, lib.strings().load(str::ErrorCaption), mb::Error, formatId, args);
     va_end(args);
     return answer;
 }
@@ -63,8 +64,8 @@ int ErrorIdNoOwner(UiContext& lib, uint32_t formatId, ...) {
 }
 
 int ShowLastSystemError(UiContext& lib, WindowRef owner, uint32_t code) {
-    return lib.host().messageBox(owner, systemErrorText(code), lib.strings().load(str::ErrorCaption),
-                                 mb::Error);
+    return lib.host().messageBox(owner, systemErrorText(code),
+                                 lib.strings().load(str::ErrorCaption), mb::Error);
 }
 
 } // namespace lntc

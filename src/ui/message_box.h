@@ -11,7 +11,6 @@
 
 namespace lntc {
 
-
 int MessageBoxF(UiContext& lib, WindowRef owner, const char* caption, uint32_t style,
                 const char* format, ...);
 int MessageBoxId(UiContext& lib, WindowRef owner, uint32_t captionId, uint32_t style,

@@ -17,7 +17,7 @@ struct ShownBox {
 };
 
 class RecordingHost : public Host {
-public:
+  public:
     int messageBox(WindowRef owner, const std::string& text, const std::string& caption,
                    uint32_t style) override;
     // Answers for the next boxes, in order; without one a box gets its safe answer.
@@ -29,7 +29,7 @@ public:
     WindowClasses classes;
     WindowClasses* windowClasses() override { return &classes; }
 
-private:
+  private:
     std::deque<int> answers_;
 };
 

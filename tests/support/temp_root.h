@@ -5,14 +5,14 @@
 namespace lntc::test {
 
 class TempRoot {
-public:
+  public:
     TempRoot();
     ~TempRoot();
     TempRoot(const TempRoot&) = delete;
     TempRoot& operator=(const TempRoot&) = delete;
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 

@@ -24,7 +24,7 @@ struct FakeMachine {
 };
 
 class TestLibrary {
-public:
+  public:
     explicit TestLibrary(FakeMachine& machine, bool load = true);
     ~TestLibrary();
     Library& lib() { return *lib_; }
@@ -41,7 +41,7 @@ public:
     std::vector<std::string> loggedTexts() const;
     bool logged(const std::string& text) const;
 
-private:
+  private:
     std::unique_ptr<Library> lib_;
 };
 

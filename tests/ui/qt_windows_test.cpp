@@ -197,8 +197,7 @@ TEST(QtHelp, HelpShowsTheTopicOfTheContext) {
     auto dir = std::filesystem::temp_directory_path() / ("lntc-help-" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     std::string file = (dir / "liblntc.HLP").string();
-    std::ofstream(file)
-        << "[500] Values\nThe dialog.\n[4001] Count\nHow many.\n";
+    std::ofstream(file) << "[500] Values\nThe dialog.\n[4001] Count\nHow many.\n";
     QtLibrary q;
     ValuesDialog d(q.lib());
     q.lib().helpFilePath = file;

@@ -43,8 +43,8 @@ TEST(Strings, FormatsTakeTheArgumentsTheirCallersPass) {
         {str::LogConfigMapping, "ld"},     {str::TooManyQueues, "d"},
         {str::DeleteUnlistedQueue, "s,s"}, {str::ImportQueue, "s,s"},
         {str::ModuleNotInstalled, "s,s"},  {str::MissingMessageId, "d"},
-        {str::LogBestAvailCut, "d,s"},
-        {str::PrinterConfigTitle, "s"},    {str::NoDescription, ""}};
+        {str::LogBestAvailCut, "d,s"},     {str::PrinterConfigTitle, "s"},
+        {str::NoDescription, ""}};
     for (const auto& [id, signature] : formats)
         EXPECT_EQ(conversionSignature(builtinString(id)), signature) << id;
 }

@@ -1,9 +1,9 @@
 // Commands that go through the library's exports, as every product process does.
 #include "commands.h"
 #include "lntc/lntc.h"
-#include "product/product.h"
 #include "platform/platform.h"
 #include "platform/printable.h"
+#include "product/product.h"
 #include "record_fields.h"
 
 #include <csignal>

@@ -52,7 +52,6 @@ bool waylandAnswers(const EnvLookup& env) {
     return set(runtime) && socketAnswers(*runtime + "/" + name);
 }
 
-
 } // namespace
 
 DisplayVerdict CheckDisplay(const EnvLookup& env) {
