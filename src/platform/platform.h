@@ -7,6 +7,7 @@
 #include "platform/processes.h"
 #include "platform/registry.h"
 #include "platform/sections.h"
+#include "platform/services.h"
 #include "platform/spooler.h"
 #include "platform/windows.h"
 
@@ -25,6 +26,7 @@ struct Platform {
     TopWindows* windows = nullptr;
     Modules* modules = nullptr; // none: no localised resources are looked for
     Spooler* spooler = nullptr;
+    SystemServices* services = nullptr;
 };
 
 // Owns the POSIX backends of one machine root.
@@ -48,6 +50,7 @@ class PosixPlatform {
     std::unique_ptr<TopWindows> windows_;
     std::unique_ptr<Modules> modules_;
     std::unique_ptr<Spooler> spooler_;
+    std::unique_ptr<SystemServices> services_;
     Platform platform_;
 };
 

@@ -25,6 +25,8 @@ TestLibrary::TestLibrary(FakeMachine& m, bool load) : machine(m), product() {
     p.processes = &m.processes;
     p.windows = &m.windows;
     p.modules = &m.modules;
+    p.spooler = &m.spooler;
+    p.services = &m.services;
     product.setDirectoryJson(kDefaultDirectory);
     lib_ = std::make_unique<Library>(p, product, host);
     if (load) loadStatus = LoadLibrary(*lib_);

@@ -4,6 +4,7 @@
 #include "store/library.h"
 #include "support/fake_platform.h"
 #include "support/fake_product.h"
+#include "support/fake_spooler.h"
 #include "support/memory_registry.h"
 #include "support/recording_host.h"
 
@@ -21,6 +22,8 @@ struct FakeMachine {
     FakeProcesses processes;
     FakeTopWindows windows;
     FakeModules modules;
+    FakeSpooler spooler;
+    FakeServices services;
 };
 
 class TestLibrary {

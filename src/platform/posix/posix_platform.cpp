@@ -6,6 +6,7 @@
 #include "platform/posix/posix_modules.h"
 #include "platform/posix/posix_processes.h"
 #include "platform/posix/posix_sections.h"
+#include "platform/posix/posix_services.h"
 #include "platform/posix/posix_windows.h"
 
 #if __has_include("platform/posix/sqlite_registry.h")
@@ -66,6 +67,7 @@ PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
     windows_ = std::make_unique<PosixTopWindows>(root_);
     modules_ = std::make_unique<PosixModules>(*env_);
     spooler_ = std::make_unique<CupsSpooler>();
+    services_ = std::make_unique<PosixServices>();
     platform_.registry = registry_.get();
     platform_.sections = sections_.get();
     platform_.files = files_.get();
@@ -75,6 +77,7 @@ PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
     platform_.windows = windows_.get();
     platform_.modules = modules_.get();
     platform_.spooler = spooler_.get();
+    platform_.services = services_.get();
 }
 
 PosixPlatform::~PosixPlatform() = default;

@@ -1,0 +1,29 @@
+// The machine's hosts file, as the TCP Direct dialog and the ODR discovery use it: looking a
+// name up, listing the names, and adding or replacing a name's line. Independent of any
+// dialog: failures are shown in boxes owned by the given window.
+#pragma once
+#include "ui/host.h"
+
+#include <string>
+#include <vector>
+
+namespace lntc {
+
+class Library;
+
+// "%SystemRoot%\system32\drivers\etc\hosts" in the product's path form.
+std::string HostsFilePath(Library& lib);
+
+// The address of the first entry (comment lines skipped) whose names are exactly the name;
+// nullopt-like empty string when there is none or the file cannot be read.
+bool LookupHostsName(Library& lib, const std::string& name, std::string& address);
+
+// Every entry's names part, in file order (comment lines skipped, tabs read as blanks).
+std::vector<std::string> FillHostsNames(Library& lib);
+
+// Adds the name's line, or replaces every line whose names are exactly the name, keeping the
+// previous file as the backup. The hosts file is never left missing or partly written.
+void UpdateHostsFile(Library& lib, WindowRef owner, const std::string& address,
+                     const std::string& name);
+
+} // namespace lntc

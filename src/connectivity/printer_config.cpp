@@ -1,0 +1,1 @@
+#include "connectivity/connectivity_dialogs.h"

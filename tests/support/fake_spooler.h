@@ -1,0 +1,59 @@
+// In-memory spooler and system services, for unit tests of the connectivity dialogs.
+#pragma once
+#include "platform/errors.h"
+#include "platform/services.h"
+#include "platform/spooler.h"
+
+#include <cstddef>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace lntc::test {
+
+class FakeSpooler : public Spooler {
+  public:
+    std::vector<SpoolerPrinter> printerList;
+    std::vector<std::string> portList = {"LPT1:", "COM1:", "FILE:"};
+    // What the size queries answer instead of the lists' own sizes (allocation failures).
+    std::optional<size_t> printerBytes, portBytes;
+    uint32_t listError = 0; // printers() and ports() answer this when not 0
+    // Names that cannot be opened although listed (deleted meanwhile).
+    std::set<std::string> gone;
+
+    uint32_t printersSize(size_t& bytes) override {
+        bytes = printerBytes.value_or(printerList.size() * 64);
+        return 0;
+    }
+    uint32_t printers(std::vector<SpoolerPrinter>& out) override {
+        out = printerList;
+        return listError;
+    }
+    uint32_t portsSize(size_t& bytes) override {
+        bytes = portBytes.value_or(portList.size() * 16);
+        return 0;
+    }
+    uint32_t ports(std::vector<std::string>& out) override {
+        out = portList;
+        return listError;
+    }
+    bool canOpen(const std::string& printer) override {
+        if (gone.count(printer)) return false;
+        for (const auto& p : printerList)
+            if (p.name == printer) return true;
+        return false;
+    }
+};
+
+class FakeServices : public SystemServices {
+  public:
+    uint32_t managerError = 0; // the service manager cannot be opened
+    bool tcpip = true;
+    uint32_t queryTcpip(bool& present) override {
+        present = managerError == 0 && tcpip;
+        return managerError;
+    }
+};
+
+} // namespace lntc::test
