@@ -14,8 +14,8 @@ class Library;
 // "%SystemRoot%\system32\drivers\etc\hosts" in the product's path form.
 std::string HostsFilePath(Library& lib);
 
-// The address of the first entry (comment lines skipped) whose names are exactly the name;
-// nullopt-like empty string when there is none or the file cannot be read.
+// Whether an entry (comment lines skipped) has exactly the name for its names; address is the
+// first such entry's. A file that cannot be read has no entries.
 bool LookupHostsName(Library& lib, const std::string& name, std::string& address);
 
 // Every entry's names part, in file order (comment lines skipped, tabs read as blanks).
