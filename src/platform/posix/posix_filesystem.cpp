@@ -129,6 +129,7 @@ uint32_t readHostFile(const std::string& host, std::string& contents, struct sta
         return err::AccessDenied;
     }
     std::string data;
+    if (st.st_size > 0) data.reserve(static_cast<size_t>(st.st_size));
     char buf[65536];
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);
