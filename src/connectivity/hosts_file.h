@@ -4,26 +4,31 @@
 #pragma once
 #include "ui/host.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace lntc {
 
+class Environment;
 class Library;
 
-// "%SystemRoot%\system32\drivers\etc\hosts" in the product's path form.
+// "%SystemRoot%\system32\drivers\etc\hosts" in the product's path form. SystemRoot counts only
+// when it names a folder on drive C (the machine root); otherwise it is "C:\WINDOWS".
+std::string HostsFilePath(const Environment& env);
 std::string HostsFilePath(Library& lib);
 
 // Whether an entry (comment lines skipped) has exactly the name for its names; address is the
-// first such entry's. A file that cannot be read has no entries.
+// first such entry's, else "0.0.0.0". A file that cannot be read has no entries.
 bool LookupHostsName(Library& lib, const std::string& name, std::string& address);
 
 // Every entry's names part, in file order (comment lines skipped, tabs read as blanks).
 std::vector<std::string> FillHostsNames(Library& lib);
 
 // Adds the name's line, or replaces every line whose names are exactly the name, keeping the
-// previous file as the backup. The hosts file is never left missing or partly written.
-void UpdateHostsFile(Library& lib, WindowRef owner, const std::string& address,
-                     const std::string& name);
+// previous file as the backup. The hosts file is never left missing or partly written: a
+// failure is shown (owned by owner), leaves the old file in place and is returned; 0 on success.
+uint32_t UpdateHostsFile(Library& lib, WindowRef owner, const std::string& address,
+                         const std::string& name);
 
 } // namespace lntc
