@@ -20,21 +20,25 @@ inline constexpr int kClosedWithChanges = 50;
 class TcpDirectDialog : public HelpDialog {
   public:
     TcpDirectDialog(Library& lib, Dialog* parent, QueueRecord& queue);
-    ~TcpDirectDialog() override;
 
   protected:
     bool onInitDialog() override;
     void onOK() override;
     void onCommand(int id, Notify code) override;
     void onKillFocus(int id) override;
-    long onControlNotify(int id, uint16_t code) override;
     void doDataExchange(DataExchange& dx) override;
 
   private:
-    struct State;
+    // Shows the name's address from the hosts file (or "0.0.0.0") and notes whether it is new.
+    void lookUp(const std::string& name);
+
     Library& lib_;
     QueueRecord& queue_;
-    State* state_;
+    std::string portName_; // exchanged with the box
+    std::string lookedUp_; // the name the address and isNewName_ belong to
+    std::string address_ = "0.0.0.0";
+    uint32_t socket_;
+    bool isNewName_ = true;
 };
 
 // Asks whether a port name not in the hosts file is to be added (template 402); OK means yes.

@@ -386,6 +386,8 @@ inline constexpr uint32_t LogStillFilling = 33061;
 inline constexpr uint32_t LogFillAbandoned = 33062;
 // Media dialogs.
 inline constexpr uint32_t LogBestAvailCut = 33063; // %d names left out, %s queue
+// TCP Direct connectivity.
+inline constexpr uint32_t EnterPortName = 33070;
 } // namespace str
 
 // Texts of the dialog framework itself.

@@ -211,6 +211,9 @@ constexpr Entry kStrings[] = {
     // Media dialogs.
     {str::LogBestAvailCut,
      "LNTC: %d best-available paper sizes of queue %s do not fit its list and were left out"},
+
+    // TCP Direct connectivity.
+    {str::EnterPortName, "Please enter the TCP Direct Port Name."},
 };
 
 // Looked up by binary search.

@@ -4,6 +4,7 @@
 #pragma once
 #include "resources/templates.h"
 #include "ui/host.h"
+#include "ui/window_classes.h"
 #include "ui/window_model.h"
 
 #include <cstdint>
@@ -139,6 +140,9 @@ class HeadlessHost : public Host, private Toolkit {
     void endWaitCursor() override {
         if (waitCursorDepth > 0) --waitCursorDepth;
     }
+    // The process's window classes: this host makes windows.
+    WindowClasses classes;
+    WindowClasses* windowClasses() override { return &classes; }
 
   private:
     struct Answer {

@@ -106,6 +106,27 @@ uint32_t FakeFileSystem::readFile(std::string_view path, std::string& contents) 
     return 0;
 }
 
+uint32_t FakeFileSystem::writeFile(std::string_view path, std::string_view contents) {
+    if (writeError == 0) files_[folded(path)] = contents;
+    return writeError;
+}
+
+uint32_t FakeFileSystem::renameFile(std::string_view from, std::string_view to) {
+    auto it = files_.find(folded(from));
+    if (it == files_.end()) return err::FileNotFound;
+    if (writeError != 0) return writeError;
+    std::string contents = std::move(it->second);
+    files_.erase(it);
+    files_[folded(to)] = std::move(contents);
+    return 0;
+}
+
+uint32_t FakeFileSystem::copyFile(std::string_view from, std::string_view to) {
+    std::string contents;
+    if (uint32_t e = readFile(from, contents)) return e;
+    return writeFile(to, contents);
+}
+
 std::optional<std::string> FakeEnvironment::get(std::string_view name) const {
     auto it = vars.find(name);
     if (it == vars.end()) return std::nullopt;

@@ -381,7 +381,8 @@ TEST_F(BestAvail, NamesThatDoNotFitTheFieldAreLeftOutAndLogged) {
 TEST(MediaHelp, EveryControlThatTakesTheFocusHasItsTopic) {
     const std::string help =
         readTextFile(std::string(LNTC_SOURCE_DIR) + "/src/resources/help/liblntc.hlp.txt");
-    for (uint16_t id : {dlg::TrayMedia, dlg::EjectMedia, dlg::BestAvailMedia}) {
+    for (uint16_t id :
+         {dlg::TrayMedia, dlg::EjectMedia, dlg::BestAvailMedia, dlg::TcpDirect, dlg::NewTcpPort}) {
         for (const ControlTemplate& c : builtinTemplate(id)->controls) {
             bool focusable = c.kind != ControlKind::Static && c.kind != ControlKind::GroupBox &&
                              !(c.style & cs::Hidden);

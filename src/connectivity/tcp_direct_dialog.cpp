@@ -1,0 +1,122 @@
+#include "connectivity/connectivity_dialogs.h"
+#include "connectivity/hosts_file.h"
+#include "resources/ids.h"
+#include "store/library.h"
+#include "store/models.h"
+#include "store/records.h"
+#include "ui/address_edit.h"
+#include "ui/message_box.h"
+
+#include <set>
+
+namespace lntc {
+
+namespace {
+
+constexpr uint32_t kTcpDirectConnectivity = 1;
+constexpr int kPortNameMax = 40;
+constexpr size_t kPortNameRead = 127; // what a focus change takes of the box's text
+constexpr size_t kAddressRead = 19;
+constexpr uint32_t kLaserJetSocket = 9100;
+
+} // namespace
+
+TcpDirectDialog::TcpDirectDialog(Library& lib, Dialog* parent, QueueRecord& queue)
+    : HelpDialog(lib, dlg::TcpDirect, parent), lib_(lib), queue_(queue),
+      portName_(queue.Connectivity == kTcpDirectConnectivity ? fieldText(queue.DeviceName)
+                                                             : fieldText(queue.Name)),
+      socket_(queue.TCP_SocketNumber) {
+    if (!RegisterAddressEditClass(lib))
+        MessageBoxId(lib, parent != nullptr ? parent->window() : nullptr, fwstr::AppName, mb::Ok,
+                     str::AddressClassFailed);
+}
+
+void TcpDirectDialog::doDataExchange(DataExchange& dx) {
+    ddxUInt(dx, tcpctl::Socket, socket_);
+    ddvMinMaxUInt(dx, socket_, 1, 65535);
+    ddxCBString(dx, tcpctl::PortName, portName_);
+    ddvMaxChars(dx, portName_, kPortNameMax);
+    ddxText(dx, tcpctl::Address, address_);
+}
+
+void TcpDirectDialog::lookUp(const std::string& name) {
+    std::string address;
+    isNewName_ = !LookupHostsName(lib_, name, address);
+    lookedUp_ = name;
+    setWindowText(tcpctl::Address, address);
+}
+
+bool TcpDirectDialog::onInitDialog() {
+    HelpDialog::onInitDialog();
+    std::set<std::string> listed;
+    for (const std::string& names : FillHostsNames(lib_))
+        if (listed.insert(names).second) addString(tcpctl::PortName, names);
+    if (listed.insert(portName_).second) addString(tcpctl::PortName, portName_);
+    // The entry spelled as the name: one that differs in case would put another name in the
+    // box than the one looked up.
+    for (int i = 0, n = getCount(tcpctl::PortName); i < n; ++i)
+        if (getText(tcpctl::PortName, i) == portName_) setCurSel(tcpctl::PortName, i);
+    lookUp(portName_);
+
+    const bool laserJet =
+        ModelClassFlags(ModelIndexOfQueue(queue_)) == modelclass::HpLaserJet; // exactly
+    if (laserJet) setDlgItemInt(tcpctl::Socket, kLaserJetSocket);
+    enable(tcpctl::SocketLabel, !laserJet);
+    enable(tcpctl::Socket, !laserJet);
+    applyReadOnlyRegistry();
+    return true;
+}
+
+void TcpDirectDialog::onCommand(int id, Notify code) {
+    if (id != tcpctl::PortName || code != Notify::SelChange) return;
+    int index = getCurSel(tcpctl::PortName);
+    if (index < 0) return;
+    std::string name = getText(tcpctl::PortName, index);
+    if (name != lookedUp_) lookUp(name);
+}
+
+void TcpDirectDialog::onKillFocus(int id) {
+    if (id != tcpctl::PortName) return;
+    const int to = focusedControl();
+    if (to == ctl::Cancel || to == ctl::Help) return;
+    std::string name = windowText(tcpctl::PortName).substr(0, kPortNameRead);
+    if (name != lookedUp_) lookUp(name);
+}
+
+void TcpDirectDialog::onOK() {
+    if (!updateData(true)) return;
+    if (portName_.find_first_not_of(" \t") == std::string::npos) {
+        ErrorId(lib_, window(), str::EnterPortName);
+        setFocus(tcpctl::PortName);
+        return;
+    }
+    // Enter in the box leaves it without a focus change: whether the name is new is then
+    // still to be found out. The address stays as the user left it.
+    if (portName_ != lookedUp_) {
+        std::string unused;
+        isNewName_ = !LookupHostsName(lib_, portName_, unused);
+        lookedUp_ = portName_;
+    }
+    const std::string address = address_.substr(0, kAddressRead);
+    if (isNewName_ && NewTcpPortDialog(lib_, this, portName_, address).doModal() != id::Ok) return;
+    // A failure has been shown; the record is written all the same.
+    UpdateHostsFile(lib_, window(), address, portName_);
+    setField(queue_.DeviceName, portName_);
+    queue_.TCP_SocketNumber = static_cast<uint16_t>(socket_);
+    endDialog(id::Ok);
+}
+
+NewTcpPortDialog::NewTcpPortDialog(Library& lib, Dialog* parent, std::string name,
+                                   std::string address)
+    : HelpDialog(lib, dlg::NewTcpPort, parent), name_(std::move(name)),
+      address_(std::move(address)) {}
+
+bool NewTcpPortDialog::onInitDialog() {
+    HelpDialog::onInitDialog();
+    setWindowText(newportctl::PortName, name_);
+    setWindowText(newportctl::Address, address_);
+    applyReadOnlyRegistry();
+    return true;
+}
+
+} // namespace lntc
