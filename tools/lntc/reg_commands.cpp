@@ -1,5 +1,6 @@
 // Registry files and the demo installation: these work on the machine root's store directly.
 #include "commands.h"
+#include "connectivity/hosts_file.h"
 #include "platform/platform.h"
 #include "platform/printable.h"
 #include "product/posix_product.h"
@@ -234,9 +235,24 @@ int cmdDemoSetup(const Args& args) {
         files.emplace_back("drive_c/qdsw_local/sd/ldpx.cfg", std::move(ldpx));
     }
 
+    std::vector<std::string> folders = {"odr", "drive_c/qdsw/lnt/bin", "drive_c/qdsw_local/tmp",
+                                        "drive_c/qdsw_local/sd", "drive_c/qdsw_local/fonts"};
+    // The hosts file goes where the library looks for it, through the same drive map.
+    const std::string driveC = p.files->hostPath("C:\\");
+    const std::string hosts = p.files->hostPath(HostsFilePath(*p.env));
+    if (hosts.starts_with(driveC + "/") && fs::exists(share + "/hosts")) {
+        std::string text;
+        if (!readWholeFile(share + "/hosts", text)) {
+            std::fprintf(stderr, "lntc: cannot read %s\n", quote(share + "/hosts").c_str());
+            return 1;
+        }
+        const std::string relative = "drive_c" + hosts.substr(driveC.size());
+        folders.push_back(relative.substr(0, relative.rfind('/')));
+        files.emplace_back(relative, std::move(text));
+    }
+
     std::string failure;
-    for (const char* folder : {"odr", "drive_c/qdsw/lnt/bin", "drive_c/qdsw_local/tmp",
-                               "drive_c/qdsw_local/sd", "drive_c/qdsw_local/fonts"}) {
+    for (const std::string& folder : folders) {
         if (!failure.empty()) break;
         failure = makeFolders(root, folder);
     }
