@@ -1,7 +1,10 @@
 // Print Manager and Other/Parallel port connectivity over the fake spooler.
 #include "connectivity/connectivity_dialogs.h"
+#include "resources/help_file.h"
 #include "resources/ids.h"
+#include "resources/templates.h"
 #include "store/records.h"
+#include "support/demo_files.h"
 #include "support/test_library.h"
 #include "ui/headless_host.h"
 
@@ -231,6 +234,19 @@ TEST_F(SpoolerDialogs, OtherPortRefusesNamesLongerThanFortyCharacters) {
     host.script(dlg::OtherPort).type(portctl::Port, name40).ok();
     EXPECT_EQ(runOtherPort(), id::Ok);
     EXPECT_EQ(fieldText(q.DeviceName), name40);
+}
+
+TEST(SpoolerDialogsHelp, EveryControlThatTakesTheFocusHasATopic) {
+    const std::string help =
+        readTextFile(std::string(LNTC_SOURCE_DIR) + "/src/resources/help/liblntc.hlp.txt");
+    for (uint16_t id : {dlg::PrintManager, dlg::OtherPort}) {
+        EXPECT_TRUE(findHelpTopic(help, id).has_value()) << id;
+        for (const ControlTemplate& c : builtinTemplate(id)->controls) {
+            if (c.id == ctl::Static || !takesFocus(c.kind)) continue;
+            EXPECT_TRUE(findHelpTopic(help, static_cast<uint32_t>(c.id)).has_value())
+                << "dialog " << id << ", control " << c.id;
+        }
+    }
 }
 
 } // namespace
