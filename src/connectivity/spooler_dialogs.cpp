@@ -116,9 +116,10 @@ void PrintManagerDialog::onCommand(int id, Notify code) {
 }
 
 std::string PrintManagerDialog::printerName(const std::string& text) const {
-    // A listed entry names its printer even where the name holds a comma or the entry was cut.
+    // A listed entry names its printer even where the name holds a comma or the entry was cut;
+    // a name the record cannot hold whole is taken from the text, and then not found.
     for (const auto& [entry, name] : entries_)
-        if (entry == text) return name;
+        if (entry == text && name.size() < sizeof queue_.DeviceName) return name;
     return text.substr(0, text.find(','));
 }
 

@@ -1,8 +1,6 @@
 // Print Manager and Other/Parallel port connectivity over the fake spooler.
 #include "connectivity/connectivity_dialogs.h"
 #include "resources/help_file.h"
-#include "resources/ids.h"
-#include "resources/templates.h"
 #include "store/records.h"
 #include "support/demo_files.h"
 #include "support/test_library.h"
@@ -10,241 +8,154 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstring>
-#include <string>
-#include <vector>
-
 using namespace lntc;
 using namespace lntc::test;
 
 namespace {
 
 using Strings = std::vector<std::string>;
+const std::string kOffice = "Office,   \"Second floor\"", kBare = "Bare,   <no description text>";
 
-std::string repeat(const std::string& s, size_t n) {
-    std::string out;
-    while (n-- > 0)
-        out += s;
-    return out;
+std::string notInPrintManager(const std::string& name) {
+    return "Print Manager Connectivity: The " + name + " printer does not exist in Print Manager.";
 }
 
-class SpoolerDialogs : public ::testing::Test {
-  protected:
+struct SpoolerDialogs : ::testing::Test {
     FakeMachine machine;
     TestLibrary t{machine};
     HeadlessHost host;
     QueueRecord q{};
-
     void SetUp() override {
         t.lib().setHost(host);
-        host.onScriptError = [](const std::string& m) { ADD_FAILURE() << "script: " << m; };
         setField(q.Name, "LASER");
         q.Connectivity = 1;
         machine.spooler.printerList = {{"Office", "Second floor"}, {"Bare", ""}};
     }
-    Strings boxTexts() const {
-        Strings out;
+    // Runs the dialog: the final state of its box, and the message boxes shown (caption: text).
+    template <class D> std::pair<const ModelControl*, Strings> run(int box, int end = id::Cancel) {
+        host.boxes.clear();
+        D dialog(t.lib(), nullptr, q);
+        EXPECT_EQ(dialog.doModal(), end);
+        Strings shown;
         for (const auto& b : host.boxes)
-            out.push_back(b.text);
-        return out;
-    }
-    int runPrintManager() {
-        PrintManagerDialog d(t.lib(), nullptr, q);
-        return d.doModal();
-    }
-    int runOtherPort() {
-        OtherPortDialog d(t.lib(), nullptr, q);
-        return d.doModal();
+            shown.push_back(b.caption + ": " + b.text);
+        return {&host.closedWindows.back()->at(box), shown};
     }
 };
 
-const char* const kOffice = "Office,   \"Second floor\"";
-const char* const kBare = "Bare,   <no description text>";
-
-std::string notInPrintManager(const std::string& name) {
-    return "The " + name + " printer does not exist in Print Manager.";
-}
-
-TEST_F(SpoolerDialogs, PrintManagerListsEntriesAndOkStoresTheCheckedName) {
+TEST_F(SpoolerDialogs, PrintManagerEntriesAndWhatOkStores) {
+    const std::string wide(250, 'W'), e124(124, 'e');
+    machine.spooler.printerList.push_back({"A,B", e124 + "\xC3\xA9"}); // cut before the "é"
+    machine.spooler.printerList.push_back({wide, "x"});
+    const std::string ab = "A,B,   \"" + e124 + "\"", wideEntry = wide + ",   \"";
     struct Case {
-        const char* what;
-        bool select; // select the entry, else type the text
-        std::string text;
-        const char* stored; // nullptr: refused with the box
-        std::string box;
-        const char* gone = ""; // listed, but the spooler cannot open it any more
+        std::string typed, select; // typed text, else the entry selected
+        std::string stored, box;   // DeviceName afterwards; the box shown, if any
     } cases[] = {
-        {"an entry with a comment", true, kOffice, "Office", ""},
-        {"an entry without one", true, kBare, "Bare", ""},
-        {"a typed name and more", false, "Bare,   whatever", "Bare", ""},
-        {"a name with a comma", true, "A,B,   <no description text>", "A,B", ""},
-        {"the bare stored name", true, "LASER", nullptr, notInPrintManager("LASER")},
-        {"an empty box", false, "", nullptr, notInPrintManager("")},
-        {"a leading comma", false, ",Office", nullptr, notInPrintManager("")},
-        {"a printer deleted meanwhile", true, kOffice, nullptr, notInPrintManager("Office"),
-         "Office"},
-        {"too long a text", false, "Bare," + std::string(252, ' '), nullptr,
-         "Please enter no more than 256 characters."},
+        {"", kOffice, "Office", ""},
+        {"", ab, "A,B", ""}, // an entry names its printer, commas and all
+        {"", wideEntry, wide, ""},
+        {"Bare,   anything", "", "Bare", ""},
+        {"", "LASER", "before", notInPrintManager("LASER")},
+        {"", "", "before", notInPrintManager("")},
+        {",Office", "", "before", notInPrintManager("")},
+        {"Bare," + std::string(252, ' '), "", "before",
+         "Lintora Configuration: Please enter no more than 256 characters."},
     };
-    machine.spooler.printerList.push_back({"A,B", ""});
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        host.boxes.clear();
+        SCOPED_TRACE(c.typed + c.select);
         setField(q.DeviceName, "before");
-        machine.spooler.gone = {c.gone};
         auto& s = host.script(dlg::PrintManager);
-        s.then([](const ModelWindow& w) {
-            EXPECT_EQ(w.at(pmctl::Printer).itemTexts(),
-                      (Strings{"A,B,   <no description text>", kBare, "LASER", kOffice}));
-            EXPECT_EQ(w.at(pmctl::Printer).text, "LASER");
-            EXPECT_EQ(w.focus, pmctl::Printer);
-            EXPECT_EQ(w.defaultButton, ctl::Ok);
-        });
-        c.select ? s.select(pmctl::Printer, c.text) : s.type(pmctl::Printer, c.text);
+        c.select.empty() ? s.type(pmctl::Printer, c.typed) : s.select(pmctl::Printer, c.select);
         s.ok();
-        if (!c.stored) s.cancel();
-        EXPECT_EQ(runPrintManager(), c.stored ? id::Ok : id::Cancel);
-        EXPECT_STREQ(q.DeviceName, c.stored ? c.stored : "before");
-        if (c.stored) continue;
-        ASSERT_EQ(boxTexts(), Strings{c.box});
-        if (c.box.find("Print Manager") == std::string::npos) continue;
-        EXPECT_EQ(host.boxes[0].caption, "Print Manager Connectivity");
-        EXPECT_EQ(host.boxes[0].style, 0x10030u);
+        if (!c.box.empty()) s.cancel();
+        auto [box, shown] =
+            run<PrintManagerDialog>(pmctl::Printer, c.box.empty() ? id::Ok : id::Cancel);
+        EXPECT_EQ(box->itemTexts(), (Strings{ab, kBare, "LASER", kOffice, wideEntry}));
+        EXPECT_EQ(fieldText(q.DeviceName), c.stored);
+        EXPECT_EQ(shown, c.box.empty() ? Strings{} : Strings{c.box});
     }
 }
 
-TEST_F(SpoolerDialogs, RefreshShowsNewPrintersAndSelectsTheOpeningTextAgain) {
+TEST_F(SpoolerDialogs, RefreshListsAnewAndSelectsTheOpeningTextAgain) {
     q.Connectivity = 0;
     setField(q.DeviceName, "Office");
-    t.lib().readOnlyRegistry = true;
+    t.lib().readOnlyRegistry = true; // Cancel stays the default after a Refresh
     host.script(dlg::PrintManager)
         .select(pmctl::Printer, kBare)
         .then([&](const ModelWindow&) {
             machine.spooler.printerList.push_back({"New", "Added"});
         })
         .click(pmctl::Refresh)
-        .then([](const ModelWindow& w) {
-            EXPECT_EQ(w.at(pmctl::Printer).itemTexts(),
-                      (Strings{kBare, "New,   \"Added\"", kOffice}));
-            EXPECT_EQ(w.at(pmctl::Printer).text, kOffice);
-            EXPECT_FALSE(w.at(ctl::Ok).enabled);
-            EXPECT_EQ(w.defaultButton, ctl::Cancel);
-        })
+        .then([](const ModelWindow& w) { EXPECT_EQ(w.defaultButton, ctl::Cancel); })
         .cancel();
-    EXPECT_EQ(runPrintManager(), id::Cancel);
-}
-
-TEST_F(SpoolerDialogs, LongNamesAndCommentsAreCutAtCharacterBoundaries) {
-    const std::string longName = repeat("\xC3\xBC", 125); // 250 bytes
-    machine.spooler.printerList = {{"Wide", repeat("\xC3\xA9", 200)}, {longName, "x"}};
-    const std::string wide = "Wide,   \"" + repeat("\xC3\xA9", 62) + "\"";
-    const std::string cut = longName + ",   \"";
-    ASSERT_EQ(cut.size(), 255u);
-    host.script(dlg::PrintManager)
-        .then([&](const ModelWindow& w) {
-            EXPECT_EQ(w.at(pmctl::Printer).itemTexts(), (Strings{"LASER", wide, cut}));
-        })
-        .select(pmctl::Printer, cut)
-        .ok();
-    EXPECT_EQ(runPrintManager(), id::Ok);
-    EXPECT_EQ(fieldText(q.DeviceName), longName);
+    auto [box, shown] = run<PrintManagerDialog>(pmctl::Printer);
+    EXPECT_EQ(box->itemTexts(), (Strings{kBare, "New,   \"Added\"", kOffice}));
+    EXPECT_EQ(box->text, kOffice);
 }
 
 TEST_F(SpoolerDialogs, ListsTooLargeToHoldAreReportedWithTheirSize) {
     std::vector<size_t> sizes = {SIZE_MAX};
-#ifndef __SANITIZE_ADDRESS__ // the sanitizer's allocator aborts instead of failing
+#ifndef __SANITIZE_ADDRESS__ // its allocator aborts instead of failing
     sizes.push_back(size_t{1} << 62);
 #endif
     for (size_t bytes : sizes) {
-        SCOPED_TRACE(bytes);
-        host.boxes.clear();
+        const std::string n = std::to_string(bytes) + " bytes are required.",
+                          error = "Configuration Error: Error allocating memory for the list of ";
         machine.spooler.printerBytes = machine.spooler.portBytes = bytes;
-        host.script(dlg::PrintManager)
-            .then([](const ModelWindow& w) {
-                EXPECT_EQ(w.at(pmctl::Printer).itemTexts(), Strings{"LASER"});
-            })
-            .cancel();
-        runPrintManager();
-        host.script(dlg::OtherPort)
-            .then([](const ModelWindow& w) {
-                EXPECT_TRUE(w.at(portctl::Port).itemTexts().empty());
-                EXPECT_EQ(w.at(portctl::Port).text, "");
-            })
-            .cancel();
-        runOtherPort();
-        const std::string n = std::to_string(bytes);
-        EXPECT_EQ(
-            boxTexts(),
-            (Strings{"Error allocating memory for the list of Print Manager printer names.  " + n +
-                         " bytes are required.",
-                     "Error allocating memory for the list of printer ports.  " + n +
-                         " bytes are required."}));
+        host.script(dlg::PrintManager).cancel();
+        auto [printers, pmShown] = run<PrintManagerDialog>(pmctl::Printer);
+        EXPECT_EQ(printers->itemTexts(), Strings{"LASER"});
+        EXPECT_EQ(pmShown, Strings{error + "Print Manager printer names.  " + n});
+        host.script(dlg::OtherPort).cancel();
+        auto [ports, portShown] = run<OtherPortDialog>(portctl::Port);
+        EXPECT_EQ(ports->itemTexts(), Strings{});
+        EXPECT_EQ(portShown, Strings{error + "printer ports.  " + n});
     }
 }
 
-TEST_F(SpoolerDialogs, OtherPortSelectionRules) {
+TEST_F(SpoolerDialogs, OtherPortSelectionAndOk) {
+    const std::string p40(40, 'P'),
+        tooLong = "Lintora Configuration: Please enter no more than 40 characters.";
     struct Case {
-        const char* what;
         Strings ports;
         uint32_t connectivity;
-        const char* stored;
+        std::string stored, typed;
         Strings items;
-        const char* selected;
+        std::string result; // DeviceName afterwards, or the box that refused the name
+        bool refused = false;
     } cases[] = {
-        {"LPT1: preferred",
-         {"LPT2:", "COM1:", "LPT1:"},
-         2,
-         "",
-         {"COM1:", "LPT1:", "LPT2:"},
-         "LPT1:"},
-        {"else the first sorted", {"COM2:", "COM1:"}, 2, "", {"COM1:", "COM2:"}, "COM1:"},
-        {"only LPT and COM listed", {"FILE:", "lpt3:", "LPT1:"}, 2, "", {"LPT1:"}, "LPT1:"},
-        {"a stored FILE: kept", {"LPT1:", "FILE:"}, 2, "FILE:", {"FILE:", "LPT1:"}, "FILE:"},
-        {"a stored listed port", {"LPT1:", "COM1:"}, 2, "COM1:", {"COM1:", "LPT1:"}, "COM1:"},
-        {"another connectivity's name", {"LPT1:"}, 1, "myhost", {"LPT1:"}, "LPT1:"},
+        {{"LPT2:", "COM1:", "LPT1:"}, 2, "", "", {"COM1:", "LPT1:", "LPT2:"}, "LPT1:"},
+        {{"COM2:", "COM1:"}, 2, "", "", {"COM1:", "COM2:"}, "COM1:"},
+        {{"FILE:", "lpt3:", "LPT1:"}, 2, "", "", {"LPT1:"}, "LPT1:"},
+        {{"LPT1:", "FILE:"}, 2, "FILE:", "", {"FILE:", "LPT1:"}, "FILE:"},
+        {{"LPT1:"}, 1, "myhost", "", {"LPT1:"}, "LPT1:"}, // another connectivity's name
+        {{"LPT1:"}, 2, "", p40, {"LPT1:"}, p40},
+        {{"LPT1:"}, 2, "", p40 + "Q", {"LPT1:"}, tooLong, true},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.result);
         machine.spooler.portList = c.ports;
         q.Connectivity = c.connectivity;
         setField(q.DeviceName, c.stored);
-        host.script(dlg::OtherPort)
-            .then([&](const ModelWindow& w) {
-                EXPECT_EQ(w.at(portctl::Port).itemTexts(), c.items);
-                EXPECT_EQ(w.at(portctl::Port).text, c.selected);
-            })
-            .ok();
-        EXPECT_EQ(runOtherPort(), id::Ok);
-        EXPECT_STREQ(q.DeviceName, c.selected);
+        auto& s = host.script(dlg::OtherPort);
+        if (!c.typed.empty()) s.type(portctl::Port, c.typed);
+        s.ok();
+        if (c.refused) s.cancel();
+        auto [box, shown] = run<OtherPortDialog>(portctl::Port, c.refused ? id::Cancel : id::Ok);
+        EXPECT_EQ(box->itemTexts(), c.items);
+        EXPECT_EQ(fieldText(q.DeviceName), c.refused ? c.stored : c.result);
+        EXPECT_EQ(shown, c.refused ? Strings{c.result} : Strings{});
     }
-}
-
-TEST_F(SpoolerDialogs, OtherPortRefusesNamesLongerThanFortyCharacters) {
-    setField(q.DeviceName, "before");
-    const std::string name40(40, 'P');
-    host.script(dlg::OtherPort)
-        .type(portctl::Port, name40 + "Q")
-        .ok()
-        .then([](const ModelWindow& w) { EXPECT_EQ(w.focus, portctl::Port); })
-        .cancel();
-    EXPECT_EQ(runOtherPort(), id::Cancel);
-    EXPECT_STREQ(q.DeviceName, "before");
-    EXPECT_EQ(boxTexts(), Strings{"Please enter no more than 40 characters."});
-    host.script(dlg::OtherPort).type(portctl::Port, name40).ok();
-    EXPECT_EQ(runOtherPort(), id::Ok);
-    EXPECT_EQ(fieldText(q.DeviceName), name40);
 }
 
 TEST(SpoolerDialogsHelp, EveryControlThatTakesTheFocusHasATopic) {
     const std::string help =
         readTextFile(std::string(LNTC_SOURCE_DIR) + "/src/resources/help/liblntc.hlp.txt");
     for (uint16_t id : {dlg::PrintManager, dlg::OtherPort}) {
-        EXPECT_TRUE(findHelpTopic(help, id).has_value()) << id;
         for (const ControlTemplate& c : builtinTemplate(id)->controls) {
             if (c.id == ctl::Static || !takesFocus(c.kind)) continue;
-            EXPECT_TRUE(findHelpTopic(help, static_cast<uint32_t>(c.id)).has_value())
-                << "dialog " << id << ", control " << c.id;
+            EXPECT_TRUE(findHelpTopic(help, static_cast<uint32_t>(c.id))) << c.id;
         }
     }
 }
