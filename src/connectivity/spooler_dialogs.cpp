@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <limits>
-#include <memory>
 #include <new>
 #include <string_view>
 #include <vector>
@@ -37,12 +36,16 @@ std::string_view cutText(std::string_view text, size_t limit) {
     return text.substr(0, n);
 }
 
-// The memory a spooler list needs, claimed before the list is fetched, so that a list larger
-// than the process can hold is reported with the size the spooler gave (as text: no printf
-// integer conversion of the string table holds every size).
-std::unique_ptr<char[]> claimListMemory(size_t bytes) {
-    if (bytes > std::numeric_limits<size_t>::max() - 4) return nullptr;
-    return std::unique_ptr<char[]>(new (std::nothrow) char[bytes + 4]);
+// Whether the memory a spooler list needs can be had, asked before the list is fetched so that
+// a list larger than the process can hold is reported with the size the spooler gave.
+bool canHoldList(size_t bytes) {
+    if (bytes > std::numeric_limits<size_t>::max() - 4) return false;
+    // The allocation function itself: a new-expression whose memory is only freed again may
+    // be left out by the compiler, and would then always succeed.
+    void* memory = ::operator new(bytes + 4, std::nothrow);
+    const bool held = memory != nullptr;
+    ::operator delete(memory);
+    return held;
 }
 
 } // namespace
@@ -69,7 +72,7 @@ void PrintManagerDialog::fillPrinterList() {
     size_t bytes = 0;
     std::vector<SpoolerPrinter> printers;
     if (spooler != nullptr && spooler->printersSize(bytes) == 0) {
-        if (!claimListMemory(bytes))
+        if (!canHoldList(bytes))
             ErrorId(lib_, window(), str::PrinterListMemory, std::to_string(bytes).c_str());
         else if (spooler->printers(printers) != 0)
             printers.clear();
@@ -162,7 +165,7 @@ bool OtherPortDialog::onInitDialog() {
     size_t bytes = 0;
     std::vector<std::string> ports;
     if (spooler != nullptr && spooler->portsSize(bytes) == 0) {
-        if (!claimListMemory(bytes))
+        if (!canHoldList(bytes))
             ErrorId(lib_, window(), str::PortListMemory, std::to_string(bytes).c_str());
         else if (spooler->ports(ports) != 0)
             ports.clear();
