@@ -7,6 +7,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace lntc {
 
@@ -66,9 +68,13 @@ class PrintManagerDialog : public HelpDialog {
 
   private:
     void fillPrinterList();
+    // The printer an OK takes from the box's text.
+    std::string printerName(const std::string& text) const;
     Library& lib_;
     QueueRecord& queue_;
     std::string printer_;
+    // Each listed entry and the printer it stands for.
+    std::vector<std::pair<std::string, std::string>> entries_;
 };
 
 // A local port (template 404). OK: DeviceName is the port's name.

@@ -65,10 +65,10 @@ constexpr Entry kStrings[] = {
      "Error accessing the file:  %s.\nThe TCP Direct Port Name and Address did not get "
      "updated."},
     {str::PrinterListMemory,
-     "Error allocating memory for the list of Print Manager printer names.  %d bytes are "
+     "Error allocating memory for the list of Print Manager printer names.  %s bytes are "
      "required."},
     {str::PortListMemory,
-     "Error allocating memory for the list of printer ports.  %d bytes are required."},
+     "Error allocating memory for the list of printer ports.  %s bytes are required."},
     {str::RawBinaryQuestion,
      "You selected Raw Binary image data encoding.  Lintora will use the Tagged Binary "
      "Communication Protocol (TBCP) which is custom to specific HP LaserJet printers.  Do "

@@ -1,0 +1,64 @@
+// The Print Manager dialog over the real POSIX platform and a private cupsd, with printers
+// added and deleted by lpadmin while the dialog is open.
+#include "connectivity/connectivity_dialogs.h"
+#include "platform/platform.h"
+#include "product/posix_product.h"
+#include "resources/ids.h"
+#include "store/library.h"
+#include "store/records.h"
+#include "support/cups_server.h"
+#include "support/temp_root.h"
+#include "ui/headless_host.h"
+
+#include <gtest/gtest.h>
+
+using namespace lntc;
+using namespace lntc::test;
+
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST(CupsDialogs, PrintManagerListsRefreshesAndChecksAgainstTheServer) {
+    CupsServer server;
+    if (!server.running()) GTEST_SKIP() << server.reason();
+    ASSERT_TRUE(server.addPrinter("Office", "Second floor"));
+    ASSERT_TRUE(server.addPrinter("Bare", ""));
+    TempRoot root;
+    PosixPlatform posix(root.path());
+    PosixProductLibs product(root.path(), *posix.platform().sections, "test");
+    HeadlessHost host;
+    host.onScriptError = [](const std::string& m) { ADD_FAILURE() << "script: " << m; };
+    Library lib(posix.platform(), product, host);
+    QueueRecord q{};
+    setField(q.Name, "LASER");
+    q.Connectivity = 1; // TCP Direct so far: the queue name is offered
+
+    const std::string office = "Office,   \"Second floor\"", late = "Late,   \"Added meanwhile\"";
+    host.script(dlg::PrintManager)
+        .then([&](const ModelWindow& w) {
+            EXPECT_EQ(w.at(pmctl::Printer).itemTexts(),
+                      (Strings{"Bare,   <no description text>", "LASER", office}));
+            EXPECT_EQ(w.at(pmctl::Printer).text, "LASER");
+            EXPECT_TRUE(server.addPrinter("Late", "Added meanwhile"));
+        })
+        .click(pmctl::Refresh)
+        .then([&](const ModelWindow& w) {
+            EXPECT_EQ(w.at(pmctl::Printer).itemTexts(),
+                      (Strings{"Bare,   <no description text>", "LASER", late, office}));
+            EXPECT_TRUE(server.deletePrinter("Office"));
+        })
+        .select(pmctl::Printer, office)
+        .ok()
+        .then([&](const ModelWindow&) {
+            ASSERT_EQ(host.boxes.size(), 1u);
+            EXPECT_EQ(host.boxes[0].text, "The Office printer does not exist in Print Manager.");
+        })
+        .select(pmctl::Printer, late)
+        .ok();
+    PrintManagerDialog dialog(lib, nullptr, q);
+    EXPECT_EQ(dialog.doModal(), id::Ok);
+    EXPECT_STREQ(q.DeviceName, "Late");
+}
+
+} // namespace
