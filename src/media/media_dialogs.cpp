@@ -125,9 +125,7 @@ MediaDialog::MediaDialog(Library& lib, uint16_t templateId, Dialog* parent, Queu
       overscanId_(overscanId) {}
 
 void MediaDialog::showTitle(int queueNameId) {
-    int index = modelIndex(queue_);
-    std::string model =
-        index >= 0 ? lib_.strings().load(kPrinterModels[index].displayStringId) : std::string();
+    std::string model = ModelDisplayName(lib_.strings(), modelIndex(queue_));
     setTitle(formatMessage(lib_.strings().load(str::PaperMediaTitle).c_str(), model.c_str()));
     setWindowText(queueNameId, std::string(fieldText(queue_.Name)));
 }

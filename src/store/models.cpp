@@ -29,6 +29,11 @@ int ModelIndexOfDisplayName(const StringLookup& strings, const std::string& text
     return -1;
 }
 
+std::string ModelDisplayName(const StringLookup& strings, int index) {
+    if (index < 0 || static_cast<size_t>(index) >= kModelCount) return {};
+    return strings.load(kPrinterModels[index].displayStringId);
+}
+
 void ModelModuleName(int index, char* dest, size_t size) {
     const char* name = index >= 0 && static_cast<size_t>(index) < kModelCount
                            ? kPrinterModels[index].module

@@ -51,6 +51,8 @@ int ModelIndexOfQueue(const QueueRecord& queue);
 int ModelIndexOfKey(const char* key);
 // Row whose display text equals the text exactly, or -1.
 int ModelIndexOfDisplayName(const StringLookup& strings, const std::string& text);
+// The row's display text; "" outside the table.
+std::string ModelDisplayName(const StringLookup& strings, int index);
 // The row's driver module name, "NONE" outside the table; dest holds 32 bytes.
 void ModelModuleName(int index, char* dest, size_t size = 32);
 // Class flags of a row; 0 outside the table.
