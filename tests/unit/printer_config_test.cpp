@@ -112,6 +112,7 @@ TEST_F(PrinterDialogs, ConfiguringTcpDirectForbidsRawBinaryAndTurnsCancelIntoClo
         .cancel()  // the question: No stays
         .cancel(); // Yes leaves with the committed changes only
     host.script(dlg::TcpDirect).ok();
+    host.script(dlg::NewTcpPort).ok();
     host.answerWhen("still wish to exit", id::No);
     host.answerWhen("still wish to exit", id::Yes);
     EXPECT_EQ(d.doModal(), kClosedWithChanges);
