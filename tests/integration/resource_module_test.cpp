@@ -9,6 +9,7 @@
 #include "resources/templates.h"
 #include "support/temp_root.h"
 #include "support/test_library.h"
+#include "ui/window_model.h"
 
 #include <gtest/gtest.h>
 
@@ -94,9 +95,15 @@ TEST(HelpFileAsBuilt, LiesBesideTheLibraryWithATopicForEveryDialogAndMainField) 
         for (const ControlTemplate& c : t->controls)
             if (c.id != ctl::Static) known.insert(c.id);
     }
-    for (const ControlTemplate& c : builtinTemplate(dlg::Main)->controls) {
-        if (c.id == ctl::Static || c.kind == ControlKind::Static) continue;
-        EXPECT_TRUE(findHelpTopic(contents, c.id).has_value()) << "main dialog control " << c.id;
+    // F1 on any control that can take the focus in a dialog with logic answers with a topic.
+    for (uint16_t id : {dlg::Main, dlg::TrayMedia, dlg::EjectMedia, dlg::BestAvailMedia,
+                        dlg::TcpDirect, dlg::NewTcpPort, dlg::PrintManager, dlg::OtherPort,
+                        dlg::PrinterConfig, dlg::QueueOptions, dlg::AdvancedQueueOptions,
+                        dlg::LargeDocConfig}) {
+        for (const ControlTemplate& c : builtinTemplate(id)->controls) {
+            if (c.id == ctl::Static || !takesFocus(c.kind) || (c.style & cs::Hidden)) continue;
+            EXPECT_TRUE(findHelpTopic(contents, c.id).has_value()) << id << ": " << c.id;
+        }
     }
     // A topic for an id no dialog has any more would never be shown.
     std::set<uint32_t> seen;

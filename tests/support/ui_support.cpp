@@ -55,6 +55,21 @@ const DialogTemplate* testTemplate(uint16_t id) {
     return nullptr;
 }
 
+std::vector<std::string> textsOf(const ModelWindow& w, std::initializer_list<int> ids) {
+    std::vector<std::string> out;
+    for (int id : ids)
+        out.push_back(w.at(id).text);
+    return out;
+}
+
+std::vector<std::string> boxLines(const HeadlessHost& host) {
+    std::vector<std::string> out;
+    for (const HeadlessBox& b : host.boxes)
+        out.push_back(b.text + "|" + b.caption + "|" + std::to_string(b.style) + "|" +
+                      std::to_string(b.ownerTemplate));
+    return out;
+}
+
 HeadlessLibrary::HeadlessLibrary() : t(machine) {
     t.lib().setHost(host);
     t.lib().templates().pushFront(testTemplate);

@@ -22,6 +22,11 @@ inline constexpr int WaitText = 100;
 
 const DialogTemplate* testTemplate(uint16_t id);
 
+// The texts of some controls, in the order asked.
+std::vector<std::string> textsOf(const ModelWindow& w, std::initializer_list<int> ids);
+// Each box shown as "text|caption|style|the owner's template id".
+std::vector<std::string> boxLines(const HeadlessHost& host);
+
 // A TestLibrary over a headless host that turns script errors into test failures.
 struct HeadlessLibrary {
     HeadlessLibrary();

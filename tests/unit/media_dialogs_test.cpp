@@ -1,9 +1,7 @@
 // The three paper media dialogs through the headless host.
 #include "library/accessors.h"
 #include "media/media_dialogs.h"
-#include "resources/help_file.h"
 #include "resources/ids.h"
-#include "resources/templates.h"
 #include "store/models.h"
 #include "store/records.h"
 #include "support/demo_files.h"
@@ -22,16 +20,9 @@ using namespace lntc::test;
 
 namespace {
 
+using Texts = std::vector<std::string>;
 constexpr uint16_t kNone = LNTC_MEDIA_NONE;
 using Check = std::function<void(const ModelWindow&)>;
-
-void setTrayList(MediaTrayList& list, uint16_t index) {
-    list.usNumTrayNames = 3;
-    const char* names[] = {"Top", "Bottom", "Third"};
-    for (int i = 0; i < 3; ++i)
-        setField(list.szTrayName[i], names[i]);
-    list.usTrayNameIndex = index;
-}
 
 // Papers LETTER, LEGAL, A4; the three trays as given; tray-name lists of three names.
 DefaultMedia modelMedia(MediaTray top, MediaTray bottom, MediaTray third) {
@@ -43,10 +34,25 @@ DefaultMedia modelMedia(MediaTray top, MediaTray bottom, MediaTray third) {
     m.Trays[0] = top;
     m.Trays[1] = bottom;
     m.Trays[2] = third;
-    setTrayList(m.EjectTrays, 1);
-    setTrayList(m.QDTrays, 0);
-    setTrayList(m.PSTrays, kNone);
+    const uint16_t defaults[] = {1, 0, kNone};
+    MediaTrayList* lists[] = {&m.EjectTrays, &m.QDTrays, &m.PSTrays};
+    for (int l = 0; l < 3; ++l) {
+        lists[l]->usNumTrayNames = 3;
+        for (int i = 0; i < 3; ++i)
+            setField(lists[l]->szTrayName[i], std::string("Tray ") + char('1' + i));
+        lists[l]->usTrayNameIndex = defaults[l];
+    }
     return m;
+}
+
+// The media values of a queue in one line.
+std::string stored(const QueueRecord& q) {
+    char overscan[16];
+    std::snprintf(overscan, sizeof overscan, "%.2f", q.OverscanAmt);
+    return std::string(q.Tray1_Top) + "|" + q.Tray2_Bottom + "|" + q.Tray3_Third + "|qd " +
+           std::to_string(q.QDDefaultTray) + " eject " + std::to_string(q.EjectTray) + " ps " +
+           std::to_string(q.PSDefaultTray) + " switch " + std::to_string(q.EjectTraySwitch) +
+           " pages " + std::to_string(q.EjectTrayPages) + " overscan " + overscan;
 }
 
 class MediaDialogs : public ::testing::Test {
@@ -65,14 +71,11 @@ class MediaDialogs : public ::testing::Test {
         q.OverscanAmt = 5.0;
     }
     Library& lib() { return t.lib(); }
-    std::vector<std::string> boxTexts() const {
-        std::vector<std::string> out;
+    Texts boxTexts() const {
+        Texts out;
         for (const auto& b : host.boxes)
             out.push_back(b.text);
         return out;
-    }
-    bool unchanged(const QueueRecord& before) const {
-        return std::memcmp(&q, &before, sizeof q) == 0;
     }
 };
 
@@ -89,43 +92,39 @@ TEST_F(MediaDialogs, TheMergeTakesStoredTraysAndFillsWhatIsEmptyFromTheModel) {
     q.QDDefaultTray = 2;
     DefaultMedia state{};
     TrayMediaDialog prepare(lib(), nullptr, q, state, true);
-    EXPECT_EQ(state.Trays[1].usPaperSizeIndex, kNone);
-    EXPECT_EQ(state.Trays[2].usPaperSizeIndex, 2);
-    EXPECT_STREQ(q.Tray3_Third, "A4, 2");
-    EXPECT_EQ(q.EjectTray, 1);                   // the model's
-    EXPECT_EQ(state.QDTrays.usTrayNameIndex, 2); // the stored one wins
-    EXPECT_EQ(q.PSDefaultTray, 0);               // neither has one: the fallback
-    struct Case {
-        const char* stored;
-        uint16_t paper, priority;
-    } cases[] = {{"LETTER, 1", 0, 1},
-                 {"legal,3", 1, 3},
-                 {"B4, 2", 0, 2},
-                 {"A4", 2, 0},
-                 {" none ", kNone, 0}};
-    for (const Case& c : cases) {
-        setField(q.Tray1_Top, c.stored);
+    // Eject from the model, the stored Quendal tray wins, neither has a PostScript one.
+    EXPECT_EQ(stored(q), "LETTER, 1|NONE|A4, 2|qd 2 eject 1 ps 0 switch 0 pages 0 overscan 5.00");
+    EXPECT_EQ(std::vector<int>({state.Trays[1].usPaperSizeIndex, state.Trays[2].usPaperSizeIndex,
+                                state.QDTrays.usTrayNameIndex}),
+              std::vector<int>({kNone, 2, 2}));
+    // clang-format off
+    const std::tuple<const char*, uint16_t, uint16_t> cases[] = {
+        {"LETTER, 1", 0, 1}, {"legal,3", 1, 3}, {"B, 2", 0, 2}, {"A4", 2, 0}, {" none ", kNone, 0}};
+    // clang-format on
+    for (const auto& [value, paper, priority] : cases) {
+        setField(q.Tray1_Top, value);
         MergeQueueMedia(lib(), q, state);
-        EXPECT_EQ(state.Trays[0].usPaperSizeIndex, c.paper) << c.stored;
-        EXPECT_EQ(state.Trays[0].usPriority, c.priority) << c.stored;
+        EXPECT_EQ(std::make_pair(state.Trays[0].usPaperSizeIndex, state.Trays[0].usPriority),
+                  std::make_pair(paper, priority))
+            << value;
     }
 }
-
-// Ranks of Top, Bottom, Third (-1: absent), before and after one click, and how many
-// priority buttons each tray then has enabled.
-struct RuleCase {
-    const char* what;
-    int start[3];
-    int tray, button; // button 0: the tray's Available box
-    int end[3];
-    int enabled[3];
-};
 
 int radioId(int tray, int p) {
     return trayctl::TopPriority1 + tray * trayctl::TrayStride + p - 1;
 }
 
+// Ranks of Top, Bottom, Third (-1: absent) before and after one click (button 0: the tray's
+// Available box), and how many priority buttons each tray then has enabled.
 TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
+    struct RuleCase {
+        const char* what;
+        int start[3];
+        int tray, button;
+        int end[3];
+        int enabled[3];
+    };
+    // clang-format off
     const RuleCase cases[] = {
         {"Top takes 2 from Bottom", {1, 2, 3}, 0, 2, {2, 1, 3}, {3, 3, 3}},
         {"Third takes 1 from Top", {1, 2, 3}, 2, 1, {3, 2, 1}, {3, 3, 3}},
@@ -137,8 +136,8 @@ TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
         {"checking the only tray", {-1, -1, -1}, 2, 0, {-1, -1, 1}, {0, 0, 0}},
         {"checking a third tray", {2, 1, -1}, 2, 0, {2, 1, 3}, {3, 3, 3}},
         {"two trays swap", {1, 2, -1}, 0, 2, {2, 1, -1}, {2, 2, 0}},
-        {"with two trays 3 is no free rank", {-1, 1, 2}, 1, 1, {-1, 1, 2}, {0, 2, 2}},
-    };
+        {"with two trays 3 is no free rank", {-1, 1, 2}, 1, 1, {-1, 1, 2}, {0, 2, 2}}};
+    // clang-format on
     for (const RuleCase& c : cases) {
         SCOPED_TRACE(c.what);
         MediaTray trays[3];
@@ -147,21 +146,23 @@ TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
                                       : MediaTray{0, static_cast<uint16_t>(c.start[i])};
         media = modelMedia(trays[0], trays[1], trays[2]);
         TrayMediaDialog d(lib(), nullptr, q, media, false);
-        int clicked = c.button == 0 ? trayctl::TopAvailable + c.tray * trayctl::TrayStride
-                                    : radioId(c.tray, c.button);
         host.script(dlg::TrayMedia)
-            .click(clicked)
+            .click(c.button == 0 ? trayctl::TopAvailable + c.tray * trayctl::TrayStride
+                                 : radioId(c.tray, c.button))
             .then([&](const ModelWindow& w) {
+                std::vector<int> ranks, enabled;
                 for (int i = 0; i < 3; ++i) {
-                    int shown = 0, enabled = 0;
+                    int shown = -1, on = 0;
                     for (int p = 1; p <= 3; ++p) {
                         if (w.at(radioId(i, p)).check == 1) shown = p;
-                        enabled += w.at(radioId(i, p)).enabled ? 1 : 0;
+                        on += w.at(radioId(i, p)).enabled ? 1 : 0;
                     }
-                    bool present = w.at(trayctl::TopAvailable + i * trayctl::TrayStride).check;
-                    EXPECT_EQ(present ? shown : -1, c.end[i]) << "tray " << i;
-                    EXPECT_EQ(enabled, c.enabled[i]) << "tray " << i;
+                    ranks.push_back(
+                        w.at(trayctl::TopAvailable + i * trayctl::TrayStride).check ? shown : -1);
+                    enabled.push_back(on);
                 }
+                EXPECT_EQ(ranks, std::vector<int>(c.end, c.end + 3));
+                EXPECT_EQ(enabled, std::vector<int>(c.enabled, c.enabled + 3));
             })
             .cancel();
         d.doModal();
@@ -169,9 +170,11 @@ TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
 }
 
 TEST_F(MediaDialogs, TheOverscanFieldKeepsOneDecimalWithinItsRange) {
+    // clang-format off
     const std::pair<const char*, const char*> typed[] = {
-        {"3.14159", "3.1"}, {" 7 ", "7.0"},   {"1e1", "10.0"},  {"10.05", nullptr},
-        {"-0.1", nullptr},  {"abc", nullptr}, {"nan", nullptr}, {"", nullptr}};
+        {"3.14159", "3.1"}, {" 7 ", "7.0"}, {"1e1", "10.0"}, {"10.05", nullptr}, {"-0.1", nullptr},
+        {"abc", nullptr}, {"nan", nullptr}, {"", nullptr}};
+    // clang-format on
     for (auto [input, shown] : typed) {
         host.boxes.clear();
         TrayMediaDialog d(lib(), nullptr, q, media, false);
@@ -181,9 +184,8 @@ TEST_F(MediaDialogs, TheOverscanFieldKeepsOneDecimalWithinItsRange) {
             .then(text(trayctl::Overscan, shown ? shown : input))
             .cancel();
         d.doModal();
-        EXPECT_EQ(boxTexts(), shown ? std::vector<std::string>{}
-                                    : std::vector<std::string>{"Please enter a number between "
-                                                               "0.0 and 10.0."})
+        EXPECT_EQ(boxTexts(),
+                  shown ? Texts{} : Texts{"Please enter a number between 0.0 and 10.0."})
             << input;
     }
     q.OverscanAmt = 9.9;
@@ -203,18 +205,16 @@ TEST_F(MediaDialogs, TheOverscanFieldKeepsOneDecimalWithinItsRange) {
 }
 
 TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnything) {
-    const QueueRecord before = q;
+    const std::string before = stored(q);
     // Bottom is absent and cannot be the default; a refused overscan keeps the dialog open.
-    for (auto step :
-         {std::function<void(DialogScript&)>([](DialogScript& s) { s.select(trayctl::QdTray, 1); }),
-          std::function<void(DialogScript&)>(
-              [](DialogScript& s) { s.type(trayctl::Overscan, "11"); })}) {
+    for (int step = 0; step < 2; ++step) {
         TrayMediaDialog d(lib(), nullptr, q, media, false);
         DialogScript& s = host.script(dlg::TrayMedia);
-        step(s);
+        if (step == 0) s.select(trayctl::QdTray, 1);
+        if (step == 1) s.type(trayctl::Overscan, "11");
         s.ok().cancel();
         EXPECT_EQ(d.doModal(), id::Cancel);
-        EXPECT_TRUE(unchanged(before));
+        EXPECT_EQ(stored(q), before);
     }
     EXPECT_EQ(boxTexts().at(0), "The specified Quendal Job Default Tray is not available.");
     host.boxes.clear();
@@ -226,12 +226,8 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnything) {
         .type(trayctl::Overscan, "2.5")
         .ok();
     EXPECT_EQ(d.doModal(), id::Ok);
-    EXPECT_STREQ(q.Tray1_Top, "LETTER, 1");
-    EXPECT_STREQ(q.Tray2_Bottom, "LETTER, 3");
-    EXPECT_STREQ(q.Tray3_Third, "LEGAL, 2");
-    EXPECT_EQ(q.QDDefaultTray, 2);
-    EXPECT_EQ(q.EjectTray, -1);
-    EXPECT_DOUBLE_EQ(q.OverscanAmt, 2.5);
+    EXPECT_EQ(stored(q), "LETTER, 1|LETTER, 3|LEGAL, 2|qd 2 eject -1 ps 0 switch 0 pages 0 "
+                         "overscan 2.50");
     EXPECT_TRUE(host.boxes.empty());
 
     // The second visit starts where the first ended. Without Quendal-job trays none is
@@ -254,7 +250,7 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnything) {
 TEST_F(MediaDialogs, EjectDialogSwitchPagesAndItsSixValues) {
     setField(q.Printer, "RICOH_LP-M20");
     q.EjectTrayPages = 999;
-    const QueueRecord before = q;
+    const std::string before = stored(q);
     for (const char* bad : {"0", "1001"}) {
         EjectMediaDialog d(lib(), nullptr, q, media, false);
         host.script(dlg::EjectMedia)
@@ -263,7 +259,7 @@ TEST_F(MediaDialogs, EjectDialogSwitchPagesAndItsSixValues) {
             .ok()
             .cancel();
         EXPECT_EQ(d.doModal(), id::Cancel);
-        EXPECT_TRUE(unchanged(before)) << bad;
+        EXPECT_EQ(stored(q), before) << bad;
     }
     EjectMediaDialog d(lib(), nullptr, q, media, false);
     auto pages = [](const char* shown, bool on) {
@@ -287,11 +283,7 @@ TEST_F(MediaDialogs, EjectDialogSwitchPagesAndItsSixValues) {
         .select(ejectctl::QdTray, 1)
         .ok();
     EXPECT_EQ(d.doModal(), id::Ok);
-    EXPECT_EQ(q.EjectTraySwitch, 1u);
-    EXPECT_EQ(q.EjectTrayPages, 1);
-    EXPECT_EQ(q.EjectTray, 2);
-    EXPECT_EQ(q.QDDefaultTray, 1);
-    EXPECT_EQ(q.PSDefaultTray, -1);
+    EXPECT_EQ(stored(q), "||||qd 1 eject 2 ps -1 switch 1 pages 1 overscan 5.00");
     EXPECT_EQ(media.EjectTrays.usTrayNameIndex, 2);
 }
 
@@ -307,7 +299,12 @@ class BestAvail : public MediaDialogs {
         machine.files.addFile("C:\\qdsw_local\\sd\\ldpx.cfg",
                               readTextFile(std::string(LNTC_SOURCE_DIR) + "/share/demo/ldpx.cfg"));
     }
-    static Check lists(std::vector<std::string> current, std::vector<std::string> additional) {
+    // The queue's paper values in one line.
+    std::string papers() const {
+        return std::string(q.QDDefaultPaperSize) + "|" + q.PSDefaultPaperSize + "|" +
+               q.BestAvailPaperSizes + "|" + std::to_string(q.BestAvailPaperSizesCnt);
+    }
+    static Check lists(Texts current, Texts additional) {
         return [=](const ModelWindow& w) {
             EXPECT_EQ(w.at(bestctl::Current).itemTexts(), current);
             EXPECT_EQ(w.at(bestctl::Additional).itemTexts(), additional);
@@ -318,10 +315,7 @@ class BestAvail : public MediaDialogs {
 TEST_F(BestAvail, TheFileFillsEmptyValuesAndMovesRebuildTheSourceInItsOrder) {
     installFile();
     BestAvailMediaDialog first(lib(), nullptr, q);
-    EXPECT_STREQ(q.QDDefaultPaperSize, "C");
-    EXPECT_STREQ(q.PSDefaultPaperSize, "B");
-    EXPECT_STREQ(q.BestAvailPaperSizes, "LETTER,B,C");
-    EXPECT_EQ(q.BestAvailPaperSizesCnt, 3);
+    EXPECT_EQ(papers(), "C|B|LETTER,B,C|3");
 
     setField(q.BestAvailPaperSizes, "B,C"); // stored values stay
     BestAvailMediaDialog d(lib(), nullptr, q);
@@ -336,27 +330,22 @@ TEST_F(BestAvail, TheFileFillsEmptyValuesAndMovesRebuildTheSourceInItsOrder) {
         .selectItems(bestctl::Current, {0, 1, 2})
         .click(bestctl::Remove) // the last ones
         .then([](const ModelWindow& w) {
-            EXPECT_FALSE(w.at(bestctl::Remove).enabled);
-            EXPECT_EQ(w.focus, ctl::Ok);
+            EXPECT_TRUE(!w.at(bestctl::Remove).enabled && w.focus == ctl::Ok);
         })
         .ok()                                // refused: the list is empty
         .doubleClick(bestctl::Additional, 1) // selects and adds at once
         .then(lists({"B"}, {"LETTER", "LETTER_L", "B_L", "C"}))
         .ok();
     EXPECT_EQ(d.doModal(), id::Ok);
-    EXPECT_EQ(boxTexts(), std::vector<std::string>{"You must have at least one paper size "
-                                                   "listed in the Current Paper Sizes (Best "
-                                                   "Available) list box."});
-    EXPECT_STREQ(q.BestAvailPaperSizes, "B");
-    EXPECT_EQ(q.BestAvailPaperSizesCnt, 1);
+    EXPECT_EQ(boxTexts(), Texts{"You must have at least one paper size listed in the Current "
+                                "Paper Sizes (Best Available) list box."});
+    EXPECT_EQ(papers(), "C|B|B|1");
 }
 
 TEST_F(BestAvail, AnUnreadableFileIsSaidTwiceAndGivesTheFallbacks) {
     setField(q.BestAvailPaperSizes, "B");
     BestAvailMediaDialog d(lib(), nullptr, q);
-    EXPECT_STREQ(q.QDDefaultPaperSize, "C");
-    EXPECT_STREQ(q.PSDefaultPaperSize, "LETTER");
-    EXPECT_STREQ(q.BestAvailPaperSizes, "LETTER,B,C");
+    EXPECT_EQ(papers(), "C|LETTER|LETTER,B,C|3");
     host.script(dlg::BestAvailMedia).then(lists({}, {})).cancel();
     d.doModal();
     ASSERT_EQ(boxTexts().size(), 2u);
@@ -376,20 +365,6 @@ TEST_F(BestAvail, NamesThatDoNotFitTheFieldAreLeftOutAndLogged) {
     EXPECT_EQ(q.BestAvailPaperSizesCnt, 28);
     EXPECT_TRUE(t.logged("LNTC: 1 best-available paper sizes of queue LASER do not fit its list "
                          "and were left out"));
-}
-
-TEST(MediaHelp, EveryControlThatTakesTheFocusHasItsTopic) {
-    const std::string help =
-        readTextFile(std::string(LNTC_SOURCE_DIR) + "/src/resources/help/liblntc.hlp.txt");
-    for (uint16_t id :
-         {dlg::TrayMedia, dlg::EjectMedia, dlg::BestAvailMedia, dlg::TcpDirect, dlg::NewTcpPort}) {
-        for (const ControlTemplate& c : builtinTemplate(id)->controls) {
-            bool focusable = c.kind != ControlKind::Static && c.kind != ControlKind::GroupBox &&
-                             !(c.style & cs::Hidden);
-            if (!focusable) continue;
-            EXPECT_TRUE(findHelpTopic(help, c.id).has_value()) << id << ": " << c.id;
-        }
-    }
 }
 
 } // namespace

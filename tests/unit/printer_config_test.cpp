@@ -238,16 +238,4 @@ TEST_F(PrinterDialogs, QueueOptionsDuplexRuleBindingAndAdvanced) {
     EXPECT_EQ(hp.doModal(), id::Cancel);
 }
 
-TEST(PrinterHelp, EveryControlThatTakesTheFocusHasItsTopic) {
-    const std::string help =
-        readTextFile(std::string(LNTC_SOURCE_DIR) + "/src/resources/help/liblntc.hlp.txt");
-    for (uint16_t id :
-         {dlg::PrinterConfig, dlg::QueueOptions, dlg::AdvancedQueueOptions, dlg::LargeDocConfig}) {
-        for (const ControlTemplate& c : builtinTemplate(id)->controls) {
-            if (!takesFocus(c.kind) || (c.style & cs::Hidden)) continue;
-            EXPECT_TRUE(findHelpTopic(help, c.id).has_value()) << id << ": " << c.id;
-        }
-    }
-}
-
 } // namespace

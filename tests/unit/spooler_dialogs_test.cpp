@@ -149,15 +149,4 @@ TEST_F(SpoolerDialogs, OtherPortSelectionAndOk) {
     }
 }
 
-TEST(SpoolerDialogsHelp, EveryControlThatTakesTheFocusHasATopic) {
-    const std::string help =
-        readTextFile(std::string(LNTC_SOURCE_DIR) + "/src/resources/help/liblntc.hlp.txt");
-    for (uint16_t id : {dlg::PrintManager, dlg::OtherPort}) {
-        for (const ControlTemplate& c : builtinTemplate(id)->controls) {
-            if (c.id == ctl::Static || !takesFocus(c.kind)) continue;
-            EXPECT_TRUE(findHelpTopic(help, static_cast<uint32_t>(c.id))) << c.id;
-        }
-    }
-}
-
 } // namespace

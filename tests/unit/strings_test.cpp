@@ -1,4 +1,6 @@
+// The string table, the printf formats of its texts and of translations, and the help file.
 #include "resources/formats.h"
+#include "resources/help_file.h"
 #include "resources/ids.h"
 #include "resources/strings.h"
 
@@ -8,21 +10,16 @@
 
 using namespace lntc;
 
-TEST(Strings, GapsInTheNumberingAreMissing) {
-    for (uint32_t id : {0u, 32783u, 33000u})
-        EXPECT_EQ(builtinString(id), nullptr) << id;
-}
-
 TEST(Strings, TableIsSortedUniqueAndEveryFormatIsSafe) {
+    for (uint32_t id : {0u, 32783u, 33000u}) // gaps in the numbering
+        EXPECT_EQ(builtinString(id), nullptr) << id;
     auto table = builtinStrings();
     ASSERT_FALSE(table.empty());
     for (size_t i = 0; i < table.size(); ++i) {
         const StringEntry& e = table[i];
         ASSERT_NE(e.text, nullptr) << e.id;
         EXPECT_NE(e.text[0], '\0') << e.id;
-        if (i > 0) {
-            EXPECT_LT(table[i - 1].id, e.id) << "at " << e.id;
-        }
+        EXPECT_TRUE(i == 0 || table[i - 1].id < e.id) << "at " << e.id;
         EXPECT_EQ(builtinString(e.id), e.text);
         // Every text is fit to be a printf format: known conversions only, none that writes.
         auto signature = conversionSignature(e.text);
@@ -32,9 +29,7 @@ TEST(Strings, TableIsSortedUniqueAndEveryFormatIsSafe) {
         EXPECT_FALSE(signature.has_value()) << e.id << " takes " << *signature;
         // Log texts announce the library, as the error log expects.
         const std::string text = e.text;
-        if (text.rfind("LNTC", 0) == 0) {
-            EXPECT_EQ(text.rfind("LNTC: ", 0), 0u) << e.id;
-        }
+        EXPECT_TRUE(text.rfind("LNTC", 0) != 0 || text.rfind("LNTC: ", 0) == 0) << e.id;
     }
 }
 
@@ -49,27 +44,52 @@ TEST(Strings, FormatsTakeTheArgumentsTheirCallersPass) {
         EXPECT_EQ(conversionSignature(builtinString(id)), signature) << id;
 }
 
-TEST(Formats, SignaturesOfConversions) {
-    EXPECT_EQ(conversionSignature("no conversion, 100%% sure"), "");
-    EXPECT_EQ(conversionSignature("%-8.3ld and %05u"), "ld,u");
-    EXPECT_EQ(conversionSignature("%*d|%.*s"), "*,d,*,s");
-    EXPECT_EQ(conversionSignature("%x %i %c %p %g %hhd %lld"), "u,d,c,p,f,hhd,lld");
-    EXPECT_EQ(conversionSignature("%1.1f"), "f");
-    EXPECT_EQ(conversionSignature("Wert: 50 %"), std::nullopt); // unfinished
-    EXPECT_EQ(conversionSignature("%n"), std::nullopt);         // writes through its argument
-    EXPECT_EQ(conversionSignature("%2$s %1$s"), std::nullopt);  // numbered arguments
-    EXPECT_EQ(conversionSignature("%lhd"), std::nullopt);       // no such length
-    EXPECT_EQ(conversionSignature("%y"), std::nullopt);
-    EXPECT_EQ(conversionSignature("zu 100 % sicher"), "s"); // "% s" is a conversion
+// Unfinished, writing through the argument, numbered arguments, no such length or kind: none.
+TEST(Formats, SignaturesOfConversionsAndWhatACandidateMustRead) {
+    const std::pair<const char*, std::optional<std::string>> signatures[] = {
+        {"no conversion, 100%% sure", ""},
+        {"%-8.3ld and %05u", "ld,u"},
+        {"%*d|%.*s", "*,d,*,s"},
+        {"%x %i %c %p %g %hhd %lld", "u,d,c,p,f,hhd,lld"},
+        {"%1.1f", "f"},
+        {"zu 100 % sicher", "s"}, // "% s" is a conversion
+        {"Wert: 50 %", std::nullopt},
+        {"%n", std::nullopt},
+        {"%2$s %1$s", std::nullopt},
+        {"%lhd", std::nullopt},
+        {"%y", std::nullopt}};
+    for (const auto& [format, signature] : signatures)
+        EXPECT_EQ(conversionSignature(format), signature) << format;
+    const std::tuple<const char*, const char*, bool> candidates[] = {
+        {"Fehler %5ld", "Error %ld getting", true},
+        {"%s nach %s", "from %s to %s", true},
+        {"ohne", "without", true},
+        {"%s", "%d", false},
+        {"%d", "%ld", false},
+        {"%s", "%s and %s", false},
+        {"%s %s", "%s", false},
+        {"%s %n", "%s %n", false}}; // never usable
+    for (const auto& [translated, builtin, same] : candidates)
+        EXPECT_EQ(sameConversions(translated, builtin), same) << translated;
 }
 
-TEST(Formats, ACandidateMustReadTheSameArguments) {
-    EXPECT_TRUE(sameConversions("Fehler %5ld", "Error %ld getting"));
-    EXPECT_TRUE(sameConversions("%s nach %s", "from %s to %s"));
-    EXPECT_TRUE(sameConversions("ohne", "without"));
-    EXPECT_FALSE(sameConversions("%s", "%d"));
-    EXPECT_FALSE(sameConversions("%d", "%ld"));
-    EXPECT_FALSE(sameConversions("%s", "%s and %s"));
-    EXPECT_FALSE(sameConversions("%s %s", "%s"));
-    EXPECT_FALSE(sameConversions("%s %n", "%s %n")); // never usable, even against itself
+TEST(HelpFile, TopicsTitlesParagraphsAndTheFirstTopicOfAContext) {
+    const char* const file =
+        "# comment before anything\ntext that belongs to no topic\n[203] Main Dialog  \n"
+        "First line\nof the first paragraph.\n\n   \nSecond paragraph.\n# a comment inside a "
+        "topic\n\\[not a topic] and # not a comment\n\\# starts with a hash\n\n[2002]\n"
+        "Only text.\r\n[12a] is text, not a topic\r\n[203] Repeated\nIgnored.\n"
+        "[4294967295] Largest\n[4294967296] Too large, so text\n";
+    std::vector<std::string> topics;
+    for (const HelpTopic& t : parseHelpFile(file))
+        topics.push_back(std::to_string(t.context) + "|" + t.title + "|" + t.text);
+    EXPECT_EQ(topics, (std::vector<std::string>{
+                          "203|Main Dialog|First line of the first paragraph.\n\nSecond "
+                          "paragraph. [not a topic] and # not a comment # starts with a hash",
+                          "2002||Only text. [12a] is text, not a topic", "203|Repeated|Ignored.",
+                          "4294967295|Largest|[4294967296] Too large, so text"}));
+    EXPECT_EQ(findHelpTopic(file, 203).value_or(HelpTopic{}).title, "Main Dialog");
+    EXPECT_FALSE(findHelpTopic(file, 301) || findHelpTopic("", 203) || findHelpTopic("[203", 203));
+    EXPECT_EQ(findHelpTopic("[7] Seven\nno line end at the end", 7).value_or(HelpTopic{}).text,
+              "no line end at the end");
 }
