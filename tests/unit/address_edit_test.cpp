@@ -238,42 +238,31 @@ TEST(AddressEditProperty, RandomInputKeepsTheForm) {
                      std::to_string(pick(256)) + "." + std::to_string(pick(256)));
         for (int step = 0; step < 60; ++step) {
             const std::string before = edit.fieldText();
-            const std::string_view inputs = "0123456789\b. x\t<>^v#HE+-";
-            std::string what(1, inputs[pick(static_cast<int>(inputs.size()))]);
-            bool typedDigit = false;
-            switch (pick(8)) {
-            case 0: { // a mouse drag or click anywhere, separators included
-                size_t a = pick(static_cast<int>(edit.length()) + 1);
-                size_t b = pick(3) ? a : pick(static_cast<int>(edit.length()) + 1);
-                what = "select " + std::to_string(a) + "," + std::to_string(b);
-                edit.setSelection(a, b);
-                break;
-            }
-            case 1: {
-                what.clear();
+            const int kind = pick(8), length = static_cast<int>(edit.length());
+            const char key = std::string_view("0123456789\b. x\t<>^v#HE+-")[pick(25)];
+            std::string set;
+            if (kind == 0) { // a mouse drag or click anywhere, separators included
+                size_t a = pick(length + 1);
+                edit.setSelection(a, pick(3) ? a : pick(length + 1));
+            } else if (kind == 1) {
                 for (int i = pick(25); i > 0; --i)
-                    what.push_back(garbage[pick(garbage.size())]);
-                edit.setText(what);
-                what = "set " + what;
-                break;
-            }
-            case 2:
-                what = "cut";
+                    set.push_back(garbage[pick(garbage.size())]);
+                edit.setText(set);
+            } else if (kind == 2) {
                 edit.cut();
-                break;
-            default:
-                typedDigit = std::isdigit(static_cast<unsigned char>(what[0]));
-                press(edit, what);
+            } else {
+                press(edit, std::string(1, key));
             }
             const std::string& t = edit.fieldText();
-            SCOPED_TRACE("run " + std::to_string(run) + " step " + std::to_string(step) + " " +
-                         what + " on \"" + before + "\"");
+            SCOPED_TRACE("run " + std::to_string(run) + " step " + std::to_string(step) + " kind " +
+                         std::to_string(kind) + " key " + key + " set " + set + " on \"" + before +
+                         "\"");
             ASSERT_TRUE(IsValidFieldText(t)) << "now \"" << t << "\"";
             ASSERT_LE(edit.selectionStart(), edit.selectionEnd());
             ASSERT_LE(edit.selectionEnd(), edit.length());
             ASSERT_EQ(numbers(edit.text()).size(), 4u) << edit.text();
             // Typing never leaves the field it went into above 255.
-            if (typedDigit && t != before) {
+            if (kind > 2 && std::isdigit(static_cast<unsigned char>(key)) && t != before) {
                 ASSERT_GE(edit.selectionStart(), 1u);
                 size_t p = edit.selectionStart() - 1;
                 std::string f(t, edit.fieldStart(p), edit.fieldEnd(p) - edit.fieldStart(p));

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -38,17 +37,6 @@ mode_t modeOf(const std::string& path) {
 }
 
 const std::string kLinePrefix = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d pid=)";
-
-TEST(PrintServerName, EnvironmentWinsWhenSetAndNotEmpty) {
-    EXPECT_EQ(choosePrintServerName(nullptr, "host"), "host");
-    EXPECT_EQ(choosePrintServerName("", "host"), "host");
-    EXPECT_EQ(choosePrintServerName("PS1", "host"), "PS1");
-    const char* saved = std::getenv("LNT_PRINT_SERVER");
-    const std::string restore = saved ? saved : "";
-    ::setenv("LNT_PRINT_SERVER", "spooler7", 1);
-    EXPECT_EQ(printServerNameFromEnv("host"), "spooler7");
-    saved ? ::setenv("LNT_PRINT_SERVER", restore.c_str(), 1) : ::unsetenv("LNT_PRINT_SERVER");
-}
 
 TEST(ProductPath, MapsToDriveCWithBackslashesInABufferOfTheCallingThread) {
     test::FakeSections sections;
