@@ -97,7 +97,8 @@ Tally work(double seconds, const std::string& dir, const std::vector<std::string
     std::mt19937 random(static_cast<unsigned>(getpid()));
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     Tally tally{};
-    for (unsigned generation = 0; std::chrono::steady_clock::now() < deadline;) {
+    for (unsigned generation = 0; std::chrono::steady_clock::now() < deadline; ++tally[0]) {
+        const std::string queue = queues[random() % queues.size()];
         int pick = static_cast<int>(random() % 100), faults = 0;
         if (pick < 40) {
             int status = run("'" + self + "' --reader").first;
@@ -105,9 +106,7 @@ Tally work(double seconds, const std::string& dir, const std::vector<std::string
         } else if (pick < 60) {
             faults = checkShow(run(kLntc + " show --json"));
         } else if (pick < 75) {
-            faults = run(kLntc + " retain " + queues[random() % queues.size()] + " " +
-                         std::to_string(random() % 2))
-                             .first
+            faults = run(kLntc + " retain " + queue + " " + std::to_string(random() % 2)).first
                          ? BadStatus
                          : 0;
         } else if (pick < 88) {
@@ -121,7 +120,6 @@ Tally work(double seconds, const std::string& dir, const std::vector<std::string
             usleep(static_cast<useconds_t>(20 + random() % 300) * 1000);
             faults = hold == nullptr || pclose(hold) != 0;
         }
-        ++tally[0];
         for (int bit = 0; bit < 3; ++bit)
             tally[bit + 1] += faults >> bit & 1;
     }
@@ -138,22 +136,19 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--processes") == 0) processes = std::atoi(argv[i + 1]);
         if (std::strcmp(argv[i], "--seconds") == 0) seconds = std::atof(argv[i + 1]);
     }
-    if (processes < 1 || seconds <= 0) {
+    char templ[] = "/tmp/lntc-stress-XXXXXX";
+    if (processes < 1 || seconds <= 0 || mkdtemp(templ) == nullptr) {
         std::fprintf(stderr, "usage: %s [--processes N] [--seconds T]\n", argv[0]);
         return 2;
     }
-    const std::string self = std::filesystem::canonical("/proc/self/exe").string();
-    char templ[] = "/tmp/lntc-stress-XXXXXX";
-    if (mkdtemp(templ) == nullptr) return 1;
-    const std::string root = templ;
+    const std::string self = std::filesystem::canonical("/proc/self/exe").string(), root = templ;
     setenv("LNT_ROOT", root.c_str(), 1);
     setenv("LNTC_NO_GUI", "1", 1);
-    std::vector<std::string> queues;
     run(kLntc + " demo-setup");
+    std::vector<std::string> queues;
     auto doc = nlohmann::json::parse(run(kLntc + " show --json").second, nullptr, false);
-    if (!doc.is_discarded())
-        for (const auto& q : doc["queues"])
-            queues.push_back(q.value("Name", ""));
+    for (const auto& q : doc.is_discarded() ? nlohmann::json::array() : doc["queues"])
+        queues.push_back(q.value("Name", ""));
     if (queues.empty()) {
         std::fprintf(stderr, "no demo installation with queues under %s\n", root.c_str());
         return 1;
@@ -161,6 +156,7 @@ int main(int argc, char** argv) {
     // Start from records whose two marked fields agree.
     run(kLntc + " reg import '" + importFile(root, queues, "gen 0") + "'");
 
+    // Each worker hands its tally back through a pipe.
     std::vector<std::pair<pid_t, int>> workers;
     for (int w = 0; w < processes; ++w) {
         int fds[2];
@@ -176,9 +172,9 @@ int main(int argc, char** argv) {
     Tally total{};
     for (auto [pid, fd] : workers) {
         Tally t{};
-        if (read(fd, &t, sizeof t) == static_cast<ssize_t>(sizeof t))
-            for (size_t i = 0; i < t.size(); ++i)
-                total[i] += t[i];
+        const bool got = read(fd, &t, sizeof t) == static_cast<ssize_t>(sizeof t);
+        for (size_t i = 0; got && i < t.size(); ++i)
+            total[i] += t[i];
         close(fd);
         waitpid(pid, nullptr, 0);
     }

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
+#include <filesystem>
 #include <fstream>
 #include <sys/wait.h>
 
@@ -15,46 +15,41 @@ using lntc::TopWindows;
 
 namespace {
 
-size_t entryFiles(const std::string& dir) {
-    size_t n = 0;
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d))
-            if (std::string(e->d_name).ends_with(".win")) ++n;
-        closedir(d);
-    }
-    return n;
+// Which of the titles and classes the registry finds, and how many entry files it keeps.
+std::string found(const PosixTopWindows& windows, const std::vector<std::string>& names) {
+    std::string out;
+    for (const std::string& name : names)
+        out += std::string(windows.existsWithTitle(name) ? "T" : "-") +
+               (windows.existsWithClass(name) ? "C " : "- ");
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(windows.directory(), ec))
+        out += e.path().extension() == ".win" ? "#" : "";
+    return out;
 }
 
 TEST(PosixTopWindows, RegisteredWindowsAreFoundByTitleOrClassUntilUnregistered) {
     lntc::test::TempRoot root;
-    PosixTopWindows windows(root.path());
-    EXPECT_FALSE(windows.existsWithClass("lnt_logo"));
-    TopWindows::Handle logo = 0, admin = 0;
+    PosixTopWindows windows(root.path()), other(root.path());
+    TopWindows::Handle logo = 0, admin = 0, odd = 0;
     ASSERT_EQ(windows.registerWindow("Lintora Logo", "lnt_logo", logo), 0u);
     ASSERT_EQ(windows.registerWindow("Lintora Administrator", "Qt Window", admin), 0u);
     EXPECT_NE(logo, admin);
-    EXPECT_TRUE(windows.existsWithClass("LNT_LOGO"));
-    EXPECT_TRUE(windows.existsWithTitle("lintora administrator"));
-    EXPECT_FALSE(windows.existsWithTitle("Lintora"));
-    EXPECT_FALSE(windows.existsWithClass("Lintora Logo")); // a title is not a class
-
-    // Another instance in the same process sees them too.
-    PosixTopWindows other(root.path());
-    EXPECT_TRUE(other.existsWithTitle("Lintora Logo"));
-
+    // Another instance in the same process sees them too; names compare ignoring case.
+    const std::vector<std::string> names = {"LNT_LOGO", "lintora administrator", "Lintora",
+                                            "Lintora Logo", "qt window"};
+    EXPECT_EQ(found(other, names), "-C T- -- T- -C ##");
     windows.unregister(logo);
     windows.unregister(logo);
-    EXPECT_FALSE(other.existsWithClass("lnt_logo"));
-    EXPECT_TRUE(other.existsWithClass("qt window"));
-    EXPECT_EQ(entryFiles(windows.directory()), 1u);
+    EXPECT_EQ(found(other, names), "-- T- -- -- -C #");
 
     // Titles and classes with any characters round-trip.
-    TopWindows::Handle h = 0;
     const std::string title = "two\nlines 3 4 5\n";
-    ASSERT_EQ(windows.registerWindow(title, "", h), 0u);
-    EXPECT_TRUE(windows.existsWithTitle(title));
-    EXPECT_TRUE(windows.existsWithClass(""));
-    EXPECT_FALSE(windows.existsWithTitle("two"));
+    ASSERT_EQ(windows.registerWindow(title, "", odd), 0u);
+    EXPECT_EQ(found(windows, {title, "", "two"}), "T- -C -- ##");
+
+    // A record written by a process that is long gone (no one holds its lock) is ignored.
+    std::ofstream(windows.directory() + "/99999-1.win") << "99999 9 5\nQcQpClassStale";
+    EXPECT_EQ(found(windows, {"QcQpClass"}), "-- ##");
 }
 
 TEST(PosixTopWindows, AnotherProcessesWindowIsSeenWhileItLivesAndClearedAfter) {
@@ -68,28 +63,11 @@ TEST(PosixTopWindows, AnotherProcessesWindowIsSeenWhileItLivesAndClearedAfter) {
     });
     ASSERT_EQ(other.await(), 'r');
     PosixTopWindows windows(root.path());
-    EXPECT_TRUE(windows.existsWithClass("MSVCSRC20"));
-    EXPECT_TRUE(windows.existsWithTitle("Lintora Administrator"));
-    EXPECT_EQ(entryFiles(windows.directory()), 1u);
-
-    // Killed: no chance to unregister. The entry must count as gone anyway.
+    EXPECT_EQ(found(windows, {"MSVCSRC20", "Lintora Administrator"}), "-C T- #");
+    // Killed: no chance to unregister. The entry counts as gone anyway, and its file goes.
     other.kill();
     EXPECT_TRUE(WIFSIGNALED(other.join()));
-    EXPECT_FALSE(windows.existsWithClass("MSVCSRC20"));
-    EXPECT_FALSE(windows.existsWithTitle("Lintora Administrator"));
-    EXPECT_EQ(entryFiles(windows.directory()), 0u); // and its file is cleaned up
-}
-
-TEST(PosixTopWindows, ALeftoverFileWithoutItsProcessIsIgnored) {
-    lntc::test::TempRoot root;
-    PosixTopWindows windows(root.path());
-    TopWindows::Handle h = 0;
-    ASSERT_EQ(windows.registerWindow("Mine", "mine", h), 0u);
-    // A record written by a process that is long gone (no one holds its lock).
-    std::ofstream(windows.directory() + "/99999-1.win") << "99999 9 5\nQcQpClassStale";
-    EXPECT_FALSE(windows.existsWithClass("QcQpClass"));
-    EXPECT_TRUE(windows.existsWithClass("mine"));
-    EXPECT_EQ(entryFiles(windows.directory()), 1u);
+    EXPECT_EQ(found(windows, {"MSVCSRC20", "Lintora Administrator"}), "-- -- ");
 }
 
 } // namespace

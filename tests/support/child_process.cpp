@@ -16,54 +16,52 @@ namespace lntc::test {
 
 namespace {
 
+// The current environment with extra's entries added or replacing theirs.
 std::vector<std::string> mergedEnv(const std::map<std::string, std::string>& extra) {
-    std::map<std::string, std::string> all;
-    for (char** e = environ; *e; ++e) {
-        std::string entry = *e;
-        size_t eq = entry.find('=');
-        if (eq != std::string::npos) all[entry.substr(0, eq)] = entry.substr(eq + 1);
-    }
-    for (const auto& [k, v] : extra)
-        all[k] = v;
     std::vector<std::string> out;
-    for (const auto& [k, v] : all)
+    for (char** e = environ; *e; ++e)
+        if (!extra.count(std::string(*e).substr(0, std::string(*e).find('=')))) out.push_back(*e);
+    for (const auto& [k, v] : extra)
         out.push_back(k + "=" + v);
     return out;
 }
 
+// Starts program with its standard input, output and (when err is given) error on pipes.
 pid_t spawn(const std::string& program, const std::vector<std::string>& args,
             const std::map<std::string, std::string>& env, int& in, int& out, int* err) {
-    int inPipe[2], outPipe[2], errPipe[2] = {-1, -1};
-    if (pipe2(inPipe, O_CLOEXEC) != 0 || pipe2(outPipe, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe failed");
-    if (err && pipe2(errPipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+    const int streams = err ? 3 : 2;
+    int pipes[3][2];
+    for (int i = 0; i < streams; ++i)
+        if (pipe2(pipes[i], O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     std::vector<std::string> envStrings = mergedEnv(env);
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    std::vector<char*> argv{const_cast<char*>(program.c_str())}, envp;
     for (const auto& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
     for (auto& e : envStrings)
         envp.push_back(e.data());
+    argv.push_back(nullptr);
     envp.push_back(nullptr);
     pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
+    for (int i = 0; i < streams; ++i) { // the child's end of input is 0, of output 1
+        if (pid == 0) dup2(pipes[i][i == 0 ? 0 : 1], i);
+        close(pipes[i][i == 0 ? 0 : 1]);
+    }
     if (pid == 0) {
-        dup2(inPipe[0], 0);
-        dup2(outPipe[1], 1);
-        if (err) dup2(errPipe[1], 2);
         execve(program.c_str(), argv.data(), envp.data());
         _exit(127);
     }
-    close(inPipe[0]);
-    close(outPipe[1]);
-    in = inPipe[1];
-    out = outPipe[0];
-    if (err) {
-        close(errPipe[1]);
-        *err = errPipe[0];
-    }
+    in = pipes[0][1];
+    out = pipes[1][0];
+    if (err) *err = pipes[2][0];
     return pid;
+}
+
+int waitFor(pid_t pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
 }
 
 } // namespace
@@ -123,11 +121,8 @@ void ChildProcess::closeInput() {
 }
 
 int ChildProcess::wait() {
-    if (!waited_) {
-        while (waitpid(pid_, &status_, 0) < 0 && errno == EINTR) {
-        }
-        waited_ = true;
-    }
+    if (!waited_) status_ = waitFor(pid_);
+    waited_ = true;
     return status_;
 }
 
@@ -171,11 +166,8 @@ char ForkedChild::await() {
 }
 
 int ForkedChild::join() {
-    int status = 0;
-    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-    }
     reaped_ = true;
-    return status;
+    return waitFor(pid_);
 }
 
 void ForkedChild::kill() {
@@ -212,9 +204,7 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
     }
     for (auto& f : fds)
         if (f.fd >= 0) close(f.fd);
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    const int status = waitFor(pid);
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return r;
 }

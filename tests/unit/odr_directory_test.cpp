@@ -1,11 +1,12 @@
 #include "product/odr_directory.h"
 #include "support/fake_product.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace lntc {
@@ -31,61 +32,44 @@ const char* kDirectory = R"({
   ]
 })";
 
-RlkServerAddress address(uint8_t a, uint8_t b, uint8_t c, uint8_t d) {
-    return RlkServerAddress{0xFFFFFFFF, 0, static_cast<uint16_t>(a * 256 + b),
-                            static_cast<uint16_t>(c * 256 + d), 0};
-}
-
-template <typename T> T at(const uint8_t* buffer, size_t offset) {
-    T value;
-    std::memcpy(&value, buffer + offset, sizeof value);
-    return value;
-}
-
-TEST(OdrDirectoryParse, ReadsAllFieldsOfAValidFile) {
+// The whole parse on one line, or the error.
+std::string parsed(const std::string& text) {
     OdrDirectory d;
     std::string error;
-    ASSERT_TRUE(parseOdrDirectory(kDirectory, d, error)) << error;
-    EXPECT_EQ(d.defaultDomain, "Beta");
-    EXPECT_EQ(d.defaultOrganization, "Quendal");
-    ASSERT_EQ(d.odrs.size(), 3u);
-    const Odr& alpha = d.odrs[0];
-    EXPECT_TRUE(alpha.answers);
-    ASSERT_TRUE(alpha.address.has_value());
-    EXPECT_EQ(*alpha.address, (std::array<uint8_t, 4>{127, 0, 0, 1}));
-    ASSERT_TRUE(alpha.release.has_value());
-    EXPECT_EQ(std::tie(alpha.release->major, alpha.release->minor, alpha.release->patch),
-              std::make_tuple(3u, 1u, 0u));
-    EXPECT_EQ(alpha.charset, 2);
-    EXPECT_EQ(alpha.systemWord, 70000u);
-    ASSERT_EQ(alpha.queues.size(), 3u);
-    EXPECT_EQ(alpha.queues[1].printServer.value_or(""), "elsewhere");
-    EXPECT_FALSE(alpha.queues[2].printServer.has_value());
-    EXPECT_FALSE(d.odrs[1].release.has_value());
-    EXPECT_TRUE(d.odrs[1].foundCode);
-    EXPECT_FALSE(d.odrs[2].answers);
+    if (!parseOdrDirectory(text, d, error)) return "error: " + error;
+    std::ostringstream s;
+    s << d.defaultDomain << ':' << d.defaultOrganization;
+    for (const Odr& o : d.odrs) {
+        s << " | " << o.domain << ':' << o.organization << (o.answers ? "" : " silent");
+        for (size_t i = 0; o.address && i < 4; ++i)
+            s << (i ? '.' : '@') << int((*o.address)[i]);
+        if (o.release)
+            s << " r" << o.release->major << '.' << o.release->minor << '.' << o.release->patch;
+        s << " cs" << o.charset << " w" << o.systemWord << (o.foundCode ? " found" : "");
+        for (const OdrQueue& q : o.queues)
+            s << ' ' << q.name << (q.printServer ? "->" + *q.printServer : "");
+    }
+    return s.str();
+}
+
+TEST(OdrDirectoryParse, ReadsEveryFieldAndReleasesUpToTheRecordsEdge) {
+    const std::string odr = R"({"odrs":[{"domain":"A","organization":"O",)";
+    const std::pair<std::string, const char*> cases[] = {
+        {kDirectory, "Beta:Quendal | Alpha:Quendal@127.0.0.1 r3.1.0 cs2 w70000 LASER_1->MyHost "
+                     "OTHER_SITE->elsewhere NO_SERVER | Beta:Quendal cs7 w0 found Q1 Q2 Q3 Q4 "
+                     "Q5 | Silent:Quendal silent@10.1.2.3 r2.0.9 cs0 w0 HUSH->myhost"},
+        {"{}", ":"},
+        {odr + R"("systemDefaults":{"release":"4.2"}}]})", ": | A:O r4.2.0 cs0 w0"},
+        {odr + R"("systemDefaults":{"release":"655.3.5"}}]})", ": | A:O r655.3.5 cs0 w0"},
+        {odr + R"("systemDefaults":{"release":"0.9.9"}}]})", ": | A:O r0.9.9 cs0 w0"},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(parsed(text), expected);
+    OdrDirectory d;
+    std::string error;
+    ASSERT_TRUE(parseOdrDirectory(kDirectory, d, error));
     EXPECT_EQ(d.find("QUENDAL", "alpha"), &d.odrs[0]);
     EXPECT_EQ(d.find("Quendal", "Gamma"), nullptr);
-}
-
-TEST(OdrDirectoryParse, EmptyObjectAndShortReleasesAreAccepted) {
-    OdrDirectory d;
-    std::string error;
-    ASSERT_TRUE(parseOdrDirectory("{}", d, error)) << error;
-    EXPECT_TRUE(d.odrs.empty());
-    EXPECT_TRUE(d.defaultDomain.empty());
-    // Up to the edges of what the record holds.
-    const std::tuple<const char*, uint32_t, uint32_t, uint32_t> releases[] = {
-        {"4.2", 4, 2, 0}, {"655.3.5", 655, 3, 5}, {"0.9.9", 0, 9, 9}};
-    for (const auto& [text, major, minor, patch] : releases) {
-        ASSERT_TRUE(parseOdrDirectory(R"({"odrs":[{"domain":"A","organization":"O",
-            "systemDefaults":{"release":")" +
-                                          std::string(text) + "\"}}]}",
-                                      d, error))
-            << error;
-        const OdrRelease& r = *d.odrs[0].release;
-        EXPECT_EQ(std::tie(r.major, r.minor, r.patch), std::tie(major, minor, patch)) << text;
-    }
 }
 
 TEST(OdrDirectoryParse, RejectsWrongTypesAndNamesTheKey) {
@@ -114,31 +98,56 @@ TEST(OdrDirectoryParse, RejectsWrongTypesAndNamesTheKey) {
         {R"({"odrs":[{"domain":"A","organization":"O"},{"domain":"a","organization":"o"}]})",
          "twice"},
     };
-    for (const auto& [text, key] : cases) {
-        OdrDirectory d;
-        std::string error;
-        EXPECT_FALSE(parseOdrDirectory(text, d, error)) << text;
-        EXPECT_NE(error.find(key), std::string::npos) << text << " -> " << error;
-    }
+    for (const auto& [text, key] : cases)
+        EXPECT_THAT(parsed(text),
+                    ::testing::AllOf(::testing::StartsWith("error: "), ::testing::HasSubstr(key)));
 }
 
-// Links the fake to kDirectory for the duration of a test.
+// The RLK entries linked to kDirectory; answers as text: the code in hex, then what the
+// buffer or list holds.
 class RlkEntries : public ::testing::Test {
   protected:
     void SetUp() override {
         libs.setDirectoryJson(kDirectory);
         ASSERT_EQ(libs.abstLink("RLK", &table, 2), 0u);
-        ASSERT_NE(table, nullptr);
     }
     void TearDown() override {
         if (table) libs.abstUnlink(&table);
         EXPECT_EQ(rlk::linkDepth(), 0);
     }
 
-    uint32_t read(const RlkName& name, uint32_t property, const RlkServerAddress* server = nullptr,
-                  RlkErrorRecord* error = nullptr) {
+    template <typename T> T at(size_t offset) const {
+        T value;
+        std::memcpy(&value, buffer + offset, sizeof value);
+        return value;
+    }
+    std::string read(const RlkName& name, uint32_t property, const RlkServerAddress* server) {
         std::memset(buffer, 0xAB, sizeof buffer);
-        return table->readProperty()(server, &name, property, 0, 0, 0, buffer, 0, error);
+        RlkErrorRecord error{12345, {}};
+        uint32_t rc = table->readProperty()(server, &name, property, 0, 0, 0, buffer, 0, &error);
+        EXPECT_EQ(error.code, rc);
+        std::ostringstream s;
+        s << std::hex << std::uppercase << rc << std::dec;
+        if (rc == 0 && property == kRlkPrintServerProperty)
+            s << ' ' << at<uint16_t>(4) << ' ' << reinterpret_cast<char*>(buffer + 6);
+        else if (rc == 0 || rc == kRlkFoundAttribute)
+            s << ' ' << at<uint16_t>(2) << ' ' << at<uint16_t>(10) << ' ' << at<uint32_t>(18) << ' '
+              << at<uint32_t>(22) << ' ' << at<uint32_t>(26) << ' ' << at<uint32_t>(34)
+              << (buffer[0] || buffer[kRlkValueBufferSize - 1] ? " not cleared" : "");
+        return s.str();
+    }
+    std::string list(const RlkName& pattern, const RlkServerAddress* server, uint16_t capacity,
+                     uint32_t type) {
+        std::vector<RlkName> names(capacity);
+        RlkNameList list{99, capacity, names.data()};
+        RlkErrorRecord error{};
+        uint32_t rc = table->listObjects()(server, &pattern, type, &list, 0, &error);
+        EXPECT_EQ(error.code, rc);
+        std::ostringstream s;
+        s << std::hex << std::uppercase << rc;
+        for (size_t i = 0; rc == 0 && i < list.count; ++i)
+            s << ' ' << names[i].organization << ':' << names[i].domain << ':' << names[i].object;
+        return s.str();
     }
 
     test::FakeProductLibs libs{"myhost"};
@@ -146,141 +155,78 @@ class RlkEntries : public ::testing::Test {
     uint8_t buffer[kRlkValueBufferSize];
 };
 
-TEST_F(RlkEntries, SystemDefaultsFillTheRecord) {
-    struct Case {
-        RlkName name;
-        uint32_t rc;
-        uint16_t hasRelease, charset;       // at offsets 2 and 10
-        uint32_t major, minor, patch, word; // at 18, 22, 26 and 34
-    };
-    const Case cases[] = {{{"quendal", "ALPHA", "qd_system"}, 0, 1, 2, 3, 1, 0, 70000},
-                          {{"Quendal", "Beta", "QD_SYSTEM"}, kRlkFoundAttribute, 0, 7, 0, 0, 0, 0}};
-    for (const Case& c : cases) {
-        RlkErrorRecord error{};
-        error.code = 12345;
-        ASSERT_EQ(read(c.name, kRlkSystemDefaultsAttribute, nullptr, &error), c.rc);
-        EXPECT_EQ(error.code, c.rc);
-        EXPECT_EQ(at<uint16_t>(buffer, 2), c.hasRelease);
-        EXPECT_EQ(at<uint16_t>(buffer, 10), c.charset);
-        EXPECT_EQ(at<uint32_t>(buffer, 18), c.major);
-        EXPECT_EQ(at<uint32_t>(buffer, 22), c.minor);
-        EXPECT_EQ(at<uint32_t>(buffer, 26), c.patch);
-        EXPECT_EQ(at<uint32_t>(buffer, 34), c.word);
-        EXPECT_EQ(buffer[0], 0);
-        EXPECT_EQ(buffer[kRlkValueBufferSize - 1], 0);
-    }
+RlkServerAddress address(uint8_t a, uint8_t b, uint8_t c, uint8_t d) {
+    return RlkServerAddress{0xFFFFFFFF, 0, static_cast<uint16_t>(a * 256 + b),
+                            static_cast<uint16_t>(c * 256 + d), 0};
 }
 
-TEST_F(RlkEntries, ReadPropertyFailures) {
-    const std::tuple<RlkName, uint32_t, uint32_t> cases[] = {
-        {{"Quendal", "Gamma", "qd_system"}, kRlkSystemDefaultsAttribute, kRlkNoSuchObject},
-        {{"Quendal", "Alpha", "other"}, kRlkSystemDefaultsAttribute, kRlkNoSuchObject},
-        {{"Quendal", "Alpha", "NOPE"}, kRlkPrintServerProperty, kRlkNoSuchObject},
-        {{"Quendal", "Alpha", "NO_SERVER"}, kRlkPrintServerProperty, kRlkNoSuchProperty},
-        {{"Quendal", "Alpha", "LASER_1"}, 99, kRlkNoSuchProperty},
+// A silent ODR answers only at its own address; an answering one reached by address answers
+// at its own address only.
+TEST_F(RlkEntries, PropertiesAndListsAsTheDirectorySaysAndWhereTheOdrIsReached) {
+    const RlkServerAddress silentAt = address(10, 1, 2, 3), wrong = address(10, 1, 2, 4),
+                           loopback = address(127, 0, 0, 1);
+    const uint32_t defaults = kRlkSystemDefaultsAttribute, server = kRlkPrintServerProperty;
+    const std::tuple<RlkName, uint32_t, const RlkServerAddress*, const char*> reads[] = {
+        {{"quendal", "ALPHA", "qd_system"}, defaults, nullptr, "0 1 2 3 1 0 70000"},
+        {{"Quendal", "Beta", "QD_SYSTEM"}, defaults, nullptr, "9C000019 0 7 0 0 0 0"},
+        {{"Quendal", "Gamma", "qd_system"}, defaults, nullptr, "9C000010"},
+        {{"Quendal", "Alpha", "other"}, defaults, nullptr, "9C000010"},
+        {{"Quendal", "Alpha", "NOPE"}, server, nullptr, "9C000010"},
+        {{"Quendal", "Alpha", "NO_SERVER"}, server, nullptr, "9C000011"},
+        {{"Quendal", "Alpha", "LASER_1"}, 99, nullptr, "9C000011"},
+        {{"Quendal", "Alpha", "laser_1"}, server, nullptr, "0 7 MyHost"},
+        {{"Quendal", "Alpha", "OTHER_SITE"}, server, nullptr, "0 10 elsewhere"},
+        {{"Quendal", "Silent", "qd_system"}, defaults, nullptr, "9C00001A"},
+        {{"Quendal", "Silent", "qd_system"}, defaults, &wrong, "9C00001A"},
+        {{"Quendal", "Silent", "qd_system"}, defaults, &silentAt, "0 1 0 2 0 9 0"},
+        {{"Quendal", "Alpha", "qd_system"}, defaults, &loopback, "0 1 2 3 1 0 70000"},
+        {{"Quendal", "Alpha", "qd_system"}, defaults, &silentAt, "9C00001A"},
     };
+    for (const auto& [name, property, at, expected] : reads)
+        EXPECT_EQ(read(name, property, at), expected) << name.domain << ' ' << name.object;
+
+    const RlkName beta{"Quendal", "beta", "*"}, silent{"Quendal", "Silent", "*"};
+    const std::tuple<RlkName, const RlkServerAddress*, uint16_t, uint32_t, const char*> lists[] = {
+        {beta, nullptr, 2, kRlkPrintQueueType, "0 Quendal:Beta:Q1 Quendal:Beta:Q2"},
+        {beta, nullptr, 8, kRlkPrintQueueType,
+         "0 Quendal:Beta:Q1 Quendal:Beta:Q2 Quendal:Beta:Q3 Quendal:Beta:Q4 Quendal:Beta:Q5"},
+        {beta, nullptr, 8, 1234, "0"},
+        {{"Quendal", "Gamma", "*"}, nullptr, 8, kRlkPrintQueueType, "9C000010"},
+        {silent, nullptr, 4, kRlkPrintQueueType, "9C00001A"},
+        {silent, &wrong, 4, kRlkPrintQueueType, "9C00001A"},
+        {silent, &silentAt, 4, kRlkPrintQueueType, "0 Quendal:Silent:HUSH"},
+    };
+    for (const auto& [pattern, at, capacity, type, expected] : lists)
+        EXPECT_EQ(list(pattern, at, capacity, type), expected) << pattern.domain << ' ' << capacity;
+}
+
+TEST_F(RlkEntries, BadArgumentsDefaultNameAndThePrintServerTest) {
+    RlkName name{"x", "y", "keep_me"};
     RlkErrorRecord error{};
-    for (const auto& [name, property, rc] : cases) {
-        EXPECT_EQ(read(name, property, nullptr, &error), rc) << name.object;
-        EXPECT_EQ(error.code, rc);
-    }
-    RlkName name = RlkName{"Quendal", "Alpha", "LASER_1"};
     EXPECT_EQ(
         table->readProperty()(nullptr, &name, kRlkPrintServerProperty, 0, 0, 0, nullptr, 0, &error),
         kRlkBadArgument);
     EXPECT_EQ(error.code, kRlkBadArgument);
-    EXPECT_EQ(table->readProperty()(nullptr, nullptr, kRlkPrintServerProperty, 0, 0, 0, buffer, 0,
-                                    nullptr),
+    EXPECT_EQ(table->readProperty()(nullptr, nullptr, 4, 0, 0, 0, buffer, 0, nullptr),
               kRlkBadArgument);
-}
-
-TEST_F(RlkEntries, PrintServerPropertyLayoutAndMatching) {
-    ASSERT_EQ(read(RlkName{"Quendal", "Alpha", "laser_1"}, kRlkPrintServerProperty), 0u);
-    EXPECT_EQ(at<uint16_t>(buffer, 4), 7); // "MyHost" and its NUL
-    EXPECT_STREQ(reinterpret_cast<const char*>(buffer + 6), "MyHost");
-    uint32_t flag = 7;
-    ASSERT_EQ(table->testProperty()(buffer + 6, &flag), 0u);
-    EXPECT_EQ(flag, 1u); // "myhost" ignoring case
-
-    ASSERT_EQ(read(RlkName{"Quendal", "Alpha", "OTHER_SITE"}, kRlkPrintServerProperty), 0u);
-    EXPECT_STREQ(reinterpret_cast<const char*>(buffer + 6), "elsewhere");
-    ASSERT_EQ(table->testProperty()(buffer + 6, &flag), 0u);
-    EXPECT_EQ(flag, 0u);
-
-    const uint8_t prefix[] = "myhost2";
-    ASSERT_EQ(table->testProperty()(prefix, &flag), 0u);
-    EXPECT_EQ(flag, 0u);
-    EXPECT_EQ(table->testProperty()(nullptr, &flag), kRlkBadArgument);
-    EXPECT_EQ(table->testProperty()(prefix, nullptr), kRlkBadArgument);
-}
-
-TEST_F(RlkEntries, DefaultNameFromDefaultKeyLeavesObjectAlone) {
-    RlkName name = RlkName{"x", "y", "keep_me"};
-    ASSERT_EQ(table->defaultName()(&name), 0u);
-    EXPECT_STREQ(name.organization, "Quendal");
-    EXPECT_STREQ(name.domain, "Beta");
-    EXPECT_STREQ(name.object, "keep_me");
+    EXPECT_EQ(table->listObjects()(nullptr, &name, kRlkPrintQueueType, nullptr, 0, &error),
+              kRlkBadArgument);
     EXPECT_EQ(table->defaultName()(nullptr), kRlkBadArgument);
-}
 
-TEST_F(RlkEntries, ListingHonoursCapacityAndFileOrder) {
-    RlkName pattern = RlkName{"Quendal", "beta", "*"};
-    std::vector<RlkName> names(2);
-    RlkNameList list{99, 2, names.data()};
-    RlkErrorRecord error{};
-    ASSERT_EQ(table->listObjects()(nullptr, &pattern, kRlkPrintQueueType, &list, 0, &error), 0u);
-    EXPECT_EQ(list.count, 2);
-    EXPECT_STREQ(names[0].object, "Q1");
-    EXPECT_STREQ(names[1].object, "Q2");
+    // The default comes from the "default" key and leaves the object alone.
+    ASSERT_EQ(table->defaultName()(&name), 0u);
+    EXPECT_EQ(std::string(name.organization) + ':' + name.domain + ':' + name.object,
+              "Quendal:Beta:keep_me");
 
-    names.assign(8, RlkName{});
-    list = RlkNameList{0, 8, names.data()};
-    ASSERT_EQ(table->listObjects()(nullptr, &pattern, kRlkPrintQueueType, &list, 0, &error), 0u);
-    ASSERT_EQ(list.count, 5);
-    EXPECT_STREQ(names[4].object, "Q5");
-    EXPECT_STREQ(names[4].organization, "Quendal");
-    EXPECT_STREQ(names[4].domain, "Beta");
-
-    list = RlkNameList{5, 8, names.data()};
-    ASSERT_EQ(table->listObjects()(nullptr, &pattern, 1234, &list, 0, &error), 0u);
-    EXPECT_EQ(list.count, 0);
-
-    RlkName unknown = RlkName{"Quendal", "Gamma", "*"};
-    EXPECT_EQ(table->listObjects()(nullptr, &unknown, kRlkPrintQueueType, &list, 0, &error),
-              kRlkNoSuchObject);
-    EXPECT_EQ(error.code, kRlkNoSuchObject);
-    EXPECT_EQ(table->listObjects()(nullptr, &pattern, kRlkPrintQueueType, nullptr, 0, &error),
-              kRlkBadArgument);
-}
-
-TEST_F(RlkEntries, SilentOdrAnswersOnlyAtItsAddress) {
-    RlkName system = RlkName{"Quendal", "Silent", "qd_system"};
-    RlkName all = RlkName{"Quendal", "Silent", "*"};
-    std::vector<RlkName> names(4);
-    RlkNameList list{0, 4, names.data()};
-
-    EXPECT_EQ(read(system, kRlkSystemDefaultsAttribute), kRlkNoAnswer);
-    EXPECT_EQ(table->listObjects()(nullptr, &all, kRlkPrintQueueType, &list, 0, nullptr),
-              kRlkNoAnswer);
-
-    RlkServerAddress wrong = address(10, 1, 2, 4);
-    EXPECT_EQ(read(system, kRlkSystemDefaultsAttribute, &wrong), kRlkNoAnswer);
-    EXPECT_EQ(table->listObjects()(&wrong, &all, kRlkPrintQueueType, &list, 0, nullptr),
-              kRlkNoAnswer);
-
-    RlkServerAddress right = address(10, 1, 2, 3);
-    ASSERT_EQ(read(system, kRlkSystemDefaultsAttribute, &right), 0u);
-    EXPECT_EQ(at<uint32_t>(buffer, 18), 2u);
-    EXPECT_EQ(at<uint32_t>(buffer, 26), 9u);
-    ASSERT_EQ(table->listObjects()(&right, &all, kRlkPrintQueueType, &list, 0, nullptr), 0u);
-    ASSERT_EQ(list.count, 1);
-    EXPECT_STREQ(names[0].object, "HUSH");
-
-    // An answering ODR reached by address answers at its own address only.
-    RlkName alpha = RlkName{"Quendal", "Alpha", "qd_system"};
-    RlkServerAddress loopback = address(127, 0, 0, 1);
-    EXPECT_EQ(read(alpha, kRlkSystemDefaultsAttribute, &loopback), 0u);
-    EXPECT_EQ(read(alpha, kRlkSystemDefaultsAttribute, &right), kRlkNoAnswer);
+    // Whether the name is this print server's, ignoring case.
+    for (const auto& [data, mine] : {std::pair{"MyHost", 1u}, {"elsewhere", 0u}, {"myhost2", 0u}}) {
+        uint32_t flag = 7;
+        ASSERT_EQ(table->testProperty()(reinterpret_cast<const uint8_t*>(data), &flag), 0u);
+        EXPECT_EQ(flag, mine) << data;
+    }
+    uint32_t flag = 0;
+    EXPECT_EQ(table->testProperty()(nullptr, &flag), kRlkBadArgument);
+    EXPECT_EQ(table->testProperty()(buffer, nullptr), kRlkBadArgument);
 }
 
 TEST(RlkLink, FirstOdrIsTheDefaultWithoutDefaultKeyAndNamesAreCut) {
@@ -302,30 +248,22 @@ TEST(RlkLink, FirstOdrIsTheDefaultWithoutDefaultKeyAndNamesAreCut) {
     libs.abstUnlink(&table);
 }
 
-TEST(RlkLink, OnlyRlkVersionTwoLinks) {
+TEST(RlkLink, OnlyRlkVersionTwoLinksAndLinksNestUntilTheLastUnlink) {
     test::FakeProductLibs libs;
-    const RlkTable* table = nullptr;
-    EXPECT_EQ(libs.abstLink("RLK", &table, 1), kRlkNoLibrary);
-    EXPECT_EQ(libs.abstLink("XYZ", &table, 2), kRlkNoLibrary);
-    EXPECT_EQ(libs.abstLink(nullptr, &table, 2), kRlkNoLibrary);
-    EXPECT_EQ(table, nullptr);
-    EXPECT_EQ(rlk::linkDepth(), 0);
-    libs.scriptLinkResult(kRlkNoAnswer);
-    EXPECT_EQ(libs.abstLink("RLK", &table, 2), kRlkNoAnswer);
-    EXPECT_EQ(table, nullptr);
-}
-
-TEST(RlkLink, LinksNestAndTheLastUnlinkEndsAnswers) {
-    test::FakeProductLibs libs;
-    libs.setDirectoryJson(R"({"odrs":[{"domain":"D","organization":"O"}]})");
     const RlkTable* outer = nullptr;
     const RlkTable* inner = nullptr;
+    EXPECT_EQ(libs.abstLink("RLK", &outer, 1), kRlkNoLibrary);
+    EXPECT_EQ(libs.abstLink("XYZ", &outer, 2), kRlkNoLibrary);
+    EXPECT_EQ(libs.abstLink(nullptr, &outer, 2), kRlkNoLibrary);
+    EXPECT_EQ(outer, nullptr);
+    EXPECT_EQ(rlk::linkDepth(), 0);
+
+    libs.setDirectoryJson(R"({"odrs":[{"domain":"D","organization":"O"}]})");
     ASSERT_EQ(libs.abstLink("RLK", &outer, 2), 0u);
     ASSERT_EQ(libs.abstLink("RLK", &inner, 2), 0u);
     EXPECT_EQ(rlk::linkDepth(), 2);
     libs.abstUnlink(&inner);
     EXPECT_EQ(inner, nullptr);
-    EXPECT_EQ(rlk::linkDepth(), 1);
     RlkName name{};
     EXPECT_EQ(outer->defaultName()(&name), 0u);
     // Unlinking a cleared table again must not count down the outer link.

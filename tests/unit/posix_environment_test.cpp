@@ -1,76 +1,77 @@
+// The POSIX environment, clock, machine root and process list.
 #include "platform/platform.h"
 #include "platform/posix/posix_environment.h"
+#include "platform/posix/posix_processes.h"
+#include "product/posix_product.h"
 #include "support/temp_root.h"
 
-#include <cstdlib>
+#include <algorithm>
+#include <csignal>
 #include <ctime>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <optional>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
-using lntc::languageAbbreviation;
+extern char** environ;
 
+namespace lntc {
 namespace {
 
-// Sets or clears environment variables for one test and puts the old values back.
+// Puts the whole environment back at the end of the scope.
 class EnvSaver {
   public:
-    void set(const char* name, const char* value) {
-        if (!saved_.count(name)) {
-            const char* old = std::getenv(name);
-            saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-        }
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
+    EnvSaver() {
+        for (char** e = environ; *e; ++e)
+            saved_.emplace_back(*e);
     }
     ~EnvSaver() {
-        for (const auto& [name, value] : saved_) {
-            if (value)
-                setenv(name.c_str(), value->c_str(), 1);
-            else
-                unsetenv(name.c_str());
-        }
+        clearenv();
+        for (const std::string& e : saved_)
+            setenv(e.substr(0, e.find('=')).c_str(), e.substr(e.find('=') + 1).c_str(), 1);
     }
 
   private:
-    std::map<std::string, std::optional<std::string>> saved_;
+    std::vector<std::string> saved_;
 };
 
 TEST(LanguageAbbreviation, UsesCountryVariantOrTheLanguageDefault) {
     // The country's variant, else the language's default; encoding and modifier do not matter.
-    const std::pair<const char*, const char*> cases[] = {
-        {"de_DE.UTF-8", "DEU"}, {"de", "DEU"},    {"de_AT", "DEA"}, {"de_CH.UTF-8@euro", "DES"},
-        {"en", "ENU"},          {"en_GB", "ENG"}, {"fr_CA", "FRC"}, {"pt_BR", "PTB"},
-        {"nb_NO", "NOR"},       {"no_NO", "NOR"}};
+    const std::pair<const char*, const char*> cases[] = {{"de_DE.UTF-8", "DEU"},
+                                                         {"de", "DEU"},
+                                                         {"de_AT", "DEA"},
+                                                         {"de_CH.UTF-8@euro", "DES"},
+                                                         {"en", "ENU"},
+                                                         {"en_GB", "ENG"},
+                                                         {"fr_CA", "FRC"},
+                                                         {"nb_NO", "NOR"},
+                                                         {"no_NO", "NOR"},
+                                                         {"C", ""},
+                                                         {"C.UTF-8", ""},
+                                                         {"POSIX", ""},
+                                                         {"", ""},
+                                                         {"xx_YY", ""}};
     for (const auto& [locale, abbreviation] : cases)
         EXPECT_EQ(languageAbbreviation(locale), abbreviation) << locale;
-    for (const char* neutralOrUnknown : {"C", "C.UTF-8", "POSIX", "", "xx_YY"})
-        EXPECT_EQ(languageAbbreviation(neutralOrUnknown), "") << neutralOrUnknown;
 }
 
-TEST(PosixEnvironment, LanguageComesFromTheFirstLocaleVariableSet) {
-    EnvSaver env;
-    lntc::PosixEnvironment e;
-    env.set("LC_ALL", "fr_CA.UTF-8");
-    env.set("LC_MESSAGES", "de_DE");
-    env.set("LANG", "en_GB");
+TEST(PosixEnvironment, VariablesLanguageModuleHostClockAndTheMachineRoot) {
+    EnvSaver saved;
+    PosixEnvironment e;
+    // The language comes from the first locale variable set.
+    setenv("LC_ALL", "fr_CA.UTF-8", 1);
+    setenv("LC_MESSAGES", "de_DE", 1);
+    setenv("LANG", "en_GB", 1);
     EXPECT_EQ(e.userLanguage(), "FRC");
-    env.set("LC_ALL", "");
+    setenv("LC_ALL", "", 1);
     EXPECT_EQ(e.userLanguage(), "DEU");
-    env.set("LC_MESSAGES", nullptr);
+    unsetenv("LC_MESSAGES");
     EXPECT_EQ(e.userLanguage(), "ENG");
-    env.set("LANG", "C");
+    setenv("LANG", "C", 1);
     EXPECT_EQ(e.userLanguage(), "");
-}
 
-TEST(PosixEnvironment, VariablesModuleHostAndClockDescribeThisProcess) {
-    EnvSaver env;
-    env.set("LNTC_TEST_VAR", nullptr);
-    lntc::PosixEnvironment e;
+    unsetenv("LNTC_TEST_VAR");
     EXPECT_EQ(e.get("LNTC_TEST_VAR"), std::nullopt);
     e.set("LNTC_TEST_VAR", "a:b");
     EXPECT_STREQ(std::getenv("LNTC_TEST_VAR"), "a:b");
@@ -80,33 +81,35 @@ TEST(PosixEnvironment, VariablesModuleHostAndClockDescribeThisProcess) {
     char host[256] = {};
     ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
     EXPECT_EQ(e.hostName(), host);
-    lntc::PosixClock clock;
     int64_t before = std::time(nullptr);
-    int64_t now = clock.now();
-    EXPECT_GE(now, before);
-    EXPECT_LE(now, std::time(nullptr));
-}
+    int64_t now = PosixClock().now();
+    EXPECT_TRUE(before <= now && now <= std::time(nullptr));
 
-TEST(DefaultMachineRoot, RootVariableWinsThenPerUserFolders) {
-    EnvSaver env;
-    env.set("LNT_ROOT", "/srv/lnt");
-    EXPECT_EQ(lntc::defaultMachineRoot(), "/srv/lnt");
-    env.set("LNT_ROOT", "");
-    env.set("XDG_DATA_HOME", "/data/u");
-    env.set("HOME", "/home/u");
+    // The print server is named by its variable when set and not empty, else by the host.
+    EXPECT_EQ(choosePrintServerName(nullptr, "host"), "host");
+    EXPECT_EQ(choosePrintServerName("", "host"), "host");
+    setenv("LNT_PRINT_SERVER", "spooler7", 1);
+    EXPECT_EQ(printServerNameFromEnv("host"), "spooler7");
+
+    // The machine root: the root variable, else per-user folders.
+    setenv("LNT_ROOT", "/srv/lnt", 1);
+    EXPECT_EQ(defaultMachineRoot(), "/srv/lnt");
+    setenv("LNT_ROOT", "", 1);
+    setenv("XDG_DATA_HOME", "/data/u", 1);
+    setenv("HOME", "/home/u", 1);
     if (geteuid() == 0) {
-        EXPECT_EQ(lntc::defaultMachineRoot(), "/var/lib/lintora");
+        EXPECT_EQ(defaultMachineRoot(), "/var/lib/lintora");
     } else {
-        EXPECT_EQ(lntc::defaultMachineRoot(), "/data/u/lintora");
-        env.set("XDG_DATA_HOME", nullptr);
-        EXPECT_EQ(lntc::defaultMachineRoot(), "/home/u/.local/share/lintora");
+        EXPECT_EQ(defaultMachineRoot(), "/data/u/lintora");
+        unsetenv("XDG_DATA_HOME");
+        EXPECT_EQ(defaultMachineRoot(), "/home/u/.local/share/lintora");
     }
 }
 
 TEST(PosixPlatform, CreatesTheMachineRootAndWiresEveryService) {
-    lntc::test::TempRoot temp;
+    test::TempRoot temp;
     std::string root = temp.path() + "/machine";
-    lntc::PosixPlatform p(root);
+    PosixPlatform p(root);
     struct stat st {};
     ASSERT_EQ(stat(root.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0750u);
@@ -120,4 +123,51 @@ TEST(PosixPlatform, CreatesTheMachineRootAndWiresEveryService) {
     EXPECT_EQ(pf.files->hostPath("C:\\x"), root + "/drive_c/x");
 }
 
+TEST(PosixProcesses, ListsChildrenByImageNameAndTerminateKillsThem) {
+    test::TempRoot temp;
+    // A copy with an extension shows how the name is cut.
+    const std::string tool = temp.path() + "/lntc-sleeper.exe";
+    std::filesystem::copy_file("/bin/sleep", tool);
+    std::vector<pid_t> sleepers;
+    for (const std::string& program : {std::string("/bin/sleep"), tool}) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            execl(program.c_str(), program.c_str(), "1000", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        sleepers.push_back(pid);
+        // The child has exec'd once /proc shows it as the new image, not as this program.
+        const auto image = std::filesystem::canonical(program);
+        std::error_code ec;
+        while (std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", ec) !=
+               image) {
+            ASSERT_NE(waitpid(pid, nullptr, WNOHANG), pid) << "child ended before exec";
+            usleep(1000);
+        }
+    }
+    PosixProcesses processes;
+    std::vector<ProcessEntry> list;
+    auto names = [&] {
+        EXPECT_EQ(processes.list(list), 0u);
+        EXPECT_TRUE(std::is_sorted(list.begin(), list.end(),
+                                   [](const auto& a, const auto& b) { return a.pid < b.pid; }));
+        std::string out;
+        for (pid_t pid : {getpid(), sleepers[0], sleepers[1]})
+            for (const auto& e : list)
+                if (e.pid == static_cast<uint32_t>(pid)) out += e.imageName + " ";
+        return out;
+    };
+    EXPECT_EQ(names(), "unit_tests sleep lntc-sleeper ");
+    for (pid_t pid : sleepers) {
+        EXPECT_TRUE(processes.terminate(static_cast<uint32_t>(pid)));
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    }
+    EXPECT_EQ(names(), "unit_tests ");
+    for (uint32_t gone : {0u, 0x7ffffff0u, 0xfffffff0u})
+        EXPECT_FALSE(processes.terminate(gone)) << gone;
+}
+
 } // namespace
+} // namespace lntc

@@ -2,23 +2,20 @@
 #include "platform/printable.h"
 #include "product/odr_directory.h"
 #include "product/posix_product.h"
+#include "support/child_process.h"
+#include "support/demo_files.h"
 #include "support/fake_platform.h"
 #include "support/temp_root.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <optional>
 #include <regex>
-#include <sstream>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace lntc {
@@ -34,32 +31,18 @@ std::vector<std::string> lines(const std::string& path) {
     return out;
 }
 
-void writeFile(const std::string& path, const std::string& text) {
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path) << text;
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : 0;
 }
 
-const std::string kLinePrefix = R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d pid=)";
-
-TEST(PrintServerName, EnvironmentWinsWhenSetAndNotEmpty) {
-    EXPECT_EQ(choosePrintServerName(nullptr, "host"), "host");
-    EXPECT_EQ(choosePrintServerName("", "host"), "host");
-    EXPECT_EQ(choosePrintServerName("PS1", "host"), "PS1");
-    const char* saved = std::getenv("LNT_PRINT_SERVER");
-    std::optional<std::string> restore = saved ? std::optional<std::string>(saved) : std::nullopt;
-    ::setenv("LNT_PRINT_SERVER", "spooler7", 1);
-    EXPECT_EQ(printServerNameFromEnv("host"), "spooler7");
-    ::unsetenv("LNT_PRINT_SERVER");
-    EXPECT_EQ(printServerNameFromEnv("host"), "host");
-    if (restore) ::setenv("LNT_PRINT_SERVER", restore->c_str(), 1);
-}
+const std::string kLinePrefix = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d pid=)";
 
 TEST(ProductPath, MapsToDriveCWithBackslashesInABufferOfTheCallingThread) {
     test::FakeSections sections;
     PosixProductLibs libs("/nowhere", sections, "h");
     EXPECT_STREQ(libs.qdcPath(1, "/qdsw/lnt/bin/LJA.dll"), "C:\\qdsw\\lnt\\bin\\LJA.dll");
-    EXPECT_STREQ(libs.qdcPath(0, "/a/b"), "C:\\a\\b");
-    EXPECT_STREQ(libs.qdcPath(1, "rel/x"), "C:\\rel\\x");
+    EXPECT_STREQ(libs.qdcPath(0, "rel/x"), "C:\\rel\\x");
     EXPECT_STREQ(libs.qdcPath(1, "\\already\\win"), "C:\\already\\win");
     EXPECT_EQ(libs.qdcPath(1, nullptr), nullptr);
 
@@ -99,26 +82,15 @@ TEST(ProductLogs, LinesCarryTimePidCodeAndFlatTextAndAnUnwritableLogIsIgnored) {
     libs.sysLog(0x40000001, "started");
     ::umask(old);
 
-    const std::string pid = std::to_string(::getpid());
-    auto errors = lines(root.path() + "/log/error.log");
-    ASSERT_EQ(errors.size(), 2u);
-    EXPECT_TRUE(std::regex_match(
-        errors[0],
-        std::regex(kLinePrefix + pid + " code=0xCF190003 LNTC: first second  third\\\\x1b\\[2J$")))
-        << errors[0];
-    EXPECT_TRUE(std::regex_match(
-        errors[1], std::regex(kLinePrefix + pid + " code=0x00000012 args=0x1,0x0,0xFF with args$")))
-        << errors[1];
-    auto system = lines(root.path() + "/log/system.log");
-    ASSERT_EQ(system.size(), 1u);
+    const std::string line = kLinePrefix + std::to_string(::getpid()) + " code=0x";
     EXPECT_TRUE(
-        std::regex_match(system[0], std::regex(kLinePrefix + pid + " code=0x40000001 started$")))
-        << system[0];
-    struct stat st {};
-    ASSERT_EQ(::stat((root.path() + "/log").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0750u);
-    ASSERT_EQ(::stat((root.path() + "/log/error.log").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
+        std::regex_match(test::readTextFile(root.path() + "/log/error.log"),
+                         std::regex(line + "CF190003 LNTC: first second  third\\\\x1b\\[2J\n" +
+                                    line + "00000012 args=0x1,0x0,0xFF with args\n")));
+    EXPECT_TRUE(std::regex_match(test::readTextFile(root.path() + "/log/system.log"),
+                                 std::regex(line + "40000001 started\n")));
+    EXPECT_EQ(modeOf(root.path() + "/log"), 0750u);
+    EXPECT_EQ(modeOf(root.path() + "/log/error.log"), 0640u);
 
     // A machine root that is a file: the log folder cannot be made, and nothing breaks.
     PosixProductLibs lost(root.path() + "/log/error.log", sections, "h");
@@ -131,24 +103,17 @@ TEST(ProductLogs, TwoProcessesAppendWholeLines) {
     test::TempRoot root;
     constexpr int kLines = 300;
     const std::string filler(400, '.');
-    std::vector<pid_t> children;
-    for (char who : {'A', 'B'}) {
-        pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
+    std::vector<std::unique_ptr<test::ForkedChild>> children;
+    for (char who : {'A', 'B'})
+        children.push_back(std::make_unique<test::ForkedChild>([&, who](test::ForkedChild&) {
             test::FakeSections sections;
             PosixProductLibs libs(root.path(), sections, "h");
             for (int i = 0; i < kLines; ++i)
                 libs.ztrLogError(7, 0, 0, 0, who + std::to_string(i) + filler + who);
-            ::_exit(0);
-        }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+            return 0;
+        }));
+    for (auto& child : children)
+        ASSERT_TRUE(test::exitedWith(child->join(), 0));
     auto all = lines(root.path() + "/log/error.log");
     ASSERT_EQ(all.size(), 2u * kLines);
     const std::regex line(kLinePrefix + R"(\d+ code=0x00000007 ([AB])(\d+)\.{400}([AB])$)");
@@ -161,72 +126,46 @@ TEST(ProductLogs, TwoProcessesAppendWholeLines) {
     }
 }
 
-class ProductLink : public ::testing::Test {
-  protected:
-    std::string directoryFile() const { return root.path() + "/odr/directory.json"; }
+// Each link reads the file afresh: a valid one, none at all (an empty directory), a malformed
+// one and a folder in its place (the link fails and the error log names file and key).
+TEST(ProductLink, EachLinkReadsTheDirectoryFileAfresh) {
     test::TempRoot root;
     test::FakeSections sections;
     PosixProductLibs libs{root.path(), sections, "MyHost"};
-    const RlkTable* table = nullptr;
-};
-
-TEST_F(ProductLink, ValidFileIsReadAfreshOnEachLink) {
-    writeFile(directoryFile(), R"({"odrs":[{"domain":"Alpha","organization":"Quendal",
-        "queues":[{"name":"Q","printServer":"myhost"}]}]})");
-    EXPECT_EQ(libs.directoryPath(), directoryFile());
-    ASSERT_EQ(libs.abstLink("RLK", &table, 2), 0u);
-    RlkName name{};
-    ASSERT_EQ(table->defaultName()(&name), 0u);
-    EXPECT_STREQ(name.domain, "Alpha");
-    std::strcpy(name.object, "Q");
-    uint8_t buffer[kRlkValueBufferSize];
-    ASSERT_EQ(
-        table->readProperty()(nullptr, &name, kRlkPrintServerProperty, 0, 0, 0, buffer, 0, nullptr),
-        0u);
-    uint32_t flag = 0;
-    ASSERT_EQ(table->testProperty()(buffer + 6, &flag), 0u);
-    EXPECT_EQ(flag, 1u);
-    libs.abstUnlink(&table);
-    EXPECT_EQ(table, nullptr);
-
-    writeFile(directoryFile(), R"({"odrs":[{"domain":"Beta","organization":"Quendal"}]})");
-    ASSERT_EQ(libs.abstLink("RLK", &table, 2), 0u);
-    ASSERT_EQ(table->defaultName()(&name), 0u);
-    EXPECT_STREQ(name.domain, "Beta");
-    libs.abstUnlink(&table);
-    EXPECT_FALSE(fs::exists(root.path() + "/log/error.log"));
-}
-
-TEST_F(ProductLink, MissingFileLinksAnEmptyDirectory) {
-    ASSERT_EQ(libs.abstLink("RLK", &table, 2), 0u);
-    ASSERT_NE(table, nullptr);
-    RlkName name = {"Quendal", "Alpha", "qd_system"};
-    EXPECT_EQ(table->defaultName()(&name), kRlkNoSuchObject);
-    uint8_t buffer[kRlkValueBufferSize];
-    EXPECT_EQ(table->readProperty()(nullptr, &name, kRlkSystemDefaultsAttribute, 0, 0, 0, buffer, 0,
-                                    nullptr),
-              kRlkNoSuchObject);
-    // Entries the stand-in does not implement refuse.
-    EXPECT_EQ(reinterpret_cast<uint32_t (*)()>(table->entries[7])(), kRlkBadArgument);
-    libs.abstUnlink(&table);
-    EXPECT_EQ(rlk::linkDepth(), 0);
-}
-
-TEST_F(ProductLink, MalformedFileFailsAndIsLogged) {
-    writeFile(directoryFile(), R"({"odrs":[{"domain":"A","organization":"O","answers":1}]})");
-    EXPECT_EQ(libs.abstLink("RLK", &table, 2), kRlkBadArgument);
-    EXPECT_EQ(table, nullptr);
-    EXPECT_EQ(rlk::linkDepth(), 0);
-    auto logged = lines(root.path() + "/log/error.log");
-    ASSERT_EQ(logged.size(), 1u);
-    EXPECT_NE(logged[0].find(directoryFile()), std::string::npos) << logged[0];
-    EXPECT_NE(logged[0].find("odrs[0].answers"), std::string::npos) << logged[0];
-
-    // A directory where the file should be is no better.
-    fs::remove(directoryFile());
-    fs::create_directories(directoryFile());
-    EXPECT_EQ(libs.abstLink("RLK", &table, 2), kRlkBadArgument);
-    EXPECT_EQ(lines(root.path() + "/log/error.log").size(), 2u);
+    const std::string file = root.path() + "/odr/directory.json";
+    EXPECT_EQ(libs.directoryPath(), file);
+    const std::tuple<const char*, uint32_t, const char*> cases[] = {
+        {R"({"odrs":[{"domain":"Alpha","organization":"Quendal"}]})", 0, "Alpha"},
+        {nullptr, kRlkNoSuchObject, ""},
+        {R"({"odrs":[{"domain":"A","organization":"O","answers":1}]})", kRlkBadArgument,
+         "odrs[0].answers"},
+        {"", kRlkBadArgument, "is malformed"},
+    };
+    for (const auto& [text, rc, what] : cases) {
+        fs::remove_all(file);
+        fs::create_directories(text && !*text ? file : root.path() + "/odr");
+        if (text && *text) std::ofstream(file) << text;
+        const RlkTable* table = nullptr;
+        RlkName name{};
+        const uint32_t linked = libs.abstLink("RLK", &table, 2);
+        EXPECT_EQ(linked ? linked : table->defaultName()(&name), rc) << what;
+        if (linked) {
+            EXPECT_EQ(table, nullptr);
+            const std::string logged = lines(root.path() + "/log/error.log").back();
+            EXPECT_NE(logged.find(file), std::string::npos) << logged;
+            EXPECT_NE(logged.find(what), std::string::npos) << logged;
+        } else {
+            EXPECT_STREQ(name.domain, what);
+            EXPECT_FALSE(fs::exists(root.path() + "/log/error.log"));
+            uint32_t mine = 0;
+            ASSERT_EQ(table->testProperty()(reinterpret_cast<const uint8_t*>("myhost"), &mine), 0u);
+            EXPECT_EQ(mine, 1u);
+            // Entries the stand-in does not implement refuse.
+            EXPECT_EQ(reinterpret_cast<uint32_t (*)()>(table->entries[7])(), kRlkBadArgument);
+            libs.abstUnlink(&table);
+        }
+        EXPECT_EQ(rlk::linkDepth(), 0);
+    }
 }
 
 class GlobalAreas : public ::testing::Test {
@@ -234,64 +173,51 @@ class GlobalAreas : public ::testing::Test {
     test::FakeSections sections;
     PosixProductLibs libs{"/nowhere", sections, "h"};
     std::vector<unsigned char>* shared() { return sections.memory(kGlobalAreaSectionName); }
+    // The answer and the handle field.
+    using Got = std::pair<uint32_t, uint32_t>;
+    Got take(PosixProductLibs& from, uint32_t size) {
+        uint32_t field = 99;
+        uint32_t rc = from.vGetGloArea(&field, size, 0);
+        return {rc, field};
+    }
 };
 
-TEST_F(GlobalAreas, SectionOpensOnFirstUseAndAreasAreDistinctAndShared) {
+TEST_F(GlobalAreas, SectionOpensOnFirstUseAndAreasAreDistinctSharedAndCounted) {
     EXPECT_EQ(shared(), nullptr);
-    uint32_t first = 0, second = 0;
-    ASSERT_EQ(libs.vGetGloArea(&first, 56, 1), 0u);
-    ASSERT_EQ(libs.vGetGloArea(&second, 20, 2), 0u);
+    EXPECT_EQ(libs.globalAreaAddress(1), nullptr); // not handed out yet
+    EXPECT_EQ(take(libs, 57), Got(err::InvalidParameter, 0));
+    EXPECT_NE(libs.vGetGloArea(nullptr, 8, 0), 0u);
+    ASSERT_EQ(take(libs, 56), Got(0, 1u));
+    ASSERT_EQ(take(libs, 20), Got(0, 2u));
     ASSERT_NE(shared(), nullptr);
     EXPECT_EQ(shared()->size(), globalAreaBytes(kGlobalAreaSlots));
-    EXPECT_EQ(first, 1u);
-    EXPECT_EQ(second, 2u);
-    auto* a = static_cast<uint8_t*>(libs.globalAreaAddress(first));
-    auto* b = static_cast<uint8_t*>(libs.globalAreaAddress(second));
+    auto* a = static_cast<uint8_t*>(libs.globalAreaAddress(1));
+    auto* b = static_cast<uint8_t*>(libs.globalAreaAddress(2));
     ASSERT_TRUE(a && b);
     std::memset(a, 0x11, 56);
     std::memset(b, 0x22, 56);
     EXPECT_EQ(a[55], 0x11) << "the areas overlap";
-    EXPECT_EQ(libs.globalAreaAddress(first), a);
 
-    // Another holder sees the same areas and goes on counting.
+    // Another holder sees the same areas and goes on counting, up to the last slot, which
+    // ends exactly at the end of the section.
     PosixProductLibs other("/nowhere", sections, "h");
-    ASSERT_NE(other.globalAreaAddress(second), nullptr);
-    EXPECT_EQ(std::memcmp(other.globalAreaAddress(second), b, 56), 0);
-    uint32_t third = 0;
-    ASSERT_EQ(other.vGetGloArea(&third, 8, 0), 0u);
-    EXPECT_EQ(third, 3u);
-}
-
-TEST_F(GlobalAreas, RefusesOversizeFullTableAndBadHandles) {
-    uint32_t field = 99;
-    EXPECT_NE(libs.vGetGloArea(&field, 57, 0), 0u);
-    EXPECT_EQ(field, 0u);
-    EXPECT_NE(libs.vGetGloArea(nullptr, 8, 0), 0u);
-    EXPECT_EQ(libs.globalAreaAddress(1), nullptr); // not handed out yet
-    for (uint32_t i = 1; i <= kGlobalAreaSlots; ++i) {
-        uint32_t h = 0;
-        ASSERT_EQ(libs.vGetGloArea(&h, 56, 0), 0u) << i;
-        ASSERT_EQ(h, i);
-    }
-    field = 99;
-    EXPECT_EQ(libs.vGetGloArea(&field, 4, 0), err::NotEnoughMemory);
-    EXPECT_EQ(field, 0u);
+    ASSERT_NE(other.globalAreaAddress(2), nullptr);
+    EXPECT_EQ(std::memcmp(other.globalAreaAddress(2), b, 56), 0);
+    for (uint32_t i = 3; i <= kGlobalAreaSlots; ++i)
+        ASSERT_EQ(take(other, 8), Got(0, i));
+    EXPECT_EQ(take(libs, 4), Got(err::NotEnoughMemory, 0));
     for (uint32_t bad : {0u, kGlobalAreaSlots + 1, 0xDEADBEEFu})
         EXPECT_EQ(libs.globalAreaAddress(bad), nullptr) << bad;
-    // The last slot ends exactly at the end of the section.
     auto* last = static_cast<unsigned char*>(libs.globalAreaAddress(kGlobalAreaSlots));
     EXPECT_EQ(last + kGlobalAreaSize, shared()->data() + shared()->size());
 }
 
 TEST_F(GlobalAreas, AFailingSectionGivesNoHandleAndIsRetriedAndForeignContentIsRefused) {
     sections.openError = err::AccessDenied;
-    uint32_t field = 99;
-    EXPECT_EQ(libs.vGetGloArea(&field, 8, 0), err::AccessDenied);
-    EXPECT_EQ(field, 0u);
+    EXPECT_EQ(take(libs, 8), Got(err::AccessDenied, 0));
     EXPECT_EQ(libs.globalAreaAddress(1), nullptr);
     sections.openError = 0;
-    EXPECT_EQ(libs.vGetGloArea(&field, 8, 0), 0u);
-    EXPECT_EQ(field, 1u);
+    EXPECT_EQ(take(libs, 8), Got(0, 1u));
 
     test::FakeSections foreign;
     std::unique_ptr<Section> held;
@@ -300,9 +226,7 @@ TEST_F(GlobalAreas, AFailingSectionGivesNoHandleAndIsRetriedAndForeignContentIsR
         foreign.open(kGlobalAreaSectionName, globalAreaBytes(kGlobalAreaSlots), held, created), 0u);
     (*foreign.memory(kGlobalAreaSectionName))[0] = 0x34; // not our magic
     PosixProductLibs late("/nowhere", foreign, "h");
-    field = 99;
-    EXPECT_EQ(late.vGetGloArea(&field, 8, 0), err::InvalidData);
-    EXPECT_EQ(field, 0u);
+    EXPECT_EQ(take(late, 8), Got(err::InvalidData, 0));
 }
 
 } // namespace
