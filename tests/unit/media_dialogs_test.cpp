@@ -283,7 +283,7 @@ TEST_F(MediaDialogs, EjectDialogSwitchPagesAndItsSixValues) {
         .select(ejectctl::QdTray, 1)
         .ok();
     EXPECT_EQ(d.doModal(), id::Ok);
-    EXPECT_EQ(stored(q), "||||qd 1 eject 2 ps -1 switch 1 pages 1 overscan 5.00");
+    EXPECT_EQ(stored(q), "|||qd 1 eject 2 ps -1 switch 1 pages 1 overscan 5.00");
     EXPECT_EQ(media.EjectTrays.usTrayNameIndex, 2);
 }
 
