@@ -1,14 +1,21 @@
-// Building the default media table from the demo data, and reading the last section of the
-// demo ldpx.cfg.
+// Building the default media table from the demo data, reading the last section of the demo
+// ldpx.cfg, and filling the Print Manager printer list from a private cupsd with 200 printers
+// as the dialog's Refresh does it.
+#include "connectivity/connectivity_dialogs.h"
 #include "library/accessors.h"
 #include "library/lifecycle.h"
 #include "media/default_media.h"
 #include "media/ldpx_config.h"
 #include "platform/platform.h"
+#include "product/posix_product.h"
+#include "resources/ids.h"
 #include "store/initialise.h"
+#include "store/records.h"
+#include "support/cups_server.h"
 #include "support/demo_files.h"
 #include "support/temp_root.h"
 #include "support/test_library.h"
+#include "ui/headless_host.h"
 
 #include <benchmark/benchmark.h>
 
@@ -60,6 +67,40 @@ void BM_ReadLdpxCfgFile_LastSection(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ReadLdpxCfgFile_LastSection);
+
+class RefreshingDialog : public PrintManagerDialog {
+  public:
+    using PrintManagerDialog::PrintManagerDialog;
+    void refresh() { onCommand(pmctl::Refresh, Notify::Clicked); }
+};
+
+void BM_FillPrinterList_Cupsd200(benchmark::State& state) {
+    CupsServer server;
+    for (int i = 0; server.running() && i < 200; ++i)
+        if (!server.addPrinter("Printer" + std::to_string(i), "Room " + std::to_string(i)))
+            throw std::runtime_error("lpadmin failed");
+    if (!server.running()) return state.SkipWithError(server.reason().c_str());
+    TempRoot root;
+    PosixPlatform posix(root.path());
+    PosixProductLibs product(root.path(), *posix.platform().sections, "bench");
+    HeadlessHost host;
+    Library lib(posix.platform(), product, host);
+    QueueRecord q{};
+    setField(q.Name, "LASER");
+    q.Connectivity = 1;
+    RefreshingDialog dialog(lib, nullptr, q);
+    size_t entries = 0;
+    host.script(dlg::PrintManager)
+        .then([&](const ModelWindow& w) {
+            for (auto _ : state)
+                dialog.refresh();
+            entries = w.at(pmctl::Printer).items.size();
+        })
+        .cancel();
+    dialog.doModal();
+    if (entries != 201) state.SkipWithError("the list does not hold every printer");
+}
+BENCHMARK(BM_FillPrinterList_Cupsd200)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -1,6 +1,6 @@
 // What the print server pays to read its configuration, and what filling and saving cost,
-// over the real backends under a temporary machine root; and the registry's own cost per
-// small write.
+// over the real backends under a temporary machine root; and what the hosts file costs.
+#include "connectivity/hosts_file.h"
 #include "library/accessors.h"
 #include "library/lifecycle.h"
 #include "library/production.h"
@@ -64,11 +64,20 @@ void seedFullQueues(const std::string& root) {
     if (importRegistry(reg, file, error) != 0) std::abort();
 }
 
+// A loaded library over 16 full queues; with a hosts file of 100,000 lines, the port name PRN1
+// in the last one.
 struct Installed {
     std::string root = tempRoot();
     std::unique_ptr<ProductionLibrary> production;
-    Installed() {
+    explicit Installed(bool hostsFile = false) {
         seedFullQueues(root);
+        const std::string etc = root + "/drive_c/WINDOWS/system32/drivers/etc";
+        std::filesystem::create_directories(etc);
+        std::ofstream out(etc + "/hosts");
+        for (int i = 1; hostsFile && i < 100000; ++i)
+            out << "10." << i / 65536 << '.' << i / 256 % 256 << '.' << i % 256 << "\tHOST_" << i
+                << (i % 10 == 0 ? " alias\n" : "\n");
+        out << "10.200.0.1\tPRN1\n";
         production = std::make_unique<ProductionLibrary>(root);
         if (LoadLibrary(production->library()) != 0) std::abort();
         const ServerConfig* c = nullptr;
@@ -146,27 +155,23 @@ void BM_SaveQueueRecord(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveQueueRecord)->Unit(benchmark::kMillisecond);
 
-// 35 writes as the store logic issues them when saving a dialog: each opens its key, sets one
-// value and closes the key.
-void BM_SqliteSmallWrites(benchmark::State& state) {
-    const std::string dir = tempRoot();
-    {
-        SqliteRegistry reg(dir + "/registry.db");
-        uint32_t n = 0;
-        for (auto _ : state) {
-            for (int i = 0; i < 35; ++i) {
-                RegKey k = kNoKey;
-                reg.createKey(kLocalMachine, "Software\\Lintora\\Queue" + std::to_string(i % 16),
-                              RegAccess::Write, k);
-                ++n;
-                reg.setValue(k, "Value" + std::to_string(i), regtype::Dword, &n, 4);
-                reg.closeKey(k);
-            }
-        }
-    }
-    std::filesystem::remove_all(dir);
+void BM_LookupHostsName_LastOf100000(benchmark::State& state) {
+    Installed m(true);
+    std::string address;
+    for (auto _ : state)
+        if (!LookupHostsName(m.production->library(), "PRN1", address)) std::abort();
 }
-BENCHMARK(BM_SqliteSmallWrites)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LookupHostsName_LastOf100000)->Unit(benchmark::kMillisecond);
+
+void BM_UpdateHostsFile_LastOf100000(benchmark::State& state) {
+    Installed m(true);
+    int i = 0;
+    for (auto _ : state) {
+        const std::string address = "10.200.0." + std::to_string(++i % 250 + 1);
+        if (UpdateHostsFile(m.production->library(), nullptr, address, "PRN1") != 0) std::abort();
+    }
+}
+BENCHMARK(BM_UpdateHostsFile_LastOf100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

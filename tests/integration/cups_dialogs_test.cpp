@@ -1,7 +1,9 @@
-// The Print Manager dialog over the real POSIX platform and a private cupsd, with printers
-// added and deleted by lpadmin while the dialog is open.
+// The spooler and the Print Manager dialog over the real POSIX platform and a private cupsd,
+// with printers added and deleted by lpadmin while the dialog is open; the ports of a device
+// folder.
 #include "connectivity/connectivity_dialogs.h"
 #include "platform/platform.h"
+#include "platform/posix/cups_spooler.h"
 #include "product/posix_product.h"
 #include "resources/ids.h"
 #include "store/library.h"
@@ -11,6 +13,9 @@
 #include "ui/headless_host.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 using namespace lntc;
 using namespace lntc::test;
@@ -22,8 +27,15 @@ using Strings = std::vector<std::string>;
 TEST(CupsDialogs, PrintManagerListsRefreshesAndChecksAgainstTheServer) {
     CupsServer server;
     if (!server.running()) GTEST_SKIP() << server.reason();
+    CupsSpooler spooler;
+    std::vector<SpoolerPrinter> none{{"stale", ""}};
+    EXPECT_EQ(spooler.printers(none), 0u);
+    EXPECT_TRUE(none.empty());
     ASSERT_TRUE(server.addPrinter("Office", "Second floor"));
     ASSERT_TRUE(server.addPrinter("Bare", ""));
+    size_t bytes = 0;
+    EXPECT_EQ(spooler.printersSize(bytes), 0u);
+    EXPECT_GT(bytes, std::string("OfficeSecond floorBare").size());
     TempRoot root;
     PosixPlatform posix(root.path());
     PosixProductLibs product(root.path(), *posix.platform().sections, "test");
@@ -48,6 +60,7 @@ TEST(CupsDialogs, PrintManagerListsRefreshesAndChecksAgainstTheServer) {
                       (Strings{"Bare,   <no description text>", "LASER", late, office}));
             EXPECT_TRUE(server.deletePrinter("Office"));
         })
+        // Deleted meanwhile: the server is asked again, not a list kept from before.
         .select(pmctl::Printer, office)
         .ok()
         .then([&](const ModelWindow&) {
@@ -59,6 +72,18 @@ TEST(CupsDialogs, PrintManagerListsRefreshesAndChecksAgainstTheServer) {
     PrintManagerDialog dialog(lib, nullptr, q);
     EXPECT_EQ(dialog.doModal(), id::Ok);
     EXPECT_STREQ(q.DeviceName, "Late");
+}
+
+TEST(CupsSpooler, PortsAreTheDeviceNodesThatExistInAStableOrder) {
+    if (geteuid() != 0) GTEST_SKIP() << "device nodes can only be made as root";
+    TempRoot dev;
+    mkdir((dev.path() + "/usb").c_str(), 0755);
+    for (const char* node : {"lp1", "lp0", "usb/lp0", "ttyS10", "ttyS2", "ttyUSB0", "ttyS1x"})
+        ASSERT_EQ(mknod((dev.path() + "/" + node).c_str(), S_IFCHR | 0600, makedev(1, 3)), 0);
+    CupsSpooler spooler(dev.path());
+    Strings ports;
+    EXPECT_EQ(spooler.ports(ports), 0u);
+    EXPECT_EQ(ports, (Strings{"LPT1:", "LPT2:", "LPT3:", "COM1:", "COM2:", "COM3:", "FILE:"}));
 }
 
 } // namespace
