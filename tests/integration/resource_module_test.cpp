@@ -7,6 +7,7 @@
 #include "resources/module_table.h"
 #include "resources/strings.h"
 #include "resources/templates.h"
+#include "support/demo_files.h"
 #include "support/temp_root.h"
 #include "support/test_library.h"
 #include "ui/window_model.h"
@@ -15,7 +16,6 @@
 
 #include <fstream>
 #include <set>
-#include <sstream>
 
 using namespace lntc;
 using namespace lntc::test;
@@ -30,13 +30,6 @@ FakeEnvironment libraryEnvironment(const std::string& folder, const std::string&
     env.module = folder + "/liblntc.so";
     env.language = language;
     return env;
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
 }
 
 } // namespace
@@ -85,8 +78,7 @@ TEST(HelpFileAsBuilt, LiesBesideTheLibraryWithATopicForEveryDialogAndMainField) 
     ASSERT_EQ(LoadLibrary(process.lib()), 0u);
     const std::string& path = process.lib().helpFilePath;
     EXPECT_EQ(path, kLibDir + "/liblntc.HLP");
-    const std::string contents = readFile(path);
-    ASSERT_FALSE(contents.empty()) << path;
+    const std::string contents = readTextFile(path);
 
     std::set<uint32_t> known = {ctl::Ok, ctl::Cancel, ctl::Help};
     for (const DialogTemplate* t : builtinTemplates()) {
@@ -96,10 +88,10 @@ TEST(HelpFileAsBuilt, LiesBesideTheLibraryWithATopicForEveryDialogAndMainField) 
             if (c.id != ctl::Static) known.insert(c.id);
     }
     // F1 on any control that can take the focus in a dialog with logic answers with a topic.
-    for (uint16_t id : {dlg::Main, dlg::TrayMedia, dlg::EjectMedia, dlg::BestAvailMedia,
-                        dlg::TcpDirect, dlg::NewTcpPort, dlg::PrintManager, dlg::OtherPort,
-                        dlg::PrinterConfig, dlg::QueueOptions, dlg::AdvancedQueueOptions,
-                        dlg::LargeDocConfig}) {
+    for (uint16_t id :
+         {dlg::Main, dlg::TrayMedia, dlg::EjectMedia, dlg::BestAvailMedia, dlg::TcpDirect,
+          dlg::NewTcpPort, dlg::PrintManager, dlg::OtherPort, dlg::PrinterConfig, dlg::QueueOptions,
+          dlg::AdvancedQueueOptions, dlg::LargeDocConfig}) {
         for (const ControlTemplate& c : builtinTemplate(id)->controls) {
             if (c.id == ctl::Static || !takesFocus(c.kind) || (c.style & cs::Hidden)) continue;
             EXPECT_TRUE(findHelpTopic(contents, c.id).has_value()) << id << ": " << c.id;

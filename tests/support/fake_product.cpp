@@ -2,10 +2,10 @@
 
 namespace lntc::test {
 
-FakeProductLibs::FakeProductLibs(std::string printServerName, uint32_t areaSlots)
+FakeProductLibs::FakeProductLibs(std::string printServerName)
     : printServerName_(std::move(printServerName)),
-      areas_(new uint64_t[(globalAreaBytes(areaSlots) + 7) / 8]()) {
-    initGlobalAreas(areas_.get(), areaSlots);
+      areas_(new uint64_t[(globalAreaBytes(kGlobalAreaSlots) + 7) / 8]()) {
+    initGlobalAreas(areas_.get(), kGlobalAreaSlots);
 }
 
 FakeProductLibs::~FakeProductLibs() = default;

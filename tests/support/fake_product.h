@@ -25,8 +25,7 @@ class FakeProductLibs : public ProductLibs {
         std::string text;
     };
 
-    explicit FakeProductLibs(std::string printServerName = "testhost",
-                             uint32_t areaSlots = kGlobalAreaSlots);
+    explicit FakeProductLibs(std::string printServerName = "testhost");
     ~FakeProductLibs() override;
 
     // The directory the next links read; malformed text makes them fail as the real one does.

@@ -4,9 +4,9 @@
 #include "platform/services.h"
 #include "platform/spooler.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -18,9 +18,6 @@ class FakeSpooler : public Spooler {
     std::vector<std::string> portList = {"LPT1:", "COM1:", "FILE:"};
     // What the size queries answer instead of the lists' own sizes (allocation failures).
     std::optional<size_t> printerBytes, portBytes;
-    uint32_t listError = 0; // printers() and ports() answer this when not 0
-    // Names that cannot be opened although listed (deleted meanwhile).
-    std::set<std::string> gone;
 
     uint32_t printersSize(size_t& bytes) override {
         bytes = printerBytes.value_or(printerList.size() * 64);
@@ -28,7 +25,7 @@ class FakeSpooler : public Spooler {
     }
     uint32_t printers(std::vector<SpoolerPrinter>& out) override {
         out = printerList;
-        return listError;
+        return 0;
     }
     uint32_t portsSize(size_t& bytes) override {
         bytes = portBytes.value_or(portList.size() * 16);
@@ -36,13 +33,11 @@ class FakeSpooler : public Spooler {
     }
     uint32_t ports(std::vector<std::string>& out) override {
         out = portList;
-        return listError;
+        return 0;
     }
     bool canOpen(const std::string& printer) override {
-        if (gone.count(printer)) return false;
-        for (const auto& p : printerList)
-            if (p.name == printer) return true;
-        return false;
+        return std::any_of(printerList.begin(), printerList.end(),
+                           [&](const SpoolerPrinter& p) { return p.name == printer; });
     }
 };
 

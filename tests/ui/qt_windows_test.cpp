@@ -6,6 +6,8 @@
 #include "qt_support.h"
 #include "resources/logo_art.h"
 #include "store/initialise.h"
+#include "support/child_process.h"
+#include "support/temp_root.h"
 #include "support/values_dialog.h"
 #include "ui/address_edit.h"
 #include "ui/display_host.h"
@@ -23,7 +25,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -171,9 +172,8 @@ TEST(QtWaitWindow, TheWaitWindowIsCentredFramelessAndOnTopUnderTheWaitCursor) {
 
 // The file's format is the help file's own test; here: the window shows what is asked.
 TEST(QtHelp, HelpShowsTheTopicOfTheContext) {
-    auto dir = std::filesystem::temp_directory_path() / ("lntc-help-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    std::string file = (dir / "liblntc.HLP").string();
+    TempRoot dir;
+    std::string file = dir.path() + "/liblntc.HLP";
     std::ofstream(file) << "[500] Values\nThe dialog.\n[4001] Count\nHow many.\n";
     QtLibrary q;
     ValuesDialog d(q.lib());
@@ -186,19 +186,18 @@ TEST(QtHelp, HelpShowsTheTopicOfTheContext) {
         EXPECT_EQ(help->shownTitle(), "Values");
         QTest::keyClick(q.control(d, tc::Count), Qt::Key_F1); // the focused control's context
         EXPECT_EQ(help->shownTitle() + ": " + help->shownText(), "Count: How many.");
-        q.host.showHelp(d.window(), (dir / "missing.HLP").string(), help::Context, 203);
+        q.host.showHelp(d.window(), dir.path() + "/missing.HLP", help::Context, 203);
         EXPECT_TRUE(help->shownText().contains("could not be opened"));
     });
-    std::filesystem::remove_all(dir);
 }
 
 TEST(QtGallery, EveryTemplateAndTheLogoBecomeAPictureOfTheirSize) {
-    auto dir =
-        std::filesystem::temp_directory_path() / ("lntc-gallery-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(dir);
-    std::string command =
-        std::string(LNTC_BIN_DIR) + "/lntc-config --gallery " + dir.string() + " > /dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    TempRoot root;
+    const std::filesystem::path dir = root.path() + "/gallery";
+    ASSERT_EQ(
+        runProgram(std::string(LNTC_BIN_DIR) + "/lntc-config", {"--gallery", dir.string()}, {})
+            .exitCode,
+        0);
     QImage logo(QString::fromStdString((dir / "logo.png").string()));
     EXPECT_EQ(logo.size(), QSize(LogoArtwork().width, LogoArtwork().height));
     int dialogs = 0;
@@ -208,7 +207,6 @@ TEST(QtGallery, EveryTemplateAndTheLogoBecomeAPictureOfTheirSize) {
         ++dialogs;
     }
     EXPECT_GT(dialogs, 1);
-    std::filesystem::remove_all(dir);
 
     // In process: a picture has the size of the dialog the host opens.
     QtLibrary q;
