@@ -101,9 +101,8 @@ TEST_F(PosixSectionsTest, SecondProcessAttachesAndSeesTheCreatorsBytesUntilTheLa
     EXPECT_TRUE(exists("queue")) << "closing one handle dropped the other's hold";
     second.reset();
     EXPECT_FALSE(exists("queue"));
-}
 
-TEST_F(PosixSectionsTest, SectionWhoseHoldersDiedIsCreatedAfresh) {
+    // A section whose holders died is created afresh.
     ForkedChild killed = holder([](ForkedChild& c, char* p, Section& s) {
         p[0] = 'S';
         s.markFilled();

@@ -34,12 +34,9 @@ class FakeSection : public Section {
     std::vector<Memory> parts_;
 };
 
-class FakeEvent : public Sections::Event {
-  public:
-    explicit FakeEvent(std::shared_ptr<int> token) : token_(std::move(token)) {}
-
-  private:
-    std::shared_ptr<int> token_;
+// Holds the event while it lives.
+struct FakeEvent : Sections::Event {
+    std::shared_ptr<int> token;
 };
 
 std::string folded(std::string_view s) {
@@ -81,7 +78,9 @@ uint32_t FakeSections::openEvent(const std::string& name, std::unique_ptr<Event>
         token = std::make_shared<int>(0);
         events_[name] = token;
     }
-    out = std::make_unique<FakeEvent>(token);
+    auto event = std::make_unique<FakeEvent>();
+    event->token = std::move(token);
+    out = std::move(event);
     return 0;
 }
 
