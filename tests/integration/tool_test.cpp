@@ -2,6 +2,7 @@
 // and reports what they say, as an administrator or a script uses it.
 #include "store/fields.h"
 #include "support/child_process.h"
+#include "support/demo_files.h"
 #include "support/temp_root.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -231,10 +231,8 @@ TEST_F(Tool, AReadOnlyOrDamagedRegistryIsReadButNeverWritten) {
     EXPECT_NE(r.err.find("failed its integrity check"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("nothing was imported"), std::string::npos) << r.err;
     EXPECT_EQ(run({"show"}).exitCode, 0) << "read as far as it can be";
-    std::ifstream log(root.path() + "/log/error.log");
-    EXPECT_NE(
-        std::string(std::istreambuf_iterator<char>(log), {}).find("failed its integrity check"),
-        std::string::npos);
+    EXPECT_NE(readTextFile(root.path() + "/log/error.log").find("failed its integrity check"),
+              std::string::npos);
 }
 
 TEST_F(Tool, DemoSetupGivesItsFoldersAndFilesTheirModesWhateverTheUmask) {
@@ -253,8 +251,7 @@ TEST_F(Tool, DemoSetupGivesItsFoldersAndFilesTheirModesWhateverTheUmask) {
     RunResult again = runProgram(kTool, {"demo-setup", "--force"}, vars);
     ::umask(umask);
     ASSERT_EQ(first.exitCode + again.exitCode, 0) << first.err << again.err;
-    std::ifstream in(victim);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "not the demo's");
+    EXPECT_EQ(readTextFile(victim), "not the demo's");
     struct stat st {};
     ASSERT_EQ(::stat(fresh.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0750u) << "a missing folder above the root";
