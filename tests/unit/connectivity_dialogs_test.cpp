@@ -28,17 +28,23 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-class PrinterDialogs : public ::testing::Test {
-  protected:
+// A queue LASER over a library whose host is the headless host (without the test templates,
+// whose ids the product's dialogs use).
+struct QueueDialogs : ::testing::Test {
     FakeMachine machine;
     TestLibrary t{machine};
     HeadlessHost host;
     QueueRecord q{};
-
     void SetUp() override {
         t.lib().setHost(host);
         host.onScriptError = [](const std::string& m) { ADD_FAILURE() << "script: " << m; };
         setField(q.Name, "LASER");
+    }
+};
+
+struct PrinterDialogs : QueueDialogs {
+    void SetUp() override {
+        QueueDialogs::SetUp();
         model("HP_LASERJET_4M");
         t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]()); // no media table needed
     }
@@ -224,14 +230,9 @@ std::string notInPrintManager(const std::string& name) {
     return "Print Manager Connectivity: The " + name + " printer does not exist in Print Manager.";
 }
 
-struct SpoolerDialogs : ::testing::Test {
-    FakeMachine machine;
-    TestLibrary t{machine};
-    HeadlessHost host;
-    QueueRecord q{};
+struct SpoolerDialogs : QueueDialogs {
     void SetUp() override {
-        t.lib().setHost(host);
-        setField(q.Name, "LASER");
+        QueueDialogs::SetUp();
         q.Connectivity = 1;
         machine.spooler.printerList = {{"Office", "Second floor"}, {"Bare", ""}};
     }

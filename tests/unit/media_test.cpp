@@ -350,8 +350,7 @@ std::string stored(const QueueRecord& q) {
            " pages " + std::to_string(q.EjectTrayPages) + " overscan " + overscan;
 }
 
-class MediaDialogs : public ::testing::Test {
-  protected:
+struct MediaDialogs : ::testing::Test {
     FakeMachine machine;
     TestLibrary t{machine};
     HeadlessHost host;
@@ -561,8 +560,7 @@ TEST_F(MediaDialogs, EjectDialogSwitchPagesAndItsSixValues) {
     EXPECT_EQ(media.EjectTrays.usTrayNameIndex, 2);
 }
 
-class BestAvail : public MediaDialogs {
-  protected:
+struct BestAvail : MediaDialogs {
     void SetUp() override {
         MediaDialogs::SetUp();
         setField(q.Printer, "XEROX_8840C"); // LETTER, LETTER_L, B, B_L, C; best LETTER, B, C

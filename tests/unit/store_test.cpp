@@ -410,7 +410,7 @@ TEST_F(StoreAccess, EveryFieldReadsItsDefaultWhenMissingOrOfTheWrongTypeInTheLoa
 
 // In a program with a decimal comma too: the registry holds "7.5" whatever the locale.
 TEST_F(StoreAccess, EachModelClassSavesItsFieldsAndWhatWasSavedLoadsBack) {
-    GermanProcessLocale german;
+    GermanProcessLocale german; // where the machine can make it
     const std::map<std::string, const char*> models = {{"H", "HP_LASERJET_4M"},
                                                        {"R", "RICOH_LP-M20"},
                                                        {"L", "XEROX_8840C"},
@@ -463,15 +463,11 @@ TEST_F(StoreAccess, EachModelClassSavesItsFieldsAndWhatWasSavedLoadsBack) {
     setField(h.Printer, "RICOH_LP-M32");
     h.QDDefaultTray = -1;
     ASSERT_EQ(SaveQueueRecord(t->lib(), h, false), 0);
-    EXPECT_EQ(held("Queues\\H", "Tray1/Top"), "A4, 2");
-    EXPECT_EQ(held("Queues\\H", "EjectTray"), "UPPER_OFFSET");
-    EXPECT_EQ(held("Queues\\H", "QDDefaultTray"), "(none)");
     c.FormerCharset = 99;
     ASSERT_EQ(SaveServerConfig(t->lib(), c), 0);
-    EXPECT_EQ(held("Fonts", "FormerCharset"), "");
-    if (german.active()) {
-        EXPECT_EQ(GermanProcessLocale::printed(5.5), "5,5");
-    }
+    EXPECT_EQ(held("Queues\\H", "Tray1/Top") + "|" + held("Queues\\H", "EjectTray") + "|" +
+                  held("Queues\\H", "QDDefaultTray") + "|" + held("Fonts", "FormerCharset"),
+              "A4, 2|UPPER_OFFSET|(none)|");
 }
 
 TEST_F(StoreAccess, StoredWordsAndNumbersConvertAsTheFieldSays) {
