@@ -181,15 +181,16 @@ TEST_F(DefaultMediaTable, BadStoredValuesStayInsideTheRecord) {
         stored += "A4:0 ";
     EXPECT_EQ(names(m), stored);
     EXPECT_EQ(trays(m), "29/0 65535/0 65535/0 ");
-    EXPECT_EQ(m.PSTrays.usNumTrayNames, LNTC_MEDIA_TRAY_NAMES);
     EXPECT_EQ(std::string(m.PSTrays.szTrayName[9]), std::string(63, 'j'));
-    EXPECT_EQ(m.PSTrays.usTrayNameIndex + m.QDTrays.usTrayNameIndex, 2 * LNTC_MEDIA_NONE);
-    EXPECT_EQ(t->lib().defaultMedia[13].NumPaperSizes, 0); // the next model is untouched
-    EXPECT_EQ(model("OTHER").NumPaperSizes, 0);
+    // The next model is untouched.
+    EXPECT_EQ(std::vector<int>({m.PSTrays.usNumTrayNames, m.PSTrays.usTrayNameIndex,
+                                m.QDTrays.usTrayNameIndex, t->lib().defaultMedia[13].NumPaperSizes,
+                                model("OTHER").NumPaperSizes}),
+              std::vector<int>({LNTC_MEDIA_TRAY_NAMES, LNTC_MEDIA_NONE, LNTC_MEDIA_NONE, 0, 0}));
     EXPECT_EQ(names(model("XEROX_8840C")) + "| " + trays(model("XEROX_8840C")),
               ":0 | 65535/0 65535/0 65535/0 ");
-    EXPECT_TRUE(t->logged("LNTC: Queried value is not an integer"));
-    EXPECT_TRUE(t->logged("LNTC: Queried key value is not a string"));
+    EXPECT_TRUE(t->logged("LNTC: Queried value is not an integer") &&
+                t->logged("LNTC: Queried key value is not a string"));
     EXPECT_EQ(machine.registry.openHandleCount(), 1u); // only the library's root stays open
 }
 

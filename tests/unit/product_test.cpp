@@ -268,27 +268,25 @@ TEST(RlkLink, OnlyRlkVersionTwoLinksAndLinksNestUntilTheLastUnlink) {
     test::FakeProductLibs libs;
     const RlkTable* outer = nullptr;
     const RlkTable* inner = nullptr;
-    EXPECT_EQ(libs.abstLink("RLK", &outer, 1), kRlkNoLibrary);
-    EXPECT_EQ(libs.abstLink("XYZ", &outer, 2), kRlkNoLibrary);
-    EXPECT_EQ(libs.abstLink(nullptr, &outer, 2), kRlkNoLibrary);
-    EXPECT_EQ(outer, nullptr);
-    EXPECT_EQ(rlk::linkDepth(), 0);
+    EXPECT_EQ(
+        std::vector<uint32_t>({libs.abstLink("RLK", &outer, 1), libs.abstLink("XYZ", &outer, 2),
+                               libs.abstLink(nullptr, &outer, 2)}),
+        std::vector<uint32_t>(3, kRlkNoLibrary));
+    EXPECT_TRUE(outer == nullptr && rlk::linkDepth() == 0);
 
     libs.setDirectoryJson(R"({"odrs":[{"domain":"D","organization":"O"}]})");
     ASSERT_EQ(libs.abstLink("RLK", &outer, 2), 0u);
     ASSERT_EQ(libs.abstLink("RLK", &inner, 2), 0u);
     EXPECT_EQ(rlk::linkDepth(), 2);
     libs.abstUnlink(&inner);
-    EXPECT_EQ(inner, nullptr);
     RlkName name{};
-    EXPECT_EQ(outer->defaultName()(&name), 0u);
+    EXPECT_TRUE(inner == nullptr && outer->defaultName()(&name) == 0);
     // Unlinking a cleared table again must not count down the outer link.
     libs.abstUnlink(&inner);
     EXPECT_EQ(rlk::linkDepth(), 1);
     const RlkTable* stale = outer;
     libs.abstUnlink(&outer);
-    EXPECT_EQ(outer, nullptr);
-    EXPECT_EQ(rlk::linkDepth(), 0);
+    EXPECT_TRUE(outer == nullptr && rlk::linkDepth() == 0);
     EXPECT_EQ(stale->defaultName()(&name), kRlkNoLibrary);
 }
 
