@@ -1,12 +1,17 @@
+// ldpx.cfg: the parser's rules, and reading the file through the file system with the accessors
+// over what was read.
 #include "media/ldpx_config.h"
+#include "media/paper_sizes.h"
+#include "support/demo_files.h"
+#include "support/test_library.h"
 
 #include <gtest/gtest.h>
-
 #include <sstream>
 #include <string>
 #include <vector>
 
 using namespace lntc;
+using namespace lntc::test;
 
 namespace {
 
@@ -70,17 +75,14 @@ struct LdpxParse : ::testing::Test {
 
 TEST_F(LdpxParse, CompleteSectionReadsEveryValueAndAppliesDefaults) {
     ASSERT_EQ(parse(section()), 0u);
-    const CmdInfo& cmd = config.cmd;
-    EXPECT_STREQ(cmd.Psize.szFixedPart, "\\033&l");
-    EXPECT_STREQ(cmd.Psize.szVarPart, "table");
-    EXPECT_STREQ(cmd.Dpi.szFixedPart, "\\033*t");
-    EXPECT_STREQ(cmd.Dpi.szVarPartFor200, "200R");
-    EXPECT_STREQ(cmd.Dpi.szVarPartFor400, "400R");
-    EXPECT_STREQ(cmd.CopyCount.szFixedPart, "\\033&l");
-    EXPECT_STREQ(cmd.CopyCount.szVarPartFor1, "1X");
-    EXPECT_STREQ(cmd.Psize.PaperSizes[0].szCmd, "01");
-    EXPECT_STREQ(cmd.Psize.PaperSizes[1].szCmd, "03");
-    EXPECT_STREQ(cmd.Psize.PaperSizes[2].szCmd, "none");
+    const CmdInfo& c = config.cmd;
+    std::string commands;
+    for (const char* text :
+         {c.Psize.szFixedPart, c.Psize.szVarPart, c.Dpi.szFixedPart, c.Dpi.szVarPartFor200,
+          c.Dpi.szVarPartFor400, c.CopyCount.szFixedPart, c.CopyCount.szVarPartFor1,
+          c.Psize.PaperSizes[0].szCmd, c.Psize.PaperSizes[1].szCmd, c.Psize.PaperSizes[2].szCmd})
+        commands += std::string(text) + " ";
+    EXPECT_EQ(commands, "\\033&l table \\033*t 200R 400R \\033&l 1X 01 03 none ");
     EXPECT_EQ(summary(config), kDefaults);
 }
 
@@ -130,12 +132,12 @@ TEST_F(LdpxParse, SectionIsFoundByItsHeaderIgnoringCase) {
                        section("xerox_8840c] trailing words") + section("XEROX_8840C");
     ASSERT_EQ(parse(text), 0u);
     EXPECT_EQ(config.cmd.CopyCount.nMaxCopy, 99);
-    EXPECT_EQ(parse("[3M_689]\n"), kLdpxFailed);
-    EXPECT_EQ(parse(""), kLdpxFailed);
-    EXPECT_EQ(parse(section("3M_689_INTL"), "3M_689"), kLdpxFailed);
     // A header that only a continuation piece of a long line starts with is found.
-    EXPECT_EQ(parse(std::string(kLdpxReadLimit, 'x') + section()), 0u);
-    EXPECT_EQ(parse(std::string(kLdpxReadLimit - 1, 'x') + section()), kLdpxFailed);
+    EXPECT_EQ(std::vector<uint32_t>({parse("[3M_689]\n"), parse(""),
+                                     parse(section("3M_689_INTL"), "3M_689"),
+                                     parse(std::string(kLdpxReadLimit, 'x') + section()),
+                                     parse(std::string(kLdpxReadLimit - 1, 'x') + section())}),
+              std::vector<uint32_t>({kLdpxFailed, kLdpxFailed, kLdpxFailed, 0, kLdpxFailed}));
 }
 
 TEST_F(LdpxParse, EveryRequiredKeyLeftOutFailsTheRead) {
@@ -165,9 +167,9 @@ TEST_F(LdpxParse, PaperTableForms) {
     text.replace(text.find("= table"), 7, "= 5");
     text.replace(text.find(kTable), kTable.size(), "LETTER\n\nA4\n");
     ASSERT_EQ(parse(text), 0u);
-    EXPECT_STREQ(config.cmd.Psize.szVarPart, "5");
+    EXPECT_EQ(std::string(config.cmd.Psize.szVarPart) + config.cmd.Psize.PaperSizes[0].szCmd,
+              "5none");
     EXPECT_EQ(tableIds(config), (std::vector<uint16_t>{5, 33}));
-    EXPECT_STREQ(config.cmd.Psize.PaperSizes[0].szCmd, "none");
 
     // Any word beginning with "table" asks for the table form.
     text = section();
@@ -181,23 +183,21 @@ TEST_F(LdpxParse, TableEndedByTheSectionEndFailsAndDoesNotReadTheNextSection) {
                        "LETTER 8.5 11 01\nEND_OF_SECTION\n"
                        "[VERSATEC_8636]\nmax_copy = 5\npsize_cmd_var_part = table\npaper_size\n"
                        "E 34 44 09\nEndOfPsize\n";
-    EXPECT_EQ(parse(text), kLdpxFailed);
-    EXPECT_EQ(config.cmd.CopyCount.nMaxCopy, 99);
-    EXPECT_EQ(tableIds(config), (std::vector<uint16_t>{5}));
-
     // Nor does the search for a missing table header.
-    text.erase(text.find("paper_size\nLETTER"), 28);
-    EXPECT_EQ(parse(text), kLdpxFailed);
-    EXPECT_EQ(config.cmd.CopyCount.nMaxCopy, 99);
-    EXPECT_EQ(tableIds(config), std::vector<uint16_t>{});
+    for (std::vector<uint16_t> ids : {std::vector<uint16_t>{5}, std::vector<uint16_t>{}}) {
+        if (ids.empty()) text.erase(text.find("paper_size\nLETTER"), 28);
+        EXPECT_EQ(parse(text), kLdpxFailed);
+        EXPECT_EQ(config.cmd.CopyCount.nMaxCopy, 99);
+        EXPECT_EQ(tableIds(config), ids);
+    }
 }
 
 TEST_F(LdpxParse, OverlongValuesAreCutAndFail) {
     EXPECT_EQ(parse(section("XEROX_8840C", "psize_cmd_fixed_part = 0123456789ABCDEFGH\n"
                                            "dpi_cmd_var_part_for_200 = 12345678\n")),
               kLdpxFailed);
-    EXPECT_STREQ(config.cmd.Psize.szFixedPart, "0123456789ABCDE");
-    EXPECT_STREQ(config.cmd.Dpi.szVarPartFor200, "1234567");
+    EXPECT_EQ(std::string(config.cmd.Psize.szFixedPart) + "|" + config.cmd.Dpi.szVarPartFor200,
+              "0123456789ABCDE|1234567");
     EXPECT_EQ(parse(section("XEROX_8840C", "", "B 11 17 ABCDEFGHIJ\n")), kLdpxFailed);
     EXPECT_STREQ(config.cmd.Psize.PaperSizes[0].szCmd, "ABCDEFG");
     // Exactly the field's room is fine.
@@ -214,4 +214,86 @@ TEST_F(LdpxParse, TooManyRowsAreReadButNotKept) {
     EXPECT_STREQ(config.cmd.Psize.PaperSizes[38].szCmd, "38");
     EXPECT_EQ(config.cmd.Psize.PaperSizes[39].PaperSizeId, kLdpxTableEnd);
     EXPECT_EQ(config.max_trays, 4); // reading went on after the end mark
+}
+
+namespace {
+
+class LdpxFile : public ::testing::Test {
+  protected:
+    FakeMachine machine;
+    TestLibrary t{machine};
+    const std::string demo = readTextFile(std::string(LNTC_SOURCE_DIR) + "/share/demo/ldpx.cfg");
+
+    std::vector<uint16_t> paperSizes(uint16_t release) {
+        uint16_t ids[kLdpxTableEntries];
+        uint16_t count = 0xAAAA;
+        EXPECT_EQ(GetLdpxPaperSizes(t.lib(), release, count, ids), 0u);
+        return std::vector<uint16_t>(ids, ids + count);
+    }
+    std::vector<uint32_t> bestAvail() {
+        uint32_t ids[kLdpxBestAvailEntries];
+        uint16_t count = 0xAAAA;
+        EXPECT_EQ(GetLdpxBAPaperSizes(t.lib(), count, ids), 0u);
+        return std::vector<uint32_t>(ids, ids + count);
+    }
+};
+
+} // namespace
+
+TEST_F(LdpxFile, TheFileMustBeNamedExistAndFit) {
+    EXPECT_TRUE(paperSizes(310).empty()) << "before any read";
+    EXPECT_TRUE(bestAvail().empty());
+    EXPECT_EQ(GetLdpxQDDefaultPaperSize(t.lib()), 0);
+    EXPECT_EQ(GetLdpxPSDefaultPaperSize(t.lib()), 0);
+    machine.files.addFile("C:\\ldpx.cfg", demo); // where "\ldpx.cfg" would lead
+    EXPECT_EQ(ReadLdpxCfgFile(t.lib(), "", "XEROX_8840C"), kLdpxNoConfigDir);
+    EXPECT_EQ(ReadLdpxCfgFile(t.lib(), nullptr, "XEROX_8840C"), kLdpxNoConfigDir);
+    EXPECT_EQ(t.lib().ldpx, nullptr);
+    EXPECT_EQ(ReadLdpxCfgFile(t.lib(), "c:\\qdsw_local\\sd", "XEROX_8840C"), kLdpxFailed);
+    // 74 characters of folder and "\ldpx.cfg" make 83.
+    const std::string fits = "C:\\" + std::string(71, 'd');
+    const std::string longer = fits + "e";
+    machine.files.addFile(fits + "\\ldpx.cfg", demo);
+    machine.files.addFile(longer + "\\ldpx.cfg", demo);
+    EXPECT_EQ(ReadLdpxCfgFile(t.lib(), longer.c_str(), "XEROX_8840C"), kLdpxFailed);
+    EXPECT_EQ(ReadLdpxCfgFile(t.lib(), fits.c_str(), "XEROX_8840C"), 0u);
+    EXPECT_EQ(ReadLdpxCfgFile(t.lib(), fits.c_str(), "NO_SUCH_MODEL"), kLdpxFailed);
+}
+
+TEST_F(LdpxFile, DemoFileHasAGoodSectionForEveryLargeDocumentModel) {
+    machine.files.addFile("c:\\qdsw_local\\sd\\ldpx.cfg", demo);
+    for (const char* model : {"XEROX_8840C", "VERSATEC_8636", "3M_689_INTL", "3M_689", "3M_LBQ",
+                              "RASTER_MASTER", "DRAWING_MASTER"}) {
+        EXPECT_EQ(ReadLdpxCfgFile(t.lib(), "c:\\qdsw_local\\sd", model), 0u) << model;
+        EXPECT_FALSE(paperSizes(310).empty()) << model;
+    }
+
+    ASSERT_EQ(ReadLdpxCfgFile(t.lib(), "c:\\qdsw_local\\sd", "XEROX_8840C"), 0u);
+    EXPECT_EQ(paperSizes(310), (std::vector<uint16_t>{5, 6, 13, 14, 19}));
+    EXPECT_EQ(GetLdpxQDDefaultPaperSize(t.lib()), paper::C);
+    EXPECT_EQ(GetLdpxPSDefaultPaperSize(t.lib()), paper::B);
+
+    // List form, with the optional keys left to their defaults.
+    ASSERT_EQ(ReadLdpxCfgFile(t.lib(), "c:\\qdsw_local\\sd", "3M_689"), 0u);
+    EXPECT_STREQ(t.lib().ldpx->cmd.Psize.szVarPart, "PS");
+    EXPECT_STREQ(t.lib().ldpx->cmd.Psize.PaperSizes[0].szCmd, "none");
+    EXPECT_EQ(bestAvail(), (std::vector<uint32_t>{5, 13, 19}));
+    EXPECT_EQ(GetLdpxQDDefaultPaperSize(t.lib()), paper::Letter);
+    EXPECT_EQ(t.lib().ldpx->max_trays, 1);
+    EXPECT_EQ(t.lib().ldpx->plot_mode_only, 0);
+}
+
+TEST_F(LdpxFile, OlderOdrReleasesGetNoExecutivePaper) {
+    machine.files.addFile("c:\\qdsw_local\\sd\\ldpx.cfg", demo);
+    ASSERT_EQ(ReadLdpxCfgFile(t.lib(), "c:\\qdsw_local\\sd", "3M_LBQ"), 0u);
+    EXPECT_EQ(paperSizes(268), (std::vector<uint16_t>{5, 13, 19}));
+    EXPECT_EQ(paperSizes(309), (std::vector<uint16_t>{5, 13, 19}));
+    EXPECT_EQ(paperSizes(310), (std::vector<uint16_t>{5, 3, 13, 19}));
+
+    const std::string text = "[XEROX_8840C]\npsize_cmd_var_part = x\npaper_size\n"
+                             "Executive_L\nLETTER\nEndOfPsize\n";
+    machine.files.addFile("c:\\other\\ldpx.cfg", text);
+    EXPECT_EQ(ReadLdpxCfgFile(t.lib(), "c:\\other", "XEROX_8840C"), kLdpxFailed);
+    EXPECT_EQ(paperSizes(268), (std::vector<uint16_t>{5}));
+    EXPECT_EQ(paperSizes(310), (std::vector<uint16_t>{4, 5}));
 }

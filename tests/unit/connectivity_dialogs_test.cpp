@@ -1,0 +1,523 @@
+// The connectivity dialogs through the headless host: the printer dialogs and queue options,
+// Print Manager and Other/Parallel ports over the fake spooler, and TCP Direct with the hosts
+// file's matching rules.
+#include "connectivity/connectivity_dialogs.h"
+#include "connectivity/hosts_file.h"
+#include "resources/help_file.h"
+#include "resources/ids.h"
+#include "resources/templates.h"
+#include "store/models.h"
+#include "store/records.h"
+#include "support/demo_files.h"
+#include "support/test_library.h"
+#include "support/ui_support.h"
+#include "ui/address_edit.h"
+#include "ui/headless_host.h"
+#include "ui/window_model.h"
+
+#include <cstring>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace lntc;
+using namespace lntc::test;
+using Check = std::function<void(const ModelWindow&)>;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+// A queue LASER over a library whose host is the headless host (without the test templates,
+// whose ids the product's dialogs use).
+struct QueueDialogs : ::testing::Test {
+    FakeMachine machine;
+    TestLibrary t{machine};
+    HeadlessHost host;
+    QueueRecord q{};
+    void SetUp() override {
+        t.lib().setHost(host);
+        host.onScriptError = [](const std::string& m) { ADD_FAILURE() << "script: " << m; };
+        setField(q.Name, "LASER");
+    }
+};
+
+struct PrinterDialogs : QueueDialogs {
+    void SetUp() override {
+        QueueDialogs::SetUp();
+        model("HP_LASERJET_4M");
+        t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]()); // no media table needed
+    }
+    int model(const char* key) {
+        setField(q.Printer, key);
+        return ModelIndexOfKey(key);
+    }
+    std::vector<std::string> boxTexts() const {
+        std::vector<std::string> out;
+        for (const auto& b : host.boxes)
+            out.push_back(b.text.substr(0, 24));
+        return out;
+    }
+};
+
+Check text(int id, std::string expected) {
+    return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).text, expected) << id; };
+}
+Check checked(int id, int state = 1) {
+    return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).check, state) << id; };
+}
+Check enabled(int id, bool on) {
+    return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).enabled, on) << id; };
+}
+
+TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpService) {
+    q.Connectivity = 1;
+    q.DataEncode = 0;
+    q.WaitTimeout = 300;
+    q.CenterImage = 5;
+    PrinterConfigDialog d(t.lib(), nullptr, model("GENERIC_POSTSCRIPT"), q);
+    auto& s = host.script(dlg::PrinterConfig).then([](const ModelWindow& w) {
+        EXPECT_EQ(w.title, "Generic PostScript Level 2 Printer Configuration");
+    });
+    s.then(text(printerctl::QueueName, "LASER")).then(text(printerctl::WaitTimeout, "300"));
+    s.then(checked(printerctl::TcpDirect)).then(enabled(printerctl::RawBinary, false));
+    s.then(checked(printerctl::CenterImage)).cancel();
+    EXPECT_EQ(d.doModal(), id::Cancel);
+
+    // Without TCP/IP: Other/Parallel is selected, TCP Direct disabled, and OK is refused
+    // until another connectivity is configured.
+    machine.services.tcpip = false;
+    PrinterConfigDialog without(t.lib(), nullptr, model("HP_LASERJET_4M"), q);
+    auto& noTcp = host.script(dlg::PrinterConfig).then(checked(printerctl::OtherPort));
+    noTcp.then(enabled(printerctl::TcpDirect, false)).ok().cancel();
+    EXPECT_EQ(without.doModal(), id::Cancel);
+    EXPECT_EQ(boxTexts(),
+              (std::vector<std::string>{"Printer Connectivity is ", "You must configure the s"}));
+    // A service manager that cannot be asked is logged and counts as no TCP/IP.
+    machine.services.managerError = 5;
+    PrinterConfigDialog logged(t.lib(), nullptr, model("HP_LASERJET_4M"), q);
+    host.script(dlg::PrinterConfig).cancel();
+    logged.doModal();
+    EXPECT_TRUE(t.logged("LNTC: Error opening the Service Control Manager"));
+}
+
+TEST_F(PrinterDialogs, ConfiguringTcpDirectForbidsRawBinaryAndTurnsCancelIntoClose) {
+    q.Connectivity = 0;
+    q.DataEncode = 0;
+    q.WaitTimeout = 10;
+    PrinterConfigDialog d(t.lib(), nullptr, model("HP_LASERJET_4M"), q);
+    auto& s =
+        host.script(dlg::PrinterConfig).click(printerctl::TcpDirect).click(printerctl::Configure);
+    s.then(checked(printerctl::Ascii85)).then(enabled(printerctl::RawBinary, false));
+    s.then(text(ctl::Cancel, "Close")).type(printerctl::WaitTimeout, "20");
+    s.cancel().cancel(); // the question: No stays, Yes leaves with the committed changes only
+    host.script(dlg::TcpDirect).ok();
+    host.script(dlg::NewTcpPort).ok();
+    host.answerWhen("still wish to exit", id::No);
+    host.answerWhen("still wish to exit", id::Yes);
+    EXPECT_EQ(d.doModal(), kClosedWithChanges);
+    EXPECT_EQ(q.Connectivity, 1u);
+    EXPECT_EQ(q.DataEncode, 2u);  // at once, before any OK
+    EXPECT_EQ(q.WaitTimeout, 10); // not this dialog's own field
+    EXPECT_EQ(boxTexts(),
+              (std::vector<std::string>{"Successfully configured ", "Raw Binary data encoding",
+                                        "All successful Printer C", "All successful Printer C"}));
+}
+
+TEST_F(PrinterDialogs, OkChecksConnectivityRawBinaryAndTheTimeout) {
+    q.Connectivity = 2;
+    q.DataEncode = 0;
+    // Generic PostScript with Raw Binary: Yes goes back to the encodings, No keeps it.
+    PrinterConfigDialog d(t.lib(), nullptr, model("GENERIC_POSTSCRIPT"), q);
+    const int spin = printerctl::WaitTimeoutSpin;
+    auto& s =
+        host.script(dlg::PrinterConfig).click(printerctl::PrintManager).ok(); // not configured
+    s.click(printerctl::OtherPort).ok();                                      // question, Yes
+    s.then([](const ModelWindow& w) { EXPECT_EQ(w.focus, printerctl::Ascii85); });
+    s.type(printerctl::WaitTimeout, "1801").ok(); // question, No, then the range
+    s.type(printerctl::WaitTimeout, "1799").scroll(spin, Scroll::LineUp);
+    s.then(text(printerctl::WaitTimeout, "1800")).scroll(spin, Scroll::LineUp);
+    s.then(text(printerctl::WaitTimeout, "1800"))
+        .click(printerctl::CenterImage)
+        .ok(); // question, No
+    for (int answer : {id::Yes, id::No, id::No})
+        host.answerWhen("change your selection", answer);
+    EXPECT_EQ(d.doModal(), id::Ok);
+    EXPECT_EQ(std::vector<int64_t>({q.DataEncode, q.WaitTimeout, q.CenterImage}),
+              std::vector<int64_t>({0, 1800, 1}));
+    EXPECT_EQ(boxTexts(),
+              (std::vector<std::string>{"You must configure the s", "You selected Raw Binary ",
+                                        "You selected Raw Binary ", "Please enter an integer ",
+                                        "You selected Raw Binary "}));
+}
+
+TEST_F(PrinterDialogs, LargeDocumentDialogPreparesMediaAndSpinsItsTimeout) {
+    // The unreadable ldpx.cfg is reported before the dialog shows.
+    LargeDocConfigDialog d(t.lib(), nullptr, model("XEROX_8840C"), q);
+    EXPECT_STREQ(q.BestAvailPaperSizes, "LETTER,B,C");
+    ASSERT_EQ(host.boxes.size(), 1u);
+    const int field = largedocctl::InitTimeout, spin = largedocctl::InitTimeoutSpin;
+    auto& s = host.script(dlg::LargeDocConfig).then([](const ModelWindow& w) {
+        EXPECT_EQ(w.title, "Xerox 8840C  (C-size) Printer Configuration");
+    });
+    s.type(field, "3599").scroll(spin, Scroll::LineUp).scroll(spin, Scroll::LineUp);
+    s.then(text(field, "3600")).type(field, "0").scroll(spin, Scroll::LineDown);
+    s.then(text(field, "0")).click(largedocctl::Options).then(text(ctl::Cancel, "Close")).ok();
+    host.script(dlg::QueueOptions).ok();
+    EXPECT_EQ(d.doModal(), id::Ok);
+    EXPECT_EQ(q.PrinterInitTimeout, 0);
+}
+
+TEST_F(PrinterDialogs, QueueOptionsDuplexRuleBindingAndAdvanced) {
+    struct Case {
+        const char* key;
+        uint32_t printDest, duplexAvailable, duplexPrint, binding;
+        bool duplexEnabled, advancedEnabled;
+        uint32_t savedDest, savedPrint;
+    } cases[] = {
+        {"RICOH_LP-M20", 0, 1, 1, 2, false, true, 1, 0},
+        {"HP_LASERJET_4M", 3, 1, 1, 0, true, false, 3, 1},
+        {"GENERIC_POSTSCRIPT", 2, 0, 1, 1, true, false, 2, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        model(c.key);
+        q.PrintDest = c.printDest;
+        q.DuplexAvailable = c.duplexAvailable;
+        q.DuplexPrint = c.duplexPrint;
+        q.DuplexBinding = c.binding;
+        QueueOptionsDialog d(t.lib(), nullptr, q);
+        host.script(dlg::QueueOptions)
+            .then([&](const ModelWindow& w) {
+                EXPECT_EQ(std::vector<bool>({w.at(qoptctl::DuplexAvailable).enabled,
+                                             w.at(qoptctl::AlwaysDuplex).enabled,
+                                             w.at(qoptctl::Advanced).enabled,
+                                             w.at(qoptctl::SameBinding).visible}),
+                          std::vector<bool>({c.duplexEnabled, c.duplexEnabled && c.duplexAvailable,
+                                             c.advancedEnabled, false}));
+            })
+            .ok();
+        EXPECT_EQ(d.doModal(), id::Ok);
+        EXPECT_EQ(
+            std::vector<uint32_t>({q.PrintDest, q.DuplexAvailable, q.DuplexPrint, q.DuplexBinding}),
+            std::vector<uint32_t>({c.savedDest, c.duplexAvailable, c.savedPrint, c.binding}));
+    }
+    // Checking duplex enables "always", unchecked; the spin bar keeps 0 to 60; after the
+    // advanced dialog committed, leaving asks first.
+    model("RICOH_LP-M20");
+    q.PrinterStatusTimeout = 60;
+    QueueOptionsDialog d(t.lib(), nullptr, q);
+    auto& s = host.script(dlg::QueueOptions).scroll(qoptctl::TimeoutSpin, Scroll::LineUp);
+    s.then(text(qoptctl::Timeout, "60")).click(qoptctl::Advanced).cancel().cancel();
+    host.script(dlg::AdvancedQueueOptions).click(advctl::Rotate180).ok();
+    host.answerWhen("still wish to exit", id::No);
+    host.answerWhen("still wish to exit", id::Yes);
+    EXPECT_EQ(d.doModal(), kClosedWithChanges);
+    EXPECT_EQ(q.Rotate180, 1u);
+    model("HP_LASERJET_4M");
+    q.DuplexAvailable = 0;
+    QueueOptionsDialog hp(t.lib(), nullptr, q);
+    auto& duplex = host.script(dlg::QueueOptions).click(qoptctl::DuplexAvailable);
+    duplex.then(enabled(qoptctl::AlwaysDuplex, true))
+        .then(checked(qoptctl::AlwaysDuplex, 0))
+        .cancel();
+    EXPECT_EQ(hp.doModal(), id::Cancel);
+}
+
+const std::string kOffice = "Office,   \"Second floor\"", kBare = "Bare,   <no description text>";
+
+std::string notInPrintManager(const std::string& name) {
+    return "Print Manager Connectivity: The " + name + " printer does not exist in Print Manager.";
+}
+
+struct SpoolerDialogs : QueueDialogs {
+    void SetUp() override {
+        QueueDialogs::SetUp();
+        q.Connectivity = 1;
+        machine.spooler.printerList = {{"Office", "Second floor"}, {"Bare", ""}};
+    }
+    // Runs the dialog: the final state of its box, and the message boxes shown (caption: text).
+    template <class D> std::pair<const ModelControl*, Strings> run(int box, int end = id::Cancel) {
+        host.boxes.clear();
+        D dialog(t.lib(), nullptr, q);
+        EXPECT_EQ(dialog.doModal(), end);
+        Strings shown;
+        for (const auto& b : host.boxes)
+            shown.push_back(b.caption + ": " + b.text);
+        return {&host.closedWindows.back()->at(box), shown};
+    }
+};
+
+TEST_F(SpoolerDialogs, PrintManagerEntriesAndWhatOkStores) {
+    const std::string wide(250, 'W'), e124(124, 'e');
+    machine.spooler.printerList.push_back({"A,B", e124 + "\xC3\xA9"}); // cut before the "é"
+    machine.spooler.printerList.push_back({wide, "x"});
+    const std::string ab = "A,B,   \"" + e124 + "\"", wideEntry = wide + ",   \"";
+    // clang-format off
+    struct Case {
+        std::string typed, select; // typed text, else the entry selected
+        std::string stored, box;   // DeviceName afterwards; the box shown, if any
+    } cases[] = {
+        {"", kOffice, "Office", ""},
+        {"", ab, "A,B", ""}, // an entry names its printer, commas and all
+        {"", wideEntry, wide, ""}, {"Bare,   anything", "", "Bare", ""},
+        {"", "LASER", "before", notInPrintManager("LASER")},
+        {"", "", "before", notInPrintManager("")}, {",Office", "", "before", notInPrintManager("")},
+        {"Bare," + std::string(252, ' '), "", "before",
+         "Lintora Configuration: Please enter no more than 256 characters."},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed + c.select);
+        setField(q.DeviceName, "before");
+        auto& s = host.script(dlg::PrintManager);
+        c.select.empty() ? s.type(pmctl::Printer, c.typed) : s.select(pmctl::Printer, c.select);
+        s.ok();
+        if (!c.box.empty()) s.cancel();
+        auto [box, shown] =
+            run<PrintManagerDialog>(pmctl::Printer, c.box.empty() ? id::Ok : id::Cancel);
+        EXPECT_EQ(box->itemTexts(), (Strings{ab, kBare, "LASER", kOffice, wideEntry}));
+        EXPECT_EQ(fieldText(q.DeviceName), c.stored);
+        EXPECT_EQ(shown, c.box.empty() ? Strings{} : Strings{c.box});
+    }
+}
+
+TEST_F(SpoolerDialogs, RefreshListsAnewAndSelectsTheOpeningTextAgain) {
+    q.Connectivity = 0;
+    setField(q.DeviceName, "Office");
+    t.lib().readOnlyRegistry = true; // Cancel stays the default after a Refresh
+    host.script(dlg::PrintManager)
+        .select(pmctl::Printer, kBare)
+        .then([&](const ModelWindow&) {
+            machine.spooler.printerList.push_back({"New", "Added"});
+        })
+        .click(pmctl::Refresh)
+        .then([](const ModelWindow& w) { EXPECT_EQ(w.defaultButton, ctl::Cancel); })
+        .cancel();
+    auto [box, shown] = run<PrintManagerDialog>(pmctl::Printer);
+    EXPECT_EQ(box->itemTexts(), (Strings{kBare, "New,   \"Added\"", kOffice}));
+    EXPECT_EQ(box->text, kOffice);
+}
+
+TEST_F(SpoolerDialogs, ListsTooLargeToHoldAreReportedWithTheirSize) {
+    std::vector<size_t> sizes = {SIZE_MAX};
+#ifndef __SANITIZE_ADDRESS__ // its allocator aborts instead of failing
+    sizes.push_back(size_t{1} << 62);
+#endif
+    for (size_t bytes : sizes) {
+        const std::string n = std::to_string(bytes) + " bytes are required.",
+                          error = "Configuration Error: Error allocating memory for the list of ";
+        machine.spooler.printerBytes = machine.spooler.portBytes = bytes;
+        host.script(dlg::PrintManager).cancel();
+        auto [printers, pmShown] = run<PrintManagerDialog>(pmctl::Printer);
+        EXPECT_EQ(printers->itemTexts(), Strings{"LASER"});
+        EXPECT_EQ(pmShown, Strings{error + "Print Manager printer names.  " + n});
+        host.script(dlg::OtherPort).cancel();
+        auto [ports, portShown] = run<OtherPortDialog>(portctl::Port);
+        EXPECT_EQ(ports->itemTexts(), Strings{});
+        EXPECT_EQ(portShown, Strings{error + "printer ports.  " + n});
+    }
+}
+
+TEST_F(SpoolerDialogs, OtherPortSelectionAndOk) {
+    const std::string p40(40, 'P'),
+        tooLong = "Lintora Configuration: Please enter no more than 40 characters.";
+    // clang-format off
+    struct Case {
+        Strings ports;
+        uint32_t connectivity;
+        std::string stored, typed;
+        Strings items;
+        std::string result; // DeviceName afterwards, or the box that refused the name
+        bool refused = false;
+    } cases[] = {
+        {{"LPT2:", "COM1:", "LPT1:"}, 2, "", "", {"COM1:", "LPT1:", "LPT2:"}, "LPT1:"},
+        {{"COM2:", "COM1:"}, 2, "", "", {"COM1:", "COM2:"}, "COM1:"},
+        {{"FILE:", "lpt3:", "LPT1:"}, 2, "", "", {"LPT1:"}, "LPT1:"},
+        {{"LPT1:", "FILE:"}, 2, "FILE:", "", {"FILE:", "LPT1:"}, "FILE:"},
+        {{"LPT1:"}, 1, "myhost", "", {"LPT1:"}, "LPT1:"}, // another connectivity's name
+        {{"LPT1:"}, 2, "", p40, {"LPT1:"}, p40},
+        {{"LPT1:"}, 2, "", p40 + "Q", {"LPT1:"}, tooLong, true},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.result);
+        machine.spooler.portList = c.ports;
+        q.Connectivity = c.connectivity;
+        setField(q.DeviceName, c.stored);
+        auto& s = host.script(dlg::OtherPort);
+        if (!c.typed.empty()) s.type(portctl::Port, c.typed);
+        s.ok();
+        if (c.refused) s.cancel();
+        auto [box, shown] = run<OtherPortDialog>(portctl::Port, c.refused ? id::Cancel : id::Ok);
+        EXPECT_EQ(box->itemTexts(), c.items);
+        EXPECT_EQ(fieldText(q.DeviceName), c.refused ? c.stored : c.result);
+        EXPECT_EQ(shown, c.refused ? Strings{c.result} : Strings{});
+    }
+}
+
+constexpr const char* kHosts = "C:\\WINDOWS\\system32\\drivers\\etc\\hosts";
+const std::string kLong = "10.0.0.9 " + std::string(246, 'a') + "10.1.2.3 PRN1";
+
+struct Queue : HeadlessLibrary {
+    QueueRecord q{};
+    explicit Queue(const char* hosts, const char* model = "GENERIC_POSTSCRIPT") {
+        setField(q.Name, "LASER");
+        setField(q.Printer, model);
+        setField(q.DeviceName, "PRN1");
+        q.Connectivity = 1;
+        q.TCP_SocketNumber = 515;
+        if (hosts) machine.files.addFile(kHosts, hosts);
+    }
+    std::string file(const char* path = kHosts) {
+        std::string s;
+        machine.files.readFile(path, s);
+        return s;
+    }
+    std::string box(size_t i) const { return i < host.boxes.size() ? host.boxes[i].text : ""; }
+};
+
+std::string address(const ModelWindow& w) {
+    return w.at(tcpctl::Address).address->text();
+}
+
+std::string joined(const std::vector<std::string>& items) {
+    std::string out;
+    for (const std::string& i : items)
+        out += (out.empty() ? "" : "|") + i;
+    return out;
+}
+
+// The queue's port name is PRN1. The user picks an entry ("=NAME") or types a name and
+// presses Enter ("+NAME") or just OK (""), always types 10.9.9.9 for the address, and says Yes
+// when asked.
+struct MatchCase {
+    std::string before; // empty: no hosts file
+    const char* act;
+    const char* shown;  // the address shown for PRN1 or the picked entry
+    std::string listed; // entries, joined by "|"
+    bool asked;
+    std::string after;
+};
+
+TEST(TcpDirect, HostsLinesMatchOnlyTheWholeNamesPart) {
+    const MatchCase cases[] = {
+        {"10.1.2.3 PRN1\n", "", "10.1.2.3", "PRN1", false, "10.9.9.9\tPRN1\n"},
+        {"10.1.2.3 PRN1 X\n", "", "0.0.0.0", "PRN1|PRN1 X", true,
+         "10.1.2.3 PRN1 X\n10.9.9.9\tPRN1\n"},
+        {"#10.1.2.3 PRN1\n", "", "0.0.0.0", "PRN1", true, "10.9.9.9\tPRN1\n"},
+        {"10.1.2.3 PRN1\tAL\n", "=PRN1 AL", "10.1.2.3", "PRN1|PRN1 AL", false,
+         "10.1.2.3 PRN1\tAL\n10.9.9.9\tPRN1 AL\n"},
+        {"10.1.2.3 PRN1\r\n# x\r\n10.1.2.4\tPRN1\r\n", "", "10.1.2.3", "PRN1", false,
+         "10.9.9.9\tPRN1\r\n# x\r\n10.9.9.9\tPRN1\r\n"},
+        {"127.0.0.1 localhost", "", "0.0.0.0", "localhost|PRN1", true,
+         "127.0.0.1 localhost\n10.9.9.9\tPRN1\n"}, // no line end after the last line
+        {kLong + "\n", "", "0.0.0.0", kLong.substr(9) + "|PRN1", true,
+         kLong + "\n10.9.9.9\tPRN1\n"},
+        {"", "", "0.0.0.0", "PRN1", true, "10.9.9.9\tPRN1\n"},
+        // The entry spelled as the name is chosen, not one that differs in case.
+        {"10.1.2.3 PRN1\n1.1.1.1 prn1\n", "", "10.1.2.3", "prn1|PRN1", false,
+         "10.9.9.9\tPRN1\n1.1.1.1 prn1\n"},
+        // Enter in the box looks the name up before it asks.
+        {"10.1.2.3 PRN1\n", "+PRN2", "10.1.2.3", "PRN1", true, "10.1.2.3 PRN1\n10.9.9.9\tPRN2\n"},
+    };
+    for (const MatchCase& c : cases) {
+        SCOPED_TRACE(c.before);
+        Queue t(c.before.empty() ? nullptr : c.before.c_str());
+        TcpDirectDialog d(t.lib(), nullptr, t.q);
+        const std::string name = c.act[0] ? c.act + 1 : "PRN1";
+        DialogScript& s = t.host.script(dlg::TcpDirect);
+        s.then([&](const ModelWindow& w) {
+            EXPECT_EQ(joined(w.at(tcpctl::PortName).itemTexts()), c.listed);
+        });
+        if (c.act[0] == '=') s.select(tcpctl::PortName, name);
+        s.then([&](const ModelWindow& w) { EXPECT_EQ(address(w), c.shown); });
+        s.type(tcpctl::Address, "10.9.9.9");
+        if (c.act[0] == '+')
+            s.type(tcpctl::PortName, name).enter();
+        else
+            s.ok();
+        if (c.asked) t.host.script(dlg::NewTcpPort).ok();
+        EXPECT_EQ(d.doModal(), id::Ok);
+        const ModelWindow* asked = t.host.closed(dlg::NewTcpPort);
+        const Strings noTexts;
+        EXPECT_EQ(asked ? textsOf(*asked, {newportctl::PortName, newportctl::Address}) : noTexts,
+                  (c.asked ? Strings{name, "10.9.9.9"} : noTexts));
+        EXPECT_EQ(t.file() + "|" + t.file((kHosts + std::string(".lnt")).c_str()) + "|" +
+                      std::string(fieldText(t.q.DeviceName)),
+                  c.after + "|" + c.before + "|" + name);
+    }
+}
+
+TEST(TcpDirect, SocketNumberRules) {
+    for (const char* model : {"HP_LASERJET_4M", "GENERIC_POSTSCRIPT"}) {
+        const bool laserJet = model[0] == 'H';
+        Queue t("10.1.2.3 PRN1\n", model);
+        t.q.TCP_SocketNumber = 0;
+        TcpDirectDialog d(t.lib(), nullptr, t.q);
+        DialogScript& s = t.host.script(dlg::TcpDirect);
+        s.then([&](const ModelWindow& w) {
+            EXPECT_EQ(w.at(tcpctl::Socket).text, laserJet ? "9100" : "0");
+            EXPECT_TRUE(w.at(tcpctl::Socket).enabled != laserJet &&
+                        w.at(tcpctl::SocketLabel).enabled != laserJet);
+        });
+        if (!laserJet) s.ok().type(tcpctl::Socket, "9100"); // 0 must be changed first
+        s.ok();
+        EXPECT_EQ(d.doModal(), id::Ok) << model;
+        EXPECT_EQ(t.q.TCP_SocketNumber, 9100) << model;
+        EXPECT_EQ(t.box(0), laserJet ? "" : "Please enter an integer between 1 and 65535.");
+    }
+}
+
+TEST(TcpDirect, NoEmptyNameAndFocusRulesChangeNothing) {
+    Queue t("10.1.2.3 PRN1\n");
+    const QueueRecord before = t.q;
+    TcpDirectDialog d(t.lib(), nullptr, t.q);
+    auto shows = [](const char* a) {
+        return [=](const ModelWindow& w) { EXPECT_EQ(address(w), a); };
+    };
+    auto& s = t.host.script(dlg::TcpDirect).type(tcpctl::PortName, "PRN9");
+    s.help().then(shows("10.1.2.3")); // leaving the box for Help looks nothing up
+    s.focus(tcpctl::PortName).tab().then(shows("0.0.0.0")); // anywhere else does
+    s.ok();                                                 // asks, and No stays
+    s.type(tcpctl::PortName, " ").ok();
+    s.type(tcpctl::PortName, "PRN1").cancel(); // Cancel looks nothing up either
+    t.host.script(dlg::NewTcpPort).cancel();
+    EXPECT_EQ(d.doModal(), id::Cancel);
+    EXPECT_EQ(address(*t.host.closed(dlg::TcpDirect)), "0.0.0.0");
+    EXPECT_EQ(t.box(0), "Please enter the TCP Direct Port Name.");
+    EXPECT_EQ(t.file(), "10.1.2.3 PRN1\n");
+    EXPECT_EQ(std::memcmp(&t.q, &before, sizeof before), 0);
+}
+
+TEST(TcpDirect, AFailedRewriteIsShownAndTheRecordStillWritten) {
+    Queue t("10.1.2.3 PRN1\n");
+    t.machine.files.writeError = 5;
+    // A window class of that name that is not the address control's.
+    t.host.classes.registerClass(kAddressEditClass, &t);
+    setField(t.q.DeviceName, "OLD");
+    t.q.Connectivity = 2; // the queue's name is the port name
+    setField(t.q.Name, "PRN1");
+    TcpDirectDialog d(t.lib(), nullptr, t.q);
+    t.host.script(dlg::TcpDirect).ok();
+    EXPECT_EQ(d.doModal(), id::Ok);
+    EXPECT_EQ(t.box(0) + "|" + t.box(1) + "|" + t.box(2),
+              std::string("Failed to register WNDCLASS for parsed control|Access is denied.|") +
+                  "Error accessing the file:  " + kHosts +
+                  ".\nThe TCP Direct Port Name and Address did not get updated.");
+    EXPECT_STREQ(t.q.DeviceName, "PRN1");
+    EXPECT_EQ(t.file(), "10.1.2.3 PRN1\n");
+}
+
+TEST(TcpDirect, HostsFileFollowsSystemRootOnlyOnDriveC) {
+    FakeEnvironment env;
+    EXPECT_EQ(HostsFilePath(env), kHosts);
+    for (const char* other : {"D:\\WINNT", "Z:\\etc", "WINNT", "", "c:\\WINNT\\"}) {
+        env.vars["SystemRoot"] = other;
+        EXPECT_EQ(HostsFilePath(env),
+                  other[0] == 'c' ? "c:\\WINNT\\system32\\drivers\\etc\\hosts" : kHosts)
+            << other;
+    }
+}
+
+} // namespace

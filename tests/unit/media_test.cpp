@@ -1,0 +1,640 @@
+// The default media table as a product process builds and queries it, the paper sizes its values
+// name, and the three paper media dialogs through the headless host.
+#include "library/accessors.h"
+#include "media/default_media.h"
+#include "media/media_dialogs.h"
+#include "media/paper_sizes.h"
+#include "resources/ids.h"
+#include "store/models.h"
+#include "store/records.h"
+#include "support/demo_files.h"
+#include "support/test_library.h"
+#include "ui/headless_host.h"
+
+#include <cstring>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace lntc;
+using namespace lntc::test;
+using Texts = std::vector<std::string>;
+using Check = std::function<void(const ModelWindow&)>;
+
+namespace {
+
+std::string names(const DefaultMedia& m) {
+    std::string out;
+    for (uint16_t i = 0; i < m.NumPaperSizes; ++i)
+        out += std::string(m.PaperSizes[i].szName) + ":" +
+               std::to_string(m.PaperSizes[i].usOrientation) + " ";
+    return out;
+}
+std::string trays(const DefaultMedia& m) {
+    std::string out;
+    for (const MediaTray& tray : m.Trays)
+        out += std::to_string(tray.usPaperSizeIndex) + "/" + std::to_string(tray.usPriority) + " ";
+    return out;
+}
+// Papers, trays and the three tray-name lists in one line.
+std::string describe(const DefaultMedia& m) {
+    std::string out = names(m) + "| " + trays(m);
+    for (const MediaTrayList* l : {&m.EjectTrays, &m.QDTrays, &m.PSTrays}) {
+        out += "| " + std::to_string(l->usNumTrayNames) + " [";
+        for (uint16_t i = 0; i < l->usNumTrayNames; ++i)
+            out += std::string(l->szTrayName[i]) + ",";
+        out += "] " + std::to_string(l->usTrayNameIndex) + " ";
+    }
+    return out;
+}
+const char* const kNoMedia = "| 65535/0 65535/0 65535/0 | 0 [] 65535 | 0 [] 65535 | 0 [] 65535 ";
+
+class DefaultMediaTable : public ::testing::Test {
+  protected:
+    FakeMachine machine;
+    std::unique_ptr<TestLibrary> t;
+
+    // Sets the process up as a product process does before asking for media; an older ODR
+    // reports no release, which makes OdrGeneration 1.
+    void start(bool olderOdr = false) {
+        t = std::make_unique<TestLibrary>(machine);
+        if (olderOdr)
+            t->product.setDirectoryJson(R"({ "default": "Alpha:Quendal", "odrs": [
+                { "domain": "Alpha", "organization": "Quendal", "queues": [],
+                  "systemDefaults": { "release": null, "charset": 2, "systemWord": 0 } } ] })");
+        const ServerConfig* c = nullptr;
+        ASSERT_EQ(GetConfig(t->lib(), &c, LNTC_CONFIG_VERSION), 0u);
+        ASSERT_EQ(c->OdrGeneration, olderOdr ? 1 : 2);
+    }
+    // Values of a model's subkey: "#" a number, else a string; papers as a list.
+    void set(const std::string& model, std::vector<std::pair<std::string, std::string>> values,
+             const std::vector<std::string>& papers = {}) {
+        const std::string key = productPath("Default Media\\" + model);
+        if (!papers.empty())
+            values.push_back({"NumPaperSizes", "#" + std::to_string(papers.size())});
+        for (size_t i = 0; i < papers.size(); ++i)
+            values.push_back({"PaperSize" + std::to_string(i), papers[i]});
+        for (const auto& [name, v] : values) {
+            if (v[0] == '#')
+                machine.registry.setDword(key, name, std::stoul(v.substr(1), nullptr, 0));
+            else
+                machine.registry.setString(key, name, v);
+        }
+    }
+    const DefaultMedia& model(const char* key) {
+        return t->lib().defaultMedia[static_cast<size_t>(ModelIndexOfKey(key))];
+    }
+};
+
+QueueRecord queue(const char* printer, const char* alias = "") {
+    QueueRecord q{};
+    setField(q.Printer, printer);
+    setField(q.PrinterAlias, alias);
+    return q;
+}
+
+TEST_F(DefaultMediaTable, AMissingMediaKeyTellsTheUserWhatToRunOnEveryQuery) {
+    machine.registry.setString(productPath("General"), "ConfigDir", "d:\\site\\cfg");
+    start();
+    EXPECT_EQ(GetDefaultMedia(t->lib()), 0);
+    EXPECT_EQ(t->lib().defaultMedia, nullptr);
+    ASSERT_EQ(t->host.shown.size(), 1u);
+    EXPECT_EQ(t->host.shown[0].caption + ": " + t->host.shown[0].text,
+              "Configuration Error: The \\\"Default Media\\\" key is missing from the Registry.  "
+              "Please contact your system administrator immediately to run the following "
+              "program:\nLNTKEY 'Default Media' d:\\site\\cfg\\lntmedia.key");
+    QueueRecord q = queue("HP_LASERJET_4M");
+    EXPECT_EQ(GetPaperOrientation(t->lib(), &q, "LETTER") + GetPaperOrientation(t->lib(), &q, "A4"),
+              0);
+    EXPECT_EQ(t->host.shown.size(), 3u);
+
+    // Without the shared configuration nothing is built, and that is logged, not shown.
+    TestLibrary fresh(machine);
+    EXPECT_EQ(GetDefaultMedia(fresh.lib()), 0);
+    EXPECT_TRUE(fresh.logged("LNTC: Error mapping view of shared memory"));
+    EXPECT_TRUE(fresh.host.shown.empty());
+}
+
+TEST_F(DefaultMediaTable, ReadsEveryValueOfAModelAndDefaultsForMissingModels) {
+    // clang-format off
+    set("HP_LASERJET_4M",
+        {{"Tray0/PaperSizeIndex", "#1"}, {"Tray0/Priority", "#2"}, {"Tray2/PaperSizeIndex", "#0"},
+         {"Tray2/Priority", "#1"}, {"TrayEJ/NumTrayNames", "#2"}, {"TrayEJ/TrayName0", "Side"},
+         {"TrayEJ/TrayName1", "Upper Home"}, {"TrayEJ/TrayNameIndex", "#1"},
+         {"TrayQD/NumTrayNames", "#1"}, {"TrayQD/TrayName0", "Top"}, {"TrayQD/TrayNameIndex", "#0"}},
+        {"A4,1", "   LETTER\t0", "LEGAL 1"});
+    // clang-format on
+    start();
+    ASSERT_EQ(GetDefaultMedia(t->lib()), 1);
+    EXPECT_TRUE(t->host.shown.empty());
+    EXPECT_EQ(describe(model("HP_LASERJET_4M")),
+              "A4:1 LETTER:0 LEGAL:1 | 1/2 65535/0 0/1 | 2 [Side,Upper Home,] 1 | 1 [Top,] 0 | 0 "
+              "[] 65535 ");
+    EXPECT_EQ(describe(t->lib().defaultMedia[14]), kNoMedia); // the generic PostScript model's
+}
+
+TEST_F(DefaultMediaTable, AnOlderOdrDropsExecutiveAndTheTraysFollowTheirPaper) {
+    // Stored paper indices 2, 1, 3 in trays 0, 1, 2.
+    // clang-format off
+    const std::tuple<bool, std::vector<std::string>, const char*> cases[] = {
+        {true, {"LETTER, 0", "LEGAL, 0", "executive, 1"}, "LETTER:0 LEGAL:0 | 65535/0 1/0 65535/0 "},
+        {false, {"LETTER, 0", "LEGAL, 0", "executive, 1"}, "LETTER:0 LEGAL:0 executive:1 | 2/0 1/0 65535/0 "},
+        {true, {"LETTER, 1", "Executive, 1", "B, 0", "A4, 1"}, "LETTER:1 B:0 A4:1 | 1/0 65535/0 2/0 "}};
+    // clang-format on
+    for (const auto& [olderOdr, stored, read] : cases) {
+        set("RICOH_LP-M20",
+            {{"Tray0/PaperSizeIndex", "#2"},
+             {"Tray1/PaperSizeIndex", "#1"},
+             {"Tray2/PaperSizeIndex", "#3"}},
+            stored);
+        start(olderOdr);
+        ASSERT_EQ(GetDefaultMedia(t->lib()), 1);
+        const DefaultMedia& m = model("RICOH_LP-M20");
+        EXPECT_EQ(names(m) + "| " + trays(m), read);
+        EXPECT_EQ(m.PaperSizes[m.NumPaperSizes].szName[0], '\0');
+        t.reset(); // the last process goes, and the records are filled afresh
+    }
+}
+
+TEST_F(DefaultMediaTable, BadStoredValuesStayInsideTheRecord) {
+    std::vector<std::string> sizes(40, "A4");
+    sizes[0] = std::string(200, 'N') + ",1";
+    std::vector<std::pair<std::string, std::string>> values = {
+        {"Tray0/PaperSizeIndex", "#29"}, {"Tray1/PaperSizeIndex", "#30"},
+        {"TrayPS/TrayNameIndex", "#10"}, {"TrayPS/NumTrayNames", "#0x10003"}, // over 16 bits
+        {"TrayQD/NumTrayNames", "#2"},   {"TrayQD/TrayNameIndex", "#2"}};
+    for (int i = 0; i < 12; ++i)
+        values.push_back({"TrayPS/TrayName" + std::to_string(i), std::string(100, 'a' + i)});
+    set("GENERIC_POSTSCRIPT", values, sizes);
+    set("GENERIC_POSTSCRIPT", {{"NumPaperSizes", "#1000"}});
+    // Values of the wrong type read as their defaults, and that is logged.
+    set("OTHER", {{"NumPaperSizes", "2"}});
+    set("XEROX_8840C",
+        {{"NumPaperSizes", "#1"}, {"PaperSize0", "#5"}, {"Tray0/PaperSizeIndex", "0"}});
+    start();
+    ASSERT_EQ(GetDefaultMedia(t->lib()), 1);
+    const DefaultMedia& m = model("GENERIC_POSTSCRIPT");
+    EXPECT_EQ(m.NumPaperSizes, LNTC_MEDIA_PAPER_SIZES);
+    std::string stored = std::string(63, 'N') + ":1 "; // the rest have no orientation token
+    for (int i = 1; i < LNTC_MEDIA_PAPER_SIZES; ++i)
+        stored += "A4:0 ";
+    EXPECT_EQ(names(m), stored);
+    EXPECT_EQ(trays(m), "29/0 65535/0 65535/0 ");
+    EXPECT_EQ(std::string(m.PSTrays.szTrayName[9]), std::string(63, 'j'));
+    // The next model is untouched.
+    EXPECT_EQ(std::vector<int>({m.PSTrays.usNumTrayNames, m.PSTrays.usTrayNameIndex,
+                                m.QDTrays.usTrayNameIndex, t->lib().defaultMedia[13].NumPaperSizes,
+                                model("OTHER").NumPaperSizes}),
+              std::vector<int>({LNTC_MEDIA_TRAY_NAMES, LNTC_MEDIA_NONE, LNTC_MEDIA_NONE, 0, 0}));
+    EXPECT_EQ(names(model("XEROX_8840C")) + "| " + trays(model("XEROX_8840C")),
+              ":0 | 65535/0 65535/0 65535/0 ");
+    EXPECT_TRUE(t->logged("LNTC: Queried value is not an integer") &&
+                t->logged("LNTC: Queried key value is not a string"));
+    EXPECT_EQ(machine.registry.openHandleCount(), 1u); // only the library's root stays open
+}
+
+TEST_F(DefaultMediaTable, ASecondBuildReplacesTheTableAFailedOneKeepsItUnloadFreesIt) {
+    set("OTHER", {}, {"LETTER, 0"});
+    start();
+    ASSERT_EQ(GetDefaultMedia(t->lib()), 1);
+    EXPECT_EQ(names(model("OTHER")), "LETTER:0 ");
+    set("OTHER", {}, {"A4, 1", "A3, 1"});
+    ASSERT_EQ(GetDefaultMedia(t->lib()), 1);
+    EXPECT_EQ(names(model("OTHER")), "A4:1 A3:1 ");
+    machine.registry.deleteTree(kLocalMachine, productPath("Default Media"));
+    EXPECT_EQ(GetDefaultMedia(t->lib()), 0);
+    ASSERT_NE(t->lib().defaultMedia, nullptr);
+    EXPECT_EQ(names(model("OTHER")), "A4:1 A3:1 ");
+    t->unload();
+    EXPECT_EQ(t->lib().defaultMedia, nullptr);
+}
+
+TEST_F(DefaultMediaTable, OrientationOfAPaperOnAQueuesModel) {
+    set("HP_LASERJET_4M", {}, {"LETTER, 0", "LETTER_L, 1"});
+    set("GENERIC_POSTSCRIPT", {}, {"A4, 1", "A4, 0"});
+    start();
+    EXPECT_EQ(t->lib().defaultMedia, nullptr);
+    // clang-format off
+    const std::tuple<QueueRecord, const char*, int16_t> cases[] = {
+        {queue("HP_LASERJET_4M"), "letter_l", 1}, // builds the table first; case is ignored
+        {queue("HP_LASERJET_4M"), "LETTER", 0}, {queue("HP_LASERJET_4M"), "A4", 0},
+        {queue("HP_LASERJET_4M"), "LETTER ", 0},
+        {queue("OTHER", "GENERIC_POSTSCRIPT"), "a4", 1}, // the first match wins
+        {queue("NO_SUCH_MODEL"), "LETTER_L", 0}, {queue("hp_laserjet_4m"), "LETTER_L", 0},
+        {queue("HP_LASERJET_4M"), nullptr, 0},
+    };
+    // clang-format on
+    for (const auto& [q, paper, orientation] : cases)
+        EXPECT_EQ(GetPaperOrientation(t->lib(), &q, paper), orientation)
+            << q.Printer << " " << (paper ? paper : "(null)");
+    EXPECT_EQ(GetPaperOrientation(t->lib(), nullptr, "LETTER_L"), 0);
+    EXPECT_TRUE(t->host.shown.empty());
+}
+
+TEST(DefaultMediaDemo, EveryModelHasConsistentMedia) {
+    FakeMachine machine;
+    importRegText(machine.registry,
+                  readTextFile(std::string(LNTC_SOURCE_DIR) + "/share/demo/default-media.reg"));
+    TestLibrary t(machine);
+    const ServerConfig* c = nullptr;
+    ASSERT_EQ(GetConfig(t.lib(), &c, LNTC_CONFIG_VERSION), 0u);
+    ASSERT_EQ(GetDefaultMedia(t.lib()), 1);
+    for (size_t i = 0; i < kModelCount; ++i) {
+        const DefaultMedia& m = t.lib().defaultMedia[i];
+        const char* key = kPrinterModels[i].key;
+        const uint32_t flags = kPrinterModels[i].classFlags;
+        ASSERT_GT(m.NumPaperSizes, 0) << key;
+        for (uint16_t p = 0; p < m.NumPaperSizes; ++p)
+            EXPECT_TRUE(PaperSizeNameToId(m.PaperSizes[p].szName) &&
+                        m.PaperSizes[p].usOrientation <= 1)
+                << key << " " << p;
+        EXPECT_NE(m.Trays[0].usPaperSizeIndex, LNTC_MEDIA_NONE) << key;
+        for (const MediaTray& tray : m.Trays)
+            EXPECT_EQ(tray.usPaperSizeIndex != LNTC_MEDIA_NONE,
+                      tray.usPriority >= 1 && tray.usPriority <= 3)
+                << key;
+        EXPECT_TRUE(m.QDTrays.usNumTrayNames > 0 && m.QDTrays.usTrayNameIndex == 0) << key;
+        // PostScript trays only for models that take PostScript.
+        EXPECT_EQ(m.PSTrays.usNumTrayNames > 0, takesPostScript(flags)) << key;
+        EXPECT_TRUE(!isRicoh(flags) || m.EjectTrays.usNumTrayNames == 7) << key;
+    }
+}
+
+TEST(PaperSizes, NamesAndIdsMapBothWaysIgnoringCaseAndLandscapeRowsSwapTheirTwin) {
+    // clang-format off
+    const std::pair<const char*, uint16_t> names[] = {
+        {"letter", 5},        {"LETTER", 5}, {"Letter", 5},  {"executive", 3}, {"B_l", 14},
+        {"universal2_L", 12}, {"FOLIO", 0},  {"UNKNOWN", 0}, {"LETTER ", 0},   {"", 0},
+        {nullptr, 0}};
+    // clang-format on
+    for (const auto& [name, id] : names)
+        EXPECT_EQ(PaperSizeNameToId(name), id) << (name ? name : "(null)");
+    const std::pair<uint16_t, const char*> ids[] = {{46, "B4_L"},     {5, "LETTER"},
+                                                    {3, "Executive"}, {0, "UNKNOWN"},
+                                                    {47, "UNKNOWN"},  {0xFFFF, "UNKNOWN"}};
+    for (const auto& [id, name] : ids)
+        EXPECT_STREQ(PaperSizeName(id), name) << id;
+    for (uint16_t id = 1; id < kPaperSizeCount; ++id) {
+        const PaperSizeInfo& row = kPaperSizes[id];
+        EXPECT_EQ(PaperSizeNameToId(row.name), id) << row.name;
+        const std::string name = row.name;
+        const PaperSizeInfo& twin = kPaperSizes[id - 1];
+        if (!name.ends_with("_L"))
+            EXPECT_LT(row.width, row.height) << row.name;
+        else
+            EXPECT_TRUE(name == twin.name + std::string("_L") && row.width == twin.height &&
+                        row.height == twin.width)
+                << row.name;
+    }
+}
+
+TEST(PaperSizeValue, NameAndOrientationWithAnySeparatorsAndSafeWhenMissingOrLong) {
+    // clang-format off
+    const std::tuple<std::string, std::string, uint16_t> cases[] = {
+        {"A4,1", "A4", 1}, {"A4 1", "A4", 1}, {"A4, 1", "A4", 1}, {",,A4\t\t1\n", "A4", 1},
+        {"   LETTER\t0", "LETTER", 0}, {"LEGAL 1 trailing words", "LEGAL", 1}, {"LETTER", "LETTER", 0},
+        {" ,\t", "", 0}, {"", "", 0}, {"B x", "B", 0}, {std::string(100, 'N') + ",1", std::string(63, 'N'), 1},
+        {std::string("A3\0 1", 5), "A3", 0}}; // the value ends at a NUL, as a C string
+    // clang-format on
+    for (const auto& [value, name, orientation] : cases) {
+        MediaPaperSize e;
+        std::memset(&e, 0x5A, sizeof e); // stale bytes must not show through
+        ParsePaperSizeValue(value, e);
+        EXPECT_EQ(e.szName + std::string(":") + std::to_string(e.usOrientation),
+                  name + ":" + std::to_string(orientation))
+            << value;
+    }
+    // As atoi converts, but without overflow.
+    const std::pair<const char*, int32_t> decimals[] = {{"99", 99},
+                                                        {"  -5x", -5},
+                                                        {"+7", 7},
+                                                        {"abc", 0},
+                                                        {"", 0},
+                                                        {"99999999999999999999", 2147483647},
+                                                        {"-99999999999999999999", -2147483647 - 1}};
+    for (const auto& [text, value] : decimals)
+        EXPECT_EQ(decimalValue(text), value) << text;
+}
+
+constexpr uint16_t kNone = LNTC_MEDIA_NONE;
+constexpr Scroll up = Scroll::LineUp, down = Scroll::LineDown;
+
+// Papers LETTER, LEGAL, A4; the three trays as given; tray-name lists of three names.
+DefaultMedia modelMedia(MediaTray top, MediaTray bottom, MediaTray third) {
+    DefaultMedia m{};
+    m.NumPaperSizes = 3;
+    const char* names[] = {"LETTER", "LEGAL", "A4"};
+    for (int i = 0; i < 3; ++i)
+        setField(m.PaperSizes[i].szName, names[i]);
+    m.Trays[0] = top;
+    m.Trays[1] = bottom;
+    m.Trays[2] = third;
+    const uint16_t defaults[] = {1, 0, kNone};
+    MediaTrayList* lists[] = {&m.EjectTrays, &m.QDTrays, &m.PSTrays};
+    for (int l = 0; l < 3; ++l) {
+        lists[l]->usNumTrayNames = 3;
+        for (int i = 0; i < 3; ++i)
+            setField(lists[l]->szTrayName[i], std::string("Tray ") + char('1' + i));
+        lists[l]->usTrayNameIndex = defaults[l];
+    }
+    return m;
+}
+
+// The media values of a queue in one line.
+std::string stored(const QueueRecord& q) {
+    char overscan[16];
+    std::snprintf(overscan, sizeof overscan, "%.2f", q.OverscanAmt);
+    return std::string(q.Tray1_Top) + "|" + q.Tray2_Bottom + "|" + q.Tray3_Third + "|qd " +
+           std::to_string(q.QDDefaultTray) + " eject " + std::to_string(q.EjectTray) + " ps " +
+           std::to_string(q.PSDefaultTray) + " switch " + std::to_string(q.EjectTraySwitch) +
+           " pages " + std::to_string(q.EjectTrayPages) + " overscan " + overscan;
+}
+
+struct MediaDialogs : ::testing::Test {
+    FakeMachine machine;
+    TestLibrary t{machine};
+    HeadlessHost host;
+    QueueRecord q{};
+    DefaultMedia media = modelMedia({0, 1}, {kNone, 0}, {2, 2});
+
+    void SetUp() override {
+        t.lib().setHost(host);
+        host.onScriptError = [](const std::string& m) { ADD_FAILURE() << "script: " << m; };
+        setField(q.Name, "LASER");
+        setField(q.Printer, "HP_LASERJET_4M");
+        q.OverscanAmt = 5.0;
+    }
+    Library& lib() { return t.lib(); }
+    Texts boxTexts() const {
+        Texts out;
+        for (const auto& b : host.boxes)
+            out.push_back(b.text);
+        return out;
+    }
+};
+
+Check text(int id, const char* expected) {
+    return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).text, expected); };
+}
+
+TEST_F(MediaDialogs, TheMergeTakesStoredTraysAndFillsWhatIsEmptyFromTheModel) {
+    lib().defaultMedia.reset(new DefaultMedia[kModelCount]);
+    lib().defaultMedia[1] = media; // HP_LASERJET_4M
+    setField(q.Tray1_Top, "LETTER, 1");
+    setField(q.Tray2_Bottom, "NONE");
+    q.EjectTray = q.PSDefaultTray = -1;
+    q.QDDefaultTray = 2;
+    DefaultMedia state{};
+    TrayMediaDialog prepare(lib(), nullptr, q, state, true);
+    // Eject from the model, the stored Quendal tray wins, neither has a PostScript one.
+    EXPECT_EQ(stored(q), "LETTER, 1|NONE|A4, 2|qd 2 eject 1 ps 0 switch 0 pages 0 overscan 5.00");
+    EXPECT_EQ(std::vector<int>({state.Trays[1].usPaperSizeIndex, state.Trays[2].usPaperSizeIndex,
+                                state.QDTrays.usTrayNameIndex}),
+              std::vector<int>({kNone, 2, 2}));
+    // clang-format off
+    const std::tuple<const char*, uint16_t, uint16_t> cases[] = {
+        {"LETTER, 1", 0, 1}, {"legal,3", 1, 3}, {"B, 2", 0, 2}, {"A4", 2, 0}, {" none ", kNone, 0}};
+    // clang-format on
+    for (const auto& [value, paper, priority] : cases) {
+        setField(q.Tray1_Top, value);
+        MergeQueueMedia(lib(), q, state);
+        EXPECT_EQ(std::make_pair(state.Trays[0].usPaperSizeIndex, state.Trays[0].usPriority),
+                  std::make_pair(paper, priority))
+            << value;
+    }
+}
+
+int radioId(int tray, int p) {
+    return trayctl::TopPriority1 + tray * trayctl::TrayStride + p - 1;
+}
+
+// Ranks of Top, Bottom, Third (-1: absent) before and after one click (button 0: the tray's
+// Available box), and how many priority buttons each tray then has enabled.
+TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
+    struct RuleCase {
+        const char* what;
+        int start[3];
+        int tray, button;
+        int end[3];
+        int enabled[3];
+    };
+    // clang-format off
+    const RuleCase cases[] = {
+        {"Top takes 2 from Bottom", {1, 2, 3}, 0, 2, {2, 1, 3}, {3, 3, 3}},
+        {"Third takes 1 from Top", {1, 2, 3}, 2, 1, {3, 2, 1}, {3, 3, 3}},
+        {"Bottom takes 3 from Third", {1, 2, 3}, 1, 3, {1, 3, 2}, {3, 3, 3}},
+        {"clearing Top re-ranks", {1, 2, 3}, 0, 0, {-1, 1, 2}, {0, 2, 2}},
+        {"clearing the middle one", {1, 2, 3}, 1, 0, {1, -1, 2}, {2, 0, 2}},
+        {"two left, clearing one", {-1, 1, 2}, 1, 0, {-1, -1, 1}, {0, 0, 0}},
+        {"checking Bottom beside Top", {1, -1, -1}, 1, 0, {1, 2, -1}, {3, 3, 0}},
+        {"checking the only tray", {-1, -1, -1}, 2, 0, {-1, -1, 1}, {0, 0, 0}},
+        {"checking a third tray", {2, 1, -1}, 2, 0, {2, 1, 3}, {3, 3, 3}},
+        {"two trays swap", {1, 2, -1}, 0, 2, {2, 1, -1}, {2, 2, 0}},
+        {"with two trays 3 is no free rank", {-1, 1, 2}, 1, 1, {-1, 1, 2}, {0, 2, 2}}};
+    // clang-format on
+    for (const RuleCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        MediaTray trays[3];
+        for (int i = 0; i < 3; ++i)
+            trays[i] = c.start[i] < 0 ? MediaTray{kNone, 0}
+                                      : MediaTray{0, static_cast<uint16_t>(c.start[i])};
+        media = modelMedia(trays[0], trays[1], trays[2]);
+        TrayMediaDialog d(lib(), nullptr, q, media, false);
+        host.script(dlg::TrayMedia)
+            .click(c.button == 0 ? trayctl::TopAvailable + c.tray * trayctl::TrayStride
+                                 : radioId(c.tray, c.button))
+            .then([&](const ModelWindow& w) {
+                std::vector<int> ranks, enabled;
+                for (int i = 0; i < 3; ++i) {
+                    int shown = -1, on = 0;
+                    for (int p = 1; p <= 3; ++p) {
+                        if (w.at(radioId(i, p)).check == 1) shown = p;
+                        on += w.at(radioId(i, p)).enabled ? 1 : 0;
+                    }
+                    ranks.push_back(
+                        w.at(trayctl::TopAvailable + i * trayctl::TrayStride).check ? shown : -1);
+                    enabled.push_back(on);
+                }
+                EXPECT_EQ(ranks, std::vector<int>(c.end, c.end + 3));
+                EXPECT_EQ(enabled, std::vector<int>(c.enabled, c.enabled + 3));
+            })
+            .cancel();
+        d.doModal();
+    }
+}
+
+TEST_F(MediaDialogs, TheOverscanFieldKeepsOneDecimalWithinItsRange) {
+    // clang-format off
+    const std::pair<const char*, const char*> typed[] = {
+        {"3.14159", "3.1"}, {" 7 ", "7.0"}, {"1e1", "10.0"}, {"10.05", nullptr}, {"-0.1", nullptr},
+        {"abc", nullptr}, {"nan", nullptr}, {"", nullptr}};
+    // clang-format on
+    for (auto [input, shown] : typed) {
+        host.boxes.clear();
+        TrayMediaDialog d(lib(), nullptr, q, media, false);
+        auto& s = host.script(dlg::TrayMedia).type(trayctl::Overscan, input).focus(trayctl::QdTray);
+        s.then(text(trayctl::Overscan, shown ? shown : input)).cancel();
+        d.doModal();
+        EXPECT_EQ(boxTexts(),
+                  shown ? Texts{} : Texts{"Please enter a number between 0.0 and 10.0."})
+            << input;
+    }
+    q.OverscanAmt = 9.9;
+    TrayMediaDialog d(lib(), nullptr, q, media, false);
+    const int spin = trayctl::OverscanSpin;
+    auto& s = host.script(dlg::TrayMedia).then(text(trayctl::Overscan, "9.9"));
+    s.scroll(spin, up).scroll(spin, up).then(text(trayctl::Overscan, "10.0"));
+    s.type(trayctl::Overscan, "0.1").scroll(spin, down).scroll(spin, down);
+    s.scroll(spin, Scroll::PageUp).then(text(trayctl::Overscan, "0.0")).cancel();
+    d.doModal();
+}
+
+TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnything) {
+    const std::string before = stored(q);
+    // Bottom is absent and cannot be the default; a refused overscan keeps the dialog open.
+    for (int step = 0; step < 2; ++step) {
+        TrayMediaDialog d(lib(), nullptr, q, media, false);
+        DialogScript& s = host.script(dlg::TrayMedia);
+        if (step == 0) s.select(trayctl::QdTray, 1);
+        if (step == 1) s.type(trayctl::Overscan, "11");
+        s.ok().cancel();
+        EXPECT_EQ(d.doModal(), id::Cancel);
+        EXPECT_EQ(stored(q), before);
+    }
+    EXPECT_EQ(boxTexts().at(0), "The specified Quendal Job Default Tray is not available.");
+    host.boxes.clear();
+    TrayMediaDialog d(lib(), nullptr, q, media, false);
+    auto& s = host.script(dlg::TrayMedia).select(trayctl::QdTray, 2).select(trayctl::ThirdPaper, 1);
+    s.click(trayctl::BottomAvailable).type(trayctl::Overscan, "2.5").ok(); // Bottom comes in 3rd
+    EXPECT_EQ(d.doModal(), id::Ok);
+    EXPECT_EQ(stored(q), "LETTER, 1|LETTER, 3|LEGAL, 2|qd 2 eject -1 ps 0 switch 0 pages 0 "
+                         "overscan 2.50");
+    EXPECT_TRUE(host.boxes.empty());
+
+    // The second visit starts where the first ended. Without Quendal-job trays none is
+    // stored; the generic PostScript model reminds of the paper orientations.
+    setField(q.Printer, "GENERIC_POSTSCRIPT");
+    media.QDTrays.usTrayNameIndex = kNone;
+    TrayMediaDialog again(lib(), nullptr, q, media, false);
+    host.script(dlg::TrayMedia)
+        .then([](const ModelWindow& w) {
+            EXPECT_EQ(w.at(trayctl::BottomPriority3).check, 1);
+            EXPECT_FALSE(w.at(trayctl::QdTray).enabled);
+            EXPECT_EQ(w.title, "Generic PostScript Level 2 Paper Media");
+        })
+        .ok();
+    EXPECT_EQ(again.doModal(), id::Ok);
+    EXPECT_EQ(q.QDDefaultTray, -1);
+    EXPECT_EQ(boxTexts().at(0).rfind("You must edit the Default Media key", 0), 0u);
+}
+
+TEST_F(MediaDialogs, EjectDialogSwitchPagesAndItsSixValues) {
+    setField(q.Printer, "RICOH_LP-M20");
+    q.EjectTrayPages = 999;
+    const std::string before = stored(q);
+    for (const char* bad : {"0", "1001"}) {
+        EjectMediaDialog d(lib(), nullptr, q, media, false);
+        host.script(dlg::EjectMedia)
+            .click(ejectctl::Switch)
+            .type(ejectctl::Pages, bad)
+            .ok()
+            .cancel();
+        EXPECT_EQ(d.doModal(), id::Cancel);
+        EXPECT_EQ(stored(q), before) << bad;
+    }
+    EjectMediaDialog d(lib(), nullptr, q, media, false);
+    auto pages = [](const char* shown, bool on) {
+        return [=](const ModelWindow& w) {
+            EXPECT_EQ(w.at(ejectctl::Pages).text, shown);
+            EXPECT_EQ(w.at(ejectctl::PagesSpin).enabled, on);
+            EXPECT_FALSE(w.at(ejectctl::PsTray).enabled); // its list has no default
+        };
+    };
+    const int spin = ejectctl::PagesSpin;
+    auto& s = host.script(dlg::EjectMedia).then(pages("999", false)).click(ejectctl::Switch);
+    s.scroll(spin, up).scroll(spin, up).then(pages("1000", true)).type(ejectctl::Pages, "2");
+    s.scroll(spin, down).scroll(spin, down).then(pages("1", true));
+    s.select(ejectctl::EjectTray, 2).select(ejectctl::QdTray, 1).ok();
+    EXPECT_EQ(d.doModal(), id::Ok);
+    EXPECT_EQ(stored(q), "|||qd 1 eject 2 ps -1 switch 1 pages 1 overscan 5.00");
+    EXPECT_EQ(media.EjectTrays.usTrayNameIndex, 2);
+}
+
+struct BestAvail : MediaDialogs {
+    void SetUp() override {
+        MediaDialogs::SetUp();
+        setField(q.Printer, "XEROX_8840C"); // LETTER, LETTER_L, B, B_L, C; best LETTER, B, C
+        const ServerConfig* config = nullptr;
+        GetConfig(lib(), &config, LNTC_CONFIG_VERSION);
+    }
+    void installFile() {
+        machine.files.addFile("C:\\qdsw_local\\sd\\ldpx.cfg",
+                              readTextFile(std::string(LNTC_SOURCE_DIR) + "/share/demo/ldpx.cfg"));
+    }
+    // The queue's paper values in one line.
+    std::string papers() const {
+        return std::string(q.QDDefaultPaperSize) + "|" + q.PSDefaultPaperSize + "|" +
+               q.BestAvailPaperSizes + "|" + std::to_string(q.BestAvailPaperSizesCnt);
+    }
+    static Check lists(Texts current, Texts additional) {
+        return [=](const ModelWindow& w) {
+            EXPECT_EQ(w.at(bestctl::Current).itemTexts(), current);
+            EXPECT_EQ(w.at(bestctl::Additional).itemTexts(), additional);
+        };
+    }
+};
+
+TEST_F(BestAvail, TheFileFillsEmptyValuesAndMovesRebuildTheSourceInItsOrder) {
+    installFile();
+    BestAvailMediaDialog first(lib(), nullptr, q);
+    EXPECT_EQ(papers(), "C|B|LETTER,B,C|3");
+
+    setField(q.BestAvailPaperSizes, "B,C"); // stored values stay
+    BestAvailMediaDialog d(lib(), nullptr, q);
+    auto& s =
+        host.script(dlg::BestAvailMedia).then(lists({"B", "C"}, {"LETTER", "LETTER_L", "B_L"}));
+    s.selectItems(bestctl::Current, {0}).click(bestctl::Remove);
+    s.then(lists({"C"}, {"LETTER", "LETTER_L", "B_L", "B"}));
+    s.selectItems(bestctl::Additional, {0, 2}).click(bestctl::Add);
+    s.then(lists({"C", "LETTER", "B_L"}, {"LETTER_L", "B"}));
+    s.selectItems(bestctl::Current, {0, 1, 2}).click(bestctl::Remove); // the last ones
+    s.then([](const ModelWindow& w) {
+        EXPECT_TRUE(!w.at(bestctl::Remove).enabled && w.focus == ctl::Ok);
+    });
+    s.ok(); // refused: the list is empty
+    s.doubleClick(bestctl::Additional, 1)
+        .then(lists({"B"}, {"LETTER", "LETTER_L", "B_L", "C"}))
+        .ok();
+    EXPECT_EQ(d.doModal(), id::Ok);
+    EXPECT_EQ(boxTexts(), Texts{"You must have at least one paper size listed in the Current "
+                                "Paper Sizes (Best Available) list box."});
+    EXPECT_EQ(papers(), "C|B|B|1");
+}
+
+TEST_F(BestAvail, AnUnreadableFileIsSaidTwiceAndGivesTheFallbacks) {
+    setField(q.BestAvailPaperSizes, "B");
+    BestAvailMediaDialog d(lib(), nullptr, q);
+    EXPECT_EQ(papers(), "C|LETTER|LETTER,B,C|3");
+    host.script(dlg::BestAvailMedia).then(lists({}, {})).cancel();
+    d.doModal();
+    ASSERT_EQ(boxTexts().size(), 2u);
+    EXPECT_EQ(boxTexts()[0], boxTexts()[1]);
+    EXPECT_EQ(boxTexts()[0].rfind("Error reading the Large Document Printer LDPX.CFG", 0), 0u);
+}
+
+TEST_F(BestAvail, NamesThatDoNotFitTheFieldAreLeftOutAndLogged) {
+    installFile();
+    std::string many;
+    for (int i = 0; i < 28; ++i)
+        many += "LETTER_L,";
+    setField(q.BestAvailPaperSizes, many); // 251 characters once joined
+    BestAvailMediaDialog d(lib(), nullptr, q);
+    host.script(dlg::BestAvailMedia).selectItems(bestctl::Additional, {0}).click(bestctl::Add).ok();
+    EXPECT_EQ(d.doModal(), id::Ok);
+    EXPECT_EQ(q.BestAvailPaperSizesCnt, 28);
+    EXPECT_TRUE(t.logged("LNTC: 1 best-available paper sizes of queue LASER do not fit its list "
+                         "and were left out"));
+}
+
+} // namespace

@@ -1,0 +1,274 @@
+// The POSIX backends: environment, clock, machine root, process list and the file system with
+// its drive mapping.
+#include "platform/errors.h"
+#include "platform/platform.h"
+#include "platform/posix/posix_environment.h"
+#include "platform/posix/posix_filesystem.h"
+#include "platform/posix/posix_processes.h"
+#include "product/posix_product.h"
+#include "support/temp_root.h"
+
+#include <algorithm>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+extern char** environ;
+namespace fs = std::filesystem;
+
+namespace lntc {
+namespace {
+
+// Puts the whole environment back at the end of the scope.
+class EnvSaver {
+  public:
+    EnvSaver() {
+        for (char** e = environ; *e; ++e)
+            saved_.emplace_back(*e);
+    }
+    ~EnvSaver() {
+        clearenv();
+        for (const std::string& e : saved_)
+            setenv(e.substr(0, e.find('=')).c_str(), e.substr(e.find('=') + 1).c_str(), 1);
+    }
+
+  private:
+    std::vector<std::string> saved_;
+};
+
+TEST(LanguageAbbreviation, UsesCountryVariantOrTheLanguageDefault) {
+    // The country's variant, else the language's default; encoding and modifier do not matter.
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] = {
+        {"de_DE.UTF-8", "DEU"}, {"de", "DEU"}, {"de_AT", "DEA"}, {"de_CH.UTF-8@euro", "DES"},
+        {"en", "ENU"}, {"en_GB", "ENG"}, {"fr_CA", "FRC"}, {"nb_NO", "NOR"}, {"no_NO", "NOR"},
+        {"C", ""}, {"C.UTF-8", ""}, {"POSIX", ""}, {"", ""}, {"xx_YY", ""}};
+    // clang-format on
+    for (const auto& [locale, abbreviation] : cases)
+        EXPECT_EQ(languageAbbreviation(locale), abbreviation) << locale;
+}
+
+TEST(PosixEnvironment, VariablesLanguageModuleHostClockAndTheMachineRoot) {
+    EnvSaver saved;
+    PosixEnvironment e;
+    // The language comes from the first locale variable set.
+    setenv("LC_ALL", "fr_CA.UTF-8", 1);
+    setenv("LC_MESSAGES", "de_DE", 1);
+    setenv("LANG", "en_GB", 1);
+    EXPECT_EQ(e.userLanguage(), "FRC");
+    setenv("LC_ALL", "", 1);
+    EXPECT_EQ(e.userLanguage(), "DEU");
+    unsetenv("LC_MESSAGES");
+    EXPECT_EQ(e.userLanguage(), "ENG");
+    setenv("LANG", "C", 1);
+    EXPECT_EQ(e.userLanguage(), "");
+
+    unsetenv("LNTC_TEST_VAR");
+    EXPECT_EQ(e.get("LNTC_TEST_VAR"), std::nullopt);
+    e.set("LNTC_TEST_VAR", "a:b");
+    EXPECT_STREQ(std::getenv("LNTC_TEST_VAR"), "a:b");
+    EXPECT_EQ(e.pathListSeparator(), ':');
+    // The code is linked into this test program, so that is the module.
+    EXPECT_EQ(e.modulePath(), std::filesystem::canonical("/proc/self/exe").string());
+    char host[256] = {};
+    ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
+    EXPECT_EQ(e.hostName(), host);
+    int64_t before = std::time(nullptr);
+    int64_t now = PosixClock().now();
+    EXPECT_TRUE(before <= now && now <= std::time(nullptr));
+
+    // The print server is named by its variable when set and not empty, else by the host.
+    EXPECT_EQ(choosePrintServerName(nullptr, "host"), "host");
+    EXPECT_EQ(choosePrintServerName("", "host"), "host");
+    setenv("LNT_PRINT_SERVER", "spooler7", 1);
+    EXPECT_EQ(printServerNameFromEnv("host"), "spooler7");
+
+    // The machine root: the root variable, else per-user folders.
+    setenv("LNT_ROOT", "/srv/lnt", 1);
+    EXPECT_EQ(defaultMachineRoot(), "/srv/lnt");
+    setenv("LNT_ROOT", "", 1);
+    setenv("XDG_DATA_HOME", "/data/u", 1);
+    setenv("HOME", "/home/u", 1);
+    if (geteuid() == 0) {
+        EXPECT_EQ(defaultMachineRoot(), "/var/lib/lintora");
+    } else {
+        EXPECT_EQ(defaultMachineRoot(), "/data/u/lintora");
+        unsetenv("XDG_DATA_HOME");
+        EXPECT_EQ(defaultMachineRoot(), "/home/u/.local/share/lintora");
+    }
+}
+
+// Finding and killing children by image name runs in the tool's tests; here the list's order
+// and what cannot be killed.
+TEST(PosixProcesses, ListsThisProgramInPidOrderAndRefusesBogusPids) {
+    PosixProcesses processes;
+    std::vector<ProcessEntry> list;
+    ASSERT_EQ(processes.list(list), 0u);
+    EXPECT_TRUE(std::is_sorted(list.begin(), list.end(),
+                               [](const auto& a, const auto& b) { return a.pid < b.pid; }));
+    auto self = std::find_if(list.begin(), list.end(), [](const auto& e) {
+        return e.pid == static_cast<uint32_t>(getpid());
+    });
+    ASSERT_NE(self, list.end());
+    EXPECT_EQ(self->imageName, "unit_tests");
+    for (uint32_t gone : {0u, 0x7ffffff0u, 0xfffffff0u})
+        EXPECT_FALSE(processes.terminate(gone)) << gone;
+}
+
+class PosixFileSystemTest : public ::testing::Test {
+  protected:
+    void SetUp() override { fs::create_directories(c_ + "/work/sub"); }
+    void TearDown() override { fs::current_path(savedCwd_); }
+
+    std::string read(const std::string& host) {
+        std::ifstream in(host, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    void write(const std::string& host, const std::string& data) {
+        std::ofstream(host, std::ios::binary) << data;
+    }
+
+    lntc::test::TempRoot root_;
+    std::string c_ = root_.path() + "/drive_c";
+    PosixFileSystem files_{root_.path()};
+    fs::path savedCwd_ = fs::current_path();
+};
+
+TEST_F(PosixFileSystemTest, ProductPathsMapToHostPathsAndBack) {
+    // With the current directory on drive C, then outside it.
+    // clang-format off
+    const std::tuple<const char*, std::string, std::string> cases[] = {
+        {"C:\\work\\sub\\x.cfg", c_ + "/work/sub/x.cfg", c_ + "/work/sub/x.cfg"},
+        {"c:\\work\\sub", c_ + "/work/sub", c_ + "/work/sub"}, {"C:\\", c_, c_},
+        {"C:/work/./sub/../sub//x", c_ + "/work/sub/x", c_ + "/work/sub/x"},
+        {"C:\\..\\..\\work", c_ + "/work", c_ + "/work"}, // never above the drive
+        {"Z:\\etc\\hosts", "/etc/hosts", "/etc/hosts"}, {"z:\\", "/", "/"}, {"D:\\data", "", ""},
+        {"\\\\server\\share\\x", "", ""}, {"sub\\x.cfg", c_ + "/work/sub/x.cfg", "/sub/x.cfg"},
+        {"..\\other", c_ + "/other", "/other"}, {"\\top.cfg", c_ + "/top.cfg", "/top.cfg"},
+        {"C:sub", c_ + "/work/sub", c_ + "/sub"}, // another drive's starts at its root
+    };
+    // clang-format on
+    std::string cwd;
+    fs::current_path(c_ + "/work");
+    ASSERT_EQ(files_.currentDirectory(cwd), 0u);
+    EXPECT_EQ(cwd, "C:\\work");
+    for (const auto& [product, host, fromRoot] : cases)
+        EXPECT_EQ(files_.hostPath(product), host) << product;
+    EXPECT_EQ(files_.productPath("sub/x"), "C:\\work\\sub\\x");
+    fs::current_path("/");
+    ASSERT_EQ(files_.currentDirectory(cwd), 0u);
+    EXPECT_EQ(cwd, "Z:\\");
+    for (const auto& [product, host, fromRoot] : cases)
+        EXPECT_EQ(files_.hostPath(product), fromRoot) << product;
+
+    // clang-format off
+    const std::pair<std::string, std::string> back[] = {
+        {c_ + "/work/sub/x.cfg", "C:\\work\\sub\\x.cfg"}, {c_, "C:\\"}, {c_ + "/work/../work/", "C:\\work"},
+        {"/etc/hosts", "Z:\\etc\\hosts"}, {"/", "Z:\\"}};
+    // clang-format on
+    for (const auto& [host, product] : back)
+        EXPECT_EQ(files_.productPath(host), product) << host;
+    std::string beside = "Z:" + c_ + "_other/x";
+    std::replace(beside.begin(), beside.end(), '/', '\\');
+    EXPECT_EQ(files_.productPath(c_ + "_other/x"), beside) << "a name prefix is not a folder";
+}
+
+TEST_F(PosixFileSystemTest, MissingComponentsAreFoundIgnoringCase) {
+    write(c_ + "/work/sub/ldpx.cfg", "lower");
+    EXPECT_EQ(files_.hostPath("C:\\WORK\\Sub\\LDPX.CFG"), c_ + "/work/sub/ldpx.cfg");
+    std::string data;
+    ASSERT_EQ(files_.readFile("C:\\Work\\SUB\\LDPX.cfg", data), 0u);
+    EXPECT_EQ(data, "lower");
+
+    // Writing under another spelling replaces the one file instead of adding a second.
+    ASSERT_EQ(files_.writeFile("C:\\work\\sub\\LDPX.CFG", "upper"), 0u);
+    EXPECT_EQ(read(c_ + "/work/sub/ldpx.cfg"), "upper");
+    EXPECT_FALSE(fs::exists(c_ + "/work/sub/LDPX.CFG"));
+
+    // The exact spelling wins when both exist; a new name keeps the caller's spelling.
+    write(c_ + "/work/sub/LDPX.CFG", "exact");
+    ASSERT_EQ(files_.readFile("C:\\work\\sub\\LDPX.CFG", data), 0u);
+    EXPECT_EQ(data, "exact");
+    EXPECT_EQ(files_.hostPath("C:\\WORK\\New\\File.Txt"), c_ + "/work/New/File.Txt");
+}
+
+TEST_F(PosixFileSystemTest, AttributesAndErrorsOfMissingAndRefusedPaths) {
+    write(c_ + "/work/a.cfg", "x");
+    write(c_ + "/work/ro.cfg", "keep");
+    chmod((c_ + "/work/ro.cfg").c_str(), 0444);
+    chmod((c_ + "/work/sub").c_str(), 0555);
+    // clang-format off
+    const std::tuple<const char*, uint32_t, uint32_t> attributes[] = {
+        {"C:\\work", fileattr::Directory, 0}, {"C:\\work\\a.cfg", fileattr::Normal, 0},
+        {"C:\\work\\ro.cfg", fileattr::ReadOnly, 0},
+        {"C:\\work\\sub", fileattr::Directory | fileattr::ReadOnly, 0},
+        {"C:\\work\\missing.cfg", fileattr::Invalid, err::FileNotFound},
+        {"C:\\nowhere\\missing.cfg", fileattr::Invalid, err::PathNotFound},
+        {"C:\\work\\a.cfg\\below", fileattr::Invalid, err::PathNotFound},
+        {"Q:\\x", fileattr::Invalid, err::PathNotFound}};
+    // clang-format on
+    for (const auto& [path, attrs, error] : attributes) {
+        uint32_t e = 12345;
+        EXPECT_EQ(files_.attributes(path, e), attrs) << path;
+        EXPECT_EQ(e, error) << path;
+    }
+    chmod((c_ + "/work/sub").c_str(), 0755);
+
+    std::string data = "unchanged";
+    using Codes = std::vector<uint32_t>;
+    EXPECT_EQ(
+        Codes({files_.readFile("C:\\work\\none.cfg", data),
+               files_.readFile("C:\\none\\none.cfg", data), files_.readFile("C:\\work", data),
+               files_.deleteFile("C:\\work\\none.cfg"),
+               files_.renameFile("C:\\work\\none.cfg", "C:\\work\\b"),
+               files_.copyFile("C:\\none\\a", "C:\\work\\b"),
+               files_.writeFile("C:\\work\\ro.cfg", "new"), files_.deleteFile("C:\\work\\ro.cfg"),
+               files_.writeFile("C:\\work\\sub", "x"), files_.writeFile("C:\\nowhere\\x.cfg", "x"),
+               files_.writeFile("Q:\\x.cfg", "x")}),
+        Codes({err::FileNotFound, err::PathNotFound, err::AccessDenied, err::FileNotFound,
+               err::FileNotFound, err::PathNotFound, err::AccessDenied, err::AccessDenied,
+               err::AccessDenied, err::PathNotFound, err::PathNotFound}));
+    EXPECT_EQ(data + read(c_ + "/work/ro.cfg"), "unchangedkeep");
+
+    // Folders are made one level at a time.
+    EXPECT_EQ(files_.createDirectory("C:\\work\\new"), 0u);
+    EXPECT_TRUE(fs::is_directory(c_ + "/work/new"));
+    EXPECT_EQ(files_.createDirectory("C:\\WORK\\NEW"), err::AlreadyExists);
+    EXPECT_EQ(files_.createDirectory("C:\\a\\b"), err::PathNotFound);
+    EXPECT_FALSE(fs::exists(c_ + "/a"));
+}
+
+TEST_F(PosixFileSystemTest, WriteReplacesWholeRenameReplacesAndCopyDuplicates) {
+    ASSERT_EQ(files_.writeFile("C:\\work\\out.cfg", "first version"), 0u);
+    chmod((c_ + "/work/out.cfg").c_str(), 0640);
+    ASSERT_EQ(files_.writeFile("C:\\work\\out.cfg", "2nd"), 0u);
+    EXPECT_EQ(read(c_ + "/work/out.cfg"), "2nd");
+    EXPECT_EQ(fs::status(c_ + "/work/out.cfg").permissions(), fs::perms(0640))
+        << "replacing keeps the file's permissions";
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(c_ + "/work"))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"out.cfg", "sub"})) << "no temporary files left";
+
+    write(c_ + "/work/b.cfg", "B");
+    ASSERT_EQ(files_.renameFile("C:\\work\\out.cfg", "C:\\work\\b.cfg"), 0u);
+    EXPECT_FALSE(fs::exists(c_ + "/work/out.cfg"));
+    EXPECT_EQ(read(c_ + "/work/b.cfg"), "2nd");
+    ASSERT_EQ(files_.copyFile("C:\\work\\b.cfg", "C:\\work\\sub\\c.cfg"), 0u);
+    EXPECT_EQ(read(c_ + "/work/sub/c.cfg"), "2nd");
+    EXPECT_EQ(read(c_ + "/work/b.cfg"), "2nd");
+    EXPECT_EQ(files_.copyFile("C:\\work\\b.cfg", "C:\\none\\c.cfg"), err::PathNotFound);
+    // A rename that only changes case gives the file the new spelling.
+    ASSERT_EQ(files_.renameFile("C:\\work\\b.cfg", "C:\\work\\B.CFG"), 0u);
+    EXPECT_TRUE(fs::exists(c_ + "/work/B.CFG"));
+    EXPECT_FALSE(fs::exists(c_ + "/work/b.cfg"));
+    ASSERT_EQ(files_.deleteFile("c:\\WORK\\b.cfg"), 0u);
+    EXPECT_FALSE(fs::exists(c_ + "/work/B.CFG"));
+}
+
+} // namespace
+} // namespace lntc

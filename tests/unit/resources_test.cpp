@@ -1,0 +1,497 @@
+// The resources: the string table and its printf formats, the help file, the rules every dialog
+// template keeps, and localised modules over the built-ins.
+#include "library/lifecycle.h"
+#include "resources/formats.h"
+#include "resources/help_file.h"
+#include "resources/ids.h"
+#include "resources/module_abi.h"
+#include "resources/strings.h"
+#include "resources/templates.h"
+#include "store/initialise.h"
+#include "support/test_library.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace lntc;
+using namespace lntc::test;
+
+TEST(Strings, TableIsSortedUniqueAndEveryFormatIsSafe) {
+    for (uint32_t id : {0u, 32783u, 33000u}) // gaps in the numbering
+        EXPECT_EQ(builtinString(id), nullptr) << id;
+    auto table = builtinStrings();
+    ASSERT_FALSE(table.empty());
+    for (size_t i = 0; i < table.size(); ++i) {
+        const StringEntry& e = table[i];
+        ASSERT_NE(e.text, nullptr) << e.id;
+        EXPECT_NE(e.text[0], '\0') << e.id;
+        EXPECT_TRUE(i == 0 || table[i - 1].id < e.id) << "at " << e.id;
+        EXPECT_EQ(builtinString(e.id), e.text);
+        // Every text is fit to be a printf format: known conversions only, none that writes.
+        auto signature = conversionSignature(e.text);
+        ASSERT_TRUE(signature.has_value()) << e.id << ": " << e.text;
+        for (const std::string_view allowed : {"", "d", "ld", "s", "s,s", "d,s"})
+            if (*signature == allowed) signature.reset();
+        EXPECT_FALSE(signature.has_value()) << e.id << " takes " << *signature;
+        // Log texts announce the library, as the error log expects.
+        const std::string text = e.text;
+        EXPECT_TRUE(text.rfind("LNTC", 0) != 0 || text.rfind("LNTC: ", 0) == 0) << e.id;
+    }
+}
+
+TEST(Strings, FormatsTakeTheArgumentsTheirCallersPass) {
+    // clang-format off
+    const std::pair<uint32_t, const char*> formats[] = {
+        {str::LogConfigMapping, "ld"},     {str::TooManyQueues, "d"},
+        {str::DeleteUnlistedQueue, "s,s"}, {str::ImportQueue, "s,s"},
+        {str::ModuleNotInstalled, "s,s"},  {str::MissingMessageId, "d"},
+        {str::LogBestAvailCut, "d,s"},     {str::PrinterConfigTitle, "s"},
+        {str::NoDescription, ""}};
+    // clang-format on
+    for (const auto& [id, signature] : formats)
+        EXPECT_EQ(conversionSignature(builtinString(id)), signature) << id;
+}
+
+// Unfinished, writing through the argument, numbered arguments, no such length or kind: none.
+TEST(Formats, SignaturesOfConversionsAndWhatACandidateMustRead) {
+    // clang-format off
+    const std::pair<const char*, std::optional<std::string>> signatures[] = {
+        {"no conversion, 100%% sure", ""}, {"%-8.3ld and %05u", "ld,u"}, {"%*d|%.*s", "*,d,*,s"},
+        {"%x %i %c %p %g %hhd %lld", "u,d,c,p,f,hhd,lld"}, {"%1.1f", "f"},
+        {"zu 100 % sicher", "s"}, // "% s" is a conversion
+        {"Wert: 50 %", std::nullopt}, {"%n", std::nullopt}, {"%2$s %1$s", std::nullopt},
+        {"%lhd", std::nullopt}, {"%y", std::nullopt}};
+    // clang-format on
+    for (const auto& [format, signature] : signatures)
+        EXPECT_EQ(conversionSignature(format), signature) << format;
+    // clang-format off
+    const std::tuple<const char*, const char*, bool> candidates[] = {
+        {"Fehler %5ld", "Error %ld getting", true}, {"%s nach %s", "from %s to %s", true},
+        {"ohne", "without", true}, {"%s", "%d", false}, {"%d", "%ld", false},
+        {"%s", "%s and %s", false}, {"%s %s", "%s", false},
+        {"%s %n", "%s %n", false}}; // never usable
+    // clang-format on
+    for (const auto& [translated, builtin, same] : candidates)
+        EXPECT_EQ(sameConversions(translated, builtin), same) << translated;
+}
+
+TEST(HelpFile, TopicsTitlesParagraphsAndTheFirstTopicOfAContext) {
+    const char* const file =
+        "# comment before anything\ntext that belongs to no topic\n[203] Main Dialog  \n"
+        "First line\nof the first paragraph.\n\n   \nSecond paragraph.\n# a comment inside a "
+        "topic\n\\[not a topic] and # not a comment\n\\# starts with a hash\n\n[2002]\n"
+        "Only text.\r\n[12a] is text, not a topic\r\n[203] Repeated\nIgnored.\n"
+        "[4294967295] Largest\n[4294967296] Too large, so text\n";
+    std::vector<std::string> topics;
+    for (const HelpTopic& t : parseHelpFile(file))
+        topics.push_back(std::to_string(t.context) + "|" + t.title + "|" + t.text);
+    EXPECT_EQ(topics, (std::vector<std::string>{
+                          "203|Main Dialog|First line of the first paragraph.\n\nSecond "
+                          "paragraph. [not a topic] and # not a comment # starts with a hash",
+                          "2002||Only text. [12a] is text, not a topic", "203|Repeated|Ignored.",
+                          "4294967295|Largest|[4294967296] Too large, so text"}));
+    EXPECT_EQ(findHelpTopic(file, 203).value_or(HelpTopic{}).title, "Main Dialog");
+    EXPECT_FALSE(findHelpTopic(file, 301) || findHelpTopic("", 203) || findHelpTopic("[203", 203));
+    EXPECT_EQ(findHelpTopic("[7] Seven\nno line end at the end", 7).value_or(HelpTopic{}).text,
+              "no line end at the end");
+}
+
+namespace {
+
+bool isFrame(const ControlTemplate& c) {
+    return c.kind == ControlKind::GroupBox;
+}
+bool isLabel(const ControlTemplate& c) {
+    return c.kind == ControlKind::Static;
+}
+bool isInteractive(const ControlTemplate& c) {
+    return !isFrame(c) && !isLabel(c);
+}
+
+struct Area {
+    int left, top, right, bottom;
+};
+Area rectOf(const ControlTemplate& c) {
+    return {c.x, c.y, c.x + c.cx, c.y + c.cy};
+}
+bool overlap(const Area& a, const Area& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+bool contains(const Area& outer, const Area& inner) {
+    return outer.left <= inner.left && inner.right <= outer.right && outer.top <= inner.top &&
+           inner.bottom <= outer.bottom;
+}
+
+std::string where(const DialogTemplate& t, const ControlTemplate& c) {
+    return "dialog " + std::to_string(t.id) + ", control " + std::to_string(c.id) + " \"" +
+           (c.caption ? c.caption : "") + "\"";
+}
+
+// Estimated width in dialog units of a text in "MS Sans Serif" 8 pt, a little on the wide
+// side; "&" before a mnemonic takes no room ("&&" shows one "&").
+double textWidth(std::string_view text) {
+    static const std::pair<const char*, double> classes[] = {
+        {"ijlI.,:;'!|", 1.5}, {"frt()[]-/\\", 2.2}, {" ", 2.5}, {"mw", 5.5}, {"MW%", 7}};
+    double w = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '&' && (i + 1 == text.size() || text[i + 1] != '&')) continue;
+        i += c == '&';
+        double width = std::isupper(static_cast<unsigned char>(c)) ? 5 : 3.7;
+        for (const auto& [chars, classWidth] : classes)
+            if (std::strchr(chars, c)) {
+                width = classWidth;
+                break;
+            }
+        w += width;
+    }
+    return w;
+}
+
+// Lines a static needs when its text wraps at its width.
+int wrappedLines(const std::string& text, int width) {
+    int lines = 0;
+    std::istringstream paragraphs(text);
+    for (std::string paragraph; std::getline(paragraphs, paragraph);) {
+        ++lines;
+        std::istringstream words(paragraph);
+        double used = 0;
+        for (std::string word; words >> word;) {
+            const double w = textWidth(word), blank = used > 0 ? textWidth(" ") : 0;
+            used = used > 0 && used + blank + w > width ? (++lines, w) : used + blank + w;
+        }
+    }
+    return lines;
+}
+
+// The mnemonic letter of a caption (lower case), 0 for none.
+char mnemonic(const char* caption) {
+    for (const char* p = caption; p && *p; ++p) {
+        if (*p == '&' && p[1] == '&')
+            ++p;
+        else if (*p == '&')
+            return static_cast<char>(std::tolower(static_cast<unsigned char>(p[1])));
+    }
+    return 0;
+}
+
+const ControlTemplate* findControl(const DialogTemplate& t, uint16_t id) {
+    auto it = std::find_if(t.controls.begin(), t.controls.end(),
+                           [&](const ControlTemplate& c) { return c.id == id; });
+    return it == t.controls.end() ? nullptr : &*it;
+}
+
+} // namespace
+
+// A control id is a help context too: it names one control and never a dialog.
+TEST(Templates, TemplatesAndControlsHaveUniqueIds) {
+    std::set<uint16_t> templateIds;
+    for (const DialogTemplate* t : builtinTemplates()) {
+        EXPECT_TRUE(templateIds.insert(t->id).second) << "template " << t->id << " twice";
+        EXPECT_EQ(builtinTemplate(t->id), t);
+        EXPECT_EQ(std::string(t->fontName) + " " + std::to_string(t->fontPoints),
+                  "MS Sans Serif 8");
+    }
+    EXPECT_EQ(templateIds.size(), 19u);
+    EXPECT_EQ(builtinTemplate(204), nullptr);
+    const std::set<uint16_t> shared = {ctl::Ok, ctl::Cancel, ctl::Help};
+    std::map<uint16_t, uint16_t> owner; // control id -> template id
+    for (const DialogTemplate* t : builtinTemplates()) {
+        std::set<uint16_t> seen;
+        for (const ControlTemplate& c : t->controls) {
+            if (c.id == ctl::Static) continue;
+            EXPECT_TRUE(seen.insert(c.id).second) << where(*t, c) << " twice in the dialog";
+            if (shared.count(c.id)) continue;
+            EXPECT_EQ(templateIds.count(c.id), 0u) << where(*t, c) << " is a template id";
+            auto [it, fresh] = owner.emplace(c.id, t->id);
+            EXPECT_TRUE(fresh) << where(*t, c) << " also in dialog " << it->second;
+        }
+    }
+}
+
+TEST(Templates, ControlsAreInsideTheirDialogAndDoNotOverlap) {
+    for (const DialogTemplate* t : builtinTemplates()) {
+        const Area inner{7, 7, t->cx - 7, t->cy - 7};
+        for (size_t i = 0; i < t->controls.size(); ++i) {
+            const ControlTemplate& a = t->controls[i];
+            EXPECT_TRUE(a.cx > 0 && a.cy > 0 && contains(inner, rectOf(a)))
+                << where(*t, a) << " leaves the margin";
+            for (size_t j = i + 1; j < t->controls.size(); ++j) {
+                const ControlTemplate& b = t->controls[j];
+                if (!isFrame(a) && !isFrame(b)) {
+                    EXPECT_FALSE(overlap(rectOf(a), rectOf(b)))
+                        << where(*t, a) << " overlaps " << where(*t, b);
+                    continue;
+                }
+                // A frame holds a control wholly or not at all.
+                const Area frame = rectOf(isFrame(a) ? a : b), other = rectOf(isFrame(a) ? b : a);
+                EXPECT_FALSE(overlap(frame, other) && !contains(frame, other) &&
+                             !contains(other, frame))
+                    << where(*t, a) << " crosses " << where(*t, b);
+            }
+        }
+    }
+}
+
+TEST(Templates, MnemonicsAreUniqueWithinADialogAndLabelsLeadToTheirField) {
+    // The main dialog's own captions give both "Default &ODR Name:" and "C&onfigure..." the O.
+    const std::set<std::pair<uint16_t, char>> knownDuplicates = {{dlg::Main, 'o'}};
+    for (const DialogTemplate* t : builtinTemplates()) {
+        std::map<char, const ControlTemplate*> used;
+        for (size_t i = 0; i < t->controls.size(); ++i) {
+            const ControlTemplate& c = t->controls[i];
+            const char m = c.style & cs::NoPrefix ? 0 : mnemonic(c.caption);
+            if (m == 0) continue;
+            EXPECT_TRUE(std::isalnum(static_cast<unsigned char>(m))) << where(*t, c);
+            auto [it, fresh] = used.emplace(m, &c);
+            EXPECT_TRUE(fresh || knownDuplicates.count({t->id, m}))
+                << where(*t, c) << " repeats the mnemonic of " << where(*t, *it->second);
+            // The mnemonic of a label focuses the next control in the tab order.
+            const bool ledOn = i + 1 < t->controls.size() && isInteractive(t->controls[i + 1]) &&
+                               (t->controls[i + 1].style & cs::TabStop);
+            EXPECT_TRUE(!isLabel(c) || ledOn) << where(*t, c) << " is not followed by its field";
+        }
+    }
+}
+
+// Also the texts the dialogs set at run time into their statics.
+TEST(Templates, CaptionsFitTheirControls) {
+    // Room a control takes beside its caption's text.
+    const std::map<ControlKind, int> margins = {
+        {ControlKind::Static, 0},        {ControlKind::CheckBox, 12},
+        {ControlKind::RadioButton, 12},  {ControlKind::PushButton, 8},
+        {ControlKind::DefPushButton, 8}, {ControlKind::GroupBox, 10}};
+    for (const DialogTemplate* t : builtinTemplates()) {
+        for (const ControlTemplate& c : t->controls) {
+            if (c.caption == nullptr || !margins.count(c.kind)) continue;
+            const bool wraps =
+                c.kind == ControlKind::Static && (c.cy >= 16 || std::strchr(c.caption, '\n'));
+            const double room = wraps ? wrappedLines(c.caption, c.cx) * 8
+                                      : textWidth(c.caption) + margins.at(c.kind);
+            EXPECT_LE(room, wraps ? c.cy : c.cx) << where(*t, c);
+        }
+    }
+    for (auto [dialog, control, string] :
+         {std::tuple{dlg::Wait, waitctl::Message, str::WaitForQueues},
+          std::tuple{dlg::Main, mainctl::Note, str::NoteStandalone},
+          std::tuple{dlg::Main, mainctl::Note, str::NoteCombined}}) {
+        const ControlTemplate* c = findControl(*builtinTemplate(dialog), control);
+        ASSERT_NE(c, nullptr) << control;
+        EXPECT_LE(wrappedLines(builtinString(string), c->cx) * 8, c->cy) << string;
+    }
+}
+
+TEST(Templates, ButtonsRadioGroupsAndHelp) {
+    for (const DialogTemplate* t : builtinTemplates()) {
+        const auto& cs = t->controls;
+        EXPECT_LE(std::count_if(cs.begin(), cs.end(),
+                                [](auto& c) { return c.kind == ControlKind::DefPushButton; }),
+                  1)
+            << "dialog " << t->id;
+        for (size_t i = 0; i < cs.size(); ++i) {
+            if (cs[i].kind != ControlKind::RadioButton) continue;
+            // The first button of a group starts it and is its tab stop; the next interactive
+            // control after the group starts a new one.
+            const bool first = i == 0 || cs[i - 1].kind != ControlKind::RadioButton;
+            EXPECT_EQ((cs[i].style & cs::Group) != 0, first) << where(*t, cs[i]);
+            EXPECT_TRUE(!first || (cs[i].style & cs::TabStop)) << where(*t, cs[i]);
+            if (i + 1 < cs.size() && cs[i + 1].kind == ControlKind::RadioButton) continue;
+            auto next = std::find_if(cs.begin() + i + 1, cs.end(), isInteractive);
+            EXPECT_TRUE(next == cs.end() || (next->style & cs::Group)) << where(*t, *next);
+        }
+        // Every dialog but the wait window derives from the dialog base with help.
+        const ControlTemplate* help = findControl(*t, ctl::Help);
+        if (t->id == dlg::Wait) {
+            EXPECT_EQ(help, nullptr);
+            continue;
+        }
+        ASSERT_NE(help, nullptr) << "dialog " << t->id;
+        EXPECT_TRUE(help->kind == ControlKind::PushButton && !std::strcmp(help->caption, "&Help"));
+        EXPECT_TRUE(findControl(*t, ctl::Cancel) && (t->style & ds::Caption)) << "dialog " << t->id;
+    }
+}
+
+TEST(Templates, CompatibleTemplatesMayMoveAndRenameButNotDropControls) {
+    const DialogTemplate& builtin = *builtinTemplate(dlg::NewQueue);
+    auto withChange = [&](auto change) {
+        std::vector<ControlTemplate> copy(builtin.controls.begin(), builtin.controls.end());
+        change(copy);
+        DialogTemplate t = builtin;
+        t.title = "Neu";
+        t.controls = copy;
+        return templateCompatible(t, builtin);
+    };
+    EXPECT_TRUE(withChange([](auto& v) {
+        for (ControlTemplate& c : v)
+            c.x = static_cast<int16_t>(c.x + 3), c.caption = "x";
+        std::reverse(v.begin(), v.end());
+    }));
+    EXPECT_FALSE(withChange([](auto& v) { v.pop_back(); }));
+    EXPECT_FALSE(withChange([](auto& v) { v[3].kind = ControlKind::PushButton; }));
+    EXPECT_FALSE(withChange([](auto& v) { v[4].style |= cs::Disabled; }));
+    EXPECT_TRUE(withChange([](auto& v) { v[4].style |= cs::Border; }));
+    EXPECT_FALSE(withChange([](auto& v) {
+        v.push_back({4999, ControlKind::Edit, nullptr, 1, 1, 1, 1, 0});
+    }));
+    EXPECT_FALSE(templateCompatible(builtin, *builtinTemplate(dlg::ImportQueue)));
+}
+
+namespace {
+
+// A module's table as a test writes it down.
+struct Table {
+    std::vector<LntcStringResource> strings;
+    std::vector<LntcDialogResource> dialogs;
+    LntcResourceTable table{};
+
+    Table(std::vector<LntcStringResource> s, std::vector<LntcDialogResource> d = {})
+        : strings(std::move(s)), dialogs(std::move(d)) {
+        table = {LNTC_RESOURCE_ABI_VERSION, static_cast<uint32_t>(strings.size()), strings.data(),
+                 static_cast<uint32_t>(dialogs.size()), dialogs.data()};
+    }
+};
+
+// The wait window in another language: same control, other size.
+const LntcControlResource kWaitControls[] = {
+    {waitctl::Message, static_cast<uint8_t>(ControlKind::Static), 0, 4, 4, 152, 52,
+     cs::Center | cs::NoPrefix, nullptr},
+};
+const LntcDialogResource kWait = {dlg::Wait, 8,       160, 60,           ds::Popup,
+                                  nullptr,   nullptr, 1,   kWaitControls};
+// A main dialog that lost all its controls: the dialog logic could not work with it.
+const LntcDialogResource kEmptyMain = {dlg::Main, 8,       306, 256,    ds::Modal,
+                                       "Leer",    nullptr, 0,   nullptr};
+
+const std::string kLib = "/fake/lib/";
+
+} // namespace
+
+class LocalisedResources : public ::testing::Test {
+  protected:
+    FakeMachine machine;
+    std::unique_ptr<TestLibrary> process;
+
+    void start(const std::string& language) {
+        process = std::make_unique<TestLibrary>(machine, false);
+        process->env.language = language;
+        process->loadStatus = LoadLibrary(process->lib());
+    }
+    std::string text(uint32_t id) { return process->lib().strings().load(id); }
+};
+
+TEST_F(LocalisedResources, TheFirstModuleThatExistsForTheLanguageWins) {
+    Table loc({{str::ErrorCaption, "LOC"}});
+    Table deu({{str::ErrorCaption, "DEU"}});
+    Table de({{str::ErrorCaption, "DE"}});
+    const std::map<std::string, const LntcResourceTable*> all = {
+        {"LOC", &loc.table}, {"DEU", &deu.table}, {"DE", &de.table}};
+    // clang-format off
+    const struct {
+        const char* language;
+        std::vector<std::string> present, asked;
+        const char* text;
+    } cases[] = {
+        {"deu", {}, {"LOC", "DEU", "DE"}, "Configuration Error"},
+        {"", {"LOC"}, {}, "Configuration Error"}, // no language, no module looked for
+        {"DEU", {"DEU", "DE"}, {"LOC", "DEU"}, "DEU"},
+        {"DEU", {"LOC", "DEU", "DE"}, {"LOC"}, "LOC"}, {"DEU", {"DE"}, {"LOC", "DEU", "DE"}, "DE"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        machine.modules.tables.clear();
+        machine.modules.asked.clear();
+        for (const std::string& name : c.present)
+            machine.modules.tables[kLib + "LNT20" + name + ".so"] = all.at(name);
+        start(c.language);
+        EXPECT_EQ(process->loadStatus, 0u);
+        std::vector<std::string> asked;
+        for (const std::string& name : c.asked)
+            asked.push_back(kLib + "LNT20" + name + ".so");
+        EXPECT_EQ(machine.modules.asked, asked) << c.language;
+        EXPECT_EQ(text(str::ErrorCaption), c.text) << c.language;
+        EXPECT_TRUE(process->loggedTexts().empty());
+    }
+    EXPECT_EQ(process->lib().templates().find(dlg::Wait), builtinTemplate(dlg::Wait));
+}
+
+TEST_F(LocalisedResources, AModuleIsConsultedFirstAndTheBuiltInsFillItsGaps) {
+    Table deu({{str::ErrorCaption, "Konfigurationsfehler"}, {str::TooManyQueues, "Mehr als %d."}},
+              {kWait});
+    machine.modules.tables[kLib + "LNT20DEU.so"] = &deu.table;
+    start("DEU");
+    EXPECT_EQ(text(str::ErrorCaption), "Konfigurationsfehler");
+    EXPECT_EQ(text(str::TooManyQueues), "Mehr als %d.");
+    EXPECT_EQ(text(str::WarningCaption), "Configuration Warning");
+    EXPECT_FALSE(process->lib().strings().find(str::ErrorCaption + 10000).has_value());
+
+    const DialogTemplate* wait = process->lib().templates().find(dlg::Wait);
+    ASSERT_NE(wait, nullptr);
+    EXPECT_NE(wait, builtinTemplate(dlg::Wait));
+    EXPECT_EQ(wait->cx, 160);
+    EXPECT_STREQ(wait->fontName, "MS Sans Serif"); // the module named none
+    EXPECT_EQ(process->lib().templates().find(dlg::Main), builtinTemplate(dlg::Main));
+    EXPECT_EQ(process->lib().templates().find(4711), nullptr);
+
+    // Unloading gives the built-ins back and lets the module go.
+    process->unload();
+    EXPECT_EQ(text(str::ErrorCaption), "Configuration Error");
+    EXPECT_EQ(process->lib().templates().find(dlg::Wait), builtinTemplate(dlg::Wait));
+    EXPECT_EQ(process->lib().resourceModule, nullptr);
+}
+
+TEST_F(LocalisedResources, TranslationsThatWouldMisreadTheirArgumentsAreNotUsed) {
+    Table deu({{str::TooManyQueues, "Mehr als %s."},                // %d expected
+               {str::ImportQueue, "Von %s nach %s importieren?"},   // matches
+               {str::QueueNotFound, "Warteschlange %s, %s fehlt."}, // one too many
+               {str::ErrorCaption, "100 % Fehler"},                 // conversion where none is
+               {str::LogConfigMapping, "LNTC: Fehler %-6ld beim Anlegen"}, // other flags, fine
+               {40000, "Kein eingebauter Text %d"}, // nothing to compare with
+               {40001, "Kein eingebauter Text"}},
+              {kEmptyMain});
+    machine.modules.tables[kLib + "LNT20DEU.so"] = &deu.table;
+    start("DEU");
+    EXPECT_EQ(text(str::TooManyQueues), builtinString(str::TooManyQueues));
+    EXPECT_EQ(text(str::ImportQueue), "Von %s nach %s importieren?");
+    EXPECT_EQ(text(str::QueueNotFound), builtinString(str::QueueNotFound));
+    EXPECT_EQ(text(str::ErrorCaption), "Configuration Error");
+    EXPECT_EQ(text(str::LogConfigMapping), "LNTC: Fehler %-6ld beim Anlegen");
+    EXPECT_FALSE(process->lib().strings().find(40000).has_value());
+    EXPECT_EQ(text(40001), "Kein eingebauter Text");
+    EXPECT_EQ(process->lib().templates().find(dlg::Main), builtinTemplate(dlg::Main));
+}
+
+// The first module that exists is the one meant: a broken one is logged, the next ones are not
+// tried, and the built-ins serve. A malformed table counts as a broken module.
+TEST_F(LocalisedResources, AModuleThatCannotBeLoadedOrIsMalformedIsLoggedAndTheBuiltInsServe) {
+    Table deu({{str::ErrorCaption, "DEU"}}), old({{str::ErrorCaption, "alt"}});
+    old.table.abiVersion = LNTC_RESOURCE_ABI_VERSION + 1;
+    LntcStringResource missingText[] = {{str::ErrorCaption, nullptr}};
+    LntcResourceTable holes = {LNTC_RESOURCE_ABI_VERSION, 1, missingText, 0, nullptr};
+    LntcControlResource badKind[] = {{waitctl::Message, 200, 0, 0, 0, 10, 10, 0, nullptr}};
+    LntcDialogResource badDialog = {dlg::Wait, 8, 140, 60, 0, nullptr, nullptr, 1, badKind};
+    LntcResourceTable kinds = {LNTC_RESOURCE_ABI_VERSION, 0, nullptr, 1, &badDialog};
+    LntcResourceTable noArray = {LNTC_RESOURCE_ABI_VERSION, 3, nullptr, 0, nullptr};
+    for (const LntcResourceTable* table : {&deu.table, &old.table, &holes, &kinds, &noArray}) {
+        machine.modules.asked.clear();
+        machine.modules.tables[kLib + "LNT20DEU.so"] = table;
+        const bool loc = table == &deu.table; // beside a LOC module that cannot be loaded
+        if (loc) machine.modules.broken[kLib + "LNT20LOC.so"] = err::BadExeFormat;
+        start("DEU");
+        machine.modules.broken.clear();
+        EXPECT_EQ(process->loadStatus, 0u);
+        EXPECT_EQ(machine.modules.asked.back(), kLib + (loc ? "LNT20LOC.so" : "LNT20DEU.so"));
+        EXPECT_EQ(text(str::ErrorCaption), "Configuration Error");
+        ASSERT_EQ(process->product.errors.size(), 1u);
+        EXPECT_EQ(std::to_string(process->product.errors[0].code) + " " +
+                      process->product.errors[0].text,
+                  std::to_string(loc ? err::BadExeFormat : err::InvalidData) +
+                      " LNTC: Error loading the resource module " + machine.modules.asked.back());
+    }
+}
