@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,6 +49,11 @@ class FakeServices : public SystemServices {
     uint32_t queryTcpip(bool& present) override {
         present = managerError == 0 && tcpip;
         return managerError;
+    }
+    std::map<std::string, uint16_t> ports; // the services database
+    std::optional<uint16_t> servicePort(const std::string& name) override {
+        auto it = ports.find(name);
+        return it == ports.end() ? std::nullopt : std::optional<uint16_t>(it->second);
     }
 };
 

@@ -5,6 +5,7 @@
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_filesystem.h"
 #include "platform/posix/posix_processes.h"
+#include "platform/posix/posix_services.h"
 #include "product/posix_product.h"
 #include "support/temp_root.h"
 
@@ -103,6 +104,13 @@ TEST(PosixEnvironment, VariablesLanguageModuleHostClockAndTheMachineRoot) {
 
 // Finding and killing children by image name runs in the tool's tests; here the list's order
 // and what cannot be killed.
+TEST(PosixServices, ServicePortsInHostByteOrderFromTheServicesDatabase) {
+    PosixServices services;
+    EXPECT_EQ(services.servicePort("no-such-lintora-service"), std::nullopt);
+    if (std::filesystem::exists("/etc/services"))
+        EXPECT_EQ(services.servicePort("ftp"), std::optional<uint16_t>(21));
+}
+
 TEST(PosixProcesses, ListsThisProgramInPidOrderAndRefusesBogusPids) {
     PosixProcesses processes;
     std::vector<ProcessEntry> list;
