@@ -87,8 +87,9 @@ TEST(HelpFileAsBuilt, LiesBesideTheLibraryWithATopicForEveryDialogAndMainField) 
         for (const ControlTemplate& c : t->controls) {
             if (c.id != ctl::Static) known.insert(c.id);
             // F1 on any control that can take the focus answers with a topic.
-            if (c.id != ctl::Static && takesFocus(c.kind) && !(c.style & cs::Hidden))
+            if (c.id != ctl::Static && takesFocus(c.kind) && !(c.style & cs::Hidden)) {
                 EXPECT_TRUE(findHelpTopic(contents, c.id).has_value()) << t->id << ": " << c.id;
+            }
         }
     }
     // A topic for an id no dialog has any more would never be shown.

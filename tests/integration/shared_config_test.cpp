@@ -114,7 +114,9 @@ TEST_F(SharedConfig, ProcessesShareOneConfigurationThatVanishesWithTheLast) {
         p->send("poke");
         int status = p->wait();
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGSEGV) << status;
-        if (p == &reader) EXPECT_EQ(third.ask("config"), kConfig);
+        if (p == &reader) {
+            EXPECT_EQ(third.ask("config"), kConfig);
+        }
     }
 }
 

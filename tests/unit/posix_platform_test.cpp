@@ -107,8 +107,9 @@ TEST(PosixEnvironment, VariablesLanguageModuleHostClockAndTheMachineRoot) {
 TEST(PosixServices, ServicePortsInHostByteOrderFromTheServicesDatabase) {
     PosixServices services;
     EXPECT_EQ(services.servicePort("no-such-lintora-service"), std::nullopt);
-    if (std::filesystem::exists("/etc/services"))
+    if (std::filesystem::exists("/etc/services")) {
         EXPECT_EQ(services.servicePort("ftp"), std::optional<uint16_t>(21));
+    }
 }
 
 TEST(PosixProcesses, ListsThisProgramInPidOrderAndRefusesBogusPids) {
