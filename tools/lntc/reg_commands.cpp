@@ -129,6 +129,14 @@ std::string writeFileAtomically(const std::string& path, std::string_view data, 
 
 std::string shareDir() {
     if (const char* s = std::getenv("LNTC_SHARE"); s && *s) return s;
+    // Installed, the data lies at the same place relative to the program wherever the tree was
+    // put; in the build tree it is the checkout's share/.
+    std::error_code ec;
+    auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        auto installed = self.parent_path() / LNTC_SHARE_FROM_BIN;
+        if (std::filesystem::is_directory(installed / "demo", ec)) return installed.string();
+    }
     return LNTC_SHARE_DIR;
 }
 
