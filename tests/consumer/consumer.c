@@ -12,8 +12,10 @@
 #include <string.h>
 
 static int recordedWindows(void) {
+    const char* root = getenv("LNT_ROOT");
+    if (root == NULL) return 0;
     char path[4096];
-    snprintf(path, sizeof path, "%s/run/windows", getenv("LNT_ROOT"));
+    snprintf(path, sizeof path, "%s/run/windows", root);
     DIR* dir = opendir(path);
     if (dir == NULL) return 0;
     int n = 0;
