@@ -2,6 +2,7 @@
 
 #include "library/localised.h"
 #include "logo/logo.h"
+#include "platform/modules.h"
 #include "process/process.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
@@ -31,6 +32,22 @@ uint32_t openOrCreateRoot(Registry& reg, RegKey& root) {
 
 } // namespace
 
+std::string HelpFileOf(const std::string& modulePath, const Modules* modules) {
+    size_t slash = modulePath.rfind('/');
+    std::string name = slash == std::string::npos ? modulePath : modulePath.substr(slash + 1);
+    // The library's name without its extension; an installed library's file carries its
+    // version after ".so" (liblntc.so.2.0.0.37), and the help file does not.
+    size_t so = name.find(".so");
+    while (so != std::string::npos && so + 3 < name.size() && name[so + 3] != '.')
+        so = name.find(".so", so + 1);
+    size_t cut = so != std::string::npos ? so : name.rfind('.');
+    if (cut != std::string::npos && cut > 0) name.resize(cut);
+    std::string folder = modules                      ? modules->systemFolder()
+                         : slash == std::string::npos ? std::string(".")
+                                                      : modulePath.substr(0, slash);
+    return folder + "/" + name + ".HLP";
+}
+
 uint32_t LoadLibrary(Library& lib) {
     Registry& reg = lib.registry();
     RegKey root = kNoKey;
@@ -46,11 +63,7 @@ uint32_t LoadLibrary(Library& lib) {
     if (rc != 0) return rc;
     lib.registryRoot = root;
 
-    std::string path = lib.platform().env->modulePath();
-    size_t dot = path.rfind('.');
-    size_t slash = path.rfind('/');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) path.resize(dot);
-    lib.helpFilePath = path + ".HLP";
+    lib.helpFilePath = HelpFileOf(lib.platform().env->modulePath(), lib.platform().modules);
 
     LoadLocalisedResources(lib);
     uint32_t logoError = 0;

@@ -3,10 +3,12 @@
 #include "lntc/lntc.h"
 
 #include <cstdint>
+#include <string>
 
 namespace lntc {
 
 class Library;
+class Modules;
 
 inline constexpr const char* kBrokerProcess = "vxl_broker";
 
@@ -15,6 +17,10 @@ inline constexpr const char* kBrokerProcess = "vxl_broker";
 // start-up logo step. Result 0, or the platform code when the product root cannot be opened
 // at all or the logo's event cannot be made (the library then does not load).
 uint32_t LoadLibrary(Library& lib);
+// The help file of the library loaded from modulePath: named as the library, with ".HLP" for
+// its extension and any version after ".so" dropped, in the modules' folder (without modules,
+// the library's own folder).
+std::string HelpFileOf(const std::string& modulePath, const Modules* modules);
 // Closes the logo and its event and the root, checks the marker, releases the sections, stops
 // "vxl_broker" when this process did not find it running.
 void UnloadLibrary(Library& lib);

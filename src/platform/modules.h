@@ -24,7 +24,9 @@ class Modules {
                                                std::string* why = nullptr) = 0;
     // Whether a shared library of this file name is in the process already.
     virtual bool isLoaded(const std::string& fileName) const = 0;
-    // Host folder that holds the modules (the library's own folder), without a trailing "/".
+    // Host folder that holds the modules, the help file and the Qt host, without a trailing "/":
+    // the library's own folder, or its LNTC_MODULE_FOLDER subfolder when there is one (an
+    // installed library).
     virtual std::string systemFolder() const = 0;
 };
 

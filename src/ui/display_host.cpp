@@ -10,15 +10,6 @@
 
 namespace lntc {
 
-namespace {
-
-std::string folderOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
-} // namespace
-
 class DisplayHost::Services : public QtHostServices {
   public:
     explicit Services(DisplayHost& owner) : owner_(owner) {}
@@ -92,7 +83,7 @@ void DisplayHost::ensure() {
         reportOnce("the display named in the environment does not answer");
         return;
     }
-    std::string dir = options_.moduleDir.empty() ? folderOf(env_.modulePath()) : options_.moduleDir;
+    std::string dir = options_.moduleDir.empty() ? modules_.systemFolder() : options_.moduleDir;
     std::string path = dir + "/" + kQtModuleFile;
     // A Qt program links the Qt libraries; they are in the process before its main runs.
     mayCreateApplication_ = !modules_.isLoaded("libQt6Core.so.6");

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <set>
 
@@ -71,10 +72,39 @@ TEST(ResourceModuleFiles, FilesThatAreNoModulesAreReportedAsSuch) {
     }
 }
 
+// Built, the modules lie beside the library; installed, in a folder of their own beside it, and
+// the library's file name carries its version.
+TEST(ModuleFolder, BesideTheLibraryOrInItsOwnFolder) {
+    struct Case {
+        const char* file;
+        const char* companion; // what lies at <folder>/lntc-2: "dir", "file" or nothing
+        const char* folder;    // where the modules are, below the root
+        const char* help;
+    } cases[] = {
+        {"liblntc.so", "", "", "/liblntc.HLP"},
+        {"liblntc.so.2.0.0.37", "", "", "/liblntc.HLP"},
+        {"liblntc.so.2.0.0.37", "dir", "/lntc-2", "/lntc-2/liblntc.HLP"},
+        {"liblntc.so", "file", "", "/liblntc.HLP"},
+    };
+    for (const Case& c : cases) {
+        TempRoot root;
+        const std::string companion = root.path() + "/lntc-2";
+        if (std::string(c.companion) == "dir") std::filesystem::create_directory(companion);
+        if (std::string(c.companion) == "file") std::ofstream(companion) << "x";
+        FakeEnvironment env = libraryEnvironment(root.path(), "ENU");
+        env.module = root.path() + "/" + c.file;
+        PosixModules modules(env);
+        EXPECT_EQ(modules.systemFolder(), root.path() + c.folder) << c.file << " " << c.companion;
+        EXPECT_EQ(HelpFileOf(env.module, &modules), root.path() + c.help)
+            << c.file << " " << c.companion;
+    }
+}
+
 TEST(HelpFileAsBuilt, LiesBesideTheLibraryWithATopicForEveryDialogAndMainField) {
     FakeMachine machine;
     TestLibrary process(machine, false);
     process.env.module = kLibDir + "/liblntc.so";
+    machine.modules.folder = kLibDir;
     ASSERT_EQ(LoadLibrary(process.lib()), 0u);
     const std::string& path = process.lib().helpFilePath;
     EXPECT_EQ(path, kLibDir + "/liblntc.HLP");

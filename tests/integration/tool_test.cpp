@@ -235,39 +235,52 @@ TEST_F(Tool, AReadOnlyOrDamagedRegistryIsReadButNeverWritten) {
               std::string::npos);
 }
 
+// Below a folder shared by a group (set-group-id), new folders keep the bit, so that the
+// files made in them take the group and its members can read them.
 TEST_F(Tool, DemoSetupGivesItsFoldersAndFilesTheirModesWhateverTheUmask) {
-    TempRoot other;
-    auto vars = env();
-    const std::string fresh = other.path() + "/fresh";
-    vars["LNT_ROOT"] = fresh + "/root";
-    const mode_t umask = ::umask(0);
-    RunResult first = runProgram(kTool, {"demo-setup"}, vars);
-    // A link left where a file goes is replaced, not written through.
-    const std::string victim = other.path() + "/victim";
-    std::ofstream(victim) << "not the demo's";
-    const std::string font = fresh + "/root/drive_c/qdsw_local/fonts/iso.2ps";
-    std::filesystem::remove(font);
-    std::filesystem::create_symlink(victim, font);
-    RunResult again = runProgram(kTool, {"demo-setup", "--force"}, vars);
-    ::umask(umask);
-    ASSERT_EQ(first.exitCode + again.exitCode, 0) << first.err << again.err;
-    EXPECT_EQ(readTextFile(victim), "not the demo's");
-    struct stat st {};
-    ASSERT_EQ(::stat(fresh.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0750u) << "a missing folder above the root";
-    size_t fonts = 0;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(fresh)) {
-        ASSERT_EQ(::lstat(e.path().c_str(), &st), 0);
-        const std::string name = e.path().string().substr(fresh.size() + 1);
-        const unsigned wanted = name == "root/registry.db" ? 0660
-                                : S_ISDIR(st.st_mode)      ? 0750
-                                                           : 0640;
-        if (!name.starts_with("root/run/")) { // lock files are the library's own
-            EXPECT_EQ(st.st_mode & 07777, wanted) << name;
+    for (bool shared : {false, true}) {
+        TempRoot other;
+        if (shared) {
+            ASSERT_EQ(::chmod(other.path().c_str(), 02770), 0);
         }
-        fonts += name.starts_with("root/drive_c/qdsw_local/fonts/");
+        const unsigned folderMode = shared ? 02750 : 0750;
+        auto vars = env();
+        const std::string fresh = other.path() + "/fresh";
+        vars["LNT_ROOT"] = fresh + "/root";
+        const mode_t umask = ::umask(0);
+        RunResult first = runProgram(kTool, {"demo-setup"}, vars);
+        // A link left where a file goes is replaced, not written through.
+        const std::string victim = other.path() + "/victim";
+        std::ofstream(victim) << "not the demo's";
+        const std::string font = fresh + "/root/drive_c/qdsw_local/fonts/iso.2ps";
+        std::filesystem::remove(font);
+        std::filesystem::create_symlink(victim, font);
+        RunResult again = runProgram(kTool, {"demo-setup", "--force"}, vars);
+        RunResult show = runProgram(kTool, {"show"}, vars);
+        ::umask(umask);
+        ASSERT_EQ(first.exitCode + again.exitCode + show.exitCode, 0)
+            << first.err << again.err << show.err;
+        std::ifstream in(victim);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "not the demo's");
+        struct stat st {};
+        ASSERT_EQ(::stat(fresh.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, folderMode) << "a missing folder above the root";
+        size_t fonts = 0;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(fresh)) {
+            ASSERT_EQ(::lstat(e.path().c_str(), &st), 0);
+            const std::string name = e.path().string().substr(fresh.size() + 1);
+            const unsigned wanted = name == "root/registry.db" ? 0660
+                                    : S_ISDIR(st.st_mode)      ? folderMode
+                                                               : 0640;
+            if (!name.starts_with("root/run/")) { // lock files are the library's own
+                EXPECT_EQ(st.st_mode & 07777, wanted) << name << (shared ? " (shared)" : "");
+            }
+            fonts += name.starts_with("root/drive_c/qdsw_local/fonts/");
+        }
+        EXPECT_EQ(fonts, 4u) << "no temporary file left behind";
+        ASSERT_EQ(::stat((fresh + "/root/run").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, folderMode) << "the library's run/";
     }
-    EXPECT_EQ(fonts, 4u) << "no temporary file left behind";
 }
 
 } // namespace

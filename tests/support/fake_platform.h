@@ -124,7 +124,8 @@ class FakeModules : public Modules {
     std::unique_ptr<LoadedModule> load(const std::string& path, bool stay, uint32_t& error,
                                        std::string* why = nullptr) override;
     bool isLoaded(const std::string&) const override { return false; }
-    std::string systemFolder() const override { return "/fake/lib"; }
+    std::string folder = "/fake/lib";
+    std::string systemFolder() const override { return folder; }
 };
 
 } // namespace lntc::test

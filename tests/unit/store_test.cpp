@@ -123,6 +123,7 @@ TEST_F(StoreInit, OdrDefaultsAndTheReleaseThatDecidesTheSearchPath) {
         FakeMachine m;
         TestLibrary t(m, false);
         t.env.module = "/opt/lnt.d/lib/liblntc.so";
+        m.modules.folder = "/opt/lnt.d/lib";
         if (k.path) t.env.set("PATH", *k.path);
         ASSERT_EQ(LoadLibrary(t.lib()), 0u);
         EXPECT_EQ(t->helpFilePath, "/opt/lnt.d/lib/liblntc.HLP");

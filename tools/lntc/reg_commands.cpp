@@ -2,6 +2,7 @@
 #include "commands.h"
 #include "connectivity/hosts_file.h"
 #include "platform/platform.h"
+#include "platform/posix/trusted_files.h"
 #include "platform/printable.h"
 #include "product/posix_product.h"
 #include "store/regfile.h"
@@ -90,7 +91,7 @@ std::string makeFolders(const std::string& root, const std::string& relative) {
         }
         // The umask may have taken bits away; the folder is ours, so it gets its mode.
         const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        const bool ok = fd >= 0 && ::fchmod(fd, kDemoFolderMode) == 0;
+        const bool ok = fd >= 0 && setNewFolderMode(fd, kDemoFolderMode) == 0;
         const int error = errno;
         if (fd >= 0) ::close(fd);
         if (!ok) return failureText(path, error);
@@ -129,6 +130,14 @@ std::string writeFileAtomically(const std::string& path, std::string_view data, 
 
 std::string shareDir() {
     if (const char* s = std::getenv("LNTC_SHARE"); s && *s) return s;
+    // Installed, the data lies at the same place relative to the program wherever the tree was
+    // put; in the build tree it is the checkout's share/.
+    std::error_code ec;
+    auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        auto installed = self.parent_path() / LNTC_SHARE_FROM_BIN;
+        if (std::filesystem::is_directory(installed / "demo", ec)) return installed.string();
+    }
     return LNTC_SHARE_DIR;
 }
 

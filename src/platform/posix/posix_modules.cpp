@@ -61,7 +61,13 @@ std::string PosixModules::systemFolder() const {
     std::string path = env_.modulePath();
     size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
-    return slash == 0 ? std::string() : path.substr(0, slash);
+    std::string folder = slash == 0 ? std::string() : path.substr(0, slash);
+    // An installed library keeps its modules in a folder of their own rather than among the
+    // system's libraries; in the build tree they lie beside it.
+    std::string own = folder + "/" + LNTC_MODULE_FOLDER;
+    struct stat st {};
+    if (::stat(own.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return own;
+    return folder;
 }
 
 } // namespace lntc

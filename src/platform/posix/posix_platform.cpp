@@ -8,6 +8,7 @@
 #include "platform/posix/posix_sections.h"
 #include "platform/posix/posix_services.h"
 #include "platform/posix/posix_windows.h"
+#include "platform/posix/trusted_files.h"
 
 #if __has_include("platform/posix/sqlite_registry.h")
 #include "platform/posix/sqlite_registry.h"
@@ -40,7 +41,7 @@ void makeFolder(const std::string& path, mode_t mode) {
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
         if (mkdir(it->c_str(), mode) == 0)
-            chmod(it->c_str(), mode);
+            setNewFolderMode(*it, mode);
         else if (errno != EEXIST)
             throw std::runtime_error("cannot create " + *it + ": " + std::strerror(errno));
     }

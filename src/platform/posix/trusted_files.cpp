@@ -35,9 +35,25 @@ int openDir(const std::string& path) {
 
 } // namespace
 
+int setNewFolderMode(int fd, mode_t mode) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return -1;
+    return ::fchmod(fd, mode | (st.st_mode & S_ISGID));
+}
+
+int setNewFolderMode(const std::string& path, mode_t mode) {
+    int fd = openDir(path);
+    if (fd < 0) return -1;
+    int rc = setNewFolderMode(fd, mode);
+    int error = errno;
+    ::close(fd);
+    errno = error;
+    return rc;
+}
+
 uint32_t ensureTrustedDir(const std::string& path, mode_t mode) {
     if (::mkdir(path.c_str(), mode) == 0) {
-        ::chmod(path.c_str(), mode); // the umask does not decide
+        setNewFolderMode(path, mode); // the umask does not decide
     } else if (errno != EEXIST) {
         return errno == ENOENT ? err::PathNotFound : errorFromErrno(errno);
     }

@@ -12,6 +12,12 @@ namespace lntc {
 // user, by root, or by the owner of the folder it lies in. 0 or a platform error.
 uint32_t ensureTrustedDir(const std::string& path, mode_t mode);
 
+// Gives a folder this process just made exactly mode, whatever the umask, keeping the
+// set-group-id bit it took from a shared folder above it: its files then keep taking that
+// folder's group (a machine root shared by a group). 0 or -1 with errno.
+int setNewFolderMode(int fd, mode_t mode);
+int setNewFolderMode(const std::string& path, mode_t mode);
+
 // Opens a file in a trusted folder with O_NOFOLLOW and O_CLOEXEC added to flags. With O_CREAT
 // a missing file is created with exactly mode. The file must be a regular file with one link,
 // not writable by others, owned by this process's user or by the folder's owner; anything else
