@@ -643,7 +643,7 @@ void ScriptRunner::expect(const ScriptAction& a, ModelWindow& w) {
 }
 
 std::string ScriptRunner::transcript(int result) const {
-    nlohmann::json events = nlohmann::json::array();
+    nlohmann::ordered_json events = nlohmann::ordered_json::array();
     for (const Event& e : events_) {
         switch (e.kind) {
         case Event::Dialog:
@@ -667,10 +667,11 @@ std::string ScriptRunner::transcript(int result) const {
             break;
         }
     }
-    nlohmann::json out = {{"result", result}, {"error", nullptr}, {"events", std::move(events)}};
+    nlohmann::ordered_json out = {
+        {"result", result}, {"error", nullptr}, {"events", std::move(events)}};
     if (failure_) out["error"] = {{"line", failure_->line}, {"message", failure_->message}};
     // Texts of the system are not always UTF-8: replace what is not.
-    return out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    return out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
 } // namespace lntc

@@ -21,6 +21,7 @@ using Json = nlohmann::ordered_json;
 namespace {
 
 const std::string kTool = std::string(LNTC_BIN_DIR) + "/lntc";
+const std::string kConfig = std::string(LNTC_BIN_DIR) + "/lntc-config";
 const std::string kProductKey =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Quendal\\PrintServer\\CurrentVersion";
 
@@ -278,5 +279,33 @@ TEST_F(Tool, DemoSetupGivesItsFoldersAndFilesTheirModesWhateverTheUmask) {
     }
     EXPECT_EQ(fonts, 4u) << "no temporary file left behind";
 }
+
+#ifdef LNTC_HAVE_QT
+// A failing script stops the configuration run: exit 2, its line on standard error and in the
+// transcript, the run's window cancelled, the registry as it was.
+TEST_F(Tool, ConfigScriptThatFailsStopsTheRunAtItsLine) {
+    const std::string before = exportAll();
+    const std::string transcript = root.path() + "/transcript.json";
+    RunResult r = runProgram(
+        kConfig,
+        {"--script", file("fails.script", "# the main dialog is in front\nexpect dialog 9999\n"),
+         "--transcript", transcript},
+        env());
+    EXPECT_EQ(r.exitCode, 2) << r.err;
+    EXPECT_NE(r.err.find("lntc-config: line 2: "), std::string::npos) << r.err;
+    std::ifstream in(transcript);
+    const Json t = Json::parse(in);
+    EXPECT_EQ(t["result"], 1);
+    EXPECT_EQ(t["error"]["line"], 2);
+    ASSERT_GE(t["events"].size(), 2u);
+    EXPECT_EQ(t["events"].front()["id"], 203);
+    EXPECT_EQ(t["events"].back(), Json::parse(R"({"kind": "end", "id": 203, "result": 2})"));
+    EXPECT_EQ(exportAll(), before);
+    // A line that is no action fails before anything runs.
+    RunResult bad = runProgram(kConfig, {"--script", "-"}, env(), "# x\nfrobnicate now\n");
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_NE(bad.err.find("line 2: \"frobnicate\" is no action"), std::string::npos) << bad.err;
+}
+#endif
 
 } // namespace
