@@ -434,7 +434,7 @@ int ScriptRunner::answerBox(const HeadlessBox& box) {
                 fail(a->line,
                      "the message box " + inQuotes(box.text) + " has no button " + a->args[0].text);
         } else if (a->verb == "expect" && a->what == "box") {
-            expect(*a, *host_.model().active());
+            expect(*a, host_.model().active());
         } else {
             fail(a->line,
                  "the message box " + inQuotes(box.text) + " is in front; answer it first");
@@ -501,7 +501,7 @@ bool ScriptRunner::perform(ModelWindow& w, DialogScript::Step step) {
 void ScriptRunner::act(const ScriptAction& a, ModelWindow& w) {
     using K = DialogScript::Kind;
     DialogScript::Step step{};
-    if (a.verb == "expect") return expect(a, w);
+    if (a.verb == "expect") return expect(a, &w);
     if (a.verb == "answer") return fail(a.line, "no message box is in front");
     if (a.verb == "key") {
         step.kind = a.args[0].text == "enter"    ? K::Enter
@@ -579,7 +579,7 @@ void ScriptRunner::act(const ScriptAction& a, ModelWindow& w) {
     perform(w, std::move(step));
 }
 
-void ScriptRunner::expect(const ScriptAction& a, ModelWindow& w) {
+void ScriptRunner::expect(const ScriptAction& a, ModelWindow* in) {
     const std::string& what = a.what;
     if (what == "box") {
         if (box_ == nullptr) return fail(a.line, "no message box is in front");
@@ -588,7 +588,8 @@ void ScriptRunner::expect(const ScriptAction& a, ModelWindow& w) {
                              inQuotes(a.args[0].text));
         return;
     }
-    if (box_ != nullptr) return fail(a.line, front(&w) + " is in front");
+    if (box_ != nullptr || in == nullptr) return fail(a.line, front(in) + " is in front");
+    ModelWindow& w = *in;
     if (what == "dialog") {
         const std::string& want = a.args[0].text;
         bool fits = allDigits(want) ? std::stoi(want) == w.templateId

@@ -74,7 +74,7 @@ class ScriptRunner : private HeadlessUser {
 
     const ScriptAction* take();
     void act(const ScriptAction& a, ModelWindow& w);
-    void expect(const ScriptAction& a, ModelWindow& w);
+    void expect(const ScriptAction& a, ModelWindow* in);
     ModelControl* resolve(const ScriptAction& a, ModelWindow& w, const ScriptWord& name);
     ModelControl* usable(const ScriptAction& a, ModelWindow& w, const ScriptWord& name);
     bool perform(ModelWindow& w, DialogScript::Step step);

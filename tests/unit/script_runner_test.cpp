@@ -165,6 +165,12 @@ answer no
                   "15 box You selected|yesno|question|no", "15 box Please enter|ok|exclamation|ok",
                   std::string("- help ") + std::to_string(printerctl::WaitTimeout), "- help 400",
                   "28 box You selected|yesno|question|no", "- end 400 1"}));
+
+    // A box with no window behind it, as a run may show before its first dialog.
+    ScriptRunner early(host, ParseScript("expect box \"Start now\"\nanswer no"));
+    EXPECT_EQ(early.run([&] { return host.messageBox(nullptr, "Start now?", "", mb::Question); }),
+              id::No);
+    EXPECT_FALSE(early.failure());
 }
 
 TEST_F(ScriptedPrinterDialog, AFailureStopsTheRunAtItsLine) {
