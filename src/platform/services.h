@@ -1,6 +1,8 @@
 // The machine's system services, as far as the configuration asks about them.
 #pragma once
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace lntc {
 
@@ -10,6 +12,9 @@ class SystemServices {
     // Whether the TCP/IP service is installed. Non-zero (the platform's error) when the
     // service manager cannot be asked at all; present is then false.
     virtual uint32_t queryTcpip(bool& present) = 0;
+    // The port (host byte order) that the services database lists for the service name, with
+    // any protocol; nullopt when it lists none.
+    virtual std::optional<uint16_t> servicePort(const std::string& name) = 0;
 };
 
 } // namespace lntc

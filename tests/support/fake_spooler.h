@@ -5,6 +5,7 @@
 #include "platform/spooler.h"
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -53,6 +54,11 @@ class FakeServices : public SystemServices {
     uint32_t queryTcpip(bool& present) override {
         present = managerError == 0 && tcpip;
         return managerError;
+    }
+    std::map<std::string, uint16_t> ports; // the services database
+    std::optional<uint16_t> servicePort(const std::string& name) override {
+        auto it = ports.find(name);
+        return it == ports.end() ? std::nullopt : std::optional<uint16_t>(it->second);
     }
 };
 
