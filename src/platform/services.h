@@ -1,6 +1,7 @@
 // The machine's system services, as far as the configuration asks about them.
 #pragma once
 #include <cstdint>
+#include <string>
 
 namespace lntc {
 
@@ -10,6 +11,9 @@ class SystemServices {
     // Whether the TCP/IP service is installed. Non-zero (the platform's error) when the
     // service manager cannot be asked at all; present is then false.
     virtual uint32_t queryTcpip(bool& present) = 0;
+    // The first IPv4 address of a host name through the system resolver, as "a.b.c.d".
+    // 0, or 11001 (host not found) when there is none.
+    virtual uint32_t resolveHost(const std::string& name, std::string& address) = 0;
 };
 
 } // namespace lntc

@@ -5,6 +5,7 @@
 #include "platform/spooler.h"
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -53,6 +54,14 @@ class FakeServices : public SystemServices {
     uint32_t queryTcpip(bool& present) override {
         present = managerError == 0 && tcpip;
         return managerError;
+    }
+    // What the system resolver knows, by host name.
+    std::map<std::string, std::string> resolver;
+    uint32_t resolveHost(const std::string& name, std::string& address) override {
+        auto it = resolver.find(name);
+        if (it == resolver.end()) return err::HostNotFound;
+        address = it->second;
+        return 0;
     }
 };
 

@@ -7,6 +7,7 @@ namespace lntc {
 class PosixServices : public SystemServices {
   public:
     uint32_t queryTcpip(bool& present) override;
+    uint32_t resolveHost(const std::string& name, std::string& address) override;
 };
 
 } // namespace lntc
