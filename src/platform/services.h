@@ -1,6 +1,7 @@
 // The machine's system services, as far as the configuration asks about them.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace lntc {
@@ -14,6 +15,9 @@ class SystemServices {
     // The first IPv4 address of a host name through the system resolver, as "a.b.c.d".
     // 0, or 11001 (host not found) when there is none.
     virtual uint32_t resolveHost(const std::string& name, std::string& address) = 0;
+    // The port (host byte order) that the services database lists for the service name, with
+    // any protocol; nullopt when it lists none.
+    virtual std::optional<uint16_t> servicePort(const std::string& name) = 0;
 };
 
 } // namespace lntc

@@ -101,6 +101,28 @@ void loadField(Library& lib, const Field& f, const char* key, void* record,
     }
 }
 
+// The ODR name the configuration saved for the ODR software ("domain:organization", the
+// organization "Quendal" when the name has none) into the name's first two parts. False when
+// there is none, or its parts do not fit: the name service's default applies then.
+bool savedOdrName(Library& lib, RlkName& name) {
+    ValueReader reader(lib, kLocalMachine, kOdrRootPath);
+    std::optional<std::string_view> text = reader.text("RLKDomain");
+    if (!text) return false;
+    const size_t colon = text->find(':');
+    std::string_view domain = text->substr(0, colon);
+    std::string_view organization = "Quendal";
+    if (colon != std::string_view::npos) {
+        organization = text->substr(colon + 1);
+        organization = organization.substr(0, organization.find(':'));
+    }
+    if (domain.empty() || organization.empty() || domain.size() >= sizeof name.domain ||
+        organization.size() >= sizeof name.organization)
+        return false;
+    copyField(name.domain, sizeof name.domain, domain);
+    copyField(name.organization, sizeof name.organization, organization);
+    return true;
+}
+
 } // namespace
 
 void ApplySearchPathRule(Library& lib, const ServerConfig& config) {
@@ -139,8 +161,9 @@ uint32_t ReadOdrSystemDefaults(Library& lib, ServerConfig& config) {
     static_assert(offsetof(ServerConfig, DefaultODR) - offsetof(ServerConfig, Organization) == 40);
     std::memcpy(&name, config.Organization, sizeof name);
     if (config.Domain[0] == '\0') {
-        table->defaultName()(&name);
-        // Only the organization and domain are the abstract's to fill.
+        // The name the administrator saved wins over the name service's default.
+        if (!savedOdrName(lib, name)) table->defaultName()(&name);
+        // Only the organization and domain are filled.
         std::memcpy(config.Organization, name.organization, sizeof name.organization);
         std::memcpy(config.Domain, name.domain, sizeof name.domain);
         config.Organization[sizeof config.Organization - 1] = '\0';

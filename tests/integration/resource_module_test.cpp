@@ -96,10 +96,11 @@ TEST(HelpFileAsBuilt, LiesBesideTheLibraryWithATopicForEveryDialogAndMainField) 
             if (c.id != ctl::Static) known.insert(c.id);
     }
     // F1 on any control that can take the focus in a dialog with logic answers with a topic.
-    for (uint16_t id : {dlg::Main, dlg::TrayMedia, dlg::EjectMedia, dlg::BestAvailMedia,
-                        dlg::TcpDirect, dlg::NewTcpPort, dlg::PrintManager, dlg::OtherPort,
-                        dlg::PrinterConfig, dlg::QueueOptions, dlg::AdvancedQueueOptions,
-                        dlg::LargeDocConfig}) {
+    for (uint16_t id :
+         {dlg::Main, dlg::TrayMedia, dlg::EjectMedia, dlg::BestAvailMedia, dlg::TcpDirect,
+          dlg::NewTcpPort, dlg::PrintManager, dlg::OtherPort, dlg::PrinterConfig, dlg::QueueOptions,
+          dlg::AdvancedQueueOptions, dlg::LargeDocConfig, dlg::NewQueue, dlg::ImportQueue,
+          dlg::OtherModel, dlg::OdrAddress}) {
         for (const ControlTemplate& c : builtinTemplate(id)->controls) {
             if (c.id == ctl::Static || !takesFocus(c.kind) || (c.style & cs::Hidden)) continue;
             EXPECT_TRUE(findHelpTopic(contents, c.id).has_value()) << id << ": " << c.id;

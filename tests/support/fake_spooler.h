@@ -63,6 +63,11 @@ class FakeServices : public SystemServices {
         address = it->second;
         return 0;
     }
+    std::map<std::string, uint16_t> ports; // the services database
+    std::optional<uint16_t> servicePort(const std::string& name) override {
+        auto it = ports.find(name);
+        return it == ports.end() ? std::nullopt : std::optional<uint16_t>(it->second);
+    }
 };
 
 } // namespace lntc::test

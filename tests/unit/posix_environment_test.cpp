@@ -121,6 +121,12 @@ TEST(PosixPlatform, CreatesTheMachineRootAndWiresEveryService) {
         EXPECT_NE(service, nullptr);
     ASSERT_NE(pf.files, nullptr);
     EXPECT_EQ(pf.files->hostPath("C:\\x"), root + "/drive_c/x");
+    // Service ports in host byte order, from the services database.
+    ASSERT_NE(pf.services, nullptr);
+    EXPECT_EQ(pf.services->servicePort("no-such-lintora-service"), std::nullopt);
+    if (std::filesystem::exists("/etc/services")) {
+        EXPECT_EQ(pf.services->servicePort("ftp"), std::optional<uint16_t>(21));
+    }
 }
 
 TEST(PosixProcesses, ListsChildrenByImageNameAndTerminateKillsThem) {

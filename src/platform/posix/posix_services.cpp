@@ -3,9 +3,12 @@
 #include "platform/errors.h"
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <netdb.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <vector>
 
 namespace lntc {
 
@@ -31,6 +34,21 @@ uint32_t PosixServices::resolveHost(const std::string& name, std::string& addres
     if (!ok) return err::HostNotFound;
     address = text;
     return err::Success;
+}
+
+std::optional<uint16_t> PosixServices::servicePort(const std::string& name) {
+    // The reentrant form: another thread of the caller may be walking the database too.
+    servent entry{};
+    servent* found = nullptr;
+    std::vector<char> buffer(1024);
+    for (;;) {
+        int rc =
+            ::getservbyname_r(name.c_str(), nullptr, &entry, buffer.data(), buffer.size(), &found);
+        if (rc != ERANGE || buffer.size() >= 65536) break;
+        buffer.resize(buffer.size() * 2);
+    }
+    if (found == nullptr) return std::nullopt;
+    return ntohs(static_cast<uint16_t>(found->s_port));
 }
 
 } // namespace lntc

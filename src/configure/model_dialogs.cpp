@@ -1,0 +1,80 @@
+// Which printer models are installed, the choice of another model, and the dialog of each
+// model's class.
+#include "configure/configure.h"
+
+#include "connectivity/connectivity_dialogs.h"
+#include "platform/filesystem.h"
+#include "resources/formats.h"
+#include "resources/ids.h"
+#include "store/library.h"
+#include "store/models.h"
+#include "ui/message_box.h"
+
+namespace lntc {
+
+namespace {
+
+constexpr int kFirstOtherModel = 14;
+constexpr size_t kModelTextMax = 63;
+
+} // namespace
+
+std::string ModelModulePath(Library& lib, int model) {
+    char module[32];
+    ModelModuleName(model, module, sizeof module);
+    const std::string productPath = formatMessage("/qdsw/lnt/bin/%s.dll", module);
+    const char* local = lib.product().qdcPath(1, productPath.c_str());
+    return local != nullptr ? std::string(local) : std::string();
+}
+
+bool ModelInstalled(Library& lib, int model) {
+    FileSystem* files = lib.platform().files;
+    const std::string path = ModelModulePath(lib, model);
+    if (files == nullptr || path.empty()) return false;
+    uint32_t error = 0;
+    const uint32_t attributes = files->attributes(path, error);
+    // A folder of that name is no module.
+    return attributes != fileattr::Invalid && (attributes & fileattr::Directory) == 0;
+}
+
+OtherModelDialog::OtherModelDialog(Library& lib, Dialog* parent, std::string queueName)
+    : HelpDialog(lib, dlg::OtherModel, parent), lib_(lib), queueName_(std::move(queueName)) {}
+
+bool OtherModelDialog::onInitDialog() {
+    HelpDialog::onInitDialog();
+    setWindowText(othermodelctl::QueueName, queueName_);
+    for (int model = kFirstOtherModel; model < static_cast<int>(kModelCount); ++model) {
+        const std::string shown = ModelDisplayName(lib_.strings(), model);
+        if (ModelInstalled(lib_, model)) {
+            addString(othermodelctl::Model, shown);
+        } else {
+            char module[32];
+            ModelModuleName(model, module, sizeof module);
+            ErrorId(lib_, window(), str::ModuleNotInstalled, module, shown.c_str());
+        }
+    }
+    setCurSel(othermodelctl::Model,
+              findStringExact(othermodelctl::Model, -1,
+                              ModelDisplayName(lib_.strings(), kFirstOtherModel)));
+    applyReadOnlyRegistry();
+    return true;
+}
+
+void OtherModelDialog::onOK() {
+    const int selected = getCurSel(othermodelctl::Model);
+    if (selected < 0) {
+        ErrorId(lib_, window(), str::SelectModel);
+        return;
+    }
+    model_ = ModelIndexOfDisplayName(
+        lib_.strings(), getText(othermodelctl::Model, selected).substr(0, kModelTextMax));
+    endDialog(id::Ok);
+}
+
+int RunModelDialog(Library& lib, Dialog* parent, int model, QueueRecord& record) {
+    if (takesPostScript(ModelClassFlags(model)))
+        return PrinterConfigDialog(lib, parent, model, record).doModal();
+    return LargeDocConfigDialog(lib, parent, model, record).doModal();
+}
+
+} // namespace lntc

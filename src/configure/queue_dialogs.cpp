@@ -1,0 +1,151 @@
+// New queues: their defaults, the same-model rule, and the create/import dialogs.
+#include "configure/configure.h"
+
+#include "resources/formats.h"
+#include "resources/ids.h"
+#include "store/library.h"
+#include "store/models.h"
+#include "store/records.h"
+#include "ui/message_box.h"
+
+#include <cstring>
+
+namespace lntc {
+
+namespace {
+
+constexpr const char* kAdministratorTitle = "Lintora Administrator";
+constexpr const char* kOtherKey = "OTHER";
+constexpr int kFirstOtherModel = 14; // models offered only as another model
+constexpr size_t kImportSourceMax = 40;
+
+const char* modelKey(int model) {
+    return model >= 0 && static_cast<size_t>(model) < kModelCount ? kPrinterModels[model].key : "";
+}
+
+// The slots as the run sees them: the writable view while it has one.
+const QueueRecord* queueSlots(Library& lib) {
+    if (const QueueRecord* slots = lib.writableQueues()) return slots;
+    return lib.store.queues.get();
+}
+
+// "NAME,   "DESCRIPTION"" as the import list shows a queue.
+std::string importEntry(Library& lib, std::string_view name, std::string_view description) {
+    std::string shown = description.empty() ? lib.strings().load(str::NoDescription)
+                                            : "\"" + std::string(description) + "\"";
+    return std::string(name) + ",   " + shown;
+}
+
+} // namespace
+
+bool AdministratorRunning(Library& lib) {
+    TopWindows* windows = lib.platform().windows;
+    return windows != nullptr && windows->existsWithTitle(kAdministratorTitle);
+}
+
+void InitNewQueueRecord(int model, const std::string& name, const std::string& description,
+                        QueueRecord& q) {
+    const uint32_t flags = ModelClassFlags(model);
+    if (model >= kFirstOtherModel) {
+        setField(q.Printer, kOtherKey);
+        setField(q.PrinterAlias, modelKey(model));
+    } else {
+        setField(q.Printer, modelKey(model));
+    }
+    setField(q.Name, name);
+    setField(q.Description, description);
+    ModelModuleName(model, q.ImageHardware, sizeof q.ImageHardware);
+    q.PrintDest = 1;
+    q.EjectTraySwitch = 1;
+    q.EjectTrayPages = 1000;
+    q.OverscanAmt = 5.0;
+    // Not chosen yet: the media dialogs set them.
+    q.QDDefaultTray = -1;
+    q.EjectTray = -1;
+    q.PSDefaultTray = -1;
+    if (takesPostScript(flags)) {
+        setField(q.DeviceName, "LPT1:");
+        q.Connectivity = 2;
+        q.WaitTimeout = 300;
+        q.TCP_SocketNumber = 9100;
+        q.DataEncode = model >= kFirstOtherModel ? 2 : 0;
+    } else {
+        setField(q.DeviceName, "\\\\.\\QSCRIPT0");
+        q.PaperTrays = 3;
+    }
+}
+
+bool SameModel(const QueueRecord& a, int model) {
+    if (model >= kFirstOtherModel)
+        return fieldText(a.Printer) == kOtherKey && fieldText(a.PrinterAlias) == modelKey(model);
+    return fieldText(a.Printer) == modelKey(model);
+}
+
+bool HasQueueOfModel(Library& lib, int model) {
+    const QueueRecord* slots = queueSlots(lib);
+    if (slots == nullptr) return false;
+    for (int i = 0; i < LNTC_MAX_QUEUES; ++i)
+        if (slots[i].Name[0] != '\0' && SameModel(slots[i], model)) return true;
+    return false;
+}
+
+NewQueueDialog::NewQueueDialog(Library& lib, Dialog* parent, int model, QueueRecord& record)
+    : HelpDialog(lib, dlg::NewQueue, parent), lib_(lib), model_(model), record_(record) {}
+
+bool NewQueueDialog::onInitDialog() {
+    HelpDialog::onInitDialog();
+    setWindowText(newqueuectl::QueueName, std::string(fieldText(record_.Name)));
+    if (lib_.registryReadOnly()) enable(newqueuectl::Import, false);
+    applyReadOnlyRegistry();
+    return true;
+}
+
+void NewQueueDialog::onCommand(int id, Notify code) {
+    if (id != newqueuectl::Import || code != Notify::Clicked) return;
+    ImportQueueDialog import(lib_, this, model_, record_);
+    if (import.doModal() == kQueueImported) endDialog(kQueueImported);
+}
+
+ImportQueueDialog::ImportQueueDialog(Library& lib, Dialog* parent, int model, QueueRecord& record)
+    : HelpDialog(lib, dlg::ImportQueue, parent), lib_(lib), model_(model), record_(record),
+      name_(fieldText(record.Name)), description_(fieldText(record.Description)) {}
+
+bool ImportQueueDialog::onInitDialog() {
+    HelpDialog::onInitDialog();
+    if (const QueueRecord* slots = queueSlots(lib_)) {
+        for (int i = 0; i < LNTC_MAX_QUEUES; ++i) {
+            const QueueRecord& q = slots[i];
+            if (q.Name[0] == '\0' || !SameModel(q, model_)) continue;
+            addString(importctl::From,
+                      importEntry(lib_, fieldText(q.Name), fieldText(q.Description)));
+        }
+    }
+    setCurSel(importctl::From, 0);
+    setWindowText(importctl::To, importEntry(lib_, name_, description_));
+    applyReadOnlyRegistry();
+    return true;
+}
+
+void ImportQueueDialog::onOK() {
+    const int selected = getCurSel(importctl::From);
+    if (selected < 0) return;
+    const std::string entry = getText(importctl::From, selected);
+    const std::string source = entry.substr(0, entry.find(',')).substr(0, kImportSourceMax);
+    if (WarnId(lib_, window(), str::ImportQueue, source.c_str(), name_.c_str()) != id::Yes) return;
+    const QueueRecord* slots = queueSlots(lib_);
+    const int slot = slots != nullptr ? FindQueueSlot(slots, source.c_str()) : kNoSlot;
+    if (slot == kNoSlot) {
+        ErrorId(lib_, window(), str::QueueNotFound, source.c_str());
+        endDialog(id::Cancel);
+        return;
+    }
+    std::memcpy(&record_, &slots[slot], sizeof record_);
+    setField(record_.Name, name_);
+    setField(record_.Description, description_);
+    // The cross-process area is the source queue's own; the new queue gets one of its own when
+    // the server next loads it, as a created queue does.
+    record_.GlobalArea = 0;
+    endDialog(kQueueImported);
+}
+
+} // namespace lntc
