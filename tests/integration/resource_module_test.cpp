@@ -100,7 +100,7 @@ TEST(HelpFileAsBuilt, LiesBesideTheLibraryWithATopicForEveryDialogAndMainField) 
          {dlg::Main, dlg::TrayMedia, dlg::EjectMedia, dlg::BestAvailMedia, dlg::TcpDirect,
           dlg::NewTcpPort, dlg::PrintManager, dlg::OtherPort, dlg::PrinterConfig, dlg::QueueOptions,
           dlg::AdvancedQueueOptions, dlg::LargeDocConfig, dlg::NewQueue, dlg::ImportQueue,
-          dlg::OtherModel, dlg::OdrAddress}) {
+          dlg::OtherModel, dlg::OdrAddress, dlg::Fonts, dlg::GeneralOptions}) {
         for (const ControlTemplate& c : builtinTemplate(id)->controls) {
             if (c.id == ctl::Static || !takesFocus(c.kind) || (c.style & cs::Hidden)) continue;
             EXPECT_TRUE(findHelpTopic(contents, c.id).has_value()) << id << ": " << c.id;

@@ -94,9 +94,49 @@ void FakeFileSystem::addFile(const std::string& path, const std::string& content
     files_[folded(path)] = contents;
 }
 
+namespace {
+// A folder's key: upper case, without trailing "\".
+std::string folderKey(std::string_view path) {
+    std::string key = folded(path);
+    while (key.size() > 2 && key.back() == '\\')
+        key.pop_back();
+    return key;
+}
+} // namespace
+
+void FakeFileSystem::addFolder(const std::string& path, bool readOnly) {
+    folders_[folderKey(path)] = readOnly;
+}
+
 uint32_t FakeFileSystem::attributes(std::string_view path, uint32_t& error) const {
+    const std::string key = folderKey(path);
+    if (auto it = folders_.find(key); it != folders_.end() || (key.size() == 2 && key[1] == ':')) {
+        error = 0;
+        bool readOnly = it != folders_.end() && it->second;
+        return fileattr::Directory | (readOnly ? fileattr::ReadOnly : 0);
+    }
     error = files_.count(folded(path)) ? 0 : err::FileNotFound;
     return error ? fileattr::Invalid : fileattr::Normal;
+}
+
+uint32_t FakeFileSystem::createDirectory(std::string_view path) {
+    if (createError) return createError;
+    const std::string key = folderKey(path);
+    uint32_t error = 0;
+    if (attributes(key, error) != fileattr::Invalid) return err::AlreadyExists;
+    const size_t slash = key.rfind('\\');
+    const std::string parent = slash == std::string::npos ? std::string() : key.substr(0, slash);
+    const uint32_t above = parent.empty() ? fileattr::Invalid : attributes(parent, error);
+    if (above == fileattr::Invalid || !(above & fileattr::Directory)) return err::PathNotFound;
+    folders_[key] = false;
+    created.emplace_back(path);
+    return 0;
+}
+
+uint32_t FakeFileSystem::currentDirectory(std::string& out) const {
+    if (cwd.empty()) return err::NotSupported;
+    out = cwd;
+    return 0;
 }
 
 uint32_t FakeFileSystem::readFile(std::string_view path, std::string& contents) const {

@@ -33,26 +33,32 @@ class FakeSections : public Sections {
     std::map<std::string, std::weak_ptr<int>> events_;
 };
 
-// Files by product path, ignoring case, without folders. Files can be read, written, renamed
-// and copied; everything else answers 50 (not supported).
+// Files by product path, ignoring case. Files can be read, written, renamed and copied;
+// folders exist only where added or created (a drive "X:" always does); everything else
+// answers 50 (not supported).
 class FakeFileSystem : public FileSystem {
   public:
     void addFile(const std::string& path, const std::string& contents);
-    uint32_t writeError = 0; // the writing calls answer this when not 0
+    void addFolder(const std::string& path, bool readOnly = false);
+    uint32_t writeError = 0;          // the writing calls answer this when not 0
+    uint32_t createError = 0;         // createDirectory answers this when not 0
+    std::string cwd;                  // the current directory; empty: unknown
+    std::vector<std::string> created; // every folder createDirectory made, in order
 
     std::string hostPath(std::string_view) const override { return {}; }
     std::string productPath(std::string_view) const override { return {}; }
     uint32_t attributes(std::string_view, uint32_t& error) const override;
-    uint32_t createDirectory(std::string_view) override { return err::NotSupported; }
+    uint32_t createDirectory(std::string_view path) override;
     uint32_t readFile(std::string_view path, std::string& contents) const override;
     uint32_t writeFile(std::string_view path, std::string_view contents) override;
     uint32_t deleteFile(std::string_view) override { return err::NotSupported; }
     uint32_t renameFile(std::string_view from, std::string_view to) override;
     uint32_t copyFile(std::string_view from, std::string_view to) override;
-    uint32_t currentDirectory(std::string&) const override { return err::NotSupported; }
+    uint32_t currentDirectory(std::string& out) const override;
 
   private:
     std::map<std::string, std::string> files_; // by upper-case path
+    std::map<std::string, bool> folders_;      // read-only, by upper-case path
 };
 
 class FakeEnvironment : public Environment {

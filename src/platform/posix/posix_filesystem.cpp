@@ -243,13 +243,43 @@ uint32_t PosixFileSystem::attributes(std::string_view path, uint32_t& error) con
     return attr ? attr : fileattr::Normal;
 }
 
+// The folders above the new one are entered one by one without following symbolic links
+// (below the drive's own folder), so that a link planted in the path cannot place the new
+// folder, and what is later written into it, somewhere else.
 uint32_t PosixFileSystem::createDirectory(std::string_view path) {
     std::string host = hostPath(path);
     if (host.empty()) return err::PathNotFound;
-    if (mkdir(host.c_str(), 0777) == 0) return err::Success;
-    if (errno == EEXIST) return err::AlreadyExists;
-    if (errno == ENOENT || errno == ENOTDIR) return err::PathNotFound;
-    return errorFromErrno(errno);
+    std::string base = "/";
+    for (const std::string* root : {&driveC_, &driveCCanon_}) {
+        if (host == *root) return err::AlreadyExists;
+        if (host.compare(0, root->size() + 1, *root + "/") == 0) {
+            base = *root;
+            break;
+        }
+    }
+    std::vector<std::string> parts;
+    appendComponents(std::string_view(host).substr(base == "/" ? 0 : base.size()), parts);
+    if (parts.empty()) return err::AlreadyExists;
+    int dir = ::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return lookupError(errno, base);
+    auto failure = [&](int e, const std::string& name) {
+        struct stat st {};
+        if (fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+            e = EACCES;
+        ::close(dir);
+        if (e == ENOENT || e == ENOTDIR) return err::PathNotFound;
+        return e == EEXIST ? err::AlreadyExists : errorFromErrno(e);
+    };
+    for (size_t i = 0; i + 1 < parts.size(); ++i) {
+        int next = ::openat(dir, parts[i].c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0) return failure(errno, parts[i]);
+        ::close(dir);
+        dir = next;
+    }
+    // An explicit mode: readable by the print server's other users, writable by its owner.
+    if (mkdirat(dir, parts.back().c_str(), 0755) != 0) return failure(errno, parts.back());
+    ::close(dir);
+    return err::Success;
 }
 
 uint32_t PosixFileSystem::readFile(std::string_view path, std::string& contents) const {

@@ -1,0 +1,36 @@
+// Directories typed by the administrator, in the product's path form: completed against the
+// current drive and directory, checked, and created on request.
+#pragma once
+#include "ui/host.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace lntc {
+
+class Library;
+
+struct CompletedPath {
+    std::string drive;     // "X:"
+    std::string directory; // "\dir\sub", or relative when on another drive
+    std::string full() const { return drive + directory; }
+};
+
+// The typed text, trimmed, with a drive and (on the current drive) an absolute directory.
+CompletedPath CompletePath(Library& lib, std::string_view typed);
+
+namespace dirmode {
+inline constexpr uint32_t OfferCreate = 2; // offer to create a missing one, refuse a read-only one
+inline constexpr uint32_t MustExist = 4;
+} // namespace dirmode
+
+// Whether drive + directory names a usable directory; says why not in a box owned by owner.
+bool ValidateDirectory(Library& lib, WindowRef owner, const std::string& drive,
+                       const std::string& directory, uint32_t mode);
+
+// Creates the missing directories of path from the left. True when the whole path is then a
+// directory; a failure is shown.
+bool CreateDirectoryPath(Library& lib, WindowRef owner, const std::string& path);
+
+} // namespace lntc

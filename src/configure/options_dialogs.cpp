@@ -1,0 +1,261 @@
+#include "configure/options_dialogs.h"
+#include "configure/directories.h"
+#include "media/paper_sizes.h"
+#include "resources/ids.h"
+#include "store/library.h"
+#include "store/records.h"
+#include "store/registry_access.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace lntc {
+
+namespace {
+
+constexpr const char* kDefaultFont = "default";
+constexpr int kMinPoints = 5, kMaxPoints = 30, kDefaultPoints = 16;
+constexpr uint32_t kMinPages = 1, kMaxPages = 20;
+
+struct CharsetButton {
+    int button;
+    uint16_t code;
+};
+// In the order OK looks for the checked one; Quendal Intl (2) is what none of them means.
+constexpr CharsetButton kCharsetButtons[] = {{fontctl::Iso8859_1, 11},
+                                             {fontctl::Iso8859_7, 17},
+                                             {fontctl::ShiftJis, 30},
+                                             {fontctl::HpRoman8, 42}};
+constexpr uint16_t kQuendalIntl = 2;
+
+// "Mincho16" is the base name and the point size that starts at its first digit.
+void splitFont(std::string_view font, std::string& base, int& points) {
+    auto digit = std::find_if(font.begin(), font.end(),
+                              [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+    base.assign(font.begin(), digit);
+    if (digit == font.end()) {
+        points = kDefaultPoints;
+        return;
+    }
+    // Saturated: anything this large is refused by the range check all the same.
+    points = 0;
+    for (auto it = digit; it != font.end() && std::isdigit(static_cast<unsigned char>(*it)); ++it)
+        points = std::min(points * 10 + (*it - '0'), 99999);
+}
+
+// The step of a spin field: one up or down within its range; a value outside the range comes
+// back to its nearest end.
+bool spinStep(Scroll code, int64_t& value, int64_t low, int64_t high) {
+    if (code == Scroll::LineUp && value < high)
+        value = std::max(value + 1, low);
+    else if (code == Scroll::LineDown && value > low)
+        value = std::min(value - 1, high);
+    else
+        return false;
+    return true;
+}
+
+} // namespace
+
+// --- fonts ---------------------------------------------------------------------------------
+
+FontsDialog::FontsDialog(Library& lib, Dialog* parent, ServerConfig& working)
+    : HelpDialog(lib, dlg::Fonts, parent), lib_(lib), working_(working),
+      autoDownload_(working.AutoDownload != 0 ? 1 : 0), fontName_(fieldText(working.DefaultFont)),
+      fontDir_(fieldText(working.FontDir)), alwaysDefault_(working.UseDocCharSet == 0 ? 1 : 0) {}
+
+void FontsDialog::doDataExchange(DataExchange& dx) {
+    ddxCheck(dx, fontctl::AlwaysDefaultCharset, alwaysDefault_);
+    // The size of the "default" font is neither shown nor stored: a disabled field the user
+    // cannot mend must not hold the dialog open.
+    if (!dx.saving() || isEnabled(fontctl::PointSize)) {
+        ddxInt(dx, fontctl::PointSize, pointSize_);
+        ddvMinMaxInt(dx, pointSize_, kMinPoints, kMaxPoints);
+    }
+    ddxText(dx, fontctl::FontDir, fontDir_);
+    ddvMaxChars(dx, fontDir_, sizeof working_.FontDir - 1);
+    ddxCBString(dx, fontctl::FontName, fontName_);
+    ddvMaxChars(dx, fontName_, sizeof working_.DefaultFont - 1);
+    ddxCheck(dx, fontctl::AutoDownload, autoDownload_);
+}
+
+bool FontsDialog::onInitDialog() {
+    HelpDialog::onInitDialog();
+    int button = fontctl::QuendalIntl;
+    for (const CharsetButton& c : kCharsetButtons)
+        if (working_.FormerCharset == c.code) button = c.button;
+    checkRadioButton(fontctl::QuendalIntl, fontctl::HpRoman8, button);
+    enable(fontctl::ShiftJis, working_.InstalledKanji != 0);
+    enable(fontctl::Iso8859_7, working_.InstalledGreek != 0);
+    enable(fontctl::HpRoman8, working_.SystemCharset == 42);
+
+    resetContent(fontctl::FontName);
+    addString(fontctl::FontName, kDefaultFont);
+    if (working_.InstalledKanji) {
+        addString(fontctl::FontName, "Mincho");
+        addString(fontctl::FontName, "Gothic");
+    }
+    if (working_.InstalledGreek) {
+        addString(fontctl::FontName, "GrkSwiss");
+        addString(fontctl::FontName, "GrkDutch");
+    }
+    std::string base;
+    int points = kDefaultPoints;
+    splitFont(fieldText(working_.DefaultFont), base, points);
+    setCurSel(fontctl::FontName, std::max(findStringExact(fontctl::FontName, -1, base), 0));
+    setDlgItemInt(fontctl::PointSize, points);
+    updateFontControls();
+
+    setWindowText(fontctl::FontDir, std::string(fieldText(working_.FontDir)));
+    resetContent(fontctl::FontFiles);
+    for (const auto& font : working_.Fonts) {
+        if (fieldText(font).empty()) break;
+        addString(fontctl::FontFiles, std::string(fieldText(font)));
+    }
+    enable(fontctl::FontFiles, isChecked(fontctl::AutoDownload) == 1);
+    applyReadOnlyRegistry();
+    return true;
+}
+
+void FontsDialog::updateFontControls() {
+    const bool installed = working_.InstalledKanji != 0 || working_.InstalledGreek != 0;
+    const bool on =
+        installed && (isChecked(fontctl::ShiftJis) == 1 || isChecked(fontctl::Iso8859_7) == 1);
+    if (!on) setCurSel(fontctl::FontName, findStringExact(fontctl::FontName, -1, kDefaultFont));
+    for (int id : {fontctl::PcodeGroup, fontctl::FontNameLabel, fontctl::FontName})
+        enable(id, on);
+    const bool sized = !equalsIgnoreCase(windowText(fontctl::FontName), kDefaultFont);
+    for (int id : {fontctl::PointSizeLabel, fontctl::PointSize, fontctl::PointSizeSpin})
+        enable(id, sized);
+}
+
+void FontsDialog::onCommand(int id, Notify code) {
+    if (code == Notify::Clicked && id >= fontctl::QuendalIntl && id <= fontctl::HpRoman8)
+        updateFontControls();
+    else if (code == Notify::SelChange && id == fontctl::FontName)
+        updateFontControls();
+    else if (code == Notify::Clicked && id == fontctl::AutoDownload)
+        enable(fontctl::FontFiles, isChecked(fontctl::AutoDownload) == 1);
+    else if (code == Notify::SelChange && id == fontctl::FontFiles)
+        setCurSel(fontctl::FontFiles, -1); // the list only shows the fonts
+}
+
+void FontsDialog::onScroll(int id, Scroll code) {
+    if (id != fontctl::PointSizeSpin) return;
+    int64_t points = getDlgItemInt(fontctl::PointSize);
+    if (spinStep(code, points, kMinPoints, kMaxPoints)) setDlgItemInt(fontctl::PointSize, points);
+}
+
+void FontsDialog::onOK() {
+    const CompletedPath dir = CompletePath(lib_, windowText(fontctl::FontDir));
+    if (!ValidateDirectory(lib_, window(), dir.drive, dir.directory, dirmode::MustExist)) {
+        setFocus(fontctl::FontDir);
+        return;
+    }
+    setWindowText(fontctl::FontDir, dir.full());
+    // Every check before anything is written: a dialog that stays open and is then
+    // cancelled leaves the working record as it was.
+    if (!updateData(true)) return;
+
+    working_.FormerCharset = kQuendalIntl;
+    for (const CharsetButton& c : kCharsetButtons) {
+        if (isChecked(c.button) == 1) {
+            working_.FormerCharset = c.code;
+            break;
+        }
+    }
+    working_.UseDocCharSet = alwaysDefault_ == 1 ? 0 : 1;
+    setField(working_.DefaultFont, equalsIgnoreCase(fontName_, kDefaultFont)
+                                       ? fontName_
+                                       : fontName_ + std::to_string(pointSize_));
+    setField(working_.FontDir, fontDir_);
+    working_.AutoDownload = static_cast<uint16_t>(autoDownload_ == 1 ? 1 : 0);
+    endDialog(id::Ok);
+}
+
+int RunFontsDialog(Library& lib, Dialog* parent, ServerConfig& working) {
+    FontsDialog dialog(lib, parent, working);
+    return dialog.doModal();
+}
+
+// --- general options -----------------------------------------------------------------------
+
+GeneralOptionsDialog::GeneralOptionsDialog(Library& lib, Dialog* parent, ServerConfig& working)
+    : HelpDialog(lib, dlg::GeneralOptions, parent), lib_(lib), working_(working),
+      verifyChecksum_(working.VerifyChecksum != 0 ? 1 : 0),
+      enableNotes_(working.EnableNotes != 0 ? 1 : 0),
+      suppressAnnotations_(working.SuppressAnnotations != 0 ? 1 : 0),
+      verbose_(working.VerboseOnStartup != 0 ? 1 : 0), queueDepth_(working.QueueDepth),
+      tempDir_(fieldText(working.TempFilesDir)), cacheDir_(fieldText(working.PrimaryCacheDir)) {}
+
+void GeneralOptionsDialog::doDataExchange(DataExchange& dx) {
+    ddxText(dx, genctl::PrimaryCache, cacheDir_);
+    ddvMaxChars(dx, cacheDir_, sizeof working_.PrimaryCacheDir - 1);
+    ddxText(dx, genctl::TempFiles, tempDir_);
+    ddvMaxChars(dx, tempDir_, sizeof working_.TempFilesDir - 1);
+    ddxUInt(dx, genctl::QueueDepth, queueDepth_);
+    ddvMinMaxUInt(dx, queueDepth_, kMinPages, kMaxPages);
+    ddxCheck(dx, genctl::Verbose, verbose_);
+    ddxCheck(dx, genctl::VerifyChecksum, verifyChecksum_);
+    ddxCheck(dx, genctl::EnableNotes, enableNotes_);
+    ddxCheck(dx, genctl::SuppressAnnotations, suppressAnnotations_);
+}
+
+bool GeneralOptionsDialog::onInitDialog() {
+    HelpDialog::onInitDialog();
+    {
+        // Without the key or a value the template's texts stay.
+        ValueReader odr(lib_, kLocalMachine, kOdrRootPath);
+        if (auto text = odr.text("QDSW_LIB"))
+            setWindowText(genctl::ExecutableRoot, std::string(*text));
+        if (auto text = odr.text("QDSW_LOCAL")) setWindowText(genctl::DataRoot, std::string(*text));
+    }
+    resetContent(genctl::TimeFormat);
+    for (uint32_t s : {str::TimeFormat1, str::TimeFormat2, str::TimeFormat3})
+        addString(genctl::TimeFormat, lib_.strings().load(s));
+    const int format = working_.TimeFormat;
+    setCurSel(genctl::TimeFormat, format >= 1 && format <= 3 ? format - 1 : 0);
+    enable(genctl::EnableNotes, working_.OdrGeneration == 1);
+    applyReadOnlyRegistry();
+    return true;
+}
+
+void GeneralOptionsDialog::onScroll(int id, Scroll code) {
+    if (id != genctl::QueueDepthSpin) return;
+    int64_t pages = getDlgItemInt(genctl::QueueDepth, nullptr, false);
+    if (spinStep(code, pages, kMinPages, kMaxPages))
+        setDlgItemInt(genctl::QueueDepth, pages, false);
+}
+
+void GeneralOptionsDialog::onOK() {
+    for (int field : {genctl::PrimaryCache, genctl::TempFiles}) {
+        const CompletedPath dir = CompletePath(lib_, windowText(field));
+        if (!ValidateDirectory(lib_, window(), dir.drive, dir.directory,
+                               dirmode::OfferCreate | dirmode::MustExist)) {
+            setFocus(field);
+            return;
+        }
+        setWindowText(field, dir.full());
+    }
+    if (!updateData(true)) return;
+
+    setField(working_.PrimaryCacheDir, cacheDir_);
+    setField(working_.TempFilesDir, tempDir_);
+    working_.QueueDepth = static_cast<uint16_t>(queueDepth_);
+    const int format = getCurSel(genctl::TimeFormat);
+    working_.TimeFormat = static_cast<uint16_t>(format >= 0 ? format + 1 : 1);
+    working_.VerboseOnStartup = static_cast<uint16_t>(verbose_ == 1 ? 1 : 0);
+    working_.VerifyChecksum = static_cast<uint16_t>(verifyChecksum_ == 1 ? 1 : 0);
+    working_.SuppressAnnotations = static_cast<uint16_t>(suppressAnnotations_ == 1 ? 1 : 0);
+    // A switch the administrator cannot change keeps its stored value exactly.
+    if (isEnabled(genctl::EnableNotes))
+        working_.EnableNotes = static_cast<uint16_t>(enableNotes_ == 1 ? 1 : 0);
+    endDialog(id::Ok);
+}
+
+int RunGeneralOptionsDialog(Library& lib, Dialog* parent, ServerConfig& working) {
+    GeneralOptionsDialog dialog(lib, parent, working);
+    return dialog.doModal();
+}
+
+} // namespace lntc
