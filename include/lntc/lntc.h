@@ -137,6 +137,11 @@ LNTC_API uint32_t LNTC_KillProcess(const char* name);
 /* Closes the start-up logo if it is shown. */
 LNTC_API void LNTC_EndLogo(void);
 
+/* The configuration run: the modal main dialog, owned by the parent window (an opaque handle of
+ * the caller's toolkit, or none). 1 when it ended with OK, 0 otherwise; also 0 at once when the
+ * shared configuration cannot be set up or no window can be shown. */
+LNTC_API uint32_t LNTC_ConfigDialog(void* parent);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #define LNTC_STATIC_ASSERT static_assert

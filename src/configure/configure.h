@@ -129,7 +129,9 @@ int RunGeneralOptionsDialog(Library& lib, Dialog* parent, ServerConfig& working)
 
 // ---- The run
 
-// The main dialog (template 203) on the shared records; 1 when it ended with OK, else 0.
-uint32_t RunConfiguration(Library& lib, WindowRef parent);
+// The main dialog (template 203) on the shared records, with writable views of them for the
+// run; 1 when it ended with OK, else 0 (also when there are no records to work on).
+// initResult: what the initialiser reported when this run set the records up, else 0.
+uint32_t RunConfiguration(Library& lib, WindowRef parent, uint32_t initResult = 0);
 
 } // namespace lntc

@@ -1,4 +1,5 @@
 // The exported C interface over the process's production library.
+#include "configure/configure.h"
 #include "library/accessors.h"
 #include "library/lifecycle.h"
 #include "library/production.h"
@@ -116,6 +117,16 @@ int16_t LNTC_GetPaperOrientation(const QueueRecord* queue, const char* paperName
     return static_cast<int16_t>(guarded(0, [&](Library& lib) {
         return static_cast<uint32_t>(lntc::GetPaperOrientation(lib, queue, paperName));
     }));
+}
+
+uint32_t LNTC_ConfigDialog(void* parent) {
+    return guarded(0, [&](Library& lib) {
+        // The initialiser's result counts only when this call set the records up.
+        uint32_t initResult = 0;
+        if (!lib.store.sections)
+            initResult = lib.store.initStatus = lntc::InitialiseSharedConfig(lib);
+        return lntc::RunConfiguration(lib, parent, initResult);
+    });
 }
 
 void LNTC_EndLogo(void) {

@@ -36,6 +36,7 @@ inline constexpr uint32_t AlreadyExists = 183;
 inline constexpr uint32_t BadExeFormat = 193;
 inline constexpr uint32_t FilenameExcedRange = 206;
 inline constexpr uint32_t MoreData = 234;
+inline constexpr uint32_t HostNotFound = 11001;
 inline constexpr uint32_t Timeout = 258; // WAIT_TIMEOUT
 inline constexpr uint32_t NoMoreItems = 259;
 inline constexpr uint32_t Directory = 267;

@@ -360,6 +360,7 @@ inline constexpr uint32_t NoPrinters = 33013;
 inline constexpr uint32_t DeleteUnlistedQueue = 33014; // %s queue, %s ODR name
 inline constexpr uint32_t WriteOdrName = 33015;        // %s ODR name
 inline constexpr uint32_t AddressClassFailed = 33016;
+inline constexpr uint32_t OdrNameParts = 33017; // %s ODR name
 // Queue lifecycle.
 inline constexpr uint32_t AdminNewQueue = 33020;
 inline constexpr uint32_t AdminModelChange = 33021;

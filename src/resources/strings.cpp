@@ -162,6 +162,9 @@ constexpr Entry kStrings[] = {
      "queue from this print server as well?"},
     {str::WriteOdrName, "Error writing the default ODR name '%s' to the Registry."},
     {str::AddressClassFailed, "Failed to register WNDCLASS for parsed control"},
+    {str::OdrNameParts,
+     "The ODR name '%s' cannot be used.  Please enter it as domain:organization, where the "
+     "domain and the organization each have 1 to 19 characters."},
 
     // Queue lifecycle.
     {str::AdminNewQueue,

@@ -126,6 +126,7 @@ const ModelWindow* HeadlessHost::closed(uint16_t templateId, size_t n) const {
 void HeadlessHost::showHelp(WindowRef, const std::string& file, uint32_t command, uint32_t data) {
     helps.push_back({file, command, data});
     trace.push_back("help " + std::to_string(data));
+    if (user_ != nullptr) user_->helpShown(data);
 }
 
 bool HeadlessHost::buildWindow(ModelWindow& window, const DialogTemplate& t, ModelWindow*) {
@@ -135,10 +136,16 @@ bool HeadlessHost::buildWindow(ModelWindow& window, const DialogTemplate& t, Mod
 }
 
 void HeadlessHost::windowClosed(std::unique_ptr<ModelWindow> window) {
+    if (user_ != nullptr) user_->closed(*window);
     closedWindows.push_back(std::move(window));
 }
 
 void HeadlessHost::runModalLoop(ModelWindow& w) {
+    if (user_ != nullptr) {
+        user_->runModal(w);
+        model_.endModal(&w, id::Cancel);
+        return;
+    }
     auto found = scripts_.find(w.templateId);
     if (found == scripts_.end() || found->second.empty()) {
         error("dialog " + std::to_string(w.templateId) + " opened without a script");
@@ -164,6 +171,11 @@ int HeadlessHost::showBox(const BoxRequest& request) {
                     request.caption,
                     request.style,
                     safeAnswer(request.style)};
+    if (user_ != nullptr) {
+        box.answer = user_->answerBox(box);
+        boxes.push_back(box);
+        return box.answer;
+    }
     auto pick = std::find_if(answers_.begin(), answers_.end(), [&](const Answer& a) {
         return !a.match.empty() && box.text.find(a.match) != std::string::npos;
     });

@@ -93,6 +93,25 @@ struct HeadlessHelp {
     uint32_t data;
 };
 
+// A user that handles every window as it comes, in place of the per-template scripts and the
+// box answers (a script of actions, `lntc-config --script`).
+class HeadlessUser {
+  public:
+    // The window is initialised and shown (modal or modeless).
+    virtual void shown(const ModelWindow& window) = 0;
+    // Runs the user's actions on the modal window until it ends or the user gives up; the
+    // host then ends it with Cancel.
+    virtual void runModal(ModelWindow& window) = 0;
+    // The button that answers the box.
+    virtual int answerBox(const HeadlessBox& box) = 0;
+    // The window has left the model.
+    virtual void closed(const ModelWindow& window) = 0;
+    virtual void helpShown(uint32_t context) = 0;
+
+  protected:
+    ~HeadlessUser() = default;
+};
+
 class HeadlessHost : public Host, private Toolkit {
   public:
     HeadlessHost();
@@ -108,6 +127,11 @@ class HeadlessHost : public Host, private Toolkit {
     void answer(int button, std::function<void(const HeadlessBox&)> during = {});
     void answerWhen(std::string textPart, int button,
                     std::function<void(const HeadlessBox&)> during = {});
+
+    // Hands every window to the user (nullptr: back to the scripts and answers).
+    void setUser(HeadlessUser* user) { user_ = user; }
+    // Does one step in the window, as a script would; false when the user could not.
+    bool perform(ModelWindow& w, const DialogScript::Step& s) { return runStep(w, s); }
 
     // Script errors (a step the user could not do); the handler defaults to collecting them.
     std::function<void(const std::string&)> onScriptError;
@@ -152,6 +176,9 @@ class HeadlessHost : public Host, private Toolkit {
     };
 
     bool buildWindow(ModelWindow& window, const DialogTemplate& t, ModelWindow* parent) override;
+    void showWindow(ModelWindow& window) override {
+        if (user_ != nullptr) user_->shown(window);
+    }
     void runModalLoop(ModelWindow& window) override;
     void windowClosed(std::unique_ptr<ModelWindow> window) override;
     int showBox(const BoxRequest& box) override;
@@ -166,6 +193,7 @@ class HeadlessHost : public Host, private Toolkit {
     WindowModel model_;
     std::map<uint16_t, std::deque<DialogScript>> scripts_;
     std::deque<Answer> answers_;
+    HeadlessUser* user_ = nullptr;
 };
 
 } // namespace lntc

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -22,6 +23,7 @@ using Json = nlohmann::ordered_json;
 namespace {
 
 const std::string kTool = std::string(LNTC_BIN_DIR) + "/lntc";
+const std::string kConfig = std::string(LNTC_BIN_DIR) + "/lntc-config";
 const std::string kProductKey =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Quendal\\PrintServer\\CurrentVersion";
 
@@ -282,5 +284,69 @@ TEST_F(Tool, DemoSetupGivesItsFoldersAndFilesTheirModesWhateverTheUmask) {
         EXPECT_EQ(st.st_mode & 07777, folderMode) << "the library's run/";
     }
 }
+
+#ifdef LNTC_HAVE_QT
+// A failing script stops the configuration run: exit 2, its line on standard error and in the
+// transcript, the run's window cancelled, the registry as it was.
+TEST_F(Tool, ConfigScriptThatFailsStopsTheRunAtItsLine) {
+    const std::string before = exportAll();
+    const std::string transcript = root.path() + "/transcript.json";
+    RunResult r = runProgram(
+        kConfig,
+        {"--script", file("fails.script", "# the main dialog is in front\nexpect dialog 9999\n"),
+         "--transcript", transcript},
+        env());
+    EXPECT_EQ(r.exitCode, 2) << r.err;
+    EXPECT_NE(r.err.find("lntc-config: line 2: "), std::string::npos) << r.err;
+    std::ifstream in(transcript);
+    const Json t = Json::parse(in);
+    EXPECT_EQ(t["result"], 1);
+    EXPECT_EQ(t["error"]["line"], 2);
+    ASSERT_GE(t["events"].size(), 2u);
+    EXPECT_TRUE(std::any_of(t["events"].begin(), t["events"].end(), [](const Json& e) {
+        return e["kind"] == "dialog" && e["id"] == 203 && e["line"] == 0;
+    }));
+    EXPECT_EQ(t["events"].back(), Json::parse(R"({"kind": "end", "id": 203, "result": 2})"));
+    EXPECT_EQ(exportAll(), before);
+    // A line that is no action fails before anything runs.
+    RunResult bad = runProgram(kConfig, {"--script", "-"}, env(), "# x\nfrobnicate now\n");
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_NE(bad.err.find("line 2: \"frobnicate\" is no action"), std::string::npos) << bad.err;
+}
+
+// The demo's configuration run from its script: what it configured is in the registry.
+TEST_F(Tool, ConfigScriptConfiguresOneQueueOfEachModelClass) {
+    const std::string transcript = root.path() + "/demo.json";
+    RunResult r =
+        runProgram(kConfig,
+                   {"--script", std::string(LNTC_SOURCE_DIR) + "/share/demo/configure.script",
+                    "--transcript", transcript},
+                   env());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::ifstream in(transcript);
+    const Json t = Json::parse(in);
+    EXPECT_TRUE(t["error"].is_null());
+    EXPECT_EQ(t["events"].back(), Json::parse(R"({"kind": "end", "id": 203, "result": 1})"));
+    const std::string queues = run({"reg", "export", "--regedit4", kProductKey + "\\Queues"}).out;
+    auto valuesOf = [&](const std::string& queue) {
+        size_t at = queues.find("\\Queues\\" + queue + "]");
+        return at == std::string::npos ? std::string()
+                                       : queues.substr(at, queues.find("\n[", at) - at);
+    };
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"LEGAL_DEPT",
+         {"\"Printer\"=\"HP_LASERJET_4MV\"", "\"Connectivity\"=\"TCP_DIRECT\"",
+          "\"DeviceName\"=\"legal_lj\"", "\"DataEncode\"=\"ASCII_85\""}},
+        {"MARKETING_COLOR", {"\"Printer\"=\"OTHER\"", "\"DeviceName\"=\"psprinter\""}},
+        {"RICOH_MAIL", {"\"Printer\"=\"RICOH_LP-M20\"", "\"PrinterInitTimeout\"=dword:00000078"}},
+        {"PLANS_E", {"\"Printer\"=\"VERSATEC_8636\"", "\"PrinterInitTimeout\"=dword:0000005a"}},
+    };
+    for (const auto& [queue, lines] : cases) {
+        const std::string values = valuesOf(queue);
+        for (const std::string& line : lines)
+            EXPECT_NE(values.find(line), std::string::npos) << queue << ": " << line;
+    }
+}
+#endif
 
 } // namespace

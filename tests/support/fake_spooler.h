@@ -50,6 +50,14 @@ class FakeServices : public SystemServices {
         present = managerError == 0 && tcpip;
         return managerError;
     }
+    // What the system resolver knows, by host name.
+    std::map<std::string, std::string> resolver;
+    uint32_t resolveHost(const std::string& name, std::string& address) override {
+        auto it = resolver.find(name);
+        if (it == resolver.end()) return err::HostNotFound;
+        address = it->second;
+        return 0;
+    }
     std::map<std::string, uint16_t> ports; // the services database
     std::optional<uint16_t> servicePort(const std::string& name) override {
         auto it = ports.find(name);

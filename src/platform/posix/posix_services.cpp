@@ -19,6 +19,23 @@ uint32_t PosixServices::queryTcpip(bool& present) {
     return err::Success;
 }
 
+uint32_t PosixServices::resolveHost(const std::string& name, std::string& address) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (name.empty() || ::getaddrinfo(name.c_str(), nullptr, &hints, &found) != 0 ||
+        found == nullptr)
+        return err::HostNotFound;
+    char text[INET_ADDRSTRLEN] = "";
+    const auto* in = reinterpret_cast<const sockaddr_in*>(found->ai_addr);
+    bool ok = ::inet_ntop(AF_INET, &in->sin_addr, text, sizeof text) != nullptr;
+    ::freeaddrinfo(found);
+    if (!ok) return err::HostNotFound;
+    address = text;
+    return err::Success;
+}
+
 std::optional<uint16_t> PosixServices::servicePort(const std::string& name) {
     // The reentrant form: another thread of the caller may be walking the database too.
     servent entry{};

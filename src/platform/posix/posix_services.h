@@ -8,6 +8,7 @@ namespace lntc {
 class PosixServices : public SystemServices {
   public:
     uint32_t queryTcpip(bool& present) override;
+    uint32_t resolveHost(const std::string& name, std::string& address) override;
     std::optional<uint16_t> servicePort(const std::string& name) override;
 };
 

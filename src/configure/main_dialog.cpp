@@ -1,0 +1,638 @@
+// The main dialog: start-up, the ODR name check and queue retrieval, the two queue lists,
+// Configure and Delete, the printer model box, and leaving with OK or Cancel.
+#include "configure/main_dialog.h"
+
+#include "connectivity/hosts_file.h"
+#include "logo/logo.h"
+#include "resources/ids.h"
+#include "store/initialise.h"
+#include "store/library.h"
+#include "store/models.h"
+#include "store/records.h"
+#include "store/registry_access.h"
+#include "store/save.h"
+#include "store/shared_views.h"
+#include "ui/message_box.h"
+
+#include <cstring>
+#include <vector>
+
+namespace lntc {
+
+namespace {
+
+constexpr int kOdrNameLimit = 41;
+constexpr int kDescriptionLimit = 127;
+constexpr int kModelTextLimit = 128;
+// What the name check reads of the box, and the longest part the records hold.
+constexpr size_t kOdrNameRead = 60;
+constexpr size_t kOdrPartLimit = sizeof(ServerConfig{}.Domain) - 1;
+constexpr int kFirstOtherModel = 14;
+constexpr int kListedModels = 14;
+// The value-table row of the stored character set of the fonts.
+constexpr uint16_t kFormerCharsetId = 4100;
+
+std::string firstLine(std::string text, size_t limit) {
+    size_t end = text.find_first_of("\r\n");
+    if (end != std::string::npos) text.resize(end);
+    if (text.size() > limit) text.resize(limit);
+    return text;
+}
+
+// The ODR software's product type decides whether this PC also runs the ODR.
+bool readCombinedServer(Library& lib) {
+    Registry& reg = lib.registry();
+    RegKey key = kNoKey;
+    if (reg.openKey(kLocalMachine, kOdrRootPath, RegAccess::Read, key) != 0) return false;
+    char buffer[256] = "PrintServer";
+    uint32_t type = 0;
+    uint32_t size = sizeof buffer - 1;
+    reg.queryValue(key, "ProductType", &type, buffer, &size);
+    reg.closeKey(key);
+    buffer[sizeof buffer - 1] = '\0';
+    return std::strcmp(buffer, "PrintServer") != 0;
+}
+
+// The fields that the name parts and the ODR's system defaults fill.
+void copyOdrFields(const ServerConfig& from, ServerConfig& to) {
+    std::memcpy(to.Organization, from.Organization, sizeof to.Organization);
+    std::memcpy(to.Domain, from.Domain, sizeof to.Domain);
+    std::memcpy(to.DefaultODR, from.DefaultODR, sizeof to.DefaultODR);
+    to.OdrSystemWord = from.OdrSystemWord;
+    to.OdrRelease = from.OdrRelease;
+    to.OdrGeneration = from.OdrGeneration;
+    to.SystemCharset = from.SystemCharset;
+}
+
+} // namespace
+
+MainConfigDialog::MainConfigDialog(Library& lib, Dialog* parent, uint32_t initResult)
+    : HelpDialog(lib, dlg::Main, parent), lib_(lib) {
+    WritableViews views(lib);
+    if (const ServerConfig* shared = views.config()) {
+        odrName_ = std::string(fieldText(shared->Domain)) + ":" +
+                   std::string(fieldText(shared->Organization));
+        working_ = *shared;
+    }
+    if (odrName_ == ":") odrName_.clear();
+    odrNameValid_ = initResult == 0 ? 1 : 0;
+    combined_ = readCombinedServer(lib);
+}
+
+void MainConfigDialog::doDataExchange(DataExchange& dx) {
+    ddxText(dx, mainctl::OdrName, odrName_);
+    ddvMaxChars(dx, odrName_, kOdrNameLimit);
+    ddxLBString(dx, mainctl::ToConfigure, toConfigureSel_);
+    ddxLBString(dx, mainctl::Current, currentSel_);
+    ddxCBString(dx, mainctl::Model, modelText_);
+    ddvMaxChars(dx, modelText_, kModelTextLimit);
+    ddxText(dx, mainctl::Description, description_);
+    ddvMaxChars(dx, description_, kDescriptionLimit);
+}
+
+bool MainConfigDialog::onInitDialog() {
+    // The focus moves below are the dialog's own: they must not start a name check.
+    validating_ = true;
+    HelpDialog::onInitDialog();
+    StringLookup& s = lib_.strings();
+    if (combined_) {
+        setWindowText(mainctl::Note, s.load(str::NoteCombined));
+        enable(mainctl::OdrNameLabel, false);
+        enable(mainctl::OdrName, false);
+    } else {
+        setWindowText(mainctl::Note, s.load(str::NoteStandalone));
+    }
+    enable(mainctl::Configure, false);
+    enable(mainctl::Delete, false);
+    if (odrName_.empty()) {
+        if (combined_) {
+            moveFocus(mainctl::ToConfigure);
+            ErrorId(lib_, window(), str::OdrNameNotStored);
+        } else {
+            moveFocus(mainctl::OdrName);
+        }
+    } else if (odrNameValid_ == 0) {
+        MessageBoxId(lib_, window(), str::DefaultOdrNameCaption, mb::Ok | mb::IconExclamation,
+                     str::InvalidOdrName);
+        moveFocus(combined_ ? mainctl::ToConfigure : mainctl::OdrName);
+    } else {
+        moveFocus(mainctl::Current);
+        odrNameValid_ = RetrieveOdrQueues();
+    }
+    FillModelList(kNoModel);
+    setWindowText(ctl::Cancel, s.load(str::CancelCaption));
+    if (lib_.readOnlyRegistry) {
+        for (int id : {mainctl::OdrNameLabel, mainctl::OdrName, mainctl::ToConfigureLabel,
+                       mainctl::ToConfigure, mainctl::ModelLabel, mainctl::Model,
+                       mainctl::DescriptionLabel, mainctl::Description, ctl::Ok})
+            enable(id, false);
+        setDefaultButton(ctl::Cancel);
+    }
+    validating_ = false;
+    return false;
+}
+
+void MainConfigDialog::moveFocus(int id) {
+    bool was = validating_;
+    validating_ = true;
+    setFocus(id);
+    validating_ = was;
+}
+
+void MainConfigDialog::onKillFocus(int id) {
+    lostFocus_ = id;
+}
+
+void MainConfigDialog::onSetFocus(int id) {
+    // A box or sub-dialog handing the focus back is no move of the user's; nor are the moves
+    // the dialog makes itself, and while a check runs the check keeps the lists.
+    bool returning = id == lostFocus_;
+    lostFocus_ = 0;
+    if (returning || validating_) return;
+    if (id == mainctl::OdrName) {
+        FillModelList(kNoModel);
+        ClearQueueSelection(false);
+        return;
+    }
+    if (id != mainctl::ToConfigure && id != mainctl::Current && id != mainctl::Model &&
+        id != mainctl::Description)
+        return;
+    if (ValidateOdrName() == 0) ClearQueueSelection(true);
+}
+
+void MainConfigDialog::ClearQueueSelection(bool empty) {
+    if (empty) {
+        resetContent(mainctl::ToConfigure);
+        resetContent(mainctl::Current);
+    } else {
+        setCurSel(mainctl::ToConfigure, -1);
+        setCurSel(mainctl::Current, -1);
+    }
+    setCurSel(mainctl::Model, -1);
+    setWindowText(mainctl::Description, "");
+    enable(mainctl::Configure, false);
+    enable(mainctl::Delete, false);
+    setDefaultButton(ctl::Ok);
+    validating_ = false;
+}
+
+void MainConfigDialog::focusHome() {
+    moveFocus(combined_ ? mainctl::Current : mainctl::OdrName);
+}
+
+bool MainConfigDialog::odrNameFits(const std::string& name) {
+    size_t colon = name.find(':');
+    size_t end = name.find(':', colon + 1);
+    std::string domain = name.substr(0, colon);
+    std::string organization =
+        name.substr(colon + 1, end == std::string::npos ? std::string::npos : end - colon - 1);
+    return !domain.empty() && !organization.empty() && domain.size() <= kOdrPartLimit &&
+           organization.size() <= kOdrPartLimit;
+}
+
+int MainConfigDialog::ValidateOdrName() {
+    validating_ = true;
+    std::string text = firstLine(windowText(mainctl::OdrName), kOdrNameRead);
+    if (text.empty()) {
+        if (combined_) {
+            moveFocus(mainctl::ToConfigure);
+            ErrorId(lib_, window(), str::OdrNameNotStored);
+        } else {
+            moveFocus(mainctl::OdrName);
+            ErrorId(lib_, window(), str::EnterOdrName);
+        }
+        return 0;
+    }
+    if (text.find(':') == std::string::npos) {
+        text += ":Quendal";
+        setWindowText(mainctl::OdrName, text);
+    }
+    // Parts the records cannot hold would be cut or lost: refuse before anything is asked.
+    if (!odrNameFits(text)) {
+        moveFocus(combined_ ? mainctl::ToConfigure : mainctl::OdrName);
+        ErrorId(lib_, window(), str::OdrNameParts, text.c_str());
+        return 0;
+    }
+    bool changed = text != odrName_;
+    if (changed && AdministratorRunning(lib_)) {
+        ErrorId(lib_, window(), str::AdminOdrName);
+        setWindowText(mainctl::OdrName, odrName_);
+        validating_ = false;
+        return 1;
+    }
+    int answer = id::Cancel;
+    if (!changed && odrNameValid_ == 0)
+        answer = MessageBoxId(lib_, window(), str::DefaultOdrNameCaption, mb::RetryQuestion,
+                              str::InvalidOdrName);
+    if (changed || answer == id::Retry) {
+        odrName_ = text;
+        odrNameValid_ = RetrieveOdrQueues();
+        setCurSel(mainctl::Model, -1);
+        setWindowText(mainctl::Description, "");
+        enable(mainctl::Configure, false);
+        enable(mainctl::Delete, false);
+    }
+    validating_ = false;
+    if (odrNameValid_ == 1) {
+        WritableViews views(lib_);
+        if (ServerConfig* shared = views.config()) {
+            size_t colon = text.find(':');
+            size_t end = text.find(':', colon + 1);
+            setField(shared->Domain, text.substr(0, colon));
+            setField(shared->Organization,
+                     text.substr(colon + 1,
+                                 end == std::string::npos ? std::string::npos : end - colon - 1));
+            ReadOdrSystemDefaults(lib_, *shared);
+            // OK copies the working copy over the shared record: it must not bring back the
+            // name and defaults of the previous ODR.
+            copyOdrFields(*shared, working_);
+        }
+    }
+    return odrNameValid_;
+}
+
+std::string MainConfigDialog::proposedAddress(const std::string& hostName) {
+    std::string address;
+    if (LookupHostsName(lib_, hostName, address)) return address;
+    SystemServices* services = lib_.platform().services;
+    if (services != nullptr && services->resolveHost(hostName, address) == 0) return address;
+    return "0.0.0.0";
+}
+
+int MainConfigDialog::RetrieveOdrQueues() {
+    // The boxes below move the focus; those moves must not start another check.
+    bool wasValidating = validating_;
+    validating_ = true;
+    resetContent(mainctl::ToConfigure);
+    int remembered = focusedControl();
+    if (remembered == 0) remembered = mainctl::OdrName;
+    std::string address, hostName;
+    std::vector<std::string> names;
+    for (;;) {
+        uint32_t rc = 0;
+        names.clear();
+        {
+            WaitCursor cursor(lib_.host());
+            WaitDialog wait(lib_, str::WaitForQueues, this);
+            rc = FetchOdrQueueNames(lib_, odrName_, address, names);
+        }
+        if (rc == 0) break;
+        if (rc == kRlkNoAnswer || !address.empty()) {
+            if (hostName.empty()) {
+                hostName = MakeRlkServerHostName(odrName_);
+                address = proposedAddress(hostName);
+            }
+            OdrAddressDialog ask(lib_, this, odrName_, address);
+            if (ask.doModal() != id::Ok) {
+                validating_ = wasValidating;
+                return 0;
+            }
+            address = ask.address();
+            continue;
+        }
+        focusHome();
+        if (MessageBoxId(lib_, window(), str::DefaultOdrNameCaption, mb::RetryQuestion,
+                         str::InvalidOdrName) != id::Retry) {
+            validating_ = wasValidating;
+            return 0;
+        }
+    }
+    for (const std::string& name : names)
+        addString(mainctl::ToConfigure, name);
+    if (!address.empty()) UpdateHostsFile(lib_, window(), address, hostName);
+    moveFocus(remembered);
+    if (getCount(mainctl::ToConfigure) == 0) {
+        focusHome();
+        ErrorId(lib_, window(), str::NoPrinters);
+        validating_ = wasValidating;
+        return 0;
+    }
+    resetContent(mainctl::Current);
+    std::vector<std::string> configured;
+    if (const QueueRecord* slots = lib_.store.queues.get()) {
+        for (int i = 0; i < LNTC_MAX_QUEUES; ++i)
+            if (slots[i].Name[0] != '\0') configured.emplace_back(fieldText(slots[i].Name));
+    }
+    for (const std::string& name : configured) {
+        int at = findStringExact(mainctl::ToConfigure, -1, name);
+        if (at >= 0) {
+            deleteString(mainctl::ToConfigure, at);
+            addString(mainctl::Current, name);
+        } else if (WarnId(lib_, window(), str::DeleteUnlistedQueue, name.c_str(),
+                          odrName_.c_str()) == id::Yes) {
+            DeleteQueueRecord(lib_, name.c_str(), window());
+        }
+    }
+    validating_ = wasValidating;
+    return 1;
+}
+
+const QueueRecord* MainConfigDialog::findQueue(const std::string& name, bool tell) {
+    const QueueRecord* slots = lib_.store.queues.get();
+    if (slots != nullptr && name.size() < sizeof slots[0].Name) {
+        for (int i = 0; i < LNTC_MAX_QUEUES; ++i)
+            if (slots[i].Name[0] != '\0' && fieldText(slots[i].Name) == name) return &slots[i];
+    }
+    if (tell) ErrorId(lib_, window(), str::QueueNotFound, name.c_str());
+    return nullptr;
+}
+
+void MainConfigDialog::toConfigureSelected() {
+    setCurSel(mainctl::Current, -1);
+    FillModelList(kNoModel);
+    setCurSel(mainctl::Model, -1);
+    setWindowText(mainctl::Description, "");
+    enable(mainctl::Configure, !lib_.readOnlyRegistry);
+    if (!lib_.readOnlyRegistry) setDefaultButton(mainctl::Configure);
+    enable(mainctl::Delete, false);
+}
+
+void MainConfigDialog::currentSelected() {
+    setCurSel(mainctl::ToConfigure, -1);
+    int sel = getCurSel(mainctl::Current);
+    if (sel < 0) return;
+    std::string name = getText(mainctl::Current, sel);
+    const QueueRecord* q = findQueue(name, true);
+    if (q == nullptr) return;
+    int model = ModelIndexOfQueue(*q);
+    FillModelList(model);
+    setCurSel(mainctl::Model, FindModelListIndex(model));
+    setWindowText(mainctl::Description, std::string(fieldText(q->Description)));
+    enable(mainctl::Delete, !lib_.readOnlyRegistry);
+    enable(mainctl::Configure, true);
+    setDefaultButton(mainctl::Configure);
+}
+
+void MainConfigDialog::onCommand(int id, Notify code) {
+    switch (id) {
+    case mainctl::ToConfigure:
+        if (code == Notify::SelChange || code == Notify::DoubleClicked) toConfigureSelected();
+        if (code == Notify::DoubleClicked && isEnabled(mainctl::Configure)) configure();
+        break;
+    case mainctl::Current:
+        if (code == Notify::SelChange || code == Notify::DoubleClicked) currentSelected();
+        if (code == Notify::DoubleClicked && isEnabled(mainctl::Configure)) configure();
+        break;
+    case mainctl::Configure:
+        if (code == Notify::Clicked) configure();
+        break;
+    case mainctl::Delete:
+        if (code == Notify::Clicked) deleteQueue();
+        break;
+    case mainctl::Fonts:
+    case mainctl::Options:
+        if (code == Notify::Clicked) runSubDialog(id == mainctl::Fonts);
+        break;
+    default:
+        HelpDialog::onCommand(id, code);
+    }
+}
+
+void MainConfigDialog::markClose() {
+    setWindowText(ctl::Cancel, lib_.strings().load(str::CloseCaption));
+}
+
+bool MainConfigDialog::captionIsClose() {
+    return windowText(ctl::Cancel) == lib_.strings().load(str::CloseCaption);
+}
+
+void MainConfigDialog::runSubDialog(bool fonts) {
+    int code = fonts ? RunFontsDialog(lib_, this, working_)
+                     : RunGeneralOptionsDialog(lib_, this, working_);
+    if (code == id::Ok) markClose();
+    moveFocus(ctl::Ok);
+    setDefaultButton(ctl::Ok);
+}
+
+// ---- Printer models ------------------------------------------------------------------------
+
+void MainConfigDialog::FillModelList(int model) {
+    resetContent(mainctl::Model);
+    for (int row = 1; row < kFirstOtherModel; ++row)
+        if (ModelInstalled(lib_, row))
+            addString(mainctl::Model, ModelDisplayName(lib_.strings(), row));
+    std::string other = ModelDisplayName(lib_.strings(), 0);
+    if (model != kNoModel && model >= kFirstOtherModel)
+        other += " - " + ModelDisplayName(lib_.strings(), model);
+    insertString(mainctl::Model, -1, other);
+}
+
+int MainConfigDialog::FindModelListIndex(int model) {
+    std::string text =
+        ModelDisplayName(lib_.strings(), model >= kFirstOtherModel || model < 0 ? 0 : model);
+    int count = getCount(mainctl::Model);
+    for (int i = 0; i < count && i < kListedModels; ++i)
+        if (getText(mainctl::Model, i).compare(0, text.size(), text) == 0) return i;
+    ErrorId(lib_, window(), str::ModelNotListed, text.c_str());
+    return -1;
+}
+
+int MainConfigDialog::GetSelectedModel() {
+    int sel = getCurSel(mainctl::Model);
+    if (sel < 0) {
+        moveFocus(mainctl::Model);
+        ErrorId(lib_, window(), str::SelectModel);
+        return kNoModel;
+    }
+    std::string text = firstLine(getText(mainctl::Model, sel), 79);
+    std::string other = ModelDisplayName(lib_.strings(), 0);
+    if (text.compare(0, other.size(), other) != 0) {
+        int model = ModelIndexOfDisplayName(lib_.strings(), text);
+        return model < 0 ? kNoModel : model;
+    }
+    int model = 0;
+    std::string name;
+    int pick = getCurSel(mainctl::ToConfigure);
+    if (pick >= 0) {
+        name = getText(mainctl::ToConfigure, pick);
+    } else {
+        pick = getCurSel(mainctl::Current);
+        if (pick >= 0) name = getText(mainctl::Current, pick);
+        const QueueRecord* q = findQueue(name, true);
+        if (q == nullptr) return kNoModel;
+        model = ModelIndexOfQueue(*q);
+    }
+    if (model < kFirstOtherModel) {
+        OtherModelDialog choose(lib_, this, name);
+        if (choose.doModal() != id::Ok) return kNoModel;
+        model = choose.model();
+    }
+    FillModelList(model);
+    setCurSel(mainctl::Model, FindModelListIndex(model));
+    return model;
+}
+
+bool MainConfigDialog::QueueModelChanged(int model) {
+    int sel = getCurSel(mainctl::Current);
+    std::string name = sel >= 0 ? getText(mainctl::Current, sel) : std::string();
+    const QueueRecord* q = findQueue(name, true);
+    return q != nullptr && !SameModel(*q, model);
+}
+
+// ---- Queues ---------------------------------------------------------------------------------
+
+void MainConfigDialog::configure() {
+    int model = GetSelectedModel();
+    if (model == kNoModel) return;
+    bool admin = AdministratorRunning(lib_);
+    bool isNew = false, reinitialised = false;
+    std::string name;
+    int pick = getCurSel(mainctl::ToConfigure);
+    if (pick >= 0) {
+        isNew = true;
+        name = getText(mainctl::ToConfigure, pick);
+        if (admin) {
+            ErrorId(lib_, window(), str::AdminNewQueue);
+            return;
+        }
+    } else {
+        pick = getCurSel(mainctl::Current);
+        if (pick < 0) return;
+        name = getText(mainctl::Current, pick);
+        if (QueueModelChanged(model)) {
+            if (admin) {
+                ErrorId(lib_, window(), str::AdminModelChange);
+                return;
+            }
+            if (WarnId(lib_, window(), str::ModelChanged, name.c_str()) != id::Yes) return;
+            isNew = reinitialised = true;
+        }
+    }
+    QueueRecord record{};
+    std::string description =
+        firstLine(windowText(mainctl::Description), static_cast<size_t>(kDescriptionLimit));
+    int result = id::Ok;
+    if (isNew) {
+        InitNewQueueRecord(model, name, description, record);
+        if (HasQueueOfModel(lib_, model)) {
+            NewQueueDialog ask(lib_, this, model, record);
+            result = ask.doModal();
+            if (result != id::Ok && result != kQueueImported) return;
+        }
+    } else {
+        const QueueRecord* q = findQueue(name, true);
+        if (q == nullptr) return;
+        record = *q;
+        setField(record.Description, description);
+    }
+    bool imported = result == kQueueImported;
+    if (!imported && RunModelDialog(lib_, this, model, record) == id::Cancel) return;
+    if (reinitialised) DeleteQueueRecord(lib_, name.c_str(), window());
+
+    if (SaveQueueRecord(lib_, record, isNew, window()) != 0) {
+        ErrorId(lib_, window(), str::QueueNotConfigured, name.c_str());
+    } else {
+        MessageBoxId(lib_, window(), str::QueueConfigCaption, mb::Ok | mb::IconExclamation,
+                     imported ? str::QueueImported : str::QueueConfigured, name.c_str());
+        if (isNew && !reinitialised) {
+            int at = findStringExact(mainctl::ToConfigure, -1, name);
+            if (at >= 0) deleteString(mainctl::ToConfigure, at);
+            addString(mainctl::Current, name);
+        }
+        markClose();
+    }
+    int list =
+        findStringExact(mainctl::Current, -1, name) >= 0 ? mainctl::Current : mainctl::ToConfigure;
+    selectString(list, -1, name);
+    setCurSel(list == mainctl::Current ? mainctl::ToConfigure : mainctl::Current, -1);
+    enable(mainctl::Delete, list == mainctl::Current && !lib_.readOnlyRegistry);
+    enable(mainctl::Configure, true);
+    setDefaultButton(mainctl::Configure);
+}
+
+void MainConfigDialog::deleteQueue() {
+    if (AdministratorRunning(lib_)) {
+        ErrorId(lib_, window(), str::AdminDelete);
+        return;
+    }
+    int position = getCurSel(mainctl::Current);
+    if (position < 0) return;
+    std::string name = getText(mainctl::Current, position);
+    if (WarnId(lib_, window(), str::DeleteQueue, name.c_str()) != id::Yes) {
+        setDefaultButton(mainctl::Configure);
+        moveFocus(mainctl::Current);
+        return;
+    }
+    DeleteQueueRecord(lib_, name.c_str(), window());
+    odrNameValid_ = RetrieveOdrQueues();
+    int count = getCount(mainctl::Current);
+    if (count > 0) {
+        setCurSel(mainctl::Current, position < count ? position : 0);
+        currentSelected();
+    } else {
+        FillModelList(kNoModel);
+        setCurSel(mainctl::Model, -1);
+        setWindowText(mainctl::Description, "");
+        enable(mainctl::Configure, false);
+        enable(mainctl::Delete, false);
+        moveFocus(ctl::Ok);
+        setDefaultButton(ctl::Ok);
+    }
+    markClose();
+    moveFocus(mainctl::Current);
+}
+
+// ---- Leaving --------------------------------------------------------------------------------
+
+void MainConfigDialog::onOK() {
+    if (ValidateOdrName() == 0) {
+        ClearQueueSelection(true);
+        return;
+    }
+    if (focusedControl() == mainctl::OdrName) {
+        moveFocus(mainctl::ToConfigure);
+        return;
+    }
+    int left = getCount(mainctl::ToConfigure);
+    if (left > 0 && WarnId(lib_, window(), str::QueuesLeft, left) != id::Yes) {
+        moveFocus(mainctl::ToConfigure);
+        return;
+    }
+    SaveOdrNameToRegistry(lib_, window(), odrName_);
+    SaveServerConfig(lib_, working_);
+    HelpDialog::onOK();
+}
+
+void MainConfigDialog::onCancel() {
+    auto stay = [this] {
+        focusHome();
+        setDefaultButton(ctl::Ok);
+    };
+    if (captionIsClose()) {
+        if (WarnId(lib_, window(), str::MainClose) != id::Yes) return stay();
+        SaveServerConfig(lib_, working_);
+    }
+    char font1[81] = "";
+    ReadStringValue(lib_, kFontsKey, "Font1", "", font1, sizeof font1);
+    if (font1[0] == '\0' && WarnId(lib_, window(), str::NotInitialised) != id::Yes) return stay();
+    char defaultFont[81] = "";
+    uint16_t charset = ReadCharsetById(lib_, kFormerCharsetId, 0);
+    ReadStringById(lib_, fontctl::FontName, "", defaultFont, sizeof defaultFont);
+    if ((charset == 0 || defaultFont[0] == '\0') &&
+        WarnId(lib_, window(), str::FontsNotInitialised) != id::Yes)
+        return stay();
+    endDialog(id::Cancel);
+}
+
+// ---- The run --------------------------------------------------------------------------------
+
+uint32_t RunConfiguration(Library& lib, WindowRef /*parent*/, uint32_t initResult) {
+    SharedStore& s = lib.store;
+    if (!s.sections) return 0; // no records to configure; the initialiser has logged why
+    uint32_t error = 0;
+    s.configWritable = SectionView<ServerConfig>(*s.sections, 0, true, error);
+    s.queuesWritable = SectionView<QueueRecord>(*s.sections, 1, true, error);
+    int code = -1;
+    if (s.configWritable && s.queuesWritable) {
+        EndLogo(lib);
+        MainConfigDialog dialog(lib, nullptr, initResult);
+        code = dialog.doModal();
+    } else {
+        lib.product().ztrLogError(error, 0, 0, 0, lib.strings().load(str::LogMapView));
+    }
+    s.queuesWritable.reset();
+    s.configWritable.reset();
+    return code == id::Ok ? 1 : 0;
+}
+
+} // namespace lntc

@@ -1,0 +1,260 @@
+// Administrator scripts: the language, and the printer dialog driven by script text.
+#include "connectivity/connectivity_dialogs.h"
+#include "media/media_dialogs.h"
+#include "resources/ids.h"
+#include "store/models.h"
+#include "store/records.h"
+#include "support/test_library.h"
+#include "ui/script_runner.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <string>
+#include <vector>
+
+using namespace lntc;
+using namespace lntc::test;
+
+namespace {
+
+// An action as "verb/what|arg|arg", with [n] and #ID kept.
+std::string summary(const ScriptAction& a) {
+    std::string out = a.verb + (a.what.empty() ? "" : "/" + a.what);
+    for (const auto& w : a.args)
+        out += "|" + (w.id >= 0 ? "#" + std::to_string(w.id) : w.text) +
+               (w.nth > 0 ? "[" + std::to_string(w.nth) + "]" : "");
+    return out;
+}
+
+TEST(ScriptLanguage, WordsNamesAndComments) {
+    const ParsedScript p = ParseScript("# set-up\n"
+                                       "  TYPE \"Say \\\"hi\\\" \\\\ c:\\qdsw\" x  # typed\n"
+                                       "\n"
+                                       "click \"2\"[2]\r\n"
+                                       "click OK[3]\n"
+                                       "expect Text #4501 #7\n"
+                                       "select+ List \"a b\"\n"
+                                       "spin Timeout DOWN 4\n"
+                                       "expect items list\n"
+                                       "answer Yes\n"
+                                       "key F1");
+    ASSERT_FALSE(p.failure) << p.failure->message;
+    std::vector<std::string> got;
+    for (const auto& a : p.actions)
+        got.push_back(std::to_string(a.line) + " " + summary(a));
+    EXPECT_EQ(got, (std::vector<std::string>{"2 type|Say \"hi\" \\ c:\\qdsw|x", "4 click|2[2]",
+                                             "5 click|OK[3]", "6 expect/text|#4501|#7",
+                                             "7 select+|List|a b", "8 spin|Timeout|down|4",
+                                             "9 expect/items|list", "10 answer|yes", "11 key|f1"}));
+    EXPECT_EQ(p.lines, 11);
+}
+
+TEST(ScriptLanguage, FaultyLinesNameTheirLine) {
+    struct Case {
+        const char* script;
+        int line;
+        const char* message;
+    } cases[] = {
+        {"click OK\ntype Name \"open", 2, "has no closing quote"},
+        {"press OK", 1, "\"press\" is no action"},
+        {"\"click\" OK", 1, "starts with an action"},
+        {"# ok\nclick", 2, "click takes 1 word, not 0"},
+        {"type Name", 1, "takes 2 words"},
+        {"spin Timeout sideways", 1, "up or down"},
+        {"spin Timeout up 0", 1, "number from 1"},
+        {"answer maybe", 1, "not one of the words"},
+        {"expect nothing", 1, "expect takes dialog"},
+        {"type Name \"x\"[2]", 1, "only control names"},
+        {"click \"OK\"x", 1, "a space must follow"},
+    };
+    for (const Case& c : cases) {
+        const ParsedScript p = ParseScript(c.script);
+        ASSERT_TRUE(p.failure) << c.script;
+        EXPECT_EQ(p.failure->line, c.line) << c.script;
+        EXPECT_NE(p.failure->message.find(c.message), std::string::npos)
+            << c.script << ": " << p.failure->message;
+        EXPECT_TRUE(p.actions.empty());
+    }
+}
+
+class ScriptedPrinterDialog : public ::testing::Test {
+  protected:
+    FakeMachine machine;
+    TestLibrary t{machine};
+    HeadlessHost host;
+    QueueRecord q{};
+
+    void SetUp() override {
+        t.lib().setHost(host);
+        t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]());
+        setField(q.Name, "LASER");
+        setField(q.Printer, "GENERIC_POSTSCRIPT");
+        q.Connectivity = 2;
+        q.DataEncode = 0;
+        q.WaitTimeout = 10;
+    }
+    // Runs the script on the printer dialog; the dialog's end code.
+    int play(ScriptRunner& runner) {
+        return runner.run([&] {
+            PrinterConfigDialog d(t.lib(), nullptr, ModelIndexOfKey("GENERIC_POSTSCRIPT"), q);
+            return d.doModal();
+        });
+    }
+};
+
+TEST_F(ScriptedPrinterDialog, EveryActionAndCheckWithItsTranscript) {
+    ScriptRunner runner(host, ParseScript(R"S(expect dialog 400
+expect dialog "generic postscript level 2 printer configuration"
+expect default ok
+expect text "Wait Timeout (sec):" 10
+expect checked "Other/Parallel Port"
+click "print manager printer queue"
+click OK
+expect box "You must configure"
+answer ok
+click "Other/Parallel Port..."
+key enter
+answer yes
+expect focus "ascii 85"
+type "wait timeout (sec)" 1801
+click ok
+answer no
+answer ok
+type "wait timeout (sec)" 1799
+spin "Wait Timeout (sec)" up 2
+expect text #4409 1800
+focus "Wait Timeout (sec)"
+key f1
+click help
+check "Center Image on Print"
+expect checked "center image on print"
+expect enabled "raw binary"
+expect visible ok
+click ok
+answer no
+)S"));
+    EXPECT_EQ(play(runner), id::Ok);
+    ASSERT_FALSE(runner.failure()) << runner.failure()->line << ": " << runner.failure()->message;
+    EXPECT_EQ(q.WaitTimeout, 1800);
+    EXPECT_EQ(q.CenterImage, 1u);
+    EXPECT_EQ(q.Connectivity, 2u);
+
+    const auto transcript = nlohmann::json::parse(runner.transcript(0));
+    EXPECT_EQ(transcript["result"], 0);
+    EXPECT_TRUE(transcript["error"].is_null());
+    std::vector<std::string> events;
+    for (const auto& e : transcript["events"]) {
+        std::string line = e.value("line", -1) >= 0 ? std::to_string(e.value("line", -1)) : "-";
+        if (e["kind"] == "dialog")
+            line += " dialog " + std::to_string(int(e["id"])) + " " + std::string(e["title"]);
+        else if (e["kind"] == "box")
+            line += " box " + std::string(e["text"]).substr(0, 12) + "|" +
+                    std::string(e["buttons"]) + "|" + std::string(e["icon"]) + "|" +
+                    std::string(e["answer"]);
+        else if (e["kind"] == "end")
+            line += " end " + std::to_string(int(e["id"])) + " " + std::to_string(int(e["result"]));
+        else
+            line += " help " + std::to_string(int(e["context"]));
+        events.push_back(line);
+    }
+    EXPECT_EQ(events,
+              (std::vector<std::string>{
+                  "0 dialog 400 Generic PostScript Level 2 Printer Configuration",
+                  "7 box You must con|ok|exclamation|ok", "11 box You selected|yesno|question|yes",
+                  "15 box You selected|yesno|question|no", "15 box Please enter|ok|exclamation|ok",
+                  std::string("- help ") + std::to_string(printerctl::WaitTimeout), "- help 400",
+                  "28 box You selected|yesno|question|no", "- end 400 1"}));
+
+    // A box with no window behind it, as a run may show before its first dialog.
+    ScriptRunner early(host, ParseScript("expect box \"Start now\"\nanswer no"));
+    EXPECT_EQ(early.run([&] { return host.messageBox(nullptr, "Start now?", "", mb::Question); }),
+              id::No);
+    EXPECT_FALSE(early.failure());
+}
+
+TEST_F(ScriptedPrinterDialog, AFailureStopsTheRunAtItsLine) {
+    struct Case {
+        const char* script;
+        int line;
+        const char* message;
+        bool tcpip = true;
+    } cases[] = {
+        {"click \"TCP Direct Port\"", 1, "it is disabled", false},
+        {"expect dialog 400\nclick \"Nothing here\"\nclick ok", 2, "has no control named"},
+        {"click O[2]", 1, "has no control named"},
+        {"click \"print manager printer queue\"[2]", 1, "has 1 controls named"},
+        {"uncheck \"ASCII 85\"", 1, "unchecked by choosing another"},
+        {"type \"Raw Binary\" x", 1, "cannot type into"},
+        {"expect text \"wait timeout (sec)\" 11", 1, "expected \"11\", found \"10\""},
+        {"expect dialog \"Fonts\"", 1, "found dialog \"Generic"},
+        {"expect items \"Wait Timeout (sec)\" a", 1, "expected \"a\", found nothing"},
+        {"expect unchecked \"Other/Parallel Port\"", 1, "expected unchecked, found checked"},
+        {"click \"print manager printer queue\"\nclick ok\nclick cancel", 3,
+         "is in front; answer it first"},
+        {"click \"print manager printer queue\"\nclick ok\nanswer yes", 3, "has no button yes"},
+        {"answer ok", 1, "no message box is in front"},
+        {"expect box Anything", 1, "no message box is in front"},
+        {"focus ok\n# the end\n", 2, "the script ends while dialog"},
+        {"click \"print manager printer queue\"\nclick ok\n", 2,
+         "the script ends while the message box"},
+        {"click cancel\nclick ok", 2, "no window is open"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        q.WaitTimeout = 10;
+        machine.services.tcpip = c.tcpip;
+        ScriptRunner runner(host, ParseScript(c.script));
+        const int code = play(runner);
+        ASSERT_TRUE(runner.failure());
+        EXPECT_EQ(runner.failure()->line, c.line);
+        EXPECT_NE(runner.failure()->message.find(c.message), std::string::npos)
+            << runner.failure()->message;
+        EXPECT_EQ(code, id::Cancel);
+        EXPECT_EQ(q.WaitTimeout, 10);
+        const auto error = nlohmann::json::parse(runner.transcript(1))["error"];
+        EXPECT_EQ(error["line"], c.line);
+    }
+}
+
+// The three trays share their captions and labels: [n] picks one in tab order.
+TEST(ScriptedTrayDialog, IndexedNamesPickAmongEqualOnes) {
+    FakeMachine machine;
+    TestLibrary t{machine};
+    HeadlessHost host;
+    t.lib().setHost(host);
+    QueueRecord q{};
+    setField(q.Name, "LASER");
+    setField(q.Printer, "HP_LASERJET_4M");
+    DefaultMedia media{};
+    media.NumPaperSizes = 2;
+    setField(media.PaperSizes[0].szName, "LETTER");
+    setField(media.PaperSizes[1].szName, "A4");
+    media.Trays[0] = media.Trays[1] = media.Trays[2] = {0, 1};
+    struct Case {
+        const char* script;
+        int line; // 0: no failure
+        const char* message;
+    } cases[] = {
+        {"select \"paper size\"[3] a4\nexpect selected \"Paper Size:\"[3] A4\n"
+         "expect selected \"Paper Size\"[1] LETTER\nclick \"2\"[2]\nexpect checked \"2\"[2]\n"
+         "expect unchecked \"2\"[3]\nclick cancel",
+         0, ""},
+        {"select \"paper size\" A4", 1, "names 3 controls; say which with [1] to [3]"},
+        {"select \"paper size\"[2] B5", 1, "has no item \"B5\""},
+        {"select+ \"paper size\"[2] A4", 1, "takes one selected item only"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        TrayMediaDialog d(t.lib(), nullptr, q, media, false);
+        ScriptRunner runner(host, ParseScript(c.script));
+        EXPECT_EQ(runner.run([&] { return d.doModal(); }), id::Cancel);
+        EXPECT_EQ(runner.failure() ? runner.failure()->line : 0, c.line);
+        if (runner.failure()) {
+            EXPECT_NE(runner.failure()->message.find(c.message), std::string::npos)
+                << runner.failure()->message;
+        }
+    }
+}
+
+} // namespace
