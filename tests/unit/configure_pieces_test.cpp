@@ -3,14 +3,12 @@
 #include "configure/configure.h"
 #include "library/accessors.h"
 #include "resources/formats.h"
-#include "resources/ids.h"
 #include "store/models.h"
 #include "store/records.h"
 #include "store/registry_access.h"
 #include "support/test_library.h"
 #include "ui/address_edit.h"
 #include "ui/headless_host.h"
-#include "ui/window_model.h"
 
 #include <gtest/gtest.h>
 
@@ -270,8 +268,7 @@ TEST_F(Pieces, EachModelClassOpensItsDialog) {
         QueueRecord q{};
         InitNewQueueRecord(model, "Q", "", q);
         host.script(dialog).cancel();
-        EXPECT_EQ(RunModelDialog(t.lib(), nullptr, model, q), id::Cancel) << model;
-        EXPECT_NE(host.closed(dialog), nullptr) << model;
+        EXPECT_EQ(RunModelDialog(t.lib(), nullptr, model, q), id::Cancel) << model; // no other
     }
 }
 

@@ -2,9 +2,7 @@
 // operations they share on the fake file system.
 #include "configure/directories.h"
 #include "configure/options_dialogs.h"
-#include "platform/errors.h"
 #include "resources/formats.h"
-#include "resources/ids.h"
 #include "store/records.h"
 #include "store/registry_access.h"
 #include "support/test_library.h"
@@ -152,7 +150,6 @@ TEST_F(OptionsDialogs, FontsOpenWithTheStoredCharsetAndFontSplitIntoNameAndSize)
         const char *font, *shown;
     } cases[] = {
         {0, 0, 2, 2, "Mincho16", "Xo--- [default] 16 000000"},
-        {1, 0, 2, 30, "Gothic24", "oo-X- default Mincho [Gothic] 24 111111"},
         {0, 1, 42, 17, "GrkDutch", "ooX-o default GrkSwiss [GrkDutch] 16 111111"},
         {1, 0, 2, 11, "Mincho12", "oX-o- [default] Mincho Gothic 12 000000"},
         {1, 1, 2, 42, "grkswiss9", "oooox [default] Mincho Gothic GrkSwiss GrkDutch 9 000000"},
