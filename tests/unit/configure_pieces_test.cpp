@@ -129,18 +129,6 @@ class Pieces : public ::testing::Test {
         t.lib().setHost(host);
         host.onScriptError = [](const std::string& m) { ADD_FAILURE() << "script: " << m; };
     }
-    // Queues (name, printer, alias, description) in the registry, loaded into the slots.
-    void queues(const std::vector<Texts>& rows) {
-        for (const auto& r : rows) {
-            const std::string key = productPath("Queues\\" + r[0]);
-            machine.registry.setString(key, "Printer", r[1]);
-            machine.registry.setString(key, "PrinterAlias", r[2]);
-            machine.registry.setString(key, "Description", r[3]);
-            machine.registry.setString(key, "DeviceName", "DEV_" + r[0]);
-        }
-        const ServerConfig* c = nullptr;
-        ASSERT_EQ(GetConfig(t.lib(), &c, LNTC_CONFIG_VERSION), 0u);
-    }
     Texts boxTexts() const {
         Texts out;
         for (const auto& b : host.boxes)
@@ -190,9 +178,18 @@ TEST_F(Pieces, SameModelByKeyOrByTheAliasOfAnOtherQueue) {
 }
 
 TEST_F(Pieces, NewQueueImportsACopyOfAQueueOfItsModelOrCancels) {
-    queues({{"B_Q", "HP_LASERJET_4M", "", "second"},
-            {"A_Q", "HP_LASERJET_4M", "", ""},
-            {"R_Q", "RICOH_LP-M20", "", "ricoh"}});
+    // Queues as name, printer, alias, description, loaded into the slots.
+    for (const Texts& r : std::vector<Texts>{{"B_Q", "HP_LASERJET_4M", "", "second"},
+                                             {"A_Q", "HP_LASERJET_4M", "", ""},
+                                             {"R_Q", "RICOH_LP-M20", "", "ricoh"}}) {
+        const std::string key = productPath("Queues\\" + r[0]);
+        machine.registry.setString(key, "Printer", r[1]);
+        machine.registry.setString(key, "PrinterAlias", r[2]);
+        machine.registry.setString(key, "Description", r[3]);
+        machine.registry.setString(key, "DeviceName", "DEV_" + r[0]);
+    }
+    const ServerConfig* config = nullptr;
+    ASSERT_EQ(GetConfig(t.lib(), &config, LNTC_CONFIG_VERSION), 0u);
     EXPECT_EQ((std::vector<bool>{HasQueueOfModel(t.lib(), 1), HasQueueOfModel(t.lib(), 5),
                                  HasQueueOfModel(t.lib(), 14)}),
               (std::vector<bool>{true, true, false}));

@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
 #include <vector>
 
 using namespace lntc;
@@ -167,7 +166,7 @@ TEST_F(OptionsDialogs, FontsOpenWithTheStoredCharsetAndFontSplitIntoNameAndSize)
     }
 }
 
-TEST_F(OptionsDialogs, FontRulesFollowTheCharsetTheNameAndTheDownloadSwitch) {
+TEST_F(OptionsDialogs, FontRulesAndOkThatChecksEverythingBeforeItWritesAnything) {
     cfg.InstalledKanji = 1;
     cfg.FormerCharset = 30;
     cfg.UseDocCharSet = 1;
@@ -183,6 +182,8 @@ TEST_F(OptionsDialogs, FontRulesFollowTheCharsetTheNameAndTheDownloadSwitch) {
             EXPECT_EQ(w.at(fontctl::AlwaysDefaultCharset).check, check);
         };
     };
+    auto focus = [](int id) { return [=](const ModelWindow& w) { EXPECT_EQ(w.focus, id); }; };
+    const std::string longName(250, 'd'); // exists, but too long once completed
     host.script(dlg::Fonts)
         .then(files(false, 0))
         .then(fontsShow("oo-X- default [Mincho] Gothic 16 111111"))
@@ -200,52 +201,42 @@ TEST_F(OptionsDialogs, FontRulesFollowTheCharsetTheNameAndTheDownloadSwitch) {
         .scroll(fontctl::PointSizeSpin, Scroll::LineDown)
         .scroll(fontctl::PointSizeSpin, Scroll::PageUp)
         .then(fontsShow("oo-X- default Mincho [Gothic] 5 111111"))
+        .type(fontctl::PointSize, "31")
+        .ok() // refused
+        .then(focus(fontctl::PointSize))
         .type(fontctl::PointSize, "40")
         .scroll(fontctl::PointSizeSpin, Scroll::LineDown)
         .click(fontctl::AutoDownload)
         .select(fontctl::FontFiles, 1)
         .click(fontctl::AlwaysDefaultCharset)
         .then(files(true, 1))
+        .type(fontctl::FontDir, "\\nope")
+        .ok() // refused
+        .then(focus(fontctl::FontDir))
+        .type(fontctl::FontDir, longName)
+        .ok() // refused
+        .then(focus(fontctl::FontDir))
         .type(fontctl::FontDir, "  sub ")
         .ok();
     machine.files.addFolder("C:\\work\\sub");
+    machine.files.addFolder("C:\\work\\" + longName);
+    const std::string before = record();
+    for (const char* refusal : {"between", "nope", "255"})
+        host.answerWhen(refusal, id::Ok, [&](const HeadlessBox&) { EXPECT_EQ(record(), before); });
     EXPECT_EQ(RunFontsDialog(lib(), nullptr, cfg), id::Ok);
     EXPECT_EQ(record(), "30 doc0 Gothic30 C:\\work\\sub auto1|C:\\cache|C:\\tmp|pages 5 time 2 "
                         "switches 0000");
-    EXPECT_TRUE(host.boxes.empty());
-}
+    EXPECT_EQ(boxTexts(),
+              Texts({"Please enter an integer between 5 and 30.", "Path 'C:\\nope' doesn't exist.",
+                     "Please enter no more than 255 characters."}));
 
-TEST_F(OptionsDialogs, FontsOkChecksEverythingBeforeItWritesAnything) {
-    cfg.InstalledGreek = 1;
-    cfg.FormerCharset = 17;
-    setField(cfg.DefaultFont, "GrkDutch12");
-    const std::string before = record();
-    const std::string longName(250, 'd'); // exists, but too long once completed
-    machine.files.addFolder("C:\\work\\" + longName);
-    const std::tuple<int, std::string, const char*> cases[] = {
-        {fontctl::PointSize, "31", "Please enter an integer between 5 and 30."},
-        {fontctl::FontDir, "\\nope", "Path 'C:\\nope' doesn't exist."},
-        {fontctl::FontDir, longName, "Please enter no more than 255 characters."},
-    };
-    for (const auto& [field, text, box] : cases) {
-        host.boxes.clear();
-        host.script(dlg::Fonts)
-            .type(field, text)
-            .ok()
-            .then([f = field](const ModelWindow& w) { EXPECT_EQ(w.focus, f); })
-            .cancel();
-        EXPECT_EQ(RunFontsDialog(lib(), nullptr, cfg), id::Cancel);
-        EXPECT_EQ(boxTexts(), Texts{box});
-        EXPECT_EQ(record(), before);
-    }
     // Without Kanji or Greek fonts the size is not stored, whatever the field holds.
-    cfg.InstalledGreek = 0;
-    cfg.FormerCharset = 2;
+    cfg.InstalledKanji = 0;
     setField(cfg.DefaultFont, "default99");
     host.script(dlg::Fonts).ok();
     EXPECT_EQ(RunFontsDialog(lib(), nullptr, cfg), id::Ok);
     EXPECT_EQ(record(),
-              "2 doc0 default C:\\fonts auto0|C:\\cache|C:\\tmp|pages 5 time 2 switches 0000");
+              "30 doc0 default C:\\work\\sub auto1|C:\\cache|C:\\tmp|pages 5 time 2 switches 0000");
 }
 
 TEST_F(OptionsDialogs, OptionsOpenWithTheInstalledRootsTheFormatAndTheNotesSwitch) {
