@@ -1,8 +1,6 @@
-// The address control, the logo, the wait window, help, the gallery and how the library
-// finds its Qt host.
+// The address control, the logo, the wait window, help and the gallery as real widgets.
 #include "library/lifecycle.h"
 #include "logo/logo.h"
-#include "platform/posix/posix_modules.h"
 #include "qt_support.h"
 #include "resources/logo_art.h"
 #include "store/initialise.h"
@@ -10,7 +8,6 @@
 #include "support/temp_root.h"
 #include "support/values_dialog.h"
 #include "ui/address_edit.h"
-#include "ui/display_host.h"
 #include "ui/qt/address_widget.h"
 #include "ui/qt/gallery.h"
 #include "ui/qt/help_window.h"
@@ -216,19 +213,6 @@ TEST(QtGallery, EveryTemplateAndTheLogoBecomeAPictureOfTheirSize) {
     EXPECT_EQ(image.size() / image.devicePixelRatio(),
               QSize(units.x(values->cx), units.y(values->cy)));
     EXPECT_EQ(GalleryFileName(*values), "500-Values.png");
-}
-
-// Without a display or without the module the console host stays (the display host's own
-// test); with one, the module beside the library is loaded.
-TEST(QtDisplayHost, WithADisplayTheModuleBesideTheLibraryIsLoaded) {
-    FakeEnvironment env;
-    env.vars["QT_QPA_PLATFORM"] = "offscreen";
-    PosixModules modules{env};
-    FakeProductLibs product;
-    FakeTopWindows windows;
-    DisplayHost host(env, modules, product, &windows, {LNTC_LIB_DIR, stderr});
-    EXPECT_TRUE(host.hasDisplay() && host.windows() && host.logoView() && host.windowClasses());
-    EXPECT_TRUE(product.errors.empty());
 }
 
 } // namespace

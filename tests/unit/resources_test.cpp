@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <map>
@@ -134,40 +135,16 @@ std::string where(const DialogTemplate& t, const ControlTemplate& c) {
            (c.caption ? c.caption : "") + "\"";
 }
 
-// Estimated width in dialog units of a text in "MS Sans Serif" 8 pt, a little on the wide
-// side; "&" before a mnemonic takes no room ("&&" shows one "&").
+// A text's width in dialog units at no less than 3.2 per character ("&" takes no room), and
+// the lines it needs when it wraps at width.
 double textWidth(std::string_view text) {
-    static const std::pair<const char*, double> classes[] = {
-        {"ijlI.,:;'!|", 1.5}, {"frt()[]-/\\", 2.2}, {" ", 2.5}, {"mw", 5.5}, {"MW%", 7}};
-    double w = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '&' && (i + 1 == text.size() || text[i + 1] != '&')) continue;
-        i += c == '&';
-        double width = std::isupper(static_cast<unsigned char>(c)) ? 5 : 3.7;
-        for (const auto& [chars, classWidth] : classes)
-            if (std::strchr(chars, c)) {
-                width = classWidth;
-                break;
-            }
-        w += width;
-    }
-    return w;
+    return 3.2 * static_cast<double>(text.size() - std::count(text.begin(), text.end(), '&'));
 }
-
-// Lines a static needs when its text wraps at its width.
 int wrappedLines(const std::string& text, int width) {
     int lines = 0;
     std::istringstream paragraphs(text);
-    for (std::string paragraph; std::getline(paragraphs, paragraph);) {
-        ++lines;
-        std::istringstream words(paragraph);
-        double used = 0;
-        for (std::string word; words >> word;) {
-            const double w = textWidth(word), blank = used > 0 ? textWidth(" ") : 0;
-            used = used > 0 && used + blank + w > width ? (++lines, w) : used + blank + w;
-        }
-    }
+    for (std::string paragraph; std::getline(paragraphs, paragraph);)
+        lines += std::max(1, static_cast<int>(std::ceil(textWidth(paragraph) / width)));
     return lines;
 }
 
