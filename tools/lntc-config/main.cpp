@@ -43,8 +43,8 @@ constexpr int kOk = 0, kNotOk = 1, kFailed = 2;
 void usage(std::FILE* out) {
     std::fputs("usage: lntc-config [--vnc [PORT] | --script FILE|- [--transcript OUT.json] | "
                "--gallery DIR]\n"
-               "  (none)            the configuration on this display (DISPLAY or "
-               "WAYLAND_DISPLAY)\n"
+               "Without an option, the configuration runs on this display (DISPLAY or "
+               "WAYLAND_DISPLAY).\n"
                "  --vnc [PORT]      the configuration served over VNC (default port 5900)\n"
                "  --script FILE     the configuration driven by a script (- reads standard "
                "input);\n"
