@@ -6,6 +6,7 @@
 #include "logo/logo.h"
 #include "platform/display.h"
 #include "platform/platform.h"
+#include "platform/posix/posix_environment.h"
 #include "platform/printable.h"
 #include "resources/ids.h"
 #include "resources/logo_art.h"
@@ -221,8 +222,23 @@ int scripted(const std::string& file, const std::string& transcriptPath) {
 
 } // namespace
 
+// This program carries the library's code itself: the localised modules and the help file are
+// those of the installed library, or in the build tree of the library built beside it.
+static void standInForTheLibrary() {
+    std::error_code ec;
+    std::filesystem::path library = LNTC_BUILT_LIBRARY;
+    auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        auto installed = self.parent_path() / LNTC_LIB_FROM_BIN;
+        if (std::filesystem::is_directory(installed / LNTC_MODULE_FOLDER, ec))
+            library = installed / "liblntc.so";
+    }
+    lntc::SetStandInLibraryPath(library.lexically_normal().string());
+}
+
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    standInForTheLibrary();
     try {
         if (args.empty()) return interactive(argv[0], "");
         if (args[0] == "--help" || args[0] == "-h") {
