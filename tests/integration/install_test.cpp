@@ -114,6 +114,13 @@ TEST_F(InstalledTree, ProgramsBuiltWithPkgConfigAndTheCMakePackageRunAgainstIt) 
         RunResult libs = shell("ldd '" + program + "' | grep liblntc");
         EXPECT_NE(libs.out.find(lib() + "/liblntc.so." + kMajor), std::string::npos) << libs.out;
     }
+#ifdef LNTC_HAVE_QT
+    // The installed configuration program runs the installed demo script on that root.
+    RunResult run =
+        runProgram(bin() + "/lntc-config",
+                   {"--script", at(LNTC_INSTALL_DATADIR) + "/lntc/demo/configure.script"}, env);
+    EXPECT_EQ(run.exitCode, 0) << run.out << run.err;
+#endif
 }
 
 // The manual pages render without a warning and name every command and option the programs

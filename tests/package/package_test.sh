@@ -50,5 +50,8 @@ run() {
         "$work/tree/usr/bin/lntc" "$@"
 }
 run demo-setup >/dev/null || fail "demo-setup"
-run show | grep -q "ACCOUNTS_LJ" || fail "show lacks the demo queue"
+# Whole output first: grep -q would stop reading early, and pipefail would count the writer's
+# broken pipe as the failure.
+run show >"$work/show.txt" || fail "show"
+grep -q "ACCOUNTS_LJ" "$work/show.txt" || fail "show lacks the demo queue"
 echo "package ok: $deb"
