@@ -4,9 +4,15 @@
 #include "support/test_library.h"
 #include "support/ui_support.h"
 #include "ui/qt/qt_host.h"
+#include "ui/qt/qt_window.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
+
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
@@ -54,6 +60,69 @@ struct QtLibrary {
     template <class W = QWidget> W* control(const Dialog& d, int id) {
         return qobject_cast<W*>(host.control(d.window(), id));
     }
+};
+
+// Acts on each modal window as it appears, a dialog of the host or a message box, with the
+// next step, run inside the window's own loop: nested modal loops are driven as the user
+// drives them. A window that is not the one expected, or that its step leaves open, is ended
+// so that a failing test cannot hang.
+class WhenShown : public QObject {
+  public:
+    struct Step {
+        uint16_t dialog; // the template of the dialog, or 0 for a message box
+        std::function<void(QWidget*)> act;
+    };
+    explicit WhenShown(QtHost& host, std::vector<Step> steps)
+        : host_(host), steps_(std::move(steps)) {
+        qApp->installEventFilter(this);
+    }
+    ~WhenShown() override {
+        qApp->removeEventFilter(this);
+        EXPECT_EQ(next_, steps_.size()) << "windows that never appeared";
+    }
+
+  protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        auto* w = qobject_cast<QWidget*>(o);
+        if (e->type() == QEvent::Show && w != nullptr && w->isWindow() &&
+            w->windowModality() != Qt::NonModal)
+            QTimer::singleShot(0, this, [this, window = QPointer<QWidget>(w)] {
+                if (window) act(window);
+            });
+        return false;
+    }
+
+  private:
+    static ModelWindow* dialogOf(QWidget* w) {
+        auto* d = dynamic_cast<QtDialogWindow*>(w);
+        return d != nullptr ? d->window() : nullptr;
+    }
+    void act(QPointer<QWidget> w) {
+        QApplication::processEvents(); // the window becomes the active one
+        if (!w) return;
+        ModelWindow* dialog = dialogOf(w);
+        auto* box = qobject_cast<QMessageBox*>(w);
+        uint16_t shown = dialog != nullptr ? dialog->templateId : 0;
+        if (next_ < steps_.size() && (dialog != nullptr || box != nullptr) &&
+            steps_[next_].dialog == shown) {
+            steps_[next_++].act(w);
+        } else {
+            ADD_FAILURE() << "unexpected window " << shown << ": " << w->windowTitle().toStdString()
+                          << (box != nullptr ? " " + box->text().toStdString() : "");
+        }
+        if (!w) return;
+        if ((dialog = dialogOf(w)) != nullptr && !dialog->ended) {
+            ADD_FAILURE() << "dialog " << dialog->templateId << " left open";
+            host_.model().endModal(dialog, 99);
+        } else if ((box = qobject_cast<QMessageBox*>(w)) != nullptr && box->isVisible()) {
+            ADD_FAILURE() << "box left open: " << box->text().toStdString();
+            box->done(QMessageBox::Cancel);
+        }
+    }
+
+    QtHost& host_;
+    std::vector<Step> steps_;
+    size_t next_ = 0;
 };
 
 } // namespace lntc::test
