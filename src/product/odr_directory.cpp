@@ -37,6 +37,14 @@ std::string_view cut(std::string_view s, size_t chars) {
     return s.substr(0, std::min(s.size(), chars));
 }
 
+// A queue name as the RLK compares it: cut to the object field, ignoring case.
+std::string queueKey(std::string_view name) {
+    std::string key(cut(name, kObjectChars));
+    for (char& c : key)
+        c = lower(c);
+    return key;
+}
+
 // RLK name fields need not be NUL-terminated when full.
 std::string_view field(const char* data, size_t capacity) {
     return std::string_view(data, strnlen(data, capacity));
@@ -184,9 +192,8 @@ Odr parseOdr(const json& value, const std::string& where) {
         for (size_t i = 0; i < queues->size(); ++i) {
             std::string at = where + ".queues[" + std::to_string(i) + "]";
             OdrQueue queue = parseQueue((*queues)[i], at);
-            for (const OdrQueue& other : odr.queues)
-                if (equalsIgnoreCase(cut(other.name, kObjectChars), cut(queue.name, kObjectChars)))
-                    fail(at + ".name", "queue \"" + queue.name + "\" appears twice");
+            if (!odr.queueIndex.emplace(queueKey(queue.name), odr.queues.size()).second)
+                fail(at + ".name", "queue \"" + queue.name + "\" appears twice");
             odr.queues.push_back(std::move(queue));
         }
     }
@@ -345,9 +352,8 @@ uint32_t locate(const OdrDirectory& directory, const RlkName& name, const RlkSer
 }
 
 const OdrQueue* findQueue(const Odr& odr, std::string_view name) {
-    for (const OdrQueue& queue : odr.queues)
-        if (equalsIgnoreCase(cut(queue.name, kObjectChars), cut(name, kObjectChars))) return &queue;
-    return nullptr;
+    auto it = odr.queueIndex.find(queueKey(name));
+    return it == odr.queueIndex.end() ? nullptr : &odr.queues[it->second];
 }
 
 template <typename T> void put(uint8_t* buffer, size_t offset, T value) {

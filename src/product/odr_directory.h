@@ -54,6 +54,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace lntc {
@@ -79,6 +80,9 @@ struct Odr {
     uint32_t systemWord = 0;
     bool foundCode = false;
     std::vector<OdrQueue> queues;
+    // Position in queues by the name as the RLK compares it (cut to the field, lower case);
+    // filled by the parser, so that a lookup costs the same however many queues there are.
+    std::unordered_map<std::string, size_t> queueIndex;
 };
 
 struct OdrDirectory {
