@@ -9,10 +9,14 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <netinet/in.h>
+#include <sstream>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -286,6 +290,42 @@ TEST_F(Tool, DemoSetupGivesItsFoldersAndFilesTheirModesWhateverTheUmask) {
 }
 
 #ifdef LNTC_HAVE_QT
+// The run served over VNC answers on the loopback address only, although Qt's vnc platform
+// listens on every interface.
+TEST_F(Tool, ConfigOverVncListensOnLoopbackOnly) {
+    int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in any{};
+    any.sin_family = AF_INET;
+    socklen_t len = sizeof any;
+    ASSERT_EQ(::bind(probe, reinterpret_cast<sockaddr*>(&any), len), 0);
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&any), &len);
+    ::close(probe);
+    char port[8];
+    std::snprintf(port, sizeof port, ":%04X ", ntohs(any.sin_port)); // as /proc/net lists it
+    auto vars = env();
+    vars["LNTC_NO_GUI"] = "";
+    ChildProcess config(kConfig, {"--vnc", std::to_string(ntohs(any.sin_port))}, vars);
+    std::string listening; // the local address of the listening socket
+    for (int i = 0; i < 200 && listening.empty(); ++i) {
+        for (const char* table : {"/proc/net/tcp6", "/proc/net/tcp"}) {
+            std::istringstream lines(readTextFile(table));
+            for (std::string line; std::getline(lines, line);) {
+                std::istringstream fields(line);
+                std::string slot, local, remote, state;
+                fields >> slot >> local >> remote >> state;
+                if (state == "0A" && (local + " ").find(port) != std::string::npos)
+                    listening = local;
+            }
+        }
+        if (listening.empty()) ::usleep(50 * 1000);
+    }
+    ::kill(config.pid(), SIGTERM);
+    config.wait();
+    EXPECT_TRUE(listening == "0000000000000000FFFF00000100007F" + std::string(port).substr(0, 5) ||
+                listening == "0100007F" + std::string(port).substr(0, 5))
+        << listening;
+}
+
 // A failing script stops the configuration run: exit 2, its line on standard error and in the
 // transcript, the run's window cancelled, the registry as it was.
 TEST_F(Tool, ConfigScriptThatFailsStopsTheRunAtItsLine) {

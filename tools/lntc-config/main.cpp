@@ -16,6 +16,7 @@
 #include "ui/qt/gallery.h"
 #include "ui/qt/qt_host.h"
 #include "ui/script_runner.h"
+#include "vnc_loopback.h"
 
 #include <QApplication>
 
@@ -256,8 +257,10 @@ int main(int argc, char** argv) {
                     return kFailed;
                 }
             }
-            std::fprintf(stderr, "lntc-config: serving the configuration over VNC on port %ld\n",
+            std::fprintf(stderr,
+                         "lntc-config: serving the configuration over VNC on localhost port %ld\n",
                          port);
+            ServeOnLoopbackOnly(static_cast<int>(port));
             return interactive(argv[0], "vnc:size=1024x768:port=" + std::to_string(port));
         }
         if (args[0] == "--script" &&
