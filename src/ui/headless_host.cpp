@@ -6,28 +6,7 @@
 
 namespace lntc {
 
-namespace {
-
-bool answerFits(uint32_t style, int button) {
-    switch (style & mb::TypeMask) {
-    case mb::Ok:
-        return button == id::Ok;
-    case mb::OkCancel:
-        return button == id::Ok || button == id::Cancel;
-    case mb::AbortRetryIgnore:
-        return button == id::Abort || button == id::Retry || button == id::Ignore;
-    case mb::YesNoCancel:
-        return button == id::Yes || button == id::No || button == id::Cancel;
-    case mb::YesNo:
-        return button == id::Yes || button == id::No;
-    case mb::RetryCancel:
-        return button == id::Retry || button == id::Cancel;
-    default:
-        return false;
-    }
-}
-
-} // namespace
+namespace {} // namespace
 
 // --- scripts ---------------------------------------------------------------------------
 
@@ -184,7 +163,7 @@ int HeadlessHost::showBox(const BoxRequest& request) {
                             [](const Answer& a) { return a.match.empty(); });
     std::function<void(const HeadlessBox&)> during;
     if (pick != answers_.end()) {
-        if (answerFits(box.style, pick->button))
+        if (BoxHasButton(box.style, pick->button))
             box.answer = pick->button;
         else
             error("answer " + std::to_string(pick->button) + " is no button of the box \"" +

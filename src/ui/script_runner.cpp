@@ -207,25 +207,6 @@ const char* answerName(int button) {
     return button >= 1 && button <= 7 ? names[button] : "";
 }
 
-bool boxHas(uint32_t style, int button) {
-    switch (style & mb::TypeMask) {
-    case mb::Ok:
-        return button == id::Ok;
-    case mb::OkCancel:
-        return button == id::Ok || button == id::Cancel;
-    case mb::AbortRetryIgnore:
-        return button == id::Abort || button == id::Retry || button == id::Ignore;
-    case mb::YesNoCancel:
-        return button == id::Yes || button == id::No || button == id::Cancel;
-    case mb::YesNo:
-        return button == id::Yes || button == id::No;
-    case mb::RetryCancel:
-        return button == id::Retry || button == id::Cancel;
-    default:
-        return false;
-    }
-}
-
 const char* buttonsName(uint32_t style) {
     static const char* names[] = {"ok",          "okcancel", "abortretryignore",
                                   "yesnocancel", "yesno",    "retrycancel"};
@@ -428,7 +409,7 @@ int ScriptRunner::answerBox(const HeadlessBox& box) {
             answer = safeAnswer(box.style);
         } else if (a->verb == "answer") {
             int button = buttonOf(a->args[0].text);
-            if (boxHas(box.style, button))
+            if (BoxHasButton(box.style, button))
                 answer = button;
             else
                 fail(a->line,

@@ -5,6 +5,25 @@
 
 namespace lntc {
 
+bool BoxHasButton(uint32_t style, int button) {
+    switch (style & mb::TypeMask) {
+    case mb::Ok:
+        return button == id::Ok;
+    case mb::OkCancel:
+        return button == id::Ok || button == id::Cancel;
+    case mb::AbortRetryIgnore:
+        return button == id::Abort || button == id::Retry || button == id::Ignore;
+    case mb::YesNoCancel:
+        return button == id::Yes || button == id::No || button == id::Cancel;
+    case mb::YesNo:
+        return button == id::Yes || button == id::No;
+    case mb::RetryCancel:
+        return button == id::Retry || button == id::Cancel;
+    default:
+        return false;
+    }
+}
+
 namespace {
 
 // Boxes nest only through handlers that show boxes while a box is up; this deep is a loop.

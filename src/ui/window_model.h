@@ -33,6 +33,9 @@ inline bool isPushButton(ControlKind k) {
 inline bool isButton(ControlKind k) {
     return isPushButton(k) || k == ControlKind::CheckBox || k == ControlKind::RadioButton;
 }
+// Whether a message box of the style has the button (an answer it can be given).
+bool BoxHasButton(uint32_t style, int button);
+
 inline bool takesFocus(ControlKind k) {
     return k != ControlKind::Static && k != ControlKind::GroupBox && k != ControlKind::Picture;
 }
