@@ -9,7 +9,6 @@
 #include "platform/platform.h"
 #include "product/posix_product.h"
 #include "resources/ids.h"
-#include "store/initialise.h"
 #include "store/records.h"
 #include "support/cups_server.h"
 #include "support/demo_files.h"
@@ -31,12 +30,6 @@ std::string demoFile(const char* name) {
     return readTextFile(std::string(LNTC_SOURCE_DIR) + "/share/demo/" + name);
 }
 
-void requireConfig(Library& lib) {
-    const ServerConfig* config = nullptr;
-    if (GetConfig(lib, &config, LNTC_CONFIG_VERSION) != 0)
-        throw std::runtime_error("the shared configuration did not set up");
-}
-
 // The registry as product processes have it: the SQLite store under a machine root.
 void BM_GetDefaultMedia_SqliteRegistry(benchmark::State& state) {
     TempRoot root;
@@ -48,9 +41,11 @@ void BM_GetDefaultMedia_SqliteRegistry(benchmark::State& state) {
     product.setDirectoryJson(kDefaultDirectory);
     RecordingHost host;
     Library lib(platform, product, host);
+    const ServerConfig* config = nullptr;
     if (LoadLibrary(lib) != 0) throw std::runtime_error("the registry root did not open");
     importRegText(*platform.registry, demoFile("default-media.reg"));
-    requireConfig(lib);
+    if (GetConfig(lib, &config, LNTC_CONFIG_VERSION) != 0)
+        throw std::runtime_error("the shared configuration did not set up");
     for (auto _ : state)
         benchmark::DoNotOptimize(GetDefaultMedia(lib));
     UnloadLibrary(lib);
@@ -61,10 +56,9 @@ void BM_ReadLdpxCfgFile_LastSection(benchmark::State& state) {
     FakeMachine machine;
     machine.files.addFile("c:\\qdsw_local\\sd\\ldpx.cfg", demoFile("ldpx.cfg"));
     TestLibrary t(machine);
-    for (auto _ : state) {
+    for (auto _ : state)
         if (ReadLdpxCfgFile(t.lib(), "c:\\qdsw_local\\sd", "DRAWING_MASTER") != 0)
             state.SkipWithError("the demo section did not read");
-    }
 }
 BENCHMARK(BM_ReadLdpxCfgFile_LastSection);
 

@@ -31,8 +31,7 @@ TEST(CupsDialogs, PrintManagerListsRefreshesAndChecksAgainstTheServer) {
     std::vector<SpoolerPrinter> none{{"stale", ""}};
     EXPECT_EQ(spooler.printers(none), 0u);
     EXPECT_TRUE(none.empty());
-    ASSERT_TRUE(server.addPrinter("Office", "Second floor"));
-    ASSERT_TRUE(server.addPrinter("Bare", ""));
+    ASSERT_TRUE(server.addPrinter("Office", "Second floor") && server.addPrinter("Bare", ""));
     size_t bytes = 0;
     EXPECT_EQ(spooler.printersSize(bytes), 0u);
     EXPECT_GT(bytes, std::string("OfficeSecond floorBare").size());
@@ -46,31 +45,23 @@ TEST(CupsDialogs, PrintManagerListsRefreshesAndChecksAgainstTheServer) {
     setField(q.Name, "LASER");
     q.Connectivity = 1; // TCP Direct so far: the queue name is offered
 
-    const std::string office = "Office,   \"Second floor\"", late = "Late,   \"Added meanwhile\"";
-    host.script(dlg::PrintManager)
-        .then([&](const ModelWindow& w) {
-            EXPECT_EQ(w.at(pmctl::Printer).itemTexts(),
-                      (Strings{"Bare,   <no description text>", "LASER", office}));
-            EXPECT_EQ(w.at(pmctl::Printer).text, "LASER");
-            EXPECT_TRUE(server.addPrinter("Late", "Added meanwhile"));
-        })
-        .click(pmctl::Refresh)
-        .then([&](const ModelWindow& w) {
-            EXPECT_EQ(w.at(pmctl::Printer).itemTexts(),
-                      (Strings{"Bare,   <no description text>", "LASER", late, office}));
-            EXPECT_TRUE(server.deletePrinter("Office"));
-        })
-        // Deleted meanwhile: the server is asked again, not a list kept from before.
-        .select(pmctl::Printer, office)
-        .ok()
-        .then([&](const ModelWindow&) {
-            ASSERT_EQ(host.boxes.size(), 1u);
-            EXPECT_EQ(host.boxes[0].text, "The Office printer does not exist in Print Manager.");
-        })
-        .select(pmctl::Printer, late)
-        .ok();
+    const std::string bare = "Bare,   <no description text>", office = "Office,   \"Second floor\"",
+                      late = "Late,   \"Added meanwhile\"";
+    auto& s = host.script(dlg::PrintManager).then([&](const ModelWindow& w) {
+        EXPECT_EQ(w.at(pmctl::Printer).itemTexts(), (Strings{bare, "LASER", office}));
+        EXPECT_EQ(w.at(pmctl::Printer).text, "LASER");
+        EXPECT_TRUE(server.addPrinter("Late", "Added meanwhile"));
+    });
+    s.click(pmctl::Refresh).then([&](const ModelWindow& w) {
+        EXPECT_EQ(w.at(pmctl::Printer).itemTexts(), (Strings{bare, "LASER", late, office}));
+        EXPECT_TRUE(server.deletePrinter("Office"));
+    });
+    // Deleted meanwhile: the server is asked again, not a list kept from before.
+    s.select(pmctl::Printer, office).ok().select(pmctl::Printer, late).ok();
     PrintManagerDialog dialog(lib, nullptr, q);
     EXPECT_EQ(dialog.doModal(), id::Ok);
+    EXPECT_EQ(host.boxes.size() == 1 ? host.boxes[0].text : "",
+              "The Office printer does not exist in Print Manager.");
     EXPECT_STREQ(q.DeviceName, "Late");
 }
 

@@ -46,8 +46,7 @@ CupsServer::CupsServer() {
     dir_ = templ;
     socket_ = dir_ + "/cups.sock";
     const bool root = geteuid() == 0;
-    fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                              fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(dir_, static_cast<fs::perms>(0755));
     for (const char* sub : {"spool", "cache", "state", "log", "temp", "ppd"}) {
         fs::create_directories(dir_ + "/" + sub);
         // As root, cupsd does its work as lp.
@@ -78,25 +77,19 @@ CupsServer::CupsServer() {
         execl(cupsd, cupsd, "-f", "-c", conf.c_str(), "-s", cf.c_str(), nullptr);
         _exit(127);
     }
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!answers(socket_)) {
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_ ||
-            std::chrono::steady_clock::now() > deadline) {
+        const bool ended = waitpid(pid_, nullptr, WNOHANG) == pid_;
+        if (ended || std::chrono::steady_clock::now() > deadline) {
             reason_ = "cupsd did not start; see " + dir_ + "/log/error_log";
-            if (waitpid(pid_, &status, WNOHANG) == 0) {
-                ::kill(pid_, SIGKILL);
-                waitpid(pid_, nullptr, 0);
-            }
+            if (!ended) ::kill(pid_, SIGKILL);
+            if (!ended) waitpid(pid_, nullptr, 0);
             pid_ = -1;
             return;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    if (const char* v = std::getenv("CUPS_SERVER")) {
-        previous_ = v;
-        hadPrevious_ = true;
-    }
+    if (const char* v = std::getenv("CUPS_SERVER")) previous_ = v;
     setenv("CUPS_SERVER", socket_.c_str(), 1);
     cupsSetServer(nullptr); // the client takes CUPS_SERVER afresh
 }
@@ -105,10 +98,7 @@ CupsServer::~CupsServer() {
     if (pid_ > 0) {
         ::kill(pid_, SIGTERM);
         waitpid(pid_, nullptr, 0);
-        if (hadPrevious_)
-            setenv("CUPS_SERVER", previous_.c_str(), 1);
-        else
-            unsetenv("CUPS_SERVER");
+        previous_ ? setenv("CUPS_SERVER", previous_->c_str(), 1) : unsetenv("CUPS_SERVER");
         cupsSetServer(nullptr);
     }
     std::error_code ec;
@@ -117,14 +107,6 @@ CupsServer::~CupsServer() {
 
 bool CupsServer::lpadmin(const std::vector<std::string>& args) {
     return runProgram("/usr/sbin/lpadmin", args, {{"CUPS_SERVER", socket_}}).exitCode == 0;
-}
-
-bool CupsServer::addPrinter(const std::string& name, const std::string& comment) {
-    return lpadmin({"-p", name, "-E", "-v", "file:///dev/null", "-D", comment});
-}
-
-bool CupsServer::deletePrinter(const std::string& name) {
-    return lpadmin({"-x", name});
 }
 
 } // namespace lntc::test

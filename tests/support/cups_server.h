@@ -2,6 +2,7 @@
 // a temporary folder, listening on a local socket. While it runs, CUPS_SERVER names it, so
 // the library's spooler and the CUPS tools talk to it alone.
 #pragma once
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -17,19 +18,17 @@ class CupsServer {
     // Whether cupsd started; when not, why in reason().
     bool running() const { return pid_ > 0; }
     const std::string& reason() const { return reason_; }
-    const std::string& socket() const { return socket_; }
     // lpadmin against this server; true when it succeeded.
-    bool addPrinter(const std::string& name, const std::string& comment);
-    bool deletePrinter(const std::string& name);
+    bool addPrinter(const std::string& name, const std::string& comment) {
+        return lpadmin({"-p", name, "-E", "-v", "file:///dev/null", "-D", comment});
+    }
+    bool deletePrinter(const std::string& name) { return lpadmin({"-x", name}); }
 
   private:
     bool lpadmin(const std::vector<std::string>& args);
 
-    std::string dir_;
-    std::string socket_;
-    std::string previous_; // CUPS_SERVER before
-    bool hadPrevious_ = false;
-    std::string reason_;
+    std::string dir_, socket_, reason_;
+    std::optional<std::string> previous_; // CUPS_SERVER before
     pid_t pid_ = -1;
 };
 

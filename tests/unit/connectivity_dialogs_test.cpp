@@ -1,19 +1,15 @@
-// The connectivity dialogs through the headless host: the printer dialogs and queue options,
-// Print Manager and Other/Parallel ports over the fake spooler, and TCP Direct with the hosts
-// file's matching rules.
+// The connectivity dialogs through the headless host: the printer dialogs and queue options, Print
+// Manager and Other/Parallel ports over the fake spooler, and TCP Direct with the hosts file's
+// matching rules.
 #include "connectivity/connectivity_dialogs.h"
 #include "connectivity/hosts_file.h"
-#include "resources/help_file.h"
 #include "resources/ids.h"
-#include "resources/templates.h"
 #include "store/models.h"
 #include "store/records.h"
-#include "support/demo_files.h"
 #include "support/test_library.h"
 #include "support/ui_support.h"
 #include "ui/address_edit.h"
 #include "ui/headless_host.h"
-#include "ui/window_model.h"
 
 #include <cstring>
 #include <functional>
@@ -28,8 +24,17 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-// A queue LASER over a library whose host is the headless host (without the test templates,
-// whose ids the product's dialogs use).
+// The boxes shown since the last call: the start of their texts, or "caption: text".
+Strings boxTexts(HeadlessHost& host, bool whole = false) {
+    Strings out;
+    for (const auto& b : host.boxes)
+        out.push_back(whole ? b.caption + ": " + b.text : b.text.substr(0, 24));
+    host.boxes.clear();
+    return out;
+}
+
+// A queue LASER of the HP LaserJet 4M over a library whose host is the headless host (without the
+// test templates, whose ids the product's dialogs use).
 struct QueueDialogs : ::testing::Test {
     FakeMachine machine;
     TestLibrary t{machine};
@@ -39,12 +44,6 @@ struct QueueDialogs : ::testing::Test {
         t.lib().setHost(host);
         host.onScriptError = [](const std::string& m) { ADD_FAILURE() << "script: " << m; };
         setField(q.Name, "LASER");
-    }
-};
-
-struct PrinterDialogs : QueueDialogs {
-    void SetUp() override {
-        QueueDialogs::SetUp();
         model("HP_LASERJET_4M");
         t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]()); // no media table needed
     }
@@ -52,13 +51,9 @@ struct PrinterDialogs : QueueDialogs {
         setField(q.Printer, key);
         return ModelIndexOfKey(key);
     }
-    std::vector<std::string> boxTexts() const {
-        std::vector<std::string> out;
-        for (const auto& b : host.boxes)
-            out.push_back(b.text.substr(0, 24));
-        return out;
-    }
+    Strings boxes(bool whole = false) { return boxTexts(host, whole); }
 };
+using PrinterDialogs = QueueDialogs;
 
 Check text(int id, std::string expected) {
     return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).text, expected) << id; };
@@ -69,6 +64,9 @@ Check checked(int id, int state = 1) {
 Check enabled(int id, bool on) {
     return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).enabled, on) << id; };
 }
+Check title(std::string expected) {
+    return [=](const ModelWindow& w) { EXPECT_EQ(w.title, expected); };
+}
 
 TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpService) {
     q.Connectivity = 1;
@@ -76,28 +74,25 @@ TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpService) {
     q.WaitTimeout = 300;
     q.CenterImage = 5;
     PrinterConfigDialog d(t.lib(), nullptr, model("GENERIC_POSTSCRIPT"), q);
-    auto& s = host.script(dlg::PrinterConfig).then([](const ModelWindow& w) {
-        EXPECT_EQ(w.title, "Generic PostScript Level 2 Printer Configuration");
-    });
+    auto& s = host.script(dlg::PrinterConfig)
+                  .then(title("Generic PostScript Level 2 Printer Configuration"));
     s.then(text(printerctl::QueueName, "LASER")).then(text(printerctl::WaitTimeout, "300"));
     s.then(checked(printerctl::TcpDirect)).then(enabled(printerctl::RawBinary, false));
     s.then(checked(printerctl::CenterImage)).cancel();
     EXPECT_EQ(d.doModal(), id::Cancel);
 
-    // Without TCP/IP: Other/Parallel is selected, TCP Direct disabled, and OK is refused
-    // until another connectivity is configured.
-    machine.services.tcpip = false;
-    PrinterConfigDialog without(t.lib(), nullptr, model("HP_LASERJET_4M"), q);
-    auto& noTcp = host.script(dlg::PrinterConfig).then(checked(printerctl::OtherPort));
-    noTcp.then(enabled(printerctl::TcpDirect, false)).ok().cancel();
-    EXPECT_EQ(without.doModal(), id::Cancel);
-    EXPECT_EQ(boxTexts(),
-              (std::vector<std::string>{"Printer Connectivity is ", "You must configure the s"}));
-    // A service manager that cannot be asked is logged and counts as no TCP/IP.
-    machine.services.managerError = 5;
-    PrinterConfigDialog logged(t.lib(), nullptr, model("HP_LASERJET_4M"), q);
-    host.script(dlg::PrinterConfig).cancel();
-    logged.doModal();
+    // Without TCP/IP, or with a service manager that cannot be asked (that is logged):
+    // Other/Parallel is selected, TCP Direct disabled, and OK is refused until another connectivity
+    // is configured.
+    for (uint32_t managerError : {0u, 5u}) {
+        machine.services.tcpip = managerError != 0;
+        machine.services.managerError = managerError;
+        PrinterConfigDialog without(t.lib(), nullptr, model("HP_LASERJET_4M"), q);
+        auto& noTcp = host.script(dlg::PrinterConfig).then(checked(printerctl::OtherPort));
+        noTcp.then(enabled(printerctl::TcpDirect, false)).ok().cancel();
+        EXPECT_EQ(without.doModal(), id::Cancel);
+        EXPECT_EQ(boxes(), (Strings{"Printer Connectivity is ", "You must configure the s"}));
+    }
     EXPECT_TRUE(t.logged("LNTC: Error opening the Service Control Manager"));
 }
 
@@ -116,39 +111,11 @@ TEST_F(PrinterDialogs, ConfiguringTcpDirectForbidsRawBinaryAndTurnsCancelIntoClo
     host.answerWhen("still wish to exit", id::No);
     host.answerWhen("still wish to exit", id::Yes);
     EXPECT_EQ(d.doModal(), kClosedWithChanges);
-    EXPECT_EQ(q.Connectivity, 1u);
-    EXPECT_EQ(q.DataEncode, 2u);  // at once, before any OK
-    EXPECT_EQ(q.WaitTimeout, 10); // not this dialog's own field
-    EXPECT_EQ(boxTexts(),
-              (std::vector<std::string>{"Successfully configured ", "Raw Binary data encoding",
-                                        "All successful Printer C", "All successful Printer C"}));
-}
-
-TEST_F(PrinterDialogs, OkChecksConnectivityRawBinaryAndTheTimeout) {
-    q.Connectivity = 2;
-    q.DataEncode = 0;
-    // Generic PostScript with Raw Binary: Yes goes back to the encodings, No keeps it.
-    PrinterConfigDialog d(t.lib(), nullptr, model("GENERIC_POSTSCRIPT"), q);
-    const int spin = printerctl::WaitTimeoutSpin;
-    auto& s =
-        host.script(dlg::PrinterConfig).click(printerctl::PrintManager).ok(); // not configured
-    s.click(printerctl::OtherPort).ok();                                      // question, Yes
-    s.then([](const ModelWindow& w) { EXPECT_EQ(w.focus, printerctl::Ascii85); });
-    s.type(printerctl::WaitTimeout, "1801").ok(); // question, No, then the range
-    s.type(printerctl::WaitTimeout, "1799").scroll(spin, Scroll::LineUp);
-    s.then(text(printerctl::WaitTimeout, "1800")).scroll(spin, Scroll::LineUp);
-    s.then(text(printerctl::WaitTimeout, "1800"))
-        .click(printerctl::CenterImage)
-        .ok(); // question, No
-    for (int answer : {id::Yes, id::No, id::No})
-        host.answerWhen("change your selection", answer);
-    EXPECT_EQ(d.doModal(), id::Ok);
-    EXPECT_EQ(std::vector<int64_t>({q.DataEncode, q.WaitTimeout, q.CenterImage}),
-              std::vector<int64_t>({0, 1800, 1}));
-    EXPECT_EQ(boxTexts(),
-              (std::vector<std::string>{"You must configure the s", "You selected Raw Binary ",
-                                        "You selected Raw Binary ", "Please enter an integer ",
-                                        "You selected Raw Binary "}));
+    // Encoding at once, before any OK; the timeout is not this dialog's own field.
+    EXPECT_EQ(std::vector<int64_t>({q.Connectivity, q.DataEncode, q.WaitTimeout}),
+              std::vector<int64_t>({1, 2, 10}));
+    EXPECT_EQ(boxes(), (Strings{"Successfully configured ", "Raw Binary data encoding",
+                                "All successful Printer C", "All successful Printer C"}));
 }
 
 TEST_F(PrinterDialogs, LargeDocumentDialogPreparesMediaAndSpinsItsTimeout) {
@@ -157,9 +124,8 @@ TEST_F(PrinterDialogs, LargeDocumentDialogPreparesMediaAndSpinsItsTimeout) {
     EXPECT_STREQ(q.BestAvailPaperSizes, "LETTER,B,C");
     ASSERT_EQ(host.boxes.size(), 1u);
     const int field = largedocctl::InitTimeout, spin = largedocctl::InitTimeoutSpin;
-    auto& s = host.script(dlg::LargeDocConfig).then([](const ModelWindow& w) {
-        EXPECT_EQ(w.title, "Xerox 8840C  (C-size) Printer Configuration");
-    });
+    auto& s =
+        host.script(dlg::LargeDocConfig).then(title("Xerox 8840C  (C-size) Printer Configuration"));
     s.type(field, "3599").scroll(spin, Scroll::LineUp).scroll(spin, Scroll::LineUp);
     s.then(text(field, "3600")).type(field, "0").scroll(spin, Scroll::LineDown);
     s.then(text(field, "0")).click(largedocctl::Options).then(text(ctl::Cancel, "Close")).ok();
@@ -169,41 +135,41 @@ TEST_F(PrinterDialogs, LargeDocumentDialogPreparesMediaAndSpinsItsTimeout) {
 }
 
 TEST_F(PrinterDialogs, QueueOptionsDuplexRuleBindingAndAdvanced) {
-    struct Case {
-        const char* key;
-        uint32_t printDest, duplexAvailable, duplexPrint, binding;
-        bool duplexEnabled, advancedEnabled;
-        uint32_t savedDest, savedPrint;
-    } cases[] = {
-        {"RICOH_LP-M20", 0, 1, 1, 2, false, true, 1, 0},
-        {"HP_LASERJET_4M", 3, 1, 1, 0, true, false, 3, 1},
-        {"GENERIC_POSTSCRIPT", 2, 0, 1, 1, true, false, 2, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.key);
-        model(c.key);
-        q.PrintDest = c.printDest;
-        q.DuplexAvailable = c.duplexAvailable;
-        q.DuplexPrint = c.duplexPrint;
-        q.DuplexBinding = c.binding;
+    using Four = std::tuple<uint32_t, uint32_t, uint32_t, uint32_t>;
+    // PrintDest, DuplexAvailable, DuplexPrint and DuplexBinding before and after OK; whether the
+    // duplex box, "always" and Advanced are enabled (the binding is never shown).
+    // clang-format off
+    const std::tuple<const char*, Four, std::vector<bool>, Four> cases[] = {
+        {"RICOH_LP-M20", {0, 1, 1, 2}, {false, false, true}, {1, 1, 0, 2}},
+        {"HP_LASERJET_4M", {3, 1, 1, 0}, {true, true, false}, {3, 1, 1, 0}},
+        {"GENERIC_POSTSCRIPT", {2, 0, 1, 1}, {true, false, false}, {2, 0, 0, 1}}};
+    // clang-format on
+    auto fields = std::tie(q.PrintDest, q.DuplexAvailable, q.DuplexPrint, q.DuplexBinding);
+    for (const auto& [key, before, on, after] : cases) {
+        model(key);
+        fields = before;
         QueueOptionsDialog d(t.lib(), nullptr, q);
         host.script(dlg::QueueOptions)
             .then([&](const ModelWindow& w) {
-                EXPECT_EQ(std::vector<bool>({w.at(qoptctl::DuplexAvailable).enabled,
-                                             w.at(qoptctl::AlwaysDuplex).enabled,
-                                             w.at(qoptctl::Advanced).enabled,
-                                             w.at(qoptctl::SameBinding).visible}),
-                          std::vector<bool>({c.duplexEnabled, c.duplexEnabled && c.duplexAvailable,
-                                             c.advancedEnabled, false}));
+                std::vector<bool> got;
+                for (int id : {qoptctl::DuplexAvailable, qoptctl::AlwaysDuplex, qoptctl::Advanced})
+                    got.push_back(w.at(id).enabled);
+                EXPECT_EQ(got, on) << key;
+                EXPECT_FALSE(w.at(qoptctl::SameBinding).visible);
             })
             .ok();
         EXPECT_EQ(d.doModal(), id::Ok);
-        EXPECT_EQ(
-            std::vector<uint32_t>({q.PrintDest, q.DuplexAvailable, q.DuplexPrint, q.DuplexBinding}),
-            std::vector<uint32_t>({c.savedDest, c.duplexAvailable, c.savedPrint, c.binding}));
+        EXPECT_EQ(Four(fields), after) << key;
     }
-    // Checking duplex enables "always", unchecked; the spin bar keeps 0 to 60; after the
-    // advanced dialog committed, leaving asks first.
+    // Checking duplex enables "always", unchecked; the spin bar keeps 0 to 60; after the advanced
+    // dialog committed, leaving asks first.
+    model("HP_LASERJET_4M");
+    q.DuplexAvailable = 0;
+    QueueOptionsDialog hp(t.lib(), nullptr, q);
+    auto& duplex = host.script(dlg::QueueOptions).click(qoptctl::DuplexAvailable);
+    duplex.then(enabled(qoptctl::AlwaysDuplex, true)).then(checked(qoptctl::AlwaysDuplex, 0));
+    duplex.cancel();
+    EXPECT_EQ(hp.doModal(), id::Cancel);
     model("RICOH_LP-M20");
     q.PrinterStatusTimeout = 60;
     QueueOptionsDialog d(t.lib(), nullptr, q);
@@ -214,14 +180,6 @@ TEST_F(PrinterDialogs, QueueOptionsDuplexRuleBindingAndAdvanced) {
     host.answerWhen("still wish to exit", id::Yes);
     EXPECT_EQ(d.doModal(), kClosedWithChanges);
     EXPECT_EQ(q.Rotate180, 1u);
-    model("HP_LASERJET_4M");
-    q.DuplexAvailable = 0;
-    QueueOptionsDialog hp(t.lib(), nullptr, q);
-    auto& duplex = host.script(dlg::QueueOptions).click(qoptctl::DuplexAvailable);
-    duplex.then(enabled(qoptctl::AlwaysDuplex, true))
-        .then(checked(qoptctl::AlwaysDuplex, 0))
-        .cancel();
-    EXPECT_EQ(hp.doModal(), id::Cancel);
 }
 
 const std::string kOffice = "Office,   \"Second floor\"", kBare = "Bare,   <no description text>";
@@ -236,15 +194,11 @@ struct SpoolerDialogs : QueueDialogs {
         q.Connectivity = 1;
         machine.spooler.printerList = {{"Office", "Second floor"}, {"Bare", ""}};
     }
-    // Runs the dialog: the final state of its box, and the message boxes shown (caption: text).
+    // Runs the dialog: the final state of its box, and the message boxes shown.
     template <class D> std::pair<const ModelControl*, Strings> run(int box, int end = id::Cancel) {
-        host.boxes.clear();
         D dialog(t.lib(), nullptr, q);
         EXPECT_EQ(dialog.doModal(), end);
-        Strings shown;
-        for (const auto& b : host.boxes)
-            shown.push_back(b.caption + ": " + b.text);
-        return {&host.closedWindows.back()->at(box), shown};
+        return {&host.closedWindows.back()->at(box), boxes(true)};
     }
 };
 
@@ -253,32 +207,26 @@ TEST_F(SpoolerDialogs, PrintManagerEntriesAndWhatOkStores) {
     machine.spooler.printerList.push_back({"A,B", e124 + "\xC3\xA9"}); // cut before the "é"
     machine.spooler.printerList.push_back({wide, "x"});
     const std::string ab = "A,B,   \"" + e124 + "\"", wideEntry = wide + ",   \"";
+    // The typed text, else the entry selected; DeviceName afterwards; the box shown, if any.
     // clang-format off
-    struct Case {
-        std::string typed, select; // typed text, else the entry selected
-        std::string stored, box;   // DeviceName afterwards; the box shown, if any
-    } cases[] = {
+    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
         {"", kOffice, "Office", ""},
         {"", ab, "A,B", ""}, // an entry names its printer, commas and all
         {"", wideEntry, wide, ""}, {"Bare,   anything", "", "Bare", ""},
         {"", "LASER", "before", notInPrintManager("LASER")},
         {"", "", "before", notInPrintManager("")}, {",Office", "", "before", notInPrintManager("")},
-        {"Bare," + std::string(252, ' '), "", "before",
-         "Lintora Configuration: Please enter no more than 256 characters."},
-    };
+        {"Bare," + std::string(252, ' '), "", "before", "Lintora Configuration: Please enter no more than 256 characters."}};
     // clang-format on
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.typed + c.select);
+    for (const auto& [typed, select, stored, box] : cases) {
         setField(q.DeviceName, "before");
         auto& s = host.script(dlg::PrintManager);
-        c.select.empty() ? s.type(pmctl::Printer, c.typed) : s.select(pmctl::Printer, c.select);
-        s.ok();
-        if (!c.box.empty()) s.cancel();
-        auto [box, shown] =
-            run<PrintManagerDialog>(pmctl::Printer, c.box.empty() ? id::Ok : id::Cancel);
-        EXPECT_EQ(box->itemTexts(), (Strings{ab, kBare, "LASER", kOffice, wideEntry}));
-        EXPECT_EQ(fieldText(q.DeviceName), c.stored);
-        EXPECT_EQ(shown, c.box.empty() ? Strings{} : Strings{c.box});
+        select.empty() ? s.type(pmctl::Printer, typed) : s.select(pmctl::Printer, select);
+        box.empty() ? s.ok() : s.ok().cancel();
+        auto [list, shown] =
+            run<PrintManagerDialog>(pmctl::Printer, box.empty() ? id::Ok : id::Cancel);
+        EXPECT_EQ(list->itemTexts(), (Strings{ab, kBare, "LASER", kOffice, wideEntry}));
+        EXPECT_EQ(fieldText(q.DeviceName), stored) << typed << select;
+        EXPECT_EQ(shown, box.empty() ? Strings{} : Strings{box}) << typed << select;
     }
 }
 
@@ -322,37 +270,30 @@ TEST_F(SpoolerDialogs, ListsTooLargeToHoldAreReportedWithTheirSize) {
 TEST_F(SpoolerDialogs, OtherPortSelectionAndOk) {
     const std::string p40(40, 'P'),
         tooLong = "Lintora Configuration: Please enter no more than 40 characters.";
+    // The spooler's ports, the queue's connectivity and DeviceName, the name typed; the list shown,
+    // and DeviceName afterwards or the box that refused the name.
     // clang-format off
-    struct Case {
-        Strings ports;
-        uint32_t connectivity;
-        std::string stored, typed;
-        Strings items;
-        std::string result; // DeviceName afterwards, or the box that refused the name
-        bool refused = false;
-    } cases[] = {
+    struct Case { Strings ports; uint32_t connectivity; std::string stored, typed; Strings items; std::string result; bool refused = false; };
+    const Case cases[] = {
         {{"LPT2:", "COM1:", "LPT1:"}, 2, "", "", {"COM1:", "LPT1:", "LPT2:"}, "LPT1:"},
         {{"COM2:", "COM1:"}, 2, "", "", {"COM1:", "COM2:"}, "COM1:"},
         {{"FILE:", "lpt3:", "LPT1:"}, 2, "", "", {"LPT1:"}, "LPT1:"},
         {{"LPT1:", "FILE:"}, 2, "FILE:", "", {"FILE:", "LPT1:"}, "FILE:"},
         {{"LPT1:"}, 1, "myhost", "", {"LPT1:"}, "LPT1:"}, // another connectivity's name
         {{"LPT1:"}, 2, "", p40, {"LPT1:"}, p40},
-        {{"LPT1:"}, 2, "", p40 + "Q", {"LPT1:"}, tooLong, true},
-    };
+        {{"LPT1:"}, 2, "", p40 + "Q", {"LPT1:"}, tooLong, true}};
     // clang-format on
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.result);
         machine.spooler.portList = c.ports;
         q.Connectivity = c.connectivity;
         setField(q.DeviceName, c.stored);
         auto& s = host.script(dlg::OtherPort);
         if (!c.typed.empty()) s.type(portctl::Port, c.typed);
-        s.ok();
-        if (c.refused) s.cancel();
+        c.refused ? s.ok().cancel() : s.ok();
         auto [box, shown] = run<OtherPortDialog>(portctl::Port, c.refused ? id::Cancel : id::Ok);
-        EXPECT_EQ(box->itemTexts(), c.items);
+        EXPECT_EQ(box->itemTexts(), c.items) << c.result;
         EXPECT_EQ(fieldText(q.DeviceName), c.refused ? c.stored : c.result);
-        EXPECT_EQ(shown, c.refused ? Strings{c.result} : Strings{});
+        EXPECT_EQ(shown, c.refused ? Strings{c.result} : Strings{}) << c.result;
     }
 }
 
@@ -374,7 +315,7 @@ struct Queue : HeadlessLibrary {
         machine.files.readFile(path, s);
         return s;
     }
-    std::string box(size_t i) const { return i < host.boxes.size() ? host.boxes[i].text : ""; }
+    Strings boxes() { return boxTexts(host, true); }
 };
 
 std::string address(const ModelWindow& w) {
@@ -388,64 +329,47 @@ std::string joined(const std::vector<std::string>& items) {
     return out;
 }
 
-// The queue's port name is PRN1. The user picks an entry ("=NAME") or types a name and
-// presses Enter ("+NAME") or just OK (""), always types 10.9.9.9 for the address, and says Yes
-// when asked.
-struct MatchCase {
-    std::string before; // empty: no hosts file
-    const char* act;
-    const char* shown;  // the address shown for PRN1 or the picked entry
-    std::string listed; // entries, joined by "|"
-    bool asked;
-    std::string after;
-};
-
+// The queue's port name is PRN1. The user picks an entry ("=NAME") or types a name and presses
+// Enter ("+NAME") or just OK (""), always types 10.9.9.9 for the address, and says Yes when asked;
+// then the hosts file (its old text is backed up), the queue's port name and what the new-port
+// dialog showed.
 TEST(TcpDirect, HostsLinesMatchOnlyTheWholeNamesPart) {
-    const MatchCase cases[] = {
+    // The hosts file before (empty: none), the action, the address shown for PRN1 or the picked
+    // entry, the entries joined by "|", whether asked, the file afterwards.
+    // clang-format off
+    const std::tuple<std::string, const char*, const char*, std::string, bool, std::string> cases[] = {
         {"10.1.2.3 PRN1\n", "", "10.1.2.3", "PRN1", false, "10.9.9.9\tPRN1\n"},
-        {"10.1.2.3 PRN1 X\n", "", "0.0.0.0", "PRN1|PRN1 X", true,
-         "10.1.2.3 PRN1 X\n10.9.9.9\tPRN1\n"},
+        {"10.1.2.3 PRN1 X\n", "", "0.0.0.0", "PRN1|PRN1 X", true, "10.1.2.3 PRN1 X\n10.9.9.9\tPRN1\n"},
         {"#10.1.2.3 PRN1\n", "", "0.0.0.0", "PRN1", true, "10.9.9.9\tPRN1\n"},
-        {"10.1.2.3 PRN1\tAL\n", "=PRN1 AL", "10.1.2.3", "PRN1|PRN1 AL", false,
-         "10.1.2.3 PRN1\tAL\n10.9.9.9\tPRN1 AL\n"},
-        {"10.1.2.3 PRN1\r\n# x\r\n10.1.2.4\tPRN1\r\n", "", "10.1.2.3", "PRN1", false,
-         "10.9.9.9\tPRN1\r\n# x\r\n10.9.9.9\tPRN1\r\n"},
-        {"127.0.0.1 localhost", "", "0.0.0.0", "localhost|PRN1", true,
-         "127.0.0.1 localhost\n10.9.9.9\tPRN1\n"}, // no line end after the last line
-        {kLong + "\n", "", "0.0.0.0", kLong.substr(9) + "|PRN1", true,
-         kLong + "\n10.9.9.9\tPRN1\n"},
+        {"10.1.2.3 PRN1\tAL\n", "=PRN1 AL", "10.1.2.3", "PRN1|PRN1 AL", false, "10.1.2.3 PRN1\tAL\n10.9.9.9\tPRN1 AL\n"},
+        {"10.1.2.3 PRN1\r\n# x\r\n10.1.2.4\tPRN1\r\n", "", "10.1.2.3", "PRN1", false, "10.9.9.9\tPRN1\r\n# x\r\n10.9.9.9\tPRN1\r\n"},
+        {"127.0.0.1 localhost", "", "0.0.0.0", "localhost|PRN1", true, "127.0.0.1 localhost\n10.9.9.9\tPRN1\n"}, // no last line end
+        {kLong + "\n", "", "0.0.0.0", kLong.substr(9) + "|PRN1", true, kLong + "\n10.9.9.9\tPRN1\n"},
         {"", "", "0.0.0.0", "PRN1", true, "10.9.9.9\tPRN1\n"},
         // The entry spelled as the name is chosen, not one that differs in case.
-        {"10.1.2.3 PRN1\n1.1.1.1 prn1\n", "", "10.1.2.3", "prn1|PRN1", false,
-         "10.9.9.9\tPRN1\n1.1.1.1 prn1\n"},
+        {"10.1.2.3 PRN1\n1.1.1.1 prn1\n", "", "10.1.2.3", "prn1|PRN1", false, "10.9.9.9\tPRN1\n1.1.1.1 prn1\n"},
         // Enter in the box looks the name up before it asks.
-        {"10.1.2.3 PRN1\n", "+PRN2", "10.1.2.3", "PRN1", true, "10.1.2.3 PRN1\n10.9.9.9\tPRN2\n"},
-    };
-    for (const MatchCase& c : cases) {
-        SCOPED_TRACE(c.before);
-        Queue t(c.before.empty() ? nullptr : c.before.c_str());
+        {"10.1.2.3 PRN1\n", "+PRN2", "10.1.2.3", "PRN1", true, "10.1.2.3 PRN1\n10.9.9.9\tPRN2\n"}};
+    // clang-format on
+    for (const auto& [before, act, shown, listed, asked, after] : cases) {
+        Queue t(before.empty() ? nullptr : before.c_str());
         TcpDirectDialog d(t.lib(), nullptr, t.q);
-        const std::string name = c.act[0] ? c.act + 1 : "PRN1";
+        const std::string name = act[0] ? act + 1 : "PRN1";
+        std::string got;
         DialogScript& s = t.host.script(dlg::TcpDirect);
-        s.then([&](const ModelWindow& w) {
-            EXPECT_EQ(joined(w.at(tcpctl::PortName).itemTexts()), c.listed);
-        });
-        if (c.act[0] == '=') s.select(tcpctl::PortName, name);
-        s.then([&](const ModelWindow& w) { EXPECT_EQ(address(w), c.shown); });
+        s.then([&](const ModelWindow& w) { got = joined(w.at(tcpctl::PortName).itemTexts()); });
+        if (act[0] == '=') s.select(tcpctl::PortName, name);
+        s.then([&](const ModelWindow& w) { got += "|" + address(w); });
         s.type(tcpctl::Address, "10.9.9.9");
-        if (c.act[0] == '+')
-            s.type(tcpctl::PortName, name).enter();
-        else
-            s.ok();
-        if (c.asked) t.host.script(dlg::NewTcpPort).ok();
+        act[0] == '+' ? s.type(tcpctl::PortName, name).enter() : s.ok();
+        if (asked) t.host.script(dlg::NewTcpPort).ok();
         EXPECT_EQ(d.doModal(), id::Ok);
-        const ModelWindow* asked = t.host.closed(dlg::NewTcpPort);
-        const Strings noTexts;
-        EXPECT_EQ(asked ? textsOf(*asked, {newportctl::PortName, newportctl::Address}) : noTexts,
-                  (c.asked ? Strings{name, "10.9.9.9"} : noTexts));
+        if (const ModelWindow* w = t.host.closed(dlg::NewTcpPort))
+            got += "|" + joined(textsOf(*w, {newportctl::PortName, newportctl::Address}));
+        EXPECT_EQ(got, listed + "|" + shown + (asked ? "|" + name + "|10.9.9.9" : "")) << before;
         EXPECT_EQ(t.file() + "|" + t.file((kHosts + std::string(".lnt")).c_str()) + "|" +
                       std::string(fieldText(t.q.DeviceName)),
-                  c.after + "|" + c.before + "|" + name);
+                  after + "|" + before + "|" + name);
     }
 }
 
@@ -465,7 +389,11 @@ TEST(TcpDirect, SocketNumberRules) {
         s.ok();
         EXPECT_EQ(d.doModal(), id::Ok) << model;
         EXPECT_EQ(t.q.TCP_SocketNumber, 9100) << model;
-        EXPECT_EQ(t.box(0), laserJet ? "" : "Please enter an integer between 1 and 65535.");
+        EXPECT_EQ(
+            t.boxes(),
+            laserJet
+                ? Strings{}
+                : Strings{"Lintora Configuration: Please enter an integer between 1 and 65535."});
     }
 }
 
@@ -485,7 +413,7 @@ TEST(TcpDirect, NoEmptyNameAndFocusRulesChangeNothing) {
     t.host.script(dlg::NewTcpPort).cancel();
     EXPECT_EQ(d.doModal(), id::Cancel);
     EXPECT_EQ(address(*t.host.closed(dlg::TcpDirect)), "0.0.0.0");
-    EXPECT_EQ(t.box(0), "Please enter the TCP Direct Port Name.");
+    EXPECT_EQ(t.boxes(), Strings{"Configuration Error: Please enter the TCP Direct Port Name."});
     EXPECT_EQ(t.file(), "10.1.2.3 PRN1\n");
     EXPECT_EQ(std::memcmp(&t.q, &before, sizeof before), 0);
 }
@@ -501,10 +429,11 @@ TEST(TcpDirect, AFailedRewriteIsShownAndTheRecordStillWritten) {
     TcpDirectDialog d(t.lib(), nullptr, t.q);
     t.host.script(dlg::TcpDirect).ok();
     EXPECT_EQ(d.doModal(), id::Ok);
-    EXPECT_EQ(t.box(0) + "|" + t.box(1) + "|" + t.box(2),
-              std::string("Failed to register WNDCLASS for parsed control|Access is denied.|") +
-                  "Error accessing the file:  " + kHosts +
-                  ".\nThe TCP Direct Port Name and Address did not get updated.");
+    EXPECT_EQ(t.boxes(),
+              (Strings{"Lintora Configuration: Failed to register WNDCLASS for parsed control",
+                       "Configuration Error: Access is denied.",
+                       std::string("Configuration Error: Error accessing the file:  ") + kHosts +
+                           ".\nThe TCP Direct Port Name and Address did not get updated."}));
     EXPECT_STREQ(t.q.DeviceName, "PRN1");
     EXPECT_EQ(t.file(), "10.1.2.3 PRN1\n");
 }
