@@ -107,27 +107,17 @@ TEST(DialogControls, RadioGroupsListsAndSelections) {
         // Insertion ignores the order; a search wraps to the top, also from past the end; a
         // failed search keeps the selection, the selection follows its item, and a list keeps it
         // on a bad index.
-        EXPECT_EQ(Ints({d.insertString(L, 0, "zulu"),
-                        d.insertString(L, 9, "x"),
-                        d.findString(L, -1, "ALP"),
-                        d.findString(L, 3, "alp"),
-                        d.findString(L, 99, "zu"),
-                        d.findString(L, -1, "delta"),
-                        d.findStringExact(L, -1, "ALPHA2"),
-                        d.findStringExact(L, -1, "alph"),
-                        d.selectString(L, -1, "GAM"),
-                        d.selectString(L, -1, "none"),
-                        d.getCurSel(L),
-                        d.deleteString(L, 0),
-                        d.getCurSel(L),
-                        d.setCurSel(L, 7),
-                        d.getCurSel(L),
-                        d.setItemData(L, 2, 77),
-                        static_cast<int64_t>(d.getItemData(L, 2)),
-                        d.deleteString(L, 5),
-                        (d.resetContent(L), d.getCount(L)),
-                        d.getCurSel(L)}),
-                  Ints({0, -1, 1, 1, 0, -1, 3, -1, 5, -1, 5, 5, 4, -1, 4, 0, 77, -1, 0, -1}));
+        EXPECT_EQ(
+            Ints({d.insertString(L, 0, "zulu"), d.insertString(L, 9, "x"),
+                  d.findString(L, -1, "ALP"), d.findString(L, 3, "alp"), d.findString(L, 99, "zu"),
+                  d.findString(L, -1, "delta"), d.findStringExact(L, -1, "ALPHA2"),
+                  d.findStringExact(L, -1, "alph"), d.selectString(L, -1, "GAM"),
+                  d.selectString(L, -1, "none"), d.getCurSel(L), d.deleteString(L, 0),
+                  d.getCurSel(L), d.setCurSel(L, 7), d.getCurSel(L), d.setItemData(L, 2, 77),
+                  static_cast<int64_t>(d.getItemData(L, 2)), d.deleteString(L, 5)}),
+            Ints({0, -1, 1, 1, 0, -1, 3, -1, 5, -1, 5, 5, 4, -1, 4, 0, 77, -1}));
+        d.resetContent(L);
+        EXPECT_EQ(Ints({d.getCount(L), d.getCurSel(L)}), Ints({0, -1}));
         for (const char* s : {"c", "a", "b", "d"})
             d.addString(X, s); // not sorted; single selection does not apply
         EXPECT_EQ(Ints({d.setCurSel(X, 1), d.selectString(X, -1, "a"), d.setSel(X, 1),
@@ -161,11 +151,10 @@ TEST(DialogControls, DropDownListsChooseEditableCombosTakeTypedTextAndNumbersScr
         EXPECT_EQ(Ints({d.selectString(tc::DropList, -1, "goth"), d.setCurSel(tc::DropList, 9),
                         d.getCurSel(tc::DropList)}),
                   Ints({1, -1, -1}));
-        const std::tuple<const char*, bool, const char*> ints[] = {
-            {"12a", true, "0 0"},
-            {" -42 ", true, "-42 1"},
-            {"-42", false, "0 0"},
-            {"4294967295", false, "4294967295 1"}};
+        // clang-format off
+        const std::tuple<const char*, bool, const char*> ints[] = {{"12a", true, "0 0"},
+            {" -42 ", true, "-42 1"}, {"-42", false, "0 0"}, {"4294967295", false, "4294967295 1"}};
+        // clang-format on
         for (const auto& [text, isSigned, want] : ints) {
             bool translated = want[0] == '0'; // the opposite of the answer: it must be set
             d.setWindowText(tc::Name, text);
