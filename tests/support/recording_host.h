@@ -19,7 +19,13 @@ struct ShownBox {
 class RecordingHost : public Host {
   public:
     int messageBox(WindowRef owner, const std::string& text, const std::string& caption,
-                   uint32_t style) override;
+                   uint32_t style) override {
+        shown.push_back({owner, text, caption, style});
+        if (answers_.empty()) return safeAnswer(style);
+        const int answer = answers_.front();
+        answers_.pop_front();
+        return answer;
+    }
     // Answers for the next boxes, in order; without one a box gets its safe answer.
     void script(std::initializer_list<int> answers) { answers_.insert(answers_.end(), answers); }
     std::vector<ShownBox> shown;

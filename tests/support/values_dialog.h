@@ -2,8 +2,10 @@
 #pragma once
 #include "support/ui_support.h"
 
+#include <algorithm>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lntc::test {
@@ -63,5 +65,15 @@ class ValuesDialog : public HelpDialog {
         if (ok && id == tc::Spin && code == Scroll::LineDown) setDlgItemInt(tc::Count, v - 1);
     }
 };
+
+// The events that start with one of the prefixes.
+inline std::vector<std::string> only(const std::vector<std::string>& events,
+                                     std::initializer_list<std::string_view> prefixes) {
+    std::vector<std::string> out;
+    for (const auto& e : events)
+        if (std::any_of(prefixes.begin(), prefixes.end(), [&](auto p) { return e.starts_with(p); }))
+            out.push_back(e);
+    return out;
+}
 
 } // namespace lntc::test

@@ -1,21 +1,11 @@
 // Real widgets over the window model: the template becomes widgets, what the user does to
 // them reaches the model and the handlers, and what the model holds shows in them. The
 // window semantics themselves are tested once, headless.
+#include "configure/configure.h"
+#include "library/lifecycle.h"
 #include "qt_support.h"
-#include "support/values_dialog.h"
-#include "ui/qt/address_widget.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
-#include <QTest>
-
-#include <gtest/gtest.h>
+#include "resources/ids.h"
+#include "store/models.h"
 
 using namespace lntc;
 using namespace lntc::test;
@@ -24,11 +14,9 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-Texts only(const Texts& events, const std::string& prefix) {
-    Texts out;
-    for (const auto& e : events)
-        if (e.rfind(prefix, 0) == 0) out.push_back(e);
-    return out;
+void clickItem(QListWidget* list, int row, Qt::KeyboardModifiers keys = Qt::NoModifier) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, keys,
+                      list->visualItemRect(list->item(row)).center());
 }
 
 TEST(QtDialog, TheTemplateInDialogUnitsAndWhatTheDialogSetsShowInTheWidgets) {
@@ -46,33 +34,31 @@ TEST(QtDialog, TheTemplateInDialogUnitsAndWhatTheDialogSetsShowInTheWidgets) {
         EXPECT_EQ(q.control(d, ctl::Ok)->geometry(),
                   QRect((200 * x + 2) / 4, (5 * y + 4) / 8, (50 * x + 2) / 4, (14 * y + 4) / 8));
         EXPECT_EQ(window->size(), QSize((260 * x + 2) / 4, (200 * y + 4) / 8));
-        EXPECT_EQ(window->windowTitle(), "Values");
-        EXPECT_TRUE(!q.control<QComboBox>(d, tc::DropList)->isEditable() &&
-                    q.control<QComboBox>(d, tc::Editable)->isEditable());
+        auto* drop = q.control<QComboBox>(d, tc::DropList);
+        auto* editable = q.control<QComboBox>(d, tc::Editable);
+        // Nothing is selected in a list until the dialog says so.
+        EXPECT_TRUE(!drop->isEditable() && editable->isEditable() && drop->currentIndex() == -1);
         EXPECT_TRUE(q.control(d, tc::Count)->hasFocus()); // the first tab stop
 
         d.events.clear();
         d.setWindowText(tc::Name, "a longer text than eight");
-        EXPECT_EQ(q.control<QLineEdit>(d, tc::Name)->text(), "a longer text than eight");
         d.check(tc::Check, 1);
-        EXPECT_TRUE(q.control<QCheckBox>(d, tc::Check)->isChecked());
         for (const char* s : {"pear", "Apple", "fig"})
             d.addString(tc::Sorted, s);
         auto* list = q.control<QListWidget>(d, tc::Sorted);
         d.setCurSel(tc::Sorted, 2);
-        EXPECT_EQ(list->item(0)->text(), "Apple");
-        EXPECT_TRUE(list->count() == 3 && list->item(2)->isSelected());
-        auto* drop = q.control<QComboBox>(d, tc::DropList);
-        EXPECT_EQ(drop->currentIndex(), -1); // nothing selected until the dialog says so
         d.setCurSel(tc::DropList, 1);
-        EXPECT_EQ(drop->currentText(), "Gothic");
+        const QString gothic = drop->currentText();
         d.deleteString(tc::DropList, 1);
-        EXPECT_EQ(drop->currentIndex(), -1);
         d.setCurSel(tc::Editable, 2);
-        EXPECT_EQ(q.control<QComboBox>(d, tc::Editable)->currentText(), "Gamma");
         d.setWindowText(tc::Address, "10.1.2.3");
         auto* address = dynamic_cast<AddressEditWidget*>(q.control(d, tc::Address));
-        EXPECT_EQ(address->edit().text(), "10.1.2.3");
+        EXPECT_EQ(Texts({q.control<QLineEdit>(d, tc::Name)->text().toStdString(),
+                         list->item(0)->text().toStdString(), gothic.toStdString(),
+                         editable->currentText().toStdString(), address->edit().text()}),
+                  (Texts{"a longer text than eight", "Apple", "Gothic", "Gamma", "10.1.2.3"}));
+        EXPECT_TRUE(q.control<QCheckBox>(d, tc::Check)->isChecked() && list->count() == 3 &&
+                    list->item(2)->isSelected() && drop->currentIndex() == -1);
         EXPECT_TRUE(q.control<QPushButton>(d, ctl::Ok)->isDefault());
         d.setDefaultButton(ctl::Cancel);
         EXPECT_TRUE(q.control<QPushButton>(d, ctl::Cancel)->isDefault() &&
@@ -81,7 +67,8 @@ TEST(QtDialog, TheTemplateInDialogUnitsAndWhatTheDialogSetsShowInTheWidgets) {
         d.show(tc::Ratio, false);
         EXPECT_TRUE(!q.control(d, tc::Check)->isEnabled() && q.control(d, tc::Ratio)->isHidden());
         // Only the edit reports a change the dialog made; the widgets' own signals do not.
-        EXPECT_EQ(only(d.events, "cmd"), (Texts{"cmd 4002 2"}));
+        EXPECT_EQ(only(d.events, {"cmd"}), (Texts{"cmd 4002 2"}));
+        EXPECT_EQ(window->windowTitle(), "Values");
         d.setTitle("Renamed");
         EXPECT_EQ(window->windowTitle(), "Renamed");
         EXPECT_TRUE(!q.machine.windows.existsWithTitle("Values") &&
@@ -99,7 +86,6 @@ TEST(QtDialog, KeysAndClicksReachTheModelAndItsHandlers) {
         name->setFocus();
         name->selectAll();
         QTest::keyClicks(name, "Zeta12345"); // stops at the limit the exchange set (8)
-        EXPECT_EQ(d.windowText(tc::Name), "Zeta1234");
         for (int id : {tc::Check, tc::Other2, tc::Radio3, tc::Radio3}) // the radio stays checked
             QTest::mouseClick(q.control(d, id), Qt::LeftButton);
         EXPECT_TRUE(q.control<QRadioButton>(d, tc::Radio3)->isChecked() &&
@@ -108,42 +94,36 @@ TEST(QtDialog, KeysAndClicksReachTheModelAndItsHandlers) {
         QTest::mouseClick(q.control(d, tc::Check), Qt::LeftButton);
         EXPECT_EQ(q.control<QCheckBox>(d, tc::Check)->checkState(), Qt::Checked);
         q.control<QScrollBar>(d, tc::Spin)->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        EXPECT_EQ(d.windowText(tc::Count), "6");
 
-        for (const char* s : {"a", "b", "c"}) {
-            d.addString(tc::Sorted, s);
-            d.addString(tc::Extended, s);
-        }
-        auto* list = q.control<QListWidget>(d, tc::Sorted);
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
-                          list->visualItemRect(list->item(1)).center());
-        EXPECT_EQ(d.getCurSel(tc::Sorted), 1);
-        auto* extended = q.control<QListWidget>(d, tc::Extended);
+        for (const char* s : {"a", "b", "c"})
+            d.addString(tc::Sorted, s), d.addString(tc::Extended, s);
+        clickItem(q.control<QListWidget>(d, tc::Sorted), 1);
         d.setSel(tc::Extended, 2);
-        QTest::mouseClick(extended->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                          extended->visualItemRect(extended->item(0)).center());
+        clickItem(q.control<QListWidget>(d, tc::Extended), 0, Qt::ControlModifier);
         EXPECT_EQ(d.getSelItems(tc::Extended), (std::vector<int>{0, 2}));
         auto* drop = q.control<QComboBox>(d, tc::DropList);
         drop->setFocus();
         QTest::keyClick(drop, Qt::Key_Down);
-        EXPECT_EQ(d.getCurSel(tc::DropList), 0);
         auto* editable = q.control<QComboBox>(d, tc::Editable);
         d.setCurSel(tc::Editable, 0);
         editable->lineEdit()->selectAll();
         QTest::keyClicks(editable->lineEdit(), "Free");
-        EXPECT_EQ(d.windowText(tc::Editable), "Free");
         // Typed text selects nothing.
-        EXPECT_TRUE(d.getCurSel(tc::Editable) == -1 && editable->currentIndex() == -1);
-        EXPECT_EQ(editable->currentText(), "Free");
+        EXPECT_EQ(Texts({d.windowText(tc::Name), d.windowText(tc::Count),
+                         std::to_string(d.getCurSel(tc::Sorted)),
+                         std::to_string(d.getCurSel(tc::DropList)), d.windowText(tc::Editable),
+                         std::to_string(d.getCurSel(tc::Editable)),
+                         std::to_string(editable->currentIndex()),
+                         editable->currentText().toStdString()}),
+                  (Texts{"Zeta1234", "6", "1", "0", "Free", "-1", "-1", "Free"}));
         QTest::keyClick(name, Qt::Key_Return);
     });
-    EXPECT_EQ(code, id::Ok);
-    EXPECT_EQ(d.name, "Zeta1234");
-    EXPECT_EQ(std::make_tuple(d.radio, d.checked), std::make_tuple(2, 1));
-    EXPECT_EQ(only(d.events, "cmd 4002").size(), 8u); // one per character that went in
-    EXPECT_EQ(only(d.events, "cmd 4200"), (Texts{"cmd 4200 0", "cmd 4200 0"}));
-    EXPECT_EQ(only(d.events, "cmd 4103").size(), 2u);
-    Texts cmds = only(d.events, "cmd");
+    EXPECT_EQ(std::make_tuple(code, d.name, d.radio, d.checked),
+              std::make_tuple(int(id::Ok), std::string("Zeta1234"), 2, 1));
+    EXPECT_EQ(only(d.events, {"cmd 4002"}).size(), 8u); // one per character that went in
+    EXPECT_EQ(only(d.events, {"cmd 4200"}), (Texts{"cmd 4200 0", "cmd 4200 0"}));
+    EXPECT_EQ(only(d.events, {"cmd 4103"}).size(), 2u);
+    Texts cmds = only(d.events, {"cmd"});
     for (const char* e : {"cmd 4300 3", "cmd 4301 3", "cmd 4400 3", "cmd 4401 2"})
         EXPECT_NE(std::find(cmds.begin(), cmds.end(), e), cmds.end()) << e;
 }
@@ -165,7 +145,7 @@ TEST(QtDialog, TheFocusFollowsTabsClicksAndTheModel) {
         d.setFocus(tc::Name);
         EXPECT_TRUE(q.control(d, tc::Name)->hasFocus());
     });
-    EXPECT_EQ(only(d.events, "kill").size() + only(d.events, "set").size(), 8u);
+    EXPECT_EQ(only(d.events, {"kill", "set"}).size(), 8u);
     EXPECT_EQ(Texts(d.events.begin(), d.events.begin() + 6),
               (Texts{"kill 4001", "set 4002", "kill 4002", "set 4003", "kill 4003", "set 4401"}));
     EXPECT_TRUE(after.control == tc::Editable && after.inComboEdit);
@@ -182,8 +162,7 @@ TEST(QtDialog, AClickThatLosesItsFocusToAHandlerDoesNotCount) {
         QTest::mouseClick(q.control(d, tc::Check), Qt::LeftButton);
         EXPECT_TRUE(d.focusedControl() == tc::Count && q.control(d, tc::Count)->hasFocus());
     });
-    EXPECT_EQ(d.isChecked(tc::Check), 0);
-    EXPECT_TRUE(only(d.events, "cmd").empty());
+    EXPECT_TRUE(d.isChecked(tc::Check) == 0 && only(d.events, {"cmd"}).empty());
 }
 
 TEST(QtDialog, EscapeEnterOnAButtonAndTheCloseBoxEndTheModalLoop) {
@@ -214,16 +193,14 @@ TEST(QtMessageBox, StylesGiveTheirButtonsIconsAndAnswers) {
     for (const auto& [style, buttons, icon, press, answer] : cases) {
         SCOPED_TRACE(style);
         QtLibrary q;
-        QMessageBox::StandardButtons shown;
-        I shownIcon = I::NoIcon;
-        QString caption;
+        bool shown = false;
         q.host.boxHook = [&](QMessageBox& box) {
-            std::tie(shown, shownIcon, caption) =
-                std::make_tuple(box.standardButtons(), box.icon(), box.windowTitle());
+            shown = box.standardButtons() == buttons && box.icon() == icon &&
+                    box.windowTitle() == "Configuration Error";
             return press;
         };
         EXPECT_EQ(q.host.messageBox(nullptr, "text", "Configuration Error", style), answer);
-        EXPECT_TRUE(shown == buttons && shownIcon == icon && caption == "Configuration Error");
+        EXPECT_TRUE(shown);
     }
     // A real box, answered by its button.
     QtLibrary q;
@@ -236,4 +213,74 @@ TEST(QtMessageBox, StylesGiveTheirButtonsIconsAndAnswers) {
               id::Yes);
 }
 
+// The configuration run: what an administrator does with keys and clicks reaches the dialogs
+// through the Qt host, nested modal loops and boxes included.
+TEST(QtConfiguration, OneQueueConfiguredWithKeysAndClicksIsSavedAndTheRunEndsWithOk) {
+    QtLibrary q;
+    q.lib().defaultMedia.reset(new DefaultMedia[kModelCount]());
+    q.t.product.setDirectoryJson(R"({"default": "Alpha:Quendal", "odrs": [
+      {"domain": "Alpha", "organization": "Quendal",
+       "queues": [{"name": "LASER_1", "printServer": "testhost"},
+                  {"name": "ELSEWHERE", "printServer": "other"}]}]})");
+    q.machine.files.addFile("C:\\qdsw\\lnt\\bin\\LJA.dll", ""); // HP LaserJet 4M
+    const uint32_t initResult = InitialiseSharedConfig(q.lib());
+    auto at = [&](QWidget* window, int id) {
+        return q.host.control(static_cast<QtDialogWindow*>(window)->window(), id);
+    };
+    auto click = [](QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); };
+
+    WhenShown steps(
+        q.host,
+        {
+            {dlg::Main,
+             [&](QWidget* main) {
+                 auto* queues = qobject_cast<QListWidget*>(at(main, mainctl::ToConfigure));
+                 ASSERT_TRUE(queues && queues->count() == 1 &&
+                             queues->item(0)->text() == "LASER_1");
+                 QTest::mouseClick(queues->viewport(), Qt::LeftButton, Qt::NoModifier,
+                                   queues->visualItemRect(queues->item(0)).center());
+                 QTest::keyClick(main, Qt::Key_M, Qt::AltModifier); // "Printer &Model:"
+                 auto* model = qobject_cast<QComboBox*>(at(main, mainctl::Model));
+                 ASSERT_TRUE(model->hasFocus());
+                 QTest::keyClick(model, Qt::Key_Down);
+                 EXPECT_EQ(model->currentText(), "HP LaserJet 4M");
+                 auto* description = at(main, mainctl::Description);
+                 click(description);
+                 QTest::keyClicks(description, "Second floor");
+                 click(at(main, mainctl::Configure)); // returns when the dialog and box are done
+                 auto* current = qobject_cast<QListWidget*>(at(main, mainctl::Current));
+                 EXPECT_TRUE(queues->count() == 0 && current->count() == 1);
+                 EXPECT_EQ(qobject_cast<QPushButton*>(at(main, ctl::Cancel))->text(), "Close");
+                 click(at(main, ctl::Ok));
+             }},
+            {dlg::PrinterConfig,
+             [&](QWidget* printer) {
+                 EXPECT_TRUE(printer->windowTitle().contains("HP LaserJet 4M"))
+                     << printer->windowTitle().toStdString();
+                 click(at(printer, ctl::Ok));
+             }},
+            {0,
+             [&](QWidget* w) {
+                 auto* box = qobject_cast<QMessageBox*>(w);
+                 EXPECT_TRUE(box->text().startsWith("Successfully configured the queue LASER_1"))
+                     << box->text().toStdString();
+                 click(box->button(QMessageBox::Ok));
+             }},
+        });
+    EXPECT_EQ(RunConfiguration(q.lib(), nullptr, initResult), 1u);
+
+    const std::string queue = productPath("Queues\\LASER_1");
+    EXPECT_EQ(getString(q.machine.registry, queue, "Printer"), "HP_LASERJET_4M");
+    EXPECT_EQ(getString(q.machine.registry, queue, "Description"), "Second floor");
+    EXPECT_EQ(std::string(q.lib().store.queues.get()[0].Name), "LASER_1");
+}
+
 } // namespace
+
+int main(int argc, char** argv) {
+    // Real widgets without a display, also when the tests are only being listed.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

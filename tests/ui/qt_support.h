@@ -1,15 +1,26 @@
-// A library whose host is the Qt host over real widgets (offscreen), with the test templates.
+// A library whose host is the Qt host over real widgets (offscreen), with the test templates,
+// and what the Qt tests include.
 #pragma once
 #include "resources/strings.h"
 #include "support/test_library.h"
-#include "support/ui_support.h"
+#include "support/values_dialog.h"
+#include "ui/qt/address_widget.h"
 #include "ui/qt/qt_host.h"
 #include "ui/qt/qt_window.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -20,19 +31,14 @@
 
 namespace lntc::test {
 
-class TestServices : public QtHostServices {
-  public:
+struct TestServices : QtHostServices {
     explicit TestServices(TopWindows* windows) : windows_(windows) {}
     std::string loadString(uint32_t id) override {
-        const char* s = builtinString(id);
-        return s != nullptr ? s : "";
+        return builtinString(id) ? builtinString(id) : "";
     }
-    void logError(const std::string& text) override { logged.push_back(text); }
+    void logError(const std::string&) override {}
     TopWindows* windows() override { return windows_; }
     void toolkitEnded() override {}
-    std::vector<std::string> logged;
-
-  private:
     TopWindows* windows_;
 };
 
@@ -100,21 +106,18 @@ class WhenShown : public QObject {
     void act(QPointer<QWidget> w) {
         QApplication::processEvents(); // the window becomes the active one
         if (!w) return;
-        ModelWindow* dialog = dialogOf(w);
         auto* box = qobject_cast<QMessageBox*>(w);
-        uint16_t shown = dialog != nullptr ? dialog->templateId : 0;
-        if (next_ < steps_.size() && (dialog != nullptr || box != nullptr) &&
-            steps_[next_].dialog == shown) {
+        const uint16_t shown = dialogOf(w) != nullptr ? dialogOf(w)->templateId : 0;
+        if (next_ < steps_.size() && (shown != 0 || box != nullptr) &&
+            steps_[next_].dialog == shown)
             steps_[next_++].act(w);
-        } else {
-            ADD_FAILURE() << "unexpected window " << shown << ": " << w->windowTitle().toStdString()
-                          << (box != nullptr ? " " + box->text().toStdString() : "");
-        }
-        if (!w) return;
-        if ((dialog = dialogOf(w)) != nullptr && !dialog->ended) {
+        else
+            ADD_FAILURE() << "unexpected window " << shown << ": "
+                          << w->windowTitle().toStdString();
+        if (ModelWindow* dialog = w ? dialogOf(w) : nullptr; dialog != nullptr && !dialog->ended) {
             ADD_FAILURE() << "dialog " << dialog->templateId << " left open";
             host_.model().endModal(dialog, 99);
-        } else if ((box = qobject_cast<QMessageBox*>(w)) != nullptr && box->isVisible()) {
+        } else if (box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
             ADD_FAILURE() << "box left open: " << box->text().toStdString();
             box->done(QMessageBox::Cancel);
         }

@@ -51,30 +51,21 @@ TEST(ScriptLanguage, WordsNamesAndComments) {
 }
 
 TEST(ScriptLanguage, FaultyLinesNameTheirLine) {
-    struct Case {
-        const char* script;
-        int line;
-        const char* message;
-    } cases[] = {
-        {"click OK\ntype Name \"open", 2, "has no closing quote"},
-        {"press OK", 1, "\"press\" is no action"},
-        {"\"click\" OK", 1, "starts with an action"},
-        {"# ok\nclick", 2, "click takes 1 word, not 0"},
-        {"type Name", 1, "takes 2 words"},
-        {"spin Timeout sideways", 1, "up or down"},
-        {"spin Timeout up 0", 1, "number from 1"},
-        {"answer maybe", 1, "not one of the words"},
-        {"expect nothing", 1, "expect takes dialog"},
-        {"type Name \"x\"[2]", 1, "only control names"},
-        {"click \"OK\"x", 1, "a space must follow"},
-    };
-    for (const Case& c : cases) {
-        const ParsedScript p = ParseScript(c.script);
-        ASSERT_TRUE(p.failure) << c.script;
-        EXPECT_EQ(p.failure->line, c.line) << c.script;
-        EXPECT_NE(p.failure->message.find(c.message), std::string::npos)
-            << c.script << ": " << p.failure->message;
-        EXPECT_TRUE(p.actions.empty());
+    // clang-format off
+    const std::tuple<const char*, int, const char*> cases[] = {
+        {"click OK\ntype Name \"open", 2, "has no closing quote"}, {"press OK", 1, "\"press\" is no action"},
+        {"\"click\" OK", 1, "starts with an action"}, {"# ok\nclick", 2, "click takes 1 word, not 0"},
+        {"type Name", 1, "takes 2 words"}, {"spin Timeout sideways", 1, "up or down"},
+        {"spin Timeout up 0", 1, "number from 1"}, {"answer maybe", 1, "not one of the words"},
+        {"expect nothing", 1, "expect takes dialog"}, {"type Name \"x\"[2]", 1, "only control names"},
+        {"click \"OK\"x", 1, "a space must follow"}};
+    // clang-format on
+    for (const auto& [script, line, message] : cases) {
+        const ParsedScript p = ParseScript(script);
+        ASSERT_TRUE(p.failure) << script;
+        EXPECT_TRUE(p.failure->line == line &&
+                    p.failure->message.find(message) != std::string::npos && p.actions.empty())
+            << script << ": " << p.failure->line << " " << p.failure->message;
     }
 }
 
@@ -90,9 +81,7 @@ class ScriptedPrinterDialog : public ::testing::Test {
         t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]());
         setField(q.Name, "LASER");
         setField(q.Printer, "GENERIC_POSTSCRIPT");
-        q.Connectivity = 2;
-        q.DataEncode = 0;
-        q.WaitTimeout = 10;
+        std::tie(q.Connectivity, q.DataEncode, q.WaitTimeout) = std::make_tuple(2, 0, 10);
     }
     // Runs the script on the printer dialog; the dialog's end code.
     int play(ScriptRunner& runner) {
@@ -136,35 +125,33 @@ answer no
 )S"));
     EXPECT_EQ(play(runner), id::Ok);
     ASSERT_FALSE(runner.failure()) << runner.failure()->line << ": " << runner.failure()->message;
-    EXPECT_EQ(q.WaitTimeout, 1800);
-    EXPECT_EQ(q.CenterImage, 1u);
-    EXPECT_EQ(q.Connectivity, 2u);
+    EXPECT_EQ(std::make_tuple(q.WaitTimeout, q.CenterImage, q.Connectivity),
+              std::make_tuple(1800u, 1u, 2u));
 
-    const auto transcript = nlohmann::json::parse(runner.transcript(0));
-    EXPECT_EQ(transcript["result"], 0);
-    EXPECT_TRUE(transcript["error"].is_null());
-    std::vector<std::string> events;
-    for (const auto& e : transcript["events"]) {
-        std::string line = e.value("line", -1) >= 0 ? std::to_string(e.value("line", -1)) : "-";
-        if (e["kind"] == "dialog")
-            line += " dialog " + std::to_string(int(e["id"])) + " " + std::string(e["title"]);
-        else if (e["kind"] == "box")
-            line += " box " + std::string(e["text"]).substr(0, 12) + "|" +
-                    std::string(e["buttons"]) + "|" + std::string(e["icon"]) + "|" +
-                    std::string(e["answer"]);
-        else if (e["kind"] == "end")
-            line += " end " + std::to_string(int(e["id"])) + " " + std::to_string(int(e["result"]));
-        else
-            line += " help " + std::to_string(int(e["context"]));
-        events.push_back(line);
+    // The transcript, each event's fields in order (a box's text cut short).
+    auto transcript = nlohmann::json::parse(runner.transcript(0));
+    std::string events;
+    for (auto& e : transcript["events"]) {
+        if (e.contains("text")) e["text"] = std::string(e["text"]).substr(0, 12);
+        for (const auto& [key, value] : e.items())
+            events += key + "=" + (value.is_string() ? std::string(value) : value.dump()) + " ";
+        events += "\n";
     }
+    EXPECT_EQ(transcript["result"].dump() + " " + transcript["error"].dump(), "0 null");
     EXPECT_EQ(events,
-              (std::vector<std::string>{
-                  "0 dialog 400 Generic PostScript Level 2 Printer Configuration",
-                  "7 box You must con|ok|exclamation|ok", "11 box You selected|yesno|question|yes",
-                  "15 box You selected|yesno|question|no", "15 box Please enter|ok|exclamation|ok",
-                  std::string("- help ") + std::to_string(printerctl::WaitTimeout), "- help 400",
-                  "28 box You selected|yesno|question|no", "- end 400 1"}));
+              "id=400 kind=dialog line=0 title=Generic PostScript Level 2 Printer Configuration \n"
+              "answer=ok buttons=ok caption=Configuration Error icon=exclamation kind=box line=7 "
+              "text=You must con \n"
+              "answer=yes buttons=yesno caption=Configuration Warning icon=question kind=box "
+              "line=11 text=You selected \n"
+              "answer=no buttons=yesno caption=Configuration Warning icon=question kind=box "
+              "line=15 text=You selected \n"
+              "answer=ok buttons=ok caption=Lintora Configuration icon=exclamation kind=box "
+              "line=15 text=Please enter \n"
+              "context=4409 kind=help \ncontext=400 kind=help \n"
+              "answer=no buttons=yesno caption=Configuration Warning icon=question kind=box "
+              "line=28 text=You selected \n"
+              "id=400 kind=end result=1 \n");
 
     // A box with no window behind it, as a run may show before its first dialog.
     ScriptRunner early(host, ParseScript("expect box \"Start now\"\nanswer no"));
@@ -174,15 +161,12 @@ answer no
 }
 
 TEST_F(ScriptedPrinterDialog, AFailureStopsTheRunAtItsLine) {
-    struct Case {
-        const char* script;
-        int line;
-        const char* message;
-        bool tcpip = true;
-    } cases[] = {
-        {"click \"TCP Direct Port\"", 1, "it is disabled", false},
-        {"expect dialog 400\nclick \"Nothing here\"\nclick ok", 2, "has no control named"},
-        {"click O[2]", 1, "has no control named"},
+    const std::string queue = "click \"print manager printer queue\"\n";
+    const char *front = "is in front", *noBox = "no message box is in front",
+               *noName = "has no control named";
+    // clang-format off
+    const std::tuple<std::string, int, const char*> cases[] = {
+        {"expect dialog 400\nclick \"Nothing here\"\nclick ok", 2, noName}, {"click O[2]", 1, noName},
         {"click \"print manager printer queue\"[2]", 1, "has 1 controls named"},
         {"uncheck \"ASCII 85\"", 1, "unchecked by choosing another"},
         {"type \"Raw Binary\" x", 1, "cannot type into"},
@@ -190,30 +174,25 @@ TEST_F(ScriptedPrinterDialog, AFailureStopsTheRunAtItsLine) {
         {"expect dialog \"Fonts\"", 1, "found dialog \"Generic"},
         {"expect items \"Wait Timeout (sec)\" a", 1, "expected \"a\", found nothing"},
         {"expect unchecked \"Other/Parallel Port\"", 1, "expected unchecked, found checked"},
-        {"click \"print manager printer queue\"\nclick ok\nclick cancel", 3,
-         "is in front; answer it first"},
-        {"click \"print manager printer queue\"\nclick ok\nanswer yes", 3, "has no button yes"},
-        {"answer ok", 1, "no message box is in front"},
-        {"expect box Anything", 1, "no message box is in front"},
+        {queue + "click ok\nclick cancel", 3, front}, {queue + "click ok\nanswer yes", 3, "has no button yes"},
+        {"answer ok", 1, noBox}, {"expect box Anything", 1, noBox},
         {"focus ok\n# the end\n", 2, "the script ends while dialog"},
-        {"click \"print manager printer queue\"\nclick ok\n", 2,
-         "the script ends while the message box"},
+        {queue + "click ok\n", 2, "the script ends while the message box"},
         {"click cancel\nclick ok", 2, "no window is open"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.script);
+        {"click \"TCP Direct Port\"", 1, "it is disabled"}}; // without TCP/IP
+    // clang-format on
+    for (const auto& [script, line, message] : cases) {
+        SCOPED_TRACE(script);
         q.WaitTimeout = 10;
-        machine.services.tcpip = c.tcpip;
-        ScriptRunner runner(host, ParseScript(c.script));
-        const int code = play(runner);
+        machine.services.tcpip = script.find("TCP Direct") == std::string::npos;
+        ScriptRunner runner(host, ParseScript(script));
+        EXPECT_EQ(play(runner), id::Cancel);
         ASSERT_TRUE(runner.failure());
-        EXPECT_EQ(runner.failure()->line, c.line);
-        EXPECT_NE(runner.failure()->message.find(c.message), std::string::npos)
+        EXPECT_EQ(runner.failure()->line, line);
+        EXPECT_NE(runner.failure()->message.find(message), std::string::npos)
             << runner.failure()->message;
-        EXPECT_EQ(code, id::Cancel);
         EXPECT_EQ(q.WaitTimeout, 10);
-        const auto error = nlohmann::json::parse(runner.transcript(1))["error"];
-        EXPECT_EQ(error["line"], c.line);
+        EXPECT_EQ(nlohmann::json::parse(runner.transcript(1))["error"]["line"], line);
     }
 }
 
@@ -231,11 +210,8 @@ TEST(ScriptedTrayDialog, IndexedNamesPickAmongEqualOnes) {
     setField(media.PaperSizes[0].szName, "LETTER");
     setField(media.PaperSizes[1].szName, "A4");
     media.Trays[0] = media.Trays[1] = media.Trays[2] = {0, 1};
-    struct Case {
-        const char* script;
-        int line; // 0: no failure
-        const char* message;
-    } cases[] = {
+    const std::tuple<const char*, int, const char*> cases[] = {
+        // line 0: no failure
         {"select \"paper size\"[3] a4\nexpect selected \"Paper Size:\"[3] A4\n"
          "expect selected \"Paper Size\"[1] LETTER\nclick \"2\"[2]\nexpect checked \"2\"[2]\n"
          "expect unchecked \"2\"[3]\nclick cancel",
@@ -244,16 +220,14 @@ TEST(ScriptedTrayDialog, IndexedNamesPickAmongEqualOnes) {
         {"select \"paper size\"[2] B5", 1, "has no item \"B5\""},
         {"select+ \"paper size\"[2] A4", 1, "takes one selected item only"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.script);
+    for (const auto& [script, line, message] : cases) {
+        SCOPED_TRACE(script);
         TrayMediaDialog d(t.lib(), nullptr, q, media, false);
-        ScriptRunner runner(host, ParseScript(c.script));
+        ScriptRunner runner(host, ParseScript(script));
         EXPECT_EQ(runner.run([&] { return d.doModal(); }), id::Cancel);
-        EXPECT_EQ(runner.failure() ? runner.failure()->line : 0, c.line);
-        if (runner.failure()) {
-            EXPECT_NE(runner.failure()->message.find(c.message), std::string::npos)
-                << runner.failure()->message;
-        }
+        const auto& f = runner.failure();
+        EXPECT_TRUE(f ? f->line == line && f->message.find(message) != std::string::npos : !line)
+            << (f ? f->message : "");
     }
 }
 
