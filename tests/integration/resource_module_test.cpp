@@ -41,8 +41,7 @@ TEST(ResourceModuleFiles, TheGermanModuleLoadsAndItsTemplateCanStandIn) {
     EXPECT_EQ(modules.systemFolder(), kLibDir);
     uint32_t error = 99;
     auto module = loadResourceModule(modules, kLibDir + "/LNT20DEU.so", error);
-    ASSERT_NE(module, nullptr) << error;
-    EXPECT_EQ(error, 0u);
+    ASSERT_TRUE(module && error == 0) << error;
     EXPECT_EQ(module->findString(str::ErrorCaption), "Konfigurationsfehler");
     EXPECT_FALSE(module->findString(str::LogRlkLink).has_value());
     const DialogTemplate* newQueue = module->findTemplate(dlg::NewQueue);
@@ -54,21 +53,18 @@ TEST(ResourceModuleFiles, TheGermanModuleLoadsAndItsTemplateCanStandIn) {
 
 TEST(ResourceModuleFiles, FilesThatAreNoModulesAreReportedAsSuch) {
     TempRoot root;
-    const std::string garbage = root.path() + "/LNT20LOC.so";
-    std::ofstream(garbage) << "not a shared object";
+    std::ofstream(root.path() + "/LNT20LOC.so") << "not a shared object";
     FakeEnvironment env = libraryEnvironment(root.path(), "DEU");
     PosixModules modules(env);
-    struct Case {
-        std::string path;
-        uint32_t error;
-    };
-    for (const Case& c : {Case{root.path() + "/LNT20XYZ.so", err::FileNotFound},
-                          Case{garbage, err::BadExeFormat}, Case{root.path(), err::BadExeFormat},
-                          Case{kTestModules + "/test_module_noentry.so", err::ProcNotFound},
-                          Case{kTestModules + "/test_module_badversion.so", err::InvalidData}}) {
+    for (const auto& [path, expected] :
+         {std::pair{root.path() + "/LNT20XYZ.so", err::FileNotFound},
+          {root.path() + "/LNT20LOC.so", err::BadExeFormat},
+          {root.path(), err::BadExeFormat},
+          {kTestModules + "/test_module_noentry.so", err::ProcNotFound},
+          {kTestModules + "/test_module_badversion.so", err::InvalidData}}) {
         uint32_t error = 0;
-        EXPECT_EQ(loadResourceModule(modules, c.path, error), nullptr) << c.path;
-        EXPECT_EQ(error, c.error) << c.path;
+        EXPECT_EQ(loadResourceModule(modules, path, error), nullptr) << path;
+        EXPECT_EQ(error, expected) << path;
     }
 }
 
@@ -94,8 +90,8 @@ TEST(ModuleFolder, BesideTheLibraryOrInItsOwnFolder) {
         FakeEnvironment env = libraryEnvironment(root.path(), "ENU");
         env.module = root.path() + "/" + c.file;
         PosixModules modules(env);
-        EXPECT_EQ(modules.systemFolder(), root.path() + c.folder) << c.file << " " << c.companion;
-        EXPECT_EQ(HelpFileOf(env.module, &modules), root.path() + c.help)
+        EXPECT_EQ(modules.systemFolder() + " " + HelpFileOf(env.module, &modules),
+                  root.path() + c.folder + " " + root.path() + c.help)
             << c.file << " " << c.companion;
     }
 }
@@ -127,7 +123,6 @@ TEST(HelpFileAsBuilt, LiesBesideTheLibraryWithATopicForEveryDialogAndMainField) 
     for (const HelpTopic& topic : parseHelpFile(contents)) {
         EXPECT_TRUE(known.count(topic.context)) << "topic " << topic.context << " names nothing";
         EXPECT_TRUE(seen.insert(topic.context).second) << "topic " << topic.context << " twice";
-        EXPECT_FALSE(topic.title.empty()) << topic.context;
-        EXPECT_FALSE(topic.text.empty()) << topic.context;
+        EXPECT_FALSE(topic.title.empty() || topic.text.empty()) << topic.context;
     }
 }

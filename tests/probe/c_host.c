@@ -8,8 +8,8 @@
  * shows as lost output.
  */
 #include "lntc/lntc.h"
+#include "recorded_windows.h"
 
-#include <dirent.h>
 #include <dlfcn.h>
 #include <locale.h>
 #include <stdio.h>
@@ -29,19 +29,6 @@ static void* symbol(void* library, const char* name) {
         exit(3);
     }
     return p;
-}
-
-/* The windows this machine's window registry records: the logo while it is shown. */
-static int recordedWindows(void) {
-    char path[4096];
-    snprintf(path, sizeof path, "%s/run/windows", getenv("LNT_ROOT"));
-    DIR* dir = opendir(path);
-    if (dir == NULL) return 0;
-    int n = 0;
-    for (struct dirent* e = readdir(dir); e != NULL; e = readdir(dir))
-        if (strstr(e->d_name, ".win") != NULL) ++n;
-    closedir(dir);
-    return n;
 }
 
 int main(int argc, char** argv) {

@@ -5,30 +5,15 @@
 //   app-then-unload  the application object is deleted, then the library unloaded
 //   unload-then-app  the library is unloaded, then the application object deleted
 #include "lntc/lntc.h"
+#include "recorded_windows.h"
 
 #include <QApplication>
 
 #include <cstdio>
 #include <cstring>
-#include <dirent.h>
 #include <dlfcn.h>
 #include <memory>
 #include <string>
-
-namespace {
-
-int recordedWindows() {
-    std::string path = std::string(std::getenv("LNT_ROOT")) + "/run/windows";
-    DIR* dir = opendir(path.c_str());
-    if (dir == nullptr) return 0;
-    int n = 0;
-    while (dirent* e = readdir(dir))
-        if (std::strstr(e->d_name, ".win") != nullptr) ++n;
-    closedir(dir);
-    return n;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) return 2;

@@ -3,12 +3,12 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -16,24 +16,21 @@ namespace lntc::test {
 
 namespace {
 
-// The current environment with extra's entries added or replacing theirs.
-std::vector<std::string> mergedEnv(const std::map<std::string, std::string>& extra) {
-    std::vector<std::string> out;
-    for (char** e = environ; *e; ++e)
-        if (!extra.count(std::string(*e).substr(0, std::string(*e).find('=')))) out.push_back(*e);
-    for (const auto& [k, v] : extra)
-        out.push_back(k + "=" + v);
-    return out;
-}
-
-// Starts program with its standard input, output and (when err is given) error on pipes.
+// Starts program with its standard input, output and (when err is given) error on pipes; env's
+// entries are added to the current environment or replace its.
 pid_t spawn(const std::string& program, const std::vector<std::string>& args,
             const std::map<std::string, std::string>& env, int& in, int& out, int* err) {
+    std::signal(SIGPIPE, SIG_IGN);
     const int streams = err ? 3 : 2;
     int pipes[3][2];
     for (int i = 0; i < streams; ++i)
         if (pipe2(pipes[i], O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-    std::vector<std::string> envStrings = mergedEnv(env);
+    std::vector<std::string> envStrings;
+    for (char** e = environ; *e; ++e)
+        if (!env.count(std::string(*e).substr(0, std::string(*e).find('='))))
+            envStrings.push_back(*e);
+    for (const auto& [k, v] : env)
+        envStrings.push_back(k + "=" + v);
     std::vector<char*> argv{const_cast<char*>(program.c_str())}, envp;
     for (const auto& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
@@ -68,24 +65,17 @@ int waitFor(pid_t pid) {
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
                            const std::map<std::string, std::string>& env) {
-    std::signal(SIGPIPE, SIG_IGN);
     pid_ = spawn(program, args, env, in_, out_, nullptr);
 }
 
 ChildProcess::~ChildProcess() {
     closeInput();
     // Give the child the chance to end by itself, as a product process does at end of input.
-    for (int i = 0; i < 500 && !waited_ && pid_ > 0; ++i) {
-        if (waitpid(pid_, &status_, WNOHANG) == pid_)
-            waited_ = true;
-        else
-            usleep(10000);
-    }
-    if (!waited_ && pid_ > 0) {
-        kill(pid_, SIGKILL);
-        wait();
-    }
-    if (out_ >= 0) close(out_);
+    for (int i = 0; i < 500 && !waited_; ++i)
+        if (!(waited_ = waitpid(pid_, &status_, WNOHANG) == pid_)) usleep(10000);
+    if (!waited_) kill(pid_, SIGKILL);
+    wait();
+    close(out_);
 }
 
 void ChildProcess::send(const std::string& line) {
@@ -94,20 +84,16 @@ void ChildProcess::send(const std::string& line) {
 }
 
 std::optional<std::string> ChildProcess::readLine() {
-    for (;;) {
-        size_t nl = buffer_.find('\n');
-        if (nl != std::string::npos) {
-            std::string line = buffer_.substr(0, nl);
-            buffer_.erase(0, nl + 1);
-            return line;
-        }
+    for (size_t nl; (nl = buffer_.find('\n')) == std::string::npos;) {
         pollfd p{out_, POLLIN, 0};
-        if (poll(&p, 1, 30000) <= 0) return std::nullopt;
         char chunk[4096];
-        ssize_t n = read(out_, chunk, sizeof chunk);
+        ssize_t n = poll(&p, 1, 30000) > 0 ? read(out_, chunk, sizeof chunk) : 0;
         if (n <= 0) return std::nullopt;
         buffer_.append(chunk, static_cast<size_t>(n));
     }
+    std::string line = buffer_.substr(0, buffer_.find('\n'));
+    buffer_.erase(0, line.size() + 1);
+    return line;
 }
 
 std::string ChildProcess::ask(const std::string& line) {
@@ -128,8 +114,7 @@ int ChildProcess::wait() {
 
 ForkedChild::ForkedChild(const std::function<int(ForkedChild&)>& body) {
     if (pipe2(down_, O_CLOEXEC) != 0 || pipe2(up_, O_CLOEXEC) != 0) std::abort();
-    pid_ = fork();
-    if (pid_ == 0) {
+    if ((pid_ = fork()) == 0) {
         inChild_ = true;
         close(down_[1]);
         close(up_[0]);
@@ -145,10 +130,7 @@ ForkedChild::ForkedChild(const std::function<int(ForkedChild&)>& body) {
 }
 
 ForkedChild::~ForkedChild() {
-    if (!reaped_ && pid_ > 0) {
-        kill();
-        join();
-    }
+    if (!reaped_ && pid_ > 0) kill(), join();
     close(down_[1]);
     close(up_[0]);
 }
@@ -180,26 +162,19 @@ bool exitedWith(int status, int code) {
 
 RunResult runProgram(const std::string& program, const std::vector<std::string>& args,
                      const std::map<std::string, std::string>& env, const std::string& input) {
-    std::signal(SIGPIPE, SIG_IGN);
     int in = -1, out = -1, err = -1;
     pid_t pid = spawn(program, args, env, in, out, &err);
     if (!input.empty()) (void)!write(in, input.data(), input.size());
     close(in);
     RunResult r{0, "", ""};
     pollfd fds[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
-    int open = 2;
-    while (open > 0 && poll(fds, 2, 60000) > 0) {
+    while ((fds[0].fd >= 0 || fds[1].fd >= 0) && poll(fds, 2, 60000) > 0) {
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
             char chunk[4096];
             ssize_t n = read(fds[i].fd, chunk, sizeof chunk);
-            if (n <= 0) {
-                close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
-            } else {
-                (i == 0 ? r.out : r.err).append(chunk, static_cast<size_t>(n));
-            }
+            if (n > 0) (i == 0 ? r.out : r.err).append(chunk, static_cast<size_t>(n));
+            if (n <= 0) close(std::exchange(fds[i].fd, -1));
         }
     }
     for (auto& f : fds)

@@ -9,11 +9,12 @@ namespace lntc::test {
 
 namespace {
 
+using Bytes = std::vector<unsigned char>;
+
 class FakeSection : public Section {
   public:
-    using Memory = std::shared_ptr<std::vector<unsigned char>>;
-    FakeSection(FakeSections& owner, std::vector<Memory> parts)
-        : owner_(owner), parts_(std::move(parts)) {}
+    FakeSection(std::deque<FillState>& script, std::vector<std::shared_ptr<Bytes>> parts)
+        : script_(script), parts_(std::move(parts)) {}
 
     size_t partSize(size_t part) const override { return parts_.at(part)->size(); }
     void* mapPart(size_t part, bool, uint32_t& error) override {
@@ -22,64 +23,67 @@ class FakeSection : public Section {
     }
     void unmapPart(size_t, void*) override {}
     FillState waitFilled(std::chrono::milliseconds) override {
-        if (owner_.fillScript.empty()) return FillState::Filled;
-        FillState s = owner_.fillScript.front();
-        owner_.fillScript.pop_front();
+        if (script_.empty()) return FillState::Filled;
+        FillState s = script_.front();
+        script_.pop_front();
         return s;
     }
     void markFilled() override {}
 
   private:
-    FakeSections& owner_;
-    std::vector<Memory> parts_;
+    std::deque<FillState>& script_;
+    std::vector<std::shared_ptr<Bytes>> parts_;
 };
 
 // Holds the event while it lives.
 struct FakeEvent : Sections::Event {
-    std::shared_ptr<int> token;
+    std::shared_ptr<Bytes> token;
 };
 
-std::string folded(std::string_view s) {
+std::string upper(std::string_view s) {
     std::string out(s);
     for (char& c : out)
-        c = c == '/' ? '\\' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
 }
 
-bool equalNoCase(const std::string& a, const std::string& b) {
-    return folded(a) == folded(b);
+// Upper case with "\" separators, without trailing "\" (a drive keeps its "X:").
+std::string folded(std::string_view s) {
+    std::string out = upper(s);
+    std::replace(out.begin(), out.end(), '/', '\\');
+    while (out.size() > 2 && out.back() == '\\')
+        out.pop_back();
+    return out;
 }
 
 } // namespace
 
+// The named memory while some handle holds it; created (zeroed) when none does.
+std::shared_ptr<FakeSections::Bytes> FakeSections::hold(const std::string& name, size_t size,
+                                                        bool& created) {
+    auto memory = sections_[name].lock();
+    if ((created = !memory)) sections_[name] = memory = std::make_shared<Bytes>(size);
+    return memory;
+}
+
 uint32_t FakeSections::openUnit(const std::vector<SectionPart>& parts,
                                 std::unique_ptr<Section>& out, bool& created, size_t*) {
     if (openError) return openError;
-    created = !sections_[parts.at(0).name].lock();
-    std::vector<std::shared_ptr<std::vector<unsigned char>>> memories;
+    std::vector<std::shared_ptr<Bytes>> memories;
     for (const SectionPart& part : parts) {
-        auto memory = sections_[part.name].lock();
-        if (!memory) {
-            memory = std::make_shared<std::vector<unsigned char>>(part.size);
-            sections_[part.name] = memory;
-        }
-        memories.push_back(std::move(memory));
+        bool made = false;
+        memories.push_back(hold(part.name, part.size, made));
+        if (memories.size() == 1) created = made;
     }
-    out = std::make_unique<FakeSection>(*this, std::move(memories));
+    out = std::make_unique<FakeSection>(fillScript, std::move(memories));
     return 0;
 }
 
 uint32_t FakeSections::openEvent(const std::string& name, std::unique_ptr<Event>& out,
                                  bool& created) {
     if (openError) return openError;
-    auto token = events_[name].lock();
-    created = !token;
-    if (!token) {
-        token = std::make_shared<int>(0);
-        events_[name] = token;
-    }
     auto event = std::make_unique<FakeEvent>();
-    event->token = std::move(token);
+    event->token = hold("event:" + name, 0, created);
     out = std::move(event);
     return 0;
 }
@@ -93,49 +97,37 @@ void FakeFileSystem::addFile(const std::string& path, const std::string& content
     files_[folded(path)] = contents;
 }
 
-namespace {
-// A folder's key: upper case, without trailing "\".
-std::string folderKey(std::string_view path) {
-    std::string key = folded(path);
-    while (key.size() > 2 && key.back() == '\\')
-        key.pop_back();
-    return key;
-}
-} // namespace
-
 void FakeFileSystem::addFolder(const std::string& path, bool readOnly) {
-    folders_[folderKey(path)] = readOnly;
+    folders_[folded(path)] = readOnly;
 }
 
 uint32_t FakeFileSystem::attributes(std::string_view path, uint32_t& error) const {
-    const std::string key = folderKey(path);
+    const std::string key = folded(path);
     if (auto it = folders_.find(key); it != folders_.end() || (key.size() == 2 && key[1] == ':')) {
         error = 0;
-        bool readOnly = it != folders_.end() && it->second;
-        return fileattr::Directory | (readOnly ? fileattr::ReadOnly : 0);
+        return fileattr::Directory | (it != folders_.end() && it->second ? fileattr::ReadOnly : 0);
     }
-    error = files_.count(folded(path)) ? 0 : err::FileNotFound;
+    error = files_.count(key) ? 0 : err::FileNotFound;
     return error ? fileattr::Invalid : fileattr::Normal;
 }
 
 uint32_t FakeFileSystem::createDirectory(std::string_view path) {
     if (createError) return createError;
-    const std::string key = folderKey(path);
+    const std::string key = folded(path);
     uint32_t error = 0;
     if (attributes(key, error) != fileattr::Invalid) return err::AlreadyExists;
     const size_t slash = key.rfind('\\');
-    const std::string parent = slash == std::string::npos ? std::string() : key.substr(0, slash);
-    const uint32_t above = parent.empty() ? fileattr::Invalid : attributes(parent, error);
-    if (above == fileattr::Invalid || !(above & fileattr::Directory)) return err::PathNotFound;
+    if (slash == std::string::npos ||
+        !(attributes(key.substr(0, slash), error) & fileattr::Directory) || error)
+        return err::PathNotFound;
     folders_[key] = false;
     created.emplace_back(path);
     return 0;
 }
 
 uint32_t FakeFileSystem::currentDirectory(std::string& out) const {
-    if (cwd.empty()) return err::NotSupported;
-    out = cwd;
-    return 0;
+    out = cwd.empty() ? out : cwd;
+    return cwd.empty() ? err::NotSupported : 0;
 }
 
 uint32_t FakeFileSystem::readFile(std::string_view path, std::string& contents) const {
@@ -152,28 +144,21 @@ uint32_t FakeFileSystem::writeFile(std::string_view path, std::string_view conte
 
 uint32_t FakeFileSystem::renameFile(std::string_view from, std::string_view to) {
     auto it = files_.find(folded(from));
-    if (it == files_.end()) return err::FileNotFound;
-    if (writeError != 0) return writeError;
-    std::string contents = std::move(it->second);
-    files_.erase(it);
-    files_[folded(to)] = std::move(contents);
+    if (it == files_.end() || writeError)
+        return it == files_.end() ? err::FileNotFound : writeError;
+    files_[folded(to)] = std::move(files_.extract(it).mapped());
     return 0;
 }
 
 uint32_t FakeFileSystem::copyFile(std::string_view from, std::string_view to) {
     std::string contents;
-    if (uint32_t e = readFile(from, contents)) return e;
-    return writeFile(to, contents);
+    uint32_t e = readFile(from, contents);
+    return e ? e : writeFile(to, contents);
 }
 
 std::optional<std::string> FakeEnvironment::get(std::string_view name) const {
     auto it = vars.find(name);
-    if (it == vars.end()) return std::nullopt;
-    return it->second;
-}
-
-void FakeEnvironment::set(std::string_view name, std::string_view value) {
-    vars[std::string(name)] = std::string(value);
+    return it == vars.end() ? std::nullopt : std::optional(it->second);
 }
 
 uint32_t FakeProcesses::list(std::vector<ProcessEntry>& out) const {
@@ -189,29 +174,14 @@ bool FakeProcesses::terminate(uint32_t pid) {
 }
 
 TopWindows::Handle FakeTopWindows::add(const std::string& title, const std::string& className) {
-    Handle h = next_++;
-    windows.push_back({h, title, className});
-    return h;
+    windows_.push_back({next_, upper(title), upper(className)});
+    return next_++;
 }
 
-uint32_t FakeTopWindows::registerWindow(const std::string& title, const std::string& className,
-                                        Handle& out) {
-    out = add(title, className);
-    return 0;
-}
-
-void FakeTopWindows::unregister(Handle handle) {
-    std::erase_if(windows, [&](const Window& w) { return w.handle == handle; });
-}
-
-bool FakeTopWindows::existsWithTitle(const std::string& title) const {
-    return std::any_of(windows.begin(), windows.end(),
-                       [&](const Window& w) { return equalNoCase(w.title, title); });
-}
-
-bool FakeTopWindows::existsWithClass(const std::string& className) const {
-    return std::any_of(windows.begin(), windows.end(),
-                       [&](const Window& w) { return equalNoCase(w.className, className); });
+bool FakeTopWindows::exists(const std::string& name, bool byTitle) const {
+    return std::any_of(windows_.begin(), windows_.end(), [&](const Window& w) {
+        return (byTitle ? w.title : w.className) == upper(name);
+    });
 }
 
 namespace {
@@ -242,16 +212,9 @@ class FakeModule : public LoadedModule {
 std::unique_ptr<LoadedModule> FakeModules::load(const std::string& path, bool, uint32_t& error,
                                                 std::string*) {
     asked.push_back(path);
-    if (auto it = broken.find(path); it != broken.end()) {
-        error = it->second;
-        return nullptr;
-    }
-    if (auto it = tables.find(path); it != tables.end()) {
-        error = 0;
-        return std::make_unique<FakeModule>(it->second);
-    }
-    error = err::FileNotFound;
-    return nullptr;
+    auto table = tables.find(path);
+    error = broken.count(path) ? broken.at(path) : table == tables.end() ? err::FileNotFound : 0;
+    return error ? nullptr : std::make_unique<FakeModule>(table->second);
 }
 
 } // namespace lntc::test

@@ -29,8 +29,9 @@ class FakeSections : public Sections {
     std::vector<unsigned char>* memory(const std::string& name);
 
   private:
-    std::map<std::string, std::weak_ptr<std::vector<unsigned char>>> sections_;
-    std::map<std::string, std::weak_ptr<int>> events_;
+    using Bytes = std::vector<unsigned char>;
+    std::shared_ptr<Bytes> hold(const std::string& name, size_t size, bool& created);
+    std::map<std::string, std::weak_ptr<Bytes>> sections_; // events too, as "event:<name>"
 };
 
 // Files by product path, ignoring case. Files can be read, written, renamed and copied;
@@ -57,8 +58,8 @@ class FakeFileSystem : public FileSystem {
     uint32_t currentDirectory(std::string& out) const override;
 
   private:
-    std::map<std::string, std::string> files_; // by upper-case path
-    std::map<std::string, bool> folders_;      // read-only, by upper-case path
+    std::map<std::string, std::string> files_; // by upper-case path without trailing "\\"
+    std::map<std::string, bool> folders_;      // read-only, keyed alike
 };
 
 class FakeEnvironment : public Environment {
@@ -68,7 +69,9 @@ class FakeEnvironment : public Environment {
     std::string language = "ENU";
 
     std::optional<std::string> get(std::string_view name) const override;
-    void set(std::string_view name, std::string_view value) override;
+    void set(std::string_view name, std::string_view value) override {
+        vars[std::string(name)] = std::string(value);
+    }
     char pathListSeparator() const override { return ':'; }
     std::string modulePath() const override { return module; }
     std::string userLanguage() const override { return language; }
@@ -92,24 +95,28 @@ class FakeProcesses : public Processes {
 };
 
 // Windows of every "process" on a fake machine. Windows of other programs are added with
-// add(); registered ones stay until unregistered.
+// add(); registered ones stay until unregistered. Names compare ignoring case.
 class FakeTopWindows : public TopWindows {
   public:
-    struct Window {
-        Handle handle;
-        std::string title;
-        std::string className;
-    };
-    std::vector<Window> windows;
-
     Handle add(const std::string& title, const std::string& className);
     uint32_t registerWindow(const std::string& title, const std::string& className,
-                            Handle& out) override;
-    void unregister(Handle handle) override;
-    bool existsWithTitle(const std::string& title) const override;
-    bool existsWithClass(const std::string& className) const override;
+                            Handle& out) override {
+        out = add(title, className);
+        return 0;
+    }
+    void unregister(Handle h) override {
+        std::erase_if(windows_, [&](const Window& w) { return w.handle == h; });
+    }
+    bool existsWithTitle(const std::string& title) const override { return exists(title, true); }
+    bool existsWithClass(const std::string& name) const override { return exists(name, false); }
 
   private:
+    struct Window {
+        Handle handle;
+        std::string title, className; // upper case
+    };
+    bool exists(const std::string& name, bool byTitle) const;
+    std::vector<Window> windows_;
     Handle next_ = 1;
 };
 

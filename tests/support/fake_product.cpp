@@ -8,17 +8,6 @@ FakeProductLibs::FakeProductLibs(std::string printServerName)
     initGlobalAreas(areas_.get(), kGlobalAreaSlots);
 }
 
-FakeProductLibs::~FakeProductLibs() = default;
-
-void FakeProductLibs::ztrLogError(uint32_t code, uint32_t a, uint32_t b, uint32_t c,
-                                  const std::string& text) {
-    errors.push_back({code, a, b, c, text});
-}
-
-void FakeProductLibs::sysLog(uint32_t code, const std::string& text) {
-    sysLogs.push_back({code, text});
-}
-
 uint32_t FakeProductLibs::abstLink(const char* name, const RlkTable** table, uint32_t version) {
     if (!table) return kRlkBadArgument;
     *table = nullptr;
@@ -32,22 +21,6 @@ uint32_t FakeProductLibs::abstLink(const char* name, const RlkTable** table, uin
     }
     rlk::link(std::move(directory), printServerName_, table);
     return 0;
-}
-
-void FakeProductLibs::abstUnlink(const RlkTable** table) {
-    rlk::unlink(table);
-}
-
-uint32_t FakeProductLibs::vGetGloArea(uint32_t* field, uint32_t size, uint32_t) {
-    return allocateGlobalArea(areas_.get(), field, size);
-}
-
-void* FakeProductLibs::globalAreaAddress(uint32_t handle) {
-    return globalAreaSlot(areas_.get(), handle);
-}
-
-const char* FakeProductLibs::qdcPath(int mode, const char* productPath) {
-    return mapProductPath(mode, productPath);
 }
 
 } // namespace lntc::test

@@ -26,7 +26,6 @@ class FakeProductLibs : public ProductLibs {
     };
 
     explicit FakeProductLibs(std::string printServerName = "testhost");
-    ~FakeProductLibs() override;
 
     // The directory the next links read; malformed text makes them fail as the real one does.
     void setDirectoryJson(std::string text) { directoryJson_ = std::move(text); }
@@ -37,13 +36,19 @@ class FakeProductLibs : public ProductLibs {
     std::vector<SysLogCall> sysLogs;
 
     void ztrLogError(uint32_t code, uint32_t a, uint32_t b, uint32_t c,
-                     const std::string& text) override;
+                     const std::string& text) override {
+        errors.push_back({code, a, b, c, text});
+    }
     uint32_t abstLink(const char* name, const RlkTable** table, uint32_t version) override;
-    void abstUnlink(const RlkTable** table) override;
-    void sysLog(uint32_t code, const std::string& text) override;
-    uint32_t vGetGloArea(uint32_t* field, uint32_t size, uint32_t tag) override;
-    void* globalAreaAddress(uint32_t handle) override;
-    const char* qdcPath(int mode, const char* productPath) override;
+    void abstUnlink(const RlkTable** table) override { rlk::unlink(table); }
+    void sysLog(uint32_t code, const std::string& text) override {
+        sysLogs.push_back({code, text});
+    }
+    uint32_t vGetGloArea(uint32_t* field, uint32_t size, uint32_t) override {
+        return allocateGlobalArea(areas_.get(), field, size);
+    }
+    void* globalAreaAddress(uint32_t h) override { return globalAreaSlot(areas_.get(), h); }
+    const char* qdcPath(int mode, const char* path) override { return mapProductPath(mode, path); }
 
   private:
     std::string printServerName_;

@@ -16,17 +16,8 @@ const char* const kDefaultDirectory = R"({
               "queues": [] } ] })";
 
 TestLibrary::TestLibrary(FakeMachine& m, bool load) : machine(m), product() {
-    Platform p;
-    p.registry = &m.registry;
-    p.sections = &m.sections;
-    p.files = &m.files;
-    p.env = &env;
-    p.clock = &m.clock;
-    p.processes = &m.processes;
-    p.windows = &m.windows;
-    p.modules = &m.modules;
-    p.spooler = &m.spooler;
-    p.services = &m.services;
+    Platform p{&m.registry,  &m.sections, &m.files,   &env,       &m.clock,
+               &m.processes, &m.windows,  &m.modules, &m.spooler, &m.services};
     product.setDirectoryJson(kDefaultDirectory);
     lib_ = std::make_unique<Library>(p, product, host);
     if (load) loadStatus = LoadLibrary(*lib_);
@@ -49,8 +40,8 @@ std::vector<std::string> TestLibrary::loggedTexts() const {
 }
 
 bool TestLibrary::logged(const std::string& text) const {
-    auto texts = loggedTexts();
-    return std::find(texts.begin(), texts.end(), text) != texts.end();
+    return std::any_of(product.errors.begin(), product.errors.end(),
+                       [&](const auto& e) { return e.text == text; });
 }
 
 std::string productPath(const std::string& subkey) {
@@ -62,8 +53,7 @@ std::optional<std::string> getString(const MemoryRegistry& reg, const std::strin
     uint32_t type = 0;
     std::vector<uint8_t> bytes;
     if (!reg.getRaw(path, name, type, bytes) || type != regtype::Sz) return std::nullopt;
-    std::string text(bytes.begin(), bytes.end());
-    return text.substr(0, text.find('\0'));
+    return std::string(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0));
 }
 
 std::optional<uint32_t> getDword(const MemoryRegistry& reg, const std::string& path,

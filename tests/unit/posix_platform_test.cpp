@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -102,17 +103,9 @@ TEST(PosixEnvironment, VariablesLanguageModuleHostClockAndTheMachineRoot) {
     }
 }
 
-// Finding and killing children by image name runs in the tool's tests; here the list's order
-// and what cannot be killed.
-TEST(PosixServices, ServicePortsInHostByteOrderFromTheServicesDatabase) {
-    PosixServices services;
-    EXPECT_EQ(services.servicePort("no-such-lintora-service"), std::nullopt);
-    if (std::filesystem::exists("/etc/services")) {
-        EXPECT_EQ(services.servicePort("ftp"), std::optional<uint16_t>(21));
-    }
-}
-
-TEST(PosixProcesses, ListsThisProgramInPidOrderAndRefusesBogusPids) {
+// Finding and killing children by image name runs in the tool's tests; here the list's order,
+// what cannot be killed and the services database.
+TEST(PosixProcesses, ListsThisProgramInPidOrderAndRefusesBogusPidsAndServicesHaveHostOrder) {
     PosixProcesses processes;
     std::vector<ProcessEntry> list;
     ASSERT_EQ(processes.list(list), 0u);
@@ -123,8 +116,10 @@ TEST(PosixProcesses, ListsThisProgramInPidOrderAndRefusesBogusPids) {
     });
     ASSERT_NE(self, list.end());
     EXPECT_EQ(self->imageName, "unit_tests");
-    for (uint32_t gone : {0u, 0x7ffffff0u, 0xfffffff0u})
-        EXPECT_FALSE(processes.terminate(gone)) << gone;
+    EXPECT_FALSE(processes.terminate(0) || processes.terminate(0x7ffffff0u) ||
+                 processes.terminate(0xfffffff0u));
+    EXPECT_EQ(PosixServices().servicePort("no-such-lintora-service"), std::nullopt);
+    EXPECT_TRUE(!fs::exists("/etc/services") || PosixServices().servicePort("ftp") == 21);
 }
 
 class PosixFileSystemTest : public ::testing::Test {
@@ -139,8 +134,20 @@ class PosixFileSystemTest : public ::testing::Test {
     void write(const std::string& host, const std::string& data) {
         std::ofstream(host, std::ios::binary) << data;
     }
+    // Everything on drive C below work, sorted: folders as "path/", files as "path=contents".
+    std::string tree() {
+        std::set<std::string> out;
+        for (const auto& e : fs::recursive_directory_iterator(c_ + "/work"))
+            out.insert(e.path().string().substr(c_.size() + 6) +
+                       (e.is_directory() ? "/" : "=" + read(e.path())));
+        std::string joined;
+        for (const std::string& e : out)
+            joined += e + " ";
+        return joined;
+    }
+    using Codes = std::vector<uint32_t>;
 
-    lntc::test::TempRoot root_;
+    test::TempRoot root_;
     std::string c_ = root_.path() + "/drive_c";
     PosixFileSystem files_{root_.path()};
     fs::path savedCwd_ = fs::current_path();
@@ -188,20 +195,16 @@ TEST_F(PosixFileSystemTest, ProductPathsMapToHostPathsAndBack) {
 TEST_F(PosixFileSystemTest, MissingComponentsAreFoundIgnoringCase) {
     write(c_ + "/work/sub/ldpx.cfg", "lower");
     EXPECT_EQ(files_.hostPath("C:\\WORK\\Sub\\LDPX.CFG"), c_ + "/work/sub/ldpx.cfg");
+    EXPECT_EQ(files_.hostPath("C:\\WORK\\New\\File.Txt"), c_ + "/work/New/File.Txt");
     std::string data;
     ASSERT_EQ(files_.readFile("C:\\Work\\SUB\\LDPX.cfg", data), 0u);
-    EXPECT_EQ(data, "lower");
-
     // Writing under another spelling replaces the one file instead of adding a second.
-    ASSERT_EQ(files_.writeFile("C:\\work\\sub\\LDPX.CFG", "upper"), 0u);
-    EXPECT_EQ(read(c_ + "/work/sub/ldpx.cfg"), "upper");
-    EXPECT_FALSE(fs::exists(c_ + "/work/sub/LDPX.CFG"));
-
-    // The exact spelling wins when both exist; a new name keeps the caller's spelling.
+    ASSERT_EQ(files_.writeFile("C:\\work\\sub\\LDPX.CFG", data + "+upper"), 0u);
+    EXPECT_EQ(tree(), "sub/ sub/ldpx.cfg=lower+upper ");
+    // The exact spelling wins when both exist.
     write(c_ + "/work/sub/LDPX.CFG", "exact");
     ASSERT_EQ(files_.readFile("C:\\work\\sub\\LDPX.CFG", data), 0u);
     EXPECT_EQ(data, "exact");
-    EXPECT_EQ(files_.hostPath("C:\\WORK\\New\\File.Txt"), c_ + "/work/New/File.Txt");
 }
 
 TEST_F(PosixFileSystemTest, AttributesAndErrorsOfMissingAndRefusedPaths) {
@@ -227,7 +230,6 @@ TEST_F(PosixFileSystemTest, AttributesAndErrorsOfMissingAndRefusedPaths) {
     chmod((c_ + "/work/sub").c_str(), 0755);
 
     std::string data = "unchanged";
-    using Codes = std::vector<uint32_t>;
     EXPECT_EQ(
         Codes({files_.readFile("C:\\work\\none.cfg", data),
                files_.readFile("C:\\none\\none.cfg", data), files_.readFile("C:\\work", data),
@@ -240,49 +242,38 @@ TEST_F(PosixFileSystemTest, AttributesAndErrorsOfMissingAndRefusedPaths) {
         Codes({err::FileNotFound, err::PathNotFound, err::AccessDenied, err::FileNotFound,
                err::FileNotFound, err::PathNotFound, err::AccessDenied, err::AccessDenied,
                err::AccessDenied, err::PathNotFound, err::PathNotFound}));
-    EXPECT_EQ(data + read(c_ + "/work/ro.cfg"), "unchangedkeep");
+    EXPECT_EQ(data, "unchanged");
 
-    // Folders are made one level at a time.
-    EXPECT_EQ(files_.createDirectory("C:\\work\\new"), 0u);
-    EXPECT_TRUE(fs::is_directory(c_ + "/work/new"));
-    EXPECT_EQ(files_.createDirectory("C:\\WORK\\NEW"), err::AlreadyExists);
-    EXPECT_EQ(files_.createDirectory("C:\\a\\b"), err::PathNotFound);
-    EXPECT_FALSE(fs::exists(c_ + "/a"));
-    // Never through a symbolic link, nor onto one.
+    // Folders are made one level at a time, never through a symbolic link, nor onto one.
     fs::create_directory(c_ + "/elsewhere");
     fs::create_directory_symlink(c_ + "/elsewhere", c_ + "/work/link");
-    EXPECT_EQ(files_.createDirectory("C:\\work\\link\\new"), err::AccessDenied);
-    EXPECT_EQ(files_.createDirectory("C:\\work\\link"), err::AccessDenied);
-    EXPECT_TRUE(fs::is_empty(c_ + "/elsewhere"));
+    EXPECT_EQ(
+        Codes({files_.createDirectory("C:\\work\\new"), files_.createDirectory("C:\\WORK\\NEW"),
+               files_.createDirectory("C:\\a\\b"), files_.createDirectory("C:\\work\\link\\new"),
+               files_.createDirectory("C:\\work\\link")}),
+        Codes({0, err::AlreadyExists, err::PathNotFound, err::AccessDenied, err::AccessDenied}));
+    EXPECT_EQ(tree(), "a.cfg=x link/ new/ ro.cfg=keep sub/ ");
+    EXPECT_FALSE(fs::exists(c_ + "/a") || !fs::is_empty(c_ + "/elsewhere"));
 }
 
 TEST_F(PosixFileSystemTest, WriteReplacesWholeRenameReplacesAndCopyDuplicates) {
     ASSERT_EQ(files_.writeFile("C:\\work\\out.cfg", "first version"), 0u);
     chmod((c_ + "/work/out.cfg").c_str(), 0640);
     ASSERT_EQ(files_.writeFile("C:\\work\\out.cfg", "2nd"), 0u);
-    EXPECT_EQ(read(c_ + "/work/out.cfg"), "2nd");
     EXPECT_EQ(fs::status(c_ + "/work/out.cfg").permissions(), fs::perms(0640))
         << "replacing keeps the file's permissions";
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(c_ + "/work"))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"out.cfg", "sub"})) << "no temporary files left";
-
+    EXPECT_EQ(tree(), "out.cfg=2nd sub/ ") << "no temporary files left";
     write(c_ + "/work/b.cfg", "B");
-    ASSERT_EQ(files_.renameFile("C:\\work\\out.cfg", "C:\\work\\b.cfg"), 0u);
-    EXPECT_FALSE(fs::exists(c_ + "/work/out.cfg"));
-    EXPECT_EQ(read(c_ + "/work/b.cfg"), "2nd");
-    ASSERT_EQ(files_.copyFile("C:\\work\\b.cfg", "C:\\work\\sub\\c.cfg"), 0u);
-    EXPECT_EQ(read(c_ + "/work/sub/c.cfg"), "2nd");
-    EXPECT_EQ(read(c_ + "/work/b.cfg"), "2nd");
-    EXPECT_EQ(files_.copyFile("C:\\work\\b.cfg", "C:\\none\\c.cfg"), err::PathNotFound);
+    EXPECT_EQ(Codes({files_.renameFile("C:\\work\\out.cfg", "C:\\work\\b.cfg"),
+                     files_.copyFile("C:\\work\\b.cfg", "C:\\work\\sub\\c.cfg"),
+                     files_.copyFile("C:\\work\\b.cfg", "C:\\none\\c.cfg")}),
+              Codes({0, 0, err::PathNotFound}));
+    EXPECT_EQ(tree(), "b.cfg=2nd sub/ sub/c.cfg=2nd ");
     // A rename that only changes case gives the file the new spelling.
     ASSERT_EQ(files_.renameFile("C:\\work\\b.cfg", "C:\\work\\B.CFG"), 0u);
-    EXPECT_TRUE(fs::exists(c_ + "/work/B.CFG"));
-    EXPECT_FALSE(fs::exists(c_ + "/work/b.cfg"));
+    EXPECT_EQ(tree(), "B.CFG=2nd sub/ sub/c.cfg=2nd ");
     ASSERT_EQ(files_.deleteFile("c:\\WORK\\b.cfg"), 0u);
-    EXPECT_FALSE(fs::exists(c_ + "/work/B.CFG"));
+    EXPECT_EQ(tree(), "sub/ sub/c.cfg=2nd ");
 }
 
 } // namespace
