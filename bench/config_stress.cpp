@@ -97,25 +97,22 @@ Tally work(double seconds, const std::string& dir, const std::vector<std::string
            const std::string& self) {
     std::mt19937 random(static_cast<unsigned>(getpid()));
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    auto status = [](const std::string& command) { return run(command).first ? BadStatus : 0; };
     Tally tally{};
     for (unsigned generation = 0; std::chrono::steady_clock::now() < deadline; ++tally[0]) {
         const std::string queue = queues[random() % queues.size()];
         int pick = static_cast<int>(random() % 100), faults = 0;
         if (pick < 40) {
-            int status = run("'" + self + "' --reader").first;
-            faults = status > 7 ? BadStatus : status;
+            int rc = run("'" + self + "' --reader").first;
+            faults = rc > 7 ? BadStatus : rc;
         } else if (pick < 60) {
             faults = checkShow(run(kLntc + " show --json"));
         } else if (pick < 75) {
-            faults = run(kLntc + " retain " + queue + " " + std::to_string(random() % 2)).first
-                         ? BadStatus
-                         : 0;
+            faults = status(kLntc + " retain " + queue + " " + std::to_string(random() % 2));
         } else if (pick < 88) {
             std::string mark =
                 "gen " + std::to_string(getpid()) + "." + std::to_string(++generation);
-            faults = run(kLntc + " reg import '" + importFile(dir, queues, mark) + "'").first
-                         ? BadStatus
-                         : 0;
+            faults = status(kLntc + " reg import '" + importFile(dir, queues, mark) + "'");
         } else { // a holder for a moment: its input stays open until then
             FILE* hold = popen((kLntc + " hold >/dev/null 2>&1").c_str(), "w");
             usleep(static_cast<useconds_t>(20 + random() % 300) * 1000);
@@ -170,8 +167,8 @@ int main(int argc, char** argv) {
             _exit(0);
         }
     }
-    while (wait(nullptr) > 0) {
-    }
+    while (wait(nullptr) > 0)
+        ;
     const Tally total = *shared;
     std::filesystem::remove_all(root);
     long inconsistent = total[1] + total[2] + total[3];

@@ -16,14 +16,14 @@ size_t MemoryRegistry::openHandleCount() const {
     return handles_.size();
 }
 
-uint32_t MemoryRegistry::refusal(Op op, bool write) {
+uint32_t MemoryRegistry::refusal(std::optional<Op> op) {
     Lock lock(mutex_);
-    if (auto it = failures_.find(op); it != failures_.end()) {
+    if (auto it = op ? failures_.find(*op) : failures_.end(); it != failures_.end()) {
         const uint32_t code = it->second;
         failures_.erase(it);
         return code;
     }
-    return write && readOnly_ ? err::AccessDenied : err::Success;
+    return readOnly_ ? err::AccessDenied : err::Success;
 }
 
 void MemoryRegistry::setRaw(std::string_view path, std::string_view name, uint32_t type,
@@ -68,7 +68,6 @@ bool MemoryRegistry::getRaw(std::string_view path, std::string_view name, uint32
 uint32_t MemoryRegistry::openKey(RegKey parent, std::string_view path, RegAccess access,
                                  RegKey& out) {
     out = kNoKey;
-    if (uint32_t rc = refusal(Op::OpenKey, false)) return rc;
     // A missing key answers 2 before a read-only store refuses writing.
     const bool refuse = readOnly_ && access == RegAccess::Write;
     uint32_t rc = SqliteRegistry::openKey(parent, path, refuse ? RegAccess::Read : access, out);
@@ -108,32 +107,23 @@ uint32_t MemoryRegistry::setValue(RegKey key, std::string_view name, uint32_t ty
 }
 
 uint32_t MemoryRegistry::deleteValue(RegKey key, std::string_view name) {
-    if (uint32_t rc = refusal(Op::DeleteValue)) return rc;
+    if (uint32_t rc = refusal()) return rc;
     return SqliteRegistry::deleteValue(key, name);
 }
 
 uint32_t MemoryRegistry::deleteKey(RegKey parent, std::string_view path) {
-    if (uint32_t rc = refusal(Op::DeleteKey)) return rc;
+    if (uint32_t rc = refusal()) return rc;
     return SqliteRegistry::deleteKey(parent, path);
 }
 
 uint32_t MemoryRegistry::deleteTree(RegKey parent, std::string_view path) {
-    if (uint32_t rc = refusal(Op::DeleteTree)) return rc;
+    if (uint32_t rc = refusal()) return rc;
     return SqliteRegistry::deleteTree(parent, path);
 }
 
 uint32_t MemoryRegistry::beginBatch() {
-    if (uint32_t rc = refusal(Op::BeginBatch)) return rc;
+    if (uint32_t rc = refusal()) return rc;
     return SqliteRegistry::beginBatch();
-}
-
-uint32_t MemoryRegistry::commitBatch() {
-    // A failed commit lands nothing, as with a database that cannot write its journal.
-    if (uint32_t rc = refusal(Op::CommitBatch, false)) {
-        rollbackBatch();
-        return rc;
-    }
-    return SqliteRegistry::commitBatch();
 }
 
 } // namespace lntc::test

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -16,16 +17,7 @@ namespace lntc::test {
 class MemoryRegistry : public SqliteRegistry {
   public:
     // The calls a failure can be injected into.
-    enum class Op {
-        OpenKey,
-        CreateKey,
-        SetValue,
-        DeleteValue,
-        DeleteKey,
-        DeleteTree,
-        BeginBatch,
-        CommitBatch
-    };
+    enum class Op { CreateKey, SetValue };
 
     MemoryRegistry() : SqliteRegistry(kInMemory) {}
 
@@ -58,12 +50,10 @@ class MemoryRegistry : public SqliteRegistry {
     uint32_t deleteKey(RegKey parent, std::string_view path) override;
     uint32_t deleteTree(RegKey parent, std::string_view path) override;
     uint32_t beginBatch() override;
-    uint32_t commitBatch() override;
 
   private:
-    // 0 when the call may go ahead; else the injected failure, or 5 for a write on a
-    // read-only store.
-    uint32_t refusal(Op op, bool write = true);
+    // 0 when the write may go ahead; else the injected failure, or 5 on a read-only store.
+    uint32_t refusal(std::optional<Op> op = std::nullopt);
     // The store itself, past the switch and the injected failures.
     SqliteRegistry& db() const { return const_cast<MemoryRegistry&>(*this); }
 
