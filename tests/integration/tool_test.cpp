@@ -108,6 +108,7 @@ TEST_F(Tool, CommandsAnswerWhatTheLibraryAndTheStoreSay) {
                                                 "\\General]\n\"QueueDepth\"=dword:00000002\n"
                                                 "\"TimeFormat\"=dword:xyz\n");
     const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"postscript", "POSTSCRIPT_GEN"}, "0 POSTSCRIPT_GEN: PostScript (8)\n"},
         {{"postscript", "Q\x1b[2J"}, "1 lntc: no queue named 'Q\\x1b[2J'\n"},
         {{"paper", "46"}, "0 46 B4_L 14.3 x 10.1 in\n"},
         {{"orientation", "RICOH_MAIL", "letter"}, "0 letter on RICOH_MAIL: 1 (landscape)\n"},
@@ -181,10 +182,12 @@ TEST_F(Tool, CommandsWorkWithAWarningWhenTheOdrDoesNotAnswer) {
     std::ofstream(path) << directory.dump();
     Json j = runJson({"show", "--json"});
     EXPECT_EQ(j["status"].dump() + " " + std::to_string(j["queues"].size()), "2617245722 4");
+    const std::string warning = "0 lntc: warning: 0x9C00001A (the ODR does not answer): the "
+                                "configuration was filled without the ODR's system defaults\n";
     EXPECT_EQ(said(run({"retain", "ACCOUNTS_LJ", "1"})),
-              "0 lntc: warning: 0x9C00001A (the ODR does not answer): the configuration was "
-              "filled without the ODR's system defaults\n"
-              "ACCOUNTS_LJ: retain files on (PrintDest 3)\n");
+              warning + "ACCOUNTS_LJ: retain files on (PrintDest 3)\n");
+    EXPECT_EQ(said(run({"orientation", "ACCOUNTS_LJ", "LETTER"})),
+              warning + "LETTER on ACCOUNTS_LJ: 0 (portrait)\n");
 }
 
 TEST_F(Tool, MediaAndTheLargeDocumentFileAsTheStoreHasThem) {
