@@ -110,6 +110,7 @@ TEST_F(Tool, CommandsAnswerWhatTheLibraryAndTheStoreSay) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"postscript", "POSTSCRIPT_GEN"}, "0 POSTSCRIPT_GEN: PostScript (8)\n"},
         {{"postscript", "Q\x1b[2J"}, "1 lntc: no queue named 'Q\\x1b[2J'\n"},
+        {{"retain", "NOPE", "1"}, "1 lntc: queue 'NOPE': 0xCF190002 (no such queue)\n"},
         {{"paper", "46"}, "0 46 B4_L 14.3 x 10.1 in\n"},
         {{"orientation", "RICOH_MAIL", "letter"}, "0 letter on RICOH_MAIL: 1 (landscape)\n"},
         {{"ldpx", "HP_LASERJET_4M"}, "1 lntc: Error reading the Large Document Printer LDPX.CFG"},
