@@ -74,32 +74,28 @@ TEST(OdrFetch, ListsTheQueuesOfThisServerWithADoublingList) {
     p.services = &machine.services;
     TracingProduct product;
     Library lib(p, product, host);
-
-    const struct {
-        std::string json;
-        const char* address;
-        uint32_t rc;
-        Texts names;
-        std::vector<uint16_t> capacities;
-    } cases[] = {
+    const Texts silent = numbered(3, "@testhost");
+    // clang-format off
+    const struct { std::string json; const char* address; uint32_t rc; Texts names; std::vector<uint16_t> capacities; } cases[] = {
         // Only queues that address this server, in order; those without one skipped.
         {directory({"A@testhost", "B@elsewhere", "C", "D@TESTHOST"}), "", 0, {"A", "D"}, {10}},
         {directory(numbered(10, "@testhost")), "", 0, numbered(10), {10, 20}},
         {directory(numbered(41, "@testhost")), "", 0, numbered(41), {10, 20, 40, 80}},
         // A silent name server, not reached at another address, or directly at its own.
-        {directory(numbered(3, "@testhost"), false), "", kRlkNoAnswer, {}, {10}},
-        {directory(numbered(3, "@testhost"), false), "10.1.2.4", kRlkNoAnswer, {}, {10}},
-        {directory(numbered(3, "@testhost"), false), "10.1.2.3", 0, numbered(3), {10}},
+        {directory(silent, false), "", kRlkNoAnswer, {}, {10}},
+        {directory(silent, false), "10.1.2.4", kRlkNoAnswer, {}, {10}},
+        {directory(silent, false), "10.1.2.3", 0, numbered(3), {10}},
         {directory({}), "10.1.2", kRlkBadArgument, {}, {}},
     };
+    // clang-format on
     for (const auto& k : cases) {
         capacities.clear();
         product.setDirectoryJson(k.json);
         Texts names{"stale"};
         EXPECT_EQ(FetchOdrQueueNames(lib, "Alpha:Quendal", k.address, names), k.rc) << k.json;
-        EXPECT_EQ(names, k.names) << k.json;
-        EXPECT_EQ(capacities, k.capacities) << k.json;
-        EXPECT_EQ(rlk::linkDepth(), 0);
+        EXPECT_EQ(std::tuple(names, capacities, rlk::linkDepth()),
+                  std::tuple(k.names, k.capacities, 0))
+            << k.json;
     }
     // The direct address record of 10.1.2.3, with the listed port when there is one.
     for (uint16_t port : {32769, 4000}) {
@@ -108,15 +104,11 @@ TEST(OdrFetch, ListsTheQueuesOfThisServerWithADoublingList) {
         EXPECT_EQ(FetchOdrQueueNames(lib, "Alpha:Quendal", "10.1.2.3", names), 0u);
         EXPECT_EQ(server, (std::vector<uint32_t>{0xFFFFFFFFu, 0, 10 * 256 + 1, 2 * 256 + 3, port}));
     }
-    // A link that fails is the result.
-    product.scriptLinkResult(0x9C0000FF);
+    product.scriptLinkResult(0x9C0000FF); // a link that fails is the result
     Texts names;
     EXPECT_EQ(FetchOdrQueueNames(lib, "Alpha:Quendal", "", names), 0x9C0000FFu);
-}
-
-TEST(OdrNames, HostNameOfTheNameServer) {
-    EXPECT_EQ(MakeRlkServerHostName("Alpha:Quendal"), "alpha-quendal-rlk-server");
-    EXPECT_EQ(MakeRlkServerHostName("My Site:Org.1"), "mysite-org1-rlk-server");
+    EXPECT_EQ(MakeRlkServerHostName("Alpha:Quendal") + MakeRlkServerHostName("My Site:Org.1"),
+              "alpha-quendal-rlk-servermysite-org1-rlk-server");
 }
 
 class Pieces : public ::testing::Test {
@@ -137,7 +129,7 @@ class Pieces : public ::testing::Test {
     }
 };
 
-TEST_F(Pieces, NewQueueDefaultsFollowTheModelClass) {
+TEST_F(Pieces, NewQueueDefaultsFollowTheModelClassAndWhatCountsAsTheSameModel) {
     // Model; printer/alias/module/device connectivity encoding wait socket trays.
     const std::pair<int, const char*> cases[] = {
         {1, "1 HP_LASERJET_4M//LJA/LPT1: 2 0 300 9100 0"},
@@ -156,43 +148,37 @@ TEST_F(Pieces, NewQueueDefaultsFollowTheModelClass) {
                                 q.QDDefaultTray, q.EjectTray, q.PSDefaultTray),
                   std::string(expected) + " NEWQ/a queue 1 1 1000 5 -1 -1 -1");
     }
-}
-
-TEST_F(Pieces, SameModelByKeyOrByTheAliasOfAnOtherQueue) {
-    const std::tuple<const char*, const char*, int> cases[] = {
+    // By the printer's key in any case, or by the alias of an "OTHER" queue.
+    const std::tuple<const char*, const char*, int> same[] = {
         {"HP_LASERJET_4M", "", 1}, {"HP_LASERJET_4M", "", 2},
         {"hp_laserjet_4m", "", 1}, {"OTHER", "GENERIC_POSTSCRIPT", 14},
         {"OTHER", "", 14},         {"HP_LASERJET_4M", "GENERIC_POSTSCRIPT", 14},
     };
-    std::string same;
-    for (const auto& [printer, alias, model] : cases) {
+    std::string found;
+    for (const auto& [printer, alias, model] : same) {
         QueueRecord q{};
         setField(q.Printer, printer);
         setField(q.PrinterAlias, alias);
-        same += SameModel(q, model) ? '1' : '0';
+        found += SameModel(q, model) ? '1' : '0';
     }
-    EXPECT_EQ(same, "100100");
+    EXPECT_EQ(found, "100100");
     EXPECT_FALSE(AdministratorRunning(t.lib()));
     machine.windows.add("LINTORA ADMINISTRATOR", "another program's class");
     EXPECT_TRUE(AdministratorRunning(t.lib()));
 }
 
 TEST_F(Pieces, NewQueueImportsACopyOfAQueueOfItsModelOrCancels) {
-    // Queues as name, printer, alias, description, loaded into the slots.
-    for (const Texts& r : std::vector<Texts>{{"B_Q", "HP_LASERJET_4M", "", "second"},
-                                             {"A_Q", "HP_LASERJET_4M", "", ""},
-                                             {"R_Q", "RICOH_LP-M20", "", "ricoh"}}) {
+    // Queues as name, printer, description, loaded into the slots.
+    for (const Texts& r : std::vector<Texts>{{"B_Q", "HP_LASERJET_4M", "second"},
+                                             {"A_Q", "HP_LASERJET_4M", ""},
+                                             {"R_Q", "RICOH_LP-M20", "ricoh"}}) {
         const std::string key = productPath("Queues\\" + r[0]);
         machine.registry.setString(key, "Printer", r[1]);
-        machine.registry.setString(key, "PrinterAlias", r[2]);
-        machine.registry.setString(key, "Description", r[3]);
+        machine.registry.setString(key, "Description", r[2]);
         machine.registry.setString(key, "DeviceName", "DEV_" + r[0]);
     }
     const ServerConfig* config = nullptr;
     ASSERT_EQ(GetConfig(t.lib(), &config, LNTC_CONFIG_VERSION), 0u);
-    EXPECT_EQ((std::vector<bool>{HasQueueOfModel(t.lib(), 1), HasQueueOfModel(t.lib(), 5),
-                                 HasQueueOfModel(t.lib(), 14)}),
-              (std::vector<bool>{true, true, false}));
     QueueRecord q{};
     InitNewQueueRecord(1, "NEWQ", "fresh", q);
     host.script(dlg::NewQueue).click(newqueuectl::Import).cancel();
@@ -200,28 +186,27 @@ TEST_F(Pieces, NewQueueImportsACopyOfAQueueOfItsModelOrCancels) {
     host.script(dlg::ImportQueue).cancel();
     host.script(dlg::ImportQueue)
         .then([](const ModelWindow& w) {
-            EXPECT_EQ(w.at(importctl::From).itemTexts(),
-                      Texts({"A_Q,   <no description text>", "B_Q,   \"second\""}));
-            EXPECT_EQ(w.at(importctl::From).curSel, 0);
-            EXPECT_EQ(w.at(importctl::To).text, "NEWQ,   \"fresh\"");
+            EXPECT_EQ(std::tuple(w.at(importctl::From).itemTexts(), w.at(importctl::From).curSel,
+                                 w.at(importctl::To).text),
+                      std::tuple(Texts{"A_Q,   <no description text>", "B_Q,   \"second\""}, 0,
+                                 "NEWQ,   \"fresh\""));
         })
         .select(importctl::From, 1)
         .ok()  // No: stays
         .ok(); // Yes
     host.answerWhen("Import configuration from queue B_Q to queue NEWQ?", id::No);
     host.answerWhen("Import configuration from queue B_Q to queue NEWQ?", id::Yes);
+    // Nothing is copied while the import is cancelled; the copy gets its own area.
     EXPECT_EQ(NewQueueDialog(t.lib(), nullptr, 1, q).doModal(), id::Cancel);
-    EXPECT_STREQ(q.DeviceName, "LPT1:"); // nothing copied while the import is cancelled
+    EXPECT_STREQ(q.DeviceName, "LPT1:");
     EXPECT_EQ(NewQueueDialog(t.lib(), nullptr, 1, q).doModal(), kQueueImported);
     const QueueRecord* source = nullptr;
     ASSERT_EQ(GetQueue(t.lib(), "B_Q", &source, LNTC_QUEUE_VERSION), 0u);
-    ASSERT_NE(source->GlobalArea, 0u); // the new queue gets its own area, not the source's
-    EXPECT_EQ(formatMessage("%s/%s/%s %u", q.Name, q.Description, q.DeviceName, q.GlobalArea),
-              "NEWQ/fresh/DEV_B_Q 0");
-    EXPECT_EQ(q.UpdateTime, source->UpdateTime);
+    EXPECT_EQ(formatMessage("%s/%s/%s %u %d %d", q.Name, q.Description, q.DeviceName, q.GlobalArea,
+                            source->GlobalArea != 0, q.UpdateTime == source->UpdateTime),
+              "NEWQ/fresh/DEV_B_Q 0 1 1");
 
-    // A read-only registry leaves only Cancel.
-    t->readOnlyRegistry = true;
+    t->readOnlyRegistry = true; // leaves only Cancel
     host.script(dlg::NewQueue)
         .then([](const ModelWindow& w) {
             EXPECT_FALSE(w.at(ctl::Ok).enabled || w.at(newqueuectl::Import).enabled);
@@ -230,36 +215,31 @@ TEST_F(Pieces, NewQueueImportsACopyOfAQueueOfItsModelOrCancels) {
     EXPECT_EQ(NewQueueDialog(t.lib(), nullptr, 1, q).doModal(), id::Cancel);
 }
 
-TEST_F(Pieces, OtherModelNeedsItsModule) {
+TEST_F(Pieces, OtherModelNeedsItsModuleAndEachModelClassOpensItsDialog) {
     EXPECT_EQ(ModelModulePath(t.lib(), 1), "C:\\qdsw\\lnt\\bin\\LJA.dll");
-    OtherModelDialog missing(t.lib(), nullptr, "PSQ");
-    host.script(dlg::OtherModel)
-        .then([](const ModelWindow& w) {
-            EXPECT_EQ(w.at(othermodelctl::QueueName).text, "PSQ");
-            EXPECT_TRUE(w.at(othermodelctl::Model).items.empty());
-        })
-        .ok() // nothing to choose: stays
-        .cancel();
-    EXPECT_EQ(missing.doModal(), id::Cancel);
-    EXPECT_EQ(missing.model(), kNoModel);
-
-    machine.files.addFile("C:\\qdsw\\lnt\\bin\\GNX.dll", "");
-    OtherModelDialog installed(t.lib(), nullptr, "PSQ");
-    host.script(dlg::OtherModel)
-        .then([](const ModelWindow& w) {
-            EXPECT_EQ(w.at(othermodelctl::Model).curSel, 0);
-            EXPECT_EQ(w.at(othermodelctl::Model).itemTexts(), Texts{"Generic PostScript Level 2"});
-        })
-        .ok();
-    EXPECT_EQ(installed.doModal(), id::Ok);
-    EXPECT_EQ(installed.model(), 14);
+    auto models = [](int curSel, Texts items) {
+        return [=](const ModelWindow& w) {
+            EXPECT_EQ(std::tuple(w.at(othermodelctl::QueueName).text,
+                                 w.at(othermodelctl::Model).curSel,
+                                 w.at(othermodelctl::Model).itemTexts()),
+                      std::tuple("PSQ", curSel, items));
+        };
+    };
+    host.script(dlg::OtherModel).then(models(-1, {})).ok().cancel(); // nothing to choose: stays
+    host.script(dlg::OtherModel).then(models(0, {"Generic PostScript Level 2"})).ok();
+    std::string chosen;
+    for (int i = 0; i < 2; ++i) {
+        if (i) machine.files.addFile("C:\\qdsw\\lnt\\bin\\GNX.dll", "");
+        OtherModelDialog d(t.lib(), nullptr, "PSQ");
+        chosen += std::to_string(d.doModal()) + ":";
+        chosen += std::to_string(d.model()) + " ";
+    }
+    EXPECT_EQ(chosen, formatMessage("%d:%d %d:14 ", id::Cancel, kNoModel, id::Ok));
     EXPECT_EQ(boxTexts(), (Texts{"The GNX.DLL is not installed.  This file is required in order "
                                  "to configure Generic PostScript Level 2 printers.  Please "
                                  "contact your system administrator immediately.",
                                  "Please select a printer model."}));
-}
 
-TEST_F(Pieces, EachModelClassOpensItsDialog) {
     t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]()); // no media table needed
     for (auto [model, dialog] : {std::pair{1, dlg::PrinterConfig}, {5, dlg::LargeDocConfig}}) {
         QueueRecord q{};
@@ -269,26 +249,15 @@ TEST_F(Pieces, EachModelClassOpensItsDialog) {
     }
 }
 
-TEST_F(Pieces, AddressDialogProposesAnAddressAndTakesTheTypedOne) {
-    OdrAddressDialog typed(t.lib(), nullptr, "Alpha:Quendal", "");
-    host.script(dlg::OdrAddress)
-        .then([](const ModelWindow& w) {
-            EXPECT_EQ(w.at(odrctl::OdrName).text, "Alpha:Quendal");
-            EXPECT_EQ(w.at(odrctl::Address).address->text(), "0.0.0.0");
-        })
-        .type(odrctl::Address, "192.168.7.9")
-        .ok();
-    EXPECT_EQ(typed.doModal(), id::Ok);
-    EXPECT_EQ(typed.address(), "192.168.7.9");
-    // A window class of that name that is not the address control's: said, and it opens.
-    HeadlessHost other;
-    t.lib().setHost(other);
-    other.classes.registerClass(kAddressEditClass, this);
+// A window class of that name that is not the address control's: said, and it opens.
+TEST_F(Pieces, AddressDialogOpensWithoutItsControlClass) {
+    host.classes.registerClass(kAddressEditClass, this);
     OdrAddressDialog d(t.lib(), nullptr, "Alpha:Quendal", "");
-    other.script(dlg::OdrAddress).cancel();
+    host.script(dlg::OdrAddress)
+        .then([](const ModelWindow& w) { EXPECT_EQ(w.at(odrctl::OdrName).text, "Alpha:Quendal"); })
+        .cancel();
     EXPECT_EQ(d.doModal(), id::Cancel);
-    ASSERT_EQ(other.boxes.size(), 1u);
-    EXPECT_EQ(other.boxes[0].text, "Failed to register WNDCLASS for parsed control");
+    EXPECT_EQ(boxTexts(), Texts{"Failed to register WNDCLASS for parsed control"});
 }
 
 TEST_F(Pieces, SavingTheOdrNameAndItsFailures) {
@@ -306,34 +275,24 @@ TEST_F(Pieces, SavingTheOdrNameAndItsFailures) {
 }
 
 TEST(SavedOdrName, TheNextStartTakesItsNamePartsOverTheNameServiceDefault) {
-    const struct {
-        const char* saved; // nullptr: none
-        const char* name;
-        uint16_t charset; // from the ODR that the name reaches
-    } cases[] = {
-        {nullptr, "Alpha:Quendal", 2}, {"Beta:Org", "Beta:Org", 42},
-        {"Beta", "Beta:Quendal", 0},   {":Org", "Alpha:Quendal", 2},
-        {"Beta:", "Alpha:Quendal", 2}, {"Beta:OrganisationNameTooLong", "Alpha:Quendal", 2},
+    // Saved (nullptr: none), then the name and the charset of the ODR that the name reaches.
+    const std::tuple<const char*, const char*> cases[] = {
+        {nullptr, "Alpha:Quendal 2"}, {"Beta:Org", "Beta:Org 42"},
+        {"Beta", "Beta:Quendal 0"},   {":Org", "Alpha:Quendal 2"},
+        {"Beta:", "Alpha:Quendal 2"}, {"Beta:OrganisationNameTooLong", "Alpha:Quendal 2"},
     };
-    for (const auto& k : cases) {
+    for (const auto& [saved, expected] : cases) {
         FakeMachine machine;
-        {
-            TestLibrary first(machine);
-            if (k.saved) {
-                ASSERT_TRUE(SaveOdrNameToRegistry(first.lib(), nullptr, k.saved));
-            }
-        }
+        ASSERT_TRUE(!saved || SaveOdrNameToRegistry(TestLibrary(machine).lib(), nullptr, saved));
         TestLibrary next(machine); // the sections went with the first
         next.product.setDirectoryJson(R"({"default":"Alpha:Quendal","odrs":[
             {"domain":"Alpha","organization":"Quendal","systemDefaults":{"charset":2}},
             {"domain":"Beta","organization":"Org","systemDefaults":{"charset":42}},
             {"domain":"Beta","organization":"Quendal"}]})");
         const ServerConfig* c = nullptr;
-        GetConfig(next.lib(), &c, LNTC_CONFIG_VERSION);
-        ASSERT_NE(c, nullptr);
-        EXPECT_EQ(formatMessage("%s:%s %u", c->Domain, c->Organization, c->SystemCharset),
-                  formatMessage("%s %u", k.name, k.charset))
-            << k.saved;
+        ASSERT_EQ(GetConfig(next.lib(), &c, LNTC_CONFIG_VERSION), 0u);
+        EXPECT_EQ(formatMessage("%s:%s %u", c->Domain, c->Organization, c->SystemCharset), expected)
+            << saved;
     }
 }
 

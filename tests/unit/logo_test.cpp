@@ -1,6 +1,7 @@
 // The start-up logo: which process shows it, where, on top or not, and how it closes.
 #include "library/lifecycle.h"
 #include "logo/logo.h"
+#include "resources/formats.h"
 #include "resources/ids.h"
 #include "resources/logo_art.h"
 #include "store/initialise.h"
@@ -13,145 +14,128 @@ using namespace lntc::test;
 
 namespace {
 
-using Texts = std::vector<std::string>;
-
+// Records what the logic asks for, in order, one "; "-ended entry each.
 class FakeLogoView : public LogoView {
   public:
-    Rect desk{0, 0, 1280, 1024};
     bool createSucceeds = true;
-    Texts asked; // what the logic asked for, in order
+    std::string asked;
     const LogoPaint* paint = nullptr;
     std::function<void()> expiry;
-    bool open = false;
 
-    Rect desktop() const override { return desk; }
+    Rect desktop() const override { return {0, 0, 1281, 1025}; }
     bool create(const std::string& cls, const std::string& title, int x, int y, int w, int h,
                 const LogoPaint& p) override {
-        asked.push_back("create " + cls + " '" + title + "' " + std::to_string(x) + "," +
-                        std::to_string(y) + " " + std::to_string(w) + "x" + std::to_string(h));
+        asked +=
+            formatMessage("create %s '%s' %d,%d %dx%d; ", cls.c_str(), title.c_str(), x, y, w, h);
         paint = &p;
-        return open = createSucceeds;
+        return createSucceeds;
     }
-    void setTopmost() override { asked.push_back("topmost"); }
-    void paintNow() override { asked.push_back("paint"); }
+    void setTopmost() override { asked += "topmost; "; }
+    void paintNow() override { asked += "paint; "; }
     void startTimer(uint32_t id, uint32_t ms, std::function<void()> f) override {
-        asked.push_back("timer " + std::to_string(id) + " " + std::to_string(ms));
+        asked += formatMessage("timer %u %u; ", id, ms);
         expiry = f;
     }
-    void stopTimer(uint32_t id) override { asked.push_back("stop " + std::to_string(id)); }
-    void destroy() override {
-        asked.push_back("destroy");
-        open = false;
-    }
+    void stopTimer(uint32_t id) override { asked += formatMessage("stop %u; ", id); }
+    void destroy() override { asked += "destroy; "; }
 };
 
-class Logo : public ::testing::Test {
-  protected:
-    FakeMachine machine;
+// Centred on the desktop (an odd size: the centre rounds down).
+const char* const kCreate = "create lnt_logo 'Lintora Logo' 440,387 400x250; ";
+const std::string kShown =
+    formatMessage("%stopmost; paint; timer %u 10000; ", kCreate, kLogoTimerId);
 
-    // A process that loads the library with a display.
-    std::unique_ptr<TestLibrary> load(FakeLogoView* view, FakeMachine* on = nullptr) {
-        auto t = std::make_unique<TestLibrary>(on ? *on : machine, false);
-        t->host.logo = view;
-        t->loadStatus = LoadLibrary(t->lib());
-        return t;
-    }
-};
+// A process that loads the library with a display (view nullptr: a host without one).
+std::unique_ptr<TestLibrary> load(FakeLogoView* view, FakeMachine& on) {
+    auto t = std::make_unique<TestLibrary>(on, false);
+    t->host.logo = view;
+    t->loadStatus = LoadLibrary(t->lib());
+    return t;
+}
 
 // Under a development environment it is shown but not on top.
-TEST_F(Logo, TheFirstProcessShowsItCentredWithItsTextsAndTimer) {
-    for (const char* development : {"", "MSVCSRC20", "qcqpclass"}) {
+TEST(Logo, TheFirstProcessShowsItCentredWithItsTextsAndTimer) {
+    for (const char* development : {"", "qcqpclass"}) {
         SCOPED_TRACE(development);
         FakeMachine m;
         if (*development) m.windows.add("Microsoft Visual C++", development);
         FakeLogoView view;
-        view.desk = {0, 0, 1025, 769};
-        auto t = load(&view, &m);
-        ASSERT_EQ(t->loadStatus, 0u);
-        ASSERT_TRUE(LogoShown(t->lib()));
-        Texts expected{"create lnt_logo 'Lintora Logo' 312,259 400x250", "topmost", "paint",
-                       "timer " + std::to_string(kLogoTimerId) + " 10000"};
-        if (*development) expected.erase(expected.begin() + 1);
-        EXPECT_EQ(view.asked, expected);
-        const LogoPaint& p = *view.paint;
-        EXPECT_EQ(p.image, &LogoArtwork());
-        EXPECT_EQ(p.title + "|" + p.version + "|" + p.fontFace,
-                  "Lintora|Version 2.0.0.37|Times New Roman");
+        auto t = load(&view, m);
         // Findable by class and title while shown; a later call of the step changes nothing.
-        EXPECT_TRUE(m.windows.existsWithClass("lnt_logo") &&
+        EXPECT_TRUE(t->loadStatus == 0 && LogoShown(t->lib()) &&
+                    m.windows.existsWithClass("lnt_logo") &&
                     m.windows.existsWithTitle("Lintora Logo") && StartLogo(t->lib()) == 1);
-        EXPECT_EQ(view.asked.size(), expected.size());
+        ASSERT_EQ(view.asked,
+                  *development ? formatMessage("%spaint; timer %u 10000; ", kCreate, kLogoTimerId)
+                               : kShown);
+        const LogoPaint& p = *view.paint;
+        EXPECT_EQ(std::string(p.image == &LogoArtwork() ? "art|" : "|") + p.title + "|" +
+                      p.version + "|" + p.fontFace,
+                  "art|Lintora|Version 2.0.0.37|Times New Roman");
     }
 }
 
-TEST_F(Logo, OnlyTheFirstProcessOnTheMachineShowsIt) {
+TEST(Logo, OnlyTheFirstProcessOnTheMachineShowsIt) {
+    FakeMachine machine;
     FakeLogoView first, second, third, fourth;
-    auto a = load(&first);
-    auto b = load(&second);
+    auto a = load(&first, machine);
+    auto b = load(&second, machine);
     EXPECT_TRUE(b->loadStatus == 0 && LogoShown(a->lib()) && !LogoShown(b->lib()));
     // The second process keeps no handle, so the step runs again when called again.
     EXPECT_EQ(StartLogo(b->lib()), 1);
     // The logo closing does not make room for another: the first process still holds the
     // event while it lives.
     EndLogo(a->lib());
-    auto c = load(&third);
-    EXPECT_TRUE(second.asked.empty() && third.asked.empty());
+    auto c = load(&third, machine);
+    EXPECT_EQ(second.asked + third.asked, "");
     for (auto* process : {&a, &b, &c})
         (*process)->unload();
-    auto d = load(&fourth);
-    EXPECT_TRUE(LogoShown(d->lib()) && fourth.asked.size() == 4u);
+    auto d = load(&fourth, machine);
+    EXPECT_EQ(fourth.asked + std::to_string(LogoShown(d->lib())), kShown + "1");
 }
 
-TEST_F(Logo, EndLogoTheTimerOrUnloadCloseItOnce) {
+TEST(Logo, EndLogoTheTimerOrUnloadCloseItOnce) {
     for (int how = 0; how < 3; ++how) {
         SCOPED_TRACE(how);
         FakeMachine m;
         FakeLogoView view;
-        auto t = load(&view, &m);
+        auto t = load(&view, m);
         if (how == 0) EndLogo(t->lib());
         if (how == 1) std::function<void()>(view.expiry)(); // the timer going off
         if (how == 2) t->unload();
-        EXPECT_FALSE(LogoShown(t->lib()) || view.open || m.windows.existsWithClass("lnt_logo"));
+        EXPECT_FALSE(LogoShown(t->lib()) || m.windows.existsWithClass("lnt_logo"));
         EndLogo(t->lib());
         t->unload();
-        EXPECT_EQ(Texts(view.asked.begin() + 4, view.asked.end()),
-                  (Texts{"stop " + std::to_string(kLogoTimerId), "destroy"}));
+        EXPECT_EQ(view.asked, kShown + formatMessage("stop %u; destroy; ", kLogoTimerId));
         // Unloading let go of the event: the next process shows it again.
         FakeLogoView next;
-        auto u = load(&next, &m);
-        EXPECT_TRUE(LogoShown(u->lib()));
+        EXPECT_TRUE(LogoShown(load(&next, m)->lib()));
     }
 }
 
-TEST_F(Logo, WithoutADisplayOrAWindowNoLogoButTheLoadStands) {
-    FakeLogoView view;
+TEST(Logo, WithoutADisplayOrAWindowNoLogoButTheLoadStandsAFailingEventFailsIt) {
+    FakeMachine machine, other, failing;
+    FakeLogoView view, late, refused;
     view.createSucceeds = false;
-    auto t = load(&view);
-    EXPECT_EQ(t->loadStatus, 0u);
-    EXPECT_EQ(view.asked.size(), 1u); // no timer
-    EXPECT_FALSE(LogoShown(t->lib()) || machine.windows.existsWithClass("lnt_logo"));
+    auto t = load(&view, machine);
+    EXPECT_EQ(view.asked, kCreate); // no timer
+    EXPECT_TRUE(t->loadStatus == 0 && !LogoShown(t->lib()) &&
+                !machine.windows.existsWithClass("lnt_logo"));
 
-    FakeMachine other;
-    auto console = load(nullptr, &other); // its host offers no view
+    auto console = load(nullptr, other); // its host offers no view
     EXPECT_TRUE(console->loadStatus == 0 && !LogoShown(console->lib()));
     EndLogo(console->lib()); // never shown: nothing to do, nothing to crash on
     // It still counts as the first product process on the machine.
-    FakeLogoView late;
-    auto second = load(&late, &other);
-    EXPECT_TRUE(late.asked.empty());
-}
+    auto second = load(&late, other);
+    EXPECT_EQ(late.asked, "");
 
-TEST_F(Logo, AFailingEventFailsTheLoad) {
-    machine.sections.openError = err::AccessDenied;
-    FakeLogoView view;
-    auto t = load(&view);
-    EXPECT_EQ(t->loadStatus, err::AccessDenied);
-    EXPECT_TRUE(view.asked.empty());
+    failing.sections.openError = err::AccessDenied;
+    auto f = load(&refused, failing);
     uint32_t error = 0;
-    EXPECT_EQ(StartLogo(t->lib(), &error), 0);
-    EXPECT_EQ(error, err::AccessDenied);
+    EXPECT_EQ(StartLogo(f->lib(), &error), 0);
     // The failed load let go of the registry root itself.
-    EXPECT_EQ(t->lib().registryRoot, kNoKey);
+    EXPECT_EQ(std::tuple(f->loadStatus, error, refused.asked, f->lib().registryRoot),
+              std::tuple(err::AccessDenied, err::AccessDenied, "", kNoKey));
 }
 
 TEST(LogoTexts, VersionLine) {

