@@ -45,12 +45,15 @@ TEST(QtDialog, TheTemplateInDialogUnitsAndWhatTheDialogSetsShowInTheWidgets) {
         d.setWindowText(tc::Name, "a longer text than eight");
         d.check(tc::Check, 1);
         d.setCurSel(tc::Editable, 2);
+        d.setCurSel(tc::DropList, 1);
+        d.deleteString(tc::DropList, 1); // the selected item
         d.enable(tc::Check, false);
         EXPECT_EQ(Texts({q.control<QLineEdit>(d, tc::Name)->text().toStdString(),
                          editable->currentText().toStdString()}),
                   (Texts{"a longer text than eight", "Gamma"}));
         EXPECT_TRUE(q.control<QCheckBox>(d, tc::Check)->isChecked() &&
-                    !q.control(d, tc::Check)->isEnabled());
+                    !q.control(d, tc::Check)->isEnabled() && drop->count() == 2 &&
+                    drop->currentIndex() == -1);
         EXPECT_EQ(only(d.events, {"cmd"}), (Texts{"cmd 4002 2"}));
         EXPECT_EQ(window->windowTitle(), "Values");
         d.setTitle("Renamed");

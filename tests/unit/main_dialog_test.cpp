@@ -187,7 +187,8 @@ TEST_F(MainDialog, SilentNameServerTypedAddressAndTheNewNameSurvivesOk) {
 TEST_F(MainDialog, TheProposedAddressComesFromTheHostsFileThenTheResolver) {
     const std::tuple<const char*, const char*, const char*> cases[] = {
         {"10.1.1.1 beta-quendal-rlk-server\n", "10.2.2.2", "10.1.1.1"},
-        {"10.1.1.1 other-host\n", "10.2.2.2", "10.2.2.2"}};
+        {"10.1.1.1 other-host\n", "10.2.2.2", "10.2.2.2"},
+        {"", nullptr, "0.0.0.0"}};
     for (const auto& [hostsLine, resolved, proposed] : cases) {
         machine.files.addFile(HostsFilePath(lib()), hostsLine);
         machine.services.resolver.clear();

@@ -309,10 +309,13 @@ TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
     } const cases[] = {
         // clang-format off
         {"Top takes 2 from Bottom", {1, 2, 3}, 0, 2, "2:3 1:3 3:3 "},
+        {"Third takes 1 from Top", {1, 2, 3}, 2, 1, "3:3 2:3 1:3 "},
+        {"Bottom takes 3 from Third", {1, 2, 3}, 1, 3, "1:3 3:3 2:3 "},
         {"clearing Top re-ranks", {1, 2, 3}, 0, 0, "-1:0 1:2 2:2 "},
         {"clearing the middle one", {1, 2, 3}, 1, 0, "1:2 -1:0 2:2 "},
         {"two left, clearing one", {-1, 1, 2}, 1, 0, "-1:0 -1:0 1:0 "},
         {"checking Bottom beside Top", {1, -1, -1}, 1, 0, "1:3 2:3 -1:0 "},
+        {"checking the only tray", {-1, -1, -1}, 2, 0, "-1:0 -1:0 1:0 "},
         {"checking a third tray", {2, 1, -1}, 2, 0, "2:3 1:3 3:3 "},
         {"two trays swap", {1, 2, -1}, 0, 2, "2:2 1:2 -1:0 "},
         {"with two trays 3 is no free rank", {-1, 1, 2}, 1, 1, "-1:0 1:2 2:2 "}}; // clang-format on

@@ -148,11 +148,7 @@ TEST(Templates, TemplatesAndControlsHaveUniqueIds) {
     for (const DialogTemplate* t : builtinTemplates()) {
         EXPECT_TRUE(templateIds.insert(t->id).second) << "template " << t->id << " twice";
         EXPECT_EQ(builtinTemplate(t->id), t);
-        EXPECT_EQ(std::string(t->fontName) + " " + std::to_string(t->fontPoints),
-                  "MS Sans Serif 8");
     }
-    EXPECT_EQ(templateIds.size(), 19u);
-    EXPECT_EQ(builtinTemplate(204), nullptr);
     const std::set<uint16_t> shared = {ctl::Ok, ctl::Cancel, ctl::Help};
     std::map<uint16_t, uint16_t> owner; // control id -> template id
     for (const DialogTemplate* t : builtinTemplates()) {
