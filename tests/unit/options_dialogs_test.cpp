@@ -95,6 +95,7 @@ TEST_F(OptionsDialogs, CompletePathGivesADriveAndOnTheCurrentDriveAnAbsoluteDire
         {"C:\\work", "c:rel", "c:\\work\\rel"}, // the drive letter in either case
         {"C:\\work", "D:rel", "D:rel"},         // another drive keeps its relative directory
         {"C:\\", "tmp", "C:\\tmp"},              // no doubled "\" at the root
+        {"C:\\work", "", "C:\\work"},
         {"", "tmp", "C:.\\tmp"},                 // the current directory cannot be had
     };
     // clang-format on
@@ -142,6 +143,7 @@ TEST_F(OptionsDialogs, FontsOpenWithTheStoredCharsetAndFontSplitIntoNameAndSize)
         {0, 1, 42, 17, "GrkDutch", "ooX-o default GrkSwiss [GrkDutch] 16 111111"},
         {1, 0, 2, 11, "Mincho12", "oX-o- [default] Mincho Gothic 12 000000"},
         {1, 1, 2, 42, "grkswiss9", "oooox [default] Mincho Gothic GrkSwiss GrkDutch 9 000000"},
+        {1, 1, 2, 99, "Unknown7", "Xooo- [default] Mincho Gothic GrkSwiss GrkDutch 7 000000"},
         {1, 1, 2, 17, "grkswiss9x", "ooXo- default Mincho Gothic [GrkSwiss] GrkDutch 9 111111"},
     };
     // clang-format on

@@ -148,6 +148,8 @@ TEST(Templates, TemplatesAndControlsHaveUniqueIds) {
     for (const DialogTemplate* t : builtinTemplates()) {
         EXPECT_TRUE(templateIds.insert(t->id).second) << "template " << t->id << " twice";
         EXPECT_EQ(builtinTemplate(t->id), t);
+        EXPECT_EQ(std::string(t->fontName) + " " + std::to_string(t->fontPoints),
+                  "MS Sans Serif 8");
     }
     const std::set<uint16_t> shared = {ctl::Ok, ctl::Cancel, ctl::Help};
     std::map<uint16_t, uint16_t> owner; // control id -> template id
@@ -258,6 +260,7 @@ TEST(Templates, CompatibleTemplatesMayMoveAndRenameButNotDropControls) {
         std::reverse(v.begin(), v.end());
     }));
     // Dropped controls are the localised module's test.
+    EXPECT_TRUE(withChange([](auto& v) { v[4].style |= cs::Border; }));
     EXPECT_FALSE(withChange([](auto& v) { v[3].kind = ControlKind::PushButton; }) ||
                  withChange([](auto& v) { v[4].style |= cs::Disabled; }));
 }

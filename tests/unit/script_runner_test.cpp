@@ -163,8 +163,13 @@ TEST_F(ScriptedPrinterDialog, AFailureStopsTheRunAtItsLine) {
         {"uncheck \"ASCII 85\"", 1, "unchecked by choosing another"},
         {"type \"Raw Binary\" x", 1, "cannot type into"},
         {"expect text \"wait timeout (sec)\" 11", 1, "expected \"11\", found \"10\""},
+        {"expect dialog \"Fonts\"", 1, "found dialog \"Generic"},
+        {"expect items \"Wait Timeout (sec)\" a", 1, "expected \"a\", found nothing"},
+        {"expect unchecked \"Other/Parallel Port\"", 1, "expected unchecked, found checked"},
         {queue + "click ok\nclick cancel", 3, front}, {queue + "click ok\nanswer yes", 3, "has no button yes"},
-        {"answer ok", 1, noBox}, {queue + "click ok\n", 2, "the script ends while the message box"},
+        {"answer ok", 1, noBox}, {"expect box Anything", 1, noBox},
+        {"focus ok\n# the end\n", 2, "the script ends while dialog"},
+        {queue + "click ok\n", 2, "the script ends while the message box"},
         {"click cancel\nclick ok", 2, "no window is open"},
         {"click \"TCP Direct Port\"", 1, "it is disabled"}}; // without TCP/IP
     // clang-format on
@@ -204,6 +209,7 @@ TEST(ScriptedTrayDialog, IndexedNamesPickAmongEqualOnes) {
          "expect unchecked \"2\"[3]\nclick cancel",
          0, ""},
         {"select \"paper size\" A4", 1, "names 3 controls; say which with [1] to [3]"},
+        {"select+ \"paper size\"[2] A4", 1, "takes one selected item only"},
     };
     for (const auto& [script, line, message] : cases) {
         SCOPED_TRACE(script);
