@@ -136,6 +136,15 @@ TEST(DialogModal, AMissingTemplateADisplaylessHostOrAScriptMistakeEndTheDialog) 
         ASSERT_EQ(h.host.scriptErrors.size(), size_t(step + 1));
         EXPECT_NE(h.host.scriptErrors.back().find(said[step]), std::string::npos);
     }
+    // A read-only registry makes Cancel the default; a disabled default or Cancel holds Enter
+    // and the close box, not Escape.
+    Values ro;
+    ro.lib().readOnlyRegistry = true;
+    ro.d.atInit = [](ValuesDialog& dlg) { dlg.enable(ctl::Cancel, false); };
+    ro.s.enter().closeBox().then([](const ModelWindow& w) { EXPECT_FALSE(w.ended); });
+    ro.s.escape();
+    EXPECT_EQ(ro.d.doModal(), id::Cancel);
+    EXPECT_EQ(ro.host.closed(kValuesTemplate)->defaultButton, ctl::Cancel);
 }
 
 TEST(DialogHelp, TheHelpButtonAndF1AskForTheDialogsAndTheControlsContexts) {
