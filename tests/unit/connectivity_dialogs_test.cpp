@@ -96,28 +96,6 @@ TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpService) {
     EXPECT_TRUE(t.logged("LNTC: Error opening the Service Control Manager"));
 }
 
-TEST_F(PrinterDialogs, ConfiguringTcpDirectForbidsRawBinaryAndTurnsCancelIntoClose) {
-    q.Connectivity = 0;
-    q.DataEncode = 0;
-    q.WaitTimeout = 10;
-    PrinterConfigDialog d(t.lib(), nullptr, model("HP_LASERJET_4M"), q);
-    auto& s =
-        host.script(dlg::PrinterConfig).click(printerctl::TcpDirect).click(printerctl::Configure);
-    s.then(checked(printerctl::Ascii85)).then(enabled(printerctl::RawBinary, false));
-    s.then(text(ctl::Cancel, "Close")).type(printerctl::WaitTimeout, "20");
-    s.cancel().cancel(); // the question: No stays, Yes leaves with the committed changes only
-    host.script(dlg::TcpDirect).ok();
-    host.script(dlg::NewTcpPort).ok();
-    host.answerWhen("still wish to exit", id::No);
-    host.answerWhen("still wish to exit", id::Yes);
-    EXPECT_EQ(d.doModal(), kClosedWithChanges);
-    // Encoding at once, before any OK; the timeout is not this dialog's own field.
-    EXPECT_EQ(std::vector<int64_t>({q.Connectivity, q.DataEncode, q.WaitTimeout}),
-              std::vector<int64_t>({1, 2, 10}));
-    EXPECT_EQ(boxes(), (Strings{"Successfully configured ", "Raw Binary data encoding",
-                                "All successful Printer C", "All successful Printer C"}));
-}
-
 TEST_F(PrinterDialogs, LargeDocumentDialogPreparesMediaAndSpinsItsTimeout) {
     // The unreadable ldpx.cfg is reported before the dialog shows.
     LargeDocConfigDialog d(t.lib(), nullptr, model("XEROX_8840C"), q);
@@ -302,9 +280,9 @@ const std::string kLong = "10.0.0.9 " + std::string(246, 'a') + "10.1.2.3 PRN1";
 
 struct Queue : HeadlessLibrary {
     QueueRecord q{};
-    explicit Queue(const char* hosts, const char* model = "GENERIC_POSTSCRIPT") {
+    explicit Queue(const char* hosts) {
         setField(q.Name, "LASER");
-        setField(q.Printer, model);
+        setField(q.Printer, "GENERIC_POSTSCRIPT");
         setField(q.DeviceName, "PRN1");
         q.Connectivity = 1;
         q.TCP_SocketNumber = 515;
@@ -370,30 +348,6 @@ TEST(TcpDirect, HostsLinesMatchOnlyTheWholeNamesPart) {
         EXPECT_EQ(t.file() + "|" + t.file((kHosts + std::string(".lnt")).c_str()) + "|" +
                       std::string(fieldText(t.q.DeviceName)),
                   after + "|" + before + "|" + name);
-    }
-}
-
-TEST(TcpDirect, SocketNumberRules) {
-    for (const char* model : {"HP_LASERJET_4M", "GENERIC_POSTSCRIPT"}) {
-        const bool laserJet = model[0] == 'H';
-        Queue t("10.1.2.3 PRN1\n", model);
-        t.q.TCP_SocketNumber = 0;
-        TcpDirectDialog d(t.lib(), nullptr, t.q);
-        DialogScript& s = t.host.script(dlg::TcpDirect);
-        s.then([&](const ModelWindow& w) {
-            EXPECT_EQ(w.at(tcpctl::Socket).text, laserJet ? "9100" : "0");
-            EXPECT_TRUE(w.at(tcpctl::Socket).enabled != laserJet &&
-                        w.at(tcpctl::SocketLabel).enabled != laserJet);
-        });
-        if (!laserJet) s.ok().type(tcpctl::Socket, "9100"); // 0 must be changed first
-        s.ok();
-        EXPECT_EQ(d.doModal(), id::Ok) << model;
-        EXPECT_EQ(t.q.TCP_SocketNumber, 9100) << model;
-        EXPECT_EQ(
-            t.boxes(),
-            laserJet
-                ? Strings{}
-                : Strings{"Lintora Configuration: Please enter an integer between 1 and 65535."});
     }
 }
 

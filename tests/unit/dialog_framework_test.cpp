@@ -1,7 +1,6 @@
-// The dialog framework over the window model: data exchange and its checks, list and combo
-// operations, help, the wait window; the focus and its notifications, keys, boxes, windows over
-// windows and the address control as every host has them; message boxes and where they go
-// without windows.
+// The dialog framework over the window model: the exchange's checks, lists, help, the wait
+// window; focus moves, boxes and the address control as every host has them; message boxes and
+// where they go without windows.
 #include "resources/ids.h"
 #include "support/locales.h"
 #include "support/test_library.h"
@@ -30,30 +29,6 @@ struct Values : HeadlessLibrary {
     ValuesDialog d{lib()};
     DialogScript& s = host.script(kValuesTemplate);
 };
-
-// In a program with a decimal comma too (where the machine can make the locale): the dialogs
-// show and read numbers the way the registry keeps them, and the program's locale stays.
-TEST(DialogExchange, LoadsMembersIntoTheControlsAndSavesThemOnOk) {
-    GermanProcessLocale german;
-    Values v;
-    v.d.typed = "Beta";
-    v.s.then([](const ModelWindow& w) {
-        EXPECT_EQ(textsOf(w, {tc::Count, tc::Name, tc::Ratio}), (Texts{"5", "abc", "1.5"}));
-        EXPECT_EQ(Ints({w.at(tc::Name).limit, w.at(tc::Radio2).check, w.at(tc::Editable).curSel}),
-                  Ints({8, 1, 1}));
-    });
-    // The name is cut by the limit as the user types.
-    v.s.type(tc::Count, " 12 ").type(tc::Name, "new name is long").type(tc::Ratio, "2.25");
-    v.s.click(tc::Radio3).click(tc::Check).type(tc::Editable, "Free text").ok();
-    EXPECT_EQ(v.d.doModal(), id::Ok);
-    EXPECT_EQ(formatMessage("%u %d %d %d %s|%s", v.d.count, v.d.radio, v.d.checked,
-                            int(v.d.ratio * 100), v.d.name.c_str(), v.d.typed.c_str()),
-              "12 2 1 225 new name|Free text");
-    // Loading set every edit's text: none of it reached the handlers, the user's typing did.
-    EXPECT_EQ(only(v.d.events, {"cmd 4001", "cmd 4002"}), (Texts{"cmd 4001 2", "cmd 4002 2"}));
-    EXPECT_EQ(formatMessage("%.1f %'d", 7.5, 12345), "7.5 12345");
-    EXPECT_EQ(GermanProcessLocale::printed(5.5), german.active() ? "5,5" : "5.5");
-}
 
 TEST(DialogExchange, AFailedCheckShowsTheStandardMessageFocusesTheFieldAndKeepsTheDialogOpen) {
     GermanProcessLocale german;
@@ -87,6 +62,8 @@ TEST(DialogExchange, AFailedCheckShowsTheStandardMessageFocusesTheFieldAndKeepsT
             std::count(v.d.events.begin(), v.d.events.end(), "set " + std::to_string(c.control)),
             set ? 0 : 1);
     }
+    // Read and shown the registry's way, and the program's locale stays as it was.
+    EXPECT_EQ(GermanProcessLocale::printed(5.5), german.active() ? "5,5" : "5.5");
 }
 
 TEST(DialogControls, RadioGroupsListsAndSelections) {
@@ -138,47 +115,6 @@ TEST(DialogControls, RadioGroupsListsAndSelections) {
     EXPECT_EQ(d.radio, 1);
 }
 
-TEST(DialogControls, DropDownListsChooseEditableCombosTakeTypedTextAndNumbersScroll) {
-    Values v;
-    ValuesDialog& d = v.d;
-    v.s.scroll(tc::Spin, Scroll::LineUp).scroll(tc::Spin, Scroll::LineUp);
-    v.s.then([&](const ModelWindow& w) {
-        EXPECT_EQ(w.at(tc::Count).text, "7");
-        EXPECT_EQ(w.at(tc::DropList).itemTexts(), (Texts{"default", "Gothic", "Mincho"}));
-        d.setWindowText(tc::DropList, "Mincho"); // a drop-down list has no free text
-        EXPECT_EQ(d.windowText(tc::DropList), "");
-        // A combo box clears the selection on a bad index.
-        EXPECT_EQ(Ints({d.selectString(tc::DropList, -1, "goth"), d.setCurSel(tc::DropList, 9),
-                        d.getCurSel(tc::DropList)}),
-                  Ints({1, -1, -1}));
-        // clang-format off
-        const std::tuple<const char*, bool, const char*> ints[] = {{"12a", true, "0 0"},
-            {" -42 ", true, "-42 1"}, {"-42", false, "0 0"}, {"4294967295", false, "4294967295 1"}};
-        // clang-format on
-        for (const auto& [text, isSigned, want] : ints) {
-            bool translated = want[0] == '0'; // the opposite of the answer: it must be set
-            d.setWindowText(tc::Name, text);
-            const int64_t value = d.getDlgItemInt(tc::Name, &translated, isSigned);
-            EXPECT_EQ(std::to_string(value) + " " + std::to_string(translated), want) << text;
-        }
-        d.setDlgItemInt(tc::Name, -1, false);
-        EXPECT_EQ(d.windowText(tc::Name), "4294967295");
-    });
-    v.s.select(tc::DropList, "MINCHO")
-        .type(tc::Editable, "Gamma ray")
-        .then([&](const ModelWindow&) {
-            // Typed text selects nothing.
-            EXPECT_EQ(d.windowText(tc::DropList) + " " + std::to_string(d.getCurSel(tc::Editable)),
-                      "Mincho -1");
-        });
-    v.s.select(tc::Editable, 0).then([&](const ModelWindow&) {
-        EXPECT_EQ(d.windowText(tc::Editable), "Alpha");
-    });
-    v.s.escape();
-    EXPECT_EQ(d.doModal(), id::Cancel);
-    EXPECT_EQ(only(d.events, {"cmd 44"}), (Texts{"cmd 4400 3", "cmd 4401 2", "cmd 4401 3"}));
-}
-
 TEST(DialogModal, AMissingTemplateADisplaylessHostOrAScriptMistakeEndTheDialog) {
     HeadlessLibrary h;
     EXPECT_EQ(Dialog(h.lib(), 4242, nullptr).doModal(), -1);
@@ -200,6 +136,15 @@ TEST(DialogModal, AMissingTemplateADisplaylessHostOrAScriptMistakeEndTheDialog) 
         ASSERT_EQ(h.host.scriptErrors.size(), size_t(step + 1));
         EXPECT_NE(h.host.scriptErrors.back().find(said[step]), std::string::npos);
     }
+    // A read-only registry makes Cancel the default; a disabled default or Cancel holds Enter
+    // and the close box, not Escape.
+    Values ro;
+    ro.lib().readOnlyRegistry = true;
+    ro.d.atInit = [](ValuesDialog& dlg) { dlg.enable(ctl::Cancel, false); };
+    ro.s.enter().closeBox().then([](const ModelWindow& w) { EXPECT_FALSE(w.ended); });
+    ro.s.escape();
+    EXPECT_EQ(ro.d.doModal(), id::Cancel);
+    EXPECT_EQ(ro.host.closed(kValuesTemplate)->defaultButton, ctl::Cancel);
 }
 
 TEST(DialogHelp, TheHelpButtonAndF1AskForTheDialogsAndTheControlsContexts) {
@@ -260,42 +205,6 @@ TEST(ModelFocus, MovesRaiseKillFocusThenSetFocus) {
          {"set 4001", "kill 4001", "set 4002", "kill 4002", "set 4101", "kill 4101", "set 4104",
           "kill 4104", "set 4001", "kill 4001", "set 57669", "kill 57669", "set 2"},
          id::Cancel},
-        {"a box takes the focus and gives it back",
-         [](Values& v) {
-             v.s.focus(tc::Name).then([&](auto&) { ErrorId(v.lib(), v.d.window(), 32794, "Q1"); });
-             v.s.escape();
-         },
-         {"set 4001", "kill 4001", "set 4002", "kill 4002", "set 4002"},
-         id::Cancel},
-        {"a kill-focus handler keeps the focus: the move is overtaken",
-         [](Values& v) {
-             v.d.atKillFocus = [](ValuesDialog& dlg, int id) {
-                 if (id == tc::Count && dlg.windowText(tc::Count) == "bad") dlg.setFocus(tc::Count);
-             };
-             v.s.type(tc::Count, "bad").focus(tc::Name).escape();
-         },
-         {"set 4001", "kill 4001", "kill 4002", "set 4001"},
-         id::Cancel},
-        {"an editable combo holds it in its edit; a disabled or hidden control loses it",
-         [](Values& v) {
-             ValuesDialog& d = v.d;
-             v.s.focus(tc::Editable).then([&](auto&) {
-                 EXPECT_TRUE(d.focusedWindow().inComboEdit);
-             });
-             v.s.focus(tc::DropList).then([&](const ModelWindow& w) {
-                 EXPECT_FALSE(d.focusedWindow().inComboEdit);
-                 d.enable(tc::DropList, false);
-                 EXPECT_EQ(w.focus, 0);
-             });
-             v.s.focus(tc::Name).then([&](const ModelWindow& w) {
-                 d.show(tc::Name, false);
-                 EXPECT_EQ(w.focus, 0);
-             });
-             v.s.escape();
-         },
-         {"set 4001", "kill 4001", "set 4401", "kill 4401", "set 4400", "kill 4400", "set 4002",
-          "kill 4002"},
-         id::Cancel},
         {"a click whose focus move shows a box is lost",
          [](Values& v) {
              v.d.atKillFocus = [&](ValuesDialog& dlg, int id) {
@@ -316,67 +225,6 @@ TEST(ModelFocus, MovesRaiseKillFocusThenSetFocus) {
         act(v);
         EXPECT_EQ(v.d.doModal(), code);
         EXPECT_EQ(focusEvents(v.d), events);
-    }
-}
-
-// The dialogs check a field when the user leaves it; the check shows a box, and the box moves
-// the focus again. A guard keeps the check from running inside itself.
-TEST(ModelFocus, ABoxInAKillFocusHandlerNeedsTheGuard) {
-    for (bool guard : {true, false}) {
-        SCOPED_TRACE(guard ? "guarded" : "unguarded");
-        Values v;
-        bool validating = false;
-        int checks = 0;
-        v.d.atKillFocus = [&](ValuesDialog& dlg, int) {
-            if (guard && validating) return;
-            validating = true;
-            if (++checks < 5) ErrorId(v.lib(), dlg.window(), 32794, "name");
-            validating = false;
-        };
-        v.s.focus(tc::Name).then([&](const ModelWindow& w) {
-            // Unguarded, the nested checks leave the focus where the user did not put it.
-            EXPECT_EQ(w.focus == tc::Name, guard);
-        });
-        v.host.onScriptError = nullptr;
-        v.d.doModal();
-        EXPECT_EQ(checks == 1, guard);
-        if (!guard) continue;
-        // The box came while the focus was moving: the new field lost it to the box, got it
-        // back, and then got it as the move finished.
-        Texts f = focusEvents(v.d);
-        EXPECT_EQ(Texts(f.begin(), f.begin() + 5),
-                  (Texts{"set 4001", "kill 4001", "kill 4002", "set 4002", "set 4002"}));
-    }
-}
-
-TEST(ModelKeys, EnterEscapeAndTheCloseBox) {
-    using Act = std::function<void(Values&)>;
-    const std::tuple<const char*, bool, Act, int> cases[] = {
-        {"enter in a field presses OK", false, [](Values& v) { v.s.focus(tc::Name).enter(); },
-         id::Ok},
-        {"enter on a push button presses it", false,
-         [](Values& v) { v.s.focus(ctl::Cancel).enter(); }, id::Cancel},
-        {"escape cancels", false, [](Values& v) { v.s.escape(); }, id::Cancel},
-        {"the close box cancels", false, [](Values& v) { v.s.closeBox(); }, id::Cancel},
-        {"read-only: enter presses Cancel", true, [](Values& v) { v.s.enter(); }, id::Cancel},
-        {"a disabled default or Cancel holds enter and the close box, not escape", false,
-         [](Values& v) {
-             v.d.atInit = [](ValuesDialog& dlg) {
-                 dlg.enable(ctl::Ok, false);
-                 dlg.enable(ctl::Cancel, false);
-             };
-             v.s.enter().closeBox().then([](const ModelWindow& w) { EXPECT_FALSE(w.ended); });
-             v.s.escape();
-         },
-         id::Cancel},
-    };
-    for (const auto& [name, readOnly, act, code] : cases) {
-        SCOPED_TRACE(name);
-        Values v;
-        v.lib().readOnlyRegistry = readOnly;
-        act(v);
-        EXPECT_EQ(v.d.doModal(), code);
-        EXPECT_EQ(v.host.closed(kValuesTemplate)->defaultButton, readOnly ? ctl::Cancel : ctl::Ok);
     }
 }
 
@@ -407,24 +255,6 @@ TEST(ModelBoxes, AnswersInOrderByTextAndSafeByDefault) {
     EXPECT_NE(h.host.scriptErrors.back().find("nest endlessly"), std::string::npos);
 }
 
-TEST(ModelWindows, ASubDialogTakesTheFocusFromItsParentAndGivesItBack) {
-    Values v;
-    v.s.focus(tc::Ratio).then([&](const ModelWindow&) {
-        Dialog child(v.lib(), kBareTemplate, &v.d);
-        EXPECT_EQ(child.doModal(), id::Ok);
-        EXPECT_EQ(v.d.focusedControl(), tc::Ratio);
-    });
-    v.s.cancel();
-    v.host.script(kBareTemplate).enter();
-    EXPECT_EQ(v.d.doModal(), id::Cancel);
-    Texts f = focusEvents(v.d);
-    EXPECT_EQ(Texts(f.begin() + 2, f.begin() + 5), (Texts{"set 4003", "kill 4003", "set 4003"}));
-    // The child closed first, with the enter's OK.
-    ASSERT_EQ(v.host.closedWindows.size(), 2u);
-    EXPECT_EQ(Ints({v.host.closedWindows[0]->templateId, v.host.closedWindows[0]->endCode}),
-              Ints({kBareTemplate, id::Ok}));
-}
-
 // The control's own rules are the address edit's tests; here: the model drives it.
 TEST(ModelAddress, TheControlKeepsItsFormAndTellsTheDialog) {
     Values v;
@@ -449,30 +279,24 @@ TEST(ModelAddress, TheControlKeepsItsFormAndTellsTheDialog) {
               (Texts{"cmd 4600 2", "notify 4600 32768", "cmd 4600 2"}));
 }
 
+// Captions and styles of the other box kinds are the model's and the script runner's tests.
 TEST(MessageBoxes, CaptionsStylesAndFormatting) {
     FakeMachine m;
     TestLibrary t(m);
     Library& lib = t.lib();
     int owner = 0;
-    t.host.script({id::Yes});
     EXPECT_EQ(
-        Ints({WarnId(lib, &owner, 32794, "50%"), ErrorId(lib, &owner, 32820, 16),
-              ErrorIdNoOwner(lib, 32863, 5L),
+        Ints({ErrorIdNoOwner(lib, 32863, 5L),
               MessageBoxId(lib, &owner, 32852, mb::RetryQuestion, 32894),
-              MessageBoxF(lib, nullptr, "Default ODR Name", mb::RetryQuestion, "%s:%d", "a", 7),
-              ShowLastSystemError(lib, &owner, err::AccessDenied)}),
-        Ints({id::Yes, id::Ok, id::Ok, id::Cancel, id::Cancel, id::Ok}));
+              MessageBoxF(lib, nullptr, "Default ODR Name", mb::RetryQuestion, "%s:%d", "a", 7)}),
+        Ints({id::Ok, id::Cancel, id::Cancel}));
     Texts shown;
     for (const ShownBox& s : t.host.shown)
         shown.push_back(s.text + "|" + s.caption + "|" + std::to_string(s.style) +
                         (s.owner == &owner ? "|owned" : ""));
-    EXPECT_EQ(
-        shown,
-        (Texts{"Error locating the 50% queue information.|Configuration Warning|36|owned",
-               "Maximum number of queues (16) exceeded.|Configuration Error|65584|owned",
-               "Error 5 getting title strings.|Configuration Error|65584",
-               "|Path Status|65589|owned", // a number the table lacks: an empty text
-               "a:7|Default ODR Name|65589", "Access is denied.|Configuration Error|65584|owned"}));
+    EXPECT_EQ(shown, (Texts{"Error 5 getting title strings.|Configuration Error|65584",
+                            "|Path Status|65589|owned", // a number the table lacks: an empty text
+                            "a:7|Default ODR Name|65589"}));
     std::string cut = formatMessage("Path '%s' is read only.", std::string(700, 'x').c_str());
     EXPECT_EQ(cut.size(), 511u); // the buffer's size
 }

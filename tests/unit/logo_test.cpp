@@ -1,9 +1,7 @@
-// The start-up logo: which process shows it, where, on top or not, and how it closes.
+// The start-up logo: which process shows it and how it closes (its look is the Qt test's).
 #include "library/lifecycle.h"
 #include "logo/logo.h"
 #include "resources/formats.h"
-#include "resources/ids.h"
-#include "resources/logo_art.h"
 #include "store/initialise.h"
 #include "support/test_library.h"
 
@@ -19,15 +17,13 @@ class FakeLogoView : public LogoView {
   public:
     bool createSucceeds = true;
     std::string asked;
-    const LogoPaint* paint = nullptr;
     std::function<void()> expiry;
 
     Rect desktop() const override { return {0, 0, 1281, 1025}; }
     bool create(const std::string& cls, const std::string& title, int x, int y, int w, int h,
-                const LogoPaint& p) override {
+                const LogoPaint&) override {
         asked +=
             formatMessage("create %s '%s' %d,%d %dx%d; ", cls.c_str(), title.c_str(), x, y, w, h);
-        paint = &p;
         return createSucceeds;
     }
     void setTopmost() override { asked += "topmost; "; }
@@ -51,28 +47,6 @@ std::unique_ptr<TestLibrary> load(FakeLogoView* view, FakeMachine& on) {
     t->host.logo = view;
     t->loadStatus = LoadLibrary(t->lib());
     return t;
-}
-
-// Under a development environment it is shown but not on top.
-TEST(Logo, TheFirstProcessShowsItCentredWithItsTextsAndTimer) {
-    for (const char* development : {"", "qcqpclass"}) {
-        SCOPED_TRACE(development);
-        FakeMachine m;
-        if (*development) m.windows.add("Microsoft Visual C++", development);
-        FakeLogoView view;
-        auto t = load(&view, m);
-        // Findable by class and title while shown; a later call of the step changes nothing.
-        EXPECT_TRUE(t->loadStatus == 0 && LogoShown(t->lib()) &&
-                    m.windows.existsWithClass("lnt_logo") &&
-                    m.windows.existsWithTitle("Lintora Logo") && StartLogo(t->lib()) == 1);
-        ASSERT_EQ(view.asked,
-                  *development ? formatMessage("%spaint; timer %u 10000; ", kCreate, kLogoTimerId)
-                               : kShown);
-        const LogoPaint& p = *view.paint;
-        EXPECT_EQ(std::string(p.image == &LogoArtwork() ? "art|" : "|") + p.title + "|" +
-                      p.version + "|" + p.fontFace,
-                  "art|Lintora|Version 2.0.0.37|Times New Roman");
-    }
 }
 
 TEST(Logo, OnlyTheFirstProcessOnTheMachineShowsIt) {
@@ -136,16 +110,6 @@ TEST(Logo, WithoutADisplayOrAWindowNoLogoButTheLoadStandsAFailingEventFailsIt) {
     // The failed load let go of the registry root itself.
     EXPECT_EQ(std::tuple(f->loadStatus, error, refused.asked, f->lib().registryRoot),
               std::tuple(err::AccessDenied, err::AccessDenied, "", kNoKey));
-}
-
-TEST(LogoTexts, VersionLine) {
-    StringLookup strings;
-    const std::string builtin = LogoVersionLine(strings, "2.0.0.37") + LogoVersionLine(strings, "");
-    strings.pushFront([](uint32_t id) -> std::optional<std::string> {
-        return id == str::Developer ? std::optional<std::string>("(Entwickler)") : std::nullopt;
-    }); // as a localised module has it
-    EXPECT_EQ(builtin + LogoVersionLine(strings, ""),
-              "Version 2.0.0.37Version (Developer)Version (Entwickler)");
 }
 
 } // namespace

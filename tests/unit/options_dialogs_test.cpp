@@ -112,7 +112,6 @@ TEST_F(OptionsDialogs, ValidateDirectoryByModeAndWhatThePathIs) {
     // clang-format off
     const struct { const char* dir; uint32_t mode; int answer; uint32_t createError; bool valid; Texts boxes, created; } cases[] = {
         // The directory, the mode, the answer to the creation question.
-        {"\\cache", 6, 0, 0, true, {}, {}},
         {"\\locked", 4, 0, 0, true, {}, {}},
         {"\\file.txt", 4, 0, 0, false, {isFile}, {}},
         {"\\new\\sub", 4, 0, 0, false, {"Path 'C:\\new\\sub' doesn't exist."}, {}},
@@ -217,7 +216,6 @@ TEST_F(OptionsDialogs, OptionsOpenWithTheInstalledRootsTheFormatAndTheNotesSwitc
         const char* stored;
     } cases[] = {
         {2, 1, "C:\\QDSW C:\\QDSW_LOCAL 1 1", "time 2 switches 0010"},
-        {0, 2, "D:\\QDSW2 E:\\LOCAL 0 0", "time 1 switches 0050"},
         {4, 0, "D:\\QDSW2 E:\\LOCAL 0 0", "time 1 switches 0050"},
         {3, 1, "D:\\QDSW2 E:\\LOCAL 2 1", "time 3 switches 0010"},
     };
