@@ -280,9 +280,9 @@ const std::string kLong = "10.0.0.9 " + std::string(246, 'a') + "10.1.2.3 PRN1";
 
 struct Queue : HeadlessLibrary {
     QueueRecord q{};
-    explicit Queue(const char* hosts) {
+    explicit Queue(const char* hosts, const char* model = "GENERIC_POSTSCRIPT") {
         setField(q.Name, "LASER");
-        setField(q.Printer, "GENERIC_POSTSCRIPT");
+        setField(q.Printer, model);
         setField(q.DeviceName, "PRN1");
         q.Connectivity = 1;
         q.TCP_SocketNumber = 515;
@@ -348,6 +348,31 @@ TEST(TcpDirect, HostsLinesMatchOnlyTheWholeNamesPart) {
         EXPECT_EQ(t.file() + "|" + t.file((kHosts + std::string(".lnt")).c_str()) + "|" +
                       std::string(fieldText(t.q.DeviceName)),
                   after + "|" + before + "|" + name);
+    }
+}
+
+// A LaserJet's socket is 9100 and fixed; any other model must change 0 before OK.
+TEST(TcpDirect, SocketNumberRules) {
+    for (const char* model : {"HP_LASERJET_4M", "GENERIC_POSTSCRIPT"}) {
+        const bool laserJet = model[0] == 'H';
+        Queue t("10.1.2.3 PRN1\n", model);
+        t.q.TCP_SocketNumber = 0;
+        TcpDirectDialog d(t.lib(), nullptr, t.q);
+        DialogScript& s = t.host.script(dlg::TcpDirect);
+        s.then([&](const ModelWindow& w) {
+            EXPECT_EQ(w.at(tcpctl::Socket).text, laserJet ? "9100" : "0");
+            EXPECT_TRUE(w.at(tcpctl::Socket).enabled != laserJet &&
+                        w.at(tcpctl::SocketLabel).enabled != laserJet);
+        });
+        if (!laserJet) s.ok().type(tcpctl::Socket, "9100"); // 0 must be changed first
+        s.ok();
+        EXPECT_EQ(d.doModal(), id::Ok) << model;
+        EXPECT_EQ(t.q.TCP_SocketNumber, 9100) << model;
+        EXPECT_EQ(
+            t.boxes(),
+            laserJet
+                ? Strings{}
+                : Strings{"Lintora Configuration: Please enter an integer between 1 and 65535."});
     }
 }
 

@@ -2,6 +2,7 @@
 #include "library/lifecycle.h"
 #include "logo/logo.h"
 #include "resources/formats.h"
+#include "resources/ids.h"
 #include "store/initialise.h"
 #include "support/test_library.h"
 
@@ -110,6 +111,17 @@ TEST(Logo, WithoutADisplayOrAWindowNoLogoButTheLoadStandsAFailingEventFailsIt) {
     // The failed load let go of the registry root itself.
     EXPECT_EQ(std::tuple(f->loadStatus, error, refused.asked, f->lib().registryRoot),
               std::tuple(err::AccessDenied, err::AccessDenied, "", kNoKey));
+}
+
+// A localised module's word for the developer build replaces the built-in one.
+TEST(LogoTexts, VersionLine) {
+    StringLookup strings;
+    const std::string builtin = LogoVersionLine(strings, "2.0.0.37") + LogoVersionLine(strings, "");
+    strings.pushFront([](uint32_t id) -> std::optional<std::string> {
+        return id == str::Developer ? std::optional<std::string>("(Entwickler)") : std::nullopt;
+    }); // as a localised module has it
+    EXPECT_EQ(builtin + LogoVersionLine(strings, ""),
+              "Version 2.0.0.37Version (Developer)Version (Entwickler)");
 }
 
 } // namespace
