@@ -132,8 +132,16 @@ void HeadlessHost::runModalLoop(ModelWindow& w) {
         DialogScript script = std::move(found->second.front());
         found->second.pop_front();
         bool refused = false;
-        for (const auto& step : script.steps())
+        size_t ran = 0;
+        for (const auto& step : script.steps()) {
             if (w.ended || (refused = !runStep(w, step))) break;
+            ++ran;
+        }
+        // Steps after the one that ended the dialog would never run: their checks would pass
+        // unseen.
+        if (w.ended && ran < script.steps().size())
+            error("dialog " + std::to_string(w.templateId) + " ended with " +
+                  std::to_string(script.steps().size() - ran) + " steps of its script left");
         if (!w.ended && !refused)
             error("the script of dialog " + std::to_string(w.templateId) +
                   " ended with the dialog open");
