@@ -1,7 +1,6 @@
-// Shared sections and events between real processes. Steps are ordered with pipes; the
+// Shared sections between real processes. Steps are ordered with pipes; the
 // only time limits are upper bounds that a correct implementation never reaches. (That a
 // read-only view faults on a write, the shared configuration's tests show.)
-#include "platform/errors.h"
 #include "platform/posix/posix_sections.h"
 #include "support/child_process.h"
 #include "support/temp_root.h"
@@ -68,28 +67,10 @@ class PosixSectionsTest : public ::testing::Test {
     PosixSections sections_{root_.path()};
 };
 
-TEST_F(PosixSectionsTest, SecondProcessAttachesAndSeesTheCreatorsBytesUntilTheLastLeaves) {
-    ForkedChild creator = holder([](ForkedChild& c, char* p, Section& s) {
-        std::strcpy(p, "filled by creator");
-        p[kSize - 1] = 'Z';
-        s.markFilled();
-        c.tell('r');
-    });
-    ASSERT_EQ(creator.await(), 'r');
-    auto s = open("config", false);
-    ASSERT_TRUE(s);
-    EXPECT_EQ(s->size(), kSize);
-    EXPECT_EQ(s->waitFilled(5s), FillState::Filled);
-    creator.tell('x');
-    EXPECT_TRUE(exitedWith(creator.join(), 0));
-    // The creator is gone, this process still holds the section.
-    EXPECT_TRUE(exists("config"));
-    EXPECT_EQ(shownBy(*s) + shownBy(*s, kSize - 1), "filled by creatorZ");
-    s.reset();
-    EXPECT_FALSE(exists("config"));
-    EXPECT_EQ(shownBy(*open("config", true)), "");
-
-    // Handles in one process are separate holders: the creator's still holds the fill lock.
+// (Processes sharing the configuration, and its end with the last of them, the shared
+// configuration's tests show.) Handles in one process are separate holders, and a section
+// whose holders were killed is created afresh.
+TEST_F(PosixSectionsTest, EachHandleHoldsAndKilledHoldersLeaveNothingBehind) {
     auto first = open("queue", true);
     auto second = open("queue", false);
     EXPECT_EQ(second->waitFilled(20ms), FillState::StillFilling);
@@ -100,7 +81,6 @@ TEST_F(PosixSectionsTest, SecondProcessAttachesAndSeesTheCreatorsBytesUntilTheLa
     second.reset();
     EXPECT_FALSE(exists("queue"));
 
-    // A section whose holders died is created afresh.
     ForkedChild killed = holder([](ForkedChild& c, char* p, Section& s) {
         p[0] = 'S';
         s.markFilled();
@@ -165,36 +145,12 @@ TEST_F(PosixSectionsTest, ObjectsAreNeverWorldWritableAndRootsAreIsolated) {
 
     lntc::test::TempRoot otherRoot;
     PosixSections other(otherRoot.path());
-    auto mine = open("config", true);
-    std::unique_ptr<Section> theirs;
+    std::unique_ptr<Section> mine = open("config", true), theirs;
     bool created = false;
     ASSERT_EQ(other.open("config", kSize, theirs, created), 0u);
     EXPECT_TRUE(created);
     EXPECT_NE(other.shmName("config"), sections_.shmName("config"));
     EXPECT_EQ(sections_.shmName("config").rfind("/lnt.", 0), 0u);
-
-    std::unique_ptr<Section> none;
-    created = false;
-    EXPECT_EQ(sections_.open("", kSize, none, created) + sections_.open("config", 0, none, created),
-              2 * lntc::err::InvalidParameter);
-    EXPECT_FALSE(none || created);
-}
-
-TEST_F(PosixSectionsTest, EventIsCreatedByTheFirstHolderOnly) {
-    auto openEvent = [&](std::unique_ptr<PosixSections::Event>& ev) {
-        bool created = false;
-        return sections_.openEvent("running", ev, created) == 0 ? created : -1;
-    };
-    std::unique_ptr<PosixSections::Event> first, second, third;
-    EXPECT_EQ(openEvent(first), 1);
-    EXPECT_EQ(openEvent(second), 0);
-    ForkedChild other([&](ForkedChild&) { return openEvent(third) + 10; });
-    EXPECT_TRUE(exitedWith(other.join(), 10)) << "another process found it";
-    first.reset();
-    EXPECT_EQ(openEvent(third), 0) << "second handle still holds the event";
-    second.reset();
-    third.reset();
-    EXPECT_EQ(openEvent(first), 1);
 }
 
 } // namespace
