@@ -30,9 +30,10 @@ struct MemoryBackend {
 struct SqliteBackend {
     test::TempRoot root;
     std::string db = root.path() + "/registry.db";
+    std::unique_ptr<Registry> writer; // still open: what it wrote is in its log, not the file
     std::unique_ptr<Registry> make() { return std::make_unique<SqliteRegistry>(db); }
     void makeReadOnly(std::unique_ptr<Registry>& reg) {
-        reg.reset();
+        writer = std::move(reg);
         ASSERT_EQ(::chmod(db.c_str(), 0444), 0);
         reg = make();
     }
