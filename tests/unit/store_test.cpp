@@ -98,31 +98,6 @@ TEST_F(Store, FontDefaultsFollowTheInstalledFonts) {
     }
 }
 
-TEST_F(Store, AtMostSixteenQueuesAndLongNamesKeepTheirSlot) {
-    for (int i = 0; i < 20; ++i)
-        addQueue(machine, "Q" + std::to_string(100 + i), "HP_LASERJET_4M");
-    TestLibrary t(machine);
-    ASSERT_NE(configIn(t), nullptr);
-    const char* name = nullptr;
-    ASSERT_EQ(GetQueueName(t.lib(), 15, &name), 0u);
-    EXPECT_EQ(std::to_string(configIn(t)->QueueCount) + name, "16Q115"); // enumeration order
-    const QueueRecord *a = queueIn(t, "Q100"), *b = queueIn(t, "Q101");
-    ASSERT_TRUE(a && b);
-    EXPECT_EQ(a->UpdateTime, machine.clock.now());
-    EXPECT_NE(a->GlobalArea, 0u); // each queue has an area of its own
-    EXPECT_NE(a->GlobalArea, b->GlobalArea);
-
-    FakeMachine m2;
-    const std::string longName(45, 'L');
-    addQueue(m2, longName, "HP_LASERJET_4M");
-    addQueue(m2, "SHORT", "GENERIC_POSTSCRIPT");
-    TestLibrary u(m2);
-    ASSERT_NE(configIn(u), nullptr);
-    ASSERT_EQ(GetQueueName(u.lib(), 0, &name), 0u);
-    EXPECT_EQ(std::to_string(configIn(u)->QueueCount) + name, "2" + longName.substr(0, 39));
-    EXPECT_EQ(GetQueue(u.lib(), longName.c_str(), &a, LNTC_QUEUE_VERSION), LNTC_E_NO_QUEUE);
-}
-
 TEST_F(Store, OdrDefaultsAndTheReleaseThatDecidesTheSearchPath) {
     // clang-format off
     const struct {
@@ -159,43 +134,6 @@ TEST_F(Store, OdrDefaultsAndTheReleaseThatDecidesTheSearchPath) {
         EXPECT_TRUE(c->Magic == LNTC_MAGIC && c->UpdateTime == m.clock.now());
         EXPECT_TRUE(t.product.errors.empty()); // a missing Queues key is no failure
     }
-}
-
-// A failing name service or section: the filler gets the code, which sticks; a wrong version
-// gets no address.
-TEST_F(Store, NameServiceAndSectionFailuresAreReportedAndStick) {
-    addQueue(machine, "LASER", "HP_LASERJET_4M");
-    TestLibrary first(machine);
-    first.product.scriptLinkResult(0x9C000001);
-    uint32_t status = 0, again = 0;
-    // The filled records come with the status, so that an administrator can look at them.
-    const ServerConfig* filled = configIn(first, &status);
-    ASSERT_NE(filled, nullptr);
-    EXPECT_EQ(filled->QueueCount, 1);
-    EXPECT_EQ(configIn(first, &again), filled);
-    const ServerConfig* c = nullptr;
-    EXPECT_EQ(std::vector<uint32_t>({status, again, GetConfig(first.lib(), &c, 2002)}),
-              std::vector<uint32_t>(3, 0x9C000001u));
-    EXPECT_EQ(c, nullptr);
-
-    FakeMachine m;
-    TestLibrary t(m);
-    t.product.setDirectoryJson(R"({"odrs": []})"); // no ODR: the lookup finds nothing
-    configIn(t, &status);
-    ASSERT_EQ(t.product.sysLogs.size(), 1u);
-    EXPECT_EQ(t.product.sysLogs[0].text, "LNTC: Unable to retrieve ODR system default values.");
-    EXPECT_EQ(t.product.sysLogs[0].code, status);
-    EXPECT_NE(status, 0u);
-
-    FakeMachine s;
-    TestLibrary u(s);
-    s.sections.openError = 8;
-    EXPECT_TRUE(configIn(u, &status) == nullptr && configIn(u, &again) == nullptr);
-    EXPECT_EQ(std::make_pair(status, again), std::make_pair(LNTC_E_SECTION, LNTC_E_SECTION));
-    ASSERT_FALSE(u.product.errors.empty());
-    EXPECT_EQ(std::to_string(u.product.errors.back().code) + " " + u.product.errors.back().text,
-              std::to_string(LNTC_E_SECTION) +
-                  " LNTC: Error 8 creating file mapping for configuration data");
 }
 
 TEST_F(Store, AnAbandonedFillIsRedoneAndAStalledOneWaitedForButNeverTakenAsDone) {
@@ -352,8 +290,14 @@ TEST_F(Store, EveryFieldReadsItsDefaultWhenMissingOrOfTheWrongTypeInTheLoadersOr
     store("Queues\\EMPTY", "Unrelated", "");
     t = std::make_unique<TestLibrary>(machine);
     t->product.scriptLinkResult(0x9C000001); // the ODR step runs in DefaultODR's place
-    const ServerConfig* c = nullptr;
+    // The filler gets the name service's code with the records, so that an administrator can
+    // look at them; the code sticks, and a wrong version gets it too but no address.
+    const ServerConfig *c = nullptr, *none = nullptr;
     ASSERT_EQ(GetConfig(t->lib(), &c, LNTC_CONFIG_VERSION), 0x9C000001u);
+    EXPECT_EQ(std::vector<uint32_t>(
+                  {GetConfig(t->lib(), &c, LNTC_CONFIG_VERSION), GetConfig(t->lib(), &none, 2002)}),
+              std::vector<uint32_t>(2, 0x9C000001u));
+    EXPECT_TRUE(c && !none);
     for (const Field* f : storedFields(false))
         EXPECT_EQ(shown(*f, c), defaultOf(*f)) << f->name;
     for (const Field* f : storedFields(true)) {
@@ -474,6 +418,7 @@ TEST_F(Store, VersionChecksNullArgumentsSlotsWithHolesAndRetainFlags) {
     using Codes = std::vector<uint32_t>;
     for (const char* n : {"A", "B", "C", "D", "E"})
         addQueue(machine, n, "HP_LASERJET_4M");
+    addQueue(machine, std::string(45, 'L'), "HP_LASERJET_4M"); // its slot keeps 39 characters
     TestLibrary fresh(machine); // before initialisation nothing is found
     const char* name = nullptr;
     const QueueRecord* q = nullptr;
@@ -498,13 +443,15 @@ TEST_F(Store, VersionChecksNullArgumentsSlotsWithHolesAndRetainFlags) {
     auto nameAt = [&](int i) { return GetQueueName(t->lib(), i, &name) ? "-" : std::string(name); };
     EXPECT_EQ(nameAt(-1) + nameAt(1) + nameAt(2) + nameAt(16) +
                   std::to_string(config()->QueueCount),
-              "--C-4");
-    EXPECT_EQ(queue("c"), nullptr); // names compare exactly
+              "--C-5");
+    EXPECT_EQ(nameAt(5), std::string(39, 'L'));
+    EXPECT_TRUE(!queue("c") && !queue(std::string(45, 'L'))); // names compare exactly
+    EXPECT_TRUE(queue("A")->GlobalArea && queue("A")->GlobalArea != queue("C")->GlobalArea);
     EXPECT_FALSE(machine.registry.hasKey(productPath("Queues\\B")));
     QueueRecord f = *queue("A");
     setField(f.Name, "F");
     ASSERT_EQ(SaveQueueRecord(t->lib(), f, true), 0);
-    EXPECT_EQ(nameAt(1) + std::to_string(config()->QueueCount), "F5"); // the hole is filled first
+    EXPECT_EQ(nameAt(1) + std::to_string(config()->QueueCount), "F6"); // the hole is filled first
 
     machine.clock.time += 60; // the retain flag lives in the shared record only
     ASSERT_EQ(RetainFiles(t->lib(), "C", 1), 0u);
@@ -540,9 +487,10 @@ TEST_F(Store, PostScriptAndModelLookups) {
 }
 
 TEST_F(Store, SaveAndDeleteRefuseWhatHasNoSlotAndWriteFailuresAreLogged) {
-    for (int i = 0; i < 16; ++i)
+    for (int i = 0; i < 20; ++i)
         addQueue(machine, "Q" + std::to_string(i), "HP_LASERJET_4M");
     start();
+    EXPECT_TRUE(queue("Q5") && !queue("Q6")); // the first 16 in the order of enumeration
     QueueRecord q = *queue("Q0");
     setField(q.Name, "EXTRA");
     EXPECT_EQ(SaveQueueRecord(t->lib(), q, true), -1);
