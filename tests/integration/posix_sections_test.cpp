@@ -15,7 +15,6 @@
 using namespace std::chrono_literals;
 using lntc::PosixSections;
 using lntc::Section;
-using lntc::test::exitedWith;
 using lntc::test::ForkedChild;
 using FillState = lntc::Section::FillState;
 
@@ -48,13 +47,11 @@ class PosixSectionsTest : public ::testing::Test {
             return 0;
         });
     }
-    // The text at offset in a read-only view.
-    std::string shownBy(Section& s, size_t offset = 0) {
+    // The text in a read-only view.
+    std::string shownBy(Section& s) {
         uint32_t e = 1;
         auto* view = static_cast<const char*>(s.mapView(false, e));
-        std::string text = view && e == 0
-                               ? std::string(view + offset, strnlen(view + offset, kSize - offset))
-                               : "<no view>";
+        std::string text = view && e == 0 ? std::string(view, strnlen(view, kSize)) : "<no view>";
         if (view) s.unmapView(const_cast<char*>(view));
         return text;
     }
@@ -67,53 +64,13 @@ class PosixSectionsTest : public ::testing::Test {
     PosixSections sections_{root_.path()};
 };
 
-// (Processes sharing the configuration, and its end with the last of them, the shared
-// configuration's tests show.) Handles in one process are separate holders, and a section
-// whose holders were killed is created afresh.
-TEST_F(PosixSectionsTest, EachHandleHoldsAndKilledHoldersLeaveNothingBehind) {
-    auto first = open("queue", true);
-    auto second = open("queue", false);
-    EXPECT_EQ(second->waitFilled(20ms), FillState::StillFilling);
-    first->markFilled();
-    EXPECT_EQ(second->waitFilled(5s), FillState::Filled);
-    first.reset();
-    EXPECT_TRUE(exists("queue")) << "closing one handle dropped the other's hold";
-    second.reset();
-    EXPECT_FALSE(exists("queue"));
-
-    ForkedChild killed = holder([](ForkedChild& c, char* p, Section& s) {
-        p[0] = 'S';
-        s.markFilled();
-        c.tell('r');
-    });
-    ASSERT_EQ(killed.await(), 'r');
-    killed.kill();
-    ASSERT_TRUE(WIFSIGNALED(killed.join()));
-    EXPECT_TRUE(exists("config")) << "the object outlives its killed holder";
-    EXPECT_EQ(shownBy(*open("config", true)), "") << "stale contents survived";
-}
-
-TEST_F(PosixSectionsTest, AWaiterGetsFilledOnceMarkedOrTheFillWhenTheFillerDies) {
-    ForkedChild filler = holder([](ForkedChild& c, char* p, Section& s) {
-        c.tell('c');
-        if (c.await() != 'g') return;
-        std::strcpy(p, "records");
-        s.markFilled();
-    });
-    ASSERT_EQ(filler.await(), 'c');
-    auto s = open("config", false);
-    EXPECT_EQ(s->waitFilled(30ms), FillState::StillFilling);
-    filler.tell('g');
-    // Blocks until the filler marks; the limit is only a safety net.
-    ASSERT_EQ(s->waitFilled(30s), FillState::Filled);
-    EXPECT_EQ(shownBy(*s), "records");
-    filler.tell('x');
-    EXPECT_TRUE(exitedWith(filler.join(), 0));
-    s.reset();
-
+// (Processes sharing the configuration, waiting for its fill and ending it with the last of
+// them, the shared configuration's tests show.) A filler that dies is taken over; a section
+// whose holders were killed is created afresh; handles in one process are separate holders.
+TEST_F(PosixSectionsTest, AFillerThatDiesIsTakenOverAndKilledHoldersLeaveNothingBehind) {
     ForkedChild dying = holder([](ForkedChild& c, char*, Section&) { c.tell('c'); });
     ASSERT_EQ(dying.await(), 'c');
-    s = open("config", false);
+    auto s = open("config", false);
     EXPECT_EQ(s->waitFilled(0ms), FillState::StillFilling);
     dying.kill();
     ASSERT_TRUE(WIFSIGNALED(dying.join()));
@@ -125,6 +82,21 @@ TEST_F(PosixSectionsTest, AWaiterGetsFilledOnceMarkedOrTheFillWhenTheFillerDies)
     s->markFilled();
     EXPECT_EQ(other->waitFilled(5s), FillState::Filled);
     EXPECT_EQ(s->waitFilled(0ms), FillState::Filled);
+    s.reset();
+    EXPECT_TRUE(exists("config")) << "closing one handle dropped the other's hold";
+    other.reset();
+    EXPECT_FALSE(exists("config"));
+
+    ForkedChild killed = holder([](ForkedChild& c, char* p, Section& s) {
+        p[0] = 'S';
+        s.markFilled();
+        c.tell('r');
+    });
+    ASSERT_EQ(killed.await(), 'r');
+    killed.kill();
+    ASSERT_TRUE(WIFSIGNALED(killed.join()));
+    EXPECT_TRUE(exists("config")) << "the object outlives its killed holder";
+    EXPECT_EQ(shownBy(*open("config", true)), "") << "stale contents survived";
 }
 
 TEST_F(PosixSectionsTest, ObjectsAreNeverWorldWritableAndRootsAreIsolated) {
