@@ -47,24 +47,21 @@ class SharedConfig : public ::testing::Test {
                 {"LNT_PRINT_SERVER", "ps-test"},
                 {"ASAN_OPTIONS", "handle_segv=0"}};
     }
-    void writeDirectory(const std::string& text) {
-        std::filesystem::create_directories(root.path() + "/odr");
-        std::ofstream(root.path() + "/odr/directory.json") << text;
-    }
     // Registry lines below the product's root, as in a registry file.
     void seed(const std::string& lines) {
         SqliteRegistry reg(root.path() + "/registry.db");
         importRegText(reg, "REGEDIT4\n" + lines);
     }
-    std::string errorLog() const { return readTextFile(root.path() + "/log/error.log"); }
     bool sectionExists(const char* name) const {
         PosixSections sections(root.path());
         std::string object = sections.shmName(kConfigSectionName, name);
         return !object.empty() && std::filesystem::exists("/dev/shm" + object);
     }
     void SetUp() override {
-        writeDirectory(R"({"odrs": [{"domain": "Alpha", "organization": "Quendal",
-            "systemDefaults": {"release": "3.1.0", "charset": 2}}]})");
+        std::filesystem::create_directories(root.path() + "/odr");
+        std::ofstream(root.path() + "/odr/directory.json")
+            << R"({"odrs": [{"domain": "Alpha", "organization": "Quendal",
+            "systemDefaults": {"release": "3.1.0", "charset": 2}}]})";
         seed(kRoot +
              "Queues\\LASER]\n\"Printer\"=\"HP_LASERJET_4M\"\n"
              "\"Description\"=\"first floor\"\n" +
@@ -166,8 +163,9 @@ TEST_F(SharedConfig, ForeignSharedMemoryObjectsNeitherBlockNorSlipIn) {
     }
     std::filesystem::remove(prefix + kConfigSectionName);
     std::filesystem::remove(prefix + kQueueSectionName);
-    EXPECT_NE(errorLog().find("LNTC: The shared memory of lnt_queue_data exists but does not "
-                              "belong to this installation"),
+    EXPECT_NE(readTextFile(root.path() + "/log/error.log")
+                  .find("LNTC: The shared memory of lnt_queue_data exists but does not "
+                        "belong to this installation"),
               std::string::npos);
 }
 

@@ -98,20 +98,20 @@ TEST_F(Store, FontDefaultsFollowTheInstalledFonts) {
     }
 }
 
+// (The ODR's defaults as the dialogs show them, the main dialog's tests show.)
 TEST_F(Store, OdrDefaultsAndTheReleaseThatDecidesTheSearchPath) {
     // clang-format off
     const struct {
         std::string release;
         std::optional<std::string> path; // before; nullopt: unset
-        uint16_t expected;
-        const char* after;
+        const char* expected; // release, generation, system word, path after
     } cases[] = {
-        {"\"3.1.0\"", "/usr/bin", 310, "/usr/bin"},
-        {"\"3.0.9\"", "/usr/bin", 309, "/opt/lnt.d/lib/ps1:/usr/bin"},
-        {"null", "/usr/bin", 301, "/opt/lnt.d/lib/ps1:/usr/bin"},
+        {"\"3.1.0\"", "/usr/bin", "310 2 77 /usr/bin"},
+        {"\"3.0.9\"", "/usr/bin", "309 2 77 /opt/lnt.d/lib/ps1:/usr/bin"},
+        {"null", "/usr/bin", "301 1 77 /opt/lnt.d/lib/ps1:/usr/bin"},
         // No empty entry (the current directory) when there was no PATH to follow.
-        {"\"3.0.9\"", "", 309, "/opt/lnt.d/lib/ps1"},
-        {"\"3.0.9\"", std::nullopt, 309, "/opt/lnt.d/lib/ps1"},
+        {"\"3.0.9\"", "", "309 2 77 /opt/lnt.d/lib/ps1"},
+        {"\"3.0.9\"", std::nullopt, "309 2 77 /opt/lnt.d/lib/ps1"},
     };
     // clang-format on
     for (const auto& k : cases) {
@@ -125,12 +125,10 @@ TEST_F(Store, OdrDefaultsAndTheReleaseThatDecidesTheSearchPath) {
         uint32_t status = 1;
         const ServerConfig* c = configIn(t, &status);
         ASSERT_NE(c, nullptr) << k.release;
-        EXPECT_EQ(std::to_string(status) + " " + c->Domain + ":" + c->Organization + " " +
-                      std::to_string(c->OdrRelease) + " " + std::to_string(c->OdrGeneration) + " " +
-                      std::to_string(c->SystemCharset) + " " + std::to_string(c->OdrSystemWord) +
+        EXPECT_EQ(std::to_string(status) + " " + std::to_string(c->OdrRelease) + " " +
+                      std::to_string(c->OdrGeneration) + " " + std::to_string(c->OdrSystemWord) +
                       " " + t.env.get("PATH").value_or("-"),
-                  "0 Alpha:Quendal " + std::to_string(k.expected) +
-                      (k.release == "null" ? " 1" : " 2") + " 42 77 " + k.after);
+                  std::string("0 ") + k.expected);
         EXPECT_TRUE(c->Magic == LNTC_MAGIC && c->UpdateTime == m.clock.now());
         EXPECT_TRUE(t.product.errors.empty()); // a missing Queues key is no failure
     }
