@@ -303,11 +303,6 @@ TEST_F(Store, EveryFieldReadsItsDefaultWhenMissingOrOfTheWrongTypeInTheLoadersOr
         EXPECT_EQ(shown(*f, queue("EMPTY")), defaultOf(*f)) << f->name;
     }
     EXPECT_EQ(t->loggedTexts(), logged);
-    // A few defaults as the tables should hold them.
-    const QueueRecord* q = queue("EMPTY");
-    EXPECT_EQ(std::to_string(q->WaitTimeout) + " " + std::to_string(q->EjectTray) + " " +
-                  std::to_string(c->LogonRetries) + " " + q->Tray1_Top + " " + c->TimeString,
-              "300 2 10 LETTER, 1 %m/%d/%y,  %I:%M:%S %p");
 }
 
 // Every stored field set to a sample value, saved through each model class's queue (named by
@@ -514,7 +509,7 @@ TEST_F(Store, SaveAndDeleteRefuseWhatHasNoSlotAndWriteFailuresAreLogged) {
               "new text|new text");
 }
 
-TEST_F(Store, DeleteFormsValuesByIdentifierAndKanjiFonts) {
+TEST_F(Store, DeleteFormsAndValuesByIdentifier) {
     for (const char* key : {"General", "Queues\\A", "Queues\\B", "Other"})
         store(key, "V", "x");
     store("Queues\\A", "W", "y");
@@ -548,10 +543,6 @@ TEST_F(Store, DeleteFormsValuesByIdentifierAndKanjiFonts) {
     EXPECT_EQ(WriteStringById(lib, fontctl::FontName, "Arial"), 0u);
     EXPECT_EQ(held("General", "LogonRetries") + held("Fonts", "DefaultFont"), "#3Arial");
 
-    store("Fonts", "NeedKanjiDiskFonts", "#1");
-    EXPECT_EQ(std::vector<uint32_t>({NeedKanjiDiskFonts(lib, 0), NeedKanjiDiskFonts(lib, 1),
-                                     NeedKanjiDiskFonts(lib, 1)}),
-              std::vector<uint32_t>({1, 1, 0}));
     EXPECT_TRUE(t->product.errors.empty()); // deleting a missing value is no failure
 }
 
