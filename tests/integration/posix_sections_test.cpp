@@ -1,7 +1,6 @@
-// Shared sections and events between real processes. Steps are ordered with pipes; the
+// Shared sections between real processes. Steps are ordered with pipes; the
 // only time limits are upper bounds that a correct implementation never reaches. (That a
 // read-only view faults on a write, the shared configuration's tests show.)
-#include "platform/errors.h"
 #include "platform/posix/posix_sections.h"
 #include "support/child_process.h"
 #include "support/temp_root.h"
@@ -16,7 +15,6 @@
 using namespace std::chrono_literals;
 using lntc::PosixSections;
 using lntc::Section;
-using lntc::test::exitedWith;
 using lntc::test::ForkedChild;
 using FillState = lntc::Section::FillState;
 
@@ -49,13 +47,11 @@ class PosixSectionsTest : public ::testing::Test {
             return 0;
         });
     }
-    // The text at offset in a read-only view.
-    std::string shownBy(Section& s, size_t offset = 0) {
+    // The text in a read-only view.
+    std::string shownBy(Section& s) {
         uint32_t e = 1;
         auto* view = static_cast<const char*>(s.mapView(false, e));
-        std::string text = view && e == 0
-                               ? std::string(view + offset, strnlen(view + offset, kSize - offset))
-                               : "<no view>";
+        std::string text = view && e == 0 ? std::string(view, strnlen(view, kSize)) : "<no view>";
         if (view) s.unmapView(const_cast<char*>(view));
         return text;
     }
@@ -68,72 +64,13 @@ class PosixSectionsTest : public ::testing::Test {
     PosixSections sections_{root_.path()};
 };
 
-TEST_F(PosixSectionsTest, SecondProcessAttachesAndSeesTheCreatorsBytesUntilTheLastLeaves) {
-    ForkedChild creator = holder([](ForkedChild& c, char* p, Section& s) {
-        std::strcpy(p, "filled by creator");
-        p[kSize - 1] = 'Z';
-        s.markFilled();
-        c.tell('r');
-    });
-    ASSERT_EQ(creator.await(), 'r');
-    auto s = open("config", false);
-    ASSERT_TRUE(s);
-    EXPECT_EQ(s->size(), kSize);
-    EXPECT_EQ(s->waitFilled(5s), FillState::Filled);
-    creator.tell('x');
-    EXPECT_TRUE(exitedWith(creator.join(), 0));
-    // The creator is gone, this process still holds the section.
-    EXPECT_TRUE(exists("config"));
-    EXPECT_EQ(shownBy(*s) + shownBy(*s, kSize - 1), "filled by creatorZ");
-    s.reset();
-    EXPECT_FALSE(exists("config"));
-    EXPECT_EQ(shownBy(*open("config", true)), "");
-
-    // Handles in one process are separate holders: the creator's still holds the fill lock.
-    auto first = open("queue", true);
-    auto second = open("queue", false);
-    EXPECT_EQ(second->waitFilled(20ms), FillState::StillFilling);
-    first->markFilled();
-    EXPECT_EQ(second->waitFilled(5s), FillState::Filled);
-    first.reset();
-    EXPECT_TRUE(exists("queue")) << "closing one handle dropped the other's hold";
-    second.reset();
-    EXPECT_FALSE(exists("queue"));
-
-    // A section whose holders died is created afresh.
-    ForkedChild killed = holder([](ForkedChild& c, char* p, Section& s) {
-        p[0] = 'S';
-        s.markFilled();
-        c.tell('r');
-    });
-    ASSERT_EQ(killed.await(), 'r');
-    killed.kill();
-    ASSERT_TRUE(WIFSIGNALED(killed.join()));
-    EXPECT_TRUE(exists("config")) << "the object outlives its killed holder";
-    EXPECT_EQ(shownBy(*open("config", true)), "") << "stale contents survived";
-}
-
-TEST_F(PosixSectionsTest, AWaiterGetsFilledOnceMarkedOrTheFillWhenTheFillerDies) {
-    ForkedChild filler = holder([](ForkedChild& c, char* p, Section& s) {
-        c.tell('c');
-        if (c.await() != 'g') return;
-        std::strcpy(p, "records");
-        s.markFilled();
-    });
-    ASSERT_EQ(filler.await(), 'c');
-    auto s = open("config", false);
-    EXPECT_EQ(s->waitFilled(30ms), FillState::StillFilling);
-    filler.tell('g');
-    // Blocks until the filler marks; the limit is only a safety net.
-    ASSERT_EQ(s->waitFilled(30s), FillState::Filled);
-    EXPECT_EQ(shownBy(*s), "records");
-    filler.tell('x');
-    EXPECT_TRUE(exitedWith(filler.join(), 0));
-    s.reset();
-
+// (Processes sharing the configuration, waiting for its fill and ending it with the last of
+// them, the shared configuration's tests show.) A filler that dies is taken over; a section
+// whose holders were killed is created afresh; handles in one process are separate holders.
+TEST_F(PosixSectionsTest, AFillerThatDiesIsTakenOverAndKilledHoldersLeaveNothingBehind) {
     ForkedChild dying = holder([](ForkedChild& c, char*, Section&) { c.tell('c'); });
     ASSERT_EQ(dying.await(), 'c');
-    s = open("config", false);
+    auto s = open("config", false);
     EXPECT_EQ(s->waitFilled(0ms), FillState::StillFilling);
     dying.kill();
     ASSERT_TRUE(WIFSIGNALED(dying.join()));
@@ -145,6 +82,21 @@ TEST_F(PosixSectionsTest, AWaiterGetsFilledOnceMarkedOrTheFillWhenTheFillerDies)
     s->markFilled();
     EXPECT_EQ(other->waitFilled(5s), FillState::Filled);
     EXPECT_EQ(s->waitFilled(0ms), FillState::Filled);
+    s.reset();
+    EXPECT_TRUE(exists("config")) << "closing one handle dropped the other's hold";
+    other.reset();
+    EXPECT_FALSE(exists("config"));
+
+    ForkedChild killed = holder([](ForkedChild& c, char* p, Section& s) {
+        p[0] = 'S';
+        s.markFilled();
+        c.tell('r');
+    });
+    ASSERT_EQ(killed.await(), 'r');
+    killed.kill();
+    ASSERT_TRUE(WIFSIGNALED(killed.join()));
+    EXPECT_TRUE(exists("config")) << "the object outlives its killed holder";
+    EXPECT_EQ(shownBy(*open("config", true)), "") << "stale contents survived";
 }
 
 TEST_F(PosixSectionsTest, ObjectsAreNeverWorldWritableAndRootsAreIsolated) {
@@ -165,36 +117,11 @@ TEST_F(PosixSectionsTest, ObjectsAreNeverWorldWritableAndRootsAreIsolated) {
 
     lntc::test::TempRoot otherRoot;
     PosixSections other(otherRoot.path());
-    auto mine = open("config", true);
-    std::unique_ptr<Section> theirs;
+    std::unique_ptr<Section> mine = open("config", true), theirs;
     bool created = false;
     ASSERT_EQ(other.open("config", kSize, theirs, created), 0u);
     EXPECT_TRUE(created);
     EXPECT_NE(other.shmName("config"), sections_.shmName("config"));
-    EXPECT_EQ(sections_.shmName("config").rfind("/lnt.", 0), 0u);
-
-    std::unique_ptr<Section> none;
-    created = false;
-    EXPECT_EQ(sections_.open("", kSize, none, created) + sections_.open("config", 0, none, created),
-              2 * lntc::err::InvalidParameter);
-    EXPECT_FALSE(none || created);
-}
-
-TEST_F(PosixSectionsTest, EventIsCreatedByTheFirstHolderOnly) {
-    auto openEvent = [&](std::unique_ptr<PosixSections::Event>& ev) {
-        bool created = false;
-        return sections_.openEvent("running", ev, created) == 0 ? created : -1;
-    };
-    std::unique_ptr<PosixSections::Event> first, second, third;
-    EXPECT_EQ(openEvent(first), 1);
-    EXPECT_EQ(openEvent(second), 0);
-    ForkedChild other([&](ForkedChild&) { return openEvent(third) + 10; });
-    EXPECT_TRUE(exitedWith(other.join(), 10)) << "another process found it";
-    first.reset();
-    EXPECT_EQ(openEvent(third), 0) << "second handle still holds the event";
-    second.reset();
-    third.reset();
-    EXPECT_EQ(openEvent(first), 1);
 }
 
 } // namespace
