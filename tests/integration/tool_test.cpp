@@ -230,6 +230,9 @@ TEST_F(Tool, DemoSetupGivesItsFoldersAndFilesTheirModesWhateverTheUmask) {
         struct stat top {};
         ASSERT_EQ(::stat(fresh.c_str(), &top), 0);
         EXPECT_EQ(std::tuple(wrong, fonts, top.st_mode & 07777), std::tuple("", 4u, folderMode));
+        // The demo's printer names, where the library looks for them.
+        EXPECT_TRUE(std::filesystem::is_regular_file(
+            fresh + "/root/drive_c/WINDOWS/system32/drivers/etc/hosts"));
     }
 }
 

@@ -20,10 +20,6 @@ class FakeProductLibs : public ProductLibs {
         uint32_t a, b, c;
         std::string text;
     };
-    struct SysLogCall {
-        uint32_t code;
-        std::string text;
-    };
 
     explicit FakeProductLibs(std::string printServerName = "testhost");
 
@@ -33,7 +29,6 @@ class FakeProductLibs : public ProductLibs {
     void scriptLinkResult(uint32_t code) { linkResult_ = code; }
 
     std::vector<ErrorCall> errors;
-    std::vector<SysLogCall> sysLogs;
 
     void ztrLogError(uint32_t code, uint32_t a, uint32_t b, uint32_t c,
                      const std::string& text) override {
@@ -41,9 +36,7 @@ class FakeProductLibs : public ProductLibs {
     }
     uint32_t abstLink(const char* name, const RlkTable** table, uint32_t version) override;
     void abstUnlink(const RlkTable** table) override { rlk::unlink(table); }
-    void sysLog(uint32_t code, const std::string& text) override {
-        sysLogs.push_back({code, text});
-    }
+    void sysLog(uint32_t, const std::string&) override {}
     uint32_t vGetGloArea(uint32_t* field, uint32_t size, uint32_t) override {
         return allocateGlobalArea(areas_.get(), field, size);
     }

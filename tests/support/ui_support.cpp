@@ -31,11 +31,6 @@ constexpr ControlTemplate kValuesControls[] = {
     {ctl::Help, K::PushButton, "&Help", 200, 39, 50, 14, Tab},
 };
 
-constexpr ControlTemplate kBareControls[] = {
-    {ctl::Ok, K::DefPushButton, "OK", 5, 5, 50, 14, Tab | cs::Group},
-    {ctl::Cancel, K::PushButton, "Cancel", 5, 22, 50, 14, Tab},
-};
-
 constexpr ControlTemplate kWaitControls[] = {
     {tc::WaitText, K::Static, "", 10, 20, 120, 20, cs::Center},
 };
@@ -43,7 +38,6 @@ constexpr ControlTemplate kWaitControls[] = {
 const DialogTemplate kTemplates[] = {
     {kValuesTemplate, "Values", 260, 200, ds::Caption | ds::SysMenu | ds::Modal, "MS Sans Serif", 8,
      kValuesControls},
-    {kBareTemplate, "Bare", 60, 40, ds::Caption | ds::Modal, "MS Sans Serif", 8, kBareControls},
     {WaitDialog::kTemplateId, nullptr, 140, 60, ds::Popup, "MS Sans Serif", 8, kWaitControls},
 };
 

@@ -8,7 +8,6 @@ namespace lntc::test {
 
 // A dialog with a control of every kind (template 500) and the wait window (900).
 inline constexpr uint16_t kValuesTemplate = 500;
-inline constexpr uint16_t kBareTemplate = 501; // OK and Cancel only, no close box
 namespace tc {
 inline constexpr int Count = 4001, Name = 4002, Ratio = 4003;
 inline constexpr int Radio1 = 4101, Radio2 = 4102, Radio3 = 4103, Other1 = 4104, Other2 = 4105;
