@@ -64,9 +64,9 @@ std::vector<std::string> boxLines(const HeadlessHost& host) {
     return out;
 }
 
-HeadlessLibrary::HeadlessLibrary() : t(machine) {
+HeadlessLibrary::HeadlessLibrary(bool testTemplates) : t(machine) {
     t.lib().setHost(host);
-    t.lib().templates().pushFront(testTemplate);
+    if (testTemplates) t.lib().templates().pushFront(testTemplate);
     host.onScriptError = [](const std::string& m) { ADD_FAILURE() << "script: " << m; };
 }
 

@@ -35,14 +35,10 @@ Strings boxTexts(HeadlessHost& host, bool whole = false) {
 
 // A queue LASER of the HP LaserJet 4M over a library whose host is the headless host (without the
 // test templates, whose ids the product's dialogs use).
-struct QueueDialogs : ::testing::Test {
-    FakeMachine machine;
-    TestLibrary t{machine};
-    HeadlessHost host;
+struct QueueDialogs : ::testing::Test, HeadlessLibrary {
     QueueRecord q{};
+    QueueDialogs() : HeadlessLibrary(false) {}
     void SetUp() override {
-        t.lib().setHost(host);
-        host.onScriptError = [](const std::string& m) { ADD_FAILURE() << "script: " << m; };
         setField(q.Name, "LASER");
         model("HP_LASERJET_4M");
         t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]()); // no media table needed

@@ -6,6 +6,7 @@
 #include "store/records.h"
 #include "store/registry_access.h"
 #include "support/test_library.h"
+#include "support/ui_support.h"
 #include "ui/headless_host.h"
 
 #include <gtest/gtest.h>
@@ -22,16 +23,12 @@ using Texts = std::vector<std::string>;
 namespace fc = fontctl;
 namespace gc = genctl;
 
-class OptionsDialogs : public ::testing::Test {
+class OptionsDialogs : public ::testing::Test, public HeadlessLibrary {
   protected:
-    FakeMachine machine;
-    TestLibrary t{machine};
-    HeadlessHost host;
     ServerConfig cfg{};
 
+    OptionsDialogs() : HeadlessLibrary(false) {}
     void SetUp() override {
-        t.lib().setHost(host);
-        host.onScriptError = [](const std::string& m) { ADD_FAILURE() << "script: " << m; };
         machine.files.cwd = "C:\\work";
         for (const char* dir : {"C:\\work", "C:\\fonts", "C:\\cache", "C:\\tmp"})
             machine.files.addFolder(dir);
