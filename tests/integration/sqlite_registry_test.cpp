@@ -2,12 +2,10 @@
 #include "platform/errors.h"
 #include "platform/posix/sqlite_registry.h"
 #include "store/regfile.h"
-#include "support/demo_files.h"
 #include "support/temp_root.h"
 
 #include <atomic>
 #include <chrono>
-#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -78,35 +76,6 @@ TEST_F(SqliteRegistryFile, IsCreatedWithItsFolderNotWorldWritableAndOnlyAsADatab
     EXPECT_EQ(SqliteRegistry::open(db, &why), nullptr);
     EXPECT_NE(why.find(db), std::string::npos) << why;
     EXPECT_THROW(SqliteRegistry{root.path()}, std::runtime_error) << "a folder is no database";
-}
-
-TEST_F(SqliteRegistryFile, ADamagedDatabaseIsReadButNeverWritten) {
-    {
-        SqliteRegistry reg(db);
-        for (int i = 0; i < 300; ++i)
-            ASSERT_EQ(writeString(reg, "Keys\\K" + std::to_string(i), "v", std::string(200, 'x')),
-                      err::Success);
-    }
-    // Garbage over a page in the middle, as a failing disk or a stray write leaves it.
-    const auto size = std::filesystem::file_size(db);
-    ASSERT_GT(size, 16u * 4096);
-    {
-        std::fstream f(db, std::ios::in | std::ios::out | std::ios::binary);
-        f.seekp(static_cast<std::streamoff>(size / 2 / 4096 * 4096));
-        f << std::string(4096, '\xA5');
-    }
-    const std::string damaged = test::readTextFile(db);
-    {
-        SqliteRegistry reg(db);
-        EXPECT_TRUE(reg.readOnly() && !reg.damage().empty());
-        EXPECT_EQ(readString(reg, "Keys\\K0", "v"), std::string(200, 'x')) << "reads go on";
-        RegKey k = kNoKey;
-        EXPECT_EQ(std::vector<uint32_t>({reg.openKey(kLocalMachine, "Keys", RegAccess::Write, k),
-                                         writeString(reg, "New", "v", "x"),
-                                         reg.deleteTree(kLocalMachine, "Keys"), reg.beginBatch()}),
-                  std::vector<uint32_t>(4, err::RegistryCorrupt));
-    }
-    EXPECT_EQ(test::readTextFile(db), damaged) << "not a byte written";
 }
 
 // An open batch is invisible and other writers wait for it, threads on one instance among

@@ -68,11 +68,10 @@ class Tool : public ::testing::Test {
 // lead), the media table and the large-document file as the store has them.
 TEST_F(Tool, ShowMediaAndLdpxGiveTheRecordsAsTheStoreHasThem) {
     Json j = runJson({"show", "--json"});
-    ASSERT_EQ(j["queues"].size(), 4u);
-    EXPECT_EQ(j["queues"][0].begin().key(), "slot");
-    EXPECT_EQ(j["status"].dump() + j["ServerConfig"]["Domain"].dump() +
+    EXPECT_EQ(std::to_string(j["queues"].size()) + j["queues"][0].begin().key() +
+                  j["status"].dump() + j["ServerConfig"]["Domain"].dump() +
                   j["queues"][0]["Tray2/Bottom"].dump(),
-              R"(0"Alpha""LEGAL, 2")");
+              R"(4slot0"Alpha""LEGAL, 2")");
     const std::string text = run({"show"}).out;
     EXPECT_TRUE(text.starts_with("General configuration\n  Magic                  0x56981342\n"));
     EXPECT_NE(text.find("Queue slot 0: ACCOUNTS_LJ\n  UpdateTime"), std::string::npos);
@@ -153,14 +152,11 @@ TEST_F(Tool, CommandsWorkWithAWarningWhenTheOdrDoesNotAnswer) {
     for (auto& odr : directory["odrs"])
         odr["answers"] = false;
     std::ofstream(path) << directory.dump();
-    Json j = runJson({"show", "--json"});
-    EXPECT_EQ(j["status"].dump() + " " + std::to_string(j["queues"].size()), "2617245722 4");
-    const std::string warning = "0 lntc: warning: 0x9C00001A (the ODR does not answer): the "
-                                "configuration was filled without the ODR's system defaults\n";
+    // Every command attaches through one check, which prints the warning.
     EXPECT_EQ(said(run({"retain", "ACCOUNTS_LJ", "1"})),
-              warning + "ACCOUNTS_LJ: retain files on (PrintDest 3)\n");
-    EXPECT_EQ(said(run({"orientation", "ACCOUNTS_LJ", "LETTER"})),
-              warning + "LETTER on ACCOUNTS_LJ: 0 (portrait)\n");
+              "0 lntc: warning: 0x9C00001A (the ODR does not answer): the configuration was "
+              "filled without the ODR's system defaults\nACCOUNTS_LJ: retain files on (PrintDest "
+              "3)\n");
 }
 
 TEST_F(Tool, AReadOnlyOrDamagedRegistryIsReadButNeverWritten) {
@@ -178,19 +174,22 @@ TEST_F(Tool, AReadOnlyOrDamagedRegistryIsReadButNeverWritten) {
               "1 lntc: NeedKanjiDiskFonts was not cleared: the registry is read-only\n1\n0 1\n"
               "0 1\n0 0\n");
 
+    // Garbage over a page in the middle, as a failing disk or a stray write leaves it.
     const auto size = std::filesystem::file_size(rootDb());
     {
         std::fstream f(rootDb(), std::ios::in | std::ios::out | std::ios::binary);
         f.seekp(static_cast<std::streamoff>(size / 2 / 4096 * 4096));
         f << std::string(4096, '\xA5');
     }
+    const std::string damaged = readTextFile(rootDb());
     RunResult r = run({"reg", "import", kanji});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("failed its integrity check"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("nothing was imported"), std::string::npos) << r.err;
+    EXPECT_TRUE(r.exitCode == 1 && r.err.find("failed its integrity check") != std::string::npos &&
+                r.err.ends_with("; nothing was imported\n"))
+        << r.err;
     EXPECT_EQ(run({"show"}).exitCode, 0) << "read as far as it can be";
     EXPECT_NE(readTextFile(root.path() + "/log/error.log").find("failed its integrity check"),
               std::string::npos);
+    EXPECT_EQ(readTextFile(rootDb()), damaged) << "not a byte written";
 }
 
 // Below a folder shared by a group (set-group-id), new folders keep the bit, so that the
