@@ -1,5 +1,7 @@
-// The hosts file rewrite on real files under a machine root: a failure between its steps, or
-// the end of the process in the middle of it, leaves the old file or the new one, whole.
+// Product logic on real files under a machine root: the hosts file rewrite, where a failure
+// between its steps, or the end of the process in the middle of it, leaves the old file or the
+// new one, whole; the folders the options dialogs make.
+#include "configure/directories.h"
 #include "connectivity/hosts_file.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_filesystem.h"
@@ -80,7 +82,7 @@ TEST(HostsFile, AFailureOrAKillBeforeAnyStepLeavesTheOldFileWhole) {
             SCOPED_TRACE(std::to_string(n) + (kill ? " killed" : " failed"));
             Machine m;
             std::ofstream(m.etc + "hosts") << kOld;
-            ::chmod((m.etc + "hosts").c_str(), 0604);
+            std::filesystem::permissions(m.etc + "hosts", std::filesystem::perms(0604));
             if (kill) {
                 ForkedChild child([&](ForkedChild& c) -> int {
                     m.files.before = [&](int i) {
@@ -113,10 +115,24 @@ TEST(HostsFile, AFailureOrAKillBeforeAnyStepLeavesTheOldFileWhole) {
             EXPECT_EQ(m.update("10.9.9.9"), 0u);
             EXPECT_EQ(m.read("hosts") + "|" + m.read("hosts.lnt") + "|" + m.read("hosts___.lnt"),
                       withAddress("10.9.9.9") + "|" + now + "|<none>");
-            struct stat st {};
-            EXPECT_EQ(::stat((m.etc + "hosts").c_str(), &st) == 0 ? st.st_mode & 0777 : 0, 0604u);
+            EXPECT_EQ(std::filesystem::status(m.etc + "hosts").permissions(),
+                      std::filesystem::perms(0604));
         }
     }
+}
+
+// (That no folder is made through a link, and what is read-only, the file system's tests show;
+// the dialog's answers, the options dialogs' tests.)
+TEST(Directories, MissingFoldersAreMadeWithTheirModeWhateverTheUmask) {
+    Machine m;
+    m.host.script({id::Yes});
+    const mode_t mask = ::umask(0);
+    EXPECT_TRUE(ValidateDirectory(*m.lib, nullptr, "C:", "\\qdsw_local\\cache\\spool", 6));
+    ::umask(mask);
+    const std::string c = m.root.path() + "/drive_c/qdsw_local";
+    for (const char* made : {"", "/cache", "/cache/spool"})
+        EXPECT_EQ(std::filesystem::status(c + made).permissions(), std::filesystem::perms(0755))
+            << made;
 }
 
 } // namespace
