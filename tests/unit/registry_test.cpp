@@ -45,6 +45,14 @@ Bytes bytesOf(std::string_view s) {
     return v;
 }
 
+// "\\k\\k..." with that many levels.
+std::string deepPath(size_t levels) {
+    std::string path;
+    for (size_t i = 0; i < levels; ++i)
+        path += "\\k";
+    return path;
+}
+
 // Handles are left open: closing is not what these tests are about.
 template <class Backend> class RegistrySemantics : public ::testing::Test {
   protected:
@@ -224,10 +232,7 @@ TYPED_TEST(RegistrySemantics, DeleteKeyRefusesSubkeysWhileDeleteTreeTakesAll) {
 
 TYPED_TEST(RegistrySemantics, KeysStayWithinTheEditorsLimits) {
     auto& reg = *this->reg;
-    std::string path;
-    for (int i = 0; i < 500; ++i)
-        path += "\\L";
-    RegKey mid = this->create(path); // 500 levels; the rest counts from this handle
+    RegKey mid = this->create(deepPath(500)); // the rest counts from this handle
     RegKey k = kNoKey;
     const std::string twelve = "a\\b\\c\\d\\e\\f\\g\\h\\i\\j\\k\\" + std::string(255, 'n');
     EXPECT_EQ(reg.createKey(mid, twelve + "\\x", RegAccess::Write, k), err::Badkey); // 513
@@ -236,7 +241,7 @@ TYPED_TEST(RegistrySemantics, KeysStayWithinTheEditorsLimits) {
     RegKey deepest = this->create(twelve, mid); // 512 levels
     EXPECT_EQ(reg.createKey(deepest, "x", RegAccess::Write, k), err::Badkey);
     EXPECT_EQ(this->tree(deepest), "");
-    ASSERT_EQ(reg.deleteTree(kLocalMachine, "L"), err::Success);
+    ASSERT_EQ(reg.deleteTree(kLocalMachine, "k"), err::Success);
     EXPECT_EQ(this->tree(), "");
 }
 
@@ -287,10 +292,6 @@ TYPED_TEST(RegistrySemantics, BatchLandsTogetherOrNotAtAll) {
     EXPECT_EQ(this->tree(), " Base(first,old) Base\\New(n)");
 }
 
-std::vector<uint8_t> bytes(std::string_view s) {
-    return {s.begin(), s.end()};
-}
-
 std::string utf16File(std::u16string_view text) {
     std::string out = "\xFF\xFE";
     for (char16_t c : text) {
@@ -298,14 +299,6 @@ std::string utf16File(std::u16string_view text) {
         out += static_cast<char>(c >> 8);
     }
     return out;
-}
-
-// "\\k\\k..." with that many levels.
-std::string deepPath(size_t levels) {
-    std::string path;
-    for (size_t i = 0; i < levels; ++i)
-        path += "\\k";
-    return path;
 }
 
 std::string exportOf(Registry& reg, const std::string& path = "HKEY_LOCAL_MACHINE",
@@ -321,7 +314,7 @@ std::string exportOf(Registry& reg, const std::string& path = "HKEY_LOCAL_MACHIN
 TEST(RegFileImport, ConvertsUnicodeTextToTheSingleByteCodePageAndBack) {
     MemoryRegistry reg;
     reg.setString("K", "Name", "caf\xE9 \x80");
-    reg.setRaw("K", "Path", regtype::ExpandSz, bytes(std::string("%\xE9\0", 3)));
+    reg.setRaw("K", "Path", regtype::ExpandSz, bytesOf("%\xE9"));
     EXPECT_EQ(
         exportOf(reg, "HKEY_LOCAL_MACHINE\\K", RegFileFormat::V5),
         utf16File(u"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n"
