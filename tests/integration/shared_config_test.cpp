@@ -97,10 +97,8 @@ TEST_F(SharedConfig, AWriterKilledDuringASaveLeavesAReadableStore) {
         writer.kill();
         writer.join();
 
-        {
-            SqliteRegistry reopened(root.path() + "/registry.db"); // runs SQLite's quick check
-            EXPECT_EQ(reopened.damage(), "");
-        }
+        // Opening runs SQLite's quick check.
+        EXPECT_EQ(SqliteRegistry(root.path() + "/registry.db").damage(), "");
         ChildProcess reader(kProbe, {}, env()), attached(kProbe, {}, env());
         ASSERT_EQ(reader.ask("config") + attached.ask("config"), kConfig + kConfig);
         // Description and DeviceName belong to one save.
@@ -134,11 +132,7 @@ TEST_F(SharedConfig, ProcessesStartingWhileOthersStopAlwaysSeeTheQueues) {
             if (r.out != kConfig + "\n" + kLaser + "\n") ++empty;
         }
     };
-    std::vector<std::thread> loops;
-    for (int i = 0; i < 4; ++i)
-        loops.emplace_back(loop);
-    for (auto& t : loops)
-        t.join();
+    { std::jthread a(loop), b(loop), c(loop), d(loop); }
     sqlite3_close(db);
     EXPECT_EQ(empty.load(), 0);
     EXPECT_FALSE(sectionExists(kConfigSectionName));
@@ -180,10 +174,8 @@ TEST_F(SharedConfig, LinksPlantedInTheMachineRootAreNotFollowed) {
         std::filesystem::create_symlink(target, root.path() + link);
     }
 
-    ChildProcess probe(kProbe, {}, env());
-    EXPECT_EQ(probe.ask("config"), "config " + std::to_string(LNTC_E_SECTION) + " 0 - 0");
-    probe.closeInput();
-    probe.wait();
+    EXPECT_EQ(runProgram(kProbe, {}, env(), "config\n").out,
+              "config " + std::to_string(LNTC_E_SECTION) + " 0 - 0\n");
     EXPECT_EQ(std::filesystem::status(target).permissions(), std::filesystem::perms(0600));
     EXPECT_EQ(readTextFile(target), "precious");
 
@@ -214,12 +206,10 @@ TEST_F(SharedConfig, AReadOnlyMachineRootStillGivesTheConfiguration) {
         ASSERT_EQ(chmod((root.path() + "/registry.db").c_str(), 0444), 0);
         runDir = "/tmp/lintora-" + std::to_string(geteuid()) + ".";
     }
-    auto e = env();
-    e.erase("XDG_RUNTIME_DIR");
-    unsetenv("XDG_RUNTIME_DIR");
+    unsetenv("XDG_RUNTIME_DIR"); // the children inherit the rest of the environment
     RunResult r = command.empty()
-                      ? runProgram(kProbe, {}, e, "config\nqueue LASER\n")
-                      : runProgram("/usr/bin/setpriv", command, e, "config\nqueue LASER\n");
+                      ? runProgram(kProbe, {}, env(), "config\nqueue LASER\n")
+                      : runProgram("/usr/bin/setpriv", command, env(), "config\nqueue LASER\n");
     chmod(root.path().c_str(), 0700);
     EXPECT_EQ(r.out, kConfig + "\n" + kLaser + "\n") << r.err;
     std::error_code ec;
