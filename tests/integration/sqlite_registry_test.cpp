@@ -6,10 +6,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <sys/stat.h>
 #include <thread>
 
 using namespace lntc;
@@ -64,9 +64,7 @@ TEST_F(SqliteRegistryFile, IsCreatedWithItsFolderNotWorldWritableAndOnlyAsADatab
         SqliteRegistry reg(nested);
         EXPECT_EQ(writeString(reg, "A", "v", "persisted"), err::Success);
     }
-    struct stat st {};
-    ASSERT_EQ(::stat(nested.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0660u);
+    EXPECT_EQ(std::filesystem::status(nested).permissions(), std::filesystem::perms(0660));
     SqliteRegistry again(nested);
     EXPECT_EQ(readString(again, "a", "V"), "persisted");
 
@@ -81,25 +79,23 @@ TEST_F(SqliteRegistryFile, IsCreatedWithItsFolderNotWorldWritableAndOnlyAsADatab
 // An open batch is invisible and other writers wait for it, threads on one instance among
 // them; a snapshot reads one state while others write, and is not blocked by them.
 TEST_F(SqliteRegistryFile, BatchesAndSnapshotsIsolateFromOtherWriters) {
-    SqliteRegistry a(db);
-    SqliteRegistry b(db);
+    SqliteRegistry a(db), b(db);
     ASSERT_EQ(a.beginBatch(), err::Success);
     ASSERT_EQ(writeString(a, "Q", "v", "before"), err::Success);
     EXPECT_EQ(readString(b, "Q", "v"), "<no key>");
 
     std::atomic<int> failures{0};
-    std::vector<std::thread> writers;
-    for (int t = 0; t < 2; ++t)
-        writers.emplace_back([&, t] {
-            for (int i = 0; i < 40; ++i) {
-                const std::string key = "T" + std::to_string(t) + "\\K" + std::to_string(i);
-                failures += writeString(b, key, "v", key) != 0 || readString(b, key, "v") != key;
-            }
-        });
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    ASSERT_EQ(a.commitBatch(), err::Success);
-    for (auto& w : writers)
-        w.join();
+    auto writer = [&](int t) {
+        for (int i = 0; i < 40; ++i) {
+            const std::string key = "T" + std::to_string(t) + "\\K" + std::to_string(i);
+            failures += writeString(b, key, "v", key) != 0 || readString(b, key, "v") != key;
+        }
+    };
+    {
+        std::jthread w0(writer, 0), w1(writer, 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_EQ(a.commitBatch(), err::Success);
+    }
     EXPECT_EQ(failures.load(), 0);
     EXPECT_EQ(readString(b, "Q", "v") + readString(a, "T1\\K39", "v"), "beforeT1\\K39");
 
