@@ -1,11 +1,14 @@
-// Several real product processes on one machine root, through liblntc.so's exports.
+// Real processes on one machine root: the shared sections and the registry database below the
+// library, and the product's processes through liblntc.so's exports.
 #include "library/accessors.h"
 #include "library/lifecycle.h"
 #include "library/production.h"
+#include "platform/errors.h"
 #include "platform/posix/posix_sections.h"
 #include "platform/posix/sqlite_registry.h"
 #include "store/initialise.h"
 #include "store/records.h"
+#include "store/regfile.h"
 #include "store/registry_access.h"
 #include "store/save.h"
 #include "support/child_process.h"
@@ -16,17 +19,21 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <regex>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 using namespace lntc;
 using namespace lntc::test;
+using namespace std::chrono_literals;
+using FillState = Section::FillState;
 
 namespace {
 
@@ -258,6 +265,226 @@ TEST_F(SharedConfig, ProgramsLoadingTheLibraryKeepTheirLocaleAndEndCleanly) {
         for (const auto& f : std::filesystem::directory_iterator(root.path() + "/run/windows", ec))
             EXPECT_NE(f.path().extension(), ".win") << command.back();
     }
+}
+
+// Shared sections between real processes. Steps are ordered with pipes; the only time limits
+// are upper bounds that a correct implementation never reaches.
+
+constexpr size_t kSize = 8192;
+
+class PosixSectionsTest : public ::testing::Test {
+  protected:
+    std::unique_ptr<Section> open(const std::string& name, bool expectCreated) {
+        std::unique_ptr<Section> s;
+        bool created = !expectCreated;
+        EXPECT_EQ(sections_.open(name, kSize, s, created), 0u);
+        EXPECT_EQ(created, expectCreated) << name;
+        return s;
+    }
+    // A child that creates "config", maps it writable, runs step and holds the section until
+    // told or killed.
+    ForkedChild holder(std::function<void(ForkedChild&, char*, Section&)> step) {
+        return ForkedChild([this, step](ForkedChild& c) {
+            std::unique_ptr<Section> s;
+            bool created = false;
+            uint32_t e = 0;
+            char* p = sections_.open("config", kSize, s, created) == 0 && created
+                          ? static_cast<char*>(s->mapView(true, e))
+                          : nullptr;
+            if (!p) return 10;
+            step(c, p, *s);
+            c.await();
+            return 0;
+        });
+    }
+    bool exists(const std::string& name) {
+        std::string object = sections_.shmName(name);
+        return !object.empty() && access(("/dev/shm" + object).c_str(), F_OK) == 0;
+    }
+
+    TempRoot root_;
+    PosixSections sections_{root_.path()};
+};
+
+// (Processes sharing the configuration, waiting for its fill and ending it with the last of
+// them, the shared configuration's tests show.) A filler that dies is taken over; a section
+// whose holders were killed is created afresh; handles in one process are separate holders.
+TEST_F(PosixSectionsTest, AFillerThatDiesIsTakenOverAndKilledHoldersLeaveNothingBehind) {
+    ForkedChild dying = holder([](ForkedChild& c, char*, Section&) { c.tell('c'); });
+    ASSERT_EQ(dying.await(), 'c');
+    auto s = open("config", false);
+    EXPECT_EQ(s->waitFilled(0ms), FillState::StillFilling);
+    dying.kill();
+    ASSERT_TRUE(WIFSIGNALED(dying.join()));
+    EXPECT_EQ(s->waitFilled(5s), FillState::MustFill);
+    // Now this handle is the filler: another one waits for it.
+    auto other = open("config", false);
+    EXPECT_EQ(other->waitFilled(20ms), FillState::StillFilling);
+    EXPECT_EQ(s->waitFilled(0ms), FillState::MustFill);
+    s->markFilled();
+    EXPECT_EQ(other->waitFilled(5s), FillState::Filled);
+    EXPECT_EQ(s->waitFilled(0ms), FillState::Filled);
+    s.reset();
+    EXPECT_TRUE(exists("config")) << "closing one handle dropped the other's hold";
+    other.reset();
+    EXPECT_FALSE(exists("config"));
+
+    ForkedChild killed = holder([](ForkedChild& c, char* p, Section& s) {
+        p[0] = 'S';
+        s.markFilled();
+        c.tell('r');
+    });
+    ASSERT_EQ(killed.await(), 'r');
+    killed.kill();
+    ASSERT_TRUE(WIFSIGNALED(killed.join()));
+    EXPECT_TRUE(exists("config")) << "the object outlives its killed holder";
+    auto fresh = open("config", true);
+    uint32_t e = 1;
+    auto* view = static_cast<char*>(fresh->mapView(false, e));
+    ASSERT_TRUE(view && e == 0);
+    EXPECT_EQ(view[0], 0) << "stale contents survived";
+    fresh->unmapView(view);
+}
+
+TEST_F(PosixSectionsTest, ObjectsAreNeverWorldWritableAndRootsAreIsolated) {
+    auto mode = [](const std::string& path) {
+        struct stat st {};
+        return stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : 0;
+    };
+    for (mode_t mask : {mode_t(0), mode_t(077)}) {
+        std::string name = "perm" + std::to_string(mask);
+        mode_t old = umask(mask);
+        auto s = open(name, true);
+        umask(old);
+        EXPECT_EQ(mode("/dev/shm" + sections_.shmName(name)), 0660u) << "umask " << mask;
+        EXPECT_EQ(mode(sections_.lockPath(name)), 0660u) << "umask " << mask;
+    }
+    // (The run folder's mode, the demo setup's test shows; where the lock files lie, the test
+    // of links planted in the machine root.)
+    TempRoot otherRoot;
+    PosixSections other(otherRoot.path());
+    std::unique_ptr<Section> mine = open("config", true), theirs;
+    bool created = false;
+    EXPECT_TRUE(other.open("config", kSize, theirs, created) == 0 && created);
+}
+
+// The database backend as processes really use it: files, modes, several writers, crashes.
+
+std::string readString(Registry& reg, std::string_view path, std::string_view name) {
+    RegKey k = kNoKey;
+    if (reg.openKey(kLocalMachine, path, RegAccess::Read, k)) return "<no key>";
+    KeyGuard g(reg, k);
+    char buf[256];
+    uint32_t size = sizeof buf;
+    uint32_t type = 0;
+    if (reg.queryValue(k, name, &type, buf, &size) || type != regtype::Sz || size == 0)
+        return "<no value>";
+    return std::string(buf, size - 1);
+}
+
+uint32_t writeString(Registry& reg, std::string_view path, std::string_view name,
+                     const std::string& text) {
+    RegKey k = kNoKey;
+    if (uint32_t rc = reg.createKey(kLocalMachine, path, RegAccess::Write, k)) return rc;
+    KeyGuard g(reg, k);
+    return reg.setValue(k, name, regtype::Sz, text.c_str(), static_cast<uint32_t>(text.size() + 1));
+}
+
+// Runs one statement on the file, beside the backend; the first column of its first row.
+std::string sql(const std::string& db, const std::string& statement) {
+    sqlite3* raw = nullptr;
+    std::string first = "<error>";
+    if (sqlite3_open(db.c_str(), &raw) == SQLITE_OK)
+        sqlite3_exec(
+            raw, statement.c_str(),
+            [](void* out, int, char** values, char**) {
+                *static_cast<std::string*>(out) = values[0] ? values[0] : "";
+                return 0;
+            },
+            &first, nullptr);
+    sqlite3_close(raw);
+    return first;
+}
+
+class SqliteRegistryFile : public ::testing::Test {
+  protected:
+    TempRoot root;
+    const std::string db = root.path() + "/registry.db";
+};
+
+TEST_F(SqliteRegistryFile, IsCreatedWithItsFolderNotWorldWritableAndOnlyAsADatabase) {
+    const std::string nested = root.path() + "/machine/state/registry.db";
+    {
+        SqliteRegistry reg(nested);
+        EXPECT_EQ(writeString(reg, "A", "v", "persisted"), err::Success);
+    }
+    EXPECT_EQ(std::filesystem::status(nested).permissions(), std::filesystem::perms(0660));
+    SqliteRegistry again(nested);
+    EXPECT_EQ(readString(again, "a", "V"), "persisted");
+
+    std::ofstream(db) << std::string(4096, 'x');
+    EXPECT_THROW(SqliteRegistry{db}, std::runtime_error);
+    std::string why;
+    EXPECT_EQ(SqliteRegistry::open(db, &why), nullptr);
+    EXPECT_NE(why.find(db), std::string::npos) << why;
+    EXPECT_THROW(SqliteRegistry{root.path()}, std::runtime_error) << "a folder is no database";
+}
+
+// An open batch is invisible and other writers wait for it, threads on one instance among
+// them; a snapshot reads one state while others write, and is not blocked by them.
+TEST_F(SqliteRegistryFile, BatchesAndSnapshotsIsolateFromOtherWriters) {
+    SqliteRegistry a(db), b(db);
+    ASSERT_EQ(a.beginBatch(), err::Success);
+    ASSERT_EQ(writeString(a, "Q", "v", "before"), err::Success);
+    EXPECT_EQ(readString(b, "Q", "v"), "<no key>");
+
+    std::atomic<int> failures{0};
+    auto writer = [&](int t) {
+        for (int i = 0; i < 40; ++i) {
+            const std::string key = "T" + std::to_string(t) + "\\K" + std::to_string(i);
+            failures += writeString(b, key, "v", key) != 0 || readString(b, key, "v") != key;
+        }
+    };
+    {
+        std::jthread w0(writer, 0), w1(writer, 1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        EXPECT_EQ(a.commitBatch(), err::Success);
+    }
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(readString(b, "Q", "v") + readString(a, "T1\\K39", "v"), "beforeT1\\K39");
+
+    ASSERT_EQ(b.beginSnapshot(), err::Success);
+    EXPECT_EQ(b.beginBatch(), err::InvalidFunction);
+    EXPECT_EQ(readString(b, "Q", "v"), "before");
+    ASSERT_EQ(writeString(a, "Q", "v", "after"), err::Success);
+    EXPECT_EQ(readString(b, "Q", "v"), "before");
+    b.endSnapshot();
+    EXPECT_EQ(readString(b, "Q", "v"), "after");
+    EXPECT_EQ(b.beginBatch(), err::Success);
+    b.rollbackBatch();
+}
+
+// Keys deeper than the editors' limit, as a store written before the limit could hold them,
+// are read but never exported into a file no import would take back.
+TEST_F(SqliteRegistryFile, KeysTooDeepForAFileAreNotExported) {
+    { SqliteRegistry init(db); }
+    ASSERT_EQ(sql(db, "WITH RECURSIVE c(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM c WHERE n < "
+                      "520) INSERT INTO keys(id, parent, name, lname) SELECT 1000 + n, CASE n "
+                      "WHEN 1 THEN 1 ELSE 999 + n END, 'k', 'k' FROM c; SELECT 'ok'"),
+              "ok");
+    SqliteRegistry reg(db);
+    std::string deep;
+    for (int i = 0; i < 515; ++i)
+        deep += "\\k";
+    std::string out = "stale", why;
+    EXPECT_EQ(exportRegistry(reg, "HKLM\\k", RegFileFormat::Regedit4, out, &why), err::Badkey);
+    EXPECT_TRUE(out.empty());
+    EXPECT_EQ(why, "keys below 'HKEY_LOCAL_MACHINE\\k' are nested deeper than 512 levels, which "
+                   "no registry file can hold");
+    EXPECT_EQ(exportRegistry(reg, "HKLM" + deep, RegFileFormat::Regedit4, out), err::Badkey);
+    // Deleting the tree leaves no row behind but the hive's.
+    ASSERT_EQ(reg.deleteTree(kLocalMachine, "k"), err::Success);
+    EXPECT_EQ(sql(db, "SELECT count(*) FROM keys"), "1");
 }
 
 } // namespace
