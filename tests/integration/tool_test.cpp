@@ -110,10 +110,8 @@ TEST_F(Tool, CommandsAnswerWhatTheLibraryAndTheStoreSay) {
         {{"retain", "ACCOUNTS_LJ", "yes"}, "2 lntc: usage: lntc retain QUEUE 0|1\n"},
     };
     const std::string before = exportAll();
-    for (const auto& [args, expected] : cases) {
-        const std::string out = said(run(args));
-        EXPECT_EQ(out.substr(0, expected.size()), expected);
-    }
+    for (const auto& [args, expected] : cases)
+        EXPECT_EQ(said(run(args)).substr(0, expected.size()), expected);
     EXPECT_EQ(exportAll(), before);
 }
 
