@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/posix/sqlite_registry.h"
 #include "store/regfile.h"
+#include "support/demo_files.h"
 #include "support/memory_registry.h"
 #include "support/temp_root.h"
 
@@ -325,10 +326,8 @@ TEST(RegFileImport, ConvertsUnicodeTextToTheSingleByteCodePageAndBack) {
         "REGEDIT4\r\n[HKLM\\K]\r\n\"U\"=\"caf\xC3\xA9\"\r\n",
         "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n"
         "[HKLM\\K]\n\"W\"=\"\xE2\x82\xAC\"\n\"E\"=hex(2):41,00,00,00\n"};
-    for (const std::string& file : files) {
-        RegFileError error;
-        ASSERT_EQ(importRegistry(reg, file, error), err::Success) << error.message;
-    }
+    for (const std::string& file : files)
+        importRegText(reg, file); // throws, failing the test, with the importer's message
     EXPECT_EQ(exportOf(reg, "HKLM\\K"), "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\K]\r\n"
                                         "\"E\"=hex(2):41,00\r\n\"Exp\"=hex(2):80,3f,00\r\n"
                                         "\"Name\"=\"caf\xE9 \x80 ?\"\r\n"
@@ -364,8 +363,7 @@ TEST(RegFileImport, ReadsHandWrittenFilesAndKeysUpToTheEditorsLimits) {
         "\"NoNul\"=hex(1):61,62,63\n\"TwoLines\"=hex(1):61,0d,0a,62,00\n"
         "[HKEY_LOCAL_MACHINE\\Software\\New\\Sub]\r\n"
         "@=\"top\"\r\n";
-    RegFileError error;
-    ASSERT_EQ(importRegistry(reg, file, error), err::Success) << error.message;
+    importRegText(reg, file);
     EXPECT_EQ(exportOf(reg, "HKLM\\Software"), "REGEDIT4\r\n\r\n"
                                                "[HKEY_LOCAL_MACHINE\\Software]\r\n\r\n"
                                                "[HKEY_LOCAL_MACHINE\\Software\\Keep]\r\n"
@@ -387,8 +385,7 @@ TEST(RegFileImport, ReadsHandWrittenFilesAndKeysUpToTheEditorsLimits) {
 
     const std::string deepest =
         "[HKEY_LOCAL_MACHINE" + deepPath(511) + "\\" + std::string(255, 'n') + "]";
-    ASSERT_EQ(importRegistry(reg, "REGEDIT4\r\n" + deepest + "\r\n", error), err::Success)
-        << error.message;
+    importRegText(reg, "REGEDIT4\r\n" + deepest + "\r\n");
     const std::string out = exportOf(reg, "HKLM\\k");
     EXPECT_EQ(std::count(out.begin(), out.end(), '['), 512);
     EXPECT_TRUE(out.ends_with("\r\n" + deepest + "\r\n\r\n")); // not printed: 33 MB at worst
