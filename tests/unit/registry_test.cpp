@@ -408,39 +408,32 @@ TEST(RegFileImport, AFailureNamesTheLineAndChangesNothing) {
     };
     const char* const dword = "invalid dword value; expected 1 to 8 hex digits";
     const char* const equals = "expected '=' after value name";
+    // clang-format off
     const Case cases[] = {
-        {"REGEDIT5\r\n[HKLM\\A]\r\n", 1,
-         "not a registry file; expected \"REGEDIT4\" or \"Windows Registry Editor Version 5.00\""},
-        {kValidStart + "[HKEY_CURRENT_USER\\Software]\r\n", 7,
-         "unsupported hive 'HKEY_CURRENT_USER'; only HKEY_LOCAL_MACHINE can be imported"},
+        {"REGEDIT5\r\n[HKLM\\A]\r\n", 1, "not a registry file; expected \"REGEDIT4\" or \"Windows Registry Editor Version 5.00\""},
+        {kValidStart + "[HKEY_CURRENT_USER\\Software]\r\n", 7, "unsupported hive 'HKEY_CURRENT_USER'; only HKEY_LOCAL_MACHINE can be imported"},
         {kValidStart + "\"Name\" \"x\"\r\n", 7, equals},
         {kValidStart + "\"N=\"x\r\n", 7, equals},
         {kValidStart + "\"N\"=dword:123456789\r\n", 7, dword},
         {kValidStart + "\"N\"=dword:12g4\r\n", 7, dword},
         {kValidStart + "\"N\"=\"open \\\"\r\n", 7, "unterminated string"},
         {"REGEDIT4\r\n\"N\"=\"x\"\r\n[HKLM\\A]\r\n", 2, "value line before any [key] line"},
-        {kValidStart + "[-HKLM\\A]\r\n\"N\"=\"x\"\r\n", 8,
-         "value line follows a key deletion; open a key first"},
+        {kValidStart + "[-HKLM\\A]\r\n\"N\"=\"x\"\r\n", 8, "value line follows a key deletion; open a key first"},
         {kValidStart + "\"B\"=hex:00,01,\\\r\n  02,zz,03\r\n", 8, "invalid hex byte 'zz'"},
         {kValidStart + "\"B\"=hex(q):00\r\n", 7, "invalid hex type; expected hex(N):"},
-        {kValidStart + "\"B\"=word:1\r\n", 7,
-         "unrecognised value data; expected \"text\", dword:, hex: or -"},
-        {kValidStart + "Count=1\r\n", 7,
-         "unrecognised line; expected [key], \"name\"=value, @=value or a comment"},
+        {kValidStart + "\"B\"=word:1\r\n", 7, "unrecognised value data; expected \"text\", dword:, hex: or -"},
+        {kValidStart + "Count=1\r\n", 7, "unrecognised line; expected [key], \"name\"=value, @=value or a comment"},
         {kValidStart + "[HKLM\\Software\r\n", 7, "missing ']' after key name"},
         {kValidStart + "[-HKLM]\r\n", 7, "the hive itself cannot be deleted"},
         {kValidStart + "\"N\"=\"x\" y\r\n", 7, "unexpected text after the closing '\"'"},
-        {kValidStart + "[HKLM" + deepPath(513) + "]\r\n", 7,
-         "the key is nested 513 levels deep; at most 512 are allowed"},
-        {kValidStart + "[HKLM\\A\\" + std::string(256, 'n') + "]\r\n", 7,
-         "the key name at level 2 is 256 characters long; at most 255 are allowed"},
+        {kValidStart + "[HKLM" + deepPath(513) + "]\r\n", 7, "the key is nested 513 levels deep; at most 512 are allowed"},
+        {kValidStart + "[HKLM\\A\\" + std::string(256, 'n') + "]\r\n", 7, "the key name at level 2 is 256 characters long; at most 255 are allowed"},
         // The registry refuses: a write fails (after a deletion and a new key), or the store
         // is read-only.
-        {"REGEDIT4\r\n[-HKLM\\Software\\Other]\r\n[HKLM\\Software\\Brand\\New]\r\n\"A\"=\"1\"\r\n",
-         4, "cannot set the value (error 112)", err::DiskFull},
-        {"REGEDIT4\r\n[HKLM\\A]\r\n", 0, "the registry cannot be written (error 5)",
-         err::AccessDenied},
+        {"REGEDIT4\r\n[-HKLM\\Software\\Other]\r\n[HKLM\\Software\\Brand\\New]\r\n\"A\"=\"1\"\r\n", 4, "cannot set the value (error 112)", err::DiskFull},
+        {"REGEDIT4\r\n[HKLM\\A]\r\n", 0, "the registry cannot be written (error 5)", err::AccessDenied},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.message);
         MemoryRegistry reg;
