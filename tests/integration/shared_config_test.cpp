@@ -43,6 +43,7 @@ using namespace lntc;
 using namespace lntc::test;
 using namespace std::chrono_literals;
 using FillState = Section::FillState;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -71,10 +72,10 @@ class SharedConfig : public ::testing::Test {
     bool sectionExists(const char* name) const {
         PosixSections sections(root.path());
         std::string object = sections.shmName(kConfigSectionName, name);
-        return !object.empty() && std::filesystem::exists("/dev/shm" + object);
+        return !object.empty() && fs::exists("/dev/shm" + object);
     }
     void SetUp() override {
-        std::filesystem::create_directories(root.path() + "/odr");
+        fs::create_directories(root.path() + "/odr");
         std::ofstream(root.path() + "/odr/directory.json")
             << R"({"odrs": [{"domain": "Alpha", "organization": "Quendal",
             "systemDefaults": {"release": "3.1.0", "charset": 2}}]})";
@@ -160,7 +161,7 @@ TEST_F(SharedConfig, ForeignSharedMemoryObjectsNeitherBlockNorSlipIn) {
     PosixSections sections(root.path());
     // The names a predictable scheme would use, taken beforehand by a directory and a file.
     std::string prefix = "/dev/shm" + sections.objectPrefix();
-    std::filesystem::create_directory(prefix + kConfigSectionName);
+    fs::create_directory(prefix + kConfigSectionName);
     std::ofstream(prefix + kQueueSectionName) << "squatter";
     {
         ChildProcess first(kProbe, {}, env());
@@ -171,8 +172,8 @@ TEST_F(SharedConfig, ForeignSharedMemoryObjectsNeitherBlockNorSlipIn) {
         ChildProcess second(kProbe, {}, env());
         EXPECT_EQ(second.ask("config"), "config " + std::to_string(LNTC_E_SECTION) + " 0 - 0");
     }
-    std::filesystem::remove(prefix + kConfigSectionName);
-    std::filesystem::remove(prefix + kQueueSectionName);
+    fs::remove(prefix + kConfigSectionName);
+    fs::remove(prefix + kQueueSectionName);
     EXPECT_NE(readTextFile(root.path() + "/log/error.log")
                   .find("LNTC: The shared memory of lnt_queue_data exists but does not "
                         "belong to this installation"),
@@ -185,19 +186,18 @@ TEST_F(SharedConfig, LinksPlantedInTheMachineRootAreNotFollowed) {
     std::ofstream(target) << "precious";
     chmod(target.c_str(), 0600);
     for (const char* link : {"/run/lnt_config_data.lock", "/log/error.log"}) {
-        std::filesystem::create_directories(
-            std::filesystem::path(root.path() + link).parent_path());
-        std::filesystem::create_symlink(target, root.path() + link);
+        fs::create_directories(fs::path(root.path() + link).parent_path());
+        fs::create_symlink(target, root.path() + link);
     }
 
     EXPECT_EQ(runProgram(kProbe, {}, env(), "config\n").out,
               "config " + std::to_string(LNTC_E_SECTION) + " 0 - 0\n");
-    EXPECT_EQ(std::filesystem::status(target).permissions(), std::filesystem::perms(0600));
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms(0600));
     EXPECT_EQ(readTextFile(target), "precious");
 
     // Nor is the registry opened through a link.
     TempRoot linked;
-    std::filesystem::create_symlink(target, linked.path() + "/registry.db");
+    fs::create_symlink(target, linked.path() + "/registry.db");
     auto linkedEnv = env();
     linkedEnv["LNT_ROOT"] = linked.path();
     EXPECT_EQ(runProgram(kProbe, {}, linkedEnv, "config\n").out,
@@ -229,8 +229,8 @@ TEST_F(SharedConfig, AReadOnlyMachineRootStillGivesTheConfiguration) {
     chmod(root.path().c_str(), 0700);
     EXPECT_EQ(r.out, kConfig + "\n" + kLaser + "\n") << r.err;
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator("/tmp", ec))
-        if (entry.path().string().rfind(runDir, 0) == 0) std::filesystem::remove_all(entry, ec);
+    for (const auto& entry : fs::directory_iterator("/tmp", ec))
+        if (entry.path().string().rfind(runDir, 0) == 0) fs::remove_all(entry, ec);
 }
 
 // Programs that load the library with dlopen while the logo is shown in them, and return from
@@ -271,7 +271,7 @@ TEST_F(SharedConfig, ProgramsLoadingTheLibraryKeepTheirLocaleAndEndCleanly) {
         EXPECT_EQ(r.exitCode, 0) << r.err;
         EXPECT_EQ(r.out, out + "done\n") << command.back();
         std::error_code ec;
-        for (const auto& f : std::filesystem::directory_iterator(root.path() + "/run/windows", ec))
+        for (const auto& f : fs::directory_iterator(root.path() + "/run/windows", ec))
             EXPECT_NE(f.path().extension(), ".win") << command.back();
     }
 }
@@ -427,7 +427,7 @@ TEST_F(SqliteRegistryFile, IsCreatedWithItsFolderNotWorldWritableAndOnlyAsADatab
         SqliteRegistry reg(nested);
         EXPECT_EQ(writeString(reg, "A", "v", "persisted"), err::Success);
     }
-    EXPECT_EQ(std::filesystem::status(nested).permissions(), std::filesystem::perms(0660));
+    EXPECT_EQ(fs::status(nested).permissions(), fs::perms(0660));
     SqliteRegistry again(nested);
     EXPECT_EQ(readString(again, "a", "V"), "persisted");
 
@@ -532,13 +532,13 @@ struct Machine {
         Platform p = posix.platform();
         p.files = &files;
         lib = std::make_unique<Library>(p, product, host);
-        std::filesystem::create_directories(etc);
+        fs::create_directories(etc);
     }
     uint32_t update(const std::string& address) {
         return UpdateHostsFile(*lib, nullptr, address, "PRN1");
     }
     std::string read(const char* name) const {
-        return std::filesystem::exists(etc + name) ? readTextFile(etc + name) : "<none>";
+        return fs::exists(etc + name) ? readTextFile(etc + name) : "<none>";
     }
 };
 
@@ -557,7 +557,7 @@ TEST(HostsFile, AFailureOrAKillBeforeAnyStepLeavesTheOldFileWhole) {
             SCOPED_TRACE(std::to_string(n) + (kill ? " killed" : " failed"));
             Machine m;
             std::ofstream(m.etc + "hosts") << kOld;
-            std::filesystem::permissions(m.etc + "hosts", std::filesystem::perms(0604));
+            fs::permissions(m.etc + "hosts", fs::perms(0604));
             if (kill) {
                 ForkedChild child([&](ForkedChild& c) -> int {
                     m.files.before = [&](int i) {
@@ -590,8 +590,7 @@ TEST(HostsFile, AFailureOrAKillBeforeAnyStepLeavesTheOldFileWhole) {
             EXPECT_EQ(m.update("10.9.9.9"), 0u);
             EXPECT_EQ(m.read("hosts") + "|" + m.read("hosts.lnt") + "|" + m.read("hosts___.lnt"),
                       withAddress("10.9.9.9") + "|" + now + "|<none>");
-            EXPECT_EQ(std::filesystem::status(m.etc + "hosts").permissions(),
-                      std::filesystem::perms(0604));
+            EXPECT_EQ(fs::status(m.etc + "hosts").permissions(), fs::perms(0604));
         }
     }
 }
@@ -606,8 +605,7 @@ TEST(Directories, MissingFoldersAreMadeWithTheirModeWhateverTheUmask) {
     ::umask(mask);
     const std::string c = m.root.path() + "/drive_c/qdsw_local";
     for (const char* made : {"", "/cache", "/cache/spool"})
-        EXPECT_EQ(std::filesystem::status(c + made).permissions(), std::filesystem::perms(0755))
-            << made;
+        EXPECT_EQ(fs::status(c + made).permissions(), fs::perms(0755)) << made;
 }
 
 } // namespace
