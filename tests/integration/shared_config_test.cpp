@@ -356,17 +356,15 @@ TEST_F(PosixSectionsTest, AFillerThatDiesIsTakenOverAndKilledHoldersLeaveNothing
 }
 
 TEST_F(PosixSectionsTest, ObjectsAreNeverWorldWritableAndRootsAreIsolated) {
-    auto mode = [](const std::string& path) {
-        struct stat st {};
-        return stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : 0;
-    };
     for (mode_t mask : {mode_t(0), mode_t(077)}) {
         std::string name = "perm" + std::to_string(mask);
         mode_t old = umask(mask);
         auto s = open(name, true);
         umask(old);
-        EXPECT_EQ(mode("/dev/shm" + sections_.shmName(name)), 0660u) << "umask " << mask;
-        EXPECT_EQ(mode(sections_.lockPath(name)), 0660u) << "umask " << mask;
+        EXPECT_EQ(std::pair(fs::status("/dev/shm" + sections_.shmName(name)).permissions(),
+                            fs::status(sections_.lockPath(name)).permissions()),
+                  std::pair(fs::perms(0660), fs::perms(0660)))
+            << "umask " << mask;
     }
     // (The run folder's mode, the demo setup's test shows; where the lock files lie, the test
     // of links planted in the machine root.)

@@ -115,11 +115,9 @@ TEST_F(Tool, FindAndKillByImageName) {
     const std::string image = root.path() + "/lntcvictim.bin"; // a name nothing else has
     std::filesystem::copy_file("/bin/sleep", image);
     ChildProcess victim(image, {"60"}, {});
-    RunResult found{1, "", ""};
-    for (int i = 0; i < 200 && found.exitCode != 0; ++i) { // until the child runs its image
-        found = run({"find", "LNTCVICTIM"});
-        if (found.exitCode != 0) usleep(10000);
-    }
+    RunResult found{}; // polled until the child runs its image
+    for (int i = 0; i < 200 && (found = run({"find", "LNTCVICTIM"})).exitCode != 0; ++i)
+        usleep(10000);
     EXPECT_EQ(found.out, std::to_string(victim.pid()) + "\n");
     EXPECT_EQ(said(run({"kill", "lntcvictim"})), "0 1\n");
     EXPECT_TRUE(WIFSIGNALED(victim.wait()));
@@ -165,10 +163,9 @@ TEST_F(Tool, AReadOnlyOrDamagedRegistryIsReadButNeverWritten) {
               "0 1\n0 0\n");
 
     // Garbage over a page in the middle, as a failing disk or a stray write leaves it.
-    const auto size = std::filesystem::file_size(rootDb());
     {
         std::fstream f(rootDb(), std::ios::in | std::ios::out | std::ios::binary);
-        f.seekp(static_cast<std::streamoff>(size / 2 / 4096 * 4096));
+        f.seekp(static_cast<std::streamoff>(std::filesystem::file_size(rootDb()) / 8192 * 4096));
         f << std::string(4096, '\xA5');
     }
     const std::string damaged = readTextFile(rootDb());

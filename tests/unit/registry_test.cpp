@@ -151,8 +151,7 @@ TYPED_TEST(RegistrySemantics, MissingClosedDeletedAndReadOnlyThingsAnswerWin32Co
     EXPECT_EQ(k, kNoKey);
     EXPECT_EQ(Codes({reg.deleteKey(kLocalMachine, ""), reg.deleteTree(kLocalMachine, "\\")}),
               Codes(2, err::AccessDenied)); // the hive stays
-    reg.closeKey(kLocalMachine);
-    EXPECT_EQ(this->tree(), " A()");
+    reg.closeKey(kLocalMachine);            // harmless: the last check still reads through it
 
     RegKey closed = this->create("B");
     reg.closeKey(closed);

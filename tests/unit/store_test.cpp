@@ -169,15 +169,12 @@ TEST_F(Store, AnAbandonedFillIsRedoneAndAStalledOneWaitedForButNeverTakenAsDone)
 }
 
 TEST_F(Store, UnloadChecksTheMarkerAndStopsTheBrokerItDidNotFind) {
-    {
-        TestLibrary t(machine);
-        ASSERT_NE(configIn(t), nullptr);
-        machine.processes.running.push_back({4242, "vxl_broker"}); // started after initialisation
-        std::memset(machine.sections.memory("lnt_config_data")->data(), 0, 4);
-        t.unload();
-        EXPECT_TRUE(t.logged("A DLL has corrupted the configuration information."));
-        EXPECT_EQ(machine.processes.terminated, std::vector<uint32_t>{4242});
-    }
+    start();
+    machine.processes.running.push_back({4242, "vxl_broker"}); // started after initialisation
+    std::memset(machine.sections.memory("lnt_config_data")->data(), 0, 4);
+    t->unload();
+    EXPECT_TRUE(t->logged("A DLL has corrupted the configuration information."));
+    EXPECT_EQ(machine.processes.terminated, std::vector<uint32_t>{4242});
     FakeMachine m;
     m.processes.running.push_back({77, "VXL_BROKER"});
     TestLibrary t(m);
