@@ -69,11 +69,6 @@ class SharedConfig : public ::testing::Test {
         SqliteRegistry reg(root.path() + "/registry.db");
         importRegText(reg, "REGEDIT4\n" + lines);
     }
-    bool sectionExists(const char* name) const {
-        PosixSections sections(root.path());
-        std::string object = sections.shmName(kConfigSectionName, name);
-        return !object.empty() && fs::exists("/dev/shm" + object);
-    }
     void SetUp() override {
         fs::create_directories(root.path() + "/odr");
         std::ofstream(root.path() + "/odr/directory.json")
@@ -152,7 +147,8 @@ TEST_F(SharedConfig, ProcessesStartingWhileOthersStopAlwaysSeeTheQueues) {
     { std::jthread a(loop), b(loop), c(loop), d(loop); }
     sqlite3_close(db);
     EXPECT_EQ(empty.load(), 0);
-    EXPECT_FALSE(sectionExists(kConfigSectionName));
+    const std::string object = PosixSections(root.path()).shmName(kConfigSectionName);
+    EXPECT_FALSE(!object.empty() && fs::exists("/dev/shm" + object)) << object;
 }
 
 // Another local user can neither block the start by planting objects under the names a
