@@ -139,10 +139,9 @@ TEST_F(SharedConfig, ProcessesStartingWhileOthersStopAlwaysSeeTheQueues) {
               SQLITE_OK);
     std::atomic<int> empty{0};
     auto loop = [&] {
-        for (int n = 0; n < 40; ++n) {
-            RunResult r = runProgram(kProbe, {}, env(), "config\nqueue LASER\n");
-            if (r.out != kConfig + "\n" + kLaser + "\n") ++empty;
-        }
+        for (int n = 0; n < 40; ++n)
+            empty += runProgram(kProbe, {}, env(), "config\nqueue LASER\n").out !=
+                     kConfig + "\n" + kLaser + "\n";
     };
     { std::jthread a(loop), b(loop), c(loop), d(loop); }
     sqlite3_close(db);
@@ -369,8 +368,7 @@ std::string readString(Registry& reg, std::string_view path, std::string_view na
     if (reg.openKey(kLocalMachine, path, RegAccess::Read, k)) return "<no key>";
     KeyGuard g(reg, k);
     char buf[256];
-    uint32_t size = sizeof buf;
-    uint32_t type = 0;
+    uint32_t size = sizeof buf, type = 0;
     if (reg.queryValue(k, name, &type, buf, &size) || type != regtype::Sz || size == 0)
         return "<no value>";
     return std::string(buf, size - 1);
@@ -467,9 +465,7 @@ TEST_F(SqliteRegistryFile, KeysTooDeepForAFileAreNotExported) {
                       "WHEN 1 THEN 1 ELSE 999 + n END, 'k', 'k' FROM c; SELECT 'ok'"),
               "ok");
     SqliteRegistry reg(db);
-    std::string deep;
-    for (int i = 0; i < 515; ++i)
-        deep += "\\k";
+    const std::string deep = std::regex_replace(std::string(515, 'k'), std::regex("k"), "\\k");
     std::string out = "stale", why;
     EXPECT_EQ(exportRegistry(reg, "HKLM\\k", RegFileFormat::Regedit4, out, &why), err::Badkey);
     EXPECT_TRUE(out.empty());

@@ -38,9 +38,6 @@ const QueueRecord* queueIn(TestLibrary& t, const std::string& name) {
     const QueueRecord* q = nullptr;
     return GetQueue(t.lib(), name.c_str(), &q, LNTC_QUEUE_VERSION) == 0 ? q : nullptr;
 }
-void addQueue(FakeMachine& m, const std::string& name, const std::string& printer) {
-    m.registry.setString(productPath("Queues\\" + name), "Printer", printer);
-}
 
 class Store : public ::testing::Test {
   protected:
@@ -136,7 +133,7 @@ TEST_F(Store, OdrDefaultsAndTheReleaseThatDecidesTheSearchPath) {
 
 TEST_F(Store, AnAbandonedFillIsRedoneAndAStalledOneWaitedForButNeverTakenAsDone) {
     using FS = Section::FillState;
-    addQueue(machine, "LASER", "HP_LASERJET_4M");
+    store("Queues\\LASER", "Printer", "HP_LASERJET_4M");
     TestLibrary filler(machine);
     ASSERT_NE(configIn(filler), nullptr);
     machine.registry.setString(productPath("Queues\\LASER"), "Description", "refilled");
@@ -271,14 +268,13 @@ std::string keyOf(const Field& f, const std::string& queue) {
 
 TEST_F(Store, EveryFieldReadsItsDefaultWhenMissingOrOfTheWrongTypeInTheLoadersOrder) {
     std::vector<std::string> logged;
-    for (bool q : {false, true}) {
+    for (bool q : {false, true})
         for (const Field* f : storedFields(q)) {
             const bool number = f->stored == Stored::Number || f->stored == Stored::Word;
             store(keyOf(*f, "WRONG"), valueName(*f), number ? "1" : "#1");
             logged.push_back(number ? "LNTC: Queried value is not an integer"
                                     : "LNTC: Queried key value is not a string");
         }
-    }
     logged.insert(logged.begin() + 2, "LNTC: Error linking to RLK abstract");
     store("Queues\\EMPTY", "Unrelated", "");
     t = std::make_unique<TestLibrary>(machine);
@@ -405,8 +401,9 @@ TEST_F(Store, StoredWordsAndNumbersConvertAsTheFieldSays) {
 TEST_F(Store, VersionChecksNullArgumentsSlotsWithHolesAndRetainFlags) {
     using Codes = std::vector<uint32_t>;
     for (const char* n : {"A", "B", "C", "D", "E"})
-        addQueue(machine, n, "HP_LASERJET_4M");
-    addQueue(machine, std::string(45, 'L'), "HP_LASERJET_4M"); // its slot keeps 39 characters
+        store(std::string("Queues\\") + n, "Printer", "HP_LASERJET_4M");
+    // Its slot keeps 39 characters.
+    store("Queues\\" + std::string(45, 'L'), "Printer", "HP_LASERJET_4M");
     TestLibrary fresh(machine); // before initialisation nothing is found
     const char* name = nullptr;
     const QueueRecord* q = nullptr;
@@ -455,7 +452,7 @@ TEST_F(Store, PostScriptAndModelLookups) {
     const std::tuple<const char*, uint32_t, int> cases[] = {
         {"HP_LASERJET_4MPLUS", 1, 2}, {"OTHER", 0, -1}, {"hp_laserjet_4m", 0, -1}};
     for (const auto& c : cases)
-        addQueue(machine, std::get<0>(c), std::get<0>(c));
+        store(std::string("Queues\\") + std::get<0>(c), "Printer", std::get<0>(c));
     start();
     for (const auto& [printer, postScript, model] : cases)
         EXPECT_EQ(
@@ -469,7 +466,7 @@ TEST_F(Store, PostScriptAndModelLookups) {
 
 TEST_F(Store, SaveAndDeleteRefuseWhatHasNoSlotAndWriteFailuresAreLogged) {
     for (int i = 0; i < 20; ++i)
-        addQueue(machine, "Q" + std::to_string(i), "HP_LASERJET_4M");
+        store("Queues\\Q" + std::to_string(i), "Printer", "HP_LASERJET_4M");
     start();
     EXPECT_TRUE(queue("Q5") && !queue("Q6")); // the first 16 in the order of enumeration
     QueueRecord q = *queue("Q0");
