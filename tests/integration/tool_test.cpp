@@ -226,8 +226,7 @@ TEST_F(Tool, DemoSetupGivesItsFoldersAndFilesTheirModesWhateverTheUmask) {
 // listens on every interface.
 TEST_F(Tool, ConfigOverVncListensOnLoopbackOnly) {
     int probe = ::socket(AF_INET, SOCK_STREAM, 0); // a free port
-    sockaddr_in any{};
-    any.sin_family = AF_INET;
+    sockaddr_in any{.sin_family = AF_INET, .sin_port = 0, .sin_addr = {}, .sin_zero = {}};
     socklen_t len = sizeof any;
     ASSERT_EQ(::bind(probe, reinterpret_cast<sockaddr*>(&any), len), 0);
     ::getsockname(probe, reinterpret_cast<sockaddr*>(&any), &len);

@@ -115,14 +115,9 @@ template <class Backend> class RegistrySemantics : public ::testing::Test {
     }
 };
 
-struct BackendNames {
-    template <class T> static std::string GetName(int) {
-        return std::is_same_v<T, MemoryBackend> ? "Memory" : "Sqlite";
-    }
-};
-
+// A failure names the backend as its TypeParam.
 using Backends = ::testing::Types<MemoryBackend, SqliteBackend>;
-TYPED_TEST_SUITE(RegistrySemantics, Backends, BackendNames);
+TYPED_TEST_SUITE(RegistrySemantics, Backends);
 
 TYPED_TEST(RegistrySemantics, NamesIgnoreCaseKeepTheirFirstSpellingAndPathsAreLenient) {
     bool created = false;
