@@ -284,10 +284,8 @@ TYPED_TEST(RegistrySemantics, BatchLandsTogetherOrNotAtAll) {
 
 std::string utf16File(std::u16string_view text) {
     std::string out = "\xFF\xFE";
-    for (char16_t c : text) {
-        out += static_cast<char>(c & 0xFF);
-        out += static_cast<char>(c >> 8);
-    }
+    for (char16_t c : text)
+        out += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
     return out;
 }
 
