@@ -25,19 +25,12 @@ namespace {
 const std::string kLibDir = LNTC_LIB_DIR;
 const std::string kTestModules = LNTC_TEST_MODULE_DIR;
 
-FakeEnvironment libraryEnvironment(const std::string& folder, const std::string& language) {
-    FakeEnvironment env;
-    env.module = folder + "/liblntc.so";
-    env.language = language;
-    return env;
-}
-
 } // namespace
 
 // The German module serves its texts and a template that can stand in for the built-in one;
 // files that are no modules of ours are reported as such.
 TEST(ResourceModuleFiles, TheGermanModuleLoadsAndOtherFilesAreReported) {
-    FakeEnvironment env = libraryEnvironment(kLibDir, "DEU");
+    FakeEnvironment env;
     PosixModules modules(env);
     uint32_t error = 99;
     auto module = loadResourceModule(modules, kLibDir + "/LNT20DEU.so", error);
@@ -76,7 +69,7 @@ TEST(ModuleFolder, BesideTheLibraryOrInItsOwnFolder) {
         TempRoot root;
         if (companion == "dir") std::filesystem::create_directory(root.path() + "/lntc-2");
         if (companion == "file") std::ofstream(root.path() + "/lntc-2") << "x";
-        FakeEnvironment env = libraryEnvironment(root.path(), "ENU");
+        FakeEnvironment env;
         env.module = root.path() + "/" + file;
         PosixModules modules(env);
         const std::string at = root.path() + folder;

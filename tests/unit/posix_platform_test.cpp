@@ -7,6 +7,7 @@
 #include "platform/posix/posix_processes.h"
 #include "platform/posix/posix_services.h"
 #include "product/posix_product.h"
+#include "support/demo_files.h"
 #include "support/temp_root.h"
 
 #include <algorithm>
@@ -24,20 +25,17 @@ namespace lntc {
 namespace {
 
 // Puts the whole environment back at the end of the scope.
-class EnvSaver {
-  public:
+struct EnvSaver {
+    std::vector<std::string> saved;
     EnvSaver() {
         for (char** e = environ; *e; ++e)
-            saved_.emplace_back(*e);
+            saved.emplace_back(*e);
     }
     ~EnvSaver() {
         clearenv();
-        for (const std::string& e : saved_)
+        for (const std::string& e : saved)
             setenv(e.substr(0, e.find('=')).c_str(), e.substr(e.find('=') + 1).c_str(), 1);
     }
-
-  private:
-    std::vector<std::string> saved_;
 };
 
 TEST(LanguageAbbreviation, UsesCountryVariantOrTheLanguageDefault) {
@@ -102,19 +100,12 @@ class PosixFileSystemTest : public ::testing::Test {
     void SetUp() override { fs::create_directories(c_ + "/work/sub"); }
     void TearDown() override { fs::current_path(savedCwd_); }
 
-    std::string read(const std::string& host) {
-        std::ifstream in(host, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    void write(const std::string& host, const std::string& data) {
-        std::ofstream(host, std::ios::binary) << data;
-    }
     // Everything on drive C below work, sorted: folders as "path/", files as "path=contents".
     std::string tree() {
         std::set<std::string> out;
         for (const auto& e : fs::recursive_directory_iterator(c_ + "/work"))
             out.insert(e.path().string().substr(c_.size() + 6) +
-                       (e.is_directory() ? "/" : "=" + read(e.path())));
+                       (e.is_directory() ? "/" : "=" + test::readTextFile(e.path())));
         std::string joined;
         for (const std::string& e : out)
             joined += e + " ";
@@ -144,22 +135,18 @@ TEST_F(PosixFileSystemTest, ProductPathsMapToHostPathsAndBack) {
     };
     // clang-format on
     std::string cwd;
-    fs::current_path(c_ + "/work");
-    ASSERT_EQ(files_.currentDirectory(cwd), 0u);
-    EXPECT_EQ(cwd, "C:\\work");
-    for (const auto& [product, host, fromRoot] : cases)
-        EXPECT_EQ(files_.hostPath(product), host) << product;
-    EXPECT_EQ(files_.productPath("sub/x"), "C:\\work\\sub\\x");
-    fs::current_path("/");
-    ASSERT_EQ(files_.currentDirectory(cwd), 0u);
-    EXPECT_EQ(cwd, "Z:\\");
-    for (const auto& [product, host, fromRoot] : cases)
-        EXPECT_EQ(files_.hostPath(product), fromRoot) << product;
+    for (bool onC : {true, false}) {
+        fs::current_path(onC ? c_ + "/work" : "/");
+        ASSERT_EQ(files_.currentDirectory(cwd), 0u);
+        EXPECT_EQ(cwd, onC ? "C:\\work" : "Z:\\");
+        for (const auto& [product, host, fromRoot] : cases)
+            EXPECT_EQ(files_.hostPath(product), onC ? host : fromRoot) << product;
+    }
 
     // clang-format off
     const std::pair<std::string, std::string> back[] = {
         {c_ + "/work/sub/x.cfg", "C:\\work\\sub\\x.cfg"}, {c_, "C:\\"}, {c_ + "/work/../work/", "C:\\work"},
-        {"/etc/hosts", "Z:\\etc\\hosts"}, {"/", "Z:\\"}};
+        {"/etc/hosts", "Z:\\etc\\hosts"}, {"/", "Z:\\"}, {"sub/x", "Z:\\sub\\x"}};
     // clang-format on
     for (const auto& [host, product] : back)
         EXPECT_EQ(files_.productPath(host), product) << host;
@@ -169,8 +156,8 @@ TEST_F(PosixFileSystemTest, ProductPathsMapToHostPathsAndBack) {
 }
 
 TEST_F(PosixFileSystemTest, AttributesAndErrorsOfMissingAndRefusedPaths) {
-    write(c_ + "/work/a.cfg", "x");
-    write(c_ + "/work/ro.cfg", "keep");
+    std::ofstream(c_ + "/work/a.cfg") << "x";
+    std::ofstream(c_ + "/work/ro.cfg") << "keep";
     chmod((c_ + "/work/ro.cfg").c_str(), 0444);
     chmod((c_ + "/work/sub").c_str(), 0555);
     // clang-format off
@@ -224,7 +211,7 @@ TEST_F(PosixFileSystemTest, WriteReplacesWholeRenameReplacesAndCopyDuplicates) {
     EXPECT_EQ(fs::status(c_ + "/work/out.cfg").permissions(), fs::perms(0640))
         << "replacing keeps the file's permissions";
     EXPECT_EQ(tree(), "out.cfg=2nd sub/ ") << "no temporary files left";
-    write(c_ + "/work/b.cfg", "B");
+    std::ofstream(c_ + "/work/b.cfg") << "B";
     EXPECT_EQ(Codes({files_.renameFile("C:\\work\\out.cfg", "C:\\work\\b.cfg"),
                      files_.copyFile("C:\\work\\b.cfg", "C:\\work\\sub\\c.cfg"),
                      files_.copyFile("C:\\work\\b.cfg", "C:\\none\\c.cfg")}),
@@ -234,7 +221,7 @@ TEST_F(PosixFileSystemTest, WriteReplacesWholeRenameReplacesAndCopyDuplicates) {
     // spelling replaces that one file, unless the exact spelling exists too.
     ASSERT_EQ(files_.renameFile("C:\\work\\b.cfg", "C:\\work\\B.CFG"), 0u);
     ASSERT_EQ(files_.writeFile("c:\\WORK\\b.CFG", "3rd"), 0u);
-    write(c_ + "/work/sub/C.CFG", "exact");
+    std::ofstream(c_ + "/work/sub/C.CFG") << "exact";
     std::string data;
     ASSERT_EQ(files_.readFile("C:\\work\\sub\\C.CFG", data), 0u);
     EXPECT_EQ(data + " " + tree(), "exact B.CFG=3rd sub/ sub/C.CFG=exact sub/c.cfg=2nd ");
