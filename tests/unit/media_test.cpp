@@ -133,7 +133,8 @@ TEST_F(DefaultMediaTable, QueriesBuildTheTableABuildReplacesItAFailedOneKeepsItA
 
 // Counts and indices past what the record holds are cut or dropped, never read past (the
 // values themselves are the paper sizes' test); a value of the wrong type reads as its default.
-TEST_F(DefaultMediaTable, KeepsBadCountsAndIndicesInsideTheRecord) {
+// An older ODR has no Executive paper: the trays' indices follow the papers that remain.
+TEST_F(DefaultMediaTable, KeepsBadCountsAndIndicesInsideTheRecordAndAnOlderOdrDropsExecutive) {
     std::vector<std::pair<std::string, std::string>> values = {
         {"TrayPS/TrayNameIndex", "#10"},
         {"TrayPS/NumTrayNames", "#0x10003"}, // over 16 bits
@@ -144,7 +145,12 @@ TEST_F(DefaultMediaTable, KeepsBadCountsAndIndicesInsideTheRecord) {
     set("GENERIC_POSTSCRIPT", values, std::vector<std::string>(40, "A4"));
     set("GENERIC_POSTSCRIPT", {{"NumPaperSizes", "#1000"}});
     set("OTHER", {{"NumPaperSizes", "2"}});
-    start();
+    set("RICOH_LP-M20",
+        {{"Tray0/PaperSizeIndex", "#2"},
+         {"Tray1/PaperSizeIndex", "#1"},
+         {"Tray2/PaperSizeIndex", "#3"}},
+        {"LETTER, 1", "Executive, 1", "B, 0", "A4, 1"});
+    start(true);
     ASSERT_EQ(GetDefaultMedia(t->lib()), 1);
     const DefaultMedia& m = model("GENERIC_POSTSCRIPT");
     EXPECT_EQ(std::string(m.PSTrays.szTrayName[9]), std::string(63, 'j'));
@@ -154,20 +160,8 @@ TEST_F(DefaultMediaTable, KeepsBadCountsAndIndicesInsideTheRecord) {
         std::vector<int>(
             {LNTC_MEDIA_PAPER_SIZES, LNTC_MEDIA_TRAY_NAMES, LNTC_MEDIA_NONE, LNTC_MEDIA_NONE, 0}));
     EXPECT_TRUE(t->logged("LNTC: Queried value is not an integer") && t->host.shown.empty());
-}
-
-// An older ODR has no Executive paper: the trays' indices follow the papers that remain.
-TEST_F(DefaultMediaTable, AnOlderOdrDropsExecutiveAndTheTraysFollowTheirPaper) {
-    set("RICOH_LP-M20",
-        {{"Tray0/PaperSizeIndex", "#2"},
-         {"Tray1/PaperSizeIndex", "#1"},
-         {"Tray2/PaperSizeIndex", "#3"}},
-        {"LETTER, 1", "Executive, 1", "B, 0", "A4, 1"});
-    start(true);
-    ASSERT_EQ(GetDefaultMedia(t->lib()), 1);
-    const DefaultMedia& m = model("RICOH_LP-M20");
-    EXPECT_EQ(describe(m, false), "LETTER:1 B:0 A4:1 | 1/0 65535/0 2/0");
-    EXPECT_EQ(m.PaperSizes[m.NumPaperSizes].szName[0], '\0');
+    EXPECT_EQ(describe(model("RICOH_LP-M20"), false), "LETTER:1 B:0 A4:1 | 1/0 65535/0 2/0");
+    EXPECT_EQ(model("RICOH_LP-M20").PaperSizes[3].szName[0], '\0');
 }
 
 TEST(PaperSizes, NamesIdsAndValuesIgnoringCaseAndSeparatorsAndLandscapeRowsSwapTheirTwin) {
@@ -439,7 +433,7 @@ struct BestAvail : MediaDialogs {
     }
 };
 
-TEST_F(BestAvail, AnUnreadableFileIsSaidTwiceAndGivesTheFallbacksTheFileFillsEmptyValues) {
+TEST_F(BestAvail, AnUnreadableFileIsSaidTwiceAndGivesTheFallbacks) {
     setField(q.BestAvailPaperSizes, "B");
     BestAvailMediaDialog d(lib(), nullptr, q);
     EXPECT_EQ(papers(), "C|LETTER|LETTER,B,C|3");
@@ -448,19 +442,14 @@ TEST_F(BestAvail, AnUnreadableFileIsSaidTwiceAndGivesTheFallbacksTheFileFillsEmp
     const Texts shown = boxTexts();
     EXPECT_EQ(shown, Texts(2, shown.at(0)));
     EXPECT_EQ(shown[0].rfind("Error reading the Large Document Printer LDPX.CFG", 0), 0u);
-
-    machine.files.addFile("C:\\qdsw_local\\sd\\ldpx.cfg",
-                          readTextFile(std::string(LNTC_SOURCE_DIR) + "/share/demo/ldpx.cfg"));
-    setField(q.QDDefaultPaperSize, "");
-    setField(q.PSDefaultPaperSize, "");
-    setField(q.BestAvailPaperSizes, "");
-    BestAvailMediaDialog filled(lib(), nullptr, q);
-    EXPECT_EQ(papers(), "C|B|LETTER,B,C|3");
 }
 
-TEST_F(BestAvail, MovesRebuildTheSourceInItsOrderAndNamesThatDoNotFitAreLeftOut) {
+TEST_F(BestAvail,
+       TheFileFillsEmptyValuesMovesRebuildTheSourceInItsOrderAndNamesThatDoNotFitAreLeftOut) {
     machine.files.addFile("C:\\qdsw_local\\sd\\ldpx.cfg",
                           readTextFile(std::string(LNTC_SOURCE_DIR) + "/share/demo/ldpx.cfg"));
+    BestAvailMediaDialog filled(lib(), nullptr, q); // the file fills empty values
+    EXPECT_EQ(papers(), "C|B|LETTER,B,C|3");
     setField(q.BestAvailPaperSizes, "B,C"); // stored values stay
     BestAvailMediaDialog d(lib(), nullptr, q);
     auto& s =

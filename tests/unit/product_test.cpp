@@ -10,7 +10,6 @@
 #include "support/fake_product.h"
 #include "support/temp_root.h"
 
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -362,10 +361,9 @@ TEST(ProductLogs, TwoProcessesAppendWholeLines) {
         ASSERT_TRUE(test::exitedWith(child->join(), 0));
     const std::regex whole(kLinePrefix + R"(\d+ code=0x00000007 (A\.{400}A|B\.{400}B))");
     const auto all = lines(root.path() + "/log/error.log");
-    EXPECT_EQ(std::count_if(all.begin(), all.end(),
-                            [&](const std::string& l) { return std::regex_match(l, whole); }),
-              600);
     EXPECT_EQ(all.size(), 600u);
+    for (const std::string& line : all)
+        ASSERT_TRUE(std::regex_match(line, whole)) << line;
 }
 
 // Each link reads the file afresh: a valid one (the first ODR is the default without a
@@ -377,7 +375,6 @@ TEST(ProductLink, EachLinkReadsTheDirectoryFileAfresh) {
     test::FakeSections sections;
     PosixProductLibs libs{root.path(), sections, "MyHost"};
     const std::string file = root.path() + "/odr/directory.json";
-    EXPECT_EQ(libs.directoryPath(), file);
     // clang-format off
     const std::tuple<const char*, uint32_t, const char*> cases[] = {
         {R"({"odrs":[{"domain":"AVeryLongDomainName_123","organization":"Quendal"}]})", 0,
@@ -406,7 +403,6 @@ TEST(ProductLink, EachLinkReadsTheDirectoryFileAfresh) {
         EXPECT_EQ(std::string(name.organization) + ":" + name.domain, what);
         EXPECT_FALSE(fs::exists(root.path() + "/log/error.log"));
         libs.abstUnlink(&table);
-        EXPECT_EQ(rlk::linkDepth(), 0);
     }
 }
 
