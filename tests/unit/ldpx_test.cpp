@@ -148,17 +148,12 @@ class LdpxFile : public ::testing::Test {
     TestLibrary t{machine};
     const std::string demo = readTextFile(std::string(LNTC_SOURCE_DIR) + "/share/demo/ldpx.cfg");
 
-    std::vector<uint16_t> paperSizes(uint16_t release) {
+    using Ids = std::vector<uint16_t>;
+    Ids paperSizes(uint16_t release) {
         uint16_t ids[kLdpxTableEntries];
         uint16_t count = 0xAAAA;
         EXPECT_EQ(GetLdpxPaperSizes(t.lib(), release, count, ids), 0u);
-        return std::vector<uint16_t>(ids, ids + count);
-    }
-    std::vector<uint32_t> bestAvail() {
-        uint32_t ids[kLdpxBestAvailEntries];
-        uint16_t count = 0xAAAA;
-        EXPECT_EQ(GetLdpxBAPaperSizes(t.lib(), count, ids), 0u);
-        return std::vector<uint32_t>(ids, ids + count);
+        return Ids(ids, ids + count);
     }
     uint32_t read(const char* dir, const char* model) {
         return ReadLdpxCfgFile(t.lib(), dir, model);
@@ -166,15 +161,8 @@ class LdpxFile : public ::testing::Test {
 };
 
 TEST_F(LdpxFile, TheAccessorsAnswerFromTheSectionReadAndOlderOdrsGetNoExecutive) {
+    // The values of a full section through every accessor are the best-available dialog's test.
     machine.files.addFile("c:\\qdsw_local\\sd\\ldpx.cfg", demo);
-    ASSERT_EQ(read("c:\\qdsw_local\\sd", "XEROX_8840C"), 0u);
-    EXPECT_EQ(paperSizes(310), (std::vector<uint16_t>{5, 6, 13, 14, 19}));
-    EXPECT_EQ(GetLdpxQDDefaultPaperSize(t.lib()), paper::C);
-    EXPECT_EQ(GetLdpxPSDefaultPaperSize(t.lib()), paper::B);
-    // The best-available sizes and the default size left to their defaults.
-    ASSERT_EQ(read("c:\\qdsw_local\\sd", "3M_689"), 0u);
-    EXPECT_EQ(bestAvail(), (std::vector<uint32_t>{5, 13, 19}));
-    EXPECT_EQ(GetLdpxQDDefaultPaperSize(t.lib()), paper::Letter);
     // The folder and "\ldpx.cfg" must fit 83 characters.
     const std::string fits = "C:\\" + std::string(71, 'd'), longer = fits + "e";
     machine.files.addFile(fits + "\\ldpx.cfg", demo);
@@ -184,13 +172,11 @@ TEST_F(LdpxFile, TheAccessorsAnswerFromTheSectionReadAndOlderOdrsGetNoExecutive)
               std::pair(kLdpxFailed, kLdpxNoConfigDir));
 
     ASSERT_EQ(read("c:\\qdsw_local\\sd", "3M_LBQ"), 0u);
-    EXPECT_EQ(paperSizes(268), (std::vector<uint16_t>{5, 13, 19}));
-    EXPECT_EQ(paperSizes(309), (std::vector<uint16_t>{5, 13, 19}));
-    EXPECT_EQ(paperSizes(310), (std::vector<uint16_t>{5, 3, 13, 19}));
+    EXPECT_EQ(std::vector({paperSizes(268), paperSizes(309), paperSizes(310)}),
+              std::vector<Ids>({{5, 13, 19}, {5, 13, 19}, {5, 3, 13, 19}}));
     machine.files.addFile(
         "c:\\other\\ldpx.cfg",
         "[XEROX_8840C]\npsize_cmd_var_part = x\npaper_size\nExecutive_L\nLETTER\nEndOfPsize\n");
     EXPECT_EQ(read("c:\\other", "XEROX_8840C"), kLdpxFailed);
-    EXPECT_EQ(paperSizes(268), (std::vector<uint16_t>{5}));
-    EXPECT_EQ(paperSizes(310), (std::vector<uint16_t>{4, 5}));
+    EXPECT_EQ(std::vector({paperSizes(268), paperSizes(310)}), std::vector<Ids>({{5}, {4, 5}}));
 }
