@@ -82,11 +82,8 @@ TEST(PosixProcesses, ListsThisProgramInPidOrderAndRefusesBogusPidsAndServicesHav
     PosixProcesses processes;
     std::vector<ProcessEntry> list;
     ASSERT_EQ(processes.list(list), 0u);
-    EXPECT_TRUE(std::is_sorted(list.begin(), list.end(),
-                               [](const auto& a, const auto& b) { return a.pid < b.pid; }));
-    auto self = std::find_if(list.begin(), list.end(), [](const auto& e) {
-        return e.pid == static_cast<uint32_t>(getpid());
-    });
+    EXPECT_TRUE(std::ranges::is_sorted(list, {}, &ProcessEntry::pid));
+    auto self = std::ranges::find(list, static_cast<uint32_t>(getpid()), &ProcessEntry::pid);
     ASSERT_NE(self, list.end());
     EXPECT_EQ(self->imageName, "unit_tests");
     EXPECT_FALSE(processes.terminate(0) || processes.terminate(0x7ffffff0u) ||
@@ -172,8 +169,7 @@ TEST_F(PosixFileSystemTest, AttributesAndErrorsOfMissingAndRefusedPaths) {
     // clang-format on
     for (const auto& [path, attrs, error] : attributes) {
         uint32_t e = 12345;
-        EXPECT_EQ(files_.attributes(path, e), attrs) << path;
-        EXPECT_EQ(e, error) << path;
+        EXPECT_EQ((std::pair{files_.attributes(path, e), e}), std::pair(attrs, error)) << path;
     }
     chmod((c_ + "/work/sub").c_str(), 0755);
 

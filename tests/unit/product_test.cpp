@@ -337,18 +337,16 @@ TEST(ProductLogs, LinesCarryTimePidCodeAndFlatTextAndAnUnwritableLogIsIgnored) {
 
 TEST(ProductLogs, TwoProcessesAppendWholeLines) {
     test::TempRoot root;
-    const std::string filler(400, '.');
-    std::vector<std::unique_ptr<test::ForkedChild>> children;
-    for (char who : {'A', 'B'})
-        children.push_back(std::make_unique<test::ForkedChild>([&, who](test::ForkedChild&) {
-            test::FakeSections sections;
-            PosixProductLibs libs(root.path(), sections, "h");
-            for (int i = 0; i < 300; ++i)
-                libs.ztrLogError(7, 0, 0, 0, who + filler + who);
-            return 0;
-        }));
-    for (auto& child : children)
-        ASSERT_TRUE(test::exitedWith(child->join(), 0));
+    const auto write = [&](char who) {
+        test::FakeSections sections;
+        PosixProductLibs libs(root.path(), sections, "h");
+        for (int i = 0; i < 300; ++i)
+            libs.ztrLogError(7, 0, 0, 0, who + std::string(400, '.') + who);
+        return 0;
+    };
+    test::ForkedChild child([&](test::ForkedChild&) { return write('B'); });
+    write('A');
+    ASSERT_TRUE(test::exitedWith(child.join(), 0));
     const std::regex whole(kLinePrefix + R"(\d+ code=0x00000007 (A\.{400}A|B\.{400}B))");
     const auto all = lines(root.path() + "/log/error.log");
     EXPECT_EQ(all.size(), 600u);

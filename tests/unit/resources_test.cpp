@@ -133,12 +133,6 @@ char mnemonic(const char* caption) {
     return 0;
 }
 
-const ControlTemplate* findControl(const DialogTemplate& t, uint16_t id) {
-    auto it = std::find_if(t.controls.begin(), t.controls.end(),
-                           [&](const ControlTemplate& c) { return c.id == id; });
-    return it == t.controls.end() ? nullptr : &*it;
-}
-
 } // namespace
 
 // Controls lie inside the margins without overlapping (a frame holds a control wholly or not at
@@ -211,9 +205,9 @@ TEST(Templates, EveryTemplateKeepsTheLayoutRulesAndIdsAreUnique) {
             auto next = std::find_if(cs.begin() + i + 1, cs.end(), isInteractive);
             EXPECT_TRUE(next == cs.end() || (next->style & cs::Group)) << where(*t, *next);
         }
-        const ControlTemplate* help = findControl(*t, ctl::Help);
-        EXPECT_EQ(help && help->kind == ControlKind::PushButton &&
-                      !std::strcmp(help->caption, "&Help") && findControl(*t, ctl::Cancel) &&
+        const auto help = std::ranges::find(cs, ctl::Help, &ControlTemplate::id);
+        EXPECT_EQ(help != cs.end() && help->kind == ControlKind::PushButton &&
+                      !std::strcmp(help->caption, "&Help") && owner.count({t->id, ctl::Cancel}) &&
                       (t->style & ds::Caption),
                   t->id != dlg::Wait)
             << "dialog " << t->id;
@@ -223,8 +217,9 @@ TEST(Templates, EveryTemplateKeepsTheLayoutRulesAndIdsAreUnique) {
          {std::tuple{dlg::Wait, waitctl::Message, str::WaitForQueues},
           std::tuple{dlg::Main, mainctl::Note, str::NoteStandalone},
           std::tuple{dlg::Main, mainctl::Note, str::NoteCombined}}) {
-        const ControlTemplate* c = findControl(*builtinTemplate(dialog), control);
-        ASSERT_NE(c, nullptr) << control;
+        const auto cs = builtinTemplate(dialog)->controls;
+        const auto c = std::ranges::find(cs, control, &ControlTemplate::id);
+        ASSERT_NE(c, cs.end()) << control;
         EXPECT_LE(wrappedLines(builtinString(string), c->cx) * 8, c->cy) << string;
     }
 }
