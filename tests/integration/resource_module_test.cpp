@@ -63,8 +63,7 @@ TEST(ModuleFolder, BesideTheLibraryOrInItsOwnFolder) {
         {"liblntc.so", "", ""},
         {"liblntc.so.2.0.0.37", "", ""},
         {"liblntc.so.2.0.0.37", "dir", "/lntc-2"},
-        {"liblntc.so", "file", ""},
-    };
+        {"liblntc.so", "file", ""}};
     for (const auto& [file, companion, folder] : cases) {
         TempRoot root;
         if (companion == "dir") std::filesystem::create_directory(root.path() + "/lntc-2");

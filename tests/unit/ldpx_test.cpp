@@ -6,6 +6,7 @@
 #include "support/test_library.h"
 
 #include <gtest/gtest.h>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -68,9 +69,7 @@ const char* const kCommands = "\\033&l table \\033*t 200R 400R \\033&l 1X 01 03 
 // Each text read for the XEROX_8840C section: the result, then (where given) the numbers and
 // the commands. A failing value keeps what the field held before it.
 TEST(LdpxParse, SectionsKeysValuesAndTables) {
-    std::string crlf, rows, many = "dpi 5 copies 99 trays 4 plot 1 qd 5 ps 5 best 5 13 19 table";
-    for (char c : section())
-        crlf += c == '\n' ? "\r\n" : std::string(1, c);
+    std::string rows, many = "dpi 5 copies 99 trays 4 plot 1 qd 5 ps 5 best 5 13 19 table";
     for (int i = 0; i < 45; ++i) // read, but only 39 kept
         rows += "A4 8.3 11.7 " + std::to_string(i) + "\n";
     for (size_t i = 0; i + 1 < kLdpxTableEntries; ++i)
@@ -119,7 +118,8 @@ TEST(LdpxParse, SectionsKeysValuesAndTables) {
         {section("XEROX_8840C_INTL"), kLdpxFailed, nullptr, nullptr},
         {std::string(kLdpxReadLimit, 'x') + section(), 0, kDefaults, nullptr},
         {std::string(kLdpxReadLimit - 1, 'x') + section(), kLdpxFailed, nullptr, nullptr},
-        {edited("END_OF_SECTION\n", ""), 0, kDefaults, nullptr}, {crlf, 0, kDefaults, kCommands},
+        {edited("END_OF_SECTION\n", ""), 0, kDefaults, nullptr},
+        {std::regex_replace(section(), std::regex("\n"), "\r\n"), 0, kDefaults, kCommands},
         // A table ended by the section's end fails and does not read the next section, nor does
         // the search for a missing table header.
         {sectionEndsTable, kLdpxFailed, "dpi 0 copies 99 trays 1 plot 1 qd 5 ps 5 best 5 13 19 table 5", nullptr},

@@ -14,8 +14,7 @@ using namespace lntc::test;
 namespace {
 
 // Records what the logic asks for, in order, one "; "-ended entry each.
-class FakeLogoView : public LogoView {
-  public:
+struct FakeLogoView : LogoView {
     bool createSucceeds = true;
     std::string asked;
     std::function<void()> expiry;

@@ -38,8 +38,10 @@ struct EnvSaver {
     }
 };
 
-TEST(LanguageAbbreviation, UsesCountryVariantOrTheLanguageDefault) {
-    // The country's variant, else the language's default; encoding and modifier do not matter.
+// The language is the country's variant, else the language's default (encoding and modifier do not
+// matter), of the first locale variable set and not empty. What every run uses is seen by the
+// integration tests; here the fallbacks.
+TEST(PosixEnvironment, LanguageOfTheLocaleServerNameAndMachineRootFallBack) {
     // clang-format off
     const std::pair<const char*, const char*> cases[] = {
         {"de_DE.UTF-8", "DEU"}, {"de", "DEU"}, {"de_AT", "DEA"}, {"de_CH.UTF-8@euro", "DES"},
@@ -48,13 +50,8 @@ TEST(LanguageAbbreviation, UsesCountryVariantOrTheLanguageDefault) {
     // clang-format on
     for (const auto& [locale, abbreviation] : cases)
         EXPECT_EQ(languageAbbreviation(locale), abbreviation) << locale;
-}
-
-// What every run uses is seen by the integration tests; here the fallbacks.
-TEST(PosixEnvironment, LanguageServerNameAndMachineRootFallBack) {
     EnvSaver saved;
     PosixEnvironment e;
-    // The language comes from the first locale variable set and not empty.
     setenv("LC_ALL", "", 1);
     setenv("LC_MESSAGES", "de_DE", 1);
     setenv("LANG", "en_GB", 1);
@@ -128,8 +125,7 @@ TEST_F(PosixFileSystemTest, ProductPathsMapToHostPathsAndBack) {
         {"\\\\server\\share\\x", "", ""}, {"sub\\x.cfg", c_ + "/work/sub/x.cfg", "/sub/x.cfg"},
         {"..\\other", c_ + "/other", "/other"}, {"\\top.cfg", c_ + "/top.cfg", "/top.cfg"},
         {"C:sub", c_ + "/work/sub", c_ + "/sub"}, // another drive's starts at its root
-        {"C:\\WORK\\New\\X", c_ + "/work/New/X", c_ + "/work/New/X"}, // found ignoring case
-    };
+        {"C:\\WORK\\New\\X", c_ + "/work/New/X", c_ + "/work/New/X"}}; // found ignoring case
     // clang-format on
     std::string cwd;
     for (bool onC : {true, false}) {

@@ -83,8 +83,7 @@ TEST(OdrDirectoryParse, ReleasesUpToTheRecordsEdgeAndErrorsNameTheKey) {
         {odr + R"("queues":[{"name":"Q","printServer":5}]}]})", "!odrs[0].queues[0].printServer"},
         {odr + R"("queues":[{"name":"Q"},{"name":"q"}]}]})", "!twice"},
         {R"({"odrs":[{"domain":"A","organization":"O"},{"domain":"a","organization":"o"}]})",
-         "!twice"},
-    };
+         "!twice"}};
     // clang-format on
     for (const auto& [text, expected] : cases) {
         const std::string got = parsed(text);
@@ -184,8 +183,7 @@ TEST_P(Products, RlkPropertiesAndListsAsTheDirectorySaysAndWhereTheOdrIsReached)
         {{"Quendal", "Silent", "qd_system"}, defaults, &wrong, "9C00001A"},
         {{"Quendal", "Silent", "qd_system"}, defaults, &silentAt, "0 1 0 2 0 9 0"},
         {{"Quendal", "Alpha", "qd_system"}, defaults, &loopback, "0 1 2 3 1 0 70000"},
-        {{"Quendal", "Alpha", "qd_system"}, defaults, &silentAt, "9C00001A"},
-    };
+        {{"Quendal", "Alpha", "qd_system"}, defaults, &silentAt, "9C00001A"}};
     for (const auto& [name, property, at, expected] : reads)
         EXPECT_EQ(read(name, property, at), expected) << name.domain << ' ' << name.object;
 
@@ -198,13 +196,13 @@ TEST_P(Products, RlkPropertiesAndListsAsTheDirectorySaysAndWhereTheOdrIsReached)
         {{"Quendal", "Gamma", "*"}, nullptr, 8, kRlkPrintQueueType, "9C000010"},
         {silent, nullptr, 4, kRlkPrintQueueType, "9C00001A"},
         {silent, &wrong, 4, kRlkPrintQueueType, "9C00001A"},
-        {silent, &silentAt, 4, kRlkPrintQueueType, "0 Quendal:Silent:HUSH"},
-    };
+        {silent, &silentAt, 4, kRlkPrintQueueType, "0 Quendal:Silent:HUSH"}};
     for (const auto& [pattern, at, capacity, type, expected] : lists)
         EXPECT_EQ(list(pattern, at, capacity, type), expected) << pattern.domain << ' ' << capacity;
 }
 
-TEST_P(Products, RlkBadArgumentsDefaultNameAndThePrintServerTest) {
+// Bad arguments, the default name; only RLK version 2 links, and links nest until the last unlink.
+TEST_P(Products, RlkBadArgumentsDefaultNameAndLinksThatNest) {
     RlkName name{"x", "y", "keep_me"};
     RlkErrorRecord error{};
     uint32_t flag = 0;
@@ -222,9 +220,7 @@ TEST_P(Products, RlkBadArgumentsDefaultNameAndThePrintServerTest) {
               "Quendal:Beta:keep_me");
     // Entries the stand-in does not implement refuse.
     EXPECT_EQ(reinterpret_cast<uint32_t (*)()>(table->entries[7])(), kRlkBadArgument);
-}
 
-TEST_P(Products, OnlyRlkVersionTwoLinksAndLinksNestUntilTheLastUnlink) {
     const RlkTable* inner = nullptr;
     EXPECT_EQ(
         std::vector<uint32_t>({libs->abstLink("RLK", &inner, 1), libs->abstLink("XYZ", &inner, 2),
@@ -234,7 +230,6 @@ TEST_P(Products, OnlyRlkVersionTwoLinksAndLinksNestUntilTheLastUnlink) {
     ASSERT_EQ(libs->abstLink("RLK", &inner, 2), 0u);
     EXPECT_EQ(rlk::linkDepth(), 2);
     libs->abstUnlink(&inner);
-    RlkName name{};
     EXPECT_TRUE(inner == nullptr && table->defaultName()(&name) == 0);
     // Unlinking a cleared table again must not count down the outer link.
     libs->abstUnlink(&inner);
@@ -290,17 +285,13 @@ const std::string kLinePrefix = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d pid=)";
 TEST(Printable, EscapesWhatATerminalWouldActOnAndKeepsText) {
     // clang-format off
     const std::pair<std::string, std::string> cases[] = {
-        {"c:\\dir\\file.txt 'x'", "c:\\dir\\file.txt 'x'"},
-        {"\x1b[31mred\x07", "\\x1b[31mred\\x07"},
-        {std::string("a\0b\tc\x7f", 6), "a\\x00b\\x09c\\x7f"},
-        {"line\r\nnext", "line\\x0d\\x0anext"},
-        {"gr\xC3\xB6\xC3\x9F \xE2\x82\xAC \xF0\x9F\x96\xA8",
-         "gr\xC3\xB6\xC3\x9F \xE2\x82\xAC \xF0\x9F\x96\xA8"},
+        {"c:\\dir\\file.txt 'x'", "c:\\dir\\file.txt 'x'"}, {"\x1b[31mred\x07", "\\x1b[31mred\\x07"},
+        {std::string("a\0b\tc\x7f", 6), "a\\x00b\\x09c\\x7f"}, {"line\r\nnext", "line\\x0d\\x0anext"},
+        {"gr\xC3\xB6\xC3\x9F \xE2\x82\xAC \xF0\x9F\x96\xA8", "gr\xC3\xB6\xC3\x9F \xE2\x82\xAC \xF0\x9F\x96\xA8"},
         {"csi \xC2\x9B[2J", "csi \\xc2\\x9b[2J"},                          // C1 control in UTF-8
         {"caf\xE9 \x9B", "caf\\xe9 \\x9b"},                                // single-byte code page
         {"cut \xE2\x82", "cut \\xe2\\x82"},                                // truncated sequence
-        {"long \xC0\xAF \xED\xA0\x80", "long \\xc0\\xaf \\xed\\xa0\\x80"}, // overlong, surrogate
-    };
+        {"long \xC0\xAF \xED\xA0\x80", "long \\xc0\\xaf \\xed\\xa0\\x80"}}; // overlong, surrogate
     // clang-format on
     for (const auto& [in, out] : cases)
         EXPECT_EQ(printable(in), out) << out;
