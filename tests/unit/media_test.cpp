@@ -11,6 +11,7 @@
 #include "support/test_library.h"
 #include "ui/headless_host.h"
 
+#include <array>
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
@@ -289,12 +290,8 @@ TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
     const auto radio = [](int tray, int p) {
         return trayctl::TopPriority1 + tray * trayctl::TrayStride + p - 1;
     };
-    struct {
-        const char* what;
-        int start[3], tray, button;
-        const char* end;
-    } const cases[] = {
-        // clang-format off
+    // clang-format off
+    const std::tuple<const char*, std::array<int, 3>, int, int, const char*> cases[] = {
         {"Top takes 2 from Bottom", {1, 2, 3}, 0, 2, "2:3 1:3 3:3 "},
         {"Third takes 1 from Top", {1, 2, 3}, 2, 1, "3:3 2:3 1:3 "},
         {"Bottom takes 3 from Third", {1, 2, 3}, 1, 3, "1:3 3:3 2:3 "},
@@ -306,14 +303,13 @@ TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
         {"checking a third tray", {2, 1, -1}, 2, 0, "2:3 1:3 3:3 "},
         {"two trays swap", {1, 2, -1}, 0, 2, "2:2 1:2 -1:0 "},
         {"with two trays 3 is no free rank", {-1, 1, 2}, 1, 1, "-1:0 1:2 2:2 "}}; // clang-format on
-    for (const auto& c : cases) {
+    for (const auto& [what, start, tray, button, end] : cases) {
         MediaTray trays[3];
         for (int i = 0; i < 3; ++i)
-            trays[i] = {c.start[i] < 0 ? kNone : uint16_t{0}, uint16_t(std::max(c.start[i], 0))};
+            trays[i] = {start[i] < 0 ? kNone : uint16_t{0}, uint16_t(std::max(start[i], 0))};
         media = modelMedia(trays[0], trays[1], trays[2]);
         TrayMediaDialog d(lib(), nullptr, q, media, false);
-        auto& s = host.script(dlg::TrayMedia)
-                      .click(c.button ? radio(c.tray, c.button) : available(c.tray));
+        auto& s = host.script(dlg::TrayMedia).click(button ? radio(tray, button) : available(tray));
         s.then([&](const ModelWindow& w) {
              std::string got;
              for (int i = 0, rank = -1, on = 0; i < 3; ++i, rank = -1, on = 0) {
@@ -324,7 +320,7 @@ TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
                  got += std::to_string(w.at(available(i)).check ? rank : -1) + ":" +
                         std::to_string(on) + " ";
              }
-             EXPECT_EQ(got, c.end) << c.what;
+             EXPECT_EQ(got, end) << what;
          }).cancel();
         d.doModal();
     }
