@@ -39,10 +39,8 @@ std::string summary(const LdpxConfig& c) {
     out << "dpi " << c.cmd.Dpi.sDpi << " copies " << c.cmd.CopyCount.nMaxCopy << " trays "
         << c.max_trays << " plot " << c.plot_mode_only << " qd " << c.QDDefaultPaperSize << " ps "
         << c.PSDefaultPaperSize << " best";
-    for (uint32_t id : c.BestAvailPaperSizes) {
-        if (id == kLdpxListEnd) break;
-        out << ' ' << id;
-    }
+    for (size_t i = 0; i < kLdpxBestAvailEntries && c.BestAvailPaperSizes[i] != kLdpxListEnd; ++i)
+        out << ' ' << c.BestAvailPaperSizes[i];
     out << " table";
     for (size_t i = 0;
          i < kLdpxTableEntries && c.cmd.Psize.PaperSizes[i].PaperSizeId != kLdpxTableEnd; ++i)
@@ -142,36 +140,28 @@ TEST(LdpxParse, SectionsKeysValuesAndTables) {
     }
 }
 
-class LdpxFile : public ::testing::Test {
-  protected:
+// The values of a full section through every accessor are the best-available dialog's test.
+TEST(LdpxFile, TheFolderMustFitAndOlderOdrsGetNoExecutive) {
     FakeMachine machine;
     TestLibrary t{machine};
-    const std::string demo = readTextFile(std::string(LNTC_SOURCE_DIR) + "/share/demo/ldpx.cfg");
-
     using Ids = std::vector<uint16_t>;
-    Ids paperSizes(uint16_t release) {
+    const auto paperSizes = [&](uint16_t release) {
         uint16_t ids[kLdpxTableEntries];
         uint16_t count = 0xAAAA;
         EXPECT_EQ(GetLdpxPaperSizes(t.lib(), release, count, ids), 0u);
         return Ids(ids, ids + count);
-    }
-    uint32_t read(const char* dir, const char* model) {
-        return ReadLdpxCfgFile(t.lib(), dir, model);
-    }
-};
-
-TEST_F(LdpxFile, TheAccessorsAnswerFromTheSectionReadAndOlderOdrsGetNoExecutive) {
-    // The values of a full section through every accessor are the best-available dialog's test.
-    machine.files.addFile("c:\\qdsw_local\\sd\\ldpx.cfg", demo);
+    };
+    const auto read = [&](const std::string& dir, const char* model) {
+        return ReadLdpxCfgFile(t.lib(), dir.c_str(), model);
+    };
     // The folder and "\ldpx.cfg" must fit 83 characters.
     const std::string fits = "C:\\" + std::string(71, 'd'), longer = fits + "e";
-    machine.files.addFile(fits + "\\ldpx.cfg", demo);
-    machine.files.addFile(longer + "\\ldpx.cfg", demo);
-    EXPECT_EQ(read(fits.c_str(), "XEROX_8840C"), 0u);
-    EXPECT_EQ(std::pair(read(longer.c_str(), "XEROX_8840C"), read("", "XEROX_8840C")),
-              std::pair(kLdpxFailed, kLdpxNoConfigDir));
-
-    ASSERT_EQ(read("c:\\qdsw_local\\sd", "3M_LBQ"), 0u);
+    for (const std::string& folder : {fits, longer})
+        machine.files.addFile(folder + "\\ldpx.cfg",
+                              readTextFile(std::string(LNTC_SOURCE_DIR) + "/share/demo/ldpx.cfg"));
+    EXPECT_EQ(
+        (std::tuple{read(longer, "XEROX_8840C"), read("", "XEROX_8840C"), read(fits, "3M_LBQ")}),
+        std::tuple(kLdpxFailed, kLdpxNoConfigDir, 0u));
     EXPECT_EQ(std::vector({paperSizes(268), paperSizes(309), paperSizes(310)}),
               std::vector<Ids>({{5, 13, 19}, {5, 13, 19}, {5, 3, 13, 19}}));
     machine.files.addFile(
