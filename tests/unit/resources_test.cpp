@@ -253,10 +253,9 @@ struct Table {
 };
 
 // The wait window in another language: same control, other size.
-const LntcControlResource kWaitControls[] = {
-    {waitctl::Message, static_cast<uint8_t>(ControlKind::Static), 0, 4, 4, 152, 52,
-     cs::Center | cs::NoPrefix, nullptr},
-};
+const LntcControlResource kWaitControls[] = {{waitctl::Message,
+                                              static_cast<uint8_t>(ControlKind::Static), 0, 4, 4,
+                                              152, 52, cs::Center | cs::NoPrefix, nullptr}};
 const LntcDialogResource kWait = {dlg::Wait, 8,       160, 60,           ds::Popup,
                                   nullptr,   nullptr, 1,   kWaitControls};
 // A main dialog that lost all its controls: the dialog logic could not work with it.
@@ -281,15 +280,12 @@ class LocalisedResources : public ::testing::Test {
 };
 
 // The first module that exists serves and the built-ins fill its gaps; a translation that would
-// misread its arguments, or a template the dialog logic could not work with, is not used.
+// misread its arguments (which ones do is the format test's), or a template the dialog logic could
+// not work with, is not used.
 TEST_F(LocalisedResources, AModuleServesFirstUnlessItsTextOrTemplateDoesNotFit) {
     Table deu({{str::ErrorCaption, "Konfigurationsfehler"},
-               {str::TooManyQueues, "Mehr als %s."},                // %d expected
-               {str::ImportQueue, "Von %s nach %s importieren?"},   // matches
-               {str::QueueNotFound, "Warteschlange %s, %s fehlt."}, // one too many
-               {str::WarningCaption, "100 % Warnung"},              // conversion where none is
-               {str::LogConfigMapping, "LNTC: Fehler %-6ld beim Anlegen"}, // other flags, fine
-               {40000, "Kein eingebauter Text %d"}, // nothing to compare with
+               {str::TooManyQueues, "Mehr als %s."}, // %d expected
+               {40000, "Kein eingebauter Text %d"},  // nothing to compare with
                {40001, "Kein eingebauter Text"}},
               {kWait, kEmptyMain});
     machine.modules.tables[kLib + "LNT20DE.so"] = &deu.table;
@@ -298,15 +294,9 @@ TEST_F(LocalisedResources, AModuleServesFirstUnlessItsTextOrTemplateDoesNotFit) 
     EXPECT_EQ(machine.modules.asked,
               (std::vector<std::string>{kLib + "LNT20LOC.so", kLib + "LNT20DEU.so",
                                         kLib + "LNT20DE.so"}));
-    for (const auto& [id, expected] : std::initializer_list<std::pair<uint32_t, std::string>>{
-             {str::ErrorCaption, "Konfigurationsfehler"},
-             {str::TooManyQueues, builtinString(str::TooManyQueues)},
-             {str::ImportQueue, "Von %s nach %s importieren?"},
-             {str::QueueNotFound, builtinString(str::QueueNotFound)},
-             {str::WarningCaption, "Configuration Warning"},
-             {str::LogConfigMapping, "LNTC: Fehler %-6ld beim Anlegen"},
-             {40001, "Kein eingebauter Text"}})
-        EXPECT_EQ(text(id), expected) << id;
+    EXPECT_EQ(text(str::ErrorCaption) + "|" + text(str::TooManyQueues) + "|" + text(40001),
+              "Konfigurationsfehler|" + std::string(builtinString(str::TooManyQueues)) +
+                  "|Kein eingebauter Text");
     EXPECT_FALSE(process->lib().strings().find(40000) || process->lib().strings().find(40002));
 
     const DialogTemplate* wait = process->lib().templates().find(dlg::Wait);
