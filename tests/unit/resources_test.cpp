@@ -317,15 +317,15 @@ TEST_F(LocalisedResources, AModuleServesFirstUnlessItsTextOrTemplateDoesNotFit) 
 // The first module that exists is the one meant: a broken one is logged, the next ones are not
 // tried, and the built-ins serve. A malformed table counts as a broken module.
 TEST_F(LocalisedResources, AModuleThatCannotBeLoadedOrIsMalformedIsLoggedAndTheBuiltInsServe) {
-    Table deu({{str::ErrorCaption, "DEU"}}), old({{str::ErrorCaption, "alt"}});
-    old.table.abiVersion = LNTC_RESOURCE_ABI_VERSION + 1;
+    // Another ABI version is ResourceModuleFiles.TheGermanModuleLoadsAndOtherFilesAreReported's.
+    Table deu({{str::ErrorCaption, "DEU"}});
     LntcStringResource missingText[] = {{str::ErrorCaption, nullptr}};
     LntcResourceTable holes = {LNTC_RESOURCE_ABI_VERSION, 1, missingText, 0, nullptr};
     LntcControlResource badKind[] = {{waitctl::Message, 200, 0, 0, 0, 10, 10, 0, nullptr}};
     LntcDialogResource badDialog = {dlg::Wait, 8, 140, 60, 0, nullptr, nullptr, 1, badKind};
     LntcResourceTable kinds = {LNTC_RESOURCE_ABI_VERSION, 0, nullptr, 1, &badDialog};
     LntcResourceTable noArray = {LNTC_RESOURCE_ABI_VERSION, 3, nullptr, 0, nullptr};
-    for (const LntcResourceTable* table : {&deu.table, &old.table, &holes, &kinds, &noArray}) {
+    for (const LntcResourceTable* table : {&deu.table, &holes, &kinds, &noArray}) {
         machine.modules.asked.clear();
         machine.modules.tables[kLib + "LNT20DEU.so"] = table;
         const bool loc = table == &deu.table; // beside a LOC module that cannot be loaded
