@@ -7,6 +7,7 @@
 #include "platform/posix/posix_processes.h"
 #include "platform/posix/posix_services.h"
 #include "product/posix_product.h"
+#include "support/child_process.h"
 #include "support/demo_files.h"
 #include "support/temp_root.h"
 
@@ -18,25 +19,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-extern char** environ;
 namespace fs = std::filesystem;
 
 namespace lntc {
 namespace {
-
-// Puts the whole environment back at the end of the scope.
-struct EnvSaver {
-    std::vector<std::string> saved;
-    EnvSaver() {
-        for (char** e = environ; *e; ++e)
-            saved.emplace_back(*e);
-    }
-    ~EnvSaver() {
-        clearenv();
-        for (const std::string& e : saved)
-            setenv(e.substr(0, e.find('=')).c_str(), e.substr(e.find('=') + 1).c_str(), 1);
-    }
-};
 
 // The language is the country's variant, else the language's default (encoding and modifier do not
 // matter), of the first locale variable set and not empty. What every run uses is seen by the
@@ -50,27 +36,33 @@ TEST(PosixEnvironment, LanguageOfTheLocaleServerNameAndMachineRootFallBack) {
     // clang-format on
     for (const auto& [locale, abbreviation] : cases)
         EXPECT_EQ(languageAbbreviation(locale), abbreviation) << locale;
-    EnvSaver saved;
-    PosixEnvironment e;
-    setenv("LC_ALL", "", 1);
-    setenv("LC_MESSAGES", "de_DE", 1);
-    setenv("LANG", "en_GB", 1);
-    EXPECT_EQ(e.userLanguage(), "DEU");
-    unsetenv("LC_MESSAGES");
-    EXPECT_EQ(e.userLanguage(), "ENG");
-    EXPECT_EQ(choosePrintServerName("", "host"), "host");
+    // The variables change in a forked child, which ends with _exit: its failures must be written
+    // out before.
+    test::ForkedChild child([](test::ForkedChild&) {
+        PosixEnvironment e;
+        setenv("LC_ALL", "", 1);
+        setenv("LC_MESSAGES", "de_DE", 1);
+        setenv("LANG", "en_GB", 1);
+        EXPECT_EQ(e.userLanguage(), "DEU");
+        unsetenv("LC_MESSAGES");
+        EXPECT_EQ(e.userLanguage(), "ENG");
+        EXPECT_EQ(choosePrintServerName("", "host"), "host");
 
-    // Without the root variable, per-user folders.
-    setenv("LNT_ROOT", "", 1);
-    setenv("XDG_DATA_HOME", "/data/u", 1);
-    setenv("HOME", "/home/u", 1);
-    if (geteuid() == 0) {
-        EXPECT_EQ(defaultMachineRoot(), "/var/lib/lintora");
-    } else {
-        EXPECT_EQ(defaultMachineRoot(), "/data/u/lintora");
-        unsetenv("XDG_DATA_HOME");
-        EXPECT_EQ(defaultMachineRoot(), "/home/u/.local/share/lintora");
-    }
+        // Without the root variable, per-user folders.
+        setenv("LNT_ROOT", "", 1);
+        setenv("XDG_DATA_HOME", "/data/u", 1);
+        setenv("HOME", "/home/u", 1);
+        if (geteuid() == 0) {
+            EXPECT_EQ(defaultMachineRoot(), "/var/lib/lintora");
+        } else {
+            EXPECT_EQ(defaultMachineRoot(), "/data/u/lintora");
+            unsetenv("XDG_DATA_HOME");
+            EXPECT_EQ(defaultMachineRoot(), "/home/u/.local/share/lintora");
+        }
+        std::fflush(stdout);
+        return ::testing::Test::HasFailure() ? 1 : 0;
+    });
+    EXPECT_TRUE(test::exitedWith(child.join(), 0)) << "see the child's failures above";
 }
 
 // Finding and killing children by image name runs in the tool's tests; here the list's order,
