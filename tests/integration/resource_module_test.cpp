@@ -56,8 +56,9 @@ TEST(ResourceModuleFiles, TheGermanModuleLoadsAndOtherFilesAreReported) {
 }
 
 // Built, the modules lie beside the library; installed, in a folder of their own beside it, and
-// the library's file name carries its version.
-TEST(ModuleFolder, BesideTheLibraryOrInItsOwnFolder) {
+// the library's file name carries its version. The help file as built, found by the loaded library,
+// has a topic for every dialog and field.
+TEST(ModuleFolder, BesideTheLibraryOrInItsOwnFolderAndTheBuiltHelpFileHasEveryTopic) {
     // The library's file; what lies at <folder>/lntc-2; where the modules and the help file are.
     const std::tuple<const char*, std::string, const char*> cases[] = {
         {"liblntc.so", "", ""},
@@ -76,9 +77,6 @@ TEST(ModuleFolder, BesideTheLibraryOrInItsOwnFolder) {
                   at + " " + at + "/liblntc.HLP")
             << file << " " << companion;
     }
-}
-
-TEST(HelpFileAsBuilt, LiesBesideTheLibraryWithATopicForEveryDialogAndMainField) {
     FakeMachine machine;
     TestLibrary process(machine, false);
     process.env.module = kLibDir + "/liblntc.so";

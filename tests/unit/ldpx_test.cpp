@@ -112,7 +112,6 @@ TEST(LdpxParse, SectionsKeysValuesAndTables) {
         // piece of a long line starts with it; it may end at the end of the file, in any line endings.
         {"# notes before any section are harmless\n[VERSATEC_8636]\nmax_copy = 3\nEND_OF_SECTION\n" +
          section("xerox_8840c] trailing words") + section("XEROX_8840C"), 0, kDefaults, nullptr},
-        {"[XEROX_8840C]\n", kLdpxFailed, nullptr, nullptr}, {"", kLdpxFailed, nullptr, nullptr},
         {section("XEROX_8840C_INTL"), kLdpxFailed, nullptr, nullptr},
         {std::string(kLdpxReadLimit, 'x') + section(), 0, kDefaults, nullptr},
         {std::string(kLdpxReadLimit - 1, 'x') + section(), kLdpxFailed, nullptr, nullptr},

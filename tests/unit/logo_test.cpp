@@ -76,7 +76,7 @@ TEST(Logo, OnlyTheFirstProcessShowsItAndEndLogoTheTimerOrUnloadCloseItOnce) {
     }
 }
 
-TEST(Logo, WithoutADisplayOrAWindowNoLogoButTheLoadStandsAFailingEventFailsIt) {
+TEST(Logo, WithoutADisplayOrAWindowNoLogoButTheLoadStandsAFailingEventFailsItAndTheVersionLine) {
     FakeMachine machine, other, failing;
     FakeLogoView view, late, refused;
     view.createSucceeds = false;
@@ -99,10 +99,8 @@ TEST(Logo, WithoutADisplayOrAWindowNoLogoButTheLoadStandsAFailingEventFailsIt) {
     // The failed load let go of the registry root itself.
     EXPECT_EQ(std::tuple(f->loadStatus, error, refused.asked, f->lib().registryRoot),
               std::tuple(err::AccessDenied, err::AccessDenied, "", kNoKey));
-}
 
-// A localised module's word for the developer build replaces the built-in one.
-TEST(LogoTexts, VersionLine) {
+    // A localised module's word for the developer build replaces the built-in one.
     StringLookup strings;
     const std::string builtin = LogoVersionLine(strings, "2.0.0.37") + LogoVersionLine(strings, "");
     strings.pushFront([](uint32_t id) -> std::optional<std::string> {

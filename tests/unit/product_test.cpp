@@ -282,7 +282,7 @@ std::vector<std::string> lines(const std::string& path) {
 
 const std::string kLinePrefix = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d pid=)";
 
-TEST(Printable, EscapesWhatATerminalWouldActOnAndKeepsText) {
+TEST(ProductLogs, LinesCarryTimePidCodeAndPrintableTextAndAnUnwritableLogIsIgnored) {
     // clang-format off
     const std::pair<std::string, std::string> cases[] = {
         {"c:\\dir\\file.txt 'x'", "c:\\dir\\file.txt 'x'"}, {"\x1b[31mred\x07", "\\x1b[31mred\\x07"},
@@ -297,9 +297,8 @@ TEST(Printable, EscapesWhatATerminalWouldActOnAndKeepsText) {
         EXPECT_EQ(printable(in), out) << out;
     EXPECT_EQ(printable("a\r\nb\tc", LineBreaks::AsSpace), "a  b\\x09c");
     EXPECT_EQ(quote("Q\n"), "'Q\\x0a'");
-}
 
-TEST(ProductLogs, LinesCarryTimePidCodeAndFlatTextAndAnUnwritableLogIsIgnored) {
+    // Log lines carry the time, the process, the code and the text made printable on one line.
     test::TempRoot root;
     test::FakeSections sections;
     PosixProductLibs libs(root.path(), sections, "h");

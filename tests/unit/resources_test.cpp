@@ -152,9 +152,7 @@ TEST(Templates, EveryTemplateKeepsTheLayoutRulesAndIdsAreUnique) {
         const auto& cs = t->controls;
         const Area inner{7, 7, t->cx - 7, t->cy - 7};
         std::map<char, const ControlTemplate*> used;
-        EXPECT_LE(std::count_if(cs.begin(), cs.end(),
-                                [](auto& c) { return c.kind == ControlKind::DefPushButton; }),
-                  1)
+        EXPECT_LE(std::ranges::count(cs, ControlKind::DefPushButton, &ControlTemplate::kind), 1)
             << "dialog " << t->id;
         for (size_t i = 0; i < cs.size(); ++i) {
             const ControlTemplate& a = cs[i];
