@@ -4,6 +4,7 @@
 #include "media/default_media.h"
 #include "media/media_dialogs.h"
 #include "media/paper_sizes.h"
+#include "resources/formats.h"
 #include "resources/ids.h"
 #include "store/models.h"
 #include "store/records.h"
@@ -120,9 +121,8 @@ TEST_F(DefaultMediaTable, QueriesBuildTheTableABuildReplacesItAFailedOneKeepsItA
     EXPECT_TRUE(other.logged("LNTC: Error mapping view of shared memory"));
     const ServerConfig* c = nullptr;
     ASSERT_EQ(GetConfig(other.lib(), &c, LNTC_CONFIG_VERSION), 0u);
-    EXPECT_EQ(GetPaperOrientation(other.lib(), &hp, "LETTER_L") +
-                  GetPaperOrientation(other.lib(), &hp, "A4"),
-              0);
+    for (const char* paper : {"LETTER_L", "A4"})
+        EXPECT_EQ(GetPaperOrientation(other.lib(), &hp, paper), 0);
     ASSERT_EQ(other.host.shown.size(), 2u);
     EXPECT_EQ(other.host.shown[1].caption + ": " + other.host.shown[1].text,
               "Configuration Error: The \\\"Default Media\\\" key is missing from the Registry.  "
@@ -206,23 +206,18 @@ constexpr Scroll up = Scroll::LineUp, down = Scroll::LineDown;
 
 // Papers LETTER, LEGAL, A4; the three trays as given; tray-name lists of three names.
 DefaultMedia modelMedia(MediaTray top, MediaTray bottom, MediaTray third) {
-    auto list = [](uint16_t def) { return MediaTrayList{3, {"Tray 1", "Tray 2", "Tray 3"}, def}; };
-    return {3,
-            {{"LETTER", 0}, {"LEGAL", 0}, {"A4", 0}},
-            {top, bottom, third},
-            list(1),
-            list(0),
-            list(kNone)};
+    const MediaTrayList l{3, {"Tray 1", "Tray 2", "Tray 3"}, 1};
+    DefaultMedia m{3, {{"LETTER", 0}, {"LEGAL", 0}, {"A4", 0}}, {top, bottom, third}, l, l, l};
+    m.QDTrays.usTrayNameIndex = 0;
+    m.PSTrays.usTrayNameIndex = kNone;
+    return m;
 }
 
 // The media values of a queue in one line.
 std::string stored(const QueueRecord& q) {
-    char overscan[16];
-    std::snprintf(overscan, sizeof overscan, "%.2f", q.OverscanAmt);
-    return std::string(q.Tray1_Top) + "|" + q.Tray2_Bottom + "|" + q.Tray3_Third + "|qd " +
-           std::to_string(q.QDDefaultTray) + " eject " + std::to_string(q.EjectTray) + " ps " +
-           std::to_string(q.PSDefaultTray) + " switch " + std::to_string(q.EjectTraySwitch) +
-           " pages " + std::to_string(q.EjectTrayPages) + " overscan " + overscan;
+    return formatMessage("%s|%s|%s|qd %d eject %d ps %d switch %u pages %u overscan %.2f",
+                         q.Tray1_Top, q.Tray2_Bottom, q.Tray3_Third, q.QDDefaultTray, q.EjectTray,
+                         q.PSDefaultTray, q.EjectTraySwitch, q.EjectTrayPages, q.OverscanAmt);
 }
 
 struct MediaDialogs : ::testing::Test {
@@ -239,7 +234,6 @@ struct MediaDialogs : ::testing::Test {
         setField(q.Printer, "HP_LASERJET_4M");
         q.OverscanAmt = 5.0;
     }
-    Library& lib() { return t.lib(); }
     // The texts of the boxes shown since the last call.
     Texts boxTexts() {
         Texts out;
@@ -255,14 +249,14 @@ Check text(int id, const char* expected) {
 }
 
 TEST_F(MediaDialogs, TheMergeTakesStoredTraysAndFillsWhatIsEmptyFromTheModel) {
-    lib().defaultMedia.reset(new DefaultMedia[kModelCount]);
-    lib().defaultMedia[1] = media; // HP_LASERJET_4M
+    t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]);
+    t.lib().defaultMedia[1] = media; // HP_LASERJET_4M
     setField(q.Tray1_Top, "LETTER, 1");
     setField(q.Tray2_Bottom, "NONE");
     q.EjectTray = q.PSDefaultTray = -1;
     q.QDDefaultTray = 2;
     DefaultMedia state{};
-    TrayMediaDialog prepare(lib(), nullptr, q, state, true);
+    TrayMediaDialog prepare(t.lib(), nullptr, q, state, true);
     // Eject from the model, the stored Quendal tray wins, neither has a PostScript one.
     EXPECT_EQ(stored(q), "LETTER, 1|NONE|A4, 2|qd 2 eject 1 ps 0 switch 0 pages 0 overscan 5.00");
     EXPECT_EQ(describe(state),
@@ -274,7 +268,7 @@ TEST_F(MediaDialogs, TheMergeTakesStoredTraysAndFillsWhatIsEmptyFromTheModel) {
     // clang-format on
     for (const auto& [value, paper, priority] : cases) {
         setField(q.Tray1_Top, value);
-        MergeQueueMedia(lib(), q, state);
+        MergeQueueMedia(t.lib(), q, state);
         EXPECT_EQ(std::make_pair(state.Trays[0].usPaperSizeIndex, state.Trays[0].usPriority),
                   std::make_pair(paper, priority))
             << value;
@@ -308,7 +302,7 @@ TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
         for (int i = 0; i < 3; ++i)
             trays[i] = {start[i] < 0 ? kNone : uint16_t{0}, uint16_t(std::max(start[i], 0))};
         media = modelMedia(trays[0], trays[1], trays[2]);
-        TrayMediaDialog d(lib(), nullptr, q, media, false);
+        TrayMediaDialog d(t.lib(), nullptr, q, media, false);
         auto& s = host.script(dlg::TrayMedia).click(button ? radio(tray, button) : available(tray));
         s.then([&](const ModelWindow& w) {
              std::string got;
@@ -328,7 +322,7 @@ TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
 
 TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOneDecimal) {
     const std::string before = stored(q);
-    TrayMediaDialog refused(lib(), nullptr, q, media, false);
+    TrayMediaDialog refused(t.lib(), nullptr, q, media, false);
     auto& r = host.script(dlg::TrayMedia);
     // clang-format off
     const std::pair<const char*, const char*> typed[] = {
@@ -349,7 +343,7 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOn
                                  "Please enter a number between 0 and 10.", range}));
 
     q.OverscanAmt = 9.9;
-    TrayMediaDialog d(lib(), nullptr, q, media, false);
+    TrayMediaDialog d(t.lib(), nullptr, q, media, false);
     const int spin = trayctl::OverscanSpin;
     auto& s = host.script(dlg::TrayMedia).then(text(trayctl::Overscan, "9.9"));
     s.scroll(spin, up).scroll(spin, up).then(text(trayctl::Overscan, "10.0"));
@@ -368,7 +362,7 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOn
     // generic PostScript model reminds of the paper orientations.
     setField(q.Printer, "GENERIC_POSTSCRIPT");
     media.QDTrays.usTrayNameIndex = kNone;
-    TrayMediaDialog again(lib(), nullptr, q, media, false);
+    TrayMediaDialog again(t.lib(), nullptr, q, media, false);
     host.script(dlg::TrayMedia)
         .then([](const ModelWindow& w) {
             EXPECT_EQ(w.at(trayctl::BottomPriority3).check, 1);
@@ -384,7 +378,7 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOn
 TEST_F(MediaDialogs, EjectDialogSwitchPagesAndItsSixValues) {
     setField(q.Printer, "RICOH_LP-M20");
     q.EjectTrayPages = 999;
-    EjectMediaDialog d(lib(), nullptr, q, media, false);
+    EjectMediaDialog d(t.lib(), nullptr, q, media, false);
     auto pages = [](const char* shown, bool on) {
         return [=](const ModelWindow& w) {
             EXPECT_EQ(w.at(ejectctl::Pages).text, shown);
@@ -410,7 +404,7 @@ struct BestAvail : MediaDialogs {
         MediaDialogs::SetUp();
         setField(q.Printer, "XEROX_8840C"); // LETTER, LETTER_L, B, B_L, C; best LETTER, B, C
         const ServerConfig* config = nullptr;
-        GetConfig(lib(), &config, LNTC_CONFIG_VERSION);
+        GetConfig(t.lib(), &config, LNTC_CONFIG_VERSION);
     }
     // The queue's paper values in one line.
     std::string papers() const {
@@ -427,7 +421,7 @@ struct BestAvail : MediaDialogs {
 
 TEST_F(BestAvail, AnUnreadableFileIsSaidTwiceAndGivesTheFallbacks) {
     setField(q.BestAvailPaperSizes, "B");
-    BestAvailMediaDialog d(lib(), nullptr, q);
+    BestAvailMediaDialog d(t.lib(), nullptr, q);
     EXPECT_EQ(papers(), "C|LETTER|LETTER,B,C|3");
     host.script(dlg::BestAvailMedia).then(lists({}, {})).cancel();
     d.doModal();
@@ -440,10 +434,10 @@ TEST_F(BestAvail,
        TheFileFillsEmptyValuesMovesRebuildTheSourceInItsOrderAndNamesThatDoNotFitAreLeftOut) {
     machine.files.addFile("C:\\qdsw_local\\sd\\ldpx.cfg",
                           readTextFile(std::string(LNTC_SOURCE_DIR) + "/share/demo/ldpx.cfg"));
-    BestAvailMediaDialog filled(lib(), nullptr, q); // the file fills empty values
+    BestAvailMediaDialog filled(t.lib(), nullptr, q); // the file fills empty values
     EXPECT_EQ(papers(), "C|B|LETTER,B,C|3");
     setField(q.BestAvailPaperSizes, "B,C"); // stored values stay
-    BestAvailMediaDialog d(lib(), nullptr, q);
+    BestAvailMediaDialog d(t.lib(), nullptr, q);
     auto& s =
         host.script(dlg::BestAvailMedia).then(lists({"B", "C"}, {"LETTER", "LETTER_L", "B_L"}));
     s.selectItems(bestctl::Current, {0}).click(bestctl::Remove);
@@ -466,7 +460,7 @@ TEST_F(BestAvail,
     for (int i = 0; i < 28; ++i)
         many += "LETTER_L,";
     setField(q.BestAvailPaperSizes, many); // 251 characters once joined
-    BestAvailMediaDialog full(lib(), nullptr, q);
+    BestAvailMediaDialog full(t.lib(), nullptr, q);
     host.script(dlg::BestAvailMedia).selectItems(bestctl::Additional, {0}).click(bestctl::Add).ok();
     EXPECT_EQ(full.doModal(), id::Ok);
     EXPECT_EQ(q.BestAvailPaperSizesCnt, 28);
