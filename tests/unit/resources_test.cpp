@@ -237,19 +237,6 @@ TEST(Templates, CompatibleTemplatesMayMoveAndRenameButNotDropControls) {
 }
 namespace {
 
-// A module's table as a test writes it down.
-struct Table {
-    std::vector<LntcStringResource> strings;
-    std::vector<LntcDialogResource> dialogs;
-    LntcResourceTable table{};
-
-    Table(std::vector<LntcStringResource> s, std::vector<LntcDialogResource> d = {})
-        : strings(std::move(s)), dialogs(std::move(d)) {
-        table = {LNTC_RESOURCE_ABI_VERSION, static_cast<uint32_t>(strings.size()), strings.data(),
-                 static_cast<uint32_t>(dialogs.size()), dialogs.data()};
-    }
-};
-
 // The wait window in another language: same control, other size.
 const LntcControlResource kWaitControls[] = {{waitctl::Message,
                                               static_cast<uint8_t>(ControlKind::Static), 0, 4, 4,
@@ -281,12 +268,13 @@ class LocalisedResources : public ::testing::Test {
 // misread its arguments (which ones do is the format test's), or a template the dialog logic could
 // not work with, is not used.
 TEST_F(LocalisedResources, AModuleServesFirstUnlessItsTextOrTemplateDoesNotFit) {
-    Table deu({{str::ErrorCaption, "Konfigurationsfehler"},
-               {str::TooManyQueues, "Mehr als %s."}, // %d expected
-               {40000, "Kein eingebauter Text %d"},  // nothing to compare with
-               {40001, "Kein eingebauter Text"}},
-              {kWait, kEmptyMain});
-    machine.modules.tables[kLib + "LNT20DE.so"] = &deu.table;
+    LntcStringResource texts[] = {{str::ErrorCaption, "Konfigurationsfehler"},
+                                  {str::TooManyQueues, "Mehr als %s."}, // %d expected
+                                  {40000, "Kein eingebauter Text %d"},  // nothing to compare with
+                                  {40001, "Kein eingebauter Text"}};
+    LntcDialogResource dialogs[] = {kWait, kEmptyMain};
+    LntcResourceTable deu = {LNTC_RESOURCE_ABI_VERSION, 4, texts, 2, dialogs};
+    machine.modules.tables[kLib + "LNT20DE.so"] = &deu;
     start("DEU");
     // The site's module first, then the language's, then its two-letter one.
     EXPECT_EQ(machine.modules.asked,
@@ -316,17 +304,18 @@ TEST_F(LocalisedResources, AModuleServesFirstUnlessItsTextOrTemplateDoesNotFit) 
 // tried, and the built-ins serve. A malformed table counts as a broken module.
 TEST_F(LocalisedResources, AModuleThatCannotBeLoadedOrIsMalformedIsLoggedAndTheBuiltInsServe) {
     // Another ABI version is ResourceModuleFiles.TheGermanModuleLoadsAndOtherFilesAreReported's.
-    Table deu({{str::ErrorCaption, "DEU"}});
+    LntcStringResource deuText[] = {{str::ErrorCaption, "DEU"}};
+    LntcResourceTable deu = {LNTC_RESOURCE_ABI_VERSION, 1, deuText, 0, nullptr};
     LntcStringResource missingText[] = {{str::ErrorCaption, nullptr}};
     LntcResourceTable holes = {LNTC_RESOURCE_ABI_VERSION, 1, missingText, 0, nullptr};
     LntcControlResource badKind[] = {{waitctl::Message, 200, 0, 0, 0, 10, 10, 0, nullptr}};
     LntcDialogResource badDialog = {dlg::Wait, 8, 140, 60, 0, nullptr, nullptr, 1, badKind};
     LntcResourceTable kinds = {LNTC_RESOURCE_ABI_VERSION, 0, nullptr, 1, &badDialog};
     LntcResourceTable noArray = {LNTC_RESOURCE_ABI_VERSION, 3, nullptr, 0, nullptr};
-    for (const LntcResourceTable* table : {&deu.table, &holes, &kinds, &noArray}) {
+    for (const LntcResourceTable* table : {&deu, &holes, &kinds, &noArray}) {
         machine.modules.asked.clear();
         machine.modules.tables[kLib + "LNT20DEU.so"] = table;
-        const bool loc = table == &deu.table; // beside a LOC module that cannot be loaded
+        const bool loc = table == &deu; // beside a LOC module that cannot be loaded
         if (loc) machine.modules.broken[kLib + "LNT20LOC.so"] = err::BadExeFormat;
         start("DEU");
         machine.modules.broken.clear();
