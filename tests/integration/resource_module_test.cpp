@@ -5,7 +5,6 @@
 #include "resources/help_file.h"
 #include "resources/ids.h"
 #include "resources/module_table.h"
-#include "resources/strings.h"
 #include "resources/templates.h"
 #include "support/demo_files.h"
 #include "support/temp_root.h"

@@ -3,7 +3,6 @@
 #include "logo/logo.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
-#include "store/initialise.h"
 #include "support/test_library.h"
 
 #include <gtest/gtest.h>

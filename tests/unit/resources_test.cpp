@@ -7,7 +7,6 @@
 #include "resources/module_abi.h"
 #include "resources/strings.h"
 #include "resources/templates.h"
-#include "store/initialise.h"
 #include "support/test_library.h"
 
 #include <algorithm>
