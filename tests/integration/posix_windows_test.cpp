@@ -32,7 +32,6 @@ TEST(PosixTopWindows, RegisteredWindowsAreFoundByTitleOrClassUntilUnregistered) 
     TopWindows::Handle logo = 0, admin = 0, odd = 0;
     ASSERT_EQ(windows.registerWindow("Lintora Logo", "lnt_logo", logo), 0u);
     ASSERT_EQ(windows.registerWindow("Lintora Administrator", "Qt Window", admin), 0u);
-    EXPECT_NE(logo, admin);
     // Another instance in the same process sees them too; names compare ignoring case.
     const std::vector<std::string> names = {"LNT_LOGO", "lintora administrator", "Lintora",
                                             "Lintora Logo", "qt window"};

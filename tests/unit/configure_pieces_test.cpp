@@ -6,9 +6,8 @@
 #include "store/models.h"
 #include "store/records.h"
 #include "store/registry_access.h"
-#include "support/test_library.h"
+#include "support/ui_support.h"
 #include "ui/address_edit.h"
-#include "ui/headless_host.h"
 
 #include <gtest/gtest.h>
 
@@ -111,16 +110,8 @@ TEST(OdrFetch, ListsTheQueuesOfThisServerWithADoublingList) {
               "alpha-quendal-rlk-servermysite-org1-rlk-server");
 }
 
-class Pieces : public ::testing::Test {
-  protected:
-    FakeMachine machine;
-    TestLibrary t{machine};
-    HeadlessHost host;
-
-    void SetUp() override {
-        t.lib().setHost(host);
-        host.onScriptError = [](const std::string& m) { ADD_FAILURE() << "script: " << m; };
-    }
+struct Pieces : ::testing::Test, HeadlessLibrary {
+    Pieces() : HeadlessLibrary(false) {}
     Texts boxTexts() const {
         Texts out;
         for (const auto& b : host.boxes)

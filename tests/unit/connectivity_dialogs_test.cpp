@@ -24,30 +24,42 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-// The boxes shown since the last call: the start of their texts, or "caption: text".
-Strings boxTexts(HeadlessHost& host, bool whole = false) {
-    Strings out;
-    for (const auto& b : host.boxes)
-        out.push_back(whole ? b.caption + ": " + b.text : b.text.substr(0, 24));
-    host.boxes.clear();
-    return out;
-}
+constexpr const char* kHosts = "C:\\WINDOWS\\system32\\drivers\\etc\\hosts";
 
-// A queue LASER of the HP LaserJet 4M over a library whose host is the headless host (without the
-// test templates, whose ids the product's dialogs use).
-struct QueueDialogs : ::testing::Test, HeadlessLibrary {
+// A queue LASER with the port name PRN1 over a library whose host is the headless host (without
+// the test templates, whose ids the product's dialogs use), and the hosts file if given.
+struct Queue : HeadlessLibrary {
     QueueRecord q{};
-    QueueDialogs() : HeadlessLibrary(false) {}
-    void SetUp() override {
+    explicit Queue(const char* hosts = nullptr, const char* key = "GENERIC_POSTSCRIPT")
+        : HeadlessLibrary(false) {
         setField(q.Name, "LASER");
-        model("HP_LASERJET_4M");
+        model(key);
+        setField(q.DeviceName, "PRN1");
+        q.Connectivity = 1;
+        q.TCP_SocketNumber = 515;
         t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]()); // no media table needed
+        if (hosts) machine.files.addFile(kHosts, hosts);
     }
     int model(const char* key) {
         setField(q.Printer, key);
         return ModelIndexOfKey(key);
     }
-    Strings boxes(bool whole = false) { return boxTexts(host, whole); }
+    // The boxes shown since the last call as "caption: text", cut to `n` characters.
+    Strings boxes(size_t n = std::string::npos) {
+        Strings out;
+        for (const auto& b : host.boxes)
+            out.push_back((b.caption + ": " + b.text).substr(0, n));
+        host.boxes.clear();
+        return out;
+    }
+    std::string file(const char* path = kHosts) {
+        std::string s;
+        machine.files.readFile(path, s);
+        return s;
+    }
+};
+struct QueueDialogs : ::testing::Test, Queue {
+    QueueDialogs() : Queue(nullptr, "HP_LASERJET_4M") {}
 };
 using PrinterDialogs = QueueDialogs;
 
@@ -87,7 +99,8 @@ TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpService) {
         auto& noTcp = host.script(dlg::PrinterConfig).then(checked(printerctl::OtherPort));
         noTcp.then(enabled(printerctl::TcpDirect, false)).ok().cancel();
         EXPECT_EQ(without.doModal(), id::Cancel);
-        EXPECT_EQ(boxes(), (Strings{"Printer Connectivity is ", "You must configure the s"}));
+        EXPECT_EQ(boxes(40), (Strings{"Configuration Error: Printer Connectivit",
+                                      "Configuration Error: You must configure "}));
     }
     EXPECT_TRUE(t.logged("LNTC: Error opening the Service Control Manager"));
 }
@@ -163,16 +176,12 @@ std::string notInPrintManager(const std::string& name) {
 }
 
 struct SpoolerDialogs : QueueDialogs {
-    void SetUp() override {
-        QueueDialogs::SetUp();
-        q.Connectivity = 1;
-        machine.spooler.printerList = {{"Office", "Second floor"}, {"Bare", ""}};
-    }
+    SpoolerDialogs() { machine.spooler.printerList = {{"Office", "Second floor"}, {"Bare", ""}}; }
     // Runs the dialog: the final state of its box, and the message boxes shown.
     template <class D> std::pair<const ModelControl*, Strings> run(int box, int end = id::Cancel) {
         D dialog(t.lib(), nullptr, q);
         EXPECT_EQ(dialog.doModal(), end);
-        return {&host.closedWindows.back()->at(box), boxes(true)};
+        return {&host.closedWindows.back()->at(box), boxes()};
     }
 };
 
@@ -271,26 +280,7 @@ TEST_F(SpoolerDialogs, OtherPortSelectionAndOk) {
     }
 }
 
-constexpr const char* kHosts = "C:\\WINDOWS\\system32\\drivers\\etc\\hosts";
 const std::string kLong = "10.0.0.9 " + std::string(246, 'a') + "10.1.2.3 PRN1";
-
-struct Queue : HeadlessLibrary {
-    QueueRecord q{};
-    explicit Queue(const char* hosts, const char* model = "GENERIC_POSTSCRIPT") {
-        setField(q.Name, "LASER");
-        setField(q.Printer, model);
-        setField(q.DeviceName, "PRN1");
-        q.Connectivity = 1;
-        q.TCP_SocketNumber = 515;
-        if (hosts) machine.files.addFile(kHosts, hosts);
-    }
-    std::string file(const char* path = kHosts) {
-        std::string s;
-        machine.files.readFile(path, s);
-        return s;
-    }
-    Strings boxes() { return boxTexts(host, true); }
-};
 
 std::string address(const ModelWindow& w) {
     return w.at(tcpctl::Address).address->text();
@@ -349,26 +339,20 @@ TEST(TcpDirect, HostsLinesMatchOnlyTheWholeNamesPart) {
 
 // A LaserJet's socket is 9100 and fixed; any other model must change 0 before OK.
 TEST(TcpDirect, SocketNumberRules) {
+    const Strings refused{"Lintora Configuration: Please enter an integer between 1 and 65535."};
     for (const char* model : {"HP_LASERJET_4M", "GENERIC_POSTSCRIPT"}) {
         const bool laserJet = model[0] == 'H';
         Queue t("10.1.2.3 PRN1\n", model);
         t.q.TCP_SocketNumber = 0;
         TcpDirectDialog d(t.lib(), nullptr, t.q);
-        DialogScript& s = t.host.script(dlg::TcpDirect);
-        s.then([&](const ModelWindow& w) {
-            EXPECT_EQ(w.at(tcpctl::Socket).text, laserJet ? "9100" : "0");
-            EXPECT_TRUE(w.at(tcpctl::Socket).enabled != laserJet &&
-                        w.at(tcpctl::SocketLabel).enabled != laserJet);
-        });
+        DialogScript& s =
+            t.host.script(dlg::TcpDirect).then(text(tcpctl::Socket, laserJet ? "9100" : "0"));
+        s.then(enabled(tcpctl::Socket, !laserJet)).then(enabled(tcpctl::SocketLabel, !laserJet));
         if (!laserJet) s.ok().type(tcpctl::Socket, "9100"); // 0 must be changed first
         s.ok();
         EXPECT_EQ(d.doModal(), id::Ok) << model;
         EXPECT_EQ(t.q.TCP_SocketNumber, 9100) << model;
-        EXPECT_EQ(
-            t.boxes(),
-            laserJet
-                ? Strings{}
-                : Strings{"Lintora Configuration: Please enter an integer between 1 and 65535."});
+        EXPECT_EQ(t.boxes(), laserJet ? Strings{} : refused);
     }
 }
 

@@ -10,7 +10,6 @@
 
 #include <cstdio>
 #include <gtest/gtest.h>
-#include <map>
 #include <sstream>
 
 using namespace lntc;
@@ -19,10 +18,6 @@ using Texts = std::vector<std::string>;
 using Ints = std::vector<int64_t>;
 
 namespace {
-
-Texts focusEvents(const ValuesDialog& d) {
-    return only(d.events, {"set ", "kill "});
-}
 
 // A dialog over the values template with its script.
 struct Values : HeadlessLibrary {
@@ -224,7 +219,7 @@ TEST(ModelFocus, MovesRaiseKillFocusThenSetFocus) {
         Values v;
         act(v);
         EXPECT_EQ(v.d.doModal(), code);
-        EXPECT_EQ(focusEvents(v.d), events);
+        EXPECT_EQ(only(v.d.events, {"set ", "kill "}), events);
     }
 }
 
@@ -297,8 +292,8 @@ TEST(MessageBoxes, CaptionsStylesAndFormatting) {
     EXPECT_EQ(shown, (Texts{"Error 5 getting title strings.|Configuration Error|65584",
                             "|Path Status|65589|owned", // a number the table lacks: an empty text
                             "a:7|Default ODR Name|65589"}));
-    std::string cut = formatMessage("Path '%s' is read only.", std::string(700, 'x').c_str());
-    EXPECT_EQ(cut.size(), 511u); // the buffer's size
+    // Cut to the buffer's size.
+    EXPECT_EQ(formatMessage("Path '%s' is read only.", std::string(700, 'x').c_str()).size(), 511u);
 }
 
 // A display that is named but does not answer would make Qt abort the process. Without a

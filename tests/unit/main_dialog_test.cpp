@@ -8,8 +8,7 @@
 #include "store/records.h"
 #include "store/registry_access.h"
 #include "store/save.h"
-#include "support/test_library.h"
-#include "ui/headless_host.h"
+#include "support/ui_support.h"
 
 #include <gtest/gtest.h>
 
@@ -40,13 +39,10 @@ const char* const kDirectory = R"({"default": "Alpha:Quendal", "odrs": [
 
 const char* const kModules = "C:\\qdsw\\lnt\\bin\\";
 
-Texts items(const ModelWindow& w, int id) {
-    return w.at(id).itemTexts();
-}
 // Checks of the window at a step of a script.
 using Check = std::function<void(const ModelWindow&)>;
 Check listIs(int id, Texts expected) {
-    return [=](const ModelWindow& w) { EXPECT_EQ(items(w, id), expected) << id; };
+    return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).itemTexts(), expected) << id; };
 }
 Check textIs(int id, std::string text) {
     return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).text, text) << id; };
@@ -63,15 +59,10 @@ Check selectedIs(std::string model) {
 
 // A machine with the model modules and the fonts a finished configuration leaves (so that
 // Cancel asks nothing), initialised when the main dialog first runs.
-struct World {
-    FakeMachine machine;
-    TestLibrary t{machine};
-    HeadlessHost host;
+struct World : HeadlessLibrary {
     uint32_t initResult = 0;
 
-    explicit World(const char* directory = kDirectory) {
-        t.lib().setHost(host);
-        host.onScriptError = [](const std::string& m) { ADD_FAILURE() << "script: " << m; };
+    explicit World(const char* directory = kDirectory) : HeadlessLibrary(false) {
         t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]());
         t.product.setDirectoryJson(directory);
         for (const char* m : {"LJA", "LJB", "GNX"})
@@ -80,7 +71,6 @@ struct World {
         WriteStringValue(lib(), kFontsKey, "DefaultFont", "Courier");
         WriteCharsetById(lib(), 4100, 11);
     }
-    Library& lib() { return t.lib(); }
     const ServerConfig& shared() { return *lib().store.config.get(); }
     void init() {
         if (!lib().store.sections) initResult = InitialiseSharedConfig(lib());
@@ -104,10 +94,12 @@ struct World {
         });
         typed ? s.type(odrctl::Address, typed).ok() : s.cancel();
     }
-    Texts boxes() const {
+    // The boxes shown since the last call, the start of their texts.
+    Texts boxes() {
         Texts out;
         for (const auto& b : host.boxes)
             out.push_back(b.text.substr(0, 40));
+        host.boxes.clear();
         return out;
     }
     int opened(uint16_t templateId) const {
@@ -150,8 +142,9 @@ TEST(MainDialogStartUp, Cases) {
             .then([&](const ModelWindow& m) {
                 const bool noted = m.at(mc::Note).text.find(
                                        c.combined ? "combined" : "standalone") != std::string::npos;
-                EXPECT_EQ(std::tuple(m.focus, items(m, mc::ToConfigure), m.at(mc::OdrName).enabled,
-                                     noted, m.at(ctl::Ok).enabled, m.defaultButton,
+                EXPECT_EQ(std::tuple(m.focus, m.at(mc::ToConfigure).itemTexts(),
+                                     m.at(mc::OdrName).enabled, noted, m.at(ctl::Ok).enabled,
+                                     m.defaultButton,
                                      m.at(mc::Configure).enabled || m.at(mc::Delete).enabled),
                           std::tuple(c.focus, c.toConfigure, !c.combined && !c.readOnly, true,
                                      !c.readOnly, c.readOnly ? ctl::Cancel : mc::Configure, false));
@@ -204,15 +197,14 @@ TEST_F(MainDialog, TheProposedAddressComesFromTheHostsFileThenTheResolver) {
 TEST_F(MainDialog, NameWithPartsTheRecordCannotHoldIsRefusedBeforeAnyFetch) {
     for (const char* name :
          {"ADomainNameOfTwentyCh:Quendal", "Alpha:AnOrganizationOfTwentyX", ":Quendal"}) {
-        host.boxes.clear();
         host.trace.clear();
         DialogScript& s = main();
         s.type(mc::OdrName, name).focus(mc::Current).then(focusIs(mc::OdrName));
         s.then(listIs(mc::ToConfigure, {})).closeBox();
         run();
-        ASSERT_EQ(host.boxes.size(), 1u) << name;
-        EXPECT_TRUE(
-            host.boxes[0].text.starts_with(std::string("The ODR name '") + name + "' cannot"));
+        EXPECT_EQ(
+            boxes(),
+            Texts{("The ODR name '" + std::string(name) + "' cannot be used. ").substr(0, 40)});
         EXPECT_EQ(opened(dlg::Wait), 1) << name; // the start-up's only
         EXPECT_STREQ(shared().Domain, "Alpha") << name;
     }
@@ -233,7 +225,6 @@ TEST_F(MainDialog, OkAndCancelQuestions) {
     for (const auto& [font1, defaultFont, asked] : cases) {
         WriteStringValue(lib(), kFontsKey, "Font1", font1);
         WriteStringValue(lib(), kFontsKey, "DefaultFont", defaultFont);
-        host.boxes.clear();
         host.answer(id::No);
         for (size_t i = 0; i < asked; ++i)
             host.answer(id::Yes);
@@ -299,8 +290,8 @@ TEST_F(MainDialog, ReconciliationModelListAndThePrefixRule) {
     host.answerWhen("'GONE'", id::Yes);
     host.answerWhen("'KEPT'", id::No);
     machine.files = FakeFileSystem();
-    machine.files.addFile(std::string(kModules) + "LJB.dll", "");
-    machine.files.addFile(std::string(kModules) + "GNX.dll", "");
+    for (const char* m : {"LJB", "GNX"})
+        machine.files.addFile(std::string(kModules) + m + ".dll", "");
     DialogScript& s = main();
     s.then(listIs(mc::Current, {"laser_1", "LASER_2"})).then(listIs(mc::ToConfigure, {}));
     s.then(listIs(mc::Model, {"HP LaserJet 4MV", "Other"}));

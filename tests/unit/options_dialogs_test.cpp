@@ -40,7 +40,6 @@ class OptionsDialogs : public ::testing::Test, public HeadlessLibrary {
         setField(cfg.TempFilesDir, "C:\\tmp");
         std::tie(cfg.QueueDepth, cfg.TimeFormat, cfg.OdrGeneration) = std::tuple(5, 2, 1);
     }
-    Library& lib() { return t.lib(); }
     Texts boxTexts() const {
         Texts out;
         for (const auto& b : host.boxes)
