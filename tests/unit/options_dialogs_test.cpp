@@ -40,10 +40,12 @@ class OptionsDialogs : public ::testing::Test, public HeadlessLibrary {
         setField(cfg.TempFilesDir, "C:\\tmp");
         std::tie(cfg.QueueDepth, cfg.TimeFormat, cfg.OdrGeneration) = std::tuple(5, 2, 1);
     }
-    Texts boxTexts() const {
+    // The texts of the boxes shown since the last call.
+    Texts boxTexts() {
         Texts out;
         for (const auto& b : host.boxes)
             out.push_back(b.text);
+        host.boxes.clear();
         return out;
     }
     // What the two dialogs store.
@@ -86,12 +88,10 @@ TEST_F(OptionsDialogs, CompletePathGivesADriveAndOnTheCurrentDriveAnAbsoluteDire
     // clang-format off
     const char* const cases[][3] = {
         // Current directory, typed, completed.
-        {"C:\\work", " \tcache\r\n", "C:\\work\\cache"},
-        {"C:\\work", "\\abs\\dir", "C:\\abs\\dir"},
+        {"C:\\work", " \tcache\r\n", "C:\\work\\cache"}, {"C:\\work", "\\abs\\dir", "C:\\abs\\dir"},
         {"C:\\work", "c:rel", "c:\\work\\rel"}, // the drive letter in either case
         {"C:\\work", "D:rel", "D:rel"},         // another drive keeps its relative directory
-        {"C:\\", "tmp", "C:\\tmp"},              // no doubled "\" at the root
-        {"C:\\work", "", "C:\\work"},
+        {"C:\\work", "", "C:\\work"}, {"C:\\", "tmp", "C:\\tmp"}, // no doubled "\" at the root
         {"", "tmp", "C:.\\tmp"},                 // the current directory cannot be had
     };
     // clang-format on
@@ -123,12 +123,11 @@ TEST_F(OptionsDialogs, ValidateDirectoryByModeAndWhatThePathIs) {
         SCOPED_TRACE(std::string(c.dir) + " mode " + std::to_string(c.mode));
         machine.files.createError = c.createError;
         machine.files.created.clear();
-        host.boxes.clear();
         if (c.answer) host.answer(c.answer);
         EXPECT_EQ(ValidateDirectory(lib(), nullptr, "C:", c.dir, c.mode), c.valid);
-        EXPECT_EQ(std::pair(boxTexts(), machine.files.created), std::pair(c.boxes, c.created));
         const char* caption = c.answer ? "Path Status" : "Configuration Error";
         EXPECT_EQ(host.boxes.empty() ? "" : host.boxes[0].caption, c.boxes.empty() ? "" : caption);
+        EXPECT_EQ(std::pair(boxTexts(), machine.files.created), std::pair(c.boxes, c.created));
     }
 }
 
