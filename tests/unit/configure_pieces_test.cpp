@@ -120,14 +120,16 @@ struct Pieces : ::testing::Test, HeadlessLibrary {
     }
 };
 
+// Each model class also opens its own dialog, and no other.
 TEST_F(Pieces, NewQueueDefaultsFollowTheModelClassAndWhatCountsAsTheSameModel) {
-    // Model; printer/alias/module/device connectivity encoding wait socket trays.
-    const std::pair<int, const char*> cases[] = {
-        {1, "1 HP_LASERJET_4M//LJA/LPT1: 2 0 300 9100 0"},
-        {5, "5 RICOH_LP-M20//ENGA/\\\\.\\QSCRIPT0 0 0 0 0 3"},
-        {14, "14 OTHER/GENERIC_POSTSCRIPT/GNX/LPT1: 2 2 300 9100 0"},
+    t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]()); // no media table needed
+    // Model; printer/alias/module/device connectivity encoding wait socket trays; the dialog.
+    const std::tuple<int, const char*, uint16_t> cases[] = {
+        {1, "1 HP_LASERJET_4M//LJA/LPT1: 2 0 300 9100 0", dlg::PrinterConfig},
+        {5, "5 RICOH_LP-M20//ENGA/\\\\.\\QSCRIPT0 0 0 0 0 3", dlg::LargeDocConfig},
+        {14, "14 OTHER/GENERIC_POSTSCRIPT/GNX/LPT1: 2 2 300 9100 0", dlg::PrinterConfig},
     };
-    for (const auto& [model, expected] : cases) {
+    for (const auto& [model, expected, dialog] : cases) {
         QueueRecord q{};
         InitNewQueueRecord(model, "NEWQ", "a queue", q);
         EXPECT_EQ(formatMessage("%d %s/%s/%s/%s %u %u %u %u %u %s/%s %u %u %u %g %d %d %d",
@@ -137,6 +139,8 @@ TEST_F(Pieces, NewQueueDefaultsFollowTheModelClassAndWhatCountsAsTheSameModel) {
                                 q.PrintDest, q.EjectTraySwitch, q.EjectTrayPages, q.OverscanAmt,
                                 q.QDDefaultTray, q.EjectTray, q.PSDefaultTray),
                   std::string(expected) + " NEWQ/a queue 1 1 1000 5 -1 -1 -1");
+        host.script(dialog).cancel();
+        EXPECT_EQ(RunModelDialog(t.lib(), nullptr, model, q), id::Cancel) << model;
     }
     // By the printer's key as spelt; an "OTHER" queue only by its alias.
     QueueRecord q{};
@@ -184,7 +188,7 @@ TEST_F(Pieces, NewQueueImportsACopyOfAQueueOfItsModel) {
     EXPECT_EQ(NewQueueDialog(t.lib(), nullptr, 1, q).doModal(), id::Cancel);
 }
 
-TEST_F(Pieces, OtherModelNeedsItsModuleAndEachModelClassOpensItsDialog) {
+TEST_F(Pieces, OtherModelNeedsItsModule) {
     EXPECT_EQ(ModelModulePath(t.lib(), 1), "C:\\qdsw\\lnt\\bin\\LJA.dll");
     auto models = [](int curSel, Texts items) {
         return [=](const ModelWindow& w) {
@@ -208,14 +212,6 @@ TEST_F(Pieces, OtherModelNeedsItsModuleAndEachModelClassOpensItsDialog) {
                                  "to configure Generic PostScript Level 2 printers.  Please "
                                  "contact your system administrator immediately.",
                                  "Please select a printer model."}));
-
-    t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]()); // no media table needed
-    for (auto [model, dialog] : {std::pair{1, dlg::PrinterConfig}, {5, dlg::LargeDocConfig}}) {
-        QueueRecord q{};
-        InitNewQueueRecord(model, "Q", "", q);
-        host.script(dialog).cancel();
-        EXPECT_EQ(RunModelDialog(t.lib(), nullptr, model, q), id::Cancel) << model; // no other
-    }
 }
 
 TEST_F(Pieces, SavingTheOdrNameAndItsFailuresAndTheAddressDialogWithoutItsControlClass) {

@@ -359,16 +359,17 @@ TEST(TcpDirect, AFailedRewriteIsShownAndTheRecordStillWritten) {
     setField(t.q.DeviceName, "OLD");
     t.q.Connectivity = 2; // the queue's name is the port name
     setField(t.q.Name, "PRN1");
+    t.q.TCP_SocketNumber = 0; // to be changed before OK
     TcpDirectDialog d(t.lib(), nullptr, t.q);
-    t.host.script(dlg::TcpDirect).ok();
+    t.host.script(dlg::TcpDirect).ok().type(tcpctl::Socket, "9100").ok();
     EXPECT_EQ(d.doModal(), id::Ok);
     EXPECT_EQ(t.boxes(),
               (Strings{"Lintora Configuration: Failed to register WNDCLASS for parsed control",
+                       "Lintora Configuration: Please enter an integer between 1 and 65535.",
                        "Configuration Error: Access is denied.",
                        std::string("Configuration Error: Error accessing the file:  ") + kHosts +
                            ".\nThe TCP Direct Port Name and Address did not get updated."}));
-    EXPECT_STREQ(t.q.DeviceName, "PRN1");
-    EXPECT_EQ(t.file(), "10.1.2.3 PRN1\n");
+    EXPECT_EQ(t.file() + t.q.DeviceName, "10.1.2.3 PRN1\nPRN1");
 }
 
 TEST(TcpDirect, HostsFileFollowsSystemRootOnlyOnDriveC) {

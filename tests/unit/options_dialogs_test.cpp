@@ -84,9 +84,9 @@ std::function<void(const ModelWindow&)> focusIs(int id) {
     return [=](const ModelWindow& w) { EXPECT_EQ(w.focus, id); };
 }
 
-TEST_F(OptionsDialogs, CompletePathGivesADriveAndOnTheCurrentDriveAnAbsoluteDirectory) {
+TEST_F(OptionsDialogs, DirectoriesAreCompletedWithTheDriveAndValidatedByMode) {
     // clang-format off
-    const char* const cases[][3] = {
+    const char* const paths[][3] = {
         // Current directory, typed, completed.
         {"C:\\work", " \tcache\r\n", "C:\\work\\cache"}, {"C:\\work", "\\abs\\dir", "C:\\abs\\dir"},
         {"C:\\work", "c:rel", "c:\\work\\rel"}, // the drive letter in either case
@@ -95,13 +95,12 @@ TEST_F(OptionsDialogs, CompletePathGivesADriveAndOnTheCurrentDriveAnAbsoluteDire
         {"", "tmp", "C:.\\tmp"},                 // the current directory cannot be had
     };
     // clang-format on
-    for (const auto& [cwd, typed, full] : cases) {
+    for (const auto& [cwd, typed, full] : paths) {
         machine.files.cwd = cwd;
         EXPECT_EQ(CompletePath(lib(), typed).full(), full) << cwd << " + '" << typed << "'";
     }
-}
 
-TEST_F(OptionsDialogs, ValidateDirectoryByModeAndWhatThePathIs) {
+    // ValidateDirectory by mode and what the path is.
     const std::string ask = "Path doesn't exist.  Do you wish to create ";
     const std::string isFile =
         "The path specifies an existing file.  Please enter a directory name instead.";
