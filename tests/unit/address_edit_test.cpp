@@ -113,7 +113,7 @@ TEST(AddressEdit, InputChangesTextAndSelection) {
     }
 }
 
-TEST(AddressEdit, TextIsParsedIntoFourFieldsAndGivenBack) {
+TEST(AddressEdit, TextIsParsedIntoFourFieldsAndGivenBackKeysAreLeftToTheDialog) {
     // clang-format off
     const std::pair<const char*, const char*> cases[] = {
         {"135.0.3.54", "135.0.3.54"}, {"", "0.0.0.0"}, {"1.2", "1.2.0.0"}, {"1a2.3.4.5", "12.3.4.5"},
@@ -121,7 +121,8 @@ TEST(AddressEdit, TextIsParsedIntoFourFieldsAndGivenBack) {
         {"99999999999999999999.1234.300.2", "255.255.300.2"}, // cut like typed bytes
     };
     // clang-format on
-    AddressEdit edit;
+    Recorder events;
+    AddressEdit edit(&events);
     for (const auto& [in, out] : cases)
         EXPECT_EQ(edit.setText(in) == 1 ? edit.text() : "failed", out) << in;
     EXPECT_EQ(edit.fieldText(), "255\t.255\t.300\t.2");
@@ -143,11 +144,8 @@ TEST(AddressEdit, TextIsParsedIntoFourFieldsAndGivenBack) {
     EXPECT_EQ(edit.fieldText(), "1\t.4\t.5\t.6");
     EXPECT_FALSE(IsValidFieldText("1\t.2\t.3") || IsValidFieldText("1234\t.2\t.3\t.4") ||
                  IsValidFieldText("1.\t2\t.3\t.4"));
-}
 
-TEST(AddressEdit, KeysLeftToTheDialogAndASilencedBeep) {
-    Recorder events;
-    AddressEdit edit(&events);
+    // Keys left to the dialog, and a silenced beep.
     edit.setText("255.2.3.4");
     EXPECT_EQ(std::vector<Handling>({edit.character('\t'), edit.character('\r'),
                                      edit.character('\x1B'), edit.keyDown(EditKey::Shift),

@@ -112,10 +112,11 @@ TEST(OdrFetch, ListsTheQueuesOfThisServerWithADoublingList) {
 
 struct Pieces : ::testing::Test, HeadlessLibrary {
     Pieces() : HeadlessLibrary(false) {}
-    Texts boxTexts() const {
+    // The texts of the boxes shown, cut to `n` characters.
+    Texts boxTexts(size_t n = std::string::npos) const {
         Texts out;
         for (const auto& b : host.boxes)
-            out.push_back(b.text);
+            out.push_back(b.text.substr(0, n));
         return out;
     }
 };
@@ -165,12 +166,11 @@ TEST_F(Pieces, NewQueueImportsACopyOfAQueueOfItsModel) {
     QueueRecord q{};
     InitNewQueueRecord(1, "NEWQ", "", q);
     host.script(dlg::NewQueue).click(newqueuectl::Import);
-    host.script(dlg::ImportQueue)
-        .then([](const ModelWindow& w) {
-            EXPECT_EQ(std::tuple(w.at(importctl::From).itemTexts(), w.at(importctl::To).text),
-                      std::tuple(Texts{"B_Q,   \"second\""}, "NEWQ,   <no description text>"));
-        })
-        .ok();
+    auto& import = host.script(dlg::ImportQueue).then([](const ModelWindow& w) {
+        EXPECT_EQ(std::tuple(w.at(importctl::From).itemTexts(), w.at(importctl::To).text),
+                  std::tuple(Texts{"B_Q,   \"second\""}, "NEWQ,   <no description text>"));
+    });
+    import.ok();
     host.answerWhen("Import configuration from queue B_Q to queue NEWQ?", id::Yes);
     EXPECT_EQ(NewQueueDialog(t.lib(), nullptr, 1, q).doModal(), kQueueImported);
     const QueueRecord* source = nullptr;
@@ -180,11 +180,10 @@ TEST_F(Pieces, NewQueueImportsACopyOfAQueueOfItsModel) {
               "NEWQ//DEV_B_Q 0 1 1");
 
     t->readOnlyRegistry = true;
-    host.script(dlg::NewQueue)
-        .then([](const ModelWindow& w) {
-            EXPECT_FALSE(w.at(ctl::Ok).enabled || w.at(newqueuectl::Import).enabled);
-        })
-        .cancel();
+    auto& readOnly = host.script(dlg::NewQueue).then([](const ModelWindow& w) {
+        EXPECT_FALSE(w.at(ctl::Ok).enabled || w.at(newqueuectl::Import).enabled);
+    });
+    readOnly.cancel();
     EXPECT_EQ(NewQueueDialog(t.lib(), nullptr, 1, q).doModal(), id::Cancel);
 }
 
@@ -208,10 +207,8 @@ TEST_F(Pieces, OtherModelNeedsItsModule) {
         chosen += std::to_string(d.model()) + " ";
     }
     EXPECT_EQ(chosen, formatMessage("%d:%d %d:14 ", id::Cancel, kNoModel, id::Ok));
-    EXPECT_EQ(boxTexts(), (Texts{"The GNX.DLL is not installed.  This file is required in order "
-                                 "to configure Generic PostScript Level 2 printers.  Please "
-                                 "contact your system administrator immediately.",
-                                 "Please select a printer model."}));
+    EXPECT_EQ(boxTexts(29),
+              (Texts{"The GNX.DLL is not installed.", "Please select a printer model"}));
 }
 
 TEST_F(Pieces, SavingTheOdrNameAndItsFailuresAndTheAddressDialogWithoutItsControlClass) {
@@ -225,7 +222,7 @@ TEST_F(Pieces, SavingTheOdrNameAndItsFailuresAndTheAddressDialogWithoutItsContro
     // A window class of that name that is not the address control's: said, and it opens.
     host.classes.registerClass(kAddressEditClass, this);
     host.script(dlg::OdrAddress)
-        .then([](const ModelWindow& w) { EXPECT_EQ(w.at(odrctl::OdrName).text, "Alpha:Quendal"); })
+        .then([](auto& w) { EXPECT_EQ(w.at(odrctl::OdrName).text, "Alpha:Quendal"); })
         .cancel();
     EXPECT_EQ(OdrAddressDialog(t.lib(), nullptr, "Alpha:Quendal", "").doModal(), id::Cancel);
     EXPECT_EQ(boxTexts(), (Texts{"Access is denied.",

@@ -209,14 +209,9 @@ TEST_F(SpoolerDialogs, RefreshListsAnewAndSelectsTheOpeningTextAgain) {
     q.Connectivity = 0;
     setField(q.DeviceName, "Office");
     t.lib().readOnlyRegistry = true; // Cancel stays the default after a Refresh
-    host.script(dlg::PrintManager)
-        .select(pmctl::Printer, kBare)
-        .then([&](const ModelWindow&) {
-            machine.spooler.printerList.push_back({"New", "Added"});
-        })
-        .click(pmctl::Refresh)
-        .then([](const ModelWindow& w) { EXPECT_EQ(w.defaultButton, ctl::Cancel); })
-        .cancel();
+    auto& s = host.script(dlg::PrintManager).select(pmctl::Printer, kBare);
+    s.then([&](const ModelWindow&) { machine.spooler.printerList.push_back({"New", "Added"}); });
+    s.click(pmctl::Refresh).then([](auto& w) { EXPECT_EQ(w.defaultButton, ctl::Cancel); }).cancel();
     auto [box, shown] = run<PrintManagerDialog>(pmctl::Printer);
     EXPECT_EQ(box->itemTexts(), (Strings{kBare, "New,   \"Added\"", kOffice}));
     EXPECT_EQ(box->text, kOffice);

@@ -102,10 +102,10 @@ TEST(DialogControls, RadioGroupsListsAndSelections) {
     // An automatic button clears only its own group.
     v.s.selectItems(X, {0, 2}).click(tc::Other2).click(tc::Radio1).click(tc::Radio2);
     v.s.then([&](const ModelWindow& w) {
-           EXPECT_EQ(d.getSelItems(X), (std::vector<int>{0, 2}));
-           EXPECT_EQ(Ints({w.at(tc::Radio1).check, w.at(tc::Other2).check}), Ints({0, 1}));
-       })
-        .ok();
+        EXPECT_EQ(d.getSelItems(X), (std::vector<int>{0, 2}));
+        EXPECT_EQ(Ints({w.at(tc::Radio1).check, w.at(tc::Other2).check}), Ints({0, 1}));
+    });
+    v.s.ok();
     EXPECT_EQ(d.doModal(), id::Ok);
     EXPECT_EQ(d.radio, 1);
 }

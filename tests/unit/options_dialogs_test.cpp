@@ -130,27 +130,7 @@ TEST_F(OptionsDialogs, DirectoriesAreCompletedWithTheDriveAndValidatedByMode) {
     }
 }
 
-TEST_F(OptionsDialogs, FontsOpenWithTheStoredCharsetAndFontSplitIntoNameAndSize) {
-    // clang-format off
-    const struct { uint32_t kanji, greek; uint16_t system, former; const char *font, *shown; } cases[] = {
-        {0, 0, 2, 2, "Mincho16", "Xo--- [default] 16 000000"},
-        {0, 1, 42, 17, "GrkDutch", "ooX-o default GrkSwiss [GrkDutch] 16 111111"},
-        {1, 0, 2, 11, "Mincho12", "oX-o- [default] Mincho Gothic 12 000000"},
-        {1, 1, 2, 42, "grkswiss9", "oooox [default] Mincho Gothic GrkSwiss GrkDutch 9 000000"},
-        {1, 1, 2, 99, "Unknown7", "Xooo- [default] Mincho Gothic GrkSwiss GrkDutch 7 000000"},
-        {1, 1, 2, 17, "grkswiss9x", "ooXo- default Mincho Gothic [GrkSwiss] GrkDutch 9 111111"},
-    };
-    // clang-format on
-    for (const auto& c : cases) {
-        std::tie(cfg.InstalledKanji, cfg.InstalledGreek) = std::pair(c.kanji, c.greek);
-        std::tie(cfg.SystemCharset, cfg.FormerCharset) = std::pair(c.system, c.former);
-        setField(cfg.DefaultFont, c.font);
-        host.script(dlg::Fonts).then(fontsShow(c.shown)).cancel();
-        EXPECT_EQ(RunFontsDialog(lib(), nullptr, cfg), id::Cancel);
-    }
-}
-
-TEST_F(OptionsDialogs, FontRulesAndOkThatChecksEverythingBeforeItWritesAnything) {
+TEST_F(OptionsDialogs, FontRulesAndOkThatChecksEverythingBeforeItWritesAnythingAndTheOpening) {
     std::tie(cfg.InstalledKanji, cfg.FormerCharset, cfg.UseDocCharSet) = std::tuple(1, 30, 1);
     setField(cfg.DefaultFont, "Mincho16");
     setField(cfg.Fonts[0], "Courier");
@@ -201,6 +181,25 @@ TEST_F(OptionsDialogs, FontRulesAndOkThatChecksEverythingBeforeItWritesAnything)
     host.script(dlg::Fonts).ok();
     EXPECT_EQ(RunFontsDialog(lib(), nullptr, cfg), id::Ok);
     EXPECT_EQ(record(), formatMessage(stored.c_str(), "default"));
+
+    // Opening with the stored charset, and the stored font split into name and size.
+    // clang-format off
+    const struct { uint32_t kanji, greek; uint16_t system, former; const char *font, *shown; } cases[] = {
+        {0, 0, 2, 2, "Mincho16", "Xo--- [default] 16 000000"},
+        {0, 1, 42, 17, "GrkDutch", "ooX-o default GrkSwiss [GrkDutch] 16 111111"},
+        {1, 0, 2, 11, "Mincho12", "oX-o- [default] Mincho Gothic 12 000000"},
+        {1, 1, 2, 42, "grkswiss9", "oooox [default] Mincho Gothic GrkSwiss GrkDutch 9 000000"},
+        {1, 1, 2, 99, "Unknown7", "Xooo- [default] Mincho Gothic GrkSwiss GrkDutch 7 000000"},
+        {1, 1, 2, 17, "grkswiss9x", "ooXo- default Mincho Gothic [GrkSwiss] GrkDutch 9 111111"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        std::tie(cfg.InstalledKanji, cfg.InstalledGreek) = std::pair(c.kanji, c.greek);
+        std::tie(cfg.SystemCharset, cfg.FormerCharset) = std::pair(c.system, c.former);
+        setField(cfg.DefaultFont, c.font);
+        host.script(dlg::Fonts).then(fontsShow(c.shown)).cancel();
+        EXPECT_EQ(RunFontsDialog(lib(), nullptr, cfg), id::Cancel);
+    }
 }
 
 TEST_F(OptionsDialogs, OptionsOpenWithTheInstalledRootsTheFormatAndTheNotesSwitch) {
@@ -217,14 +216,13 @@ TEST_F(OptionsDialogs, OptionsOpenWithTheInstalledRootsTheFormatAndTheNotesSwitc
         // The notes switch is kept as it is while it cannot be changed.
         std::tie(cfg.TimeFormat, cfg.OdrGeneration, cfg.EnableNotes) =
             std::tuple(c.format, c.generation, 5);
-        host.script(dlg::GeneralOptions)
-            .then([&](const ModelWindow& w) {
-                EXPECT_EQ(formatMessage("%s %s %d %d", w.at(gc::ExecutableRoot).text.c_str(),
-                                        w.at(gc::DataRoot).text.c_str(),
-                                        w.at(gc::TimeFormat).curSel, w.at(gc::EnableNotes).enabled),
-                          c.shown);
-            })
-            .ok();
+        auto& s = host.script(dlg::GeneralOptions).then([&](const ModelWindow& w) {
+            EXPECT_EQ(formatMessage("%s %s %d %d", w.at(gc::ExecutableRoot).text.c_str(),
+                                    w.at(gc::DataRoot).text.c_str(), w.at(gc::TimeFormat).curSel,
+                                    w.at(gc::EnableNotes).enabled),
+                      c.shown);
+        });
+        s.ok();
         EXPECT_EQ(RunGeneralOptionsDialog(lib(), nullptr, cfg), id::Ok);
         EXPECT_EQ(record().substr(record().find("time")), c.stored);
         machine.registry.setString(kOdrRootPath, "QDSW_LIB", "D:\\QDSW2");
@@ -262,9 +260,7 @@ TEST_F(OptionsDialogs, OptionsOkChecksTheDirectoriesAndThePageLimitBeforeItWrite
     // A read-only registry leaves only Cancel in both dialogs.
     lib().readOnlyRegistry = true;
     for (uint16_t d : {dlg::Fonts, dlg::GeneralOptions})
-        host.script(d)
-            .then([](const ModelWindow& w) { EXPECT_FALSE(w.at(ctl::Ok).enabled); })
-            .cancel();
+        host.script(d).then([](auto& w) { EXPECT_FALSE(w.at(ctl::Ok).enabled); }).cancel();
     EXPECT_EQ(RunFontsDialog(lib(), nullptr, cfg), id::Cancel);
     EXPECT_EQ(RunGeneralOptionsDialog(lib(), nullptr, cfg), id::Cancel);
 }
