@@ -217,7 +217,7 @@ TEST(ModelFocus, MovesRaiseKillFocusThenSetFocus) {
     }
 }
 
-TEST(ModelBoxes, AnswersInOrderByTextAndSafeByDefault) {
+TEST(ModelBoxes, AnswersInOrderByTextAndSafeByDefaultCaptionsAndStyles) {
     HeadlessLibrary h;
     Library& lib = h.lib();
     std::string seen;
@@ -242,6 +242,25 @@ TEST(ModelBoxes, AnswersInOrderByTextAndSafeByDefault) {
     });
     ErrorId(lib, nullptr, 32820, 1);
     EXPECT_NE(h.host.scriptErrors.back().find("nest endlessly"), std::string::npos);
+
+    // Captions and styles of the other box kinds, on a host without windows (those of the
+    // kinds above are the script runner's tests too).
+    lib.setHost(h.t.host);
+    int owner = 0;
+    EXPECT_EQ(
+        Ints({ErrorIdNoOwner(lib, 32863, 5L),
+              MessageBoxId(lib, &owner, 32852, mb::RetryQuestion, 32894),
+              MessageBoxF(lib, nullptr, "Default ODR Name", mb::RetryQuestion, "%s:%d", "a", 7)}),
+        Ints({id::Ok, id::Cancel, id::Cancel}));
+    Texts shown;
+    for (const ShownBox& s : h.t.host.shown)
+        shown.push_back(s.text + "|" + s.caption + "|" + std::to_string(s.style) +
+                        (s.owner == &owner ? "|owned" : ""));
+    EXPECT_EQ(shown, (Texts{"Error 5 getting title strings.|Configuration Error|65584",
+                            "|Path Status|65589|owned", // a number the table lacks: an empty text
+                            "a:7|Default ODR Name|65589"}));
+    // Cut to the buffer's size.
+    EXPECT_EQ(formatMessage("Path '%s' is read only.", std::string(700, 'x').c_str()).size(), 511u);
 }
 
 // The control's own rules are the address edit's tests; here: the model drives it.
@@ -266,28 +285,6 @@ TEST(ModelAddress, TheControlKeepsItsFormAndTellsTheDialog) {
                                       "value is 255.|Configuration Error|0|500"});
     EXPECT_EQ(only(v.d.events, {"cmd", "notify"}),
               (Texts{"cmd 4600 2", "notify 4600 32768", "cmd 4600 2"}));
-}
-
-// Captions and styles of the other box kinds are the model's and the script runner's tests.
-TEST(MessageBoxes, CaptionsStylesAndFormatting) {
-    FakeMachine m;
-    TestLibrary t(m);
-    Library& lib = t.lib();
-    int owner = 0;
-    EXPECT_EQ(
-        Ints({ErrorIdNoOwner(lib, 32863, 5L),
-              MessageBoxId(lib, &owner, 32852, mb::RetryQuestion, 32894),
-              MessageBoxF(lib, nullptr, "Default ODR Name", mb::RetryQuestion, "%s:%d", "a", 7)}),
-        Ints({id::Ok, id::Cancel, id::Cancel}));
-    Texts shown;
-    for (const ShownBox& s : t.host.shown)
-        shown.push_back(s.text + "|" + s.caption + "|" + std::to_string(s.style) +
-                        (s.owner == &owner ? "|owned" : ""));
-    EXPECT_EQ(shown, (Texts{"Error 5 getting title strings.|Configuration Error|65584",
-                            "|Path Status|65589|owned", // a number the table lacks: an empty text
-                            "a:7|Default ODR Name|65589"}));
-    // Cut to the buffer's size.
-    EXPECT_EQ(formatMessage("Path '%s' is read only.", std::string(700, 'x').c_str()).size(), 511u);
 }
 
 // A display that is named but does not answer would make Qt abort the process. Without a

@@ -203,28 +203,26 @@ TEST_F(OptionsDialogs, FontRulesAndOkThatChecksEverythingBeforeItWritesAnythingA
 }
 
 TEST_F(OptionsDialogs, OptionsOpenWithTheInstalledRootsTheFormatAndTheNotesSwitch) {
-    const struct {
-        uint16_t format, generation;
-        const char* shown; // roots, chosen format, notes switch enabled
-        const char* stored;
-    } cases[] = {
+    // Format and generation; the roots, the chosen format and whether the notes switch is enabled;
+    // what OK stores.
+    const std::tuple<uint16_t, uint16_t, const char*, const char*> cases[] = {
         {2, 1, "C:\\QDSW C:\\QDSW_LOCAL 1 1", "time 2 switches 0010"},
         {4, 0, "D:\\QDSW2 E:\\LOCAL 0 0", "time 1 switches 0050"},
         {3, 1, "D:\\QDSW2 E:\\LOCAL 2 1", "time 3 switches 0010"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [format, generation, shown, stored] : cases) {
         // The notes switch is kept as it is while it cannot be changed.
         std::tie(cfg.TimeFormat, cfg.OdrGeneration, cfg.EnableNotes) =
-            std::tuple(c.format, c.generation, 5);
+            std::tuple(format, generation, 5);
         auto& s = host.script(dlg::GeneralOptions).then([&](const ModelWindow& w) {
             EXPECT_EQ(formatMessage("%s %s %d %d", w.at(gc::ExecutableRoot).text.c_str(),
                                     w.at(gc::DataRoot).text.c_str(), w.at(gc::TimeFormat).curSel,
                                     w.at(gc::EnableNotes).enabled),
-                      c.shown);
+                      shown);
         });
         s.ok();
         EXPECT_EQ(RunGeneralOptionsDialog(lib(), nullptr, cfg), id::Ok);
-        EXPECT_EQ(record().substr(record().find("time")), c.stored);
+        EXPECT_EQ(record().substr(record().find("time")), stored);
         machine.registry.setString(kOdrRootPath, "QDSW_LIB", "D:\\QDSW2");
         machine.registry.setString(kOdrRootPath, "QDSW_LOCAL", "E:\\LOCAL");
     }
