@@ -96,15 +96,14 @@ TEST(OdrFetch, ListsTheQueuesOfThisServerWithADoublingList) {
                   std::tuple(k.names, k.capacities, 0))
             << k.json;
     }
-    // The direct address record of 10.1.2.3, with the listed port when there is one.
-    for (uint16_t port : {32769, 4000}) {
-        if (port != 32769) machine.services.ports["rlk"] = port;
-        Texts names;
-        EXPECT_EQ(FetchOdrQueueNames(lib, "Alpha:Quendal", "10.1.2.3", names), 0u);
-        EXPECT_EQ(server, (std::vector<uint32_t>{0xFFFFFFFFu, 0, 10 * 256 + 1, 2 * 256 + 3, port}));
-    }
-    product.scriptLinkResult(0x9C0000FF); // a link that fails is the result
+    // The direct address record of 10.1.2.3 (the last call above), with the listed port when
+    // there is one.
+    EXPECT_EQ(server, (std::vector<uint32_t>{0xFFFFFFFFu, 0, 10 * 256 + 1, 2 * 256 + 3, 32769}));
+    machine.services.ports["rlk"] = 4000;
     Texts names;
+    EXPECT_EQ(FetchOdrQueueNames(lib, "Alpha:Quendal", "10.1.2.3", names), 0u);
+    EXPECT_EQ(server, (std::vector<uint32_t>{0xFFFFFFFFu, 0, 10 * 256 + 1, 2 * 256 + 3, 4000}));
+    product.scriptLinkResult(0x9C0000FF); // a link that fails is the result
     EXPECT_EQ(FetchOdrQueueNames(lib, "Alpha:Quendal", "", names), 0x9C0000FFu);
     EXPECT_EQ(MakeRlkServerHostName("Alpha:Quendal") + MakeRlkServerHostName("My Site:Org.1"),
               "alpha-quendal-rlk-servermysite-org1-rlk-server");
@@ -232,11 +231,11 @@ TEST_F(Pieces, SavingTheOdrNameAndItsFailuresAndTheAddressDialogWithoutItsContro
 
 TEST(SavedOdrName, TheNextStartTakesItsNamePartsOverTheNameServiceDefault) {
     // Saved (nullptr: none), then the name and the charset of the ODR that the name reaches.
+    // clang-format off
     const std::tuple<const char*, const char*> cases[] = {
-        {nullptr, "Alpha:Quendal 2"}, {"Beta:Org", "Beta:Org 42"},
-        {"Beta", "Beta:Quendal 0"},   {":Org", "Alpha:Quendal 2"},
-        {"Beta:", "Alpha:Quendal 2"}, {"Beta:OrganisationNameTooLong", "Alpha:Quendal 2"},
-    };
+        {nullptr, "Alpha:Quendal 2"}, {"Beta:Org", "Beta:Org 42"}, {"Beta", "Beta:Quendal 0"},
+        {":Org", "Alpha:Quendal 2"}, {"Beta:OrganisationNameTooLong", "Alpha:Quendal 2"}};
+    // clang-format on
     for (const auto& [saved, expected] : cases) {
         FakeMachine machine;
         ASSERT_TRUE(!saved || SaveOdrNameToRegistry(TestLibrary(machine).lib(), nullptr, saved));
