@@ -113,7 +113,7 @@ TEST(AddressEdit, InputChangesTextAndSelection) {
     }
 }
 
-TEST(AddressEdit, TextIsParsedIntoFourFieldsAndGivenBackKeysAreLeftToTheDialog) {
+TEST(AddressEdit, TextIsParsedAndGivenBackKeysAreLeftToTheDialogAndTheClassIsRegistered) {
     // clang-format off
     const std::pair<const char*, const char*> cases[] = {
         {"135.0.3.54", "135.0.3.54"}, {"", "0.0.0.0"}, {"1.2", "1.2.0.0"}, {"1a2.3.4.5", "12.3.4.5"},
@@ -157,9 +157,8 @@ TEST(AddressEdit, TextIsParsedIntoFourFieldsAndGivenBackKeysAreLeftToTheDialog) 
     edit.setSelection(1, 1);
     EXPECT_EQ(std::make_tuple(edit.character('9'), events.badInputs, events.beeps, edit.text()),
               std::make_tuple(Handling::Handled, 2, 1, std::string("255.2.3.4")));
-}
 
-TEST(AddressEditClass, RegistrationAndStyle) {
+    // The window class: its registration and style.
     WindowClasses classes;
     EXPECT_TRUE(RegisterAddressEditClass(classes));
     EXPECT_EQ(classes.find("LNT_TCP_EDIT"), AddressEditProcedure());

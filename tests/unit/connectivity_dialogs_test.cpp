@@ -76,7 +76,7 @@ Check title(std::string expected) {
     return [=](const ModelWindow& w) { EXPECT_EQ(w.title, expected); };
 }
 
-TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpService) {
+TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpServiceTheLargeDocumentOneItsMedia) {
     std::tie(q.WaitTimeout, q.CenterImage) = std::tuple(300, 5);
     PrinterConfigDialog d(t.lib(), nullptr, model("GENERIC_POSTSCRIPT"), q);
     auto& s = host.script(dlg::PrinterConfig)
@@ -100,21 +100,20 @@ TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpService) {
                                       "Configuration Error: You must configure "}));
     }
     EXPECT_TRUE(t.logged("LNTC: Error opening the Service Control Manager"));
-}
 
-TEST_F(PrinterDialogs, LargeDocumentDialogPreparesMediaAndSpinsItsTimeout) {
-    // The unreadable ldpx.cfg is reported before the dialog shows.
-    LargeDocConfigDialog d(t.lib(), nullptr, model("XEROX_8840C"), q);
+    // The large document dialog prepares the media; the unreadable ldpx.cfg is reported before
+    // the dialog shows.
+    LargeDocConfigDialog large(t.lib(), nullptr, model("XEROX_8840C"), q);
     EXPECT_STREQ(q.BestAvailPaperSizes, "LETTER,B,C");
     ASSERT_EQ(host.boxes.size(), 1u);
     const int field = largedocctl::InitTimeout, spin = largedocctl::InitTimeoutSpin;
-    auto& s =
+    auto& l =
         host.script(dlg::LargeDocConfig).then(title("Xerox 8840C  (C-size) Printer Configuration"));
-    s.type(field, "3599").scroll(spin, Scroll::LineUp).scroll(spin, Scroll::LineUp);
-    s.then(text(field, "3600")).type(field, "0").scroll(spin, Scroll::LineDown);
-    s.then(text(field, "0")).click(largedocctl::Options).then(text(ctl::Cancel, "Close")).ok();
+    l.type(field, "3599").scroll(spin, Scroll::LineUp).scroll(spin, Scroll::LineUp);
+    l.then(text(field, "3600")).type(field, "0").scroll(spin, Scroll::LineDown);
+    l.then(text(field, "0")).click(largedocctl::Options).then(text(ctl::Cancel, "Close")).ok();
     host.script(dlg::QueueOptions).ok();
-    EXPECT_EQ(d.doModal(), id::Ok);
+    EXPECT_EQ(large.doModal(), id::Ok);
     EXPECT_EQ(q.PrinterInitTimeout, 0);
 }
 

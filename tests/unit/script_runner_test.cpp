@@ -141,7 +141,7 @@ answer no
     EXPECT_FALSE(early.failure());
 }
 
-TEST_F(ScriptedPrinterDialog, AFailureStopsTheRunAtItsLine) {
+TEST_F(ScriptedPrinterDialog, AFailureStopsTheRunAtItsLineAndIndexedNamesPickAmongEqualOnes) {
     const std::string queue = "click \"print manager printer queue\"\n";
     const char *front = "is in front", *noBox = "no message box is in front",
                *noName = "has no control named";
@@ -172,18 +172,15 @@ TEST_F(ScriptedPrinterDialog, AFailureStopsTheRunAtItsLine) {
             << (f ? f->message : "");
         EXPECT_EQ(nlohmann::json::parse(runner.transcript(1))["error"]["line"], line);
     }
-}
 
-// The three trays share their captions and labels: [n] picks one in tab order.
-using ScriptedTrayDialog = ScriptedPrinterDialog;
-TEST_F(ScriptedTrayDialog, IndexedNamesPickAmongEqualOnes) {
+    // The three trays share their captions and labels: [n] picks one in tab order.
     setField(q.Printer, "HP_LASERJET_4M");
     DefaultMedia media{};
     media.NumPaperSizes = 2;
     setField(media.PaperSizes[0].szName, "LETTER");
     setField(media.PaperSizes[1].szName, "A4");
     media.Trays[0] = media.Trays[1] = media.Trays[2] = {0, 1};
-    const std::tuple<const char*, int, const char*> cases[] = {
+    const std::tuple<const char*, int, const char*> trays[] = {
         // line 0: no failure
         {"select \"paper size\"[3] a4\nexpect selected \"Paper Size:\"[3] A4\n"
          "expect selected \"Paper Size\"[1] LETTER\nclick \"2\"[2]\nexpect checked \"2\"[2]\n"
@@ -192,7 +189,7 @@ TEST_F(ScriptedTrayDialog, IndexedNamesPickAmongEqualOnes) {
         {"select \"paper size\" A4", 1, "names 3 controls; say which with [1] to [3]"},
         {"select+ \"paper size\"[2] A4", 1, "takes one selected item only"},
     };
-    for (const auto& [script, line, message] : cases) {
+    for (const auto& [script, line, message] : trays) {
         SCOPED_TRACE(script);
         TrayMediaDialog d(t.lib(), nullptr, q, media, false);
         ScriptRunner runner(host, ParseScript(script));
