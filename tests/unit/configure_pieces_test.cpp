@@ -121,7 +121,7 @@ struct Pieces : ::testing::Test, HeadlessLibrary {
 };
 
 // Each model class also opens its own dialog, and no other.
-TEST_F(Pieces, NewQueueDefaultsFollowTheModelClassAndWhatCountsAsTheSameModel) {
+TEST_F(Pieces, NewQueueDefaultsTheSameModelAndACopyImportedFromAQueueOfItsModel) {
     t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]()); // no media table needed
     // Model; printer/alias/module/device connectivity encoding wait socket trays; the dialog.
     const std::tuple<int, const char*, uint16_t> cases[] = {
@@ -148,11 +148,9 @@ TEST_F(Pieces, NewQueueDefaultsFollowTheModelClassAndWhatCountsAsTheSameModel) {
     EXPECT_FALSE(SameModel(q, 1));
     setField(q.Printer, "OTHER");
     EXPECT_FALSE(SameModel(q, 14));
-}
 
-// The list offers the queues of the model only; the copy keeps the new name and description
-// and gets a cross-process area of its own. A read-only registry leaves only Cancel.
-TEST_F(Pieces, NewQueueImportsACopyOfAQueueOfItsModel) {
+    // The list offers the queues of the model only; the copy keeps the new name and description
+    // and gets a cross-process area of its own. A read-only registry leaves only Cancel.
     for (const Texts& r : std::vector<Texts>{{"B_Q", "HP_LASERJET_4M", "second"},
                                              {"R_Q", "RICOH_LP-M20", "ricoh"}}) {
         const std::string key = productPath("Queues\\" + r[0]);
@@ -162,7 +160,7 @@ TEST_F(Pieces, NewQueueImportsACopyOfAQueueOfItsModel) {
     }
     const ServerConfig* config = nullptr;
     ASSERT_EQ(GetConfig(t.lib(), &config, LNTC_CONFIG_VERSION), 0u);
-    QueueRecord q{};
+    q = {};
     InitNewQueueRecord(1, "NEWQ", "", q);
     host.script(dlg::NewQueue).click(newqueuectl::Import);
     auto& import = host.script(dlg::ImportQueue).then([](const ModelWindow& w) {

@@ -172,7 +172,7 @@ struct SpoolerDialogs : QueueDialogs {
     }
 };
 
-TEST_F(SpoolerDialogs, PrintManagerEntriesAndWhatOkStores) {
+TEST_F(SpoolerDialogs, PrintManagerEntriesWhatOkStoresAndRefresh) {
     const std::string wide(250, 'W'), e124(124, 'e');
     machine.spooler.printerList.push_back({"A,B", e124 + "\xC3\xA9"}); // cut before the "é"
     machine.spooler.printerList.push_back({wide, "x"});
@@ -198,9 +198,8 @@ TEST_F(SpoolerDialogs, PrintManagerEntriesAndWhatOkStores) {
         EXPECT_EQ(fieldText(q.DeviceName), stored) << typed << select;
         EXPECT_EQ(shown, box.empty() ? Strings{} : Strings{box}) << typed << select;
     }
-}
 
-TEST_F(SpoolerDialogs, RefreshListsAnewAndSelectsTheOpeningTextAgain) {
+    // Refresh lists anew and selects the opening text again.
     q.Connectivity = 0;
     setField(q.DeviceName, "Office");
     t.lib().readOnlyRegistry = true; // Cancel stays the default after a Refresh
@@ -208,7 +207,7 @@ TEST_F(SpoolerDialogs, RefreshListsAnewAndSelectsTheOpeningTextAgain) {
     s.then([&](const ModelWindow&) { machine.spooler.printerList.push_back({"New", "Added"}); });
     s.click(pmctl::Refresh).then([](auto& w) { EXPECT_EQ(w.defaultButton, ctl::Cancel); }).cancel();
     auto [box, shown] = run<PrintManagerDialog>(pmctl::Printer);
-    EXPECT_EQ(box->itemTexts(), (Strings{kBare, "New,   \"Added\"", kOffice}));
+    EXPECT_EQ(box->itemTexts(), (Strings{ab, kBare, "New,   \"Added\"", kOffice, wideEntry}));
     EXPECT_EQ(box->text, kOffice);
 }
 
@@ -318,7 +317,7 @@ TEST(TcpDirect, HostsLinesMatchOnlyTheWholeNamesPart) {
 }
 
 // A LaserJet's socket is 9100 and fixed.
-TEST(TcpDirect, NoEmptyNameAndFocusRulesChangeNothing) {
+TEST(TcpDirect, NoEmptyNameFocusRulesChangeNothingAFailedRewriteIsShown) {
     Queue t("10.1.2.3 PRN1\n", "HP_LASERJET_4M");
     const QueueRecord before = t.q;
     TcpDirectDialog d(t.lib(), nullptr, t.q);
@@ -339,27 +338,26 @@ TEST(TcpDirect, NoEmptyNameAndFocusRulesChangeNothing) {
     EXPECT_EQ(t.boxes(), Strings{"Configuration Error: Please enter the TCP Direct Port Name."});
     EXPECT_EQ(t.file(), "10.1.2.3 PRN1\n");
     EXPECT_EQ(std::memcmp(&t.q, &before, sizeof before), 0);
-}
 
-TEST(TcpDirect, AFailedRewriteIsShownAndTheRecordStillWritten) {
-    Queue t("10.1.2.3 PRN1\n");
-    t.machine.files.writeError = 5;
+    // A failed rewrite is shown and the record still written.
+    Queue u("10.1.2.3 PRN1\n");
+    u.machine.files.writeError = 5;
     // A window class of that name that is not the address control's.
-    t.host.classes.registerClass(kAddressEditClass, &t);
-    setField(t.q.DeviceName, "OLD");
-    t.q.Connectivity = 2; // the queue's name is the port name
-    setField(t.q.Name, "PRN1");
-    t.q.TCP_SocketNumber = 0; // to be changed before OK
-    TcpDirectDialog d(t.lib(), nullptr, t.q);
-    t.host.script(dlg::TcpDirect).ok().type(tcpctl::Socket, "9100").ok();
-    EXPECT_EQ(d.doModal(), id::Ok);
-    EXPECT_EQ(t.boxes(),
+    u.host.classes.registerClass(kAddressEditClass, &u);
+    setField(u.q.DeviceName, "OLD");
+    u.q.Connectivity = 2; // the queue's name is the port name
+    setField(u.q.Name, "PRN1");
+    u.q.TCP_SocketNumber = 0; // to be changed before OK
+    TcpDirectDialog failing(u.lib(), nullptr, u.q);
+    u.host.script(dlg::TcpDirect).ok().type(tcpctl::Socket, "9100").ok();
+    EXPECT_EQ(failing.doModal(), id::Ok);
+    EXPECT_EQ(u.boxes(),
               (Strings{"Lintora Configuration: Failed to register WNDCLASS for parsed control",
                        "Lintora Configuration: Please enter an integer between 1 and 65535.",
                        "Configuration Error: Access is denied.",
                        std::string("Configuration Error: Error accessing the file:  ") + kHosts +
                            ".\nThe TCP Direct Port Name and Address did not get updated."}));
-    EXPECT_EQ(t.file() + t.q.DeviceName, "10.1.2.3 PRN1\nPRN1");
+    EXPECT_EQ(u.file() + u.q.DeviceName, "10.1.2.3 PRN1\nPRN1");
 }
 
 TEST(TcpDirect, HostsFileFollowsSystemRootOnlyOnDriveC) {

@@ -178,7 +178,7 @@ TEST_F(MainDialog, SilentNameServerTypedAddressAndTheNewNameSurvivesOk) {
               "10.0.0.9 Gamma:Quendal 250 11 Gamma:Quendal");
 }
 
-TEST_F(MainDialog, NameWithPartsTheRecordCannotHoldIsRefusedBeforeAnyFetch) {
+TEST_F(MainDialog, NameWithPartsTheRecordCannotHoldAndWhileTheAdministratorRunsAreRefused) {
     for (const char* name :
          {"ADomainNameOfTwentyCh:Quendal", "Alpha:AnOrganizationOfTwentyX", ":Quendal"}) {
         host.trace.clear();
@@ -192,6 +192,20 @@ TEST_F(MainDialog, NameWithPartsTheRecordCannotHoldIsRefusedBeforeAnyFetch) {
         EXPECT_EQ(opened(dlg::Wait), 1) << name; // the start-up's only
         EXPECT_STREQ(shared().Domain, "Alpha") << name;
     }
+
+    // While the administrator runs, changes are refused.
+    configured("LASER_1", 1);
+    machine.windows.add("Lintora Administrator", "AdminClass");
+    DialogScript& s = main();
+    s.select(mc::Current, "LASER_1").click(mc::Delete);
+    s.select(mc::ToConfigure, "LASER_2").select(mc::Model, "HP LaserJet 4M").click(mc::Configure);
+    s.type(mc::OdrName, "Beta").focus(mc::Current).then(textIs(mc::OdrName, "Alpha:Quendal"));
+    s.closeBox();
+    run();
+    EXPECT_EQ(boxes(), (Texts{"You cannot delete any queues while the L",
+                              "You cannot configure any new queues whil",
+                              "You cannot change the ODR name while the"}));
+    EXPECT_EQ(slots(), "LASER_1:HP_LASERJET_4M ");
 }
 
 TEST_F(MainDialog, OkAndCancelQuestions) {
@@ -248,21 +262,6 @@ TEST_F(MainDialog, CreateImportModelChangeAndDelete) {
                               "You selected a new printer model for the",
                               "Successfully configured the queue LASER_", "Delete queue LASER_2?",
                               "All successful queue configurations/dele"}));
-}
-
-TEST_F(MainDialog, AdministratorBlocksChanges) {
-    configured("LASER_1", 1);
-    machine.windows.add("Lintora Administrator", "AdminClass");
-    DialogScript& s = main();
-    s.select(mc::Current, "LASER_1").click(mc::Delete);
-    s.select(mc::ToConfigure, "LASER_2").select(mc::Model, "HP LaserJet 4M").click(mc::Configure);
-    s.type(mc::OdrName, "Beta").focus(mc::Current).then(textIs(mc::OdrName, "Alpha:Quendal"));
-    s.closeBox();
-    run();
-    EXPECT_EQ(boxes(), (Texts{"You cannot delete any queues while the L",
-                              "You cannot configure any new queues whil",
-                              "You cannot change the ODR name while the"}));
-    EXPECT_EQ(slots(), "LASER_1:HP_LASERJET_4M ");
 }
 
 // Queues are matched to the ODR's ignoring case; one it does not assign is asked about. A
