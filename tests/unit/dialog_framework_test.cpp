@@ -110,7 +110,7 @@ TEST(DialogControls, RadioGroupsListsAndSelections) {
     EXPECT_EQ(d.radio, 1);
 }
 
-TEST(DialogModal, AMissingTemplateADisplaylessHostOrAScriptMistakeEndTheDialog) {
+TEST(DialogModal, AMissingTemplateADisplaylessHostOrAScriptMistakeEndTheDialogAndTheWaitWindow) {
     HeadlessLibrary h;
     EXPECT_EQ(Dialog(h.lib(), 4242, nullptr).doModal(), -1);
     EXPECT_TRUE(h.host.trace.empty());
@@ -138,10 +138,9 @@ TEST(DialogModal, AMissingTemplateADisplaylessHostOrAScriptMistakeEndTheDialog) 
     ro.s.escape();
     EXPECT_EQ(ro.d.doModal(), id::Cancel);
     EXPECT_EQ(ro.host.closed(kValuesTemplate)->defaultButton, ctl::Cancel);
-}
 
-// Then the Help button and F1 ask for the dialog's and the controls' contexts.
-TEST(DialogWait, TheWaitWindowIsCentredOnTopHasTheFocusWhileItStandsAndSaysWhatIsMissing) {
+    // The wait window is centred, on top, has the focus while it stands and says what is missing.
+    // Then the Help button and F1 ask for the dialog's and the controls' contexts.
     Values v;
     v.lib().helpFilePath = "c:\\lnt\\LNTC.HLP";
     HeadlessHost& host = v.host;
