@@ -94,7 +94,7 @@ const Input kInputs[] = {
 };
 // clang-format on
 
-TEST(AddressEdit, InputChangesTextAndSelection) {
+TEST(AddressEdit, InputTextKeysLeftToTheDialogAndTheClass) {
     for (const Input& in : kInputs) {
         Recorder events;
         AddressEdit edit(&events);
@@ -111,9 +111,8 @@ TEST(AddressEdit, InputChangesTextAndSelection) {
                   std::make_tuple(std::string(in.after), in.start, in.end, in.badInputs,
                                   in.badInputs, in.invalidBytes, in.scroll));
     }
-}
 
-TEST(AddressEdit, TextIsParsedAndGivenBackKeysAreLeftToTheDialogAndTheClassIsRegistered) {
+    // Text is parsed into four fields and given back.
     // clang-format off
     const std::pair<const char*, const char*> cases[] = {
         {"135.0.3.54", "135.0.3.54"}, {"", "0.0.0.0"}, {"1.2", "1.2.0.0"}, {"1a2.3.4.5", "12.3.4.5"},

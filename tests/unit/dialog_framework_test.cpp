@@ -180,7 +180,7 @@ TEST(DialogModal, AMissingTemplateADisplaylessHostOrAScriptMistakeEndTheDialogAn
     EXPECT_NE(std::find(box, host.trace.end(), "create 900"), host.trace.end());
 }
 
-TEST(ModelFocus, MovesRaiseKillFocusThenSetFocus) {
+TEST(ModelFocus, MovesRaiseKillFocusThenSetFocusAndTheAddressControlKeepsItsForm) {
     // Focus, tab past what is no tab stop, back-tab wrapping, a click focusing first.
     Values v;
     v.d.atInit = [](ValuesDialog& dlg) { dlg.enable(tc::Ratio, false); };
@@ -204,6 +204,26 @@ TEST(ModelFocus, MovesRaiseKillFocusThenSetFocus) {
     EXPECT_EQ(lost.d.doModal(), id::Ok);
     EXPECT_EQ(only(lost.d.events, {"set ", "kill "}),
               (Texts{"set 4001", "kill 4001", "kill 1", "set 1", "set 1"}));
+
+    // The control's own rules are the address edit's tests; here: the model drives it. What the
+    // dialog hears of it is QtAddressControl.KeysGoThroughTheModelAndTheDotsStayInFixedColumns.
+    Values a;
+    WindowModel& model = a.host.model();
+    a.s.then([&](const ModelWindow& w) {
+        a.d.setWindowText(tc::Address, "25.0.0.0");
+        w.at(tc::Address).address->setSelection(2, 2);
+        // A third digit above 255 is cut, with the message owned by the dialog; a fourth is
+        // refused and the dialog hears of it.
+        model.userChar(*model.active(), tc::Address, '6');
+        model.userChar(*model.active(), tc::Address, '7');
+        EXPECT_EQ(a.d.windowText(tc::Address), "255.0.0.0");
+    });
+    a.s.type(tc::Address, "10.20.30").escape(); // pasted
+    EXPECT_EQ(a.d.doModal(), id::Cancel);
+    EXPECT_EQ(a.host.closed(kValuesTemplate)->at(tc::Address).address->fieldText(),
+              "10\t.20\t.30\t.0");
+    EXPECT_EQ(boxLines(a.host), Texts{"An invalid TCP/IP address byte was entered.  The maximum "
+                                      "value is 255.|Configuration Error|0|500"});
 }
 
 TEST(ModelBoxes, AnswersInOrderByTextAndSafeByDefaultCaptionsAndStyles) {
@@ -250,28 +270,6 @@ TEST(ModelBoxes, AnswersInOrderByTextAndSafeByDefaultCaptionsAndStyles) {
                             "a:7|Default ODR Name|65589"}));
     // Cut to the buffer's size.
     EXPECT_EQ(formatMessage("Path '%s' is read only.", std::string(700, 'x').c_str()).size(), 511u);
-}
-
-// The control's own rules are the address edit's tests; here: the model drives it. What the
-// dialog hears of it is QtAddressControl.KeysGoThroughTheModelAndTheDotsStayInFixedColumns.
-TEST(ModelAddress, TheControlKeepsItsFormAndTellsTheDialog) {
-    Values v;
-    WindowModel& model = v.host.model();
-    v.s.then([&](const ModelWindow& w) {
-        v.d.setWindowText(tc::Address, "25.0.0.0");
-        w.at(tc::Address).address->setSelection(2, 2);
-        // A third digit above 255 is cut, with the message owned by the dialog; a fourth is
-        // refused and the dialog hears of it.
-        model.userChar(*model.active(), tc::Address, '6');
-        model.userChar(*model.active(), tc::Address, '7');
-        EXPECT_EQ(v.d.windowText(tc::Address), "255.0.0.0");
-    });
-    v.s.type(tc::Address, "10.20.30").escape(); // pasted
-    EXPECT_EQ(v.d.doModal(), id::Cancel);
-    EXPECT_EQ(v.host.closed(kValuesTemplate)->at(tc::Address).address->fieldText(),
-              "10\t.20\t.30\t.0");
-    EXPECT_EQ(boxLines(v.host), Texts{"An invalid TCP/IP address byte was entered.  The maximum "
-                                      "value is 255.|Configuration Error|0|500"});
 }
 
 // A display that is named but does not answer would make Qt abort the process. Without a

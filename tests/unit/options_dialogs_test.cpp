@@ -202,7 +202,8 @@ TEST_F(OptionsDialogs, FontRulesAndOkThatChecksEverythingBeforeItWritesAnythingA
     }
 }
 
-TEST_F(OptionsDialogs, OptionsOpenWithTheInstalledRootsTheFormatAndTheNotesSwitch) {
+TEST_F(OptionsDialogs, OptionsOpenWithTheRootsFormatAndNotesSwitchAndOkChecksBeforeItWrites) {
+    // Opening shows the installed roots, the format and the notes switch.
     // Format and generation; the roots, the chosen format and whether the notes switch is enabled;
     // what OK stores.
     const std::tuple<uint16_t, uint16_t, const char*, const char*> cases[] = {
@@ -226,9 +227,7 @@ TEST_F(OptionsDialogs, OptionsOpenWithTheInstalledRootsTheFormatAndTheNotesSwitc
         machine.registry.setString(kOdrRootPath, "QDSW_LIB", "D:\\QDSW2");
         machine.registry.setString(kOdrRootPath, "QDSW_LOCAL", "E:\\LOCAL");
     }
-}
 
-TEST_F(OptionsDialogs, OptionsOkChecksTheDirectoriesAndThePageLimitBeforeItWrites) {
     DialogScript& s = host.script(dlg::GeneralOptions);
     s.type(gc::QueueDepth, "19").scroll(gc::QueueDepthSpin, Scroll::LineUp);
     s.scroll(gc::QueueDepthSpin, Scroll::LineUp).then([](const ModelWindow& w) {
@@ -253,7 +252,7 @@ TEST_F(OptionsDialogs, OptionsOkChecksTheDirectoriesAndThePageLimitBeforeItWrite
                      "Path doesn't exist.  Do you wish to create 'C:\\work\\spool'?",
                      "Path doesn't exist.  Do you wish to create 'C:\\work\\tmp2'?", range}));
     EXPECT_EQ(record(), "0 doc0 default C:\\fonts auto0|C:\\work\\spool|C:\\work\\tmp2|pages 20 "
-                        "time 3 switches 1011");
+                        "time 3 switches 1001"); // the notes switch was on
 
     // A read-only registry leaves only Cancel in both dialogs.
     lib().readOnlyRegistry = true;
