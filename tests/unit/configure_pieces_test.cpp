@@ -111,11 +111,12 @@ TEST(OdrFetch, ListsTheQueuesOfThisServerWithADoublingList) {
 
 struct Pieces : ::testing::Test, HeadlessLibrary {
     Pieces() : HeadlessLibrary(false) {}
-    // The texts of the boxes shown, cut to `n` characters.
-    Texts boxTexts(size_t n = std::string::npos) const {
+    // The texts of the boxes shown since the last call, cut to `n` characters.
+    Texts boxTexts(size_t n = std::string::npos) {
         Texts out;
         for (const auto& b : host.boxes)
             out.push_back(b.text.substr(0, n));
+        host.boxes.clear();
         return out;
     }
 };
@@ -184,7 +185,7 @@ TEST_F(Pieces, NewQueueDefaultsTheSameModelAndACopyImportedFromAQueueOfItsModel)
     EXPECT_EQ(NewQueueDialog(t.lib(), nullptr, 1, q).doModal(), id::Cancel);
 }
 
-TEST_F(Pieces, OtherModelNeedsItsModule) {
+TEST_F(Pieces, OtherModelNeedsItsModuleSavingTheOdrNameAndTheAddressDialog) {
     EXPECT_EQ(ModelModulePath(t.lib(), 1), "C:\\qdsw\\lnt\\bin\\LJA.dll");
     auto models = [](int curSel, Texts items) {
         return [=](const ModelWindow& w) {
@@ -206,9 +207,8 @@ TEST_F(Pieces, OtherModelNeedsItsModule) {
     EXPECT_EQ(chosen, formatMessage("%d:%d %d:14 ", id::Cancel, kNoModel, id::Ok));
     EXPECT_EQ(boxTexts(29),
               (Texts{"The GNX.DLL is not installed.", "Please select a printer model"}));
-}
 
-TEST_F(Pieces, SavingTheOdrNameAndItsFailuresAndTheAddressDialogWithoutItsControlClass) {
+    // Saving the ODR name and its failures.
     EXPECT_TRUE(SaveOdrNameToRegistry(t.lib(), nullptr, "Beta:Org"));
     machine.registry.failNext(MemoryRegistry::Op::CreateKey, 5);
     EXPECT_FALSE(SaveOdrNameToRegistry(t.lib(), nullptr, "Gamma:Org"));

@@ -25,7 +25,8 @@ struct Values : HeadlessLibrary {
     DialogScript& s = host.script(kValuesTemplate);
 };
 
-TEST(DialogExchange, AFailedCheckShowsTheStandardMessageFocusesTheFieldAndKeepsTheDialogOpen) {
+TEST(DialogControls, AFailedCheckKeepsTheDialogOpenRadioGroupsListsAndSelections) {
+    // A failed check shows the standard message, focuses the field and keeps the dialog open.
     GermanProcessLocale german;
     const char *integer = "Please enter an integer.", *number = "Please enter a number.",
                *range = "Please enter an integer between 1 and 20.";
@@ -59,9 +60,7 @@ TEST(DialogExchange, AFailedCheckShowsTheStandardMessageFocusesTheFieldAndKeepsT
     }
     // Read and shown the registry's way, and the program's locale stays as it was.
     EXPECT_EQ(GermanProcessLocale::printed(5.5), german.active() ? "5,5" : "5.5");
-}
 
-TEST(DialogControls, RadioGroupsListsAndSelections) {
     Values v;
     ValuesDialog& d = v.d;
     const int L = tc::Sorted, X = tc::Extended;
@@ -170,7 +169,7 @@ TEST(DialogModal, AMissingTemplateADisplaylessHostOrAScriptMistakeEndTheDialogAn
     EXPECT_EQ(v.d.doModal(), id::Cancel);
     EXPECT_EQ(boxLines(host), Texts{"Meldung 40001 fehlt|Configuration Error|65584|0"});
     Texts helps;
-    for (const HeadlessHelp& e : v.host.helps)
+    for (const HeadlessHelp& e : host.helps)
         helps.push_back(e.file + " " + std::to_string(e.command) + " " + std::to_string(e.data));
     // The combo's context, not its edit's.
     EXPECT_EQ(helps, (Texts{"c:\\lnt\\LNTC.HLP 1 500", "c:\\lnt\\LNTC.HLP 1 4002",

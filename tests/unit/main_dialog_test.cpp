@@ -178,7 +178,16 @@ TEST_F(MainDialog, SilentNameServerTypedAddressAndTheNewNameSurvivesOk) {
               "10.0.0.9 Gamma:Quendal 250 11 Gamma:Quendal");
 }
 
-TEST_F(MainDialog, NameWithPartsTheRecordCannotHoldAndWhileTheAdministratorRunsAreRefused) {
+TEST_F(MainDialog, OkAndCancelQuestionsAndRefusedNames) {
+    // Enter in the name box checks the name and moves on; OK asks about the queues left.
+    host.answerWhen("still configure 2", id::No);
+    DialogScript& s = main();
+    s.focus(mc::OdrName).enter().then(focusIs(mc::ToConfigure));
+    s.ok().then(focusIs(mc::ToConfigure)).escape();
+    EXPECT_EQ(run(), 0u);
+    EXPECT_EQ(boxes(), Texts{"You must still configure 2 Quendal queue"});
+
+    // Names with parts the record cannot hold are refused before any fetch.
     for (const char* name :
          {"ADomainNameOfTwentyCh:Quendal", "Alpha:AnOrganizationOfTwentyX", ":Quendal"}) {
         host.trace.clear();
@@ -196,26 +205,16 @@ TEST_F(MainDialog, NameWithPartsTheRecordCannotHoldAndWhileTheAdministratorRunsA
     // While the administrator runs, changes are refused.
     configured("LASER_1", 1);
     machine.windows.add("Lintora Administrator", "AdminClass");
-    DialogScript& s = main();
-    s.select(mc::Current, "LASER_1").click(mc::Delete);
-    s.select(mc::ToConfigure, "LASER_2").select(mc::Model, "HP LaserJet 4M").click(mc::Configure);
-    s.type(mc::OdrName, "Beta").focus(mc::Current).then(textIs(mc::OdrName, "Alpha:Quendal"));
-    s.closeBox();
+    DialogScript& a = main();
+    a.select(mc::Current, "LASER_1").click(mc::Delete);
+    a.select(mc::ToConfigure, "LASER_2").select(mc::Model, "HP LaserJet 4M").click(mc::Configure);
+    a.type(mc::OdrName, "Beta").focus(mc::Current).then(textIs(mc::OdrName, "Alpha:Quendal"));
+    a.closeBox();
     run();
     EXPECT_EQ(boxes(), (Texts{"You cannot delete any queues while the L",
                               "You cannot configure any new queues whil",
                               "You cannot change the ODR name while the"}));
     EXPECT_EQ(slots(), "LASER_1:HP_LASERJET_4M ");
-}
-
-TEST_F(MainDialog, OkAndCancelQuestions) {
-    // Enter in the name box checks the name and moves on; OK asks about the queues left.
-    host.answerWhen("still configure 2", id::No);
-    DialogScript& s = main();
-    s.focus(mc::OdrName).enter().then(focusIs(mc::ToConfigure));
-    s.ok().then(focusIs(mc::ToConfigure)).escape();
-    EXPECT_EQ(run(), 0u);
-    EXPECT_EQ(boxes(), Texts{"You must still configure 2 Quendal queue"});
 
     // Cancel without font values asks once per missing value; a No keeps the dialog.
     const std::tuple<const char*, const char*, size_t> cases[] = {
