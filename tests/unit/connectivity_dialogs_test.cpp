@@ -309,9 +309,8 @@ TEST(TcpDirect, HostsLinesMatchOnlyTheWholeNamesPart) {
             got += "|" + w->at(newportctl::PortName).text + "|" + w->at(newportctl::Address).text;
         EXPECT_EQ(got, listed + "|" + shown + (asked ? "|" + name + "|10.9.9.9" : "")) << before;
         EXPECT_EQ(t.file() + "|" + t.file((kHosts + std::string(".lnt")).c_str()) + "|" +
-                      std::string(fieldText(t.q.DeviceName)) + "|" +
-                      std::to_string(t.q.TCP_SocketNumber),
-                  after + "|" + before + "|" + name + "|515");
+                      std::string(fieldText(t.q.DeviceName)),
+                  after + "|" + before + "|" + name);
     }
 }
 
@@ -356,7 +355,8 @@ TEST(TcpDirect, NoEmptyNameFocusRulesChangeNothingAFailedRewriteIsShown) {
                        "Configuration Error: Access is denied.",
                        std::string("Configuration Error: Error accessing the file:  ") + kHosts +
                            ".\nThe TCP Direct Port Name and Address did not get updated."}));
-    EXPECT_EQ(u.file() + u.q.DeviceName, "10.1.2.3 PRN1\nPRN1");
+    EXPECT_EQ(u.file() + u.q.DeviceName + std::to_string(u.q.TCP_SocketNumber),
+              "10.1.2.3 PRN1\nPRN19100");
 }
 
 TEST(TcpDirect, HostsFileFollowsSystemRootOnlyOnDriveC) {
