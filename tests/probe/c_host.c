@@ -22,7 +22,6 @@ static int has(int argc, char** argv, const char* word) {
     return 0;
 }
 
-/* A function of the library into *fn (a copy: ISO C has no cast from object pointers). */
 static void symbol(void* library, const char* name, void* fn) {
     void* p = dlsym(library, name);
     if (p == NULL) {

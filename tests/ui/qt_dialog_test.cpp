@@ -27,10 +27,9 @@ TEST(QtDialog, TheTemplateInDialogUnitsAndWhatTheDialogSetsShowInTheWidgets) {
         ASSERT_NE(window, nullptr);
         // The original platform's base units of the dialog's own font.
         QFontMetrics fm(window->font());
-        int x = (fm.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 +
-                 1) /
-                2;
-        int y = fm.height();
+        const QString letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+        const int x = (fm.horizontalAdvance(letters + letters.toLower()) / 26 + 1) / 2,
+                  y = fm.height();
         EXPECT_EQ(q.control(d, ctl::Ok)->geometry(),
                   QRect((200 * x + 2) / 4, (5 * y + 4) / 8, (50 * x + 2) / 4, (14 * y + 4) / 8));
         EXPECT_EQ(window->size(), QSize((260 * x + 2) / 4, (200 * y + 4) / 8));
@@ -108,11 +107,10 @@ TEST(QtDialog, KeysAndClicksReachTheModelAndItsHandlers) {
     EXPECT_EQ(std::make_tuple(code, d.name, d.radio, d.checked),
               std::make_tuple(int(id::Ok), std::string("Zeta1234"), 2, 1));
     EXPECT_EQ(only(d.events, {"cmd 4002"}).size(), 8u); // one per character that went in
-    EXPECT_EQ(only(d.events, {"cmd 4200"}), (Texts{"cmd 4200 0", "cmd 4200 0"}));
-    EXPECT_EQ(only(d.events, {"cmd 4103"}).size(), 2u);
-    Texts cmds = only(d.events, {"cmd"});
-    for (const char* e : {"cmd 4300 3", "cmd 4301 3", "cmd 4400 3", "cmd 4401 2"})
-        EXPECT_NE(std::find(cmds.begin(), cmds.end(), e), cmds.end()) << e;
+    EXPECT_EQ(only(d.events, {"cmd 41", "cmd 42", "cmd 43", "cmd 44"}),
+              (Texts{"cmd 4200 0", "cmd 4105 0", "cmd 4103 0", "cmd 4103 0", "cmd 4200 0",
+                     "cmd 4300 3", "cmd 4301 3", "cmd 4400 3", "cmd 4401 2", "cmd 4401 2",
+                     "cmd 4401 2", "cmd 4401 2"}));
 }
 
 TEST(QtDialog, TheFocusFollowsTabsClicksAndTheModel) {

@@ -1,7 +1,6 @@
 // A library whose host is the Qt host over real widgets (offscreen), with the test templates,
 // and what the Qt tests include.
 #pragma once
-#include "resources/strings.h"
 #include "support/test_library.h"
 #include "support/values_dialog.h"
 #include "ui/qt/address_widget.h"
@@ -11,8 +10,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -33,9 +30,7 @@ namespace lntc::test {
 
 struct TestServices : QtHostServices {
     explicit TestServices(TopWindows* windows) : windows_(windows) {}
-    std::string loadString(uint32_t id) override {
-        return builtinString(id) ? builtinString(id) : "";
-    }
+    std::string loadString(uint32_t) override { return ""; } // the Qt host asks for none
     void logError(const std::string&) override {}
     TopWindows* windows() override { return windows_; }
     void toolkitEnded() override {}
