@@ -7,18 +7,8 @@
 #include "ui/qt/qt_host.h"
 #include "ui/qt/qt_window.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
 #include <QTest>
-#include <QTimer>
+#include <QtWidgets> // the tests touch widgets of every kind
 
 #include <gtest/gtest.h>
 
