@@ -14,7 +14,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -26,9 +25,7 @@ namespace fs = std::filesystem;
 namespace {
 
 std::string name(int i) {
-    char text[16];
-    std::snprintf(text, sizeof text, "BENCH_%02d", i);
-    return text;
+    return (i < 10 ? "BENCH_0" : "BENCH_") + std::to_string(i);
 }
 
 // An ODR of `count` queues, every `step`th of which (from the first) is on this print server.

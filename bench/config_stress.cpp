@@ -23,6 +23,7 @@
 
 #include "lntc/lntc.h"
 #include "support/child_process.h"
+#include "support/temp_root.h"
 
 namespace {
 
@@ -127,12 +128,13 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--processes") == 0) processes = std::atoi(argv[i + 1]);
         if (std::strcmp(argv[i], "--seconds") == 0) seconds = std::atof(argv[i + 1]);
     }
-    char templ[] = "/tmp/lntc-stress-XXXXXX";
-    if (processes < 1 || seconds <= 0 || mkdtemp(templ) == nullptr) {
+    if (processes < 1 || seconds <= 0) {
         std::fprintf(stderr, "usage: %s [--processes N] [--seconds T]\n", argv[0]);
         return 2;
     }
-    const std::string self = std::filesystem::canonical("/proc/self/exe").string(), root = templ;
+    const lntc::test::TempRoot temp; // the workers leave with _exit: it goes with this process
+    const std::string self = std::filesystem::canonical("/proc/self/exe").string(),
+                      root = temp.path();
     setenv("LNT_ROOT", root.c_str(), 1);
     setenv("LNTC_NO_GUI", "1", 1);
     runProgram(kLntc, {"demo-setup"}, {});
@@ -163,7 +165,6 @@ int main(int argc, char** argv) {
     while (wait(nullptr) > 0)
         ;
     const Tally total = *shared;
-    std::filesystem::remove_all(root);
     long inconsistent = total[1] + total[2] + total[3];
     std::printf("processes %d, seconds %.0f, actions %ld\n", processes, seconds, total[0]);
     std::printf("inconsistencies %ld (bad status %ld, empty queue table %ld, torn record %ld)\n",

@@ -27,10 +27,6 @@ void TestLibrary::unload() {
     unloaded = true;
 }
 
-TestLibrary::~TestLibrary() {
-    unload();
-}
-
 std::vector<std::string> TestLibrary::loggedTexts() const {
     std::vector<std::string> out;
     for (const auto& e : product.errors)

@@ -6,6 +6,7 @@
 #include "qt_support.h"
 #include "resources/ids.h"
 #include "store/models.h"
+#include "ui/qt/gallery.h"
 
 using namespace lntc;
 using namespace lntc::test;
@@ -13,15 +14,14 @@ using namespace lntc::test;
 namespace {
 
 using Texts = std::vector<std::string>;
+using QtDialog = QtValues;
 
 void clickItem(QListWidget* list, int row, Qt::KeyboardModifiers keys = Qt::NoModifier) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, keys,
                       list->visualItemRect(list->item(row)).center());
 }
 
-TEST(QtDialog, TheTemplateInDialogUnitsAndWhatTheDialogSetsShowInTheWidgets) {
-    QtLibrary q;
-    ValuesDialog d(q.lib());
+TEST_F(QtDialog, TheTemplateInDialogUnitsAndWhatTheDialogSetsShowInTheWidgets) {
     q.run(d, [&] {
         QWidget* window = q.host.widget(d.window());
         ASSERT_NE(window, nullptr);
@@ -59,13 +59,14 @@ TEST(QtDialog, TheTemplateInDialogUnitsAndWhatTheDialogSetsShowInTheWidgets) {
         EXPECT_EQ(window->windowTitle(), "Renamed");
         EXPECT_TRUE(!q.machine.windows.existsWithTitle("Values") &&
                     q.machine.windows.existsWithTitle("Renamed"));
+        // The gallery's picture has the size of the dialog the host opens.
+        QImage picture = RenderDialog(q.host, *testTemplate(kValuesTemplate));
+        EXPECT_EQ(picture.size() / picture.devicePixelRatio(), window->size());
     });
     EXPECT_FALSE(q.machine.windows.existsWithTitle("Renamed"));
 }
 
-TEST(QtDialog, KeysAndClicksReachTheModelAndItsHandlers) {
-    QtLibrary q;
-    ValuesDialog d(q.lib());
+TEST_F(QtDialog, KeysAndClicksReachTheModelAndItsHandlers) {
     int code = q.run(d, [&] {
         auto* name = q.control<QLineEdit>(d, tc::Name);
         d.events.clear();
@@ -113,9 +114,7 @@ TEST(QtDialog, KeysAndClicksReachTheModelAndItsHandlers) {
                      "cmd 4401 2", "cmd 4401 2"}));
 }
 
-TEST(QtDialog, TheFocusFollowsTabsClicksAndTheModel) {
-    QtLibrary q;
-    ValuesDialog d(q.lib());
+TEST_F(QtDialog, TheFocusFollowsTabsClicksAndTheModel) {
     FocusTarget after{};
     q.run(d, [&] {
         d.events.clear();
@@ -143,10 +142,8 @@ TEST(QtDialog, TheFocusFollowsTabsClicksAndTheModel) {
     EXPECT_TRUE(d.isChecked(tc::Check) == 0 && only(d.events, {"cmd"}).empty());
 }
 
-TEST(QtDialog, EscapeEnterOnAButtonAndTheCloseBoxEndTheModalLoop) {
-    for (int how = 0; how < 3; ++how) {
-        QtLibrary q;
-        ValuesDialog d(q.lib());
+TEST_F(QtDialog, EscapeEnterOnAButtonAndTheCloseBoxEndTheModalLoop) {
+    for (int how = 0; how < 3; ++how) { // the same dialog, opened again each time
         auto act = [&] {
             q.control(d, ctl::Cancel)->setFocus();
             if (how == 0) QTest::keyClick(q.control(d, tc::Ratio), Qt::Key_Escape);

@@ -82,4 +82,10 @@ struct QtLibrary {
     QObject timers; // what whenShown posts ends with the test
 };
 
+// The values dialog over a Qt library, for the tests of the widgets.
+struct QtValues : testing::Test {
+    QtLibrary q;
+    ValuesDialog d{q.lib()};
+};
+
 } // namespace lntc::test
