@@ -20,7 +20,6 @@
 #include <string>
 
 using namespace lntc;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -73,8 +72,8 @@ void BM_ScriptedRunConfiguresSixteenQueues(benchmark::State& state) {
     const std::string& root = run.path();
     for (auto _ : state) {
         state.PauseTiming();
-        fs::remove_all(root);
-        fs::copy(prepared.root.path(), root, fs::copy_options::recursive);
+        std::filesystem::remove_all(root);
+        std::filesystem::copy(prepared.root.path(), root, std::filesystem::copy_options::recursive);
         state.ResumeTiming();
         HeadlessHost host;
         ProductionLibrary production(root);

@@ -6,7 +6,6 @@
 #include "library/production.h"
 #include "platform/posix/sqlite_registry.h"
 #include "store/fields.h"
-#include "store/initialise.h"
 #include "store/records.h"
 #include "store/registry_access.h"
 #include "store/save.h"

@@ -10,8 +10,7 @@ namespace lntc::test {
 
 struct ShownBox {
     WindowRef owner;
-    std::string text;
-    std::string caption;
+    std::string text, caption;
     uint32_t style;
 };
 

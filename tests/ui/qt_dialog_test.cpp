@@ -115,13 +115,12 @@ TEST_F(QtDialog, KeysAndClicksReachTheModelAndItsHandlers) {
 }
 
 TEST_F(QtDialog, TheFocusFollowsTabsClicksAndTheModel) {
-    FocusTarget after{};
     q.run(d, [&] {
         d.events.clear();
         QTest::keyClick(q.control(d, tc::Count), Qt::Key_Tab);
         QTest::mouseClick(q.control(d, tc::Ratio), Qt::LeftButton);
         QTest::mouseClick(q.control(d, tc::Editable), Qt::LeftButton, Qt::NoModifier, {5, 5});
-        after = d.focusedWindow();
+        EXPECT_TRUE(d.focusedWindow().control == tc::Editable && d.focusedWindow().inComboEdit);
         // Disabling the focused control leaves no control focused, in Qt too.
         d.enable(tc::Editable, false);
         EXPECT_EQ(d.focusedControl(), 0);
@@ -138,7 +137,6 @@ TEST_F(QtDialog, TheFocusFollowsTabsClicksAndTheModel) {
     EXPECT_EQ(only(d.events, {"kill", "set"}),
               (Texts{"kill 4001", "set 4002", "kill 4002", "set 4003", "kill 4003", "set 4401",
                      "kill 4401", "set 4002", "kill 4002", "kill 4200", "set 4002"}));
-    EXPECT_TRUE(after.control == tc::Editable && after.inComboEdit);
     EXPECT_TRUE(d.isChecked(tc::Check) == 0 && only(d.events, {"cmd"}).empty());
 }
 
@@ -189,7 +187,6 @@ TEST(QtConfiguration, OneQueueConfiguredWithKeysAndClicksIsSavedAndTheRunEndsWit
        "queues": [{"name": "LASER_1", "printServer": "testhost"},
                   {"name": "ELSEWHERE", "printServer": "other"}]}]})");
     q.machine.files.addFile("C:\\qdsw\\lnt\\bin\\LJA.dll", ""); // HP LaserJet 4M
-    const uint32_t initResult = InitialiseSharedConfig(q.lib());
     auto at = [&](QWidget* window, int id) {
         return q.host.control(static_cast<QtDialogWindow*>(window)->window(), id);
     };
@@ -219,7 +216,7 @@ TEST(QtConfiguration, OneQueueConfiguredWithKeysAndClicksIsSavedAndTheRunEndsWit
         EXPECT_EQ(qobject_cast<QPushButton*>(at(main, ctl::Cancel))->text(), "Close");
         click(at(main, ctl::Ok));
     });
-    EXPECT_EQ(RunConfiguration(q.lib(), nullptr, initResult), 1u);
+    EXPECT_EQ(RunConfiguration(q.lib(), nullptr, InitialiseSharedConfig(q.lib())), 1u);
 
     const std::string queue = productPath("Queues\\LASER_1");
     EXPECT_EQ(getString(q.machine.registry, queue, "Printer"), "HP_LASERJET_4M");

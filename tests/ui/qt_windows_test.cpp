@@ -74,8 +74,7 @@ TEST(QtLogo, TheLogoIsCentredOnTopWithItsTimerShowsTheArtworkAndTheTextsAndClose
         SCOPED_TRACE(development);
         FakeMachine machine;
         if (development) machine.windows.add("Visual C++", "MSVCSRC20");
-        TestServices services(&machine.windows);
-        QtHost host(&services);
+        QtHost host(nullptr); // the logo registers itself through the library
         TestLibrary t(machine, false);
         t.host.logo = host.logoView();
         ASSERT_EQ(LoadLibrary(t.lib()), 0u);
@@ -136,10 +135,8 @@ TEST(QtGallery, EveryTemplateAndTheLogoBecomeAPictureOfTheirSize) {
     EXPECT_EQ(QImage(QString::fromStdString((dir / "logo.png").string())).size(),
               QSize(LogoArtwork().width, LogoArtwork().height));
     int dialogs = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        QImage image(QString::fromStdString(entry.path().string()));
-        dialogs += image.width() > 50 && image.height() > 20;
-    }
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) // pictures, every one
+        dialogs += !QImage(QString::fromStdString(entry.path().string())).isNull();
     EXPECT_GT(dialogs, 1);
     EXPECT_EQ(GalleryFileName(*testTemplate(kValuesTemplate)), "500-Values.png");
 }
