@@ -56,8 +56,7 @@ class ForkedChild {
   private:
     int down_[2] = {-1, -1}, up_[2] = {-1, -1};
     pid_t pid_ = -1;
-    bool inChild_ = false;
-    bool reaped_ = false;
+    bool inChild_ = false, reaped_ = false;
 };
 
 bool exitedWith(int status, int code);

@@ -18,25 +18,20 @@
 
 namespace lntc::test {
 
-struct TestServices : QtHostServices {
-    explicit TestServices(TopWindows* windows) : windows_(windows) {}
-    std::string loadString(uint32_t) override { return ""; } // the Qt host asks for none
-    void logError(const std::string&) override {}
-    TopWindows* windows() override { return windows_; }
-    void toolkitEnded() override {}
-    TopWindows* windows_;
-};
-
-struct QtLibrary {
-    QtLibrary() : t(machine), services(&machine.windows), host(&services) {
+// The library's services to the host are its own: the machine's window registry.
+struct QtLibrary : QtHostServices {
+    QtLibrary() : t(machine), host(this) {
         t.lib().setHost(host);
         t.lib().templates().pushFront(testTemplate);
     }
     FakeMachine machine;
     TestLibrary t;
-    TestServices services;
     QtHost host;
     Library& lib() { return t.lib(); }
+    std::string loadString(uint32_t) override { return ""; } // the Qt host asks for none
+    void logError(const std::string&) override {}
+    TopWindows* windows() override { return &machine.windows; }
+    void toolkitEnded() override {}
 
     // Runs the dialog modally; steps run inside its loop, and a dialog the steps leave open
     // is ended with 99 so that a failing test cannot hang.
@@ -58,7 +53,9 @@ struct QtLibrary {
     // window that is not the one expected, or that act leaves open, is ended so that a failing
     // test cannot hang.
     void whenShown(uint16_t templateId, std::function<void(QWidget*)> act) {
+        ++unseen;
         QTimer::singleShot(0, &timers, [this, templateId, act] {
+            --unseen;
             QApplication::processEvents(); // the window becomes the active one
             QPointer<QWidget> w = QApplication::activeModalWidget();
             auto dialog = [&w] {
@@ -80,6 +77,8 @@ struct QtLibrary {
         });
     }
     QObject timers; // what whenShown posts ends with the test
+    int unseen = 0; // windows whenShown waits for
+    ~QtLibrary() { EXPECT_EQ(unseen, 0) << "windows that never appeared"; }
 };
 
 // The values dialog over a Qt library, for the tests of the widgets.
