@@ -6,27 +6,25 @@
 #include "resources/ids.h"
 #include "store/registry_access.h"
 #include "store/save.h"
-#include "support/test_library.h"
+#include "support/child_process.h"
+#include "support/temp_root.h"
+#include "support/ui_support.h"
 #include "ui/headless_host.h"
 #include "ui/script_runner.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 using namespace lntc;
-namespace fs = std::filesystem;
 
 namespace {
 
 std::string name(int i) {
-    char text[16];
-    std::snprintf(text, sizeof text, "BENCH_%02d", i);
-    return text;
+    return (i < 10 ? "BENCH_0" : "BENCH_") + std::to_string(i);
 }
 
 // An ODR of `count` queues, every `step`th of which (from the first) is on this print server.
@@ -47,15 +45,13 @@ std::string queues(int count, int step, const std::string& ours) {
 // machine root, made once and removed at exit. Goal: under 1 s.
 void BM_ScriptedRunConfiguresSixteenQueues(benchmark::State& state) {
     static const struct Prepared {
-        std::string path = (fs::temp_directory_path() / "lntc-run-bench-XXXXXX").string();
+        test::TempRoot root;
         Prepared() {
-            if (!mkdtemp(path.data())) std::abort();
-            std::string setup =
-                "LNT_ROOT='" + path + "' '" LNTC_BIN_DIR "/lntc' demo-setup >/dev/null";
-            if (std::system(setup.c_str()) != 0) std::abort();
-            std::ofstream(path + "/odr/directory.json") << queues(16, 1, "bench-ps");
+            if (test::runProgram(LNTC_BIN_DIR "/lntc", {"demo-setup"}, {{"LNT_ROOT", root.path()}})
+                    .exitCode != 0)
+                std::abort();
+            std::ofstream(root.path() + "/odr/directory.json") << queues(16, 1, "bench-ps");
         }
-        ~Prepared() { fs::remove_all(path); }
     } prepared;
     std::string script = "answer yes\nanswer yes\nanswer yes\nanswer yes\n" // the demo's queues go
                          "select \"Quendal Queues to Configure\" BENCH_00\n"
@@ -72,11 +68,12 @@ void BM_ScriptedRunConfiguresSixteenQueues(benchmark::State& state) {
             "select From \"BENCH_00,   \\\"Bench queue\\\"\"\nclick OK\nanswer yes\nanswer ok\n";
     script += "click OK\n";
     setenv("LNT_PRINT_SERVER", "bench-ps", 1);
-    const std::string root = prepared.path + "-run";
+    const test::TempRoot run;
+    const std::string& root = run.path();
     for (auto _ : state) {
         state.PauseTiming();
-        fs::remove_all(root);
-        fs::copy(prepared.path, root, fs::copy_options::recursive);
+        std::filesystem::remove_all(root);
+        std::filesystem::copy(prepared.root.path(), root, std::filesystem::copy_options::recursive);
         state.ResumeTiming();
         HeadlessHost host;
         ProductionLibrary production(root);
@@ -94,19 +91,15 @@ void BM_ScriptedRunConfiguresSixteenQueues(benchmark::State& state) {
             return state.SkipWithError(why.c_str());
         }
     }
-    fs::remove_all(root);
 }
 BENCHMARK(BM_ScriptedRunConfiguresSixteenQueues)->Unit(benchmark::kMillisecond);
 
 // Construction, start-up and the queue retrieval against an ODR of 10,000 print queue
 // objects, 16 of which address this server (all 16 configured here). Goal: under 100 ms.
 void MainDialogStartUp(benchmark::State& state) {
-    test::FakeMachine machine;
-    test::TestLibrary t{machine};
-    HeadlessHost host;
-    Library& lib = t.lib();
-    lib.setHost(host);
-    t.product.setDirectoryJson(queues(10000, 625, "testhost"));
+    test::HeadlessLibrary h(false);
+    Library& lib = h.lib();
+    h.t.product.setDirectoryJson(queues(10000, 625, "testhost"));
     WriteStringValue(lib, kFontsKey, "Font1", "Courier");
     WriteStringValue(lib, kFontsKey, "DefaultFont", "Courier");
     WriteCharsetById(lib, 4100, 11);
@@ -118,7 +111,7 @@ void MainDialogStartUp(benchmark::State& state) {
     }
     size_t listed = 0;
     for (auto _ : state) {
-        host.script(dlg::Main)
+        h.host.script(dlg::Main)
             .then([&](const ModelWindow& w) { listed = w.at(mainctl::Current).items.size(); })
             .closeBox();
         benchmark::DoNotOptimize(RunConfiguration(lib, nullptr, status));

@@ -22,26 +22,18 @@
 #include <vector>
 
 #include "lntc/lntc.h"
+#include "support/child_process.h"
+#include "support/temp_root.h"
 
 namespace {
 
 enum Fault : int { BadStatus = 1, EmptyTable = 2, TornRecord = 4 };
 
-const std::string kLntc = "'" LNTC_BIN_DIR "/lntc'";
+using lntc::test::runProgram;
+
+const std::string kLntc = LNTC_BIN_DIR "/lntc";
 const char* const kQueueKey =
     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Quendal\\PrintServer\\CurrentVersion\\Queues\\";
-
-// Runs a shell command; its exit status and what it printed.
-std::pair<int, std::string> run(const std::string& command) {
-    std::string out;
-    FILE* p = popen((command + " 2>/dev/null </dev/null").c_str(), "r");
-    if (p == nullptr) return {-1, out};
-    char buf[4096];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
-        out.append(buf, n);
-    int status = pclose(p);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), out};
-}
 
 // A product process: loads the library, reads everything through the exports, and exits
 // through the library's unload like any program.
@@ -68,9 +60,9 @@ int reader() {
     return faults;
 }
 
-int checkShow(const std::pair<int, std::string>& r) {
-    auto doc = nlohmann::json::parse(r.second, nullptr, false);
-    if (r.first != 0 || doc.is_discarded() || doc.value("status", -1) != 0) return BadStatus;
+int checkShow(const lntc::test::RunResult& r) {
+    auto doc = nlohmann::json::parse(r.out, nullptr, false);
+    if (r.exitCode != 0 || doc.is_discarded() || doc.value("status", -1) != 0) return BadStatus;
     int faults =
         doc["ServerConfig"].value("QueueCount", 0) == 0 || doc["queues"].empty() ? EmptyTable : 0;
     for (const auto& q : doc["queues"])
@@ -97,24 +89,26 @@ Tally work(double seconds, const std::string& dir, const std::vector<std::string
            const std::string& self) {
     std::mt19937 random(static_cast<unsigned>(getpid()));
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    auto status = [](const std::string& command) { return run(command).first ? BadStatus : 0; };
+    auto status = [](std::vector<std::string> args) {
+        return runProgram(kLntc, args, {}).exitCode ? BadStatus : 0;
+    };
     Tally tally{};
     for (unsigned generation = 0; std::chrono::steady_clock::now() < deadline; ++tally[0]) {
         const std::string queue = queues[random() % queues.size()];
         int pick = static_cast<int>(random() % 100), faults = 0;
         if (pick < 40) {
-            int rc = run("'" + self + "' --reader").first;
+            int rc = runProgram(self, {"--reader"}, {}).exitCode;
             faults = rc > 7 ? BadStatus : rc;
         } else if (pick < 60) {
-            faults = checkShow(run(kLntc + " show --json"));
+            faults = checkShow(runProgram(kLntc, {"show", "--json"}, {}));
         } else if (pick < 75) {
-            faults = status(kLntc + " retain " + queue + " " + std::to_string(random() % 2));
+            faults = status({"retain", queue, std::to_string(random() % 2)});
         } else if (pick < 88) {
             std::string mark =
                 "gen " + std::to_string(getpid()) + "." + std::to_string(++generation);
-            faults = status(kLntc + " reg import '" + importFile(dir, queues, mark) + "'");
+            faults = status({"reg", "import", importFile(dir, queues, mark)});
         } else { // a holder for a moment: its input stays open until then
-            FILE* hold = popen((kLntc + " hold >/dev/null 2>&1").c_str(), "w");
+            FILE* hold = popen(("'" + kLntc + "' hold >/dev/null 2>&1").c_str(), "w");
             usleep(static_cast<useconds_t>(20 + random() % 300) * 1000);
             faults = hold == nullptr || pclose(hold) != 0;
         }
@@ -134,17 +128,18 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--processes") == 0) processes = std::atoi(argv[i + 1]);
         if (std::strcmp(argv[i], "--seconds") == 0) seconds = std::atof(argv[i + 1]);
     }
-    char templ[] = "/tmp/lntc-stress-XXXXXX";
-    if (processes < 1 || seconds <= 0 || mkdtemp(templ) == nullptr) {
+    if (processes < 1 || seconds <= 0) {
         std::fprintf(stderr, "usage: %s [--processes N] [--seconds T]\n", argv[0]);
         return 2;
     }
-    const std::string self = std::filesystem::canonical("/proc/self/exe").string(), root = templ;
+    const lntc::test::TempRoot temp; // the workers leave with _exit: it goes with this process
+    const std::string self = std::filesystem::canonical("/proc/self/exe").string(),
+                      root = temp.path();
     setenv("LNT_ROOT", root.c_str(), 1);
     setenv("LNTC_NO_GUI", "1", 1);
-    run(kLntc + " demo-setup");
+    runProgram(kLntc, {"demo-setup"}, {});
     std::vector<std::string> queues;
-    auto doc = nlohmann::json::parse(run(kLntc + " show --json").second, nullptr, false);
+    auto doc = nlohmann::json::parse(runProgram(kLntc, {"show", "--json"}, {}).out, nullptr, false);
     for (const auto& q : doc.is_discarded() ? nlohmann::json::array() : doc["queues"])
         queues.push_back(q.value("Name", ""));
     if (queues.empty()) {
@@ -152,7 +147,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     // Start from records whose two marked fields agree.
-    run(kLntc + " reg import '" + importFile(root, queues, "gen 0") + "'");
+    runProgram(kLntc, {"reg", "import", importFile(root, queues, "gen 0")}, {});
 
     // The workers add their tallies into memory shared with this process.
     auto* shared = static_cast<Tally*>(
@@ -170,7 +165,6 @@ int main(int argc, char** argv) {
     while (wait(nullptr) > 0)
         ;
     const Tally total = *shared;
-    std::filesystem::remove_all(root);
     long inconsistent = total[1] + total[2] + total[3];
     std::printf("processes %d, seconds %.0f, actions %ld\n", processes, seconds, total[0]);
     std::printf("inconsistencies %ld (bad status %ld, empty queue table %ld, torn record %ld)\n",

@@ -6,11 +6,11 @@
 #include "library/production.h"
 #include "platform/posix/sqlite_registry.h"
 #include "store/fields.h"
-#include "store/initialise.h"
 #include "store/records.h"
-#include "store/regfile.h"
 #include "store/registry_access.h"
 #include "store/save.h"
+#include "support/demo_files.h"
+#include "support/temp_root.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -31,11 +31,11 @@ std::string queueName(int i) {
 // A machine root with 16 queues, each with every value the loader reads; with a hosts file of
 // 100,000 lines, the port name PRN1 in the last one; and, when loaded, a library over it.
 struct Installed {
-    std::string root = (std::filesystem::temp_directory_path() / "lntc-bench-XXXXXX").string();
+    test::TempRoot temp;
+    const std::string root = temp.path();
     std::unique_ptr<ProductionLibrary> production;
     Library& lib() { return production->library(); }
     explicit Installed(bool load = true, bool hostsFile = false) {
-        if (!mkdtemp(root.data())) std::abort();
         std::filesystem::create_directories(root + "/odr");
         std::ofstream(root + "/odr/directory.json")
             << R"({"odrs": [{"domain": "Alpha", "organization": "Quendal",
@@ -55,8 +55,7 @@ struct Installed {
             }
         }
         SqliteRegistry reg(root + "/registry.db");
-        RegFileError error;
-        if (importRegistry(reg, file, error) != 0) std::abort();
+        test::importRegText(reg, file);
         const std::string etc = root + "/drive_c/WINDOWS/system32/drivers/etc";
         std::filesystem::create_directories(etc);
         std::ofstream out(etc + "/hosts");
@@ -72,8 +71,6 @@ struct Installed {
     }
     ~Installed() {
         if (production) UnloadLibrary(lib());
-        production.reset();
-        std::filesystem::remove_all(root);
     }
 };
 

@@ -5,7 +5,6 @@
 #include "resources/help_file.h"
 #include "resources/ids.h"
 #include "resources/module_table.h"
-#include "resources/strings.h"
 #include "resources/templates.h"
 #include "support/demo_files.h"
 #include "support/temp_root.h"
@@ -25,19 +24,12 @@ namespace {
 const std::string kLibDir = LNTC_LIB_DIR;
 const std::string kTestModules = LNTC_TEST_MODULE_DIR;
 
-FakeEnvironment libraryEnvironment(const std::string& folder, const std::string& language) {
-    FakeEnvironment env;
-    env.module = folder + "/liblntc.so";
-    env.language = language;
-    return env;
-}
-
 } // namespace
 
 // The German module serves its texts and a template that can stand in for the built-in one;
 // files that are no modules of ours are reported as such.
 TEST(ResourceModuleFiles, TheGermanModuleLoadsAndOtherFilesAreReported) {
-    FakeEnvironment env = libraryEnvironment(kLibDir, "DEU");
+    FakeEnvironment env;
     PosixModules modules(env);
     uint32_t error = 99;
     auto module = loadResourceModule(modules, kLibDir + "/LNT20DEU.so", error);
@@ -63,20 +55,20 @@ TEST(ResourceModuleFiles, TheGermanModuleLoadsAndOtherFilesAreReported) {
 }
 
 // Built, the modules lie beside the library; installed, in a folder of their own beside it, and
-// the library's file name carries its version.
-TEST(ModuleFolder, BesideTheLibraryOrInItsOwnFolder) {
+// the library's file name carries its version. The help file as built, found by the loaded library,
+// has a topic for every dialog and field.
+TEST(ModuleFolder, BesideTheLibraryOrInItsOwnFolderAndTheBuiltHelpFileHasEveryTopic) {
     // The library's file; what lies at <folder>/lntc-2; where the modules and the help file are.
     const std::tuple<const char*, std::string, const char*> cases[] = {
         {"liblntc.so", "", ""},
         {"liblntc.so.2.0.0.37", "", ""},
         {"liblntc.so.2.0.0.37", "dir", "/lntc-2"},
-        {"liblntc.so", "file", ""},
-    };
+        {"liblntc.so", "file", ""}};
     for (const auto& [file, companion, folder] : cases) {
         TempRoot root;
         if (companion == "dir") std::filesystem::create_directory(root.path() + "/lntc-2");
         if (companion == "file") std::ofstream(root.path() + "/lntc-2") << "x";
-        FakeEnvironment env = libraryEnvironment(root.path(), "ENU");
+        FakeEnvironment env;
         env.module = root.path() + "/" + file;
         PosixModules modules(env);
         const std::string at = root.path() + folder;
@@ -84,9 +76,6 @@ TEST(ModuleFolder, BesideTheLibraryOrInItsOwnFolder) {
                   at + " " + at + "/liblntc.HLP")
             << file << " " << companion;
     }
-}
-
-TEST(HelpFileAsBuilt, LiesBesideTheLibraryWithATopicForEveryDialogAndMainField) {
     FakeMachine machine;
     TestLibrary process(machine, false);
     process.env.module = kLibDir + "/liblntc.so";

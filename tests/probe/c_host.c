@@ -22,13 +22,13 @@ static int has(int argc, char** argv, const char* word) {
     return 0;
 }
 
-static void* symbol(void* library, const char* name) {
+static void symbol(void* library, const char* name, void* fn) {
     void* p = dlsym(library, name);
     if (p == NULL) {
         printf("missing %s\n", name);
         exit(3);
     }
-    return p;
+    memcpy(fn, &p, sizeof p);
 }
 
 int main(int argc, char** argv) {
@@ -48,12 +48,9 @@ int main(int argc, char** argv) {
     uint32_t (*getConfig)(const ServerConfig**, uint32_t);
     uint32_t (*getQueue)(const char*, const QueueRecord**, uint32_t);
     void (*endLogo)(void);
-    void* p = symbol(library, "LNTC_GetConfig");
-    memcpy(&getConfig, &p, sizeof p);
-    p = symbol(library, "LNTC_GetQueue");
-    memcpy(&getQueue, &p, sizeof p);
-    p = symbol(library, "LNTC_EndLogo");
-    memcpy(&endLogo, &p, sizeof p);
+    symbol(library, "LNTC_GetConfig", &getConfig);
+    symbol(library, "LNTC_GetQueue", &getQueue);
+    symbol(library, "LNTC_EndLogo", &endLogo);
 
     const ServerConfig* config = NULL;
     const QueueRecord* queue = NULL;

@@ -24,8 +24,7 @@ int main(int argc, char** argv) {
         std::printf("dlopen %s\n", dlerror());
         return 2;
     }
-    using GetConfigFn = uint32_t (*)(const ServerConfig**, uint32_t);
-    auto getConfig = reinterpret_cast<GetConfigFn>(dlsym(library, "LNTC_GetConfig"));
+    auto getConfig = reinterpret_cast<decltype(&LNTC_GetConfig)>(dlsym(library, "LNTC_GetConfig"));
     const ServerConfig* config = nullptr;
     std::printf("windows %d config %s\n", recordedWindows(),
                 getConfig != nullptr && getConfig(&config, LNTC_CONFIG_VERSION) != LNTC_E_NOT_LOADED

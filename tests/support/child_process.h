@@ -32,8 +32,7 @@ class ChildProcess {
 
   private:
     pid_t pid_ = -1;
-    int in_ = -1;
-    int out_ = -1;
+    int in_ = -1, out_ = -1;
     std::string buffer_;
     bool waited_ = false;
     int status_ = 0;
@@ -55,11 +54,9 @@ class ForkedChild {
     void kill();
 
   private:
-    int down_[2] = {-1, -1};
-    int up_[2] = {-1, -1};
+    int down_[2] = {-1, -1}, up_[2] = {-1, -1};
     pid_t pid_ = -1;
-    bool inChild_ = false;
-    bool reaped_ = false;
+    bool inChild_ = false, reaped_ = false;
 };
 
 bool exitedWith(int status, int code);
@@ -67,8 +64,7 @@ bool exitedWith(int status, int code);
 // Runs a program to its end; exit status (or 128 + signal) and everything it printed.
 struct RunResult {
     int exitCode;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 RunResult runProgram(const std::string& program, const std::vector<std::string>& args,
                      const std::map<std::string, std::string>& env, const std::string& input = "");

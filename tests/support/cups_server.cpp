@@ -11,8 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <pwd.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -21,16 +19,11 @@ namespace lntc::test {
 
 namespace {
 
-bool answers(const std::string& path) {
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    if (path.size() >= sizeof addr.sun_path) return false;
-    path.copy(addr.sun_path, path.size());
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-    ::close(fd);
-    return ok;
+bool answers(const std::string& socket) {
+    http_t* http = httpConnect2(socket.c_str(), 0, nullptr, AF_UNSPEC, HTTP_ENCRYPTION_NEVER, 1,
+                                1000, nullptr);
+    httpClose(http);
+    return http != nullptr;
 }
 
 } // namespace

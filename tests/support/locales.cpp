@@ -16,10 +16,7 @@ std::string GermanLocaleDir() {
 GermanProcessLocale::GermanProcessLocale() {
     std::string dir = GermanLocaleDir();
     if (dir.empty()) return;
-    if (const char* l = std::getenv("LOCPATH")) {
-        hadLocpath_ = true;
-        savedLocpath_ = l;
-    }
+    if (const char* l = std::getenv("LOCPATH")) savedLocpath_ = l;
     savedLocale_ = std::setlocale(LC_ALL, nullptr);
     setenv("LOCPATH", dir.c_str(), 1);
     active_ = std::setlocale(LC_ALL, kGermanLocale) != nullptr;
@@ -28,10 +25,7 @@ GermanProcessLocale::GermanProcessLocale() {
 GermanProcessLocale::~GermanProcessLocale() {
     if (savedLocale_.empty()) return; // nothing was changed
     std::setlocale(LC_ALL, savedLocale_.c_str());
-    if (hadLocpath_)
-        setenv("LOCPATH", savedLocpath_.c_str(), 1);
-    else
-        unsetenv("LOCPATH");
+    savedLocpath_ ? setenv("LOCPATH", savedLocpath_->c_str(), 1) : unsetenv("LOCPATH");
 }
 
 std::string GermanProcessLocale::printed(double value) {

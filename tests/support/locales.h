@@ -1,6 +1,7 @@
 // The German locale the build compiles for the tests: a decimal comma, to show where a number
 // is formatted or read in the program's locale instead of the C locale.
 #pragma once
+#include <optional>
 #include <string>
 
 namespace lntc::test {
@@ -24,8 +25,7 @@ class GermanProcessLocale {
 
   private:
     std::string savedLocale_;
-    std::string savedLocpath_;
-    bool hadLocpath_ = false;
+    std::optional<std::string> savedLocpath_;
     bool active_ = false;
 };
 

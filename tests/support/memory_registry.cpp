@@ -4,20 +4,15 @@
 
 namespace lntc::test {
 
-using Lock = std::lock_guard<std::mutex>;
-
 void MemoryRegistry::failNext(Op op, uint32_t code) {
-    Lock lock(mutex_);
     failures_[op] = code;
 }
 
 size_t MemoryRegistry::openHandleCount() const {
-    Lock lock(mutex_);
     return handles_.size();
 }
 
 uint32_t MemoryRegistry::refusal(std::optional<Op> op) {
-    Lock lock(mutex_);
     if (auto it = op ? failures_.find(*op) : failures_.end(); it != failures_.end()) {
         const uint32_t code = it->second;
         failures_.erase(it);
@@ -76,7 +71,6 @@ uint32_t MemoryRegistry::openKey(RegKey parent, std::string_view path, RegAccess
         out = kNoKey;
         return err::AccessDenied;
     }
-    Lock lock(mutex_);
     if (rc == err::Success) handles_.insert(out);
     return rc;
 }
@@ -87,16 +81,12 @@ uint32_t MemoryRegistry::createKey(RegKey parent, std::string_view path, RegAcce
     if (created) *created = false;
     if (uint32_t rc = refusal(Op::CreateKey)) return rc;
     uint32_t rc = SqliteRegistry::createKey(parent, path, access, out, created);
-    Lock lock(mutex_);
     if (rc == err::Success) handles_.insert(out);
     return rc;
 }
 
 void MemoryRegistry::closeKey(RegKey key) {
-    {
-        Lock lock(mutex_);
-        handles_.erase(key);
-    }
+    handles_.erase(key);
     SqliteRegistry::closeKey(key);
 }
 

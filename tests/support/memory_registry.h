@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -60,7 +59,6 @@ class MemoryRegistry : public SqliteRegistry {
     bool readOnly_ = false;
     std::map<Op, uint32_t> failures_;
     std::set<RegKey> handles_;
-    mutable std::mutex mutex_;
 };
 
 } // namespace lntc::test

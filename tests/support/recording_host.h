@@ -1,9 +1,8 @@
-// A host that records every message box and answers from a script.
+// A host that records every message box and gives it its safe answer.
 #pragma once
 #include "ui/host.h"
 #include "ui/window_classes.h"
 
-#include <deque>
 #include <string>
 #include <vector>
 
@@ -11,8 +10,7 @@ namespace lntc::test {
 
 struct ShownBox {
     WindowRef owner;
-    std::string text;
-    std::string caption;
+    std::string text, caption;
     uint32_t style;
 };
 
@@ -21,22 +19,14 @@ class RecordingHost : public Host {
     int messageBox(WindowRef owner, const std::string& text, const std::string& caption,
                    uint32_t style) override {
         shown.push_back({owner, text, caption, style});
-        if (answers_.empty()) return safeAnswer(style);
-        const int answer = answers_.front();
-        answers_.pop_front();
-        return answer;
+        return safeAnswer(style);
     }
-    // Answers for the next boxes, in order; without one a box gets its safe answer.
-    void script(std::initializer_list<int> answers) { answers_.insert(answers_.end(), answers); }
     std::vector<ShownBox> shown;
     // What logoView() hands out; none unless a test sets one.
     LogoView* logo = nullptr;
     LogoView* logoView() override { return logo; }
     WindowClasses classes;
     WindowClasses* windowClasses() override { return &classes; }
-
-  private:
-    std::deque<int> answers_;
 };
 
 } // namespace lntc::test

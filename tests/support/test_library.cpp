@@ -5,7 +5,6 @@
 #include "store/registry_access.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace lntc::test {
 
@@ -28,10 +27,6 @@ void TestLibrary::unload() {
     unloaded = true;
 }
 
-TestLibrary::~TestLibrary() {
-    unload();
-}
-
 std::vector<std::string> TestLibrary::loggedTexts() const {
     std::vector<std::string> out;
     for (const auto& e : product.errors)
@@ -40,8 +35,7 @@ std::vector<std::string> TestLibrary::loggedTexts() const {
 }
 
 bool TestLibrary::logged(const std::string& text) const {
-    return std::any_of(product.errors.begin(), product.errors.end(),
-                       [&](const auto& e) { return e.text == text; });
+    return std::ranges::count(loggedTexts(), text) > 0;
 }
 
 std::string productPath(const std::string& subkey) {
@@ -62,9 +56,7 @@ std::optional<uint32_t> getDword(const MemoryRegistry& reg, const std::string& p
     std::vector<uint8_t> bytes;
     if (!reg.getRaw(path, name, type, bytes) || type != regtype::Dword || bytes.size() != 4)
         return std::nullopt;
-    uint32_t v;
-    std::memcpy(&v, bytes.data(), 4);
-    return v;
+    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | uint32_t(bytes[3]) << 24;
 }
 
 } // namespace lntc::test

@@ -29,7 +29,7 @@ struct FakeMachine {
 class TestLibrary {
   public:
     explicit TestLibrary(FakeMachine& machine, bool load = true);
-    ~TestLibrary();
+    ~TestLibrary() { unload(); }
     Library& lib() { return *lib_; }
     Library* operator->() { return lib_.get(); }
     FakeMachine& machine;

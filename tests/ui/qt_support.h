@@ -1,27 +1,14 @@
 // A library whose host is the Qt host over real widgets (offscreen), with the test templates,
 // and what the Qt tests include.
 #pragma once
-#include "resources/strings.h"
 #include "support/test_library.h"
 #include "support/values_dialog.h"
 #include "ui/qt/address_widget.h"
 #include "ui/qt/qt_host.h"
 #include "ui/qt/qt_window.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
 #include <QTest>
-#include <QTimer>
+#include <QtWidgets> // the tests touch widgets of every kind
 
 #include <gtest/gtest.h>
 
@@ -31,27 +18,20 @@
 
 namespace lntc::test {
 
-struct TestServices : QtHostServices {
-    explicit TestServices(TopWindows* windows) : windows_(windows) {}
-    std::string loadString(uint32_t id) override {
-        return builtinString(id) ? builtinString(id) : "";
-    }
-    void logError(const std::string&) override {}
-    TopWindows* windows() override { return windows_; }
-    void toolkitEnded() override {}
-    TopWindows* windows_;
-};
-
-struct QtLibrary {
-    QtLibrary() : t(machine), services(&machine.windows), host(&services) {
+// The library's services to the host are its own: the machine's window registry.
+struct QtLibrary : QtHostServices {
+    QtLibrary() : t(machine), host(this) {
         t.lib().setHost(host);
         t.lib().templates().pushFront(testTemplate);
     }
     FakeMachine machine;
     TestLibrary t;
-    TestServices services;
     QtHost host;
     Library& lib() { return t.lib(); }
+    std::string loadString(uint32_t) override { return ""; } // the Qt host asks for none
+    void logError(const std::string&) override {}
+    TopWindows* windows() override { return &machine.windows; }
+    void toolkitEnded() override {}
 
     // Runs the dialog modally; steps run inside its loop, and a dialog the steps leave open
     // is ended with 99 so that a failing test cannot hang.
@@ -66,66 +46,45 @@ struct QtLibrary {
     template <class W = QWidget> W* control(const Dialog& d, int id) {
         return qobject_cast<W*>(host.control(d.window(), id));
     }
+
+    // Acts on the modal window that is active when the event loop next runs: posted before
+    // the step that opens a dialog of the host (templateId) or a message box (0), it runs in
+    // that window's own loop, so nested modal loops are driven as the user drives them. A
+    // window that is not the one expected, or that act leaves open, is ended so that a failing
+    // test cannot hang.
+    void whenShown(uint16_t templateId, std::function<void(QWidget*)> act) {
+        ++unseen;
+        QTimer::singleShot(0, &timers, [this, templateId, act] {
+            --unseen;
+            QApplication::processEvents(); // the window becomes the active one
+            QPointer<QWidget> w = QApplication::activeModalWidget();
+            auto dialog = [&w] {
+                auto* view = dynamic_cast<QtDialogWindow*>(w.data());
+                return view != nullptr ? view->window() : nullptr;
+            };
+            if (w && (dialog() ? dialog()->templateId : 0) == templateId &&
+                (dialog() || qobject_cast<QMessageBox*>(w)))
+                act(w);
+            else
+                ADD_FAILURE() << "not the window " << templateId;
+            if (ModelWindow* d = dialog(); d != nullptr && !d->ended) {
+                ADD_FAILURE() << "dialog " << d->templateId << " left open";
+                host.model().endModal(d, 99);
+            } else if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                ADD_FAILURE() << "box left open: " << box->text().toStdString();
+                box->done(QMessageBox::Cancel);
+            }
+        });
+    }
+    QObject timers; // what whenShown posts ends with the test
+    int unseen = 0; // windows whenShown waits for
+    ~QtLibrary() { EXPECT_EQ(unseen, 0) << "windows that never appeared"; }
 };
 
-// Acts on each modal window as it appears, a dialog of the host or a message box, with the
-// next step, run inside the window's own loop: nested modal loops are driven as the user
-// drives them. A window that is not the one expected, or that its step leaves open, is ended
-// so that a failing test cannot hang.
-class WhenShown : public QObject {
-  public:
-    struct Step {
-        uint16_t dialog; // the template of the dialog, or 0 for a message box
-        std::function<void(QWidget*)> act;
-    };
-    explicit WhenShown(QtHost& host, std::vector<Step> steps)
-        : host_(host), steps_(std::move(steps)) {
-        qApp->installEventFilter(this);
-    }
-    ~WhenShown() override {
-        qApp->removeEventFilter(this);
-        EXPECT_EQ(next_, steps_.size()) << "windows that never appeared";
-    }
-
-  protected:
-    bool eventFilter(QObject* o, QEvent* e) override {
-        auto* w = qobject_cast<QWidget*>(o);
-        if (e->type() == QEvent::Show && w != nullptr && w->isWindow() &&
-            w->windowModality() != Qt::NonModal)
-            QTimer::singleShot(0, this, [this, window = QPointer<QWidget>(w)] {
-                if (window) act(window);
-            });
-        return false;
-    }
-
-  private:
-    static ModelWindow* dialogOf(QWidget* w) {
-        auto* d = dynamic_cast<QtDialogWindow*>(w);
-        return d != nullptr ? d->window() : nullptr;
-    }
-    void act(QPointer<QWidget> w) {
-        QApplication::processEvents(); // the window becomes the active one
-        if (!w) return;
-        auto* box = qobject_cast<QMessageBox*>(w);
-        const uint16_t shown = dialogOf(w) != nullptr ? dialogOf(w)->templateId : 0;
-        if (next_ < steps_.size() && (shown != 0 || box != nullptr) &&
-            steps_[next_].dialog == shown)
-            steps_[next_++].act(w);
-        else
-            ADD_FAILURE() << "unexpected window " << shown << ": "
-                          << w->windowTitle().toStdString();
-        if (ModelWindow* dialog = w ? dialogOf(w) : nullptr; dialog != nullptr && !dialog->ended) {
-            ADD_FAILURE() << "dialog " << dialog->templateId << " left open";
-            host_.model().endModal(dialog, 99);
-        } else if (box = qobject_cast<QMessageBox*>(w); box != nullptr && box->isVisible()) {
-            ADD_FAILURE() << "box left open: " << box->text().toStdString();
-            box->done(QMessageBox::Cancel);
-        }
-    }
-
-    QtHost& host_;
-    std::vector<Step> steps_;
-    size_t next_ = 0;
+// The values dialog over a Qt library, for the tests of the widgets.
+struct QtValues : testing::Test {
+    QtLibrary q;
+    ValuesDialog d{q.lib()};
 };
 
 } // namespace lntc::test

@@ -24,30 +24,42 @@ using Strings = std::vector<std::string>;
 
 namespace {
 
-// The boxes shown since the last call: the start of their texts, or "caption: text".
-Strings boxTexts(HeadlessHost& host, bool whole = false) {
-    Strings out;
-    for (const auto& b : host.boxes)
-        out.push_back(whole ? b.caption + ": " + b.text : b.text.substr(0, 24));
-    host.boxes.clear();
-    return out;
-}
+constexpr const char* kHosts = "C:\\WINDOWS\\system32\\drivers\\etc\\hosts";
 
-// A queue LASER of the HP LaserJet 4M over a library whose host is the headless host (without the
-// test templates, whose ids the product's dialogs use).
-struct QueueDialogs : ::testing::Test, HeadlessLibrary {
+// A queue LASER with the port name PRN1 over a library whose host is the headless host (without
+// the test templates, whose ids the product's dialogs use), and the hosts file if given.
+struct Queue : HeadlessLibrary {
     QueueRecord q{};
-    QueueDialogs() : HeadlessLibrary(false) {}
-    void SetUp() override {
+    explicit Queue(const char* hosts = nullptr, const char* key = "GENERIC_POSTSCRIPT")
+        : HeadlessLibrary(false) {
         setField(q.Name, "LASER");
-        model("HP_LASERJET_4M");
+        model(key);
+        setField(q.DeviceName, "PRN1");
+        q.Connectivity = 1;
+        q.TCP_SocketNumber = 515;
         t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]()); // no media table needed
+        if (hosts) machine.files.addFile(kHosts, hosts);
     }
     int model(const char* key) {
         setField(q.Printer, key);
         return ModelIndexOfKey(key);
     }
-    Strings boxes(bool whole = false) { return boxTexts(host, whole); }
+    // The boxes shown since the last call as "caption: text", cut to `n` characters.
+    Strings boxes(size_t n = std::string::npos) {
+        Strings out;
+        for (const auto& b : host.boxes)
+            out.push_back((b.caption + ": " + b.text).substr(0, n));
+        host.boxes.clear();
+        return out;
+    }
+    std::string file(const char* path = kHosts) {
+        std::string s;
+        machine.files.readFile(path, s);
+        return s;
+    }
+};
+struct QueueDialogs : ::testing::Test, Queue {
+    QueueDialogs() : Queue(nullptr, "HP_LASERJET_4M") {}
 };
 using PrinterDialogs = QueueDialogs;
 
@@ -64,11 +76,8 @@ Check title(std::string expected) {
     return [=](const ModelWindow& w) { EXPECT_EQ(w.title, expected); };
 }
 
-TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpService) {
-    q.Connectivity = 1;
-    q.DataEncode = 0;
-    q.WaitTimeout = 300;
-    q.CenterImage = 5;
+TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpServiceTheLargeDocumentOneItsMedia) {
+    std::tie(q.WaitTimeout, q.CenterImage) = std::tuple(300, 5);
     PrinterConfigDialog d(t.lib(), nullptr, model("GENERIC_POSTSCRIPT"), q);
     auto& s = host.script(dlg::PrinterConfig)
                   .then(title("Generic PostScript Level 2 Printer Configuration"));
@@ -87,24 +96,24 @@ TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpService) {
         auto& noTcp = host.script(dlg::PrinterConfig).then(checked(printerctl::OtherPort));
         noTcp.then(enabled(printerctl::TcpDirect, false)).ok().cancel();
         EXPECT_EQ(without.doModal(), id::Cancel);
-        EXPECT_EQ(boxes(), (Strings{"Printer Connectivity is ", "You must configure the s"}));
+        EXPECT_EQ(boxes(40), (Strings{"Configuration Error: Printer Connectivit",
+                                      "Configuration Error: You must configure "}));
     }
     EXPECT_TRUE(t.logged("LNTC: Error opening the Service Control Manager"));
-}
 
-TEST_F(PrinterDialogs, LargeDocumentDialogPreparesMediaAndSpinsItsTimeout) {
-    // The unreadable ldpx.cfg is reported before the dialog shows.
-    LargeDocConfigDialog d(t.lib(), nullptr, model("XEROX_8840C"), q);
+    // The large document dialog prepares the media; the unreadable ldpx.cfg is reported before
+    // the dialog shows.
+    LargeDocConfigDialog large(t.lib(), nullptr, model("XEROX_8840C"), q);
     EXPECT_STREQ(q.BestAvailPaperSizes, "LETTER,B,C");
     ASSERT_EQ(host.boxes.size(), 1u);
     const int field = largedocctl::InitTimeout, spin = largedocctl::InitTimeoutSpin;
-    auto& s =
+    auto& l =
         host.script(dlg::LargeDocConfig).then(title("Xerox 8840C  (C-size) Printer Configuration"));
-    s.type(field, "3599").scroll(spin, Scroll::LineUp).scroll(spin, Scroll::LineUp);
-    s.then(text(field, "3600")).type(field, "0").scroll(spin, Scroll::LineDown);
-    s.then(text(field, "0")).click(largedocctl::Options).then(text(ctl::Cancel, "Close")).ok();
+    l.type(field, "3599").scroll(spin, Scroll::LineUp).scroll(spin, Scroll::LineUp);
+    l.then(text(field, "3600")).type(field, "0").scroll(spin, Scroll::LineDown);
+    l.then(text(field, "0")).click(largedocctl::Options).then(text(ctl::Cancel, "Close")).ok();
     host.script(dlg::QueueOptions).ok();
-    EXPECT_EQ(d.doModal(), id::Ok);
+    EXPECT_EQ(large.doModal(), id::Ok);
     EXPECT_EQ(q.PrinterInitTimeout, 0);
 }
 
@@ -122,28 +131,19 @@ TEST_F(PrinterDialogs, QueueOptionsDuplexRuleBindingAndAdvanced) {
     for (const auto& [key, before, on, after] : cases) {
         model(key);
         fields = before;
+        SCOPED_TRACE(key);
         QueueOptionsDialog d(t.lib(), nullptr, q);
-        host.script(dlg::QueueOptions)
-            .then([&](const ModelWindow& w) {
-                std::vector<bool> got;
-                for (int id : {qoptctl::DuplexAvailable, qoptctl::AlwaysDuplex, qoptctl::Advanced})
-                    got.push_back(w.at(id).enabled);
-                EXPECT_EQ(got, on) << key;
-                EXPECT_FALSE(w.at(qoptctl::SameBinding).visible);
-            })
-            .ok();
+        auto& s = host.script(dlg::QueueOptions).then(enabled(qoptctl::DuplexAvailable, on[0]));
+        s.then(enabled(qoptctl::AlwaysDuplex, on[1])).then(enabled(qoptctl::Advanced, on[2]));
+        s.then([](const ModelWindow& w) { EXPECT_FALSE(w.at(qoptctl::SameBinding).visible); });
+        const int duplex = qoptctl::DuplexAvailable, always = qoptctl::AlwaysDuplex;
+        if (!std::get<1>(before)) // checking duplex enables "always", unchecked
+            s.click(duplex).then(enabled(always, true)).then(checked(always, 0)).click(duplex);
+        s.ok();
         EXPECT_EQ(d.doModal(), id::Ok);
-        EXPECT_EQ(Four(fields), after) << key;
+        EXPECT_EQ(Four(fields), after);
     }
-    // Checking duplex enables "always", unchecked; the spin bar keeps 0 to 60; after the advanced
-    // dialog committed, leaving asks first.
-    model("HP_LASERJET_4M");
-    q.DuplexAvailable = 0;
-    QueueOptionsDialog hp(t.lib(), nullptr, q);
-    auto& duplex = host.script(dlg::QueueOptions).click(qoptctl::DuplexAvailable);
-    duplex.then(enabled(qoptctl::AlwaysDuplex, true)).then(checked(qoptctl::AlwaysDuplex, 0));
-    duplex.cancel();
-    EXPECT_EQ(hp.doModal(), id::Cancel);
+    // The spin bar keeps 0 to 60; after the advanced dialog committed, leaving asks first.
     model("RICOH_LP-M20");
     q.PrinterStatusTimeout = 60;
     QueueOptionsDialog d(t.lib(), nullptr, q);
@@ -163,20 +163,16 @@ std::string notInPrintManager(const std::string& name) {
 }
 
 struct SpoolerDialogs : QueueDialogs {
-    void SetUp() override {
-        QueueDialogs::SetUp();
-        q.Connectivity = 1;
-        machine.spooler.printerList = {{"Office", "Second floor"}, {"Bare", ""}};
-    }
+    SpoolerDialogs() { machine.spooler.printerList = {{"Office", "Second floor"}, {"Bare", ""}}; }
     // Runs the dialog: the final state of its box, and the message boxes shown.
     template <class D> std::pair<const ModelControl*, Strings> run(int box, int end = id::Cancel) {
         D dialog(t.lib(), nullptr, q);
         EXPECT_EQ(dialog.doModal(), end);
-        return {&host.closedWindows.back()->at(box), boxes(true)};
+        return {&host.closedWindows.back()->at(box), boxes()};
     }
 };
 
-TEST_F(SpoolerDialogs, PrintManagerEntriesAndWhatOkStores) {
+TEST_F(SpoolerDialogs, PrintManagerEntriesWhatOkStoresAndRefresh) {
     const std::string wide(250, 'W'), e124(124, 'e');
     machine.spooler.printerList.push_back({"A,B", e124 + "\xC3\xA9"}); // cut before the "é"
     machine.spooler.printerList.push_back({wide, "x"});
@@ -202,46 +198,20 @@ TEST_F(SpoolerDialogs, PrintManagerEntriesAndWhatOkStores) {
         EXPECT_EQ(fieldText(q.DeviceName), stored) << typed << select;
         EXPECT_EQ(shown, box.empty() ? Strings{} : Strings{box}) << typed << select;
     }
-}
 
-TEST_F(SpoolerDialogs, RefreshListsAnewAndSelectsTheOpeningTextAgain) {
+    // Refresh lists anew and selects the opening text again.
     q.Connectivity = 0;
     setField(q.DeviceName, "Office");
     t.lib().readOnlyRegistry = true; // Cancel stays the default after a Refresh
-    host.script(dlg::PrintManager)
-        .select(pmctl::Printer, kBare)
-        .then([&](const ModelWindow&) {
-            machine.spooler.printerList.push_back({"New", "Added"});
-        })
-        .click(pmctl::Refresh)
-        .then([](const ModelWindow& w) { EXPECT_EQ(w.defaultButton, ctl::Cancel); })
-        .cancel();
+    auto& s = host.script(dlg::PrintManager).select(pmctl::Printer, kBare);
+    s.then([&](const ModelWindow&) { machine.spooler.printerList.push_back({"New", "Added"}); });
+    s.click(pmctl::Refresh).then([](auto& w) { EXPECT_EQ(w.defaultButton, ctl::Cancel); }).cancel();
     auto [box, shown] = run<PrintManagerDialog>(pmctl::Printer);
-    EXPECT_EQ(box->itemTexts(), (Strings{kBare, "New,   \"Added\"", kOffice}));
+    EXPECT_EQ(box->itemTexts(), (Strings{ab, kBare, "New,   \"Added\"", kOffice, wideEntry}));
     EXPECT_EQ(box->text, kOffice);
 }
 
-TEST_F(SpoolerDialogs, ListsTooLargeToHoldAreReportedWithTheirSize) {
-    std::vector<size_t> sizes = {SIZE_MAX};
-#ifndef __SANITIZE_ADDRESS__ // its allocator aborts instead of failing
-    sizes.push_back(size_t{1} << 62);
-#endif
-    for (size_t bytes : sizes) {
-        const std::string n = std::to_string(bytes) + " bytes are required.",
-                          error = "Configuration Error: Error allocating memory for the list of ";
-        machine.spooler.printerBytes = machine.spooler.portBytes = bytes;
-        host.script(dlg::PrintManager).cancel();
-        auto [printers, pmShown] = run<PrintManagerDialog>(pmctl::Printer);
-        EXPECT_EQ(printers->itemTexts(), Strings{"LASER"});
-        EXPECT_EQ(pmShown, Strings{error + "Print Manager printer names.  " + n});
-        host.script(dlg::OtherPort).cancel();
-        auto [ports, portShown] = run<OtherPortDialog>(portctl::Port);
-        EXPECT_EQ(ports->itemTexts(), Strings{});
-        EXPECT_EQ(portShown, Strings{error + "printer ports.  " + n});
-    }
-}
-
-TEST_F(SpoolerDialogs, OtherPortSelectionAndOk) {
+TEST_F(SpoolerDialogs, OtherPortSelectionAndOkAndListsTooLargeToHold) {
     const std::string p40(40, 'P'),
         tooLong = "Lintora Configuration: Please enter no more than 40 characters.";
     // The spooler's ports, the queue's connectivity and DeviceName, the name typed; the list shown,
@@ -269,38 +239,32 @@ TEST_F(SpoolerDialogs, OtherPortSelectionAndOk) {
         EXPECT_EQ(fieldText(q.DeviceName), c.refused ? c.stored : c.result);
         EXPECT_EQ(shown, c.refused ? Strings{c.result} : Strings{}) << c.result;
     }
+
+    // Lists too large to hold are reported with their size.
+    std::vector<size_t> sizes = {SIZE_MAX};
+#ifndef __SANITIZE_ADDRESS__ // its allocator aborts instead of failing
+    sizes.push_back(size_t{1} << 62);
+#endif
+    for (size_t bytes : sizes) {
+        const std::string n = std::to_string(bytes) + " bytes are required.",
+                          error = "Configuration Error: Error allocating memory for the list of ";
+        machine.spooler.printerBytes = machine.spooler.portBytes = bytes;
+        host.script(dlg::PrintManager).cancel();
+        auto [printers, pmShown] = run<PrintManagerDialog>(pmctl::Printer);
+        EXPECT_EQ(
+            std::pair(printers->itemTexts(), pmShown),
+            std::pair(Strings{"LASER"}, Strings{error + "Print Manager printer names.  " + n}));
+        host.script(dlg::OtherPort).cancel();
+        auto [ports, portShown] = run<OtherPortDialog>(portctl::Port);
+        EXPECT_EQ(std::pair(ports->itemTexts(), portShown),
+                  std::pair(Strings{}, Strings{error + "printer ports.  " + n}));
+    }
 }
 
-constexpr const char* kHosts = "C:\\WINDOWS\\system32\\drivers\\etc\\hosts";
 const std::string kLong = "10.0.0.9 " + std::string(246, 'a') + "10.1.2.3 PRN1";
-
-struct Queue : HeadlessLibrary {
-    QueueRecord q{};
-    explicit Queue(const char* hosts, const char* model = "GENERIC_POSTSCRIPT") {
-        setField(q.Name, "LASER");
-        setField(q.Printer, model);
-        setField(q.DeviceName, "PRN1");
-        q.Connectivity = 1;
-        q.TCP_SocketNumber = 515;
-        if (hosts) machine.files.addFile(kHosts, hosts);
-    }
-    std::string file(const char* path = kHosts) {
-        std::string s;
-        machine.files.readFile(path, s);
-        return s;
-    }
-    Strings boxes() { return boxTexts(host, true); }
-};
 
 std::string address(const ModelWindow& w) {
     return w.at(tcpctl::Address).address->text();
-}
-
-std::string joined(const std::vector<std::string>& items) {
-    std::string out;
-    for (const std::string& i : items)
-        out += (out.empty() ? "" : "|") + i;
-    return out;
 }
 
 // The queue's port name is PRN1. The user picks an entry ("=NAME") or types a name and presses
@@ -331,15 +295,18 @@ TEST(TcpDirect, HostsLinesMatchOnlyTheWholeNamesPart) {
         const std::string name = act[0] ? act + 1 : "PRN1";
         std::string got;
         DialogScript& s = t.host.script(dlg::TcpDirect);
-        s.then([&](const ModelWindow& w) { got = joined(w.at(tcpctl::PortName).itemTexts()); });
+        s.then([&](const ModelWindow& w) {
+            for (const std::string& item : w.at(tcpctl::PortName).itemTexts())
+                got += item + "|";
+        });
         if (act[0] == '=') s.select(tcpctl::PortName, name);
-        s.then([&](const ModelWindow& w) { got += "|" + address(w); });
+        s.then([&](const ModelWindow& w) { got += address(w); });
         s.type(tcpctl::Address, "10.9.9.9");
         act[0] == '+' ? s.type(tcpctl::PortName, name).enter() : s.ok();
         if (asked) t.host.script(dlg::NewTcpPort).ok();
         EXPECT_EQ(d.doModal(), id::Ok);
         if (const ModelWindow* w = t.host.closed(dlg::NewTcpPort))
-            got += "|" + joined(textsOf(*w, {newportctl::PortName, newportctl::Address}));
+            got += "|" + w->at(newportctl::PortName).text + "|" + w->at(newportctl::Address).text;
         EXPECT_EQ(got, listed + "|" + shown + (asked ? "|" + name + "|10.9.9.9" : "")) << before;
         EXPECT_EQ(t.file() + "|" + t.file((kHosts + std::string(".lnt")).c_str()) + "|" +
                       std::string(fieldText(t.q.DeviceName)),
@@ -347,39 +314,17 @@ TEST(TcpDirect, HostsLinesMatchOnlyTheWholeNamesPart) {
     }
 }
 
-// A LaserJet's socket is 9100 and fixed; any other model must change 0 before OK.
-TEST(TcpDirect, SocketNumberRules) {
-    for (const char* model : {"HP_LASERJET_4M", "GENERIC_POSTSCRIPT"}) {
-        const bool laserJet = model[0] == 'H';
-        Queue t("10.1.2.3 PRN1\n", model);
-        t.q.TCP_SocketNumber = 0;
-        TcpDirectDialog d(t.lib(), nullptr, t.q);
-        DialogScript& s = t.host.script(dlg::TcpDirect);
-        s.then([&](const ModelWindow& w) {
-            EXPECT_EQ(w.at(tcpctl::Socket).text, laserJet ? "9100" : "0");
-            EXPECT_TRUE(w.at(tcpctl::Socket).enabled != laserJet &&
-                        w.at(tcpctl::SocketLabel).enabled != laserJet);
-        });
-        if (!laserJet) s.ok().type(tcpctl::Socket, "9100"); // 0 must be changed first
-        s.ok();
-        EXPECT_EQ(d.doModal(), id::Ok) << model;
-        EXPECT_EQ(t.q.TCP_SocketNumber, 9100) << model;
-        EXPECT_EQ(
-            t.boxes(),
-            laserJet
-                ? Strings{}
-                : Strings{"Lintora Configuration: Please enter an integer between 1 and 65535."});
-    }
-}
-
-TEST(TcpDirect, NoEmptyNameAndFocusRulesChangeNothing) {
-    Queue t("10.1.2.3 PRN1\n");
+// A LaserJet's socket is 9100 and fixed.
+TEST(TcpDirect, NoEmptyNameFocusRulesChangeNothingAFailedRewriteIsShown) {
+    Queue t("10.1.2.3 PRN1\n", "HP_LASERJET_4M");
     const QueueRecord before = t.q;
     TcpDirectDialog d(t.lib(), nullptr, t.q);
     auto shows = [](const char* a) {
         return [=](const ModelWindow& w) { EXPECT_EQ(address(w), a); };
     };
-    auto& s = t.host.script(dlg::TcpDirect).type(tcpctl::PortName, "PRN9");
+    auto& s = t.host.script(dlg::TcpDirect).then(text(tcpctl::Socket, "9100"));
+    s.then(enabled(tcpctl::Socket, false)).then(enabled(tcpctl::SocketLabel, false));
+    s.type(tcpctl::PortName, "PRN9");
     s.help().then(shows("10.1.2.3")); // leaving the box for Help looks nothing up
     s.focus(tcpctl::PortName).tab().then(shows("0.0.0.0")); // anywhere else does
     s.ok();                                                 // asks, and No stays
@@ -391,26 +336,27 @@ TEST(TcpDirect, NoEmptyNameAndFocusRulesChangeNothing) {
     EXPECT_EQ(t.boxes(), Strings{"Configuration Error: Please enter the TCP Direct Port Name."});
     EXPECT_EQ(t.file(), "10.1.2.3 PRN1\n");
     EXPECT_EQ(std::memcmp(&t.q, &before, sizeof before), 0);
-}
 
-TEST(TcpDirect, AFailedRewriteIsShownAndTheRecordStillWritten) {
-    Queue t("10.1.2.3 PRN1\n");
-    t.machine.files.writeError = 5;
+    // A failed rewrite is shown and the record still written.
+    Queue u("10.1.2.3 PRN1\n");
+    u.machine.files.writeError = 5;
     // A window class of that name that is not the address control's.
-    t.host.classes.registerClass(kAddressEditClass, &t);
-    setField(t.q.DeviceName, "OLD");
-    t.q.Connectivity = 2; // the queue's name is the port name
-    setField(t.q.Name, "PRN1");
-    TcpDirectDialog d(t.lib(), nullptr, t.q);
-    t.host.script(dlg::TcpDirect).ok();
-    EXPECT_EQ(d.doModal(), id::Ok);
-    EXPECT_EQ(t.boxes(),
+    u.host.classes.registerClass(kAddressEditClass, &u);
+    setField(u.q.DeviceName, "OLD");
+    u.q.Connectivity = 2; // the queue's name is the port name
+    setField(u.q.Name, "PRN1");
+    u.q.TCP_SocketNumber = 0; // to be changed before OK
+    TcpDirectDialog failing(u.lib(), nullptr, u.q);
+    u.host.script(dlg::TcpDirect).ok().type(tcpctl::Socket, "9100").ok();
+    EXPECT_EQ(failing.doModal(), id::Ok);
+    EXPECT_EQ(u.boxes(),
               (Strings{"Lintora Configuration: Failed to register WNDCLASS for parsed control",
+                       "Lintora Configuration: Please enter an integer between 1 and 65535.",
                        "Configuration Error: Access is denied.",
                        std::string("Configuration Error: Error accessing the file:  ") + kHosts +
                            ".\nThe TCP Direct Port Name and Address did not get updated."}));
-    EXPECT_STREQ(t.q.DeviceName, "PRN1");
-    EXPECT_EQ(t.file(), "10.1.2.3 PRN1\n");
+    EXPECT_EQ(u.file() + u.q.DeviceName + std::to_string(u.q.TCP_SocketNumber),
+              "10.1.2.3 PRN1\nPRN19100");
 }
 
 TEST(TcpDirect, HostsFileFollowsSystemRootOnlyOnDriveC) {

@@ -10,7 +10,6 @@
 
 #include <cstdio>
 #include <gtest/gtest.h>
-#include <map>
 #include <sstream>
 
 using namespace lntc;
@@ -20,17 +19,14 @@ using Ints = std::vector<int64_t>;
 
 namespace {
 
-Texts focusEvents(const ValuesDialog& d) {
-    return only(d.events, {"set ", "kill "});
-}
-
 // A dialog over the values template with its script.
 struct Values : HeadlessLibrary {
     ValuesDialog d{lib()};
     DialogScript& s = host.script(kValuesTemplate);
 };
 
-TEST(DialogExchange, AFailedCheckShowsTheStandardMessageFocusesTheFieldAndKeepsTheDialogOpen) {
+TEST(DialogControls, AFailedCheckKeepsTheDialogOpenRadioGroupsListsAndSelections) {
+    // A failed check shows the standard message, focuses the field and keeps the dialog open.
     GermanProcessLocale german;
     const char *integer = "Please enter an integer.", *number = "Please enter a number.",
                *range = "Please enter an integer between 1 and 20.";
@@ -64,9 +60,7 @@ TEST(DialogExchange, AFailedCheckShowsTheStandardMessageFocusesTheFieldAndKeepsT
     }
     // Read and shown the registry's way, and the program's locale stays as it was.
     EXPECT_EQ(GermanProcessLocale::printed(5.5), german.active() ? "5,5" : "5.5");
-}
 
-TEST(DialogControls, RadioGroupsListsAndSelections) {
     Values v;
     ValuesDialog& d = v.d;
     const int L = tc::Sorted, X = tc::Extended;
@@ -107,34 +101,32 @@ TEST(DialogControls, RadioGroupsListsAndSelections) {
     // An automatic button clears only its own group.
     v.s.selectItems(X, {0, 2}).click(tc::Other2).click(tc::Radio1).click(tc::Radio2);
     v.s.then([&](const ModelWindow& w) {
-           EXPECT_EQ(d.getSelItems(X), (std::vector<int>{0, 2}));
-           EXPECT_EQ(Ints({w.at(tc::Radio1).check, w.at(tc::Other2).check}), Ints({0, 1}));
-       })
-        .ok();
+        EXPECT_EQ(d.getSelItems(X), (std::vector<int>{0, 2}));
+        EXPECT_EQ(Ints({w.at(tc::Radio1).check, w.at(tc::Other2).check}), Ints({0, 1}));
+    });
+    v.s.ok();
     EXPECT_EQ(d.doModal(), id::Ok);
     EXPECT_EQ(d.radio, 1);
 }
 
-TEST(DialogModal, AMissingTemplateADisplaylessHostOrAScriptMistakeEndTheDialog) {
+TEST(DialogModal, AMissingTemplateADisplaylessHostOrAScriptMistakeEndTheDialogAndTheWaitWindow) {
     HeadlessLibrary h;
     EXPECT_EQ(Dialog(h.lib(), 4242, nullptr).doModal(), -1);
     EXPECT_TRUE(h.host.trace.empty());
-    FakeMachine m;
-    TestLibrary t(m); // recording host: no windows
-    t.lib().templates().pushFront(testTemplate);
-    EXPECT_EQ(ValuesDialog(t.lib()).doModal(), -1);
+    h.lib().setHost(h.t.host); // recording host: no windows
+    EXPECT_EQ(ValuesDialog(h.lib()).doModal(), -1);
+    h.lib().setHost(h.host);
 
     h.host.onScriptError = nullptr;
     const char* said[] = {"without a script", "disabled", "several", "ended with the dialog open"};
-    for (int step = 0; step < 4; ++step) {
+    for (size_t step = 0; step < 4; ++step) {
         ValuesDialog d(h.lib());
         d.atInit = [](ValuesDialog& dlg) { dlg.enable(tc::Check, false); };
         if (step == 1) h.host.script(kValuesTemplate).click(tc::Check).ok();
         if (step == 2) h.host.script(kValuesTemplate).selectItems(tc::Sorted, {0}).ok();
         if (step == 3) h.host.script(kValuesTemplate).focus(tc::Name);
         EXPECT_EQ(d.doModal(), id::Cancel);
-        ASSERT_EQ(h.host.scriptErrors.size(), size_t(step + 1));
-        EXPECT_NE(h.host.scriptErrors.back().find(said[step]), std::string::npos);
+        EXPECT_NE(h.host.scriptErrors.at(step).find(said[step]), std::string::npos);
     }
     // A read-only registry makes Cancel the default; a disabled default or Cancel holds Enter
     // and the close box, not Escape.
@@ -145,23 +137,11 @@ TEST(DialogModal, AMissingTemplateADisplaylessHostOrAScriptMistakeEndTheDialog) 
     ro.s.escape();
     EXPECT_EQ(ro.d.doModal(), id::Cancel);
     EXPECT_EQ(ro.host.closed(kValuesTemplate)->defaultButton, ctl::Cancel);
-}
 
-TEST(DialogHelp, TheHelpButtonAndF1AskForTheDialogsAndTheControlsContexts) {
+    // The wait window is centred, on top, has the focus while it stands and says what is missing.
+    // Then the Help button and F1 ask for the dialog's and the controls' contexts.
     Values v;
     v.lib().helpFilePath = "c:\\lnt\\LNTC.HLP";
-    v.s.help().focus(tc::Name).f1().focus(tc::Editable).f1().cancel();
-    v.d.doModal();
-    Texts helps;
-    for (const HeadlessHelp& e : v.host.helps)
-        helps.push_back(e.file + " " + std::to_string(e.command) + " " + std::to_string(e.data));
-    // The combo's context, not its edit's.
-    EXPECT_EQ(helps, (Texts{"c:\\lnt\\LNTC.HLP 1 500", "c:\\lnt\\LNTC.HLP 1 4002",
-                            "c:\\lnt\\LNTC.HLP 1 4401"}));
-}
-
-TEST(DialogWait, TheWaitWindowIsCentredOnTopHasTheFocusWhileItStandsAndSaysWhatIsMissing) {
-    Values v;
     HeadlessHost& host = v.host;
     // The texts for a missing message are the library's strings, so a localised module has them.
     v.lib().strings().pushFront([](uint32_t id) -> std::optional<std::string> {
@@ -185,50 +165,67 @@ TEST(DialogWait, TheWaitWindowIsCentredOnTopHasTheFocusWhileItStandsAndSaysWhatI
         WaitDialog missing(v.lib(), 40001, &v.d);
         EXPECT_EQ(wait()->at(tc::WaitText).text, "FEHLER: Meldung fehlt");
     });
-    v.s.cancel();
+    v.s.help().focus(tc::Name).f1().focus(tc::Editable).f1().cancel();
     EXPECT_EQ(v.d.doModal(), id::Cancel);
     EXPECT_EQ(boxLines(host), Texts{"Meldung 40001 fehlt|Configuration Error|65584|0"});
+    Texts helps;
+    for (const HeadlessHelp& e : host.helps)
+        helps.push_back(e.file + " " + std::to_string(e.command) + " " + std::to_string(e.data));
+    // The combo's context, not its edit's.
+    EXPECT_EQ(helps, (Texts{"c:\\lnt\\LNTC.HLP 1 500", "c:\\lnt\\LNTC.HLP 1 4002",
+                            "c:\\lnt\\LNTC.HLP 1 4401"}));
     // Reported before the window is made.
     auto box = std::find(host.trace.begin(), host.trace.end(), "box Meldung 40001 fehlt");
     EXPECT_NE(std::find(box, host.trace.end(), "create 900"), host.trace.end());
 }
 
-TEST(ModelFocus, MovesRaiseKillFocusThenSetFocus) {
-    using Act = std::function<void(Values&)>;
-    const std::tuple<const char*, Act, Texts, int> cases[] = {
-        {"focus, tab past what is no tab stop, back-tab wrapping, a click focusing first",
-         [](Values& v) {
-             v.d.atInit = [](ValuesDialog& dlg) { dlg.enable(tc::Ratio, false); };
-             v.s.focus(tc::Name).tab().tab().then([&](auto&) { v.d.setFocus(tc::Count); });
-             v.s.tab(false).cancel();
-         },
-         {"set 4001", "kill 4001", "set 4002", "kill 4002", "set 4101", "kill 4101", "set 4104",
-          "kill 4104", "set 4001", "kill 4001", "set 57669", "kill 57669", "set 2"},
-         id::Cancel},
-        {"a click whose focus move shows a box is lost",
-         [](Values& v) {
-             v.d.atKillFocus = [&](ValuesDialog& dlg, int id) {
-                 if (id == tc::Count) ErrorId(v.lib(), dlg.window(), 32794, "x");
-             };
-             v.s.ok().then([&](const ModelWindow& w) {
-                 EXPECT_FALSE(w.ended);
-                 EXPECT_EQ(std::count(v.host.trace.begin(), v.host.trace.end(), "lost click 1"), 1);
-             });
-             v.s.ok();
-         },
-         {"set 4001", "kill 4001", "kill 1", "set 1", "set 1"},
-         id::Ok},
+TEST(ModelFocus, MovesRaiseKillFocusThenSetFocusAndTheAddressControlKeepsItsForm) {
+    // Focus, tab past what is no tab stop, back-tab wrapping, a click focusing first.
+    Values v;
+    v.d.atInit = [](ValuesDialog& dlg) { dlg.enable(tc::Ratio, false); };
+    v.s.focus(tc::Name).tab().tab().then([&](auto&) { v.d.setFocus(tc::Count); });
+    v.s.tab(false).cancel();
+    EXPECT_EQ(v.d.doModal(), id::Cancel);
+    EXPECT_EQ(only(v.d.events, {"set ", "kill "}),
+              (Texts{"set 4001", "kill 4001", "set 4002", "kill 4002", "set 4101", "kill 4101",
+                     "set 4104", "kill 4104", "set 4001", "kill 4001", "set 57669", "kill 57669",
+                     "set 2"}));
+    // A click whose focus move shows a box is lost.
+    Values lost;
+    lost.d.atKillFocus = [&](ValuesDialog& dlg, int id) {
+        if (id == tc::Count) ErrorId(lost.lib(), dlg.window(), 32794, "x");
     };
-    for (const auto& [name, act, events, code] : cases) {
-        SCOPED_TRACE(name);
-        Values v;
-        act(v);
-        EXPECT_EQ(v.d.doModal(), code);
-        EXPECT_EQ(focusEvents(v.d), events);
-    }
+    lost.s.ok().then([&](const ModelWindow& w) {
+        EXPECT_FALSE(w.ended || std::count(lost.host.trace.begin(), lost.host.trace.end(),
+                                           "lost click 1") != 1);
+    });
+    lost.s.ok();
+    EXPECT_EQ(lost.d.doModal(), id::Ok);
+    EXPECT_EQ(only(lost.d.events, {"set ", "kill "}),
+              (Texts{"set 4001", "kill 4001", "kill 1", "set 1", "set 1"}));
+
+    // The control's own rules are the address edit's tests; here: the model drives it. What the
+    // dialog hears of it is QtAddressControl.KeysGoThroughTheModelAndTheDotsStayInFixedColumns.
+    Values a;
+    WindowModel& model = a.host.model();
+    a.s.then([&](const ModelWindow& w) {
+        a.d.setWindowText(tc::Address, "25.0.0.0");
+        w.at(tc::Address).address->setSelection(2, 2);
+        // A third digit above 255 is cut, with the message owned by the dialog; a fourth is
+        // refused and the dialog hears of it.
+        model.userChar(*model.active(), tc::Address, '6');
+        model.userChar(*model.active(), tc::Address, '7');
+        EXPECT_EQ(a.d.windowText(tc::Address), "255.0.0.0");
+    });
+    a.s.type(tc::Address, "10.20.30").escape(); // pasted
+    EXPECT_EQ(a.d.doModal(), id::Cancel);
+    EXPECT_EQ(a.host.closed(kValuesTemplate)->at(tc::Address).address->fieldText(),
+              "10\t.20\t.30\t.0");
+    EXPECT_EQ(boxLines(a.host), Texts{"An invalid TCP/IP address byte was entered.  The maximum "
+                                      "value is 255.|Configuration Error|0|500"});
 }
 
-TEST(ModelBoxes, AnswersInOrderByTextAndSafeByDefault) {
+TEST(ModelBoxes, AnswersInOrderByTextAndSafeByDefaultCaptionsAndStyles) {
     HeadlessLibrary h;
     Library& lib = h.lib();
     std::string seen;
@@ -253,37 +250,10 @@ TEST(ModelBoxes, AnswersInOrderByTextAndSafeByDefault) {
     });
     ErrorId(lib, nullptr, 32820, 1);
     EXPECT_NE(h.host.scriptErrors.back().find("nest endlessly"), std::string::npos);
-}
 
-// The control's own rules are the address edit's tests; here: the model drives it.
-TEST(ModelAddress, TheControlKeepsItsFormAndTellsTheDialog) {
-    Values v;
-    WindowModel& model = v.host.model();
-    v.s.then([&](const ModelWindow& w) {
-        v.d.setWindowText(tc::Address, "25.0.0.0");
-        w.at(tc::Address).address->setSelection(2, 2);
-        v.d.events.clear();
-        // A third digit above 255 is cut, with the message owned by the dialog; a fourth is
-        // refused and the dialog hears of it.
-        model.userChar(*model.active(), tc::Address, '6');
-        model.userChar(*model.active(), tc::Address, '7');
-        EXPECT_EQ(v.d.windowText(tc::Address), "255.0.0.0");
-    });
-    v.s.type(tc::Address, "10.20.30").escape(); // pasted
-    EXPECT_EQ(v.d.doModal(), id::Cancel);
-    EXPECT_EQ(v.host.closed(kValuesTemplate)->at(tc::Address).address->fieldText(),
-              "10\t.20\t.30\t.0");
-    EXPECT_EQ(boxLines(v.host), Texts{"An invalid TCP/IP address byte was entered.  The maximum "
-                                      "value is 255.|Configuration Error|0|500"});
-    EXPECT_EQ(only(v.d.events, {"cmd", "notify"}),
-              (Texts{"cmd 4600 2", "notify 4600 32768", "cmd 4600 2"}));
-}
-
-// Captions and styles of the other box kinds are the model's and the script runner's tests.
-TEST(MessageBoxes, CaptionsStylesAndFormatting) {
-    FakeMachine m;
-    TestLibrary t(m);
-    Library& lib = t.lib();
+    // Captions and styles of the other box kinds, on a host without windows (those of the
+    // kinds above are the script runner's tests too).
+    lib.setHost(h.t.host);
     int owner = 0;
     EXPECT_EQ(
         Ints({ErrorIdNoOwner(lib, 32863, 5L),
@@ -291,14 +261,14 @@ TEST(MessageBoxes, CaptionsStylesAndFormatting) {
               MessageBoxF(lib, nullptr, "Default ODR Name", mb::RetryQuestion, "%s:%d", "a", 7)}),
         Ints({id::Ok, id::Cancel, id::Cancel}));
     Texts shown;
-    for (const ShownBox& s : t.host.shown)
+    for (const ShownBox& s : h.t.host.shown)
         shown.push_back(s.text + "|" + s.caption + "|" + std::to_string(s.style) +
                         (s.owner == &owner ? "|owned" : ""));
     EXPECT_EQ(shown, (Texts{"Error 5 getting title strings.|Configuration Error|65584",
                             "|Path Status|65589|owned", // a number the table lacks: an empty text
                             "a:7|Default ODR Name|65589"}));
-    std::string cut = formatMessage("Path '%s' is read only.", std::string(700, 'x').c_str());
-    EXPECT_EQ(cut.size(), 511u); // the buffer's size
+    // Cut to the buffer's size.
+    EXPECT_EQ(formatMessage("Path '%s' is read only.", std::string(700, 'x').c_str()).size(), 511u);
 }
 
 // A display that is named but does not answer would make Qt abort the process. Without a

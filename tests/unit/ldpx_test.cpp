@@ -6,6 +6,7 @@
 #include "support/test_library.h"
 
 #include <gtest/gtest.h>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -38,10 +39,8 @@ std::string summary(const LdpxConfig& c) {
     out << "dpi " << c.cmd.Dpi.sDpi << " copies " << c.cmd.CopyCount.nMaxCopy << " trays "
         << c.max_trays << " plot " << c.plot_mode_only << " qd " << c.QDDefaultPaperSize << " ps "
         << c.PSDefaultPaperSize << " best";
-    for (uint32_t id : c.BestAvailPaperSizes) {
-        if (id == kLdpxListEnd) break;
-        out << ' ' << id;
-    }
+    for (size_t i = 0; i < kLdpxBestAvailEntries && c.BestAvailPaperSizes[i] != kLdpxListEnd; ++i)
+        out << ' ' << c.BestAvailPaperSizes[i];
     out << " table";
     for (size_t i = 0;
          i < kLdpxTableEntries && c.cmd.Psize.PaperSizes[i].PaperSizeId != kLdpxTableEnd; ++i)
@@ -68,9 +67,7 @@ const char* const kCommands = "\\033&l table \\033*t 200R 400R \\033&l 1X 01 03 
 // Each text read for the XEROX_8840C section: the result, then (where given) the numbers and
 // the commands. A failing value keeps what the field held before it.
 TEST(LdpxParse, SectionsKeysValuesAndTables) {
-    std::string crlf, rows, many = "dpi 5 copies 99 trays 4 plot 1 qd 5 ps 5 best 5 13 19 table";
-    for (char c : section())
-        crlf += c == '\n' ? "\r\n" : std::string(1, c);
+    std::string rows, many = "dpi 5 copies 99 trays 4 plot 1 qd 5 ps 5 best 5 13 19 table";
     for (int i = 0; i < 45; ++i) // read, but only 39 kept
         rows += "A4 8.3 11.7 " + std::to_string(i) + "\n";
     for (size_t i = 0; i + 1 < kLdpxTableEntries; ++i)
@@ -115,11 +112,11 @@ TEST(LdpxParse, SectionsKeysValuesAndTables) {
         // piece of a long line starts with it; it may end at the end of the file, in any line endings.
         {"# notes before any section are harmless\n[VERSATEC_8636]\nmax_copy = 3\nEND_OF_SECTION\n" +
          section("xerox_8840c] trailing words") + section("XEROX_8840C"), 0, kDefaults, nullptr},
-        {"[XEROX_8840C]\n", kLdpxFailed, nullptr, nullptr}, {"", kLdpxFailed, nullptr, nullptr},
         {section("XEROX_8840C_INTL"), kLdpxFailed, nullptr, nullptr},
         {std::string(kLdpxReadLimit, 'x') + section(), 0, kDefaults, nullptr},
         {std::string(kLdpxReadLimit - 1, 'x') + section(), kLdpxFailed, nullptr, nullptr},
-        {edited("END_OF_SECTION\n", ""), 0, kDefaults, nullptr}, {crlf, 0, kDefaults, kCommands},
+        {edited("END_OF_SECTION\n", ""), 0, kDefaults, nullptr},
+        {std::regex_replace(section(), std::regex("\n"), "\r\n"), 0, kDefaults, kCommands},
         // A table ended by the section's end fails and does not read the next section, nor does
         // the search for a missing table header.
         {sectionEndsTable, kLdpxFailed, "dpi 0 copies 99 trays 1 plot 1 qd 5 ps 5 best 5 13 19 table 5", nullptr},
@@ -142,55 +139,33 @@ TEST(LdpxParse, SectionsKeysValuesAndTables) {
     }
 }
 
-class LdpxFile : public ::testing::Test {
-  protected:
+// The values of a full section through every accessor are the best-available dialog's test.
+TEST(LdpxFile, TheFolderMustFitAndOlderOdrsGetNoExecutive) {
     FakeMachine machine;
     TestLibrary t{machine};
-    const std::string demo = readTextFile(std::string(LNTC_SOURCE_DIR) + "/share/demo/ldpx.cfg");
-
-    std::vector<uint16_t> paperSizes(uint16_t release) {
+    using Ids = std::vector<uint16_t>;
+    const auto paperSizes = [&](uint16_t release) {
         uint16_t ids[kLdpxTableEntries];
         uint16_t count = 0xAAAA;
         EXPECT_EQ(GetLdpxPaperSizes(t.lib(), release, count, ids), 0u);
-        return std::vector<uint16_t>(ids, ids + count);
-    }
-    std::vector<uint32_t> bestAvail() {
-        uint32_t ids[kLdpxBestAvailEntries];
-        uint16_t count = 0xAAAA;
-        EXPECT_EQ(GetLdpxBAPaperSizes(t.lib(), count, ids), 0u);
-        return std::vector<uint32_t>(ids, ids + count);
-    }
-    uint32_t read(const char* dir, const char* model) {
-        return ReadLdpxCfgFile(t.lib(), dir, model);
-    }
-};
-
-TEST_F(LdpxFile, TheAccessorsAnswerFromTheSectionReadAndOlderOdrsGetNoExecutive) {
-    machine.files.addFile("c:\\qdsw_local\\sd\\ldpx.cfg", demo);
-    ASSERT_EQ(read("c:\\qdsw_local\\sd", "XEROX_8840C"), 0u);
-    EXPECT_EQ(paperSizes(310), (std::vector<uint16_t>{5, 6, 13, 14, 19}));
-    EXPECT_EQ(GetLdpxQDDefaultPaperSize(t.lib()), paper::C);
-    EXPECT_EQ(GetLdpxPSDefaultPaperSize(t.lib()), paper::B);
-    // The best-available sizes and the default size left to their defaults.
-    ASSERT_EQ(read("c:\\qdsw_local\\sd", "3M_689"), 0u);
-    EXPECT_EQ(bestAvail(), (std::vector<uint32_t>{5, 13, 19}));
-    EXPECT_EQ(GetLdpxQDDefaultPaperSize(t.lib()), paper::Letter);
+        return Ids(ids, ids + count);
+    };
+    const auto read = [&](const std::string& dir, const char* model) {
+        return ReadLdpxCfgFile(t.lib(), dir.c_str(), model);
+    };
     // The folder and "\ldpx.cfg" must fit 83 characters.
     const std::string fits = "C:\\" + std::string(71, 'd'), longer = fits + "e";
-    machine.files.addFile(fits + "\\ldpx.cfg", demo);
-    machine.files.addFile(longer + "\\ldpx.cfg", demo);
-    EXPECT_EQ(read(fits.c_str(), "XEROX_8840C"), 0u);
-    EXPECT_EQ(std::pair(read(longer.c_str(), "XEROX_8840C"), read("", "XEROX_8840C")),
-              std::pair(kLdpxFailed, kLdpxNoConfigDir));
-
-    ASSERT_EQ(read("c:\\qdsw_local\\sd", "3M_LBQ"), 0u);
-    EXPECT_EQ(paperSizes(268), (std::vector<uint16_t>{5, 13, 19}));
-    EXPECT_EQ(paperSizes(309), (std::vector<uint16_t>{5, 13, 19}));
-    EXPECT_EQ(paperSizes(310), (std::vector<uint16_t>{5, 3, 13, 19}));
+    for (const std::string& folder : {fits, longer})
+        machine.files.addFile(folder + "\\ldpx.cfg",
+                              readTextFile(std::string(LNTC_SOURCE_DIR) + "/share/demo/ldpx.cfg"));
+    EXPECT_EQ(
+        (std::tuple{read(longer, "XEROX_8840C"), read("", "XEROX_8840C"), read(fits, "3M_LBQ")}),
+        std::tuple(kLdpxFailed, kLdpxNoConfigDir, 0u));
+    EXPECT_EQ(std::vector({paperSizes(268), paperSizes(309), paperSizes(310)}),
+              std::vector<Ids>({{5, 13, 19}, {5, 13, 19}, {5, 3, 13, 19}}));
     machine.files.addFile(
         "c:\\other\\ldpx.cfg",
         "[XEROX_8840C]\npsize_cmd_var_part = x\npaper_size\nExecutive_L\nLETTER\nEndOfPsize\n");
     EXPECT_EQ(read("c:\\other", "XEROX_8840C"), kLdpxFailed);
-    EXPECT_EQ(paperSizes(268), (std::vector<uint16_t>{5}));
-    EXPECT_EQ(paperSizes(310), (std::vector<uint16_t>{4, 5}));
+    EXPECT_EQ(std::vector({paperSizes(268), paperSizes(310)}), std::vector<Ids>({{5}, {4, 5}}));
 }

@@ -3,7 +3,6 @@
 #include "logo/logo.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
-#include "store/initialise.h"
 #include "support/test_library.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +13,7 @@ using namespace lntc::test;
 namespace {
 
 // Records what the logic asks for, in order, one "; "-ended entry each.
-class FakeLogoView : public LogoView {
-  public:
+struct FakeLogoView : LogoView {
     bool createSucceeds = true;
     std::string asked;
     std::function<void()> expiry;
@@ -50,45 +48,34 @@ std::unique_ptr<TestLibrary> load(FakeLogoView* view, FakeMachine& on) {
     return t;
 }
 
-TEST(Logo, OnlyTheFirstProcessOnTheMachineShowsIt) {
-    FakeMachine machine;
-    FakeLogoView first, second, third, fourth;
-    auto a = load(&first, machine);
-    auto b = load(&second, machine);
-    EXPECT_TRUE(b->loadStatus == 0 && LogoShown(a->lib()) && !LogoShown(b->lib()));
-    // The second process keeps no handle, so the step runs again when called again.
-    EXPECT_EQ(StartLogo(b->lib()), 1);
-    // The logo closing does not make room for another: the first process still holds the
-    // event while it lives.
-    EndLogo(a->lib());
-    auto c = load(&third, machine);
-    EXPECT_EQ(second.asked + third.asked, "");
-    for (auto* process : {&a, &b, &c})
-        (*process)->unload();
-    auto d = load(&fourth, machine);
-    EXPECT_EQ(fourth.asked + std::to_string(LogoShown(d->lib())), kShown + "1");
-}
-
-TEST(Logo, EndLogoTheTimerOrUnloadCloseItOnce) {
+// Only the first process on the machine shows it, and closing it does not make room for another
+// while that process lives; EndLogo, the timer or the unload close it once.
+TEST(Logo, OnlyTheFirstProcessShowsItAndEndLogoTheTimerOrUnloadCloseItOnce) {
     for (int how = 0; how < 3; ++how) {
         SCOPED_TRACE(how);
         FakeMachine m;
-        FakeLogoView view;
+        FakeLogoView view, second, third, next;
         auto t = load(&view, m);
+        auto b = load(&second, m);
+        // The second process keeps no handle, so the step runs again when called again.
+        EXPECT_TRUE(b->loadStatus == 0 && LogoShown(t->lib()) && StartLogo(b->lib()) == 1 &&
+                    !LogoShown(b->lib()));
         if (how == 0) EndLogo(t->lib());
         if (how == 1) std::function<void()>(view.expiry)(); // the timer going off
         if (how == 2) t->unload();
         EXPECT_FALSE(LogoShown(t->lib()) || m.windows.existsWithClass("lnt_logo"));
+        EXPECT_EQ(LogoShown(load(&third, m)->lib()), how == 2);
         EndLogo(t->lib());
         t->unload();
-        EXPECT_EQ(view.asked, kShown + formatMessage("stop %u; destroy; ", kLogoTimerId));
+        EXPECT_EQ(view.asked + second.asked,
+                  kShown + formatMessage("stop %u; destroy; ", kLogoTimerId));
         // Unloading let go of the event: the next process shows it again.
-        FakeLogoView next;
-        EXPECT_TRUE(LogoShown(load(&next, m)->lib()));
+        auto d = load(&next, m);
+        EXPECT_EQ(next.asked, kShown);
     }
 }
 
-TEST(Logo, WithoutADisplayOrAWindowNoLogoButTheLoadStandsAFailingEventFailsIt) {
+TEST(Logo, WithoutADisplayOrAWindowNoLogoButTheLoadStandsAFailingEventFailsItAndTheVersionLine) {
     FakeMachine machine, other, failing;
     FakeLogoView view, late, refused;
     view.createSucceeds = false;
@@ -111,10 +98,8 @@ TEST(Logo, WithoutADisplayOrAWindowNoLogoButTheLoadStandsAFailingEventFailsIt) {
     // The failed load let go of the registry root itself.
     EXPECT_EQ(std::tuple(f->loadStatus, error, refused.asked, f->lib().registryRoot),
               std::tuple(err::AccessDenied, err::AccessDenied, "", kNoKey));
-}
 
-// A localised module's word for the developer build replaces the built-in one.
-TEST(LogoTexts, VersionLine) {
+    // A localised module's word for the developer build replaces the built-in one.
     StringLookup strings;
     const std::string builtin = LogoVersionLine(strings, "2.0.0.37") + LogoVersionLine(strings, "");
     strings.pushFront([](uint32_t id) -> std::optional<std::string> {

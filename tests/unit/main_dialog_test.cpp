@@ -8,8 +8,7 @@
 #include "store/records.h"
 #include "store/registry_access.h"
 #include "store/save.h"
-#include "support/test_library.h"
-#include "ui/headless_host.h"
+#include "support/ui_support.h"
 
 #include <gtest/gtest.h>
 
@@ -40,13 +39,10 @@ const char* const kDirectory = R"({"default": "Alpha:Quendal", "odrs": [
 
 const char* const kModules = "C:\\qdsw\\lnt\\bin\\";
 
-Texts items(const ModelWindow& w, int id) {
-    return w.at(id).itemTexts();
-}
 // Checks of the window at a step of a script.
 using Check = std::function<void(const ModelWindow&)>;
 Check listIs(int id, Texts expected) {
-    return [=](const ModelWindow& w) { EXPECT_EQ(items(w, id), expected) << id; };
+    return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).itemTexts(), expected) << id; };
 }
 Check textIs(int id, std::string text) {
     return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).text, text) << id; };
@@ -63,15 +59,10 @@ Check selectedIs(std::string model) {
 
 // A machine with the model modules and the fonts a finished configuration leaves (so that
 // Cancel asks nothing), initialised when the main dialog first runs.
-struct World {
-    FakeMachine machine;
-    TestLibrary t{machine};
-    HeadlessHost host;
+struct World : HeadlessLibrary {
     uint32_t initResult = 0;
 
-    explicit World(const char* directory = kDirectory) {
-        t.lib().setHost(host);
-        host.onScriptError = [](const std::string& m) { ADD_FAILURE() << "script: " << m; };
+    explicit World(const char* directory = kDirectory) : HeadlessLibrary(false) {
         t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]());
         t.product.setDirectoryJson(directory);
         for (const char* m : {"LJA", "LJB", "GNX"})
@@ -80,7 +71,6 @@ struct World {
         WriteStringValue(lib(), kFontsKey, "DefaultFont", "Courier");
         WriteCharsetById(lib(), 4100, 11);
     }
-    Library& lib() { return t.lib(); }
     const ServerConfig& shared() { return *lib().store.config.get(); }
     void init() {
         if (!lib().store.sections) initResult = InitialiseSharedConfig(lib());
@@ -104,10 +94,12 @@ struct World {
         });
         typed ? s.type(odrctl::Address, typed).ok() : s.cancel();
     }
-    Texts boxes() const {
+    // The boxes shown since the last call, the start of their texts.
+    Texts boxes() {
         Texts out;
         for (const auto& b : host.boxes)
             out.push_back(b.text.substr(0, 40));
+        host.boxes.clear();
         return out;
     }
     int opened(uint16_t templateId) const {
@@ -146,17 +138,17 @@ TEST(MainDialogStartUp, Cases) {
         if (c.combined) w.machine.registry.setString(kOdrRootPath, "ProductType", "ODRServer");
         w.init();
         w.lib().readOnlyRegistry = c.readOnly;
-        w.host.script(dlg::Main)
-            .then([&](const ModelWindow& m) {
-                const bool noted = m.at(mc::Note).text.find(
-                                       c.combined ? "combined" : "standalone") != std::string::npos;
-                EXPECT_EQ(std::tuple(m.focus, items(m, mc::ToConfigure), m.at(mc::OdrName).enabled,
-                                     noted, m.at(ctl::Ok).enabled, m.defaultButton,
-                                     m.at(mc::Configure).enabled || m.at(mc::Delete).enabled),
-                          std::tuple(c.focus, c.toConfigure, !c.combined && !c.readOnly, true,
-                                     !c.readOnly, c.readOnly ? ctl::Cancel : mc::Configure, false));
-            })
-            .closeBox();
+        DialogScript& s = w.host.script(dlg::Main).then([&](const ModelWindow& m) {
+            const std::string& note = m.at(mc::Note).text;
+            EXPECT_EQ(std::tuple(m.focus, m.at(mc::ToConfigure).itemTexts(),
+                                 m.at(mc::OdrName).enabled,
+                                 note.find(c.combined ? "combined" : "standalone") != note.npos,
+                                 m.at(ctl::Ok).enabled, m.defaultButton,
+                                 m.at(mc::Configure).enabled || m.at(mc::Delete).enabled),
+                      std::tuple(c.focus, c.toConfigure, !c.combined && !c.readOnly, true,
+                                 !c.readOnly, c.readOnly ? ctl::Cancel : mc::Configure, false));
+        });
+        s.closeBox();
         EXPECT_EQ(RunConfiguration(w.lib(), nullptr, c.initFails ? 1 : w.initResult), 0u);
         EXPECT_EQ(w.boxes(), c.boxes);
     }
@@ -164,9 +156,11 @@ TEST(MainDialogStartUp, Cases) {
 
 // A new name is completed and checked once although its boxes and dialogs move the focus; a
 // silent ODR is found through a typed address that then goes into the hosts file. OK keeps the
-// name and system defaults of the last accepted ODR.
+// name and system defaults of the last accepted ODR. The address proposed first is the hosts
+// file's.
 TEST_F(MainDialog, SilentNameServerTypedAddressAndTheNewNameSurvivesOk) {
-    addressDialog("0.0.0.0", "10.0.0.8");
+    machine.files.addFile(HostsFilePath(lib()), "10.1.1.1 beta-quendal-rlk-server\n");
+    addressDialog("10.1.1.1", "10.0.0.8");
     addressDialog("10.0.0.8", "10.0.0.9");
     host.answerWhen("still configure 1", id::Yes);
     DialogScript& s = main();
@@ -174,8 +168,8 @@ TEST_F(MainDialog, SilentNameServerTypedAddressAndTheNewNameSurvivesOk) {
     s.then(textIs(mc::OdrName, "Beta:Quendal"));
     s.type(mc::OdrName, "Gamma:Quendal").focus(mc::ToConfigure).ok();
     EXPECT_EQ(run(), 1u);
-    EXPECT_EQ(opened(dlg::OdrAddress), 2);
-    EXPECT_EQ(opened(dlg::Wait), 5); // start-up, three tries for Beta, one for Gamma
+    // Waits: start-up, three tries for Beta, one for Gamma.
+    EXPECT_EQ(std::pair(opened(dlg::OdrAddress), opened(dlg::Wait)), std::pair(2, 5));
     std::string address;
     EXPECT_TRUE(LookupHostsName(lib(), "beta-quendal-rlk-server", address));
     EXPECT_EQ(formatMessage("%s %s:%s %u %u %s", address.c_str(), shared().Domain,
@@ -184,41 +178,7 @@ TEST_F(MainDialog, SilentNameServerTypedAddressAndTheNewNameSurvivesOk) {
               "10.0.0.9 Gamma:Quendal 250 11 Gamma:Quendal");
 }
 
-TEST_F(MainDialog, TheProposedAddressComesFromTheHostsFileThenTheResolver) {
-    const std::tuple<const char*, const char*, const char*> cases[] = {
-        {"10.1.1.1 beta-quendal-rlk-server\n", "10.2.2.2", "10.1.1.1"},
-        {"10.1.1.1 other-host\n", "10.2.2.2", "10.2.2.2"},
-        {"", nullptr, "0.0.0.0"}};
-    for (const auto& [hostsLine, resolved, proposed] : cases) {
-        machine.files.addFile(HostsFilePath(lib()), hostsLine);
-        machine.services.resolver.clear();
-        if (resolved) machine.services.resolver["beta-quendal-rlk-server"] = resolved;
-        addressDialog(proposed, nullptr);
-        DialogScript& s = main();
-        s.type(mc::OdrName, "Beta:Quendal").focus(mc::ToConfigure).then(listIs(mc::Current, {}));
-        s.closeBox();
-        run();
-    }
-}
-
-TEST_F(MainDialog, NameWithPartsTheRecordCannotHoldIsRefusedBeforeAnyFetch) {
-    for (const char* name :
-         {"ADomainNameOfTwentyCh:Quendal", "Alpha:AnOrganizationOfTwentyX", ":Quendal"}) {
-        host.boxes.clear();
-        host.trace.clear();
-        DialogScript& s = main();
-        s.type(mc::OdrName, name).focus(mc::Current).then(focusIs(mc::OdrName));
-        s.then(listIs(mc::ToConfigure, {})).closeBox();
-        run();
-        ASSERT_EQ(host.boxes.size(), 1u) << name;
-        EXPECT_TRUE(
-            host.boxes[0].text.starts_with(std::string("The ODR name '") + name + "' cannot"));
-        EXPECT_EQ(opened(dlg::Wait), 1) << name; // the start-up's only
-        EXPECT_STREQ(shared().Domain, "Alpha") << name;
-    }
-}
-
-TEST_F(MainDialog, OkAndCancelQuestions) {
+TEST_F(MainDialog, OkAndCancelQuestionsAndRefusedNames) {
     // Enter in the name box checks the name and moves on; OK asks about the queues left.
     host.answerWhen("still configure 2", id::No);
     DialogScript& s = main();
@@ -227,13 +187,41 @@ TEST_F(MainDialog, OkAndCancelQuestions) {
     EXPECT_EQ(run(), 0u);
     EXPECT_EQ(boxes(), Texts{"You must still configure 2 Quendal queue"});
 
+    // Names with parts the record cannot hold are refused before any fetch.
+    for (const char* name :
+         {"ADomainNameOfTwentyCh:Quendal", "Alpha:AnOrganizationOfTwentyX", ":Quendal"}) {
+        host.trace.clear();
+        DialogScript& s = main();
+        s.type(mc::OdrName, name).focus(mc::Current).then(focusIs(mc::OdrName));
+        s.then(listIs(mc::ToConfigure, {})).closeBox();
+        run();
+        EXPECT_EQ(
+            boxes(),
+            Texts{("The ODR name '" + std::string(name) + "' cannot be used. ").substr(0, 40)});
+        EXPECT_EQ(opened(dlg::Wait), 1) << name; // the start-up's only
+        EXPECT_STREQ(shared().Domain, "Alpha") << name;
+    }
+
+    // While the administrator runs, changes are refused.
+    configured("LASER_1", 1);
+    machine.windows.add("Lintora Administrator", "AdminClass");
+    DialogScript& a = main();
+    a.select(mc::Current, "LASER_1").click(mc::Delete);
+    a.select(mc::ToConfigure, "LASER_2").select(mc::Model, "HP LaserJet 4M").click(mc::Configure);
+    a.type(mc::OdrName, "Beta").focus(mc::Current).then(textIs(mc::OdrName, "Alpha:Quendal"));
+    a.closeBox();
+    run();
+    EXPECT_EQ(boxes(), (Texts{"You cannot delete any queues while the L",
+                              "You cannot configure any new queues whil",
+                              "You cannot change the ODR name while the"}));
+    EXPECT_EQ(slots(), "LASER_1:HP_LASERJET_4M ");
+
     // Cancel without font values asks once per missing value; a No keeps the dialog.
     const std::tuple<const char*, const char*, size_t> cases[] = {
         {"", "Courier", 1}, {"Courier", "", 1}, {"", "", 2}};
     for (const auto& [font1, defaultFont, asked] : cases) {
         WriteStringValue(lib(), kFontsKey, "Font1", font1);
         WriteStringValue(lib(), kFontsKey, "DefaultFont", defaultFont);
-        host.boxes.clear();
         host.answer(id::No);
         for (size_t i = 0; i < asked; ++i)
             host.answer(id::Yes);
@@ -256,7 +244,7 @@ TEST_F(MainDialog, CreateImportModelChangeAndDelete) {
     DialogScript& s = main();
     s.select(mc::ToConfigure, "LASER_1").select(mc::Model, "HP LaserJet 4M");
     s.click(mc::Configure).then(listIs(mc::Current, {"LASER_1"}));
-    s.then(textIs(ctl::Cancel, "Close")).then([](const ModelWindow& w) {
+    s.then(textIs(ctl::Cancel, "Close")).then([](auto& w) {
         EXPECT_TRUE(w.at(mc::Delete).enabled);
     });
     s.select(mc::ToConfigure, "LASER_2").select(mc::Model, "HP LaserJet 4M");
@@ -265,29 +253,14 @@ TEST_F(MainDialog, CreateImportModelChangeAndDelete) {
     s.select(mc::Current, "LASER_2").click(mc::Delete).then(listIs(mc::ToConfigure, {"LASER_2"}));
     s.then([](const ModelWindow& w) { EXPECT_EQ(w.at(mc::Current).curSel, 0); }).closeBox();
     run();
-    EXPECT_EQ(opened(dlg::PrinterConfig), 2);
-    EXPECT_EQ(slots(), "LASER_1:HP_LASERJET_4MV ");
+    EXPECT_EQ(std::to_string(opened(dlg::PrinterConfig)) + " " + slots(),
+              "2 LASER_1:HP_LASERJET_4MV ");
     EXPECT_EQ(boxes(), (Texts{"Successfully configured the queue LASER_",
                               "Import configuration from queue LASER_1 ",
                               "Successfully imported into the queue LAS",
                               "You selected a new printer model for the",
                               "Successfully configured the queue LASER_", "Delete queue LASER_2?",
                               "All successful queue configurations/dele"}));
-}
-
-TEST_F(MainDialog, AdministratorBlocksChanges) {
-    configured("LASER_1", 1);
-    machine.windows.add("Lintora Administrator", "AdminClass");
-    DialogScript& s = main();
-    s.select(mc::Current, "LASER_1").click(mc::Delete);
-    s.select(mc::ToConfigure, "LASER_2").select(mc::Model, "HP LaserJet 4M").click(mc::Configure);
-    s.type(mc::OdrName, "Beta").focus(mc::Current).then(textIs(mc::OdrName, "Alpha:Quendal"));
-    s.closeBox();
-    run();
-    EXPECT_EQ(boxes(), (Texts{"You cannot delete any queues while the L",
-                              "You cannot configure any new queues whil",
-                              "You cannot change the ODR name while the"}));
-    EXPECT_EQ(slots(), "LASER_1:HP_LASERJET_4M ");
 }
 
 // Queues are matched to the ODR's ignoring case; one it does not assign is asked about. A
@@ -299,8 +272,8 @@ TEST_F(MainDialog, ReconciliationModelListAndThePrefixRule) {
     host.answerWhen("'GONE'", id::Yes);
     host.answerWhen("'KEPT'", id::No);
     machine.files = FakeFileSystem();
-    machine.files.addFile(std::string(kModules) + "LJB.dll", "");
-    machine.files.addFile(std::string(kModules) + "GNX.dll", "");
+    for (const char* m : {"LJB", "GNX"})
+        machine.files.addFile(std::string(kModules) + m + ".dll", "");
     DialogScript& s = main();
     s.then(listIs(mc::Current, {"laser_1", "LASER_2"})).then(listIs(mc::ToConfigure, {}));
     s.then(listIs(mc::Model, {"HP LaserJet 4MV", "Other"}));

@@ -4,6 +4,7 @@
 #include "media/default_media.h"
 #include "media/media_dialogs.h"
 #include "media/paper_sizes.h"
+#include "resources/formats.h"
 #include "resources/ids.h"
 #include "store/models.h"
 #include "store/records.h"
@@ -11,6 +12,7 @@
 #include "support/test_library.h"
 #include "ui/headless_host.h"
 
+#include <array>
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
@@ -42,8 +44,6 @@ std::string describe(const DefaultMedia& m, bool lists = true) {
     }
     return out;
 }
-const char* const kNoTrays = "| 65535/0 65535/0 65535/0";
-const std::string kNoMedia = kNoTrays + std::string(" | 0 [] 65535 | 0 [] 65535 | 0 [] 65535");
 
 class DefaultMediaTable : public ::testing::Test {
   protected:
@@ -60,7 +60,6 @@ class DefaultMediaTable : public ::testing::Test {
                   "systemDefaults": { "release": null, "charset": 2, "systemWord": 0 } } ] })");
         const ServerConfig* c = nullptr;
         ASSERT_EQ(GetConfig(t->lib(), &c, LNTC_CONFIG_VERSION), 0u);
-        ASSERT_EQ(c->OdrGeneration, olderOdr ? 1 : 2);
     }
     // Values of a model's subkey: "#" a number, else a string; papers as a list.
     void set(const std::string& model, std::vector<std::pair<std::string, std::string>> values,
@@ -110,7 +109,7 @@ TEST_F(DefaultMediaTable, QueriesBuildTheTableABuildReplacesItAFailedOneKeepsItA
     ASSERT_EQ(GetDefaultMedia(t->lib()), 1);
     machine.registry.deleteTree(kLocalMachine, productPath("Default Media"));
     EXPECT_EQ(GetDefaultMedia(t->lib()), 0);
-    EXPECT_EQ(describe(model("OTHER"), false), "A4:1 A3:1 " + std::string(kNoTrays));
+    EXPECT_EQ(describe(model("OTHER"), false), "A4:1 A3:1 | 65535/0 65535/0 65535/0");
     EXPECT_EQ(t->host.shown.size(), 1u);
     t->unload();
     EXPECT_EQ(t->lib().defaultMedia, nullptr);
@@ -122,21 +121,19 @@ TEST_F(DefaultMediaTable, QueriesBuildTheTableABuildReplacesItAFailedOneKeepsItA
     EXPECT_TRUE(other.logged("LNTC: Error mapping view of shared memory"));
     const ServerConfig* c = nullptr;
     ASSERT_EQ(GetConfig(other.lib(), &c, LNTC_CONFIG_VERSION), 0u);
-    EXPECT_EQ(GetPaperOrientation(other.lib(), &hp, "LETTER_L") +
-                  GetPaperOrientation(other.lib(), &hp, "A4"),
-              0);
-    Texts shown;
-    for (const auto& s : other.host.shown)
-        shown.push_back(s.caption + ": " + s.text);
-    EXPECT_EQ(shown, Texts(2, "Configuration Error: The \\\"Default Media\\\" key is missing from "
-                              "the Registry.  Please contact your system administrator "
-                              "immediately to run the following program:\nLNTKEY 'Default "
-                              "Media' d:\\site\\cfg\\lntmedia.key"));
+    for (const char* paper : {"LETTER_L", "A4"})
+        EXPECT_EQ(GetPaperOrientation(other.lib(), &hp, paper), 0);
+    ASSERT_EQ(other.host.shown.size(), 2u);
+    EXPECT_EQ(other.host.shown[1].caption + ": " + other.host.shown[1].text,
+              "Configuration Error: The \\\"Default Media\\\" key is missing from the Registry.  "
+              "Please contact your system administrator immediately to run the following "
+              "program:\nLNTKEY 'Default Media' d:\\site\\cfg\\lntmedia.key");
 }
 
 // Counts and indices past what the record holds are cut or dropped, never read past (the
 // values themselves are the paper sizes' test); a value of the wrong type reads as its default.
-TEST_F(DefaultMediaTable, KeepsBadCountsAndIndicesInsideTheRecord) {
+// An older ODR has no Executive paper: the trays' indices follow the papers that remain.
+TEST_F(DefaultMediaTable, KeepsBadCountsAndIndicesInsideTheRecordAndAnOlderOdrDropsExecutive) {
     std::vector<std::pair<std::string, std::string>> values = {
         {"TrayPS/TrayNameIndex", "#10"},
         {"TrayPS/NumTrayNames", "#0x10003"}, // over 16 bits
@@ -147,7 +144,12 @@ TEST_F(DefaultMediaTable, KeepsBadCountsAndIndicesInsideTheRecord) {
     set("GENERIC_POSTSCRIPT", values, std::vector<std::string>(40, "A4"));
     set("GENERIC_POSTSCRIPT", {{"NumPaperSizes", "#1000"}});
     set("OTHER", {{"NumPaperSizes", "2"}});
-    start();
+    set("RICOH_LP-M20",
+        {{"Tray0/PaperSizeIndex", "#2"},
+         {"Tray1/PaperSizeIndex", "#1"},
+         {"Tray2/PaperSizeIndex", "#3"}},
+        {"LETTER, 1", "Executive, 1", "B, 0", "A4, 1"});
+    start(true);
     ASSERT_EQ(GetDefaultMedia(t->lib()), 1);
     const DefaultMedia& m = model("GENERIC_POSTSCRIPT");
     EXPECT_EQ(std::string(m.PSTrays.szTrayName[9]), std::string(63, 'j'));
@@ -157,31 +159,19 @@ TEST_F(DefaultMediaTable, KeepsBadCountsAndIndicesInsideTheRecord) {
         std::vector<int>(
             {LNTC_MEDIA_PAPER_SIZES, LNTC_MEDIA_TRAY_NAMES, LNTC_MEDIA_NONE, LNTC_MEDIA_NONE, 0}));
     EXPECT_TRUE(t->logged("LNTC: Queried value is not an integer") && t->host.shown.empty());
-}
-
-// An older ODR has no Executive paper: the trays' indices follow the papers that remain.
-TEST_F(DefaultMediaTable, AnOlderOdrDropsExecutiveAndTheTraysFollowTheirPaper) {
-    set("RICOH_LP-M20",
-        {{"Tray0/PaperSizeIndex", "#2"},
-         {"Tray1/PaperSizeIndex", "#1"},
-         {"Tray2/PaperSizeIndex", "#3"}},
-        {"LETTER, 1", "Executive, 1", "B, 0", "A4, 1"});
-    start(true);
-    ASSERT_EQ(GetDefaultMedia(t->lib()), 1);
-    const DefaultMedia& m = model("RICOH_LP-M20");
-    EXPECT_EQ(describe(m, false), "LETTER:1 B:0 A4:1 | 1/0 65535/0 2/0");
-    EXPECT_EQ(m.PaperSizes[m.NumPaperSizes].szName[0], '\0');
+    EXPECT_EQ(describe(model("RICOH_LP-M20"), false), "LETTER:1 B:0 A4:1 | 1/0 65535/0 2/0");
+    EXPECT_EQ(model("RICOH_LP-M20").PaperSizes[3].szName[0], '\0');
 }
 
 TEST(PaperSizes, NamesIdsAndValuesIgnoringCaseAndSeparatorsAndLandscapeRowsSwapTheirTwin) {
     // clang-format off
     const std::pair<const char*, uint16_t> names[] = {
         {"letter", 5}, {"B_l", 14}, {"FOLIO", 0}, {"UNKNOWN", 0}, {"LETTER ", 0}, {"", 0}, {nullptr, 0}}; // every exact name: below
-    const std::tuple<std::string, std::string, uint16_t> values[] = {
-        {"A4,1", "A4", 1}, {"A4 1", "A4", 1}, {"A4, 1", "A4", 1}, {",,A4\t\t1\n", "A4", 1},
-        {"   LETTER\t0", "LETTER", 0}, {"LEGAL 1 trailing words", "LEGAL", 1}, {"LETTER", "LETTER", 0},
-        {" ,\t", "", 0}, {"", "", 0}, {"B x", "B", 0}, {std::string(100, 'N') + ",1", std::string(63, 'N'), 1},
-        {std::string("A3\0 1", 5), "A3", 0}}; // the value ends at a NUL, as a C string
+    const std::pair<std::string, std::string> values[] = { // the name, then the orientation
+        {"A4,1", "A4 1"}, {"A4 1", "A4 1"}, {"A4, 1", "A4 1"}, {",,A4\t\t1\n", "A4 1"}, {"   LETTER\t0", "LETTER 0"},
+        {"LEGAL 1 trailing words", "LEGAL 1"}, {"LETTER", "LETTER 0"}, {" ,\t", " 0"}, {"", " 0"}, {"B x", "B 0"},
+        {std::string(100, 'N') + ",1", std::string(63, 'N') + " 1"},
+        {std::string("A3\0 1", 5), "A3 0"}}; // the value ends at a NUL, as a C string
     const std::pair<const char*, int32_t> decimals[] = { // as atoi converts, but without overflow
         {"99", 99}, {"  -5x", -5}, {"+7", 7}, {"abc", 0}, {"", 0},
         {"99999999999999999999", 2147483647}, {"-99999999999999999999", -2147483647 - 1}};
@@ -201,13 +191,11 @@ TEST(PaperSizes, NamesIdsAndValuesIgnoringCaseAndSeparatorsAndLandscapeRowsSwapT
                         row.height == twin.width)
                 << row.name;
     }
-    for (const auto& [value, name, orientation] : values) {
+    for (const auto& [value, parsed] : values) {
         MediaPaperSize e;
         std::memset(&e, 0x5A, sizeof e); // stale bytes must not show through
         ParsePaperSizeValue(value, e);
-        EXPECT_EQ(e.szName + std::string(":") + std::to_string(e.usOrientation),
-                  name + ":" + std::to_string(orientation))
-            << value;
+        EXPECT_EQ(e.szName + std::string(" ") + std::to_string(e.usOrientation), parsed) << value;
     }
     for (const auto& [text, value] : decimals)
         EXPECT_EQ(decimalValue(text), value) << text;
@@ -218,23 +206,18 @@ constexpr Scroll up = Scroll::LineUp, down = Scroll::LineDown;
 
 // Papers LETTER, LEGAL, A4; the three trays as given; tray-name lists of three names.
 DefaultMedia modelMedia(MediaTray top, MediaTray bottom, MediaTray third) {
-    auto list = [](uint16_t def) { return MediaTrayList{3, {"Tray 1", "Tray 2", "Tray 3"}, def}; };
-    return {3,
-            {{"LETTER", 0}, {"LEGAL", 0}, {"A4", 0}},
-            {top, bottom, third},
-            list(1),
-            list(0),
-            list(kNone)};
+    const MediaTrayList l{3, {"Tray 1", "Tray 2", "Tray 3"}, 1};
+    DefaultMedia m{3, {{"LETTER", 0}, {"LEGAL", 0}, {"A4", 0}}, {top, bottom, third}, l, l, l};
+    m.QDTrays.usTrayNameIndex = 0;
+    m.PSTrays.usTrayNameIndex = kNone;
+    return m;
 }
 
 // The media values of a queue in one line.
 std::string stored(const QueueRecord& q) {
-    char overscan[16];
-    std::snprintf(overscan, sizeof overscan, "%.2f", q.OverscanAmt);
-    return std::string(q.Tray1_Top) + "|" + q.Tray2_Bottom + "|" + q.Tray3_Third + "|qd " +
-           std::to_string(q.QDDefaultTray) + " eject " + std::to_string(q.EjectTray) + " ps " +
-           std::to_string(q.PSDefaultTray) + " switch " + std::to_string(q.EjectTraySwitch) +
-           " pages " + std::to_string(q.EjectTrayPages) + " overscan " + overscan;
+    return formatMessage("%s|%s|%s|qd %d eject %d ps %d switch %u pages %u overscan %.2f",
+                         q.Tray1_Top, q.Tray2_Bottom, q.Tray3_Third, q.QDDefaultTray, q.EjectTray,
+                         q.PSDefaultTray, q.EjectTraySwitch, q.EjectTrayPages, q.OverscanAmt);
 }
 
 struct MediaDialogs : ::testing::Test {
@@ -251,7 +234,6 @@ struct MediaDialogs : ::testing::Test {
         setField(q.Printer, "HP_LASERJET_4M");
         q.OverscanAmt = 5.0;
     }
-    Library& lib() { return t.lib(); }
     // The texts of the boxes shown since the last call.
     Texts boxTexts() {
         Texts out;
@@ -267,14 +249,14 @@ Check text(int id, const char* expected) {
 }
 
 TEST_F(MediaDialogs, TheMergeTakesStoredTraysAndFillsWhatIsEmptyFromTheModel) {
-    lib().defaultMedia.reset(new DefaultMedia[kModelCount]);
-    lib().defaultMedia[1] = media; // HP_LASERJET_4M
+    t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]);
+    t.lib().defaultMedia[1] = media; // HP_LASERJET_4M
     setField(q.Tray1_Top, "LETTER, 1");
     setField(q.Tray2_Bottom, "NONE");
     q.EjectTray = q.PSDefaultTray = -1;
     q.QDDefaultTray = 2;
     DefaultMedia state{};
-    TrayMediaDialog prepare(lib(), nullptr, q, state, true);
+    TrayMediaDialog prepare(t.lib(), nullptr, q, state, true);
     // Eject from the model, the stored Quendal tray wins, neither has a PostScript one.
     EXPECT_EQ(stored(q), "LETTER, 1|NONE|A4, 2|qd 2 eject 1 ps 0 switch 0 pages 0 overscan 5.00");
     EXPECT_EQ(describe(state),
@@ -286,7 +268,7 @@ TEST_F(MediaDialogs, TheMergeTakesStoredTraysAndFillsWhatIsEmptyFromTheModel) {
     // clang-format on
     for (const auto& [value, paper, priority] : cases) {
         setField(q.Tray1_Top, value);
-        MergeQueueMedia(lib(), q, state);
+        MergeQueueMedia(t.lib(), q, state);
         EXPECT_EQ(std::make_pair(state.Trays[0].usPaperSizeIndex, state.Trays[0].usPriority),
                   std::make_pair(paper, priority))
             << value;
@@ -302,12 +284,8 @@ TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
     const auto radio = [](int tray, int p) {
         return trayctl::TopPriority1 + tray * trayctl::TrayStride + p - 1;
     };
-    struct {
-        const char* what;
-        int start[3], tray, button;
-        const char* end;
-    } const cases[] = {
-        // clang-format off
+    // clang-format off
+    const std::tuple<const char*, std::array<int, 3>, int, int, const char*> cases[] = {
         {"Top takes 2 from Bottom", {1, 2, 3}, 0, 2, "2:3 1:3 3:3 "},
         {"Third takes 1 from Top", {1, 2, 3}, 2, 1, "3:3 2:3 1:3 "},
         {"Bottom takes 3 from Third", {1, 2, 3}, 1, 3, "1:3 3:3 2:3 "},
@@ -319,14 +297,13 @@ TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
         {"checking a third tray", {2, 1, -1}, 2, 0, "2:3 1:3 3:3 "},
         {"two trays swap", {1, 2, -1}, 0, 2, "2:2 1:2 -1:0 "},
         {"with two trays 3 is no free rank", {-1, 1, 2}, 1, 1, "-1:0 1:2 2:2 "}}; // clang-format on
-    for (const auto& c : cases) {
+    for (const auto& [what, start, tray, button, end] : cases) {
         MediaTray trays[3];
         for (int i = 0; i < 3; ++i)
-            trays[i] = {c.start[i] < 0 ? kNone : uint16_t{0}, uint16_t(std::max(c.start[i], 0))};
+            trays[i] = {start[i] < 0 ? kNone : uint16_t{0}, uint16_t(std::max(start[i], 0))};
         media = modelMedia(trays[0], trays[1], trays[2]);
-        TrayMediaDialog d(lib(), nullptr, q, media, false);
-        auto& s = host.script(dlg::TrayMedia)
-                      .click(c.button ? radio(c.tray, c.button) : available(c.tray));
+        TrayMediaDialog d(t.lib(), nullptr, q, media, false);
+        auto& s = host.script(dlg::TrayMedia).click(button ? radio(tray, button) : available(tray));
         s.then([&](const ModelWindow& w) {
              std::string got;
              for (int i = 0, rank = -1, on = 0; i < 3; ++i, rank = -1, on = 0) {
@@ -337,7 +314,7 @@ TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
                  got += std::to_string(w.at(available(i)).check ? rank : -1) + ":" +
                         std::to_string(on) + " ";
              }
-             EXPECT_EQ(got, c.end) << c.what;
+             EXPECT_EQ(got, end) << what;
          }).cancel();
         d.doModal();
     }
@@ -345,7 +322,7 @@ TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
 
 TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOneDecimal) {
     const std::string before = stored(q);
-    TrayMediaDialog refused(lib(), nullptr, q, media, false);
+    TrayMediaDialog refused(t.lib(), nullptr, q, media, false);
     auto& r = host.script(dlg::TrayMedia);
     // clang-format off
     const std::pair<const char*, const char*> typed[] = {
@@ -366,7 +343,7 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOn
                                  "Please enter a number between 0 and 10.", range}));
 
     q.OverscanAmt = 9.9;
-    TrayMediaDialog d(lib(), nullptr, q, media, false);
+    TrayMediaDialog d(t.lib(), nullptr, q, media, false);
     const int spin = trayctl::OverscanSpin;
     auto& s = host.script(dlg::TrayMedia).then(text(trayctl::Overscan, "9.9"));
     s.scroll(spin, up).scroll(spin, up).then(text(trayctl::Overscan, "10.0"));
@@ -385,7 +362,7 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOn
     // generic PostScript model reminds of the paper orientations.
     setField(q.Printer, "GENERIC_POSTSCRIPT");
     media.QDTrays.usTrayNameIndex = kNone;
-    TrayMediaDialog again(lib(), nullptr, q, media, false);
+    TrayMediaDialog again(t.lib(), nullptr, q, media, false);
     host.script(dlg::TrayMedia)
         .then([](const ModelWindow& w) {
             EXPECT_EQ(w.at(trayctl::BottomPriority3).check, 1);
@@ -401,7 +378,7 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOn
 TEST_F(MediaDialogs, EjectDialogSwitchPagesAndItsSixValues) {
     setField(q.Printer, "RICOH_LP-M20");
     q.EjectTrayPages = 999;
-    EjectMediaDialog d(lib(), nullptr, q, media, false);
+    EjectMediaDialog d(t.lib(), nullptr, q, media, false);
     auto pages = [](const char* shown, bool on) {
         return [=](const ModelWindow& w) {
             EXPECT_EQ(w.at(ejectctl::Pages).text, shown);
@@ -427,7 +404,7 @@ struct BestAvail : MediaDialogs {
         MediaDialogs::SetUp();
         setField(q.Printer, "XEROX_8840C"); // LETTER, LETTER_L, B, B_L, C; best LETTER, B, C
         const ServerConfig* config = nullptr;
-        GetConfig(lib(), &config, LNTC_CONFIG_VERSION);
+        GetConfig(t.lib(), &config, LNTC_CONFIG_VERSION);
     }
     // The queue's paper values in one line.
     std::string papers() const {
@@ -442,30 +419,25 @@ struct BestAvail : MediaDialogs {
     }
 };
 
-TEST_F(BestAvail, AnUnreadableFileIsSaidTwiceAndGivesTheFallbacksTheFileFillsEmptyValues) {
+TEST_F(BestAvail, AnUnreadableFileIsSaidTwiceAndGivesTheFallbacks) {
     setField(q.BestAvailPaperSizes, "B");
-    BestAvailMediaDialog d(lib(), nullptr, q);
+    BestAvailMediaDialog d(t.lib(), nullptr, q);
     EXPECT_EQ(papers(), "C|LETTER|LETTER,B,C|3");
     host.script(dlg::BestAvailMedia).then(lists({}, {})).cancel();
     d.doModal();
     const Texts shown = boxTexts();
     EXPECT_EQ(shown, Texts(2, shown.at(0)));
     EXPECT_EQ(shown[0].rfind("Error reading the Large Document Printer LDPX.CFG", 0), 0u);
-
-    machine.files.addFile("C:\\qdsw_local\\sd\\ldpx.cfg",
-                          readTextFile(std::string(LNTC_SOURCE_DIR) + "/share/demo/ldpx.cfg"));
-    setField(q.QDDefaultPaperSize, "");
-    setField(q.PSDefaultPaperSize, "");
-    setField(q.BestAvailPaperSizes, "");
-    BestAvailMediaDialog filled(lib(), nullptr, q);
-    EXPECT_EQ(papers(), "C|B|LETTER,B,C|3");
 }
 
-TEST_F(BestAvail, MovesRebuildTheSourceInItsOrderAndNamesThatDoNotFitAreLeftOut) {
+TEST_F(BestAvail,
+       TheFileFillsEmptyValuesMovesRebuildTheSourceInItsOrderAndNamesThatDoNotFitAreLeftOut) {
     machine.files.addFile("C:\\qdsw_local\\sd\\ldpx.cfg",
                           readTextFile(std::string(LNTC_SOURCE_DIR) + "/share/demo/ldpx.cfg"));
+    BestAvailMediaDialog filled(t.lib(), nullptr, q); // the file fills empty values
+    EXPECT_EQ(papers(), "C|B|LETTER,B,C|3");
     setField(q.BestAvailPaperSizes, "B,C"); // stored values stay
-    BestAvailMediaDialog d(lib(), nullptr, q);
+    BestAvailMediaDialog d(t.lib(), nullptr, q);
     auto& s =
         host.script(dlg::BestAvailMedia).then(lists({"B", "C"}, {"LETTER", "LETTER_L", "B_L"}));
     s.selectItems(bestctl::Current, {0}).click(bestctl::Remove);
@@ -488,7 +460,7 @@ TEST_F(BestAvail, MovesRebuildTheSourceInItsOrderAndNamesThatDoNotFitAreLeftOut)
     for (int i = 0; i < 28; ++i)
         many += "LETTER_L,";
     setField(q.BestAvailPaperSizes, many); // 251 characters once joined
-    BestAvailMediaDialog full(lib(), nullptr, q);
+    BestAvailMediaDialog full(t.lib(), nullptr, q);
     host.script(dlg::BestAvailMedia).selectItems(bestctl::Additional, {0}).click(bestctl::Add).ok();
     EXPECT_EQ(full.doModal(), id::Ok);
     EXPECT_EQ(q.BestAvailPaperSizesCnt, 28);

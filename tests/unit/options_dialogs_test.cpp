@@ -40,11 +40,12 @@ class OptionsDialogs : public ::testing::Test, public HeadlessLibrary {
         setField(cfg.TempFilesDir, "C:\\tmp");
         std::tie(cfg.QueueDepth, cfg.TimeFormat, cfg.OdrGeneration) = std::tuple(5, 2, 1);
     }
-    Library& lib() { return t.lib(); }
-    Texts boxTexts() const {
+    // The texts of the boxes shown since the last call.
+    Texts boxTexts() {
         Texts out;
         for (const auto& b : host.boxes)
             out.push_back(b.text);
+        host.boxes.clear();
         return out;
     }
     // What the two dialogs store.
@@ -83,26 +84,23 @@ std::function<void(const ModelWindow&)> focusIs(int id) {
     return [=](const ModelWindow& w) { EXPECT_EQ(w.focus, id); };
 }
 
-TEST_F(OptionsDialogs, CompletePathGivesADriveAndOnTheCurrentDriveAnAbsoluteDirectory) {
+TEST_F(OptionsDialogs, DirectoriesAreCompletedWithTheDriveAndValidatedByMode) {
     // clang-format off
-    const char* const cases[][3] = {
+    const char* const paths[][3] = {
         // Current directory, typed, completed.
-        {"C:\\work", " \tcache\r\n", "C:\\work\\cache"},
-        {"C:\\work", "\\abs\\dir", "C:\\abs\\dir"},
+        {"C:\\work", " \tcache\r\n", "C:\\work\\cache"}, {"C:\\work", "\\abs\\dir", "C:\\abs\\dir"},
         {"C:\\work", "c:rel", "c:\\work\\rel"}, // the drive letter in either case
         {"C:\\work", "D:rel", "D:rel"},         // another drive keeps its relative directory
-        {"C:\\", "tmp", "C:\\tmp"},              // no doubled "\" at the root
-        {"C:\\work", "", "C:\\work"},
+        {"C:\\work", "", "C:\\work"}, {"C:\\", "tmp", "C:\\tmp"}, // no doubled "\" at the root
         {"", "tmp", "C:.\\tmp"},                 // the current directory cannot be had
     };
     // clang-format on
-    for (const auto& [cwd, typed, full] : cases) {
+    for (const auto& [cwd, typed, full] : paths) {
         machine.files.cwd = cwd;
         EXPECT_EQ(CompletePath(lib(), typed).full(), full) << cwd << " + '" << typed << "'";
     }
-}
 
-TEST_F(OptionsDialogs, ValidateDirectoryByModeAndWhatThePathIs) {
+    // ValidateDirectory by mode and what the path is.
     const std::string ask = "Path doesn't exist.  Do you wish to create ";
     const std::string isFile =
         "The path specifies an existing file.  Please enter a directory name instead.";
@@ -124,36 +122,15 @@ TEST_F(OptionsDialogs, ValidateDirectoryByModeAndWhatThePathIs) {
         SCOPED_TRACE(std::string(c.dir) + " mode " + std::to_string(c.mode));
         machine.files.createError = c.createError;
         machine.files.created.clear();
-        host.boxes.clear();
         if (c.answer) host.answer(c.answer);
         EXPECT_EQ(ValidateDirectory(lib(), nullptr, "C:", c.dir, c.mode), c.valid);
-        EXPECT_EQ(std::pair(boxTexts(), machine.files.created), std::pair(c.boxes, c.created));
         const char* caption = c.answer ? "Path Status" : "Configuration Error";
         EXPECT_EQ(host.boxes.empty() ? "" : host.boxes[0].caption, c.boxes.empty() ? "" : caption);
+        EXPECT_EQ(std::pair(boxTexts(), machine.files.created), std::pair(c.boxes, c.created));
     }
 }
 
-TEST_F(OptionsDialogs, FontsOpenWithTheStoredCharsetAndFontSplitIntoNameAndSize) {
-    // clang-format off
-    const struct { uint32_t kanji, greek; uint16_t system, former; const char *font, *shown; } cases[] = {
-        {0, 0, 2, 2, "Mincho16", "Xo--- [default] 16 000000"},
-        {0, 1, 42, 17, "GrkDutch", "ooX-o default GrkSwiss [GrkDutch] 16 111111"},
-        {1, 0, 2, 11, "Mincho12", "oX-o- [default] Mincho Gothic 12 000000"},
-        {1, 1, 2, 42, "grkswiss9", "oooox [default] Mincho Gothic GrkSwiss GrkDutch 9 000000"},
-        {1, 1, 2, 99, "Unknown7", "Xooo- [default] Mincho Gothic GrkSwiss GrkDutch 7 000000"},
-        {1, 1, 2, 17, "grkswiss9x", "ooXo- default Mincho Gothic [GrkSwiss] GrkDutch 9 111111"},
-    };
-    // clang-format on
-    for (const auto& c : cases) {
-        std::tie(cfg.InstalledKanji, cfg.InstalledGreek) = std::pair(c.kanji, c.greek);
-        std::tie(cfg.SystemCharset, cfg.FormerCharset) = std::pair(c.system, c.former);
-        setField(cfg.DefaultFont, c.font);
-        host.script(dlg::Fonts).then(fontsShow(c.shown)).cancel();
-        EXPECT_EQ(RunFontsDialog(lib(), nullptr, cfg), id::Cancel);
-    }
-}
-
-TEST_F(OptionsDialogs, FontRulesAndOkThatChecksEverythingBeforeItWritesAnything) {
+TEST_F(OptionsDialogs, FontRulesAndOkThatChecksEverythingBeforeItWritesAnythingAndTheOpening) {
     std::tie(cfg.InstalledKanji, cfg.FormerCharset, cfg.UseDocCharSet) = std::tuple(1, 30, 1);
     setField(cfg.DefaultFont, "Mincho16");
     setField(cfg.Fonts[0], "Courier");
@@ -204,38 +181,53 @@ TEST_F(OptionsDialogs, FontRulesAndOkThatChecksEverythingBeforeItWritesAnything)
     host.script(dlg::Fonts).ok();
     EXPECT_EQ(RunFontsDialog(lib(), nullptr, cfg), id::Ok);
     EXPECT_EQ(record(), formatMessage(stored.c_str(), "default"));
+
+    // Opening with the stored charset, and the stored font split into name and size.
+    // clang-format off
+    const struct { uint32_t kanji, greek; uint16_t system, former; const char *font, *shown; } cases[] = {
+        {0, 0, 2, 2, "Mincho16", "Xo--- [default] 16 000000"},
+        {0, 1, 42, 17, "GrkDutch", "ooX-o default GrkSwiss [GrkDutch] 16 111111"},
+        {1, 0, 2, 11, "Mincho12", "oX-o- [default] Mincho Gothic 12 000000"},
+        {1, 1, 2, 42, "grkswiss9", "oooox [default] Mincho Gothic GrkSwiss GrkDutch 9 000000"},
+        {1, 1, 2, 99, "Unknown7", "Xooo- [default] Mincho Gothic GrkSwiss GrkDutch 7 000000"},
+        {1, 1, 2, 17, "grkswiss9x", "ooXo- default Mincho Gothic [GrkSwiss] GrkDutch 9 111111"},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        std::tie(cfg.InstalledKanji, cfg.InstalledGreek) = std::pair(c.kanji, c.greek);
+        std::tie(cfg.SystemCharset, cfg.FormerCharset) = std::pair(c.system, c.former);
+        setField(cfg.DefaultFont, c.font);
+        host.script(dlg::Fonts).then(fontsShow(c.shown)).cancel();
+        EXPECT_EQ(RunFontsDialog(lib(), nullptr, cfg), id::Cancel);
+    }
 }
 
-TEST_F(OptionsDialogs, OptionsOpenWithTheInstalledRootsTheFormatAndTheNotesSwitch) {
-    const struct {
-        uint16_t format, generation;
-        const char* shown; // roots, chosen format, notes switch enabled
-        const char* stored;
-    } cases[] = {
+TEST_F(OptionsDialogs, OptionsOpenWithTheRootsFormatAndNotesSwitchAndOkChecksBeforeItWrites) {
+    // Opening shows the installed roots, the format and the notes switch.
+    // Format and generation; the roots, the chosen format and whether the notes switch is enabled;
+    // what OK stores.
+    const std::tuple<uint16_t, uint16_t, const char*, const char*> cases[] = {
         {2, 1, "C:\\QDSW C:\\QDSW_LOCAL 1 1", "time 2 switches 0010"},
         {4, 0, "D:\\QDSW2 E:\\LOCAL 0 0", "time 1 switches 0050"},
         {3, 1, "D:\\QDSW2 E:\\LOCAL 2 1", "time 3 switches 0010"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [format, generation, shown, stored] : cases) {
         // The notes switch is kept as it is while it cannot be changed.
         std::tie(cfg.TimeFormat, cfg.OdrGeneration, cfg.EnableNotes) =
-            std::tuple(c.format, c.generation, 5);
-        host.script(dlg::GeneralOptions)
-            .then([&](const ModelWindow& w) {
-                EXPECT_EQ(formatMessage("%s %s %d %d", w.at(gc::ExecutableRoot).text.c_str(),
-                                        w.at(gc::DataRoot).text.c_str(),
-                                        w.at(gc::TimeFormat).curSel, w.at(gc::EnableNotes).enabled),
-                          c.shown);
-            })
-            .ok();
+            std::tuple(format, generation, 5);
+        auto& s = host.script(dlg::GeneralOptions).then([&](const ModelWindow& w) {
+            EXPECT_EQ(formatMessage("%s %s %d %d", w.at(gc::ExecutableRoot).text.c_str(),
+                                    w.at(gc::DataRoot).text.c_str(), w.at(gc::TimeFormat).curSel,
+                                    w.at(gc::EnableNotes).enabled),
+                      shown);
+        });
+        s.ok();
         EXPECT_EQ(RunGeneralOptionsDialog(lib(), nullptr, cfg), id::Ok);
-        EXPECT_EQ(record().substr(record().find("time")), c.stored);
+        EXPECT_EQ(record().substr(record().find("time")), stored);
         machine.registry.setString(kOdrRootPath, "QDSW_LIB", "D:\\QDSW2");
         machine.registry.setString(kOdrRootPath, "QDSW_LOCAL", "E:\\LOCAL");
     }
-}
 
-TEST_F(OptionsDialogs, OptionsOkChecksTheDirectoriesAndThePageLimitBeforeItWrites) {
     DialogScript& s = host.script(dlg::GeneralOptions);
     s.type(gc::QueueDepth, "19").scroll(gc::QueueDepthSpin, Scroll::LineUp);
     s.scroll(gc::QueueDepthSpin, Scroll::LineUp).then([](const ModelWindow& w) {
@@ -260,14 +252,12 @@ TEST_F(OptionsDialogs, OptionsOkChecksTheDirectoriesAndThePageLimitBeforeItWrite
                      "Path doesn't exist.  Do you wish to create 'C:\\work\\spool'?",
                      "Path doesn't exist.  Do you wish to create 'C:\\work\\tmp2'?", range}));
     EXPECT_EQ(record(), "0 doc0 default C:\\fonts auto0|C:\\work\\spool|C:\\work\\tmp2|pages 20 "
-                        "time 3 switches 1011");
+                        "time 3 switches 1001"); // the notes switch was on
 
     // A read-only registry leaves only Cancel in both dialogs.
     lib().readOnlyRegistry = true;
     for (uint16_t d : {dlg::Fonts, dlg::GeneralOptions})
-        host.script(d)
-            .then([](const ModelWindow& w) { EXPECT_FALSE(w.at(ctl::Ok).enabled); })
-            .cancel();
+        host.script(d).then([](auto& w) { EXPECT_FALSE(w.at(ctl::Ok).enabled); }).cancel();
     EXPECT_EQ(RunFontsDialog(lib(), nullptr, cfg), id::Cancel);
     EXPECT_EQ(RunGeneralOptionsDialog(lib(), nullptr, cfg), id::Cancel);
 }
