@@ -580,7 +580,7 @@ TEST(HostsFile, AFailureOrAKillBeforeAnyStepLeavesTheOldFileWhole) {
 // the dialog's answers, the options dialogs' tests.)
 TEST(Directories, MissingFoldersAreMadeWithTheirModeWhateverTheUmask) {
     Machine m;
-    m.host.script({id::Yes});
+    m.host.answer = id::Yes;
     const mode_t mask = ::umask(0);
     EXPECT_TRUE(ValidateDirectory(*m.lib, nullptr, "C:", "\\qdsw_local\\cache\\spool", 6));
     ::umask(mask);

@@ -1,4 +1,4 @@
-// A host that records every message box and gives it its safe answer.
+// A host that records every message box and gives it its safe answer, or the one a test sets.
 #pragma once
 #include "ui/host.h"
 #include "ui/window_classes.h"
@@ -19,8 +19,9 @@ class RecordingHost : public Host {
     int messageBox(WindowRef owner, const std::string& text, const std::string& caption,
                    uint32_t style) override {
         shown.push_back({owner, text, caption, style});
-        return safeAnswer(style);
+        return answer ? answer : safeAnswer(style);
     }
+    int answer = 0;
     std::vector<ShownBox> shown;
     // What logoView() hands out; none unless a test sets one.
     LogoView* logo = nullptr;
