@@ -178,6 +178,17 @@ TEST_F(MainDialog, SilentNameServerTypedAddressAndTheNewNameSurvivesOk) {
               "10.0.0.9 Gamma:Quendal 250 11 Gamma:Quendal");
 }
 
+// Without a hosts line the resolver proposes the address; a cancelled address gives the name up.
+TEST_F(MainDialog, TheResolverProposesTheAddressAndCancelGivesUp) {
+    machine.services.resolver["beta-quendal-rlk-server"] = "10.2.2.2";
+    addressDialog("10.2.2.2", nullptr);
+    DialogScript& s = main();
+    s.type(mc::OdrName, "Beta:Quendal").focus(mc::ToConfigure).then(listIs(mc::Current, {}));
+    s.closeBox();
+    run();
+    EXPECT_EQ(opened(dlg::OdrAddress), 1);
+}
+
 TEST_F(MainDialog, OkAndCancelQuestionsAndRefusedNames) {
     // Enter in the name box checks the name and moves on; OK asks about the queues left.
     host.answerWhen("still configure 2", id::No);
