@@ -70,4 +70,12 @@ HeadlessLibrary::HeadlessLibrary(bool testTemplates) : t(machine) {
     host.onScriptError = [](const std::string& m) { ADD_FAILURE() << "script: " << m; };
 }
 
+std::vector<std::string> HeadlessLibrary::takeBoxes(size_t n, bool withCaption) {
+    std::vector<std::string> out;
+    for (const HeadlessBox& b : host.boxes)
+        out.push_back(((withCaption ? b.caption + ": " : "") + b.text).substr(0, n));
+    host.boxes.clear();
+    return out;
+}
+
 } // namespace lntc::test

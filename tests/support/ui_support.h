@@ -34,6 +34,9 @@ struct HeadlessLibrary {
     TestLibrary t;
     HeadlessHost host;
     Library& lib() { return t.lib(); }
+    // The boxes shown since the last call, as their text (or "caption: text") cut to n
+    // characters; they are forgotten.
+    std::vector<std::string> takeBoxes(size_t n = std::string::npos, bool withCaption = false);
 };
 
 } // namespace lntc::test

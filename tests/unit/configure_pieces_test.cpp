@@ -111,14 +111,6 @@ TEST(OdrFetch, ListsTheQueuesOfThisServerWithADoublingList) {
 
 struct Pieces : ::testing::Test, HeadlessLibrary {
     Pieces() : HeadlessLibrary(false) {}
-    // The texts of the boxes shown since the last call, cut to `n` characters.
-    Texts boxTexts(size_t n = std::string::npos) {
-        Texts out;
-        for (const auto& b : host.boxes)
-            out.push_back(b.text.substr(0, n));
-        host.boxes.clear();
-        return out;
-    }
 };
 
 // Each model class also opens its own dialog, and no other.
@@ -205,7 +197,7 @@ TEST_F(Pieces, OtherModelNeedsItsModuleSavingTheOdrNameAndTheAddressDialog) {
         chosen += std::to_string(d.model()) + " ";
     }
     EXPECT_EQ(chosen, formatMessage("%d:%d %d:14 ", id::Cancel, kNoModel, id::Ok));
-    EXPECT_EQ(boxTexts(29),
+    EXPECT_EQ(takeBoxes(29),
               (Texts{"The GNX.DLL is not installed.", "Please select a printer model"}));
 
     // Saving the ODR name and its failures.
@@ -222,9 +214,9 @@ TEST_F(Pieces, OtherModelNeedsItsModuleSavingTheOdrNameAndTheAddressDialog) {
         .then([](auto& w) { EXPECT_EQ(w.at(odrctl::OdrName).text, "Alpha:Quendal"); })
         .cancel();
     EXPECT_EQ(OdrAddressDialog(t.lib(), nullptr, "Alpha:Quendal", "").doModal(), id::Cancel);
-    EXPECT_EQ(boxTexts(), (Texts{"Access is denied.",
-                                 "Error writing the default ODR name 'Gamma:Org' to the Registry.",
-                                 "Failed to register WNDCLASS for parsed control"}));
+    EXPECT_EQ(takeBoxes(), (Texts{"Access is denied.",
+                                  "Error writing the default ODR name 'Gamma:Org' to the Registry.",
+                                  "Failed to register WNDCLASS for parsed control"}));
 }
 
 TEST(SavedOdrName, TheNextStartTakesItsNamePartsOverTheNameServiceDefault) {

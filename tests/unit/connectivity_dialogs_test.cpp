@@ -45,13 +45,7 @@ struct Queue : HeadlessLibrary {
         return ModelIndexOfKey(key);
     }
     // The boxes shown since the last call as "caption: text", cut to `n` characters.
-    Strings boxes(size_t n = std::string::npos) {
-        Strings out;
-        for (const auto& b : host.boxes)
-            out.push_back((b.caption + ": " + b.text).substr(0, n));
-        host.boxes.clear();
-        return out;
-    }
+    Strings boxes(size_t n = std::string::npos) { return takeBoxes(n, true); }
     std::string file(const char* path = kHosts) {
         std::string s;
         machine.files.readFile(path, s);

@@ -94,14 +94,6 @@ struct World : HeadlessLibrary {
         });
         typed ? s.type(odrctl::Address, typed).ok() : s.cancel();
     }
-    // The boxes shown since the last call, the start of their texts.
-    Texts boxes() {
-        Texts out;
-        for (const auto& b : host.boxes)
-            out.push_back(b.text.substr(0, 40));
-        host.boxes.clear();
-        return out;
-    }
     int opened(uint16_t templateId) const {
         std::string event =
             (templateId == dlg::Wait ? "create " : "open ") + std::to_string(templateId);
@@ -150,7 +142,7 @@ TEST(MainDialogStartUp, Cases) {
         });
         s.closeBox();
         EXPECT_EQ(RunConfiguration(w.lib(), nullptr, c.initFails ? 1 : w.initResult), 0u);
-        EXPECT_EQ(w.boxes(), c.boxes);
+        EXPECT_EQ(w.takeBoxes(40), c.boxes);
     }
 }
 
@@ -196,7 +188,7 @@ TEST_F(MainDialog, OkAndCancelQuestionsAndRefusedNames) {
     s.focus(mc::OdrName).enter().then(focusIs(mc::ToConfigure));
     s.ok().then(focusIs(mc::ToConfigure)).escape();
     EXPECT_EQ(run(), 0u);
-    EXPECT_EQ(boxes(), Texts{"You must still configure 2 Quendal queue"});
+    EXPECT_EQ(takeBoxes(40), Texts{"You must still configure 2 Quendal queue"});
 
     // Names with parts the record cannot hold are refused before any fetch.
     for (const char* name :
@@ -207,7 +199,7 @@ TEST_F(MainDialog, OkAndCancelQuestionsAndRefusedNames) {
         s.then(listIs(mc::ToConfigure, {})).closeBox();
         run();
         EXPECT_EQ(
-            boxes(),
+            takeBoxes(40),
             Texts{("The ODR name '" + std::string(name) + "' cannot be used. ").substr(0, 40)});
         EXPECT_EQ(opened(dlg::Wait), 1) << name; // the start-up's only
         EXPECT_STREQ(shared().Domain, "Alpha") << name;
@@ -222,9 +214,9 @@ TEST_F(MainDialog, OkAndCancelQuestionsAndRefusedNames) {
     a.type(mc::OdrName, "Beta").focus(mc::Current).then(textIs(mc::OdrName, "Alpha:Quendal"));
     a.closeBox();
     run();
-    EXPECT_EQ(boxes(), (Texts{"You cannot delete any queues while the L",
-                              "You cannot configure any new queues whil",
-                              "You cannot change the ODR name while the"}));
+    EXPECT_EQ(takeBoxes(40), (Texts{"You cannot delete any queues while the L",
+                                    "You cannot configure any new queues whil",
+                                    "You cannot change the ODR name while the"}));
     EXPECT_EQ(slots(), "LASER_1:HP_LASERJET_4M ");
 
     // Cancel without font values asks once per missing value; a No keeps the dialog.
@@ -239,7 +231,7 @@ TEST_F(MainDialog, OkAndCancelQuestionsAndRefusedNames) {
         DialogScript& again = main().cancel().then(focusIs(mc::OdrName));
         again.then([](const ModelWindow& w) { EXPECT_EQ(w.defaultButton, ctl::Ok); }).cancel();
         EXPECT_EQ(run(), 0u);
-        EXPECT_EQ(boxes(), Texts(asked + 1, "The configuration is not yet initialized"))
+        EXPECT_EQ(takeBoxes(40), Texts(asked + 1, "The configuration is not yet initialized"))
             << font1 << "|" << defaultFont;
     }
 }
@@ -266,12 +258,13 @@ TEST_F(MainDialog, CreateImportModelChangeAndDelete) {
     run();
     EXPECT_EQ(std::to_string(opened(dlg::PrinterConfig)) + " " + slots(),
               "2 LASER_1:HP_LASERJET_4MV ");
-    EXPECT_EQ(boxes(), (Texts{"Successfully configured the queue LASER_",
-                              "Import configuration from queue LASER_1 ",
-                              "Successfully imported into the queue LAS",
-                              "You selected a new printer model for the",
-                              "Successfully configured the queue LASER_", "Delete queue LASER_2?",
-                              "All successful queue configurations/dele"}));
+    EXPECT_EQ(takeBoxes(40),
+              (Texts{"Successfully configured the queue LASER_",
+                     "Import configuration from queue LASER_1 ",
+                     "Successfully imported into the queue LAS",
+                     "You selected a new printer model for the",
+                     "Successfully configured the queue LASER_", "Delete queue LASER_2?",
+                     "All successful queue configurations/dele"}));
 }
 
 // Queues are matched to the ODR's ignoring case; one it does not assign is asked about. A
@@ -294,8 +287,8 @@ TEST_F(MainDialog, ReconciliationModelListAndThePrefixRule) {
     s.closeBox();
     run();
     EXPECT_EQ(slots(), "laser_1:HP_LASERJET_4M KEPT:HP_LASERJET_4M LASER_2:OTHER ");
-    EXPECT_EQ(boxes(), (Texts{"The 'GONE' queue is configured on this p",
-                              "The 'KEPT' queue is configured on this p"}));
+    EXPECT_EQ(takeBoxes(40), (Texts{"The 'GONE' queue is configured on this p",
+                                    "The 'KEPT' queue is configured on this p"}));
 }
 
 } // namespace

@@ -9,8 +9,7 @@
 #include "store/models.h"
 #include "store/records.h"
 #include "support/demo_files.h"
-#include "support/test_library.h"
-#include "ui/headless_host.h"
+#include "support/ui_support.h"
 
 #include <array>
 #include <cstring>
@@ -220,27 +219,14 @@ std::string stored(const QueueRecord& q) {
                          q.PSDefaultTray, q.EjectTraySwitch, q.EjectTrayPages, q.OverscanAmt);
 }
 
-struct MediaDialogs : ::testing::Test {
-    FakeMachine machine;
-    TestLibrary t{machine};
-    HeadlessHost host;
+struct MediaDialogs : ::testing::Test, HeadlessLibrary {
     QueueRecord q{};
     DefaultMedia media = modelMedia({0, 1}, {kNone, 0}, {2, 2});
 
-    void SetUp() override {
-        t.lib().setHost(host);
-        host.onScriptError = [](const std::string& m) { ADD_FAILURE() << "script: " << m; };
+    MediaDialogs() : HeadlessLibrary(false) {
         setField(q.Name, "LASER");
         setField(q.Printer, "HP_LASERJET_4M");
         q.OverscanAmt = 5.0;
-    }
-    // The texts of the boxes shown since the last call.
-    Texts boxTexts() {
-        Texts out;
-        for (const auto& b : host.boxes)
-            out.push_back(b.text);
-        host.boxes.clear();
-        return out;
     }
 };
 
@@ -338,9 +324,9 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOn
     EXPECT_EQ(refused.doModal(), id::Cancel);
     EXPECT_EQ(stored(q), before);
     const std::string range = "Please enter a number between 0.0 and 10.0.";
-    EXPECT_EQ(boxTexts(), (Texts{range, range, range, range, range,
-                                 "The specified Quendal Job Default Tray is not available.",
-                                 "Please enter a number between 0 and 10.", range}));
+    EXPECT_EQ(takeBoxes(), (Texts{range, range, range, range, range,
+                                  "The specified Quendal Job Default Tray is not available.",
+                                  "Please enter a number between 0 and 10.", range}));
 
     q.OverscanAmt = 9.9;
     TrayMediaDialog d(t.lib(), nullptr, q, media, false);
@@ -356,7 +342,7 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOn
     EXPECT_EQ(d.doModal(), id::Ok);
     EXPECT_EQ(stored(q),
               "LETTER, 1|LETTER, 3|LEGAL, 2|qd 2 eject -1 ps 0 switch 0 pages 0 overscan 0.00");
-    EXPECT_EQ(boxTexts(), Texts{});
+    EXPECT_EQ(takeBoxes(), Texts{});
 
     // The second visit starts where the first ended. Without Quendal-job trays none is stored; the
     // generic PostScript model reminds of the paper orientations.
@@ -372,7 +358,7 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOn
         .ok();
     EXPECT_EQ(again.doModal(), id::Ok);
     EXPECT_EQ(q.QDDefaultTray, -1);
-    EXPECT_EQ(boxTexts().at(0).rfind("You must edit the Default Media key", 0), 0u);
+    EXPECT_EQ(takeBoxes().at(0).rfind("You must edit the Default Media key", 0), 0u);
 }
 
 TEST_F(MediaDialogs, EjectDialogSwitchPagesAndItsSixValues) {
@@ -394,7 +380,7 @@ TEST_F(MediaDialogs, EjectDialogSwitchPagesAndItsSixValues) {
     s.type(ejectctl::Pages, "2").scroll(spin, down).scroll(spin, down).then(pages("1", true));
     s.select(ejectctl::EjectTray, 2).select(ejectctl::QdTray, 1).ok();
     EXPECT_EQ(d.doModal(), id::Ok);
-    EXPECT_EQ(boxTexts().size(), 2u);
+    EXPECT_EQ(takeBoxes().size(), 2u);
     EXPECT_EQ(stored(q), "|||qd 1 eject 2 ps -1 switch 1 pages 1 overscan 5.00");
     EXPECT_EQ(media.EjectTrays.usTrayNameIndex, 2);
 }
@@ -425,7 +411,7 @@ TEST_F(BestAvail, AnUnreadableFileIsSaidTwiceAndGivesTheFallbacks) {
     EXPECT_EQ(papers(), "C|LETTER|LETTER,B,C|3");
     host.script(dlg::BestAvailMedia).then(lists({}, {})).cancel();
     d.doModal();
-    const Texts shown = boxTexts();
+    const Texts shown = takeBoxes();
     EXPECT_EQ(shown, Texts(2, shown.at(0)));
     EXPECT_EQ(shown[0].rfind("Error reading the Large Document Printer LDPX.CFG", 0), 0u);
 }
@@ -452,8 +438,8 @@ TEST_F(BestAvail,
     s.doubleClick(bestctl::Additional, 1).then(lists({"B"}, {"LETTER", "LETTER_L", "B_L", "C"}));
     s.ok();
     EXPECT_EQ(d.doModal(), id::Ok);
-    EXPECT_EQ(boxTexts(), Texts{"You must have at least one paper size listed in the Current "
-                                "Paper Sizes (Best Available) list box."});
+    EXPECT_EQ(takeBoxes(), Texts{"You must have at least one paper size listed in the Current "
+                                 "Paper Sizes (Best Available) list box."});
     EXPECT_EQ(papers(), "C|B|B|1");
 
     std::string many;

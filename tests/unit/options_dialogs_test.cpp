@@ -40,14 +40,6 @@ class OptionsDialogs : public ::testing::Test, public HeadlessLibrary {
         setField(cfg.TempFilesDir, "C:\\tmp");
         std::tie(cfg.QueueDepth, cfg.TimeFormat, cfg.OdrGeneration) = std::tuple(5, 2, 1);
     }
-    // The texts of the boxes shown since the last call.
-    Texts boxTexts() {
-        Texts out;
-        for (const auto& b : host.boxes)
-            out.push_back(b.text);
-        host.boxes.clear();
-        return out;
-    }
     // What the two dialogs store.
     std::string record() const {
         return formatMessage("%u doc%u %s %s auto%u|%s|%s|pages %u time %u switches %u%u%u%u",
@@ -126,7 +118,7 @@ TEST_F(OptionsDialogs, DirectoriesAreCompletedWithTheDriveAndValidatedByMode) {
         EXPECT_EQ(ValidateDirectory(lib(), nullptr, "C:", c.dir, c.mode), c.valid);
         const char* caption = c.answer ? "Path Status" : "Configuration Error";
         EXPECT_EQ(host.boxes.empty() ? "" : host.boxes[0].caption, c.boxes.empty() ? "" : caption);
-        EXPECT_EQ(std::pair(boxTexts(), machine.files.created), std::pair(c.boxes, c.created));
+        EXPECT_EQ(std::pair(takeBoxes(), machine.files.created), std::pair(c.boxes, c.created));
     }
 }
 
@@ -171,7 +163,7 @@ TEST_F(OptionsDialogs, FontRulesAndOkThatChecksEverythingBeforeItWritesAnythingA
     const std::string stored = "30 doc0 %s C:\\work\\sub auto1|C:\\cache|C:\\tmp|pages 5 time 2 "
                                "switches 0000";
     EXPECT_EQ(record(), formatMessage(stored.c_str(), "Gothic30"));
-    EXPECT_EQ(boxTexts(),
+    EXPECT_EQ(takeBoxes(),
               Texts({"Please enter an integer between 5 and 30.", "Path 'C:\\nope' doesn't exist.",
                      "Please enter no more than 255 characters."}));
 
@@ -247,7 +239,7 @@ TEST_F(OptionsDialogs, OptionsOpenWithTheRootsFormatAndNotesSwitchAndOkChecksBef
     host.answerWhen("tmp2", id::Yes);
     EXPECT_EQ(RunGeneralOptionsDialog(lib(), nullptr, cfg), id::Ok);
     const char* range = "Please enter an integer between 1 and 20.";
-    EXPECT_EQ(boxTexts(),
+    EXPECT_EQ(takeBoxes(),
               Texts({range, "Path 'C:\\locked' is read only.",
                      "Path doesn't exist.  Do you wish to create 'C:\\work\\spool'?",
                      "Path doesn't exist.  Do you wish to create 'C:\\work\\tmp2'?", range}));
