@@ -1,5 +1,6 @@
-// The installed tree: the build installed into a temporary DESTDIR, product programs built
-// against it with pkg-config and with the CMake package, run with a temporary machine root.
+// The installed tree: the build installed under a temporary prefix other than the configured
+// one, product programs built against it with pkg-config and with the CMake package, run with a
+// temporary machine root.
 #include "support/child_process.h"
 #include "support/temp_root.h"
 
@@ -19,14 +20,14 @@ const std::string kMajor = std::string(LNTC_VERSION).substr(0, std::string(LNTC_
 class InstalledTree : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        destdir_ = new TempRoot;
+        prefix_ = new TempRoot;
         RunResult r =
-            runProgram(LNTC_CMAKE, {"--install", LNTC_BUILD_DIR}, {{"DESTDIR", destdir_->path()}});
+            runProgram(LNTC_CMAKE, {"--install", LNTC_BUILD_DIR, "--prefix", prefix_->path()}, {});
         ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
     }
-    static void TearDownTestSuite() { delete std::exchange(destdir_, nullptr); }
-    // A path of the installed tree, as given by the install's full directory names.
-    static std::string at(const std::string& full) { return destdir_->path() + full; }
+    static void TearDownTestSuite() { delete std::exchange(prefix_, nullptr); }
+    // A path of the installed tree, as given by the install's directory names below the prefix.
+    static std::string at(const std::string& dir) { return prefix_->path() + "/" + dir; }
     static std::string lib() { return at(LNTC_INSTALL_LIBDIR); }
     static std::string bin() { return at(LNTC_INSTALL_BINDIR); }
     static RunResult shell(const std::string& script,
@@ -35,10 +36,10 @@ class InstalledTree : public ::testing::Test {
     }
 
     TempRoot work;
-    static TempRoot* destdir_;
+    static TempRoot* prefix_;
 };
 
-TempRoot* InstalledTree::destdir_ = nullptr;
+TempRoot* InstalledTree::prefix_ = nullptr;
 
 // Both ways a product program finds the library give a program that reads the configuration
 // the installed tool set up, and shows the logo through the installed Qt host.
@@ -51,17 +52,14 @@ TEST_F(InstalledTree, ProgramsBuiltWithPkgConfigAndTheCMakePackageRunAgainstIt) 
     ASSERT_EQ(runProgram(bin() + "/lntc", {"demo-setup"}, env).exitCode, 0);
     const std::string source = std::string(LNTC_SOURCE_DIR) + "/tests/consumer";
     const std::string build = work.path() + "/cmake-consumer";
-    RunResult built =
-        shell("set -e; flags=$(pkg-config --cflags --libs lntc); '" LNTC_C_COMPILER "' '" + source +
-                  "/consumer.c' $flags " LNTC_CONSUMER_FLAGS " -Wl,-rpath,'" + lib() + "' -o '" +
-                  work.path() + "/pc-consumer'; '" LNTC_CMAKE "' -S '" + source + "' -B '" + build +
-                  "' -G Ninja -DCMAKE_C_COMPILER='" LNTC_C_COMPILER
-                  "' -DCMAKE_C_FLAGS='" LNTC_CONSUMER_FLAGS "' -DCMAKE_PREFIX_PATH='" +
-                  at(LNTC_INSTALL_PREFIX) + "' >/dev/null; '" LNTC_CMAKE "' --build '" + build +
-                  "' >/dev/null",
-              {{"PKG_CONFIG_LIBDIR", lib() + "/pkgconfig"},
-               {"PKG_CONFIG_PATH", ""},
-               {"PKG_CONFIG_SYSROOT_DIR", destdir_->path()}});
+    RunResult built = shell(
+        "set -e; flags=$(pkg-config --cflags --libs lntc); '" LNTC_C_COMPILER "' '" + source +
+            "/consumer.c' $flags " LNTC_CONSUMER_FLAGS " -Wl,-rpath,'" + lib() + "' -o '" +
+            work.path() + "/pc-consumer'; '" LNTC_CMAKE "' -S '" + source + "' -B '" + build +
+            "' -G Ninja -DCMAKE_C_COMPILER='" LNTC_C_COMPILER
+            "' -DCMAKE_C_FLAGS='" LNTC_CONSUMER_FLAGS "' -DCMAKE_PREFIX_PATH='" +
+            prefix_->path() + "' >/dev/null; '" LNTC_CMAKE "' --build '" + build + "' >/dev/null",
+        {{"PKG_CONFIG_LIBDIR", lib() + "/pkgconfig"}, {"PKG_CONFIG_PATH", ""}});
     ASSERT_EQ(built.exitCode, 0) << built.out << built.err;
 
     // lntc-config and the Qt host are installed together, where Qt is found.
@@ -90,7 +88,7 @@ TEST_F(InstalledTree, ManualPagesAndCompletionCoverThePrograms) {
          {Page{"lntc", bin() + "/lntc"}, Page{"lntc-config", bin() + "/lntc-config"}}) {
         if (!fs::exists(program)) continue; // lntc-config needs Qt
         RunResult text = shell("man --warnings --nh --nj -l '" + at(LNTC_INSTALL_MANDIR) +
-                                   "/man1/" + page + ".1'",
+                                   "/man1/" + page + ".1.gz'",
                                {{"MANWIDTH", "500"}, {"LC_ALL", "C"}, {"MAN_KEEP_FORMATTING", ""}});
         EXPECT_EQ(std::to_string(text.exitCode) + text.err, "0") << page;
         // What an indented help line starts with: a command or an option.
@@ -104,10 +102,9 @@ TEST_F(InstalledTree, ManualPagesAndCompletionCoverThePrograms) {
     }
 
     // The parts of bash-completion the script uses, reduced to what these cases need.
-    std::string script =
-        "_init_completion() { words=(\"${COMP_WORDS[@]}\"); cword=$COMP_CWORD; "
-        "cur=${words[cword]}; prev=${words[cword-1]}; }; source '" +
-        at(std::string(LNTC_INSTALL_DATADIR) + "/bash-completion/completions/lntc") + "'; ";
+    std::string script = "_init_completion() { words=(\"${COMP_WORDS[@]}\"); cword=$COMP_CWORD; "
+                         "cur=${words[cword]}; prev=${words[cword-1]}; }; source '" +
+                         at(LNTC_INSTALL_DATADIR "/bash-completion/completions/lntc") + "'; ";
     for (const char* words : {"lntc re", "lntc reg export --", "lntc retain Q ''"})
         script += std::string("COMP_WORDS=(") + words +
                   "); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); " +
