@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <sqlite3.h>
 
 #include <arpa/inet.h>
 #include <csignal>
@@ -276,6 +277,42 @@ TEST_F(Tool, ConfigScriptsStopAtTheirFailingLineOrConfigureTheDemo) {
     for (const char* q :
          {"LEGAL_DEPT", "MARKETING_COLOR", "PLANS_E", "POSTSCRIPT_GEN", "RICOH_MAIL"})
         EXPECT_NE(queues.find("\\Queues\\" + std::string(q) + "]"), std::string::npos) << q;
+}
+
+// The registry refuses (a real database whose trigger aborts the write): the general record's
+// save keeps the main dialog open and says why; a queue whose key stays is not deleted either.
+TEST_F(Tool, WhatTheRegistryRefusesIsShownAndChangesNothing) {
+    auto refuse = [&](const std::string& trigger) {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(rootDb().c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db,
+                               ("DROP TRIGGER IF EXISTS refuse; CREATE TRIGGER refuse " + trigger +
+                                " BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                                   .c_str(),
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    };
+    const std::string io = "An I/O operation initiated by the registry failed unrecoverably.";
+    const std::string before = exportAll();
+    refuse("BEFORE INSERT ON vals WHEN NEW.key IN (SELECT id FROM keys WHERE lname = 'general')");
+    const std::string ok = file("ok.script", "click OK\nexpect box \"still configure 2\"\n"
+                                             "answer yes\nexpect box \"Error writing the font "
+                                             "and general options to the Registry.  " +
+                                                 io +
+                                                 "  Your changes are kept\"\nanswer ok\n"
+                                                 "expect dialog 203\nclick Cancel\n");
+    EXPECT_EQ(said(runProgram(kConfig, {"--script", ok}, env())), "1 ");
+    refuse("BEFORE DELETE ON keys WHEN OLD.lname = 'accounts_lj'");
+    const std::string del =
+        file("delete.script", "select \"Current Quendal Queues\" ACCOUNTS_LJ\nclick Delete\n"
+                              "answer yes\nexpect box \"" +
+                                  io +
+                                  "\"\nanswer ok\nexpect box \"The ACCOUNTS_LJ queue was not "
+                                  "deleted.\"\nanswer ok\nexpect selected \"Current Quendal "
+                                  "Queues\" ACCOUNTS_LJ\nclick Close\nanswer yes\n");
+    EXPECT_EQ(said(runProgram(kConfig, {"--script", del}, env())), "1 ");
+    EXPECT_EQ(exportAll(), before);
 }
 #endif
 

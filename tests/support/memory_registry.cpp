@@ -107,13 +107,21 @@ uint32_t MemoryRegistry::deleteKey(RegKey parent, std::string_view path) {
 }
 
 uint32_t MemoryRegistry::deleteTree(RegKey parent, std::string_view path) {
-    if (uint32_t rc = refusal()) return rc;
+    if (uint32_t rc = refusal(Op::DeleteTree)) return rc;
     return SqliteRegistry::deleteTree(parent, path);
 }
 
 uint32_t MemoryRegistry::beginBatch() {
     if (uint32_t rc = refusal()) return rc;
     return SqliteRegistry::beginBatch();
+}
+
+uint32_t MemoryRegistry::commitBatch() {
+    if (uint32_t rc = refusal(Op::CommitBatch)) {
+        SqliteRegistry::rollbackBatch();
+        return rc;
+    }
+    return SqliteRegistry::commitBatch();
 }
 
 } // namespace lntc::test

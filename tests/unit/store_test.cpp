@@ -12,6 +12,7 @@
 
 #include <charconv>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
@@ -485,13 +486,75 @@ TEST_F(Store, SaveAndDeleteRefuseWhatHasNoSlotAndWriteFailuresAreLogged) {
     EXPECT_FALSE(machine.registry.hasKey(productPath("Queues\\EXTRA")));
     EXPECT_EQ(config()->QueueCount, 16);
 
-    setField(q.Name, "Q0");
-    setField(q.Description, "new text");
-    machine.registry.failNext(MemoryRegistry::Op::SetValue, err::AccessDenied);
-    ASSERT_EQ(SaveQueueRecord(t->lib(), q, false), 0);
-    EXPECT_TRUE(t->logged("LNTC: Error setting registration key"));
-    EXPECT_EQ(held("Queues\\Q0", "Description") + "|" + queue("Q0")->Description,
-              "new text|new text");
+    // A new queue of a name that a slot holds would hide the other slot.
+    ASSERT_EQ(DeleteQueueRecord(t->lib(), "Q15"), 0);
+    q = *queue("Q0");
+    EXPECT_EQ(SaveQueueRecord(t->lib(), q, true), -1);
+    EXPECT_EQ(config()->QueueCount, 15);
+    EXPECT_TRUE(
+        t->logged("LNTC: The Q0 queue already has a slot and was not saved as a new queue"));
+    // An empty name names no queue, and never the key of them all.
+    EXPECT_EQ(DeleteQueueRecord(t->lib(), ""), -1);
+    EXPECT_TRUE(machine.registry.hasKey(productPath("Queues\\Q0")));
+}
+
+// A save that the registry does not take whole (a write refused inside the batch, a refused
+// commit, a store that takes no writes) lands nowhere: not in the registry, not in the shared
+// records, not in the caller's time stamp; the queue saves say why. A key that cannot be
+// deleted keeps its slot.
+TEST_F(Store, ASaveOrDeleteTheRegistryRefusesChangesNothingAndSaysSo) {
+    store("Queues\\A", "Printer", "HP_LASERJET_4M");
+    store("Queues\\A", "Description", "old");
+    store("General", "TimeString", "old");
+    start();
+    using Op = MemoryRegistry::Op;
+    const std::tuple<std::optional<Op>, uint32_t, const char*> cases[] = {
+        {Op::SetValue, err::DiskFull, "There is not enough space on the disk."},
+        {Op::CommitBatch, err::RegistryIoFailed,
+         "An I/O operation initiated by the registry failed unrecoverably."},
+        {std::nullopt, err::AccessDenied, "Access is denied."}};
+    for (const auto& [op, code, text] : cases) {
+        SCOPED_TRACE(text);
+        t->host.shown.clear();
+        machine.clock.time += 60;
+        QueueRecord a = *queue("A"), b = a;
+        const int32_t queueTime = a.UpdateTime, configTime = config()->UpdateTime;
+        setField(a.Description, "new");
+        setField(b.Name, "B");
+        ServerConfig c = *config();
+        setField(c.TimeString, "new");
+        auto refused = [&](const std::function<int()>& save) {
+            op ? machine.registry.failNext(*op, code) : machine.registry.setReadOnly(true);
+            const int rc = save();
+            machine.registry.setReadOnly(false);
+            return rc;
+        };
+        EXPECT_EQ(refused([&] { return SaveQueueRecord(t->lib(), a, false); }), int(code));
+        EXPECT_EQ(refused([&] { return SaveQueueRecord(t->lib(), b, true); }), int(code));
+        EXPECT_EQ(refused([&] { return SaveServerConfig(t->lib(), c); }), int(code));
+        EXPECT_EQ(held("Queues\\A", "Description") + held("General", "TimeString") +
+                      queue("A")->Description + config()->TimeString,
+                  "oldoldoldold");
+        EXPECT_TRUE(!queue("B") && !machine.registry.hasKey(productPath("Queues\\B")));
+        EXPECT_EQ(config()->QueueCount, 1);
+        EXPECT_EQ(std::vector({a.UpdateTime, b.UpdateTime, queue("A")->UpdateTime, c.UpdateTime,
+                               config()->UpdateTime}),
+                  std::vector({queueTime, queueTime, queueTime, configTime, configTime}));
+        EXPECT_EQ(t->host.shown.size(), 2u);
+        for (const ShownBox& box : t->host.shown)
+            EXPECT_EQ(box.caption + ": " + box.text, std::string("Configuration Error: ") + text);
+    }
+
+    t->host.shown.clear();
+    machine.registry.failNext(Op::DeleteTree, err::AccessDenied);
+    EXPECT_EQ(DeleteQueueRecord(t->lib(), "A"), int(err::AccessDenied));
+    EXPECT_TRUE(queue("A") && machine.registry.hasKey(productPath("Queues\\A")));
+    EXPECT_EQ(config()->QueueCount, 1);
+    std::vector<std::string> shown;
+    for (const ShownBox& box : t->host.shown)
+        shown.push_back(box.text);
+    EXPECT_EQ(shown,
+              (std::vector<std::string>{"Access is denied.", "The A queue was not deleted."}));
 }
 
 TEST_F(Store, DeleteFormsAndValuesByIdentifier) {
