@@ -279,6 +279,26 @@ TEST_F(Tool, ConfigScriptsStopAtTheirFailingLineOrConfigureTheDemo) {
         EXPECT_NE(queues.find("\\Queues\\" + std::string(q) + "]"), std::string::npos) << q;
 }
 
+// A display named in the environment that does not answer leaves the process on the console:
+// the first process's logo is not shown, and the configuration says so and stops.
+TEST_F(Tool, ADisplayThatDoesNotAnswerIsNoDisplay) {
+    const int probe = ::socket(AF_INET, SOCK_STREAM, 0); // a loopback port nothing listens on
+    sockaddr_in addr{
+        .sin_family = AF_INET, .sin_port = 0, .sin_addr = {htonl(INADDR_LOOPBACK)}, .sin_zero = {}};
+    socklen_t len = sizeof addr;
+    ASSERT_EQ(::bind(probe, reinterpret_cast<sockaddr*>(&addr), len), 0);
+    ::getsockname(probe, reinterpret_cast<sockaddr*>(&addr), &len);
+    ::close(probe);
+    auto vars = env();
+    for (const char* name : {"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "LNTC_NO_GUI"})
+        vars[name] = "";
+    vars["DISPLAY"] = "127.0.0.1:" + std::to_string(ntohs(addr.sin_port) - 6000);
+    EXPECT_EQ(runProgram(kTool, {"show"}, vars).exitCode, 0);
+    EXPECT_EQ(said(runProgram(kConfig, {}, vars)),
+              "2 lntc-config: the display named by DISPLAY or WAYLAND_DISPLAY does not answer; set "
+              "DISPLAY or WAYLAND_DISPLAY, or use --vnc [PORT] or --script FILE\n");
+}
+
 // The registry refuses (a real database whose trigger aborts the write): the general record's
 // save keeps the main dialog open and says why; a queue whose key stays is not deleted either.
 TEST_F(Tool, WhatTheRegistryRefusesIsShownAndChangesNothing) {
