@@ -393,6 +393,8 @@ inline constexpr uint32_t EnterPortName = 33070;
 inline constexpr uint32_t QueueNotDeleted = 33080; // %s queue
 inline constexpr uint32_t GeneralNotSaved = 33081; // %s system message
 inline constexpr uint32_t LogQueueInSlot = 33082;  // %s queue
+// Print spooler.
+inline constexpr uint32_t LogSpoolerFailed = 33085; // %s system message
 } // namespace str
 
 // Texts of the dialog framework itself.

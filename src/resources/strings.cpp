@@ -225,6 +225,8 @@ constexpr Entry kStrings[] = {
      "please correct the problem and try again."},
     {str::LogQueueInSlot, "LNTC: The %s queue already has a slot and was not saved as a new queue"},
 
+    // Print spooler.
+    {str::LogSpoolerFailed, "LNTC: The print spooler could not be asked: %s"},
 };
 
 // Looked up by binary search.
