@@ -279,6 +279,30 @@ TEST_F(Tool, ConfigScriptsStopAtTheirFailingLineOrConfigureTheDemo) {
         EXPECT_NE(queues.find("\\Queues\\" + std::string(q) + "]"), std::string::npos) << q;
 }
 
+// A transcript that cannot be written fails the run with the reason: a place that cannot take
+// it before the run starts, a write that fails at the end (a device, reached through a link,
+// is written, never replaced); no file is left claiming to be it.
+TEST_F(Tool, AnUnwritableTranscriptFailsTheRun) {
+    const std::string script = file("cancel.script", "expect dialog 203\nclick Cancel\n");
+    const std::string missing = root.path() + "/missing/t.json", full = root.path() + "/full";
+    std::filesystem::create_symlink("/dev/full", full);
+    const std::pair<std::string, std::string> cases[] = {
+        {missing,
+         "2 lntc-config: cannot write the transcript " + missing + ": No such file or directory\n"},
+        {full,
+         "2 lntc-config: cannot write the transcript " + full + ": No space left on device\n"},
+        {root.path() + "/t.json", "1 "}};
+    for (const auto& [to, expected] : cases)
+        EXPECT_EQ(said(runProgram(kConfig, {"--script", script, "--transcript", to}, env())),
+                  expected);
+    EXPECT_EQ(std::filesystem::read_symlink(full), "/dev/full");
+    std::string left;
+    for (const auto& e : std::filesystem::directory_iterator(root.path()))
+        if (e.path().filename().string().starts_with("t.json"))
+            left += e.path().filename().string();
+    EXPECT_EQ(left, "t.json");
+}
+
 // A display named in the environment that does not answer leaves the process on the console:
 // the first process's logo is not shown, and the configuration says so and stops.
 TEST_F(Tool, ADisplayThatDoesNotAnswerIsNoDisplay) {
