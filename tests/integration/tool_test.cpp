@@ -323,8 +323,9 @@ TEST_F(Tool, ADisplayThatDoesNotAnswerIsNoDisplay) {
               "DISPLAY or WAYLAND_DISPLAY, or use --vnc [PORT] or --script FILE\n");
 }
 
-// The registry refuses (a real database whose trigger aborts the write): the general record's
-// save keeps the main dialog open and says why; a queue whose key stays is not deleted either.
+// The registry refuses (a real database whose trigger aborts the write): a queue's save says
+// why and that the queue was not configured, the general record's save keeps the main dialog
+// open and says why; a queue whose key stays is not deleted either.
 TEST_F(Tool, WhatTheRegistryRefusesIsShownAndChangesNothing) {
     auto refuse = [&](const std::string& trigger) {
         sqlite3* db = nullptr;
@@ -339,13 +340,18 @@ TEST_F(Tool, WhatTheRegistryRefusesIsShownAndChangesNothing) {
     };
     const std::string io = "An I/O operation initiated by the registry failed unrecoverably.";
     const std::string before = exportAll();
-    refuse("BEFORE INSERT ON vals WHEN NEW.key IN (SELECT id FROM keys WHERE lname = 'general')");
-    const std::string ok = file("ok.script", "click OK\nexpect box \"still configure 2\"\n"
-                                             "answer yes\nexpect box \"Error writing the font "
-                                             "and general options to the Registry.  " +
-                                                 io +
-                                                 "  Your changes are kept\"\nanswer ok\n"
-                                                 "expect dialog 203\nclick Cancel\n");
+    refuse("BEFORE INSERT ON vals WHEN NEW.key IN "
+           "(SELECT id FROM keys WHERE lname IN ('general', 'legal_dept'))");
+    const std::string ok = file(
+        "ok.script",
+        "select \"Quendal Queues to Configure\" LEGAL_DEPT\nselect \"Printer Model\" \"HP "
+        "LaserJet 4MV\"\nclick Configure\nclick OK\nexpect box \"" +
+            io +
+            "\"\nanswer ok\nexpect box \"The LEGAL_DEPT queue was not configured.\"\nanswer "
+            "ok\nexpect items \"Quendal Queues to Configure\" LEGAL_DEPT MARKETING_COLOR\n"
+            "click OK\nexpect box \"still configure 2\"\nanswer yes\nexpect box \"Error writing "
+            "the font and general options to the Registry.  " +
+            io + "  Your changes are kept\"\nanswer ok\nexpect dialog 203\nclick Cancel\n");
     EXPECT_EQ(said(runProgram(kConfig, {"--script", ok}, env())), "1 ");
     refuse("BEFORE DELETE ON keys WHEN OLD.lname = 'accounts_lj'");
     const std::string del =
