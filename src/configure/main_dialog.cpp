@@ -606,11 +606,12 @@ void MainConfigDialog::onCancel() {
     };
     if (captionIsClose()) {
         if (WarnId(lib_, window(), str::MainClose) != id::Yes) return stay();
-        if (int rc = SaveServerConfig(lib_, working_)) {
-            ErrorId(lib_, window(), str::GeneralNotSaved,
-                    systemErrorText(static_cast<uint32_t>(rc)).c_str());
+        // Asked rather than kept open: with a registry that refuses every save, staying would
+        // leave no way out.
+        if (int rc = SaveServerConfig(lib_, working_);
+            rc != 0 && WarnId(lib_, window(), str::GeneralNotSavedExit,
+                              systemErrorText(static_cast<uint32_t>(rc)).c_str()) != id::Yes)
             return stay();
-        }
     }
     char font1[81] = "";
     ReadStringValue(lib_, kFontsKey, "Font1", "", font1, sizeof font1);

@@ -224,6 +224,9 @@ constexpr Entry kStrings[] = {
      "Error writing the font and general options to the Registry.  %s  Your changes are kept; "
      "please correct the problem and try again."},
     {str::LogQueueInSlot, "LNTC: The %s queue already has a slot and was not saved as a new queue"},
+    {str::GeneralNotSavedExit,
+     "Error writing the font and general options to the Registry.  %s  If you exit now, these "
+     "changes will be lost.  Do you still wish to exit?"},
 
     // Print spooler.
     {str::LogSpoolerFailed, "LNTC: The print spooler could not be asked: %s"},

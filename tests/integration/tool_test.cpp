@@ -323,16 +323,18 @@ TEST_F(Tool, ADisplayThatDoesNotAnswerIsNoDisplay) {
               "DISPLAY or WAYLAND_DISPLAY, or use --vnc [PORT] or --script FILE\n");
 }
 
-// The registry refuses (a real database whose trigger aborts the write): a queue's save says
+// The registry refuses (a real database whose triggers abort the writes): a queue's save says
 // why and that the queue was not configured, the general record's save keeps the main dialog
-// open and says why; a queue whose key stays is not deleted either.
+// open and says why (Close asks whether to leave without it); a queue whose key stays is not
+// deleted either.
 TEST_F(Tool, WhatTheRegistryRefusesIsShownAndChangesNothing) {
+    int triggers = 0;
     auto refuse = [&](const std::string& trigger) {
         sqlite3* db = nullptr;
         ASSERT_EQ(sqlite3_open(rootDb().c_str(), &db), SQLITE_OK);
         EXPECT_EQ(sqlite3_exec(db,
-                               ("DROP TRIGGER IF EXISTS refuse; CREATE TRIGGER refuse " + trigger +
-                                " BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                               ("CREATE TRIGGER refuse" + std::to_string(++triggers) + " " +
+                                trigger + " BEGIN SELECT RAISE(ABORT, 'refused'); END")
                                    .c_str(),
                                nullptr, nullptr, nullptr),
                   SQLITE_OK);
@@ -360,7 +362,9 @@ TEST_F(Tool, WhatTheRegistryRefusesIsShownAndChangesNothing) {
                                   io +
                                   "\"\nanswer ok\nexpect box \"The ACCOUNTS_LJ queue was not "
                                   "deleted.\"\nanswer ok\nexpect selected \"Current Quendal "
-                                  "Queues\" ACCOUNTS_LJ\nclick Close\nanswer yes\n");
+                                  "Queues\" ACCOUNTS_LJ\nclick Close\nanswer yes\nexpect box "
+                                  "\"If you exit now, these changes will be lost\"\nanswer "
+                                  "no\nclick Close\nanswer yes\nanswer yes\n");
     EXPECT_EQ(said(runProgram(kConfig, {"--script", del}, env())), "1 ");
     EXPECT_EQ(exportAll(), before);
 }
