@@ -107,7 +107,7 @@ uint32_t MemoryRegistry::deleteKey(RegKey parent, std::string_view path) {
 }
 
 uint32_t MemoryRegistry::deleteTree(RegKey parent, std::string_view path) {
-    if (uint32_t rc = refusal(Op::DeleteTree)) return rc;
+    if (uint32_t rc = refusal()) return rc;
     return SqliteRegistry::deleteTree(parent, path);
 }
 

@@ -16,7 +16,7 @@ namespace lntc::test {
 class MemoryRegistry : public SqliteRegistry {
   public:
     // The calls a failure can be injected into.
-    enum class Op { CreateKey, SetValue, DeleteTree, CommitBatch };
+    enum class Op { CreateKey, SetValue, CommitBatch };
 
     MemoryRegistry() : SqliteRegistry(kInMemory) {}
 

