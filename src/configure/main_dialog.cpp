@@ -4,6 +4,7 @@
 
 #include "connectivity/hosts_file.h"
 #include "logo/logo.h"
+#include "platform/errors.h"
 #include "resources/ids.h"
 #include "store/initialise.h"
 #include "store/library.h"
@@ -589,7 +590,12 @@ void MainConfigDialog::onOK() {
         return;
     }
     SaveOdrNameToRegistry(lib_, window(), odrName_);
-    SaveServerConfig(lib_, working_);
+    // A save the registry refused keeps the dialog, and with it the working copy, open.
+    if (int rc = SaveServerConfig(lib_, working_)) {
+        ErrorId(lib_, window(), str::GeneralNotSaved,
+                systemErrorText(static_cast<uint32_t>(rc)).c_str());
+        return;
+    }
     HelpDialog::onOK();
 }
 
@@ -600,7 +606,12 @@ void MainConfigDialog::onCancel() {
     };
     if (captionIsClose()) {
         if (WarnId(lib_, window(), str::MainClose) != id::Yes) return stay();
-        SaveServerConfig(lib_, working_);
+        // Asked rather than kept open: with a registry that refuses every save, staying would
+        // leave no way out.
+        if (int rc = SaveServerConfig(lib_, working_);
+            rc != 0 && WarnId(lib_, window(), str::GeneralNotSavedExit,
+                              systemErrorText(static_cast<uint32_t>(rc)).c_str()) != id::Yes)
+            return stay();
     }
     char font1[81] = "";
     ReadStringValue(lib_, kFontsKey, "Font1", "", font1, sizeof font1);

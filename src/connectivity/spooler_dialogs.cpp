@@ -2,6 +2,7 @@
 // Manager) or one of its ports (Other/Parallel).
 #include "connectivity/connectivity_dialogs.h"
 
+#include "platform/errors.h"
 #include "platform/platform.h"
 #include "resources/ids.h"
 #include "store/library.h"
@@ -48,6 +49,14 @@ bool canHoldList(size_t bytes) {
     return held;
 }
 
+// A spooler that could not be asked (no answer in time, refused) looks to the user like one
+// without the printer; the error log keeps the difference.
+void logSpoolerFailure(Library& lib, uint32_t code) {
+    lib.logError(code, 0,
+                 formatMessage(lib.strings().load(str::LogSpoolerFailed).c_str(),
+                               systemErrorText(code).c_str()));
+}
+
 } // namespace
 
 // --- Print Manager ---------------------------------------------------------------------------
@@ -71,11 +80,17 @@ void PrintManagerDialog::fillPrinterList() {
     Spooler* spooler = lib_.platform().spooler;
     size_t bytes = 0;
     std::vector<SpoolerPrinter> printers;
-    if (spooler != nullptr && spooler->printersSize(bytes) == 0) {
-        if (!canHoldList(bytes))
+    if (spooler != nullptr) {
+        uint32_t rc = spooler->printersSize(bytes);
+        if (rc == 0 && !canHoldList(bytes))
             ErrorId(lib_, window(), str::PrinterListMemory, std::to_string(bytes).c_str());
-        else if (spooler->printers(printers) != 0)
+        else if (rc == 0)
+            rc = spooler->printers(printers);
+        if (rc != 0) {
+            // The list then holds the printer text alone; the log says why.
             printers.clear();
+            logSpoolerFailure(lib_, rc);
+        }
     }
     for (const SpoolerPrinter& p : printers) {
         std::string entry = p.name;
@@ -130,7 +145,10 @@ void PrintManagerDialog::onOK() {
     const std::string name =
         printerName(std::string(cutText(windowText(pmctl::Printer), kEntryLimit)));
     Spooler* spooler = lib_.platform().spooler;
-    if (name.empty() || spooler == nullptr || !spooler->canOpen(name)) {
+    const uint32_t rc =
+        name.empty() || spooler == nullptr ? err::FileNotFound : spooler->openPrinter(name);
+    if (rc != 0) {
+        if (rc != err::FileNotFound) logSpoolerFailure(lib_, rc);
         MessageBoxId(lib_, window(), str::PrintManagerCaption, mb::Ok | mb::Error,
                      str::PrinterNotInPrintManager, name.c_str());
         return;

@@ -57,14 +57,18 @@ DefaultMedia blankMedia() {
     return m;
 }
 
-// A stored tray index takes precedence over the model's; an unset one takes the model's, or
-// the fallback when the model has none either.
+// A stored tray index takes precedence over the model's where the model's list offers that
+// entry; an unset one, or one the list does not hold (a model without the list, a list that
+// got shorter), takes the model's, or the fallback when the model has none either. Taken over
+// as it stands, such an index would enable an empty combo whose OK stores no tray at all.
 void mergeTrayIndex(int16_t& queueValue, MediaTrayList& list, int16_t fallback) {
-    if (static_cast<uint16_t>(queueValue) == kNone)
+    const uint16_t stored = static_cast<uint16_t>(queueValue);
+    const uint16_t names = std::min<uint16_t>(list.usNumTrayNames, LNTC_MEDIA_TRAY_NAMES);
+    if (list.usTrayNameIndex != kNone && stored < names)
+        list.usTrayNameIndex = stored;
+    else
         queueValue =
             list.usTrayNameIndex != kNone ? static_cast<int16_t>(list.usTrayNameIndex) : fallback;
-    else
-        list.usTrayNameIndex = static_cast<uint16_t>(queueValue);
 }
 
 char* trayField(QueueRecord& q, int tray) {

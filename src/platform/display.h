@@ -1,5 +1,6 @@
 // Whether this process can show windows, from its environment and a look at the display.
 #pragma once
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -16,8 +17,13 @@ enum class DisplayVerdict {
     Unreachable, // a display is named but nothing answers there
 };
 
+// How long a display (its name looked up and a connection made) may take to answer.
+inline constexpr std::chrono::milliseconds kDisplayPatience{2000};
+
 // QT_QPA_PLATFORM names a platform, or DISPLAY / WAYLAND_DISPLAY name a display that accepts
-// connections. A named but dead display counts as none: Qt would abort the process on it.
-DisplayVerdict CheckDisplay(const EnvLookup& env);
+// connections within the patience. A named but dead or silent display counts as none: Qt would
+// abort the process on it.
+DisplayVerdict CheckDisplay(const EnvLookup& env,
+                            std::chrono::milliseconds patience = kDisplayPatience);
 
 } // namespace lntc

@@ -13,7 +13,8 @@ struct SpoolerPrinter {
 };
 
 // Lists are fetched in two steps, as the product's logic asks for them: first the number of
-// bytes the list takes, then the list itself.
+// bytes the list takes, then the list itself. A spooler that does not answer in time fails the
+// request with 258.
 class Spooler {
   public:
     virtual ~Spooler() = default;
@@ -23,8 +24,10 @@ class Spooler {
     // Bytes the list of ports takes, and the port names ("LPT1:", "COM1:", "FILE:", ...).
     virtual uint32_t portsSize(size_t& bytes) = 0;
     virtual uint32_t ports(std::vector<std::string>& out) = 0;
-    // Whether the spooler knows a printer of this name and answers for it.
-    virtual bool canOpen(const std::string& printer) = 0;
+    // 0 when the spooler knows a printer of this name and answers for it; 2 when it does not
+    // know it; another code when the spooler could not be asked (258 when it did not answer
+    // in time).
+    virtual uint32_t openPrinter(const std::string& printer) = 0;
 };
 
 } // namespace lntc

@@ -389,6 +389,13 @@ inline constexpr uint32_t LogFillAbandoned = 33062;
 inline constexpr uint32_t LogBestAvailCut = 33063; // %d names left out, %s queue
 // TCP Direct connectivity.
 inline constexpr uint32_t EnterPortName = 33070;
+// Saving.
+inline constexpr uint32_t QueueNotDeleted = 33080;     // %s queue
+inline constexpr uint32_t GeneralNotSaved = 33081;     // %s system message
+inline constexpr uint32_t LogQueueInSlot = 33082;      // %s queue
+inline constexpr uint32_t GeneralNotSavedExit = 33083; // %s system message
+// Print spooler.
+inline constexpr uint32_t LogSpoolerFailed = 33085; // %s system message
 } // namespace str
 
 // Texts of the dialog framework itself.

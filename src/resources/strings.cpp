@@ -217,6 +217,19 @@ constexpr Entry kStrings[] = {
 
     // TCP Direct connectivity.
     {str::EnterPortName, "Please enter the TCP Direct Port Name."},
+
+    // Saving.
+    {str::QueueNotDeleted, "The %s queue was not deleted."},
+    {str::GeneralNotSaved,
+     "Error writing the font and general options to the Registry.  %s  Your changes are kept; "
+     "please correct the problem and try again."},
+    {str::LogQueueInSlot, "LNTC: The %s queue already has a slot and was not saved as a new queue"},
+    {str::GeneralNotSavedExit,
+     "Error writing the font and general options to the Registry.  %s  If you exit now, these "
+     "changes will be lost.  Do you still wish to exit?"},
+
+    // Print spooler.
+    {str::LogSpoolerFailed, "LNTC: The print spooler could not be asked: %s"},
 };
 
 // Looked up by binary search.

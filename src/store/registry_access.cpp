@@ -114,31 +114,40 @@ uint32_t WriteDwordValue(Library& lib, const char* subkey, const char* name, uin
 
 namespace {
 
-void deleteValueAt(Library& lib, const std::string& path, const char* valueName) {
+// Nothing to delete counts as deleted.
+uint32_t deleteValueAt(Library& lib, const std::string& path, const char* valueName) {
     Registry& reg = lib.registry();
     RegKey key = kNoKey;
     uint32_t rc = reg.openKey(lib.registryRoot, path, RegAccess::Write, key);
     if (rc != 0) {
-        if (!isMissing(rc)) LogFailure(lib, rc, str::LogOpenKey);
-        return;
+        if (isMissing(rc)) return err::Success;
+        LogFailure(lib, rc, str::LogOpenKey);
+        return rc;
     }
     KeyGuard guard(reg, key);
     rc = reg.deleteValue(key, valueName);
-    if (rc != 0 && !isMissing(rc)) LogFailure(lib, rc, str::LogDeleteKey);
+    if (rc == 0 || isMissing(rc)) return err::Success;
+    LogFailure(lib, rc, str::LogDeleteKey);
+    return rc;
 }
 
-void deleteKeyAt(Library& lib, const std::string& parent, const char* subkey) {
+uint32_t deleteKeyAt(Library& lib, const std::string& parent, const char* subkey) {
+    // An empty name would name the parent itself, and with it every key below.
+    if (*subkey == '\0') return err::InvalidParameter;
     Registry& reg = lib.registry();
     RegKey key = kNoKey;
     uint32_t rc = reg.openKey(lib.registryRoot, parent, RegAccess::Write, key);
     if (rc != 0) {
-        if (!isMissing(rc)) LogFailure(lib, rc, str::LogOpenKey);
-        return;
+        if (isMissing(rc)) return err::Success;
+        LogFailure(lib, rc, str::LogOpenKey);
+        return rc;
     }
     KeyGuard guard(reg, key);
     // A stray subkey below must not keep a deleted queue alive at the next load.
     rc = reg.deleteTree(key, subkey);
-    if (rc != 0 && !isMissing(rc)) LogFailure(lib, rc, str::LogDeleteKey);
+    if (rc == 0 || isMissing(rc)) return err::Success;
+    LogFailure(lib, rc, str::LogDeleteKey);
+    return rc;
 }
 
 } // namespace
@@ -157,15 +166,40 @@ int DeleteRegistryEntry(Library& lib, const char* key, const char* subkey, const
     return 0;
 }
 
-WriteBatch::WriteBatch(Library& lib) : lib_(lib), active_(lib.registry().beginBatch() == 0) {}
+uint32_t DeleteRegistryValue(Library& lib, const char* subkey, const char* valueName) {
+    if (subkey == nullptr || valueName == nullptr) return err::InvalidParameter;
+    return deleteValueAt(lib, subkey, valueName);
+}
+
+uint32_t DeleteRegistrySubkey(Library& lib, const char* key, const char* subkey) {
+    if (key == nullptr || subkey == nullptr) return err::InvalidParameter;
+    return deleteKeyAt(lib, key, subkey);
+}
+
+WriteBatch::WriteBatch(Library& lib) : lib_(lib) {
+    status_ = lib.registry().beginBatch();
+    active_ = status_ == 0;
+    if (!active_) LogFailure(lib, status_, str::LogSetKey);
+}
 
 WriteBatch::~WriteBatch() {
-    if (!active_) return;
-    uint32_t rc = lib_.registry().commitBatch();
-    if (rc != 0) {
-        lib_.registry().rollbackBatch();
-        LogFailure(lib_, rc, str::LogSetKey);
+    if (active_) lib_.registry().rollbackBatch();
+}
+
+uint32_t WriteBatch::commit() {
+    if (!active_) return status_;
+    active_ = false;
+    Registry& reg = lib_.registry();
+    if (status_ != 0) {
+        reg.rollbackBatch();
+        return status_;
     }
+    status_ = reg.commitBatch();
+    if (status_ != 0) {
+        reg.rollbackBatch();
+        LogFailure(lib_, status_, str::LogSetKey);
+    }
+    return status_;
 }
 
 namespace {

@@ -59,19 +59,35 @@ uint32_t WriteDwordValue(Library& lib, const char* subkey, const char* name, uin
 // The four forms by which arguments are given (nullptr for absent); -1 when the value form
 // lacks its subkey or name, 0 otherwise. Failures are logged only.
 int DeleteRegistryEntry(Library& lib, const char* key, const char* subkey, const char* valueName);
+// The value form and the subkey form with their platform code: 0 also when there was nothing
+// to delete. Failures are logged as well.
+uint32_t DeleteRegistryValue(Library& lib, const char* subkey, const char* valueName);
+uint32_t DeleteRegistrySubkey(Library& lib, const char* key, const char* subkey);
 
-// Groups the writes of one save so that a process killed halfway leaves the values as they
-// were before it; a store that cannot batch writes them one by one.
+// Groups the writes of one save so that they land together or not at all: a process killed
+// halfway, a write refused inside the batch or a refused commit leave the values as they were.
 class WriteBatch {
   public:
     explicit WriteBatch(Library& lib);
+    // Rolls back what was not committed.
     ~WriteBatch();
     WriteBatch(const WriteBatch&) = delete;
     WriteBatch& operator=(const WriteBatch&) = delete;
 
+    // 0 while every write may still land; else the first failure: the store refused to begin
+    // (then nothing need be tried) or a write inside the batch failed.
+    uint32_t status() const { return status_; }
+    // Keeps the first failure of a write made inside the batch.
+    void note(uint32_t rc) {
+        if (status_ == 0) status_ = rc;
+    }
+    // Commits when nothing failed, else rolls back. 0 when the writes landed.
+    uint32_t commit();
+
   private:
     Library& lib_;
-    bool active_;
+    bool active_ = false;
+    uint32_t status_ = 0;
 };
 
 // By identifier: the value-table row's section and value name with the reads and writes above.

@@ -1,6 +1,7 @@
 #include "store/save.h"
 
 #include "platform/c_locale.h"
+#include "platform/errors.h"
 #include "resources/ids.h"
 #include "store/fields.h"
 #include "store/library.h"
@@ -12,14 +13,18 @@
 
 #include <cstdio>
 #include <cstring>
-#include <optional>
 
 namespace lntc {
 
 namespace {
 
-// Writes a field from the record to the key; a list up to its first empty entry.
-void saveField(Library& lib, const Field& f, const char* key, const void* record) {
+// Writes a field from the record to the key; a list up to its first empty entry. 0, or the
+// first failure.
+uint32_t saveField(Library& lib, const Field& f, const char* key, const void* record) {
+    uint32_t failed = 0;
+    auto keep = [&failed](uint32_t rc) {
+        if (failed == 0) failed = rc;
+    };
     for (int e = 0; e < f.place.count; ++e) {
         const std::string name = valueName(f, e);
         const char* n = name.c_str();
@@ -28,24 +33,24 @@ void saveField(Library& lib, const Field& f, const char* key, const void* record
             break;
         case Stored::Number:
         case Stored::Word:
-            WriteDwordValue(lib, key, n, static_cast<uint32_t>(numberOf(f, record)));
+            keep(WriteDwordValue(lib, key, n, static_cast<uint32_t>(numberOf(f, record))));
             break;
         case Stored::Text: {
             const std::string text(textOf(f, record, e));
-            if (f.place.count > 1 && text.empty()) return;
-            WriteStringValue(lib, key, n, text.c_str());
+            if (f.place.count > 1 && text.empty()) return failed;
+            keep(WriteStringValue(lib, key, n, text.c_str()));
             break;
         }
         case Stored::Keyword:
             // A number outside its table has no keyword: the value is removed so that it reads
             // back as the field's default rather than as something the record never held.
             if (auto word = numberToKeyword(*f.keywords, numberOf(f, record)))
-                WriteStringValue(lib, key, n, std::string(*word).c_str());
+                keep(WriteStringValue(lib, key, n, std::string(*word).c_str()));
             else
-                DeleteRegistryEntry(lib, nullptr, key, n);
+                keep(DeleteRegistryValue(lib, key, n));
             break;
         case Stored::Charset:
-            WriteCharsetById(lib, f.id, static_cast<uint16_t>(numberOf(f, record)));
+            keep(WriteCharsetById(lib, f.id, static_cast<uint16_t>(numberOf(f, record))));
             break;
         case Stored::Decimal: {
             char text[64];
@@ -53,11 +58,12 @@ void saveField(Library& lib, const Field& f, const char* key, const void* record
                 CLocaleScope c; // "7.5" in every locale: the value is read back that way
                 std::snprintf(text, sizeof text, "%.1f", realOf(f, record));
             }
-            WriteStringValue(lib, key, n, text);
+            keep(WriteStringValue(lib, key, n, text));
             break;
         }
         }
     }
+    return failed;
 }
 
 } // namespace
@@ -75,18 +81,32 @@ int SaveQueueRecord(Library& lib, QueueRecord& q, bool isNew, WindowRef owner) {
             ErrorId(lib, owner, str::QueueNotFound, name.c_str());
         return -1;
     }
-
-    const int model = ModelIndexOfQueue(q);
-    const uint32_t flags = ModelClassFlags(model);
-    ModelModuleName(model, q.ImageHardware, sizeof q.ImageHardware);
-    const std::string key = QueueKey(q);
-    std::optional<WriteBatch> batch(std::in_place, lib);
-    for (const Field& f : kQueueFields) {
-        if (savedFor(f, flags)) saveField(lib, f, key.c_str(), &q);
+    // A second slot of one name would hide the first from every reader (a model change whose
+    // deletion failed, or another administrator who saved the queue meanwhile).
+    if (isNew && !name.empty() && FindQueueSlot(lookup, name.c_str()) != kNoSlot) {
+        lib.logError(err::AlreadyExists, 0,
+                     formatMessage(lib.strings().load(str::LogQueueInSlot).c_str(), name.c_str()));
+        return -1;
     }
-    batch.reset();
 
-    q.UpdateTime = static_cast<int32_t>(lib.now());
+    // The caller's record changes only once the registry holds it.
+    QueueRecord saved = q;
+    const int model = ModelIndexOfQueue(saved);
+    const uint32_t flags = ModelClassFlags(model);
+    ModelModuleName(model, saved.ImageHardware, sizeof saved.ImageHardware);
+    const std::string key = QueueKey(saved);
+    WriteBatch batch(lib);
+    for (const Field& f : kQueueFields) {
+        if (batch.status() == 0 && savedFor(f, flags))
+            batch.note(saveField(lib, f, key.c_str(), &saved));
+    }
+    if (uint32_t rc = batch.commit()) {
+        ShowLastSystemError(lib, owner, rc);
+        return static_cast<int>(rc);
+    }
+
+    saved.UpdateTime = static_cast<int32_t>(lib.now());
+    q = saved;
     if (slots != nullptr) {
         std::memcpy(&slots[slot], &q, sizeof q);
         if (isNew && views.config() != nullptr) views.config()->QueueCount++;
@@ -96,7 +116,15 @@ int SaveQueueRecord(Library& lib, QueueRecord& q, bool isNew, WindowRef owner) {
 
 int DeleteQueueRecord(Library& lib, const char* name, WindowRef owner) {
     if (name == nullptr) name = "";
-    DeleteRegistryEntry(lib, kQueuesKey, name, nullptr);
+    // The slot goes only with the key: a slot freed over a key that stays would come back
+    // at the next fill, and every process would meanwhile see the queue gone.
+    if (*name != '\0') {
+        if (uint32_t rc = DeleteRegistrySubkey(lib, kQueuesKey, name)) {
+            ShowLastSystemError(lib, owner, rc);
+            ErrorId(lib, owner, str::QueueNotDeleted, name);
+            return static_cast<int>(rc);
+        }
+    }
     WritableViews views(lib);
     QueueRecord* slots = views.queues();
     int slot = slots && *name ? FindQueueSlot(slots, name) : kNoSlot;
@@ -110,11 +138,12 @@ int DeleteQueueRecord(Library& lib, const char* name, WindowRef owner) {
 }
 
 int SaveServerConfig(Library& lib, ServerConfig& c) {
-    std::optional<WriteBatch> batch(std::in_place, lib);
+    WriteBatch batch(lib);
     for (const Field& f : kConfigFields) {
-        if (f.savedBy != saves::Never) saveField(lib, f, subkeyName(f.subkey), &c);
+        if (batch.status() == 0 && f.savedBy != saves::Never)
+            batch.note(saveField(lib, f, subkeyName(f.subkey), &c));
     }
-    batch.reset();
+    if (uint32_t rc = batch.commit()) return static_cast<int>(rc);
     c.UpdateTime = static_cast<int32_t>(lib.now());
     WritableViews views(lib);
     if (ServerConfig* shared = views.config()) {

@@ -8,14 +8,20 @@
 #include "resources/ids.h"
 #include "store/library.h"
 #include "store/records.h"
+#include "support/child_process.h"
 #include "support/cups_server.h"
 #include "support/temp_root.h"
+#include "support/ui_support.h"
 #include "ui/headless_host.h"
 
 #include <gtest/gtest.h>
 
+#include <cups/cups.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <chrono>
 
 using namespace lntc;
 using namespace lntc::test;
@@ -63,6 +69,28 @@ TEST(CupsDialogs, PrintManagerListsRefreshesAndChecksAgainstTheServer) {
     EXPECT_EQ(host.boxes.size() == 1 ? host.boxes[0].text : "",
               "The Office printer does not exist in Print Manager.");
     EXPECT_STREQ(q.DeviceName, "Late");
+}
+
+// A spooler that accepts and never answers fails each request once the patience is over: OK
+// refuses the printer, and the error log says why for the list and for OK.
+TEST(CupsDialogs, ASilentSpoolerFailsItsRequestsRatherThanHoldingTheDialog) {
+    uint16_t port = 0;
+    const int silent = LoopbackListener(port);
+    cupsSetServer(("127.0.0.1:" + std::to_string(port)).c_str());
+    CupsSpooler spooler("/dev", std::chrono::milliseconds(300));
+    HeadlessLibrary h(false);
+    h.lib().platform().spooler = &spooler;
+    QueueRecord q{};
+    setField(q.Name, "LASER");
+    q.Connectivity = 1;
+    h.host.script(dlg::PrintManager).ok().cancel();
+    EXPECT_EQ(PrintManagerDialog(h.lib(), nullptr, q).doModal(), id::Cancel);
+    cupsSetServer(nullptr);
+    close(silent);
+    EXPECT_EQ(h.takeBoxes(), Strings{"The LASER printer does not exist in Print Manager."});
+    EXPECT_EQ(
+        h.t.loggedTexts(),
+        Strings(2, "LNTC: The print spooler could not be asked: The wait operation timed out."));
 }
 
 TEST(CupsSpooler, PortsAreTheDeviceNodesThatExistInAStableOrder) {

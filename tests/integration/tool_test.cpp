@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <sqlite3.h>
 
 #include <arpa/inet.h>
 #include <csignal>
@@ -276,6 +277,73 @@ TEST_F(Tool, ConfigScriptsStopAtTheirFailingLineOrConfigureTheDemo) {
     for (const char* q :
          {"LEGAL_DEPT", "MARKETING_COLOR", "PLANS_E", "POSTSCRIPT_GEN", "RICOH_MAIL"})
         EXPECT_NE(queues.find("\\Queues\\" + std::string(q) + "]"), std::string::npos) << q;
+}
+
+// A transcript that cannot be written fails the run with the reason: a place that cannot take it
+// before the run, a write that fails at the end (a device behind a link is written, never
+// replaced).
+TEST_F(Tool, AnUnwritableTranscriptFailsTheRun) {
+    const std::string script = file("cancel.script", "click Cancel\n"),
+                      full = root.path() + "/full";
+    std::filesystem::create_symlink("/dev/full", full);
+    std::string runs;
+    for (const std::string& to : {root.path() + "/missing/t.json", full, root.path() + "/t.json"})
+        runs += said(runProgram(kConfig, {"--script", script, "--transcript", to}, env()));
+    EXPECT_EQ(runs, "2 lntc-config: cannot write the transcript " + root.path() +
+                        "/missing/t.json: No such file or directory\n2 lntc-config: cannot write "
+                        "the transcript " +
+                        full + ": No space left on device\n1 ");
+    EXPECT_EQ(std::filesystem::read_symlink(full), "/dev/full");
+}
+
+// A display named in the environment that does not answer (port 65535, above those the system
+// hands out) leaves a process on the console: no logo, and the configuration says so and stops.
+TEST_F(Tool, ADisplayThatDoesNotAnswerIsNoDisplay) {
+    auto vars = env();
+    vars.insert({{"QT_QPA_PLATFORM", ""},
+                 {"WAYLAND_DISPLAY", ""},
+                 {"LNTC_NO_GUI", ""},
+                 {"DISPLAY", "127.0.0.1:59535"}});
+    EXPECT_EQ(runProgram(kTool, {"show"}, vars).exitCode, 0);
+    EXPECT_EQ(said(runProgram(kConfig, {}, vars)),
+              "2 lntc-config: the display named by DISPLAY or WAYLAND_DISPLAY does not answer; set "
+              "DISPLAY or WAYLAND_DISPLAY, or use --vnc [PORT] or --script FILE\n");
+}
+
+// The registry refuses (a real database whose triggers abort the writes): a queue's save says why
+// and that the queue was not configured; the general record's save keeps the main dialog open
+// and says why, and Close asks whether to leave without it; a key that stays keeps its queue.
+TEST_F(Tool, WhatTheRegistryRefusesIsShownAndChangesNothing) {
+    const std::string before = exportAll(), io = "\"An I/O operation initiated by the registry "
+                                                 "failed unrecoverably.\"\nanswer ok\n";
+    auto run = [&](const std::string& trigger, const std::string& script) {
+        sqlite3* db = nullptr;
+        EXPECT_EQ(sqlite3_open(rootDb().c_str(), &db), SQLITE_OK);
+        const std::string sql = "CREATE TRIGGER " + trigger + " BEGIN SELECT RAISE(ABORT, ''); END";
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+        return said(runProgram(kConfig, {"--script", file("s", script)}, env()));
+    };
+    EXPECT_EQ(run("general BEFORE INSERT ON vals WHEN NEW.key IN (SELECT id FROM keys WHERE lname "
+                  "IN ('general', 'legal_dept'))",
+                  "select \"Quendal Queues to Configure\" LEGAL_DEPT\nselect \"Printer Model\" "
+                  "\"HP LaserJet 4MV\"\nclick Configure\nclick OK\nexpect box " +
+                      io +
+                      "expect box \"The LEGAL_DEPT queue was not configured.\"\nanswer ok\nexpect "
+                      "items \"Quendal Queues to Configure\" LEGAL_DEPT MARKETING_COLOR\nclick "
+                      "OK\nanswer yes\nexpect box \"Error writing the font and general options to "
+                      "the Registry.  An I/O\"\nanswer ok\nclick Cancel\n"),
+              "1 ");
+    EXPECT_EQ(run("accounts BEFORE DELETE ON keys WHEN OLD.lname = 'accounts_lj'",
+                  "select \"Current Quendal Queues\" ACCOUNTS_LJ\nclick Delete\nanswer yes\n"
+                  "expect box " +
+                      io +
+                      "expect box \"The ACCOUNTS_LJ queue was not deleted.\"\n"
+                      "answer ok\nexpect selected \"Current Quendal Queues\" ACCOUNTS_LJ\nclick "
+                      "Close\nanswer yes\nexpect box \"If you exit now, these changes will be "
+                      "lost\"\nanswer no\nclick Close\nanswer yes\nanswer yes\n"),
+              "1 ");
+    EXPECT_EQ(exportAll(), before);
 }
 #endif
 

@@ -1,6 +1,7 @@
 // A child process with pipes to its standard input and output, for tests with several
 // processes on one machine root.
 #pragma once
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -60,6 +61,9 @@ class ForkedChild {
 };
 
 bool exitedWith(int status, int code);
+
+// A TCP socket listening on 127.0.0.1 (connections queue up; nobody accepts them) and its port.
+int LoopbackListener(uint16_t& port);
 
 // Runs a program to its end; exit status (or 128 + signal) and everything it printed.
 struct RunResult {

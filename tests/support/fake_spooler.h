@@ -36,9 +36,11 @@ class FakeSpooler : public Spooler {
         out = portList;
         return 0;
     }
-    bool canOpen(const std::string& printer) override {
+    uint32_t openPrinter(const std::string& printer) override {
         return std::any_of(printerList.begin(), printerList.end(),
-                           [&](const SpoolerPrinter& p) { return p.name == printer; });
+                           [&](const SpoolerPrinter& p) { return p.name == printer; })
+                   ? 0
+                   : err::FileNotFound;
     }
 };
 

@@ -116,4 +116,12 @@ uint32_t MemoryRegistry::beginBatch() {
     return SqliteRegistry::beginBatch();
 }
 
+uint32_t MemoryRegistry::commitBatch() {
+    if (uint32_t rc = refusal(Op::CommitBatch)) {
+        SqliteRegistry::rollbackBatch();
+        return rc;
+    }
+    return SqliteRegistry::commitBatch();
+}
+
 } // namespace lntc::test

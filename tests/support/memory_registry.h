@@ -16,7 +16,7 @@ namespace lntc::test {
 class MemoryRegistry : public SqliteRegistry {
   public:
     // The calls a failure can be injected into.
-    enum class Op { CreateKey, SetValue };
+    enum class Op { CreateKey, SetValue, CommitBatch };
 
     MemoryRegistry() : SqliteRegistry(kInMemory) {}
 
@@ -49,6 +49,8 @@ class MemoryRegistry : public SqliteRegistry {
     uint32_t deleteKey(RegKey parent, std::string_view path) override;
     uint32_t deleteTree(RegKey parent, std::string_view path) override;
     uint32_t beginBatch() override;
+    // An injected failure rolls the batch back, as a refused commit does.
+    uint32_t commitBatch() override;
 
   private:
     // 0 when the write may go ahead; else the injected failure, or 5 on a read-only store.

@@ -1,5 +1,6 @@
 // The POSIX backends: environment, clock, machine root, process list and the file system with
 // its drive mapping.
+#include "platform/display.h"
 #include "platform/errors.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_environment.h"
@@ -12,6 +13,7 @@
 #include "support/temp_root.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -209,6 +211,27 @@ TEST_F(PosixFileSystemTest, WriteReplacesWholeRenameReplacesAndCopyDuplicates) {
     EXPECT_EQ(data + " " + tree(), "exact B.CFG=3rd sub/ sub/C.CFG=exact sub/c.cfg=2nd ");
     ASSERT_EQ(files_.deleteFile("c:\\WORK\\b.cfg"), 0u);
     EXPECT_EQ(tree(), "sub/ sub/C.CFG=exact sub/c.cfg=2nd ");
+}
+
+// A display over TCP (display N is port 6000 + N) counts only when it takes a connection within
+// the patience, its name looked up first; 65535 lies above the ports the system hands out.
+TEST(PosixDisplay, ATcpDisplayCountsOnlyWhenItAnswersInTime) {
+    uint16_t port = 0;
+    const int listener = test::LoopbackListener(port);
+    const std::string up = std::to_string(port - 6000);
+    using V = DisplayVerdict;
+    std::string display;
+    auto env = [&](std::string_view v) {
+        return v == "DISPLAY" ? std::optional(display) : std::nullopt;
+    };
+    // clang-format off
+    const std::pair<std::string, V> cases[] = {{"127.0.0.1:" + up, V::Usable},
+        {"localhost:" + up + ".0", V::Usable}, {"localhost:59535", V::Unreachable},
+        {"nothing.invalid:0", V::Unreachable}, {"192.0.2.1:0", V::Unreachable}}; // nobody there
+    // clang-format on
+    for (const auto& [name, verdict] : cases)
+        EXPECT_EQ(CheckDisplay((display = name, env), std::chrono::milliseconds(300)), verdict);
+    close(listener);
 }
 
 } // namespace

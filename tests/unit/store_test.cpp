@@ -485,13 +485,56 @@ TEST_F(Store, SaveAndDeleteRefuseWhatHasNoSlotAndWriteFailuresAreLogged) {
     EXPECT_FALSE(machine.registry.hasKey(productPath("Queues\\EXTRA")));
     EXPECT_EQ(config()->QueueCount, 16);
 
-    setField(q.Name, "Q0");
-    setField(q.Description, "new text");
-    machine.registry.failNext(MemoryRegistry::Op::SetValue, err::AccessDenied);
-    ASSERT_EQ(SaveQueueRecord(t->lib(), q, false), 0);
-    EXPECT_TRUE(t->logged("LNTC: Error setting registration key"));
-    EXPECT_EQ(held("Queues\\Q0", "Description") + "|" + queue("Q0")->Description,
-              "new text|new text");
+    // A new queue of a name that a slot holds would hide the other slot.
+    ASSERT_EQ(DeleteQueueRecord(t->lib(), "Q15"), 0);
+    q = *queue("Q0");
+    EXPECT_EQ(SaveQueueRecord(t->lib(), q, true), -1);
+    EXPECT_EQ(config()->QueueCount, 15);
+    EXPECT_TRUE(
+        t->logged("LNTC: The Q0 queue already has a slot and was not saved as a new queue"));
+    // An empty name names no queue, and never the key of them all.
+    EXPECT_EQ(DeleteQueueRecord(t->lib(), ""), -1);
+    EXPECT_TRUE(machine.registry.hasKey(productPath("Queues\\Q0")));
+}
+
+// A save that the registry does not take whole (a write refused inside the batch, a refused
+// commit, a store that takes no writes) lands nowhere, not even in the caller's time stamp, and
+// the queue saves say why.
+TEST_F(Store, ASaveTheRegistryRefusesChangesNothingAndSaysSo) {
+    store("Queues\\A", "Description", "old");
+    store("General", "TimeString", "old");
+    start();
+    using Op = MemoryRegistry::Op;
+    const std::tuple<std::optional<Op>, uint32_t, std::string> cases[] = {
+        {Op::SetValue, err::DiskFull, "112 112 112 There is not enough space on the disk."},
+        {Op::CommitBatch, err::RegistryIoFailed,
+         "1016 1016 1016 An I/O operation initiated by the registry failed unrecoverably."},
+        {std::nullopt, err::AccessDenied, "5 5 5 Access is denied."}};
+    for (const auto& [op, code, expected] : cases) {
+        t->host.shown.clear();
+        machine.clock.time += 60;
+        QueueRecord a = *queue("A"), b = a;
+        ServerConfig c = *config();
+        const int32_t times[] = {a.UpdateTime, c.UpdateTime};
+        setField(a.Description, "new"), setField(b.Name, "B"), setField(c.TimeString, "new");
+        std::string seen;
+        for (int save = 0; save < 3; ++save) {
+            op ? machine.registry.failNext(*op, code) : machine.registry.setReadOnly(true);
+            seen += std::to_string(save == 2   ? SaveServerConfig(t->lib(), c)
+                                   : save == 1 ? SaveQueueRecord(t->lib(), b, true)
+                                               : SaveQueueRecord(t->lib(), a, false)) +
+                    " ";
+            machine.registry.setReadOnly(false);
+        }
+        EXPECT_EQ(seen + t->host.shown.at(0).text + held("Queues\\A", "Description") +
+                      held("Queues\\B", "Description") + held("General", "TimeString") +
+                      queue("A")->Description + config()->TimeString + (queue("B") ? "B" : "") +
+                      std::to_string(t->host.shown.size() * 10 + config()->QueueCount),
+                  expected + "old(none)oldoldold21");
+        EXPECT_EQ(std::vector({a.UpdateTime, b.UpdateTime, queue("A")->UpdateTime, c.UpdateTime,
+                               config()->UpdateTime}),
+                  std::vector({times[0], times[0], times[0], times[1], times[1]}));
+    }
 }
 
 TEST_F(Store, DeleteFormsAndValuesByIdentifier) {

@@ -53,8 +53,8 @@ void usage(std::FILE* out) {
                "  --transcript OUT  with a JSON transcript of every window it opened\n"
                "  --gallery DIR     a PNG of every dialog and of the logo, written into DIR\n"
                "Exit status: 0 when the configuration ended with OK, 1 when it ended otherwise, "
-               "2 when\nit could not run or the script failed. The machine root is LNT_ROOT "
-               "when set.\n",
+               "2 when\nit could not run, the script failed or the transcript could not be "
+               "written. The machine\nroot is LNT_ROOT when set.\n",
                out);
 }
 
@@ -173,24 +173,69 @@ int interactive(const char* program, const std::string& platform) {
     return result == 1 ? kOk : kNotOk;
 }
 
-// Writes the whole text or nothing: a new file beside the target, renamed over it.
-bool writeWhole(const std::string& path, const std::string& text) {
-    if (path == "-") return std::fwrite(text.data(), 1, text.size(), stdout) == text.size();
-    std::string temp = path + ".XXXXXX";
-    int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = fchmod(fd, 0644) == 0;
-    for (size_t done = 0; ok && done < text.size();) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) done += static_cast<size_t>(n);
+// Where the transcript goes. It is made ready before the run, so that a place that cannot be
+// written stops the run before it changes anything. A file is written whole or not at all: a
+// new file beside it, flushed and renamed over it; standard output ("-"), a device or a pipe
+// (also through a link, as /dev/stdout) is written directly.
+class TranscriptOut {
+  public:
+    TranscriptOut() = default;
+    TranscriptOut(const TranscriptOut&) = delete;
+    TranscriptOut& operator=(const TranscriptOut&) = delete;
+    ~TranscriptOut() {
+        if (fd_ >= 0 && fd_ != STDOUT_FILENO) close(fd_);
+        if (!temp_.empty()) unlink(temp_.c_str());
     }
-    ok = close(fd) == 0 && ok;
-    ok = ok && std::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) unlink(temp.c_str());
-    return ok;
-}
+
+    // False with the reason when the place cannot take a transcript.
+    bool open(const std::string& path, std::string& why) {
+        path_ = path;
+        if (path == "-") {
+            fd_ = STDOUT_FILENO;
+            return true;
+        }
+        struct stat st {};
+        if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return fail(EISDIR, why);
+        if (stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+            fd_ = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+            return fd_ >= 0 || fail(errno, why);
+        }
+        std::string temp = path + ".XXXXXX";
+        fd_ = mkostemp(temp.data(), O_CLOEXEC);
+        if (fd_ < 0) return fail(errno, why);
+        temp_ = temp;
+        return fchmod(fd_, 0644) == 0 || fail(errno, why);
+    }
+
+    // Writes the whole text and puts it in place; false with the reason when it did not land
+    // whole, and then no file claims to be the transcript.
+    bool write(const std::string& text, std::string& why) {
+        if (fd_ == STDOUT_FILENO) std::fflush(stdout);
+        for (size_t done = 0; done < text.size();) {
+            ssize_t n = ::write(fd_, text.data() + done, text.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return fail(n < 0 ? errno : EIO, why);
+            done += static_cast<size_t>(n);
+        }
+        if (temp_.empty()) return true;
+        if (fsync(fd_) != 0) return fail(errno, why);
+        const int fd = fd_;
+        fd_ = -1;
+        if (close(fd) != 0) return fail(errno, why);
+        if (std::rename(temp_.c_str(), path_.c_str()) != 0) return fail(errno, why);
+        temp_.clear();
+        return true;
+    }
+
+  private:
+    static bool fail(int error, std::string& why) {
+        why = std::strerror(error);
+        return false;
+    }
+
+    std::string path_, temp_; // temp_: the new file while it is not in place
+    int fd_ = -1;
+};
 
 int scripted(const std::string& file, const std::string& transcriptPath) {
     std::string text;
@@ -204,6 +249,12 @@ int scripted(const std::string& file, const std::string& transcriptPath) {
         }
         text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
+    TranscriptOut out;
+    std::string why;
+    if (!transcriptPath.empty() && !out.open(transcriptPath, why)) {
+        say("cannot write the transcript " + transcriptPath + ": " + why);
+        return kFailed;
+    }
     lntc::HeadlessHost host;
     lntc::ScriptRunner runner(host, lntc::ParseScript(text));
     int result = -1;
@@ -212,13 +263,13 @@ int scripted(const std::string& file, const std::string& transcriptPath) {
         if (result < 0) return kFailed;
     }
     const int status = result == 1 ? kOk : kNotOk;
-    if (!transcriptPath.empty() && !writeWhole(transcriptPath, runner.transcript(status)))
-        say("cannot write the transcript " + transcriptPath + ": " + std::strerror(errno));
+    const bool written = transcriptPath.empty() || out.write(runner.transcript(status), why);
+    if (!written) say("cannot write the transcript " + transcriptPath + ": " + why);
     if (const auto& failure = runner.failure()) {
         say("line " + std::to_string(failure->line) + ": " + failure->message);
         return kFailed;
     }
-    return status;
+    return written ? status : kFailed;
 }
 
 } // namespace

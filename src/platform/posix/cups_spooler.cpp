@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
@@ -37,6 +38,41 @@ uint32_t fromCups() {
     }
 }
 
+// A connection of its own to the server that the client configuration names, so that every
+// wait on it is bounded; the library's shared default connection waits a minute.
+class Connection {
+  public:
+    explicit Connection(std::chrono::milliseconds patience) {
+        const int ms = static_cast<int>(patience.count());
+        http_ = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, ms,
+                             nullptr);
+        if (http_ != nullptr) httpSetTimeout(http_, ms / 1000.0, giveUp, &timedOut_);
+    }
+    ~Connection() {
+        if (http_ != nullptr) httpClose(http_);
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    http_t* get() const { return http_; }
+    // Why a request on it failed.
+    uint32_t failure() const {
+        if (http_ == nullptr) return err::NotReady;
+        if (timedOut_ || httpError(http_) == ETIMEDOUT) return err::Timeout;
+        const uint32_t e = fromCups();
+        return e != err::Success ? e : err::InvalidFunction;
+    }
+
+  private:
+    // Asked when a wait has taken the whole time-out: never wait longer.
+    static int giveUp(http_t*, void* timedOut) {
+        *static_cast<bool*>(timedOut) = true;
+        return 0;
+    }
+
+    http_t* http_ = nullptr;
+    bool timedOut_ = false;
+};
+
 // Device nodes whose name is prefix + a number, by that number.
 std::vector<int> numbered(const std::string& dir, const std::string& prefix) {
     std::vector<int> out;
@@ -65,14 +101,13 @@ uint32_t CupsSpooler::printers(std::vector<SpoolerPrinter>& out) {
     // One CUPS-Get-Printers for the two attributes the list shows: cupsGetDests2 fetches
     // every attribute of every printer and takes ten times as long with a few hundred.
     static const char* const kAttributes[] = {"printer-name", "printer-info"};
+    Connection server(patience_);
+    if (server.get() == nullptr) return server.failure();
     ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_PRINTERS);
     ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
                   static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
-    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
-    if (response == nullptr) {
-        uint32_t e = fromCups();
-        return e != err::Success ? e : err::InvalidFunction;
-    }
+    ipp_t* response = cupsDoRequest(server.get(), request, "/");
+    if (response == nullptr) return server.failure();
     if (ippGetStatusCode(response) > IPP_STATUS_OK_EVENTS_COMPLETE) {
         // No printer at all is a list, not a failure.
         uint32_t e = fromCups();
@@ -143,13 +178,28 @@ uint32_t CupsSpooler::portsSize(size_t& bytes) {
     return err::Success;
 }
 
-bool CupsSpooler::canOpen(const std::string& printer) {
-    if (printer.empty()) return false;
-    // Asks the server itself, so that a printer deleted meanwhile is not taken for there.
-    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, printer.c_str(), nullptr);
-    if (dest == nullptr) return false;
-    cupsFreeDests(1, dest);
-    return true;
+uint32_t CupsSpooler::openPrinter(const std::string& printer) {
+    if (printer.empty()) return err::FileNotFound;
+    Connection server(patience_);
+    if (server.get() == nullptr) return server.failure();
+    // Asks the server itself, so that a printer deleted meanwhile is not taken for there. One
+    // request on this connection: cupsGetNamedDest would try again elsewhere for minutes.
+    char uri[HTTP_MAX_URI];
+    if (httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost",
+                         ippPort(), "/printers/%s", printer.c_str()) != HTTP_URI_STATUS_OK)
+        return err::FileNotFound;
+    static const char* const kAttributes[] = {"printer-name"};
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                  static_cast<int>(std::size(kAttributes)), nullptr, kAttributes);
+    ipp_t* response = cupsDoRequest(server.get(), request, "/");
+    if (response == nullptr) return server.failure();
+    const bool known = ippGetStatusCode(response) <= IPP_STATUS_OK_EVENTS_COMPLETE;
+    ippDelete(response);
+    if (known) return err::Success;
+    const uint32_t e = fromCups();
+    return e == err::AccessDenied ? e : err::FileNotFound;
 }
 
 } // namespace lntc
