@@ -82,8 +82,13 @@ TEST_F(QtDialog, KeysAndClicksReachTheModelAndItsHandlers) {
         EXPECT_EQ(q.control<QCheckBox>(d, tc::Check)->checkState(), Qt::Checked);
         q.control<QScrollBar>(d, tc::Spin)->triggerAction(QAbstractSlider::SliderSingleStepSub);
 
-        for (const char* s : {"a", "b", "c"})
-            d.addString(tc::Sorted, s), d.addString(tc::Extended, s);
+        d.addString(tc::Sorted, "b");
+        d.addStrings(tc::Sorted, {"c", "a"}); // in one pass, into the widget as well
+        d.addStrings(tc::Extended, {"a", "b", "c"});
+        auto* sorted = q.control<QListWidget>(d, tc::Sorted);
+        EXPECT_EQ(Texts({sorted->item(0)->text().toStdString(),
+                         sorted->item(2)->text().toStdString(), std::to_string(sorted->count())}),
+                  (Texts{"a", "c", "3"}));
         clickItem(q.control<QListWidget>(d, tc::Sorted), 1);
         d.setSel(tc::Extended, 2);
         clickItem(q.control<QListWidget>(d, tc::Extended), 0, Qt::ControlModifier);

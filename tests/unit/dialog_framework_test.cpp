@@ -109,6 +109,33 @@ TEST(DialogControls, AFailedCheckKeepsTheDialogOpenRadioGroupsListsAndSelections
     EXPECT_EQ(d.radio, 1);
 }
 
+// A bulk add orders a sorted list as adding one by one does and keeps the selection on its item;
+// a list holds 65,535 items, and adding past them fails, in bulk or one by one.
+TEST(DialogControls, ABulkAddSortsAsOneByOneAndAListHoldsAtMost65535Items) {
+    Values v;
+    ValuesDialog& d = v.d;
+    const int L = tc::Sorted, X = tc::Extended;
+    v.s.then([&](const ModelWindow& w) {
+        d.addString(L, "Beta");
+        d.addString(L, "delta");
+        d.setCurSel(L, 1);
+        EXPECT_EQ(d.addStrings(L, {"beta", "Alpha", "gamma", "BETA", "alpha", "c"}), 6);
+        EXPECT_EQ(w.at(L).itemTexts(),
+                  (Texts{"alpha", "Alpha", "BETA", "beta", "Beta", "c", "delta", "gamma"}));
+        EXPECT_EQ(d.getCurSel(L), 6);
+        d.addString(X, "m");
+        d.addStrings(X, {"z", "a"}); // not sorted: appended as given
+        EXPECT_EQ(w.at(X).itemTexts(), (Texts{"m", "z", "a"}));
+        // 65,528 more make 65,536: the last is left out, and nothing more goes in.
+        EXPECT_EQ(d.addStrings(L, std::vector<std::string>(65528, "n")), 65527);
+        EXPECT_EQ(Ints({d.getCount(L), d.addString(L, "z"), d.insertString(L, 0, "z"),
+                        d.addStrings(L, {"z"}), d.getCount(L)}),
+                  Ints({65535, -2, -2, 0, 65535}));
+    });
+    v.s.cancel();
+    d.doModal();
+}
+
 TEST(DialogModal, AMissingTemplateADisplaylessHostOrAScriptMistakeEndTheDialogAndTheWaitWindow) {
     HeadlessLibrary h;
     EXPECT_EQ(Dialog(h.lib(), 4242, nullptr).doModal(), -1);
