@@ -389,6 +389,8 @@ inline constexpr uint32_t LogFillAbandoned = 33062;
 inline constexpr uint32_t LogBestAvailCut = 33063; // %d names left out, %s queue
 // TCP Direct connectivity.
 inline constexpr uint32_t EnterPortName = 33070;
+// Names the ODR or the hosts file give that the lists or the records cannot take.
+inline constexpr uint32_t LogPortNamesCut = 33092; // %d names left out
 } // namespace str
 
 // Texts of the dialog framework itself.

@@ -217,6 +217,11 @@ constexpr Entry kStrings[] = {
 
     // TCP Direct connectivity.
     {str::EnterPortName, "Please enter the TCP Direct Port Name."},
+
+    // Names that the lists or the records cannot take.
+    {str::LogPortNamesCut,
+     "LNTC: Names of the hosts file left out of the port-name list, which holds at most "
+     "65535: %d"},
 };
 
 // Looked up by binary search.

@@ -308,6 +308,31 @@ TEST(TcpDirect, HostsLinesMatchOnlyTheWholeNamesPart) {
     }
 }
 
+// The list holds 65,535 port names, the queue's own always among them; a hosts name past them
+// is logged as left out.
+TEST(TcpDirect, ThePortNameListHolds65535NamesAndLogsTheRest) {
+    for (int lines : {65534, 65535}) {
+        std::string hosts;
+        for (int i = 0; i < lines; ++i)
+            hosts += "10.0.0.1 H" + std::to_string(i) + "\n";
+        Queue t(hosts.c_str());
+        TcpDirectDialog d(t.lib(), nullptr, t.q);
+        std::pair<size_t, std::string> list;
+        t.host.script(dlg::TcpDirect)
+            .then([&](const ModelWindow& w) {
+                const ModelControl& c = w.at(tcpctl::PortName);
+                list = {c.items.size(), c.itemTexts().at(static_cast<size_t>(c.curSel))};
+            })
+            .cancel();
+        d.doModal();
+        EXPECT_EQ(list, std::pair(size_t{65535}, std::string("PRN1")));
+        EXPECT_EQ(t.t.loggedTexts(), lines == 65534
+                                         ? Strings{}
+                                         : Strings{"LNTC: Names of the hosts file left out of the "
+                                                   "port-name list, which holds at most 65535: 1"});
+    }
+}
+
 // A LaserJet's socket is 9100 and fixed.
 TEST(TcpDirect, NoEmptyNameFocusRulesChangeNothingAFailedRewriteIsShown) {
     Queue t("10.1.2.3 PRN1\n", "HP_LASERJET_4M");
