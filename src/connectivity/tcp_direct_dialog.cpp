@@ -109,12 +109,16 @@ void TcpDirectDialog::onOK() {
         setFocus(tcpctl::PortName);
         return;
     }
-    // Enter in the box leaves it without a focus change: whether the name is new is then
-    // still to be found out. The address stays as the user left it.
+    // Enter in the box leaves it without a focus change: the name is looked up here, and its
+    // address is shown as a choice from the list shows it. When that changes the address
+    // shown, nothing is written yet: the next OK writes what the administrator has seen.
     if (portName_ != lookedUp_) {
-        std::string unused;
-        isNewName_ = !LookupHostsName(lib_, portName_, unused);
-        lookedUp_ = portName_;
+        lookUp(portName_);
+        const std::string shown = windowText(tcpctl::Address);
+        if (shown != address_) {
+            setFocus(tcpctl::Address);
+            return;
+        }
     }
     const std::string address = address_.substr(0, kAddressRead);
     if (isNewName_ && NewTcpPortDialog(lib_, this, portName_, address).doModal() != id::Ok) return;
