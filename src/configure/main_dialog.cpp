@@ -4,6 +4,8 @@
 
 #include "connectivity/hosts_file.h"
 #include "logo/logo.h"
+#include "platform/printable.h"
+#include "resources/formats.h"
 #include "resources/ids.h"
 #include "store/initialise.h"
 #include "store/library.h"
@@ -12,9 +14,12 @@
 #include "store/registry_access.h"
 #include "store/save.h"
 #include "store/shared_views.h"
+#include "ui/list_rules.h"
 #include "ui/message_box.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace lntc {
@@ -62,6 +67,13 @@ void copyOdrFields(const ServerConfig& from, ServerConfig& to) {
     to.OdrRelease = from.OdrRelease;
     to.OdrGeneration = from.OdrGeneration;
     to.SystemCharset = from.SystemCharset;
+}
+
+// The slot that a queue of the ODR name went into before such names were refused: the record
+// cut the name to its Name, and a backslash made the key one below another.
+std::string storedQueueName(std::string_view odrName) {
+    std::string_view cut = odrName.substr(0, sizeof(QueueRecord{}.Name) - 1);
+    return std::string(cut.substr(0, cut.find('\\')));
 }
 
 } // namespace
@@ -297,8 +309,22 @@ int MainConfigDialog::RetrieveOdrQueues() {
             return 0;
         }
     }
-    for (const std::string& name : names)
-        addString(mainctl::ToConfigure, name);
+    // Names that the registry or the record cannot hold are not offered: they are logged for
+    // the administrator to fix in the ODR's directory.
+    std::vector<std::string> offered, refused;
+    for (std::string& name : names) {
+        if (QueueNameUsable(name)) {
+            offered.push_back(std::move(name));
+            continue;
+        }
+        if (refusedLogged_.insert(name).second) {
+            const std::string format = lib_.strings().load(str::LogQueueNameRefused);
+            lib_.logError(
+                0, 0, formatMessage(format.c_str(), quote(name).c_str(), quote(odrName_).c_str()));
+        }
+        refused.push_back(std::move(name));
+    }
+    addStrings(mainctl::ToConfigure, std::move(offered));
     if (!address.empty()) UpdateHostsFile(lib_, window(), address, hostName);
     moveFocus(remembered);
     if (getCount(mainctl::ToConfigure) == 0) {
@@ -318,6 +344,11 @@ int MainConfigDialog::RetrieveOdrQueues() {
         if (at >= 0) {
             deleteString(mainctl::ToConfigure, at);
             addString(mainctl::Current, name);
+        } else if (std::any_of(refused.begin(), refused.end(), [&](const std::string& r) {
+                       return compareNoCase(storedQueueName(r), name) == 0;
+                   })) {
+            // The ODR still lists the queue, under a name refused above: deleting the slot
+            // would take the stored configuration with it. It stays, in neither list.
         } else if (WarnId(lib_, window(), str::DeleteUnlistedQueue, name.c_str(),
                           odrName_.c_str()) == id::Yes) {
             DeleteQueueRecord(lib_, name.c_str(), window());

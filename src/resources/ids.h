@@ -390,7 +390,9 @@ inline constexpr uint32_t LogBestAvailCut = 33063; // %d names left out, %s queu
 // TCP Direct connectivity.
 inline constexpr uint32_t EnterPortName = 33070;
 // Names the ODR or the hosts file give that the lists or the records cannot take.
-inline constexpr uint32_t LogPortNamesCut = 33092; // %d names left out
+inline constexpr uint32_t LogQueueNameRefused = 33090; // %s quoted queue name, %s ODR
+inline constexpr uint32_t LogOdrListFull = 33091;      // %s ODR
+inline constexpr uint32_t LogPortNamesCut = 33092;     // %d names left out
 } // namespace str
 
 // Texts of the dialog framework itself.

@@ -291,4 +291,41 @@ TEST_F(MainDialog, ReconciliationModelListAndThePrefixRule) {
                                     "The 'KEPT' queue is configured on this p"}));
 }
 
+TEST(QueueNames, OnlyNamesTheRegistryAndTheRecordHoldWholeAreUsable) {
+    const std::string q39(39, 'Q');
+    const std::pair<std::string, bool> cases[] = {
+        {q39, true},       {q39 + "Q", false}, {"", false},          {"EVIL\\SUB", false},
+        {"TAB\tX", false}, {"DEL\x7f", false}, {"A b-1.\xE9", true}, {"/:*", true}};
+    for (const auto& [name, usable] : cases)
+        EXPECT_EQ(QueueNameUsable(name), usable) << name;
+}
+
+// A queue name with a backslash (a key below another) or a control character is neither offered
+// nor taken as configured, and logged once per run. The slot that such a name made ("EVIL" from
+// the key EVIL\SUB) is not offered for deletion: its configuration stays in the registry.
+TEST(MainDialogQueueNames, NamesTheRegistryCannotHoldAreLoggedOnceAndKeepTheirConfiguration) {
+    World w(R"({"default": "Alpha:Quendal", "odrs": [{"domain": "Alpha", "organization":
+        "Quendal", "queues": [{"name": "LASER_1", "printServer": "testhost"}, {"name":
+        "EVIL\\SUB", "printServer": "testhost"}, {"name": "BEL\u0007", "printServer":
+        "testhost"}, {"name": "laser_2", "printServer": "testhost"}]}]})");
+    const std::string evil = std::string(kProductRootPath) + "\\Queues\\EVIL\\SUB";
+    w.machine.registry.setString(evil, "Printer", "HP_LASERJET_4M");
+    w.configured("LASER_1", 1);
+    w.host.answerWhen("Delete queue LASER_1", id::Yes);
+    w.host.answerWhen("still wish to exit", id::Yes);
+    DialogScript& s = w.main().then(listIs(mc::ToConfigure, {"laser_2"}));
+    s.then(listIs(mc::Current, {"LASER_1"})).select(mc::Current, "LASER_1").click(mc::Delete);
+    s.then(listIs(mc::ToConfigure, {"LASER_1", "laser_2"})).closeBox();
+    w.run();
+    EXPECT_EQ(w.takeBoxes(40),
+              (Texts{"Delete queue LASER_1?", "All successful queue configurations/dele"}));
+    EXPECT_EQ(w.slots(), "EVIL: ");
+    EXPECT_EQ(getString(w.machine.registry, evil, "Printer").value_or(""), "HP_LASERJET_4M");
+    const std::string why = " of the ODR 'Alpha:Quendal' cannot be configured: its name is empty, "
+                            "holds a backslash or a control character, or is longer than 39 "
+                            "characters";
+    EXPECT_EQ(w.t.loggedTexts(),
+              (Texts{"LNTC: The queue 'EVIL\\SUB'" + why, "LNTC: The queue 'BEL\\x07'" + why}));
+}
+
 } // namespace
