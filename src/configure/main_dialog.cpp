@@ -156,16 +156,21 @@ void MainConfigDialog::onKillFocus(int id) {
 }
 
 void MainConfigDialog::onSetFocus(int id) {
-    // A box or sub-dialog handing the focus back is no move of the user's; nor are the moves
-    // the dialog makes itself, and while a check runs the check keeps the lists.
+    // A box or sub-dialog handing the focus back is no move at all.
     bool returning = id == lostFocus_;
     lostFocus_ = 0;
-    if (returning || validating_) return;
+    if (returning) return;
     if (id == mainctl::OdrName) {
+        // Also when the dialog moves the focus here itself: no queue stays selected beside a
+        // name that is being edited. A check that runs keeps its guard.
+        bool wasValidating = validating_;
         FillModelList(kNoModel);
         ClearQueueSelection(false);
+        validating_ = wasValidating;
         return;
     }
+    // The dialog's own moves check nothing, and while a check runs the check keeps the lists.
+    if (validating_) return;
     if (id != mainctl::ToConfigure && id != mainctl::Current && id != mainctl::Model &&
         id != mainctl::Description)
         return;
@@ -328,7 +333,7 @@ int MainConfigDialog::RetrieveOdrQueues() {
     if (!address.empty()) UpdateHostsFile(lib_, window(), address, hostName);
     moveFocus(remembered);
     if (getCount(mainctl::ToConfigure) == 0) {
-        focusHome();
+        moveFocus(combined_ ? mainctl::ToConfigure : mainctl::OdrName);
         ErrorId(lib_, window(), str::NoPrinters);
         validating_ = wasValidating;
         return 0;

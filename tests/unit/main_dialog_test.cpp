@@ -112,6 +112,8 @@ class MainDialog : public ::testing::Test, public World {};
 
 TEST(MainDialogStartUp, Cases) {
     const char* none = R"({"odrs": []})";
+    const char* noPrinters = R"({"default": "Alpha:Quendal", "odrs": [{"domain": "Alpha",
+        "organization": "Quendal", "queues": [{"name": "ELSEWHERE", "printServer": "other"}]}]})";
     const Texts both{"LASER_1", "LASER_2"};
     // clang-format off
     struct Case { const char* what; const char* directory; bool combined, readOnly, initFails; int focus; Texts boxes, toConfigure; };
@@ -120,6 +122,7 @@ TEST(MainDialogStartUp, Cases) {
         {"combined", kDirectory, true, false, false, mc::Current, {}, both},
         {"no name, standalone", none, false, false, false, mc::OdrName, {}, {}},
         {"no name, combined", none, true, false, false, mc::ToConfigure, {"The ODR software is also installed on th"}, {}},
+        {"no printers, combined", noPrinters, true, false, false, mc::ToConfigure, {"No printers are configured on the ODR fo"}, {}},
         {"initialiser failed", kDirectory, false, false, true, mc::OdrName, {"Invalid ODR name, or Quendal software no"}, {}},
         {"read-only", kDirectory, false, true, false, mc::Current, {}, both},
     };
@@ -132,13 +135,17 @@ TEST(MainDialogStartUp, Cases) {
         w.lib().readOnlyRegistry = c.readOnly;
         DialogScript& s = w.host.script(dlg::Main).then([&](const ModelWindow& m) {
             const std::string& note = m.at(mc::Note).text;
-            EXPECT_EQ(std::tuple(m.focus, m.at(mc::ToConfigure).itemTexts(),
-                                 m.at(mc::OdrName).enabled,
-                                 note.find(c.combined ? "combined" : "standalone") != note.npos,
-                                 m.at(ctl::Ok).enabled, m.defaultButton,
-                                 m.at(mc::Configure).enabled || m.at(mc::Delete).enabled),
-                      std::tuple(c.focus, c.toConfigure, !c.combined && !c.readOnly, true,
-                                 !c.readOnly, c.readOnly ? ctl::Cancel : mc::Configure, false));
+            EXPECT_EQ(
+                std::tuple(m.focus, m.at(mc::ToConfigure).itemTexts(), m.at(mc::OdrName).enabled,
+                           note.find(c.combined ? "combined" : "standalone") != note.npos,
+                           m.at(ctl::Ok).enabled, m.defaultButton,
+                           m.at(mc::Configure).enabled || m.at(mc::Delete).enabled),
+                std::tuple(c.focus, c.toConfigure, !c.combined && !c.readOnly, true, !c.readOnly,
+                           // The name box getting the focus makes OK the default.
+                           c.readOnly               ? ctl::Cancel
+                           : c.focus == mc::OdrName ? ctl::Ok
+                                                    : mc::Configure,
+                           false));
         });
         s.closeBox();
         EXPECT_EQ(RunConfiguration(w.lib(), nullptr, c.initFails ? 1 : w.initResult), 0u);
@@ -228,8 +235,14 @@ TEST_F(MainDialog, OkAndCancelQuestionsAndRefusedNames) {
         host.answer(id::No);
         for (size_t i = 0; i < asked; ++i)
             host.answer(id::Yes);
-        DialogScript& again = main().cancel().then(focusIs(mc::OdrName));
-        again.then([](const ModelWindow& w) { EXPECT_EQ(w.defaultButton, ctl::Ok); }).cancel();
+        // The dialog's move into the name box clears the queue selection as the user's would.
+        DialogScript& again = main().select(mc::Current, "LASER_1").cancel();
+        again.then(focusIs(mc::OdrName)).then([](const ModelWindow& w) {
+            EXPECT_EQ(std::tuple(w.defaultButton, w.at(mc::Current).curSel,
+                                 w.at(mc::Configure).enabled, w.at(mc::Delete).enabled),
+                      std::tuple(ctl::Ok, -1, false, false));
+        });
+        again.cancel();
         EXPECT_EQ(run(), 0u);
         EXPECT_EQ(takeBoxes(40), Texts(asked + 1, "The configuration is not yet initialized"))
             << font1 << "|" << defaultFont;
