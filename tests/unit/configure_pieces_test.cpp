@@ -119,14 +119,13 @@ TEST(OdrFetch, ListsTheQueuesOfThisServerWithADoublingList) {
     product.scriptLinkResult(0);
     for (uint32_t listed : {65534u, 65535u}) {
         pretendListed = listed;
-        product.errors.clear();
-        EXPECT_EQ(FetchOdrQueueNames(lib, "Alpha:Quendal", "", names), 0u);
-        EXPECT_EQ(product.errors.size(), listed == 65535 ? 1u : 0u);
+        FetchOdrQueueNames(lib, "Alpha:Quendal", "", names);
     }
     pretendListed = 0;
-    EXPECT_EQ(product.errors.at(0).text,
-              "LNTC: The ODR 'Alpha:Quendal' lists 65535 print queues, the most that can be asked "
-              "for; any further queues were left out");
+    EXPECT_EQ(product.errors.size(), 1u);
+    EXPECT_EQ(product.errors.back().text, "LNTC: The ODR 'Alpha:Quendal' lists 65535 print "
+                                          "queues, the most that can be asked for; any further "
+                                          "queues were left out");
 }
 
 struct Pieces : ::testing::Test, HeadlessLibrary {

@@ -261,14 +261,13 @@ std::string address(const ModelWindow& w) {
     return w.at(tcpctl::Address).address->text();
 }
 
-// The queue's port name is PRN1. The user picks an entry ("=NAME") and types 10.9.9.9 for the
-// address, or just types that address (""), then OK; or types a name and presses Enter ("+NAME":
-// OK follows; "!NAME": Enter ends the dialog). Yes answers the new-port dialog. Then the hosts
-// file (its old text is backed up), the queue's port name and what the new-port dialog showed.
+// The queue's port name is PRN1. The user picks an entry ("=NAME") or not (""), types 10.9.9.9
+// for the address and presses OK; or types a name and presses Enter, then OK ("+NAME") or not
+// ("!NAME"). Yes answers the new-port dialog. Then the hosts file (its old text is backed up),
+// the queue's port name and what the new-port dialog showed.
 TEST(TcpDirect, HostsLinesMatchOnlyTheWholeNamesPart) {
     // The hosts file before (empty: none), the action, the address shown for PRN1 or the picked
-    // entry (">" what Enter showed), the entries joined by "|", the address asked about (none:
-    // not asked), the file afterwards.
+    // entry (">" after Enter), the entries joined by "|", the address asked about, the file after.
     // clang-format off
     const std::tuple<std::string, const char*, const char*, std::string, const char*, std::string> cases[] = {
         {"10.1.2.3 PRN1\n", "", "10.1.2.3", "PRN1", nullptr, "10.9.9.9\tPRN1\n"},
@@ -281,8 +280,7 @@ TEST(TcpDirect, HostsLinesMatchOnlyTheWholeNamesPart) {
         {"", "", "0.0.0.0", "PRN1", "10.9.9.9", "10.9.9.9\tPRN1\n"},
         // The entry spelled as the name is chosen, not one that differs in case.
         {"10.1.2.3 PRN1\n1.1.1.1 prn1\n", "", "10.1.2.3", "prn1|PRN1", nullptr, "10.9.9.9\tPRN1\n1.1.1.1 prn1\n"},
-        // Enter shows the address it looked up and writes only after that was seen; one that
-        // shows what was shown already writes at once.
+        // Enter shows the address it looked up; only one that was shown before writes at once.
         {"10.1.2.3 PRN1\n", "+PRN2", "10.1.2.3>0.0.0.0", "PRN1", "0.0.0.0", "10.1.2.3 PRN1\n0.0.0.0\tPRN2\n"},
         {"10.20.0.15 psprinter\n", "+psprinter", "0.0.0.0>10.20.0.15", "PRN1|psprinter", nullptr, "10.20.0.15\tpsprinter\n"},
         {"10.1.2.3 PRN1\n10.1.2.3 PRN3\n", "!PRN3", "10.1.2.3", "PRN1|PRN3", nullptr, "10.1.2.3 PRN1\n10.1.2.3\tPRN3\n"}};
@@ -302,9 +300,9 @@ TEST(TcpDirect, HostsLinesMatchOnlyTheWholeNamesPart) {
         s.then([&](const ModelWindow& w) { got += address(w); });
         if (!enter) s.type(tcpctl::Address, "10.9.9.9");
         if (enter) s.type(tcpctl::PortName, name).enter();
-        if (act[0] == '+')
-            s.then([&](const ModelWindow& w) {
-                got += ">" + address(w) + (w.focus == tcpctl::Address ? "" : " unfocused");
+        if (act[0] == '+') // the address shown, and focused
+            s.then([&](auto& w) {
+                got += ">" + address(w) + (w.focus == tcpctl::Address ? "" : "?");
             });
         if (act[0] != '!') s.ok();
         if (asked) t.host.script(dlg::NewTcpPort).ok();
@@ -318,28 +316,24 @@ TEST(TcpDirect, HostsLinesMatchOnlyTheWholeNamesPart) {
     }
 }
 
-// The list holds 65,535 port names, the queue's own always among them; a hosts name past them
-// is logged as left out.
+// The list holds 65,535 port names, the queue's own among them; hosts names past them are logged.
 TEST(TcpDirect, ThePortNameListHolds65535NamesAndLogsTheRest) {
-    for (int lines : {65534, 65535}) {
-        std::string hosts;
-        for (int i = 0; i < lines; ++i)
-            hosts += "10.0.0.1 H" + std::to_string(i) + "\n";
-        Queue t(hosts.c_str());
-        TcpDirectDialog d(t.lib(), nullptr, t.q);
-        std::pair<size_t, std::string> list;
-        t.host.script(dlg::TcpDirect)
-            .then([&](const ModelWindow& w) {
-                const ModelControl& c = w.at(tcpctl::PortName);
-                list = {c.items.size(), c.itemTexts().at(static_cast<size_t>(c.curSel))};
-            })
-            .cancel();
-        d.doModal();
-        EXPECT_EQ(list, std::pair(size_t{65535}, std::string("PRN1")));
-        EXPECT_EQ(t.t.loggedTexts(), lines == 65534
+    std::string hosts;
+    for (int i = 0; i < 65534; ++i)
+        hosts += "10.0.0.1 H" + std::to_string(i) + "\n";
+    for (std::string last : {"", "10.0.0.1 H65534\n"}) {
+        Queue t((hosts + last).c_str());
+        auto& s = t.host.script(dlg::TcpDirect).then([](const ModelWindow& w) {
+            const ModelControl& c = w.at(tcpctl::PortName);
+            EXPECT_EQ(std::pair(c.items.size(), c.curSel >= 0), std::pair(size_t{65535}, true));
+        });
+        s.cancel();
+        TcpDirectDialog(t.lib(), nullptr, t.q).doModal();
+        EXPECT_EQ(t.t.loggedTexts(), last.empty()
                                          ? Strings{}
-                                         : Strings{"LNTC: Names of the hosts file left out of the "
-                                                   "port-name list, which holds at most 65535: 1"});
+                                         : Strings{"LNTC: Names of the hosts file left out "
+                                                   "of the port-name list, which holds "
+                                                   "at most 65535: 1"});
     }
 }
 
