@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lntc {
@@ -21,6 +22,10 @@ inline constexpr int kQueueImported = 3;
 
 // The RLK server's host name of an ODR name: "Alpha:Quendal" gives "alpha-quendal-rlk-server".
 std::string MakeRlkServerHostName(const std::string& odrName);
+
+// Whether a queue name of the ODR can be configured here: not empty, a registry key of its own
+// (no "\"), no control characters, and whole in the record's Name.
+bool QueueNameUsable(std::string_view name);
 
 // The ODR's queues that address this print server, in the name service's order. tcpAddress
 // "a.b.c.d" asks that server directly; empty asks through the name service. 0 or its error.

@@ -5,6 +5,8 @@
 #include "connectivity/hosts_file.h"
 #include "logo/logo.h"
 #include "platform/errors.h"
+#include "platform/printable.h"
+#include "resources/formats.h"
 #include "resources/ids.h"
 #include "store/initialise.h"
 #include "store/library.h"
@@ -13,9 +15,12 @@
 #include "store/registry_access.h"
 #include "store/save.h"
 #include "store/shared_views.h"
+#include "ui/list_rules.h"
 #include "ui/message_box.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace lntc {
@@ -63,6 +68,13 @@ void copyOdrFields(const ServerConfig& from, ServerConfig& to) {
     to.OdrRelease = from.OdrRelease;
     to.OdrGeneration = from.OdrGeneration;
     to.SystemCharset = from.SystemCharset;
+}
+
+// The slot that a queue of the ODR name went into before such names were refused: the record
+// cut the name to its Name, and a backslash made the key one below another.
+std::string storedQueueName(std::string_view odrName) {
+    std::string_view cut = odrName.substr(0, sizeof(QueueRecord{}.Name) - 1);
+    return std::string(cut.substr(0, cut.find('\\')));
 }
 
 } // namespace
@@ -145,16 +157,21 @@ void MainConfigDialog::onKillFocus(int id) {
 }
 
 void MainConfigDialog::onSetFocus(int id) {
-    // A box or sub-dialog handing the focus back is no move of the user's; nor are the moves
-    // the dialog makes itself, and while a check runs the check keeps the lists.
+    // A box or sub-dialog handing the focus back is no move at all.
     bool returning = id == lostFocus_;
     lostFocus_ = 0;
-    if (returning || validating_) return;
+    if (returning) return;
     if (id == mainctl::OdrName) {
+        // Also when the dialog moves the focus here itself: no queue stays selected beside a
+        // name that is being edited. A check that runs keeps its guard.
+        bool wasValidating = validating_;
         FillModelList(kNoModel);
         ClearQueueSelection(false);
+        validating_ = wasValidating;
         return;
     }
+    // The dialog's own moves check nothing, and while a check runs the check keeps the lists.
+    if (validating_) return;
     if (id != mainctl::ToConfigure && id != mainctl::Current && id != mainctl::Model &&
         id != mainctl::Description)
         return;
@@ -298,12 +315,26 @@ int MainConfigDialog::RetrieveOdrQueues() {
             return 0;
         }
     }
-    for (const std::string& name : names)
-        addString(mainctl::ToConfigure, name);
+    // Names that the registry or the record cannot hold are not offered: they are logged for
+    // the administrator to fix in the ODR's directory.
+    std::vector<std::string> offered, refused;
+    for (std::string& name : names) {
+        if (QueueNameUsable(name)) {
+            offered.push_back(std::move(name));
+            continue;
+        }
+        if (refusedLogged_.insert(name).second) {
+            const std::string format = lib_.strings().load(str::LogQueueNameRefused);
+            lib_.logError(
+                0, 0, formatMessage(format.c_str(), quote(name).c_str(), quote(odrName_).c_str()));
+        }
+        refused.push_back(std::move(name));
+    }
+    addStrings(mainctl::ToConfigure, std::move(offered));
     if (!address.empty()) UpdateHostsFile(lib_, window(), address, hostName);
     moveFocus(remembered);
     if (getCount(mainctl::ToConfigure) == 0) {
-        focusHome();
+        moveFocus(combined_ ? mainctl::ToConfigure : mainctl::OdrName);
         ErrorId(lib_, window(), str::NoPrinters);
         validating_ = wasValidating;
         return 0;
@@ -319,6 +350,11 @@ int MainConfigDialog::RetrieveOdrQueues() {
         if (at >= 0) {
             deleteString(mainctl::ToConfigure, at);
             addString(mainctl::Current, name);
+        } else if (std::any_of(refused.begin(), refused.end(), [&](const std::string& r) {
+                       return compareNoCase(storedQueueName(r), name) == 0;
+                   })) {
+            // The ODR still lists the queue, under a name refused above: deleting the slot
+            // would take the stored configuration with it. It stays, in neither list.
         } else if (WarnId(lib_, window(), str::DeleteUnlistedQueue, name.c_str(),
                           odrName_.c_str()) == id::Yes) {
             DeleteQueueRecord(lib_, name.c_str(), window());

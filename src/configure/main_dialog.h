@@ -4,6 +4,7 @@
 #include "configure/configure.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 namespace lntc {
@@ -66,6 +67,8 @@ class MainConfigDialog : public HelpDialog {
     int odrNameValid_ = 0;
     bool validating_ = false;
     int lostFocus_ = 0;
+    // The ODR's queue names that cannot be configured and have been logged in this run.
+    std::set<std::string> refusedLogged_;
 };
 
 } // namespace lntc

@@ -1,8 +1,10 @@
 // Finding the queues that the ODR assigns to this print server, and remembering the ODR's name.
 #include "configure/configure.h"
 
+#include "platform/printable.h"
 #include "platform/registry.h"
 #include "product/product.h"
+#include "resources/formats.h"
 #include "resources/ids.h"
 #include "store/library.h"
 #include "store/records.h"
@@ -117,6 +119,11 @@ uint32_t FetchOdrQueueNames(Library& lib, const std::string& odrName, const std:
         rc = table.listObjects()(address, &pattern, kRlkPrintQueueType, &list, 0, &error);
     }
     if (rc != 0) return rc;
+    // No more can be asked for: the queues past these are left out, and the log says so.
+    if (list.capacity == UINT16_MAX && list.count >= list.capacity) {
+        const std::string format = lib.strings().load(str::LogOdrListFull);
+        lib.logError(0, 0, formatMessage(format.c_str(), quote(odrName).c_str()));
+    }
 
     const size_t count = std::min<size_t>(list.count, list.capacity);
     for (size_t i = 0; i < count; ++i) {

@@ -1,5 +1,6 @@
 #include "connectivity/connectivity_dialogs.h"
 #include "connectivity/hosts_file.h"
+#include "resources/formats.h"
 #include "resources/ids.h"
 #include "store/library.h"
 #include "store/models.h"
@@ -7,7 +8,10 @@
 #include "ui/address_edit.h"
 #include "ui/message_box.h"
 
-#include <set>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
 
 namespace lntc {
 
@@ -48,10 +52,25 @@ void TcpDirectDialog::lookUp(const std::string& name) {
 
 bool TcpDirectDialog::onInitDialog() {
     HelpDialog::onInitDialog();
-    std::set<std::string> listed;
-    for (const std::string& names : FillHostsNames(lib_))
-        if (listed.insert(names).second) addString(tcpctl::PortName, names);
-    if (listed.insert(portName_).second) addString(tcpctl::PortName, portName_);
+    // The queue's own name first: a list cut at its limit still holds it.
+    std::vector<std::string> entries = FillHostsNames(lib_);
+    std::vector<bool> repeated(entries.size());
+    {
+        std::unordered_set<std::string_view> listed{portName_};
+        listed.reserve(entries.size() + 1);
+        for (size_t i = 0; i < entries.size(); ++i)
+            repeated[i] = !listed.insert(entries[i]).second;
+    }
+    std::vector<std::string> names{portName_};
+    names.reserve(entries.size() + 1);
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (!repeated[i]) names.push_back(std::move(entries[i]));
+    const size_t total = names.size();
+    const int added = addStrings(tcpctl::PortName, std::move(names));
+    if (added >= 0 && static_cast<size_t>(added) < total) {
+        const std::string format = lib_.strings().load(str::LogPortNamesCut);
+        lib_.logError(0, 0, formatMessage(format.c_str(), static_cast<int>(total - added)));
+    }
     // The entry spelled as the name: one that differs in case would put another name in the
     // box than the one looked up.
     for (int i = 0, n = getCount(tcpctl::PortName); i < n; ++i)
@@ -90,12 +109,16 @@ void TcpDirectDialog::onOK() {
         setFocus(tcpctl::PortName);
         return;
     }
-    // Enter in the box leaves it without a focus change: whether the name is new is then
-    // still to be found out. The address stays as the user left it.
+    // Enter in the box leaves it without a focus change: the name is looked up here, and its
+    // address is shown as a choice from the list shows it. When that changes the address
+    // shown, nothing is written yet: the next OK writes what the administrator has seen.
     if (portName_ != lookedUp_) {
-        std::string unused;
-        isNewName_ = !LookupHostsName(lib_, portName_, unused);
-        lookedUp_ = portName_;
+        lookUp(portName_);
+        const std::string shown = windowText(tcpctl::Address);
+        if (shown != address_) {
+            setFocus(tcpctl::Address);
+            return;
+        }
     }
     const std::string address = address_.substr(0, kAddressRead);
     if (isNewName_ && NewTcpPortDialog(lib_, this, portName_, address).doModal() != id::Ok) return;

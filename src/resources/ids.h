@@ -396,6 +396,10 @@ inline constexpr uint32_t LogQueueInSlot = 33082;      // %s queue
 inline constexpr uint32_t GeneralNotSavedExit = 33083; // %s system message
 // Print spooler.
 inline constexpr uint32_t LogSpoolerFailed = 33085; // %s system message
+// Names the ODR or the hosts file give that the lists or the records cannot take.
+inline constexpr uint32_t LogQueueNameRefused = 33090; // %s quoted queue name, %s ODR
+inline constexpr uint32_t LogOdrListFull = 33091;      // %s ODR
+inline constexpr uint32_t LogPortNamesCut = 33092;     // %d names left out
 } // namespace str
 
 // Texts of the dialog framework itself.

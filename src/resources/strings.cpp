@@ -230,6 +230,16 @@ constexpr Entry kStrings[] = {
 
     // Print spooler.
     {str::LogSpoolerFailed, "LNTC: The print spooler could not be asked: %s"},
+    // Names that the lists or the records cannot take.
+    {str::LogQueueNameRefused,
+     "LNTC: The queue %s of the ODR %s cannot be configured: its name is empty, holds a "
+     "backslash or a control character, or is longer than 39 characters"},
+    {str::LogOdrListFull,
+     "LNTC: The ODR %s lists 65535 print queues, the most that can be asked for; any further "
+     "queues were left out"},
+    {str::LogPortNamesCut,
+     "LNTC: Names of the hosts file left out of the port-name list, which holds at most "
+     "65535: %d"},
 };
 
 // Looked up by binary search.

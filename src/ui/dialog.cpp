@@ -7,6 +7,7 @@
 #include "ui/message_box.h"
 #include "ui/window_model.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cfloat>
 #include <charconv>
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <exception>
 #include <limits>
+#include <numeric>
 #include <type_traits>
 
 namespace lntc {
@@ -422,6 +424,30 @@ int Dialog::addString(int id, const std::string& text) {
     return m->insertItem(window_, id, index, text);
 }
 
+int Dialog::addStrings(int id, std::vector<std::string> texts) {
+    WindowModel* m = windows();
+    if (!m || !isList(id)) return -1;
+    const int count = getCount(id);
+    // One by one, a full list refuses the later texts.
+    const size_t room = static_cast<size_t>(std::max(0, kListMaxItems - count));
+    if (texts.size() > room) texts.resize(room);
+    std::vector<int> at(texts.size());
+    if (control(id)->style & cs::Sorted) {
+        sortLikeSortedBox(texts);
+        // Each goes before the first item that is not below it, as addString puts it.
+        const std::vector<ModelItem>& items = *listItems(id);
+        size_t j = 0;
+        for (size_t i = 0; i < texts.size(); ++i) {
+            while (j < items.size() && compareNoCase(items[j].text, texts[i]) < 0)
+                ++j;
+            at[i] = static_cast<int>(i + j);
+        }
+    } else {
+        std::iota(at.begin(), at.end(), count);
+    }
+    return m->insertItems(window_, id, at, std::move(texts));
+}
+
 int Dialog::insertString(int id, int index, const std::string& text) {
     WindowModel* m = windows();
     if (!m || !isList(id) || index < -1 || index > getCount(id)) return -1;
@@ -450,14 +476,29 @@ std::string Dialog::getText(int id, int index) {
     return m->itemText(window_, id, index);
 }
 
+const std::vector<ModelItem>* Dialog::listItems(int id) {
+    WindowModel* m = windows();
+    const ModelWindow* w = m != nullptr && isList(id) ? m->find(window_) : nullptr;
+    const ModelControl* c = w != nullptr ? w->find(id) : nullptr;
+    return c != nullptr ? &c->items : nullptr;
+}
+
 int Dialog::findString(int id, int start, const std::string& text) {
+    const std::vector<ModelItem>* items = listItems(id);
+    if (items == nullptr) return -1;
     return findItem(
-        getCount(id), [&](int i) { return getText(id, i); }, start, text, false);
+        static_cast<int>(items->size()),
+        [&](int i) -> const std::string& { return (*items)[static_cast<size_t>(i)].text; }, start,
+        text, false);
 }
 
 int Dialog::findStringExact(int id, int start, const std::string& text) {
+    const std::vector<ModelItem>* items = listItems(id);
+    if (items == nullptr) return -1;
     return findItem(
-        getCount(id), [&](int i) { return getText(id, i); }, start, text, true);
+        static_cast<int>(items->size()),
+        [&](int i) -> const std::string& { return (*items)[static_cast<size_t>(i)].text; }, start,
+        text, true);
 }
 
 int Dialog::setCurSel(int id, int index) {

@@ -15,6 +15,7 @@ namespace lntc {
 
 class Dialog;
 class WindowModel;
+struct ModelItem;
 
 // A decimal number (blanks around it allowed), as the exchange of a real value reads it;
 // infinities, NaN and hexadecimal forms are refused so that a range check after it always
@@ -107,6 +108,9 @@ class Dialog : protected DialogEvents {
 
     // List and combo boxes.
     int addString(int id, const std::string& text); // honours the sorted style
+    // Adds the texts as addString would one by one, in one pass (a sorted box sorts them once);
+    // those past the list's limit are left out. The number added, or -1.
+    int addStrings(int id, std::vector<std::string> texts);
     int insertString(int id, int index, const std::string& text);
     int deleteString(int id, int index);
     void resetContent(int id);
@@ -174,6 +178,8 @@ class Dialog : protected DialogEvents {
 
   private:
     bool isList(int id) const;
+    // The items of a list or combo box in place, or nullptr.
+    const std::vector<ModelItem>* listItems(int id);
     template <class F> void guarded(const char* what, F&& f);
 
     UiContext& lib_;

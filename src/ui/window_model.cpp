@@ -1,5 +1,7 @@
 #include "ui/window_model.h"
 
+#include "ui/list_rules.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -420,11 +422,41 @@ int WindowModel::insertItem(WindowRef window, int id, int index, const std::stri
     ModelControl* c = control(window, id);
     if (c == nullptr || !isListKind(c->kind)) return -1;
     int count = static_cast<int>(c->items.size());
+    if (count >= kListMaxItems) return kListErrSpace;
     if (index < 0 || index > count) index = count;
     c->items.insert(c->items.begin() + index, ModelItem{text, 0, false});
     if (c->curSel >= index) ++c->curSel;
     mirror(*find(window), c, Changed::ItemInserted, index);
     return index;
+}
+
+int WindowModel::insertItems(WindowRef window, int id, const std::vector<int>& at,
+                             std::vector<std::string> texts) {
+    ModelControl* c = control(window, id);
+    if (c == nullptr || !isListKind(c->kind) || at.size() != texts.size()) return -1;
+    const size_t total = c->items.size() + texts.size();
+    if (total > static_cast<size_t>(kListMaxItems)) return kListErrSpace;
+    for (size_t i = 0; i < at.size(); ++i)
+        if (at[i] < 0 || static_cast<size_t>(at[i]) >= total || (i > 0 && at[i] <= at[i - 1]))
+            return -1;
+    if (texts.empty()) return 0;
+    // One pass, however many items there are: the list is built anew around the old items.
+    std::vector<ModelItem> merged;
+    merged.reserve(total);
+    size_t old = 0, added = 0;
+    int curSel = -1;
+    for (size_t k = 0; k < total; ++k) {
+        if (added < at.size() && static_cast<size_t>(at[added]) == k) {
+            merged.push_back(ModelItem{std::move(texts[added++]), 0, false});
+        } else {
+            if (static_cast<int>(old) == c->curSel) curSel = static_cast<int>(k);
+            merged.push_back(std::move(c->items[old++]));
+        }
+    }
+    c->items = std::move(merged);
+    c->curSel = curSel;
+    mirror(*find(window), c, Changed::ItemsAdded);
+    return static_cast<int>(texts.size());
 }
 
 int WindowModel::deleteItem(WindowRef window, int id, int index) {

@@ -118,6 +118,7 @@ enum class Changed : uint8_t {
     Visible,
     Check,
     ItemInserted, // index: the new item
+    ItemsAdded,   // several at once, anywhere: the list anew
     ItemDeleted,  // index: the item that went
     ItemsReset,
     Selection,
@@ -212,8 +213,12 @@ class WindowModel {
     // insertItem. Sorting and searching are the dialog's; the model stores where it is told.
     int itemCount(WindowRef, int id) const;
     std::string itemText(WindowRef, int id, int index) const;
-    int insertItem(WindowRef, int id, int index, const std::string& text); // index it got, or -1
-    int deleteItem(WindowRef, int id, int index);                          // items left, or -1
+    // The index it got; kListErrSpace when the list is full, else -1 when it cannot be added.
+    int insertItem(WindowRef, int id, int index, const std::string& text);
+    // Inserts texts[i] so that it ends at index at[i] (ascending) of the list it becomes. The
+    // number inserted; kListErrSpace when they do not all fit, -1 for places that cannot be.
+    int insertItems(WindowRef, int id, const std::vector<int>& at, std::vector<std::string> texts);
+    int deleteItem(WindowRef, int id, int index); // items left, or -1
     void resetItems(WindowRef, int id);
     // Single selection; a combo box also shows the item in its text (none: empty text).
     int curSel(WindowRef, int id) const;

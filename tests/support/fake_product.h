@@ -24,7 +24,12 @@ class FakeProductLibs : public ProductLibs {
     explicit FakeProductLibs(std::string printServerName = "testhost");
 
     // The directory the next links read; malformed text makes them fail as the real one does.
-    void setDirectoryJson(std::string text) { directoryJson_ = std::move(text); }
+    void setDirectoryJson(std::string text) {
+        directoryJson_ = std::move(text);
+        parsed_.reset();
+    }
+    // Links share one parse of the directory (benchmarks of the library's own work).
+    bool parseOnce = false;
     // A non-zero result makes abstLink fail with it before anything else.
     void scriptLinkResult(uint32_t code) { linkResult_ = code; }
 
@@ -46,6 +51,7 @@ class FakeProductLibs : public ProductLibs {
   private:
     std::string printServerName_;
     std::optional<std::string> directoryJson_;
+    std::shared_ptr<const OdrDirectory> parsed_;
     uint32_t linkResult_ = 0;
     std::unique_ptr<uint64_t[]> areas_; // uint64_t keeps the slots aligned
 };

@@ -82,8 +82,10 @@ TEST_F(QtDialog, KeysAndClicksReachTheModelAndItsHandlers) {
         EXPECT_EQ(q.control<QCheckBox>(d, tc::Check)->checkState(), Qt::Checked);
         q.control<QScrollBar>(d, tc::Spin)->triggerAction(QAbstractSlider::SliderSingleStepSub);
 
-        for (const char* s : {"a", "b", "c"})
-            d.addString(tc::Sorted, s), d.addString(tc::Extended, s);
+        d.addString(tc::Sorted, "b");
+        d.addStrings(tc::Sorted, {"c", "a"}); // in one pass, into the widget as well
+        d.addStrings(tc::Extended, {"a", "b", "c"});
+        EXPECT_EQ(q.control<QListWidget>(d, tc::Sorted)->item(0)->text(), "a");
         clickItem(q.control<QListWidget>(d, tc::Sorted), 1);
         d.setSel(tc::Extended, 2);
         clickItem(q.control<QListWidget>(d, tc::Extended), 0, Qt::ControlModifier);

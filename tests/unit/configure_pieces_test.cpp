@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -24,12 +25,18 @@ using Texts = std::vector<std::string>;
 // Every listing call's capacity, and the server address of the last one.
 std::vector<uint16_t> capacities;
 std::vector<uint32_t> server;
+// Non-zero: the name service lists this many (blank) names instead.
+uint32_t pretendListed = 0;
 
 uint32_t tracedList(const RlkServerAddress* s, const RlkName* pattern, uint32_t type,
                     RlkNameList* list, uint32_t reserved, RlkErrorRecord* error) {
     capacities.push_back(list->capacity);
     server = s ? std::vector<uint32_t>{s->marker, s->zero, s->high, s->low, s->port}
                : std::vector<uint32_t>{};
+    if (pretendListed != 0) {
+        list->count = static_cast<uint16_t>(std::min<uint32_t>(pretendListed, list->capacity));
+        return 0;
+    }
     return rlk::table().listObjects()(s, pattern, type, list, reserved, error);
 }
 
@@ -107,6 +114,18 @@ TEST(OdrFetch, ListsTheQueuesOfThisServerWithADoublingList) {
     EXPECT_EQ(FetchOdrQueueNames(lib, "Alpha:Quendal", "", names), 0x9C0000FFu);
     EXPECT_EQ(MakeRlkServerHostName("Alpha:Quendal") + MakeRlkServerHostName("My Site:Org.1"),
               "alpha-quendal-rlk-servermysite-org1-rlk-server");
+
+    // The 16-bit list cannot ask for more than 65,535 names: a full one is logged.
+    product.scriptLinkResult(0);
+    for (uint32_t listed : {65534u, 65535u}) {
+        pretendListed = listed;
+        FetchOdrQueueNames(lib, "Alpha:Quendal", "", names);
+    }
+    pretendListed = 0;
+    EXPECT_EQ(product.errors.size(), 1u);
+    EXPECT_EQ(product.errors.back().text, "LNTC: The ODR 'Alpha:Quendal' lists 65535 print "
+                                          "queues, the most that can be asked for; any further "
+                                          "queues were left out");
 }
 
 struct Pieces : ::testing::Test, HeadlessLibrary {

@@ -261,32 +261,35 @@ std::string address(const ModelWindow& w) {
     return w.at(tcpctl::Address).address->text();
 }
 
-// The queue's port name is PRN1. The user picks an entry ("=NAME") or types a name and presses
-// Enter ("+NAME") or just OK (""), always types 10.9.9.9 for the address, and says Yes when asked;
-// then the hosts file (its old text is backed up), the queue's port name and what the new-port
-// dialog showed.
+// The queue's port name is PRN1. The user picks an entry ("=NAME") or not (""), types 10.9.9.9
+// for the address and presses OK; or types a name and presses Enter, then OK ("+NAME") or not
+// ("!NAME"). Yes answers the new-port dialog. Then the hosts file (its old text is backed up),
+// the queue's port name and what the new-port dialog showed.
 TEST(TcpDirect, HostsLinesMatchOnlyTheWholeNamesPart) {
     // The hosts file before (empty: none), the action, the address shown for PRN1 or the picked
-    // entry, the entries joined by "|", whether asked, the file afterwards.
+    // entry (">" after Enter), the entries joined by "|", the address asked about, the file after.
     // clang-format off
-    const std::tuple<std::string, const char*, const char*, std::string, bool, std::string> cases[] = {
-        {"10.1.2.3 PRN1\n", "", "10.1.2.3", "PRN1", false, "10.9.9.9\tPRN1\n"},
-        {"10.1.2.3 PRN1 X\n", "", "0.0.0.0", "PRN1|PRN1 X", true, "10.1.2.3 PRN1 X\n10.9.9.9\tPRN1\n"},
-        {"#10.1.2.3 PRN1\n", "", "0.0.0.0", "PRN1", true, "10.9.9.9\tPRN1\n"},
-        {"10.1.2.3 PRN1\tAL\n", "=PRN1 AL", "10.1.2.3", "PRN1|PRN1 AL", false, "10.1.2.3 PRN1\tAL\n10.9.9.9\tPRN1 AL\n"},
-        {"10.1.2.3 PRN1\r\n# x\r\n10.1.2.4\tPRN1\r\n", "", "10.1.2.3", "PRN1", false, "10.9.9.9\tPRN1\r\n# x\r\n10.9.9.9\tPRN1\r\n"},
-        {"127.0.0.1 localhost", "", "0.0.0.0", "localhost|PRN1", true, "127.0.0.1 localhost\n10.9.9.9\tPRN1\n"}, // no last line end
-        {kLong + "\n", "", "0.0.0.0", kLong.substr(9) + "|PRN1", true, kLong + "\n10.9.9.9\tPRN1\n"},
-        {"", "", "0.0.0.0", "PRN1", true, "10.9.9.9\tPRN1\n"},
+    const std::tuple<std::string, const char*, const char*, std::string, const char*, std::string> cases[] = {
+        {"10.1.2.3 PRN1\n", "", "10.1.2.3", "PRN1", nullptr, "10.9.9.9\tPRN1\n"},
+        {"10.1.2.3 PRN1 X\n", "", "0.0.0.0", "PRN1|PRN1 X", "10.9.9.9", "10.1.2.3 PRN1 X\n10.9.9.9\tPRN1\n"},
+        {"#10.1.2.3 PRN1\n", "", "0.0.0.0", "PRN1", "10.9.9.9", "10.9.9.9\tPRN1\n"},
+        {"10.1.2.3 PRN1\tAL\n", "=PRN1 AL", "10.1.2.3", "PRN1|PRN1 AL", nullptr, "10.1.2.3 PRN1\tAL\n10.9.9.9\tPRN1 AL\n"},
+        {"10.1.2.3 PRN1\r\n# x\r\n10.1.2.4\tPRN1\r\n", "", "10.1.2.3", "PRN1", nullptr, "10.9.9.9\tPRN1\r\n# x\r\n10.9.9.9\tPRN1\r\n"},
+        {"127.0.0.1 localhost", "", "0.0.0.0", "localhost|PRN1", "10.9.9.9", "127.0.0.1 localhost\n10.9.9.9\tPRN1\n"}, // no last line end
+        {kLong + "\n", "", "0.0.0.0", kLong.substr(9) + "|PRN1", "10.9.9.9", kLong + "\n10.9.9.9\tPRN1\n"},
+        {"", "", "0.0.0.0", "PRN1", "10.9.9.9", "10.9.9.9\tPRN1\n"},
         // The entry spelled as the name is chosen, not one that differs in case.
-        {"10.1.2.3 PRN1\n1.1.1.1 prn1\n", "", "10.1.2.3", "prn1|PRN1", false, "10.9.9.9\tPRN1\n1.1.1.1 prn1\n"},
-        // Enter in the box looks the name up before it asks.
-        {"10.1.2.3 PRN1\n", "+PRN2", "10.1.2.3", "PRN1", true, "10.1.2.3 PRN1\n10.9.9.9\tPRN2\n"}};
+        {"10.1.2.3 PRN1\n1.1.1.1 prn1\n", "", "10.1.2.3", "prn1|PRN1", nullptr, "10.9.9.9\tPRN1\n1.1.1.1 prn1\n"},
+        // Enter shows the address it looked up; only one that was shown before writes at once.
+        {"10.1.2.3 PRN1\n", "+PRN2", "10.1.2.3>0.0.0.0", "PRN1", "0.0.0.0", "10.1.2.3 PRN1\n0.0.0.0\tPRN2\n"},
+        {"10.20.0.15 psprinter\n", "+psprinter", "0.0.0.0>10.20.0.15", "PRN1|psprinter", nullptr, "10.20.0.15\tpsprinter\n"},
+        {"10.1.2.3 PRN1\n10.1.2.3 PRN3\n", "!PRN3", "10.1.2.3", "PRN1|PRN3", nullptr, "10.1.2.3 PRN1\n10.1.2.3\tPRN3\n"}};
     // clang-format on
     for (const auto& [before, act, shown, listed, asked, after] : cases) {
         Queue t(before.empty() ? nullptr : before.c_str());
         TcpDirectDialog d(t.lib(), nullptr, t.q);
         const std::string name = act[0] ? act + 1 : "PRN1";
+        const bool enter = act[0] == '+' || act[0] == '!';
         std::string got;
         DialogScript& s = t.host.script(dlg::TcpDirect);
         s.then([&](const ModelWindow& w) {
@@ -295,16 +298,42 @@ TEST(TcpDirect, HostsLinesMatchOnlyTheWholeNamesPart) {
         });
         if (act[0] == '=') s.select(tcpctl::PortName, name);
         s.then([&](const ModelWindow& w) { got += address(w); });
-        s.type(tcpctl::Address, "10.9.9.9");
-        act[0] == '+' ? s.type(tcpctl::PortName, name).enter() : s.ok();
+        if (!enter) s.type(tcpctl::Address, "10.9.9.9");
+        if (enter) s.type(tcpctl::PortName, name).enter();
+        if (act[0] == '+') // the address shown, and focused
+            s.then([&](auto& w) {
+                got += ">" + address(w) + (w.focus == tcpctl::Address ? "" : "?");
+            });
+        if (act[0] != '!') s.ok();
         if (asked) t.host.script(dlg::NewTcpPort).ok();
         EXPECT_EQ(d.doModal(), id::Ok);
         if (const ModelWindow* w = t.host.closed(dlg::NewTcpPort))
             got += "|" + w->at(newportctl::PortName).text + "|" + w->at(newportctl::Address).text;
-        EXPECT_EQ(got, listed + "|" + shown + (asked ? "|" + name + "|10.9.9.9" : "")) << before;
+        EXPECT_EQ(got, listed + "|" + shown + (asked ? "|" + name + "|" + asked : "")) << before;
         EXPECT_EQ(t.file() + "|" + t.file((kHosts + std::string(".lnt")).c_str()) + "|" +
                       std::string(fieldText(t.q.DeviceName)),
                   after + "|" + before + "|" + name);
+    }
+}
+
+// The list holds 65,535 port names, the queue's own among them; hosts names past them are logged.
+TEST(TcpDirect, ThePortNameListHolds65535NamesAndLogsTheRest) {
+    std::string hosts;
+    for (int i = 0; i < 65534; ++i)
+        hosts += "10.0.0.1 H" + std::to_string(i) + "\n";
+    for (std::string last : {"", "10.0.0.1 H65534\n"}) {
+        Queue t((hosts + last).c_str());
+        auto& s = t.host.script(dlg::TcpDirect).then([](const ModelWindow& w) {
+            const ModelControl& c = w.at(tcpctl::PortName);
+            EXPECT_EQ(std::pair(c.items.size(), c.curSel >= 0), std::pair(size_t{65535}, true));
+        });
+        s.cancel();
+        TcpDirectDialog(t.lib(), nullptr, t.q).doModal();
+        EXPECT_EQ(t.t.loggedTexts(), last.empty()
+                                         ? Strings{}
+                                         : Strings{"LNTC: Names of the hosts file left out "
+                                                   "of the port-name list, which holds "
+                                                   "at most 65535: 1"});
     }
 }
 

@@ -89,8 +89,16 @@ TEST(DialogControls, AFailedCheckKeepsTheDialogOpenRadioGroupsListsAndSelections
             Ints({0, -1, 1, 1, 0, -1, 3, -1, 5, -1, 5, 5, 4, -1, 4, 0, 77, -1}));
         d.resetContent(L);
         EXPECT_EQ(Ints({d.getCount(L), d.getCurSel(L)}), Ints({0, -1}));
-        for (const char* s : {"c", "a", "b", "d"})
-            d.addString(X, s); // not sorted; single selection does not apply
+        // A bulk add sorts as one by one does; the selection stays on its item. 65,536 items
+        // are one too many: the last is left out, and nothing more goes in.
+        d.addString(L, "Beta");
+        d.setCurSel(L, 0);
+        d.addStrings(L, {"beta", "Alpha", "BETA", "c"});
+        EXPECT_EQ(w.at(L).itemTexts(), (Texts{"Alpha", "BETA", "beta", "Beta", "c"}));
+        EXPECT_EQ(Ints({d.getCurSel(L), d.addStrings(L, Texts(65531, "n")), d.addString(L, "z"),
+                        d.insertString(L, 0, "z"), d.getCount(L)}),
+                  Ints({3, 65530, -2, -2, 65535}));
+        d.addStrings(X, {"c", "a", "b", "d"}); // not sorted; single selection does not apply
         EXPECT_EQ(Ints({d.setCurSel(X, 1), d.selectString(X, -1, "a"), d.setSel(X, 1),
                         d.setSel(X, 3), d.setSel(X, 4), d.getSel(X, 0), d.getSelCount(L)}),
                   Ints({-1, -1, 0, 0, -1, 0, -1}));

@@ -112,6 +112,7 @@ class MainDialog : public ::testing::Test, public World {};
 
 TEST(MainDialogStartUp, Cases) {
     const char* none = R"({"odrs": []})";
+    const char* noPrinters = R"({"odrs": [{"domain": "Alpha", "organization": "Quendal"}]})";
     const Texts both{"LASER_1", "LASER_2"};
     // clang-format off
     struct Case { const char* what; const char* directory; bool combined, readOnly, initFails; int focus; Texts boxes, toConfigure; };
@@ -120,6 +121,7 @@ TEST(MainDialogStartUp, Cases) {
         {"combined", kDirectory, true, false, false, mc::Current, {}, both},
         {"no name, standalone", none, false, false, false, mc::OdrName, {}, {}},
         {"no name, combined", none, true, false, false, mc::ToConfigure, {"The ODR software is also installed on th"}, {}},
+        {"no printers, combined", noPrinters, true, false, false, mc::ToConfigure, {"No printers are configured on the ODR fo"}, {}},
         {"initialiser failed", kDirectory, false, false, true, mc::OdrName, {"Invalid ODR name, or Quendal software no"}, {}},
         {"read-only", kDirectory, false, true, false, mc::Current, {}, both},
     };
@@ -132,13 +134,17 @@ TEST(MainDialogStartUp, Cases) {
         w.lib().readOnlyRegistry = c.readOnly;
         DialogScript& s = w.host.script(dlg::Main).then([&](const ModelWindow& m) {
             const std::string& note = m.at(mc::Note).text;
+            // The name box taking the focus makes OK the default.
+            const int button = c.readOnly               ? ctl::Cancel
+                               : c.focus == mc::OdrName ? ctl::Ok
+                                                        : mc::Configure;
             EXPECT_EQ(std::tuple(m.focus, m.at(mc::ToConfigure).itemTexts(),
                                  m.at(mc::OdrName).enabled,
                                  note.find(c.combined ? "combined" : "standalone") != note.npos,
                                  m.at(ctl::Ok).enabled, m.defaultButton,
                                  m.at(mc::Configure).enabled || m.at(mc::Delete).enabled),
                       std::tuple(c.focus, c.toConfigure, !c.combined && !c.readOnly, true,
-                                 !c.readOnly, c.readOnly ? ctl::Cancel : mc::Configure, false));
+                                 !c.readOnly, button, false));
         });
         s.closeBox();
         EXPECT_EQ(RunConfiguration(w.lib(), nullptr, c.initFails ? 1 : w.initResult), 0u);
@@ -228,8 +234,15 @@ TEST_F(MainDialog, OkAndCancelQuestionsAndRefusedNames) {
         host.answer(id::No);
         for (size_t i = 0; i < asked; ++i)
             host.answer(id::Yes);
-        DialogScript& again = main().cancel().then(focusIs(mc::OdrName));
-        again.then([](const ModelWindow& w) { EXPECT_EQ(w.defaultButton, ctl::Ok); }).cancel();
+        // The dialog's move into the name box clears the queue selection as the user's does.
+        DialogScript& again = main().select(mc::Current, "LASER_1").cancel();
+        again.then(focusIs(mc::OdrName))
+            .then([](const ModelWindow& w) {
+                EXPECT_EQ(
+                    std::tuple(w.defaultButton, w.at(mc::Current).curSel, w.at(mc::Delete).enabled),
+                    std::tuple(ctl::Ok, -1, false));
+            })
+            .cancel();
         EXPECT_EQ(run(), 0u);
         EXPECT_EQ(takeBoxes(40), Texts(asked + 1, "The configuration is not yet initialized"))
             << font1 << "|" << defaultFont;
@@ -289,6 +302,42 @@ TEST_F(MainDialog, ReconciliationModelListAndThePrefixRule) {
     EXPECT_EQ(slots(), "laser_1:HP_LASERJET_4M KEPT:HP_LASERJET_4M LASER_2:OTHER ");
     EXPECT_EQ(takeBoxes(40), (Texts{"The 'GONE' queue is configured on this p",
                                     "The 'KEPT' queue is configured on this p"}));
+}
+
+// A queue name with a backslash (a key below another) or a control character is neither offered
+// nor taken as configured, and logged once per run. The slot that such a name made ("EVIL" from
+// the key EVIL\SUB) is not offered for deletion: its configuration stays in the registry.
+TEST(MainDialogQueueNames, NamesTheRegistryCannotHoldAreLoggedOnceAndKeepTheirConfiguration) {
+    const std::string q39(39, 'Q'); // the most the record's Name holds
+    for (const auto& [name, usable] :
+         std::initializer_list<std::pair<std::string, bool>>{{q39, true},
+                                                             {q39 + "Q", false},
+                                                             {"", false},
+                                                             {"TAB\tX", false},
+                                                             {"\x7f", false},
+                                                             {"A b-1.\xE9/:*", true}})
+        EXPECT_EQ(QueueNameUsable(name), usable) << name;
+    World w(R"({"default": "Alpha:Quendal", "odrs": [{"domain": "Alpha", "organization":
+        "Quendal", "queues": [{"name": "LASER_1", "printServer": "testhost"}, {"name":
+        "EVIL\\SUB", "printServer": "testhost"}, {"name": "BEL\u0007", "printServer":
+        "testhost"}, {"name": "laser_2", "printServer": "testhost"}]}]})");
+    const std::string evil = std::string(kProductRootPath) + "\\Queues\\EVIL\\SUB";
+    w.machine.registry.setString(evil, "Printer", "HP_LASERJET_4M");
+    w.configured("LASER_1", 1);
+    w.host.answerWhen("Delete queue LASER_1", id::Yes);
+    w.host.answerWhen("still wish to exit", id::Yes);
+    DialogScript& s = w.main().then(listIs(mc::ToConfigure, {"laser_2"}));
+    s.then(listIs(mc::Current, {"LASER_1"})).select(mc::Current, "LASER_1").click(mc::Delete);
+    s.then(listIs(mc::ToConfigure, {"LASER_1", "laser_2"})).closeBox();
+    w.run();
+    EXPECT_EQ(w.takeBoxes(40),
+              (Texts{"Delete queue LASER_1?", "All successful queue configurations/dele"}));
+    EXPECT_EQ(getString(w.machine.registry, evil, "Printer").value_or(""), "HP_LASERJET_4M");
+    const Texts logged = w.t.loggedTexts(); // EVIL\SUB and BEL\x07, once each
+    ASSERT_EQ(logged.size(), 2u);
+    EXPECT_EQ(logged[0], "LNTC: The queue 'EVIL\\SUB' of the ODR 'Alpha:Quendal' cannot be "
+                         "configured: its name is empty, holds a backslash or a control "
+                         "character, or is longer than 39 characters");
 }
 
 } // namespace

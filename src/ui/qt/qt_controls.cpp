@@ -160,22 +160,32 @@ void mirrorText(QWidget* widget, const ModelControl& c) {
     }
 }
 
+QStringList allItems(const ModelControl& c) {
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(c.items.size()));
+    for (const ModelItem& item : c.items)
+        texts.append(qs(item.text));
+    return texts;
+}
+
 void mirrorItems(QWidget* widget, const ModelControl& c, Changed what, int index) {
     if (auto* list = qobject_cast<QListWidget*>(widget)) {
         if (what == Changed::ItemInserted)
             list->insertItem(index, qs(c.items[index].text));
         else if (what == Changed::ItemDeleted)
             delete list->takeItem(index);
-        else if (what == Changed::ItemsReset)
+        else if (what == Changed::ItemsReset || what == Changed::ItemsAdded)
             list->clear();
+        if (what == Changed::ItemsAdded) list->addItems(allItems(c));
         settleList(list, c);
     } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
         if (what == Changed::ItemInserted)
             combo->insertItem(index, qs(c.items[index].text));
         else if (what == Changed::ItemDeleted)
             combo->removeItem(index);
-        else if (what == Changed::ItemsReset)
+        else if (what == Changed::ItemsReset || what == Changed::ItemsAdded)
             combo->clear();
+        if (what == Changed::ItemsAdded) combo->addItems(allItems(c));
         settleCombo(combo, c);
     }
 }
@@ -393,6 +403,7 @@ void MirrorControl(QWidget* widget, const ModelControl& c, Changed what, int ind
         }
         return;
     case Changed::ItemInserted:
+    case Changed::ItemsAdded:
     case Changed::ItemDeleted:
     case Changed::ItemsReset:
     case Changed::Selection:
