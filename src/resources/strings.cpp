@@ -230,6 +230,7 @@ constexpr Entry kStrings[] = {
 
     // Print spooler.
     {str::LogSpoolerFailed, "LNTC: The print spooler could not be asked: %s"},
+
     // Names that the lists or the records cannot take.
     {str::LogQueueNameRefused,
      "LNTC: The queue %s of the ODR %s cannot be configured: its name is empty, holds a "
