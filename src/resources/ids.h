@@ -389,6 +389,10 @@ inline constexpr uint32_t LogFillAbandoned = 33062;
 inline constexpr uint32_t LogBestAvailCut = 33063; // %d names left out, %s queue
 // TCP Direct connectivity.
 inline constexpr uint32_t EnterPortName = 33070;
+// Files read and rewritten by the library.
+inline constexpr uint32_t LogHostsUnreadable = 33080; // %s path, %s reason
+inline constexpr uint32_t LogHostsNotUpdated = 33081; // %s path, %s reason
+inline constexpr uint32_t LogLdpxUnreadable = 33082;  // %s path, %s reason
 } // namespace str
 
 // Texts of the dialog framework itself.

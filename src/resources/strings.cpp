@@ -217,6 +217,11 @@ constexpr Entry kStrings[] = {
 
     // TCP Direct connectivity.
     {str::EnterPortName, "Please enter the TCP Direct Port Name."},
+
+    // Files read and rewritten by the library.
+    {str::LogHostsUnreadable, "LNTC: Error reading the hosts file %s: %s"},
+    {str::LogHostsNotUpdated, "LNTC: The hosts file %s did not get updated: %s"},
+    {str::LogLdpxUnreadable, "LNTC: Error reading the Large Document Printer file %s: %s"},
 };
 
 // Looked up by binary search.

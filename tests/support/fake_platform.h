@@ -50,8 +50,15 @@ class FakeFileSystem : public FileSystem {
     std::string productPath(std::string_view) const override { return {}; }
     uint32_t attributes(std::string_view, uint32_t& error) const override;
     uint32_t createDirectory(std::string_view path) override;
-    uint32_t readFile(std::string_view path, std::string& contents) const override;
+    using FileSystem::readFile;
+    // Refuses a file larger than maxSize with 223, as the real one does.
+    uint32_t readFile(std::string_view path, std::string& contents, uint64_t maxSize,
+                      FileKeep* keep) const override;
     uint32_t writeFile(std::string_view path, std::string_view contents) override;
+    uint32_t writeScratchFile(std::string_view path, std::string_view contents,
+                              const FileKeep&) override {
+        return writeFile(path, contents);
+    }
     uint32_t deleteFile(std::string_view) override { return err::NotSupported; }
     uint32_t renameFile(std::string_view from, std::string_view to) override;
     uint32_t copyFile(std::string_view from, std::string_view to) override;
