@@ -3,6 +3,7 @@
 #include "platform/environment.h"
 #include "platform/errors.h"
 #include "platform/filesystem.h"
+#include "platform/locks.h"
 #include "platform/modules.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
@@ -27,6 +28,7 @@ struct Platform {
     Modules* modules = nullptr; // none: no localised resources are looked for
     Spooler* spooler = nullptr;
     SystemServices* services = nullptr;
+    FileLocks* locks = nullptr; // none: nothing else on the machine to take turns with
 };
 
 // Owns the POSIX backends of one machine root.
@@ -51,6 +53,7 @@ class PosixPlatform {
     std::unique_ptr<Modules> modules_;
     std::unique_ptr<Spooler> spooler_;
     std::unique_ptr<SystemServices> services_;
+    std::unique_ptr<FileLocks> locks_;
     Platform platform_;
 };
 

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,15 @@ class FakeFileSystem : public FileSystem {
   private:
     std::map<std::string, std::string> files_; // by upper-case path without trailing "\\"
     std::map<std::string, bool> folders_;      // read-only, keyed alike
+};
+
+// Locks by name within the fake machine; `held` names are held by "another process".
+class FakeLocks : public FileLocks {
+  public:
+    std::set<std::string> held;
+    std::vector<std::string> taken; // every name acquired, in order
+    uint32_t acquire(const std::string& name, std::chrono::milliseconds wait,
+                     std::unique_ptr<Held>& out) override;
 };
 
 class FakeEnvironment : public Environment {

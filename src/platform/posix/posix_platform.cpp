@@ -3,6 +3,7 @@
 #include "platform/posix/cups_spooler.h"
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_filesystem.h"
+#include "platform/posix/posix_locks.h"
 #include "platform/posix/posix_modules.h"
 #include "platform/posix/posix_processes.h"
 #include "platform/posix/posix_sections.h"
@@ -69,6 +70,7 @@ PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
     modules_ = std::make_unique<PosixModules>(*env_);
     spooler_ = std::make_unique<CupsSpooler>();
     services_ = std::make_unique<PosixServices>();
+    locks_ = std::make_unique<PosixFileLocks>(root_);
     platform_.registry = registry_.get();
     platform_.sections = sections_.get();
     platform_.files = files_.get();
@@ -79,6 +81,7 @@ PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
     platform_.modules = modules_.get();
     platform_.spooler = spooler_.get();
     platform_.services = services_.get();
+    platform_.locks = locks_.get();
 }
 
 PosixPlatform::~PosixPlatform() = default;
