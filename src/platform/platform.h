@@ -34,7 +34,8 @@ struct Platform {
 // Owns the POSIX backends of one machine root.
 class PosixPlatform {
   public:
-    // root: the machine root folder (created when missing). Throws std::runtime_error when
+    // root: the machine root folder. A root made here gets drive C with the system folders a
+    // Windows machine has (C:\WINDOWS\system32\drivers\etc). Throws std::runtime_error when
     // the registry database cannot be opened at all.
     explicit PosixPlatform(const std::string& root);
     ~PosixPlatform();

@@ -685,8 +685,12 @@ TEST(HostsFile, RewritesByManyProcessesAtOnceAllLand) {
 
 // The working copy is the program's own: one left read-only by another user is replaced, and
 // none is left after a failure. The hosts file keeps its owner and group (where the process
-// may set them) as well as its mode.
+// may set them) as well as its mode. A new machine root has the hosts file's folder.
 TEST(HostsFile, AStaleWorkingCopyIsReplacedAndOwnerGroupAndModeAreKept) {
+    TempRoot fresh;
+    PosixPlatform made(fresh.path() + "/new");
+    EXPECT_EQ(fs::status(fresh.path() + "/new/drive_c/WINDOWS/system32/drivers/etc").permissions(),
+              fs::perms(0750));
     Machine m;
     const std::string hosts = m.etc + "hosts", working = m.etc + "hosts___.lnt";
     std::ofstream(hosts) << "10.1.2.3 PRN1\n";
