@@ -745,7 +745,7 @@ TEST(HostsFile, TheLockIsWaitedForOnlyAsLongAsAsked) {
 TEST(Directories, MissingFoldersAreMadeWithTheirModeWhateverTheUmask) {
     Machine m;
     m.host.answer = id::Yes;
-    const mode_t mask = ::umask(0);
+    const mode_t mask = ::umask(077);
     EXPECT_TRUE(ValidateDirectory(*m.lib, nullptr, "C:", "\\qdsw_local\\cache\\spool", 6));
     ::umask(mask);
     const std::string c = m.root.path() + "/drive_c/qdsw_local";

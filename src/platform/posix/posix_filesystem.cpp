@@ -1,6 +1,7 @@
 #include "platform/posix/posix_filesystem.h"
 
 #include "platform/errors.h"
+#include "platform/posix/trusted_files.h"
 
 #include <atomic>
 #include <cctype>
@@ -411,7 +412,12 @@ uint32_t PosixFileSystem::createDirectory(std::string_view path) {
     Target t;
     if (uint32_t e = target(path, false, t)) return e;
     if (t.exists) return S_ISLNK(t.st.st_mode) ? err::AccessDenied : err::AlreadyExists;
-    if (mkdirat(t.dir.get(), t.name.c_str(), kNewFolderMode) == 0) return err::Success;
+    if (mkdirat(t.dir.get(), t.name.c_str(), kNewFolderMode) == 0) {
+        // The umask does not decide; a shared folder's set-group-id bit is kept.
+        Fd made(openAt(t.dir.get(), t.name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW));
+        if (made) setNewFolderMode(made.get(), kNewFolderMode);
+        return err::Success;
+    }
     if (errno == EEXIST)
         return isLink(t.dir.get(), t.name) ? err::AccessDenied : err::AlreadyExists;
     return errno == ENOENT || errno == ENOTDIR ? err::PathNotFound : errorFromErrno(errno);
