@@ -159,23 +159,6 @@ uint32_t FakeFileSystem::copyFile(std::string_view from, std::string_view to) {
     return e ? e : writeFile(to, contents);
 }
 
-uint32_t FakeLocks::acquire(const std::string& name, std::chrono::milliseconds,
-                            std::unique_ptr<Held>& out) {
-    // Held by another process all the time there is to wait.
-    if (held.count(name)) return err::LockViolation;
-    struct Fake : Held {
-        FakeLocks& owner;
-        std::string name;
-        Fake(FakeLocks& o, std::string n) : owner(o), name(std::move(n)) {
-            owner.held.insert(name);
-        }
-        ~Fake() override { owner.held.erase(name); }
-    };
-    out = std::make_unique<Fake>(*this, name);
-    taken.push_back(name);
-    return 0;
-}
-
 std::optional<std::string> FakeEnvironment::get(std::string_view name) const {
     auto it = vars.find(name);
     return it == vars.end() ? std::nullopt : std::optional(it->second);

@@ -70,13 +70,15 @@ class FakeFileSystem : public FileSystem {
     std::map<std::string, bool> folders_;      // read-only, keyed alike
 };
 
-// Locks by name within the fake machine; `held` names are held by "another process".
+// Locks by name; those in `held` are held by another process all the time there is to wait.
 class FakeLocks : public FileLocks {
   public:
     std::set<std::string> held;
-    std::vector<std::string> taken; // every name acquired, in order
-    uint32_t acquire(const std::string& name, std::chrono::milliseconds wait,
-                     std::unique_ptr<Held>& out) override;
+    uint32_t acquire(const std::string& name, std::chrono::milliseconds,
+                     std::unique_ptr<Held>& out) override {
+        out = held.count(name) ? nullptr : std::make_unique<Held>();
+        return out ? 0 : err::LockViolation;
+    }
 };
 
 class FakeEnvironment : public Environment {

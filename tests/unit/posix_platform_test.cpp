@@ -224,8 +224,7 @@ TEST_F(PosixFileSystemTest, NoLinkBelowTheRootIsFollowedAndOnlyRegularFilesOfThe
     fs::create_symlink("/dev/zero", out + "/zero");
     ASSERT_EQ(mkfifo((c_ + "/work/fifo").c_str(), 0600), 0);
     std::ofstream(c_ + "/work/ten") << "0123456789";
-    std::ofstream(c_ + "/work/sub/ten") << "0123456789";
-    fs::create_directory_symlink("sub", c_ + "/work/inner"); // even one that stays below
+    fs::create_directory_symlink(".", c_ + "/work/inner"); // even one that stays below
     for (bool openat2 : {true, false}) {
         SCOPED_TRACE(openat2 ? "openat2" : "walk");
         PosixFileSystem files(root_.path(), openat2);
