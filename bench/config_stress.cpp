@@ -4,6 +4,11 @@
 // count, a record torn between two imports, a failure status where success is due.
 //
 //   config_stress [--processes N] [--seconds T]      (defaults: 8 processes, 60 s)
+//
+// With --hosts, pairs of processes instead rewrite the hosts file at the same moment, each with
+// its own port name, and it counts lost changes and processes told the wrong outcome.
+//
+//   config_stress --hosts [--pairs N]                 (default: 50 pairs)
 #include <nlohmann/json.hpp>
 
 #include <array>
@@ -21,8 +26,12 @@
 #include <unistd.h>
 #include <vector>
 
+#include "connectivity/hosts_file.h"
+#include "library/lifecycle.h"
+#include "library/production.h"
 #include "lntc/lntc.h"
 #include "support/child_process.h"
+#include "support/demo_files.h"
 #include "support/temp_root.h"
 
 namespace {
@@ -118,10 +127,72 @@ Tally work(double seconds, const std::string& dir, const std::vector<std::string
     return tally;
 }
 
+// One TCP Direct configuration's rewrite in a process of its own, started when `go` is readable;
+// its exit code says whether it was told of success.
+pid_t rewriter(const std::string& root, int go, const std::string& address,
+               const std::string& name) {
+    pid_t pid = fork();
+    if (pid != 0) return pid;
+    char c = 0;
+    if (read(go, &c, 1) != 1) _exit(2);
+    lntc::ProductionLibrary production(root);
+    lntc::Library& lib = production.library();
+    lntc::LoadLibrary(lib);
+    const uint32_t status = lntc::UpdateHostsFile(lib, nullptr, address, name);
+    lntc::UnloadLibrary(lib);
+    _exit(status == 0 ? 0 : 1);
+}
+
+int hostsStress(int pairs) {
+    const lntc::test::TempRoot temp;
+    setenv("LNTC_NO_GUI", "1", 1);
+    const std::string etc = temp.path() + "/drive_c/WINDOWS/system32/drivers/etc";
+    std::filesystem::create_directories(etc);
+    std::ofstream(etc + "/hosts") << "127.0.0.1 localhost\n";
+    long lost = 0, wrong = 0;
+    for (int pair = 0; pair < pairs; ++pair) {
+        int go[2];
+        if (pipe(go) != 0) return 1;
+        std::array<std::string, 2> names, addresses;
+        std::array<pid_t, 2> pids{};
+        for (int i = 0; i < 2; ++i) {
+            names[i] = "PAIR" + std::to_string(pair) + "_" + std::to_string(i);
+            addresses[i] = "10." + std::to_string(i) + "." + std::to_string(pair / 256) + "." +
+                           std::to_string(pair % 256);
+            pids[i] = rewriter(temp.path(), go[0], addresses[i], names[i]);
+        }
+        close(go[0]);
+        if (write(go[1], "gg", 2) != 2) return 1; // both at once
+        close(go[1]);
+        std::array<int, 2> status{};
+        for (int i = 0; i < 2; ++i)
+            waitpid(pids[i], &status[i], 0);
+        const std::string hosts = lntc::test::readTextFile(etc + "/hosts");
+        for (int i = 0; i < 2; ++i) {
+            const bool landed =
+                hosts.find("\n" + addresses[i] + "\t" + names[i] + "\n") != std::string::npos;
+            const bool told = WIFEXITED(status[i]) && WEXITSTATUS(status[i]) == 0;
+            lost += !landed;
+            wrong += landed != told;
+        }
+    }
+    std::printf("pairs %d, rewrites %d\n", pairs, 2 * pairs);
+    std::printf("lost changes %ld, processes told the wrong outcome %ld\n", lost, wrong);
+    return lost == 0 && wrong == 0 ? 0 : 3;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "--reader") == 0) return reader();
+    if (argc > 1 && std::strcmp(argv[1], "--hosts") == 0) {
+        int pairs = argc > 3 && std::strcmp(argv[2], "--pairs") == 0 ? std::atoi(argv[3]) : 50;
+        if (pairs < 1) {
+            std::fprintf(stderr, "usage: %s --hosts [--pairs N]\n", argv[0]);
+            return 2;
+        }
+        return hostsStress(pairs);
+    }
     int processes = 8;
     double seconds = 60;
     for (int i = 1; i + 1 < argc; i += 2) {

@@ -33,8 +33,10 @@ bool ModelInstalled(Library& lib, int model) {
     if (files == nullptr || path.empty()) return false;
     uint32_t error = 0;
     const uint32_t attributes = files->attributes(path, error);
-    // A folder of that name is no module.
-    return attributes != fileattr::Invalid && (attributes & fileattr::Directory) == 0;
+    // A folder, a pipe or a device of that name is no module (nor is a link, which the file
+    // system does not follow on drive C).
+    return attributes != fileattr::Invalid &&
+           (attributes & (fileattr::Directory | fileattr::Device)) == 0;
 }
 
 OtherModelDialog::OtherModelDialog(Library& lib, Dialog* parent, std::string queueName)

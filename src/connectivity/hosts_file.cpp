@@ -1,10 +1,13 @@
 #include "connectivity/hosts_file.h"
 
 #include "platform/errors.h"
+#include "resources/formats.h"
 #include "resources/ids.h"
 #include "store/library.h"
 #include "ui/message_box.h"
 
+#include <chrono>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -14,6 +17,14 @@ namespace {
 
 constexpr const char* kDefaultSystemRoot = "C:\\WINDOWS";
 constexpr const char* kNoAddress = "0.0.0.0";
+// What a line's fields hold at most.
+constexpr size_t kAddressMax = 20;
+constexpr size_t kNamesMax = 80;
+// Far beyond any real hosts file; a larger one is refused rather than read into memory.
+constexpr uint64_t kHostsMaxSize = 64u << 20;
+// Another process's rewrite takes milliseconds; one that holds the lock longer hangs.
+constexpr std::chrono::seconds kHostsLockWait{5};
+constexpr const char* kHostsLock = "hosts";
 
 struct HostsPaths {
     std::string hosts, working, backup;
@@ -71,7 +82,8 @@ struct Entry {
 };
 
 // An address, blanks, and the names: the rest of the line. The whole line is one entry however
-// long it is, so a long line is never taken for several.
+// long it is, so a long line is never taken for several; but an address or names longer than
+// their fields make no entry at all, rather than one cut to another name.
 std::optional<Entry> parseEntry(std::string_view line) {
     size_t i = 0;
     while (i < line.size() && isBlank(line[i]))
@@ -83,6 +95,7 @@ std::optional<Entry> parseEntry(std::string_view line) {
     while (i < line.size() && isBlank(line[i]))
         ++i;
     if (address.empty() || i == line.size()) return std::nullopt;
+    if (address.size() > kAddressMax || line.size() - i > kNamesMax) return std::nullopt;
     return Entry{address, line.substr(i)};
 }
 
@@ -103,7 +116,8 @@ bool namesEqual(std::string_view names, std::string_view name) {
 // A line the readers and the rewrite take back as exactly this name and address.
 bool isWritable(std::string_view address, std::string_view name) {
     auto isBreak = [](char c) { return c == '\n' || c == '\r' || c == '\0'; };
-    if (address.empty() || name.empty() || address.front() == '#' || isBlank(name.front()))
+    if (address.empty() || name.empty() || address.front() == '#' || isBlank(name.front()) ||
+        address.size() > kAddressMax || name.size() > kNamesMax)
         return false;
     for (char c : address)
         if (isBlank(c) || isBreak(c)) return false;
@@ -138,6 +152,51 @@ std::string rewrite(std::string_view old, std::string_view address, std::string_
     return out;
 }
 
+void logFailure(Library& lib, uint32_t format, const std::string& path, uint32_t error) {
+    lib.logError(error, 0,
+                 formatMessage(lib.strings().load(format).c_str(), path.c_str(),
+                               systemErrorText(error).c_str()));
+}
+
+// The dialog's readers tell the user nothing: what keeps them from the file goes to the log,
+// unless there simply is no hosts file.
+bool readHosts(Library& lib, std::string& data) {
+    const std::string path = hostsPaths(lib).hosts;
+    const uint32_t error = lib.platform().files->readFile(path, data, kHostsMaxSize, nullptr);
+    if (error != err::Success && error != err::FileNotFound && error != err::PathNotFound)
+        logFailure(lib, str::LogHostsUnreadable, path, error);
+    return error == err::Success;
+}
+
+// The old file is read, and the new one renamed over it, under the machine's hosts lock: a
+// rewrite by another process meanwhile would otherwise be lost, or lose this one. The lock is
+// let go before anything is shown.
+uint32_t rewriteHosts(Library& lib, const HostsPaths& p, const std::string& address,
+                      const std::string& name) {
+    FileSystem& files = *lib.platform().files;
+    std::unique_ptr<FileLocks::Held> held;
+    if (FileLocks* locks = lib.platform().locks)
+        if (uint32_t e = locks->acquire(kHostsLock, kHostsLockWait, held)) return e;
+    std::string old;
+    FileKeep keep;
+    uint32_t error = files.readFile(p.hosts, old, kHostsMaxSize, &keep);
+    const bool exists = error == err::Success;
+    if (error == err::FileNotFound) error = err::Success;
+    // A read-only hosts file is the administrator's word that it stays as it is.
+    if (error == err::Success && keep.readOnly) error = err::AccessDenied;
+    if (error != err::Success) return error;
+    const std::string updated = rewrite(old, address, name);
+    if (updated.size() > kHostsMaxSize) return err::FileTooLarge; // no reader would take it
+    // The hosts file changes only in the last step, by one rename: until then a failure, or
+    // the end of the process, leaves the old one in place. The working copy and the backup
+    // are the program's own, made afresh whatever was left of them.
+    error = files.writeScratchFile(p.working, updated, keep);
+    if (error == err::Success && exists) error = files.writeScratchFile(p.backup, old, keep);
+    if (error == err::Success) error = files.renameFile(p.working, p.hosts);
+    if (error != err::Success) files.deleteFile(p.working);
+    return error;
+}
+
 } // namespace
 
 std::string HostsFilePath(const Environment& env) {
@@ -151,7 +210,7 @@ std::string HostsFilePath(Library& lib) {
 bool LookupHostsName(Library& lib, const std::string& name, std::string& address) {
     address = kNoAddress;
     std::string data;
-    if (lib.platform().files->readFile(HostsFilePath(lib), data) != err::Success) return false;
+    if (!readHosts(lib, data)) return false;
     Lines lines(data);
     std::string_view text, end;
     while (lines.next(text, end)) {
@@ -167,7 +226,7 @@ bool LookupHostsName(Library& lib, const std::string& name, std::string& address
 std::vector<std::string> FillHostsNames(Library& lib) {
     std::vector<std::string> names;
     std::string data;
-    if (lib.platform().files->readFile(HostsFilePath(lib), data) != err::Success) return names;
+    if (!readHosts(lib, data)) return names;
     Lines lines(data);
     std::string_view text, end;
     while (lines.next(text, end)) {
@@ -184,23 +243,10 @@ std::vector<std::string> FillHostsNames(Library& lib) {
 uint32_t UpdateHostsFile(Library& lib, WindowRef owner, const std::string& address,
                          const std::string& name) {
     const HostsPaths p = hostsPaths(lib);
-    FileSystem& files = *lib.platform().files;
-    uint32_t error = isWritable(address, name) ? err::Success : err::InvalidParameter;
-    std::string old;
-    bool exists = false;
-    if (error == err::Success) {
-        error = files.readFile(p.hosts, old);
-        exists = error == err::Success;
-        if (error == err::FileNotFound) error = err::Success;
-    }
-    // The hosts file changes only in the last step, by one rename: until then a failure, or
-    // the end of the process, leaves the old one in place. The working copy starts as a copy
-    // so that the new file keeps the old one's permissions.
-    if (error == err::Success && exists) error = files.copyFile(p.hosts, p.working);
-    if (error == err::Success) error = files.writeFile(p.working, rewrite(old, address, name));
-    if (error == err::Success && exists) error = files.copyFile(p.hosts, p.backup);
-    if (error == err::Success) error = files.renameFile(p.working, p.hosts);
+    const uint32_t error =
+        isWritable(address, name) ? rewriteHosts(lib, p, address, name) : err::InvalidParameter;
     if (error != err::Success) {
+        logFailure(lib, str::LogHostsNotUpdated, p.hosts, error);
         ShowLastSystemError(lib, owner, error);
         ErrorId(lib, owner, str::HostsFileError, p.hosts.c_str());
     }

@@ -349,18 +349,6 @@ uint32_t ParseLdpxConfig(std::string_view fileText, std::string_view modelKey, L
     return error ? kLdpxFailed : 0;
 }
 
-uint32_t ReadLdpxCfgFile(Library& lib, const char* configDir, const char* modelKey) {
-    if (configDir == nullptr || *configDir == '\0') return kLdpxNoConfigDir;
-    if (modelKey == nullptr) return kLdpxFailed;
-    std::string path = std::string(configDir) + "\\" + kLdpxFileName;
-    // A cut path would name another file.
-    if (path.size() > kLdpxMaxPath) return kLdpxFailed;
-    std::string contents;
-    if (lib.platform().files->readFile(path, contents) != 0) return kLdpxFailed;
-    if (!lib.ldpx) lib.ldpx = std::make_unique<LdpxConfig>();
-    return ParseLdpxConfig(contents, modelKey, *lib.ldpx);
-}
-
 uint32_t GetLdpxPaperSizes(const Library& lib, uint16_t odrRelease, uint16_t& count,
                            uint16_t (&ids)[kLdpxTableEntries]) {
     count = 0;

@@ -35,6 +35,8 @@ uint32_t errorFromErrno(int e) {
         return err::DiskFull;
     case ENAMETOOLONG:
         return err::FilenameExcedRange;
+    case EFBIG:
+        return err::FileTooLarge;
     case ENOTEMPTY:
         return err::DirNotEmpty;
     case EISDIR:
@@ -114,6 +116,8 @@ std::string systemErrorText(uint32_t code) {
         return "The file is not a valid module.";
     case err::FilenameExcedRange:
         return "The filename or extension is too long.";
+    case err::FileTooLarge:
+        return "The file size exceeds the limit allowed and cannot be saved.";
     case err::MoreData:
         return "More data is available.";
     case err::Timeout:

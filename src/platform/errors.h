@@ -35,6 +35,7 @@ inline constexpr uint32_t Busy = 170;
 inline constexpr uint32_t AlreadyExists = 183;
 inline constexpr uint32_t BadExeFormat = 193;
 inline constexpr uint32_t FilenameExcedRange = 206;
+inline constexpr uint32_t FileTooLarge = 223;
 inline constexpr uint32_t MoreData = 234;
 inline constexpr uint32_t HostNotFound = 11001;
 inline constexpr uint32_t Timeout = 258; // WAIT_TIMEOUT

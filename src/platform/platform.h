@@ -3,6 +3,7 @@
 #include "platform/environment.h"
 #include "platform/errors.h"
 #include "platform/filesystem.h"
+#include "platform/locks.h"
 #include "platform/modules.h"
 #include "platform/processes.h"
 #include "platform/registry.h"
@@ -27,12 +28,14 @@ struct Platform {
     Modules* modules = nullptr; // none: no localised resources are looked for
     Spooler* spooler = nullptr;
     SystemServices* services = nullptr;
+    FileLocks* locks = nullptr; // none: nothing else on the machine to take turns with
 };
 
 // Owns the POSIX backends of one machine root.
 class PosixPlatform {
   public:
-    // root: the machine root folder (created when missing). Throws std::runtime_error when
+    // root: the machine root folder. A root made here gets drive C with the system folders a
+    // Windows machine has (C:\WINDOWS\system32\drivers\etc). Throws std::runtime_error when
     // the registry database cannot be opened at all.
     explicit PosixPlatform(const std::string& root);
     ~PosixPlatform();
@@ -51,6 +54,7 @@ class PosixPlatform {
     std::unique_ptr<Modules> modules_;
     std::unique_ptr<Spooler> spooler_;
     std::unique_ptr<SystemServices> services_;
+    std::unique_ptr<FileLocks> locks_;
     Platform platform_;
 };
 

@@ -400,6 +400,10 @@ inline constexpr uint32_t LogSpoolerFailed = 33085; // %s system message
 inline constexpr uint32_t LogQueueNameRefused = 33090; // %s quoted queue name, %s ODR
 inline constexpr uint32_t LogOdrListFull = 33091;      // %s ODR
 inline constexpr uint32_t LogPortNamesCut = 33092;     // %d names left out
+// Files read and rewritten by the library.
+inline constexpr uint32_t LogHostsUnreadable = 33100; // %s path, %s reason
+inline constexpr uint32_t LogHostsNotUpdated = 33101; // %s path, %s reason
+inline constexpr uint32_t LogLdpxUnreadable = 33102;  // %s path, %s reason
 } // namespace str
 
 // Texts of the dialog framework itself.

@@ -241,6 +241,11 @@ constexpr Entry kStrings[] = {
     {str::LogPortNamesCut,
      "LNTC: Names of the hosts file left out of the port-name list, which holds at most "
      "65535: %d"},
+
+    // Files read and rewritten by the library.
+    {str::LogHostsUnreadable, "LNTC: Error reading the hosts file %s: %s"},
+    {str::LogHostsNotUpdated, "LNTC: The hosts file %s did not get updated: %s"},
+    {str::LogLdpxUnreadable, "LNTC: Error reading the Large Document Printer file %s: %s"},
 };
 
 // Looked up by binary search.

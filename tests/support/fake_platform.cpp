@@ -130,10 +130,13 @@ uint32_t FakeFileSystem::currentDirectory(std::string& out) const {
     return cwd.empty() ? err::NotSupported : 0;
 }
 
-uint32_t FakeFileSystem::readFile(std::string_view path, std::string& contents) const {
+uint32_t FakeFileSystem::readFile(std::string_view path, std::string& contents, uint64_t maxSize,
+                                  FileKeep* keep) const {
     auto it = files_.find(folded(path));
     if (it == files_.end()) return err::FileNotFound;
+    if (it->second.size() > maxSize) return err::FileTooLarge;
     contents = it->second;
+    if (keep) *keep = FileKeep{true, false, 0644, 0, 0};
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,8 +51,15 @@ class FakeFileSystem : public FileSystem {
     std::string productPath(std::string_view) const override { return {}; }
     uint32_t attributes(std::string_view, uint32_t& error) const override;
     uint32_t createDirectory(std::string_view path) override;
-    uint32_t readFile(std::string_view path, std::string& contents) const override;
+    using FileSystem::readFile;
+    // Refuses a file larger than maxSize with 223, as the real one does.
+    uint32_t readFile(std::string_view path, std::string& contents, uint64_t maxSize,
+                      FileKeep* keep) const override;
     uint32_t writeFile(std::string_view path, std::string_view contents) override;
+    uint32_t writeScratchFile(std::string_view path, std::string_view contents,
+                              const FileKeep&) override {
+        return writeFile(path, contents);
+    }
     uint32_t deleteFile(std::string_view) override { return err::NotSupported; }
     uint32_t renameFile(std::string_view from, std::string_view to) override;
     uint32_t copyFile(std::string_view from, std::string_view to) override;
@@ -60,6 +68,17 @@ class FakeFileSystem : public FileSystem {
   private:
     std::map<std::string, std::string> files_; // by upper-case path without trailing "\\"
     std::map<std::string, bool> folders_;      // read-only, keyed alike
+};
+
+// Locks by name; those in `held` are held by another process all the time there is to wait.
+class FakeLocks : public FileLocks {
+  public:
+    std::set<std::string> held;
+    uint32_t acquire(const std::string& name, std::chrono::milliseconds,
+                     std::unique_ptr<Held>& out) override {
+        out = held.count(name) ? nullptr : std::make_unique<Held>();
+        return out ? 0 : err::LockViolation;
+    }
 };
 
 class FakeEnvironment : public Environment {

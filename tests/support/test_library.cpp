@@ -15,8 +15,8 @@ const char* const kDefaultDirectory = R"({
               "queues": [] } ] })";
 
 TestLibrary::TestLibrary(FakeMachine& m, bool load) : machine(m), product() {
-    Platform p{&m.registry,  &m.sections, &m.files,   &env,       &m.clock,
-               &m.processes, &m.windows,  &m.modules, &m.spooler, &m.services};
+    Platform p{&m.registry, &m.sections, &m.files,   &env,        &m.clock, &m.processes,
+               &m.windows,  &m.modules,  &m.spooler, &m.services, &m.locks};
     product.setDirectoryJson(kDefaultDirectory);
     lib_ = std::make_unique<Library>(p, product, host);
     if (load) loadStatus = LoadLibrary(*lib_);

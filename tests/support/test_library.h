@@ -24,6 +24,7 @@ struct FakeMachine {
     FakeModules modules;
     FakeSpooler spooler;
     FakeServices services;
+    FakeLocks locks;
 };
 
 class TestLibrary {

@@ -276,7 +276,8 @@ TEST(TcpDirect, HostsLinesMatchOnlyTheWholeNamesPart) {
         {"10.1.2.3 PRN1\tAL\n", "=PRN1 AL", "10.1.2.3", "PRN1|PRN1 AL", nullptr, "10.1.2.3 PRN1\tAL\n10.9.9.9\tPRN1 AL\n"},
         {"10.1.2.3 PRN1\r\n# x\r\n10.1.2.4\tPRN1\r\n", "", "10.1.2.3", "PRN1", nullptr, "10.9.9.9\tPRN1\r\n# x\r\n10.9.9.9\tPRN1\r\n"},
         {"127.0.0.1 localhost", "", "0.0.0.0", "localhost|PRN1", "10.9.9.9", "127.0.0.1 localhost\n10.9.9.9\tPRN1\n"}, // no last line end
-        {kLong + "\n", "", "0.0.0.0", kLong.substr(9) + "|PRN1", "10.9.9.9", kLong + "\n10.9.9.9\tPRN1\n"},
+        // Names longer than their 80 characters make no entry, and the line stays whole.
+        {kLong + "\n", "", "0.0.0.0", "PRN1", "10.9.9.9", kLong + "\n10.9.9.9\tPRN1\n"},
         {"", "", "0.0.0.0", "PRN1", "10.9.9.9", "10.9.9.9\tPRN1\n"},
         // The entry spelled as the name is chosen, not one that differs in case.
         {"10.1.2.3 PRN1\n1.1.1.1 prn1\n", "", "10.1.2.3", "prn1|PRN1", nullptr, "10.9.9.9\tPRN1\n1.1.1.1 prn1\n"},
@@ -380,6 +381,34 @@ TEST(TcpDirect, NoEmptyNameFocusRulesChangeNothingAFailedRewriteIsShown) {
                            ".\nThe TCP Direct Port Name and Address did not get updated."}));
     EXPECT_EQ(u.file() + u.q.DeviceName + std::to_string(u.q.TCP_SocketNumber),
               "10.1.2.3 PRN1\nPRN19100");
+}
+
+// An address of at most 20 characters and names of at most 80 make an entry; longer ones none,
+// and the rewrite keeps such lines byte for byte. What the rewrite would write back wrongly, or
+// cannot write while another process holds the hosts lock, is shown and logged.
+TEST(TcpDirect, HostsFieldsHaveTheirLimitsAndARewriteWaitsForTheLock) {
+    const std::string a20(20, '1'), n80(80, 'n'),
+        before =
+            "1" + a20 + " PRN1\n" + a20 + " PRN2\n10.1.1.1 " + n80 + "\n10.1.1.2 " + n80 + "x\n";
+    Queue t(before.c_str());
+    std::string at80, at81;
+    EXPECT_EQ(FillHostsNames(t.lib()), (Strings{"PRN2", n80}));
+    EXPECT_EQ(std::tuple(LookupHostsName(t.lib(), n80, at80), at80,
+                         LookupHostsName(t.lib(), n80 + "x", at81), at81),
+              std::tuple(true, "10.1.1.1", false, "0.0.0.0"));
+    EXPECT_EQ(UpdateHostsFile(t.lib(), nullptr, "10.9.9.9", "PRN1"), 0u);
+    t.machine.locks.held.insert("hosts");
+    EXPECT_EQ(std::vector<uint32_t>({UpdateHostsFile(t.lib(), nullptr, "1" + a20, "PRN1"),
+                                     UpdateHostsFile(t.lib(), nullptr, "1.1.1.1", n80 + "x"),
+                                     UpdateHostsFile(t.lib(), nullptr, "1.1.1.1", "PRN1")}),
+              std::vector<uint32_t>({87, 87, 33}));
+    const std::string bad = "Configuration Error: The pa", failed = "Configuration Error: Error ";
+    EXPECT_EQ(t.boxes(27),
+              (Strings{bad, failed, bad, failed, "Configuration Error: The pr", failed}));
+    EXPECT_TRUE(t.t.logged("LNTC: The hosts file " + std::string(kHosts) +
+                           " did not get updated: The process cannot access the file because "
+                           "another process has locked a portion of the file."));
+    EXPECT_EQ(t.file(), before + "10.9.9.9\tPRN1\n");
 }
 
 TEST(TcpDirect, HostsFileFollowsSystemRootOnlyOnDriveC) {

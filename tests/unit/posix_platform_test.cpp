@@ -20,6 +20,7 @@
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -232,6 +233,50 @@ TEST(PosixDisplay, ATcpDisplayCountsOnlyWhenItAnswersInTime) {
     for (const auto& [name, verdict] : cases)
         EXPECT_EQ(CheckDisplay((display = name, env), std::chrono::milliseconds(300)), verdict);
     close(listener);
+}
+
+// Below the machine root no link is followed, whether openat2() or the walk a folder at a time
+// resolves the path, and drive C spelled through Z: is still drive C; elsewhere on Z: links are
+// followed for reading. Only regular files are read (a pipe never blocks), up to the size asked.
+TEST_F(PosixFileSystemTest, NoLinkBelowTheRootIsFollowedAndOnlyRegularFilesOfTheirSizeAreRead) {
+    const std::string out = root_.path() + "/outside", z = "Z:" + out;
+    fs::create_directories(out + "/dir");
+    std::ofstream(out + "/dir/x") << "secret";
+    fs::create_symlink(out + "/dir/x", c_ + "/work/lfile");
+    fs::create_directory_symlink(out + "/dir", c_ + "/work/ldir");
+    fs::create_symlink("/dev/zero", out + "/zero");
+    ASSERT_EQ(mkfifo((c_ + "/work/fifo").c_str(), 0600), 0);
+    std::ofstream(c_ + "/work/ten") << "0123456789";
+    fs::create_directory_symlink(".", c_ + "/work/inner"); // even one that stays below
+    for (bool openat2 : {true, false}) {
+        SCOPED_TRACE(openat2 ? "openat2" : "walk");
+        PosixFileSystem files(root_.path(), openat2);
+        auto read = [&](const std::string& path, uint64_t max) {
+            std::string data;
+            return std::to_string(files.readFile(path, data, max, nullptr)) + ":" + data;
+        };
+        EXPECT_EQ(std::vector<std::string>(
+                      {read("C:\\work\\lfile", 99), read("C:\\work\\LDIR\\x", 99),
+                       read("C:\\work\\inner\\ten", 99), read("Z:" + c_ + "\\work\\lfile", 99),
+                       read("C:\\work\\fifo", 99), read("C:\\work\\TEN", 10),
+                       read("C:\\work\\ten", 9), read(z + "/dir/x", 99), read(z + "/zero", 99)}),
+                  std::vector<std::string>(
+                      {"5:", "5:", "5:", "5:", "5:", "0:0123456789", "223:", "0:secret", "5:"}));
+        uint32_t link = 0, fifo = 0;
+        EXPECT_EQ(Codes({files.attributes("C:\\work\\lfile", link), link,
+                         files.attributes("C:\\work\\fifo", fifo), fifo,
+                         files.writeFile("C:\\work\\lfile", "x"),
+                         files.writeFile("C:\\work\\ldir\\new", "x"),
+                         files.writeScratchFile("C:\\work\\ldir\\x", "x", FileKeep{}),
+                         files.copyFile("C:\\work\\ten", "C:\\work\\ldir\\x"),
+                         files.renameFile("C:\\work\\ten", "C:\\work\\ldir\\x"),
+                         files.deleteFile("C:\\work\\ldir\\x"),
+                         files.createDirectory("C:\\work\\ldir\\new")}),
+                  Codes({fileattr::Invalid, err::AccessDenied, fileattr::Device, 0, 5, 5, 5, 5, 5,
+                         5, 5}));
+    }
+    EXPECT_EQ(test::readTextFile(out + "/dir/x"), "secret");
+    EXPECT_EQ(std::distance(fs::directory_iterator(out + "/dir"), {}), 1);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "platform/posix/cups_spooler.h"
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_filesystem.h"
+#include "platform/posix/posix_locks.h"
 #include "platform/posix/posix_modules.h"
 #include "platform/posix/posix_processes.h"
 #include "platform/posix/posix_sections.h"
@@ -18,6 +19,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <pwd.h>
 #include <stdexcept>
@@ -47,14 +49,35 @@ void makeFolder(const std::string& path, mode_t mode) {
     }
 }
 
+// The folders below C: that a Windows machine always has and the product expects, such as the
+// hosts file's. Made beneath drive C without following a link; a root that cannot hold them
+// is still usable for reading.
+void makeSystemFolders(const std::string& driveC, mode_t mode) {
+    int dir = ::open(driveC.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    for (const char* name : {"WINDOWS", "system32", "drivers", "etc"}) {
+        if (dir < 0) return;
+        const bool made = mkdirat(dir, name, mode) == 0;
+        int next = ::openat(dir, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        ::close(dir);
+        dir = next;
+        if (made && dir >= 0) setNewFolderMode(dir, mode);
+    }
+    if (dir >= 0) ::close(dir);
+}
+
 } // namespace
 
 PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
     makeFolder(root_, 0750);
     // Drive C: is where the product keeps its files; without it every C: path is missing.
     // A read-only root that lacks it is still usable for reading the configuration.
+    const std::string driveC = root_ + "/drive_c";
+    struct stat st {};
     try {
-        makeFolder(root_ + "/drive_c", 0750);
+        if (lstat(driveC.c_str(), &st) != 0 && errno == ENOENT) {
+            makeFolder(driveC, 0750);
+            makeSystemFolders(driveC, 0750);
+        }
     } catch (const std::runtime_error&) {
     }
 #ifdef LNTC_HAVE_SQLITE_REGISTRY
@@ -69,6 +92,7 @@ PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
     modules_ = std::make_unique<PosixModules>(*env_);
     spooler_ = std::make_unique<CupsSpooler>();
     services_ = std::make_unique<PosixServices>();
+    locks_ = std::make_unique<PosixFileLocks>(root_);
     platform_.registry = registry_.get();
     platform_.sections = sections_.get();
     platform_.files = files_.get();
@@ -79,6 +103,7 @@ PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
     platform_.modules = modules_.get();
     platform_.spooler = spooler_.get();
     platform_.services = services_.get();
+    platform_.locks = locks_.get();
 }
 
 PosixPlatform::~PosixPlatform() = default;

@@ -1,0 +1,37 @@
+// Reading the large-document printer file; parsing it is apart, for the fuzzers.
+#include "media/ldpx_config.h"
+#include "platform/errors.h"
+#include "resources/formats.h"
+#include "resources/ids.h"
+#include "store/library.h"
+
+#include <memory>
+#include <string>
+
+namespace lntc {
+
+namespace {
+
+// Far beyond any real file; a larger one (or a device) is refused rather than read into memory.
+constexpr uint64_t kLdpxMaxSize = 1u << 20;
+
+} // namespace
+
+uint32_t ReadLdpxCfgFile(Library& lib, const char* configDir, const char* modelKey) {
+    if (configDir == nullptr || *configDir == '\0') return kLdpxNoConfigDir;
+    if (modelKey == nullptr) return kLdpxFailed;
+    std::string path = std::string(configDir) + "\\" + kLdpxFileName;
+    // A cut path would name another file.
+    if (path.size() > kLdpxMaxPath) return kLdpxFailed;
+    std::string contents;
+    if (uint32_t error = lib.platform().files->readFile(path, contents, kLdpxMaxSize, nullptr)) {
+        lib.logError(error, 0,
+                     formatMessage(lib.strings().load(str::LogLdpxUnreadable).c_str(), path.c_str(),
+                                   systemErrorText(error).c_str()));
+        return kLdpxFailed;
+    }
+    if (!lib.ldpx) lib.ldpx = std::make_unique<LdpxConfig>();
+    return ParseLdpxConfig(contents, modelKey, *lib.ldpx);
+}
+
+} // namespace lntc
