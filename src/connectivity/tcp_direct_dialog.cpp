@@ -8,9 +8,8 @@
 #include "ui/address_edit.h"
 #include "ui/message_box.h"
 
+#include <algorithm>
 #include <string>
-#include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace lntc {
@@ -52,19 +51,13 @@ void TcpDirectDialog::lookUp(const std::string& name) {
 
 bool TcpDirectDialog::onInitDialog() {
     HelpDialog::onInitDialog();
-    // The queue's own name first: a list cut at its limit still holds it.
-    std::vector<std::string> entries = FillHostsNames(lib_);
-    std::vector<bool> repeated(entries.size());
-    {
-        std::unordered_set<std::string_view> listed{portName_};
-        listed.reserve(entries.size() + 1);
-        for (size_t i = 0; i < entries.size(); ++i)
-            repeated[i] = !listed.insert(entries[i]).second;
-    }
-    std::vector<std::string> names{portName_};
-    names.reserve(entries.size() + 1);
-    for (size_t i = 0; i < entries.size(); ++i)
-        if (!repeated[i]) names.push_back(std::move(entries[i]));
+    // One entry a line, as the hosts file has them, and the queue's own name unless a line
+    // gives it; that one goes first, so that a list cut at its limit still holds it.
+    std::vector<std::string> names = FillHostsNames(lib_);
+    if (auto own = std::find(names.begin(), names.end(), portName_); own != names.end())
+        std::rotate(names.begin(), own, own + 1);
+    else
+        names.insert(names.begin(), portName_);
     const size_t total = names.size();
     const int added = addStrings(tcpctl::PortName, std::move(names));
     if (added >= 0 && static_cast<size_t>(added) < total) {

@@ -274,7 +274,7 @@ TEST(TcpDirect, HostsLinesMatchOnlyTheWholeNamesPart) {
         {"10.1.2.3 PRN1 X\n", "", "0.0.0.0", "PRN1|PRN1 X", "10.9.9.9", "10.1.2.3 PRN1 X\n10.9.9.9\tPRN1\n"},
         {"#10.1.2.3 PRN1\n", "", "0.0.0.0", "PRN1", "10.9.9.9", "10.9.9.9\tPRN1\n"},
         {"10.1.2.3 PRN1\tAL\n", "=PRN1 AL", "10.1.2.3", "PRN1|PRN1 AL", nullptr, "10.1.2.3 PRN1\tAL\n10.9.9.9\tPRN1 AL\n"},
-        {"10.1.2.3 PRN1\r\n# x\r\n10.1.2.4\tPRN1\r\n", "", "10.1.2.3", "PRN1", nullptr, "10.9.9.9\tPRN1\r\n# x\r\n10.9.9.9\tPRN1\r\n"},
+        {"10.1.2.3 PRN1\r\n# x\r\n10.1.2.4\tPRN1\r\n", "", "10.1.2.3", "PRN1|PRN1", nullptr, "10.9.9.9\tPRN1\r\n# x\r\n10.9.9.9\tPRN1\r\n"},
         {"127.0.0.1 localhost", "", "0.0.0.0", "localhost|PRN1", "10.9.9.9", "127.0.0.1 localhost\n10.9.9.9\tPRN1\n"}, // no last line end
         // Names longer than their 80 characters make no entry, and the line stays whole.
         {kLong + "\n", "", "0.0.0.0", "PRN1", "10.9.9.9", kLong + "\n10.9.9.9\tPRN1\n"},
