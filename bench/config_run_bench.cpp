@@ -95,21 +95,31 @@ void BM_ScriptedRunConfiguresSixteenQueues(benchmark::State& state) {
 }
 BENCHMARK(BM_ScriptedRunConfiguresSixteenQueues)->Unit(benchmark::kMillisecond);
 
+// The ODR directory given, the fonts, the shared records filled, and 16 of its count queues
+// (spread evenly) configured; the fill's status.
+template <typename Name>
+uint32_t seedSixteen(test::HeadlessLibrary& h, const std::string& directoryJson, int count,
+                     Name queueName) {
+    Library& lib = h.lib();
+    h.t.product.setDirectoryJson(directoryJson);
+    WriteStringValue(lib, kFontsKey, "Font1", "Courier");
+    WriteStringValue(lib, kFontsKey, "DefaultFont", "Courier");
+    WriteCharsetById(lib, 4100, 11);
+    const uint32_t status = InitialiseSharedConfig(lib);
+    for (int i = 0; i < count; i += count / 16) {
+        QueueRecord q{};
+        InitNewQueueRecord(1, queueName(i), "", q);
+        SaveQueueRecord(lib, q, true);
+    }
+    return status;
+}
+
 // Construction, start-up and the queue retrieval against an ODR of 10,000 print queue
 // objects, 16 of which address this server (all 16 configured here). Goal: under 100 ms.
 void MainDialogStartUp(benchmark::State& state) {
     test::HeadlessLibrary h(false);
     Library& lib = h.lib();
-    h.t.product.setDirectoryJson(queues(10000, 625, "testhost"));
-    WriteStringValue(lib, kFontsKey, "Font1", "Courier");
-    WriteStringValue(lib, kFontsKey, "DefaultFont", "Courier");
-    WriteCharsetById(lib, 4100, 11);
-    uint32_t status = InitialiseSharedConfig(lib);
-    for (int i = 0; i < 10000; i += 625) {
-        QueueRecord q{};
-        InitNewQueueRecord(1, name(i), "", q);
-        SaveQueueRecord(lib, q, true);
-    }
+    const uint32_t status = seedSixteen(h, queues(10000, 625, "testhost"), 10000, name);
     size_t listed = 0;
     for (auto _ : state) {
         h.host.script(dlg::Main)
@@ -136,18 +146,10 @@ void MainDialogStartUp60000Descending(benchmark::State& state) {
         list +=
             "{\"name\": \"" + queueName(i) + "\", \"printServer\": \"testhost\"}" + (i ? "," : "");
     h.t.product.parseOnce = true; // what is measured is the dialog, not the name service
-    h.t.product.setDirectoryJson(R"({"default": "Alpha:Quendal", "odrs": [{"domain": "Alpha",
+    const std::string directory = R"({"default": "Alpha:Quendal", "odrs": [{"domain": "Alpha",
         "organization": "Quendal", "systemDefaults": {"release": "3.1.0", "charset": 2},
-        "queues": [)" + list + "]}]}");
-    WriteStringValue(lib, kFontsKey, "Font1", "Courier");
-    WriteStringValue(lib, kFontsKey, "DefaultFont", "Courier");
-    WriteCharsetById(lib, 4100, 11);
-    uint32_t status = InitialiseSharedConfig(lib);
-    for (int i = 0; i < 60000; i += 3750) {
-        QueueRecord q{};
-        InitNewQueueRecord(1, queueName(i), "", q);
-        SaveQueueRecord(lib, q, true);
-    }
+        "queues": [)" + list + "]}]}";
+    const uint32_t status = seedSixteen(h, directory, 60000, queueName);
     std::pair<size_t, size_t> listed;
     for (auto _ : state) {
         h.host.script(dlg::Main)
