@@ -115,15 +115,16 @@ TEST(MainDialogStartUp, Cases) {
     const char* noPrinters = R"({"odrs": [{"domain": "Alpha", "organization": "Quendal"}]})";
     const Texts both{"LASER_1", "LASER_2"};
     // clang-format off
-    struct Case { const char* what; const char* directory; bool combined, readOnly, initFails; int focus; Texts boxes, toConfigure; };
+    // The focus and the default button (OK with the focus in the name box).
+    struct Case { const char* what; const char* directory; bool combined, readOnly, initFails; int focus, button; Texts boxes, toConfigure; };
     const Case cases[] = {
-        {"standalone", kDirectory, false, false, false, mc::Current, {}, both},
-        {"combined", kDirectory, true, false, false, mc::Current, {}, both},
-        {"no name, standalone", none, false, false, false, mc::OdrName, {}, {}},
-        {"no name, combined", none, true, false, false, mc::ToConfigure, {"The ODR software is also installed on th"}, {}},
-        {"no printers, combined", noPrinters, true, false, false, mc::ToConfigure, {"No printers are configured on the ODR fo"}, {}},
-        {"initialiser failed", kDirectory, false, false, true, mc::OdrName, {"Invalid ODR name, or Quendal software no"}, {}},
-        {"read-only", kDirectory, false, true, false, mc::Current, {}, both},
+        {"standalone", kDirectory, false, false, false, mc::Current, mc::Configure, {}, both},
+        {"combined", kDirectory, true, false, false, mc::Current, mc::Configure, {}, both},
+        {"no name, standalone", none, false, false, false, mc::OdrName, ctl::Ok, {}, {}},
+        {"no name, combined", none, true, false, false, mc::ToConfigure, mc::Configure, {"The ODR software is also installed on th"}, {}},
+        {"no printers, combined", noPrinters, true, false, false, mc::ToConfigure, mc::Configure, {"No printers are configured on the ODR fo"}, {}},
+        {"initialiser failed", kDirectory, false, false, true, mc::OdrName, ctl::Ok, {"Invalid ODR name, or Quendal software no"}, {}},
+        {"read-only", kDirectory, false, true, false, mc::Current, ctl::Cancel, {}, both},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -134,17 +135,13 @@ TEST(MainDialogStartUp, Cases) {
         w.lib().readOnlyRegistry = c.readOnly;
         DialogScript& s = w.host.script(dlg::Main).then([&](const ModelWindow& m) {
             const std::string& note = m.at(mc::Note).text;
-            // The name box taking the focus makes OK the default.
-            const int button = c.readOnly               ? ctl::Cancel
-                               : c.focus == mc::OdrName ? ctl::Ok
-                                                        : mc::Configure;
             EXPECT_EQ(std::tuple(m.focus, m.at(mc::ToConfigure).itemTexts(),
                                  m.at(mc::OdrName).enabled,
                                  note.find(c.combined ? "combined" : "standalone") != note.npos,
                                  m.at(ctl::Ok).enabled, m.defaultButton,
                                  m.at(mc::Configure).enabled || m.at(mc::Delete).enabled),
                       std::tuple(c.focus, c.toConfigure, !c.combined && !c.readOnly, true,
-                                 !c.readOnly, button, false));
+                                 !c.readOnly, c.button, false));
         });
         s.closeBox();
         EXPECT_EQ(RunConfiguration(w.lib(), nullptr, c.initFails ? 1 : w.initResult), 0u);
@@ -236,13 +233,12 @@ TEST_F(MainDialog, OkAndCancelQuestionsAndRefusedNames) {
             host.answer(id::Yes);
         // The dialog's move into the name box clears the queue selection as the user's does.
         DialogScript& again = main().select(mc::Current, "LASER_1").cancel();
-        again.then(focusIs(mc::OdrName))
-            .then([](const ModelWindow& w) {
-                EXPECT_EQ(
-                    std::tuple(w.defaultButton, w.at(mc::Current).curSel, w.at(mc::Delete).enabled),
-                    std::tuple(ctl::Ok, -1, false));
-            })
-            .cancel();
+        again.then(focusIs(mc::OdrName)).then([](const ModelWindow& w) {
+            EXPECT_EQ(
+                std::tuple(w.defaultButton, w.at(mc::Current).curSel, w.at(mc::Delete).enabled),
+                std::tuple(ctl::Ok, -1, false));
+        });
+        again.cancel();
         EXPECT_EQ(run(), 0u);
         EXPECT_EQ(takeBoxes(40), Texts(asked + 1, "The configuration is not yet initialized"))
             << font1 << "|" << defaultFont;
@@ -309,14 +305,10 @@ TEST_F(MainDialog, ReconciliationModelListAndThePrefixRule) {
 // the key EVIL\SUB) is not offered for deletion: its configuration stays in the registry.
 TEST(MainDialogQueueNames, NamesTheRegistryCannotHoldAreLoggedOnceAndKeepTheirConfiguration) {
     const std::string q39(39, 'Q'); // the most the record's Name holds
-    for (const auto& [name, usable] :
-         std::initializer_list<std::pair<std::string, bool>>{{q39, true},
-                                                             {q39 + "Q", false},
-                                                             {"", false},
-                                                             {"TAB\tX", false},
-                                                             {"\x7f", false},
-                                                             {"A b-1.\xE9/:*", true}})
-        EXPECT_EQ(QueueNameUsable(name), usable) << name;
+    EXPECT_EQ(std::vector<bool>({QueueNameUsable(q39), QueueNameUsable(q39 + "Q"),
+                                 QueueNameUsable(""), QueueNameUsable("TAB\tX"),
+                                 QueueNameUsable("\x7f"), QueueNameUsable("A b-1.\xE9/:*")}),
+              std::vector<bool>({true, false, false, false, false, true}));
     World w(R"({"default": "Alpha:Quendal", "odrs": [{"domain": "Alpha", "organization":
         "Quendal", "queues": [{"name": "LASER_1", "printServer": "testhost"}, {"name":
         "EVIL\\SUB", "printServer": "testhost"}, {"name": "BEL\u0007", "printServer":
