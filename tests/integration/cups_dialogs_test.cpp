@@ -88,9 +88,8 @@ TEST(CupsDialogs, ASilentSpoolerFailsItsRequestsRatherThanHoldingTheDialog) {
     cupsSetServer(nullptr);
     close(silent);
     EXPECT_EQ(h.takeBoxes(), Strings{"The LASER printer does not exist in Print Manager."});
-    EXPECT_EQ(
-        h.t.loggedTexts(),
-        Strings(2, "LNTC: The print spooler could not be asked: The wait operation timed out."));
+    EXPECT_EQ(h.t.loggedTexts(), Strings(2, "LNTC: The print spooler could not be asked: The "
+                                            "wait operation timed out."));
 }
 
 TEST(CupsSpooler, PortsAreTheDeviceNodesThatExistInAStableOrder) {

@@ -565,11 +565,6 @@ TEST(HostsFile, AFailureOrAKillBeforeAnyStepLeavesTheOldFileWhole) {
                 EXPECT_EQ(m.update("10.9.9.9"), n < 4 ? err::DiskFull : 0u);
                 ASSERT_EQ(m.host.shown.size(), n < 4 ? 2u : 0u);
                 EXPECT_EQ(m.read("hosts___.lnt"), "<none>") << "the working copy is removed";
-                if (n < 4) {
-                    EXPECT_EQ(m.host.shown[1].text,
-                              "Error accessing the file:  C:\\WINDOWS\\system32\\drivers\\etc\\"
-                              "hosts.\nThe TCP Direct Port Name and Address did not get updated.");
-                }
             }
             const std::string now = m.read("hosts");
             const size_t last = now.rfind('\n', now.size() - 2) + 1;
@@ -580,13 +575,11 @@ TEST(HostsFile, AFailureOrAKillBeforeAnyStepLeavesTheOldFileWhole) {
             ASSERT_EQ(chmod(working.c_str(), 0444) + chown(working.c_str(), kOwner, kGroup), 0);
             m.files.before = [](int) { return 0u; };
             EXPECT_EQ(m.update("10.9.9.9"), 0u);
-            for (const std::string& file : {hosts, m.etc + "hosts.lnt"}) {
-                struct stat st {};
-                ASSERT_EQ(stat(file.c_str(), &st), 0);
-                EXPECT_EQ(std::tuple(st.st_uid, st.st_gid, st.st_mode & 07777),
-                          std::tuple(kOwner, kGroup, 0604u))
-                    << file;
-            }
+            struct stat h = {}, b = {};
+            ASSERT_EQ(stat(hosts.c_str(), &h) + stat((m.etc + "hosts.lnt").c_str(), &b), 0);
+            EXPECT_EQ(std::tuple(h.st_uid, h.st_gid, h.st_mode & 07777, b.st_uid, b.st_gid,
+                                 b.st_mode & 07777),
+                      std::tuple(kOwner, kGroup, 0604u, kOwner, kGroup, 0604u));
             ASSERT_EQ(chmod(hosts.c_str(), 0444), 0);
             EXPECT_EQ(m.update("10.8.8.8"), err::AccessDenied);
             EXPECT_EQ(m.read("hosts") + "|" + m.read("hosts.lnt") + "|" + m.read("hosts___.lnt"),
@@ -647,16 +640,13 @@ TEST(HostsFile, LinksDevicesAndOversizedFilesAreRefusedAndLogged) {
 TEST(HostsFile, RewritesByManyProcessesAtOnceAllLand) {
     Machine m;
     std::ofstream(m.etc + "hosts") << "127.0.0.1 localhost\n";
-    auto address = [](int p, int i) {
-        return "10.0." + std::to_string(p) + "." + std::to_string(i);
-    };
-    auto name = [](int p, int i) { return "P" + std::to_string(p * 10 + i); };
+    auto id = [](int p, int i) { return std::to_string(p) + "." + std::to_string(i); };
     std::vector<std::unique_ptr<ForkedChild>> children;
     for (int p = 0; p < 6; ++p)
         children.push_back(std::make_unique<ForkedChild>([&, p](ForkedChild& c) {
             int failed = c.await() != 'g'; // all at once
             for (int i = 0; i < 5; ++i)
-                failed += m.update(address(p, i), name(p, i)) != 0;
+                failed += m.update("10.0." + id(p, i), "P" + id(p, i)) != 0;
             return failed;
         }));
     // Taken after the forks: a child would hold it too.
@@ -673,7 +663,7 @@ TEST(HostsFile, RewritesByManyProcessesAtOnceAllLand) {
     EXPECT_EQ(std::ranges::count(hosts, '\n'), 31);
     for (int p = 0; p < 6; ++p)
         for (int i = 0; i < 5; ++i)
-            EXPECT_NE(hosts.find(address(p, i) + "\t" + name(p, i) + "\n"), std::string::npos);
+            EXPECT_NE(hosts.find("10.0." + id(p, i) + "\tP" + id(p, i) + "\n"), std::string::npos);
     EXPECT_EQ(fs::status(m.root.path() + "/run/hosts.lock").permissions(), fs::perms(0640));
 }
 
