@@ -589,40 +589,34 @@ TEST(HostsFile, AFailureOrAKillBeforeAnyStepLeavesTheOldFileWhole) {
     }
 }
 
-// A member's attack: WINDOWS renamed away and rebuilt with their own hosts file, links in place
-// of a model's module and of ldpx.cfg. Nothing outside drive C is read or written; ldpx.cfg on Z:
-// that is a device is not read, a hosts file over its limit is refused (one at it is read), and
-// each reason is logged. (Pipes, the file system's tests show.)
+// A hosts file over its limit is refused (one at it is read). A member's attack: WINDOWS renamed
+// away and linked back, links in place of a model's module and of ldpx.cfg. Nothing outside drive
+// C is read or written; ldpx.cfg on Z: that is a device is not read; each reason is logged.
+// (Pipes, the file system's tests show.)
 TEST(HostsFile, LinksDevicesAndOversizedFilesAreRefusedAndLogged) {
     Machine m;
-    TempRoot other;
-    const std::string c = m.root.path() + "/drive_c/", theirs = other.path() + "/",
-                      hosts = theirs + "WINDOWS/system32/drivers/etc/hosts";
-    fs::create_directories(theirs + "WINDOWS/system32/drivers/etc");
-    std::ofstream(hosts) << "10.6.6.6 PRN1\n";
-    fs::create_symlink("/dev/zero", theirs + "ldpx.cfg"); // on Z:, followed: a device
-    fs::remove_all(c + "WINDOWS");
-    fs::create_directory_symlink(theirs + "WINDOWS", c + "WINDOWS");
-    fs::create_directories(c + "qdsw/lnt/bin");
-    fs::create_directories(c + "qdsw_local/sd");
-    fs::create_symlink(hosts, c + "qdsw/lnt/bin/LJA.dll");
-    fs::create_symlink(hosts, c + "qdsw_local/sd/ldpx.cfg");
     std::string address;
-    EXPECT_EQ(std::tuple(LookupHostsName(*m.lib, "PRN1", address), m.update("10.9.9.9"),
-                         ModelInstalled(*m.lib, ModelIndexOfKey("HP_LASERJET_4M")),
-                         ReadLdpxCfgFile(*m.lib, "C:\\qdsw_local\\sd", "X"),
-                         ReadLdpxCfgFile(*m.lib, ("Z:" + other.path()).c_str(), "X")),
-              std::tuple(false, err::AccessDenied, false, kLdpxFailed, kLdpxFailed));
-    EXPECT_EQ(readTextFile(hosts), "10.6.6.6 PRN1\n");
-    EXPECT_EQ(std::distance(fs::recursive_directory_iterator(other.path()), {}), 6);
-    // At the size limit and one past it; the file is sparse.
-    fs::remove(c + "WINDOWS");
-    fs::create_directories(m.etc);
-    std::ofstream(m.etc + "hosts") << "10.1.2.3 PRN1\n";
+    std::ofstream(m.etc + "hosts") << "10.1.2.3 PRN1\n"; // then sparse
     for (uintmax_t size : {64u << 20, (64u << 20) + 1}) {
         fs::resize_file(m.etc + "hosts", size);
         EXPECT_EQ(LookupHostsName(*m.lib, "PRN1", address), size == 64u << 20) << size;
     }
+    TempRoot other;
+    const std::string c = m.root.path() + "/drive_c/", theirs = other.path() + "/",
+                      hosts = theirs + "WINDOWS/system32/drivers/etc/hosts";
+    fs::rename(c + "WINDOWS", theirs + "WINDOWS");
+    fs::create_directory_symlink(theirs + "WINDOWS", c + "WINDOWS");
+    std::ofstream(hosts) << "10.6.6.6 PRN1\n";
+    fs::create_symlink("/dev/zero", theirs + "ldpx.cfg"); // on Z:, followed: a device
+    fs::create_directories(c + "qdsw/lnt/bin");
+    fs::create_symlink(hosts, c + "qdsw/lnt/bin/LJA.dll");
+    EXPECT_EQ(std::tuple(LookupHostsName(*m.lib, "PRN1", address), m.update("10.9.9.9"),
+                         ModelInstalled(*m.lib, ModelIndexOfKey("HP_LASERJET_4M")),
+                         ReadLdpxCfgFile(*m.lib, "C:\\WINDOWS", "X"),
+                         ReadLdpxCfgFile(*m.lib, ("Z:" + other.path()).c_str(), "X")),
+              std::tuple(false, err::AccessDenied, false, kLdpxFailed, kLdpxFailed));
+    EXPECT_EQ(readTextFile(hosts), "10.6.6.6 PRN1\n");
+    EXPECT_EQ(std::distance(fs::recursive_directory_iterator(other.path()), {}), 6);
     const std::string log = readTextFile(m.root.path() + "/log/error.log");
     const std::string file = "hosts file C:\\WINDOWS\\system32\\drivers\\etc\\hosts";
     for (const std::string& text :
@@ -630,7 +624,7 @@ TEST(HostsFile, LinksDevicesAndOversizedFilesAreRefusedAndLogged) {
           "LNTC: Error reading the " + file +
               ": The file size exceeds the limit allowed and cannot be saved.",
           std::string("LNTC: Error reading the Large Document Printer file "
-                      "C:\\qdsw_local\\sd\\ldpx.cfg: Access is denied.")})
+                      "C:\\WINDOWS\\ldpx.cfg: Access is denied.")})
         EXPECT_NE(log.find(text), std::string::npos) << text;
 }
 
