@@ -71,9 +71,11 @@ TEST(CupsDialogs, PrintManagerListsRefreshesAndChecksAgainstTheServer) {
     EXPECT_STREQ(q.DeviceName, "Late");
 }
 
-// A spooler that accepts and never answers fails each request once the patience is over: OK
-// refuses the printer, and the error log says why for the list and for OK.
+// A spooler that accepts and never answers fails each request once the patience is over (the
+// library's own wait, a minute, would meet the alarm): OK refuses the printer, and the error log
+// says why for the list and for OK.
 TEST(CupsDialogs, ASilentSpoolerFailsItsRequestsRatherThanHoldingTheDialog) {
+    alarm(30);
     uint16_t port = 0;
     const int silent = LoopbackListener(port);
     cupsSetServer(("127.0.0.1:" + std::to_string(port)).c_str());
@@ -87,10 +89,10 @@ TEST(CupsDialogs, ASilentSpoolerFailsItsRequestsRatherThanHoldingTheDialog) {
     EXPECT_EQ(PrintManagerDialog(h.lib(), nullptr, q).doModal(), id::Cancel);
     cupsSetServer(nullptr);
     close(silent);
+    alarm(0);
     EXPECT_EQ(h.takeBoxes(), Strings{"The LASER printer does not exist in Print Manager."});
-    EXPECT_EQ(
-        h.t.loggedTexts(),
-        Strings(2, "LNTC: The print spooler could not be asked: The wait operation timed out."));
+    EXPECT_EQ(h.t.loggedTexts(), Strings(2, "LNTC: The print spooler could not be asked: The "
+                                            "wait operation timed out."));
 }
 
 TEST(CupsSpooler, PortsAreTheDeviceNodesThatExistInAStableOrder) {

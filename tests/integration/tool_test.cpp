@@ -8,14 +8,11 @@
 #include <nlohmann/json.hpp>
 #include <sqlite3.h>
 
-#include <arpa/inet.h>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <netinet/in.h>
 #include <sstream>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -226,17 +223,13 @@ TEST_F(Tool, DemoSetupGivesItsFoldersAndFilesTheirModesWhateverTheUmask) {
 // The run served over VNC answers on the loopback address only, although Qt's vnc platform
 // listens on every interface.
 TEST_F(Tool, ConfigOverVncListensOnLoopbackOnly) {
-    int probe = ::socket(AF_INET, SOCK_STREAM, 0); // a free port
-    sockaddr_in any{.sin_family = AF_INET, .sin_port = 0, .sin_addr = {}, .sin_zero = {}};
-    socklen_t len = sizeof any;
-    ASSERT_EQ(::bind(probe, reinterpret_cast<sockaddr*>(&any), len), 0);
-    ::getsockname(probe, reinterpret_cast<sockaddr*>(&any), &len);
-    ::close(probe);
+    uint16_t free = 0;
+    ::close(LoopbackListener(free));
     char port[8];
-    std::snprintf(port, sizeof port, ":%04X ", ntohs(any.sin_port)); // as /proc/net lists it
+    std::snprintf(port, sizeof port, ":%04X ", free); // as /proc/net lists it
     auto vars = env();
     vars["LNTC_NO_GUI"] = "";
-    ChildProcess config(kConfig, {"--vnc", std::to_string(ntohs(any.sin_port))}, vars);
+    ChildProcess config(kConfig, {"--vnc", std::to_string(free)}, vars);
     std::string listening; // the local address of the listening socket
     for (int i = 0; i < 200 && listening.empty(); ++i, ::usleep(50 * 1000)) {
         std::istringstream lines(readTextFile("/proc/net/tcp6") + readTextFile("/proc/net/tcp"));
@@ -253,8 +246,9 @@ TEST_F(Tool, ConfigOverVncListensOnLoopbackOnly) {
 }
 
 // A failing script stops the configuration run: exit 2, its line on standard error and in the
-// transcript, the run's window cancelled, the registry as it was. The demo's script runs to
-// OK, and what it configured is in the registry.
+// transcript, the run's window cancelled, the registry as it was; so does a transcript that
+// cannot be written, before the run or at its end (a device behind a link is written, never
+// replaced). The demo's script runs to OK, and what it configured is in the registry.
 TEST_F(Tool, ConfigScriptsStopAtTheirFailingLineOrConfigureTheDemo) {
     const std::string before = exportAll(), transcript = root.path() + "/transcript.json";
     auto config = [&](const std::string& script, const std::string& input = "") {
@@ -269,6 +263,16 @@ TEST_F(Tool, ConfigScriptsStopAtTheirFailingLineOrConfigureTheDemo) {
     EXPECT_TRUE(failed.starts_with("2 lntc-config: line 2: ") &&
                 failed.ends_with(R"(2{"kind":"end","id":203,"result":2})"))
         << failed;
+    const std::string missing = root.path() + "/missing/t.json", full = root.path() + "/full";
+    std::filesystem::create_symlink("/dev/full", full);
+    std::string runs;
+    for (const std::string& to : {missing, full})
+        runs += said(
+            runProgram(kConfig, {"--script", "-", "--transcript", to}, env(), "click Cancel\n"));
+    EXPECT_EQ(runs, "2 lntc-config: cannot write the transcript " + missing +
+                        ": No such file or directory\n2 lntc-config: cannot write the transcript " +
+                        full + ": No space left on device\n");
+    EXPECT_EQ(std::filesystem::read_symlink(full), "/dev/full");
     EXPECT_EQ(exportAll(), before);
     EXPECT_EQ(config(std::string(LNTC_SOURCE_DIR) + "/share/demo/configure.script"),
               R"(0 -{"kind":"end","id":203,"result":1})");
@@ -279,31 +283,12 @@ TEST_F(Tool, ConfigScriptsStopAtTheirFailingLineOrConfigureTheDemo) {
         EXPECT_NE(queues.find("\\Queues\\" + std::string(q) + "]"), std::string::npos) << q;
 }
 
-// A transcript that cannot be written fails the run with the reason: a place that cannot take it
-// before the run, a write that fails at the end (a device behind a link is written, never
-// replaced).
-TEST_F(Tool, AnUnwritableTranscriptFailsTheRun) {
-    const std::string script = file("cancel.script", "click Cancel\n"),
-                      full = root.path() + "/full";
-    std::filesystem::create_symlink("/dev/full", full);
-    std::string runs;
-    for (const std::string& to : {root.path() + "/missing/t.json", full, root.path() + "/t.json"})
-        runs += said(runProgram(kConfig, {"--script", script, "--transcript", to}, env()));
-    EXPECT_EQ(runs, "2 lntc-config: cannot write the transcript " + root.path() +
-                        "/missing/t.json: No such file or directory\n2 lntc-config: cannot write "
-                        "the transcript " +
-                        full + ": No space left on device\n1 ");
-    EXPECT_EQ(std::filesystem::read_symlink(full), "/dev/full");
-}
-
 // A display named in the environment that does not answer (port 65535, above those the system
 // hands out) leaves a process on the console: no logo, and the configuration says so and stops.
 TEST_F(Tool, ADisplayThatDoesNotAnswerIsNoDisplay) {
     auto vars = env();
-    vars.insert({{"QT_QPA_PLATFORM", ""},
-                 {"WAYLAND_DISPLAY", ""},
-                 {"LNTC_NO_GUI", ""},
-                 {"DISPLAY", "127.0.0.1:59535"}});
+    vars.insert({{"QT_QPA_PLATFORM", ""}, {"WAYLAND_DISPLAY", ""}, {"LNTC_NO_GUI", ""}});
+    vars["DISPLAY"] = "127.0.0.1:59535";
     EXPECT_EQ(runProgram(kTool, {"show"}, vars).exitCode, 0);
     EXPECT_EQ(said(runProgram(kConfig, {}, vars)),
               "2 lntc-config: the display named by DISPLAY or WAYLAND_DISPLAY does not answer; set "
@@ -311,38 +296,33 @@ TEST_F(Tool, ADisplayThatDoesNotAnswerIsNoDisplay) {
 }
 
 // The registry refuses (a real database whose triggers abort the writes): a queue's save says why
-// and that the queue was not configured; the general record's save keeps the main dialog open
-// and says why, and Close asks whether to leave without it; a key that stays keeps its queue.
+// and that the queue was not configured; a key that stays keeps its queue; the general record's
+// save keeps the main dialog open and says why, and Close asks whether to leave without it.
 TEST_F(Tool, WhatTheRegistryRefusesIsShownAndChangesNothing) {
-    const std::string before = exportAll(), io = "\"An I/O operation initiated by the registry "
-                                                 "failed unrecoverably.\"\nanswer ok\n";
-    auto run = [&](const std::string& trigger, const std::string& script) {
-        sqlite3* db = nullptr;
-        EXPECT_EQ(sqlite3_open(rootDb().c_str(), &db), SQLITE_OK);
-        const std::string sql = "CREATE TRIGGER " + trigger + " BEGIN SELECT RAISE(ABORT, ''); END";
-        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
-        sqlite3_close(db);
-        return said(runProgram(kConfig, {"--script", file("s", script)}, env()));
-    };
-    EXPECT_EQ(run("general BEFORE INSERT ON vals WHEN NEW.key IN (SELECT id FROM keys WHERE lname "
-                  "IN ('general', 'legal_dept'))",
-                  "select \"Quendal Queues to Configure\" LEGAL_DEPT\nselect \"Printer Model\" "
-                  "\"HP LaserJet 4MV\"\nclick Configure\nclick OK\nexpect box " +
-                      io +
-                      "expect box \"The LEGAL_DEPT queue was not configured.\"\nanswer ok\nexpect "
-                      "items \"Quendal Queues to Configure\" LEGAL_DEPT MARKETING_COLOR\nclick "
-                      "OK\nanswer yes\nexpect box \"Error writing the font and general options to "
-                      "the Registry.  An I/O\"\nanswer ok\nclick Cancel\n"),
-              "1 ");
-    EXPECT_EQ(run("accounts BEFORE DELETE ON keys WHEN OLD.lname = 'accounts_lj'",
-                  "select \"Current Quendal Queues\" ACCOUNTS_LJ\nclick Delete\nanswer yes\n"
-                  "expect box " +
-                      io +
-                      "expect box \"The ACCOUNTS_LJ queue was not deleted.\"\n"
-                      "answer ok\nexpect selected \"Current Quendal Queues\" ACCOUNTS_LJ\nclick "
-                      "Close\nanswer yes\nexpect box \"If you exit now, these changes will be "
-                      "lost\"\nanswer no\nclick Close\nanswer yes\nanswer yes\n"),
-              "1 ");
+    const std::string before = exportAll();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(rootDb().c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(
+        sqlite3_exec(db,
+                     "CREATE TRIGGER general BEFORE INSERT ON vals WHEN NEW.key IN (SELECT id "
+                     "FROM keys WHERE lname IN ('general', 'legal_dept')) BEGIN SELECT "
+                     "RAISE(ABORT, ''); END; CREATE TRIGGER accounts BEFORE DELETE ON keys "
+                     "WHEN OLD.lname = 'accounts_lj' BEGIN SELECT RAISE(ABORT, ''); END",
+                     nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(db);
+    const std::string script =
+        "select \"Quendal Queues to Configure\" LEGAL_DEPT\nselect \"Printer Model\" \"HP LaserJet "
+        "4MV\"\nclick Configure\nclick OK\nexpect box \"An I/O operation initiated by the registry "
+        "failed\"\nanswer ok\nexpect box \"The LEGAL_DEPT queue was not configured.\"\nanswer ok\n"
+        "expect items \"Quendal Queues to Configure\" LEGAL_DEPT MARKETING_COLOR\nselect \"Current "
+        "Quendal Queues\" ACCOUNTS_LJ\nclick Delete\nanswer yes\nexpect box \"An I/O operation "
+        "initiated by the registry failed\"\nanswer ok\nexpect box \"The ACCOUNTS_LJ queue was not "
+        "deleted.\"\nanswer ok\nexpect selected \"Current Quendal Queues\" ACCOUNTS_LJ\nclick OK\n"
+        "answer yes\nexpect box \"Error writing the font and general options to the Registry.  An "
+        "I/O\"\nanswer ok\nclick Close\nanswer yes\nexpect box \"If you exit now, these changes "
+        "will be lost\"\nanswer no\nclick Close\nanswer yes\nanswer yes\n";
+    EXPECT_EQ(said(runProgram(kConfig, {"--script", "-"}, env(), script)), "1 ");
     EXPECT_EQ(exportAll(), before);
 }
 #endif

@@ -122,10 +122,9 @@ TEST(OdrFetch, ListsTheQueuesOfThisServerWithADoublingList) {
         FetchOdrQueueNames(lib, "Alpha:Quendal", "", names);
     }
     pretendListed = 0;
-    EXPECT_EQ(product.errors.size(), 1u);
-    EXPECT_EQ(product.errors.back().text, "LNTC: The ODR 'Alpha:Quendal' lists 65535 print "
-                                          "queues, the most that can be asked for; any further "
-                                          "queues were left out");
+    EXPECT_EQ(product.errors.size() == 1 ? product.errors[0].text : "",
+              "LNTC: The ODR 'Alpha:Quendal' lists 65535 print queues, the most that can be asked "
+              "for; any further queues were left out");
 }
 
 struct Pieces : ::testing::Test, HeadlessLibrary {

@@ -26,11 +26,13 @@ namespace {
 using Texts = std::vector<std::string>;
 namespace mc = mainctl;
 
-// Alpha answers and assigns two queues to this server ("testhost"); Beta is silent and only
-// reachable at its address; Gamma answers with other system defaults.
+// Alpha answers and assigns two queues to this server ("testhost"), and two whose names the
+// registry cannot hold; Beta is silent and only reachable at its address; Gamma answers with
+// other system defaults.
 const char* const kDirectory = R"({"default": "Alpha:Quendal", "odrs": [
   {"domain": "Alpha", "organization": "Quendal", "address": "10.0.0.7", "systemDefaults": {"release":
    "3.1.0", "charset": 2}, "queues": [{"name": "LASER_1", "printServer": "testhost"},
+   {"name": "EVIL\\SUB", "printServer": "testhost"}, {"name": "BEL\u0007", "printServer": "testhost"},
    {"name": "LASER_2", "printServer": "testhost"}, {"name": "ELSEWHERE", "printServer": "other"}]},
   {"domain": "Beta", "organization": "Quendal", "answers": false, "address": "10.0.0.9",
    "systemDefaults": {"release": "2.5.0", "charset": 11}, "queues": [{"name": "BQ", "printServer":
@@ -115,15 +117,16 @@ TEST(MainDialogStartUp, Cases) {
     const char* noPrinters = R"({"odrs": [{"domain": "Alpha", "organization": "Quendal"}]})";
     const Texts both{"LASER_1", "LASER_2"};
     // clang-format off
-    struct Case { const char* what; const char* directory; bool combined, readOnly, initFails; int focus; Texts boxes, toConfigure; };
+    // The focus and the default button (OK with the focus in the name box).
+    struct Case { const char* what; const char* directory; bool combined, readOnly, initFails; int focus, button; Texts boxes, toConfigure; };
     const Case cases[] = {
-        {"standalone", kDirectory, false, false, false, mc::Current, {}, both},
-        {"combined", kDirectory, true, false, false, mc::Current, {}, both},
-        {"no name, standalone", none, false, false, false, mc::OdrName, {}, {}},
-        {"no name, combined", none, true, false, false, mc::ToConfigure, {"The ODR software is also installed on th"}, {}},
-        {"no printers, combined", noPrinters, true, false, false, mc::ToConfigure, {"No printers are configured on the ODR fo"}, {}},
-        {"initialiser failed", kDirectory, false, false, true, mc::OdrName, {"Invalid ODR name, or Quendal software no"}, {}},
-        {"read-only", kDirectory, false, true, false, mc::Current, {}, both},
+        {"standalone", kDirectory, false, false, false, mc::Current, mc::Configure, {}, both},
+        {"combined", kDirectory, true, false, false, mc::Current, mc::Configure, {}, both},
+        {"no name, standalone", none, false, false, false, mc::OdrName, ctl::Ok, {}, {}},
+        {"no name, combined", none, true, false, false, mc::ToConfigure, mc::Configure, {"The ODR software is also installed on th"}, {}},
+        {"no printers, combined", noPrinters, true, false, false, mc::ToConfigure, mc::Configure, {"No printers are configured on the ODR fo"}, {}},
+        {"initialiser failed", kDirectory, false, false, true, mc::OdrName, ctl::Ok, {"Invalid ODR name, or Quendal software no"}, {}},
+        {"read-only", kDirectory, false, true, false, mc::Current, ctl::Cancel, {}, both},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -134,17 +137,13 @@ TEST(MainDialogStartUp, Cases) {
         w.lib().readOnlyRegistry = c.readOnly;
         DialogScript& s = w.host.script(dlg::Main).then([&](const ModelWindow& m) {
             const std::string& note = m.at(mc::Note).text;
-            // The name box taking the focus makes OK the default.
-            const int button = c.readOnly               ? ctl::Cancel
-                               : c.focus == mc::OdrName ? ctl::Ok
-                                                        : mc::Configure;
             EXPECT_EQ(std::tuple(m.focus, m.at(mc::ToConfigure).itemTexts(),
                                  m.at(mc::OdrName).enabled,
                                  note.find(c.combined ? "combined" : "standalone") != note.npos,
                                  m.at(ctl::Ok).enabled, m.defaultButton,
                                  m.at(mc::Configure).enabled || m.at(mc::Delete).enabled),
                       std::tuple(c.focus, c.toConfigure, !c.combined && !c.readOnly, true,
-                                 !c.readOnly, button, false));
+                                 !c.readOnly, c.button, false));
         });
         s.closeBox();
         EXPECT_EQ(RunConfiguration(w.lib(), nullptr, c.initFails ? 1 : w.initResult), 0u);
@@ -236,20 +235,28 @@ TEST_F(MainDialog, OkAndCancelQuestionsAndRefusedNames) {
             host.answer(id::Yes);
         // The dialog's move into the name box clears the queue selection as the user's does.
         DialogScript& again = main().select(mc::Current, "LASER_1").cancel();
-        again.then(focusIs(mc::OdrName))
-            .then([](const ModelWindow& w) {
-                EXPECT_EQ(
-                    std::tuple(w.defaultButton, w.at(mc::Current).curSel, w.at(mc::Delete).enabled),
-                    std::tuple(ctl::Ok, -1, false));
-            })
-            .cancel();
+        again.then(focusIs(mc::OdrName)).then([](const ModelWindow& w) {
+            EXPECT_EQ(
+                std::tuple(w.defaultButton, w.at(mc::Current).curSel, w.at(mc::Delete).enabled),
+                std::tuple(ctl::Ok, -1, false));
+        });
+        again.cancel();
         EXPECT_EQ(run(), 0u);
         EXPECT_EQ(takeBoxes(40), Texts(asked + 1, "The configuration is not yet initialized"))
             << font1 << "|" << defaultFont;
     }
 }
 
+// A queue name with a backslash (a key below another) or a control character is neither offered
+// nor taken as configured, and logged once per run. The slot that such a name made ("EVIL" from
+// the key EVIL\SUB) is not offered for deletion: its configuration stays in the registry.
 TEST_F(MainDialog, CreateImportModelChangeAndDelete) {
+    const std::string q39(39, 'Q'), evil = std::string(kProductRootPath) + "\\Queues\\EVIL\\SUB";
+    EXPECT_EQ(std::vector<bool>({QueueNameUsable(q39), QueueNameUsable(q39 + "Q"),
+                                 QueueNameUsable(""), QueueNameUsable("TAB\tX"),
+                                 QueueNameUsable("\x7f"), QueueNameUsable("A b-1.\xE9/:*")}),
+              std::vector<bool>({true, false, false, false, false, true}));
+    machine.registry.setString(evil, "Printer", "HP_LASERJET_4M");
     host.script(dlg::PrinterConfig).ok(); // LASER_1, the first of its model
     host.script(dlg::NewQueue).click(newqueuectl::Import);
     host.script(dlg::ImportQueue).ok();
@@ -270,7 +277,7 @@ TEST_F(MainDialog, CreateImportModelChangeAndDelete) {
     s.then([](const ModelWindow& w) { EXPECT_EQ(w.at(mc::Current).curSel, 0); }).closeBox();
     run();
     EXPECT_EQ(std::to_string(opened(dlg::PrinterConfig)) + " " + slots(),
-              "2 LASER_1:HP_LASERJET_4MV ");
+              "2 EVIL: LASER_1:HP_LASERJET_4MV ");
     EXPECT_EQ(takeBoxes(40),
               (Texts{"Successfully configured the queue LASER_",
                      "Import configuration from queue LASER_1 ",
@@ -278,6 +285,12 @@ TEST_F(MainDialog, CreateImportModelChangeAndDelete) {
                      "You selected a new printer model for the",
                      "Successfully configured the queue LASER_", "Delete queue LASER_2?",
                      "All successful queue configurations/dele"}));
+    const std::string cannot = "' of the ODR 'Alpha:Quendal' cannot be configured: its name is "
+                               "empty, holds a backslash or a control character, or is longer "
+                               "than 39 characters";
+    EXPECT_EQ(t.loggedTexts(),
+              (Texts{"LNTC: The queue 'EVIL\\SUB" + cannot, "LNTC: The queue 'BEL\\x07" + cannot}));
+    EXPECT_EQ(getString(machine.registry, evil, "Printer").value_or(""), "HP_LASERJET_4M");
 }
 
 // Queues are matched to the ODR's ignoring case; one it does not assign is asked about. A
@@ -302,42 +315,6 @@ TEST_F(MainDialog, ReconciliationModelListAndThePrefixRule) {
     EXPECT_EQ(slots(), "laser_1:HP_LASERJET_4M KEPT:HP_LASERJET_4M LASER_2:OTHER ");
     EXPECT_EQ(takeBoxes(40), (Texts{"The 'GONE' queue is configured on this p",
                                     "The 'KEPT' queue is configured on this p"}));
-}
-
-// A queue name with a backslash (a key below another) or a control character is neither offered
-// nor taken as configured, and logged once per run. The slot that such a name made ("EVIL" from
-// the key EVIL\SUB) is not offered for deletion: its configuration stays in the registry.
-TEST(MainDialogQueueNames, NamesTheRegistryCannotHoldAreLoggedOnceAndKeepTheirConfiguration) {
-    const std::string q39(39, 'Q'); // the most the record's Name holds
-    for (const auto& [name, usable] :
-         std::initializer_list<std::pair<std::string, bool>>{{q39, true},
-                                                             {q39 + "Q", false},
-                                                             {"", false},
-                                                             {"TAB\tX", false},
-                                                             {"\x7f", false},
-                                                             {"A b-1.\xE9/:*", true}})
-        EXPECT_EQ(QueueNameUsable(name), usable) << name;
-    World w(R"({"default": "Alpha:Quendal", "odrs": [{"domain": "Alpha", "organization":
-        "Quendal", "queues": [{"name": "LASER_1", "printServer": "testhost"}, {"name":
-        "EVIL\\SUB", "printServer": "testhost"}, {"name": "BEL\u0007", "printServer":
-        "testhost"}, {"name": "laser_2", "printServer": "testhost"}]}]})");
-    const std::string evil = std::string(kProductRootPath) + "\\Queues\\EVIL\\SUB";
-    w.machine.registry.setString(evil, "Printer", "HP_LASERJET_4M");
-    w.configured("LASER_1", 1);
-    w.host.answerWhen("Delete queue LASER_1", id::Yes);
-    w.host.answerWhen("still wish to exit", id::Yes);
-    DialogScript& s = w.main().then(listIs(mc::ToConfigure, {"laser_2"}));
-    s.then(listIs(mc::Current, {"LASER_1"})).select(mc::Current, "LASER_1").click(mc::Delete);
-    s.then(listIs(mc::ToConfigure, {"LASER_1", "laser_2"})).closeBox();
-    w.run();
-    EXPECT_EQ(w.takeBoxes(40),
-              (Texts{"Delete queue LASER_1?", "All successful queue configurations/dele"}));
-    EXPECT_EQ(getString(w.machine.registry, evil, "Printer").value_or(""), "HP_LASERJET_4M");
-    const Texts logged = w.t.loggedTexts(); // EVIL\SUB and BEL\x07, once each
-    ASSERT_EQ(logged.size(), 2u);
-    EXPECT_EQ(logged[0], "LNTC: The queue 'EVIL\\SUB' of the ODR 'Alpha:Quendal' cannot be "
-                         "configured: its name is empty, holds a backslash or a control "
-                         "character, or is longer than 39 characters");
 }
 
 } // namespace

@@ -262,13 +262,12 @@ TEST_F(MediaDialogs, TheMergeTakesStoredTraysAndFillsWhatIsEmptyFromTheModel) {
 
     // A stored tray index stays only where the model's list has that entry (three names; the
     // PostScript list has no default, so its combo stays disabled): the queue's and the lists'.
-    const std::pair<std::array<int16_t, 3>, const char*> indices[] = {
+    const std::pair<std::tuple<int16_t, int16_t, int16_t>, const char*> indices[] = {
         {{-1, -1, -1}, "1 0 0 | 1 0 65535"},
         {{2, 2, 0}, "2 2 0 | 2 2 65535"},
         {{3, 5, 1}, "1 0 0 | 1 0 65535"}};
     for (const auto& [values, expected] : indices) {
-        std::tie(q.EjectTray, q.QDDefaultTray, q.PSDefaultTray) =
-            std::tuple(values[0], values[1], values[2]);
+        std::tie(q.EjectTray, q.QDDefaultTray, q.PSDefaultTray) = values;
         MergeQueueMedia(t.lib(), q, state);
         EXPECT_EQ(formatMessage("%d %d %d | %u %u %u", q.EjectTray, q.QDDefaultTray,
                                 q.PSDefaultTray, state.EjectTrays.usTrayNameIndex,
