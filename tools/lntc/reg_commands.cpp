@@ -1,11 +1,11 @@
 // Registry files and the demo installation: these work on the machine root's store directly.
 #include "commands.h"
 #include "connectivity/hosts_file.h"
+#include "library/admin/regfile.h"
 #include "platform/platform.h"
 #include "platform/posix/trusted_files.h"
 #include "platform/printable.h"
 #include "product/posix_product.h"
-#include "store/regfile.h"
 
 #include <cerrno>
 #include <cstdio>
