@@ -134,6 +134,13 @@ TEST_F(SharedConfig, AWriterKilledDuringASaveLeavesAReadableStore) {
     }
 }
 
+// Each interface takes its own version constant and refuses the one below and the one above.
+TEST_F(SharedConfig, EachInterfaceTakesOnlyItsOwnVersionConstant) {
+    EXPECT_EQ(runProgram(kProbe, {}, env(), "versions LASER\n").out,
+              "versions CF190001 00000000 CF190001 CF190001 00000000 CF190001 CF190001 00000000 "
+              "CF190001\n");
+}
+
 // Processes that start while others stop must never meet one section without the other. An
 // import holds the store's write lock meanwhile: the fill reads the last committed state rather
 // than waiting and failing.
