@@ -134,11 +134,12 @@ TEST_F(SharedConfig, AWriterKilledDuringASaveLeavesAReadableStore) {
     }
 }
 
-// Each interface takes its own version constant and refuses the one below and the one above.
+// Each interface takes its own version constant and refuses the one below and the one above;
+// the administration's configuration run is refused where the library started at load.
 TEST_F(SharedConfig, EachInterfaceTakesOnlyItsOwnVersionConstant) {
-    EXPECT_EQ(runProgram(kProbe, {}, env(), "versions LASER\n").out,
+    EXPECT_EQ(runProgram(kProbe, {}, env(), "versions LASER\nconfigure\n").out,
               "versions CF190001 00000000 CF190001 CF190001 00000000 CF190001 CF190001 00000000 "
-              "CF190001\n");
+              "CF190001\nconfigure CF190004\n");
 }
 
 // Processes that start while others stop must never meet one section without the other. An

@@ -40,6 +40,13 @@ int main() {
                 LNTC_AdminFreeText(&text);
             }
             std::printf("\n");
+        } else if (cmd == "configure") {
+            // A process that loaded the library as the product does may not start it again.
+            LNTC_AdminRun run{};
+            run.script = "";
+            uint32_t ended = 0, display = 0;
+            std::printf("configure %08X\n",
+                        LNTC_AdminConfigure(LNTC_ADMIN_VERSION, &run, &ended, &display));
         } else if (cmd == "poke") {
             // A stray write through a handed-out pointer must fault, not corrupt.
             std::fflush(stdout);
