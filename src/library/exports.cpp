@@ -1,6 +1,8 @@
 // The exported C interface over the process's production library.
 #include "configure/configure.h"
 #include "library/accessors.h"
+#include "library/admin/lntc_admin.h"
+#include "library/instance.h"
 #include "library/lifecycle.h"
 #include "library/production.h"
 #include "lntc/lntc.h"
@@ -11,7 +13,12 @@
 #include "store/initialise.h"
 
 #include <cstdio>
+#include <functional>
 #include <memory>
+#include <string>
+
+// Defined by a program that starts the library itself (see lntc_admin.h).
+#pragma weak LNTC_AdminDeferredLoad
 
 namespace {
 
@@ -20,41 +27,58 @@ using lntc::Library;
 struct Instance {
     std::unique_ptr<lntc::ProductionLibrary> production;
     uint32_t loadStatus = LNTC_E_NOT_LOADED;
+    bool deferred = false;
 };
 
 Instance* g_instance = nullptr;
 
-__attribute__((constructor)) void onLoad() {
-    g_instance = new Instance;
+uint32_t start(lntc::Host* host, const std::function<void(const std::string&)>& say) {
     try {
         g_instance->production =
             std::make_unique<lntc::ProductionLibrary>(lntc::defaultMachineRoot());
+        // Before the load, so that nothing goes to another host.
+        if (host != nullptr) g_instance->production->library().setHost(*host);
         g_instance->loadStatus = lntc::LoadLibrary(g_instance->production->library());
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "liblntc: %s\n", lntc::printable(e.what()).c_str());
+        say(lntc::printable(e.what()));
         g_instance->production.reset();
+        g_instance->loadStatus = LNTC_E_NOT_LOADED;
     }
-    if (g_instance->loadStatus != 0 && g_instance->production) {
-        std::fprintf(stderr, "liblntc: the library could not start (error %u)\n",
-                     static_cast<unsigned>(g_instance->loadStatus));
-    }
+    if (g_instance->loadStatus != 0 && g_instance->production)
+        say("the library could not start (error " + std::to_string(g_instance->loadStatus) + ")");
+    return g_instance->loadStatus;
 }
 
-__attribute__((destructor)) void onUnload() {
-    if (g_instance == nullptr) return;
+void stop() {
     try {
         if (g_instance->production && g_instance->loadStatus == 0)
             lntc::UnloadLibrary(g_instance->production->library());
     } catch (...) {
     }
+    g_instance->loadStatus = LNTC_E_NOT_LOADED;
+    g_instance->production.reset();
+}
+
+__attribute__((constructor)) void onLoad() {
+    g_instance = new Instance;
+    // An administration program starts the library itself, with the host its run needs.
+    if (&LNTC_AdminDeferredLoad != nullptr && LNTC_AdminDeferredLoad == LNTC_ADMIN_VERSION) {
+        g_instance->deferred = true;
+        return;
+    }
+    start(nullptr,
+          [](const std::string& line) { std::fprintf(stderr, "liblntc: %s\n", line.c_str()); });
+}
+
+__attribute__((destructor)) void onUnload() {
+    if (g_instance == nullptr) return;
+    stop();
     delete g_instance;
     g_instance = nullptr;
 }
 
 Library* library() {
-    if (g_instance == nullptr || !g_instance->production || g_instance->loadStatus != 0)
-        return nullptr;
-    return &g_instance->production->library();
+    return lntc::LoadedLibrary();
 }
 
 // No exception crosses the C boundary.
@@ -69,6 +93,33 @@ template <typename F> uint32_t guarded(uint32_t failure, F&& f) {
 }
 
 } // namespace
+
+namespace lntc {
+
+Library* LoadedLibrary() {
+    if (g_instance == nullptr || !g_instance->production || g_instance->loadStatus != 0)
+        return nullptr;
+    return &g_instance->production->library();
+}
+
+ProductionLibrary* ProductionInstance() {
+    return g_instance != nullptr ? g_instance->production.get() : nullptr;
+}
+
+bool LoadIsDeferred() {
+    return g_instance != nullptr && g_instance->deferred;
+}
+
+uint32_t StartDeferredLibrary(Host* host, const std::function<void(const std::string&)>& say) {
+    if (!LoadIsDeferred() || g_instance->production) return LNTC_E_ARGUMENT;
+    return start(host, say);
+}
+
+void StopDeferredLibrary() {
+    if (LoadIsDeferred()) stop();
+}
+
+} // namespace lntc
 
 extern "C" {
 

@@ -2,10 +2,14 @@
 // with dlopen only when a window has to be shown; it gets everything it needs from the
 // library through these interfaces and keeps no process state of its own beyond its widgets.
 #pragma once
+#include "resources/templates.h"
 #include "ui/host.h"
+#include "ui/logo_view.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace lntc {
 
@@ -13,9 +17,10 @@ class TopWindows;
 
 inline constexpr const char* kQtModuleFile = "liblntc-qt.so";
 inline constexpr const char* kQtHostEntry = "lntc_qt_create_host";
+inline constexpr const char* kQtGalleryEntry = "lntc_qt_write_gallery";
 // Raised whenever a member below or the Host interface changes meaning; the module refuses
 // other versions.
-inline constexpr uint32_t kQtHostApiVersion = 3;
+inline constexpr uint32_t kQtHostApiVersion = 4;
 
 // Services of the library, valid for the life of the host made from them.
 class QtHostServices {
@@ -46,5 +51,17 @@ struct QtHostContext {
 // The module's entry point: a host over real widgets, or nullptr when none can be made now.
 // The host is deleted through Host's virtual destructor; the module stays loaded.
 using QtCreateHostFn = Host* (*)(const QtHostContext*);
+
+// Pictures of the templates and of the logo as the Qt host renders them, for review.
+struct QtGalleryRequest {
+    uint32_t apiVersion = kQtHostApiVersion;
+    std::span<const DialogTemplate* const> templates;
+    const LogoPaint* logo = nullptr;
+    std::string dir; // exists
+    // Filled by the module: the paths written, and what was not written and why.
+    std::vector<std::string> written, failed;
+};
+// The gallery's entry point: false when Qt cannot start in this process.
+using QtWriteGalleryFn = bool (*)(QtGalleryRequest*);
 
 } // namespace lntc

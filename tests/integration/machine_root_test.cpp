@@ -5,6 +5,7 @@
 #include "configure/directories.h"
 #include "connectivity/hosts_file.h"
 #include "library/accessors.h"
+#include "library/admin/regfile.h"
 #include "library/lifecycle.h"
 #include "library/production.h"
 #include "media/ldpx_config.h"
@@ -19,7 +20,6 @@
 #include "store/library.h"
 #include "store/models.h"
 #include "store/records.h"
-#include "store/regfile.h"
 #include "store/registry_access.h"
 #include "store/save.h"
 #include "support/child_process.h"
@@ -132,6 +132,14 @@ TEST_F(SharedConfig, AWriterKilledDuringASaveLeavesAReadableStore) {
             EXPECT_EQ(WTERMSIG(p->wait()), SIGSEGV);
         }
     }
+}
+
+// Each interface takes its own version constant and refuses the one below and the one above;
+// the administration's configuration run is refused where the library started at load.
+TEST_F(SharedConfig, EachInterfaceTakesOnlyItsOwnVersionConstant) {
+    EXPECT_EQ(runProgram(kProbe, {}, env(), "versions LASER\nconfigure\n").out,
+              "versions CF190001 00000000 CF190001 CF190001 00000000 CF190001 CF190001 00000000 "
+              "CF190001\nconfigure CF190004\n");
 }
 
 // Processes that start while others stop must never meet one section without the other. An

@@ -1,6 +1,7 @@
 // A product process for the integration tests: it loads liblntc.so like the print server
 // does and runs the commands it reads, one answer line per command.
 #include "lntc/lntc.h"
+#include "lntc_admin.h"
 
 #include <cstdio>
 #include <iostream>
@@ -26,6 +27,26 @@ int main() {
                         q ? q->Description : "", q ? q->DeviceName : "");
         } else if (cmd == "retain") {
             std::printf("retain %u\n", LNTC_RetainFiles(name.c_str(), flag));
+        } else if (cmd == "versions") {
+            // Each interface's own constant, and one below and above it.
+            std::printf("versions");
+            for (uint32_t v : {2002u, 2003u, 2004u})
+                std::printf(" %08X", LNTC_GetConfig(&config, v));
+            for (uint32_t v : {3003u, 3004u, 3005u})
+                std::printf(" %08X", LNTC_GetQueue(name.c_str(), &q, v));
+            for (uint32_t v : {4000u, 4001u, 4002u}) {
+                LNTC_AdminText text{};
+                std::printf(" %08X", LNTC_AdminStatusText(v, 0, &text));
+                LNTC_AdminFreeText(&text);
+            }
+            std::printf("\n");
+        } else if (cmd == "configure") {
+            // A process that loaded the library as the product does may not start it again.
+            LNTC_AdminRun run{};
+            run.script = "";
+            uint32_t ended = 0, display = 0;
+            std::printf("configure %08X\n",
+                        LNTC_AdminConfigure(LNTC_ADMIN_VERSION, &run, &ended, &display));
         } else if (cmd == "poke") {
             // A stray write through a handed-out pointer must fault, not corrupt.
             std::fflush(stdout);

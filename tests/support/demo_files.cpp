@@ -1,6 +1,6 @@
 #include "support/demo_files.h"
 
-#include "store/regfile.h"
+#include "library/admin/regfile.h"
 
 #include <fstream>
 #include <sstream>

@@ -1,5 +1,6 @@
 // The POSIX backends: environment, clock, machine root, process list and the file system with
 // its drive mapping.
+#include "library/admin/output_file.h"
 #include "platform/display.h"
 #include "platform/errors.h"
 #include "platform/platform.h"
@@ -277,6 +278,63 @@ TEST_F(PosixFileSystemTest, NoLinkBelowTheRootIsFollowedAndOnlyRegularFilesOfThe
     EXPECT_EQ(test::readTextFile(out + "/dir/x"), "secret");
     EXPECT_EQ(std::distance(fs::directory_iterator(out + "/dir"), {}), 1);
     alarm(0);
+}
+
+// The administration's writer, its system calls watched: the new file is on the disk before it
+// takes the old one's name, with exactly its mode; a failure at any step leaves the old file and
+// no new one.
+struct WatchedCalls {
+    static inline std::string log, failing;
+    static bool fails(const char* call) {
+        log += std::string(call) + " ";
+        if (failing != call) return false;
+        errno = EIO;
+        return true;
+    }
+};
+const OutputCalls kWatchedCalls{
+    [](char* p, int f) { return WatchedCalls::fails("temporary") ? -1 : ::mkostemp(p, f); },
+    [](int fd, mode_t m) { return WatchedCalls::fails("mode") ? -1 : ::fchmod(fd, m); },
+    [](int fd, const void* d, size_t n) -> ssize_t {
+        return WatchedCalls::fails("write") ? -1 : ::write(fd, d, n);
+    },
+    [](int fd) { return WatchedCalls::fails("flush") ? -1 : ::fsync(fd); },
+    [](int fd) { return ::close(fd) != 0 || WatchedCalls::fails("close") ? -1 : 0; },
+    [](const char* a, const char* b) {
+        return WatchedCalls::fails("rename") ? -1 : ::rename(a, b);
+    },
+};
+
+TEST(OutputFile, IsFlushedBeforeItReplacesTheOldFileAndAFailedStepLeavesTheOldOne) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "temporary mode write flush close rename |new 604|"},
+        {"temporary", "temporary |old 640|Input/output error"},
+        {"mode", "temporary mode close |old 640|Input/output error"},
+        {"write", "temporary mode write close |old 640|Input/output error"},
+        {"flush", "temporary mode write flush close |old 640|Input/output error"},
+        {"close", "temporary mode write flush close |old 640|Input/output error"},
+        {"rename", "temporary mode write flush close rename |old 640|Input/output error"},
+    };
+    for (const auto& [failing, expected] : cases) {
+        test::TempRoot dir;
+        const std::string path = dir.path() + "/out.json";
+        std::ofstream(path) << "old";
+        ::chmod(path.c_str(), 0640);
+        WatchedCalls::log.clear();
+        WatchedCalls::failing = failing;
+        std::string why;
+        {
+            OutputFile out(kWatchedCalls);
+            if (out.open(path, 0604, OutputFile::Devices::Replace, why)) out.write("new", why);
+        }
+        char mode[8];
+        std::snprintf(mode, sizeof mode, "%o",
+                      static_cast<unsigned>(fs::status(path).permissions()));
+        EXPECT_EQ(WatchedCalls::log + "|" + test::readTextFile(path) + " " + mode + "|" + why,
+                  expected);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)
+            << failing;
+    }
 }
 
 } // namespace

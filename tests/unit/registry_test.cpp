@@ -1,8 +1,8 @@
 // The registry: the behaviour every backend must share, run against the fake and the database,
 // and registry files written and read over it.
+#include "library/admin/regfile.h"
 #include "platform/errors.h"
 #include "platform/posix/sqlite_registry.h"
-#include "store/regfile.h"
 #include "support/demo_files.h"
 #include "support/memory_registry.h"
 #include "support/temp_root.h"

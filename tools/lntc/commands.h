@@ -1,11 +1,11 @@
 #pragma once
-#include "lntc/lntc.h"
+#include "lntc_admin.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace lntc::tool {
+namespace tool {
 
 using Args = std::vector<std::string>;
 
@@ -28,4 +28,4 @@ std::string statusText(uint32_t status);
 // else an error.
 bool configUsable(uint32_t status, const ServerConfig* config);
 
-} // namespace lntc::tool
+} // namespace tool

@@ -1,9 +1,6 @@
 // Commands that go through the library's exports, as every product process does.
 #include "commands.h"
-#include "lntc/lntc.h"
-#include "platform/platform.h"
-#include "platform/printable.h"
-#include "product/product.h"
+#include "common/admin_text.h"
 #include "record_fields.h"
 
 #include <csignal>
@@ -12,7 +9,7 @@
 #include <poll.h>
 #include <unistd.h>
 
-namespace lntc::tool {
+namespace tool {
 
 int usageError(const char* message) {
     std::fprintf(stderr, "lntc: %s\n", message);
@@ -20,42 +17,10 @@ int usageError(const char* message) {
 }
 
 std::string statusText(uint32_t status) {
-    char buf[96];
-    switch (status) {
-    case LNTC_OK:
-        return "success";
-    case LNTC_E_VERSION:
-        return "0xCF190001 (version mismatch)";
-    case LNTC_E_NO_QUEUE:
-        return "0xCF190002 (no such queue)";
-    case LNTC_E_SECTION:
-        return "0xCF190003 (a shared section could not be created or mapped)";
-    case LNTC_E_ARGUMENT:
-        return "0xCF190004 (invalid argument)";
-    case LNTC_E_NOT_LOADED:
-        return "0xCF190005 (the library could not open its registry root)";
-    default:
-        break;
-    }
-    const char* meaning = "from the ODR name service";
-    switch (status) {
-    case kRlkNoLibrary:
-        meaning = "the RLK name service cannot be linked";
-        break;
-    case kRlkBadArgument:
-        meaning = "bad argument, or a malformed ODR directory: see the error log";
-        break;
-    case kRlkNoSuchObject:
-        meaning = "the ODR name service knows no such ODR";
-        break;
-    case kRlkNoSuchProperty:
-        meaning = "no such property";
-        break;
-    case kRlkNoAnswer:
-        meaning = "the ODR does not answer";
-        break;
-    }
-    std::snprintf(buf, sizeof buf, "0x%08X (%s)", status, meaning);
+    LNTC_AdminText text{};
+    if (LNTC_AdminStatusText(LNTC_ADMIN_VERSION, status, &text) == 0) return take(text);
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%08X", status);
     return buf;
 }
 
@@ -189,17 +154,10 @@ int cmdKanjiFonts(const Args& args) {
     std::printf("%u\n", LNTC_NeedKanjiDiskFonts(clear ? 1 : 0));
     // The export answers the value whether or not the deletion worked: ask again.
     if (!clear || LNTC_NeedKanjiDiskFonts(0) == 0) return 0;
-    std::string why = "it could not be deleted (see the error log)";
-    try {
-        PosixPlatform machine(defaultMachineRoot());
-        const Registry& reg = *machine.platform().registry;
-        if (!reg.damage().empty())
-            why = "the registry database is damaged (" + printable(reg.damage()) + ")";
-        else if (reg.readOnly())
-            why = "the registry is read-only";
-    } catch (const std::exception& e) {
-        why = printable(e.what());
-    }
+    LNTC_AdminText text{};
+    LNTC_AdminRegistryWritable(LNTC_ADMIN_VERSION, &text);
+    std::string why = take(text);
+    if (why.empty()) why = "it could not be deleted (see the error log)";
     std::fprintf(stderr, "lntc: NeedKanjiDiskFonts was not cleared: %s\n", why.c_str());
     return 1;
 }
@@ -258,4 +216,4 @@ int cmdHold(const Args& args) {
     return 0;
 }
 
-} // namespace lntc::tool
+} // namespace tool

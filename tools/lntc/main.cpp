@@ -1,7 +1,7 @@
 // lntc: the configuration of this print server from the command line.
 #include "commands.h"
+#include "common/admin_text.h"
 #include "media_commands.h"
-#include "platform/printable.h"
 
 #include <cstdio>
 #include <cstring>
@@ -42,24 +42,24 @@ int main(int argc, char** argv) {
     const std::string command = args[0];
     args.erase(args.begin());
     try {
-        if (command == "show") return lntc::tool::cmdShow(args);
-        if (command == "retain") return lntc::tool::cmdRetain(args);
-        if (command == "postscript") return lntc::tool::cmdPostScript(args);
-        if (command == "kanji-fonts") return lntc::tool::cmdKanjiFonts(args);
-        if (command == "find") return lntc::tool::cmdFind(args);
-        if (command == "kill") return lntc::tool::cmdKill(args);
-        if (command == "hold") return lntc::tool::cmdHold(args);
-        if (command == "reg") return lntc::tool::cmdReg(args);
-        if (command == "demo-setup") return lntc::tool::cmdDemoSetup(args);
-        if (command == "media") return lntc::tool::cmdMedia(args);
-        if (command == "orientation") return lntc::tool::cmdOrientation(args);
-        if (command == "ldpx") return lntc::tool::cmdLdpx(args);
-        if (command == "paper") return lntc::tool::cmdPaper(args);
+        if (command == "show") return tool::cmdShow(args);
+        if (command == "retain") return tool::cmdRetain(args);
+        if (command == "postscript") return tool::cmdPostScript(args);
+        if (command == "kanji-fonts") return tool::cmdKanjiFonts(args);
+        if (command == "find") return tool::cmdFind(args);
+        if (command == "kill") return tool::cmdKill(args);
+        if (command == "hold") return tool::cmdHold(args);
+        if (command == "reg") return tool::cmdReg(args);
+        if (command == "demo-setup") return tool::cmdDemoSetup(args);
+        if (command == "media") return tool::cmdMedia(args);
+        if (command == "orientation") return tool::cmdOrientation(args);
+        if (command == "ldpx") return tool::cmdLdpx(args);
+        if (command == "paper") return tool::cmdPaper(args);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "lntc: %s\n", lntc::printable(e.what()).c_str());
+        std::fprintf(stderr, "lntc: %s\n", tool::printable(e.what()).c_str());
         return 1;
     }
-    std::fprintf(stderr, "lntc: unknown command %s\n", lntc::quote(command).c_str());
+    std::fprintf(stderr, "lntc: unknown command %s\n", tool::quote(command).c_str());
     usage(stderr);
     return 2;
 }

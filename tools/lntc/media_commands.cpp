@@ -1,55 +1,27 @@
 #include "media_commands.h"
 
 #include "commands.h"
-#include "library/accessors.h"
-#include "library/lifecycle.h"
-#include "library/production.h"
-#include "lntc/lntc.h"
-#include "media/default_media.h"
-#include "media/ldpx_config.h"
-#include "media/paper_sizes.h"
-#include "platform/printable.h"
-#include "resources/ids.h"
-#include "store/initialise.h"
-#include "store/library.h"
-#include "store/models.h"
-#include "store/records.h"
+#include "common/admin_text.h"
+#include "lntc_admin.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
-#include <memory>
 #include <string>
 
-namespace lntc::tool {
+namespace tool {
 
 namespace {
 
 using Json = nlohmann::ordered_json;
 
-// The library as a product process holds it, for what the exports do not hand out.
-class Session {
-  public:
-    Session() : production_(defaultMachineRoot()) {
-        loaded_ = LoadLibrary(lib()) == 0;
-        if (!loaded_) std::fprintf(stderr, "lntc: %s\n", statusText(LNTC_E_NOT_LOADED).c_str());
-    }
-    ~Session() {
-        if (loaded_) UnloadLibrary(lib());
-    }
-    Library& lib() { return production_.library(); }
-    // The shared configuration, or nullptr after saying why not.
-    const ServerConfig* config() {
-        if (!loaded_) return nullptr;
-        const ServerConfig* config = nullptr;
-        uint32_t status = GetConfig(lib(), &config, LNTC_CONFIG_VERSION);
-        return configUsable(status, config) ? config : nullptr;
-    }
-
-  private:
-    ProductionLibrary production_;
-    bool loaded_ = false;
-};
+// The text of a fixed array, never reading past it.
+template <size_t N> std::string fieldText(const char (&text)[N]) {
+    size_t n = 0;
+    while (n < N && text[n] != '\0')
+        ++n;
+    return std::string(text, n);
+}
 
 bool jsonOption(const std::vector<std::string>& args, size_t positional,
                 std::vector<std::string>& rest, bool& json) {
@@ -66,7 +38,7 @@ bool jsonOption(const std::vector<std::string>& args, size_t positional,
 Json trayListJson(const MediaTrayList& list) {
     Json names = Json::array();
     for (uint16_t n = 0; n < list.usNumTrayNames && n < LNTC_MEDIA_TRAY_NAMES; ++n)
-        names.push_back(std::string(fieldText(list.szTrayName[n])));
+        names.push_back(fieldText(list.szTrayName[n]));
     return Json{{"usNumTrayNames", list.usNumTrayNames},
                 {"szTrayName", names},
                 {"usTrayNameIndex", list.usTrayNameIndex}};
@@ -75,7 +47,7 @@ Json trayListJson(const MediaTrayList& list) {
 Json mediaJson(const DefaultMedia& m) {
     Json papers = Json::array();
     for (uint16_t i = 0; i < m.NumPaperSizes && i < LNTC_MEDIA_PAPER_SIZES; ++i)
-        papers.push_back({{"szName", std::string(fieldText(m.PaperSizes[i].szName))},
+        papers.push_back({{"szName", fieldText(m.PaperSizes[i].szName)},
                           {"usOrientation", m.PaperSizes[i].usOrientation}});
     Json trays = Json::array();
     for (const MediaTray& t : m.Trays)
@@ -93,7 +65,7 @@ void printTrayList(const char* label, const MediaTrayList& list) {
     if (list.usNumTrayNames == 0) std::printf(" (none)");
     for (uint16_t n = 0; n < list.usNumTrayNames && n < LNTC_MEDIA_TRAY_NAMES; ++n)
         std::printf(" %s\"%s\"", n == list.usTrayNameIndex ? "*" : "",
-                    std::string(fieldText(list.szTrayName[n])).c_str());
+                    fieldText(list.szTrayName[n]).c_str());
     std::printf("\n");
 }
 
@@ -101,7 +73,7 @@ void printMedia(const char* key, const DefaultMedia& m) {
     std::printf("%s\n  paper sizes   ", key);
     if (m.NumPaperSizes == 0) std::printf(" (none)");
     for (uint16_t i = 0; i < m.NumPaperSizes && i < LNTC_MEDIA_PAPER_SIZES; ++i)
-        std::printf(" %s/%s", std::string(fieldText(m.PaperSizes[i].szName)).c_str(),
+        std::printf(" %s/%s", fieldText(m.PaperSizes[i].szName).c_str(),
                     m.PaperSizes[i].usOrientation == 1 ? "landscape" : "portrait");
     std::printf("\n");
     for (unsigned t = 0; t < LNTC_MEDIA_TRAYS; ++t) {
@@ -111,80 +83,12 @@ void printMedia(const char* key, const DefaultMedia& m) {
             std::printf("(none)\n");
         else
             std::printf("%s, priority %u\n",
-                        std::string(fieldText(m.PaperSizes[tray.usPaperSizeIndex].szName)).c_str(),
+                        fieldText(m.PaperSizes[tray.usPaperSizeIndex].szName).c_str(),
                         tray.usPriority);
     }
     printTrayList("eject trays", m.EjectTrays);
     printTrayList("Quendal trays", m.QDTrays);
     printTrayList("PS trays", m.PSTrays);
-}
-
-Json paperJson(uint32_t id) {
-    return Json{{"id", id}, {"name", PaperSizeName(static_cast<uint16_t>(id))}};
-}
-
-std::string dpiText(int16_t bits) {
-    std::string text;
-    for (auto [bit, name] :
-         {std::pair{dpi::Dpi200, "200"}, {dpi::Dpi300, "300"}, std::pair{dpi::Dpi400, "400"}}) {
-        if (bits & bit) text += (text.empty() ? "" : "/") + std::string(name);
-    }
-    return text;
-}
-
-std::string statusName(uint32_t status) {
-    switch (status) {
-    case 0:
-        return "success";
-    case kLdpxFailed:
-        return "0xFFFFFFFF (file or section missing, or a faulty value)";
-    case kLdpxNoConfigDir:
-        return "0xCF070002 (no configuration directory)";
-    default:
-        return std::to_string(status);
-    }
-}
-
-Json ldpxJson(const LdpxConfig& c, uint16_t odrRelease, const Library& lib) {
-    const CmdInfo& cmd = c.cmd;
-    Json table = Json::array();
-    for (const LdpxPaperEntry& e : cmd.Psize.PaperSizes) {
-        if (e.PaperSizeId == kLdpxTableEnd) break;
-        Json row = paperJson(e.PaperSizeId);
-        row["command"] = std::string(fieldText(e.szCmd));
-        table.push_back(row);
-    }
-    uint16_t ids[kLdpxTableEntries];
-    uint16_t count = 0;
-    GetLdpxPaperSizes(lib, odrRelease, count, ids);
-    Json offered = Json::array();
-    for (uint16_t i = 0; i < count; ++i)
-        offered.push_back(PaperSizeName(ids[i]));
-    uint32_t best[kLdpxBestAvailEntries];
-    GetLdpxBAPaperSizes(lib, count, best);
-    Json bestAvail = Json::array();
-    for (uint16_t i = 0; i < count; ++i)
-        bestAvail.push_back(paperJson(best[i]));
-    return Json{{"Dpi",
-                 {{"sDpi", cmd.Dpi.sDpi},
-                  {"resolutions", dpiText(cmd.Dpi.sDpi)},
-                  {"szFixedPart", std::string(fieldText(cmd.Dpi.szFixedPart))},
-                  {"szVarPartFor200", std::string(fieldText(cmd.Dpi.szVarPartFor200))},
-                  {"szVarPartFor400", std::string(fieldText(cmd.Dpi.szVarPartFor400))}}},
-                {"Psize",
-                 {{"szFixedPart", std::string(fieldText(cmd.Psize.szFixedPart))},
-                  {"szVarPart", std::string(fieldText(cmd.Psize.szVarPart))},
-                  {"PaperSizes", table}}},
-                {"CopyCount",
-                 {{"nMaxCopy", cmd.CopyCount.nMaxCopy},
-                  {"szFixedPart", std::string(fieldText(cmd.CopyCount.szFixedPart))},
-                  {"szVarPartFor1", std::string(fieldText(cmd.CopyCount.szVarPartFor1))}}},
-                {"max_trays", c.max_trays},
-                {"plot_mode_only", c.plot_mode_only},
-                {"QDDefaultPaperSize", paperJson(c.QDDefaultPaperSize)},
-                {"PSDefaultPaperSize", paperJson(c.PSDefaultPaperSize)},
-                {"BestAvailPaperSizes", bestAvail},
-                {"offeredPaperSizes", {{"OdrRelease", odrRelease}, {"names", offered}}}};
 }
 
 void printJsonAsText(const Json& j, const std::string& indent) {
@@ -206,22 +110,29 @@ int cmdMedia(const std::vector<std::string>& args) {
     std::vector<std::string> rest;
     bool json = false;
     if (!jsonOption(args, 0, rest, json)) return usageError("usage: lntc media [--json]");
-    Session session;
-    if (session.config() == nullptr) return 1;
-    if (GetDefaultMedia(session.lib()) != 1) {
+    const ServerConfig* config = nullptr;
+    const uint32_t attached = LNTC_GetConfig(&config, LNTC_CONFIG_VERSION);
+    if (!configUsable(attached, config)) return 1;
+    if (LNTC_GetDefaultMedia() != 1) {
         std::fprintf(stderr, "lntc: the default media table could not be built\n");
         return 1;
     }
-    const DefaultMedia* table = session.lib().defaultMedia.get();
-    if (json) {
-        Json out = Json::object();
-        for (size_t m = 0; m < kModelCount; ++m)
-            out[kPrinterModels[m].key] = mediaJson(table[m]);
-        std::printf("%s\n", out.dump(2).c_str());
-    } else {
-        for (size_t m = 0; m < kModelCount; ++m)
-            printMedia(kPrinterModels[m].key, table[m]);
+    Json out = Json::object();
+    const char* key = nullptr;
+    const DefaultMedia* media = nullptr;
+    uint32_t rc = 0;
+    for (uint32_t m = 0; (rc = LNTC_AdminModelMedia(LNTC_ADMIN_VERSION, m, &key, &media)) == 0;
+         ++m) {
+        if (json)
+            out[key] = mediaJson(*media);
+        else
+            printMedia(key, *media);
     }
+    if (rc != LNTC_ADMIN_NO_MORE_ITEMS) {
+        std::fprintf(stderr, "lntc: default media: %s\n", statusText(rc).c_str());
+        return 1;
+    }
+    if (json) std::printf("%s\n", out.dump(2).c_str());
     return 0;
 }
 
@@ -246,27 +157,23 @@ int cmdLdpx(const std::vector<std::string>& args) {
     std::vector<std::string> rest;
     bool json = false;
     if (!jsonOption(args, 1, rest, json)) return usageError("usage: lntc ldpx MODEL [--json]");
-    Session session;
-    const ServerConfig* config = session.config();
-    if (config == nullptr) return 1;
-    const std::string dir(fieldText(config->ConfigDir));
-    uint32_t status = ReadLdpxCfgFile(session.lib(), dir.c_str(), rest[0].c_str());
-
-    Json out{{"model", rest[0]},
-             {"path", dir + "\\" + kLdpxFileName},
-             {"status", status},
-             {"statusText", statusName(status)}};
-    // A read that found the file reports what it read, faults included.
-    if (session.lib().ldpx)
-        out["values"] = ldpxJson(*session.lib().ldpx, config->OdrRelease, session.lib());
-    if (json) {
-        std::printf("%s\n", out.dump(2).c_str());
-    } else {
-        printJsonAsText(out, "");
+    const ServerConfig* config = nullptr;
+    const uint32_t attached = LNTC_GetConfig(&config, LNTC_CONFIG_VERSION);
+    if (!configUsable(attached, config)) return 1;
+    LNTC_AdminText report{}, message{};
+    const uint32_t status =
+        LNTC_AdminReadLdpx(LNTC_ADMIN_VERSION, rest[0].c_str(), &report, &message);
+    const std::string text = take(report), why = take(message);
+    if (text.empty()) {
+        std::fprintf(stderr, "lntc: ldpx.cfg: %s\n", statusText(status).c_str());
+        return 1;
     }
+    if (json)
+        std::printf("%s\n", text.c_str());
+    else
+        printJsonAsText(Json::parse(text), "");
     if (status != 0) {
-        std::fprintf(stderr, "lntc: %s\n",
-                     session.lib().strings().load(str::LdpxReadError).c_str());
+        std::fprintf(stderr, "lntc: %s\n", why.c_str());
         return 1;
     }
     return 0;
@@ -275,25 +182,21 @@ int cmdLdpx(const std::vector<std::string>& args) {
 int cmdPaper(const std::vector<std::string>& args) {
     if (args.size() != 1 || args[0].empty()) return usageError("usage: lntc paper NAME|ID");
     const std::string& arg = args[0];
-    uint16_t id = 0;
+    LNTC_AdminPaperSize size{};
     if (arg.find_first_not_of("0123456789") == std::string::npos) {
-        unsigned long number = arg.size() > 6 ? 0xFFFFFul : std::stoul(arg);
-        if (number >= kPaperSizeCount || number == paper::Unknown) {
+        const unsigned long number = arg.size() > 6 ? 0xFFFFFul : std::stoul(arg);
+        if (LNTC_AdminFindPaperSize(LNTC_ADMIN_VERSION, nullptr, static_cast<uint32_t>(number),
+                                    &size) != 0) {
             std::fprintf(stderr, "lntc: paper-size id %s is %s\n", arg.c_str(),
-                         PaperSizeName(number > 0xFFFF ? 0xFFFF : static_cast<uint16_t>(number)));
+                         size.name != nullptr ? size.name : "unknown");
             return 1;
         }
-        id = static_cast<uint16_t>(number);
-    } else {
-        id = PaperSizeNameToId(arg);
-        if (id == paper::Unknown) {
-            std::fprintf(stderr, "lntc: %s is not a paper-size name (id 0)\n", quote(arg).c_str());
-            return 1;
-        }
+    } else if (LNTC_AdminFindPaperSize(LNTC_ADMIN_VERSION, arg.c_str(), 0, &size) != 0) {
+        std::fprintf(stderr, "lntc: %s is not a paper-size name (id 0)\n", quote(arg).c_str());
+        return 1;
     }
-    const PaperSizeInfo& row = kPaperSizes[id];
-    std::printf("%u %s %g x %g in\n", id, row.name, row.width, row.height);
+    std::printf("%u %s %g x %g in\n", size.id, size.name, size.width, size.height);
     return 0;
 }
 
-} // namespace lntc::tool
+} // namespace tool

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace lntc::tool {
+namespace tool {
 
 // lntc media [--json]: every model's default media, by model key.
 int cmdMedia(const std::vector<std::string>& args);
@@ -14,4 +14,4 @@ int cmdLdpx(const std::vector<std::string>& args);
 // lntc paper NAME|ID: a paper size by name or by id.
 int cmdPaper(const std::vector<std::string>& args);
 
-} // namespace lntc::tool
+} // namespace tool

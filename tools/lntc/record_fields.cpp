@@ -1,12 +1,10 @@
 #include "record_fields.h"
 
-#include "store/fields.h"
-
-#include <algorithm>
+#include <stdexcept>
 #include <string>
-#include <vector>
+#include <string_view>
 
-namespace lntc::tool {
+namespace tool {
 
 namespace {
 
@@ -24,46 +22,42 @@ std::string toUtf8(std::string_view bytes) {
     return out;
 }
 
-// Every field of a record in record order, which is the order scripts know.
-Json recordToJson(std::span<const Field> fields, const void* record) {
-    std::vector<const Field*> order;
-    for (const Field& f : fields)
-        order.push_back(&f);
-    std::sort(order.begin(), order.end(),
-              [](const Field* a, const Field* b) { return a->place.offset < b->place.offset; });
+Json recordToJson(uint32_t record, const void* data) {
     Json j;
-    for (const Field* f : order) {
-        for (int e = 0; e < f->place.count; ++e) {
-            Json& value = j[valueName(*f, e)];
-            switch (f->place.cell) {
-            case Cell::U16:
-            case Cell::U32:
-                value = static_cast<uint32_t>(numberOf(*f, record));
-                break;
-            case Cell::I16:
-            case Cell::I32:
-                value = static_cast<int32_t>(numberOf(*f, record));
-                break;
-            case Cell::F64:
-                value = realOf(*f, record);
-                break;
-            case Cell::Text:
-                value = toUtf8(textOf(*f, record, e));
-                break;
-            }
+    LNTC_AdminValue v;
+    uint32_t rc = 0;
+    for (uint32_t i = 0; (rc = LNTC_AdminRecordValue(LNTC_ADMIN_VERSION, record, data, i, &v)) == 0;
+         ++i) {
+        Json& value = j[v.name];
+        switch (v.type) {
+        case LNTC_ADMIN_UNSIGNED:
+            value = static_cast<uint32_t>(v.number);
+            break;
+        case LNTC_ADMIN_SIGNED:
+            value = static_cast<int32_t>(v.number);
+            break;
+        case LNTC_ADMIN_REAL:
+            value = v.real;
+            break;
+        default:
+            value = toUtf8(std::string_view(v.text, v.textSize));
+            break;
         }
     }
+    if (rc != LNTC_ADMIN_NO_MORE_ITEMS)
+        throw std::runtime_error("the library gives no record values (status " +
+                                 std::to_string(rc) + ")");
     return j;
 }
 
 } // namespace
 
 Json configToJson(const ServerConfig& config) {
-    return recordToJson(kConfigFields, &config);
+    return recordToJson(LNTC_ADMIN_RECORD_CONFIG, &config);
 }
 
 Json queueToJson(const QueueRecord& queue) {
-    return recordToJson(kQueueFields, &queue);
+    return recordToJson(LNTC_ADMIN_RECORD_QUEUE, &queue);
 }
 
-} // namespace lntc::tool
+} // namespace tool

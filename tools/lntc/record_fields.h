@@ -1,14 +1,15 @@
 // Field-by-field views of the two records for printing.
 #pragma once
-#include "lntc/lntc.h"
+#include "lntc_admin.h"
 
 #include <nlohmann/json.hpp>
 
-namespace lntc::tool {
+namespace tool {
 
 using Json = nlohmann::ordered_json;
 
+// Every value in record order, as the library names them.
 Json configToJson(const ServerConfig& config);
 Json queueToJson(const QueueRecord& queue);
 
-} // namespace lntc::tool
+} // namespace tool

@@ -79,19 +79,7 @@ void PosixEnvironment::set(std::string_view name, std::string_view value) {
     setenv(std::string(name).c_str(), std::string(value).c_str(), 1);
 }
 
-namespace {
-std::string& standInLibraryPath() {
-    static std::string path;
-    return path;
-}
-} // namespace
-
-void SetStandInLibraryPath(std::string path) {
-    standInLibraryPath() = std::move(path);
-}
-
 std::string PosixEnvironment::modulePath() const {
-    if (!standInLibraryPath().empty()) return standInLibraryPath();
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&anchor), &info) != 0 && info.dli_fname &&
         info.dli_fname[0] != '\0') {

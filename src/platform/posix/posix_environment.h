@@ -18,11 +18,6 @@ class PosixEnvironment : public Environment {
     std::string hostName() const override;
 };
 
-// A program that links the library's code itself instead of loading liblntc.so names the
-// library it stands in for, so that the modules and the help file are found in that library's
-// folder rather than beside the program.
-void SetStandInLibraryPath(std::string path);
-
 // Three-letter abbreviation of a locale name ("de_AT.UTF-8" -> "DEA"). Empty for "C",
 // "POSIX" and languages missing from the table.
 std::string languageAbbreviation(std::string_view locale);

@@ -1,4 +1,5 @@
-// The module's one exported function.
+// The module's exported functions: the host, and the gallery.
+#include "ui/qt/gallery.h"
 #include "ui/qt/qt_host.h"
 
 #include <QApplication>
@@ -26,6 +27,26 @@ class KeepProcessLocale {
     std::string saved_;
 };
 
+// The program's widget application, or a new one that the caller then owns. False when there
+// is none to use: the program's cannot show widgets, or it has not made its own yet.
+bool widgetApplication(const lntc::QtHostContext& context, std::unique_ptr<QApplication>& owned) {
+    if (QCoreApplication* existing = QCoreApplication::instance()) {
+        // Widgets need a widget application; a console or GUI-only one will not do.
+        if (qobject_cast<QApplication*>(existing) != nullptr) return true;
+        if (context.services != nullptr)
+            context.services->logError("LNTC: the program's Qt application cannot show widgets");
+        return false;
+    }
+    if (!context.mayCreateApplication) return false;
+    // QApplication keeps references to both for its whole life.
+    static int argc = 1;
+    static char name[] = "lntc";
+    static char* argv[] = {name, nullptr};
+    KeepProcessLocale keep;
+    owned = std::make_unique<QApplication>(argc, argv);
+    return true;
+}
+
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) lntc::Host*
@@ -34,25 +55,28 @@ lntc_qt_create_host(const lntc::QtHostContext* context) {
     try {
         if (context == nullptr || context->apiVersion != kQtHostApiVersion) return nullptr;
         std::unique_ptr<QApplication> owned;
-        if (QCoreApplication* existing = QCoreApplication::instance()) {
-            // Widgets need a widget application; a console or GUI-only one will not do.
-            if (qobject_cast<QApplication*>(existing) == nullptr) {
-                if (context->services != nullptr)
-                    context->services->logError(
-                        "LNTC: the program's Qt application cannot show widgets");
-                return nullptr;
-            }
-        } else {
-            if (!context->mayCreateApplication) return nullptr;
-            // QApplication keeps references to both for its whole life.
-            static int argc = 1;
-            static char name[] = "lntc";
-            static char* argv[] = {name, nullptr};
-            KeepProcessLocale keep;
-            owned = std::make_unique<QApplication>(argc, argv);
-        }
+        if (!widgetApplication(*context, owned)) return nullptr;
         return new QtHost(context->services, std::move(owned));
     } catch (...) {
         return nullptr;
+    }
+}
+
+extern "C" __attribute__((visibility("default"))) bool
+lntc_qt_write_gallery(lntc::QtGalleryRequest* request) {
+    using namespace lntc;
+    try {
+        if (request == nullptr || request->apiVersion != kQtHostApiVersion) return false;
+        std::unique_ptr<QApplication> owned;
+        if (!widgetApplication(QtHostContext{}, owned)) return false;
+        QtHost host(nullptr, std::move(owned));
+        LogoPaint none;
+        GalleryResult result = WriteGallery(host, request->templates,
+                                            request->logo ? *request->logo : none, request->dir);
+        request->written = std::move(result.written);
+        request->failed = std::move(result.failed);
+        return true;
+    } catch (...) {
+        return false;
     }
 }

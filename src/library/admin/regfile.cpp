@@ -1,4 +1,4 @@
-#include "store/regfile.h"
+#include "library/admin/regfile.h"
 
 #include "platform/errors.h"
 #include "platform/printable.h"

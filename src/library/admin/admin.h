@@ -1,0 +1,41 @@
+// What the administration interface (lntc_admin.h) does, on one library.
+#pragma once
+#include "library/admin/lntc_admin.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace lntc {
+
+class Library;
+class Registry;
+
+namespace admin {
+
+using Say = std::function<void(const std::string& line)>;
+
+std::string StatusText(uint32_t status);
+uint32_t RecordValue(uint32_t record, const void* data, uint32_t index, LNTC_AdminValue& value);
+uint32_t ModelMedia(Library& lib, uint32_t index, const char*& key, const DefaultMedia*& media);
+uint32_t PaperSize(const char* name, uint32_t id, LNTC_AdminPaperSize& size);
+uint32_t ReadLdpx(Library& lib, const char* model, std::string& report, std::string& message);
+
+// A file the administrator names, whole.
+bool ReadWholeFile(const std::string& path, std::string& out);
+// The registry of the machine root at root; why: the message, its outside text made printable.
+uint32_t ImportRegistryFile(Registry& reg, const std::string& root, const std::string& path,
+                            std::string& why);
+uint32_t ExportRegistryKey(Registry& reg, const std::string& key, uint32_t format, const char* path,
+                           std::string& out, std::string& why);
+uint32_t RegistryWritable(Registry& reg, std::string& why);
+
+uint32_t DemoSetup(Library& lib, const std::string& root, const std::string& shareDir, bool force,
+                   std::string& report);
+
+// The configuration run on a started library: the shared records set up, the logo closed, the
+// main dialog. RunConfiguration's result, or -1 (said why) when the records cannot be set up.
+int RunConfigurationOnce(Library& lib, const Say& say);
+
+} // namespace admin
+} // namespace lntc

@@ -1,0 +1,145 @@
+/*
+ * liblntc's administration interface: what the configuration tools need beyond lntc.h.
+ *
+ * Exported by the same liblntc.so as lntc.h and working on the same instance of the library,
+ * but not part of the product's interface: only the tools built with this library use it, and
+ * it may change with any release. Every call takes LNTC_ADMIN_VERSION and refuses any other
+ * value with LNTC_E_VERSION; no call throws; texts handed out are the caller's to release with
+ * LNTC_AdminFreeText.
+ */
+#ifndef LNTC_ADMIN_H
+#define LNTC_ADMIN_H
+
+#include "lntc/lntc.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define LNTC_ADMIN_VERSION 4001u
+
+/* Beyond lntc.h's statuses. */
+#define LNTC_ADMIN_NO_MORE_ITEMS 259u    /* an index past the last item */
+#define LNTC_ADMIN_E_FAILED 0xCF190101u  /* the call failed; its report says why */
+#define LNTC_ADMIN_E_DISPLAY 0xCF190102u /* no window can be shown on this process's display */
+
+typedef struct LNTC_AdminText {
+    char* data; /* terminated; NULL when empty */
+    size_t size;
+} LNTC_AdminText;
+
+LNTC_API void LNTC_AdminFreeText(LNTC_AdminText* text);
+
+/* Text from outside (arguments, files) made safe for a terminal: control bytes and bytes that
+ * are not UTF-8 become \xNN; with quoted, in single quotes. */
+LNTC_API uint32_t LNTC_AdminPrintable(uint32_t version, const char* text, size_t size,
+                                      int32_t quoted, LNTC_AdminText* out);
+/* What an export's status means, as "0xCF190002 (no such queue)" or "success". */
+LNTC_API uint32_t LNTC_AdminStatusText(uint32_t version, uint32_t status, LNTC_AdminText* out);
+
+/* The values of a record in record order, as the registry names them ("Tray2/Bottom", "Font1"
+ * .. "Font25"). index counts from 0; past the last value LNTC_ADMIN_NO_MORE_ITEMS. */
+#define LNTC_ADMIN_RECORD_CONFIG 0u /* data is a ServerConfig */
+#define LNTC_ADMIN_RECORD_QUEUE 1u  /* data is a QueueRecord */
+#define LNTC_ADMIN_UNSIGNED 0u
+#define LNTC_ADMIN_SIGNED 1u
+#define LNTC_ADMIN_REAL 2u
+#define LNTC_ADMIN_TEXT 3u
+typedef struct LNTC_AdminValue {
+    char name[32];
+    uint32_t type;
+    int64_t number;   /* UNSIGNED and SIGNED */
+    double real;      /* REAL */
+    const char* text; /* TEXT: into the record, single-byte, not terminated */
+    size_t textSize;
+} LNTC_AdminValue;
+LNTC_API uint32_t LNTC_AdminRecordValue(uint32_t version, uint32_t record, const void* data,
+                                        uint32_t index, LNTC_AdminValue* value);
+
+/* The default media of each printer model of the catalogue, once LNTC_GetDefaultMedia built
+ * the table (LNTC_E_ARGUMENT before). index counts from 0; past the last model
+ * LNTC_ADMIN_NO_MORE_ITEMS. */
+LNTC_API uint32_t LNTC_AdminModelMedia(uint32_t version, uint32_t index, const char** modelKey,
+                                       const DefaultMedia** media);
+
+/* A paper size of the catalogue by name (when name is not NULL) or by id. 0 for a size of the
+ * catalogue, else LNTC_E_ARGUMENT; the name is filled in either way (the catalogue's name of
+ * the unknown size for an id outside it). */
+typedef struct LNTC_AdminPaperSize {
+    uint32_t id;
+    const char* name;
+    double width, height; /* inches */
+} LNTC_AdminPaperSize;
+LNTC_API uint32_t LNTC_AdminFindPaperSize(uint32_t version, const char* name, uint32_t id,
+                                          LNTC_AdminPaperSize* size);
+
+/* Reads the model's section of ldpx.cfg in the configuration directory of the shared records
+ * (set up first with LNTC_GetConfig). The reader's status (0, 0xFFFFFFFF, 0xCF070002), with
+ * the report as JSON (the status, the path and, when the file was found, every value read)
+ * and, on a failure, the message the library gives for it. */
+LNTC_API uint32_t LNTC_AdminReadLdpx(uint32_t version, const char* model, LNTC_AdminText* report,
+                                     LNTC_AdminText* message);
+
+/* Registry files of the common registry editors, against the machine root's registry. Failures
+ * return LNTC_ADMIN_E_FAILED (LNTC_E_NOT_LOADED without a registry) with the reason in why. */
+#define LNTC_ADMIN_REGEDIT4 0u /* "REGEDIT4", single-byte */
+#define LNTC_ADMIN_REG_V5 1u   /* "Windows Registry Editor Version 5.00", UTF-16LE */
+/* The whole file or nothing of it. */
+LNTC_API uint32_t LNTC_AdminImportRegistry(uint32_t version, const char* path, LNTC_AdminText* why);
+/* KEY ("HKEY_LOCAL_MACHINE\..." or "HKLM\...") and everything below it: into the file at path,
+ * written whole (a device or a pipe directly), or, when path is NULL, into out. */
+LNTC_API uint32_t LNTC_AdminExportRegistry(uint32_t version, const char* key, uint32_t format,
+                                           const char* path, LNTC_AdminText* out,
+                                           LNTC_AdminText* why);
+/* 0 when the registry may be written; else LNTC_ADMIN_E_FAILED, with why it may not. */
+LNTC_API uint32_t LNTC_AdminRegistryWritable(uint32_t version, LNTC_AdminText* why);
+
+/* Installs the demo under the machine root from the folder shareDir/demo, unless it is there
+ * already and force is 0. 0 with what was done in report, or LNTC_ADMIN_E_FAILED with why. */
+LNTC_API uint32_t LNTC_AdminDemoSetup(uint32_t version, const char* shareDir, int32_t force,
+                                      LNTC_AdminText* report);
+
+/* A program that decides how the configuration run is shown (on the display, over VNC, by a
+ * script) defines this symbol with the value LNTC_ADMIN_VERSION and exports it: loading the
+ * library then neither starts it nor shows the logo, and LNTC_AdminConfigure starts it with
+ * the host the run needs. Such a program uses no other export. */
+extern const uint32_t LNTC_AdminDeferredLoad;
+
+typedef struct LNTC_AdminRun {
+    /* NULL: the run is shown on this process's display (QT_QPA_PLATFORM chooses Qt's
+     * platform); else the script's text, played on the headless host. */
+    const char* script;
+    size_t scriptSize;
+    /* With a script: where its JSON transcript goes ("-" standard output), or NULL. A place
+     * that cannot take it is found before anything runs; a file is written whole. */
+    const char* transcript;
+    /* Each line to show the user (warnings, why the run failed), when it arises. */
+    void (*report)(void* context, const char* line);
+    void* context;
+} LNTC_AdminRun;
+
+#define LNTC_ADMIN_DISPLAY_USABLE 0u
+#define LNTC_ADMIN_DISPLAY_DISABLED 1u    /* LNTC_NO_GUI asks for none */
+#define LNTC_ADMIN_DISPLAY_NONE 2u        /* none is named */
+#define LNTC_ADMIN_DISPLAY_UNREACHABLE 3u /* the display named does not answer */
+
+/* The configuration run: load, set-up of the shared records, the main dialog, unload. 0 when it
+ * ran, with *ended 1 when it ended with OK, 0 otherwise. LNTC_ADMIN_E_DISPLAY (the verdict in
+ * *display) when no window can be shown, LNTC_E_NOT_LOADED or LNTC_E_SECTION when the library
+ * or the shared records could not start, LNTC_ADMIN_E_FAILED when the script failed or the
+ * transcript could not be written; the run's report says why. */
+LNTC_API uint32_t LNTC_AdminConfigure(uint32_t version, const LNTC_AdminRun* run, uint32_t* ended,
+                                      uint32_t* display);
+
+/* A PNG of every dialog template and of the logo, "<id>-<title>.png" and "logo.png", written by
+ * the Qt host into the folder dir (which must exist). 0 when all were written, else
+ * LNTC_ADMIN_E_FAILED. written gets the paths, failed what was not written and why: a line
+ * each. */
+LNTC_API uint32_t LNTC_AdminWriteGallery(uint32_t version, const char* dir, LNTC_AdminText* written,
+                                         LNTC_AdminText* failed);
+
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
+
+#endif /* LNTC_ADMIN_H */

@@ -1,0 +1,313 @@
+// The administration interface (lntc_admin.h) over the process's production library.
+#include "library/admin/admin.h"
+#include "library/admin/lntc_admin.h"
+#include "library/admin/output_file.h"
+#include "library/instance.h"
+#include "library/production.h"
+#include "logo/logo.h"
+#include "platform/display.h"
+#include "platform/posix/posix_environment.h"
+#include "platform/posix/posix_modules.h"
+#include "platform/printable.h"
+#include "resources/ids.h"
+#include "resources/logo_art.h"
+#include "resources/lookup.h"
+#include "resources/templates.h"
+#include "store/library.h"
+#include "ui/headless_host.h"
+#include "ui/qt_host_api.h"
+#include "ui/script_runner.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace {
+
+using lntc::Library;
+
+// The text handed out, terminated, in memory the caller releases with LNTC_AdminFreeText.
+void give(const std::string& text, LNTC_AdminText* out) {
+    if (out == nullptr) return;
+    *out = LNTC_AdminText{};
+    if (text.empty()) return;
+    out->data = static_cast<char*>(std::malloc(text.size() + 1));
+    if (out->data == nullptr) return;
+    std::memcpy(out->data, text.data(), text.size() + 1);
+    out->size = text.size();
+}
+
+// No exception crosses the C boundary; a wrong version is refused before anything is done.
+template <typename F> uint32_t guarded(uint32_t version, F&& f) {
+    if (version != LNTC_ADMIN_VERSION) return LNTC_E_VERSION;
+    try {
+        return f();
+    } catch (...) {
+        return LNTC_ADMIN_E_FAILED;
+    }
+}
+
+template <typename F> uint32_t withLibrary(uint32_t version, F&& f) {
+    return guarded(version, [&]() -> uint32_t {
+        Library* lib = lntc::LoadedLibrary();
+        return lib != nullptr ? f(*lib) : LNTC_E_NOT_LOADED;
+    });
+}
+
+// The registry can be read and written even when the library could not load (its product root
+// missing from a store this process may not write).
+template <typename F> uint32_t withRegistry(uint32_t version, F&& f) {
+    return guarded(version, [&]() -> uint32_t {
+        lntc::ProductionLibrary* production = lntc::ProductionInstance();
+        return production != nullptr ? f(*production) : LNTC_E_NOT_LOADED;
+    });
+}
+
+uint32_t displayVerdict() {
+    lntc::EnvLookup env = [](std::string_view name) -> std::optional<std::string> {
+        const char* v = secure_getenv(std::string(name).c_str());
+        return v != nullptr ? std::optional<std::string>(v) : std::nullopt;
+    };
+    switch (lntc::CheckDisplay(env)) {
+    case lntc::DisplayVerdict::Usable:
+        return LNTC_ADMIN_DISPLAY_USABLE;
+    case lntc::DisplayVerdict::Disabled:
+        return LNTC_ADMIN_DISPLAY_DISABLED;
+    case lntc::DisplayVerdict::NoDisplay:
+        return LNTC_ADMIN_DISPLAY_NONE;
+    case lntc::DisplayVerdict::Unreachable:
+        break;
+    }
+    return LNTC_ADMIN_DISPLAY_UNREACHABLE;
+}
+
+// The run on the display host (nullptr) or a headless one; -1 when it could not start.
+int runOnce(lntc::Host* host, const lntc::admin::Say& say, uint32_t& status) {
+    status = lntc::StartDeferredLibrary(host, say);
+    if (status != 0) {
+        lntc::StopDeferredLibrary();
+        status = LNTC_E_NOT_LOADED;
+        return -1;
+    }
+    const int result = lntc::admin::RunConfigurationOnce(*lntc::LoadedLibrary(), say);
+    lntc::StopDeferredLibrary();
+    if (result < 0) status = LNTC_E_SECTION;
+    return result;
+}
+
+uint32_t configure(const LNTC_AdminRun& run, uint32_t& ended, uint32_t& display) {
+    const lntc::admin::Say say = [&](const std::string& line) {
+        if (run.report != nullptr) run.report(run.context, line.c_str());
+    };
+    uint32_t status = 0;
+    if (run.script == nullptr) {
+        display = displayVerdict();
+        if (display != LNTC_ADMIN_DISPLAY_USABLE) return LNTC_ADMIN_E_DISPLAY;
+        const int result = runOnce(nullptr, say, status);
+        ended = result == 1;
+        return status;
+    }
+    // The transcript's place is made ready before the run, so that a place that cannot take
+    // it stops the run before it changes anything.
+    const std::string path = run.transcript != nullptr ? run.transcript : "";
+    lntc::OutputFile out;
+    std::string why;
+    if (!path.empty() && !out.open(path, 0644, lntc::OutputFile::Devices::WriteThrough, why)) {
+        say("cannot write the transcript " + path + ": " + why);
+        return LNTC_ADMIN_E_FAILED;
+    }
+    lntc::HeadlessHost host;
+    lntc::ScriptRunner runner(host,
+                              lntc::ParseScript(std::string_view(run.script, run.scriptSize)));
+    int result = -1;
+    if (!runner.failure()) {
+        result = runner.run([&] { return runOnce(&host, say, status); });
+        if (status != 0) return status;
+    }
+    const bool written = path.empty() || out.write(runner.transcript(result == 1 ? 0 : 1), why);
+    if (!written) say("cannot write the transcript " + path + ": " + why);
+    if (const auto& failure = runner.failure()) {
+        say("line " + std::to_string(failure->line) + ": " + failure->message);
+        return LNTC_ADMIN_E_FAILED;
+    }
+    if (!written) return LNTC_ADMIN_E_FAILED;
+    ended = result == 1;
+    return 0;
+}
+
+uint32_t writeGallery(const char* dir, std::string& written, std::string& failed) {
+    // Pictures need no machine root: only the module, found where the library's modules are.
+    lntc::PosixEnvironment env;
+    lntc::PosixModules modules(env);
+    const std::string path = modules.systemFolder() + "/" + lntc::kQtModuleFile;
+    uint32_t error = 0;
+    std::string why;
+    std::unique_ptr<lntc::LoadedModule> module = modules.load(path, true, error, &why);
+    auto write =
+        module ? reinterpret_cast<lntc::QtWriteGalleryFn>(module->symbol(lntc::kQtGalleryEntry))
+               : nullptr;
+    if (write == nullptr) {
+        failed = module ? path + " has no " + lntc::kQtGalleryEntry
+                        : (why.empty() ? path + " cannot be loaded" : why);
+        return LNTC_ADMIN_E_FAILED;
+    }
+    const lntc::StringLookup strings; // the built-in tables
+    lntc::LogoPaint logo;
+    logo.image = &lntc::LogoArtwork();
+    logo.title = strings.load(lntc::str::ProductName);
+    logo.version = lntc::LogoVersionLine(strings, LNTC_VERSION_TEXT);
+    lntc::QtGalleryRequest request;
+    request.templates = lntc::builtinTemplates();
+    request.logo = &logo;
+    request.dir = dir;
+    if (!write(&request)) {
+        failed = "the Qt module could not start";
+        return LNTC_ADMIN_E_FAILED;
+    }
+    for (const std::string& p : request.written)
+        written += p + "\n";
+    for (const std::string& f : request.failed)
+        failed += f + "\n";
+    return request.failed.empty() ? 0 : LNTC_ADMIN_E_FAILED;
+}
+
+} // namespace
+
+extern "C" {
+
+void LNTC_AdminFreeText(LNTC_AdminText* text) {
+    if (text == nullptr) return;
+    std::free(text->data);
+    *text = LNTC_AdminText{};
+}
+
+uint32_t LNTC_AdminPrintable(uint32_t version, const char* text, size_t size, int32_t quoted,
+                             LNTC_AdminText* out) {
+    return guarded(version, [&]() -> uint32_t {
+        if (out == nullptr || (text == nullptr && size != 0)) return LNTC_E_ARGUMENT;
+        const std::string_view in(text != nullptr ? text : "", size);
+        give(quoted != 0 ? lntc::quote(in) : lntc::printable(in), out);
+        return 0;
+    });
+}
+
+uint32_t LNTC_AdminStatusText(uint32_t version, uint32_t status, LNTC_AdminText* out) {
+    return guarded(version, [&]() -> uint32_t {
+        if (out == nullptr) return LNTC_E_ARGUMENT;
+        give(lntc::admin::StatusText(status), out);
+        return 0;
+    });
+}
+
+uint32_t LNTC_AdminRecordValue(uint32_t version, uint32_t record, const void* data, uint32_t index,
+                               LNTC_AdminValue* value) {
+    return guarded(version, [&]() -> uint32_t {
+        if (value == nullptr) return LNTC_E_ARGUMENT;
+        return lntc::admin::RecordValue(record, data, index, *value);
+    });
+}
+
+uint32_t LNTC_AdminModelMedia(uint32_t version, uint32_t index, const char** modelKey,
+                              const DefaultMedia** media) {
+    return withLibrary(version, [&](Library& lib) -> uint32_t {
+        if (modelKey == nullptr || media == nullptr) return LNTC_E_ARGUMENT;
+        return lntc::admin::ModelMedia(lib, index, *modelKey, *media);
+    });
+}
+
+uint32_t LNTC_AdminFindPaperSize(uint32_t version, const char* name, uint32_t id,
+                                 LNTC_AdminPaperSize* size) {
+    return guarded(version, [&]() -> uint32_t {
+        if (size == nullptr) return LNTC_E_ARGUMENT;
+        return lntc::admin::PaperSize(name, id, *size);
+    });
+}
+
+uint32_t LNTC_AdminReadLdpx(uint32_t version, const char* model, LNTC_AdminText* report,
+                            LNTC_AdminText* message) {
+    return withLibrary(version, [&](Library& lib) -> uint32_t {
+        if (model == nullptr || report == nullptr || message == nullptr) return LNTC_E_ARGUMENT;
+        std::string json, text;
+        const uint32_t status = lntc::admin::ReadLdpx(lib, model, json, text);
+        give(json, report);
+        give(text, message);
+        return status;
+    });
+}
+
+uint32_t LNTC_AdminImportRegistry(uint32_t version, const char* path, LNTC_AdminText* why) {
+    return withRegistry(version, [&](lntc::ProductionLibrary& production) -> uint32_t {
+        if (path == nullptr || why == nullptr) return LNTC_E_ARGUMENT;
+        std::string text;
+        const uint32_t status = lntc::admin::ImportRegistryFile(production.library().registry(),
+                                                                production.root(), path, text);
+        give(text, why);
+        return status;
+    });
+}
+
+uint32_t LNTC_AdminExportRegistry(uint32_t version, const char* key, uint32_t format,
+                                  const char* path, LNTC_AdminText* out, LNTC_AdminText* why) {
+    return withRegistry(version, [&](lntc::ProductionLibrary& production) -> uint32_t {
+        if (key == nullptr || out == nullptr || why == nullptr) return LNTC_E_ARGUMENT;
+        std::string text, reason;
+        const uint32_t status = lntc::admin::ExportRegistryKey(production.library().registry(), key,
+                                                               format, path, text, reason);
+        give(text, out);
+        give(reason, why);
+        return status;
+    });
+}
+
+uint32_t LNTC_AdminRegistryWritable(uint32_t version, LNTC_AdminText* why) {
+    return withRegistry(version, [&](lntc::ProductionLibrary& production) -> uint32_t {
+        if (why == nullptr) return LNTC_E_ARGUMENT;
+        std::string text;
+        const uint32_t status =
+            lntc::admin::RegistryWritable(production.library().registry(), text);
+        give(text, why);
+        return status;
+    });
+}
+
+uint32_t LNTC_AdminDemoSetup(uint32_t version, const char* shareDir, int32_t force,
+                             LNTC_AdminText* report) {
+    return withRegistry(version, [&](lntc::ProductionLibrary& production) -> uint32_t {
+        if (shareDir == nullptr || report == nullptr) return LNTC_E_ARGUMENT;
+        std::string text;
+        const uint32_t status = lntc::admin::DemoSetup(production.library(), production.root(),
+                                                       shareDir, force != 0, text);
+        give(text, report);
+        return status;
+    });
+}
+
+uint32_t LNTC_AdminConfigure(uint32_t version, const LNTC_AdminRun* run, uint32_t* ended,
+                             uint32_t* display) {
+    return guarded(version, [&]() -> uint32_t {
+        if (run == nullptr || ended == nullptr || display == nullptr) return LNTC_E_ARGUMENT;
+        // The run starts the library with its host: only where the program deferred the load.
+        if (!lntc::LoadIsDeferred() || lntc::ProductionInstance() != nullptr)
+            return LNTC_E_ARGUMENT;
+        *ended = 0;
+        *display = LNTC_ADMIN_DISPLAY_USABLE;
+        return configure(*run, *ended, *display);
+    });
+}
+
+uint32_t LNTC_AdminWriteGallery(uint32_t version, const char* dir, LNTC_AdminText* written,
+                                LNTC_AdminText* failed) {
+    return guarded(version, [&]() -> uint32_t {
+        if (dir == nullptr || written == nullptr || failed == nullptr) return LNTC_E_ARGUMENT;
+        std::string paths, failures;
+        const uint32_t status = writeGallery(dir, paths, failures);
+        give(paths, written);
+        give(failures, failed);
+        return status;
+    });
+}
+
+} // extern "C"
