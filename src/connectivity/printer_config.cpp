@@ -80,7 +80,7 @@ PrinterConfigDialog::PrinterConfigDialog(Library& lib, Dialog* parent, int model
                                          QueueRecord& queue)
     : HelpDialog(lib, dlg::PrinterConfig, parent), lib_(lib), model_(modelIndex), queue_(queue),
       waitTimeout_(queue.WaitTimeout), centerImage_(queue.CenterImage != 0 ? 1 : 0) {
-    TrayMediaDialog prepare(lib, this, queue, media_, true);
+    MergeQueueMedia(lib, queue, media_);
 }
 
 void PrinterConfigDialog::doDataExchange(DataExchange& dx) {
@@ -159,7 +159,7 @@ void PrinterConfigDialog::onCommand(int id, Notify code) {
     if (id == printerctl::Configure) {
         configure();
     } else if (id == printerctl::Media) {
-        TrayMediaDialog media(lib_, this, queue_, media_, false);
+        TrayMediaDialog media(lib_, this, queue_, media_);
         if (media.doModal() == id::Ok) markCommitted(*this, lib_);
         backToOk(*this);
     } else if (id == printerctl::Options) {
@@ -204,9 +204,10 @@ LargeDocConfigDialog::LargeDocConfigDialog(Library& lib, Dialog* parent, int mod
     // Either way the record starts from complete media values; a large-document printer's
     // reading of its configuration file can report a failure before this dialog shows.
     if (isRicoh(ModelClassFlags(model_))) {
-        EjectMediaDialog prepare(lib, this, queue, media_, true);
+        MergeQueueMedia(lib, queue, media_);
     } else {
-        BestAvailMediaDialog prepare(lib, this, queue);
+        std::vector<uint16_t> available;
+        PrepareBestAvailMedia(lib, queue, window(), available);
     }
 }
 
@@ -229,7 +230,7 @@ void LargeDocConfigDialog::onCommand(int id, Notify code) {
     if (id == largedocctl::Media) {
         int result;
         if (isRicoh(ModelClassFlags(model_))) {
-            EjectMediaDialog media(lib_, this, queue_, media_, false);
+            EjectMediaDialog media(lib_, this, queue_, media_);
             result = media.doModal();
         } else {
             BestAvailMediaDialog media(lib_, this, queue_);

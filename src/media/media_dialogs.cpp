@@ -181,10 +181,8 @@ void MediaDialog::onKillFocus(int id) {
 // --- input trays ---------------------------------------------------------------------------
 
 TrayMediaDialog::TrayMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue,
-                                 DefaultMedia& media, bool prepare)
-    : MediaDialog(lib, dlg::TrayMedia, parent, queue, trayctl::Overscan), media_(media) {
-    if (prepare) MergeQueueMedia(lib, queue, media);
-}
+                                 DefaultMedia& media)
+    : MediaDialog(lib, dlg::TrayMedia, parent, queue, trayctl::Overscan), media_(media) {}
 
 int TrayMediaDialog::control(int tray, int topId) {
     return topId + tray * trayctl::TrayStride;
@@ -365,11 +363,9 @@ void TrayMediaDialog::onOK() {
 // --- eject trays ---------------------------------------------------------------------------
 
 EjectMediaDialog::EjectMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue,
-                                   DefaultMedia& media, bool prepare)
+                                   DefaultMedia& media)
     : MediaDialog(lib, dlg::EjectMedia, parent, queue, ejectctl::Overscan), media_(media),
-      pages_(queue.EjectTrayPages), switch_(queue.EjectTraySwitch != 0 ? 1 : 0) {
-    if (prepare) MergeQueueMedia(lib, queue, media);
-}
+      pages_(queue.EjectTrayPages), switch_(queue.EjectTraySwitch != 0 ? 1 : 0) {}
 
 void EjectMediaDialog::doDataExchange(DataExchange& dx) {
     ddxUInt(dx, ejectctl::Pages, pages_);
@@ -462,19 +458,18 @@ uint16_t joinNames(Library& lib, QueueRecord& q, const std::vector<std::string>&
 
 } // namespace
 
-BestAvailMediaDialog::BestAvailMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue)
-    : MediaDialog(lib, dlg::BestAvailMedia, parent, queue, bestctl::Overscan) {
+bool PrepareBestAvailMedia(Library& lib, QueueRecord& queue, WindowRef owner,
+                           std::vector<uint16_t>& available) {
     const ServerConfig* config = lib.store.config.get();
     const std::string configDir = config ? std::string(fieldText(config->ConfigDir)) : "";
     const int index = modelIndex(queue);
     uint32_t rc = index >= 0 ? ReadLdpxCfgFile(lib, configDir.c_str(), kPrinterModels[index].key)
                              : kLdpxFailed;
     if (rc == 0) {
-        fileRead_ = true;
         uint16_t count = 0;
         uint16_t ids[kLdpxTableEntries] = {};
         GetLdpxPaperSizes(lib, config->OdrRelease, count, ids);
-        available_.assign(ids, ids + std::min<size_t>(count, kLdpxTableEntries));
+        available.assign(ids, ids + std::min<size_t>(count, kLdpxTableEntries));
         if (queue.QDDefaultPaperSize[0] == '\0')
             setField(queue.QDDefaultPaperSize, PaperSizeName(GetLdpxQDDefaultPaperSize(lib)));
         if (queue.PSDefaultPaperSize[0] == '\0')
@@ -488,14 +483,21 @@ BestAvailMediaDialog::BestAvailMediaDialog(Library& lib, Dialog* parent, QueueRe
                 names.emplace_back(PaperSizeName(static_cast<uint16_t>(best[i])));
             joinNames(lib, queue, names);
         }
-        return;
+        return true;
     }
-    ErrorId(lib, parent != nullptr ? parent->window() : nullptr, str::LdpxReadError);
-    available_ = {paper::Letter, paper::B, paper::C};
+    ErrorId(lib, owner, str::LdpxReadError);
+    available = {paper::Letter, paper::B, paper::C};
     setField(queue.QDDefaultPaperSize, "C");
     setField(queue.PSDefaultPaperSize, "LETTER");
     setField(queue.BestAvailPaperSizes, "LETTER,B,C");
     queue.BestAvailPaperSizesCnt = 3;
+    return false;
+}
+
+BestAvailMediaDialog::BestAvailMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue)
+    : MediaDialog(lib, dlg::BestAvailMedia, parent, queue, bestctl::Overscan) {
+    fileRead_ = PrepareBestAvailMedia(lib, queue, parent != nullptr ? parent->window() : nullptr,
+                                      available_);
 }
 
 std::vector<std::string> BestAvailMediaDialog::items(int list) {

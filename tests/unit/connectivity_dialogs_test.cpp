@@ -3,6 +3,7 @@
 // matching rules.
 #include "connectivity/connectivity_dialogs.h"
 #include "connectivity/hosts_file.h"
+#include "media/media_dialogs.h"
 #include "resources/ids.h"
 #include "store/models.h"
 #include "store/records.h"
@@ -95,8 +96,16 @@ TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpServiceTheLargeDocumentOn
     }
     EXPECT_TRUE(t.logged("LNTC: Error opening the Service Control Manager"));
 
-    // The large document dialog prepares the media; the unreadable ldpx.cfg is reported before
-    // the dialog shows.
+    // Each printer dialog prepares the media: merged with the model's (no paper at all here),
+    // an empty tray is none; the unreadable ldpx.cfg is reported before the dialog shows.
+    for (const char* key : {"HP_LASERJET_4M", "RICOH_LP-M20"}) {
+        setField(q.Tray3_Third, "");
+        if (model(key) == 1)
+            PrinterConfigDialog(t.lib(), nullptr, 1, q);
+        else
+            LargeDocConfigDialog(t.lib(), nullptr, model(key), q);
+        EXPECT_STREQ(q.Tray3_Third, "NONE") << key;
+    }
     LargeDocConfigDialog large(t.lib(), nullptr, model("XEROX_8840C"), q);
     EXPECT_STREQ(q.BestAvailPaperSizes, "LETTER,B,C");
     ASSERT_EQ(host.boxes.size(), 1u);
