@@ -143,20 +143,6 @@ void MediaDialog::checkOverscanText() {
         ErrorId(lib_, window(), str::OverscanRange);
 }
 
-void MediaDialog::scrollOverscan(Scroll code) {
-    double value = 0;
-    if (!parseReal(windowText(overscanId_), value)) value = 0;
-    // Compared with a margin: the text holds tenths, the double does not.
-    constexpr double kMargin = 1e-9;
-    if (code == Scroll::LineUp && value <= 9.9 + kMargin)
-        value += 0.1;
-    else if (code == Scroll::LineDown && value >= 0.1 - kMargin)
-        value -= 0.1;
-    else
-        return;
-    setWindowText(overscanId_, formatMessage("%1.1f", std::clamp(value, 0.0, 10.0)));
-}
-
 void MediaDialog::fillTrayNames(const MediaTrayList& list, int labelId, int comboId) {
     bool on = list.usTrayNameIndex != kNone;
     enable(labelId, on);
@@ -400,14 +386,7 @@ void EjectMediaDialog::onScroll(int id, Scroll code) {
     if (id == ejectctl::OverscanSpin) {
         scrollOverscan(code);
     } else if (id == ejectctl::PagesSpin) {
-        int64_t pages = getDlgItemInt(ejectctl::Pages, nullptr, false);
-        if (code == Scroll::LineUp && pages < 1000)
-            ++pages;
-        else if (code == Scroll::LineDown && pages >= 2)
-            --pages;
-        else
-            return;
-        setDlgItemInt(ejectctl::Pages, pages, false);
+        spin(ejectctl::Pages, code, {.low = 1, .high = 1000});
     }
 }
 

@@ -40,13 +40,15 @@ class MediaDialog : public HelpDialog {
     // otherwise says so and leaves the text for the user to mend.
     void checkOverscanText();
     // Line up and down by 0.1 within 0.0 to 10.0.
-    void scrollOverscan(Scroll code);
+    void scrollOverscan(Scroll code) { spin(overscanId_, code, kOverscanSpin); }
     // Disables label and combo when the list has no default; else fills and selects it.
     void fillTrayNames(const MediaTrayList& list, int labelId, int comboId);
     void exchangeOverscan(DataExchange& dx);
 
     void onKillFocus(int id) override;
 
+    static constexpr SpinRange kOverscanSpin{
+        .low = 0.0, .high = 10.0, .step = 0.1, .outside = SpinOutside::Clamp, .format = "%1.1f"};
     Library& lib_;
     QueueRecord& queue_;
     double overscan_;
