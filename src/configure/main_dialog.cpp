@@ -33,10 +33,7 @@ constexpr int kModelTextLimit = 128;
 // What the name check reads of the box, and the longest part the records hold.
 constexpr size_t kOdrNameRead = 60;
 constexpr size_t kOdrPartLimit = sizeof(ServerConfig{}.Domain) - 1;
-constexpr int kFirstOtherModel = 14;
-constexpr int kListedModels = 14;
-// The value-table row of the stored character set of the fonts.
-constexpr uint16_t kFormerCharsetId = 4100;
+constexpr int kListedModels = kFirstOtherModel; // rows 1 to 13 and the line for the others
 
 std::string firstLine(std::string text, size_t limit) {
     size_t end = text.find_first_of("\r\n");
@@ -653,7 +650,7 @@ void MainConfigDialog::onCancel() {
     ReadStringValue(lib_, kFontsKey, "Font1", "", font1, sizeof font1);
     if (font1[0] == '\0' && WarnId(lib_, window(), str::NotInitialised) != id::Yes) return stay();
     char defaultFont[81] = "";
-    uint16_t charset = ReadCharsetById(lib_, kFormerCharsetId, 0);
+    uint16_t charset = ReadCharsetById(lib_, valueid::FormerCharset, 0);
     ReadStringById(lib_, fontctl::FontName, "", defaultFont, sizeof defaultFont);
     if ((charset == 0 || defaultFont[0] == '\0') &&
         WarnId(lib_, window(), str::FontsNotInitialised) != id::Yes)

@@ -14,7 +14,6 @@ namespace lntc {
 
 namespace {
 
-constexpr int kFirstOtherModel = 14;
 constexpr size_t kModelTextMax = 63;
 
 } // namespace

@@ -16,6 +16,11 @@ namespace {
 constexpr const char* kDefaultFont = "default";
 constexpr int kMinPoints = 5, kMaxPoints = 30, kDefaultPoints = 16;
 constexpr uint32_t kMinPages = 1, kMaxPages = 20;
+// A number typed outside the range comes back to its nearer end.
+constexpr SpinRange kPointSizeSpin{
+    .low = kMinPoints, .high = kMaxPoints, .outside = SpinOutside::Clamp, .isSigned = true};
+constexpr SpinRange kQueueDepthSpin{
+    .low = kMinPages, .high = kMaxPages, .outside = SpinOutside::Clamp};
 
 struct CharsetButton {
     int button;
@@ -41,18 +46,6 @@ void splitFont(std::string_view font, std::string& base, int& points) {
     points = 0;
     for (auto it = digit; it != font.end() && std::isdigit(static_cast<unsigned char>(*it)); ++it)
         points = std::min(points * 10 + (*it - '0'), 99999);
-}
-
-// The step of a spin field: one up or down within its range; a value outside the range comes
-// back to its nearest end.
-bool spinStep(Scroll code, int64_t& value, int64_t low, int64_t high) {
-    if (code == Scroll::LineUp && value < high)
-        value = std::max(value + 1, low);
-    else if (code == Scroll::LineDown && value > low)
-        value = std::min(value - 1, high);
-    else
-        return false;
-    return true;
 }
 
 } // namespace
@@ -141,9 +134,7 @@ void FontsDialog::onCommand(int id, Notify code) {
 }
 
 void FontsDialog::onScroll(int id, Scroll code) {
-    if (id != fontctl::PointSizeSpin) return;
-    int64_t points = getDlgItemInt(fontctl::PointSize);
-    if (spinStep(code, points, kMinPoints, kMaxPoints)) setDlgItemInt(fontctl::PointSize, points);
+    if (id == fontctl::PointSizeSpin) spin(fontctl::PointSize, code, kPointSizeSpin);
 }
 
 void FontsDialog::onOK() {
@@ -221,10 +212,7 @@ bool GeneralOptionsDialog::onInitDialog() {
 }
 
 void GeneralOptionsDialog::onScroll(int id, Scroll code) {
-    if (id != genctl::QueueDepthSpin) return;
-    int64_t pages = getDlgItemInt(genctl::QueueDepth, nullptr, false);
-    if (spinStep(code, pages, kMinPages, kMaxPages))
-        setDlgItemInt(genctl::QueueDepth, pages, false);
+    if (id == genctl::QueueDepthSpin) spin(genctl::QueueDepth, code, kQueueDepthSpin);
 }
 
 void GeneralOptionsDialog::onOK() {

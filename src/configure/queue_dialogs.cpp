@@ -3,6 +3,7 @@
 
 #include "resources/formats.h"
 #include "resources/ids.h"
+#include "store/fields.h"
 #include "store/library.h"
 #include "store/models.h"
 #include "store/records.h"
@@ -16,7 +17,6 @@ namespace {
 
 constexpr const char* kAdministratorTitle = "Lintora Administrator";
 constexpr const char* kOtherKey = "OTHER";
-constexpr int kFirstOtherModel = 14; // models offered only as another model
 constexpr size_t kImportSourceMax = 40;
 
 const char* modelKey(int model) {
@@ -46,6 +46,8 @@ bool AdministratorRunning(Library& lib) {
 void InitNewQueueRecord(int model, const std::string& name, const std::string& description,
                         QueueRecord& q) {
     const uint32_t flags = ModelClassFlags(model);
+    for (const Field& f : kQueueFields)
+        if (ofClass(f.startsNew, flags)) setDefault(f, &q);
     if (model >= kFirstOtherModel) {
         setField(q.Printer, kOtherKey);
         setField(q.PrinterAlias, modelKey(model));
@@ -55,23 +57,16 @@ void InitNewQueueRecord(int model, const std::string& name, const std::string& d
     setField(q.Name, name);
     setField(q.Description, description);
     ModelModuleName(model, q.ImageHardware, sizeof q.ImageHardware);
-    q.PrintDest = 1;
-    q.EjectTraySwitch = 1;
-    q.EjectTrayPages = 1000;
-    q.OverscanAmt = 5.0;
     // Not chosen yet: the media dialogs set them.
     q.QDDefaultTray = -1;
     q.EjectTray = -1;
     q.PSDefaultTray = -1;
     if (takesPostScript(flags)) {
         setField(q.DeviceName, "LPT1:");
-        q.Connectivity = 2;
-        q.WaitTimeout = 300;
         q.TCP_SocketNumber = 9100;
         q.DataEncode = model >= kFirstOtherModel ? 2 : 0;
     } else {
         setField(q.DeviceName, "\\\\.\\QSCRIPT0");
-        q.PaperTrays = 3;
     }
 }
 

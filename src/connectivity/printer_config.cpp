@@ -14,19 +14,6 @@ namespace lntc {
 
 namespace {
 
-// A vertical spin bar beside an unsigned field: line up and down by one within [0, max]; text
-// that is not a number counts as 0.
-void spinField(Dialog& d, int field, Scroll code, uint32_t max) {
-    int64_t value = d.getDlgItemInt(field, nullptr, false);
-    if (code == Scroll::LineUp && value < static_cast<int64_t>(max))
-        ++value;
-    else if (code == Scroll::LineDown && value > 0)
-        --value;
-    else
-        return;
-    d.setDlgItemInt(field, value, false);
-}
-
 void showTitle(Dialog& d, Library& lib, uint32_t formatId, int model, int nameId,
                const QueueRecord& q) {
     std::string name = ModelDisplayName(lib.strings(), model);
@@ -80,7 +67,7 @@ PrinterConfigDialog::PrinterConfigDialog(Library& lib, Dialog* parent, int model
                                          QueueRecord& queue)
     : HelpDialog(lib, dlg::PrinterConfig, parent), lib_(lib), model_(modelIndex), queue_(queue),
       waitTimeout_(queue.WaitTimeout), centerImage_(queue.CenterImage != 0 ? 1 : 0) {
-    TrayMediaDialog prepare(lib, this, queue, media_, true);
+    MergeQueueMedia(lib, queue, media_);
 }
 
 void PrinterConfigDialog::doDataExchange(DataExchange& dx) {
@@ -159,7 +146,7 @@ void PrinterConfigDialog::onCommand(int id, Notify code) {
     if (id == printerctl::Configure) {
         configure();
     } else if (id == printerctl::Media) {
-        TrayMediaDialog media(lib_, this, queue_, media_, false);
+        TrayMediaDialog media(lib_, this, queue_, media_);
         if (media.doModal() == id::Ok) markCommitted(*this, lib_);
         backToOk(*this);
     } else if (id == printerctl::Options) {
@@ -169,7 +156,8 @@ void PrinterConfigDialog::onCommand(int id, Notify code) {
 }
 
 void PrinterConfigDialog::onScroll(int id, Scroll code) {
-    if (id == printerctl::WaitTimeoutSpin) spinField(*this, printerctl::WaitTimeout, code, 1800);
+    if (id == printerctl::WaitTimeoutSpin)
+        spin(printerctl::WaitTimeout, code, {.low = 0, .high = 1800});
 }
 
 void PrinterConfigDialog::onOK() {
@@ -204,9 +192,10 @@ LargeDocConfigDialog::LargeDocConfigDialog(Library& lib, Dialog* parent, int mod
     // Either way the record starts from complete media values; a large-document printer's
     // reading of its configuration file can report a failure before this dialog shows.
     if (isRicoh(ModelClassFlags(model_))) {
-        EjectMediaDialog prepare(lib, this, queue, media_, true);
+        MergeQueueMedia(lib, queue, media_);
     } else {
-        BestAvailMediaDialog prepare(lib, this, queue);
+        std::vector<uint16_t> available;
+        PrepareBestAvailMedia(lib, queue, window(), available);
     }
 }
 
@@ -229,7 +218,7 @@ void LargeDocConfigDialog::onCommand(int id, Notify code) {
     if (id == largedocctl::Media) {
         int result;
         if (isRicoh(ModelClassFlags(model_))) {
-            EjectMediaDialog media(lib_, this, queue_, media_, false);
+            EjectMediaDialog media(lib_, this, queue_, media_);
             result = media.doModal();
         } else {
             BestAvailMediaDialog media(lib_, this, queue_);
@@ -244,7 +233,8 @@ void LargeDocConfigDialog::onCommand(int id, Notify code) {
 }
 
 void LargeDocConfigDialog::onScroll(int id, Scroll code) {
-    if (id == largedocctl::InitTimeoutSpin) spinField(*this, largedocctl::InitTimeout, code, 3600);
+    if (id == largedocctl::InitTimeoutSpin)
+        spin(largedocctl::InitTimeout, code, {.low = 0, .high = 3600});
 }
 
 void LargeDocConfigDialog::onOK() {
@@ -320,7 +310,7 @@ void QueueOptionsDialog::onCommand(int id, Notify code) {
 }
 
 void QueueOptionsDialog::onScroll(int id, Scroll code) {
-    if (id == qoptctl::TimeoutSpin) spinField(*this, qoptctl::Timeout, code, 60);
+    if (id == qoptctl::TimeoutSpin) spin(qoptctl::Timeout, code, {.low = 0, .high = 60});
 }
 
 void QueueOptionsDialog::onOK() {

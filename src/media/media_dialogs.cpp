@@ -143,20 +143,6 @@ void MediaDialog::checkOverscanText() {
         ErrorId(lib_, window(), str::OverscanRange);
 }
 
-void MediaDialog::scrollOverscan(Scroll code) {
-    double value = 0;
-    if (!parseReal(windowText(overscanId_), value)) value = 0;
-    // Compared with a margin: the text holds tenths, the double does not.
-    constexpr double kMargin = 1e-9;
-    if (code == Scroll::LineUp && value <= 9.9 + kMargin)
-        value += 0.1;
-    else if (code == Scroll::LineDown && value >= 0.1 - kMargin)
-        value -= 0.1;
-    else
-        return;
-    setWindowText(overscanId_, formatMessage("%1.1f", std::clamp(value, 0.0, 10.0)));
-}
-
 void MediaDialog::fillTrayNames(const MediaTrayList& list, int labelId, int comboId) {
     bool on = list.usTrayNameIndex != kNone;
     enable(labelId, on);
@@ -181,10 +167,8 @@ void MediaDialog::onKillFocus(int id) {
 // --- input trays ---------------------------------------------------------------------------
 
 TrayMediaDialog::TrayMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue,
-                                 DefaultMedia& media, bool prepare)
-    : MediaDialog(lib, dlg::TrayMedia, parent, queue, trayctl::Overscan), media_(media) {
-    if (prepare) MergeQueueMedia(lib, queue, media);
-}
+                                 DefaultMedia& media)
+    : MediaDialog(lib, dlg::TrayMedia, parent, queue, trayctl::Overscan), media_(media) {}
 
 int TrayMediaDialog::control(int tray, int topId) {
     return topId + tray * trayctl::TrayStride;
@@ -365,11 +349,9 @@ void TrayMediaDialog::onOK() {
 // --- eject trays ---------------------------------------------------------------------------
 
 EjectMediaDialog::EjectMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue,
-                                   DefaultMedia& media, bool prepare)
+                                   DefaultMedia& media)
     : MediaDialog(lib, dlg::EjectMedia, parent, queue, ejectctl::Overscan), media_(media),
-      pages_(queue.EjectTrayPages), switch_(queue.EjectTraySwitch != 0 ? 1 : 0) {
-    if (prepare) MergeQueueMedia(lib, queue, media);
-}
+      pages_(queue.EjectTrayPages), switch_(queue.EjectTraySwitch != 0 ? 1 : 0) {}
 
 void EjectMediaDialog::doDataExchange(DataExchange& dx) {
     ddxUInt(dx, ejectctl::Pages, pages_);
@@ -404,14 +386,7 @@ void EjectMediaDialog::onScroll(int id, Scroll code) {
     if (id == ejectctl::OverscanSpin) {
         scrollOverscan(code);
     } else if (id == ejectctl::PagesSpin) {
-        int64_t pages = getDlgItemInt(ejectctl::Pages, nullptr, false);
-        if (code == Scroll::LineUp && pages < 1000)
-            ++pages;
-        else if (code == Scroll::LineDown && pages >= 2)
-            --pages;
-        else
-            return;
-        setDlgItemInt(ejectctl::Pages, pages, false);
+        spin(ejectctl::Pages, code, {.low = 1, .high = 1000});
     }
 }
 
@@ -462,19 +437,18 @@ uint16_t joinNames(Library& lib, QueueRecord& q, const std::vector<std::string>&
 
 } // namespace
 
-BestAvailMediaDialog::BestAvailMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue)
-    : MediaDialog(lib, dlg::BestAvailMedia, parent, queue, bestctl::Overscan) {
+bool PrepareBestAvailMedia(Library& lib, QueueRecord& queue, WindowRef owner,
+                           std::vector<uint16_t>& available) {
     const ServerConfig* config = lib.store.config.get();
     const std::string configDir = config ? std::string(fieldText(config->ConfigDir)) : "";
     const int index = modelIndex(queue);
     uint32_t rc = index >= 0 ? ReadLdpxCfgFile(lib, configDir.c_str(), kPrinterModels[index].key)
                              : kLdpxFailed;
     if (rc == 0) {
-        fileRead_ = true;
         uint16_t count = 0;
         uint16_t ids[kLdpxTableEntries] = {};
         GetLdpxPaperSizes(lib, config->OdrRelease, count, ids);
-        available_.assign(ids, ids + std::min<size_t>(count, kLdpxTableEntries));
+        available.assign(ids, ids + std::min<size_t>(count, kLdpxTableEntries));
         if (queue.QDDefaultPaperSize[0] == '\0')
             setField(queue.QDDefaultPaperSize, PaperSizeName(GetLdpxQDDefaultPaperSize(lib)));
         if (queue.PSDefaultPaperSize[0] == '\0')
@@ -488,14 +462,21 @@ BestAvailMediaDialog::BestAvailMediaDialog(Library& lib, Dialog* parent, QueueRe
                 names.emplace_back(PaperSizeName(static_cast<uint16_t>(best[i])));
             joinNames(lib, queue, names);
         }
-        return;
+        return true;
     }
-    ErrorId(lib, parent != nullptr ? parent->window() : nullptr, str::LdpxReadError);
-    available_ = {paper::Letter, paper::B, paper::C};
+    ErrorId(lib, owner, str::LdpxReadError);
+    available = {paper::Letter, paper::B, paper::C};
     setField(queue.QDDefaultPaperSize, "C");
     setField(queue.PSDefaultPaperSize, "LETTER");
     setField(queue.BestAvailPaperSizes, "LETTER,B,C");
     queue.BestAvailPaperSizesCnt = 3;
+    return false;
+}
+
+BestAvailMediaDialog::BestAvailMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue)
+    : MediaDialog(lib, dlg::BestAvailMedia, parent, queue, bestctl::Overscan) {
+    fileRead_ = PrepareBestAvailMedia(lib, queue, parent != nullptr ? parent->window() : nullptr,
+                                      available_);
 }
 
 std::vector<std::string> BestAvailMediaDialog::items(int list) {

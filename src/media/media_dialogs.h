@@ -19,6 +19,12 @@ class Library;
 // value is filled from it. Builds the default media table first when the process has none.
 void MergeQueueMedia(Library& lib, QueueRecord& queue, DefaultMedia& media);
 
+// Reads the model's section of ldpx.cfg and fills the queue's empty paper values from it; when
+// the file cannot be read, says so (owner: the box's parent) and gives the queue fixed fallback
+// values. available gets the paper-size ids to offer, in the file's order; false when unread.
+bool PrepareBestAvailMedia(Library& lib, QueueRecord& queue, WindowRef owner,
+                           std::vector<uint16_t>& available);
+
 // What the three dialogs share: the title, the queue name, the overscan field and its scroll
 // bar, and the filling of a tray-name combo.
 class MediaDialog : public HelpDialog {
@@ -34,13 +40,15 @@ class MediaDialog : public HelpDialog {
     // otherwise says so and leaves the text for the user to mend.
     void checkOverscanText();
     // Line up and down by 0.1 within 0.0 to 10.0.
-    void scrollOverscan(Scroll code);
+    void scrollOverscan(Scroll code) { spin(overscanId_, code, kOverscanSpin); }
     // Disables label and combo when the list has no default; else fills and selects it.
     void fillTrayNames(const MediaTrayList& list, int labelId, int comboId);
     void exchangeOverscan(DataExchange& dx);
 
     void onKillFocus(int id) override;
 
+    static constexpr SpinRange kOverscanSpin{
+        .low = 0.0, .high = 10.0, .step = 0.1, .outside = SpinOutside::Clamp, .format = "%1.1f"};
     Library& lib_;
     QueueRecord& queue_;
     double overscan_;
@@ -49,9 +57,8 @@ class MediaDialog : public HelpDialog {
 
 class TrayMediaDialog : public MediaDialog {
   public:
-    // With prepare set, the merge runs at once and the object is not meant to be shown.
-    TrayMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue, DefaultMedia& media,
-                    bool prepare);
+    // The working state comes from MergeQueueMedia or an earlier visit.
+    TrayMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue, DefaultMedia& media);
 
   protected:
     bool onInitDialog() override;
@@ -77,8 +84,7 @@ class TrayMediaDialog : public MediaDialog {
 
 class EjectMediaDialog : public MediaDialog {
   public:
-    EjectMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue, DefaultMedia& media,
-                     bool prepare);
+    EjectMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue, DefaultMedia& media);
 
   protected:
     bool onInitDialog() override;
@@ -97,8 +103,7 @@ class EjectMediaDialog : public MediaDialog {
 
 class BestAvailMediaDialog : public MediaDialog {
   public:
-    // Reads the model's section of ldpx.cfg and fills the queue's empty paper values from it;
-    // when the file cannot be read, says so and gives the queue fixed fallback values.
+    // Prepares the queue's paper values as PrepareBestAvailMedia does.
     BestAvailMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue);
     bool fileRead() const { return fileRead_; }
 

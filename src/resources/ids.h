@@ -251,6 +251,19 @@ inline constexpr uint16_t SuppressAnnotations = 4309;
 inline constexpr uint16_t TimeFormat = 4310;
 } // namespace genctl
 
+// Value-table rows of the values no control edits. They are numbered among the controls of the
+// dialog of their section, and may equal the id of a control that shows something else.
+namespace valueid {
+inline constexpr uint16_t InstalledKanji = 4000;
+inline constexpr uint16_t InstalledGreek = 4001;
+inline constexpr uint16_t FormerCharset = 4100; // the group of the character-set choices
+inline constexpr uint16_t ConfigDir = 4300;
+inline constexpr uint16_t LogonRetries = 4303;
+inline constexpr uint16_t TimeString = 4311;
+inline constexpr uint16_t FormScaling = 4450;
+inline constexpr uint16_t COLDScaleFactor = 4451;
+} // namespace valueid
+
 // WaitDialog (900).
 namespace waitctl {
 inline constexpr uint16_t Message = 9001;

@@ -2,6 +2,7 @@
 
 #include "store/registry_access.h"
 
+#include <charconv>
 #include <cstring>
 
 namespace lntc {
@@ -101,6 +102,29 @@ std::string_view textOf(const Field& f, const void* record, int element) {
 char* textCell(const Field& f, void* record, int element) {
     if (f.place.cell != Cell::Text || element < 0 || element >= f.place.count) return nullptr;
     return static_cast<char*>(record) + at(f, element);
+}
+
+void setDefault(const Field& f, void* record) {
+    switch (f.stored) {
+    case Stored::None:
+        break;
+    case Stored::Number:
+    case Stored::Word:
+    case Stored::Keyword:
+    case Stored::Charset:
+        setNumber(f, record, f.number);
+        break;
+    case Stored::Text:
+        for (int e = 0; e < f.place.count; ++e)
+            copyField(textCell(f, record, e), f.place.size, f.text);
+        break;
+    case Stored::Decimal: {
+        double value = 0; // as the C locale reads it, whatever the process's
+        std::from_chars(f.text, f.text + std::strlen(f.text), value);
+        setReal(f, record, value);
+        break;
+    }
+    }
 }
 
 const ValueTableRow* FindValueRow(uint16_t id) {

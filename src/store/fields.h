@@ -45,6 +45,7 @@ inline constexpr uint8_t Unclassed = 16;
 inline constexpr uint8_t Always = 31;
 inline constexpr uint8_t PostScript = HpLaserJet | GenericPostScript;
 inline constexpr uint8_t RicohOrLargeDocument = Ricoh | LargeDocument;
+inline constexpr uint8_t NotPostScript = Ricoh | LargeDocument | Unclassed;
 } // namespace saves
 
 // What else the loader has to know.
@@ -86,6 +87,7 @@ struct Field {
     Subkey subkey = Subkey::Queue;
     uint16_t id = 0; // row of the value table; 0 for none
     uint8_t flags = 0;
+    uint8_t startsNew = saves::Never; // models whose new queue starts with the default
 
     constexpr Field general(uint16_t valueId = 0) const { return at(Subkey::General, valueId); }
     constexpr Field fonts(uint16_t valueId = 0) const { return at(Subkey::Fonts, valueId); }
@@ -93,6 +95,11 @@ struct Field {
         Field f = *this;
         f.subkey = s;
         f.id = valueId;
+        return f;
+    }
+    constexpr Field newQueue(uint8_t classes) const {
+        Field f = *this;
+        f.startsNew = classes;
         return f;
     }
     constexpr Field with(uint8_t flag) const {
@@ -131,20 +138,21 @@ constexpr Field filled(const char* name, Place p) {
 #define LNTC_C(member) #member, LNTC_PLACE(ServerConfig, member)
 
 // The queue record, in the order LoadQueueRecord reads it; loading reads every value
-// whatever the model. The fields the library fills itself come last.
+// whatever the model. The fields the library fills itself come last. A new queue starts with
+// the defaults marked for its class; InitNewQueueRecord sets what it takes from elsewhere.
 inline constexpr Field kQueueFields[] = {
     field::text(LNTC_Q(Printer), "", saves::Always),
     field::text(LNTC_Q(Description), "", saves::Always),
     field::text(LNTC_Q(DeviceName), "", saves::Always),
     field::text(LNTC_Q(ImageHardware), "", saves::Always), // the model's module, set on save
-    field::keyword(LNTC_Q(PrintDest), kPrintDestWords, saves::Always),
+    field::keyword(LNTC_Q(PrintDest), kPrintDestWords, saves::Always).newQueue(saves::Always),
     field::keyword(LNTC_Q(QDDefaultTray), kTrayWords, saves::PostScript | saves::Ricoh),
     field::keyword(LNTC_Q(EjectTray), kEjectTrayWords, saves::Ricoh),
-    field::number(LNTC_Q(EjectTraySwitch), 1, saves::Ricoh),
-    field::number(LNTC_Q(EjectTrayPages), 1000, saves::Ricoh),
+    field::number(LNTC_Q(EjectTraySwitch), 1, saves::Ricoh).newQueue(saves::Always),
+    field::number(LNTC_Q(EjectTrayPages), 1000, saves::Ricoh).newQueue(saves::Always),
     field::number(LNTC_Q(PrinterStatusTimeout), 0, saves::Always),
     field::number(LNTC_Q(UseAlternateOrientation), 0, saves::Always),
-    field::decimal(LNTC_Q(OverscanAmt), "5.0", saves::Always),
+    field::decimal(LNTC_Q(OverscanAmt), "5.0", saves::Always).newQueue(saves::Always),
     field::number(LNTC_Q(DuplexAvailable), 0, saves::Always),
     field::number(LNTC_Q(DuplexPrint), 0, saves::Always),
     field::text("Tray1/Top", LNTC_PLACE(QueueRecord, Tray1_Top), "LETTER, 1", saves::PostScript),
@@ -152,12 +160,14 @@ inline constexpr Field kQueueFields[] = {
     field::text("Tray3/Third", LNTC_PLACE(QueueRecord, Tray3_Third), "NONE", saves::PostScript),
     field::word(LNTC_Q(CenterImage), 0, saves::PostScript),
     field::keyword(LNTC_Q(DataEncode), kDataEncodeWords, saves::PostScript),
-    field::number(LNTC_Q(WaitTimeout), 300, saves::PostScript),
+    field::number(LNTC_Q(WaitTimeout), 300, saves::PostScript).newQueue(saves::PostScript),
     field::number(LNTC_Q(TCP_SocketNumber), 0, saves::PostScript),
-    field::keyword(LNTC_Q(Connectivity), kConnectivityWords, saves::PostScript),
+    field::keyword(LNTC_Q(Connectivity), kConnectivityWords, saves::PostScript)
+        .newQueue(saves::PostScript),
     field::keyword(LNTC_Q(DuplexBinding), kDuplexBindingWords, saves::PostScript),
     field::number(LNTC_Q(PrinterInitTimeout), 0, saves::RicohOrLargeDocument),
-    field::number(LNTC_Q(PaperTrays), 3, saves::RicohOrLargeDocument),
+    field::number(LNTC_Q(PaperTrays), 3, saves::RicohOrLargeDocument)
+        .newQueue(saves::NotPostScript),
     field::number(LNTC_Q(UseDisplayXform), 0, saves::RicohOrLargeDocument),
     field::number(LNTC_Q(Rotate180), 0, saves::RicohOrLargeDocument),
     field::keyword(LNTC_Q(PSDefaultTray), kTrayWords, saves::Ricoh),
@@ -176,34 +186,37 @@ inline constexpr Field kQueueFields[] = {
 inline constexpr Field kConfigFields[] = {
     field::number(LNTC_C(VerboseOnStartup), 0, saves::Always).general(genctl::Verbose),
     field::text(LNTC_C(DefaultODR), "DefaultODR", saves::Never).general().with(flag::OdrStep),
-    field::text(LNTC_C(ConfigDir), "c:\\qdsw_local\\sd", saves::Always).general(4300),
+    field::text(LNTC_C(ConfigDir), "c:\\qdsw_local\\sd", saves::Always).general(valueid::ConfigDir),
     field::text(LNTC_C(TempFilesDir), "c:\\qdsw_local\\tmp", saves::Always)
         .general(genctl::TempFiles),
     field::text(LNTC_C(PrimaryCacheDir), "c:\\qdsw_local\\tmp", saves::Always)
         .general(genctl::PrimaryCache),
     field::text(LNTC_C(FontDir), "c:\\qdsw_local\\fonts", saves::Always).fonts(fontctl::FontDir),
-    field::word(LNTC_C(InstalledKanji), 0, saves::Never).fonts(4000),
-    field::word(LNTC_C(InstalledGreek), 0, saves::Never).fonts(4001),
+    field::word(LNTC_C(InstalledKanji), 0, saves::Never).fonts(valueid::InstalledKanji),
+    field::word(LNTC_C(InstalledGreek), 0, saves::Never).fonts(valueid::InstalledGreek),
     // Saved up to the first empty entry; the entries after it stay in the registry.
     field::text("Font", LNTC_PLACE(ServerConfig, Fonts), "", saves::Always)
         .fonts()
         .with(flag::FontDefault),
-    field::charset(LNTC_C(FormerCharset), 2, saves::Always).fonts(4100).with(flag::FontDefault),
+    field::charset(LNTC_C(FormerCharset), 2, saves::Always)
+        .fonts(valueid::FormerCharset)
+        .with(flag::FontDefault),
     field::text(LNTC_C(DefaultFont), "default", saves::Always)
         .fonts(fontctl::FontName)
         .with(flag::FontDefault),
     field::number(LNTC_C(UseDocCharSet), 1, saves::Always).fonts(fontctl::AlwaysDefaultCharset),
     field::number(LNTC_C(AutoDownload), 1, saves::Always).fonts(fontctl::AutoDownload),
-    field::number(LNTC_C(LogonRetries), 10, saves::Always).general(4303),
+    field::number(LNTC_C(LogonRetries), 10, saves::Always).general(valueid::LogonRetries),
     field::number(LNTC_C(QueueDepth), 5, saves::Always).general(genctl::QueueDepth),
     field::number(LNTC_C(VerifyChecksum), 0, saves::Always).general(genctl::VerifyChecksum),
     field::number(LNTC_C(SuppressAnnotations), 0, saves::Always)
         .general(genctl::SuppressAnnotations),
     field::number(LNTC_C(EnableNotes), 1, saves::Always).general(genctl::EnableNotes),
     field::number(LNTC_C(TimeFormat), 1, saves::Always).general(genctl::TimeFormat),
-    field::text(LNTC_C(TimeString), "%m/%d/%y,  %I:%M:%S %p", saves::Always).general(4311),
-    field::number(LNTC_C(FormScaling), 0, saves::Never).general(4450),
-    field::number(LNTC_C(COLDScaleFactor), 100, saves::Never).general(4451),
+    field::text(LNTC_C(TimeString), "%m/%d/%y,  %I:%M:%S %p", saves::Always)
+        .general(valueid::TimeString),
+    field::number(LNTC_C(FormScaling), 0, saves::Never).general(valueid::FormScaling),
+    field::number(LNTC_C(COLDScaleFactor), 100, saves::Never).general(valueid::COLDScaleFactor),
     field::filled(LNTC_C(Magic)),
     field::filled(LNTC_C(SystemCharset)),
     field::filled(LNTC_C(Organization)),
@@ -218,9 +231,13 @@ inline constexpr Field kConfigFields[] = {
 #undef LNTC_Q
 #undef LNTC_C
 
+// Whether a model of these class flags is one of the classes (bits as in saves).
+constexpr bool ofClass(uint8_t classes, uint32_t classFlags) {
+    return (classes & (classFlags == 0 ? saves::Unclassed : classFlags)) != 0;
+}
 // Whether a model of these class flags saves the queue field.
 constexpr bool savedFor(const Field& f, uint32_t classFlags) {
-    return (f.savedBy & (classFlags == 0 ? saves::Unclassed : classFlags)) != 0;
+    return ofClass(f.savedBy, classFlags);
 }
 
 // The class masks above hold because no catalogue model has more than one class.
@@ -257,6 +274,9 @@ double realOf(const Field& f, const void* record);
 void setReal(const Field& f, void* record, double value);
 std::string_view textOf(const Field& f, const void* record, int element = 0);
 char* textCell(const Field& f, void* record, int element = 0);
+// The field's own default into the record, every element of a list (not the one that follows
+// the installed fonts).
+void setDefault(const Field& f, void* record);
 
 // The value table: the general and font values by the identifier of the control that edits
 // them. A group row (a character set) is followed by its choices: number is the count of

@@ -27,6 +27,9 @@ struct PrinterModelInfo {
 };
 
 inline constexpr size_t kModelCount = 15;
+// Rows from here on are offered only as another model: a queue of one is saved with "OTHER" as
+// its printer and the row's key as its alias.
+inline constexpr int kFirstOtherModel = 14;
 inline constexpr PrinterModelInfo kPrinterModels[kModelCount] = {
     {str::ModelOther, "OTHER", 0, "NONE"},
     {str::ModelLaserJet4M, "HP_LASERJET_4M", 1, "LJA"},

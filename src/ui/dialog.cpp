@@ -1,6 +1,7 @@
 #include "ui/dialog.h"
 
 #include "platform/c_locale.h"
+#include "resources/formats.h"
 #include "resources/framework_strings.h"
 #include "ui/address_edit.h"
 #include "ui/list_rules.h"
@@ -86,6 +87,18 @@ bool parseReal(std::string_view text, double& out) {
         std::from_chars(text.data(), text.data() + text.size(), v, std::chars_format::general);
     if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return false;
     out = v;
+    return true;
+}
+
+bool spinStep(Scroll code, double& value, const SpinRange& r) {
+    constexpr double kMargin = 1e-9; // below any step, so whole numbers compare exactly
+    if (code == Scroll::LineUp && value <= r.high - r.step + kMargin)
+        value += r.step;
+    else if (code == Scroll::LineDown && value >= r.low + r.step - kMargin)
+        value -= r.step;
+    else
+        return false;
+    if (r.outside == SpinOutside::Clamp) value = std::clamp(value, r.low, r.high);
     return true;
 }
 
@@ -371,6 +384,19 @@ int64_t Dialog::getDlgItemInt(int id, bool* translated, bool isSigned) {
                   : parseInteger(windowText(id), false, 0, std::numeric_limits<uint32_t>::max(), v);
     if (translated != nullptr) *translated = ok;
     return ok ? v : 0;
+}
+
+void Dialog::spin(int field, Scroll code, const SpinRange& range) {
+    double value = 0;
+    if (range.format == nullptr)
+        value = static_cast<double>(getDlgItemInt(field, nullptr, range.isSigned));
+    else if (!parseReal(windowText(field), value))
+        value = 0;
+    if (!spinStep(code, value, range)) return;
+    if (range.format == nullptr)
+        setDlgItemInt(field, static_cast<int64_t>(value), range.isSigned);
+    else
+        setWindowText(field, formatMessage(range.format, value));
 }
 
 void Dialog::enable(int id, bool on) {

@@ -65,6 +65,25 @@ void ddvMinMaxInt(DataExchange& dx, int value, int minValue, int maxValue);
 void ddvMinMaxUInt(DataExchange& dx, uint32_t value, uint32_t minValue, uint32_t maxValue);
 void ddvMinMaxDouble(DataExchange& dx, double value, double minValue, double maxValue);
 
+// What a spin bar does to a value outside its range: steps it like any other, or brings it to
+// the nearer end of the range.
+enum class SpinOutside : uint8_t { Step, Clamp };
+
+// A spin bar over the number in the field beside it.
+struct SpinRange {
+    double low;
+    double high;
+    double step = 1;
+    SpinOutside outside = SpinOutside::Step;
+    bool isSigned = false;        // a whole number read and written signed
+    const char* format = nullptr; // set: a decimal, written back with this format
+};
+
+// A line step: up while the value is at most high - step, down while it is at least
+// low + step; other codes leave it. A decimal is compared with a margin, as its text holds
+// what a double does not. False when the value stays as it was.
+bool spinStep(Scroll code, double& value, const SpinRange& range);
+
 class Dialog : protected DialogEvents {
   public:
     // A dialog for the template; the parent's window owns it while both are open.
@@ -94,6 +113,8 @@ class Dialog : protected DialogEvents {
     void setDlgItemInt(int id, int64_t value, bool isSigned = true);
     // The number in a control; translated reports whether it was one.
     int64_t getDlgItemInt(int id, bool* translated = nullptr, bool isSigned = true);
+    // The spin bar beside the field stepped (spinStep); text that is no number reads as 0.
+    void spin(int field, Scroll code, const SpinRange& range);
     void enable(int id, bool on = true);
     bool isEnabled(int id);
     void show(int id, bool on = true);

@@ -1,6 +1,7 @@
 // A Library over fakes, for unit tests of the product logic. Two TestLibrary objects built
 // over one FakeMachine behave like two processes on one machine.
 #pragma once
+#include "store/fields.h"
 #include "store/library.h"
 #include "support/fake_platform.h"
 #include "support/fake_product.h"
@@ -9,7 +10,9 @@
 #include "support/recording_host.h"
 
 #include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace lntc::test {
 
@@ -60,5 +63,15 @@ std::optional<uint32_t> getDword(const MemoryRegistry& reg, const std::string& p
 
 // Registry paths below the product root.
 std::string productPath(const std::string& subkey);
+
+// Records of one layout side by side, a line per field in the table's order:
+// "Name: first | second | ...", texts in double quotes, numbers in decimal. Every byte no field
+// shows (one after a text's end, one outside every field) that is not zero gets a line of its
+// own, so that equal listings mean equal records.
+std::string fieldColumns(std::span<const Field> fields, const std::vector<const void*>& records,
+                         size_t recordSize);
+// The text of a file under tests/golden/ in the source tree, without its lines that start with
+// "#" (what the file shows, for its reader).
+std::string goldenText(const std::string& name);
 
 } // namespace lntc::test

@@ -5,7 +5,9 @@
 #include "resources/formats.h"
 #include "store/models.h"
 #include "store/records.h"
+#include "store/regfile.h"
 #include "store/registry_access.h"
+#include "store/save.h"
 #include "support/ui_support.h"
 #include "ui/address_edit.h"
 
@@ -131,28 +133,38 @@ struct Pieces : ::testing::Test, HeadlessLibrary {
     Pieces() : HeadlessLibrary(false) {}
 };
 
-// Each model class also opens its own dialog, and no other.
-TEST_F(Pieces, NewQueueDefaultsTheSameModelAndACopyImportedFromAQueueOfItsModel) {
+// A new queue of each model class: the whole record, and what saving it writes; each opens its
+// own dialog, and no other.
+TEST_F(Pieces, NewQueueOfEachModelClassItsRecordItsSaveAndItsDialog) {
     t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]()); // no media table needed
-    // Model; printer/alias/module/device connectivity encoding wait socket trays; the dialog.
-    const std::tuple<int, const char*, uint16_t> cases[] = {
-        {1, "1 HP_LASERJET_4M//LJA/LPT1: 2 0 300 9100 0", dlg::PrinterConfig},
-        {5, "5 RICOH_LP-M20//ENGA/\\\\.\\QSCRIPT0 0 0 0 0 3", dlg::LargeDocConfig},
-        {14, "14 OTHER/GENERIC_POSTSCRIPT/GNX/LPT1: 2 2 300 9100 0", dlg::PrinterConfig},
-    };
-    for (const auto& [model, expected, dialog] : cases) {
-        QueueRecord q{};
-        InitNewQueueRecord(model, "NEWQ", "a queue", q);
-        EXPECT_EQ(formatMessage("%d %s/%s/%s/%s %u %u %u %u %u %s/%s %u %u %u %g %d %d %d",
-                                ModelIndexOfQueue(q), q.Printer, q.PrinterAlias, q.ImageHardware,
-                                q.DeviceName, q.Connectivity, q.DataEncode, q.WaitTimeout,
-                                q.TCP_SocketNumber, q.PaperTrays, q.Name, q.Description,
-                                q.PrintDest, q.EjectTraySwitch, q.EjectTrayPages, q.OverscanAmt,
-                                q.QDDefaultTray, q.EjectTray, q.PSDefaultTray),
-                  std::string(expected) + " NEWQ/a queue 1 1 1000 5 -1 -1 -1");
+    const std::pair<int, uint16_t> cases[] = {{1, dlg::PrinterConfig},
+                                              {5, dlg::LargeDocConfig},
+                                              {7, dlg::LargeDocConfig},
+                                              {14, dlg::PrinterConfig}};
+    const ServerConfig* config = nullptr;
+    ASSERT_EQ(GetConfig(t.lib(), &config, LNTC_CONFIG_VERSION), 0u);
+    std::vector<QueueRecord> records;
+    for (const auto& [model, dialog] : cases) {
+        QueueRecord& q = records.emplace_back();
+        InitNewQueueRecord(model, "NEWQ" + std::to_string(model), "a queue", q);
+        QueueRecord copy = q;
+        EXPECT_EQ(SaveQueueRecord(t.lib(), copy, true), 0);
         host.script(dialog).cancel();
-        EXPECT_EQ(RunModelDialog(t.lib(), nullptr, model, q), id::Cancel) << model;
+        EXPECT_EQ(RunModelDialog(t.lib(), nullptr, model, copy), id::Cancel) << model;
     }
+    std::string exported;
+    EXPECT_EQ(exportRegistry(machine.registry, "HKEY_LOCAL_MACHINE\\" + productPath("Queues"),
+                             RegFileFormat::Regedit4, exported),
+              0u);
+    EXPECT_EQ(exported, goldenText("new-queues.reg"));
+    std::vector<const void*> shown;
+    for (const QueueRecord& q : records)
+        shown.push_back(&q);
+    EXPECT_EQ(fieldColumns(kQueueFields, shown, sizeof(QueueRecord)),
+              goldenText("new-queue-record.txt"));
+}
+
+TEST_F(Pieces, TheSameModelAndACopyImportedFromAQueueOfItsModel) {
     // By the printer's key as spelt; an "OTHER" queue only by its alias.
     QueueRecord q{};
     setField(q.Printer, "hp_laserjet_4m");

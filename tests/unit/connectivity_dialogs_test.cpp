@@ -1,8 +1,10 @@
 // The connectivity dialogs through the headless host: the printer dialogs and queue options, Print
 // Manager and Other/Parallel ports over the fake spooler, and TCP Direct with the hosts file's
 // matching rules.
+#include "configure/configure.h"
 #include "connectivity/connectivity_dialogs.h"
 #include "connectivity/hosts_file.h"
+#include "media/media_dialogs.h"
 #include "resources/ids.h"
 #include "store/models.h"
 #include "store/records.h"
@@ -14,6 +16,7 @@
 #include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -95,8 +98,16 @@ TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpServiceTheLargeDocumentOn
     }
     EXPECT_TRUE(t.logged("LNTC: Error opening the Service Control Manager"));
 
-    // The large document dialog prepares the media; the unreadable ldpx.cfg is reported before
-    // the dialog shows.
+    // Each printer dialog prepares the media: merged with the model's (no paper at all here),
+    // an empty tray is none; the unreadable ldpx.cfg is reported before the dialog shows.
+    for (const char* key : {"HP_LASERJET_4M", "RICOH_LP-M20"}) {
+        setField(q.Tray3_Third, "");
+        if (model(key) == 1)
+            PrinterConfigDialog(t.lib(), nullptr, 1, q);
+        else
+            LargeDocConfigDialog(t.lib(), nullptr, model(key), q);
+        EXPECT_STREQ(q.Tray3_Third, "NONE") << key;
+    }
     LargeDocConfigDialog large(t.lib(), nullptr, model("XEROX_8840C"), q);
     EXPECT_STREQ(q.BestAvailPaperSizes, "LETTER,B,C");
     ASSERT_EQ(host.boxes.size(), 1u);
@@ -109,6 +120,56 @@ TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpServiceTheLargeDocumentOn
     host.script(dlg::QueueOptions).ok();
     EXPECT_EQ(large.doModal(), id::Ok);
     EXPECT_EQ(q.PrinterInitTimeout, 0);
+}
+
+// Every spin bar, typed to each end of its range and one past it: "typed^shown" steps up,
+// "typed_shown" down. The whole numbers of the printer dialogs and the page count step on from
+// outside their range; the point size, the page limit and the overscan come back into it.
+TEST_F(PrinterDialogs, EverySpinBarStopsAtTheEndsOfItsRange) {
+    // clang-format off
+    const std::tuple<uint16_t, int, int, const char*> spins[] = {
+        {dlg::PrinterConfig, printerctl::WaitTimeout, printerctl::WaitTimeoutSpin,
+         "1799^1800 1800^1800 1801^1801 1801_1800 1_0 0_0 x^1 -3_-3"},
+        {dlg::LargeDocConfig, largedocctl::InitTimeout, largedocctl::InitTimeoutSpin,
+         "3599^3600 3600^3600 1_0 0_0 5000_4999"},
+        {dlg::QueueOptions, qoptctl::Timeout, qoptctl::TimeoutSpin, "59^60 60^60 1_0 0_0 99_98"},
+        {dlg::Fonts, fontctl::PointSize, fontctl::PointSizeSpin,
+         "29^30 30^30 31_30 40_30 6_5 5_5 4^5 -7^5 4294967295^5"},
+        {dlg::GeneralOptions, genctl::QueueDepth, genctl::QueueDepthSpin,
+         "19^20 20^20 21_20 25_20 2_1 1_1 0^1 -3^1"},
+        {dlg::EjectMedia, ejectctl::Pages, ejectctl::PagesSpin,
+         "999^1000 1000^1000 1001_1000 2_1 1_1 0^1"},
+        {dlg::EjectMedia, ejectctl::Overscan, ejectctl::OverscanSpin,
+         "9.9^10.0 9.95^9.95 10^10 15_10.0 0.1_0.0 0.05_0.05 0_0 -3^0.0 3.14159^3.2 x^0.1"},
+    };
+    // clang-format on
+    q.EjectTraySwitch = 1;
+    ServerConfig cfg{};
+    std::tie(cfg.InstalledKanji, cfg.FormerCharset) = std::tuple(1, 30);
+    setField(cfg.DefaultFont, "Mincho16");
+    for (const auto& [dialog, field, spin, steps] : spins) {
+        DialogScript& s = host.script(dialog);
+        std::istringstream in(steps);
+        for (std::string step; in >> step;) {
+            const size_t at = step.find_first_of("^_", 1);
+            s.type(field, step.substr(0, at));
+            s.scroll(spin, step[at] == '^' ? Scroll::LineUp : Scroll::LineDown);
+            s.then(text(field, step.substr(at + 1)));
+        }
+        s.cancel();
+        DefaultMedia media{};
+        SCOPED_TRACE(dialog);
+        EXPECT_EQ(dialog == dlg::PrinterConfig
+                      ? PrinterConfigDialog(t.lib(), nullptr, 1, q).doModal()
+                  : dialog == dlg::LargeDocConfig
+                      ? LargeDocConfigDialog(t.lib(), nullptr, model("RICOH_LP-M20"), q).doModal()
+                  : dialog == dlg::QueueOptions ? QueueOptionsDialog(t.lib(), nullptr, q).doModal()
+                  : dialog == dlg::Fonts        ? RunFontsDialog(t.lib(), nullptr, cfg)
+                  : dialog == dlg::GeneralOptions
+                      ? RunGeneralOptionsDialog(t.lib(), nullptr, cfg)
+                      : EjectMediaDialog(t.lib(), nullptr, q, media).doModal(),
+                  id::Cancel);
+    }
 }
 
 TEST_F(PrinterDialogs, QueueOptionsDuplexRuleBindingAndAdvanced) {

@@ -242,7 +242,7 @@ TEST_F(MediaDialogs, TheMergeTakesStoredTraysAndFillsWhatIsEmptyFromTheModel) {
     q.EjectTray = q.PSDefaultTray = -1;
     q.QDDefaultTray = 2;
     DefaultMedia state{};
-    TrayMediaDialog prepare(t.lib(), nullptr, q, state, true);
+    MergeQueueMedia(t.lib(), q, state);
     // Eject from the model, the stored Quendal tray wins, neither has a PostScript one.
     EXPECT_EQ(stored(q), "LETTER, 1|NONE|A4, 2|qd 2 eject 1 ps 0 switch 0 pages 0 overscan 5.00");
     EXPECT_EQ(describe(state),
@@ -303,7 +303,7 @@ TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
         for (int i = 0; i < 3; ++i)
             trays[i] = {start[i] < 0 ? kNone : uint16_t{0}, uint16_t(std::max(start[i], 0))};
         media = modelMedia(trays[0], trays[1], trays[2]);
-        TrayMediaDialog d(t.lib(), nullptr, q, media, false);
+        TrayMediaDialog d(t.lib(), nullptr, q, media);
         auto& s = host.script(dlg::TrayMedia).click(button ? radio(tray, button) : available(tray));
         s.then([&](const ModelWindow& w) {
              std::string got;
@@ -323,7 +323,7 @@ TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
 
 TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOneDecimal) {
     const std::string before = stored(q);
-    TrayMediaDialog refused(t.lib(), nullptr, q, media, false);
+    TrayMediaDialog refused(t.lib(), nullptr, q, media);
     auto& r = host.script(dlg::TrayMedia);
     // clang-format off
     const std::pair<const char*, const char*> typed[] = {
@@ -344,7 +344,7 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOn
                                   "Please enter a number between 0 and 10.", range}));
 
     q.OverscanAmt = 9.9;
-    TrayMediaDialog d(t.lib(), nullptr, q, media, false);
+    TrayMediaDialog d(t.lib(), nullptr, q, media);
     const int spin = trayctl::OverscanSpin;
     auto& s = host.script(dlg::TrayMedia).then(text(trayctl::Overscan, "9.9"));
     s.scroll(spin, up).scroll(spin, up).then(text(trayctl::Overscan, "10.0"));
@@ -363,7 +363,7 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOn
     // generic PostScript model reminds of the paper orientations.
     setField(q.Printer, "GENERIC_POSTSCRIPT");
     media.QDTrays.usTrayNameIndex = kNone;
-    TrayMediaDialog again(t.lib(), nullptr, q, media, false);
+    TrayMediaDialog again(t.lib(), nullptr, q, media);
     host.script(dlg::TrayMedia)
         .then([](const ModelWindow& w) {
             EXPECT_EQ(w.at(trayctl::BottomPriority3).check, 1);
@@ -379,7 +379,7 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOn
 TEST_F(MediaDialogs, EjectDialogSwitchPagesAndItsSixValues) {
     setField(q.Printer, "RICOH_LP-M20");
     q.EjectTrayPages = 999;
-    EjectMediaDialog d(t.lib(), nullptr, q, media, false);
+    EjectMediaDialog d(t.lib(), nullptr, q, media);
     auto pages = [](const char* shown, bool on) {
         return [=](const ModelWindow& w) {
             EXPECT_EQ(w.at(ejectctl::Pages).text, shown);
