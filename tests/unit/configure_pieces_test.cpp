@@ -2,10 +2,10 @@
 // service, the saved ODR name, new queues and the model dialogs, through the headless host.
 #include "configure/configure.h"
 #include "library/accessors.h"
+#include "library/admin/regfile.h"
 #include "resources/formats.h"
 #include "store/models.h"
 #include "store/records.h"
-#include "store/regfile.h"
 #include "store/registry_access.h"
 #include "store/save.h"
 #include "support/ui_support.h"
