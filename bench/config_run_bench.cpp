@@ -102,9 +102,9 @@ uint32_t seedSixteen(test::HeadlessLibrary& h, const std::string& directoryJson,
                      Name queueName) {
     Library& lib = h.lib();
     h.t.product.setDirectoryJson(directoryJson);
-    WriteStringValue(lib, kFontsKey, "Font1", "Courier");
-    WriteStringValue(lib, kFontsKey, "DefaultFont", "Courier");
-    WriteCharsetById(lib, 4100, 11);
+    WriteStringValue(lib.registryRoot(), kFontsKey, "Font1", "Courier");
+    WriteStringValue(lib.registryRoot(), kFontsKey, "DefaultFont", "Courier");
+    WriteCharsetById(lib.registryRoot(), 4100, 11);
     const uint32_t status = InitialiseSharedConfig(lib);
     for (int i = 0; i < count; i += count / 16) {
         QueueRecord q{};

@@ -134,7 +134,7 @@ bool MainConfigDialog::onInitDialog() {
     }
     FillModelList(kNoModel);
     setWindowText(ctl::Cancel, s.load(str::CancelCaption));
-    if (lib_.readOnlyRegistry) {
+    if (lib_.registryReadOnly()) {
         for (int id : {mainctl::OdrNameLabel, mainctl::OdrName, mainctl::ToConfigureLabel,
                        mainctl::ToConfigure, mainctl::ModelLabel, mainctl::Model,
                        mainctl::DescriptionLabel, mainctl::Description, ctl::Ok})
@@ -379,8 +379,8 @@ void MainConfigDialog::toConfigureSelected() {
     FillModelList(kNoModel);
     setCurSel(mainctl::Model, -1);
     setWindowText(mainctl::Description, "");
-    enable(mainctl::Configure, !lib_.readOnlyRegistry);
-    if (!lib_.readOnlyRegistry) setDefaultButton(mainctl::Configure);
+    enable(mainctl::Configure, !lib_.registryReadOnly());
+    if (!lib_.registryReadOnly()) setDefaultButton(mainctl::Configure);
     enable(mainctl::Delete, false);
 }
 
@@ -395,7 +395,7 @@ void MainConfigDialog::currentSelected() {
     FillModelList(model);
     setCurSel(mainctl::Model, FindModelListIndex(model));
     setWindowText(mainctl::Description, std::string(fieldText(q->Description)));
-    enable(mainctl::Delete, !lib_.readOnlyRegistry);
+    enable(mainctl::Delete, !lib_.registryReadOnly());
     enable(mainctl::Configure, true);
     setDefaultButton(mainctl::Configure);
 }
@@ -572,7 +572,7 @@ void MainConfigDialog::configure() {
         findStringExact(mainctl::Current, -1, name) >= 0 ? mainctl::Current : mainctl::ToConfigure;
     selectString(list, -1, name);
     setCurSel(list == mainctl::Current ? mainctl::ToConfigure : mainctl::Current, -1);
-    enable(mainctl::Delete, list == mainctl::Current && !lib_.readOnlyRegistry);
+    enable(mainctl::Delete, list == mainctl::Current && !lib_.registryReadOnly());
     enable(mainctl::Configure, true);
     setDefaultButton(mainctl::Configure);
 }
@@ -650,11 +650,11 @@ void MainConfigDialog::onCancel() {
             return stay();
     }
     char font1[81] = "";
-    ReadStringValue(lib_, kFontsKey, "Font1", "", font1, sizeof font1);
+    ReadStringValue(lib_.registryRoot(), kFontsKey, "Font1", "", font1, sizeof font1);
     if (font1[0] == '\0' && WarnId(lib_, window(), str::NotInitialised) != id::Yes) return stay();
     char defaultFont[81] = "";
-    uint16_t charset = ReadCharsetById(lib_, kFormerCharsetId, 0);
-    ReadStringById(lib_, fontctl::FontName, "", defaultFont, sizeof defaultFont);
+    uint16_t charset = ReadCharsetById(lib_.registryRoot(), kFormerCharsetId, 0);
+    ReadStringById(lib_.registryRoot(), fontctl::FontName, "", defaultFont, sizeof defaultFont);
     if ((charset == 0 || defaultFont[0] == '\0') &&
         WarnId(lib_, window(), str::FontsNotInitialised) != id::Yes)
         return stay();

@@ -144,7 +144,7 @@ bool SaveOdrNameToRegistry(Library& lib, WindowRef owner, const std::string& odr
     RegKey key = kNoKey;
     uint32_t rc = reg.createKey(kLocalMachine, kOdrRootPath, RegAccess::Write, key);
     if (rc != 0) {
-        LogFailure(lib, rc, str::LogCreateKey);
+        lib.registryRoot().logFailure(rc, str::LogCreateKey);
         return false;
     }
     KeyGuard guard(reg, key);

@@ -205,7 +205,7 @@ bool GeneralOptionsDialog::onInitDialog() {
     HelpDialog::onInitDialog();
     {
         // Without the key or a value the template's texts stay.
-        ValueReader odr(lib_, kLocalMachine, kOdrRootPath);
+        ValueReader odr(lib_.registryRoot(), kLocalMachine, kOdrRootPath);
         if (auto text = odr.text("QDSW_LIB"))
             setWindowText(genctl::ExecutableRoot, std::string(*text));
         if (auto text = odr.text("QDSW_LOCAL")) setWindowText(genctl::DataRoot, std::string(*text));

@@ -93,8 +93,9 @@ uint32_t IsPostScriptPrinter(Library& lib, const char* name) {
 }
 
 uint32_t NeedKanjiDiskFonts(Library& lib, int32_t clear) {
-    uint32_t value = ReadDwordValue(lib, kFontsKey, "NeedKanjiDiskFonts", 0);
-    if (clear != 0) DeleteRegistryEntry(lib, nullptr, kFontsKey, "NeedKanjiDiskFonts");
+    uint32_t value = ReadDwordValue(lib.registryRoot(), kFontsKey, "NeedKanjiDiskFonts", 0);
+    if (clear != 0)
+        DeleteRegistryEntry(lib.registryRoot(), nullptr, kFontsKey, "NeedKanjiDiskFonts");
     return value;
 }
 

@@ -14,24 +14,6 @@
 
 namespace lntc {
 
-namespace {
-
-// Opening an existing key for writing takes no lock of the store, so a process that starts
-// while another one writes (an import, a configuration run) is not held up by it. Only a
-// missing root is created, which does need the write lock.
-uint32_t openOrCreateRoot(Registry& reg, RegKey& root) {
-    uint32_t rc = reg.openKey(kLocalMachine, kProductRootPath, RegAccess::Write, root);
-    if (rc != err::FileNotFound && rc != err::PathNotFound) return rc;
-    rc = reg.createKey(kLocalMachine, kProductRootPath, RegAccess::Write, root);
-    // The writer that kept the store busy may well have made the root meanwhile.
-    if (rc == err::Busy &&
-        reg.openKey(kLocalMachine, kProductRootPath, RegAccess::Write, root) == 0)
-        rc = 0;
-    return rc;
-}
-
-} // namespace
-
 std::string HelpFileOf(const std::string& modulePath, const Modules* modules) {
     size_t slash = modulePath.rfind('/');
     std::string name = slash == std::string::npos ? modulePath : modulePath.substr(slash + 1);
@@ -49,19 +31,7 @@ std::string HelpFileOf(const std::string& modulePath, const Modules* modules) {
 }
 
 uint32_t LoadLibrary(Library& lib) {
-    Registry& reg = lib.registry();
-    RegKey root = kNoKey;
-    uint32_t rc = openOrCreateRoot(reg, root);
-    // A damaged store is read as far as it can be, like one that may not be written.
-    if (rc == err::AccessDenied || rc == err::RegistryCorrupt) {
-        LogFailure(lib, rc, str::LogCreateKey);
-        rc = reg.openKey(kLocalMachine, kProductRootPath, RegAccess::Read, root);
-        if (rc == 0) lib.readOnlyRegistry = true;
-    } else if (rc != 0) {
-        LogFailure(lib, rc, str::LogCreateKey);
-    }
-    if (rc != 0) return rc;
-    lib.registryRoot = root;
+    if (uint32_t rc = lib.registryRoot().open()) return rc;
 
     lib.helpFilePath = HelpFileOf(lib.platform().env->modulePath(), lib.platform().modules);
 
@@ -69,8 +39,7 @@ uint32_t LoadLibrary(Library& lib) {
     uint32_t logoError = 0;
     if (StartLogo(lib, &logoError) == 0) {
         // A failed load is never unloaded: let go of the root here.
-        lib.registry().closeKey(lib.registryRoot);
-        lib.registryRoot = kNoKey;
+        lib.registryRoot().close();
         return logoError;
     }
     return 0;
@@ -78,10 +47,7 @@ uint32_t LoadLibrary(Library& lib) {
 
 void UnloadLibrary(Library& lib) {
     ReleaseLogo(lib);
-    if (lib.registryRoot != kNoKey) {
-        lib.registry().closeKey(lib.registryRoot);
-        lib.registryRoot = kNoKey;
-    }
+    lib.registryRoot().close();
     SharedStore& s = lib.store;
     if (!s.sections) {
         ReleaseLocalisedResources(lib);

@@ -80,7 +80,7 @@ void ReadModelMedia(ValueReader& values, uint16_t odrGeneration, DefaultMedia& m
 int32_t GetDefaultMedia(Library& lib) {
     const ServerConfig* config = lib.store.config.get();
     if (config == nullptr) {
-        LogFailure(lib, LNTC_E_SECTION, str::LogMapView);
+        lib.registryRoot().logFailure(LNTC_E_SECTION, str::LogMapView);
         return 0;
     }
     Registry& reg = lib.registry();
@@ -103,7 +103,7 @@ int32_t GetDefaultMedia(Library& lib) {
     const bool snapshot = reg.beginSnapshot() == 0;
     for (size_t m = 0; m < kModelCount; ++m) {
         // One open per model rather than per value: the table takes some 750 reads.
-        ValueReader values(lib, mediaKey, kPrinterModels[m].key);
+        ValueReader values(lib.registryRoot(), mediaKey, kPrinterModels[m].key);
         ReadModelMedia(values, generation, table[m]);
     }
     if (snapshot) reg.endSnapshot();

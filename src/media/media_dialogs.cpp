@@ -537,7 +537,7 @@ bool BestAvailMediaDialog::onInitDialog() {
     checkOverscanText();
     enable(bestctl::Remove, false);
     enable(bestctl::Add, false);
-    if (lib_.readOnlyRegistry)
+    if (lib_.registryReadOnly())
         applyReadOnlyRegistry();
     else
         setDefaultButton(ctl::Ok);

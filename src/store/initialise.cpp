@@ -68,31 +68,32 @@ void loadField(Library& lib, const Field& f, const char* key, void* record,
         case Stored::None:
             break;
         case Stored::Number:
-            setNumber(f, record, ReadDwordValue(lib, key, n, f.number));
+            setNumber(f, record, ReadDwordValue(lib.registryRoot(), key, n, f.number));
             break;
         case Stored::Word:
-            setNumber(f, record, static_cast<uint16_t>(ReadDwordValue(lib, key, n, f.number)));
+            setNumber(f, record,
+                      static_cast<uint16_t>(ReadDwordValue(lib.registryRoot(), key, n, f.number)));
             break;
         case Stored::Text:
-            ReadStringValue(lib, key, n, defaultText(f, e, fonts).c_str(), textCell(f, record, e),
-                            f.place.size);
+            ReadStringValue(lib.registryRoot(), key, n, defaultText(f, e, fonts).c_str(),
+                            textCell(f, record, e), f.place.size);
             break;
         case Stored::Keyword: {
             char word[64];
-            ReadStringValue(lib, key, n, "", word, sizeof word);
+            ReadStringValue(lib.registryRoot(), key, n, "", word, sizeof word);
             setNumber(f, record, keywordToNumber(*f.keywords, word));
             break;
         }
         case Stored::Charset: {
             const bool byFonts = fonts != nullptr && (f.flags & flag::FontDefault) != 0;
             setNumber(f, record,
-                      ReadCharsetById(lib, f.id,
+                      ReadCharsetById(lib.registryRoot(), f.id,
                                       byFonts ? fonts->charset : static_cast<uint16_t>(f.number)));
             break;
         }
         case Stored::Decimal: {
             char text[64];
-            ReadStringValue(lib, key, n, f.text, text, sizeof text);
+            ReadStringValue(lib.registryRoot(), key, n, f.text, text, sizeof text);
             CLocaleScope c; // written as "7.5" whatever the locale of the writer
             setReal(f, record, std::strtod(text, nullptr));
             break;
@@ -105,7 +106,7 @@ void loadField(Library& lib, const Field& f, const char* key, void* record,
 // organization "Quendal" when the name has none) into the name's first two parts. False when
 // there is none, or its parts do not fit: the name service's default applies then.
 bool savedOdrName(Library& lib, RlkName& name) {
-    ValueReader reader(lib, kLocalMachine, kOdrRootPath);
+    ValueReader reader(lib.registryRoot(), kLocalMachine, kOdrRootPath);
     std::optional<std::string_view> text = reader.text("RLKDomain");
     if (!text) return false;
     const size_t colon = text->find(':');
@@ -237,10 +238,10 @@ void enumerateQueues(Library& lib, ServerConfig& c, QueueRecord* slots) {
     Registry& reg = lib.registry();
     c.QueueCount = 0;
     RegKey key = kNoKey;
-    uint32_t rc = reg.openKey(lib.registryRoot, kQueuesKey, RegAccess::Read, key);
+    uint32_t rc = reg.openKey(lib.registryRoot().key(), kQueuesKey, RegAccess::Read, key);
     if (rc != 0) {
         if (rc != err::FileNotFound && rc != err::PathNotFound)
-            LogFailure(lib, rc, str::LogOpenKey);
+            lib.registryRoot().logFailure(rc, str::LogOpenKey);
         return;
     }
     KeyGuard guard(reg, key);

@@ -3,7 +3,8 @@
 namespace lntc {
 
 Library::Library(const Platform& platform, ProductLibs& product, Host& host)
-    : platform_(platform), product_(product), host_(&host) {}
+    : platform_(platform), product_(product), host_(&host),
+      root_(*platform.registry, product, strings_) {}
 
 Library::~Library() = default;
 

@@ -4,6 +4,7 @@
 #include "platform/platform.h"
 #include "product/product.h"
 #include "resources/lookup.h"
+#include "store/registry_root.h"
 #include "ui/context.h"
 #include "ui/host.h"
 
@@ -55,13 +56,12 @@ class Library : public UiContext {
     void logError(uint32_t code, uint32_t arg, const std::string& text) override {
         product_.ztrLogError(code, arg, 0, 0, text);
     }
-    bool registryReadOnly() const override { return readOnlyRegistry; }
+    bool registryReadOnly() const override { return root_.readOnly(); }
     const std::string& helpFile() const override { return helpFilePath; }
     int64_t now() const { return platform_.clock->now(); }
 
     // Opened at load; every registry operation of the store is relative to it.
-    RegKey registryRoot = kNoKey;
-    bool readOnlyRegistry = false;
+    RegistryRoot& registryRoot() { return root_; }
     std::string helpFilePath = "LNTC";
     // The localised resource module while it takes part in the lookups.
     std::shared_ptr<ResourceModule> resourceModule;
@@ -85,6 +85,7 @@ class Library : public UiContext {
     Host* host_;
     StringLookup strings_;
     TemplateLookup templates_;
+    RegistryRoot root_;
 };
 
 } // namespace lntc

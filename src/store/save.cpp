@@ -33,24 +33,26 @@ uint32_t saveField(Library& lib, const Field& f, const char* key, const void* re
             break;
         case Stored::Number:
         case Stored::Word:
-            keep(WriteDwordValue(lib, key, n, static_cast<uint32_t>(numberOf(f, record))));
+            keep(WriteDwordValue(lib.registryRoot(), key, n,
+                                 static_cast<uint32_t>(numberOf(f, record))));
             break;
         case Stored::Text: {
             const std::string text(textOf(f, record, e));
             if (f.place.count > 1 && text.empty()) return failed;
-            keep(WriteStringValue(lib, key, n, text.c_str()));
+            keep(WriteStringValue(lib.registryRoot(), key, n, text.c_str()));
             break;
         }
         case Stored::Keyword:
             // A number outside its table has no keyword: the value is removed so that it reads
             // back as the field's default rather than as something the record never held.
             if (auto word = numberToKeyword(*f.keywords, numberOf(f, record)))
-                keep(WriteStringValue(lib, key, n, std::string(*word).c_str()));
+                keep(WriteStringValue(lib.registryRoot(), key, n, std::string(*word).c_str()));
             else
-                keep(DeleteRegistryValue(lib, key, n));
+                keep(DeleteRegistryValue(lib.registryRoot(), key, n));
             break;
         case Stored::Charset:
-            keep(WriteCharsetById(lib, f.id, static_cast<uint16_t>(numberOf(f, record))));
+            keep(WriteCharsetById(lib.registryRoot(), f.id,
+                                  static_cast<uint16_t>(numberOf(f, record))));
             break;
         case Stored::Decimal: {
             char text[64];
@@ -58,7 +60,7 @@ uint32_t saveField(Library& lib, const Field& f, const char* key, const void* re
                 CLocaleScope c; // "7.5" in every locale: the value is read back that way
                 std::snprintf(text, sizeof text, "%.1f", realOf(f, record));
             }
-            keep(WriteStringValue(lib, key, n, text));
+            keep(WriteStringValue(lib.registryRoot(), key, n, text));
             break;
         }
         }
@@ -95,7 +97,7 @@ int SaveQueueRecord(Library& lib, QueueRecord& q, bool isNew, WindowRef owner) {
     const uint32_t flags = ModelClassFlags(model);
     ModelModuleName(model, saved.ImageHardware, sizeof saved.ImageHardware);
     const std::string key = QueueKey(saved);
-    WriteBatch batch(lib);
+    WriteBatch batch(lib.registryRoot());
     for (const Field& f : kQueueFields) {
         if (batch.status() == 0 && savedFor(f, flags))
             batch.note(saveField(lib, f, key.c_str(), &saved));
@@ -119,7 +121,7 @@ int DeleteQueueRecord(Library& lib, const char* name, WindowRef owner) {
     // The slot goes only with the key: a slot freed over a key that stays would come back
     // at the next fill, and every process would meanwhile see the queue gone.
     if (*name != '\0') {
-        if (uint32_t rc = DeleteRegistrySubkey(lib, kQueuesKey, name)) {
+        if (uint32_t rc = DeleteRegistrySubkey(lib.registryRoot(), kQueuesKey, name)) {
             ShowLastSystemError(lib, owner, rc);
             ErrorId(lib, owner, str::QueueNotDeleted, name);
             return static_cast<int>(rc);
@@ -138,7 +140,7 @@ int DeleteQueueRecord(Library& lib, const char* name, WindowRef owner) {
 }
 
 int SaveServerConfig(Library& lib, ServerConfig& c) {
-    WriteBatch batch(lib);
+    WriteBatch batch(lib.registryRoot());
     for (const Field& f : kConfigFields) {
         if (batch.status() == 0 && f.savedBy != saves::Never)
             batch.note(saveField(lib, f, subkeyName(f.subkey), &c));

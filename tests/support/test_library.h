@@ -40,6 +40,9 @@ class TestLibrary {
     uint32_t loadStatus = 0;
     bool unloaded = false;
     void unload();
+    // Reopens the registry root as a process does that may not write the store; the store
+    // itself stays writable.
+    void makeRegistryReadOnly();
 
     // Texts of the error-log lines written so far.
     std::vector<std::string> loggedTexts() const;

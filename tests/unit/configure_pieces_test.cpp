@@ -187,7 +187,7 @@ TEST_F(Pieces, NewQueueDefaultsTheSameModelAndACopyImportedFromAQueueOfItsModel)
                             source->GlobalArea != 0, q.UpdateTime == source->UpdateTime),
               "NEWQ//DEV_B_Q 0 1 1");
 
-    t->readOnlyRegistry = true;
+    t.makeRegistryReadOnly();
     auto& readOnly = host.script(dlg::NewQueue).then([](const ModelWindow& w) {
         EXPECT_FALSE(w.at(ctl::Ok).enabled || w.at(newqueuectl::Import).enabled);
     });

@@ -196,7 +196,7 @@ TEST_F(SpoolerDialogs, PrintManagerEntriesWhatOkStoresAndRefresh) {
     // Refresh lists anew and selects the opening text again.
     q.Connectivity = 0;
     setField(q.DeviceName, "Office");
-    t.lib().readOnlyRegistry = true; // Cancel stays the default after a Refresh
+    t.makeRegistryReadOnly(); // Cancel stays the default after a Refresh
     auto& s = host.script(dlg::PrintManager).select(pmctl::Printer, kBare);
     s.then([&](const ModelWindow&) { machine.spooler.printerList.push_back({"New", "Added"}); });
     s.click(pmctl::Refresh).then([](auto& w) { EXPECT_EQ(w.defaultButton, ctl::Cancel); }).cancel();

@@ -139,7 +139,7 @@ TEST(DialogModal, AMissingTemplateADisplaylessHostOrAScriptMistakeEndTheDialogAn
     // A read-only registry makes Cancel the default; a disabled default or Cancel holds Enter
     // and the close box, not Escape.
     Values ro;
-    ro.lib().readOnlyRegistry = true;
+    ro.t.makeRegistryReadOnly();
     ro.d.atInit = [](ValuesDialog& dlg) { dlg.enable(ctl::Cancel, false); };
     ro.s.enter().closeBox().then([](const ModelWindow& w) { EXPECT_FALSE(w.ended); });
     ro.s.escape();

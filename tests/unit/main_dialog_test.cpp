@@ -69,9 +69,9 @@ struct World : HeadlessLibrary {
         t.product.setDirectoryJson(directory);
         for (const char* m : {"LJA", "LJB", "GNX"})
             machine.files.addFile(std::string(kModules) + m + ".dll", "");
-        WriteStringValue(lib(), kFontsKey, "Font1", "Courier");
-        WriteStringValue(lib(), kFontsKey, "DefaultFont", "Courier");
-        WriteCharsetById(lib(), 4100, 11);
+        WriteStringValue(lib().registryRoot(), kFontsKey, "Font1", "Courier");
+        WriteStringValue(lib().registryRoot(), kFontsKey, "DefaultFont", "Courier");
+        WriteCharsetById(lib().registryRoot(), 4100, 11);
     }
     const ServerConfig& shared() { return *lib().store.config.get(); }
     void init() {
@@ -134,7 +134,7 @@ TEST(MainDialogStartUp, Cases) {
         World w(c.directory);
         if (c.combined) w.machine.registry.setString(kOdrRootPath, "ProductType", "ODRServer");
         w.init();
-        w.lib().readOnlyRegistry = c.readOnly;
+        if (c.readOnly) w.t.makeRegistryReadOnly();
         DialogScript& s = w.host.script(dlg::Main).then([&](const ModelWindow& m) {
             const std::string& note = m.at(mc::Note).text;
             EXPECT_EQ(std::tuple(m.focus, m.at(mc::ToConfigure).itemTexts(),
@@ -228,8 +228,8 @@ TEST_F(MainDialog, OkAndCancelQuestionsAndRefusedNames) {
     const std::tuple<const char*, const char*, size_t> cases[] = {
         {"", "Courier", 1}, {"Courier", "", 1}, {"", "", 2}};
     for (const auto& [font1, defaultFont, asked] : cases) {
-        WriteStringValue(lib(), kFontsKey, "Font1", font1);
-        WriteStringValue(lib(), kFontsKey, "DefaultFont", defaultFont);
+        WriteStringValue(lib().registryRoot(), kFontsKey, "Font1", font1);
+        WriteStringValue(lib().registryRoot(), kFontsKey, "DefaultFont", defaultFont);
         host.answer(id::No);
         for (size_t i = 0; i < asked; ++i)
             host.answer(id::Yes);

@@ -200,7 +200,7 @@ TEST_F(Store, TheRootOpensForWritingWithoutTheWriteLockOrElseReadOnly) {
         m.registry.setReadOnly(k.readOnly);
         TestLibrary t(m);
         EXPECT_EQ(t.loadStatus != 0, k.load != 0) << k.rootExists << k.readOnly;
-        EXPECT_EQ(t->readOnlyRegistry, k.readOnly && k.load == 0);
+        EXPECT_EQ(t->registryReadOnly(), k.readOnly && k.load == 0);
         EXPECT_EQ(t.logged("LNTC: Error creating registration key"), k.readOnly || k.load != 0);
         EXPECT_EQ(m.registry.hasKey(kProductRootPath), k.load == 0);
         EXPECT_STREQ(k.load ? "-" : configIn(t)->ConfigDir,
@@ -542,7 +542,7 @@ TEST_F(Store, DeleteFormsAndValuesByIdentifier) {
         store(key, "V", "x");
     store("Queues\\A", "W", "y");
     start();
-    Library& lib = t->lib();
+    RegistryRoot& lib = t->lib().registryRoot();
     EXPECT_EQ(std::vector<int>({DeleteRegistryEntry(lib, nullptr, "General", nullptr),
                                 DeleteRegistryEntry(lib, nullptr, nullptr, "V")}),
               std::vector<int>(2, -1));
