@@ -8,13 +8,11 @@
 #include "platform/printable.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
-#include "store/initialise.h"
 #include "store/library.h"
 #include "store/models.h"
 #include "store/records.h"
 #include "store/registry_access.h"
-#include "store/save.h"
-#include "store/shared_views.h"
+#include "store/shared_records.h"
 #include "ui/list_rules.h"
 #include "ui/message_box.h"
 
@@ -77,12 +75,30 @@ std::string storedQueueName(std::string_view odrName) {
     return std::string(cut.substr(0, cut.find('\\')));
 }
 
+// Why a queue's save or deletion changed nothing; a name that already has a slot was logged.
+void showSaveFailure(UiContext& ui, WindowRef owner, const SaveStatus& status,
+                     const std::string& name) {
+    switch (status.kind) {
+    case SaveStatus::NoFreeSlot:
+        ErrorId(ui, owner, str::TooManyQueues, LNTC_MAX_QUEUES);
+        break;
+    case SaveStatus::QueueNotFound:
+        ErrorId(ui, owner, str::QueueNotFound, name.c_str());
+        break;
+    case SaveStatus::RegistryRefused:
+        ShowLastSystemError(ui, owner, status.code);
+        break;
+    case SaveStatus::Done:
+    case SaveStatus::AlreadyHasSlot:
+        break;
+    }
+}
+
 } // namespace
 
 MainConfigDialog::MainConfigDialog(Library& lib, Dialog* parent, uint32_t initResult)
     : HelpDialog(lib, dlg::Main, parent), lib_(lib) {
-    WritableViews views(lib);
-    if (const ServerConfig* shared = views.config()) {
+    if (const ServerConfig* shared = lib.records().config()) {
         odrName_ = std::string(fieldText(shared->Domain)) + ":" +
                    std::string(fieldText(shared->Organization));
         working_ = *shared;
@@ -252,18 +268,16 @@ int MainConfigDialog::ValidateOdrName() {
     }
     validating_ = false;
     if (odrNameValid_ == 1) {
-        WritableViews views(lib_);
-        if (ServerConfig* shared = views.config()) {
-            size_t colon = text.find(':');
-            size_t end = text.find(':', colon + 1);
-            setField(shared->Domain, text.substr(0, colon));
-            setField(shared->Organization,
-                     text.substr(colon + 1,
-                                 end == std::string::npos ? std::string::npos : end - colon - 1));
-            ReadOdrSystemDefaults(lib_, *shared);
+        const size_t colon = text.find(':');
+        const size_t end = text.find(':', colon + 1);
+        SharedRecords& records = lib_.records();
+        if (records.applyOdrName(text.substr(0, colon),
+                                 text.substr(colon + 1, end == std::string::npos
+                                                            ? std::string::npos
+                                                            : end - colon - 1))) {
             // OK copies the working copy over the shared record: it must not bring back the
             // name and defaults of the previous ODR.
-            copyOdrFields(*shared, working_);
+            copyOdrFields(*records.config(), working_);
         }
     }
     return odrNameValid_;
@@ -341,7 +355,7 @@ int MainConfigDialog::RetrieveOdrQueues() {
     }
     resetContent(mainctl::Current);
     std::vector<std::string> configured;
-    if (const QueueRecord* slots = lib_.store.queues.get()) {
+    if (const QueueRecord* slots = lib_.records().slots()) {
         for (int i = 0; i < LNTC_MAX_QUEUES; ++i)
             if (slots[i].Name[0] != '\0') configured.emplace_back(fieldText(slots[i].Name));
     }
@@ -357,7 +371,7 @@ int MainConfigDialog::RetrieveOdrQueues() {
             // would take the stored configuration with it. It stays, in neither list.
         } else if (WarnId(lib_, window(), str::DeleteUnlistedQueue, name.c_str(),
                           odrName_.c_str()) == id::Yes) {
-            DeleteQueueRecord(lib_, name.c_str(), window());
+            deleteRecord(name);
         }
     }
     validating_ = wasValidating;
@@ -365,7 +379,7 @@ int MainConfigDialog::RetrieveOdrQueues() {
 }
 
 const QueueRecord* MainConfigDialog::findQueue(const std::string& name, bool tell) {
-    const QueueRecord* slots = lib_.store.queues.get();
+    const QueueRecord* slots = lib_.records().slots();
     if (slots != nullptr && name.size() < sizeof slots[0].Name) {
         for (int i = 0; i < LNTC_MAX_QUEUES; ++i)
             if (slots[i].Name[0] != '\0' && fieldText(slots[i].Name) == name) return &slots[i];
@@ -554,9 +568,10 @@ void MainConfigDialog::configure() {
     }
     bool imported = result == kQueueImported;
     if (!imported && RunModelDialog(lib_, this, model, record) == id::Cancel) return;
-    if (reinitialised) DeleteQueueRecord(lib_, name.c_str(), window());
+    if (reinitialised) deleteRecord(name);
 
-    if (SaveQueueRecord(lib_, record, isNew, window()) != 0) {
+    if (SaveStatus saved = lib_.records().SaveQueueRecord(record, isNew); !saved.ok()) {
+        showSaveFailure(lib_, window(), saved, name);
         ErrorId(lib_, window(), str::QueueNotConfigured, name.c_str());
     } else {
         MessageBoxId(lib_, window(), str::QueueConfigCaption, mb::Ok | mb::IconExclamation,
@@ -590,7 +605,7 @@ void MainConfigDialog::deleteQueue() {
         moveFocus(mainctl::Current);
         return;
     }
-    DeleteQueueRecord(lib_, name.c_str(), window());
+    deleteRecord(name);
     odrNameValid_ = RetrieveOdrQueues();
     int count = getCount(mainctl::Current);
     if (count > 0) {
@@ -607,6 +622,13 @@ void MainConfigDialog::deleteQueue() {
     }
     markClose();
     moveFocus(mainctl::Current);
+}
+
+void MainConfigDialog::deleteRecord(const std::string& name) {
+    const SaveStatus deleted = lib_.records().DeleteQueueRecord(name.c_str());
+    showSaveFailure(lib_, window(), deleted, name);
+    if (deleted.kind == SaveStatus::RegistryRefused)
+        ErrorId(lib_, window(), str::QueueNotDeleted, name.c_str());
 }
 
 // ---- Leaving --------------------------------------------------------------------------------
@@ -627,9 +649,8 @@ void MainConfigDialog::onOK() {
     }
     SaveOdrNameToRegistry(lib_, window(), odrName_);
     // A save the registry refused keeps the dialog, and with it the working copy, open.
-    if (int rc = SaveServerConfig(lib_, working_)) {
-        ErrorId(lib_, window(), str::GeneralNotSaved,
-                systemErrorText(static_cast<uint32_t>(rc)).c_str());
+    if (SaveStatus saved = lib_.records().SaveServerConfig(working_); !saved.ok()) {
+        ErrorId(lib_, window(), str::GeneralNotSaved, systemErrorText(saved.code).c_str());
         return;
     }
     HelpDialog::onOK();
@@ -644,9 +665,9 @@ void MainConfigDialog::onCancel() {
         if (WarnId(lib_, window(), str::MainClose) != id::Yes) return stay();
         // Asked rather than kept open: with a registry that refuses every save, staying would
         // leave no way out.
-        if (int rc = SaveServerConfig(lib_, working_);
-            rc != 0 && WarnId(lib_, window(), str::GeneralNotSavedExit,
-                              systemErrorText(static_cast<uint32_t>(rc)).c_str()) != id::Yes)
+        if (SaveStatus saved = lib_.records().SaveServerConfig(working_);
+            !saved.ok() && WarnId(lib_, window(), str::GeneralNotSavedExit,
+                                  systemErrorText(saved.code).c_str()) != id::Yes)
             return stay();
     }
     char font1[81] = "";
@@ -664,22 +685,17 @@ void MainConfigDialog::onCancel() {
 // ---- The run --------------------------------------------------------------------------------
 
 uint32_t RunConfiguration(Library& lib, WindowRef /*parent*/, uint32_t initResult) {
-    SharedStore& s = lib.store;
-    if (!s.sections) return 0; // no records to configure; the initialiser has logged why
-    uint32_t error = 0;
-    s.configWritable = SectionView<ServerConfig>(*s.sections, 0, true, error);
-    s.queuesWritable = SectionView<QueueRecord>(*s.sections, 1, true, error);
-    int code = -1;
-    if (s.configWritable && s.queuesWritable) {
-        EndLogo(lib);
-        MainConfigDialog dialog(lib, nullptr, initResult);
-        code = dialog.doModal();
-    } else {
-        lib.product().ztrLogError(error, 0, 0, 0, lib.strings().load(str::LogMapView));
-    }
-    s.queuesWritable.reset();
-    s.configWritable.reset();
-    return code == id::Ok ? 1 : 0;
+    SharedRecords& records = lib.records();
+    // Without records (the initialiser has logged why) or their writable views there is
+    // nothing to configure.
+    if (!records.beginRun()) return 0;
+    struct EndRun {
+        SharedRecords& records;
+        ~EndRun() { records.endRun(); }
+    } endRun{records};
+    EndLogo(lib);
+    MainConfigDialog dialog(lib, nullptr, initResult);
+    return dialog.doModal() == id::Ok ? 1 : 0;
 }
 
 } // namespace lntc

@@ -78,7 +78,7 @@ void ReadModelMedia(ValueReader& values, uint16_t odrGeneration, DefaultMedia& m
 }
 
 int32_t GetDefaultMedia(Library& lib) {
-    const ServerConfig* config = lib.store.config.get();
+    const ServerConfig* config = lib.records().config();
     if (config == nullptr) {
         lib.registryRoot().logFailure(LNTC_E_SECTION, str::LogMapView);
         return 0;

@@ -464,7 +464,7 @@ uint16_t joinNames(Library& lib, QueueRecord& q, const std::vector<std::string>&
 
 BestAvailMediaDialog::BestAvailMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue)
     : MediaDialog(lib, dlg::BestAvailMedia, parent, queue, bestctl::Overscan) {
-    const ServerConfig* config = lib.store.config.get();
+    const ServerConfig* config = lib.records().config();
     const std::string configDir = config ? std::string(fieldText(config->ConfigDir)) : "";
     const int index = modelIndex(queue);
     uint32_t rc = index >= 0 ? ReadLdpxCfgFile(lib, configDir.c_str(), kPrinterModels[index].key)
@@ -473,16 +473,18 @@ BestAvailMediaDialog::BestAvailMediaDialog(Library& lib, Dialog* parent, QueueRe
         fileRead_ = true;
         uint16_t count = 0;
         uint16_t ids[kLdpxTableEntries] = {};
-        GetLdpxPaperSizes(lib, config->OdrRelease, count, ids);
+        GetLdpxPaperSizes(lib.ldpx.get(), config->OdrRelease, count, ids);
         available_.assign(ids, ids + std::min<size_t>(count, kLdpxTableEntries));
         if (queue.QDDefaultPaperSize[0] == '\0')
-            setField(queue.QDDefaultPaperSize, PaperSizeName(GetLdpxQDDefaultPaperSize(lib)));
+            setField(queue.QDDefaultPaperSize,
+                     PaperSizeName(GetLdpxQDDefaultPaperSize(lib.ldpx.get())));
         if (queue.PSDefaultPaperSize[0] == '\0')
-            setField(queue.PSDefaultPaperSize, PaperSizeName(GetLdpxPSDefaultPaperSize(lib)));
+            setField(queue.PSDefaultPaperSize,
+                     PaperSizeName(GetLdpxPSDefaultPaperSize(lib.ldpx.get())));
         if (queue.BestAvailPaperSizes[0] == '\0') {
             uint16_t n = 0;
             uint32_t best[kLdpxBestAvailEntries] = {};
-            GetLdpxBAPaperSizes(lib, n, best);
+            GetLdpxBAPaperSizes(lib.ldpx.get(), n, best);
             std::vector<std::string> names;
             for (uint16_t i = 0; i < n && i < kLdpxBestAvailEntries; ++i)
                 names.emplace_back(PaperSizeName(static_cast<uint16_t>(best[i])));

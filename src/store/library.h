@@ -5,6 +5,7 @@
 #include "product/product.h"
 #include "resources/lookup.h"
 #include "store/registry_root.h"
+#include "store/shared_records.h"
 #include "ui/context.h"
 #include "ui/host.h"
 
@@ -20,24 +21,6 @@ namespace lntc {
 struct LdpxConfig;
 struct LogoState;
 class ResourceModule;
-
-// The two shared sections as this process holds them.
-struct SharedStore {
-    // Both sections as one unit, created and released together: the general record is part 0,
-    // the queue slots part 1.
-    std::unique_ptr<Section> sections;
-    SectionView<ServerConfig> config; // standing views, read-only after initialisation
-    SectionView<QueueRecord> queues;
-    // Writable views of a configuration run; empty outside one.
-    SectionView<ServerConfig> configWritable;
-    SectionView<QueueRecord> queuesWritable;
-    uint32_t initStatus = 0;
-    bool vxlBrokerWasRunning = false;
-    // How long an attaching process waits for another one's first fill: after the first
-    // period it says so in the log, after the second it gives up.
-    std::chrono::milliseconds fillWait{10000};
-    std::chrono::milliseconds fillGiveUp{60000};
-};
 
 class Library : public UiContext {
   public:
@@ -66,7 +49,11 @@ class Library : public UiContext {
     // The localised resource module while it takes part in the lookups.
     std::shared_ptr<ResourceModule> resourceModule;
 
-    SharedStore store;
+    // The shared records, their views, the fill and the saves.
+    SharedRecords& records() { return records_; }
+    // Whether "vxl_broker" ran when this process set the records up; unload stops it if not.
+    bool brokerWasRunning() const { return brokerWasRunning_; }
+    void setBrokerWasRunning(bool running) { brokerWasRunning_ = running; }
     // Kept as shared pointers so that this layer need not know the subsystems' types.
     std::shared_ptr<LogoState> logo; // start-up logo and the machine-wide event
 
@@ -75,10 +62,6 @@ class Library : public UiContext {
     // What the ldpx.cfg reader keeps; null until the first read.
     std::shared_ptr<LdpxConfig> ldpx;
 
-    // Writable views for the current configuration run, falling back to none.
-    ServerConfig* writableConfig() { return store.configWritable.get(); }
-    QueueRecord* writableQueues() { return store.queuesWritable.get(); }
-
   private:
     Platform platform_;
     ProductLibs& product_;
@@ -86,6 +69,8 @@ class Library : public UiContext {
     StringLookup strings_;
     TemplateLookup templates_;
     RegistryRoot root_;
+    SharedRecords records_;
+    bool brokerWasRunning_ = false;
 };
 
 } // namespace lntc

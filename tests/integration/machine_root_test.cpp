@@ -21,7 +21,7 @@
 #include "store/records.h"
 #include "store/regfile.h"
 #include "store/registry_access.h"
-#include "store/save.h"
+#include "store/shared_records.h"
 #include "support/child_process.h"
 #include "support/demo_files.h"
 #include "support/locales.h"
@@ -106,7 +106,7 @@ TEST_F(SharedConfig, AWriterKilledDuringASaveLeavesAReadableStore) {
             for (unsigned n = 0;; ++n) {
                 setField(q.Description, "save " + std::to_string(n));
                 setField(q.DeviceName, "save " + std::to_string(n));
-                SaveQueueRecord(lib, q, false);
+                lib.records().SaveQueueRecord(q, false);
             }
         });
         ASSERT_EQ(writer.await(), 'r');

@@ -222,7 +222,7 @@ TEST(QtConfiguration, OneQueueConfiguredWithKeysAndClicksIsSavedAndTheRunEndsWit
 
     const std::string queue = productPath("Queues\\LASER_1");
     EXPECT_EQ(getString(q.machine.registry, queue, "Printer"), "HP_LASERJET_4M");
-    EXPECT_EQ(std::string(q.lib().store.queues.get()[0].Name), "LASER_1");
+    EXPECT_EQ(std::string(q.lib().records().slots()[0].Name), "LASER_1");
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 #include "store/models.h"
 #include "store/records.h"
 #include "store/registry_access.h"
-#include "store/save.h"
+#include "store/shared_records.h"
 #include "support/ui_support.h"
 
 #include <gtest/gtest.h>
@@ -73,15 +73,15 @@ struct World : HeadlessLibrary {
         WriteStringValue(lib().registryRoot(), kFontsKey, "DefaultFont", "Courier");
         WriteCharsetById(lib().registryRoot(), 4100, 11);
     }
-    const ServerConfig& shared() { return *lib().store.config.get(); }
+    const ServerConfig& shared() { return *lib().records().config(); }
     void init() {
-        if (!lib().store.sections) initResult = InitialiseSharedConfig(lib());
+        if (!lib().records().attached()) initResult = InitialiseSharedConfig(lib());
     }
     void configured(const char* name, int model) {
         init();
         QueueRecord q{};
         InitNewQueueRecord(model, name, "", q);
-        ASSERT_EQ(SaveQueueRecord(lib(), q, true), 0);
+        ASSERT_TRUE(lib().records().SaveQueueRecord(q, true).ok());
     }
     // The main dialog's script; run() then runs the configuration, 1 when it ended with OK.
     DialogScript& main() {
@@ -104,7 +104,7 @@ struct World : HeadlessLibrary {
     std::string slots() {
         std::string out;
         for (int i = 0; i < LNTC_MAX_QUEUES; ++i)
-            if (const QueueRecord& q = lib().store.queues.get()[i]; q.Name[0])
+            if (const QueueRecord& q = lib().records().slots()[i]; q.Name[0])
                 out += std::string(q.Name) + ":" + q.Printer + " ";
         return out;
     }

@@ -104,7 +104,7 @@ int configure(lntc::Host& host, const std::function<int(const std::function<int(
         say("the library could not start (error " + std::to_string(status) + ")");
         return -1;
     }
-    const uint32_t init = lib.store.initStatus = lntc::InitialiseSharedConfig(lib);
+    const uint32_t init = lntc::InitialiseSharedConfig(lib);
     if (init == LNTC_E_SECTION) {
         say("the shared configuration could not be opened (error " + std::to_string(init) + ")");
         lntc::UnloadLibrary(lib);

@@ -145,7 +145,7 @@ std::string statusName(uint32_t status) {
     }
 }
 
-Json ldpxJson(const LdpxConfig& c, uint16_t odrRelease, const Library& lib) {
+Json ldpxJson(const LdpxConfig& c, uint16_t odrRelease) {
     const CmdInfo& cmd = c.cmd;
     Json table = Json::array();
     for (const LdpxPaperEntry& e : cmd.Psize.PaperSizes) {
@@ -156,12 +156,12 @@ Json ldpxJson(const LdpxConfig& c, uint16_t odrRelease, const Library& lib) {
     }
     uint16_t ids[kLdpxTableEntries];
     uint16_t count = 0;
-    GetLdpxPaperSizes(lib, odrRelease, count, ids);
+    GetLdpxPaperSizes(&c, odrRelease, count, ids);
     Json offered = Json::array();
     for (uint16_t i = 0; i < count; ++i)
         offered.push_back(PaperSizeName(ids[i]));
     uint32_t best[kLdpxBestAvailEntries];
-    GetLdpxBAPaperSizes(lib, count, best);
+    GetLdpxBAPaperSizes(&c, count, best);
     Json bestAvail = Json::array();
     for (uint16_t i = 0; i < count; ++i)
         bestAvail.push_back(paperJson(best[i]));
@@ -257,8 +257,7 @@ int cmdLdpx(const std::vector<std::string>& args) {
              {"status", status},
              {"statusText", statusName(status)}};
     // A read that found the file reports what it read, faults included.
-    if (session.lib().ldpx)
-        out["values"] = ldpxJson(*session.lib().ldpx, config->OdrRelease, session.lib());
+    if (session.lib().ldpx) out["values"] = ldpxJson(*session.lib().ldpx, config->OdrRelease);
     if (json) {
         std::printf("%s\n", out.dump(2).c_str());
     } else {
