@@ -86,6 +86,7 @@ void showSaveFailure(UiContext& ui, WindowRef owner, const SaveStatus& status,
         ErrorId(ui, owner, str::QueueNotFound, name.c_str());
         break;
     case SaveStatus::RegistryRefused:
+    case SaveStatus::NotWritable:
         ShowLastSystemError(ui, owner, status.code);
         break;
     case SaveStatus::Done:
@@ -627,7 +628,7 @@ void MainConfigDialog::deleteQueue() {
 void MainConfigDialog::deleteRecord(const std::string& name) {
     const SaveStatus deleted = lib_.records().DeleteQueueRecord(name.c_str());
     showSaveFailure(lib_, window(), deleted, name);
-    if (deleted.kind == SaveStatus::RegistryRefused)
+    if (deleted.kind == SaveStatus::RegistryRefused || deleted.kind == SaveStatus::NotWritable)
         ErrorId(lib_, window(), str::QueueNotDeleted, name.c_str());
 }
 

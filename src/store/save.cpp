@@ -71,13 +71,13 @@ uint32_t saveField(RegistryRoot& root, const Field& f, const char* key, const vo
 
 SaveStatus SharedRecords::SaveQueueRecord(QueueRecord& q, bool isNew) {
     Writable views = writable();
-    const QueueRecord* lookup = views.slots ? views.slots : queues_.get();
+    if (!views.ok()) return {SaveStatus::NotWritable, views.error};
     const std::string name(fieldText(q.Name));
-    const int slot = lookup ? FindQueueSlot(lookup, isNew ? nullptr : name.c_str()) : kNoSlot;
+    const int slot = FindQueueSlot(views.slots, isNew ? nullptr : name.c_str());
     if (slot == kNoSlot) return {isNew ? SaveStatus::NoFreeSlot : SaveStatus::QueueNotFound};
     // A second slot of one name would hide the first from every reader (a model change whose
     // deletion failed, or another administrator who saved the queue meanwhile).
-    if (isNew && !name.empty() && FindQueueSlot(lookup, name.c_str()) != kNoSlot) {
+    if (isNew && !name.empty() && FindQueueSlot(views.slots, name.c_str()) != kNoSlot) {
         services_.product.ztrLogError(
             err::AlreadyExists, 0, 0, 0,
             formatMessage(services_.strings.load(str::LogQueueInSlot).c_str(), name.c_str()));
@@ -100,30 +100,30 @@ SaveStatus SharedRecords::SaveQueueRecord(QueueRecord& q, bool isNew) {
 
     saved.UpdateTime = static_cast<int32_t>(services_.clock.now());
     q = saved;
-    if (views.slots != nullptr) {
-        std::memcpy(&views.slots[slot], &q, sizeof q);
-        if (isNew && views.config != nullptr) views.config->QueueCount++;
-    }
+    std::memcpy(&views.slots[slot], &q, sizeof q);
+    if (isNew) views.config->QueueCount++;
     return {};
 }
 
 SaveStatus SharedRecords::DeleteQueueRecord(const char* name) {
-    if (name == nullptr) name = "";
+    // An empty name names no queue, and never the key of them all.
+    if (name == nullptr || *name == '\0') return {SaveStatus::QueueNotFound};
+    Writable views = writable();
+    if (!views.ok()) return {SaveStatus::NotWritable, views.error};
+    const int slot = FindQueueSlot(views.slots, name);
+    if (slot == kNoSlot) return {SaveStatus::QueueNotFound};
     // The slot goes only with the key: a slot freed over a key that stays would come back
     // at the next fill, and every process would meanwhile see the queue gone.
-    if (*name != '\0') {
-        if (uint32_t rc = DeleteRegistrySubkey(services_.registry, kQueuesKey, name))
-            return {SaveStatus::RegistryRefused, rc};
-    }
-    Writable views = writable();
-    const int slot = views.slots && *name ? FindQueueSlot(views.slots, name) : kNoSlot;
-    if (slot == kNoSlot) return {SaveStatus::QueueNotFound};
+    if (uint32_t rc = DeleteRegistrySubkey(services_.registry, kQueuesKey, name))
+        return {SaveStatus::RegistryRefused, rc};
     std::memset(&views.slots[slot], 0, sizeof views.slots[slot]);
-    if (views.config != nullptr && views.config->QueueCount > 0) views.config->QueueCount--;
+    if (views.config->QueueCount > 0) views.config->QueueCount--;
     return {};
 }
 
 SaveStatus SharedRecords::SaveServerConfig(ServerConfig& c) {
+    Writable views = writable();
+    if (!views.ok()) return {SaveStatus::NotWritable, views.error};
     RegistryRoot& root = services_.registry;
     WriteBatch batch(root);
     for (const Field& f : kConfigFields) {
@@ -132,15 +132,13 @@ SaveStatus SharedRecords::SaveServerConfig(ServerConfig& c) {
     }
     if (uint32_t rc = batch.commit()) return {SaveStatus::RegistryRefused, rc};
     c.UpdateTime = static_cast<int32_t>(services_.clock.now());
-    Writable views = writable();
-    if (ServerConfig* shared = views.config) {
-        // The slot count and the marker belong to the shared record: queues created or
-        // deleted since the working copy was taken must not be counted back.
-        const uint16_t queueCount = shared->QueueCount;
-        std::memcpy(shared, &c, sizeof c);
-        shared->QueueCount = queueCount;
-        shared->Magic = LNTC_MAGIC;
-    }
+    // The slot count and the marker belong to the shared record: queues created or deleted
+    // since the working copy was taken must not be counted back.
+    ServerConfig& shared = *views.config;
+    const uint16_t queueCount = shared.QueueCount;
+    std::memcpy(&shared, &c, sizeof c);
+    shared.QueueCount = queueCount;
+    shared.Magic = LNTC_MAGIC;
     return {};
 }
 

@@ -136,13 +136,16 @@ SharedRecords::Writable SharedRecords::writable() {
     Writable w;
     w.config = runConfig_.get();
     w.slots = runQueues_.get();
-    uint32_t error = 0;
-    if (w.config == nullptr && sections_) {
-        w.ownConfig = SectionView<ServerConfig>(*sections_, 0, true, error);
+    if (!sections_) {
+        w.error = LNTC_E_SECTION;
+        return w;
+    }
+    if (w.config == nullptr) {
+        w.ownConfig = SectionView<ServerConfig>(*sections_, 0, true, w.error);
         w.config = w.ownConfig.get();
     }
-    if (w.slots == nullptr && sections_) {
-        w.ownQueues = SectionView<QueueRecord>(*sections_, 1, true, error);
+    if (w.slots == nullptr && w.error == 0) {
+        w.ownQueues = SectionView<QueueRecord>(*sections_, 1, true, w.error);
         w.slots = w.ownQueues.get();
     }
     return w;

@@ -35,9 +35,10 @@ struct SaveStatus {
         QueueNotFound,   // no slot holds the queue's name
         AlreadyHasSlot,  // a new queue whose name a slot holds already (logged)
         RegistryRefused, // the registry did not take the change; code says why
+        NotWritable,     // no writable view of the records could be had; code says why
     };
     Kind kind = Done;
-    uint32_t code = 0; // the platform's error with RegistryRefused
+    uint32_t code = 0; // the platform's error with RegistryRefused and NotWritable
     bool ok() const { return kind == Done; }
 };
 
@@ -68,11 +69,15 @@ class SharedRecords {
     bool beginRun();
     void endRun();
 
+    // The saves write the registry only once they hold the slot they will update, so that a
+    // registry that changed always comes with a slot that did.
+    //
     // Writes the values of the queue's model class in one batch and, once the registry has
     // taken them all, copies the record (with its new time stamp and module name) into its
     // slot: a new queue takes the first free one and counts in QueueCount.
     SaveStatus SaveQueueRecord(QueueRecord& queue, bool isNew);
-    // Deletes the queue's key and then frees its slot. When the key stays, the slot stays too.
+    // Deletes the queue's key and then frees its slot. When the key stays, the slot stays too;
+    // a name no slot holds deletes nothing.
     SaveStatus DeleteQueueRecord(const char* name);
     // Writes the general and font values in one batch and, once the registry has taken them,
     // stamps the record and copies it over the shared one (keeping its QueueCount).
@@ -91,6 +96,8 @@ class SharedRecords {
         QueueRecord* slots = nullptr;
         SectionView<ServerConfig> ownConfig;
         SectionView<QueueRecord> ownQueues;
+        uint32_t error = 0; // why a view is missing
+        bool ok() const { return config != nullptr && slots != nullptr; }
     };
     Writable writable();
     // Maps a part, logging a failure.

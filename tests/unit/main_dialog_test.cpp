@@ -293,6 +293,41 @@ TEST_F(MainDialog, CreateImportModelChangeAndDelete) {
     EXPECT_EQ(getString(machine.registry, evil, "Printer").value_or(""), "HP_LASERJET_4M");
 }
 
+// What the store refuses, the main dialog tells: no free slot for a new queue, then a registry
+// that takes nothing (a deletion, a configured queue's save). Nothing changes.
+TEST_F(MainDialog, SavesAndDeletionsTheStoreRefusesAreToldAndChangeNothing) {
+    std::string queues, names;
+    for (int i = 0; i < 16; ++i) {
+        const std::string name = i ? "K" + std::to_string(i) : "LASER_1";
+        queues += R"({"name": ")" + name + R"(", "printServer": "testhost"}, )";
+        configured(name.c_str(), 1);
+        names += name + ":HP_LASERJET_4M ";
+    }
+    t.product.setDirectoryJson(R"({"default": "Alpha:Quendal", "odrs": [{"domain": "Alpha",
+      "organization": "Quendal", "queues": [)" +
+                               queues + R"({"name": "LASER_2", "printServer": "testhost"}]}]})");
+    for (const char* question : {"Delete queue", "still wish to exit"})
+        host.answerWhen(question, id::Yes);
+    host.script(dlg::NewQueue).ok();
+    host.script(dlg::PrinterConfig).ok(); // LASER_2
+    host.script(dlg::PrinterConfig).ok(); // LASER_1
+    DialogScript& s = main();
+    s.select(mc::ToConfigure, "LASER_2").select(mc::Model, "HP LaserJet 4M").click(mc::Configure);
+    s.then([this](const ModelWindow&) { machine.registry.setReadOnly(true); });
+    s.select(mc::Current, "LASER_1").click(mc::Delete);
+    s.select(mc::Current, "LASER_1").click(mc::Configure);
+    s.then([this](const ModelWindow&) { machine.registry.setReadOnly(false); }).closeBox();
+    run();
+    EXPECT_EQ(
+        takeBoxes(40),
+        (Texts{"Maximum number of queues (16) exceeded.", "The LASER_2 queue was not configured.",
+               "Delete queue LASER_1?", "Access is denied.", "The LASER_1 queue was not deleted.",
+               "Access is denied.", "The LASER_1 queue was not configured.",
+               "All successful queue configurations/dele"}));
+    EXPECT_EQ(slots(), names);
+    EXPECT_EQ(opened(dlg::PrinterConfig), 2);
+}
+
 // Queues are matched to the ODR's ignoring case; one it does not assign is asked about. A
 // queue's model without its module shows as the first model listed of the same name prefix.
 TEST_F(MainDialog, ReconciliationModelListAndThePrefixRule) {

@@ -496,31 +496,37 @@ TEST_F(Store, SaveAndDeleteRefuseWhatHasNoSlotAndWriteFailuresAreLogged) {
 }
 
 // A save that the registry does not take whole (a write refused inside the batch, a refused
-// commit, a store that takes no writes) lands nowhere, not even in the caller's time stamp, and
-// says why.
+// commit, a store that takes no writes), or whose slot cannot be written, lands nowhere, not even
+// in the caller's time stamp, and says why; a deletion whose slot cannot be written keeps the key.
 TEST_F(Store, ASaveTheRegistryRefusesChangesNothingAndSaysSo) {
     store("Queues\\A", "Description", "old");
     store("General", "TimeString", "old");
     start();
     using Op = MemoryRegistry::Op;
-    const std::tuple<std::optional<Op>, uint32_t, std::string> cases[] = {
-        {Op::SetValue, err::DiskFull, "112 112 112 "},
-        {Op::CommitBatch, err::RegistryIoFailed, "1016 1016 1016 "},
-        {std::nullopt, err::AccessDenied, "5 5 5 "}};
-    for (const auto& [op, code, expected] : cases) {
+    const std::tuple<std::optional<Op>, uint32_t, bool, std::string> cases[] = {
+        {Op::SetValue, err::DiskFull, false, "4:112 4:112 4:112 "},
+        {Op::CommitBatch, err::RegistryIoFailed, false, "4:1016 4:1016 4:1016 "},
+        {std::nullopt, err::AccessDenied, false, "4:5 4:5 4:5 "},
+        {std::nullopt, err::NotEnoughMemory, true, "5:8 5:8 5:8 5:8 "}};
+    for (const auto& [op, code, views, expected] : cases) {
         machine.clock.time += 60;
         QueueRecord a = *queue("A"), b = a;
         ServerConfig c = *config();
         const int32_t times[] = {a.UpdateTime, c.UpdateTime};
         setField(a.Description, "new"), setField(b.Name, "B"), setField(c.TimeString, "new");
         std::string seen;
-        for (int save = 0; save < 3; ++save) {
-            op ? machine.registry.failNext(*op, code) : machine.registry.setReadOnly(true);
-            const SaveStatus st = save == 2   ? records().SaveServerConfig(c)
+        for (int save = 0; save < (views ? 4 : 3); ++save) {
+            if (views)
+                machine.sections.writableError = code;
+            else
+                op ? machine.registry.failNext(*op, code) : machine.registry.setReadOnly(true);
+            const SaveStatus st = save == 3   ? records().DeleteQueueRecord("A")
+                                  : save == 2 ? records().SaveServerConfig(c)
                                   : save == 1 ? records().SaveQueueRecord(b, true)
                                               : records().SaveQueueRecord(a, false);
-            seen += std::to_string(st.kind == SaveStatus::RegistryRefused ? st.code : 0) + " ";
+            seen += std::to_string(st.kind) + ":" + std::to_string(st.code) + " ";
             machine.registry.setReadOnly(false);
+            machine.sections.writableError = 0;
         }
         EXPECT_EQ(seen + held("Queues\\A", "Description") + held("Queues\\B", "Description") +
                       held("General", "TimeString") + queue("A")->Description +
