@@ -3,12 +3,12 @@
 #include "configure/main_dialog.h"
 
 #include "connectivity/hosts_file.h"
+#include "library/library.h"
 #include "logo/logo.h"
 #include "platform/errors.h"
 #include "platform/printable.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
-#include "store/library.h"
 #include "store/models.h"
 #include "store/records.h"
 #include "store/registry_access.h"

@@ -1,12 +1,12 @@
 // Finding the queues that the ODR assigns to this print server, and remembering the ODR's name.
 #include "configure/configure.h"
 
+#include "library/library.h"
 #include "platform/printable.h"
 #include "platform/registry.h"
 #include "product/product.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
-#include "store/library.h"
 #include "store/records.h"
 #include "store/registry_access.h"
 #include "ui/address_edit.h"

@@ -1,8 +1,8 @@
 #include "configure/options_dialogs.h"
 #include "configure/directories.h"
+#include "library/library.h"
 #include "media/paper_sizes.h"
 #include "resources/ids.h"
-#include "store/library.h"
 #include "store/records.h"
 #include "store/registry_access.h"
 

@@ -1,9 +1,9 @@
 // New queues: their defaults, the same-model rule, and the create/import dialogs.
 #include "configure/configure.h"
 
+#include "library/library.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
-#include "store/library.h"
 #include "store/models.h"
 #include "store/records.h"
 #include "ui/message_box.h"

@@ -1,7 +1,7 @@
 #include "library/accessors.h"
 
+#include "library/library.h"
 #include "library/lifecycle.h"
-#include "store/library.h"
 #include "store/models.h"
 #include "store/registry_access.h"
 

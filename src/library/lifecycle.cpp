@@ -1,10 +1,10 @@
 #include "library/lifecycle.h"
 
+#include "library/library.h"
 #include "library/localised.h"
 #include "logo/logo.h"
 #include "platform/modules.h"
 #include "process/process.h"
-#include "store/library.h"
 
 namespace lntc {
 
@@ -27,7 +27,7 @@ std::string HelpFileOf(const std::string& modulePath, const Modules* modules) {
 uint32_t LoadLibrary(Library& lib) {
     if (uint32_t rc = lib.registryRoot().open()) return rc;
 
-    lib.helpFilePath = HelpFileOf(lib.platform().env->modulePath(), lib.platform().modules);
+    lib.setHelpFile(HelpFileOf(lib.platform().env->modulePath(), lib.platform().modules));
 
     LoadLocalisedResources(lib);
     uint32_t logoError = 0;
@@ -45,7 +45,7 @@ void UnloadLibrary(Library& lib) {
     SharedRecords& records = lib.records();
     if (records.attached()) {
         records.release();
-        lib.defaultMedia.reset();
+        lib.setDefaultMedia(nullptr);
         if (!lib.brokerWasRunning()) KillProcess(lib, kBrokerProcess);
     }
     ReleaseLocalisedResources(lib);

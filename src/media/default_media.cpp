@@ -1,8 +1,8 @@
 #include "media/default_media.h"
 
+#include "library/library.h"
 #include "media/paper_sizes.h"
 #include "resources/ids.h"
-#include "store/library.h"
 #include "store/models.h"
 #include "store/records.h"
 #include "store/registry_access.h"
@@ -107,16 +107,16 @@ int32_t GetDefaultMedia(Library& lib) {
         ReadModelMedia(values, generation, table[m]);
     }
     if (snapshot) reg.endSnapshot();
-    lib.defaultMedia = std::move(table);
+    lib.setDefaultMedia(std::move(table));
     return 1;
 }
 
 int16_t GetPaperOrientation(Library& lib, const QueueRecord* queue, const char* paperName) {
-    if (!lib.defaultMedia) GetDefaultMedia(lib);
-    if (!lib.defaultMedia || queue == nullptr || paperName == nullptr) return 0;
+    if (!lib.defaultMedia()) GetDefaultMedia(lib);
+    if (!lib.defaultMedia() || queue == nullptr || paperName == nullptr) return 0;
     int index = ModelIndexOfQueue(*queue);
     if (index < 0 || static_cast<size_t>(index) >= kModelCount) return 0;
-    const DefaultMedia& media = lib.defaultMedia[static_cast<size_t>(index)];
+    const DefaultMedia& media = lib.defaultMedia()[static_cast<size_t>(index)];
     const uint16_t count = std::min<uint16_t>(media.NumPaperSizes, LNTC_MEDIA_PAPER_SIZES);
     for (uint16_t i = 0; i < count; ++i) {
         if (equalsIgnoreCase(fieldText(media.PaperSizes[i].szName), paperName))

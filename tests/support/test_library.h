@@ -1,7 +1,7 @@
 // A Library over fakes, for unit tests of the product logic. Two TestLibrary objects built
 // over one FakeMachine behave like two processes on one machine.
 #pragma once
-#include "store/library.h"
+#include "library/library.h"
 #include "support/fake_platform.h"
 #include "support/fake_product.h"
 #include "support/fake_spooler.h"

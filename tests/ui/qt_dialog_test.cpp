@@ -183,7 +183,7 @@ TEST(QtMessageBox, StylesGiveTheirButtonsIconsAndAnswers) {
 // through the Qt host, nested modal loops and boxes included.
 TEST(QtConfiguration, OneQueueConfiguredWithKeysAndClicksIsSavedAndTheRunEndsWithOk) {
     QtLibrary q;
-    q.lib().defaultMedia.reset(new DefaultMedia[kModelCount]());
+    q.lib().setDefaultMedia(std::make_unique<DefaultMedia[]>(kModelCount));
     q.t.product.setDirectoryJson(R"({"default": "Alpha:Quendal", "odrs": [
       {"domain": "Alpha", "organization": "Quendal",
        "queues": [{"name": "LASER_1", "printServer": "testhost"},

@@ -133,7 +133,7 @@ struct Pieces : ::testing::Test, HeadlessLibrary {
 
 // Each model class also opens its own dialog, and no other.
 TEST_F(Pieces, NewQueueDefaultsTheSameModelAndACopyImportedFromAQueueOfItsModel) {
-    t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]()); // no media table needed
+    t.lib().setDefaultMedia(std::make_unique<DefaultMedia[]>(kModelCount)); // no media table needed
     // Model; printer/alias/module/device connectivity encoding wait socket trays; the dialog.
     const std::tuple<int, const char*, uint16_t> cases[] = {
         {1, "1 HP_LASERJET_4M//LJA/LPT1: 2 0 300 9100 0", dlg::PrinterConfig},

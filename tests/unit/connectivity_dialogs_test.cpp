@@ -37,7 +37,8 @@ struct Queue : HeadlessLibrary {
         setField(q.DeviceName, "PRN1");
         q.Connectivity = 1;
         q.TCP_SocketNumber = 515;
-        t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]()); // no media table needed
+        t.lib().setDefaultMedia(
+            std::make_unique<DefaultMedia[]>(kModelCount)); // no media table needed
         if (hosts) machine.files.addFile(kHosts, hosts);
     }
     int model(const char* key) {

@@ -65,7 +65,7 @@ struct World : HeadlessLibrary {
     uint32_t initResult = 0;
 
     explicit World(const char* directory = kDirectory) : HeadlessLibrary(false) {
-        t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]());
+        t.lib().setDefaultMedia(std::make_unique<DefaultMedia[]>(kModelCount));
         t.product.setDirectoryJson(directory);
         for (const char* m : {"LJA", "LJB", "GNX"})
             machine.files.addFile(std::string(kModules) + m + ".dll", "");

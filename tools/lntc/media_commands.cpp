@@ -2,6 +2,7 @@
 
 #include "commands.h"
 #include "library/accessors.h"
+#include "library/library.h"
 #include "library/lifecycle.h"
 #include "library/production.h"
 #include "lntc/lntc.h"
@@ -11,7 +12,6 @@
 #include "platform/printable.h"
 #include "resources/ids.h"
 #include "store/initialise.h"
-#include "store/library.h"
 #include "store/models.h"
 #include "store/records.h"
 
@@ -212,7 +212,7 @@ int cmdMedia(const std::vector<std::string>& args) {
         std::fprintf(stderr, "lntc: the default media table could not be built\n");
         return 1;
     }
-    const DefaultMedia* table = session.lib().defaultMedia.get();
+    const DefaultMedia* table = session.lib().defaultMedia();
     if (json) {
         Json out = Json::object();
         for (size_t m = 0; m < kModelCount; ++m)
@@ -257,7 +257,7 @@ int cmdLdpx(const std::vector<std::string>& args) {
              {"status", status},
              {"statusText", statusName(status)}};
     // A read that found the file reports what it read, faults included.
-    if (session.lib().ldpx) out["values"] = ldpxJson(*session.lib().ldpx, config->OdrRelease);
+    if (session.lib().ldpx()) out["values"] = ldpxJson(*session.lib().ldpx(), config->OdrRelease);
     if (json) {
         std::printf("%s\n", out.dump(2).c_str());
     } else {

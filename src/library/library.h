@@ -40,27 +40,35 @@ class Library : public UiContext {
         product_.ztrLogError(code, arg, 0, 0, text);
     }
     bool registryReadOnly() const override { return root_.readOnly(); }
-    const std::string& helpFile() const override { return helpFilePath; }
+    const std::string& helpFile() const override { return helpFile_; }
+    void setHelpFile(std::string path) { helpFile_ = std::move(path); }
     int64_t now() const { return platform_.clock->now(); }
 
     // Opened at load; every registry operation of the store is relative to it.
     RegistryRoot& registryRoot() { return root_; }
-    std::string helpFilePath = "LNTC";
     // The localised resource module while it takes part in the lookups.
-    std::shared_ptr<ResourceModule> resourceModule;
+    ResourceModule* resourceModule() const { return resourceModule_.get(); }
+    void setResourceModule(std::shared_ptr<ResourceModule> module) {
+        resourceModule_ = std::move(module);
+    }
 
     // The shared records, their views, the fill and the saves.
     SharedRecords& records() { return records_; }
     // Whether "vxl_broker" ran when this process set the records up; unload stops it if not.
     bool brokerWasRunning() const { return brokerWasRunning_; }
     void setBrokerWasRunning(bool running) { brokerWasRunning_ = running; }
-    // Kept as shared pointers so that this layer need not know the subsystems' types.
-    std::shared_ptr<LogoState> logo; // start-up logo and the machine-wide event
-
+    // The subsystems' state, kept behind shared pointers so that this layer need not know
+    // their types. The start-up logo and the machine-wide event:
+    LogoState* logo() const { return logo_.get(); }
+    void setLogo(std::shared_ptr<LogoState> logo) { logo_ = std::move(logo); }
     // One entry per catalogue model; null until the first successful build.
-    std::unique_ptr<DefaultMedia[]> defaultMedia;
+    DefaultMedia* defaultMedia() const { return defaultMedia_.get(); }
+    void setDefaultMedia(std::unique_ptr<DefaultMedia[]> table) {
+        defaultMedia_ = std::move(table);
+    }
     // What the ldpx.cfg reader keeps; null until the first read.
-    std::shared_ptr<LdpxConfig> ldpx;
+    LdpxConfig* ldpx() const { return ldpx_.get(); }
+    void setLdpx(std::shared_ptr<LdpxConfig> config) { ldpx_ = std::move(config); }
 
   private:
     Platform platform_;
@@ -71,6 +79,11 @@ class Library : public UiContext {
     RegistryRoot root_;
     SharedRecords records_;
     bool brokerWasRunning_ = false;
+    std::string helpFile_ = "LNTC";
+    std::shared_ptr<ResourceModule> resourceModule_;
+    std::shared_ptr<LogoState> logo_;
+    std::unique_ptr<DefaultMedia[]> defaultMedia_;
+    std::shared_ptr<LdpxConfig> ldpx_;
 };
 
 } // namespace lntc

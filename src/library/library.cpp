@@ -1,4 +1,4 @@
-#include "store/library.h"
+#include "library/library.h"
 
 namespace lntc {
 
