@@ -5,7 +5,7 @@
 #include "library/production.h"
 #include "resources/ids.h"
 #include "store/registry_access.h"
-#include "store/save.h"
+#include "store/shared_records.h"
 #include "support/child_process.h"
 #include "support/temp_root.h"
 #include "support/ui_support.h"
@@ -81,7 +81,7 @@ void BM_ScriptedRunConfiguresSixteenQueues(benchmark::State& state) {
         Library& lib = production.library();
         lib.setHost(host);
         if (LoadLibrary(lib) != 0) return state.SkipWithError("the library did not load");
-        const uint32_t init = lib.store.initStatus = InitialiseSharedConfig(lib);
+        const uint32_t init = InitialiseSharedConfig(lib);
         ScriptRunner runner(host, ParseScript(script));
         int result =
             runner.run([&] { return static_cast<int>(RunConfiguration(lib, nullptr, init)); });
@@ -102,14 +102,14 @@ uint32_t seedSixteen(test::HeadlessLibrary& h, const std::string& directoryJson,
                      Name queueName) {
     Library& lib = h.lib();
     h.t.product.setDirectoryJson(directoryJson);
-    WriteStringValue(lib, kFontsKey, "Font1", "Courier");
-    WriteStringValue(lib, kFontsKey, "DefaultFont", "Courier");
-    WriteCharsetById(lib, 4100, 11);
+    WriteStringValue(lib.registryRoot(), kFontsKey, "Font1", "Courier");
+    WriteStringValue(lib.registryRoot(), kFontsKey, "DefaultFont", "Courier");
+    WriteCharsetById(lib.registryRoot(), 4100, 11);
     const uint32_t status = InitialiseSharedConfig(lib);
     for (int i = 0; i < count; i += count / 16) {
         QueueRecord q{};
         InitNewQueueRecord(1, queueName(i), "", q);
-        SaveQueueRecord(lib, q, true);
+        lib.records().SaveQueueRecord(q, true);
     }
     return status;
 }

@@ -10,7 +10,7 @@
 #include "store/fields.h"
 #include "store/records.h"
 #include "store/registry_access.h"
-#include "store/save.h"
+#include "store/shared_records.h"
 #include "support/demo_files.h"
 #include "support/temp_root.h"
 #include "ui/headless_host.h"
@@ -115,7 +115,7 @@ void BM_FirstFill16Queues(benchmark::State& state) {
             state.ResumeTiming();
             uint32_t rc = InitialiseSharedConfig(lib);
             state.PauseTiming();
-            if (rc != 0 || lib.store.config.get()->QueueCount != LNTC_MAX_QUEUES) std::abort();
+            if (rc != 0 || lib.records().config()->QueueCount != LNTC_MAX_QUEUES) std::abort();
             UnloadLibrary(lib); // the last holder leaves: the next round fills afresh
         }
         state.ResumeTiming();
@@ -131,7 +131,7 @@ void BM_SaveQueueRecord(benchmark::State& state) {
     unsigned n = 0;
     for (auto _ : state) {
         setField(q.Description, "saved " + std::to_string(++n));
-        if (SaveQueueRecord(site.lib(), q, false) != 0) std::abort();
+        if (!site.lib().records().SaveQueueRecord(q, false).ok()) std::abort();
     }
 }
 BENCHMARK(BM_SaveQueueRecord)->Unit(benchmark::kMillisecond);

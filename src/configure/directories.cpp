@@ -1,9 +1,9 @@
 #include "configure/directories.h"
 
+#include "library/library.h"
 #include "platform/errors.h"
 #include "platform/filesystem.h"
 #include "resources/ids.h"
-#include "store/library.h"
 #include "ui/message_box.h"
 
 #include <cctype>

@@ -3,18 +3,16 @@
 #include "configure/main_dialog.h"
 
 #include "connectivity/hosts_file.h"
+#include "library/library.h"
 #include "logo/logo.h"
 #include "platform/errors.h"
 #include "platform/printable.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
-#include "store/initialise.h"
-#include "store/library.h"
 #include "store/models.h"
 #include "store/records.h"
 #include "store/registry_access.h"
-#include "store/save.h"
-#include "store/shared_views.h"
+#include "store/shared_records.h"
 #include "ui/list_rules.h"
 #include "ui/message_box.h"
 
@@ -74,12 +72,31 @@ std::string storedQueueName(std::string_view odrName) {
     return std::string(cut.substr(0, cut.find('\\')));
 }
 
+// Why a queue's save or deletion changed nothing; a name that already has a slot was logged.
+void showSaveFailure(UiContext& ui, WindowRef owner, const SaveStatus& status,
+                     const std::string& name) {
+    switch (status.kind) {
+    case SaveStatus::NoFreeSlot:
+        ErrorId(ui, owner, str::TooManyQueues, LNTC_MAX_QUEUES);
+        break;
+    case SaveStatus::QueueNotFound:
+        ErrorId(ui, owner, str::QueueNotFound, name.c_str());
+        break;
+    case SaveStatus::RegistryRefused:
+    case SaveStatus::NotWritable:
+        ShowLastSystemError(ui, owner, status.code);
+        break;
+    case SaveStatus::Done:
+    case SaveStatus::AlreadyHasSlot:
+        break;
+    }
+}
+
 } // namespace
 
 MainConfigDialog::MainConfigDialog(Library& lib, Dialog* parent, uint32_t initResult)
     : HelpDialog(lib, dlg::Main, parent), lib_(lib) {
-    WritableViews views(lib);
-    if (const ServerConfig* shared = views.config()) {
+    if (const ServerConfig* shared = lib.records().config()) {
         odrName_ = std::string(fieldText(shared->Domain)) + ":" +
                    std::string(fieldText(shared->Organization));
         working_ = *shared;
@@ -131,7 +148,7 @@ bool MainConfigDialog::onInitDialog() {
     }
     FillModelList(kNoModel);
     setWindowText(ctl::Cancel, s.load(str::CancelCaption));
-    if (lib_.readOnlyRegistry) {
+    if (lib_.registryReadOnly()) {
         for (int id : {mainctl::OdrNameLabel, mainctl::OdrName, mainctl::ToConfigureLabel,
                        mainctl::ToConfigure, mainctl::ModelLabel, mainctl::Model,
                        mainctl::DescriptionLabel, mainctl::Description, ctl::Ok})
@@ -249,18 +266,16 @@ int MainConfigDialog::ValidateOdrName() {
     }
     validating_ = false;
     if (odrNameValid_ == 1) {
-        WritableViews views(lib_);
-        if (ServerConfig* shared = views.config()) {
-            size_t colon = text.find(':');
-            size_t end = text.find(':', colon + 1);
-            setField(shared->Domain, text.substr(0, colon));
-            setField(shared->Organization,
-                     text.substr(colon + 1,
-                                 end == std::string::npos ? std::string::npos : end - colon - 1));
-            ReadOdrSystemDefaults(lib_, *shared);
+        const size_t colon = text.find(':');
+        const size_t end = text.find(':', colon + 1);
+        SharedRecords& records = lib_.records();
+        if (records.applyOdrName(text.substr(0, colon),
+                                 text.substr(colon + 1, end == std::string::npos
+                                                            ? std::string::npos
+                                                            : end - colon - 1))) {
             // OK copies the working copy over the shared record: it must not bring back the
             // name and defaults of the previous ODR.
-            copyOdrFields(*shared, working_);
+            copyOdrFields(*records.config(), working_);
         }
     }
     return odrNameValid_;
@@ -338,7 +353,7 @@ int MainConfigDialog::RetrieveOdrQueues() {
     }
     resetContent(mainctl::Current);
     std::vector<std::string> configured;
-    if (const QueueRecord* slots = lib_.store.queues.get()) {
+    if (const QueueRecord* slots = lib_.records().slots()) {
         for (int i = 0; i < LNTC_MAX_QUEUES; ++i)
             if (slots[i].Name[0] != '\0') configured.emplace_back(fieldText(slots[i].Name));
     }
@@ -354,7 +369,7 @@ int MainConfigDialog::RetrieveOdrQueues() {
             // would take the stored configuration with it. It stays, in neither list.
         } else if (WarnId(lib_, window(), str::DeleteUnlistedQueue, name.c_str(),
                           odrName_.c_str()) == id::Yes) {
-            DeleteQueueRecord(lib_, name.c_str(), window());
+            deleteRecord(name);
         }
     }
     validating_ = wasValidating;
@@ -362,7 +377,7 @@ int MainConfigDialog::RetrieveOdrQueues() {
 }
 
 const QueueRecord* MainConfigDialog::findQueue(const std::string& name, bool tell) {
-    const QueueRecord* slots = lib_.store.queues.get();
+    const QueueRecord* slots = lib_.records().slots();
     if (slots != nullptr && name.size() < sizeof slots[0].Name) {
         for (int i = 0; i < LNTC_MAX_QUEUES; ++i)
             if (slots[i].Name[0] != '\0' && fieldText(slots[i].Name) == name) return &slots[i];
@@ -376,8 +391,8 @@ void MainConfigDialog::toConfigureSelected() {
     FillModelList(kNoModel);
     setCurSel(mainctl::Model, -1);
     setWindowText(mainctl::Description, "");
-    enable(mainctl::Configure, !lib_.readOnlyRegistry);
-    if (!lib_.readOnlyRegistry) setDefaultButton(mainctl::Configure);
+    enable(mainctl::Configure, !lib_.registryReadOnly());
+    if (!lib_.registryReadOnly()) setDefaultButton(mainctl::Configure);
     enable(mainctl::Delete, false);
 }
 
@@ -392,7 +407,7 @@ void MainConfigDialog::currentSelected() {
     FillModelList(model);
     setCurSel(mainctl::Model, FindModelListIndex(model));
     setWindowText(mainctl::Description, std::string(fieldText(q->Description)));
-    enable(mainctl::Delete, !lib_.readOnlyRegistry);
+    enable(mainctl::Delete, !lib_.registryReadOnly());
     enable(mainctl::Configure, true);
     setDefaultButton(mainctl::Configure);
 }
@@ -551,9 +566,10 @@ void MainConfigDialog::configure() {
     }
     bool imported = result == kQueueImported;
     if (!imported && RunModelDialog(lib_, this, model, record) == id::Cancel) return;
-    if (reinitialised) DeleteQueueRecord(lib_, name.c_str(), window());
+    if (reinitialised) deleteRecord(name);
 
-    if (SaveQueueRecord(lib_, record, isNew, window()) != 0) {
+    if (SaveStatus saved = lib_.records().SaveQueueRecord(record, isNew); !saved.ok()) {
+        showSaveFailure(lib_, window(), saved, name);
         ErrorId(lib_, window(), str::QueueNotConfigured, name.c_str());
     } else {
         MessageBoxId(lib_, window(), str::QueueConfigCaption, mb::Ok | mb::IconExclamation,
@@ -569,7 +585,7 @@ void MainConfigDialog::configure() {
         findStringExact(mainctl::Current, -1, name) >= 0 ? mainctl::Current : mainctl::ToConfigure;
     selectString(list, -1, name);
     setCurSel(list == mainctl::Current ? mainctl::ToConfigure : mainctl::Current, -1);
-    enable(mainctl::Delete, list == mainctl::Current && !lib_.readOnlyRegistry);
+    enable(mainctl::Delete, list == mainctl::Current && !lib_.registryReadOnly());
     enable(mainctl::Configure, true);
     setDefaultButton(mainctl::Configure);
 }
@@ -587,7 +603,7 @@ void MainConfigDialog::deleteQueue() {
         moveFocus(mainctl::Current);
         return;
     }
-    DeleteQueueRecord(lib_, name.c_str(), window());
+    deleteRecord(name);
     odrNameValid_ = RetrieveOdrQueues();
     int count = getCount(mainctl::Current);
     if (count > 0) {
@@ -604,6 +620,13 @@ void MainConfigDialog::deleteQueue() {
     }
     markClose();
     moveFocus(mainctl::Current);
+}
+
+void MainConfigDialog::deleteRecord(const std::string& name) {
+    const SaveStatus deleted = lib_.records().DeleteQueueRecord(name.c_str());
+    showSaveFailure(lib_, window(), deleted, name);
+    if (deleted.kind == SaveStatus::RegistryRefused || deleted.kind == SaveStatus::NotWritable)
+        ErrorId(lib_, window(), str::QueueNotDeleted, name.c_str());
 }
 
 // ---- Leaving --------------------------------------------------------------------------------
@@ -624,9 +647,8 @@ void MainConfigDialog::onOK() {
     }
     SaveOdrNameToRegistry(lib_, window(), odrName_);
     // A save the registry refused keeps the dialog, and with it the working copy, open.
-    if (int rc = SaveServerConfig(lib_, working_)) {
-        ErrorId(lib_, window(), str::GeneralNotSaved,
-                systemErrorText(static_cast<uint32_t>(rc)).c_str());
+    if (SaveStatus saved = lib_.records().SaveServerConfig(working_); !saved.ok()) {
+        ErrorId(lib_, window(), str::GeneralNotSaved, systemErrorText(saved.code).c_str());
         return;
     }
     HelpDialog::onOK();
@@ -641,17 +663,17 @@ void MainConfigDialog::onCancel() {
         if (WarnId(lib_, window(), str::MainClose) != id::Yes) return stay();
         // Asked rather than kept open: with a registry that refuses every save, staying would
         // leave no way out.
-        if (int rc = SaveServerConfig(lib_, working_);
-            rc != 0 && WarnId(lib_, window(), str::GeneralNotSavedExit,
-                              systemErrorText(static_cast<uint32_t>(rc)).c_str()) != id::Yes)
+        if (SaveStatus saved = lib_.records().SaveServerConfig(working_);
+            !saved.ok() && WarnId(lib_, window(), str::GeneralNotSavedExit,
+                                  systemErrorText(saved.code).c_str()) != id::Yes)
             return stay();
     }
     char font1[81] = "";
-    ReadStringValue(lib_, kFontsKey, "Font1", "", font1, sizeof font1);
+    ReadStringValue(lib_.registryRoot(), kFontsKey, "Font1", "", font1, sizeof font1);
     if (font1[0] == '\0' && WarnId(lib_, window(), str::NotInitialised) != id::Yes) return stay();
     char defaultFont[81] = "";
-    uint16_t charset = ReadCharsetById(lib_, valueid::FormerCharset, 0);
-    ReadStringById(lib_, fontctl::FontName, "", defaultFont, sizeof defaultFont);
+    uint16_t charset = ReadCharsetById(lib_.registryRoot(), valueid::FormerCharset, 0);
+    ReadStringById(lib_.registryRoot(), fontctl::FontName, "", defaultFont, sizeof defaultFont);
     if ((charset == 0 || defaultFont[0] == '\0') &&
         WarnId(lib_, window(), str::FontsNotInitialised) != id::Yes)
         return stay();
@@ -661,22 +683,17 @@ void MainConfigDialog::onCancel() {
 // ---- The run --------------------------------------------------------------------------------
 
 uint32_t RunConfiguration(Library& lib, WindowRef /*parent*/, uint32_t initResult) {
-    SharedStore& s = lib.store;
-    if (!s.sections) return 0; // no records to configure; the initialiser has logged why
-    uint32_t error = 0;
-    s.configWritable = SectionView<ServerConfig>(*s.sections, 0, true, error);
-    s.queuesWritable = SectionView<QueueRecord>(*s.sections, 1, true, error);
-    int code = -1;
-    if (s.configWritable && s.queuesWritable) {
-        EndLogo(lib);
-        MainConfigDialog dialog(lib, nullptr, initResult);
-        code = dialog.doModal();
-    } else {
-        lib.product().ztrLogError(error, 0, 0, 0, lib.strings().load(str::LogMapView));
-    }
-    s.queuesWritable.reset();
-    s.configWritable.reset();
-    return code == id::Ok ? 1 : 0;
+    SharedRecords& records = lib.records();
+    // Without records (the initialiser has logged why) or their writable views there is
+    // nothing to configure.
+    if (!records.beginRun()) return 0;
+    struct EndRun {
+        SharedRecords& records;
+        ~EndRun() { records.endRun(); }
+    } endRun{records};
+    EndLogo(lib);
+    MainConfigDialog dialog(lib, nullptr, initResult);
+    return dialog.doModal() == id::Ok ? 1 : 0;
 }
 
 } // namespace lntc

@@ -46,6 +46,8 @@ class MainConfigDialog : public HelpDialog {
     void currentSelected();
     void configure();
     void deleteQueue();
+    // Deletes the queue's record, showing why when it could not.
+    void deleteRecord(const std::string& name);
     void runSubDialog(bool fonts);
     // The address of the RLK server's host: the machine's hosts file, then the resolver.
     std::string proposedAddress(const std::string& hostName);

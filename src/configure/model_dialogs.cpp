@@ -3,10 +3,10 @@
 #include "configure/configure.h"
 
 #include "connectivity/connectivity_dialogs.h"
+#include "library/library.h"
 #include "platform/filesystem.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
-#include "store/library.h"
 #include "store/models.h"
 #include "ui/message_box.h"
 

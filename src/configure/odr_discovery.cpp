@@ -1,12 +1,12 @@
 // Finding the queues that the ODR assigns to this print server, and remembering the ODR's name.
 #include "configure/configure.h"
 
+#include "library/library.h"
 #include "platform/printable.h"
 #include "platform/registry.h"
 #include "product/product.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
-#include "store/library.h"
 #include "store/records.h"
 #include "store/registry_access.h"
 #include "ui/address_edit.h"
@@ -144,7 +144,7 @@ bool SaveOdrNameToRegistry(Library& lib, WindowRef owner, const std::string& odr
     RegKey key = kNoKey;
     uint32_t rc = reg.createKey(kLocalMachine, kOdrRootPath, RegAccess::Write, key);
     if (rc != 0) {
-        LogFailure(lib, rc, str::LogCreateKey);
+        lib.registryRoot().logFailure(rc, str::LogCreateKey);
         return false;
     }
     KeyGuard guard(reg, key);

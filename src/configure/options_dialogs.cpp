@@ -1,8 +1,8 @@
 #include "configure/options_dialogs.h"
 #include "configure/directories.h"
+#include "library/library.h"
 #include "media/paper_sizes.h"
 #include "resources/ids.h"
-#include "store/library.h"
 #include "store/records.h"
 #include "store/registry_access.h"
 
@@ -196,7 +196,7 @@ bool GeneralOptionsDialog::onInitDialog() {
     HelpDialog::onInitDialog();
     {
         // Without the key or a value the template's texts stay.
-        ValueReader odr(lib_, kLocalMachine, kOdrRootPath);
+        ValueReader odr(lib_.registryRoot(), kLocalMachine, kOdrRootPath);
         if (auto text = odr.text("QDSW_LIB"))
             setWindowText(genctl::ExecutableRoot, std::string(*text));
         if (auto text = odr.text("QDSW_LOCAL")) setWindowText(genctl::DataRoot, std::string(*text));

@@ -1,10 +1,10 @@
 // New queues: their defaults, the same-model rule, and the create/import dialogs.
 #include "configure/configure.h"
 
+#include "library/library.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
 #include "store/fields.h"
-#include "store/library.h"
 #include "store/models.h"
 #include "store/records.h"
 #include "ui/message_box.h"
@@ -21,12 +21,6 @@ constexpr size_t kImportSourceMax = 40;
 
 const char* modelKey(int model) {
     return model >= 0 && static_cast<size_t>(model) < kModelCount ? kPrinterModels[model].key : "";
-}
-
-// The slots as the run sees them: the writable view while it has one.
-const QueueRecord* queueSlots(Library& lib) {
-    if (const QueueRecord* slots = lib.writableQueues()) return slots;
-    return lib.store.queues.get();
 }
 
 // "NAME,   "DESCRIPTION"" as the import list shows a queue.
@@ -77,7 +71,7 @@ bool SameModel(const QueueRecord& a, int model) {
 }
 
 bool HasQueueOfModel(Library& lib, int model) {
-    const QueueRecord* slots = queueSlots(lib);
+    const QueueRecord* slots = lib.records().slots();
     if (slots == nullptr) return false;
     for (int i = 0; i < LNTC_MAX_QUEUES; ++i)
         if (slots[i].Name[0] != '\0' && SameModel(slots[i], model)) return true;
@@ -107,7 +101,7 @@ ImportQueueDialog::ImportQueueDialog(Library& lib, Dialog* parent, int model, Qu
 
 bool ImportQueueDialog::onInitDialog() {
     HelpDialog::onInitDialog();
-    if (const QueueRecord* slots = queueSlots(lib_)) {
+    if (const QueueRecord* slots = lib_.records().slots()) {
         for (int i = 0; i < LNTC_MAX_QUEUES; ++i) {
             const QueueRecord& q = slots[i];
             if (q.Name[0] == '\0' || !SameModel(q, model_)) continue;
@@ -127,7 +121,7 @@ void ImportQueueDialog::onOK() {
     const std::string entry = getText(importctl::From, selected);
     const std::string source = entry.substr(0, entry.find(',')).substr(0, kImportSourceMax);
     if (WarnId(lib_, window(), str::ImportQueue, source.c_str(), name_.c_str()) != id::Yes) return;
-    const QueueRecord* slots = queueSlots(lib_);
+    const QueueRecord* slots = lib_.records().slots();
     const int slot = slots != nullptr ? FindQueueSlot(slots, source.c_str()) : kNoSlot;
     if (slot == kNoSlot) {
         ErrorId(lib_, window(), str::QueueNotFound, source.c_str());

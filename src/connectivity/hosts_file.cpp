@@ -1,9 +1,9 @@
 #include "connectivity/hosts_file.h"
 
+#include "library/library.h"
 #include "platform/errors.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
-#include "store/library.h"
 #include "ui/message_box.h"
 
 #include <chrono>

@@ -1,9 +1,9 @@
 // The per-queue printer dialogs and the queue options they open.
 #include "connectivity/connectivity_dialogs.h"
 
+#include "library/library.h"
 #include "media/media_dialogs.h"
 #include "resources/ids.h"
-#include "store/library.h"
 #include "store/models.h"
 #include "store/records.h"
 #include "ui/message_box.h"

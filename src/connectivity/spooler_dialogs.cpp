@@ -2,10 +2,10 @@
 // Manager) or one of its ports (Other/Parallel).
 #include "connectivity/connectivity_dialogs.h"
 
+#include "library/library.h"
 #include "platform/errors.h"
 #include "platform/platform.h"
 #include "resources/ids.h"
-#include "store/library.h"
 #include "store/records.h"
 #include "ui/message_box.h"
 

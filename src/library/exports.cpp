@@ -174,8 +174,7 @@ uint32_t LNTC_ConfigDialog(void* parent) {
     return guarded(0, [&](Library& lib) {
         // The initialiser's result counts only when this call set the records up.
         uint32_t initResult = 0;
-        if (!lib.store.sections)
-            initResult = lib.store.initStatus = lntc::InitialiseSharedConfig(lib);
+        if (!lib.records().attached()) initResult = lntc::InitialiseSharedConfig(lib);
         return lntc::RunConfiguration(lib, parent, initResult);
     });
 }

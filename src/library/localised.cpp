@@ -1,11 +1,11 @@
 #include "library/localised.h"
 
+#include "library/library.h"
 #include "platform/errors.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
 #include "resources/module_table.h"
 #include "resources/strings.h"
-#include "store/library.h"
 #include "ui/message_box.h"
 
 #include <cctype>
@@ -16,7 +16,7 @@ namespace lntc {
 namespace {
 
 void registerModule(Library& lib, std::shared_ptr<ResourceModule> module) {
-    lib.resourceModule = module;
+    lib.setResourceModule(module);
     // A translated format is handed the arguments of the built-in one; one that would read
     // them differently is not used.
     lib.strings().pushFront([module](uint32_t id) -> std::optional<std::string> {
@@ -66,10 +66,10 @@ void LoadLocalisedResources(Library& lib) {
 }
 
 void ReleaseLocalisedResources(Library& lib) {
-    if (!lib.resourceModule) return;
+    if (!lib.resourceModule()) return;
     lib.strings().clear();
     lib.templates().clear();
-    lib.resourceModule.reset();
+    lib.setResourceModule(nullptr);
 }
 
 } // namespace lntc

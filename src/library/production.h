@@ -1,7 +1,7 @@
 // The library as a product process runs it: POSIX backends under one machine root, the
 // product stand-ins, and a host that shows windows when the process has a display.
 #pragma once
-#include "store/library.h"
+#include "library/library.h"
 
 #include <memory>
 #include <string>

@@ -1,8 +1,8 @@
 #include "logo/logo.h"
 
+#include "library/library.h"
 #include "resources/ids.h"
 #include "resources/lookup.h"
-#include "store/library.h"
 
 namespace lntc {
 
@@ -15,8 +15,8 @@ constexpr const char* kVersionText = "";
 #endif
 
 LogoState& state(Library& lib) {
-    if (!lib.logo) lib.logo = std::make_unique<LogoState>();
-    return *lib.logo;
+    if (!lib.logo()) lib.setLogo(std::make_shared<LogoState>());
+    return *lib.logo();
 }
 
 bool developmentEnvironmentShown(Library& lib) {
@@ -77,8 +77,8 @@ int StartLogo(Library& lib, uint32_t* error) {
 }
 
 void EndLogo(Library& lib) {
-    if (!lib.logo || lib.logo->view == nullptr) return;
-    LogoState& s = *lib.logo;
+    if (!lib.logo() || lib.logo()->view == nullptr) return;
+    LogoState& s = *lib.logo();
     // Forgotten first: the view may call back (its timer) while it is being torn down.
     LogoView* view = s.view;
     s.view = nullptr;
@@ -90,12 +90,12 @@ void EndLogo(Library& lib) {
 }
 
 bool LogoShown(const Library& lib) {
-    return lib.logo && lib.logo->view != nullptr;
+    return lib.logo() && lib.logo()->view != nullptr;
 }
 
 void ReleaseLogo(Library& lib) {
     EndLogo(lib);
-    if (lib.logo) lib.logo->event.reset();
+    if (lib.logo()) lib.logo()->event.reset();
 }
 
 } // namespace lntc

@@ -1,8 +1,8 @@
 #include "media/default_media.h"
 
+#include "library/library.h"
 #include "media/paper_sizes.h"
 #include "resources/ids.h"
-#include "store/library.h"
 #include "store/models.h"
 #include "store/records.h"
 #include "store/registry_access.h"
@@ -78,9 +78,9 @@ void ReadModelMedia(ValueReader& values, uint16_t odrGeneration, DefaultMedia& m
 }
 
 int32_t GetDefaultMedia(Library& lib) {
-    const ServerConfig* config = lib.store.config.get();
+    const ServerConfig* config = lib.records().config();
     if (config == nullptr) {
-        LogFailure(lib, LNTC_E_SECTION, str::LogMapView);
+        lib.registryRoot().logFailure(LNTC_E_SECTION, str::LogMapView);
         return 0;
     }
     Registry& reg = lib.registry();
@@ -103,20 +103,20 @@ int32_t GetDefaultMedia(Library& lib) {
     const bool snapshot = reg.beginSnapshot() == 0;
     for (size_t m = 0; m < kModelCount; ++m) {
         // One open per model rather than per value: the table takes some 750 reads.
-        ValueReader values(lib, mediaKey, kPrinterModels[m].key);
+        ValueReader values(lib.registryRoot(), mediaKey, kPrinterModels[m].key);
         ReadModelMedia(values, generation, table[m]);
     }
     if (snapshot) reg.endSnapshot();
-    lib.defaultMedia = std::move(table);
+    lib.setDefaultMedia(std::move(table));
     return 1;
 }
 
 int16_t GetPaperOrientation(Library& lib, const QueueRecord* queue, const char* paperName) {
-    if (!lib.defaultMedia) GetDefaultMedia(lib);
-    if (!lib.defaultMedia || queue == nullptr || paperName == nullptr) return 0;
+    if (!lib.defaultMedia()) GetDefaultMedia(lib);
+    if (!lib.defaultMedia() || queue == nullptr || paperName == nullptr) return 0;
     int index = ModelIndexOfQueue(*queue);
     if (index < 0 || static_cast<size_t>(index) >= kModelCount) return 0;
-    const DefaultMedia& media = lib.defaultMedia[static_cast<size_t>(index)];
+    const DefaultMedia& media = lib.defaultMedia()[static_cast<size_t>(index)];
     const uint16_t count = std::min<uint16_t>(media.NumPaperSizes, LNTC_MEDIA_PAPER_SIZES);
     for (uint16_t i = 0; i < count; ++i) {
         if (equalsIgnoreCase(fieldText(media.PaperSizes[i].szName), paperName))

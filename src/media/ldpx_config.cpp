@@ -1,7 +1,6 @@
 #include "media/ldpx_config.h"
 
 #include "media/paper_sizes.h"
-#include "store/library.h"
 #include "store/records.h"
 
 #include <optional>
@@ -349,11 +348,11 @@ uint32_t ParseLdpxConfig(std::string_view fileText, std::string_view modelKey, L
     return error ? kLdpxFailed : 0;
 }
 
-uint32_t GetLdpxPaperSizes(const Library& lib, uint16_t odrRelease, uint16_t& count,
+uint32_t GetLdpxPaperSizes(const LdpxConfig* config, uint16_t odrRelease, uint16_t& count,
                            uint16_t (&ids)[kLdpxTableEntries]) {
     count = 0;
-    if (!lib.ldpx) return 0;
-    for (const LdpxPaperEntry& entry : lib.ldpx->cmd.Psize.PaperSizes) {
+    if (config == nullptr) return 0;
+    for (const LdpxPaperEntry& entry : config->cmd.Psize.PaperSizes) {
         if (entry.PaperSizeId == kLdpxTableEnd) break;
         // Releases before 3.1.0 cannot print Executive paper.
         if (odrRelease < 310 &&
@@ -364,23 +363,23 @@ uint32_t GetLdpxPaperSizes(const Library& lib, uint16_t odrRelease, uint16_t& co
     return 0;
 }
 
-uint32_t GetLdpxBAPaperSizes(const Library& lib, uint16_t& count,
+uint32_t GetLdpxBAPaperSizes(const LdpxConfig* config, uint16_t& count,
                              uint32_t (&ids)[kLdpxBestAvailEntries]) {
     count = 0;
-    if (!lib.ldpx) return 0;
-    for (uint32_t id : lib.ldpx->BestAvailPaperSizes) {
+    if (config == nullptr) return 0;
+    for (uint32_t id : config->BestAvailPaperSizes) {
         if (id == kLdpxListEnd) break;
         ids[count++] = id;
     }
     return 0;
 }
 
-uint16_t GetLdpxQDDefaultPaperSize(const Library& lib) {
-    return lib.ldpx ? static_cast<uint16_t>(lib.ldpx->QDDefaultPaperSize) : paper::Unknown;
+uint16_t GetLdpxQDDefaultPaperSize(const LdpxConfig* config) {
+    return config ? static_cast<uint16_t>(config->QDDefaultPaperSize) : paper::Unknown;
 }
 
-uint16_t GetLdpxPSDefaultPaperSize(const Library& lib) {
-    return lib.ldpx ? static_cast<uint16_t>(lib.ldpx->PSDefaultPaperSize) : paper::Unknown;
+uint16_t GetLdpxPSDefaultPaperSize(const LdpxConfig* config) {
+    return config ? static_cast<uint16_t>(config->PSDefaultPaperSize) : paper::Unknown;
 }
 
 } // namespace lntc

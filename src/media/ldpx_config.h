@@ -83,14 +83,14 @@ uint32_t ParseLdpxConfig(std::string_view fileText, std::string_view modelKey, L
 // faulty, else 0.
 uint32_t ReadLdpxCfgFile(Library& lib, const char* configDir, const char* modelKey);
 
-// The paper-size ids of the table in file order; Executive and Executive_L are left out for
-// ODR releases below 310. Result 0.
-uint32_t GetLdpxPaperSizes(const Library& lib, uint16_t odrRelease, uint16_t& count,
+// What the reader kept (null before the first read): the paper-size ids of the table in file
+// order; Executive and Executive_L are left out for ODR releases below 310. Result 0.
+uint32_t GetLdpxPaperSizes(const LdpxConfig* config, uint16_t odrRelease, uint16_t& count,
                            uint16_t (&ids)[kLdpxTableEntries]);
 // The best-available ids in order. Result 0.
-uint32_t GetLdpxBAPaperSizes(const Library& lib, uint16_t& count,
+uint32_t GetLdpxBAPaperSizes(const LdpxConfig* config, uint16_t& count,
                              uint32_t (&ids)[kLdpxBestAvailEntries]);
-uint16_t GetLdpxQDDefaultPaperSize(const Library& lib);
-uint16_t GetLdpxPSDefaultPaperSize(const Library& lib);
+uint16_t GetLdpxQDDefaultPaperSize(const LdpxConfig* config);
+uint16_t GetLdpxPSDefaultPaperSize(const LdpxConfig* config);
 
 } // namespace lntc

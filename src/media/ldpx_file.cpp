@@ -1,9 +1,9 @@
 // Reading the large-document printer file; parsing it is apart, for the fuzzers.
+#include "library/library.h"
 #include "media/ldpx_config.h"
 #include "platform/errors.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
-#include "store/library.h"
 
 #include <memory>
 #include <string>
@@ -30,8 +30,8 @@ uint32_t ReadLdpxCfgFile(Library& lib, const char* configDir, const char* modelK
                                    systemErrorText(error).c_str()));
         return kLdpxFailed;
     }
-    if (!lib.ldpx) lib.ldpx = std::make_unique<LdpxConfig>();
-    return ParseLdpxConfig(contents, modelKey, *lib.ldpx);
+    if (!lib.ldpx()) lib.setLdpx(std::make_shared<LdpxConfig>());
+    return ParseLdpxConfig(contents, modelKey, *lib.ldpx());
 }
 
 } // namespace lntc

@@ -1,10 +1,10 @@
 #include "media/media_dialogs.h"
 
+#include "library/library.h"
 #include "media/default_media.h"
 #include "media/ldpx_config.h"
 #include "media/paper_sizes.h"
 #include "resources/ids.h"
-#include "store/library.h"
 #include "store/models.h"
 #include "store/records.h"
 #include "ui/message_box.h"
@@ -83,10 +83,10 @@ int modelIndex(const QueueRecord& q) {
 } // namespace
 
 void MergeQueueMedia(Library& lib, QueueRecord& q, DefaultMedia& media) {
-    if (!lib.defaultMedia) GetDefaultMedia(lib);
+    if (!lib.defaultMedia()) GetDefaultMedia(lib);
     int index = modelIndex(q);
-    media = lib.defaultMedia && index >= 0 ? lib.defaultMedia[static_cast<size_t>(index)]
-                                           : blankMedia();
+    media = lib.defaultMedia() && index >= 0 ? lib.defaultMedia()[static_cast<size_t>(index)]
+                                             : blankMedia();
     const uint16_t papers = std::min<uint16_t>(media.NumPaperSizes, LNTC_MEDIA_PAPER_SIZES);
     for (int t = 0; t < LNTC_MEDIA_TRAYS; ++t) {
         char* field = trayField(q, t);
@@ -439,7 +439,7 @@ uint16_t joinNames(Library& lib, QueueRecord& q, const std::vector<std::string>&
 
 bool PrepareBestAvailMedia(Library& lib, QueueRecord& queue, WindowRef owner,
                            std::vector<uint16_t>& available) {
-    const ServerConfig* config = lib.store.config.get();
+    const ServerConfig* config = lib.records().config();
     const std::string configDir = config ? std::string(fieldText(config->ConfigDir)) : "";
     const int index = modelIndex(queue);
     uint32_t rc = index >= 0 ? ReadLdpxCfgFile(lib, configDir.c_str(), kPrinterModels[index].key)
@@ -447,16 +447,18 @@ bool PrepareBestAvailMedia(Library& lib, QueueRecord& queue, WindowRef owner,
     if (rc == 0) {
         uint16_t count = 0;
         uint16_t ids[kLdpxTableEntries] = {};
-        GetLdpxPaperSizes(lib, config->OdrRelease, count, ids);
+        GetLdpxPaperSizes(lib.ldpx(), config->OdrRelease, count, ids);
         available.assign(ids, ids + std::min<size_t>(count, kLdpxTableEntries));
         if (queue.QDDefaultPaperSize[0] == '\0')
-            setField(queue.QDDefaultPaperSize, PaperSizeName(GetLdpxQDDefaultPaperSize(lib)));
+            setField(queue.QDDefaultPaperSize,
+                     PaperSizeName(GetLdpxQDDefaultPaperSize(lib.ldpx())));
         if (queue.PSDefaultPaperSize[0] == '\0')
-            setField(queue.PSDefaultPaperSize, PaperSizeName(GetLdpxPSDefaultPaperSize(lib)));
+            setField(queue.PSDefaultPaperSize,
+                     PaperSizeName(GetLdpxPSDefaultPaperSize(lib.ldpx())));
         if (queue.BestAvailPaperSizes[0] == '\0') {
             uint16_t n = 0;
             uint32_t best[kLdpxBestAvailEntries] = {};
-            GetLdpxBAPaperSizes(lib, n, best);
+            GetLdpxBAPaperSizes(lib.ldpx(), n, best);
             std::vector<std::string> names;
             for (uint16_t i = 0; i < n && i < kLdpxBestAvailEntries; ++i)
                 names.emplace_back(PaperSizeName(static_cast<uint16_t>(best[i])));
@@ -518,7 +520,7 @@ bool BestAvailMediaDialog::onInitDialog() {
     checkOverscanText();
     enable(bestctl::Remove, false);
     enable(bestctl::Add, false);
-    if (lib_.readOnlyRegistry)
+    if (lib_.registryReadOnly())
         applyReadOnlyRegistry();
     else
         setDefaultButton(ctl::Ok);

@@ -1,7 +1,7 @@
 #include "process/process.h"
 
+#include "library/library.h"
 #include "resources/ids.h"
-#include "store/library.h"
 #include "ui/message_box.h"
 
 #include <strings.h>

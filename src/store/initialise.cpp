@@ -1,11 +1,15 @@
 #include "store/initialise.h"
 
 #include "platform/c_locale.h"
+#include "platform/environment.h"
+#include "platform/errors.h"
+#include "product/product.h"
 #include "resources/ids.h"
+#include "resources/lookup.h"
 #include "store/fields.h"
-#include "store/library.h"
 #include "store/records.h"
 #include "store/registry_access.h"
+#include "store/shared_records.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -59,7 +63,7 @@ std::string defaultText(const Field& f, int element, const FontDefaults* fonts) 
 
 // Reads a field (every element of a list) from the key into the record; fonts supplies the
 // defaults that follow the installed fonts.
-void loadField(Library& lib, const Field& f, const char* key, void* record,
+void loadField(const StoreServices& store, const Field& f, const char* key, void* record,
                const FontDefaults* fonts = nullptr) {
     for (int e = 0; e < f.place.count; ++e) {
         const std::string name = valueName(f, e);
@@ -68,31 +72,32 @@ void loadField(Library& lib, const Field& f, const char* key, void* record,
         case Stored::None:
             break;
         case Stored::Number:
-            setNumber(f, record, ReadDwordValue(lib, key, n, f.number));
+            setNumber(f, record, ReadDwordValue(store.registry, key, n, f.number));
             break;
         case Stored::Word:
-            setNumber(f, record, static_cast<uint16_t>(ReadDwordValue(lib, key, n, f.number)));
+            setNumber(f, record,
+                      static_cast<uint16_t>(ReadDwordValue(store.registry, key, n, f.number)));
             break;
         case Stored::Text:
-            ReadStringValue(lib, key, n, defaultText(f, e, fonts).c_str(), textCell(f, record, e),
-                            f.place.size);
+            ReadStringValue(store.registry, key, n, defaultText(f, e, fonts).c_str(),
+                            textCell(f, record, e), f.place.size);
             break;
         case Stored::Keyword: {
             char word[64];
-            ReadStringValue(lib, key, n, "", word, sizeof word);
+            ReadStringValue(store.registry, key, n, "", word, sizeof word);
             setNumber(f, record, keywordToNumber(*f.keywords, word));
             break;
         }
         case Stored::Charset: {
             const bool byFonts = fonts != nullptr && (f.flags & flag::FontDefault) != 0;
             setNumber(f, record,
-                      ReadCharsetById(lib, f.id,
+                      ReadCharsetById(store.registry, f.id,
                                       byFonts ? fonts->charset : static_cast<uint16_t>(f.number)));
             break;
         }
         case Stored::Decimal: {
             char text[64];
-            ReadStringValue(lib, key, n, f.text, text, sizeof text);
+            ReadStringValue(store.registry, key, n, f.text, text, sizeof text);
             CLocaleScope c; // written as "7.5" whatever the locale of the writer
             setReal(f, record, std::strtod(text, nullptr));
             break;
@@ -104,8 +109,8 @@ void loadField(Library& lib, const Field& f, const char* key, void* record,
 // The ODR name the configuration saved for the ODR software ("domain:organization", the
 // organization "Quendal" when the name has none) into the name's first two parts. False when
 // there is none, or its parts do not fit: the name service's default applies then.
-bool savedOdrName(Library& lib, RlkName& name) {
-    ValueReader reader(lib, kLocalMachine, kOdrRootPath);
+bool savedOdrName(const StoreServices& store, RlkName& name) {
+    ValueReader reader(store.registry, kLocalMachine, kOdrRootPath);
     std::optional<std::string_view> text = reader.text("RLKDomain");
     if (!text) return false;
     const size_t colon = text->find(':');
@@ -125,9 +130,9 @@ bool savedOdrName(Library& lib, RlkName& name) {
 
 } // namespace
 
-void ApplySearchPathRule(Library& lib, const ServerConfig& config) {
+void ApplySearchPathRule(const StoreServices& store, const ServerConfig& config) {
     if (config.OdrRelease >= 310) return;
-    Environment& env = *lib.platform().env;
+    Environment& env = store.env;
     std::string module = env.modulePath();
     size_t slash = module.rfind('/');
     std::string folder = slash == std::string::npos ? std::string() : module.substr(0, slash);
@@ -138,20 +143,20 @@ void ApplySearchPathRule(Library& lib, const ServerConfig& config) {
     env.set("PATH", path);
 }
 
-uint32_t ReadOdrSystemDefaults(Library& lib, ServerConfig& config) {
+uint32_t ReadOdrSystemDefaults(const StoreServices& store, ServerConfig& config) {
     config.OdrSystemWord = 0;
     config.OdrRelease = 268;
     config.OdrGeneration = 1;
     config.SystemCharset = 2;
     static const Field* const odrName = findField(kConfigFields, "DefaultODR");
-    loadField(lib, *odrName, subkeyName(odrName->subkey), &config);
+    loadField(store, *odrName, subkeyName(odrName->subkey), &config);
 
-    ProductLibs& product = lib.product();
+    ProductLibs& product = store.product;
     const RlkTable* table = nullptr;
     uint32_t rc = product.abstLink("RLK", &table, 2);
     if (rc != 0 || table == nullptr) {
         if (rc == 0) rc = kRlkNoLibrary;
-        product.ztrLogError(rc, 0, 0, 0, lib.strings().load(str::LogRlkLink));
+        product.ztrLogError(rc, 0, 0, 0, store.strings.load(str::LogRlkLink));
         return rc;
     }
 
@@ -162,7 +167,7 @@ uint32_t ReadOdrSystemDefaults(Library& lib, ServerConfig& config) {
     std::memcpy(&name, config.Organization, sizeof name);
     if (config.Domain[0] == '\0') {
         // The name the administrator saved wins over the name service's default.
-        if (!savedOdrName(lib, name)) table->defaultName()(&name);
+        if (!savedOdrName(store, name)) table->defaultName()(&name);
         // Only the organization and domain are filled.
         std::memcpy(config.Organization, name.organization, sizeof name.organization);
         std::memcpy(config.Domain, name.domain, sizeof name.domain);
@@ -198,49 +203,49 @@ uint32_t ReadOdrSystemDefaults(Library& lib, ServerConfig& config) {
         config.OdrSystemWord = u32(34);
         config.SystemCharset = u16(10);
     } else {
-        product.sysLog(rc, lib.strings().load(str::LogOdrDefaults));
+        product.sysLog(rc, store.strings.load(str::LogOdrDefaults));
     }
     product.abstUnlink(&table);
     return rc;
 }
 
-void LoadQueueRecord(Library& lib, QueueRecord& q) {
-    ProductLibs& product = lib.product();
+void LoadQueueRecord(const StoreServices& store, QueueRecord& q) {
+    ProductLibs& product = store.product;
     // The area is the print server's; a missing one is its business, not a load failure.
     product.vGetGloArea(&q.GlobalArea, 56, 86);
     if (void* area = product.globalAreaAddress(q.GlobalArea)) std::memset(area, 0, 56);
-    q.UpdateTime = static_cast<int32_t>(lib.now());
+    q.UpdateTime = static_cast<int32_t>(store.clock.now());
 
     const std::string key = QueueKey(q);
     for (const Field& f : kQueueFields)
-        loadField(lib, f, key.c_str(), &q);
+        loadField(store, f, key.c_str(), &q);
 }
 
 namespace {
 
-void fillGeneral(Library& lib, ServerConfig& c, uint32_t& status) {
+void fillGeneral(const StoreServices& store, ServerConfig& c, uint32_t& status) {
     std::optional<FontDefaults> fonts;
     for (const Field& f : kConfigFields) {
         if ((f.flags & flag::OdrStep) != 0) {
             std::memset(c.Organization, 0,
                         sizeof c.Organization + sizeof c.Domain + sizeof c.DefaultODR);
-            status = ReadOdrSystemDefaults(lib, c);
-            ApplySearchPathRule(lib, c);
+            status = ReadOdrSystemDefaults(store, c);
+            ApplySearchPathRule(store, c);
             continue;
         }
         if ((f.flags & flag::FontDefault) != 0 && !fonts) fonts = fontDefaults(c);
-        loadField(lib, f, subkeyName(f.subkey), &c, fonts ? &*fonts : nullptr);
+        loadField(store, f, subkeyName(f.subkey), &c, fonts ? &*fonts : nullptr);
     }
 }
 
-void enumerateQueues(Library& lib, ServerConfig& c, QueueRecord* slots) {
-    Registry& reg = lib.registry();
+void enumerateQueues(const StoreServices& store, ServerConfig& c, QueueRecord* slots) {
+    Registry& reg = store.registry.registry();
     c.QueueCount = 0;
     RegKey key = kNoKey;
-    uint32_t rc = reg.openKey(lib.registryRoot, kQueuesKey, RegAccess::Read, key);
+    uint32_t rc = reg.openKey(store.registry.key(), kQueuesKey, RegAccess::Read, key);
     if (rc != 0) {
         if (rc != err::FileNotFound && rc != err::PathNotFound)
-            LogFailure(lib, rc, str::LogOpenKey);
+            store.registry.logFailure(rc, str::LogOpenKey);
         return;
     }
     KeyGuard guard(reg, key);
@@ -258,19 +263,19 @@ void enumerateQueues(Library& lib, ServerConfig& c, QueueRecord* slots) {
 
 } // namespace
 
-uint32_t FillSharedRecords(Library& lib, ServerConfig& c, QueueRecord* slots) {
+uint32_t FillSharedRecords(const StoreServices& store, ServerConfig& c, QueueRecord* slots) {
     std::memset(&c, 0, sizeof c);
     std::memset(slots, 0, sizeof(QueueRecord) * LNTC_MAX_QUEUES);
-    c.UpdateTime = static_cast<int32_t>(lib.now());
+    c.UpdateTime = static_cast<int32_t>(store.clock.now());
     c.Magic = LNTC_MAGIC;
     // One consistent picture of the store, even while a configuration run saves.
-    bool snapshot = lib.registry().beginSnapshot() == 0;
+    bool snapshot = store.registry.registry().beginSnapshot() == 0;
     uint32_t status = 0;
-    fillGeneral(lib, c, status);
-    enumerateQueues(lib, c, slots);
+    fillGeneral(store, c, status);
+    enumerateQueues(store, c, slots);
     for (int i = 0; i < c.QueueCount; ++i)
-        LoadQueueRecord(lib, slots[i]);
-    if (snapshot) lib.registry().endSnapshot();
+        LoadQueueRecord(store, slots[i]);
+    if (snapshot) store.registry.registry().endSnapshot();
     return status;
 }
 

@@ -1,6 +1,6 @@
 #include "store/models.h"
 
-#include "store/library.h"
+#include "resources/lookup.h"
 #include "store/records.h"
 
 #include <cstring>

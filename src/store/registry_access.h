@@ -2,6 +2,7 @@
 #pragma once
 #include "lntc/lntc.h"
 #include "platform/registry.h"
+#include "store/registry_root.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,8 +12,6 @@
 
 namespace lntc {
 
-class Library;
-
 inline constexpr const char* kProductRootPath = "SOFTWARE\\Quendal\\PrintServer\\CurrentVersion";
 inline constexpr const char* kOdrRootPath = "SOFTWARE\\Quendal\\ODR\\CurrentVersion";
 inline constexpr const char* kGeneralKey = "General";
@@ -20,16 +19,13 @@ inline constexpr const char* kFontsKey = "Fonts";
 inline constexpr const char* kQueuesKey = "Queues";
 inline constexpr uint32_t kStringReadBuffer = 256;
 
-// Logs a failure with a string-table message: the code, three zeros, the text.
-void LogFailure(Library& lib, uint32_t code, uint32_t messageId);
-
 // Typed reads of the values of one key with the store's rules: a missing key or value reads as
 // the default and is not logged; a value of another type, a string too long for the read
 // buffer and a key that cannot be opened are logged and read as the default.
 class ValueReader {
   public:
     // Opens parent\subkey for reading.
-    ValueReader(Library& lib, RegKey parent, std::string_view subkey);
+    ValueReader(RegistryRoot& root, RegKey parent, std::string_view subkey);
     ~ValueReader();
     ValueReader(const ValueReader&) = delete;
     ValueReader& operator=(const ValueReader&) = delete;
@@ -43,7 +39,7 @@ class ValueReader {
   private:
     bool query(const char* name, uint32_t& type, uint32_t& size);
 
-    Library& lib_;
+    RegistryRoot& root_;
     RegKey key_ = kNoKey;
     uint32_t code_ = 0;
     char buffer_[kStringReadBuffer];
@@ -51,24 +47,27 @@ class ValueReader {
 
 // A non-empty REG_SZ value cut to size-1 characters, else the default. Result: the platform
 // code of the open or query.
-uint32_t ReadStringValue(Library& lib, const char* subkey, const char* name,
+uint32_t ReadStringValue(RegistryRoot& root, const char* subkey, const char* name,
                          const char* defaultText, char* dest, uint16_t size);
-uint32_t ReadDwordValue(Library& lib, const char* subkey, const char* name, uint32_t defaultValue);
-uint32_t WriteStringValue(Library& lib, const char* subkey, const char* name, const char* text);
-uint32_t WriteDwordValue(Library& lib, const char* subkey, const char* name, uint32_t value);
+uint32_t ReadDwordValue(RegistryRoot& root, const char* subkey, const char* name,
+                        uint32_t defaultValue);
+uint32_t WriteStringValue(RegistryRoot& root, const char* subkey, const char* name,
+                          const char* text);
+uint32_t WriteDwordValue(RegistryRoot& root, const char* subkey, const char* name, uint32_t value);
 // The four forms by which arguments are given (nullptr for absent); -1 when the value form
 // lacks its subkey or name, 0 otherwise. Failures are logged only.
-int DeleteRegistryEntry(Library& lib, const char* key, const char* subkey, const char* valueName);
+int DeleteRegistryEntry(RegistryRoot& root, const char* key, const char* subkey,
+                        const char* valueName);
 // The value form and the subkey form with their platform code: 0 also when there was nothing
 // to delete. Failures are logged as well.
-uint32_t DeleteRegistryValue(Library& lib, const char* subkey, const char* valueName);
-uint32_t DeleteRegistrySubkey(Library& lib, const char* key, const char* subkey);
+uint32_t DeleteRegistryValue(RegistryRoot& root, const char* subkey, const char* valueName);
+uint32_t DeleteRegistrySubkey(RegistryRoot& root, const char* key, const char* subkey);
 
 // Groups the writes of one save so that they land together or not at all: a process killed
 // halfway, a write refused inside the batch or a refused commit leave the values as they were.
 class WriteBatch {
   public:
-    explicit WriteBatch(Library& lib);
+    explicit WriteBatch(RegistryRoot& root);
     // Rolls back what was not committed.
     ~WriteBatch();
     WriteBatch(const WriteBatch&) = delete;
@@ -85,21 +84,21 @@ class WriteBatch {
     uint32_t commit();
 
   private:
-    Library& lib_;
+    RegistryRoot& root_;
     bool active_ = false;
     uint32_t status_ = 0;
 };
 
 // By identifier: the value-table row's section and value name with the reads and writes above.
 // An identifier outside the table reads as the default and writes nothing.
-uint32_t ReadStringById(Library& lib, uint16_t id, const char* defaultText, char* dest,
+uint32_t ReadStringById(RegistryRoot& root, uint16_t id, const char* defaultText, char* dest,
                         uint16_t size);
-uint32_t ReadDwordById(Library& lib, uint16_t id, uint32_t defaultValue);
-uint32_t WriteStringById(Library& lib, uint16_t id, const char* text);
-uint32_t WriteDwordById(Library& lib, uint16_t id, uint32_t value);
+uint32_t ReadDwordById(RegistryRoot& root, uint16_t id, uint32_t defaultValue);
+uint32_t WriteStringById(RegistryRoot& root, uint16_t id, const char* text);
+uint32_t WriteDwordById(RegistryRoot& root, uint16_t id, uint32_t value);
 // A group's stored choice name as its character-set code (case-insensitive), else the default.
-uint16_t ReadCharsetById(Library& lib, uint16_t groupId, uint16_t defaultCode);
+uint16_t ReadCharsetById(RegistryRoot& root, uint16_t groupId, uint16_t defaultCode);
 // Stores the choice name of a code; a code without a choice stores an empty string.
-uint32_t WriteCharsetById(Library& lib, uint16_t groupId, uint16_t code);
+uint32_t WriteCharsetById(RegistryRoot& root, uint16_t groupId, uint16_t code);
 
 } // namespace lntc

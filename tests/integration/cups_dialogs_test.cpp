@@ -2,11 +2,11 @@
 // with printers added and deleted by lpadmin while the dialog is open; the ports of a device
 // folder.
 #include "connectivity/connectivity_dialogs.h"
+#include "library/library.h"
 #include "platform/platform.h"
 #include "platform/posix/cups_spooler.h"
 #include "product/posix_product.h"
 #include "resources/ids.h"
-#include "store/library.h"
 #include "store/records.h"
 #include "support/child_process.h"
 #include "support/cups_server.h"

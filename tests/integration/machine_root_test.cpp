@@ -6,6 +6,7 @@
 #include "connectivity/hosts_file.h"
 #include "library/accessors.h"
 #include "library/admin/regfile.h"
+#include "library/library.h"
 #include "library/lifecycle.h"
 #include "library/production.h"
 #include "media/ldpx_config.h"
@@ -17,11 +18,10 @@
 #include "platform/posix/sqlite_registry.h"
 #include "product/posix_product.h"
 #include "store/initialise.h"
-#include "store/library.h"
 #include "store/models.h"
 #include "store/records.h"
 #include "store/registry_access.h"
-#include "store/save.h"
+#include "store/shared_records.h"
 #include "support/child_process.h"
 #include "support/demo_files.h"
 #include "support/locales.h"
@@ -106,7 +106,7 @@ TEST_F(SharedConfig, AWriterKilledDuringASaveLeavesAReadableStore) {
             for (unsigned n = 0;; ++n) {
                 setField(q.Description, "save " + std::to_string(n));
                 setField(q.DeviceName, "save " + std::to_string(n));
-                SaveQueueRecord(lib, q, false);
+                lib.records().SaveQueueRecord(q, false);
             }
         });
         ASSERT_EQ(writer.await(), 'r');

@@ -81,7 +81,7 @@ TEST(ModuleFolder, BesideTheLibraryOrInItsOwnFolderAndTheBuiltHelpFileHasEveryTo
     process.env.module = kLibDir + "/liblntc.so";
     machine.modules.folder = kLibDir;
     ASSERT_EQ(LoadLibrary(process.lib()), 0u);
-    const std::string contents = readTextFile(process.lib().helpFilePath);
+    const std::string contents = readTextFile(process.lib().helpFile());
     // A topic with its title and text, for every dialog and every control F1 can be pressed on.
     auto shown = [&](uint32_t id) {
         const auto topic = findHelpTopic(contents, id);

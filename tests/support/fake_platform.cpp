@@ -13,13 +13,14 @@ using Bytes = std::vector<unsigned char>;
 
 class FakeSection : public Section {
   public:
-    FakeSection(std::deque<FillState>& script, std::vector<std::shared_ptr<Bytes>> parts)
-        : script_(script), parts_(std::move(parts)) {}
+    FakeSection(std::deque<FillState>& script, const uint32_t& writableError,
+                std::vector<std::shared_ptr<Bytes>> parts)
+        : script_(script), writableError_(writableError), parts_(std::move(parts)) {}
 
     size_t partSize(size_t part) const override { return parts_.at(part)->size(); }
-    void* mapPart(size_t part, bool, uint32_t& error) override {
-        error = 0;
-        return parts_.at(part)->data();
+    void* mapPart(size_t part, bool writable, uint32_t& error) override {
+        error = writable ? writableError_ : 0;
+        return error ? nullptr : parts_.at(part)->data();
     }
     void unmapPart(size_t, void*) override {}
     FillState waitFilled(std::chrono::milliseconds) override {
@@ -32,6 +33,7 @@ class FakeSection : public Section {
 
   private:
     std::deque<FillState>& script_;
+    const uint32_t& writableError_;
     std::vector<std::shared_ptr<Bytes>> parts_;
 };
 
@@ -75,7 +77,7 @@ uint32_t FakeSections::openUnit(const std::vector<SectionPart>& parts,
         memories.push_back(hold(part.name, part.size, made));
         if (memories.size() == 1) created = made;
     }
-    out = std::make_unique<FakeSection>(fillScript, std::move(memories));
+    out = std::make_unique<FakeSection>(fillScript, writableError, std::move(memories));
     return 0;
 }
 

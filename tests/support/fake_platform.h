@@ -17,7 +17,8 @@ namespace lntc::test {
 // and it disappears when the last handle closes.
 class FakeSections : public Sections {
   public:
-    uint32_t openError = 0; // open() and openEvent() answer this when not 0
+    uint32_t openError = 0;     // open() and openEvent() answer this when not 0
+    uint32_t writableError = 0; // writable views of open sections fail with this when not 0
     // Answers of waitFilled() in order; when used up, Filled.
     std::deque<Section::FillState> fillScript;
 

@@ -29,6 +29,12 @@ void TestLibrary::unload() {
     unloaded = true;
 }
 
+void TestLibrary::makeRegistryReadOnly() {
+    machine.registry.setReadOnly(true);
+    lib_->registryRoot().open();
+    machine.registry.setReadOnly(false);
+}
+
 std::vector<std::string> TestLibrary::loggedTexts() const {
     std::vector<std::string> out;
     for (const auto& e : product.errors)

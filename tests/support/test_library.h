@@ -1,8 +1,8 @@
 // A Library over fakes, for unit tests of the product logic. Two TestLibrary objects built
 // over one FakeMachine behave like two processes on one machine.
 #pragma once
+#include "library/library.h"
 #include "store/fields.h"
-#include "store/library.h"
 #include "support/fake_platform.h"
 #include "support/fake_product.h"
 #include "support/fake_spooler.h"
@@ -43,6 +43,9 @@ class TestLibrary {
     uint32_t loadStatus = 0;
     bool unloaded = false;
     void unload();
+    // Reopens the registry root as a process does that may not write the store; the store
+    // itself stays writable.
+    void makeRegistryReadOnly();
 
     // Texts of the error-log lines written so far.
     std::vector<std::string> loggedTexts() const;

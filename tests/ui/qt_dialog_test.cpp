@@ -183,7 +183,7 @@ TEST(QtMessageBox, StylesGiveTheirButtonsIconsAndAnswers) {
 // through the Qt host, nested modal loops and boxes included.
 TEST(QtConfiguration, OneQueueConfiguredWithKeysAndClicksIsSavedAndTheRunEndsWithOk) {
     QtLibrary q;
-    q.lib().defaultMedia.reset(new DefaultMedia[kModelCount]());
+    q.lib().setDefaultMedia(std::make_unique<DefaultMedia[]>(kModelCount));
     q.t.product.setDirectoryJson(R"({"default": "Alpha:Quendal", "odrs": [
       {"domain": "Alpha", "organization": "Quendal",
        "queues": [{"name": "LASER_1", "printServer": "testhost"},
@@ -222,7 +222,7 @@ TEST(QtConfiguration, OneQueueConfiguredWithKeysAndClicksIsSavedAndTheRunEndsWit
 
     const std::string queue = productPath("Queues\\LASER_1");
     EXPECT_EQ(getString(q.machine.registry, queue, "Printer"), "HP_LASERJET_4M");
-    EXPECT_EQ(std::string(q.lib().store.queues.get()[0].Name), "LASER_1");
+    EXPECT_EQ(std::string(q.lib().records().slots()[0].Name), "LASER_1");
 }
 
 } // namespace

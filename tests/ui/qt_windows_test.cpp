@@ -114,8 +114,8 @@ TEST(QtLogo, TheLogoIsCentredOnTopWithItsTimerShowsTheArtworkAndTheTextsAndClose
 // The file's format is the help file's own test; here: the window shows what is asked.
 TEST_F(QtHelp, HelpShowsTheTopicOfTheContext) {
     TempRoot dir;
-    q.lib().helpFilePath = dir.path() + "/liblntc.HLP";
-    std::ofstream(q.lib().helpFilePath) << "[500] Values\nThe dialog.\n[4001] Count\nHow many.\n";
+    q.lib().setHelpFile(dir.path() + "/liblntc.HLP");
+    std::ofstream(q.lib().helpFile()) << "[500] Values\nThe dialog.\n[4001] Count\nHow many.\n";
     q.run(d, [&] {
         QTest::keyClick(q.control(d, ctl::Help), Qt::Key_Space); // the Help button
         auto* help = dynamic_cast<HelpWindow*>(q.host.helpWindow());

@@ -7,7 +7,7 @@
 #include "store/models.h"
 #include "store/records.h"
 #include "store/registry_access.h"
-#include "store/save.h"
+#include "store/shared_records.h"
 #include "support/ui_support.h"
 #include "ui/address_edit.h"
 
@@ -136,7 +136,7 @@ struct Pieces : ::testing::Test, HeadlessLibrary {
 // A new queue of each model class: the whole record, and what saving it writes; each opens its
 // own dialog, and no other.
 TEST_F(Pieces, NewQueueOfEachModelClassItsRecordItsSaveAndItsDialog) {
-    t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]()); // no media table needed
+    t.lib().setDefaultMedia(std::make_unique<DefaultMedia[]>(kModelCount)); // no media table needed
     const std::pair<int, uint16_t> cases[] = {{1, dlg::PrinterConfig},
                                               {5, dlg::LargeDocConfig},
                                               {7, dlg::LargeDocConfig},
@@ -148,7 +148,7 @@ TEST_F(Pieces, NewQueueOfEachModelClassItsRecordItsSaveAndItsDialog) {
         QueueRecord& q = records.emplace_back();
         InitNewQueueRecord(model, "NEWQ" + std::to_string(model), "a queue", q);
         QueueRecord copy = q;
-        EXPECT_EQ(SaveQueueRecord(t.lib(), copy, true), 0);
+        EXPECT_TRUE(t.lib().records().SaveQueueRecord(copy, true).ok());
         host.script(dialog).cancel();
         EXPECT_EQ(RunModelDialog(t.lib(), nullptr, model, copy), id::Cancel) << model;
     }
@@ -199,7 +199,7 @@ TEST_F(Pieces, TheSameModelAndACopyImportedFromAQueueOfItsModel) {
                             source->GlobalArea != 0, q.UpdateTime == source->UpdateTime),
               "NEWQ//DEV_B_Q 0 1 1");
 
-    t->readOnlyRegistry = true;
+    t.makeRegistryReadOnly();
     auto& readOnly = host.script(dlg::NewQueue).then([](const ModelWindow& w) {
         EXPECT_FALSE(w.at(ctl::Ok).enabled || w.at(newqueuectl::Import).enabled);
     });

@@ -40,7 +40,8 @@ struct Queue : HeadlessLibrary {
         setField(q.DeviceName, "PRN1");
         q.Connectivity = 1;
         q.TCP_SocketNumber = 515;
-        t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]()); // no media table needed
+        t.lib().setDefaultMedia(
+            std::make_unique<DefaultMedia[]>(kModelCount)); // no media table needed
         if (hosts) machine.files.addFile(kHosts, hosts);
     }
     int model(const char* key) {
@@ -257,7 +258,7 @@ TEST_F(SpoolerDialogs, PrintManagerEntriesWhatOkStoresAndRefresh) {
     // Refresh lists anew and selects the opening text again.
     q.Connectivity = 0;
     setField(q.DeviceName, "Office");
-    t.lib().readOnlyRegistry = true; // Cancel stays the default after a Refresh
+    t.makeRegistryReadOnly(); // Cancel stays the default after a Refresh
     auto& s = host.script(dlg::PrintManager).select(pmctl::Printer, kBare);
     s.then([&](const ModelWindow&) { machine.spooler.printerList.push_back({"New", "Added"}); });
     s.click(pmctl::Refresh).then([](auto& w) { EXPECT_EQ(w.defaultButton, ctl::Cancel); }).cancel();

@@ -139,7 +139,7 @@ TEST(DialogModal, AMissingTemplateADisplaylessHostOrAScriptMistakeEndTheDialogAn
     // A read-only registry makes Cancel the default; a disabled default or Cancel holds Enter
     // and the close box, not Escape.
     Values ro;
-    ro.lib().readOnlyRegistry = true;
+    ro.t.makeRegistryReadOnly();
     ro.d.atInit = [](ValuesDialog& dlg) { dlg.enable(ctl::Cancel, false); };
     ro.s.enter().closeBox().then([](const ModelWindow& w) { EXPECT_FALSE(w.ended); });
     ro.s.escape();
@@ -149,7 +149,7 @@ TEST(DialogModal, AMissingTemplateADisplaylessHostOrAScriptMistakeEndTheDialogAn
     // The wait window is centred, on top, has the focus while it stands and says what is missing.
     // Then the Help button and F1 ask for the dialog's and the controls' contexts.
     Values v;
-    v.lib().helpFilePath = "c:\\lnt\\LNTC.HLP";
+    v.lib().setHelpFile("c:\\lnt\\LNTC.HLP");
     HeadlessHost& host = v.host;
     // The texts for a missing message are the library's strings, so a localised module has them.
     v.lib().strings().pushFront([](uint32_t id) -> std::optional<std::string> {

@@ -147,7 +147,7 @@ TEST(LdpxFile, TheFolderMustFitAndOlderOdrsGetNoExecutive) {
     const auto paperSizes = [&](uint16_t release) {
         uint16_t ids[kLdpxTableEntries];
         uint16_t count = 0xAAAA;
-        EXPECT_EQ(GetLdpxPaperSizes(t.lib(), release, count, ids), 0u);
+        EXPECT_EQ(GetLdpxPaperSizes(t.lib().ldpx(), release, count, ids), 0u);
         return Ids(ids, ids + count);
     };
     const auto read = [&](const std::string& dir, const char* model) {

@@ -96,7 +96,7 @@ TEST(Logo, WithoutADisplayOrAWindowNoLogoButTheLoadStandsAFailingEventFailsItAnd
     uint32_t error = 0;
     EXPECT_EQ(StartLogo(f->lib(), &error), 0);
     // The failed load let go of the registry root itself.
-    EXPECT_EQ(std::tuple(f->loadStatus, error, refused.asked, f->lib().registryRoot),
+    EXPECT_EQ(std::tuple(f->loadStatus, error, refused.asked, f->lib().registryRoot().key()),
               std::tuple(err::AccessDenied, err::AccessDenied, "", kNoKey));
 
     // A localised module's word for the developer build replaces the built-in one.

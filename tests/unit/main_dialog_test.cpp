@@ -7,7 +7,7 @@
 #include "store/models.h"
 #include "store/records.h"
 #include "store/registry_access.h"
-#include "store/save.h"
+#include "store/shared_records.h"
 #include "support/ui_support.h"
 
 #include <gtest/gtest.h>
@@ -65,23 +65,23 @@ struct World : HeadlessLibrary {
     uint32_t initResult = 0;
 
     explicit World(const char* directory = kDirectory) : HeadlessLibrary(false) {
-        t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]());
+        t.lib().setDefaultMedia(std::make_unique<DefaultMedia[]>(kModelCount));
         t.product.setDirectoryJson(directory);
         for (const char* m : {"LJA", "LJB", "GNX"})
             machine.files.addFile(std::string(kModules) + m + ".dll", "");
-        WriteStringValue(lib(), kFontsKey, "Font1", "Courier");
-        WriteStringValue(lib(), kFontsKey, "DefaultFont", "Courier");
-        WriteCharsetById(lib(), 4100, 11);
+        WriteStringValue(lib().registryRoot(), kFontsKey, "Font1", "Courier");
+        WriteStringValue(lib().registryRoot(), kFontsKey, "DefaultFont", "Courier");
+        WriteCharsetById(lib().registryRoot(), 4100, 11);
     }
-    const ServerConfig& shared() { return *lib().store.config.get(); }
+    const ServerConfig& shared() { return *lib().records().config(); }
     void init() {
-        if (!lib().store.sections) initResult = InitialiseSharedConfig(lib());
+        if (!lib().records().attached()) initResult = InitialiseSharedConfig(lib());
     }
     void configured(const char* name, int model) {
         init();
         QueueRecord q{};
         InitNewQueueRecord(model, name, "", q);
-        ASSERT_EQ(SaveQueueRecord(lib(), q, true), 0);
+        ASSERT_TRUE(lib().records().SaveQueueRecord(q, true).ok());
     }
     // The main dialog's script; run() then runs the configuration, 1 when it ended with OK.
     DialogScript& main() {
@@ -104,7 +104,7 @@ struct World : HeadlessLibrary {
     std::string slots() {
         std::string out;
         for (int i = 0; i < LNTC_MAX_QUEUES; ++i)
-            if (const QueueRecord& q = lib().store.queues.get()[i]; q.Name[0])
+            if (const QueueRecord& q = lib().records().slots()[i]; q.Name[0])
                 out += std::string(q.Name) + ":" + q.Printer + " ";
         return out;
     }
@@ -134,7 +134,7 @@ TEST(MainDialogStartUp, Cases) {
         World w(c.directory);
         if (c.combined) w.machine.registry.setString(kOdrRootPath, "ProductType", "ODRServer");
         w.init();
-        w.lib().readOnlyRegistry = c.readOnly;
+        if (c.readOnly) w.t.makeRegistryReadOnly();
         DialogScript& s = w.host.script(dlg::Main).then([&](const ModelWindow& m) {
             const std::string& note = m.at(mc::Note).text;
             EXPECT_EQ(std::tuple(m.focus, m.at(mc::ToConfigure).itemTexts(),
@@ -228,8 +228,8 @@ TEST_F(MainDialog, OkAndCancelQuestionsAndRefusedNames) {
     const std::tuple<const char*, const char*, size_t> cases[] = {
         {"", "Courier", 1}, {"Courier", "", 1}, {"", "", 2}};
     for (const auto& [font1, defaultFont, asked] : cases) {
-        WriteStringValue(lib(), kFontsKey, "Font1", font1);
-        WriteStringValue(lib(), kFontsKey, "DefaultFont", defaultFont);
+        WriteStringValue(lib().registryRoot(), kFontsKey, "Font1", font1);
+        WriteStringValue(lib().registryRoot(), kFontsKey, "DefaultFont", defaultFont);
         host.answer(id::No);
         for (size_t i = 0; i < asked; ++i)
             host.answer(id::Yes);
@@ -291,6 +291,41 @@ TEST_F(MainDialog, CreateImportModelChangeAndDelete) {
     EXPECT_EQ(t.loggedTexts(),
               (Texts{"LNTC: The queue 'EVIL\\SUB" + cannot, "LNTC: The queue 'BEL\\x07" + cannot}));
     EXPECT_EQ(getString(machine.registry, evil, "Printer").value_or(""), "HP_LASERJET_4M");
+}
+
+// What the store refuses, the main dialog tells: no free slot for a new queue, then a registry
+// that takes nothing (a deletion, a configured queue's save). Nothing changes.
+TEST_F(MainDialog, SavesAndDeletionsTheStoreRefusesAreToldAndChangeNothing) {
+    std::string queues, names;
+    for (int i = 0; i < 16; ++i) {
+        const std::string name = i ? "K" + std::to_string(i) : "LASER_1";
+        queues += R"({"name": ")" + name + R"(", "printServer": "testhost"}, )";
+        configured(name.c_str(), 1);
+        names += name + ":HP_LASERJET_4M ";
+    }
+    t.product.setDirectoryJson(R"({"default": "Alpha:Quendal", "odrs": [{"domain": "Alpha",
+      "organization": "Quendal", "queues": [)" +
+                               queues + R"({"name": "LASER_2", "printServer": "testhost"}]}]})");
+    for (const char* question : {"Delete queue", "still wish to exit"})
+        host.answerWhen(question, id::Yes);
+    host.script(dlg::NewQueue).ok();
+    host.script(dlg::PrinterConfig).ok(); // LASER_2
+    host.script(dlg::PrinterConfig).ok(); // LASER_1
+    DialogScript& s = main();
+    s.select(mc::ToConfigure, "LASER_2").select(mc::Model, "HP LaserJet 4M").click(mc::Configure);
+    s.then([this](const ModelWindow&) { machine.registry.setReadOnly(true); });
+    s.select(mc::Current, "LASER_1").click(mc::Delete);
+    s.select(mc::Current, "LASER_1").click(mc::Configure);
+    s.then([this](const ModelWindow&) { machine.registry.setReadOnly(false); }).closeBox();
+    run();
+    EXPECT_EQ(
+        takeBoxes(40),
+        (Texts{"Maximum number of queues (16) exceeded.", "The LASER_2 queue was not configured.",
+               "Delete queue LASER_1?", "Access is denied.", "The LASER_1 queue was not deleted.",
+               "Access is denied.", "The LASER_1 queue was not configured.",
+               "All successful queue configurations/dele"}));
+    EXPECT_EQ(slots(), names);
+    EXPECT_EQ(opened(dlg::PrinterConfig), 2);
 }
 
 // Queues are matched to the ODR's ignoring case; one it does not assign is asked about. A

@@ -76,7 +76,7 @@ class DefaultMediaTable : public ::testing::Test {
         }
     }
     const DefaultMedia& model(const char* key) {
-        return t->lib().defaultMedia[static_cast<size_t>(ModelIndexOfKey(key))];
+        return t->lib().defaultMedia()[static_cast<size_t>(ModelIndexOfKey(key))];
     }
 };
 
@@ -92,7 +92,7 @@ TEST_F(DefaultMediaTable, QueriesBuildTheTableABuildReplacesItAFailedOneKeepsItA
     set("HP_LASERJET_4M", {}, {"LETTER, 0", "LETTER_L, 1"});
     set("GENERIC_POSTSCRIPT", {}, {"A4, 1", "A4, 0"});
     start();
-    EXPECT_EQ(t->lib().defaultMedia, nullptr);
+    EXPECT_EQ(t->lib().defaultMedia(), nullptr);
     const QueueRecord hp = queue("HP_LASERJET_4M");
     // clang-format off
     const std::tuple<QueueRecord, const char*, int16_t> cases[] = {
@@ -111,7 +111,7 @@ TEST_F(DefaultMediaTable, QueriesBuildTheTableABuildReplacesItAFailedOneKeepsItA
     EXPECT_EQ(describe(model("OTHER"), false), "A4:1 A3:1 | 65535/0 65535/0 65535/0");
     EXPECT_EQ(t->host.shown.size(), 1u);
     t->unload();
-    EXPECT_EQ(t->lib().defaultMedia, nullptr);
+    EXPECT_EQ(t->lib().defaultMedia(), nullptr);
 
     // Another process: without its shared configuration nothing is built, and that is logged; with
     // it, every query tries again and says what to run.
@@ -235,8 +235,8 @@ Check text(int id, const char* expected) {
 }
 
 TEST_F(MediaDialogs, TheMergeTakesStoredTraysAndFillsWhatIsEmptyFromTheModel) {
-    t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]);
-    t.lib().defaultMedia[1] = media; // HP_LASERJET_4M
+    t.lib().setDefaultMedia(std::make_unique<DefaultMedia[]>(kModelCount));
+    t.lib().defaultMedia()[1] = media; // HP_LASERJET_4M
     setField(q.Tray1_Top, "LETTER, 1");
     setField(q.Tray2_Bottom, "NONE");
     q.EjectTray = q.PSDefaultTray = -1;

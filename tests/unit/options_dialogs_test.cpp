@@ -247,7 +247,7 @@ TEST_F(OptionsDialogs, OptionsOpenWithTheRootsFormatAndNotesSwitchAndOkChecksBef
                         "time 3 switches 1001"); // the notes switch was on
 
     // A read-only registry leaves only Cancel in both dialogs.
-    lib().readOnlyRegistry = true;
+    t.makeRegistryReadOnly();
     for (uint16_t d : {dlg::Fonts, dlg::GeneralOptions})
         host.script(d).then([](auto& w) { EXPECT_FALSE(w.at(ctl::Ok).enabled); }).cancel();
     EXPECT_EQ(RunFontsDialog(lib(), nullptr, cfg), id::Cancel);

@@ -296,7 +296,7 @@ TEST_F(LocalisedResources, AModuleServesFirstUnlessItsTextOrTemplateDoesNotFit) 
     process->unload();
     EXPECT_EQ(text(str::ErrorCaption), "Configuration Error");
     EXPECT_EQ(process->lib().templates().find(dlg::Wait), builtinTemplate(dlg::Wait));
-    EXPECT_EQ(process->lib().resourceModule, nullptr);
+    EXPECT_EQ(process->lib().resourceModule(), nullptr);
 }
 
 // The first module that exists is the one meant: a broken one is logged, the next ones are not

@@ -68,7 +68,7 @@ struct ScriptedPrinterDialog : ::testing::Test, HeadlessLibrary {
 
     ScriptedPrinterDialog() : HeadlessLibrary(false) {
         host.onScriptError = nullptr; // a failing script is what some cases check
-        t.lib().defaultMedia.reset(new DefaultMedia[kModelCount]());
+        t.lib().setDefaultMedia(std::make_unique<DefaultMedia[]>(kModelCount));
         setField(q.Name, "LASER");
         setField(q.Printer, "GENERIC_POSTSCRIPT");
         std::tie(q.Connectivity, q.DataEncode, q.WaitTimeout) = std::make_tuple(2, 0, 10);

@@ -6,7 +6,7 @@
 #include "store/fields.h"
 #include "store/initialise.h"
 #include "store/registry_access.h"
-#include "store/save.h"
+#include "store/shared_records.h"
 #include "support/locales.h"
 #include "support/test_library.h"
 
@@ -49,6 +49,7 @@ class Store : public ::testing::Test {
         ASSERT_NE(config(), nullptr);
     }
     const QueueRecord* queue(const std::string& name) { return queueIn(*t, name); }
+    SharedRecords& records() { return t->lib().records(); }
     const ServerConfig* config() { return configIn(*t); }
     // A value below the product root; "#" a number.
     void store(const std::string& key, const std::string& name, const std::string& v) {
@@ -200,7 +201,7 @@ TEST_F(Store, TheRootOpensForWritingWithoutTheWriteLockOrElseReadOnly) {
         m.registry.setReadOnly(k.readOnly);
         TestLibrary t(m);
         EXPECT_EQ(t.loadStatus != 0, k.load != 0) << k.rootExists << k.readOnly;
-        EXPECT_EQ(t->readOnlyRegistry, k.readOnly && k.load == 0);
+        EXPECT_EQ(t->registryReadOnly(), k.readOnly && k.load == 0);
         EXPECT_EQ(t.logged("LNTC: Error creating registration key"), k.readOnly || k.load != 0);
         EXPECT_EQ(m.registry.hasKey(kProductRootPath), k.load == 0);
         EXPECT_STREQ(k.load ? "-" : configIn(t)->ConfigDir,
@@ -301,7 +302,7 @@ TEST_F(Store, EveryFieldReadsItsDefaultWhenMissingOrOfTheWrongTypeInTheLoadersOr
 // holds "7.5" whatever the locale.
 TEST_F(Store, EachModelClassSavesItsFieldsAndWhatWasSavedLoadsBack) {
     GermanProcessLocale german; // where the machine can make it
-    const std::vector<std::pair<std::string, uint8_t>> records = {
+    const std::vector<std::pair<std::string, uint8_t>> classes = {
         {"", saves::Always},
         {"HP_LASERJET_4M", saves::HpLaserJet},
         {"RICOH_LP-M20", saves::Ricoh},
@@ -314,12 +315,13 @@ TEST_F(Store, EachModelClassSavesItsFieldsAndWhatWasSavedLoadsBack) {
             put(*fields[i], record, sampleOf(*fields[i], i).first);
     };
     start();
-    for (const auto& [printer, bit] : records) {
+    for (const auto& [printer, bit] : classes) {
         QueueRecord q{};
         fill(true, &q);
         setField(q.Name, std::to_string(bit));
         setField(q.Printer, printer);
-        ASSERT_EQ(printer.empty() ? 0 : SaveQueueRecord(t->lib(), q, true), 0);
+        ASSERT_EQ(printer.empty() ? SaveStatus::Done : records().SaveQueueRecord(q, true).kind,
+                  SaveStatus::Done);
     }
     ServerConfig c = *config();
     fill(false, &c);
@@ -328,7 +330,7 @@ TEST_F(Store, EachModelClassSavesItsFieldsAndWhatWasSavedLoadsBack) {
     setField(c.Fonts[3], "d.2ps"); // after the first empty entry: not saved, nor deleted
     store("Fonts", "Font4", "old.2ps");
     c.QueueCount = 9; // a stale working copy's count is not taken over
-    ASSERT_EQ(SaveServerConfig(t->lib(), c), 0);
+    ASSERT_EQ(records().SaveServerConfig(c).kind, SaveStatus::Done);
     EXPECT_EQ(held("Fonts", "Font2") + held("Fonts", "Font4") + held("Queues\\4", "ImageHardware") +
                   held("Queues\\16", "ImageHardware") + std::to_string(config()->QueueCount),
               "b.2psold.2psLDPXNONE5");
@@ -336,7 +338,7 @@ TEST_F(Store, EachModelClassSavesItsFieldsAndWhatWasSavedLoadsBack) {
 
     for (bool fresh : {false, true}) { // what the registry holds, then what a fresh fill reads
         if (fresh) t.reset(), start();
-        for (const auto& [printer, bits] : records) {
+        for (const auto& [printer, bits] : classes) {
             const std::string name = printer.empty() ? "" : std::to_string(bits);
             const auto fields = storedFields(!name.empty());
             for (size_t i = 0; i < fields.size(); ++i) {
@@ -359,9 +361,9 @@ TEST_F(Store, EachModelClassSavesItsFieldsAndWhatWasSavedLoadsBack) {
     QueueRecord h = *queue("1");
     setField(h.Printer, "RICOH_LP-M32");
     h.QDDefaultTray = -1;
-    ASSERT_EQ(SaveQueueRecord(t->lib(), h, false), 0);
+    ASSERT_EQ(records().SaveQueueRecord(h, false).kind, SaveStatus::Done);
     c.FormerCharset = 99;
-    ASSERT_EQ(SaveServerConfig(t->lib(), c), 0);
+    ASSERT_EQ(records().SaveServerConfig(c).kind, SaveStatus::Done);
     EXPECT_EQ(held("Queues\\1", "Tray1/Top") + "|" + held("Queues\\1", "EjectTray") + "|" +
                   held("Queues\\1", "QDDefaultTray") + "|" + held("Fonts", "FormerCharset"),
               std::string(h.Tray1_Top) + "|UPPER_OFFSET|(none)|");
@@ -424,7 +426,7 @@ TEST_F(Store, VersionChecksNullArgumentsSlotsWithHolesAndRetainFlags) {
                LNTC_E_ARGUMENT, LNTC_E_NO_QUEUE, 0}));
     EXPECT_EQ(c, reinterpret_cast<const ServerConfig*>(0x1)); // nothing stored
 
-    ASSERT_EQ(DeleteQueueRecord(t->lib(), "B"), 0);
+    ASSERT_EQ(records().DeleteQueueRecord("B").kind, SaveStatus::Done);
     auto nameAt = [&](int i) { return GetQueueName(t->lib(), i, &name) ? "-" : std::string(name); };
     EXPECT_EQ(nameAt(-1) + nameAt(1) + nameAt(2) + nameAt(16) + nameAt(5) +
                   std::to_string(config()->QueueCount),
@@ -434,7 +436,7 @@ TEST_F(Store, VersionChecksNullArgumentsSlotsWithHolesAndRetainFlags) {
     EXPECT_FALSE(machine.registry.hasKey(productPath("Queues\\B")));
     QueueRecord f = *queue("A");
     setField(f.Name, "F");
-    ASSERT_EQ(SaveQueueRecord(t->lib(), f, true), 0);
+    ASSERT_EQ(records().SaveQueueRecord(f, true).kind, SaveStatus::Done);
     EXPECT_EQ(nameAt(1) + std::to_string(config()->QueueCount), "F6"); // the hole is filled first
 
     machine.clock.time += 60; // the retain flag lives in the shared record only
@@ -471,66 +473,66 @@ TEST_F(Store, SaveAndDeleteRefuseWhatHasNoSlotAndWriteFailuresAreLogged) {
     EXPECT_TRUE(queue("Q5") && !queue("Q6")); // the first 16 in the order of enumeration
     QueueRecord q = *queue("Q0");
     setField(q.Name, "EXTRA");
-    EXPECT_EQ(SaveQueueRecord(t->lib(), q, true), -1);
+    const SaveStatus::Kind extra = records().SaveQueueRecord(q, true).kind;
     setField(q.Name, "GHOST");
-    EXPECT_EQ(SaveQueueRecord(t->lib(), q, false), -1);
-    EXPECT_EQ(DeleteQueueRecord(t->lib(), "GHOST"), -1);
-    std::vector<std::string> shown;
-    for (const ShownBox& b : t->host.shown)
-        shown.push_back(b.caption + ": " + b.text);
-    const std::string ghost = "Configuration Error: Error locating the GHOST queue information.";
-    EXPECT_EQ(shown,
-              (std::vector<std::string>{
-                  "Configuration Error: Maximum number of queues (16) exceeded.", ghost, ghost}));
+    EXPECT_EQ(std::vector<int>({extra, records().SaveQueueRecord(q, false).kind,
+                                records().DeleteQueueRecord("GHOST").kind}),
+              std::vector<int>(
+                  {SaveStatus::NoFreeSlot, SaveStatus::QueueNotFound, SaveStatus::QueueNotFound}));
+    EXPECT_TRUE(t->host.shown.empty()); // the store tells, the dialogs show
     EXPECT_FALSE(machine.registry.hasKey(productPath("Queues\\EXTRA")));
     EXPECT_EQ(config()->QueueCount, 16);
 
     // A new queue of a name that a slot holds would hide the other slot.
-    ASSERT_EQ(DeleteQueueRecord(t->lib(), "Q15"), 0);
+    ASSERT_EQ(records().DeleteQueueRecord("Q15").kind, SaveStatus::Done);
     q = *queue("Q0");
-    EXPECT_EQ(SaveQueueRecord(t->lib(), q, true), -1);
+    EXPECT_EQ(records().SaveQueueRecord(q, true).kind, SaveStatus::AlreadyHasSlot);
     EXPECT_EQ(config()->QueueCount, 15);
     EXPECT_TRUE(
         t->logged("LNTC: The Q0 queue already has a slot and was not saved as a new queue"));
     // An empty name names no queue, and never the key of them all.
-    EXPECT_EQ(DeleteQueueRecord(t->lib(), ""), -1);
+    EXPECT_EQ(records().DeleteQueueRecord("").kind, SaveStatus::QueueNotFound);
     EXPECT_TRUE(machine.registry.hasKey(productPath("Queues\\Q0")));
 }
 
 // A save that the registry does not take whole (a write refused inside the batch, a refused
-// commit, a store that takes no writes) lands nowhere, not even in the caller's time stamp, and
-// the queue saves say why.
+// commit, a store that takes no writes), or whose slot cannot be written, lands nowhere, not even
+// in the caller's time stamp, and says why; a deletion whose slot cannot be written keeps the key.
 TEST_F(Store, ASaveTheRegistryRefusesChangesNothingAndSaysSo) {
     store("Queues\\A", "Description", "old");
     store("General", "TimeString", "old");
     start();
     using Op = MemoryRegistry::Op;
-    const std::tuple<std::optional<Op>, uint32_t, std::string> cases[] = {
-        {Op::SetValue, err::DiskFull, "112 112 112 There is not enough space on the disk."},
-        {Op::CommitBatch, err::RegistryIoFailed,
-         "1016 1016 1016 An I/O operation initiated by the registry failed unrecoverably."},
-        {std::nullopt, err::AccessDenied, "5 5 5 Access is denied."}};
-    for (const auto& [op, code, expected] : cases) {
-        t->host.shown.clear();
+    const std::tuple<std::optional<Op>, uint32_t, bool, std::string> cases[] = {
+        {Op::SetValue, err::DiskFull, false, "4:112 4:112 4:112 "},
+        {Op::CommitBatch, err::RegistryIoFailed, false, "4:1016 4:1016 4:1016 "},
+        {std::nullopt, err::AccessDenied, false, "4:5 4:5 4:5 "},
+        {std::nullopt, err::NotEnoughMemory, true, "5:8 5:8 5:8 5:8 "}};
+    for (const auto& [op, code, views, expected] : cases) {
         machine.clock.time += 60;
         QueueRecord a = *queue("A"), b = a;
         ServerConfig c = *config();
         const int32_t times[] = {a.UpdateTime, c.UpdateTime};
         setField(a.Description, "new"), setField(b.Name, "B"), setField(c.TimeString, "new");
         std::string seen;
-        for (int save = 0; save < 3; ++save) {
-            op ? machine.registry.failNext(*op, code) : machine.registry.setReadOnly(true);
-            seen += std::to_string(save == 2   ? SaveServerConfig(t->lib(), c)
-                                   : save == 1 ? SaveQueueRecord(t->lib(), b, true)
-                                               : SaveQueueRecord(t->lib(), a, false)) +
-                    " ";
+        for (int save = 0; save < (views ? 4 : 3); ++save) {
+            if (views)
+                machine.sections.writableError = code;
+            else
+                op ? machine.registry.failNext(*op, code) : machine.registry.setReadOnly(true);
+            const SaveStatus st = save == 3   ? records().DeleteQueueRecord("A")
+                                  : save == 2 ? records().SaveServerConfig(c)
+                                  : save == 1 ? records().SaveQueueRecord(b, true)
+                                              : records().SaveQueueRecord(a, false);
+            seen += std::to_string(st.kind) + ":" + std::to_string(st.code) + " ";
             machine.registry.setReadOnly(false);
+            machine.sections.writableError = 0;
         }
-        EXPECT_EQ(seen + t->host.shown.at(0).text + held("Queues\\A", "Description") +
-                      held("Queues\\B", "Description") + held("General", "TimeString") +
-                      queue("A")->Description + config()->TimeString + (queue("B") ? "B" : "") +
+        EXPECT_EQ(seen + held("Queues\\A", "Description") + held("Queues\\B", "Description") +
+                      held("General", "TimeString") + queue("A")->Description +
+                      config()->TimeString + (queue("B") ? "B" : "") +
                       std::to_string(t->host.shown.size() * 10 + config()->QueueCount),
-                  expected + "old(none)oldoldold21");
+                  expected + "old(none)oldoldold1");
         EXPECT_EQ(std::vector({a.UpdateTime, b.UpdateTime, queue("A")->UpdateTime, c.UpdateTime,
                                config()->UpdateTime}),
                   std::vector({times[0], times[0], times[0], times[1], times[1]}));
@@ -542,7 +544,7 @@ TEST_F(Store, DeleteFormsAndValuesByIdentifier) {
         store(key, "V", "x");
     store("Queues\\A", "W", "y");
     start();
-    Library& lib = t->lib();
+    RegistryRoot& lib = t->lib().registryRoot();
     EXPECT_EQ(std::vector<int>({DeleteRegistryEntry(lib, nullptr, "General", nullptr),
                                 DeleteRegistryEntry(lib, nullptr, nullptr, "V")}),
               std::vector<int>(2, -1));

@@ -3,10 +3,10 @@
 #include "connectivity/hosts_file.h"
 #include "library/admin/admin.h"
 #include "library/admin/output_file.h"
+#include "library/library.h"
 #include "platform/posix/trusted_files.h"
 #include "platform/printable.h"
 #include "product/posix_product.h"
-#include "store/library.h"
 
 #include <cerrno>
 #include <cstring>

@@ -3,13 +3,13 @@
 #include "configure/configure.h"
 #include "library/accessors.h"
 #include "library/admin/admin.h"
+#include "library/library.h"
 #include "logo/logo.h"
 #include "media/ldpx_config.h"
 #include "media/paper_sizes.h"
 #include "product/product.h"
 #include "resources/ids.h"
 #include "store/fields.h"
-#include "store/library.h"
 #include "store/models.h"
 #include "store/records.h"
 
@@ -72,7 +72,7 @@ std::string ldpxStatusText(uint32_t status) {
     }
 }
 
-Json ldpxJson(const LdpxConfig& c, uint16_t odrRelease, const Library& lib) {
+Json ldpxJson(const LdpxConfig& c, uint16_t odrRelease) {
     const CmdInfo& cmd = c.cmd;
     Json table = Json::array();
     for (const LdpxPaperEntry& e : cmd.Psize.PaperSizes) {
@@ -83,12 +83,12 @@ Json ldpxJson(const LdpxConfig& c, uint16_t odrRelease, const Library& lib) {
     }
     uint16_t ids[kLdpxTableEntries];
     uint16_t count = 0;
-    GetLdpxPaperSizes(lib, odrRelease, count, ids);
+    GetLdpxPaperSizes(&c, odrRelease, count, ids);
     Json offered = Json::array();
     for (uint16_t i = 0; i < count; ++i)
         offered.push_back(PaperSizeName(ids[i]));
     uint32_t best[kLdpxBestAvailEntries];
-    GetLdpxBAPaperSizes(lib, count, best);
+    GetLdpxBAPaperSizes(&c, count, best);
     Json bestAvail = Json::array();
     for (uint16_t i = 0; i < count; ++i)
         bestAvail.push_back(paperJson(best[i]));
@@ -192,10 +192,10 @@ uint32_t RecordValue(uint32_t record, const void* data, uint32_t index, LNTC_Adm
 }
 
 uint32_t ModelMedia(Library& lib, uint32_t index, const char*& key, const DefaultMedia*& media) {
-    if (!lib.defaultMedia) return LNTC_E_ARGUMENT;
+    if (lib.defaultMedia() == nullptr) return LNTC_E_ARGUMENT;
     if (index >= kModelCount) return LNTC_ADMIN_NO_MORE_ITEMS;
     key = kPrinterModels[index].key;
-    media = &lib.defaultMedia[index];
+    media = &lib.defaultMedia()[index];
     return 0;
 }
 
@@ -218,7 +218,7 @@ uint32_t ReadLdpx(Library& lib, const char* model, std::string& report, std::str
              {"status", status},
              {"statusText", ldpxStatusText(status)}};
     // A read that found the file reports what it read, faults included.
-    if (lib.ldpx) out["values"] = ldpxJson(*lib.ldpx, config->OdrRelease, lib);
+    if (lib.ldpx() != nullptr) out["values"] = ldpxJson(*lib.ldpx(), config->OdrRelease);
     report = out.dump(2);
     if (status != 0) message = lib.strings().load(str::LdpxReadError);
     return status;
