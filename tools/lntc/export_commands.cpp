@@ -1,7 +1,7 @@
 // Commands that go through the library's exports, as every product process does.
 #include "commands.h"
 #include "lntc/lntc.h"
-#include "platform/platform.h"
+#include "platform/posix/posix_platform.h"
 #include "platform/printable.h"
 #include "product/product.h"
 #include "record_fields.h"

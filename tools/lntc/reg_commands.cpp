@@ -1,7 +1,7 @@
 // Registry files and the demo installation: these work on the machine root's store directly.
 #include "commands.h"
 #include "connectivity/hosts_file.h"
-#include "platform/platform.h"
+#include "platform/posix/posix_platform.h"
 #include "platform/posix/trusted_files.h"
 #include "platform/printable.h"
 #include "product/posix_product.h"
