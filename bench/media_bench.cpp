@@ -6,7 +6,7 @@
 #include "library/lifecycle.h"
 #include "media/default_media.h"
 #include "media/ldpx_config.h"
-#include "platform/platform.h"
+#include "platform/posix/posix_platform.h"
 #include "product/posix_product.h"
 #include "resources/ids.h"
 #include "store/records.h"
@@ -76,7 +76,7 @@ void BM_FillPrinterList_Cupsd200(benchmark::State& state) {
     if (!server.running()) return state.SkipWithError(server.reason().c_str());
     TempRoot root;
     PosixPlatform posix(root.path());
-    PosixProductLibs product(root.path(), *posix.platform().sections, "bench");
+    PosixProductLibs product(*posix.platform().machineFiles, *posix.platform().sections, "bench");
     HeadlessHost host;
     Library lib(posix.platform(), product, host);
     QueueRecord q{};

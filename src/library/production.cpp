@@ -1,6 +1,6 @@
 #include "library/production.h"
 
-#include "platform/platform.h"
+#include "platform/posix/posix_platform.h"
 #include "product/posix_product.h"
 #include "ui/display_host.h"
 
@@ -9,7 +9,7 @@ namespace lntc {
 ProductionLibrary::ProductionLibrary(const std::string& root) : root_(root) {
     platform_ = std::make_unique<PosixPlatform>(root);
     Platform& p = platform_->platform();
-    product_ = std::make_unique<PosixProductLibs>(root, *p.sections,
+    product_ = std::make_unique<PosixProductLibs>(*p.machineFiles, *p.sections,
                                                   printServerNameFromEnv(p.env->hostName()));
     if (const std::string damage = p.registry->damage(); !damage.empty()) {
         product_->ztrLogError(err::RegistryCorrupt, 0, 0, 0,

@@ -1,16 +1,13 @@
 #include "product/odr_directory.h"
 
 #include "platform/errors.h"
-#include "platform/posix/trusted_files.h"
+#include "platform/filesystem.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <mutex>
-#include <unistd.h>
 
 namespace lntc {
 
@@ -244,31 +241,18 @@ bool parseOdrDirectory(std::string_view text, OdrDirectory& out, std::string& er
     return false;
 }
 
-OdrLoad loadOdrDirectory(const std::string& path, OdrDirectory& out, std::string& error) {
-    // Never through a link another user planted: its target's text would reach the log.
-    int fd = -1;
-    if (uint32_t e = openTrustedFile(path, O_RDONLY | O_NONBLOCK, 0, fd)) {
+OdrLoad loadOdrDirectory(const MachineFiles& files, OdrDirectory& out, std::string& error) {
+    // Never through a link another user planted: its target's text would reach the log. A
+    // directory of 60,000 queues is a few megabytes, well below the common limit.
+    std::string text;
+    if (uint32_t e = files.read(kOdrDirectoryFile, text, kDefaultReadLimit)) {
         if (e == err::FileNotFound) {
             out = OdrDirectory{};
             return OdrLoad::Missing;
         }
-        error = "cannot open: " + systemErrorText(e);
+        error = "cannot read: " + systemErrorText(e);
         return OdrLoad::Malformed;
     }
-    std::string text;
-    char chunk[8192];
-    while (true) {
-        ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            error = std::string("cannot read: ") + std::strerror(errno);
-            ::close(fd);
-            return OdrLoad::Malformed;
-        }
-        if (n == 0) break;
-        text.append(chunk, static_cast<size_t>(n));
-    }
-    ::close(fd);
     return parseOdrDirectory(text, out, error) ? OdrLoad::Loaded : OdrLoad::Malformed;
 }
 

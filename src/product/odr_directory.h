@@ -46,6 +46,7 @@
 // or unreadable file makes the link fail with 0x9C000002 and logs one line to error.log
 // naming the file and the offending key. The file is read again on every link.
 #pragma once
+#include "platform/machine_files.h"
 #include "product/product.h"
 
 #include <array>
@@ -100,9 +101,11 @@ struct OdrDirectory {
 bool parseOdrDirectory(std::string_view text, OdrDirectory& out, std::string& error);
 
 enum class OdrLoad { Loaded, Missing, Malformed };
+// Where the file lies under the machine root.
+inline constexpr const char* kOdrDirectoryFile = "odr/directory.json";
 // Reads and parses the file. Missing yields an empty directory; Malformed also covers a
 // file that exists but cannot be read.
-OdrLoad loadOdrDirectory(const std::string& path, OdrDirectory& out, std::string& error);
+OdrLoad loadOdrDirectory(const MachineFiles& files, OdrDirectory& out, std::string& error);
 
 // The RLK table answers from a process-wide "current link": the table's entries take no
 // context. Each link replaces the current directory (so a relink sees a changed file) and

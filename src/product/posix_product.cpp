@@ -1,19 +1,15 @@
 #include "product/posix_product.h"
 
 #include "platform/errors.h"
-#include "platform/posix/trusted_files.h"
 #include "platform/printable.h"
 #include "product/odr_directory.h"
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace lntc {
@@ -53,29 +49,6 @@ std::string formatLogLine(uint32_t code, const std::string& text) {
     return line;
 }
 
-void appendLogLine(const std::string& directory, const std::string& file, const std::string& line) {
-    try {
-        int fd = -1;
-        uint32_t error = ensureTrustedDir(directory, 0750);
-        if (error == 0)
-            error =
-                openTrustedFile(directory + "/" + file, O_WRONLY | O_APPEND | O_CREAT, 0640, fd);
-        if (fd < 0) {
-            // Nothing is lost: the line goes to standard error with the reason.
-            std::string text = "liblntc: cannot write " + directory + "/" + file + " (" +
-                               systemErrorText(error) + "): " + line;
-            ssize_t written = ::write(STDERR_FILENO, text.data(), text.size());
-            (void)written;
-            return;
-        }
-        // One write per line: O_APPEND keeps lines from concurrent processes whole.
-        ssize_t written = ::write(fd, line.data(), line.size());
-        (void)written;
-        ::close(fd);
-    } catch (...) {
-    }
-}
-
 void initGlobalAreas(void* base, uint32_t capacity) {
     auto* header = static_cast<GlobalAreaHeader*>(base);
     header->capacity = capacity;
@@ -112,13 +85,25 @@ void* globalAreaSlot(void* base, uint32_t handle) {
            size_t{handle - 1} * kGlobalAreaSize;
 }
 
-PosixProductLibs::PosixProductLibs(std::string machineRoot, Sections& sections,
+PosixProductLibs::PosixProductLibs(MachineFiles& files, Sections& sections,
                                    std::string printServerName)
-    : root_(std::move(machineRoot)), sections_(sections),
-      printServerName_(std::move(printServerName)) {}
+    : files_(files), sections_(sections), printServerName_(std::move(printServerName)) {}
 
 PosixProductLibs::~PosixProductLibs() {
     if (section_ && view_) section_->unmapView(view_);
+}
+
+void PosixProductLibs::appendLog(const char* name, const std::string& line) {
+    try {
+        if (uint32_t error = files_.append(name, line)) {
+            // Nothing is lost: the line goes to standard error with the reason.
+            std::string text = "liblntc: cannot write " + files_.hostPath(name) + " (" +
+                               systemErrorText(error) + "): " + line;
+            ssize_t written = ::write(STDERR_FILENO, text.data(), text.size());
+            (void)written;
+        }
+    } catch (...) {
+    }
 }
 
 void PosixProductLibs::ztrLogError(uint32_t code, uint32_t a, uint32_t b, uint32_t c,
@@ -130,20 +115,16 @@ void PosixProductLibs::ztrLogError(uint32_t code, uint32_t a, uint32_t b, uint32
             std::snprintf(args, sizeof args, "args=0x%X,0x%X,0x%X ", a, b, c);
             body.insert(0, args);
         }
-        appendLogLine(root_ + "/log", "error.log", formatLogLine(code, body));
+        appendLog("log/error.log", formatLogLine(code, body));
     } catch (...) {
     }
 }
 
 void PosixProductLibs::sysLog(uint32_t code, const std::string& text) {
     try {
-        appendLogLine(root_ + "/log", "system.log", formatLogLine(code, text));
+        appendLog("log/system.log", formatLogLine(code, text));
     } catch (...) {
     }
-}
-
-std::string PosixProductLibs::directoryPath() const {
-    return root_ + "/odr/directory.json";
 }
 
 uint32_t PosixProductLibs::abstLink(const char* name, const RlkTable** table, uint32_t version) {
@@ -153,10 +134,10 @@ uint32_t PosixProductLibs::abstLink(const char* name, const RlkTable** table, ui
     try {
         auto directory = std::make_shared<OdrDirectory>();
         std::string error;
-        std::string path = directoryPath();
-        if (loadOdrDirectory(path, *directory, error) == OdrLoad::Malformed) {
+        if (loadOdrDirectory(files_, *directory, error) == OdrLoad::Malformed) {
             ztrLogError(kRlkBadArgument, 0, 0, 0,
-                        "LNTC: ODR directory " + path + " is malformed: " + error);
+                        "LNTC: ODR directory " + files_.hostPath(kOdrDirectoryFile) +
+                            " is malformed: " + error);
             return kRlkBadArgument;
         }
         rlk::link(std::move(directory), printServerName_, table);

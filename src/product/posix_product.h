@@ -2,6 +2,7 @@
 // <machine root>/log, cross-process areas in a shared section, and RLK answers from the
 // ODR directory file (see odr_directory.h).
 #pragma once
+#include "platform/machine_files.h"
 #include "platform/sections.h"
 #include "product/product.h"
 
@@ -22,8 +23,6 @@ std::string choosePrintServerName(const char* envValue, const std::string& hostN
 // maps the same way: the product installs to C: only. Null yields nullptr.
 const char* mapProductPath(int mode, const char* productPath);
 
-// Appends one log line; never throws, a failing write is lost. Exposed for the fake.
-void appendLogLine(const std::string& directory, const std::string& file, const std::string& line);
 // "2026-12-06 08:30:00 pid=1234 code=0xCF190003 text", with line breaks in the text blanked.
 std::string formatLogLine(uint32_t code, const std::string& text);
 
@@ -52,7 +51,7 @@ void initGlobalAreas(void* base, uint32_t capacity);
 
 class PosixProductLibs : public ProductLibs {
   public:
-    PosixProductLibs(std::string machineRoot, Sections& sections, std::string printServerName);
+    PosixProductLibs(MachineFiles& files, Sections& sections, std::string printServerName);
     ~PosixProductLibs() override;
     PosixProductLibs(const PosixProductLibs&) = delete;
     PosixProductLibs& operator=(const PosixProductLibs&) = delete;
@@ -66,13 +65,14 @@ class PosixProductLibs : public ProductLibs {
     void* globalAreaAddress(uint32_t handle) override;
     const char* qdcPath(int mode, const char* productPath) override;
 
-    std::string directoryPath() const;
-
   private:
+    // Appends one line to a log of the machine root; never throws. A line the log cannot take
+    // goes to standard error with the reason.
+    void appendLog(const char* name, const std::string& line);
     // Opens and maps the section on first use; the base address or nullptr with the error.
     void* areas(uint32_t& error);
 
-    std::string root_;
+    MachineFiles& files_;
     Sections& sections_;
     std::string printServerName_;
     std::mutex areasMutex_;

@@ -3,8 +3,8 @@
 // folder.
 #include "connectivity/connectivity_dialogs.h"
 #include "library/library.h"
-#include "platform/platform.h"
 #include "platform/posix/cups_spooler.h"
+#include "platform/posix/posix_platform.h"
 #include "product/posix_product.h"
 #include "resources/ids.h"
 #include "store/records.h"
@@ -43,7 +43,7 @@ TEST(CupsDialogs, PrintManagerListsRefreshesAndChecksAgainstTheServer) {
     EXPECT_GT(bytes, std::string("OfficeSecond floorBare").size());
     TempRoot root;
     PosixPlatform posix(root.path());
-    PosixProductLibs product(root.path(), *posix.platform().sections, "test");
+    PosixProductLibs product(*posix.platform().machineFiles, *posix.platform().sections, "test");
     HeadlessHost host;
     host.onScriptError = [](const std::string& m) { ADD_FAILURE() << "script: " << m; };
     Library lib(posix.platform(), product, host);

@@ -11,9 +11,9 @@
 #include "library/production.h"
 #include "media/ldpx_config.h"
 #include "platform/errors.h"
-#include "platform/platform.h"
 #include "platform/posix/posix_filesystem.h"
 #include "platform/posix/posix_locks.h"
+#include "platform/posix/posix_platform.h"
 #include "platform/posix/posix_sections.h"
 #include "platform/posix/sqlite_registry.h"
 #include "product/posix_product.h"
@@ -514,7 +514,7 @@ struct Machine {
     TempRoot root;
     PosixPlatform posix{root.path()}; // makes the hosts file's folder
     SteppedFiles files{root.path()};
-    PosixProductLibs product{root.path(), *posix.platform().sections, "server"};
+    PosixProductLibs product{*posix.platform().machineFiles, *posix.platform().sections, "server"};
     RecordingHost host;
     std::unique_ptr<Library> lib;
     const std::string etc = root.path() + "/drive_c/WINDOWS/system32/drivers/etc/";

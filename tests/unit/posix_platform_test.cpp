@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_filesystem.h"
+#include "platform/posix/posix_machine_files.h"
 #include "platform/posix/posix_processes.h"
 #include "platform/posix/posix_services.h"
 #include "product/posix_product.h"
@@ -335,6 +336,29 @@ TEST(OutputFile, IsFlushedBeforeItReplacesTheOldFileAndAFailedStepLeavesTheOldOn
         EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1)
             << failing;
     }
+}
+
+// The root's own files (the ODR directory) are read alike: no link, pipe or folder, nothing
+// past the size asked.
+TEST(PosixMachineFiles, OnlyRegularFilesOfTheirSizeAreRead) {
+    alarm(20);
+    test::TempRoot root;
+    const std::string odr = root.path() + "/odr/";
+    fs::create_directories(odr + "folder");
+    std::ofstream(odr + "ten") << "0123456789";
+    fs::create_symlink(odr + "ten", odr + "link");
+    ASSERT_EQ(mkfifo((odr + "fifo").c_str(), 0600), 0);
+    PosixMachineFiles files(root.path());
+    auto read = [&](const char* name, uint64_t max) {
+        std::string data;
+        return std::to_string(files.read(name, data, max)) + ":" + data;
+    };
+    EXPECT_EQ(
+        std::vector<std::string>({read("odr/ten", 10), read("odr/ten", 9), read("odr/link", 99),
+                                  read("odr/fifo", 99), read("odr/folder", 99),
+                                  read("odr/none", 99), read("none/x", 99)}),
+        std::vector<std::string>({"0:0123456789", "223:", "5:", "5:", "5:", "2:", "2:"}));
+    alarm(0);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The product stand-ins: the ODR directory and its RLK entries, product paths, logs, links
 // and the global areas.
 #include "platform/errors.h"
+#include "platform/posix/posix_machine_files.h"
 #include "platform/printable.h"
 #include "product/odr_directory.h"
 #include "product/posix_product.h"
@@ -102,7 +103,7 @@ class Products : public ::testing::TestWithParam<bool> {
         if (GetParam()) {
             fs::create_directories(root.path() + "/odr");
             std::ofstream(root.path() + "/odr/directory.json") << kDirectory;
-            libs = std::make_unique<PosixProductLibs>(root.path(), sections, "myhost");
+            libs = std::make_unique<PosixProductLibs>(files, sections, "myhost");
         } else {
             auto fake = std::make_unique<test::FakeProductLibs>("myhost");
             fake->setDirectoryJson(kDirectory);
@@ -156,6 +157,7 @@ class Products : public ::testing::TestWithParam<bool> {
 
     test::TempRoot root;
     test::FakeSections sections;
+    PosixMachineFiles files{root.path()};
     std::unique_ptr<ProductLibs> libs;
     const RlkTable* table = nullptr;
     uint8_t buffer[kRlkValueBufferSize];
@@ -293,7 +295,8 @@ TEST(ProductLogs, LinesCarryTimePidCodeAndPrintableTextAndAnUnwritableLogIsIgnor
     // Log lines carry the time, the process, the code and the text made printable on one line.
     test::TempRoot root;
     test::FakeSections sections;
-    PosixProductLibs libs(root.path(), sections, "h");
+    PosixMachineFiles files(root.path());
+    PosixProductLibs libs(files, sections, "h");
     mode_t old = ::umask(022);
     libs.ztrLogError(0xCF190003, 0, 0, 0, "LNTC: first\nsecond\r\nthird\x1b[2J");
     libs.ztrLogError(0x12, 1, 0, 0xFF, "with args");
@@ -301,7 +304,8 @@ TEST(ProductLogs, LinesCarryTimePidCodeAndPrintableTextAndAnUnwritableLogIsIgnor
     ::umask(old);
     // A machine root that is a file: the log folder cannot be made, and nothing breaks (nor is
     // written: the log below holds only the lines above).
-    PosixProductLibs lost(root.path() + "/log/error.log", sections, "h");
+    PosixMachineFiles nowhere(root.path() + "/log/error.log");
+    PosixProductLibs lost(nowhere, sections, "h");
     lost.ztrLogError(1, 0, 0, 0, "lost");
     lost.sysLog(1, "lost");
 
@@ -320,7 +324,8 @@ TEST(ProductLogs, TwoProcessesAppendWholeLines) {
     test::TempRoot root;
     const auto write = [&](char who) {
         test::FakeSections sections;
-        PosixProductLibs libs(root.path(), sections, "h");
+        PosixMachineFiles files(root.path());
+        PosixProductLibs libs(files, sections, "h");
         for (int i = 0; i < 300; ++i)
             libs.ztrLogError(7, 0, 0, 0, who + std::string(400, '.') + who);
         return 0;
@@ -343,7 +348,8 @@ TEST(ProductLogs, TwoProcessesAppendWholeLines) {
 TEST(ProductLink, EachLinkReadsTheDirectoryFileAfresh) {
     test::TempRoot root;
     test::FakeSections sections;
-    PosixProductLibs libs{root.path(), sections, "MyHost"};
+    PosixMachineFiles files(root.path());
+    PosixProductLibs libs{files, sections, "MyHost"};
     const std::string file = root.path() + "/odr/directory.json";
     // clang-format off
     const std::tuple<const char*, uint32_t, const char*> cases[] = {
@@ -380,14 +386,15 @@ TEST(ProductLink, EachLinkReadsTheDirectoryFileAfresh) {
 // The POSIX product's areas live in one shared section, opened on first use.
 TEST(PosixGlobalAreas, AFailureIsRetriedAndForeignContentRefused) {
     test::FakeSections sections;
-    PosixProductLibs libs{"/nowhere", sections, "h"};
+    PosixMachineFiles files("/nowhere");
+    PosixProductLibs libs{files, sections, "h"};
     uint32_t field = 99;
     sections.openError = err::AccessDenied;
     EXPECT_EQ(std::pair(libs.vGetGloArea(&field, 8, 0), field), std::pair(err::AccessDenied, 0u));
     sections.openError = 0;
     EXPECT_EQ(std::pair(libs.vGetGloArea(&field, 8, 0), field), std::pair(0u, 1u));
     (*sections.memory(kGlobalAreaSectionName))[0] ^= 0xFF; // not our magic
-    PosixProductLibs late("/nowhere", sections, "h");
+    PosixProductLibs late(files, sections, "h");
     EXPECT_EQ(late.vGetGloArea(&field, 8, 0), err::InvalidData);
 }
 

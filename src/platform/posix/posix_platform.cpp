@@ -1,9 +1,10 @@
-#include "platform/platform.h"
+#include "platform/posix/posix_platform.h"
 
 #include "platform/posix/cups_spooler.h"
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_filesystem.h"
 #include "platform/posix/posix_locks.h"
+#include "platform/posix/posix_machine_files.h"
 #include "platform/posix/posix_modules.h"
 #include "platform/posix/posix_processes.h"
 #include "platform/posix/posix_sections.h"
@@ -93,6 +94,7 @@ PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
     spooler_ = std::make_unique<CupsSpooler>();
     services_ = std::make_unique<PosixServices>();
     locks_ = std::make_unique<PosixFileLocks>(root_);
+    machineFiles_ = std::make_unique<PosixMachineFiles>(root_);
     platform_.registry = registry_.get();
     platform_.sections = sections_.get();
     platform_.files = files_.get();
@@ -104,6 +106,7 @@ PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
     platform_.spooler = spooler_.get();
     platform_.services = services_.get();
     platform_.locks = locks_.get();
+    platform_.machineFiles = machineFiles_.get();
 }
 
 PosixPlatform::~PosixPlatform() = default;
