@@ -468,6 +468,9 @@ TEST_F(Store, SaveAndDeleteRefuseWhatHasNoSlotAndWriteFailuresAreLogged) {
         store("Queues\\Q" + std::to_string(i), "Printer", "HP_LASERJET_4M");
     start();
     EXPECT_TRUE(queue("Q5") && !queue("Q6")); // the first 16 in the order of enumeration
+    const char* last = nullptr;               // the last slot's queue is found to be changed too
+    ASSERT_EQ(GetQueueName(t->lib(), LNTC_MAX_QUEUES - 1, &last), 0u);
+    EXPECT_EQ(RetainFiles(t->lib(), last, 1), 0u);
     QueueRecord q = *queue("Q0");
     setField(q.Name, "EXTRA");
     EXPECT_EQ(SaveQueueRecord(t->lib(), q, true), -1);
