@@ -24,6 +24,7 @@
 #include "store/shared_records.h"
 #include "support/child_process.h"
 #include "support/demo_files.h"
+#include "support/file_calls.h"
 #include "support/locales.h"
 #include "support/recording_host.h"
 #include "support/temp_root.h"
@@ -55,7 +56,8 @@ namespace {
 const std::string kProbe = std::string(LNTC_BIN_DIR) + "/lntc_probe";
 const std::string kCHost = std::string(LNTC_BIN_DIR) + "/lntc_c_host";
 const std::string kQtApp = std::string(LNTC_BIN_DIR) + "/lntc_qt_app";
-const std::string kLibrary = std::string(LNTC_LIB_DIR) + "/liblntc.so";
+const std::string kLibDir = LNTC_LIB_DIR;
+const std::string kLibrary = kLibDir + "/liblntc.so";
 const std::string kRoot = "[HKEY_LOCAL_MACHINE\\" + std::string(kProductRootPath) + "\\";
 const std::string kConfig = "config 0 2 Main 310";
 const std::string kLaser = "queue 0 1 HP_LASERJET_4M|first floor|";
@@ -140,6 +142,29 @@ TEST_F(SharedConfig, EachInterfaceTakesOnlyItsOwnVersionConstant) {
     EXPECT_EQ(runProgram(kProbe, {}, env(), "versions LASER\nconfigure\n").out,
               "versions CF190001 00000000 CF190001 CF190001 00000000 CF190001 CF190001 00000000 "
               "CF190001\nconfigure CF190004\n");
+}
+
+// Before ODR release 3.1.0 every process puts the ODR's own programs first on its search path:
+// the one that fills the records, and one that only attaches to them.
+TEST_F(SharedConfig, EveryProcessOfAnOlderOdrPutsItsProgramsFirstOnTheSearchPath) {
+    for (const std::string release : {"3.0.9", "3.1.0"}) {
+        std::ofstream(root.path() + "/odr/directory.json")
+            << R"({"odrs": [{"domain": "Alpha", "organization": "Quendal",
+            "systemDefaults": {"release": ")" +
+                   release + R"(", "charset": 2}}]})";
+        auto e = env();
+        e["PATH"] = "/usr/bin:/bin";
+        const std::string path =
+            "path " + (release < "3.1" ? kLibDir + "/ps1:" : "") + "/usr/bin:/bin";
+        ChildProcess filler(kProbe, {}, e);
+        ASSERT_EQ(filler.ask("config"), "config 0 2 Main " + release.substr(0, 1) +
+                                            release.substr(2, 1) + release.substr(4));
+        ChildProcess attached(kProbe, {}, e);
+        const std::string config = attached.ask("config");
+        EXPECT_EQ(std::tuple(config, filler.ask("path"), attached.ask("path")),
+                  std::tuple(filler.ask("config"), path, path))
+            << release;
+    }
 }
 
 // Processes that start while others stop must never meet one section without the other. An
@@ -594,6 +619,36 @@ TEST(HostsFile, AFailureOrAKillBeforeAnyStepLeavesTheOldFileWhole) {
                       withAddress("10.9.9.9") + "|" + now + "|<none>");
             EXPECT_EQ(fs::status(m.etc).permissions(), fs::perms(0750));
         }
+    }
+}
+
+// Through the real file system: the new hosts file and the backup reach the disk before the
+// rename, the folder after it; a failure at any step before the rename leaves the old file and
+// no working copy, and is reported.
+TEST(HostsFile, TheNewFileIsFlushedBeforeItsRenameAndAFailedCallLeavesTheOldOne) {
+    const std::string expected = "unlink hosts___.lnt,open hosts___.lnt,write hosts___.lnt,"
+                                 "fsync hosts___.lnt,close hosts___.lnt,unlink hosts.lnt,"
+                                 "open hosts.lnt,write hosts.lnt,fsync hosts.lnt,close hosts.lnt,"
+                                 "rename hosts___.lnt hosts,fsync folder,";
+    std::vector<std::string> steps;
+    for (size_t failing = 0; failing <= steps.size(); ++failing) {
+        SCOPED_TRACE(failing);
+        Machine m;
+        std::ofstream(m.etc + "hosts") << kOld;
+        RecordingFileCalls calls;
+        if (!steps.empty()) calls.fail = steps[failing - 1];
+        const uint32_t status = m.update("10.9.9.9");
+        if (steps.empty()) {
+            std::string seen;
+            for (const std::string& c : calls.calls)
+                seen += c + ",";
+            ASSERT_EQ(seen, expected);
+            EXPECT_EQ(std::pair(status, m.read("hosts")), std::pair(0u, withAddress("10.9.9.9")));
+            steps.assign(calls.calls.begin(), calls.calls.end() - 1); // to the rename
+            continue;
+        }
+        EXPECT_EQ(std::tuple(status, m.read("hosts"), m.read("hosts___.lnt")),
+                  std::tuple(err::DiskFull, kOld, std::string("<none>")));
     }
 }
 

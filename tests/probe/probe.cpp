@@ -4,6 +4,7 @@
 #include "lntc_admin.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -25,6 +26,9 @@ int main() {
             uint32_t rc = LNTC_GetQueue(name.c_str(), &q, LNTC_QUEUE_VERSION);
             std::printf("queue %u %u %s|%s|%s\n", rc, q ? q->PrintDest : 0u, q ? q->Printer : "",
                         q ? q->Description : "", q ? q->DeviceName : "");
+        } else if (cmd == "path") {
+            const char* path = std::getenv("PATH");
+            std::printf("path %s\n", path ? path : "-");
         } else if (cmd == "retain") {
             std::printf("retain %u\n", LNTC_RetainFiles(name.c_str(), flag));
         } else if (cmd == "versions") {

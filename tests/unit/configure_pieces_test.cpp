@@ -254,7 +254,12 @@ TEST(SavedOdrName, TheNextStartTakesItsNamePartsOverTheNameServiceDefault) {
     // clang-format off
     const std::tuple<const char*, const char*> cases[] = {
         {nullptr, "Alpha:Quendal 2"}, {"Beta:Org", "Beta:Org 42"}, {"Beta", "Beta:Quendal 0"},
-        {":Org", "Alpha:Quendal 2"}, {"Beta:OrganisationNameTooLong", "Alpha:Quendal 2"}};
+        {":Org", "Alpha:Quendal 2"}, {"Beta:OrganisationNameTooLong", "Alpha:Quendal 2"},
+        // Parts of 19 characters fit the record; of 20 they do not.
+        {"DomainOfNineteenChs:Org", "DomainOfNineteenChs:Org 19"},
+        {"DomainOfTwentyCharsX:Org", "Alpha:Quendal 2"},
+        {"Beta:OrgOfNineteenCharsX", "Beta:OrgOfNineteenCharsX 19"},
+        {"Beta:OrgOfTwentyCharsLong", "Alpha:Quendal 2"}};
     // clang-format on
     for (const auto& [saved, expected] : cases) {
         FakeMachine machine;
@@ -263,7 +268,9 @@ TEST(SavedOdrName, TheNextStartTakesItsNamePartsOverTheNameServiceDefault) {
         next.product.setDirectoryJson(R"({"default":"Alpha:Quendal","odrs":[
             {"domain":"Alpha","organization":"Quendal","systemDefaults":{"charset":2}},
             {"domain":"Beta","organization":"Org","systemDefaults":{"charset":42}},
-            {"domain":"Beta","organization":"Quendal"}]})");
+            {"domain":"Beta","organization":"Quendal"},
+            {"domain":"DomainOfNineteenChs","organization":"Org","systemDefaults":{"charset":19}},
+            {"domain":"Beta","organization":"OrgOfNineteenCharsX","systemDefaults":{"charset":19}}]})");
         const ServerConfig* c = nullptr;
         ASSERT_EQ(GetConfig(next.lib(), &c, LNTC_CONFIG_VERSION), 0u);
         EXPECT_EQ(formatMessage("%s:%s %u", c->Domain, c->Organization, c->SystemCharset), expected)

@@ -81,7 +81,13 @@ TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpServiceTheLargeDocumentOn
                   .then(title("Generic PostScript Level 2 Printer Configuration"));
     s.then(text(printerctl::QueueName, "LASER")).then(text(printerctl::WaitTimeout, "300"));
     s.then(checked(printerctl::TcpDirect)).then(enabled(printerctl::RawBinary, false));
-    s.then(checked(printerctl::CenterImage)).cancel();
+    s.then(checked(printerctl::CenterImage)).type(printerctl::WaitTimeout, "1799");
+    s.scroll(printerctl::WaitTimeoutSpin, Scroll::LineUp)
+        .scroll(printerctl::WaitTimeoutSpin, Scroll::LineUp);
+    s.then(text(printerctl::WaitTimeout, "1800")).type(printerctl::WaitTimeout, "1");
+    s.scroll(printerctl::WaitTimeoutSpin, Scroll::LineDown)
+        .scroll(printerctl::WaitTimeoutSpin, Scroll::LineDown);
+    s.then(text(printerctl::WaitTimeout, "0")).cancel();
     EXPECT_EQ(d.doModal(), id::Cancel);
 
     // Without TCP/IP, or with a service manager that cannot be asked (that is logged):
@@ -201,10 +207,13 @@ TEST_F(PrinterDialogs, QueueOptionsDuplexRuleBindingAndAdvanced) {
     }
     // The spin bar keeps 0 to 60; after the advanced dialog committed, leaving asks first.
     model("RICOH_LP-M20");
-    q.PrinterStatusTimeout = 60;
+    q.PrinterStatusTimeout = 59;
     QueueOptionsDialog d(t.lib(), nullptr, q);
     auto& s = host.script(dlg::QueueOptions).scroll(qoptctl::TimeoutSpin, Scroll::LineUp);
-    s.then(text(qoptctl::Timeout, "60")).click(qoptctl::Advanced).cancel().cancel();
+    s.scroll(qoptctl::TimeoutSpin, Scroll::LineUp).then(text(qoptctl::Timeout, "60"));
+    s.type(qoptctl::Timeout, "1").scroll(qoptctl::TimeoutSpin, Scroll::LineDown);
+    s.scroll(qoptctl::TimeoutSpin, Scroll::LineDown).then(text(qoptctl::Timeout, "0"));
+    s.click(qoptctl::Advanced).cancel().cancel();
     host.script(dlg::AdvancedQueueOptions).click(advctl::Rotate180).ok();
     host.answerWhen("still wish to exit", id::No);
     host.answerWhen("still wish to exit", id::Yes);
@@ -241,6 +250,7 @@ TEST_F(SpoolerDialogs, PrintManagerEntriesWhatOkStoresAndRefresh) {
         {"", wideEntry, wide, ""}, {"Bare,   anything", "", "Bare", ""},
         {"", "LASER", "before", notInPrintManager("LASER")},
         {"", "", "before", notInPrintManager("")}, {",Office", "", "before", notInPrintManager("")},
+        {"Bare," + std::string(251, ' '), "", "Bare", ""},
         {"Bare," + std::string(252, ' '), "", "before", "Lintora Configuration: Please enter no more than 256 characters."}};
     // clang-format on
     for (const auto& [typed, select, stored, box] : cases) {
@@ -433,10 +443,16 @@ TEST(TcpDirect, NoEmptyNameFocusRulesChangeNothingAFailedRewriteIsShown) {
     setField(u.q.Name, "PRN1");
     u.q.TCP_SocketNumber = 0; // to be changed before OK
     TcpDirectDialog failing(u.lib(), nullptr, u.q);
-    u.host.script(dlg::TcpDirect).ok().type(tcpctl::Socket, "9100").ok();
+    u.host.script(dlg::TcpDirect)
+        .ok()
+        .type(tcpctl::Socket, "65536")
+        .ok()
+        .type(tcpctl::Socket, "65535")
+        .ok();
     EXPECT_EQ(failing.doModal(), id::Ok);
     EXPECT_EQ(u.boxes(),
               (Strings{"Lintora Configuration: Failed to register WNDCLASS for parsed control",
+                       "Lintora Configuration: Please enter an integer between 1 and 65535.",
                        "Lintora Configuration: Please enter an integer between 1 and 65535.",
                        "Configuration Error: Access is denied.",
                        std::string("Configuration Error: Error accessing the file:  ") + kHosts +
@@ -454,7 +470,7 @@ TEST(TcpDirect, NoEmptyNameFocusRulesChangeNothingAFailedRewriteIsShown) {
                            " did not get updated: The process cannot access the file because "
                            "another process has locked a portion of the file."));
     EXPECT_EQ(u.file() + u.q.DeviceName + std::to_string(u.q.TCP_SocketNumber),
-              "10.1.2.3 PRN1\nPRN19100");
+              "10.1.2.3 PRN1\nPRN165535");
 }
 
 TEST(TcpDirect, HostsFileFollowsSystemRootOnlyOnDriveC) {

@@ -197,7 +197,7 @@ TEST_F(MainDialog, OkAndCancelQuestionsAndRefusedNames) {
 
     // Names with parts the record cannot hold are refused before any fetch.
     for (const char* name :
-         {"ADomainNameOfTwentyCh:Quendal", "Alpha:AnOrganizationOfTwentyX", ":Quendal"}) {
+         {"DomainNameOfTwentyCh:Quendal", "Alpha:OrganizationOfTwenty", ":Quendal"}) {
         host.trace.clear();
         DialogScript& s = main();
         s.type(mc::OdrName, name).focus(mc::Current).then(focusIs(mc::OdrName));

@@ -225,7 +225,12 @@ TEST_F(OptionsDialogs, OptionsOpenWithTheRootsFormatAndNotesSwitchAndOkChecksBef
     s.scroll(gc::QueueDepthSpin, Scroll::LineUp).then([](const ModelWindow& w) {
         EXPECT_EQ(w.at(gc::QueueDepth).text, "20");
     });
-    s.type(gc::QueueDepth, "21").ok(); // refused by the range check
+    s.type(gc::QueueDepth, "2").scroll(gc::QueueDepthSpin, Scroll::LineDown);
+    s.scroll(gc::QueueDepthSpin, Scroll::LineDown).then([](const ModelWindow& w) {
+        EXPECT_EQ(w.at(gc::QueueDepth).text, "1");
+    });
+    s.type(gc::QueueDepth, "0").ok(); // refused by the range check, as is 21
+    s.type(gc::QueueDepth, "21").ok();
     s.type(gc::TempFiles, "\\locked").ok().then(focusIs(gc::TempFiles)); // read-only
     s.type(gc::PrimaryCache, "spool").type(gc::TempFiles, "tmp2");
     s.ok().then([](const ModelWindow& w) { // both created when asked, the limit refused again
@@ -240,7 +245,7 @@ TEST_F(OptionsDialogs, OptionsOpenWithTheRootsFormatAndNotesSwitchAndOkChecksBef
     EXPECT_EQ(RunGeneralOptionsDialog(lib(), nullptr, cfg), id::Ok);
     const char* range = "Please enter an integer between 1 and 20.";
     EXPECT_EQ(takeBoxes(),
-              Texts({range, "Path 'C:\\locked' is read only.",
+              Texts({range, range, "Path 'C:\\locked' is read only.",
                      "Path doesn't exist.  Do you wish to create 'C:\\work\\spool'?",
                      "Path doesn't exist.  Do you wish to create 'C:\\work\\tmp2'?", range}));
     EXPECT_EQ(record(), "0 doc0 default C:\\fonts auto0|C:\\work\\spool|C:\\work\\tmp2|pages 20 "

@@ -12,12 +12,14 @@
 #include "product/posix_product.h"
 #include "support/child_process.h"
 #include "support/demo_files.h"
+#include "support/file_calls.h"
 #include "support/temp_root.h"
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <set>
 #include <sys/stat.h>
@@ -210,6 +212,47 @@ TEST_F(PosixFileSystemTest, WriteReplacesWholeRenameReplacesAndCopyDuplicates) {
     EXPECT_EQ(data + " " + tree(), "exact B.CFG=3rd sub/ sub/C.CFG=exact sub/c.cfg=2nd ");
     ASSERT_EQ(files_.deleteFile("c:\\WORK\\b.cfg"), 0u);
     EXPECT_EQ(tree(), "sub/ sub/C.CFG=exact sub/c.cfg=2nd ");
+}
+
+// A replaced file reaches the disk before the rename that makes it the file, and the folder
+// after it; a failure at any step before that leaves the old file and nothing else, and is
+// reported. A scratch file is made afresh: a failure leaves none. (The folder's flush comes
+// after the file was replaced.)
+TEST_F(PosixFileSystemTest, AReplacementIsFlushedBeforeItsRenameAndAFailedStepLeavesTheOldFile) {
+    const std::string replaced =
+        "open tmp,write tmp,fsync tmp,close tmp,rename tmp out.cfg,fsync folder,";
+    const std::string old = "b.cfg=new out.cfg=old sub/ ";
+    const std::tuple<const char*, std::function<uint32_t()>, std::string> cases[] = {
+        {"write", [&] { return files_.writeFile("C:\\work\\out.cfg", "new"); }, replaced},
+        {"copy", [&] { return files_.copyFile("C:\\work\\b.cfg", "C:\\work\\out.cfg"); }, replaced},
+        {"rename", [&] { return files_.renameFile("C:\\work\\b.cfg", "C:\\work\\out.cfg"); },
+         "rename b.cfg out.cfg,fsync folder,"},
+        {"scratch", [&] { return files_.writeScratchFile("C:\\work\\out.cfg", "new", FileKeep{}); },
+         "unlink out.cfg,open out.cfg,write out.cfg,fsync out.cfg,close out.cfg,"}};
+    for (const auto& [what, change, expected] : cases) {
+        const bool scratch = std::string(what) == "scratch";
+        std::vector<std::string> steps;
+        for (size_t failing = 0; failing <= steps.size(); ++failing) {
+            SCOPED_TRACE(std::string(what) + " failing at " + std::to_string(failing));
+            std::ofstream(c_ + "/work/out.cfg") << "old";
+            std::ofstream(c_ + "/work/b.cfg") << "new";
+            test::RecordingFileCalls calls;
+            if (!steps.empty()) calls.fail = steps[failing - 1];
+            const uint32_t status = change();
+            if (steps.empty()) { // the run without a failure names the steps
+                std::string seen;
+                for (const std::string& c : calls.calls)
+                    seen += c + ",";
+                ASSERT_EQ(seen, expected);
+                EXPECT_EQ(status, 0u);
+                steps = calls.calls;
+                if (!scratch) steps.pop_back(); // the folder's flush
+                continue;
+            }
+            EXPECT_EQ(status, err::DiskFull);
+            EXPECT_EQ(tree(), !scratch || failing == 1 ? old : "b.cfg=new sub/ ");
+        }
+    }
 }
 
 // A display over TCP (display N is port 6000 + N) counts only when it takes a connection within

@@ -10,6 +10,7 @@
 #include "support/locales.h"
 #include "support/test_library.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -234,18 +235,6 @@ void put(const Field& f, void* record, const std::string& v) {
     else
         setNumber(f, record, std::stoll(v));
 }
-// The table's default as shown(); the font list's follows the installed fonts.
-std::string defaultOf(const Field& f) {
-    if (f.place.count > 1) return "lg.2ps";
-    if (f.stored == Stored::Decimal) {
-        double real = 0;
-        char out[32] = {};
-        std::from_chars(f.text, f.text + std::strlen(f.text), real);
-        std::to_chars(out, out + sizeof out - 1, real);
-        return out;
-    }
-    return f.stored == Stored::Text ? f.text : std::to_string(f.number);
-}
 // A value other than the default: as shown() gives it, and as the registry holds it ("#": a
 // number).
 std::pair<std::string, std::string> sampleOf(const Field& f, size_t i) {
@@ -278,6 +267,10 @@ TEST_F(Store, EveryFieldReadsItsDefaultWhenMissingOrOfTheWrongTypeInTheLoadersOr
         }
     logged.insert(logged.begin() + 2, "LNTC: Error linking to RLK abstract");
     store("Queues\\EMPTY", "Unrelated", "");
+    const char* const onlyPrinter[] = {"HP_LASERJET_4M", "RICOH_LP-M20", "XEROX_8840C",
+                                       "GENERIC_POSTSCRIPT", "OTHER"};
+    for (const char* printer : onlyPrinter)
+        store(std::string("Queues\\") + printer, "Printer", printer);
     t = std::make_unique<TestLibrary>(machine);
     t->product.scriptLinkResult(0x9C000001); // the ODR step runs in DefaultODR's place
     // The filler gets the name service's code with the records, so that an administrator can
@@ -288,12 +281,13 @@ TEST_F(Store, EveryFieldReadsItsDefaultWhenMissingOrOfTheWrongTypeInTheLoadersOr
                   {GetConfig(t->lib(), &c, LNTC_CONFIG_VERSION), GetConfig(t->lib(), &none, 2002)}),
               std::vector<uint32_t>(2, 0x9C000001u));
     EXPECT_TRUE(c && !none);
-    for (const Field* f : storedFields(false))
-        EXPECT_EQ(shown(*f, c), defaultOf(*f)) << f->name;
-    for (const Field* f : storedFields(true)) {
-        EXPECT_EQ(shown(*f, queue("WRONG")), defaultOf(*f)) << f->name;
-        EXPECT_EQ(shown(*f, queue("EMPTY")), defaultOf(*f)) << f->name;
-    }
+    std::vector<const void*> queues = {queue("WRONG"), queue("EMPTY")};
+    for (const char* printer : onlyPrinter)
+        queues.push_back(queue(printer));
+    ASSERT_EQ(std::count(queues.begin(), queues.end(), nullptr), 0);
+    EXPECT_EQ(fieldColumns(kConfigFields, {c}, sizeof(ServerConfig)) +
+                  fieldColumns(kQueueFields, queues, sizeof(QueueRecord)),
+              goldenText("loaded-records.txt"));
     EXPECT_EQ(t->loggedTexts(), logged);
 }
 
@@ -336,25 +330,28 @@ TEST_F(Store, EachModelClassSavesItsFieldsAndWhatWasSavedLoadsBack) {
               "b.2psold.2psLDPXNONE5");
     EXPECT_EQ(config()->Magic, LNTC_MAGIC);
 
-    for (bool fresh : {false, true}) { // what the registry holds, then what a fresh fill reads
-        if (fresh) t.reset(), start();
-        for (const auto& [printer, bits] : classes) {
-            const std::string name = printer.empty() ? "" : std::to_string(bits);
-            const auto fields = storedFields(!name.empty());
-            for (size_t i = 0; i < fields.size(); ++i) {
-                const Field& f = *fields[i];
-                const std::string_view n = f.name;
-                if (n == "Printer" || n == "ImageHardware") continue; // these follow the model
-                const auto [value, stored] = sampleOf(f, i);
-                const bool saved = (f.savedBy & bits) == bits;
-                const void* record =
-                    name.empty() ? static_cast<const void*>(config()) : queue(name);
-                EXPECT_EQ(fresh ? shown(f, record) : held(keyOf(f, name), valueName(f)),
-                          saved ? (fresh ? value : stored) : (fresh ? defaultOf(f) : "(none)"))
-                    << name << " " << n;
-            }
+    // What the registry holds, a column per record ("(none)": not written), then what a fresh
+    // fill reads.
+    std::string holds;
+    for (bool ofQueue : {false, true})
+        for (const Field* f : storedFields(ofQueue)) {
+            holds += f->name;
+            const char* between = ": ";
+            for (const auto& [printer, bits] : classes)
+                if (printer.empty() != ofQueue) {
+                    holds += between +
+                             held(keyOf(*f, ofQueue ? std::to_string(bits) : ""), valueName(*f));
+                    between = " | ";
+                }
+            holds += "\n";
         }
-    }
+    t.reset(), start();
+    std::vector<const void*> saved;
+    for (const auto& [printer, bits] : classes)
+        if (!printer.empty()) saved.push_back(queue(std::to_string(bits)));
+    EXPECT_EQ(holds + fieldColumns(kConfigFields, {config()}, sizeof(ServerConfig)) +
+                  fieldColumns(kQueueFields, saved, sizeof(QueueRecord)),
+              goldenText("saved-records.txt"));
 
     // A model change keeps what the new model does not write; a tray not chosen yet (-1) has
     // no keyword, so its value goes; a code without a character set is written empty.
@@ -380,9 +377,10 @@ TEST_F(Store, StoredWordsAndNumbersConvertAsTheFieldSays) {
         {"Connectivity", "tcp_direct", "2"}, // keywords are case-sensitive
         {"OverscanAmt", "abc", "0"},        {"Tray2/Bottom", "", "NONE"},
         {"CenterImage", "#327681", "1"},    {"WaitTimeout", "#305419896", "22136"}, // low 16 bits
-        {"Printer", std::string(70, 'P'), std::string(63, 'P')},
+        {"Printer", std::string(64, 'P'), std::string(63, 'P')},
+        {"Printer", std::string(63, 'R'), std::string(63, 'R')},
         {"TempFilesDir", std::string(255, 't'), std::string(255, 't')},
-        {"ConfigDir", std::string(300, 'x'), "c:\\qdsw_local\\sd"}, // too long, and logged
+        {"ConfigDir", std::string(256, 'x'), "c:\\qdsw_local\\sd"}, // too long, and logged
         {"FormerCharset", "KOI8", "2"},
         // clang-format on
     };
@@ -416,14 +414,15 @@ TEST_F(Store, VersionChecksNullArgumentsSlotsWithHolesAndRetainFlags) {
     start();
     const ServerConfig* c = reinterpret_cast<const ServerConfig*>(0x1);
     EXPECT_EQ(
-        Codes({GetConfig(t->lib(), &c, 2002), GetConfig(t->lib(), nullptr, LNTC_CONFIG_VERSION),
-               GetQueue(t->lib(), "A", &q, 3003),
+        Codes({GetConfig(t->lib(), &c, 2002), GetConfig(t->lib(), &c, 2004),
+               GetConfig(t->lib(), nullptr, LNTC_CONFIG_VERSION), GetQueue(t->lib(), "A", &q, 3003),
+               GetQueue(t->lib(), "A", &q, 3005),
                GetQueue(t->lib(), nullptr, &q, LNTC_QUEUE_VERSION),
                GetQueue(t->lib(), "A", nullptr, LNTC_QUEUE_VERSION),
                GetQueueName(t->lib(), 0, nullptr), RetainFiles(t->lib(), nullptr, 1),
                IsPostScriptPrinter(t->lib(), nullptr)}),
-        Codes({LNTC_E_VERSION, LNTC_E_ARGUMENT, LNTC_E_VERSION, LNTC_E_NO_QUEUE, LNTC_E_ARGUMENT,
-               LNTC_E_ARGUMENT, LNTC_E_NO_QUEUE, 0}));
+        Codes({LNTC_E_VERSION, LNTC_E_VERSION, LNTC_E_ARGUMENT, LNTC_E_VERSION, LNTC_E_VERSION,
+               LNTC_E_NO_QUEUE, LNTC_E_ARGUMENT, LNTC_E_ARGUMENT, LNTC_E_NO_QUEUE, 0}));
     EXPECT_EQ(c, reinterpret_cast<const ServerConfig*>(0x1)); // nothing stored
 
     ASSERT_EQ(records().DeleteQueueRecord("B").kind, SaveStatus::Done);
@@ -471,6 +470,9 @@ TEST_F(Store, SaveAndDeleteRefuseWhatHasNoSlotAndWriteFailuresAreLogged) {
         store("Queues\\Q" + std::to_string(i), "Printer", "HP_LASERJET_4M");
     start();
     EXPECT_TRUE(queue("Q5") && !queue("Q6")); // the first 16 in the order of enumeration
+    const char* last = nullptr;               // the last slot's queue is found to be changed too
+    ASSERT_EQ(GetQueueName(t->lib(), LNTC_MAX_QUEUES - 1, &last), 0u);
+    EXPECT_EQ(RetainFiles(t->lib(), last, 1), 0u);
     QueueRecord q = *queue("Q0");
     setField(q.Name, "EXTRA");
     const SaveStatus::Kind extra = records().SaveQueueRecord(q, true).kind;

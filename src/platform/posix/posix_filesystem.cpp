@@ -21,6 +21,15 @@
 
 namespace lntc {
 
+FileCalls fileCalls = {[](int dir, const char* name, int flags, mode_t mode) {
+                           return ::openat(dir, name, flags, mode);
+                       },
+                       ::write,
+                       ::fsync,
+                       ::close,
+                       ::renameat,
+                       ::unlinkat};
+
 namespace {
 
 // A new file is readable by the print server's other users and written by replacing it.
@@ -132,7 +141,7 @@ class Fd {
 int openAt(int dir, const std::string& name, int flags, mode_t mode = 0) {
     int fd;
     do {
-        fd = ::openat(dir, name.c_str(), flags | O_CLOEXEC | O_NOCTTY, mode);
+        fd = fileCalls.openat(dir, name.c_str(), flags | O_CLOEXEC | O_NOCTTY, mode);
     } while (fd < 0 && errno == EINTR);
     return fd;
 }
@@ -196,7 +205,7 @@ int openBeneath(int dir, const std::string& relative, int flags) {
 bool writeAll(int fd, std::string_view data) {
     size_t done = 0;
     while (done < data.size()) {
-        ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        ssize_t n = fileCalls.write(fd, data.data() + done, data.size() - done);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return false;
         done += static_cast<size_t>(n);
@@ -485,14 +494,15 @@ uint32_t PosixFileSystem::replaceFile(std::string_view path, std::string_view co
     if (!fd) return err::AlreadyExists;
     auto fail = [&](int e) {
         fd.reset();
-        unlinkat(t.dir.get(), tmp.c_str(), 0);
+        fileCalls.unlinkat(t.dir.get(), tmp.c_str(), 0);
         return errorFromErrno(e);
     };
     if (applyKeep(fd.get(), like != nullptr ? like : &old) != 0) return fail(errno);
-    if (!writeAll(fd.get(), contents) || fsync(fd.get()) != 0) return fail(errno);
-    if (::close(fd.release()) != 0) return fail(errno);
-    if (renameat(t.dir.get(), tmp.c_str(), t.dir.get(), t.name.c_str()) != 0) return fail(errno);
-    fsync(t.dir.get()); // the rename itself is only durable once the folder is
+    if (!writeAll(fd.get(), contents) || fileCalls.fsync(fd.get()) != 0) return fail(errno);
+    if (fileCalls.close(fd.release()) != 0) return fail(errno);
+    if (fileCalls.renameat(t.dir.get(), tmp.c_str(), t.dir.get(), t.name.c_str()) != 0)
+        return fail(errno);
+    fileCalls.fsync(t.dir.get()); // the rename itself is only durable once the folder is
     return err::Success;
 }
 
@@ -505,18 +515,19 @@ uint32_t PosixFileSystem::writeScratchFile(std::string_view path, std::string_vi
     if (t.exists && S_ISDIR(t.st.st_mode)) return err::AccessDenied;
     Fd fd;
     for (int attempt = 0; !fd && attempt < 8; ++attempt) {
-        if (unlinkat(t.dir.get(), t.name.c_str(), 0) != 0 && errno != ENOENT)
+        if (fileCalls.unlinkat(t.dir.get(), t.name.c_str(), 0) != 0 && errno != ENOENT)
             return errorFromErrno(errno);
         fd.reset(openAt(t.dir.get(), t.name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600));
         if (!fd && errno != EEXIST) return errorFromErrno(errno);
     }
     if (!fd) return err::AlreadyExists;
     int error = 0;
-    if (applyKeep(fd.get(), &like) != 0 || !writeAll(fd.get(), contents) || fsync(fd.get()) != 0)
+    if (applyKeep(fd.get(), &like) != 0 || !writeAll(fd.get(), contents) ||
+        fileCalls.fsync(fd.get()) != 0)
         error = errno;
-    if (::close(fd.release()) != 0 && error == 0) error = errno;
+    if (fileCalls.close(fd.release()) != 0 && error == 0) error = errno;
     if (error == 0) return err::Success;
-    unlinkat(t.dir.get(), t.name.c_str(), 0);
+    fileCalls.unlinkat(t.dir.get(), t.name.c_str(), 0);
     return errorFromErrno(error);
 }
 
@@ -526,7 +537,7 @@ uint32_t PosixFileSystem::deleteFile(std::string_view path) {
     if (!t.exists) return err::FileNotFound;
     if (S_ISDIR(t.st.st_mode)) return err::AccessDenied;
     if (!S_ISLNK(t.st.st_mode) && isReadOnly(t.st)) return err::AccessDenied;
-    if (unlinkat(t.dir.get(), t.name.c_str(), 0) != 0)
+    if (fileCalls.unlinkat(t.dir.get(), t.name.c_str(), 0) != 0)
         return errno == ENOENT ? err::FileNotFound : errorFromErrno(errno);
     return err::Success;
 }
@@ -548,14 +559,14 @@ uint32_t PosixFileSystem::renameFile(std::string_view from, std::string_view to)
     } else if (!S_ISDIR(src.st.st_mode)) {
         if (uint32_t e = replaceable(dst.exists, dst.st)) return e;
     }
-    if (renameat(src.dir.get(), src.name.c_str(), dst.dir.get(), dst.name.c_str()) == 0) {
-        fsync(dst.dir.get());
+    if (fileCalls.renameat(src.dir.get(), src.name.c_str(), dst.dir.get(), dst.name.c_str()) == 0) {
+        fileCalls.fsync(dst.dir.get());
         return err::Success;
     }
     if (errno == EXDEV && S_ISREG(src.st.st_mode)) {
         if (uint32_t e = copyFile(from, to)) return e;
-        return unlinkat(src.dir.get(), src.name.c_str(), 0) == 0 ? err::Success
-                                                                 : errorFromErrno(errno);
+        return fileCalls.unlinkat(src.dir.get(), src.name.c_str(), 0) == 0 ? err::Success
+                                                                           : errorFromErrno(errno);
     }
     if (errno == ENOENT) return err::PathNotFound;
     if (errno == EISDIR || errno == ENOTEMPTY || errno == EEXIST) return err::AccessDenied;

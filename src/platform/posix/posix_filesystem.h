@@ -3,9 +3,22 @@
 #include "platform/filesystem.h"
 
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace lntc {
+
+// The calls by which the file system makes, writes, flushes and replaces files: one table for
+// the process, which a test may swap to count them or make one of them fail.
+struct FileCalls {
+    int (*openat)(int dir, const char* name, int flags, mode_t mode);
+    ssize_t (*write)(int fd, const void* data, size_t size);
+    int (*fsync)(int fd);
+    int (*close)(int fd);
+    int (*renameat)(int fromDir, const char* from, int toDir, const char* to);
+    int (*unlinkat)(int dir, const char* name, int flags);
+};
+extern FileCalls fileCalls;
 
 // Everything on drive C lies beneath the machine root and is reached without following a
 // symbolic link (the machine root itself may be one): by one openat2() with RESOLVE_BENEATH
