@@ -450,21 +450,7 @@ uint32_t PosixFileSystem::readFile(std::string_view path, std::string& contents,
         return errno == ELOOP ? err::AccessDenied : errorFromErrno(errno);
     }
     struct stat st {};
-    if (fstat(fd.get(), &st) != 0) return errorFromErrno(errno);
-    if (uint32_t e = check(st)) return e;
-    std::string data;
-    data.reserve(static_cast<size_t>(st.st_size));
-    char buf[65536];
-    for (;;) {
-        ssize_t n = ::read(fd.get(), buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return errorFromErrno(errno);
-        if (n == 0) break;
-        // A file that grows while it is read is held to the same limit.
-        if (data.size() + static_cast<uint64_t>(n) > maxSize) return err::FileTooLarge;
-        data.append(buf, static_cast<size_t>(n));
-    }
-    contents = std::move(data);
+    if (uint32_t e = readRegularFile(fd.get(), maxSize, contents, st)) return e;
     if (keep != nullptr) *keep = keepOf(st);
     return err::Success;
 }

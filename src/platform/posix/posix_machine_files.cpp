@@ -47,21 +47,7 @@ uint32_t PosixMachineFiles::read(std::string_view name, std::string& contents,
     // Without blocking: a pipe planted in the file's place must not hang the reader.
     if (uint32_t e = openTrustedFile(hostPath(name), O_RDONLY | O_NONBLOCK, 0, f.fd)) return e;
     struct stat st {};
-    if (::fstat(f.fd, &st) != 0) return errorFromErrno(errno);
-    if (static_cast<uint64_t>(st.st_size) > maxSize) return err::FileTooLarge;
-    std::string data;
-    char chunk[65536];
-    for (;;) {
-        ssize_t n = ::read(f.fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return errorFromErrno(errno);
-        if (n == 0) break;
-        // A file that grows while it is read is held to the same limit.
-        if (data.size() + static_cast<uint64_t>(n) > maxSize) return err::FileTooLarge;
-        data.append(chunk, static_cast<size_t>(n));
-    }
-    contents = std::move(data);
-    return err::Success;
+    return readRegularFile(f.fd, maxSize, contents, st);
 }
 
 } // namespace lntc

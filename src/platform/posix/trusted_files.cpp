@@ -121,4 +121,23 @@ uint32_t openTrustedFile(const std::string& path, int flags, mode_t mode, int& f
     return error;
 }
 
+uint32_t readRegularFile(int fd, uint64_t maxSize, std::string& contents, struct stat& st) {
+    if (::fstat(fd, &st) != 0) return errorFromErrno(errno);
+    if (!S_ISREG(st.st_mode)) return err::AccessDenied;
+    if (static_cast<uint64_t>(st.st_size) > maxSize) return err::FileTooLarge;
+    std::string data;
+    data.reserve(static_cast<size_t>(st.st_size));
+    char chunk[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return errorFromErrno(errno);
+        if (n == 0) break;
+        if (data.size() + static_cast<uint64_t>(n) > maxSize) return err::FileTooLarge;
+        data.append(chunk, static_cast<size_t>(n));
+    }
+    contents = std::move(data);
+    return err::Success;
+}
+
 } // namespace lntc

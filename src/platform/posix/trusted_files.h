@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace lntc {
@@ -23,5 +24,10 @@ int setNewFolderMode(const std::string& path, mode_t mode);
 // not writable by others, owned by this process's user or by the folder's owner; anything else
 // answers 5 (access denied). fd is -1 on failure.
 uint32_t openTrustedFile(const std::string& path, int flags, mode_t mode, int& fd);
+
+// Reads an open file whole: only a regular file of at most maxSize bytes, held to that limit
+// also when it grows while it is read (5, 223 or another platform error). st is what fstat
+// said of it.
+uint32_t readRegularFile(int fd, uint64_t maxSize, std::string& contents, struct stat& st);
 
 } // namespace lntc
