@@ -78,7 +78,8 @@ Texts numbered(int n, const std::string& suffix = "") {
 TEST(OdrFetch, ListsTheQueuesOfThisServerWithADoublingList) {
     FakeMachine machine;
     RecordingHost host;
-    Platform p;
+    FakeEnvironment env;
+    Platform p{&machine.registry, &machine.sections, &machine.files, &env, &machine.clock};
     p.services = &machine.services;
     TracingProduct product;
     Library lib(p, product, host);
