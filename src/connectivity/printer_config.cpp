@@ -67,7 +67,7 @@ PrinterConfigDialog::PrinterConfigDialog(Library& lib, Dialog* parent, int model
                                          QueueRecord& queue)
     : HelpDialog(lib, dlg::PrinterConfig, parent), lib_(lib), model_(modelIndex), queue_(queue),
       waitTimeout_(queue.WaitTimeout), centerImage_(queue.CenterImage != 0 ? 1 : 0) {
-    MergeQueueMedia(lib, queue, media_);
+    MergeQueueMedia(lib.services(), queue, media_);
 }
 
 void PrinterConfigDialog::doDataExchange(DataExchange& dx) {
@@ -146,7 +146,7 @@ void PrinterConfigDialog::onCommand(int id, Notify code) {
     if (id == printerctl::Configure) {
         configure();
     } else if (id == printerctl::Media) {
-        TrayMediaDialog media(lib_, this, queue_, media_);
+        TrayMediaDialog media(lib_.services(), this, queue_, media_);
         if (media.doModal() == id::Ok) markCommitted(*this, lib_);
         backToOk(*this);
     } else if (id == printerctl::Options) {
@@ -192,10 +192,10 @@ LargeDocConfigDialog::LargeDocConfigDialog(Library& lib, Dialog* parent, int mod
     // Either way the record starts from complete media values; a large-document printer's
     // reading of its configuration file can report a failure before this dialog shows.
     if (isRicoh(ModelClassFlags(model_))) {
-        MergeQueueMedia(lib, queue, media_);
+        MergeQueueMedia(lib.services(), queue, media_);
     } else {
         std::vector<uint16_t> available;
-        PrepareBestAvailMedia(lib, queue, window(), available);
+        PrepareBestAvailMedia(lib.services(), queue, window(), available);
     }
 }
 
@@ -218,10 +218,10 @@ void LargeDocConfigDialog::onCommand(int id, Notify code) {
     if (id == largedocctl::Media) {
         int result;
         if (isRicoh(ModelClassFlags(model_))) {
-            EjectMediaDialog media(lib_, this, queue_, media_);
+            EjectMediaDialog media(lib_.services(), this, queue_, media_);
             result = media.doModal();
         } else {
-            BestAvailMediaDialog media(lib_, this, queue_);
+            BestAvailMediaDialog media(lib_.services(), this, queue_);
             result = media.doModal();
         }
         if (result == id::Ok) markCommitted(*this, lib_);

@@ -160,13 +160,14 @@ uint32_t LNTC_KillProcess(const char* name) {
 }
 
 int32_t LNTC_GetDefaultMedia(void) {
-    return static_cast<int32_t>(guarded(
-        0, [&](Library& lib) { return static_cast<uint32_t>(lntc::GetDefaultMedia(lib)); }));
+    return static_cast<int32_t>(guarded(0, [&](Library& lib) {
+        return static_cast<uint32_t>(lntc::GetDefaultMedia(lib.services()));
+    }));
 }
 
 int16_t LNTC_GetPaperOrientation(const QueueRecord* queue, const char* paperName) {
     return static_cast<int16_t>(guarded(0, [&](Library& lib) {
-        return static_cast<uint32_t>(lntc::GetPaperOrientation(lib, queue, paperName));
+        return static_cast<uint32_t>(lntc::GetPaperOrientation(lib.services(), queue, paperName));
     }));
 }
 

@@ -675,8 +675,8 @@ TEST(HostsFile, LinksDevicesAndOversizedFilesAreRefusedAndLogged) {
     fs::create_symlink(hosts, c + "qdsw/lnt/bin/LJA.dll");
     EXPECT_EQ(std::tuple(LookupHostsName(*m.lib, "PRN1", address), m.update("10.9.9.9"),
                          ModelInstalled(*m.lib, ModelIndexOfKey("HP_LASERJET_4M")),
-                         ReadLdpxCfgFile(*m.lib, "C:\\WINDOWS", "X"),
-                         ReadLdpxCfgFile(*m.lib, ("Z:" + other.path()).c_str(), "X")),
+                         ReadLdpxCfgFile(m.lib->services(), "C:\\WINDOWS", "X"),
+                         ReadLdpxCfgFile(m.lib->services(), ("Z:" + other.path()).c_str(), "X")),
               std::tuple(false, err::AccessDenied, false, kLdpxFailed, kLdpxFailed));
     EXPECT_EQ(readTextFile(hosts), "10.6.6.6 PRN1\n");
     EXPECT_EQ(std::distance(fs::recursive_directory_iterator(other.path()), {}), 6);

@@ -174,7 +174,7 @@ TEST_F(PrinterDialogs, EverySpinBarStopsAtTheEndsOfItsRange) {
                   : dialog == dlg::Fonts        ? RunFontsDialog(t.lib(), nullptr, cfg)
                   : dialog == dlg::GeneralOptions
                       ? RunGeneralOptionsDialog(t.lib(), nullptr, cfg)
-                      : EjectMediaDialog(t.lib(), nullptr, q, media).doModal(),
+                      : EjectMediaDialog(t.lib().services(), nullptr, q, media).doModal(),
                   id::Cancel);
     }
 }

@@ -191,7 +191,7 @@ TEST_F(ScriptedPrinterDialog, AFailureStopsTheRunAtItsLineAndIndexedNamesPickAmo
     };
     for (const auto& [script, line, message] : trays) {
         SCOPED_TRACE(script);
-        TrayMediaDialog d(t.lib(), nullptr, q, media);
+        TrayMediaDialog d(t.lib().services(), nullptr, q, media);
         ScriptRunner runner(host, ParseScript(script));
         EXPECT_EQ(runner.run([&] { return d.doModal(); }), id::Cancel);
         const auto& f = runner.failure();

@@ -1,0 +1,32 @@
+// What the subsystems' dialogs and the functions they call are given of the composition root:
+// the services they use, not the root itself.
+#pragma once
+#include "lntc/lntc.h"
+#include "platform/platform.h"
+#include "product/product.h"
+#include "store/registry_root.h"
+#include "store/shared_records.h"
+#include "ui/context.h"
+
+#include <memory>
+
+namespace lntc {
+
+struct LdpxConfig;
+
+// Built on first use and kept for the rest of the process.
+struct MediaTables {
+    std::unique_ptr<DefaultMedia[]> defaultMedia; // one entry per catalogue model
+    std::shared_ptr<LdpxConfig> ldpx;             // what the ldpx.cfg reader keeps
+};
+
+struct Services {
+    UiContext& ui; // host, texts, error log, the read-only flag, the help file
+    SharedRecords& records;
+    RegistryRoot& registry;
+    Platform& platform;
+    ProductLibs& product;
+    MediaTables& media;
+};
+
+} // namespace lntc
