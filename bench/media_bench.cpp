@@ -82,7 +82,7 @@ void BM_FillPrinterList_Cupsd200(benchmark::State& state) {
     QueueRecord q{};
     setField(q.Name, "LASER");
     q.Connectivity = 1;
-    RefreshingDialog dialog(lib, nullptr, q);
+    RefreshingDialog dialog(lib.services(), nullptr, q);
     size_t entries = 0;
     host.script(dlg::PrintManager)
         .then([&](const ModelWindow& w) {

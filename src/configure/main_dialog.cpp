@@ -283,7 +283,7 @@ int MainConfigDialog::ValidateOdrName() {
 
 std::string MainConfigDialog::proposedAddress(const std::string& hostName) {
     std::string address;
-    if (LookupHostsName(lib_, hostName, address)) return address;
+    if (LookupHostsName(lib_.services(), hostName, address)) return address;
     SystemServices* services = lib_.platform().services;
     if (services != nullptr && services->resolveHost(hostName, address) == 0) return address;
     return "0.0.0.0";
@@ -343,7 +343,7 @@ int MainConfigDialog::RetrieveOdrQueues() {
         refused.push_back(std::move(name));
     }
     addStrings(mainctl::ToConfigure, std::move(offered));
-    if (!address.empty()) UpdateHostsFile(lib_, window(), address, hostName);
+    if (!address.empty()) UpdateHostsFile(lib_.services(), window(), address, hostName);
     moveFocus(remembered);
     if (getCount(mainctl::ToConfigure) == 0) {
         moveFocus(combined_ ? mainctl::ToConfigure : mainctl::OdrName);

@@ -74,8 +74,8 @@ void OtherModelDialog::onOK() {
 
 int RunModelDialog(Library& lib, Dialog* parent, int model, QueueRecord& record) {
     if (takesPostScript(ModelClassFlags(model)))
-        return PrinterConfigDialog(lib, parent, model, record).doModal();
-    return LargeDocConfigDialog(lib, parent, model, record).doModal();
+        return PrinterConfigDialog(lib.services(), parent, model, record).doModal();
+    return LargeDocConfigDialog(lib.services(), parent, model, record).doModal();
 }
 
 } // namespace lntc

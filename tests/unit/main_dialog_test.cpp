@@ -156,7 +156,7 @@ TEST(MainDialogStartUp, Cases) {
 // name and system defaults of the last accepted ODR. The address proposed first is the hosts
 // file's.
 TEST_F(MainDialog, SilentNameServerTypedAddressAndTheNewNameSurvivesOk) {
-    machine.files.addFile(HostsFilePath(lib()), "10.1.1.1 beta-quendal-rlk-server\n");
+    machine.files.addFile(HostsFilePath(lib().services()), "10.1.1.1 beta-quendal-rlk-server\n");
     addressDialog("10.1.1.1", "10.0.0.8");
     addressDialog("10.0.0.8", "10.0.0.9");
     host.answerWhen("still configure 1", id::Yes);
@@ -168,7 +168,7 @@ TEST_F(MainDialog, SilentNameServerTypedAddressAndTheNewNameSurvivesOk) {
     // Waits: start-up, three tries for Beta, one for Gamma.
     EXPECT_EQ(std::pair(opened(dlg::OdrAddress), opened(dlg::Wait)), std::pair(2, 5));
     std::string address;
-    EXPECT_TRUE(LookupHostsName(lib(), "beta-quendal-rlk-server", address));
+    EXPECT_TRUE(LookupHostsName(lib().services(), "beta-quendal-rlk-server", address));
     EXPECT_EQ(formatMessage("%s %s:%s %u %u %s", address.c_str(), shared().Domain,
                             shared().Organization, shared().OdrRelease, shared().SystemCharset,
                             getString(machine.registry, kOdrRootPath, "RLKDomain")->c_str()),

@@ -76,7 +76,8 @@ struct ScriptedPrinterDialog : ::testing::Test, HeadlessLibrary {
     // Runs the script on the printer dialog; the dialog's end code.
     int play(ScriptRunner& runner) {
         return runner.run([&] {
-            PrinterConfigDialog d(t.lib(), nullptr, ModelIndexOfKey("GENERIC_POSTSCRIPT"), q);
+            PrinterConfigDialog d(t.lib().services(), nullptr,
+                                  ModelIndexOfKey("GENERIC_POSTSCRIPT"), q);
             return d.doModal();
         });
     }
