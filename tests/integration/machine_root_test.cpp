@@ -674,7 +674,7 @@ TEST(HostsFile, LinksDevicesAndOversizedFilesAreRefusedAndLogged) {
     fs::create_directories(c + "qdsw/lnt/bin");
     fs::create_symlink(hosts, c + "qdsw/lnt/bin/LJA.dll");
     EXPECT_EQ(std::tuple(LookupHostsName(m.lib->services(), "PRN1", address), m.update("10.9.9.9"),
-                         ModelInstalled(*m.lib, ModelIndexOfKey("HP_LASERJET_4M")),
+                         ModelInstalled(m.lib->services(), ModelIndexOfKey("HP_LASERJET_4M")),
                          ReadLdpxCfgFile(m.lib->services(), "C:\\WINDOWS", "X"),
                          ReadLdpxCfgFile(m.lib->services(), ("Z:" + other.path()).c_str(), "X")),
               std::tuple(false, err::AccessDenied, false, kLdpxFailed, kLdpxFailed));
@@ -730,7 +730,8 @@ TEST(Directories, MissingFoldersAreMadeWithTheirModeWhateverTheUmask) {
     Machine m;
     m.host.answer = id::Yes;
     const mode_t mask = ::umask(077);
-    EXPECT_TRUE(ValidateDirectory(*m.lib, nullptr, "C:", "\\qdsw_local\\cache\\spool", 6));
+    EXPECT_TRUE(
+        ValidateDirectory(m.lib->services(), nullptr, "C:", "\\qdsw_local\\cache\\spool", 6));
     ::umask(mask);
     const std::string c = m.root.path() + "/drive_c/qdsw_local";
     for (const char* made : {"", "/cache", "/cache/spool"})

@@ -173,9 +173,9 @@ TEST_F(PrinterDialogs, EverySpinBarStopsAtTheEndsOfItsRange) {
                             .doModal()
                   : dialog == dlg::QueueOptions
                       ? QueueOptionsDialog(t.lib().services(), nullptr, q).doModal()
-                  : dialog == dlg::Fonts ? RunFontsDialog(t.lib(), nullptr, cfg)
+                  : dialog == dlg::Fonts ? RunFontsDialog(t.lib().services(), nullptr, cfg)
                   : dialog == dlg::GeneralOptions
-                      ? RunGeneralOptionsDialog(t.lib(), nullptr, cfg)
+                      ? RunGeneralOptionsDialog(t.lib().services(), nullptr, cfg)
                       : EjectMediaDialog(t.lib().services(), nullptr, q, media).doModal(),
                   id::Cancel);
     }
