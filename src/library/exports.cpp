@@ -152,11 +152,11 @@ uint32_t LNTC_NeedKanjiDiskFonts(int32_t clear) {
 }
 
 uint32_t LNTC_FindProcess(const char* name) {
-    return guarded(0, [&](Library& lib) { return lntc::FindProcess(lib, name); });
+    return guarded(0, [&](Library& lib) { return lntc::FindProcess(lib.services(), name); });
 }
 
 uint32_t LNTC_KillProcess(const char* name) {
-    return guarded(0, [&](Library& lib) { return lntc::KillProcess(lib, name); });
+    return guarded(0, [&](Library& lib) { return lntc::KillProcess(lib.services(), name); });
 }
 
 int32_t LNTC_GetDefaultMedia(void) {

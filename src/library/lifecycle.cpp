@@ -46,13 +46,13 @@ void UnloadLibrary(Library& lib) {
     if (records.attached()) {
         records.release();
         lib.setDefaultMedia(nullptr);
-        if (!lib.brokerWasRunning()) KillProcess(lib, kBrokerProcess);
+        if (!lib.brokerWasRunning()) KillProcess(lib.services(), kBrokerProcess);
     }
     ReleaseLocalisedResources(lib);
 }
 
 uint32_t InitialiseSharedConfig(Library& lib) {
-    lib.setBrokerWasRunning(FindProcess(lib, kBrokerProcess) != 0);
+    lib.setBrokerWasRunning(FindProcess(lib.services(), kBrokerProcess) != 0);
     return lib.records().initialise();
 }
 
