@@ -12,8 +12,6 @@
 
 namespace lntc {
 
-class Library;
-
 // A model index that says no model was chosen (or the choice was cancelled).
 inline constexpr int kNoModel = 0xFFFF;
 // End code of NewQueueDialog and ImportQueueDialog when the record holds a copied configuration.
@@ -139,6 +137,6 @@ int RunGeneralOptionsDialog(const Services& svc, Dialog* parent, ServerConfig& w
 // The main dialog (template 203) on the shared records, with writable views of them for the
 // run; 1 when it ended with OK, else 0 (also when there are no records to work on).
 // initResult: what the initialiser reported when this run set the records up, else 0.
-uint32_t RunConfiguration(Library& lib, WindowRef parent, uint32_t initResult = 0);
+uint32_t RunConfiguration(const Services& svc, WindowRef parent, uint32_t initResult = 0);
 
 } // namespace lntc

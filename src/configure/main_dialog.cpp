@@ -3,7 +3,7 @@
 #include "configure/main_dialog.h"
 
 #include "connectivity/hosts_file.h"
-#include "library/library.h"
+#include "library/services.h"
 #include "logo/logo.h"
 #include "platform/errors.h"
 #include "platform/printable.h"
@@ -683,8 +683,8 @@ void MainConfigDialog::onCancel() {
 
 // ---- The run --------------------------------------------------------------------------------
 
-uint32_t RunConfiguration(Library& lib, WindowRef /*parent*/, uint32_t initResult) {
-    SharedRecords& records = lib.records();
+uint32_t RunConfiguration(const Services& svc, WindowRef /*parent*/, uint32_t initResult) {
+    SharedRecords& records = svc.records;
     // Without records (the initialiser has logged why) or their writable views there is
     // nothing to configure.
     if (!records.beginRun()) return 0;
@@ -692,8 +692,8 @@ uint32_t RunConfiguration(Library& lib, WindowRef /*parent*/, uint32_t initResul
         SharedRecords& records;
         ~EndRun() { records.endRun(); }
     } endRun{records};
-    EndLogo(lib);
-    MainConfigDialog dialog(lib.services(), nullptr, initResult);
+    EndLogo(svc);
+    MainConfigDialog dialog(svc, nullptr, initResult);
     return dialog.doModal() == id::Ok ? 1 : 0;
 }
 

@@ -176,13 +176,13 @@ uint32_t LNTC_ConfigDialog(void* parent) {
         // The initialiser's result counts only when this call set the records up.
         uint32_t initResult = 0;
         if (!lib.records().attached()) initResult = lntc::InitialiseSharedConfig(lib);
-        return lntc::RunConfiguration(lib, parent, initResult);
+        return lntc::RunConfiguration(lib.services(), parent, initResult);
     });
 }
 
 void LNTC_EndLogo(void) {
     try {
-        if (Library* lib = library()) lntc::EndLogo(*lib);
+        if (Library* lib = library()) lntc::EndLogo(lib->services());
     } catch (...) {
     }
 }

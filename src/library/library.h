@@ -55,7 +55,9 @@ class Library : public UiContext {
     // The shared records, their views, the fill and the saves.
     SharedRecords& records() { return records_; }
     // What the dialogs and the functions they call work with.
-    Services services() { return Services{*this, records_, root_, platform_, product_, media_}; }
+    Services services() {
+        return Services{*this, records_, root_, platform_, product_, media_, logo_};
+    }
     // Whether "vxl_broker" ran when this process set the records up; unload stops it if not.
     bool brokerWasRunning() const { return brokerWasRunning_; }
     void setBrokerWasRunning(bool running) { brokerWasRunning_ = running; }

@@ -1,5 +1,5 @@
-// What the subsystems' dialogs and the functions they call are given of the composition root:
-// the services they use, not the root itself.
+// What the subsystems (their dialogs and the functions those call) are given of the composition
+// root: the services they use, not the root itself.
 #pragma once
 #include "lntc/lntc.h"
 #include "platform/platform.h"
@@ -13,6 +13,7 @@
 namespace lntc {
 
 struct LdpxConfig;
+struct LogoState;
 
 // Built on first use and kept for the rest of the process.
 struct MediaTables {
@@ -27,6 +28,7 @@ struct Services {
     Platform& platform;
     ProductLibs& product;
     MediaTables& media;
+    std::shared_ptr<LogoState>& logo; // from the load's start-up step to the unload
 };
 
 } // namespace lntc

@@ -88,7 +88,7 @@ struct World : HeadlessLibrary {
         init();
         return host.script(dlg::Main);
     }
-    uint32_t run() { return RunConfiguration(lib(), nullptr, initResult); }
+    uint32_t run() { return RunConfiguration(lib().services(), nullptr, initResult); }
     // The address dialog shows `proposed`, then takes `typed` (nullptr: Cancel).
     void addressDialog(std::string proposed, const char* typed) {
         DialogScript& s = host.script(dlg::OdrAddress).then([=](const ModelWindow& w) {
@@ -146,7 +146,8 @@ TEST(MainDialogStartUp, Cases) {
                                  !c.readOnly, c.button, false));
         });
         s.closeBox();
-        EXPECT_EQ(RunConfiguration(w.lib(), nullptr, c.initFails ? 1 : w.initResult), 0u);
+        EXPECT_EQ(RunConfiguration(w.lib().services(), nullptr, c.initFails ? 1 : w.initResult),
+                  0u);
         EXPECT_EQ(w.takeBoxes(40), c.boxes);
     }
 }

@@ -237,8 +237,8 @@ int RunConfigurationOnce(Library& lib, const Say& say) {
         say(std::string("warning: the ODR name service failed (") + code +
             "); its system defaults are missing");
     }
-    EndLogo(lib);
-    return static_cast<int>(RunConfiguration(lib, nullptr, init));
+    EndLogo(lib.services());
+    return static_cast<int>(RunConfiguration(lib.services(), nullptr, init));
 }
 
 } // namespace lntc::admin
