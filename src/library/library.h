@@ -19,7 +19,6 @@
 
 namespace lntc {
 
-struct LogoState;
 class ResourceModule;
 
 class Library : public UiContext {
@@ -54,25 +53,21 @@ class Library : public UiContext {
 
     // The shared records, their views, the fill and the saves.
     SharedRecords& records() { return records_; }
-    // What the dialogs and the functions they call work with.
+    // What the subsystems work with.
     Services services() {
         return Services{*this, records_, root_, platform_, product_, media_, logo_};
     }
     // Whether "vxl_broker" ran when this process set the records up; unload stops it if not.
     bool brokerWasRunning() const { return brokerWasRunning_; }
     void setBrokerWasRunning(bool running) { brokerWasRunning_ = running; }
-    // The subsystems' state, kept behind shared pointers so that this layer need not know
-    // their types. The start-up logo and the machine-wide event:
-    LogoState* logo() const { return logo_.get(); }
-    void setLogo(std::shared_ptr<LogoState> logo) { logo_ = std::move(logo); }
-    // One entry per catalogue model; null until the first successful build.
+    // The subsystems' state. The default media table, one entry per catalogue model; null until
+    // the first successful build.
     DefaultMedia* defaultMedia() const { return media_.defaultMedia.get(); }
     void setDefaultMedia(std::unique_ptr<DefaultMedia[]> table) {
         media_.defaultMedia = std::move(table);
     }
     // What the ldpx.cfg reader keeps; null until the first read.
     LdpxConfig* ldpx() const { return media_.ldpx.get(); }
-    void setLdpx(std::shared_ptr<LdpxConfig> config) { media_.ldpx = std::move(config); }
 
   private:
     Platform platform_;
