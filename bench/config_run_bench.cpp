@@ -83,8 +83,8 @@ void BM_ScriptedRunConfiguresSixteenQueues(benchmark::State& state) {
         if (LoadLibrary(lib) != 0) return state.SkipWithError("the library did not load");
         const uint32_t init = InitialiseSharedConfig(lib);
         ScriptRunner runner(host, ParseScript(script));
-        int result =
-            runner.run([&] { return static_cast<int>(RunConfiguration(lib, nullptr, init)); });
+        int result = runner.run(
+            [&] { return static_cast<int>(RunConfiguration(lib.services(), nullptr, init)); });
         UnloadLibrary(lib);
         if (runner.failure() || result != 1) {
             static std::string why;
@@ -125,7 +125,7 @@ void MainDialogStartUp(benchmark::State& state) {
         h.host.script(dlg::Main)
             .then([&](const ModelWindow& w) { listed = w.at(mainctl::Current).items.size(); })
             .closeBox();
-        benchmark::DoNotOptimize(RunConfiguration(lib, nullptr, status));
+        benchmark::DoNotOptimize(RunConfiguration(lib.services(), nullptr, status));
     }
     if (listed != 16) state.SkipWithError("the current list does not hold the 16 queues");
 }
@@ -158,7 +158,7 @@ void MainDialogStartUp60000Descending(benchmark::State& state) {
                           w.at(mainctl::Current).items.size()};
             })
             .closeBox();
-        benchmark::DoNotOptimize(RunConfiguration(lib, nullptr, status));
+        benchmark::DoNotOptimize(RunConfiguration(lib.services(), nullptr, status));
     }
     if (listed != std::pair<size_t, size_t>(59984, 16))
         state.SkipWithError("the lists do not hold the 60,000 queues");

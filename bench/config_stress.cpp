@@ -138,7 +138,7 @@ pid_t rewriter(const std::string& root, int go, const std::string& address,
     lntc::ProductionLibrary production(root);
     lntc::Library& lib = production.library();
     lntc::LoadLibrary(lib);
-    const uint32_t status = lntc::UpdateHostsFile(lib, nullptr, address, name);
+    const uint32_t status = lntc::UpdateHostsFile(lib.services(), nullptr, address, name);
     lntc::UnloadLibrary(lib);
     _exit(status == 0 ? 0 : 1);
 }

@@ -47,7 +47,7 @@ void BM_GetDefaultMedia_SqliteRegistry(benchmark::State& state) {
     if (GetConfig(lib, &config, LNTC_CONFIG_VERSION) != 0)
         throw std::runtime_error("the shared configuration did not set up");
     for (auto _ : state)
-        benchmark::DoNotOptimize(GetDefaultMedia(lib));
+        benchmark::DoNotOptimize(GetDefaultMedia(lib.services()));
     UnloadLibrary(lib);
 }
 BENCHMARK(BM_GetDefaultMedia_SqliteRegistry)->Unit(benchmark::kMillisecond);
@@ -57,7 +57,7 @@ void BM_ReadLdpxCfgFile_LastSection(benchmark::State& state) {
     machine.files.addFile("c:\\qdsw_local\\sd\\ldpx.cfg", demoFile("ldpx.cfg"));
     TestLibrary t(machine);
     for (auto _ : state)
-        if (ReadLdpxCfgFile(t.lib(), "c:\\qdsw_local\\sd", "DRAWING_MASTER") != 0)
+        if (ReadLdpxCfgFile(t.lib().services(), "c:\\qdsw_local\\sd", "DRAWING_MASTER") != 0)
             state.SkipWithError("the demo section did not read");
 }
 BENCHMARK(BM_ReadLdpxCfgFile_LastSection);
@@ -82,7 +82,7 @@ void BM_FillPrinterList_Cupsd200(benchmark::State& state) {
     QueueRecord q{};
     setField(q.Name, "LASER");
     q.Connectivity = 1;
-    RefreshingDialog dialog(lib, nullptr, q);
+    RefreshingDialog dialog(lib.services(), nullptr, q);
     size_t entries = 0;
     host.script(dlg::PrintManager)
         .then([&](const ModelWindow& w) {

@@ -140,7 +140,7 @@ void BM_LookupHostsName_LastOf100000(benchmark::State& state) {
     Installed site(true, true);
     std::string address;
     for (auto _ : state)
-        if (!LookupHostsName(site.lib(), "PRN1", address)) std::abort();
+        if (!LookupHostsName(site.lib().services(), "PRN1", address)) std::abort();
 }
 BENCHMARK(BM_LookupHostsName_LastOf100000)->Unit(benchmark::kMillisecond);
 
@@ -149,7 +149,7 @@ void BM_UpdateHostsFile_LastOf100000(benchmark::State& state) {
     int i = 0;
     for (auto _ : state) {
         const std::string address = "10.200.0." + std::to_string(++i % 250 + 1);
-        if (UpdateHostsFile(site.lib(), nullptr, address, "PRN1") != 0) std::abort();
+        if (UpdateHostsFile(site.lib().services(), nullptr, address, "PRN1") != 0) std::abort();
     }
 }
 BENCHMARK(BM_UpdateHostsFile_LastOf100000)->Unit(benchmark::kMillisecond);
@@ -171,7 +171,7 @@ void BM_OpenTcpDirect_100000Lines(benchmark::State& state) {
         host.script(dlg::TcpDirect)
             .then([&](const ModelWindow& w) { listed = w.at(tcpctl::PortName).items.size(); })
             .cancel();
-        TcpDirectDialog(site.lib(), nullptr, q).doModal();
+        TcpDirectDialog(site.lib().services(), nullptr, q).doModal();
     }
     if (listed != 65535) state.SkipWithError("the port-name list is not full");
 }

@@ -1,6 +1,6 @@
 #include "configure/directories.h"
 
-#include "library/library.h"
+#include "library/services.h"
 #include "platform/errors.h"
 #include "platform/filesystem.h"
 #include "resources/ids.h"
@@ -30,7 +30,7 @@ std::string joined(const std::string& directory, std::string_view rest) {
 
 } // namespace
 
-CompletedPath CompletePath(Library& lib, std::string_view typed) {
+CompletedPath CompletePath(const Services& svc, std::string_view typed) {
     constexpr std::string_view kBlanks = " \t\n\r";
     const size_t first = typed.find_first_not_of(kBlanks);
     std::string_view text = first == std::string_view::npos
@@ -39,7 +39,7 @@ CompletedPath CompletePath(Library& lib, std::string_view typed) {
 
     std::string cwd;
     std::string currentDrive = "C:", currentDir = ".";
-    if (lib.platform().files->currentDirectory(cwd) == err::Success && hasDrive(cwd)) {
+    if (svc.platform.files->currentDirectory(cwd) == err::Success && hasDrive(cwd)) {
         currentDrive = cwd.substr(0, 2);
         currentDir = cwd.substr(2);
     }
@@ -61,38 +61,38 @@ CompletedPath CompletePath(Library& lib, std::string_view typed) {
     return out;
 }
 
-bool ValidateDirectory(Library& lib, WindowRef owner, const std::string& drive,
+bool ValidateDirectory(const Services& svc, WindowRef owner, const std::string& drive,
                        const std::string& directory, uint32_t mode) {
     const std::string path = drive + directory;
     uint32_t error = 0;
-    const uint32_t attr = lib.platform().files->attributes(path, error);
+    const uint32_t attr = svc.platform.files->attributes(path, error);
     if (attr == fileattr::Invalid) {
         const bool missing = error == err::FileNotFound || error == err::PathNotFound;
         if (missing && (mode & dirmode::OfferCreate)) {
-            if (MessageBoxId(lib, owner, str::PathStatusCaption, mb::Question, str::CreatePath,
+            if (MessageBoxId(svc.ui, owner, str::PathStatusCaption, mb::Question, str::CreatePath,
                              path.c_str()) != id::Yes)
                 return false;
-            return CreateDirectoryPath(lib, owner, path);
+            return CreateDirectoryPath(svc, owner, path);
         }
         if (missing && mode == dirmode::MustExist)
-            ErrorId(lib, owner, str::PathMissing, path.c_str());
+            ErrorId(svc.ui, owner, str::PathMissing, path.c_str());
         else
-            ShowLastSystemError(lib, owner, error ? error : err::PathNotFound);
+            ShowLastSystemError(svc.ui, owner, error ? error : err::PathNotFound);
         return false;
     }
     if (!(attr & fileattr::Directory)) {
-        ErrorId(lib, owner, str::PathIsFile);
+        ErrorId(svc.ui, owner, str::PathIsFile);
         return false;
     }
     if ((attr & fileattr::ReadOnly) && (mode & dirmode::OfferCreate)) {
-        ErrorId(lib, owner, str::PathReadOnly, path.c_str());
+        ErrorId(svc.ui, owner, str::PathReadOnly, path.c_str());
         return false;
     }
     return true;
 }
 
-bool CreateDirectoryPath(Library& lib, WindowRef owner, const std::string& path) {
-    FileSystem& files = *lib.platform().files;
+bool CreateDirectoryPath(const Services& svc, WindowRef owner, const std::string& path) {
+    FileSystem& files = *svc.platform.files;
     const std::string drive = hasDrive(path) ? path.substr(0, 2) : std::string();
     // "." and ".." are folded first: creating a folder only to step out of it again would
     // leave it behind.
@@ -116,7 +116,7 @@ bool CreateDirectoryPath(Library& lib, WindowRef owner, const std::string& path)
         current += current == drive && !absolute ? part : "\\" + part;
         const uint32_t rc = files.createDirectory(current);
         if (rc != err::Success && rc != err::AlreadyExists && rc != err::FileExists) {
-            ShowLastSystemError(lib, owner, rc);
+            ShowLastSystemError(svc.ui, owner, rc);
             return false;
         }
     }
@@ -124,7 +124,7 @@ bool CreateDirectoryPath(Library& lib, WindowRef owner, const std::string& path)
     const uint32_t attr = files.attributes(current.empty() ? path : current, error);
     if (attr != fileattr::Invalid && (attr & fileattr::Directory)) return true;
     // The last name is taken by a file: what was asked for is not there.
-    ShowLastSystemError(lib, owner, attr == fileattr::Invalid ? error : err::AlreadyExists);
+    ShowLastSystemError(svc.ui, owner, attr == fileattr::Invalid ? error : err::AlreadyExists);
     return false;
 }
 

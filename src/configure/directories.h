@@ -9,7 +9,7 @@
 
 namespace lntc {
 
-class Library;
+struct Services;
 
 struct CompletedPath {
     std::string drive;     // "X:"
@@ -18,7 +18,7 @@ struct CompletedPath {
 };
 
 // The typed text, trimmed, with a drive and (on the current drive) an absolute directory.
-CompletedPath CompletePath(Library& lib, std::string_view typed);
+CompletedPath CompletePath(const Services& svc, std::string_view typed);
 
 namespace dirmode {
 inline constexpr uint32_t OfferCreate = 2; // offer to create a missing one, refuse a read-only one
@@ -26,11 +26,11 @@ inline constexpr uint32_t MustExist = 4;
 } // namespace dirmode
 
 // Whether drive + directory names a usable directory; says why not in a box owned by owner.
-bool ValidateDirectory(Library& lib, WindowRef owner, const std::string& drive,
+bool ValidateDirectory(const Services& svc, WindowRef owner, const std::string& drive,
                        const std::string& directory, uint32_t mode);
 
 // Creates the missing directories of path from the left. True when the whole path is then a
 // directory; a failure is shown.
-bool CreateDirectoryPath(Library& lib, WindowRef owner, const std::string& path);
+bool CreateDirectoryPath(const Services& svc, WindowRef owner, const std::string& path);
 
 } // namespace lntc

@@ -3,7 +3,7 @@
 #include "configure/main_dialog.h"
 
 #include "connectivity/hosts_file.h"
-#include "library/library.h"
+#include "library/services.h"
 #include "logo/logo.h"
 #include "platform/errors.h"
 #include "platform/printable.h"
@@ -41,8 +41,8 @@ std::string firstLine(std::string text, size_t limit) {
 }
 
 // The ODR software's product type decides whether this PC also runs the ODR.
-bool readCombinedServer(Library& lib) {
-    Registry& reg = lib.registry();
+bool readCombinedServer(const Services& svc) {
+    Registry& reg = *svc.platform.registry;
     RegKey key = kNoKey;
     if (reg.openKey(kLocalMachine, kOdrRootPath, RegAccess::Read, key) != 0) return false;
     char buffer[256] = "PrintServer";
@@ -94,16 +94,16 @@ void showSaveFailure(UiContext& ui, WindowRef owner, const SaveStatus& status,
 
 } // namespace
 
-MainConfigDialog::MainConfigDialog(Library& lib, Dialog* parent, uint32_t initResult)
-    : HelpDialog(lib, dlg::Main, parent), lib_(lib) {
-    if (const ServerConfig* shared = lib.records().config()) {
+MainConfigDialog::MainConfigDialog(const Services& svc, Dialog* parent, uint32_t initResult)
+    : HelpDialog(svc.ui, dlg::Main, parent), svc_(svc) {
+    if (const ServerConfig* shared = svc.records.config()) {
         odrName_ = std::string(fieldText(shared->Domain)) + ":" +
                    std::string(fieldText(shared->Organization));
         working_ = *shared;
     }
     if (odrName_ == ":") odrName_.clear();
     odrNameValid_ = initResult == 0 ? 1 : 0;
-    combined_ = readCombinedServer(lib);
+    combined_ = readCombinedServer(svc);
 }
 
 void MainConfigDialog::doDataExchange(DataExchange& dx) {
@@ -121,7 +121,7 @@ bool MainConfigDialog::onInitDialog() {
     // The focus moves below are the dialog's own: they must not start a name check.
     validating_ = true;
     HelpDialog::onInitDialog();
-    StringLookup& s = lib_.strings();
+    StringLookup& s = svc_.ui.strings();
     if (combined_) {
         setWindowText(mainctl::Note, s.load(str::NoteCombined));
         enable(mainctl::OdrNameLabel, false);
@@ -134,12 +134,12 @@ bool MainConfigDialog::onInitDialog() {
     if (odrName_.empty()) {
         if (combined_) {
             moveFocus(mainctl::ToConfigure);
-            ErrorId(lib_, window(), str::OdrNameNotStored);
+            ErrorId(svc_.ui, window(), str::OdrNameNotStored);
         } else {
             moveFocus(mainctl::OdrName);
         }
     } else if (odrNameValid_ == 0) {
-        MessageBoxId(lib_, window(), str::DefaultOdrNameCaption, mb::Ok | mb::IconExclamation,
+        MessageBoxId(svc_.ui, window(), str::DefaultOdrNameCaption, mb::Ok | mb::IconExclamation,
                      str::InvalidOdrName);
         moveFocus(combined_ ? mainctl::ToConfigure : mainctl::OdrName);
     } else {
@@ -148,7 +148,7 @@ bool MainConfigDialog::onInitDialog() {
     }
     FillModelList(kNoModel);
     setWindowText(ctl::Cancel, s.load(str::CancelCaption));
-    if (lib_.registryReadOnly()) {
+    if (svc_.ui.registryReadOnly()) {
         for (int id : {mainctl::OdrNameLabel, mainctl::OdrName, mainctl::ToConfigureLabel,
                        mainctl::ToConfigure, mainctl::ModelLabel, mainctl::Model,
                        mainctl::DescriptionLabel, mainctl::Description, ctl::Ok})
@@ -228,10 +228,10 @@ int MainConfigDialog::ValidateOdrName() {
     if (text.empty()) {
         if (combined_) {
             moveFocus(mainctl::ToConfigure);
-            ErrorId(lib_, window(), str::OdrNameNotStored);
+            ErrorId(svc_.ui, window(), str::OdrNameNotStored);
         } else {
             moveFocus(mainctl::OdrName);
-            ErrorId(lib_, window(), str::EnterOdrName);
+            ErrorId(svc_.ui, window(), str::EnterOdrName);
         }
         return 0;
     }
@@ -242,19 +242,19 @@ int MainConfigDialog::ValidateOdrName() {
     // Parts the records cannot hold would be cut or lost: refuse before anything is asked.
     if (!odrNameFits(text)) {
         moveFocus(combined_ ? mainctl::ToConfigure : mainctl::OdrName);
-        ErrorId(lib_, window(), str::OdrNameParts, text.c_str());
+        ErrorId(svc_.ui, window(), str::OdrNameParts, text.c_str());
         return 0;
     }
     bool changed = text != odrName_;
-    if (changed && AdministratorRunning(lib_)) {
-        ErrorId(lib_, window(), str::AdminOdrName);
+    if (changed && AdministratorRunning(svc_)) {
+        ErrorId(svc_.ui, window(), str::AdminOdrName);
         setWindowText(mainctl::OdrName, odrName_);
         validating_ = false;
         return 1;
     }
     int answer = id::Cancel;
     if (!changed && odrNameValid_ == 0)
-        answer = MessageBoxId(lib_, window(), str::DefaultOdrNameCaption, mb::RetryQuestion,
+        answer = MessageBoxId(svc_.ui, window(), str::DefaultOdrNameCaption, mb::RetryQuestion,
                               str::InvalidOdrName);
     if (changed || answer == id::Retry) {
         odrName_ = text;
@@ -268,7 +268,7 @@ int MainConfigDialog::ValidateOdrName() {
     if (odrNameValid_ == 1) {
         const size_t colon = text.find(':');
         const size_t end = text.find(':', colon + 1);
-        SharedRecords& records = lib_.records();
+        SharedRecords& records = svc_.records;
         if (records.applyOdrName(text.substr(0, colon),
                                  text.substr(colon + 1, end == std::string::npos
                                                             ? std::string::npos
@@ -283,8 +283,8 @@ int MainConfigDialog::ValidateOdrName() {
 
 std::string MainConfigDialog::proposedAddress(const std::string& hostName) {
     std::string address;
-    if (LookupHostsName(lib_, hostName, address)) return address;
-    SystemServices* services = lib_.platform().services;
+    if (LookupHostsName(svc_, hostName, address)) return address;
+    SystemServices* services = svc_.platform.services;
     if (services != nullptr && services->resolveHost(hostName, address) == 0) return address;
     return "0.0.0.0";
 }
@@ -302,9 +302,9 @@ int MainConfigDialog::RetrieveOdrQueues() {
         uint32_t rc = 0;
         names.clear();
         {
-            WaitCursor cursor(lib_.host());
-            WaitDialog wait(lib_, str::WaitForQueues, this);
-            rc = FetchOdrQueueNames(lib_, odrName_, address, names);
+            WaitCursor cursor(svc_.ui.host());
+            WaitDialog wait(svc_.ui, str::WaitForQueues, this);
+            rc = FetchOdrQueueNames(svc_, odrName_, address, names);
         }
         if (rc == 0) break;
         if (rc == kRlkNoAnswer || !address.empty()) {
@@ -312,7 +312,7 @@ int MainConfigDialog::RetrieveOdrQueues() {
                 hostName = MakeRlkServerHostName(odrName_);
                 address = proposedAddress(hostName);
             }
-            OdrAddressDialog ask(lib_, this, odrName_, address);
+            OdrAddressDialog ask(svc_, this, odrName_, address);
             if (ask.doModal() != id::Ok) {
                 validating_ = wasValidating;
                 return 0;
@@ -321,7 +321,7 @@ int MainConfigDialog::RetrieveOdrQueues() {
             continue;
         }
         focusHome();
-        if (MessageBoxId(lib_, window(), str::DefaultOdrNameCaption, mb::RetryQuestion,
+        if (MessageBoxId(svc_.ui, window(), str::DefaultOdrNameCaption, mb::RetryQuestion,
                          str::InvalidOdrName) != id::Retry) {
             validating_ = wasValidating;
             return 0;
@@ -336,24 +336,24 @@ int MainConfigDialog::RetrieveOdrQueues() {
             continue;
         }
         if (refusedLogged_.insert(name).second) {
-            const std::string format = lib_.strings().load(str::LogQueueNameRefused);
-            lib_.logError(
+            const std::string format = svc_.ui.strings().load(str::LogQueueNameRefused);
+            svc_.ui.logError(
                 0, 0, formatMessage(format.c_str(), quote(name).c_str(), quote(odrName_).c_str()));
         }
         refused.push_back(std::move(name));
     }
     addStrings(mainctl::ToConfigure, std::move(offered));
-    if (!address.empty()) UpdateHostsFile(lib_, window(), address, hostName);
+    if (!address.empty()) UpdateHostsFile(svc_, window(), address, hostName);
     moveFocus(remembered);
     if (getCount(mainctl::ToConfigure) == 0) {
         moveFocus(combined_ ? mainctl::ToConfigure : mainctl::OdrName);
-        ErrorId(lib_, window(), str::NoPrinters);
+        ErrorId(svc_.ui, window(), str::NoPrinters);
         validating_ = wasValidating;
         return 0;
     }
     resetContent(mainctl::Current);
     std::vector<std::string> configured;
-    if (const QueueRecord* slots = lib_.records().slots()) {
+    if (const QueueRecord* slots = svc_.records.slots()) {
         for (int i = 0; i < LNTC_MAX_QUEUES; ++i)
             if (slots[i].Name[0] != '\0') configured.emplace_back(fieldText(slots[i].Name));
     }
@@ -367,7 +367,7 @@ int MainConfigDialog::RetrieveOdrQueues() {
                    })) {
             // The ODR still lists the queue, under a name refused above: deleting the slot
             // would take the stored configuration with it. It stays, in neither list.
-        } else if (WarnId(lib_, window(), str::DeleteUnlistedQueue, name.c_str(),
+        } else if (WarnId(svc_.ui, window(), str::DeleteUnlistedQueue, name.c_str(),
                           odrName_.c_str()) == id::Yes) {
             deleteRecord(name);
         }
@@ -377,12 +377,12 @@ int MainConfigDialog::RetrieveOdrQueues() {
 }
 
 const QueueRecord* MainConfigDialog::findQueue(const std::string& name, bool tell) {
-    const QueueRecord* slots = lib_.records().slots();
+    const QueueRecord* slots = svc_.records.slots();
     if (slots != nullptr && name.size() < sizeof slots[0].Name) {
         for (int i = 0; i < LNTC_MAX_QUEUES; ++i)
             if (slots[i].Name[0] != '\0' && fieldText(slots[i].Name) == name) return &slots[i];
     }
-    if (tell) ErrorId(lib_, window(), str::QueueNotFound, name.c_str());
+    if (tell) ErrorId(svc_.ui, window(), str::QueueNotFound, name.c_str());
     return nullptr;
 }
 
@@ -391,8 +391,8 @@ void MainConfigDialog::toConfigureSelected() {
     FillModelList(kNoModel);
     setCurSel(mainctl::Model, -1);
     setWindowText(mainctl::Description, "");
-    enable(mainctl::Configure, !lib_.registryReadOnly());
-    if (!lib_.registryReadOnly()) setDefaultButton(mainctl::Configure);
+    enable(mainctl::Configure, !svc_.ui.registryReadOnly());
+    if (!svc_.ui.registryReadOnly()) setDefaultButton(mainctl::Configure);
     enable(mainctl::Delete, false);
 }
 
@@ -407,7 +407,7 @@ void MainConfigDialog::currentSelected() {
     FillModelList(model);
     setCurSel(mainctl::Model, FindModelListIndex(model));
     setWindowText(mainctl::Description, std::string(fieldText(q->Description)));
-    enable(mainctl::Delete, !lib_.registryReadOnly());
+    enable(mainctl::Delete, !svc_.ui.registryReadOnly());
     enable(mainctl::Configure, true);
     setDefaultButton(mainctl::Configure);
 }
@@ -438,16 +438,16 @@ void MainConfigDialog::onCommand(int id, Notify code) {
 }
 
 void MainConfigDialog::markClose() {
-    setWindowText(ctl::Cancel, lib_.strings().load(str::CloseCaption));
+    setWindowText(ctl::Cancel, svc_.ui.strings().load(str::CloseCaption));
 }
 
 bool MainConfigDialog::captionIsClose() {
-    return windowText(ctl::Cancel) == lib_.strings().load(str::CloseCaption);
+    return windowText(ctl::Cancel) == svc_.ui.strings().load(str::CloseCaption);
 }
 
 void MainConfigDialog::runSubDialog(bool fonts) {
-    int code = fonts ? RunFontsDialog(lib_, this, working_)
-                     : RunGeneralOptionsDialog(lib_, this, working_);
+    int code = fonts ? RunFontsDialog(svc_, this, working_)
+                     : RunGeneralOptionsDialog(svc_, this, working_);
     if (code == id::Ok) markClose();
     moveFocus(ctl::Ok);
     setDefaultButton(ctl::Ok);
@@ -458,21 +458,21 @@ void MainConfigDialog::runSubDialog(bool fonts) {
 void MainConfigDialog::FillModelList(int model) {
     resetContent(mainctl::Model);
     for (int row = 1; row < kFirstOtherModel; ++row)
-        if (ModelInstalled(lib_, row))
-            addString(mainctl::Model, ModelDisplayName(lib_.strings(), row));
-    std::string other = ModelDisplayName(lib_.strings(), 0);
+        if (ModelInstalled(svc_, row))
+            addString(mainctl::Model, ModelDisplayName(svc_.ui.strings(), row));
+    std::string other = ModelDisplayName(svc_.ui.strings(), 0);
     if (model != kNoModel && model >= kFirstOtherModel)
-        other += " - " + ModelDisplayName(lib_.strings(), model);
+        other += " - " + ModelDisplayName(svc_.ui.strings(), model);
     insertString(mainctl::Model, -1, other);
 }
 
 int MainConfigDialog::FindModelListIndex(int model) {
     std::string text =
-        ModelDisplayName(lib_.strings(), model >= kFirstOtherModel || model < 0 ? 0 : model);
+        ModelDisplayName(svc_.ui.strings(), model >= kFirstOtherModel || model < 0 ? 0 : model);
     int count = getCount(mainctl::Model);
     for (int i = 0; i < count && i < kListedModels; ++i)
         if (getText(mainctl::Model, i).compare(0, text.size(), text) == 0) return i;
-    ErrorId(lib_, window(), str::ModelNotListed, text.c_str());
+    ErrorId(svc_.ui, window(), str::ModelNotListed, text.c_str());
     return -1;
 }
 
@@ -480,13 +480,13 @@ int MainConfigDialog::GetSelectedModel() {
     int sel = getCurSel(mainctl::Model);
     if (sel < 0) {
         moveFocus(mainctl::Model);
-        ErrorId(lib_, window(), str::SelectModel);
+        ErrorId(svc_.ui, window(), str::SelectModel);
         return kNoModel;
     }
     std::string text = firstLine(getText(mainctl::Model, sel), 79);
-    std::string other = ModelDisplayName(lib_.strings(), 0);
+    std::string other = ModelDisplayName(svc_.ui.strings(), 0);
     if (text.compare(0, other.size(), other) != 0) {
-        int model = ModelIndexOfDisplayName(lib_.strings(), text);
+        int model = ModelIndexOfDisplayName(svc_.ui.strings(), text);
         return model < 0 ? kNoModel : model;
     }
     int model = 0;
@@ -502,7 +502,7 @@ int MainConfigDialog::GetSelectedModel() {
         model = ModelIndexOfQueue(*q);
     }
     if (model < kFirstOtherModel) {
-        OtherModelDialog choose(lib_, this, name);
+        OtherModelDialog choose(svc_, this, name);
         if (choose.doModal() != id::Ok) return kNoModel;
         model = choose.model();
     }
@@ -523,7 +523,7 @@ bool MainConfigDialog::QueueModelChanged(int model) {
 void MainConfigDialog::configure() {
     int model = GetSelectedModel();
     if (model == kNoModel) return;
-    bool admin = AdministratorRunning(lib_);
+    bool admin = AdministratorRunning(svc_);
     bool isNew = false, reinitialised = false;
     std::string name;
     int pick = getCurSel(mainctl::ToConfigure);
@@ -531,7 +531,7 @@ void MainConfigDialog::configure() {
         isNew = true;
         name = getText(mainctl::ToConfigure, pick);
         if (admin) {
-            ErrorId(lib_, window(), str::AdminNewQueue);
+            ErrorId(svc_.ui, window(), str::AdminNewQueue);
             return;
         }
     } else {
@@ -540,10 +540,10 @@ void MainConfigDialog::configure() {
         name = getText(mainctl::Current, pick);
         if (QueueModelChanged(model)) {
             if (admin) {
-                ErrorId(lib_, window(), str::AdminModelChange);
+                ErrorId(svc_.ui, window(), str::AdminModelChange);
                 return;
             }
-            if (WarnId(lib_, window(), str::ModelChanged, name.c_str()) != id::Yes) return;
+            if (WarnId(svc_.ui, window(), str::ModelChanged, name.c_str()) != id::Yes) return;
             isNew = reinitialised = true;
         }
     }
@@ -553,8 +553,8 @@ void MainConfigDialog::configure() {
     int result = id::Ok;
     if (isNew) {
         InitNewQueueRecord(model, name, description, record);
-        if (HasQueueOfModel(lib_, model)) {
-            NewQueueDialog ask(lib_, this, model, record);
+        if (HasQueueOfModel(svc_, model)) {
+            NewQueueDialog ask(svc_, this, model, record);
             result = ask.doModal();
             if (result != id::Ok && result != kQueueImported) return;
         }
@@ -565,14 +565,14 @@ void MainConfigDialog::configure() {
         setField(record.Description, description);
     }
     bool imported = result == kQueueImported;
-    if (!imported && RunModelDialog(lib_, this, model, record) == id::Cancel) return;
+    if (!imported && RunModelDialog(svc_, this, model, record) == id::Cancel) return;
     if (reinitialised) deleteRecord(name);
 
-    if (SaveStatus saved = lib_.records().SaveQueueRecord(record, isNew); !saved.ok()) {
-        showSaveFailure(lib_, window(), saved, name);
-        ErrorId(lib_, window(), str::QueueNotConfigured, name.c_str());
+    if (SaveStatus saved = svc_.records.SaveQueueRecord(record, isNew); !saved.ok()) {
+        showSaveFailure(svc_.ui, window(), saved, name);
+        ErrorId(svc_.ui, window(), str::QueueNotConfigured, name.c_str());
     } else {
-        MessageBoxId(lib_, window(), str::QueueConfigCaption, mb::Ok | mb::IconExclamation,
+        MessageBoxId(svc_.ui, window(), str::QueueConfigCaption, mb::Ok | mb::IconExclamation,
                      imported ? str::QueueImported : str::QueueConfigured, name.c_str());
         if (isNew && !reinitialised) {
             int at = findStringExact(mainctl::ToConfigure, -1, name);
@@ -585,20 +585,20 @@ void MainConfigDialog::configure() {
         findStringExact(mainctl::Current, -1, name) >= 0 ? mainctl::Current : mainctl::ToConfigure;
     selectString(list, -1, name);
     setCurSel(list == mainctl::Current ? mainctl::ToConfigure : mainctl::Current, -1);
-    enable(mainctl::Delete, list == mainctl::Current && !lib_.registryReadOnly());
+    enable(mainctl::Delete, list == mainctl::Current && !svc_.ui.registryReadOnly());
     enable(mainctl::Configure, true);
     setDefaultButton(mainctl::Configure);
 }
 
 void MainConfigDialog::deleteQueue() {
-    if (AdministratorRunning(lib_)) {
-        ErrorId(lib_, window(), str::AdminDelete);
+    if (AdministratorRunning(svc_)) {
+        ErrorId(svc_.ui, window(), str::AdminDelete);
         return;
     }
     int position = getCurSel(mainctl::Current);
     if (position < 0) return;
     std::string name = getText(mainctl::Current, position);
-    if (WarnId(lib_, window(), str::DeleteQueue, name.c_str()) != id::Yes) {
+    if (WarnId(svc_.ui, window(), str::DeleteQueue, name.c_str()) != id::Yes) {
         setDefaultButton(mainctl::Configure);
         moveFocus(mainctl::Current);
         return;
@@ -623,10 +623,10 @@ void MainConfigDialog::deleteQueue() {
 }
 
 void MainConfigDialog::deleteRecord(const std::string& name) {
-    const SaveStatus deleted = lib_.records().DeleteQueueRecord(name.c_str());
-    showSaveFailure(lib_, window(), deleted, name);
+    const SaveStatus deleted = svc_.records.DeleteQueueRecord(name.c_str());
+    showSaveFailure(svc_.ui, window(), deleted, name);
     if (deleted.kind == SaveStatus::RegistryRefused || deleted.kind == SaveStatus::NotWritable)
-        ErrorId(lib_, window(), str::QueueNotDeleted, name.c_str());
+        ErrorId(svc_.ui, window(), str::QueueNotDeleted, name.c_str());
 }
 
 // ---- Leaving --------------------------------------------------------------------------------
@@ -641,14 +641,14 @@ void MainConfigDialog::onOK() {
         return;
     }
     int left = getCount(mainctl::ToConfigure);
-    if (left > 0 && WarnId(lib_, window(), str::QueuesLeft, left) != id::Yes) {
+    if (left > 0 && WarnId(svc_.ui, window(), str::QueuesLeft, left) != id::Yes) {
         moveFocus(mainctl::ToConfigure);
         return;
     }
-    SaveOdrNameToRegistry(lib_, window(), odrName_);
+    SaveOdrNameToRegistry(svc_, window(), odrName_);
     // A save the registry refused keeps the dialog, and with it the working copy, open.
-    if (SaveStatus saved = lib_.records().SaveServerConfig(working_); !saved.ok()) {
-        ErrorId(lib_, window(), str::GeneralNotSaved, systemErrorText(saved.code).c_str());
+    if (SaveStatus saved = svc_.records.SaveServerConfig(working_); !saved.ok()) {
+        ErrorId(svc_.ui, window(), str::GeneralNotSaved, systemErrorText(saved.code).c_str());
         return;
     }
     HelpDialog::onOK();
@@ -660,30 +660,31 @@ void MainConfigDialog::onCancel() {
         setDefaultButton(ctl::Ok);
     };
     if (captionIsClose()) {
-        if (WarnId(lib_, window(), str::MainClose) != id::Yes) return stay();
+        if (WarnId(svc_.ui, window(), str::MainClose) != id::Yes) return stay();
         // Asked rather than kept open: with a registry that refuses every save, staying would
         // leave no way out.
-        if (SaveStatus saved = lib_.records().SaveServerConfig(working_);
-            !saved.ok() && WarnId(lib_, window(), str::GeneralNotSavedExit,
+        if (SaveStatus saved = svc_.records.SaveServerConfig(working_);
+            !saved.ok() && WarnId(svc_.ui, window(), str::GeneralNotSavedExit,
                                   systemErrorText(saved.code).c_str()) != id::Yes)
             return stay();
     }
     char font1[81] = "";
-    ReadStringValue(lib_.registryRoot(), kFontsKey, "Font1", "", font1, sizeof font1);
-    if (font1[0] == '\0' && WarnId(lib_, window(), str::NotInitialised) != id::Yes) return stay();
+    ReadStringValue(svc_.registry, kFontsKey, "Font1", "", font1, sizeof font1);
+    if (font1[0] == '\0' && WarnId(svc_.ui, window(), str::NotInitialised) != id::Yes)
+        return stay();
     char defaultFont[81] = "";
-    uint16_t charset = ReadCharsetById(lib_.registryRoot(), valueid::FormerCharset, 0);
-    ReadStringById(lib_.registryRoot(), fontctl::FontName, "", defaultFont, sizeof defaultFont);
+    uint16_t charset = ReadCharsetById(svc_.registry, valueid::FormerCharset, 0);
+    ReadStringById(svc_.registry, fontctl::FontName, "", defaultFont, sizeof defaultFont);
     if ((charset == 0 || defaultFont[0] == '\0') &&
-        WarnId(lib_, window(), str::FontsNotInitialised) != id::Yes)
+        WarnId(svc_.ui, window(), str::FontsNotInitialised) != id::Yes)
         return stay();
     endDialog(id::Cancel);
 }
 
 // ---- The run --------------------------------------------------------------------------------
 
-uint32_t RunConfiguration(Library& lib, WindowRef /*parent*/, uint32_t initResult) {
-    SharedRecords& records = lib.records();
+uint32_t RunConfiguration(const Services& svc, WindowRef /*parent*/, uint32_t initResult) {
+    SharedRecords& records = svc.records;
     // Without records (the initialiser has logged why) or their writable views there is
     // nothing to configure.
     if (!records.beginRun()) return 0;
@@ -691,8 +692,8 @@ uint32_t RunConfiguration(Library& lib, WindowRef /*parent*/, uint32_t initResul
         SharedRecords& records;
         ~EndRun() { records.endRun(); }
     } endRun{records};
-    EndLogo(lib);
-    MainConfigDialog dialog(lib, nullptr, initResult);
+    EndLogo(svc);
+    MainConfigDialog dialog(svc, nullptr, initResult);
     return dialog.doModal() == id::Ok ? 1 : 0;
 }
 

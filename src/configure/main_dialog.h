@@ -12,7 +12,7 @@ namespace lntc {
 class MainConfigDialog : public HelpDialog {
   public:
     // initResult: what the initialiser of the shared records reported (0: success).
-    MainConfigDialog(Library& lib, Dialog* parent, uint32_t initResult);
+    MainConfigDialog(const Services& svc, Dialog* parent, uint32_t initResult);
 
     // The working copy that Fonts, Options and OK work on.
     const ServerConfig& working() const { return working_; }
@@ -62,7 +62,7 @@ class MainConfigDialog : public HelpDialog {
     // Whether the name has a domain and an organization that the records can hold.
     bool odrNameFits(const std::string& name);
 
-    Library& lib_;
+    Services svc_;
     ServerConfig working_{};
     std::string odrName_, toConfigureSel_, currentSel_, modelText_, description_;
     bool combined_ = false;

@@ -3,7 +3,7 @@
 #include "configure/configure.h"
 
 #include "connectivity/connectivity_dialogs.h"
-#include "library/library.h"
+#include "library/services.h"
 #include "platform/filesystem.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
@@ -18,17 +18,17 @@ constexpr size_t kModelTextMax = 63;
 
 } // namespace
 
-std::string ModelModulePath(Library& lib, int model) {
+std::string ModelModulePath(const Services& svc, int model) {
     char module[32];
     ModelModuleName(model, module, sizeof module);
     const std::string productPath = formatMessage("/qdsw/lnt/bin/%s.dll", module);
-    const char* local = lib.product().qdcPath(1, productPath.c_str());
+    const char* local = svc.product.qdcPath(1, productPath.c_str());
     return local != nullptr ? std::string(local) : std::string();
 }
 
-bool ModelInstalled(Library& lib, int model) {
-    FileSystem* files = lib.platform().files;
-    const std::string path = ModelModulePath(lib, model);
+bool ModelInstalled(const Services& svc, int model) {
+    FileSystem* files = svc.platform.files;
+    const std::string path = ModelModulePath(svc, model);
     if (files == nullptr || path.empty()) return false;
     uint32_t error = 0;
     const uint32_t attributes = files->attributes(path, error);
@@ -38,25 +38,25 @@ bool ModelInstalled(Library& lib, int model) {
            (attributes & (fileattr::Directory | fileattr::Device)) == 0;
 }
 
-OtherModelDialog::OtherModelDialog(Library& lib, Dialog* parent, std::string queueName)
-    : HelpDialog(lib, dlg::OtherModel, parent), lib_(lib), queueName_(std::move(queueName)) {}
+OtherModelDialog::OtherModelDialog(const Services& svc, Dialog* parent, std::string queueName)
+    : HelpDialog(svc.ui, dlg::OtherModel, parent), svc_(svc), queueName_(std::move(queueName)) {}
 
 bool OtherModelDialog::onInitDialog() {
     HelpDialog::onInitDialog();
     setWindowText(othermodelctl::QueueName, queueName_);
     for (int model = kFirstOtherModel; model < static_cast<int>(kModelCount); ++model) {
-        const std::string shown = ModelDisplayName(lib_.strings(), model);
-        if (ModelInstalled(lib_, model)) {
+        const std::string shown = ModelDisplayName(svc_.ui.strings(), model);
+        if (ModelInstalled(svc_, model)) {
             addString(othermodelctl::Model, shown);
         } else {
             char module[32];
             ModelModuleName(model, module, sizeof module);
-            ErrorId(lib_, window(), str::ModuleNotInstalled, module, shown.c_str());
+            ErrorId(svc_.ui, window(), str::ModuleNotInstalled, module, shown.c_str());
         }
     }
     setCurSel(othermodelctl::Model,
               findStringExact(othermodelctl::Model, -1,
-                              ModelDisplayName(lib_.strings(), kFirstOtherModel)));
+                              ModelDisplayName(svc_.ui.strings(), kFirstOtherModel)));
     applyReadOnlyRegistry();
     return true;
 }
@@ -64,18 +64,18 @@ bool OtherModelDialog::onInitDialog() {
 void OtherModelDialog::onOK() {
     const int selected = getCurSel(othermodelctl::Model);
     if (selected < 0) {
-        ErrorId(lib_, window(), str::SelectModel);
+        ErrorId(svc_.ui, window(), str::SelectModel);
         return;
     }
     model_ = ModelIndexOfDisplayName(
-        lib_.strings(), getText(othermodelctl::Model, selected).substr(0, kModelTextMax));
+        svc_.ui.strings(), getText(othermodelctl::Model, selected).substr(0, kModelTextMax));
     endDialog(id::Ok);
 }
 
-int RunModelDialog(Library& lib, Dialog* parent, int model, QueueRecord& record) {
+int RunModelDialog(const Services& svc, Dialog* parent, int model, QueueRecord& record) {
     if (takesPostScript(ModelClassFlags(model)))
-        return PrinterConfigDialog(lib, parent, model, record).doModal();
-    return LargeDocConfigDialog(lib, parent, model, record).doModal();
+        return PrinterConfigDialog(svc, parent, model, record).doModal();
+    return LargeDocConfigDialog(svc, parent, model, record).doModal();
 }
 
 } // namespace lntc

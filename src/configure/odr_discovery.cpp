@@ -1,7 +1,7 @@
 // Finding the queues that the ODR assigns to this print server, and remembering the ODR's name.
 #include "configure/configure.h"
 
-#include "library/library.h"
+#include "library/services.h"
 #include "platform/printable.h"
 #include "platform/registry.h"
 #include "product/product.h"
@@ -73,8 +73,8 @@ class RlkLink {
 
 } // namespace
 
-uint32_t FetchOdrQueueNames(Library& lib, const std::string& odrName, const std::string& tcpAddress,
-                            std::vector<std::string>& names) {
+uint32_t FetchOdrQueueNames(const Services& svc, const std::string& odrName,
+                            const std::string& tcpAddress, std::vector<std::string>& names) {
     names.clear();
     std::optional<RlkServerAddress> server;
     if (!tcpAddress.empty()) {
@@ -82,7 +82,7 @@ uint32_t FetchOdrQueueNames(Library& lib, const std::string& odrName, const std:
         // The address control only yields dotted quads; anything else is the caller's error.
         if (!bytes) return kRlkBadArgument;
         std::optional<uint16_t> port;
-        if (SystemServices* services = lib.platform().services)
+        if (SystemServices* services = svc.platform.services)
             port = services->servicePort(kRlkServiceName);
         server = RlkServerAddress{
             0xFFFFFFFFu, 0, static_cast<uint16_t>((*bytes)[0] << 8 | (*bytes)[1]),
@@ -102,7 +102,7 @@ uint32_t FetchOdrQueueNames(Library& lib, const std::string& odrName, const std:
     setField(pattern.domain, domain);
     setField(pattern.object, "*");
 
-    RlkLink link(lib.product());
+    RlkLink link(svc.product);
     if (uint32_t rc = link.link()) return rc;
     const RlkTable& table = link.table();
 
@@ -121,8 +121,8 @@ uint32_t FetchOdrQueueNames(Library& lib, const std::string& odrName, const std:
     if (rc != 0) return rc;
     // No more can be asked for: the queues past these are left out, and the log says so.
     if (list.capacity == UINT16_MAX && list.count >= list.capacity) {
-        const std::string format = lib.strings().load(str::LogOdrListFull);
-        lib.logError(0, 0, formatMessage(format.c_str(), quote(odrName).c_str()));
+        const std::string format = svc.ui.strings().load(str::LogOdrListFull);
+        svc.ui.logError(0, 0, formatMessage(format.c_str(), quote(odrName).c_str()));
     }
 
     const size_t count = std::min<size_t>(list.count, list.capacity);
@@ -139,31 +139,31 @@ uint32_t FetchOdrQueueNames(Library& lib, const std::string& odrName, const std:
     return 0;
 }
 
-bool SaveOdrNameToRegistry(Library& lib, WindowRef owner, const std::string& odrName) {
-    Registry& reg = lib.registry();
+bool SaveOdrNameToRegistry(const Services& svc, WindowRef owner, const std::string& odrName) {
+    Registry& reg = *svc.platform.registry;
     RegKey key = kNoKey;
     uint32_t rc = reg.createKey(kLocalMachine, kOdrRootPath, RegAccess::Write, key);
     if (rc != 0) {
-        lib.registryRoot().logFailure(rc, str::LogCreateKey);
+        svc.registry.logFailure(rc, str::LogCreateKey);
         return false;
     }
     KeyGuard guard(reg, key);
     rc = reg.setValue(key, "RLKDomain", regtype::Sz, odrName.c_str(),
                       static_cast<uint32_t>(odrName.size() + 1));
     if (rc != 0) {
-        ShowLastSystemError(lib, owner, rc);
-        ErrorId(lib, owner, str::WriteOdrName, odrName.c_str());
+        ShowLastSystemError(svc.ui, owner, rc);
+        ErrorId(svc.ui, owner, str::WriteOdrName, odrName.c_str());
         return false;
     }
     return true;
 }
 
-OdrAddressDialog::OdrAddressDialog(Library& lib, Dialog* parent, std::string odrName,
+OdrAddressDialog::OdrAddressDialog(const Services& svc, Dialog* parent, std::string odrName,
                                    std::string proposed)
-    : HelpDialog(lib, dlg::OdrAddress, parent), lib_(lib), odrName_(std::move(odrName)),
+    : HelpDialog(svc.ui, dlg::OdrAddress, parent), svc_(svc), odrName_(std::move(odrName)),
       address_(proposed.empty() ? "0.0.0.0" : std::move(proposed)) {
-    if (!RegisterAddressEditClass(lib))
-        MessageBoxId(lib, parent != nullptr ? parent->window() : nullptr, fwstr::AppName, mb::Ok,
+    if (!RegisterAddressEditClass(svc.ui))
+        MessageBoxId(svc.ui, parent != nullptr ? parent->window() : nullptr, fwstr::AppName, mb::Ok,
                      str::AddressClassFailed);
 }
 

@@ -1,6 +1,6 @@
 #include "configure/options_dialogs.h"
 #include "configure/directories.h"
-#include "library/library.h"
+#include "library/services.h"
 #include "media/paper_sizes.h"
 #include "resources/ids.h"
 #include "store/records.h"
@@ -52,8 +52,8 @@ void splitFont(std::string_view font, std::string& base, int& points) {
 
 // --- fonts ---------------------------------------------------------------------------------
 
-FontsDialog::FontsDialog(Library& lib, Dialog* parent, ServerConfig& working)
-    : HelpDialog(lib, dlg::Fonts, parent), lib_(lib), working_(working),
+FontsDialog::FontsDialog(const Services& svc, Dialog* parent, ServerConfig& working)
+    : HelpDialog(svc.ui, dlg::Fonts, parent), svc_(svc), working_(working),
       autoDownload_(working.AutoDownload != 0 ? 1 : 0), fontName_(fieldText(working.DefaultFont)),
       fontDir_(fieldText(working.FontDir)), alwaysDefault_(working.UseDocCharSet == 0 ? 1 : 0) {}
 
@@ -138,8 +138,8 @@ void FontsDialog::onScroll(int id, Scroll code) {
 }
 
 void FontsDialog::onOK() {
-    const CompletedPath dir = CompletePath(lib_, windowText(fontctl::FontDir));
-    if (!ValidateDirectory(lib_, window(), dir.drive, dir.directory, dirmode::MustExist)) {
+    const CompletedPath dir = CompletePath(svc_, windowText(fontctl::FontDir));
+    if (!ValidateDirectory(svc_, window(), dir.drive, dir.directory, dirmode::MustExist)) {
         setFocus(fontctl::FontDir);
         return;
     }
@@ -164,15 +164,16 @@ void FontsDialog::onOK() {
     endDialog(id::Ok);
 }
 
-int RunFontsDialog(Library& lib, Dialog* parent, ServerConfig& working) {
-    FontsDialog dialog(lib, parent, working);
+int RunFontsDialog(const Services& svc, Dialog* parent, ServerConfig& working) {
+    FontsDialog dialog(svc, parent, working);
     return dialog.doModal();
 }
 
 // --- general options -----------------------------------------------------------------------
 
-GeneralOptionsDialog::GeneralOptionsDialog(Library& lib, Dialog* parent, ServerConfig& working)
-    : HelpDialog(lib, dlg::GeneralOptions, parent), lib_(lib), working_(working),
+GeneralOptionsDialog::GeneralOptionsDialog(const Services& svc, Dialog* parent,
+                                           ServerConfig& working)
+    : HelpDialog(svc.ui, dlg::GeneralOptions, parent), svc_(svc), working_(working),
       verifyChecksum_(working.VerifyChecksum != 0 ? 1 : 0),
       enableNotes_(working.EnableNotes != 0 ? 1 : 0),
       suppressAnnotations_(working.SuppressAnnotations != 0 ? 1 : 0),
@@ -196,14 +197,14 @@ bool GeneralOptionsDialog::onInitDialog() {
     HelpDialog::onInitDialog();
     {
         // Without the key or a value the template's texts stay.
-        ValueReader odr(lib_.registryRoot(), kLocalMachine, kOdrRootPath);
+        ValueReader odr(svc_.registry, kLocalMachine, kOdrRootPath);
         if (auto text = odr.text("QDSW_LIB"))
             setWindowText(genctl::ExecutableRoot, std::string(*text));
         if (auto text = odr.text("QDSW_LOCAL")) setWindowText(genctl::DataRoot, std::string(*text));
     }
     resetContent(genctl::TimeFormat);
     for (uint32_t s : {str::TimeFormat1, str::TimeFormat2, str::TimeFormat3})
-        addString(genctl::TimeFormat, lib_.strings().load(s));
+        addString(genctl::TimeFormat, svc_.ui.strings().load(s));
     const int format = working_.TimeFormat;
     setCurSel(genctl::TimeFormat, format >= 1 && format <= 3 ? format - 1 : 0);
     enable(genctl::EnableNotes, working_.OdrGeneration == 1);
@@ -217,8 +218,8 @@ void GeneralOptionsDialog::onScroll(int id, Scroll code) {
 
 void GeneralOptionsDialog::onOK() {
     for (int field : {genctl::PrimaryCache, genctl::TempFiles}) {
-        const CompletedPath dir = CompletePath(lib_, windowText(field));
-        if (!ValidateDirectory(lib_, window(), dir.drive, dir.directory,
+        const CompletedPath dir = CompletePath(svc_, windowText(field));
+        if (!ValidateDirectory(svc_, window(), dir.drive, dir.directory,
                                dirmode::OfferCreate | dirmode::MustExist)) {
             setFocus(field);
             return;
@@ -241,8 +242,8 @@ void GeneralOptionsDialog::onOK() {
     endDialog(id::Ok);
 }
 
-int RunGeneralOptionsDialog(Library& lib, Dialog* parent, ServerConfig& working) {
-    GeneralOptionsDialog dialog(lib, parent, working);
+int RunGeneralOptionsDialog(const Services& svc, Dialog* parent, ServerConfig& working) {
+    GeneralOptionsDialog dialog(svc, parent, working);
     return dialog.doModal();
 }
 

@@ -12,7 +12,7 @@ namespace lntc {
 // font directory (template 700).
 class FontsDialog : public HelpDialog {
   public:
-    FontsDialog(Library& lib, Dialog* parent, ServerConfig& working);
+    FontsDialog(const Services& svc, Dialog* parent, ServerConfig& working);
 
   protected:
     bool onInitDialog() override;
@@ -24,7 +24,7 @@ class FontsDialog : public HelpDialog {
   private:
     void updateFontControls();
 
-    Library& lib_;
+    Services svc_;
     ServerConfig& working_;
     int autoDownload_;
     std::string fontName_;
@@ -37,7 +37,7 @@ class FontsDialog : public HelpDialog {
 // (template 800).
 class GeneralOptionsDialog : public HelpDialog {
   public:
-    GeneralOptionsDialog(Library& lib, Dialog* parent, ServerConfig& working);
+    GeneralOptionsDialog(const Services& svc, Dialog* parent, ServerConfig& working);
 
   protected:
     bool onInitDialog() override;
@@ -46,7 +46,7 @@ class GeneralOptionsDialog : public HelpDialog {
     void doDataExchange(DataExchange& dx) override;
 
   private:
-    Library& lib_;
+    Services svc_;
     ServerConfig& working_;
     int verifyChecksum_, enableNotes_, suppressAnnotations_, verbose_;
     uint32_t queueDepth_;

@@ -1,7 +1,7 @@
 // New queues: their defaults, the same-model rule, and the create/import dialogs.
 #include "configure/configure.h"
 
-#include "library/library.h"
+#include "library/services.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
 #include "store/fields.h"
@@ -24,16 +24,16 @@ const char* modelKey(int model) {
 }
 
 // "NAME,   "DESCRIPTION"" as the import list shows a queue.
-std::string importEntry(Library& lib, std::string_view name, std::string_view description) {
-    std::string shown = description.empty() ? lib.strings().load(str::NoDescription)
+std::string importEntry(const Services& svc, std::string_view name, std::string_view description) {
+    std::string shown = description.empty() ? svc.ui.strings().load(str::NoDescription)
                                             : "\"" + std::string(description) + "\"";
     return std::string(name) + ",   " + shown;
 }
 
 } // namespace
 
-bool AdministratorRunning(Library& lib) {
-    TopWindows* windows = lib.platform().windows;
+bool AdministratorRunning(const Services& svc) {
+    TopWindows* windows = svc.platform.windows;
     return windows != nullptr && windows->existsWithTitle(kAdministratorTitle);
 }
 
@@ -70,47 +70,48 @@ bool SameModel(const QueueRecord& a, int model) {
     return fieldText(a.Printer) == modelKey(model);
 }
 
-bool HasQueueOfModel(Library& lib, int model) {
-    const QueueRecord* slots = lib.records().slots();
+bool HasQueueOfModel(const Services& svc, int model) {
+    const QueueRecord* slots = svc.records.slots();
     if (slots == nullptr) return false;
     for (int i = 0; i < LNTC_MAX_QUEUES; ++i)
         if (slots[i].Name[0] != '\0' && SameModel(slots[i], model)) return true;
     return false;
 }
 
-NewQueueDialog::NewQueueDialog(Library& lib, Dialog* parent, int model, QueueRecord& record)
-    : HelpDialog(lib, dlg::NewQueue, parent), lib_(lib), model_(model), record_(record) {}
+NewQueueDialog::NewQueueDialog(const Services& svc, Dialog* parent, int model, QueueRecord& record)
+    : HelpDialog(svc.ui, dlg::NewQueue, parent), svc_(svc), model_(model), record_(record) {}
 
 bool NewQueueDialog::onInitDialog() {
     HelpDialog::onInitDialog();
     setWindowText(newqueuectl::QueueName, std::string(fieldText(record_.Name)));
-    if (lib_.registryReadOnly()) enable(newqueuectl::Import, false);
+    if (svc_.ui.registryReadOnly()) enable(newqueuectl::Import, false);
     applyReadOnlyRegistry();
     return true;
 }
 
 void NewQueueDialog::onCommand(int id, Notify code) {
     if (id != newqueuectl::Import || code != Notify::Clicked) return;
-    ImportQueueDialog import(lib_, this, model_, record_);
+    ImportQueueDialog import(svc_, this, model_, record_);
     if (import.doModal() == kQueueImported) endDialog(kQueueImported);
 }
 
-ImportQueueDialog::ImportQueueDialog(Library& lib, Dialog* parent, int model, QueueRecord& record)
-    : HelpDialog(lib, dlg::ImportQueue, parent), lib_(lib), model_(model), record_(record),
+ImportQueueDialog::ImportQueueDialog(const Services& svc, Dialog* parent, int model,
+                                     QueueRecord& record)
+    : HelpDialog(svc.ui, dlg::ImportQueue, parent), svc_(svc), model_(model), record_(record),
       name_(fieldText(record.Name)), description_(fieldText(record.Description)) {}
 
 bool ImportQueueDialog::onInitDialog() {
     HelpDialog::onInitDialog();
-    if (const QueueRecord* slots = lib_.records().slots()) {
+    if (const QueueRecord* slots = svc_.records.slots()) {
         for (int i = 0; i < LNTC_MAX_QUEUES; ++i) {
             const QueueRecord& q = slots[i];
             if (q.Name[0] == '\0' || !SameModel(q, model_)) continue;
             addString(importctl::From,
-                      importEntry(lib_, fieldText(q.Name), fieldText(q.Description)));
+                      importEntry(svc_, fieldText(q.Name), fieldText(q.Description)));
         }
     }
     setCurSel(importctl::From, 0);
-    setWindowText(importctl::To, importEntry(lib_, name_, description_));
+    setWindowText(importctl::To, importEntry(svc_, name_, description_));
     applyReadOnlyRegistry();
     return true;
 }
@@ -120,11 +121,12 @@ void ImportQueueDialog::onOK() {
     if (selected < 0) return;
     const std::string entry = getText(importctl::From, selected);
     const std::string source = entry.substr(0, entry.find(',')).substr(0, kImportSourceMax);
-    if (WarnId(lib_, window(), str::ImportQueue, source.c_str(), name_.c_str()) != id::Yes) return;
-    const QueueRecord* slots = lib_.records().slots();
+    if (WarnId(svc_.ui, window(), str::ImportQueue, source.c_str(), name_.c_str()) != id::Yes)
+        return;
+    const QueueRecord* slots = svc_.records.slots();
     const int slot = slots != nullptr ? FindQueueSlot(slots, source.c_str()) : kNoSlot;
     if (slot == kNoSlot) {
-        ErrorId(lib_, window(), str::QueueNotFound, source.c_str());
+        ErrorId(svc_.ui, window(), str::QueueNotFound, source.c_str());
         endDialog(id::Cancel);
         return;
     }

@@ -2,6 +2,7 @@
 // Direct, a spooler printer, a local port) and the queue options. Each edits the caller's
 // working queue record.
 #pragma once
+#include "library/services.h"
 #include "lntc/lntc.h"
 #include "ui/dialog.h"
 
@@ -12,8 +13,6 @@
 
 namespace lntc {
 
-class Library;
-
 // End code of a dialog left through "Close" after its sub-dialogs committed changes.
 inline constexpr int kClosedWithChanges = 50;
 
@@ -21,7 +20,7 @@ inline constexpr int kClosedWithChanges = 50;
 // OK: DeviceName and TCP_SocketNumber written, the hosts file updated.
 class TcpDirectDialog : public HelpDialog {
   public:
-    TcpDirectDialog(Library& lib, Dialog* parent, QueueRecord& queue);
+    TcpDirectDialog(const Services& svc, Dialog* parent, QueueRecord& queue);
 
   protected:
     bool onInitDialog() override;
@@ -34,7 +33,7 @@ class TcpDirectDialog : public HelpDialog {
     // Shows the name's address from the hosts file (or "0.0.0.0") and notes whether it is new.
     void lookUp(const std::string& name);
 
-    Library& lib_;
+    Services svc_;
     QueueRecord& queue_;
     std::string portName_; // exchanged with the box
     std::string lookedUp_; // the name the address and isNewName_ belong to
@@ -46,7 +45,7 @@ class TcpDirectDialog : public HelpDialog {
 // Asks whether a port name not in the hosts file is to be added (template 402); OK means yes.
 class NewTcpPortDialog : public HelpDialog {
   public:
-    NewTcpPortDialog(Library& lib, Dialog* parent, std::string name, std::string address);
+    NewTcpPortDialog(const Services& svc, Dialog* parent, std::string name, std::string address);
 
   protected:
     bool onInitDialog() override;
@@ -58,7 +57,7 @@ class NewTcpPortDialog : public HelpDialog {
 // A printer the spooler knows (template 403). OK: DeviceName is the printer's name.
 class PrintManagerDialog : public HelpDialog {
   public:
-    PrintManagerDialog(Library& lib, Dialog* parent, QueueRecord& queue);
+    PrintManagerDialog(const Services& svc, Dialog* parent, QueueRecord& queue);
 
   protected:
     bool onInitDialog() override;
@@ -70,7 +69,7 @@ class PrintManagerDialog : public HelpDialog {
     void fillPrinterList();
     // The printer an OK takes from the box's text.
     std::string printerName(const std::string& text) const;
-    Library& lib_;
+    Services svc_;
     QueueRecord& queue_;
     std::string printer_;
     // Each listed entry and the printer it stands for.
@@ -80,7 +79,7 @@ class PrintManagerDialog : public HelpDialog {
 // A local port (template 404). OK: DeviceName is the port's name.
 class OtherPortDialog : public HelpDialog {
   public:
-    OtherPortDialog(Library& lib, Dialog* parent, QueueRecord& queue);
+    OtherPortDialog(const Services& svc, Dialog* parent, QueueRecord& queue);
 
   protected:
     bool onInitDialog() override;
@@ -88,7 +87,7 @@ class OtherPortDialog : public HelpDialog {
     void doDataExchange(DataExchange& dx) override;
 
   private:
-    Library& lib_;
+    Services svc_;
     QueueRecord& queue_;
     std::string port_;
 };
@@ -97,7 +96,7 @@ class OtherPortDialog : public HelpDialog {
 // 1, 2, or kClosedWithChanges after the advanced dialog committed its two fields.
 class QueueOptionsDialog : public HelpDialog {
   public:
-    QueueOptionsDialog(Library& lib, Dialog* parent, QueueRecord& queue);
+    QueueOptionsDialog(const Services& svc, Dialog* parent, QueueRecord& queue);
 
   protected:
     bool onInitDialog() override;
@@ -109,7 +108,7 @@ class QueueOptionsDialog : public HelpDialog {
 
   private:
     void duplexRule();
-    Library& lib_;
+    Services svc_;
     QueueRecord& queue_;
     uint32_t timeout_;
     int alternate_, duplexAvailable_, alwaysDuplex_, sameBinding_;
@@ -118,7 +117,7 @@ class QueueOptionsDialog : public HelpDialog {
 // The two rotation settings of Ricoh and large-document printers (template 407).
 class AdvancedQueueOptionsDialog : public HelpDialog {
   public:
-    AdvancedQueueOptionsDialog(Library& lib, Dialog* parent, QueueRecord& queue);
+    AdvancedQueueOptionsDialog(const Services& svc, Dialog* parent, QueueRecord& queue);
 
   protected:
     bool onInitDialog() override;
@@ -126,7 +125,7 @@ class AdvancedQueueOptionsDialog : public HelpDialog {
     void doDataExchange(DataExchange& dx) override;
 
   private:
-    Library& lib_;
+    Services svc_;
     QueueRecord& queue_;
     int rotate180_, displayXform_;
 };
@@ -135,7 +134,7 @@ class AdvancedQueueOptionsDialog : public HelpDialog {
 // kClosedWithChanges.
 class PrinterConfigDialog : public HelpDialog {
   public:
-    PrinterConfigDialog(Library& lib, Dialog* parent, int modelIndex, QueueRecord& queue);
+    PrinterConfigDialog(const Services& svc, Dialog* parent, int modelIndex, QueueRecord& queue);
 
   protected:
     bool onInitDialog() override;
@@ -147,7 +146,7 @@ class PrinterConfigDialog : public HelpDialog {
 
   private:
     void configure();
-    Library& lib_;
+    Services svc_;
     int model_;
     QueueRecord& queue_;
     uint32_t waitTimeout_;
@@ -158,7 +157,7 @@ class PrinterConfigDialog : public HelpDialog {
 // Ricoh and large-document queues (template 500). Ends with 1, 2 or kClosedWithChanges.
 class LargeDocConfigDialog : public HelpDialog {
   public:
-    LargeDocConfigDialog(Library& lib, Dialog* parent, int modelIndex, QueueRecord& queue);
+    LargeDocConfigDialog(const Services& svc, Dialog* parent, int modelIndex, QueueRecord& queue);
 
   protected:
     bool onInitDialog() override;
@@ -169,7 +168,7 @@ class LargeDocConfigDialog : public HelpDialog {
     void doDataExchange(DataExchange& dx) override;
 
   private:
-    Library& lib_;
+    Services svc_;
     int model_;
     QueueRecord& queue_;
     uint32_t initTimeout_;

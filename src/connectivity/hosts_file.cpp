@@ -1,6 +1,6 @@
 #include "connectivity/hosts_file.h"
 
-#include "library/library.h"
+#include "library/services.h"
 #include "platform/errors.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
@@ -44,8 +44,8 @@ std::string hostsFolder(const Environment& env) {
     return root + "\\system32\\drivers\\etc\\";
 }
 
-HostsPaths hostsPaths(Library& lib) {
-    std::string folder = hostsFolder(*lib.platform().env);
+HostsPaths hostsPaths(const Services& svc) {
+    std::string folder = hostsFolder(*svc.platform.env);
     return {folder + "hosts", folder + "hosts___.lnt", folder + "hosts.lnt"};
 }
 
@@ -152,30 +152,30 @@ std::string rewrite(std::string_view old, std::string_view address, std::string_
     return out;
 }
 
-void logFailure(Library& lib, uint32_t format, const std::string& path, uint32_t error) {
-    lib.logError(error, 0,
-                 formatMessage(lib.strings().load(format).c_str(), path.c_str(),
-                               systemErrorText(error).c_str()));
+void logFailure(const Services& svc, uint32_t format, const std::string& path, uint32_t error) {
+    svc.ui.logError(error, 0,
+                    formatMessage(svc.ui.strings().load(format).c_str(), path.c_str(),
+                                  systemErrorText(error).c_str()));
 }
 
 // The dialog's readers tell the user nothing: what keeps them from the file goes to the log,
 // unless there simply is no hosts file.
-bool readHosts(Library& lib, std::string& data) {
-    const std::string path = hostsPaths(lib).hosts;
-    const uint32_t error = lib.platform().files->readFile(path, data, kHostsMaxSize, nullptr);
+bool readHosts(const Services& svc, std::string& data) {
+    const std::string path = hostsPaths(svc).hosts;
+    const uint32_t error = svc.platform.files->readFile(path, data, kHostsMaxSize, nullptr);
     if (error != err::Success && error != err::FileNotFound && error != err::PathNotFound)
-        logFailure(lib, str::LogHostsUnreadable, path, error);
+        logFailure(svc, str::LogHostsUnreadable, path, error);
     return error == err::Success;
 }
 
 // The old file is read, and the new one renamed over it, under the machine's hosts lock: a
 // rewrite by another process meanwhile would otherwise be lost, or lose this one. The lock is
 // let go before anything is shown.
-uint32_t rewriteHosts(Library& lib, const HostsPaths& p, const std::string& address,
+uint32_t rewriteHosts(const Services& svc, const HostsPaths& p, const std::string& address,
                       const std::string& name) {
-    FileSystem& files = *lib.platform().files;
+    FileSystem& files = *svc.platform.files;
     std::unique_ptr<FileLocks::Held> held;
-    if (FileLocks* locks = lib.platform().locks)
+    if (FileLocks* locks = svc.platform.locks)
         if (uint32_t e = locks->acquire(kHostsLock, kHostsLockWait, held)) return e;
     std::string old;
     FileKeep keep;
@@ -203,14 +203,14 @@ std::string HostsFilePath(const Environment& env) {
     return hostsFolder(env) + "hosts";
 }
 
-std::string HostsFilePath(Library& lib) {
-    return HostsFilePath(*lib.platform().env);
+std::string HostsFilePath(const Services& svc) {
+    return HostsFilePath(*svc.platform.env);
 }
 
-bool LookupHostsName(Library& lib, const std::string& name, std::string& address) {
+bool LookupHostsName(const Services& svc, const std::string& name, std::string& address) {
     address = kNoAddress;
     std::string data;
-    if (!readHosts(lib, data)) return false;
+    if (!readHosts(svc, data)) return false;
     Lines lines(data);
     std::string_view text, end;
     while (lines.next(text, end)) {
@@ -223,10 +223,10 @@ bool LookupHostsName(Library& lib, const std::string& name, std::string& address
     return false;
 }
 
-std::vector<std::string> FillHostsNames(Library& lib) {
+std::vector<std::string> FillHostsNames(const Services& svc) {
     std::vector<std::string> names;
     std::string data;
-    if (!readHosts(lib, data)) return names;
+    if (!readHosts(svc, data)) return names;
     Lines lines(data);
     std::string_view text, end;
     while (lines.next(text, end)) {
@@ -240,15 +240,15 @@ std::vector<std::string> FillHostsNames(Library& lib) {
     return names;
 }
 
-uint32_t UpdateHostsFile(Library& lib, WindowRef owner, const std::string& address,
+uint32_t UpdateHostsFile(const Services& svc, WindowRef owner, const std::string& address,
                          const std::string& name) {
-    const HostsPaths p = hostsPaths(lib);
+    const HostsPaths p = hostsPaths(svc);
     const uint32_t error =
-        isWritable(address, name) ? rewriteHosts(lib, p, address, name) : err::InvalidParameter;
+        isWritable(address, name) ? rewriteHosts(svc, p, address, name) : err::InvalidParameter;
     if (error != err::Success) {
-        logFailure(lib, str::LogHostsNotUpdated, p.hosts, error);
-        ShowLastSystemError(lib, owner, error);
-        ErrorId(lib, owner, str::HostsFileError, p.hosts.c_str());
+        logFailure(svc, str::LogHostsNotUpdated, p.hosts, error);
+        ShowLastSystemError(svc.ui, owner, error);
+        ErrorId(svc.ui, owner, str::HostsFileError, p.hosts.c_str());
     }
     return error;
 }

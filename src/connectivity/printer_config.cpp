@@ -1,7 +1,7 @@
 // The per-queue printer dialogs and the queue options they open.
 #include "connectivity/connectivity_dialogs.h"
 
-#include "library/library.h"
+#include "library/services.h"
 #include "media/media_dialogs.h"
 #include "resources/ids.h"
 #include "store/models.h"
@@ -14,10 +14,10 @@ namespace lntc {
 
 namespace {
 
-void showTitle(Dialog& d, Library& lib, uint32_t formatId, int model, int nameId,
+void showTitle(Dialog& d, const Services& svc, uint32_t formatId, int model, int nameId,
                const QueueRecord& q) {
-    std::string name = ModelDisplayName(lib.strings(), model);
-    d.setTitle(formatMessage(lib.strings().load(formatId).c_str(), name.c_str()));
+    std::string name = ModelDisplayName(svc.ui.strings(), model);
+    d.setTitle(formatMessage(svc.ui.strings().load(formatId).c_str(), name.c_str()));
     d.setWindowText(nameId, std::string(fieldText(q.Name)));
 }
 
@@ -27,18 +27,18 @@ bool isModel(int model, const char* key) {
 }
 
 // The Cancel button reads "Close" once a sub-dialog has committed changes to the record.
-void markCommitted(Dialog& d, Library& lib) {
-    d.setWindowText(ctl::Cancel, lib.strings().load(str::CloseCaption));
+void markCommitted(Dialog& d, const Services& svc) {
+    d.setWindowText(ctl::Cancel, svc.ui.strings().load(str::CloseCaption));
 }
 
 // Cancel, Escape or the close box: with changes committed, leaving keeps them (50) after the
 // question; without, it is a plain Cancel.
-void leave(Dialog& d, Library& lib, uint32_t questionId) {
-    if (d.windowText(ctl::Cancel).substr(0, 15) != lib.strings().load(str::CloseCaption)) {
+void leave(Dialog& d, const Services& svc, uint32_t questionId) {
+    if (d.windowText(ctl::Cancel).substr(0, 15) != svc.ui.strings().load(str::CloseCaption)) {
         d.endDialog(id::Cancel);
         return;
     }
-    if (WarnId(lib, d.window(), questionId) == id::Yes) d.endDialog(kClosedWithChanges);
+    if (WarnId(svc.ui, d.window(), questionId) == id::Yes) d.endDialog(kClosedWithChanges);
 }
 
 void backToOk(Dialog& d) {
@@ -47,8 +47,8 @@ void backToOk(Dialog& d) {
 }
 
 // Options of either printer dialog; true when the record got changes.
-bool runOptions(Library& lib, Dialog& parent, QueueRecord& q) {
-    QueueOptionsDialog options(lib, &parent, q);
+bool runOptions(const Services& svc, Dialog& parent, QueueRecord& q) {
+    QueueOptionsDialog options(svc, &parent, q);
     int code = options.doModal();
     return code == id::Ok || code == kClosedWithChanges;
 }
@@ -63,11 +63,11 @@ int connectivityOf(Dialog& d) {
 
 // --- HP LaserJet and generic PostScript --------------------------------------------------------
 
-PrinterConfigDialog::PrinterConfigDialog(Library& lib, Dialog* parent, int modelIndex,
+PrinterConfigDialog::PrinterConfigDialog(const Services& svc, Dialog* parent, int modelIndex,
                                          QueueRecord& queue)
-    : HelpDialog(lib, dlg::PrinterConfig, parent), lib_(lib), model_(modelIndex), queue_(queue),
+    : HelpDialog(svc.ui, dlg::PrinterConfig, parent), svc_(svc), model_(modelIndex), queue_(queue),
       waitTimeout_(queue.WaitTimeout), centerImage_(queue.CenterImage != 0 ? 1 : 0) {
-    MergeQueueMedia(lib, queue, media_);
+    MergeQueueMedia(svc, queue, media_);
 }
 
 void PrinterConfigDialog::doDataExchange(DataExchange& dx) {
@@ -78,11 +78,11 @@ void PrinterConfigDialog::doDataExchange(DataExchange& dx) {
 
 bool PrinterConfigDialog::onInitDialog() {
     HelpDialog::onInitDialog();
-    showTitle(*this, lib_, str::PrinterConfigTitle, model_, printerctl::QueueName, queue_);
+    showTitle(*this, svc_, str::PrinterConfigTitle, model_, printerctl::QueueName, queue_);
     bool tcpip = false;
-    SystemServices* services = lib_.platform().services;
+    SystemServices* services = svc_.platform.services;
     if (services == nullptr || services->queryTcpip(tcpip) != 0) {
-        lib_.product().ztrLogError(1, 0, 0, 0, lib_.strings().load(str::LogServiceManager));
+        svc_.product.ztrLogError(1, 0, 0, 0, svc_.ui.strings().load(str::LogServiceManager));
         tcpip = false;
     }
     enable(printerctl::TcpDirect, tcpip);
@@ -93,7 +93,7 @@ bool PrinterConfigDialog::onInitDialog() {
             selected = printerctl::TcpDirect;
             enable(printerctl::RawBinary, false);
         } else {
-            ErrorId(lib_, window(), str::TcpIpMissing);
+            ErrorId(svc_.ui, window(), str::TcpIpMissing);
             selected = printerctl::OtherPort; // the record keeps 1 until reconfigured
         }
     } else if (queue_.Connectivity == 2) {
@@ -106,7 +106,7 @@ bool PrinterConfigDialog::onInitDialog() {
                                               : printerctl::RawBinary);
     setDlgItemInt(printerctl::WaitTimeout, queue_.WaitTimeout);
     check(printerctl::CenterImage, queue_.CenterImage != 0 ? 1 : 0);
-    setWindowText(ctl::Cancel, lib_.strings().load(str::CancelCaption));
+    setWindowText(ctl::Cancel, svc_.ui.strings().load(str::CancelCaption));
     applyReadOnlyRegistry();
     return true;
 }
@@ -115,23 +115,24 @@ void PrinterConfigDialog::configure() {
     int connectivity = connectivityOf(*this);
     int code = id::Cancel;
     if (connectivity == 1) {
-        TcpDirectDialog d(lib_, this, queue_);
+        TcpDirectDialog d(svc_, this, queue_);
         code = d.doModal();
     } else if (connectivity == 0) {
-        PrintManagerDialog d(lib_, this, queue_);
+        PrintManagerDialog d(svc_, this, queue_);
         code = d.doModal();
     } else {
-        OtherPortDialog d(lib_, this, queue_);
+        OtherPortDialog d(svc_, this, queue_);
         code = d.doModal();
     }
     if (code != id::Ok) return;
     const uint32_t box = mb::Ok | mb::IconExclamation | mb::SetForeground;
-    MessageBoxId(lib_, window(), str::PostScriptConfigCaption, box, str::ConnectivityConfigured);
+    MessageBoxId(svc_.ui, window(), str::PostScriptConfigCaption, box, str::ConnectivityConfigured);
     queue_.Connectivity = static_cast<uint32_t>(connectivity);
-    markCommitted(*this, lib_);
+    markCommitted(*this, svc_);
     if (connectivity == 1) {
         if (isChecked(printerctl::RawBinary) == 1) {
-            MessageBoxId(lib_, window(), str::PostScriptConfigCaption, box, str::RawBinaryWithTcp);
+            MessageBoxId(svc_.ui, window(), str::PostScriptConfigCaption, box,
+                         str::RawBinaryWithTcp);
             checkRadioButton(printerctl::RawBinary, printerctl::Ascii85, printerctl::Ascii85);
             queue_.DataEncode = 2;
         }
@@ -146,11 +147,11 @@ void PrinterConfigDialog::onCommand(int id, Notify code) {
     if (id == printerctl::Configure) {
         configure();
     } else if (id == printerctl::Media) {
-        TrayMediaDialog media(lib_, this, queue_, media_);
-        if (media.doModal() == id::Ok) markCommitted(*this, lib_);
+        TrayMediaDialog media(svc_, this, queue_, media_);
+        if (media.doModal() == id::Ok) markCommitted(*this, svc_);
         backToOk(*this);
     } else if (id == printerctl::Options) {
-        if (runOptions(lib_, *this, queue_)) markCommitted(*this, lib_);
+        if (runOptions(svc_, *this, queue_)) markCommitted(*this, svc_);
         backToOk(*this);
     }
 }
@@ -162,11 +163,11 @@ void PrinterConfigDialog::onScroll(int id, Scroll code) {
 
 void PrinterConfigDialog::onOK() {
     if (static_cast<uint32_t>(connectivityOf(*this)) != queue_.Connectivity) {
-        ErrorId(lib_, window(), str::ConfigureConnectivity);
+        ErrorId(svc_.ui, window(), str::ConfigureConnectivity);
         return;
     }
     if (isChecked(printerctl::RawBinary) == 1 && isModel(model_, "GENERIC_POSTSCRIPT") &&
-        WarnId(lib_, window(), str::RawBinaryQuestion) == id::Yes) {
+        WarnId(svc_.ui, window(), str::RawBinaryQuestion) == id::Yes) {
         setFocus(printerctl::Ascii85);
         return;
     }
@@ -180,22 +181,22 @@ void PrinterConfigDialog::onOK() {
 }
 
 void PrinterConfigDialog::onCancel() {
-    leave(*this, lib_, str::PrinterConfigClose);
+    leave(*this, svc_, str::PrinterConfigClose);
 }
 
 // --- Ricoh and large-document printers ------------------------------------------------------
 
-LargeDocConfigDialog::LargeDocConfigDialog(Library& lib, Dialog* parent, int modelIndex,
+LargeDocConfigDialog::LargeDocConfigDialog(const Services& svc, Dialog* parent, int modelIndex,
                                            QueueRecord& queue)
-    : HelpDialog(lib, dlg::LargeDocConfig, parent), lib_(lib), model_(modelIndex), queue_(queue),
+    : HelpDialog(svc.ui, dlg::LargeDocConfig, parent), svc_(svc), model_(modelIndex), queue_(queue),
       initTimeout_(queue.PrinterInitTimeout) {
     // Either way the record starts from complete media values; a large-document printer's
     // reading of its configuration file can report a failure before this dialog shows.
     if (isRicoh(ModelClassFlags(model_))) {
-        MergeQueueMedia(lib, queue, media_);
+        MergeQueueMedia(svc, queue, media_);
     } else {
         std::vector<uint16_t> available;
-        PrepareBestAvailMedia(lib, queue, window(), available);
+        PrepareBestAvailMedia(svc, queue, window(), available);
     }
 }
 
@@ -206,9 +207,9 @@ void LargeDocConfigDialog::doDataExchange(DataExchange& dx) {
 
 bool LargeDocConfigDialog::onInitDialog() {
     HelpDialog::onInitDialog();
-    showTitle(*this, lib_, str::PrinterConfigTitle, model_, largedocctl::QueueName, queue_);
+    showTitle(*this, svc_, str::PrinterConfigTitle, model_, largedocctl::QueueName, queue_);
     setDlgItemInt(largedocctl::InitTimeout, queue_.PrinterInitTimeout);
-    setWindowText(ctl::Cancel, lib_.strings().load(str::CancelCaption));
+    setWindowText(ctl::Cancel, svc_.ui.strings().load(str::CancelCaption));
     applyReadOnlyRegistry();
     return true;
 }
@@ -218,16 +219,16 @@ void LargeDocConfigDialog::onCommand(int id, Notify code) {
     if (id == largedocctl::Media) {
         int result;
         if (isRicoh(ModelClassFlags(model_))) {
-            EjectMediaDialog media(lib_, this, queue_, media_);
+            EjectMediaDialog media(svc_, this, queue_, media_);
             result = media.doModal();
         } else {
-            BestAvailMediaDialog media(lib_, this, queue_);
+            BestAvailMediaDialog media(svc_, this, queue_);
             result = media.doModal();
         }
-        if (result == id::Ok) markCommitted(*this, lib_);
+        if (result == id::Ok) markCommitted(*this, svc_);
         backToOk(*this);
     } else if (id == largedocctl::Options) {
-        if (runOptions(lib_, *this, queue_)) markCommitted(*this, lib_);
+        if (runOptions(svc_, *this, queue_)) markCommitted(*this, svc_);
         backToOk(*this);
     }
 }
@@ -244,13 +245,13 @@ void LargeDocConfigDialog::onOK() {
 }
 
 void LargeDocConfigDialog::onCancel() {
-    leave(*this, lib_, str::LargeDocConfigClose);
+    leave(*this, svc_, str::LargeDocConfigClose);
 }
 
 // --- queue options ---------------------------------------------------------------------------
 
-QueueOptionsDialog::QueueOptionsDialog(Library& lib, Dialog* parent, QueueRecord& queue)
-    : HelpDialog(lib, dlg::QueueOptions, parent), lib_(lib), queue_(queue),
+QueueOptionsDialog::QueueOptionsDialog(const Services& svc, Dialog* parent, QueueRecord& queue)
+    : HelpDialog(svc.ui, dlg::QueueOptions, parent), svc_(svc), queue_(queue),
       timeout_(queue.PrinterStatusTimeout),
       // Check boxes show any non-zero value as checked.
       alternate_(queue.UseAlternateOrientation != 0), duplexAvailable_(queue.DuplexAvailable != 0),
@@ -280,7 +281,7 @@ bool QueueOptionsDialog::onInitDialog() {
     HelpDialog::onInitDialog();
     const int model = ModelIndexOfQueue(queue_);
     const uint32_t flags = ModelClassFlags(model);
-    showTitle(*this, lib_, str::QueueOptionsTitle, model, qoptctl::QueueName, queue_);
+    showTitle(*this, svc_, str::QueueOptionsTitle, model, qoptctl::QueueName, queue_);
     checkRadioButton(qoptctl::PrinterOnly, qoptctl::PrinterAndDisk,
                      queue_.PrintDest == 2   ? qoptctl::DiskOnly
                      : queue_.PrintDest == 3 ? qoptctl::PrinterAndDisk
@@ -293,7 +294,7 @@ bool QueueOptionsDialog::onInitDialog() {
     duplexRule();
     setDlgItemInt(qoptctl::Timeout, queue_.PrinterStatusTimeout);
     enable(qoptctl::Advanced, isRicohOrLargeDocument(flags));
-    setWindowText(ctl::Cancel, lib_.strings().load(str::CancelCaption));
+    setWindowText(ctl::Cancel, svc_.ui.strings().load(str::CancelCaption));
     applyReadOnlyRegistry();
     return true;
 }
@@ -303,8 +304,8 @@ void QueueOptionsDialog::onCommand(int id, Notify code) {
     if (id == qoptctl::DuplexAvailable) {
         duplexRule();
     } else if (id == qoptctl::Advanced) {
-        AdvancedQueueOptionsDialog advanced(lib_, this, queue_);
-        if (advanced.doModal() == id::Ok) markCommitted(*this, lib_);
+        AdvancedQueueOptionsDialog advanced(svc_, this, queue_);
+        if (advanced.doModal() == id::Ok) markCommitted(*this, svc_);
         backToOk(*this);
     }
 }
@@ -330,12 +331,12 @@ void QueueOptionsDialog::onOK() {
 }
 
 void QueueOptionsDialog::onCancel() {
-    leave(*this, lib_, str::QueueOptionsClose);
+    leave(*this, svc_, str::QueueOptionsClose);
 }
 
-AdvancedQueueOptionsDialog::AdvancedQueueOptionsDialog(Library& lib, Dialog* parent,
+AdvancedQueueOptionsDialog::AdvancedQueueOptionsDialog(const Services& svc, Dialog* parent,
                                                        QueueRecord& queue)
-    : HelpDialog(lib, dlg::AdvancedQueueOptions, parent), lib_(lib), queue_(queue),
+    : HelpDialog(svc.ui, dlg::AdvancedQueueOptions, parent), svc_(svc), queue_(queue),
       rotate180_(queue.Rotate180 != 0), displayXform_(queue.UseDisplayXform != 0) {}
 
 void AdvancedQueueOptionsDialog::doDataExchange(DataExchange& dx) {
@@ -345,7 +346,7 @@ void AdvancedQueueOptionsDialog::doDataExchange(DataExchange& dx) {
 
 bool AdvancedQueueOptionsDialog::onInitDialog() {
     HelpDialog::onInitDialog();
-    showTitle(*this, lib_, str::AdvancedOptionsTitle, ModelIndexOfQueue(queue_), advctl::QueueName,
+    showTitle(*this, svc_, str::AdvancedOptionsTitle, ModelIndexOfQueue(queue_), advctl::QueueName,
               queue_);
     applyReadOnlyRegistry();
     return true;

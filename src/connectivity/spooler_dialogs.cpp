@@ -2,7 +2,7 @@
 // Manager) or one of its ports (Other/Parallel).
 #include "connectivity/connectivity_dialogs.h"
 
-#include "library/library.h"
+#include "library/services.h"
 #include "platform/errors.h"
 #include "platform/platform.h"
 #include "resources/ids.h"
@@ -51,18 +51,18 @@ bool canHoldList(size_t bytes) {
 
 // A spooler that could not be asked (no answer in time, refused) looks to the user like one
 // without the printer; the error log keeps the difference.
-void logSpoolerFailure(Library& lib, uint32_t code) {
-    lib.logError(code, 0,
-                 formatMessage(lib.strings().load(str::LogSpoolerFailed).c_str(),
-                               systemErrorText(code).c_str()));
+void logSpoolerFailure(const Services& svc, uint32_t code) {
+    svc.ui.logError(code, 0,
+                    formatMessage(svc.ui.strings().load(str::LogSpoolerFailed).c_str(),
+                                  systemErrorText(code).c_str()));
 }
 
 } // namespace
 
 // --- Print Manager ---------------------------------------------------------------------------
 
-PrintManagerDialog::PrintManagerDialog(Library& lib, Dialog* parent, QueueRecord& queue)
-    : HelpDialog(lib, dlg::PrintManager, parent), lib_(lib), queue_(queue),
+PrintManagerDialog::PrintManagerDialog(const Services& svc, Dialog* parent, QueueRecord& queue)
+    : HelpDialog(svc.ui, dlg::PrintManager, parent), svc_(svc), queue_(queue),
       printer_(queue.Connectivity == 0 ? fieldText(queue.DeviceName) : fieldText(queue.Name)) {}
 
 void PrintManagerDialog::doDataExchange(DataExchange& dx) {
@@ -77,26 +77,26 @@ void PrintManagerDialog::fillPrinterList() {
     entries_.clear();
     std::string remembered;
     bool found = false;
-    Spooler* spooler = lib_.platform().spooler;
+    Spooler* spooler = svc_.platform.spooler;
     size_t bytes = 0;
     std::vector<SpoolerPrinter> printers;
     if (spooler != nullptr) {
         uint32_t rc = spooler->printersSize(bytes);
         if (rc == 0 && !canHoldList(bytes))
-            ErrorId(lib_, window(), str::PrinterListMemory, std::to_string(bytes).c_str());
+            ErrorId(svc_.ui, window(), str::PrinterListMemory, std::to_string(bytes).c_str());
         else if (rc == 0)
             rc = spooler->printers(printers);
         if (rc != 0) {
             // The list then holds the printer text alone; the log says why.
             printers.clear();
-            logSpoolerFailure(lib_, rc);
+            logSpoolerFailure(svc_, rc);
         }
     }
     for (const SpoolerPrinter& p : printers) {
         std::string entry = p.name;
         entry += kEntrySeparator;
         if (p.comment.empty()) {
-            entry += lib_.strings().load(str::NoDescription);
+            entry += svc_.ui.strings().load(str::NoDescription);
         } else {
             // The name stays whole where it can: the comment gives way first.
             size_t room = kEntryLimit > entry.size() + 2 ? kEntryLimit - entry.size() - 2 : 0;
@@ -144,12 +144,12 @@ std::string PrintManagerDialog::printerName(const std::string& text) const {
 void PrintManagerDialog::onOK() {
     const std::string name =
         printerName(std::string(cutText(windowText(pmctl::Printer), kEntryLimit)));
-    Spooler* spooler = lib_.platform().spooler;
+    Spooler* spooler = svc_.platform.spooler;
     const uint32_t rc =
         name.empty() || spooler == nullptr ? err::FileNotFound : spooler->openPrinter(name);
     if (rc != 0) {
-        if (rc != err::FileNotFound) logSpoolerFailure(lib_, rc);
-        MessageBoxId(lib_, window(), str::PrintManagerCaption, mb::Ok | mb::Error,
+        if (rc != err::FileNotFound) logSpoolerFailure(svc_, rc);
+        MessageBoxId(svc_.ui, window(), str::PrintManagerCaption, mb::Ok | mb::Error,
                      str::PrinterNotInPrintManager, name.c_str());
         return;
     }
@@ -166,8 +166,8 @@ void PrintManagerDialog::onOK() {
 
 // --- Other/Parallel port ---------------------------------------------------------------------
 
-OtherPortDialog::OtherPortDialog(Library& lib, Dialog* parent, QueueRecord& queue)
-    : HelpDialog(lib, dlg::OtherPort, parent), lib_(lib), queue_(queue),
+OtherPortDialog::OtherPortDialog(const Services& svc, Dialog* parent, QueueRecord& queue)
+    : HelpDialog(svc.ui, dlg::OtherPort, parent), svc_(svc), queue_(queue),
       port_(queue.Connectivity == 2 ? fieldText(queue.DeviceName) : std::string_view()) {}
 
 void OtherPortDialog::doDataExchange(DataExchange& dx) {
@@ -179,12 +179,12 @@ void OtherPortDialog::doDataExchange(DataExchange& dx) {
 bool OtherPortDialog::onInitDialog() {
     HelpDialog::onInitDialog();
     bool found = false;
-    Spooler* spooler = lib_.platform().spooler;
+    Spooler* spooler = svc_.platform.spooler;
     size_t bytes = 0;
     std::vector<std::string> ports;
     if (spooler != nullptr && spooler->portsSize(bytes) == 0) {
         if (!canHoldList(bytes))
-            ErrorId(lib_, window(), str::PortListMemory, std::to_string(bytes).c_str());
+            ErrorId(svc_.ui, window(), str::PortListMemory, std::to_string(bytes).c_str());
         else if (spooler->ports(ports) != 0)
             ports.clear();
     }

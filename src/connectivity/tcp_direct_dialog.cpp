@@ -1,6 +1,6 @@
 #include "connectivity/connectivity_dialogs.h"
 #include "connectivity/hosts_file.h"
-#include "library/library.h"
+#include "library/services.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
 #include "store/models.h"
@@ -24,13 +24,13 @@ constexpr uint32_t kLaserJetSocket = 9100;
 
 } // namespace
 
-TcpDirectDialog::TcpDirectDialog(Library& lib, Dialog* parent, QueueRecord& queue)
-    : HelpDialog(lib, dlg::TcpDirect, parent), lib_(lib), queue_(queue),
+TcpDirectDialog::TcpDirectDialog(const Services& svc, Dialog* parent, QueueRecord& queue)
+    : HelpDialog(svc.ui, dlg::TcpDirect, parent), svc_(svc), queue_(queue),
       portName_(queue.Connectivity == kTcpDirectConnectivity ? fieldText(queue.DeviceName)
                                                              : fieldText(queue.Name)),
       socket_(queue.TCP_SocketNumber) {
-    if (!RegisterAddressEditClass(lib))
-        MessageBoxId(lib, parent != nullptr ? parent->window() : nullptr, fwstr::AppName, mb::Ok,
+    if (!RegisterAddressEditClass(svc.ui))
+        MessageBoxId(svc.ui, parent != nullptr ? parent->window() : nullptr, fwstr::AppName, mb::Ok,
                      str::AddressClassFailed);
 }
 
@@ -44,7 +44,7 @@ void TcpDirectDialog::doDataExchange(DataExchange& dx) {
 
 void TcpDirectDialog::lookUp(const std::string& name) {
     std::string address;
-    isNewName_ = !LookupHostsName(lib_, name, address);
+    isNewName_ = !LookupHostsName(svc_, name, address);
     lookedUp_ = name;
     setWindowText(tcpctl::Address, address);
 }
@@ -53,7 +53,7 @@ bool TcpDirectDialog::onInitDialog() {
     HelpDialog::onInitDialog();
     // One entry a line, as the hosts file has them, and the queue's own name unless a line
     // gives it; that one goes first, so that a list cut at its limit still holds it.
-    std::vector<std::string> names = FillHostsNames(lib_);
+    std::vector<std::string> names = FillHostsNames(svc_);
     if (auto own = std::find(names.begin(), names.end(), portName_); own != names.end())
         std::rotate(names.begin(), own, own + 1);
     else
@@ -61,8 +61,8 @@ bool TcpDirectDialog::onInitDialog() {
     const size_t total = names.size();
     const int added = addStrings(tcpctl::PortName, std::move(names));
     if (added >= 0 && static_cast<size_t>(added) < total) {
-        const std::string format = lib_.strings().load(str::LogPortNamesCut);
-        lib_.logError(0, 0, formatMessage(format.c_str(), static_cast<int>(total - added)));
+        const std::string format = svc_.ui.strings().load(str::LogPortNamesCut);
+        svc_.ui.logError(0, 0, formatMessage(format.c_str(), static_cast<int>(total - added)));
     }
     // The entry spelled as the name: one that differs in case would put another name in the
     // box than the one looked up.
@@ -98,7 +98,7 @@ void TcpDirectDialog::onKillFocus(int id) {
 void TcpDirectDialog::onOK() {
     if (!updateData(true)) return;
     if (portName_.find_first_not_of(" \t") == std::string::npos) {
-        ErrorId(lib_, window(), str::EnterPortName);
+        ErrorId(svc_.ui, window(), str::EnterPortName);
         setFocus(tcpctl::PortName);
         return;
     }
@@ -114,17 +114,17 @@ void TcpDirectDialog::onOK() {
         }
     }
     const std::string address = address_.substr(0, kAddressRead);
-    if (isNewName_ && NewTcpPortDialog(lib_, this, portName_, address).doModal() != id::Ok) return;
+    if (isNewName_ && NewTcpPortDialog(svc_, this, portName_, address).doModal() != id::Ok) return;
     // A failure has been shown; the record is written all the same.
-    UpdateHostsFile(lib_, window(), address, portName_);
+    UpdateHostsFile(svc_, window(), address, portName_);
     setField(queue_.DeviceName, portName_);
     queue_.TCP_SocketNumber = static_cast<uint16_t>(socket_);
     endDialog(id::Ok);
 }
 
-NewTcpPortDialog::NewTcpPortDialog(Library& lib, Dialog* parent, std::string name,
+NewTcpPortDialog::NewTcpPortDialog(const Services& svc, Dialog* parent, std::string name,
                                    std::string address)
-    : HelpDialog(lib, dlg::NewTcpPort, parent), name_(std::move(name)),
+    : HelpDialog(svc.ui, dlg::NewTcpPort, parent), name_(std::move(name)),
       address_(std::move(address)) {}
 
 bool NewTcpPortDialog::onInitDialog() {

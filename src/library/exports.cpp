@@ -152,21 +152,22 @@ uint32_t LNTC_NeedKanjiDiskFonts(int32_t clear) {
 }
 
 uint32_t LNTC_FindProcess(const char* name) {
-    return guarded(0, [&](Library& lib) { return lntc::FindProcess(lib, name); });
+    return guarded(0, [&](Library& lib) { return lntc::FindProcess(lib.services(), name); });
 }
 
 uint32_t LNTC_KillProcess(const char* name) {
-    return guarded(0, [&](Library& lib) { return lntc::KillProcess(lib, name); });
+    return guarded(0, [&](Library& lib) { return lntc::KillProcess(lib.services(), name); });
 }
 
 int32_t LNTC_GetDefaultMedia(void) {
-    return static_cast<int32_t>(guarded(
-        0, [&](Library& lib) { return static_cast<uint32_t>(lntc::GetDefaultMedia(lib)); }));
+    return static_cast<int32_t>(guarded(0, [&](Library& lib) {
+        return static_cast<uint32_t>(lntc::GetDefaultMedia(lib.services()));
+    }));
 }
 
 int16_t LNTC_GetPaperOrientation(const QueueRecord* queue, const char* paperName) {
     return static_cast<int16_t>(guarded(0, [&](Library& lib) {
-        return static_cast<uint32_t>(lntc::GetPaperOrientation(lib, queue, paperName));
+        return static_cast<uint32_t>(lntc::GetPaperOrientation(lib.services(), queue, paperName));
     }));
 }
 
@@ -175,13 +176,13 @@ uint32_t LNTC_ConfigDialog(void* parent) {
         // The initialiser's result counts only when this call set the records up.
         uint32_t initResult = 0;
         if (!lib.records().attached()) initResult = lntc::InitialiseSharedConfig(lib);
-        return lntc::RunConfiguration(lib, parent, initResult);
+        return lntc::RunConfiguration(lib.services(), parent, initResult);
     });
 }
 
 void LNTC_EndLogo(void) {
     try {
-        if (Library* lib = library()) lntc::EndLogo(*lib);
+        if (Library* lib = library()) lntc::EndLogo(lib->services());
     } catch (...) {
     }
 }

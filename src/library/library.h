@@ -1,5 +1,6 @@
 // The process-wide context: everything the library keeps between calls.
 #pragma once
+#include "library/services.h"
 #include "lntc/lntc.h"
 #include "platform/platform.h"
 #include "product/product.h"
@@ -18,8 +19,6 @@
 
 namespace lntc {
 
-struct LdpxConfig;
-struct LogoState;
 class ResourceModule;
 
 class Library : public UiContext {
@@ -54,21 +53,21 @@ class Library : public UiContext {
 
     // The shared records, their views, the fill and the saves.
     SharedRecords& records() { return records_; }
+    // What the subsystems work with.
+    Services services() {
+        return Services{*this, records_, root_, platform_, product_, media_, logo_};
+    }
     // Whether "vxl_broker" ran when this process set the records up; unload stops it if not.
     bool brokerWasRunning() const { return brokerWasRunning_; }
     void setBrokerWasRunning(bool running) { brokerWasRunning_ = running; }
-    // The subsystems' state, kept behind shared pointers so that this layer need not know
-    // their types. The start-up logo and the machine-wide event:
-    LogoState* logo() const { return logo_.get(); }
-    void setLogo(std::shared_ptr<LogoState> logo) { logo_ = std::move(logo); }
-    // One entry per catalogue model; null until the first successful build.
-    DefaultMedia* defaultMedia() const { return defaultMedia_.get(); }
+    // The subsystems' state. The default media table, one entry per catalogue model; null until
+    // the first successful build.
+    DefaultMedia* defaultMedia() const { return media_.defaultMedia.get(); }
     void setDefaultMedia(std::unique_ptr<DefaultMedia[]> table) {
-        defaultMedia_ = std::move(table);
+        media_.defaultMedia = std::move(table);
     }
     // What the ldpx.cfg reader keeps; null until the first read.
-    LdpxConfig* ldpx() const { return ldpx_.get(); }
-    void setLdpx(std::shared_ptr<LdpxConfig> config) { ldpx_ = std::move(config); }
+    LdpxConfig* ldpx() const { return media_.ldpx.get(); }
 
   private:
     Platform platform_;
@@ -82,8 +81,7 @@ class Library : public UiContext {
     std::string helpFile_ = "LNTC";
     std::shared_ptr<ResourceModule> resourceModule_;
     std::shared_ptr<LogoState> logo_;
-    std::unique_ptr<DefaultMedia[]> defaultMedia_;
-    std::shared_ptr<LdpxConfig> ldpx_;
+    MediaTables media_;
 };
 
 } // namespace lntc

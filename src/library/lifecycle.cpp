@@ -31,7 +31,7 @@ uint32_t LoadLibrary(Library& lib) {
 
     LoadLocalisedResources(lib);
     uint32_t logoError = 0;
-    if (StartLogo(lib, &logoError) == 0) {
+    if (StartLogo(lib.services(), &logoError) == 0) {
         // A failed load is never unloaded: let go of the root here.
         lib.registryRoot().close();
         return logoError;
@@ -40,19 +40,19 @@ uint32_t LoadLibrary(Library& lib) {
 }
 
 void UnloadLibrary(Library& lib) {
-    ReleaseLogo(lib);
+    ReleaseLogo(lib.services());
     lib.registryRoot().close();
     SharedRecords& records = lib.records();
     if (records.attached()) {
         records.release();
         lib.setDefaultMedia(nullptr);
-        if (!lib.brokerWasRunning()) KillProcess(lib, kBrokerProcess);
+        if (!lib.brokerWasRunning()) KillProcess(lib.services(), kBrokerProcess);
     }
     ReleaseLocalisedResources(lib);
 }
 
 uint32_t InitialiseSharedConfig(Library& lib) {
-    lib.setBrokerWasRunning(FindProcess(lib, kBrokerProcess) != 0);
+    lib.setBrokerWasRunning(FindProcess(lib.services(), kBrokerProcess) != 0);
     return lib.records().initialise();
 }
 

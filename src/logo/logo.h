@@ -10,7 +10,7 @@
 
 namespace lntc {
 
-class Library;
+struct Services;
 class StringLookup;
 
 inline constexpr const char* kProcessCountEvent = "lnt_proc_cnt";
@@ -38,12 +38,12 @@ std::string LogoVersionLine(const StringLookup& strings, const std::string& vers
 
 // The start-up step of the library's load: 1, or 0 when the event cannot be made (error
 // then receives the platform code).
-int StartLogo(Library& lib, uint32_t* error = nullptr);
+int StartLogo(const Services& svc, uint32_t* error = nullptr);
 // Closes the logo if it is shown; otherwise nothing.
-void EndLogo(Library& lib);
+void EndLogo(const Services& svc);
 // Whether the logo is shown now.
-bool LogoShown(const Library& lib);
+bool LogoShown(const Services& svc);
 // Unload: closes the logo and lets go of the event.
-void ReleaseLogo(Library& lib);
+void ReleaseLogo(const Services& svc);
 
 } // namespace lntc

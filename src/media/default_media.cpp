@@ -1,6 +1,6 @@
 #include "media/default_media.h"
 
-#include "library/library.h"
+#include "library/services.h"
 #include "media/paper_sizes.h"
 #include "resources/ids.h"
 #include "store/models.h"
@@ -77,25 +77,25 @@ void ReadModelMedia(ValueReader& values, uint16_t odrGeneration, DefaultMedia& m
     readTrayList(values, "PS", media.PSTrays);
 }
 
-int32_t GetDefaultMedia(Library& lib) {
-    const ServerConfig* config = lib.records().config();
+int32_t GetDefaultMedia(const Services& svc) {
+    const ServerConfig* config = svc.records.config();
     if (config == nullptr) {
-        lib.registryRoot().logFailure(LNTC_E_SECTION, str::LogMapView);
+        svc.registry.logFailure(LNTC_E_SECTION, str::LogMapView);
         return 0;
     }
-    Registry& reg = lib.registry();
+    Registry& reg = *svc.platform.registry;
     const std::string mediaPath = std::string(kProductRootPath) + "\\" + kDefaultMediaKey;
     RegKey mediaKey = kNoKey;
     if (reg.openKey(kLocalMachine, mediaPath, RegAccess::Read, mediaKey) != 0) {
         const std::string configDir(fieldText(config->ConfigDir));
-        ErrorIdNoOwner(lib, str::DefaultMediaMissing, configDir.c_str());
+        ErrorIdNoOwner(svc.ui, str::DefaultMediaMissing, configDir.c_str());
         return 0;
     }
     KeyGuard mediaGuard(reg, mediaKey);
 
     std::unique_ptr<DefaultMedia[]> table(new (std::nothrow) DefaultMedia[kModelCount]());
     if (!table) {
-        ErrorIdNoOwner(lib, str::DefaultMediaMemory);
+        ErrorIdNoOwner(svc.ui, str::DefaultMediaMemory);
         return 0;
     }
     const uint16_t generation = config->OdrGeneration;
@@ -103,20 +103,20 @@ int32_t GetDefaultMedia(Library& lib) {
     const bool snapshot = reg.beginSnapshot() == 0;
     for (size_t m = 0; m < kModelCount; ++m) {
         // One open per model rather than per value: the table takes some 750 reads.
-        ValueReader values(lib.registryRoot(), mediaKey, kPrinterModels[m].key);
+        ValueReader values(svc.registry, mediaKey, kPrinterModels[m].key);
         ReadModelMedia(values, generation, table[m]);
     }
     if (snapshot) reg.endSnapshot();
-    lib.setDefaultMedia(std::move(table));
+    svc.media.defaultMedia = std::move(table);
     return 1;
 }
 
-int16_t GetPaperOrientation(Library& lib, const QueueRecord* queue, const char* paperName) {
-    if (!lib.defaultMedia()) GetDefaultMedia(lib);
-    if (!lib.defaultMedia() || queue == nullptr || paperName == nullptr) return 0;
+int16_t GetPaperOrientation(const Services& svc, const QueueRecord* queue, const char* paperName) {
+    if (!svc.media.defaultMedia) GetDefaultMedia(svc);
+    if (!svc.media.defaultMedia || queue == nullptr || paperName == nullptr) return 0;
     int index = ModelIndexOfQueue(*queue);
     if (index < 0 || static_cast<size_t>(index) >= kModelCount) return 0;
-    const DefaultMedia& media = lib.defaultMedia()[static_cast<size_t>(index)];
+    const DefaultMedia& media = svc.media.defaultMedia[static_cast<size_t>(index)];
     const uint16_t count = std::min<uint16_t>(media.NumPaperSizes, LNTC_MEDIA_PAPER_SIZES);
     for (uint16_t i = 0; i < count; ++i) {
         if (equalsIgnoreCase(fieldText(media.PaperSizes[i].szName), paperName))

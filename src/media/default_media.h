@@ -7,19 +7,19 @@
 
 namespace lntc {
 
-class Library;
+struct Services;
 
 inline constexpr const char* kDefaultMediaKey = "Default Media";
 
 // Builds the table (one entry per catalogue model, in catalogue order) and replaces the
 // previous one. 1 when built; 0 after the failure has been shown or logged, with any earlier
 // table kept.
-int32_t GetDefaultMedia(Library& lib);
+int32_t GetDefaultMedia(const Services& svc);
 
 // Orientation the queue's model stores for a paper name (compared ignoring case); 0 when the
 // model does not list it, the queue's model is not in the catalogue, or no table can be
 // built. Builds the table first when this process has none.
-int16_t GetPaperOrientation(Library& lib, const QueueRecord* queue, const char* paperName);
+int16_t GetPaperOrientation(const Services& svc, const QueueRecord* queue, const char* paperName);
 
 class ValueReader;
 // Reads one model's values (a missing subkey gives every value its default). odrGeneration 1

@@ -9,7 +9,7 @@
 
 namespace lntc {
 
-class Library;
+struct Services;
 
 inline constexpr const char* kLdpxFileName = "ldpx.cfg";
 inline constexpr uint32_t kLdpxNoConfigDir = 0xCF070002;
@@ -81,7 +81,7 @@ uint32_t ParseLdpxConfig(std::string_view fileText, std::string_view modelKey, L
 // Reads "<dir>\ldpx.cfg" into the library's record. kLdpxNoConfigDir for an empty dir
 // (nothing is opened), kLdpxFailed when the file cannot be read or the section is missing or
 // faulty, else 0.
-uint32_t ReadLdpxCfgFile(Library& lib, const char* configDir, const char* modelKey);
+uint32_t ReadLdpxCfgFile(const Services& svc, const char* configDir, const char* modelKey);
 
 // What the reader kept (null before the first read): the paper-size ids of the table in file
 // order; Executive and Executive_L are left out for ODR releases below 310. Result 0.

@@ -1,6 +1,6 @@
 #include "media/media_dialogs.h"
 
-#include "library/library.h"
+#include "library/services.h"
 #include "media/default_media.h"
 #include "media/ldpx_config.h"
 #include "media/paper_sizes.h"
@@ -82,11 +82,12 @@ int modelIndex(const QueueRecord& q) {
 
 } // namespace
 
-void MergeQueueMedia(Library& lib, QueueRecord& q, DefaultMedia& media) {
-    if (!lib.defaultMedia()) GetDefaultMedia(lib);
+void MergeQueueMedia(const Services& svc, QueueRecord& q, DefaultMedia& media) {
+    if (!svc.media.defaultMedia) GetDefaultMedia(svc);
     int index = modelIndex(q);
-    media = lib.defaultMedia() && index >= 0 ? lib.defaultMedia()[static_cast<size_t>(index)]
-                                             : blankMedia();
+    media = svc.media.defaultMedia && index >= 0
+                ? svc.media.defaultMedia[static_cast<size_t>(index)]
+                : blankMedia();
     const uint16_t papers = std::min<uint16_t>(media.NumPaperSizes, LNTC_MEDIA_PAPER_SIZES);
     for (int t = 0; t < LNTC_MEDIA_TRAYS; ++t) {
         char* field = trayField(q, t);
@@ -123,14 +124,14 @@ void MergeQueueMedia(Library& lib, QueueRecord& q, DefaultMedia& media) {
 
 // --- shared pieces -------------------------------------------------------------------------
 
-MediaDialog::MediaDialog(Library& lib, uint16_t templateId, Dialog* parent, QueueRecord& queue,
-                         int overscanId)
-    : HelpDialog(lib, templateId, parent), lib_(lib), queue_(queue), overscan_(queue.OverscanAmt),
-      overscanId_(overscanId) {}
+MediaDialog::MediaDialog(const Services& svc, uint16_t templateId, Dialog* parent,
+                         QueueRecord& queue, int overscanId)
+    : HelpDialog(svc.ui, templateId, parent), svc_(svc), queue_(queue),
+      overscan_(queue.OverscanAmt), overscanId_(overscanId) {}
 
 void MediaDialog::showTitle(int queueNameId) {
-    std::string model = ModelDisplayName(lib_.strings(), modelIndex(queue_));
-    setTitle(formatMessage(lib_.strings().load(str::PaperMediaTitle).c_str(), model.c_str()));
+    std::string model = ModelDisplayName(svc_.ui.strings(), modelIndex(queue_));
+    setTitle(formatMessage(svc_.ui.strings().load(str::PaperMediaTitle).c_str(), model.c_str()));
     setWindowText(queueNameId, std::string(fieldText(queue_.Name)));
 }
 
@@ -140,7 +141,7 @@ void MediaDialog::checkOverscanText() {
     if (parseReal(text, value) && value >= 0.0 && value <= 10.0)
         setWindowText(overscanId_, formatMessage("%1.1f", value));
     else
-        ErrorId(lib_, window(), str::OverscanRange);
+        ErrorId(svc_.ui, window(), str::OverscanRange);
 }
 
 void MediaDialog::fillTrayNames(const MediaTrayList& list, int labelId, int comboId) {
@@ -166,9 +167,9 @@ void MediaDialog::onKillFocus(int id) {
 
 // --- input trays ---------------------------------------------------------------------------
 
-TrayMediaDialog::TrayMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue,
+TrayMediaDialog::TrayMediaDialog(const Services& svc, Dialog* parent, QueueRecord& queue,
                                  DefaultMedia& media)
-    : MediaDialog(lib, dlg::TrayMedia, parent, queue, trayctl::Overscan), media_(media) {}
+    : MediaDialog(svc, dlg::TrayMedia, parent, queue, trayctl::Overscan), media_(media) {}
 
 int TrayMediaDialog::control(int tray, int topId) {
     return topId + tray * trayctl::TrayStride;
@@ -309,7 +310,7 @@ void TrayMediaDialog::onOK() {
     // such a list leaves the combo empty: there is no tray to check, and none is stored.
     const int qd = getCurSel(trayctl::QdTray);
     if (qd >= 0 && (qd >= LNTC_MEDIA_TRAYS || !available(qd))) {
-        ErrorId(lib_, window(), str::QdTrayNotAvailable);
+        ErrorId(svc_.ui, window(), str::QdTrayNotAvailable);
         setFocus(trayctl::QdTray);
         return;
     }
@@ -341,16 +342,16 @@ void TrayMediaDialog::onOK() {
 
     int index = modelIndex(queue_);
     if (index >= 0 && std::strcmp(kPrinterModels[index].key, "GENERIC_POSTSCRIPT") == 0)
-        MessageBoxId(lib_, window(), str::WarningCaption, mb::Ok | mb::IconExclamation,
+        MessageBoxId(svc_.ui, window(), str::WarningCaption, mb::Ok | mb::IconExclamation,
                      str::GenericPostScriptOrientation);
     endDialog(id::Ok);
 }
 
 // --- eject trays ---------------------------------------------------------------------------
 
-EjectMediaDialog::EjectMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue,
+EjectMediaDialog::EjectMediaDialog(const Services& svc, Dialog* parent, QueueRecord& queue,
                                    DefaultMedia& media)
-    : MediaDialog(lib, dlg::EjectMedia, parent, queue, ejectctl::Overscan), media_(media),
+    : MediaDialog(svc, dlg::EjectMedia, parent, queue, ejectctl::Overscan), media_(media),
       pages_(queue.EjectTrayPages), switch_(queue.EjectTraySwitch != 0 ? 1 : 0) {}
 
 void EjectMediaDialog::doDataExchange(DataExchange& dx) {
@@ -412,7 +413,7 @@ namespace {
 
 // Names joined by "," as far as the field holds whole names; the rest is left out and
 // reported. Returns the number of names kept.
-uint16_t joinNames(Library& lib, QueueRecord& q, const std::vector<std::string>& names) {
+uint16_t joinNames(const Services& svc, QueueRecord& q, const std::vector<std::string>& names) {
     std::string joined;
     uint16_t kept = 0;
     int dropped = 0;
@@ -428,45 +429,45 @@ uint16_t joinNames(Library& lib, QueueRecord& q, const std::vector<std::string>&
     setField(q.BestAvailPaperSizes, joined);
     q.BestAvailPaperSizesCnt = kept;
     if (dropped > 0) {
-        std::string format = lib.strings().load(str::LogBestAvailCut);
+        std::string format = svc.ui.strings().load(str::LogBestAvailCut);
         std::string queue(fieldText(q.Name));
-        lib.logError(0, 0, formatMessage(format.c_str(), dropped, queue.c_str()));
+        svc.ui.logError(0, 0, formatMessage(format.c_str(), dropped, queue.c_str()));
     }
     return kept;
 }
 
 } // namespace
 
-bool PrepareBestAvailMedia(Library& lib, QueueRecord& queue, WindowRef owner,
+bool PrepareBestAvailMedia(const Services& svc, QueueRecord& queue, WindowRef owner,
                            std::vector<uint16_t>& available) {
-    const ServerConfig* config = lib.records().config();
+    const ServerConfig* config = svc.records.config();
     const std::string configDir = config ? std::string(fieldText(config->ConfigDir)) : "";
     const int index = modelIndex(queue);
-    uint32_t rc = index >= 0 ? ReadLdpxCfgFile(lib, configDir.c_str(), kPrinterModels[index].key)
+    uint32_t rc = index >= 0 ? ReadLdpxCfgFile(svc, configDir.c_str(), kPrinterModels[index].key)
                              : kLdpxFailed;
     if (rc == 0) {
         uint16_t count = 0;
         uint16_t ids[kLdpxTableEntries] = {};
-        GetLdpxPaperSizes(lib.ldpx(), config->OdrRelease, count, ids);
+        GetLdpxPaperSizes(svc.media.ldpx.get(), config->OdrRelease, count, ids);
         available.assign(ids, ids + std::min<size_t>(count, kLdpxTableEntries));
         if (queue.QDDefaultPaperSize[0] == '\0')
             setField(queue.QDDefaultPaperSize,
-                     PaperSizeName(GetLdpxQDDefaultPaperSize(lib.ldpx())));
+                     PaperSizeName(GetLdpxQDDefaultPaperSize(svc.media.ldpx.get())));
         if (queue.PSDefaultPaperSize[0] == '\0')
             setField(queue.PSDefaultPaperSize,
-                     PaperSizeName(GetLdpxPSDefaultPaperSize(lib.ldpx())));
+                     PaperSizeName(GetLdpxPSDefaultPaperSize(svc.media.ldpx.get())));
         if (queue.BestAvailPaperSizes[0] == '\0') {
             uint16_t n = 0;
             uint32_t best[kLdpxBestAvailEntries] = {};
-            GetLdpxBAPaperSizes(lib.ldpx(), n, best);
+            GetLdpxBAPaperSizes(svc.media.ldpx.get(), n, best);
             std::vector<std::string> names;
             for (uint16_t i = 0; i < n && i < kLdpxBestAvailEntries; ++i)
                 names.emplace_back(PaperSizeName(static_cast<uint16_t>(best[i])));
-            joinNames(lib, queue, names);
+            joinNames(svc, queue, names);
         }
         return true;
     }
-    ErrorId(lib, owner, str::LdpxReadError);
+    ErrorId(svc.ui, owner, str::LdpxReadError);
     available = {paper::Letter, paper::B, paper::C};
     setField(queue.QDDefaultPaperSize, "C");
     setField(queue.PSDefaultPaperSize, "LETTER");
@@ -475,9 +476,9 @@ bool PrepareBestAvailMedia(Library& lib, QueueRecord& queue, WindowRef owner,
     return false;
 }
 
-BestAvailMediaDialog::BestAvailMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue)
-    : MediaDialog(lib, dlg::BestAvailMedia, parent, queue, bestctl::Overscan) {
-    fileRead_ = PrepareBestAvailMedia(lib, queue, parent != nullptr ? parent->window() : nullptr,
+BestAvailMediaDialog::BestAvailMediaDialog(const Services& svc, Dialog* parent, QueueRecord& queue)
+    : MediaDialog(svc, dlg::BestAvailMedia, parent, queue, bestctl::Overscan) {
+    fileRead_ = PrepareBestAvailMedia(svc, queue, parent != nullptr ? parent->window() : nullptr,
                                       available_);
 }
 
@@ -500,7 +501,7 @@ void BestAvailMediaDialog::refill(int list, int other) {
 bool BestAvailMediaDialog::onInitDialog() {
     if (!fileRead_) {
         // Nothing to offer: the controls keep their empty state.
-        ErrorId(lib_, window(), str::LdpxReadError);
+        ErrorId(svc_.ui, window(), str::LdpxReadError);
         return true;
     }
     HelpDialog::onInitDialog();
@@ -520,7 +521,7 @@ bool BestAvailMediaDialog::onInitDialog() {
     checkOverscanText();
     enable(bestctl::Remove, false);
     enable(bestctl::Add, false);
-    if (lib_.registryReadOnly())
+    if (svc_.ui.registryReadOnly())
         applyReadOnlyRegistry();
     else
         setDefaultButton(ctl::Ok);
@@ -585,7 +586,7 @@ void BestAvailMediaDialog::onOK() {
     if (!updateData(true)) return;
     // Checked before anything is written, so that a cancel afterwards leaves the queue whole.
     if (getCount(bestctl::Current) <= 0) {
-        ErrorId(lib_, window(), str::NoBestAvailSize);
+        ErrorId(svc_.ui, window(), str::NoBestAvailSize);
         setFocus(bestctl::Additional);
         return;
     }
@@ -596,7 +597,7 @@ void BestAvailMediaDialog::onOK() {
         const int sel = getCurSel(combo);
         if (sel >= 0) copyField(field, sizeof queue_.QDDefaultPaperSize, getText(combo, sel));
     }
-    joinNames(lib_, queue_, items(bestctl::Current));
+    joinNames(svc_, queue_, items(bestctl::Current));
     endDialog(id::Ok);
 }
 

@@ -3,6 +3,7 @@
 // document printers). Each works on the caller's queue record; the first two also on the
 // caller's default media working state, so that a second visit starts where the first ended.
 #pragma once
+#include "library/services.h"
 #include "lntc/lntc.h"
 #include "ui/dialog.h"
 
@@ -12,17 +13,15 @@
 
 namespace lntc {
 
-class Library;
-
 // Reconciles a queue's stored tray values with its model's default media: the working state
 // becomes the model's entry with the queue's trays applied, and every empty or unset queue
 // value is filled from it. Builds the default media table first when the process has none.
-void MergeQueueMedia(Library& lib, QueueRecord& queue, DefaultMedia& media);
+void MergeQueueMedia(const Services& svc, QueueRecord& queue, DefaultMedia& media);
 
 // Reads the model's section of ldpx.cfg and fills the queue's empty paper values from it; when
 // the file cannot be read, says so (owner: the box's parent) and gives the queue fixed fallback
 // values. available gets the paper-size ids to offer, in the file's order; false when unread.
-bool PrepareBestAvailMedia(Library& lib, QueueRecord& queue, WindowRef owner,
+bool PrepareBestAvailMedia(const Services& svc, QueueRecord& queue, WindowRef owner,
                            std::vector<uint16_t>& available);
 
 // What the three dialogs share: the title, the queue name, the overscan field and its scroll
@@ -32,7 +31,7 @@ class MediaDialog : public HelpDialog {
     double overscan() const { return overscan_; }
 
   protected:
-    MediaDialog(Library& lib, uint16_t templateId, Dialog* parent, QueueRecord& queue,
+    MediaDialog(const Services& svc, uint16_t templateId, Dialog* parent, QueueRecord& queue,
                 int overscanId);
     // "%s Paper Media" with the model's name, and the queue's name in its field.
     void showTitle(int queueNameId);
@@ -49,7 +48,7 @@ class MediaDialog : public HelpDialog {
 
     static constexpr SpinRange kOverscanSpin{
         .low = 0.0, .high = 10.0, .step = 0.1, .outside = SpinOutside::Clamp, .format = "%1.1f"};
-    Library& lib_;
+    Services svc_;
     QueueRecord& queue_;
     double overscan_;
     int overscanId_;
@@ -58,7 +57,7 @@ class MediaDialog : public HelpDialog {
 class TrayMediaDialog : public MediaDialog {
   public:
     // The working state comes from MergeQueueMedia or an earlier visit.
-    TrayMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue, DefaultMedia& media);
+    TrayMediaDialog(const Services& svc, Dialog* parent, QueueRecord& queue, DefaultMedia& media);
 
   protected:
     bool onInitDialog() override;
@@ -84,7 +83,7 @@ class TrayMediaDialog : public MediaDialog {
 
 class EjectMediaDialog : public MediaDialog {
   public:
-    EjectMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue, DefaultMedia& media);
+    EjectMediaDialog(const Services& svc, Dialog* parent, QueueRecord& queue, DefaultMedia& media);
 
   protected:
     bool onInitDialog() override;
@@ -104,7 +103,7 @@ class EjectMediaDialog : public MediaDialog {
 class BestAvailMediaDialog : public MediaDialog {
   public:
     // Prepares the queue's paper values as PrepareBestAvailMedia does.
-    BestAvailMediaDialog(Library& lib, Dialog* parent, QueueRecord& queue);
+    BestAvailMediaDialog(const Services& svc, Dialog* parent, QueueRecord& queue);
     bool fileRead() const { return fileRead_; }
 
   protected:

@@ -1,6 +1,6 @@
 #include "process/process.h"
 
-#include "library/library.h"
+#include "library/services.h"
 #include "resources/ids.h"
 #include "ui/message_box.h"
 
@@ -8,12 +8,12 @@
 
 namespace lntc {
 
-uint32_t FindProcess(Library& lib, const char* name) {
+uint32_t FindProcess(const Services& svc, const char* name) {
     if (name == nullptr || *name == '\0') return 0;
     std::vector<ProcessEntry> processes;
-    uint32_t rc = lib.platform().processes->list(processes);
+    uint32_t rc = svc.platform.processes->list(processes);
     if (rc != 0) {
-        ErrorIdNoOwner(lib, str::PerformanceData, static_cast<long>(rc));
+        ErrorIdNoOwner(svc.ui, str::PerformanceData, static_cast<long>(rc));
         return 0;
     }
     for (const auto& p : processes) {
@@ -22,10 +22,10 @@ uint32_t FindProcess(Library& lib, const char* name) {
     return 0;
 }
 
-uint32_t KillProcess(Library& lib, const char* name) {
-    uint32_t pid = FindProcess(lib, name);
+uint32_t KillProcess(const Services& svc, const char* name) {
+    uint32_t pid = FindProcess(svc, name);
     if (pid == 0) return 0;
-    return lib.platform().processes->terminate(pid) ? 1 : 0;
+    return svc.platform.processes->terminate(pid) ? 1 : 0;
 }
 
 } // namespace lntc

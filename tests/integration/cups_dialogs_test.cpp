@@ -64,7 +64,7 @@ TEST(CupsDialogs, PrintManagerListsRefreshesAndChecksAgainstTheServer) {
     });
     // Deleted meanwhile: the server is asked again, not a list kept from before.
     s.select(pmctl::Printer, office).ok().select(pmctl::Printer, late).ok();
-    PrintManagerDialog dialog(lib, nullptr, q);
+    PrintManagerDialog dialog(lib.services(), nullptr, q);
     EXPECT_EQ(dialog.doModal(), id::Ok);
     EXPECT_EQ(host.boxes.size() == 1 ? host.boxes[0].text : "",
               "The Office printer does not exist in Print Manager.");
@@ -86,7 +86,7 @@ TEST(CupsDialogs, ASilentSpoolerFailsItsRequestsRatherThanHoldingTheDialog) {
     setField(q.Name, "LASER");
     q.Connectivity = 1;
     h.host.script(dlg::PrintManager).ok().cancel();
-    EXPECT_EQ(PrintManagerDialog(h.lib(), nullptr, q).doModal(), id::Cancel);
+    EXPECT_EQ(PrintManagerDialog(h.lib().services(), nullptr, q).doModal(), id::Cancel);
     cupsSetServer(nullptr);
     close(silent);
     alarm(0);

@@ -550,7 +550,7 @@ struct Machine {
         lib = std::make_unique<Library>(p, product, host);
     }
     uint32_t update(const std::string& address, const std::string& name = "PRN1") {
-        return UpdateHostsFile(*lib, nullptr, address, name);
+        return UpdateHostsFile(lib->services(), nullptr, address, name);
     }
     std::string read(const char* name) const {
         return fs::exists(etc + name) ? readTextFile(etc + name) : "<none>";
@@ -662,7 +662,7 @@ TEST(HostsFile, LinksDevicesAndOversizedFilesAreRefusedAndLogged) {
     std::ofstream(m.etc + "hosts") << "10.1.2.3 PRN1\n"; // then sparse
     for (uintmax_t size : {64u << 20, (64u << 20) + 1}) {
         fs::resize_file(m.etc + "hosts", size);
-        EXPECT_EQ(LookupHostsName(*m.lib, "PRN1", address), size == 64u << 20) << size;
+        EXPECT_EQ(LookupHostsName(m.lib->services(), "PRN1", address), size == 64u << 20) << size;
     }
     TempRoot other;
     const std::string c = m.root.path() + "/drive_c/", theirs = other.path() + "/",
@@ -673,10 +673,10 @@ TEST(HostsFile, LinksDevicesAndOversizedFilesAreRefusedAndLogged) {
     fs::create_symlink("/dev/zero", theirs + "ldpx.cfg"); // on Z:, followed: a device
     fs::create_directories(c + "qdsw/lnt/bin");
     fs::create_symlink(hosts, c + "qdsw/lnt/bin/LJA.dll");
-    EXPECT_EQ(std::tuple(LookupHostsName(*m.lib, "PRN1", address), m.update("10.9.9.9"),
-                         ModelInstalled(*m.lib, ModelIndexOfKey("HP_LASERJET_4M")),
-                         ReadLdpxCfgFile(*m.lib, "C:\\WINDOWS", "X"),
-                         ReadLdpxCfgFile(*m.lib, ("Z:" + other.path()).c_str(), "X")),
+    EXPECT_EQ(std::tuple(LookupHostsName(m.lib->services(), "PRN1", address), m.update("10.9.9.9"),
+                         ModelInstalled(m.lib->services(), ModelIndexOfKey("HP_LASERJET_4M")),
+                         ReadLdpxCfgFile(m.lib->services(), "C:\\WINDOWS", "X"),
+                         ReadLdpxCfgFile(m.lib->services(), ("Z:" + other.path()).c_str(), "X")),
               std::tuple(false, err::AccessDenied, false, kLdpxFailed, kLdpxFailed));
     EXPECT_EQ(readTextFile(hosts), "10.6.6.6 PRN1\n");
     EXPECT_EQ(std::distance(fs::recursive_directory_iterator(other.path()), {}), 6);
@@ -730,7 +730,8 @@ TEST(Directories, MissingFoldersAreMadeWithTheirModeWhateverTheUmask) {
     Machine m;
     m.host.answer = id::Yes;
     const mode_t mask = ::umask(077);
-    EXPECT_TRUE(ValidateDirectory(*m.lib, nullptr, "C:", "\\qdsw_local\\cache\\spool", 6));
+    EXPECT_TRUE(
+        ValidateDirectory(m.lib->services(), nullptr, "C:", "\\qdsw_local\\cache\\spool", 6));
     ::umask(mask);
     const std::string c = m.root.path() + "/drive_c/qdsw_local";
     for (const char* made : {"", "/cache", "/cache/spool"})

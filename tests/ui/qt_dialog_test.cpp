@@ -218,7 +218,7 @@ TEST(QtConfiguration, OneQueueConfiguredWithKeysAndClicksIsSavedAndTheRunEndsWit
         EXPECT_EQ(qobject_cast<QPushButton*>(at(main, ctl::Cancel))->text(), "Close");
         click(at(main, ctl::Ok));
     });
-    EXPECT_EQ(RunConfiguration(q.lib(), nullptr, InitialiseSharedConfig(q.lib())), 1u);
+    EXPECT_EQ(RunConfiguration(q.lib().services(), nullptr, InitialiseSharedConfig(q.lib())), 1u);
 
     const std::string queue = productPath("Queues\\LASER_1");
     EXPECT_EQ(getString(q.machine.registry, queue, "Printer"), "HP_LASERJET_4M");

@@ -89,7 +89,7 @@ TEST(QtLogo, TheLogoIsCentredOnTopWithItsTimerShowsTheArtworkAndTheTextsAndClose
         auto* view = static_cast<QtLogoView*>(host.logoView());
         EXPECT_EQ(std::make_pair(view->timerId(), view->timerInterval()),
                   std::make_pair(kLogoTimerId, 10000));
-        EndLogo(t.lib());
+        EndLogo(t.lib().services());
         EXPECT_TRUE(host.logoWindow() == nullptr && view->timerId() == 0u);
     }
     LogoPaint paint{.image = &LogoArtwork(), .title = "Lintora", .version = "Version 2.0.0.37"};

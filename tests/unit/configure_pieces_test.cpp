@@ -101,7 +101,8 @@ TEST(OdrFetch, ListsTheQueuesOfThisServerWithADoublingList) {
         capacities.clear();
         product.setDirectoryJson(k.json);
         Texts names{"stale"};
-        EXPECT_EQ(FetchOdrQueueNames(lib, "Alpha:Quendal", k.address, names), k.rc) << k.json;
+        EXPECT_EQ(FetchOdrQueueNames(lib.services(), "Alpha:Quendal", k.address, names), k.rc)
+            << k.json;
         EXPECT_EQ(std::tuple(names, capacities, rlk::linkDepth()),
                   std::tuple(k.names, k.capacities, 0))
             << k.json;
@@ -111,10 +112,10 @@ TEST(OdrFetch, ListsTheQueuesOfThisServerWithADoublingList) {
     EXPECT_EQ(server, (std::vector<uint32_t>{0xFFFFFFFFu, 0, 10 * 256 + 1, 2 * 256 + 3, 32769}));
     machine.services.ports["rlk"] = 4000;
     Texts names;
-    EXPECT_EQ(FetchOdrQueueNames(lib, "Alpha:Quendal", "10.1.2.3", names), 0u);
+    EXPECT_EQ(FetchOdrQueueNames(lib.services(), "Alpha:Quendal", "10.1.2.3", names), 0u);
     EXPECT_EQ(server, (std::vector<uint32_t>{0xFFFFFFFFu, 0, 10 * 256 + 1, 2 * 256 + 3, 4000}));
     product.scriptLinkResult(0x9C0000FF); // a link that fails is the result
-    EXPECT_EQ(FetchOdrQueueNames(lib, "Alpha:Quendal", "", names), 0x9C0000FFu);
+    EXPECT_EQ(FetchOdrQueueNames(lib.services(), "Alpha:Quendal", "", names), 0x9C0000FFu);
     EXPECT_EQ(MakeRlkServerHostName("Alpha:Quendal") + MakeRlkServerHostName("My Site:Org.1"),
               "alpha-quendal-rlk-servermysite-org1-rlk-server");
 
@@ -122,7 +123,7 @@ TEST(OdrFetch, ListsTheQueuesOfThisServerWithADoublingList) {
     product.scriptLinkResult(0);
     for (uint32_t listed : {65534u, 65535u}) {
         pretendListed = listed;
-        FetchOdrQueueNames(lib, "Alpha:Quendal", "", names);
+        FetchOdrQueueNames(lib.services(), "Alpha:Quendal", "", names);
     }
     pretendListed = 0;
     EXPECT_EQ(product.errors.size() == 1 ? product.errors[0].text : "",
@@ -151,7 +152,7 @@ TEST_F(Pieces, NewQueueOfEachModelClassItsRecordItsSaveAndItsDialog) {
         QueueRecord copy = q;
         EXPECT_TRUE(t.lib().records().SaveQueueRecord(copy, true).ok());
         host.script(dialog).cancel();
-        EXPECT_EQ(RunModelDialog(t.lib(), nullptr, model, copy), id::Cancel) << model;
+        EXPECT_EQ(RunModelDialog(t.lib().services(), nullptr, model, copy), id::Cancel) << model;
     }
     std::string exported;
     EXPECT_EQ(exportRegistry(machine.registry, "HKEY_LOCAL_MACHINE\\" + productPath("Queues"),
@@ -193,7 +194,7 @@ TEST_F(Pieces, TheSameModelAndACopyImportedFromAQueueOfItsModel) {
     });
     import.ok();
     host.answerWhen("Import configuration from queue B_Q to queue NEWQ?", id::Yes);
-    EXPECT_EQ(NewQueueDialog(t.lib(), nullptr, 1, q).doModal(), kQueueImported);
+    EXPECT_EQ(NewQueueDialog(t.lib().services(), nullptr, 1, q).doModal(), kQueueImported);
     const QueueRecord* source = nullptr;
     ASSERT_EQ(GetQueue(t.lib(), "B_Q", &source, LNTC_QUEUE_VERSION), 0u);
     EXPECT_EQ(formatMessage("%s/%s/%s %u %d %d", q.Name, q.Description, q.DeviceName, q.GlobalArea,
@@ -205,11 +206,11 @@ TEST_F(Pieces, TheSameModelAndACopyImportedFromAQueueOfItsModel) {
         EXPECT_FALSE(w.at(ctl::Ok).enabled || w.at(newqueuectl::Import).enabled);
     });
     readOnly.cancel();
-    EXPECT_EQ(NewQueueDialog(t.lib(), nullptr, 1, q).doModal(), id::Cancel);
+    EXPECT_EQ(NewQueueDialog(t.lib().services(), nullptr, 1, q).doModal(), id::Cancel);
 }
 
 TEST_F(Pieces, OtherModelNeedsItsModuleSavingTheOdrNameAndTheAddressDialog) {
-    EXPECT_EQ(ModelModulePath(t.lib(), 1), "C:\\qdsw\\lnt\\bin\\LJA.dll");
+    EXPECT_EQ(ModelModulePath(t.lib().services(), 1), "C:\\qdsw\\lnt\\bin\\LJA.dll");
     auto models = [](int curSel, Texts items) {
         return [=](const ModelWindow& w) {
             EXPECT_EQ(std::tuple(w.at(othermodelctl::QueueName).text,
@@ -223,7 +224,7 @@ TEST_F(Pieces, OtherModelNeedsItsModuleSavingTheOdrNameAndTheAddressDialog) {
     std::string chosen;
     for (int i = 0; i < 2; ++i) {
         if (i) machine.files.addFile("C:\\qdsw\\lnt\\bin\\GNX.dll", "");
-        OtherModelDialog d(t.lib(), nullptr, "PSQ");
+        OtherModelDialog d(t.lib().services(), nullptr, "PSQ");
         chosen += std::to_string(d.doModal()) + ":";
         chosen += std::to_string(d.model()) + " ";
     }
@@ -232,19 +233,20 @@ TEST_F(Pieces, OtherModelNeedsItsModuleSavingTheOdrNameAndTheAddressDialog) {
               (Texts{"The GNX.DLL is not installed.", "Please select a printer model"}));
 
     // Saving the ODR name and its failures.
-    EXPECT_TRUE(SaveOdrNameToRegistry(t.lib(), nullptr, "Beta:Org"));
+    EXPECT_TRUE(SaveOdrNameToRegistry(t.lib().services(), nullptr, "Beta:Org"));
     machine.registry.failNext(MemoryRegistry::Op::CreateKey, 5);
-    EXPECT_FALSE(SaveOdrNameToRegistry(t.lib(), nullptr, "Gamma:Org"));
+    EXPECT_FALSE(SaveOdrNameToRegistry(t.lib().services(), nullptr, "Gamma:Org"));
     EXPECT_TRUE(t.logged("LNTC: Error creating registration key")); // and no box
     machine.registry.failNext(MemoryRegistry::Op::SetValue, 5);
-    EXPECT_FALSE(SaveOdrNameToRegistry(t.lib(), nullptr, "Gamma:Org"));
+    EXPECT_FALSE(SaveOdrNameToRegistry(t.lib().services(), nullptr, "Gamma:Org"));
     EXPECT_EQ(getString(machine.registry, kOdrRootPath, "RLKDomain"), "Beta:Org");
     // A window class of that name that is not the address control's: said, and it opens.
     host.classes.registerClass(kAddressEditClass, this);
     host.script(dlg::OdrAddress)
         .then([](auto& w) { EXPECT_EQ(w.at(odrctl::OdrName).text, "Alpha:Quendal"); })
         .cancel();
-    EXPECT_EQ(OdrAddressDialog(t.lib(), nullptr, "Alpha:Quendal", "").doModal(), id::Cancel);
+    EXPECT_EQ(OdrAddressDialog(t.lib().services(), nullptr, "Alpha:Quendal", "").doModal(),
+              id::Cancel);
     EXPECT_EQ(takeBoxes(), (Texts{"Access is denied.",
                                   "Error writing the default ODR name 'Gamma:Org' to the Registry.",
                                   "Failed to register WNDCLASS for parsed control"}));
@@ -264,7 +266,8 @@ TEST(SavedOdrName, TheNextStartTakesItsNamePartsOverTheNameServiceDefault) {
     // clang-format on
     for (const auto& [saved, expected] : cases) {
         FakeMachine machine;
-        ASSERT_TRUE(!saved || SaveOdrNameToRegistry(TestLibrary(machine).lib(), nullptr, saved));
+        ASSERT_TRUE(!saved ||
+                    SaveOdrNameToRegistry(TestLibrary(machine).lib().services(), nullptr, saved));
         TestLibrary next(machine); // the sections went with the first
         next.product.setDirectoryJson(R"({"default":"Alpha:Quendal","odrs":[
             {"domain":"Alpha","organization":"Quendal","systemDefaults":{"charset":2}},

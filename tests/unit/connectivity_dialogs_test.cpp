@@ -76,7 +76,7 @@ Check title(std::string expected) {
 
 TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpServiceTheLargeDocumentOneItsMedia) {
     std::tie(q.WaitTimeout, q.CenterImage) = std::tuple(300, 5);
-    PrinterConfigDialog d(t.lib(), nullptr, model("GENERIC_POSTSCRIPT"), q);
+    PrinterConfigDialog d(t.lib().services(), nullptr, model("GENERIC_POSTSCRIPT"), q);
     auto& s = host.script(dlg::PrinterConfig)
                   .then(title("Generic PostScript Level 2 Printer Configuration"));
     s.then(text(printerctl::QueueName, "LASER")).then(text(printerctl::WaitTimeout, "300"));
@@ -96,7 +96,7 @@ TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpServiceTheLargeDocumentOn
     for (uint32_t managerError : {0u, 5u}) {
         machine.services.tcpip = managerError != 0;
         machine.services.managerError = managerError;
-        PrinterConfigDialog without(t.lib(), nullptr, model("HP_LASERJET_4M"), q);
+        PrinterConfigDialog without(t.lib().services(), nullptr, model("HP_LASERJET_4M"), q);
         auto& noTcp = host.script(dlg::PrinterConfig).then(checked(printerctl::OtherPort));
         noTcp.then(enabled(printerctl::TcpDirect, false)).ok().cancel();
         EXPECT_EQ(without.doModal(), id::Cancel);
@@ -110,12 +110,12 @@ TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpServiceTheLargeDocumentOn
     for (const char* key : {"HP_LASERJET_4M", "RICOH_LP-M20"}) {
         setField(q.Tray3_Third, "");
         if (model(key) == 1)
-            PrinterConfigDialog(t.lib(), nullptr, 1, q);
+            PrinterConfigDialog(t.lib().services(), nullptr, 1, q);
         else
-            LargeDocConfigDialog(t.lib(), nullptr, model(key), q);
+            LargeDocConfigDialog(t.lib().services(), nullptr, model(key), q);
         EXPECT_STREQ(q.Tray3_Third, "NONE") << key;
     }
-    LargeDocConfigDialog large(t.lib(), nullptr, model("XEROX_8840C"), q);
+    LargeDocConfigDialog large(t.lib().services(), nullptr, model("XEROX_8840C"), q);
     EXPECT_STREQ(q.BestAvailPaperSizes, "LETTER,B,C");
     ASSERT_EQ(host.boxes.size(), 1u);
     const int field = largedocctl::InitTimeout, spin = largedocctl::InitTimeoutSpin;
@@ -167,14 +167,16 @@ TEST_F(PrinterDialogs, EverySpinBarStopsAtTheEndsOfItsRange) {
         DefaultMedia media{};
         SCOPED_TRACE(dialog);
         EXPECT_EQ(dialog == dlg::PrinterConfig
-                      ? PrinterConfigDialog(t.lib(), nullptr, 1, q).doModal()
+                      ? PrinterConfigDialog(t.lib().services(), nullptr, 1, q).doModal()
                   : dialog == dlg::LargeDocConfig
-                      ? LargeDocConfigDialog(t.lib(), nullptr, model("RICOH_LP-M20"), q).doModal()
-                  : dialog == dlg::QueueOptions ? QueueOptionsDialog(t.lib(), nullptr, q).doModal()
-                  : dialog == dlg::Fonts        ? RunFontsDialog(t.lib(), nullptr, cfg)
+                      ? LargeDocConfigDialog(t.lib().services(), nullptr, model("RICOH_LP-M20"), q)
+                            .doModal()
+                  : dialog == dlg::QueueOptions
+                      ? QueueOptionsDialog(t.lib().services(), nullptr, q).doModal()
+                  : dialog == dlg::Fonts ? RunFontsDialog(t.lib().services(), nullptr, cfg)
                   : dialog == dlg::GeneralOptions
-                      ? RunGeneralOptionsDialog(t.lib(), nullptr, cfg)
-                      : EjectMediaDialog(t.lib(), nullptr, q, media).doModal(),
+                      ? RunGeneralOptionsDialog(t.lib().services(), nullptr, cfg)
+                      : EjectMediaDialog(t.lib().services(), nullptr, q, media).doModal(),
                   id::Cancel);
     }
 }
@@ -194,7 +196,7 @@ TEST_F(PrinterDialogs, QueueOptionsDuplexRuleBindingAndAdvanced) {
         model(key);
         fields = before;
         SCOPED_TRACE(key);
-        QueueOptionsDialog d(t.lib(), nullptr, q);
+        QueueOptionsDialog d(t.lib().services(), nullptr, q);
         auto& s = host.script(dlg::QueueOptions).then(enabled(qoptctl::DuplexAvailable, on[0]));
         s.then(enabled(qoptctl::AlwaysDuplex, on[1])).then(enabled(qoptctl::Advanced, on[2]));
         s.then([](const ModelWindow& w) { EXPECT_FALSE(w.at(qoptctl::SameBinding).visible); });
@@ -208,7 +210,7 @@ TEST_F(PrinterDialogs, QueueOptionsDuplexRuleBindingAndAdvanced) {
     // The spin bar keeps 0 to 60; after the advanced dialog committed, leaving asks first.
     model("RICOH_LP-M20");
     q.PrinterStatusTimeout = 59;
-    QueueOptionsDialog d(t.lib(), nullptr, q);
+    QueueOptionsDialog d(t.lib().services(), nullptr, q);
     auto& s = host.script(dlg::QueueOptions).scroll(qoptctl::TimeoutSpin, Scroll::LineUp);
     s.scroll(qoptctl::TimeoutSpin, Scroll::LineUp).then(text(qoptctl::Timeout, "60"));
     s.type(qoptctl::Timeout, "1").scroll(qoptctl::TimeoutSpin, Scroll::LineDown);
@@ -231,7 +233,7 @@ struct SpoolerDialogs : QueueDialogs {
     SpoolerDialogs() { machine.spooler.printerList = {{"Office", "Second floor"}, {"Bare", ""}}; }
     // Runs the dialog: the final state of its box, and the message boxes shown.
     template <class D> std::pair<const ModelControl*, Strings> run(int box, int end = id::Cancel) {
-        D dialog(t.lib(), nullptr, q);
+        D dialog(t.lib().services(), nullptr, q);
         EXPECT_EQ(dialog.doModal(), end);
         return {&host.closedWindows.back()->at(box), boxes()};
     }
@@ -365,7 +367,7 @@ TEST(TcpDirect, HostsLinesMatchOnlyTheWholeNamesPart) {
     // clang-format on
     for (const auto& [before, act, shown, listed, asked, after] : cases) {
         Queue t(before.empty() ? nullptr : before.c_str());
-        TcpDirectDialog d(t.lib(), nullptr, t.q);
+        TcpDirectDialog d(t.lib().services(), nullptr, t.q);
         const std::string name = act[0] ? act + 1 : "PRN1";
         std::string got;
         DialogScript& s = t.host.script(dlg::TcpDirect);
@@ -401,7 +403,7 @@ TEST(TcpDirect, ThePortNameListHolds65535NamesAndLogsTheRest) {
     for (std::string last : {"", "10.0.0.1 H65534\n"}) {
         Queue t((hosts + last).c_str());
         t.host.script(dlg::TcpDirect).cancel();
-        TcpDirectDialog(t.lib(), nullptr, t.q).doModal();
+        TcpDirectDialog(t.lib().services(), nullptr, t.q).doModal();
         const ModelControl& c = t.host.closed(dlg::TcpDirect)->at(tcpctl::PortName);
         EXPECT_EQ(std::pair(c.items.size(), c.curSel >= 0), std::pair(size_t{65535}, true));
         EXPECT_EQ(t.t.loggedTexts(),
@@ -414,7 +416,7 @@ TEST(TcpDirect, ThePortNameListHolds65535NamesAndLogsTheRest) {
 TEST(TcpDirect, NoEmptyNameFocusRulesChangeNothingAFailedRewriteIsShown) {
     Queue t("10.1.2.3 PRN1\n", "HP_LASERJET_4M");
     const QueueRecord before = t.q;
-    TcpDirectDialog d(t.lib(), nullptr, t.q);
+    TcpDirectDialog d(t.lib().services(), nullptr, t.q);
     auto shows = [](const char* a) {
         return [=](const ModelWindow& w) { EXPECT_EQ(address(w), a); };
     };
@@ -442,7 +444,7 @@ TEST(TcpDirect, NoEmptyNameFocusRulesChangeNothingAFailedRewriteIsShown) {
     u.q.Connectivity = 2; // the queue's name is the port name
     setField(u.q.Name, "PRN1");
     u.q.TCP_SocketNumber = 0; // to be changed before OK
-    TcpDirectDialog failing(u.lib(), nullptr, u.q);
+    TcpDirectDialog failing(u.lib().services(), nullptr, u.q);
     u.host.script(dlg::TcpDirect)
         .ok()
         .type(tcpctl::Socket, "65536")
@@ -461,9 +463,10 @@ TEST(TcpDirect, NoEmptyNameFocusRulesChangeNothingAFailedRewriteIsShown) {
     // Fields the readers would take back otherwise (an address over 20 characters, names over
     // 80) are refused; one at the limits waits for the hosts lock, which another process holds.
     u.machine.locks.held.insert("hosts");
-    EXPECT_EQ(std::vector<uint32_t>({UpdateHostsFile(u.lib(), nullptr, "1" + kA20, "PRN1"),
-                                     UpdateHostsFile(u.lib(), nullptr, kA20, kN80),
-                                     UpdateHostsFile(u.lib(), nullptr, "1.1.1.1", kN80 + "x")}),
+    EXPECT_EQ(std::vector<uint32_t>(
+                  {UpdateHostsFile(u.lib().services(), nullptr, "1" + kA20, "PRN1"),
+                   UpdateHostsFile(u.lib().services(), nullptr, kA20, kN80),
+                   UpdateHostsFile(u.lib().services(), nullptr, "1.1.1.1", kN80 + "x")}),
               std::vector<uint32_t>({87, 33, 87}));
     EXPECT_EQ(u.boxes().size(), 6u);
     EXPECT_TRUE(u.t.logged("LNTC: The hosts file " + std::string(kHosts) +

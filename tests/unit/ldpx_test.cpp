@@ -151,7 +151,7 @@ TEST(LdpxFile, TheFolderMustFitAndOlderOdrsGetNoExecutive) {
         return Ids(ids, ids + count);
     };
     const auto read = [&](const std::string& dir, const char* model) {
-        return ReadLdpxCfgFile(t.lib(), dir.c_str(), model);
+        return ReadLdpxCfgFile(t.lib().services(), dir.c_str(), model);
     };
     // The folder and "\ldpx.cfg" must fit 83 characters.
     const std::string fits = "C:\\" + std::string(71, 'd'), longer = fits + "e";

@@ -58,14 +58,14 @@ TEST(Logo, OnlyTheFirstProcessShowsItAndEndLogoTheTimerOrUnloadCloseItOnce) {
         auto t = load(&view, m);
         auto b = load(&second, m);
         // The second process keeps no handle, so the step runs again when called again.
-        EXPECT_TRUE(b->loadStatus == 0 && LogoShown(t->lib()) && StartLogo(b->lib()) == 1 &&
-                    !LogoShown(b->lib()));
-        if (how == 0) EndLogo(t->lib());
+        EXPECT_TRUE(b->loadStatus == 0 && LogoShown(t->lib().services()) &&
+                    StartLogo(b->lib().services()) == 1 && !LogoShown(b->lib().services()));
+        if (how == 0) EndLogo(t->lib().services());
         if (how == 1) std::function<void()>(view.expiry)(); // the timer going off
         if (how == 2) t->unload();
-        EXPECT_FALSE(LogoShown(t->lib()) || m.windows.existsWithClass("lnt_logo"));
-        EXPECT_EQ(LogoShown(load(&third, m)->lib()), how == 2);
-        EndLogo(t->lib());
+        EXPECT_FALSE(LogoShown(t->lib().services()) || m.windows.existsWithClass("lnt_logo"));
+        EXPECT_EQ(LogoShown(load(&third, m)->lib().services()), how == 2);
+        EndLogo(t->lib().services());
         t->unload();
         EXPECT_EQ(view.asked + second.asked,
                   kShown + formatMessage("stop %u; destroy; ", kLogoTimerId));
@@ -81,12 +81,12 @@ TEST(Logo, WithoutADisplayOrAWindowNoLogoButTheLoadStandsAFailingEventFailsItAnd
     view.createSucceeds = false;
     auto t = load(&view, machine);
     EXPECT_EQ(view.asked, kCreate); // no timer
-    EXPECT_TRUE(t->loadStatus == 0 && !LogoShown(t->lib()) &&
+    EXPECT_TRUE(t->loadStatus == 0 && !LogoShown(t->lib().services()) &&
                 !machine.windows.existsWithClass("lnt_logo"));
 
     auto console = load(nullptr, other); // its host offers no view
-    EXPECT_TRUE(console->loadStatus == 0 && !LogoShown(console->lib()));
-    EndLogo(console->lib()); // never shown: nothing to do, nothing to crash on
+    EXPECT_TRUE(console->loadStatus == 0 && !LogoShown(console->lib().services()));
+    EndLogo(console->lib().services()); // never shown: nothing to do, nothing to crash on
     // It still counts as the first product process on the machine.
     auto second = load(&late, other);
     EXPECT_EQ(late.asked, "");
@@ -94,7 +94,7 @@ TEST(Logo, WithoutADisplayOrAWindowNoLogoButTheLoadStandsAFailingEventFailsItAnd
     failing.sections.openError = err::AccessDenied;
     auto f = load(&refused, failing);
     uint32_t error = 0;
-    EXPECT_EQ(StartLogo(f->lib(), &error), 0);
+    EXPECT_EQ(StartLogo(f->lib().services(), &error), 0);
     // The failed load let go of the registry root itself.
     EXPECT_EQ(std::tuple(f->loadStatus, error, refused.asked, f->lib().registryRoot().key()),
               std::tuple(err::AccessDenied, err::AccessDenied, "", kNoKey));

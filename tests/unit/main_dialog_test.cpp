@@ -88,7 +88,7 @@ struct World : HeadlessLibrary {
         init();
         return host.script(dlg::Main);
     }
-    uint32_t run() { return RunConfiguration(lib(), nullptr, initResult); }
+    uint32_t run() { return RunConfiguration(lib().services(), nullptr, initResult); }
     // The address dialog shows `proposed`, then takes `typed` (nullptr: Cancel).
     void addressDialog(std::string proposed, const char* typed) {
         DialogScript& s = host.script(dlg::OdrAddress).then([=](const ModelWindow& w) {
@@ -146,7 +146,8 @@ TEST(MainDialogStartUp, Cases) {
                                  !c.readOnly, c.button, false));
         });
         s.closeBox();
-        EXPECT_EQ(RunConfiguration(w.lib(), nullptr, c.initFails ? 1 : w.initResult), 0u);
+        EXPECT_EQ(RunConfiguration(w.lib().services(), nullptr, c.initFails ? 1 : w.initResult),
+                  0u);
         EXPECT_EQ(w.takeBoxes(40), c.boxes);
     }
 }
@@ -156,7 +157,7 @@ TEST(MainDialogStartUp, Cases) {
 // name and system defaults of the last accepted ODR. The address proposed first is the hosts
 // file's.
 TEST_F(MainDialog, SilentNameServerTypedAddressAndTheNewNameSurvivesOk) {
-    machine.files.addFile(HostsFilePath(lib()), "10.1.1.1 beta-quendal-rlk-server\n");
+    machine.files.addFile(HostsFilePath(lib().services()), "10.1.1.1 beta-quendal-rlk-server\n");
     addressDialog("10.1.1.1", "10.0.0.8");
     addressDialog("10.0.0.8", "10.0.0.9");
     host.answerWhen("still configure 1", id::Yes);
@@ -168,7 +169,7 @@ TEST_F(MainDialog, SilentNameServerTypedAddressAndTheNewNameSurvivesOk) {
     // Waits: start-up, three tries for Beta, one for Gamma.
     EXPECT_EQ(std::pair(opened(dlg::OdrAddress), opened(dlg::Wait)), std::pair(2, 5));
     std::string address;
-    EXPECT_TRUE(LookupHostsName(lib(), "beta-quendal-rlk-server", address));
+    EXPECT_TRUE(LookupHostsName(lib().services(), "beta-quendal-rlk-server", address));
     EXPECT_EQ(formatMessage("%s %s:%s %u %u %s", address.c_str(), shared().Domain,
                             shared().Organization, shared().OdrRelease, shared().SystemCharset,
                             getString(machine.registry, kOdrRootPath, "RLKDomain")->c_str()),

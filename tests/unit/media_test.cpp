@@ -103,13 +103,13 @@ TEST_F(DefaultMediaTable, QueriesBuildTheTableABuildReplacesItAFailedOneKeepsItA
         {queue("OTHER", "GENERIC_POSTSCRIPT"), "a4", 1}, {queue("NO_SUCH_MODEL"), "LETTER_L", 0}}; // the first match wins
     // clang-format on
     for (const auto& [q, paper, orientation] : cases)
-        EXPECT_EQ(GetPaperOrientation(t->lib(), &q, paper), orientation)
+        EXPECT_EQ(GetPaperOrientation(t->lib().services(), &q, paper), orientation)
             << q.Printer << " " << (paper ? paper : "(null)");
-    EXPECT_EQ(GetPaperOrientation(t->lib(), nullptr, "LETTER_L"), 0);
+    EXPECT_EQ(GetPaperOrientation(t->lib().services(), nullptr, "LETTER_L"), 0);
     set("OTHER", {}, {"A4, 1", "A3, 1"});
-    ASSERT_EQ(GetDefaultMedia(t->lib()), 1);
+    ASSERT_EQ(GetDefaultMedia(t->lib().services()), 1);
     machine.registry.deleteTree(kLocalMachine, productPath("Default Media"));
-    EXPECT_EQ(GetDefaultMedia(t->lib()), 0);
+    EXPECT_EQ(GetDefaultMedia(t->lib().services()), 0);
     EXPECT_EQ(describe(model("OTHER"), false), "A4:1 A3:1 | 65535/0 65535/0 65535/0");
     EXPECT_EQ(t->host.shown.size(), 1u);
     t->unload();
@@ -118,12 +118,12 @@ TEST_F(DefaultMediaTable, QueriesBuildTheTableABuildReplacesItAFailedOneKeepsItA
     // Another process: without its shared configuration nothing is built, and that is logged; with
     // it, every query tries again and says what to run.
     TestLibrary other(machine);
-    EXPECT_EQ(GetDefaultMedia(other.lib()), 0);
+    EXPECT_EQ(GetDefaultMedia(other.lib().services()), 0);
     EXPECT_TRUE(other.logged("LNTC: Error mapping view of shared memory"));
     const ServerConfig* c = nullptr;
     ASSERT_EQ(GetConfig(other.lib(), &c, LNTC_CONFIG_VERSION), 0u);
     for (const char* paper : {"LETTER_L", "A4"})
-        EXPECT_EQ(GetPaperOrientation(other.lib(), &hp, paper), 0);
+        EXPECT_EQ(GetPaperOrientation(other.lib().services(), &hp, paper), 0);
     ASSERT_EQ(other.host.shown.size(), 2u);
     EXPECT_EQ(other.host.shown[1].caption + ": " + other.host.shown[1].text,
               "Configuration Error: The \\\"Default Media\\\" key is missing from the Registry.  "
@@ -151,7 +151,7 @@ TEST_F(DefaultMediaTable, KeepsBadCountsAndIndicesInsideTheRecordAndAnOlderOdrDr
          {"Tray2/PaperSizeIndex", "#3"}},
         {"LETTER, 1", "Executive, 1", "B, 0", "A4, 1"});
     start(true);
-    ASSERT_EQ(GetDefaultMedia(t->lib()), 1);
+    ASSERT_EQ(GetDefaultMedia(t->lib().services()), 1);
     const DefaultMedia& m = model("GENERIC_POSTSCRIPT");
     EXPECT_EQ(std::string(m.PSTrays.szTrayName[9]), std::string(63, 'j'));
     EXPECT_EQ(
@@ -163,7 +163,7 @@ TEST_F(DefaultMediaTable, KeepsBadCountsAndIndicesInsideTheRecordAndAnOlderOdrDr
     EXPECT_EQ(describe(model("RICOH_LP-M20"), false), "LETTER:1 B:0 A4:1 | 1/0 65535/0 2/0");
     EXPECT_EQ(model("RICOH_LP-M20").PaperSizes[3].szName[0], '\0');
     t.reset(), start(false); // a later generation keeps it
-    ASSERT_EQ(GetDefaultMedia(t->lib()), 1);
+    ASSERT_EQ(GetDefaultMedia(t->lib().services()), 1);
     EXPECT_EQ(describe(model("RICOH_LP-M20"), false),
               "LETTER:1 Executive:1 B:0 A4:1 | 2/0 1/0 3/0");
 }
@@ -246,7 +246,7 @@ TEST_F(MediaDialogs, TheMergeTakesStoredTraysAndFillsWhatIsEmptyFromTheModel) {
     q.EjectTray = q.PSDefaultTray = -1;
     q.QDDefaultTray = 2;
     DefaultMedia state{};
-    MergeQueueMedia(t.lib(), q, state);
+    MergeQueueMedia(t.lib().services(), q, state);
     // Eject from the model, the stored Quendal tray wins, neither has a PostScript one.
     EXPECT_EQ(stored(q), "LETTER, 1|NONE|A4, 2|qd 2 eject 1 ps 0 switch 0 pages 0 overscan 5.00");
     EXPECT_EQ(describe(state),
@@ -258,7 +258,7 @@ TEST_F(MediaDialogs, TheMergeTakesStoredTraysAndFillsWhatIsEmptyFromTheModel) {
     // clang-format on
     for (const auto& [value, paper, priority] : cases) {
         setField(q.Tray1_Top, value);
-        MergeQueueMedia(t.lib(), q, state);
+        MergeQueueMedia(t.lib().services(), q, state);
         EXPECT_EQ(std::make_pair(state.Trays[0].usPaperSizeIndex, state.Trays[0].usPriority),
                   std::make_pair(paper, priority))
             << value;
@@ -272,7 +272,7 @@ TEST_F(MediaDialogs, TheMergeTakesStoredTraysAndFillsWhatIsEmptyFromTheModel) {
         {{3, 5, 1}, "1 0 0 | 1 0 65535"}};
     for (const auto& [values, expected] : indices) {
         std::tie(q.EjectTray, q.QDDefaultTray, q.PSDefaultTray) = values;
-        MergeQueueMedia(t.lib(), q, state);
+        MergeQueueMedia(t.lib().services(), q, state);
         EXPECT_EQ(formatMessage("%d %d %d | %u %u %u", q.EjectTray, q.QDDefaultTray,
                                 q.PSDefaultTray, state.EjectTrays.usTrayNameIndex,
                                 state.QDTrays.usTrayNameIndex, state.PSTrays.usTrayNameIndex),
@@ -307,7 +307,7 @@ TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
         for (int i = 0; i < 3; ++i)
             trays[i] = {start[i] < 0 ? kNone : uint16_t{0}, uint16_t(std::max(start[i], 0))};
         media = modelMedia(trays[0], trays[1], trays[2]);
-        TrayMediaDialog d(t.lib(), nullptr, q, media);
+        TrayMediaDialog d(t.lib().services(), nullptr, q, media);
         auto& s = host.script(dlg::TrayMedia).click(button ? radio(tray, button) : available(tray));
         s.then([&](const ModelWindow& w) {
              std::string got;
@@ -327,7 +327,7 @@ TEST_F(MediaDialogs, AvailabilityReRankAndPriorityRules) {
 
 TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOneDecimal) {
     const std::string before = stored(q);
-    TrayMediaDialog refused(t.lib(), nullptr, q, media);
+    TrayMediaDialog refused(t.lib().services(), nullptr, q, media);
     auto& r = host.script(dlg::TrayMedia);
     // clang-format off
     const std::pair<const char*, const char*> typed[] = {
@@ -348,7 +348,7 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOn
                                   "Please enter a number between 0 and 10.", range}));
 
     q.OverscanAmt = 9.9;
-    TrayMediaDialog d(t.lib(), nullptr, q, media);
+    TrayMediaDialog d(t.lib().services(), nullptr, q, media);
     const int spin = trayctl::OverscanSpin;
     auto& s = host.script(dlg::TrayMedia).then(text(trayctl::Overscan, "9.9"));
     s.scroll(spin, up).scroll(spin, up).then(text(trayctl::Overscan, "10.0"));
@@ -367,7 +367,7 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOn
     // generic PostScript model reminds of the paper orientations.
     setField(q.Printer, "GENERIC_POSTSCRIPT");
     media.QDTrays.usTrayNameIndex = kNone;
-    TrayMediaDialog again(t.lib(), nullptr, q, media);
+    TrayMediaDialog again(t.lib().services(), nullptr, q, media);
     host.script(dlg::TrayMedia)
         .then([](const ModelWindow& w) {
             EXPECT_EQ(w.at(trayctl::BottomPriority3).check, 1);
@@ -383,7 +383,7 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOn
 TEST_F(MediaDialogs, EjectDialogSwitchPagesAndItsSixValues) {
     setField(q.Printer, "RICOH_LP-M20");
     q.EjectTrayPages = 999;
-    EjectMediaDialog d(t.lib(), nullptr, q, media);
+    EjectMediaDialog d(t.lib().services(), nullptr, q, media);
     auto pages = [](const char* shown, bool on) {
         return [=](const ModelWindow& w) {
             EXPECT_EQ(w.at(ejectctl::Pages).text, shown);
@@ -426,7 +426,7 @@ struct BestAvail : MediaDialogs {
 
 TEST_F(BestAvail, AnUnreadableFileIsSaidTwiceAndGivesTheFallbacks) {
     setField(q.BestAvailPaperSizes, "B");
-    BestAvailMediaDialog d(t.lib(), nullptr, q);
+    BestAvailMediaDialog d(t.lib().services(), nullptr, q);
     EXPECT_EQ(papers(), "C|LETTER|LETTER,B,C|3");
     host.script(dlg::BestAvailMedia).then(lists({}, {})).cancel();
     d.doModal();
@@ -439,10 +439,10 @@ TEST_F(BestAvail,
        TheFileFillsEmptyValuesMovesRebuildTheSourceInItsOrderAndNamesThatDoNotFitAreLeftOut) {
     machine.files.addFile("C:\\qdsw_local\\sd\\ldpx.cfg",
                           readTextFile(std::string(LNTC_SOURCE_DIR) + "/share/demo/ldpx.cfg"));
-    BestAvailMediaDialog filled(t.lib(), nullptr, q); // the file fills empty values
+    BestAvailMediaDialog filled(t.lib().services(), nullptr, q); // the file fills empty values
     EXPECT_EQ(papers(), "C|B|LETTER,B,C|3");
     setField(q.BestAvailPaperSizes, "B,C"); // stored values stay
-    BestAvailMediaDialog d(t.lib(), nullptr, q);
+    BestAvailMediaDialog d(t.lib().services(), nullptr, q);
     auto& s =
         host.script(dlg::BestAvailMedia).then(lists({"B", "C"}, {"LETTER", "LETTER_L", "B_L"}));
     s.selectItems(bestctl::Current, {0}).click(bestctl::Remove);
@@ -465,7 +465,7 @@ TEST_F(BestAvail,
     for (int i = 0; i < 28; ++i)
         many += "LETTER_L,";
     setField(q.BestAvailPaperSizes, many); // 251 characters once joined
-    BestAvailMediaDialog full(t.lib(), nullptr, q);
+    BestAvailMediaDialog full(t.lib().services(), nullptr, q);
     host.script(dlg::BestAvailMedia).selectItems(bestctl::Additional, {0}).click(bestctl::Add).ok();
     EXPECT_EQ(full.doModal(), id::Ok);
     EXPECT_EQ(q.BestAvailPaperSizesCnt, 28);

@@ -89,7 +89,8 @@ TEST_F(OptionsDialogs, DirectoriesAreCompletedWithTheDriveAndValidatedByMode) {
     // clang-format on
     for (const auto& [cwd, typed, full] : paths) {
         machine.files.cwd = cwd;
-        EXPECT_EQ(CompletePath(lib(), typed).full(), full) << cwd << " + '" << typed << "'";
+        EXPECT_EQ(CompletePath(lib().services(), typed).full(), full)
+            << cwd << " + '" << typed << "'";
     }
 
     // ValidateDirectory by mode and what the path is.
@@ -115,7 +116,7 @@ TEST_F(OptionsDialogs, DirectoriesAreCompletedWithTheDriveAndValidatedByMode) {
         machine.files.createError = c.createError;
         machine.files.created.clear();
         if (c.answer) host.answer(c.answer);
-        EXPECT_EQ(ValidateDirectory(lib(), nullptr, "C:", c.dir, c.mode), c.valid);
+        EXPECT_EQ(ValidateDirectory(lib().services(), nullptr, "C:", c.dir, c.mode), c.valid);
         const char* caption = c.answer ? "Path Status" : "Configuration Error";
         EXPECT_EQ(host.boxes.empty() ? "" : host.boxes[0].caption, c.boxes.empty() ? "" : caption);
         EXPECT_EQ(std::pair(takeBoxes(), machine.files.created), std::pair(c.boxes, c.created));
@@ -159,7 +160,7 @@ TEST_F(OptionsDialogs, FontRulesAndOkThatChecksEverythingBeforeItWritesAnythingA
     const std::string before = record();
     for (const char* refusal : {"between", "nope", "255"})
         host.answerWhen(refusal, id::Ok, [&](const HeadlessBox&) { EXPECT_EQ(record(), before); });
-    EXPECT_EQ(RunFontsDialog(lib(), nullptr, cfg), id::Ok);
+    EXPECT_EQ(RunFontsDialog(lib().services(), nullptr, cfg), id::Ok);
     const std::string stored = "30 doc0 %s C:\\work\\sub auto1|C:\\cache|C:\\tmp|pages 5 time 2 "
                                "switches 0000";
     EXPECT_EQ(record(), formatMessage(stored.c_str(), "Gothic30"));
@@ -171,7 +172,7 @@ TEST_F(OptionsDialogs, FontRulesAndOkThatChecksEverythingBeforeItWritesAnythingA
     cfg.InstalledKanji = 0;
     setField(cfg.DefaultFont, "default99");
     host.script(dlg::Fonts).ok();
-    EXPECT_EQ(RunFontsDialog(lib(), nullptr, cfg), id::Ok);
+    EXPECT_EQ(RunFontsDialog(lib().services(), nullptr, cfg), id::Ok);
     EXPECT_EQ(record(), formatMessage(stored.c_str(), "default"));
 
     // Opening with the stored charset, and the stored font split into name and size.
@@ -190,7 +191,7 @@ TEST_F(OptionsDialogs, FontRulesAndOkThatChecksEverythingBeforeItWritesAnythingA
         std::tie(cfg.SystemCharset, cfg.FormerCharset) = std::pair(c.system, c.former);
         setField(cfg.DefaultFont, c.font);
         host.script(dlg::Fonts).then(fontsShow(c.shown)).cancel();
-        EXPECT_EQ(RunFontsDialog(lib(), nullptr, cfg), id::Cancel);
+        EXPECT_EQ(RunFontsDialog(lib().services(), nullptr, cfg), id::Cancel);
     }
 }
 
@@ -214,7 +215,7 @@ TEST_F(OptionsDialogs, OptionsOpenWithTheRootsFormatAndNotesSwitchAndOkChecksBef
                       shown);
         });
         s.ok();
-        EXPECT_EQ(RunGeneralOptionsDialog(lib(), nullptr, cfg), id::Ok);
+        EXPECT_EQ(RunGeneralOptionsDialog(lib().services(), nullptr, cfg), id::Ok);
         EXPECT_EQ(record().substr(record().find("time")), stored);
         machine.registry.setString(kOdrRootPath, "QDSW_LIB", "D:\\QDSW2");
         machine.registry.setString(kOdrRootPath, "QDSW_LOCAL", "E:\\LOCAL");
@@ -242,7 +243,7 @@ TEST_F(OptionsDialogs, OptionsOpenWithTheRootsFormatAndNotesSwitchAndOkChecksBef
     const std::string before = record();
     host.answerWhen("spool", id::Yes, [&](const HeadlessBox&) { EXPECT_EQ(record(), before); });
     host.answerWhen("tmp2", id::Yes);
-    EXPECT_EQ(RunGeneralOptionsDialog(lib(), nullptr, cfg), id::Ok);
+    EXPECT_EQ(RunGeneralOptionsDialog(lib().services(), nullptr, cfg), id::Ok);
     const char* range = "Please enter an integer between 1 and 20.";
     EXPECT_EQ(takeBoxes(),
               Texts({range, range, "Path 'C:\\locked' is read only.",
@@ -255,8 +256,8 @@ TEST_F(OptionsDialogs, OptionsOpenWithTheRootsFormatAndNotesSwitchAndOkChecksBef
     t.makeRegistryReadOnly();
     for (uint16_t d : {dlg::Fonts, dlg::GeneralOptions})
         host.script(d).then([](auto& w) { EXPECT_FALSE(w.at(ctl::Ok).enabled); }).cancel();
-    EXPECT_EQ(RunFontsDialog(lib(), nullptr, cfg), id::Cancel);
-    EXPECT_EQ(RunGeneralOptionsDialog(lib(), nullptr, cfg), id::Cancel);
+    EXPECT_EQ(RunFontsDialog(lib().services(), nullptr, cfg), id::Cancel);
+    EXPECT_EQ(RunGeneralOptionsDialog(lib().services(), nullptr, cfg), id::Cancel);
 }
 
 } // namespace

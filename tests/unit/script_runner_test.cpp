@@ -76,7 +76,8 @@ struct ScriptedPrinterDialog : ::testing::Test, HeadlessLibrary {
     // Runs the script on the printer dialog; the dialog's end code.
     int play(ScriptRunner& runner) {
         return runner.run([&] {
-            PrinterConfigDialog d(t.lib(), nullptr, ModelIndexOfKey("GENERIC_POSTSCRIPT"), q);
+            PrinterConfigDialog d(t.lib().services(), nullptr,
+                                  ModelIndexOfKey("GENERIC_POSTSCRIPT"), q);
             return d.doModal();
         });
     }
@@ -191,7 +192,7 @@ TEST_F(ScriptedPrinterDialog, AFailureStopsTheRunAtItsLineAndIndexedNamesPickAmo
     };
     for (const auto& [script, line, message] : trays) {
         SCOPED_TRACE(script);
-        TrayMediaDialog d(t.lib(), nullptr, q, media);
+        TrayMediaDialog d(t.lib().services(), nullptr, q, media);
         ScriptRunner runner(host, ParseScript(script));
         EXPECT_EQ(runner.run([&] { return d.doModal(); }), id::Cancel);
         const auto& f = runner.failure();

@@ -212,7 +212,7 @@ uint32_t ReadLdpx(Library& lib, const char* model, std::string& report, std::str
     GetConfig(lib, &config, LNTC_CONFIG_VERSION);
     if (config == nullptr) return LNTC_E_SECTION;
     const std::string dir(fieldText(config->ConfigDir));
-    const uint32_t status = ReadLdpxCfgFile(lib, dir.c_str(), model);
+    const uint32_t status = ReadLdpxCfgFile(lib.services(), dir.c_str(), model);
     Json out{{"model", model},
              {"path", dir + "\\" + kLdpxFileName},
              {"status", status},
@@ -237,8 +237,8 @@ int RunConfigurationOnce(Library& lib, const Say& say) {
         say(std::string("warning: the ODR name service failed (") + code +
             "); its system defaults are missing");
     }
-    EndLogo(lib);
-    return static_cast<int>(RunConfiguration(lib, nullptr, init));
+    EndLogo(lib.services());
+    return static_cast<int>(RunConfiguration(lib.services(), nullptr, init));
 }
 
 } // namespace lntc::admin
