@@ -379,6 +379,8 @@ TEST_F(Store, StoredWordsAndNumbersConvertAsTheFieldSays) {
         {"CenterImage", "#327681", "1"},    {"WaitTimeout", "#305419896", "22136"}, // low 16 bits
         {"Printer", std::string(64, 'P'), std::string(63, 'P')},
         {"Printer", std::string(63, 'R'), std::string(63, 'R')},
+        {"Description", std::string(127, 'd'), std::string(127, 'd')},
+        {"Description", std::string(128, 'e'), std::string(127, 'e')},
         {"TempFilesDir", std::string(255, 't'), std::string(255, 't')},
         {"ConfigDir", std::string(256, 'x'), "c:\\qdsw_local\\sd"}, // too long, and logged
         {"FormerCharset", "KOI8", "2"},
