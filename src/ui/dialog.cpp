@@ -275,7 +275,7 @@ void ddvMinMaxDouble(DataExchange& dx, double value, double minValue, double max
 // --- dialog ----------------------------------------------------------------------------
 
 Dialog::Dialog(UiContext& lib, uint16_t templateId, Dialog* parent)
-    : lib_(lib), templateId_(templateId), parent_(parent),
+    : ui_(lib), templateId_(templateId), parent_(parent),
       template_(lib.templates().find(templateId)) {}
 
 Dialog::~Dialog() {
@@ -283,11 +283,11 @@ Dialog::~Dialog() {
 }
 
 Host& Dialog::host() {
-    return lib_.host();
+    return ui_.host();
 }
 
 WindowModel* Dialog::windows() {
-    return window_ != nullptr ? lib_.host().windows() : nullptr;
+    return window_ != nullptr ? ui_.host().windows() : nullptr;
 }
 
 template <class F> void Dialog::guarded(const char* what, F&& f) {
@@ -295,9 +295,9 @@ template <class F> void Dialog::guarded(const char* what, F&& f) {
     try {
         f();
     } catch (const std::exception& e) {
-        lib_.logError(0, templateId_, std::string("LNTC: dialog ") + what + " failed: " + e.what());
+        ui_.logError(0, templateId_, std::string("LNTC: dialog ") + what + " failed: " + e.what());
     } catch (...) {
-        lib_.logError(0, templateId_, std::string("LNTC: dialog ") + what + " failed");
+        ui_.logError(0, templateId_, std::string("LNTC: dialog ") + what + " failed");
     }
 }
 
@@ -638,7 +638,7 @@ bool Dialog::updateData(bool save) {
 }
 
 void Dialog::applyReadOnlyRegistry() {
-    if (!lib_.registryReadOnly()) return;
+    if (!ui_.registryReadOnly()) return;
     enable(ctl::Ok, false);
     setDefaultButton(ctl::Cancel);
 }
@@ -714,7 +714,7 @@ void Dialog::dispatchHelpRequest() {
 }
 
 void Dialog::dispatchInvalidAddressByte(int) {
-    guarded("notify", [&] { ShowInvalidAddressByte(lib_, window_); });
+    guarded("notify", [&] { ShowInvalidAddressByte(ui_, window_); });
 }
 
 // --- help dialog -----------------------------------------------------------------------

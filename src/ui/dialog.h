@@ -99,7 +99,7 @@ class Dialog : protected DialogEvents {
     uint16_t templateId() const { return templateId_; }
     // The open window, or nullptr.
     WindowRef window() const { return window_; }
-    UiContext& context() { return lib_; }
+    UiContext& context() { return ui_; }
     Dialog* parent() const { return parent_; }
     // The template's description of a control, or nullptr.
     const ControlTemplate* control(int id) const;
@@ -203,7 +203,7 @@ class Dialog : protected DialogEvents {
     const std::vector<ModelItem>* listItems(int id);
     template <class F> void guarded(const char* what, F&& f);
 
-    UiContext& lib_;
+    UiContext& ui_;
     uint16_t templateId_;
     Dialog* parent_;
     const DialogTemplate* template_ = nullptr;
