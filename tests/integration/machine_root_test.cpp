@@ -24,7 +24,6 @@
 #include "store/shared_records.h"
 #include "support/child_process.h"
 #include "support/demo_files.h"
-#include "support/file_calls.h"
 #include "support/locales.h"
 #include "support/recording_host.h"
 #include "support/temp_root.h"
@@ -619,36 +618,6 @@ TEST(HostsFile, AFailureOrAKillBeforeAnyStepLeavesTheOldFileWhole) {
                       withAddress("10.9.9.9") + "|" + now + "|<none>");
             EXPECT_EQ(fs::status(m.etc).permissions(), fs::perms(0750));
         }
-    }
-}
-
-// Through the real file system: the new hosts file and the backup reach the disk before the
-// rename, the folder after it; a failure at any step before the rename leaves the old file and
-// no working copy, and is reported.
-TEST(HostsFile, TheNewFileIsFlushedBeforeItsRenameAndAFailedCallLeavesTheOldOne) {
-    const std::string expected = "unlink hosts___.lnt,open hosts___.lnt,write hosts___.lnt,"
-                                 "fsync hosts___.lnt,close hosts___.lnt,unlink hosts.lnt,"
-                                 "open hosts.lnt,write hosts.lnt,fsync hosts.lnt,close hosts.lnt,"
-                                 "rename hosts___.lnt hosts,fsync folder,";
-    std::vector<std::string> steps;
-    for (size_t failing = 0; failing <= steps.size(); ++failing) {
-        SCOPED_TRACE(failing);
-        Machine m;
-        std::ofstream(m.etc + "hosts") << kOld;
-        RecordingFileCalls calls;
-        if (!steps.empty()) calls.fail = steps[failing - 1];
-        const uint32_t status = m.update("10.9.9.9");
-        if (steps.empty()) {
-            std::string seen;
-            for (const std::string& c : calls.calls)
-                seen += c + ",";
-            ASSERT_EQ(seen, expected);
-            EXPECT_EQ(std::pair(status, m.read("hosts")), std::pair(0u, withAddress("10.9.9.9")));
-            steps.assign(calls.calls.begin(), calls.calls.end() - 1); // to the rename
-            continue;
-        }
-        EXPECT_EQ(std::tuple(status, m.read("hosts"), m.read("hosts___.lnt")),
-                  std::tuple(err::DiskFull, kOld, std::string("<none>")));
     }
 }
 

@@ -15,8 +15,7 @@ int main() {
     while (std::getline(std::cin, line)) {
         std::istringstream in(line);
         std::string cmd, name;
-        int flag = 0;
-        in >> cmd >> name >> flag;
+        in >> cmd >> name;
         const QueueRecord* q = nullptr;
         if (cmd == "config") {
             uint32_t rc = LNTC_GetConfig(&config, LNTC_CONFIG_VERSION);
@@ -29,8 +28,6 @@ int main() {
         } else if (cmd == "path") {
             const char* path = std::getenv("PATH");
             std::printf("path %s\n", path ? path : "-");
-        } else if (cmd == "retain") {
-            std::printf("retain %u\n", LNTC_RetainFiles(name.c_str(), flag));
         } else if (cmd == "versions") {
             // Each interface's own constant, and one below and above it.
             std::printf("versions");

@@ -49,13 +49,6 @@ const DialogTemplate* testTemplate(uint16_t id) {
     return nullptr;
 }
 
-std::vector<std::string> textsOf(const ModelWindow& w, std::initializer_list<int> ids) {
-    std::vector<std::string> out;
-    for (int id : ids)
-        out.push_back(w.at(id).text);
-    return out;
-}
-
 std::vector<std::string> boxLines(const HeadlessHost& host) {
     std::vector<std::string> out;
     for (const HeadlessBox& b : host.boxes)

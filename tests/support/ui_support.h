@@ -4,6 +4,9 @@
 #include "ui/dialog.h"
 #include "ui/headless_host.h"
 
+#include <functional>
+#include <gtest/gtest.h>
+
 namespace lntc::test {
 
 // A dialog with a control of every kind (template 500) and the wait window (900).
@@ -21,8 +24,26 @@ inline constexpr int WaitText = 100;
 
 const DialogTemplate* testTemplate(uint16_t id);
 
-// The texts of some controls, in the order asked.
-std::vector<std::string> textsOf(const ModelWindow& w, std::initializer_list<int> ids);
+// Checks of the window at a step of a script.
+using Check = std::function<void(const ModelWindow&)>;
+inline Check textIs(int id, std::string expected) {
+    return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).text, expected) << id; };
+}
+inline Check listIs(int id, std::vector<std::string> expected) {
+    return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).itemTexts(), expected) << id; };
+}
+inline Check checkedIs(int id, int state = 1) {
+    return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).check, state) << id; };
+}
+inline Check enabledIs(int id, bool on) {
+    return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).enabled, on) << id; };
+}
+inline Check focusIs(int id) {
+    return [=](const ModelWindow& w) { EXPECT_EQ(w.focus, id); };
+}
+inline Check titleIs(std::string expected) {
+    return [=](const ModelWindow& w) { EXPECT_EQ(w.title, expected); };
+}
 // Each box shown as "text|caption|style|the owner's template id".
 std::vector<std::string> boxLines(const HeadlessHost& host);
 

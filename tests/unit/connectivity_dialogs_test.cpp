@@ -22,7 +22,6 @@
 
 using namespace lntc;
 using namespace lntc::test;
-using Check = std::function<void(const ModelWindow&)>;
 using Strings = std::vector<std::string>;
 
 namespace {
@@ -61,33 +60,14 @@ struct QueueDialogs : ::testing::Test, Queue {
 };
 using PrinterDialogs = QueueDialogs;
 
-Check text(int id, std::string expected) {
-    return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).text, expected) << id; };
-}
-Check checked(int id, int state = 1) {
-    return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).check, state) << id; };
-}
-Check enabled(int id, bool on) {
-    return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).enabled, on) << id; };
-}
-Check title(std::string expected) {
-    return [=](const ModelWindow& w) { EXPECT_EQ(w.title, expected); };
-}
-
 TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpServiceTheLargeDocumentOneItsMedia) {
     std::tie(q.WaitTimeout, q.CenterImage) = std::tuple(300, 5);
     PrinterConfigDialog d(t.lib().services(), nullptr, model("GENERIC_POSTSCRIPT"), q);
     auto& s = host.script(dlg::PrinterConfig)
-                  .then(title("Generic PostScript Level 2 Printer Configuration"));
-    s.then(text(printerctl::QueueName, "LASER")).then(text(printerctl::WaitTimeout, "300"));
-    s.then(checked(printerctl::TcpDirect)).then(enabled(printerctl::RawBinary, false));
-    s.then(checked(printerctl::CenterImage)).type(printerctl::WaitTimeout, "1799");
-    s.scroll(printerctl::WaitTimeoutSpin, Scroll::LineUp)
-        .scroll(printerctl::WaitTimeoutSpin, Scroll::LineUp);
-    s.then(text(printerctl::WaitTimeout, "1800")).type(printerctl::WaitTimeout, "1");
-    s.scroll(printerctl::WaitTimeoutSpin, Scroll::LineDown)
-        .scroll(printerctl::WaitTimeoutSpin, Scroll::LineDown);
-    s.then(text(printerctl::WaitTimeout, "0")).cancel();
+                  .then(titleIs("Generic PostScript Level 2 Printer Configuration"));
+    s.then(textIs(printerctl::QueueName, "LASER")).then(textIs(printerctl::WaitTimeout, "300"));
+    s.then(checkedIs(printerctl::TcpDirect)).then(enabledIs(printerctl::RawBinary, false));
+    s.then(checkedIs(printerctl::CenterImage)).cancel();
     EXPECT_EQ(d.doModal(), id::Cancel);
 
     // Without TCP/IP, or with a service manager that cannot be asked (that is logged):
@@ -97,8 +77,8 @@ TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpServiceTheLargeDocumentOn
         machine.services.tcpip = managerError != 0;
         machine.services.managerError = managerError;
         PrinterConfigDialog without(t.lib().services(), nullptr, model("HP_LASERJET_4M"), q);
-        auto& noTcp = host.script(dlg::PrinterConfig).then(checked(printerctl::OtherPort));
-        noTcp.then(enabled(printerctl::TcpDirect, false)).ok().cancel();
+        auto& noTcp = host.script(dlg::PrinterConfig).then(checkedIs(printerctl::OtherPort));
+        noTcp.then(enabledIs(printerctl::TcpDirect, false)).ok().cancel();
         EXPECT_EQ(without.doModal(), id::Cancel);
         EXPECT_EQ(boxes(40), (Strings{"Configuration Error: Printer Connectivit",
                                       "Configuration Error: You must configure "}));
@@ -118,15 +98,13 @@ TEST_F(PrinterDialogs, OpeningShowsTheRecordAndTheTcpIpServiceTheLargeDocumentOn
     LargeDocConfigDialog large(t.lib().services(), nullptr, model("XEROX_8840C"), q);
     EXPECT_STREQ(q.BestAvailPaperSizes, "LETTER,B,C");
     ASSERT_EQ(host.boxes.size(), 1u);
-    const int field = largedocctl::InitTimeout, spin = largedocctl::InitTimeoutSpin;
-    auto& l =
-        host.script(dlg::LargeDocConfig).then(title("Xerox 8840C  (C-size) Printer Configuration"));
-    l.type(field, "3599").scroll(spin, Scroll::LineUp).scroll(spin, Scroll::LineUp);
-    l.then(text(field, "3600")).type(field, "0").scroll(spin, Scroll::LineDown);
-    l.then(text(field, "0")).click(largedocctl::Options).then(text(ctl::Cancel, "Close")).ok();
+    auto& l = host.script(dlg::LargeDocConfig)
+                  .then(titleIs("Xerox 8840C  (C-size) Printer Configuration"));
+    l.type(largedocctl::InitTimeout, "3600").click(largedocctl::Options);
+    l.then(textIs(ctl::Cancel, "Close")).ok();
     host.script(dlg::QueueOptions).ok();
     EXPECT_EQ(large.doModal(), id::Ok);
-    EXPECT_EQ(q.PrinterInitTimeout, 0);
+    EXPECT_EQ(q.PrinterInitTimeout, 3600);
 }
 
 // Every spin bar, typed to each end of its range and one past it: "typed^shown" steps up,
@@ -161,7 +139,7 @@ TEST_F(PrinterDialogs, EverySpinBarStopsAtTheEndsOfItsRange) {
             const size_t at = step.find_first_of("^_", 1);
             s.type(field, step.substr(0, at));
             s.scroll(spin, step[at] == '^' ? Scroll::LineUp : Scroll::LineDown);
-            s.then(text(field, step.substr(at + 1)));
+            s.then(textIs(field, step.substr(at + 1)));
         }
         s.cancel();
         DefaultMedia media{};
@@ -197,25 +175,25 @@ TEST_F(PrinterDialogs, QueueOptionsDuplexRuleBindingAndAdvanced) {
         fields = before;
         SCOPED_TRACE(key);
         QueueOptionsDialog d(t.lib().services(), nullptr, q);
-        auto& s = host.script(dlg::QueueOptions).then(enabled(qoptctl::DuplexAvailable, on[0]));
-        s.then(enabled(qoptctl::AlwaysDuplex, on[1])).then(enabled(qoptctl::Advanced, on[2]));
+        auto& s = host.script(dlg::QueueOptions).then(enabledIs(qoptctl::DuplexAvailable, on[0]));
+        s.then(enabledIs(qoptctl::AlwaysDuplex, on[1])).then(enabledIs(qoptctl::Advanced, on[2]));
         s.then([](const ModelWindow& w) { EXPECT_FALSE(w.at(qoptctl::SameBinding).visible); });
         const int duplex = qoptctl::DuplexAvailable, always = qoptctl::AlwaysDuplex;
         if (!std::get<1>(before)) // checking duplex enables "always", unchecked
-            s.click(duplex).then(enabled(always, true)).then(checked(always, 0)).click(duplex);
+            s.click(duplex).then(enabledIs(always, true)).then(checkedIs(always, 0)).click(duplex);
         s.ok();
         EXPECT_EQ(d.doModal(), id::Ok);
         EXPECT_EQ(Four(fields), after);
     }
-    // The spin bar keeps 0 to 60; after the advanced dialog committed, leaving asks first.
+    // It opens with the stored timeout; after the advanced dialog committed, leaving asks first.
     model("RICOH_LP-M20");
     q.PrinterStatusTimeout = 59;
     QueueOptionsDialog d(t.lib().services(), nullptr, q);
-    auto& s = host.script(dlg::QueueOptions).scroll(qoptctl::TimeoutSpin, Scroll::LineUp);
-    s.scroll(qoptctl::TimeoutSpin, Scroll::LineUp).then(text(qoptctl::Timeout, "60"));
-    s.type(qoptctl::Timeout, "1").scroll(qoptctl::TimeoutSpin, Scroll::LineDown);
-    s.scroll(qoptctl::TimeoutSpin, Scroll::LineDown).then(text(qoptctl::Timeout, "0"));
-    s.click(qoptctl::Advanced).cancel().cancel();
+    host.script(dlg::QueueOptions)
+        .then(textIs(qoptctl::Timeout, "59"))
+        .click(qoptctl::Advanced)
+        .cancel()
+        .cancel();
     host.script(dlg::AdvancedQueueOptions).click(advctl::Rotate180).ok();
     host.answerWhen("still wish to exit", id::No);
     host.answerWhen("still wish to exit", id::Yes);
@@ -420,8 +398,8 @@ TEST(TcpDirect, NoEmptyNameFocusRulesChangeNothingAFailedRewriteIsShown) {
     auto shows = [](const char* a) {
         return [=](const ModelWindow& w) { EXPECT_EQ(address(w), a); };
     };
-    auto& s = t.host.script(dlg::TcpDirect).then(text(tcpctl::Socket, "9100"));
-    s.then(enabled(tcpctl::Socket, false)).then(enabled(tcpctl::SocketLabel, false));
+    auto& s = t.host.script(dlg::TcpDirect).then(textIs(tcpctl::Socket, "9100"));
+    s.then(enabledIs(tcpctl::Socket, false)).then(enabledIs(tcpctl::SocketLabel, false));
     s.type(tcpctl::PortName, "PRN9");
     s.help().then(shows("10.1.2.3")); // leaving the box for Help looks nothing up
     s.focus(tcpctl::PortName).tab().then(shows("0.0.0.0")); // anywhere else does

@@ -41,17 +41,6 @@ const char* const kDirectory = R"({"default": "Alpha:Quendal", "odrs": [
 
 const char* const kModules = "C:\\qdsw\\lnt\\bin\\";
 
-// Checks of the window at a step of a script.
-using Check = std::function<void(const ModelWindow&)>;
-Check listIs(int id, Texts expected) {
-    return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).itemTexts(), expected) << id; };
-}
-Check textIs(int id, std::string text) {
-    return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).text, text) << id; };
-}
-Check focusIs(int id) {
-    return [=](const ModelWindow& w) { EXPECT_EQ(w.focus, id); };
-}
 Check selectedIs(std::string model) {
     return [=](const ModelWindow& w) {
         const ModelControl& c = w.at(mainctl::Model);

@@ -23,7 +23,6 @@
 using namespace lntc;
 using namespace lntc::test;
 using Texts = std::vector<std::string>;
-using Check = std::function<void(const ModelWindow&)>;
 
 namespace {
 
@@ -234,10 +233,6 @@ struct MediaDialogs : ::testing::Test, HeadlessLibrary {
     }
 };
 
-Check text(int id, const char* expected) {
-    return [=](const ModelWindow& w) { EXPECT_EQ(w.at(id).text, expected); };
-}
-
 TEST_F(MediaDialogs, TheMergeTakesStoredTraysAndFillsWhatIsEmptyFromTheModel) {
     t.lib().setDefaultMedia(std::make_unique<DefaultMedia[]>(kModelCount));
     t.lib().defaultMedia()[1] = media; // HP_LASERJET_4M
@@ -336,7 +331,7 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOn
     for (auto [input, shown] : typed)
         r.type(trayctl::Overscan, input)
             .focus(trayctl::QdTray)
-            .then(text(trayctl::Overscan, shown ? shown : input));
+            .then(textIs(trayctl::Overscan, shown ? shown : input));
     // Bottom is absent and cannot be the default; a refused overscan keeps the dialog open.
     r.select(trayctl::QdTray, 1).ok().select(trayctl::QdTray, 0).ok();
     r.cancel().cancel(); // leaving the field says so again, and that click is lost
@@ -350,10 +345,10 @@ TEST_F(MediaDialogs, TrayOkChecksEverythingBeforeItWritesAnythingOverscanKeepsOn
     q.OverscanAmt = 9.9;
     TrayMediaDialog d(t.lib().services(), nullptr, q, media);
     const int spin = trayctl::OverscanSpin;
-    auto& s = host.script(dlg::TrayMedia).then(text(trayctl::Overscan, "9.9"));
-    s.scroll(spin, up).scroll(spin, up).then(text(trayctl::Overscan, "10.0"));
+    auto& s = host.script(dlg::TrayMedia).then(textIs(trayctl::Overscan, "9.9"));
+    s.scroll(spin, up).scroll(spin, up).then(textIs(trayctl::Overscan, "10.0"));
     s.type(trayctl::Overscan, "0.1").scroll(spin, down).scroll(spin, down);
-    s.scroll(spin, Scroll::PageUp).then(text(trayctl::Overscan, "0.0"));
+    s.scroll(spin, Scroll::PageUp).then(textIs(trayctl::Overscan, "0.0"));
     s.select(trayctl::QdTray, 2)
         .select(trayctl::ThirdPaper, 1)
         .click(trayctl::BottomAvailable)
@@ -391,13 +386,11 @@ TEST_F(MediaDialogs, EjectDialogSwitchPagesAndItsSixValues) {
             EXPECT_FALSE(w.at(ejectctl::PsTray).enabled); // its list has no default
         };
     };
-    const int spin = ejectctl::PagesSpin;
     auto& s = host.script(dlg::EjectMedia).then(pages("999", false)).click(ejectctl::Switch);
-    s.scroll(spin, up).scroll(spin, up).then(pages("1000", true));
-    s.type(ejectctl::Pages, "0").ok().type(ejectctl::Pages, "1001").ok(); // both refused
-    s.then([&, before = stored(q)](const ModelWindow&) { EXPECT_EQ(stored(q), before); });
-    s.type(ejectctl::Pages, "2").scroll(spin, down).scroll(spin, down).then(pages("1", true));
-    s.select(ejectctl::EjectTray, 2).select(ejectctl::QdTray, 1).ok();
+    s.then(pages("999", true)).type(ejectctl::Pages, "0").ok().type(ejectctl::Pages, "1001").ok();
+    s.then(
+        [&, before = stored(q)](const ModelWindow&) { EXPECT_EQ(stored(q), before); }); // refused
+    s.type(ejectctl::Pages, "1").select(ejectctl::EjectTray, 2).select(ejectctl::QdTray, 1).ok();
     EXPECT_EQ(d.doModal(), id::Ok);
     EXPECT_EQ(takeBoxes().size(), 2u);
     EXPECT_EQ(stored(q), "|||qd 1 eject 2 ps -1 switch 1 pages 1 overscan 5.00");
