@@ -26,6 +26,7 @@ QueueRecord laserA() {
     setField(q.DeviceName, "LASER_A_PORT");
     setField(q.ImageHardware, "HPLJ4");
     setField(q.Tray3_Third, "legal, 2");
+    setField(q.PrinterAlias, "yes");
     q.QDDefaultTray = -1;
     q.Connectivity = 1;
     q.TCP_SocketNumber = 9100;
