@@ -263,6 +263,9 @@ TEST(Document, TextsAreParsedOrRefusedWithTheirPlace) {
                       "expected '[', '{', or a literal"},
         {deep, ""},
         {tooDeep, "line 1, column 35: nested deeper than 32 levels"},
+        {"{\"a\": " + std::string(31, '[') + std::string(31, ']') + "}", ""},
+        {"{\"a\": " + std::string(32, '[') + std::string(32, ']') + "}",
+         "nested deeper than 32 levels"},
         {atLimit, ""},
         {atLimit + " ", "the document is larger than 1048576 bytes"},
     };
