@@ -83,35 +83,14 @@ TEST(Document, ShowAddsWhatTheLibraryFillsWithTimesInTheLocalZone) {
 
 // Awkward texts survive record -> YAML -> document -> record.
 TEST(Document, RecordsComeBackFromTheirYaml) {
-    for (const char* text : {"c:\\qdsw_local\\tmp\\",
-                             "NONE",
-                             "none",
-                             "yes",
-                             "No",
-                             "0123",
-                             "1.50",
-                             "~",
-                             "null",
-                             "",
-                             "- item",
-                             "[x]",
-                             "{y}",
-                             "a: b # c",
-                             "it's \"so\"",
-                             "@home",
-                             " lead",
-                             "trail ",
-                             "\xc3\xbc",
-                             "%m/%d",
-                             "!tag",
-                             "&anchor",
-                             "*alias",
-                             "|",
-                             "> x",
-                             "?",
-                             "10.0.0.5",
-                             "-1",
-                             "0x1F"}) {
+    // clang-format off
+    const char* const awkward[] = {
+        "c:\\qdsw_local\\tmp\\", "NONE", "none", "yes", "No", "0123", "1.50", "~", "null", "",
+        "- item", "[x]", "{y}", "a: b # c", "it's \"so\"", "@home", " lead", "trail ", "\xc3\xbc",
+        "%m/%d", "!tag", "&anchor", "*alias", "|", "> x", "?", "10.0.0.5", "-1", "0x1F",
+        "\xc2\x85 \xe2\x80\xa8 \xef\xbb\xbf"};
+    // clang-format on
+    for (const char* text : awkward) {
         ServerState s = server();
         std::memset(s.queues[0].Description, 0, sizeof s.queues[0].Description);
         setField(s.queues[0].Description, text);
