@@ -3,6 +3,7 @@
 #include "library/services.h"
 #include "platform/errors.h"
 #include "platform/filesystem.h"
+#include "resources/formats.h"
 #include "resources/ids.h"
 #include "ui/message_box.h"
 
@@ -61,34 +62,70 @@ CompletedPath CompletePath(const Services& svc, std::string_view typed) {
     return out;
 }
 
+DirectoryState InspectDirectory(const Services& svc, const std::string& path, uint32_t mode,
+                                uint32_t& error) {
+    error = 0;
+    const uint32_t attr = svc.platform.files->attributes(path, error);
+    if (attr == fileattr::Invalid) {
+        if (error == err::FileNotFound || error == err::PathNotFound)
+            return DirectoryState::Missing;
+        if (error == 0) error = err::PathNotFound;
+        return DirectoryState::Failed;
+    }
+    if (!(attr & fileattr::Directory)) return DirectoryState::File;
+    if ((attr & fileattr::ReadOnly) && (mode & dirmode::OfferCreate))
+        return DirectoryState::ReadOnly;
+    return DirectoryState::Usable;
+}
+
+std::string DirectoryProblem(const Services& svc, const std::string& path, uint32_t mode) {
+    uint32_t error = 0;
+    const StringLookup& strings = svc.ui.strings();
+    switch (InspectDirectory(svc, path, mode, error)) {
+    case DirectoryState::Usable:
+        return {};
+    case DirectoryState::Missing:
+        return formatMessage(strings.load(str::PathMissing).c_str(), path.c_str());
+    case DirectoryState::Failed:
+        return systemErrorText(error);
+    case DirectoryState::File:
+        return strings.load(str::PathIsFile);
+    case DirectoryState::ReadOnly:
+        return formatMessage(strings.load(str::PathReadOnly).c_str(), path.c_str());
+    }
+    return {};
+}
+
 bool ValidateDirectory(const Services& svc, WindowRef owner, const std::string& drive,
                        const std::string& directory, uint32_t mode) {
     const std::string path = drive + directory;
     uint32_t error = 0;
-    const uint32_t attr = svc.platform.files->attributes(path, error);
-    if (attr == fileattr::Invalid) {
-        const bool missing = error == err::FileNotFound || error == err::PathNotFound;
-        if (missing && (mode & dirmode::OfferCreate)) {
+    switch (InspectDirectory(svc, path, mode, error)) {
+    case DirectoryState::Usable:
+        return true;
+    case DirectoryState::Missing:
+        if (mode & dirmode::OfferCreate) {
             if (MessageBoxId(svc.ui, owner, str::PathStatusCaption, mb::Question, str::CreatePath,
                              path.c_str()) != id::Yes)
                 return false;
             return CreateDirectoryPath(svc, owner, path);
         }
-        if (missing && mode == dirmode::MustExist)
+        if (mode == dirmode::MustExist)
             ErrorId(svc.ui, owner, str::PathMissing, path.c_str());
         else
-            ShowLastSystemError(svc.ui, owner, error ? error : err::PathNotFound);
+            ShowLastSystemError(svc.ui, owner, error);
         return false;
-    }
-    if (!(attr & fileattr::Directory)) {
+    case DirectoryState::Failed:
+        ShowLastSystemError(svc.ui, owner, error);
+        return false;
+    case DirectoryState::File:
         ErrorId(svc.ui, owner, str::PathIsFile);
         return false;
-    }
-    if ((attr & fileattr::ReadOnly) && (mode & dirmode::OfferCreate)) {
+    case DirectoryState::ReadOnly:
         ErrorId(svc.ui, owner, str::PathReadOnly, path.c_str());
         return false;
     }
-    return true;
+    return false;
 }
 
 bool CreateDirectoryPath(const Services& svc, WindowRef owner, const std::string& path) {

@@ -2,6 +2,7 @@
 // Configure and Delete, the printer model box, and leaving with OK or Cancel.
 #include "configure/main_dialog.h"
 
+#include "configure/queue_rules.h"
 #include "connectivity/hosts_file.h"
 #include "library/services.h"
 #include "logo/logo.h"
@@ -552,7 +553,7 @@ void MainConfigDialog::configure() {
         firstLine(windowText(mainctl::Description), static_cast<size_t>(kDescriptionLimit));
     int result = id::Ok;
     if (isNew) {
-        InitNewQueueRecord(model, name, description, record);
+        CreateQueueRecord(svc_, model, name, description, record);
         if (HasQueueOfModel(svc_, model)) {
             NewQueueDialog ask(svc_, this, model, record);
             result = ask.doModal();

@@ -1,8 +1,10 @@
 #include "configure/options_dialogs.h"
 #include "configure/directories.h"
+#include "configure/font_rules.h"
 #include "library/services.h"
 #include "media/paper_sizes.h"
 #include "resources/ids.h"
+#include "store/fields.h"
 #include "store/records.h"
 #include "store/registry_access.h"
 
@@ -13,40 +15,23 @@ namespace lntc {
 
 namespace {
 
-constexpr const char* kDefaultFont = "default";
-constexpr int kMinPoints = 5, kMaxPoints = 30, kDefaultPoints = 16;
-constexpr uint32_t kMinPages = 1, kMaxPages = 20;
 // A number typed outside the range comes back to its nearer end.
-constexpr SpinRange kPointSizeSpin{
-    .low = kMinPoints, .high = kMaxPoints, .outside = SpinOutside::Clamp, .isSigned = true};
+constexpr SpinRange kPointSizeSpin{.low = kPointSizeRange.low,
+                                   .high = kPointSizeRange.high,
+                                   .outside = SpinOutside::Clamp,
+                                   .isSigned = true};
 constexpr SpinRange kQueueDepthSpin{
-    .low = kMinPages, .high = kMaxPages, .outside = SpinOutside::Clamp};
+    .low = limit::QueueDepth.low, .high = limit::QueueDepth.high, .outside = SpinOutside::Clamp};
 
 struct CharsetButton {
     int button;
     uint16_t code;
 };
 // In the order OK looks for the checked one; Quendal Intl (2) is what none of them means.
-constexpr CharsetButton kCharsetButtons[] = {{fontctl::Iso8859_1, 11},
-                                             {fontctl::Iso8859_7, 17},
-                                             {fontctl::ShiftJis, 30},
-                                             {fontctl::HpRoman8, 42}};
-constexpr uint16_t kQuendalIntl = 2;
-
-// "Mincho16" is the base name and the point size that starts at its first digit.
-void splitFont(std::string_view font, std::string& base, int& points) {
-    auto digit = std::find_if(font.begin(), font.end(),
-                              [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
-    base.assign(font.begin(), digit);
-    if (digit == font.end()) {
-        points = kDefaultPoints;
-        return;
-    }
-    // Saturated: anything this large is refused by the range check all the same.
-    points = 0;
-    for (auto it = digit; it != font.end() && std::isdigit(static_cast<unsigned char>(*it)); ++it)
-        points = std::min(points * 10 + (*it - '0'), 99999);
-}
+constexpr CharsetButton kCharsetButtons[] = {{fontctl::Iso8859_1, charset::Iso8859_1},
+                                             {fontctl::Iso8859_7, charset::Iso8859_7},
+                                             {fontctl::ShiftJis, charset::ShiftJis},
+                                             {fontctl::HpRoman8, charset::HpRoman8}};
 
 } // namespace
 
@@ -63,7 +48,7 @@ void FontsDialog::doDataExchange(DataExchange& dx) {
     // cannot mend must not hold the dialog open.
     if (!dx.saving() || isEnabled(fontctl::PointSize)) {
         ddxInt(dx, fontctl::PointSize, pointSize_);
-        ddvMinMaxInt(dx, pointSize_, kMinPoints, kMaxPoints);
+        ddvRange(dx, pointSize_, kPointSizeRange);
     }
     ddxText(dx, fontctl::FontDir, fontDir_);
     ddvMaxChars(dx, fontDir_, sizeof working_.FontDir - 1);
@@ -78,23 +63,15 @@ bool FontsDialog::onInitDialog() {
     for (const CharsetButton& c : kCharsetButtons)
         if (working_.FormerCharset == c.code) button = c.button;
     checkRadioButton(fontctl::QuendalIntl, fontctl::HpRoman8, button);
-    enable(fontctl::ShiftJis, working_.InstalledKanji != 0);
-    enable(fontctl::Iso8859_7, working_.InstalledGreek != 0);
-    enable(fontctl::HpRoman8, working_.SystemCharset == 42);
+    for (const CharsetButton& c : kCharsetButtons)
+        if (c.code != charset::Iso8859_1) enable(c.button, CharsetAvailable(working_, c.code));
 
     resetContent(fontctl::FontName);
-    addString(fontctl::FontName, kDefaultFont);
-    if (working_.InstalledKanji) {
-        addString(fontctl::FontName, "Mincho");
-        addString(fontctl::FontName, "Gothic");
-    }
-    if (working_.InstalledGreek) {
-        addString(fontctl::FontName, "GrkSwiss");
-        addString(fontctl::FontName, "GrkDutch");
-    }
+    for (const std::string& name : OfferedFontNames(working_))
+        addString(fontctl::FontName, name);
     std::string base;
-    int points = kDefaultPoints;
-    splitFont(fieldText(working_.DefaultFont), base, points);
+    int points = kDefaultPointSize;
+    SplitDefaultFont(fieldText(working_.DefaultFont), base, points);
     setCurSel(fontctl::FontName, std::max(findStringExact(fontctl::FontName, -1, base), 0));
     setDlgItemInt(fontctl::PointSize, points);
     updateFontControls();
@@ -110,14 +87,18 @@ bool FontsDialog::onInitDialog() {
     return true;
 }
 
+uint16_t FontsDialog::checkedCharset() {
+    for (const CharsetButton& c : kCharsetButtons)
+        if (isChecked(c.button) == 1) return c.code;
+    return charset::QuendalIntl; // what none of them means
+}
+
 void FontsDialog::updateFontControls() {
-    const bool installed = working_.InstalledKanji != 0 || working_.InstalledGreek != 0;
-    const bool on =
-        installed && (isChecked(fontctl::ShiftJis) == 1 || isChecked(fontctl::Iso8859_7) == 1);
-    if (!on) setCurSel(fontctl::FontName, findStringExact(fontctl::FontName, -1, kDefaultFont));
+    const bool on = FontChoiceOpen(working_, checkedCharset());
+    if (!on) setCurSel(fontctl::FontName, findStringExact(fontctl::FontName, -1, kDefaultFontName));
     for (int id : {fontctl::PcodeGroup, fontctl::FontNameLabel, fontctl::FontName})
         enable(id, on);
-    const bool sized = !equalsIgnoreCase(windowText(fontctl::FontName), kDefaultFont);
+    const bool sized = !equalsIgnoreCase(windowText(fontctl::FontName), kDefaultFontName);
     for (int id : {fontctl::PointSizeLabel, fontctl::PointSize, fontctl::PointSizeSpin})
         enable(id, sized);
 }
@@ -148,15 +129,9 @@ void FontsDialog::onOK() {
     // cancelled leaves the working record as it was.
     if (!updateData(true)) return;
 
-    working_.FormerCharset = kQuendalIntl;
-    for (const CharsetButton& c : kCharsetButtons) {
-        if (isChecked(c.button) == 1) {
-            working_.FormerCharset = c.code;
-            break;
-        }
-    }
+    working_.FormerCharset = checkedCharset();
     working_.UseDocCharSet = alwaysDefault_ == 1 ? 0 : 1;
-    setField(working_.DefaultFont, equalsIgnoreCase(fontName_, kDefaultFont)
+    setField(working_.DefaultFont, equalsIgnoreCase(fontName_, kDefaultFontName)
                                        ? fontName_
                                        : fontName_ + std::to_string(pointSize_));
     setField(working_.FontDir, fontDir_);
@@ -186,7 +161,7 @@ void GeneralOptionsDialog::doDataExchange(DataExchange& dx) {
     ddxText(dx, genctl::TempFiles, tempDir_);
     ddvMaxChars(dx, tempDir_, sizeof working_.TempFilesDir - 1);
     ddxUInt(dx, genctl::QueueDepth, queueDepth_);
-    ddvMinMaxUInt(dx, queueDepth_, kMinPages, kMaxPages);
+    ddvRange(dx, queueDepth_, limit::QueueDepth);
     ddxCheck(dx, genctl::Verbose, verbose_);
     ddxCheck(dx, genctl::VerifyChecksum, verifyChecksum_);
     ddxCheck(dx, genctl::EnableNotes, enableNotes_);
@@ -206,7 +181,7 @@ bool GeneralOptionsDialog::onInitDialog() {
     for (uint32_t s : {str::TimeFormat1, str::TimeFormat2, str::TimeFormat3})
         addString(genctl::TimeFormat, svc_.ui.strings().load(s));
     const int format = working_.TimeFormat;
-    setCurSel(genctl::TimeFormat, format >= 1 && format <= 3 ? format - 1 : 0);
+    setCurSel(genctl::TimeFormat, limit::TimeFormat.holds(format) ? format - 1 : 0);
     enable(genctl::EnableNotes, working_.OdrGeneration == 1);
     applyReadOnlyRegistry();
     return true;

@@ -23,6 +23,8 @@ class FontsDialog : public HelpDialog {
 
   private:
     void updateFontControls();
+    // The code of the first checked character-set button.
+    uint16_t checkedCharset();
 
     Services svc_;
     ServerConfig& working_;

@@ -1,9 +1,11 @@
 // The per-queue printer dialogs and the queue options they open.
 #include "connectivity/connectivity_dialogs.h"
+#include "connectivity/connectivity_rules.h"
 
 #include "library/services.h"
 #include "media/media_dialogs.h"
 #include "resources/ids.h"
+#include "store/fields.h"
 #include "store/models.h"
 #include "store/records.h"
 #include "ui/message_box.h"
@@ -72,31 +74,27 @@ PrinterConfigDialog::PrinterConfigDialog(const Services& svc, Dialog* parent, in
 
 void PrinterConfigDialog::doDataExchange(DataExchange& dx) {
     ddxUInt(dx, printerctl::WaitTimeout, waitTimeout_);
-    ddvMinMaxUInt(dx, waitTimeout_, 0, 1800);
+    ddvRange(dx, waitTimeout_, limit::WaitTimeout);
     ddxCheck(dx, printerctl::CenterImage, centerImage_);
 }
 
 bool PrinterConfigDialog::onInitDialog() {
     HelpDialog::onInitDialog();
     showTitle(*this, svc_, str::PrinterConfigTitle, model_, printerctl::QueueName, queue_);
-    bool tcpip = false;
-    SystemServices* services = svc_.platform.services;
-    if (services == nullptr || services->queryTcpip(tcpip) != 0) {
-        svc_.product.ztrLogError(1, 0, 0, 0, svc_.ui.strings().load(str::LogServiceManager));
-        tcpip = false;
-    }
+    const bool tcpip = TcpIpPresent(svc_);
     enable(printerctl::TcpDirect, tcpip);
     enable(printerctl::RawBinary, true);
     int selected = printerctl::PrintManager;
-    if (queue_.Connectivity == 1) {
+    if (queue_.Connectivity == connectivity::TcpDirect) {
         if (tcpip) {
             selected = printerctl::TcpDirect;
-            enable(printerctl::RawBinary, false);
+            enable(printerctl::RawBinary,
+                   EncodingAllowed(connectivity::TcpDirect, encoding::RawBinary));
         } else {
             ErrorId(svc_.ui, window(), str::TcpIpMissing);
             selected = printerctl::OtherPort; // the record keeps 1 until reconfigured
         }
-    } else if (queue_.Connectivity == 2) {
+    } else if (queue_.Connectivity == connectivity::OtherPort) {
         selected = printerctl::OtherPort;
     }
     checkRadioButton(printerctl::PrintManager, printerctl::OtherPort, selected);
@@ -129,17 +127,13 @@ void PrinterConfigDialog::configure() {
     MessageBoxId(svc_.ui, window(), str::PostScriptConfigCaption, box, str::ConnectivityConfigured);
     queue_.Connectivity = static_cast<uint32_t>(connectivity);
     markCommitted(*this, svc_);
-    if (connectivity == 1) {
-        if (isChecked(printerctl::RawBinary) == 1) {
-            MessageBoxId(svc_.ui, window(), str::PostScriptConfigCaption, box,
-                         str::RawBinaryWithTcp);
-            checkRadioButton(printerctl::RawBinary, printerctl::Ascii85, printerctl::Ascii85);
-            queue_.DataEncode = 2;
-        }
-        enable(printerctl::RawBinary, false);
-    } else {
-        enable(printerctl::RawBinary, true);
+    const bool rawBinary = EncodingAllowed(queue_.Connectivity, encoding::RawBinary);
+    if (!rawBinary && isChecked(printerctl::RawBinary) == 1) {
+        MessageBoxId(svc_.ui, window(), str::PostScriptConfigCaption, box, str::RawBinaryWithTcp);
+        checkRadioButton(printerctl::RawBinary, printerctl::Ascii85, printerctl::Ascii85);
+        queue_.DataEncode = encoding::Ascii85;
     }
+    enable(printerctl::RawBinary, rawBinary);
 }
 
 void PrinterConfigDialog::onCommand(int id, Notify code) {
@@ -158,7 +152,8 @@ void PrinterConfigDialog::onCommand(int id, Notify code) {
 
 void PrinterConfigDialog::onScroll(int id, Scroll code) {
     if (id == printerctl::WaitTimeoutSpin)
-        spin(printerctl::WaitTimeout, code, {.low = 0, .high = 1800});
+        spin(printerctl::WaitTimeout, code,
+             {.low = limit::WaitTimeout.low, .high = limit::WaitTimeout.high});
 }
 
 void PrinterConfigDialog::onOK() {
@@ -202,7 +197,7 @@ LargeDocConfigDialog::LargeDocConfigDialog(const Services& svc, Dialog* parent, 
 
 void LargeDocConfigDialog::doDataExchange(DataExchange& dx) {
     ddxUInt(dx, largedocctl::InitTimeout, initTimeout_);
-    ddvMinMaxUInt(dx, initTimeout_, 0, 3600);
+    ddvRange(dx, initTimeout_, limit::PrinterInitTimeout);
 }
 
 bool LargeDocConfigDialog::onInitDialog() {
@@ -235,7 +230,8 @@ void LargeDocConfigDialog::onCommand(int id, Notify code) {
 
 void LargeDocConfigDialog::onScroll(int id, Scroll code) {
     if (id == largedocctl::InitTimeoutSpin)
-        spin(largedocctl::InitTimeout, code, {.low = 0, .high = 3600});
+        spin(largedocctl::InitTimeout, code,
+             {.low = limit::PrinterInitTimeout.low, .high = limit::PrinterInitTimeout.high});
 }
 
 void LargeDocConfigDialog::onOK() {
@@ -259,7 +255,7 @@ QueueOptionsDialog::QueueOptionsDialog(const Services& svc, Dialog* parent, Queu
 
 void QueueOptionsDialog::doDataExchange(DataExchange& dx) {
     ddxUInt(dx, qoptctl::Timeout, timeout_);
-    ddvMinMaxUInt(dx, timeout_, 0, 60);
+    ddvRange(dx, timeout_, limit::PrinterStatusTimeout);
     ddxCheck(dx, qoptctl::AlternateOrientation, alternate_);
     ddxCheck(dx, qoptctl::DuplexAvailable, duplexAvailable_);
     ddxCheck(dx, qoptctl::AlwaysDuplex, alwaysDuplex_);
@@ -311,7 +307,9 @@ void QueueOptionsDialog::onCommand(int id, Notify code) {
 }
 
 void QueueOptionsDialog::onScroll(int id, Scroll code) {
-    if (id == qoptctl::TimeoutSpin) spin(qoptctl::Timeout, code, {.low = 0, .high = 60});
+    if (id == qoptctl::TimeoutSpin)
+        spin(qoptctl::Timeout, code,
+             {.low = limit::PrinterStatusTimeout.low, .high = limit::PrinterStatusTimeout.high});
 }
 
 void QueueOptionsDialog::onOK() {
@@ -320,7 +318,10 @@ void QueueOptionsDialog::onOK() {
                        : isChecked(qoptctl::PrinterAndDisk) == 1 ? 3
                                                                  : 1;
     queue_.DuplexAvailable = static_cast<uint32_t>(duplexAvailable_);
-    queue_.DuplexPrint = duplexAvailable_ != 0 ? static_cast<uint32_t>(alwaysDuplex_) : 0;
+    const uint32_t flags = ModelClassFlags(ModelIndexOfQueue(queue_));
+    queue_.DuplexPrint = DuplexAllowed(flags, static_cast<uint32_t>(duplexAvailable_))
+                             ? static_cast<uint32_t>(alwaysDuplex_)
+                             : 0;
     queue_.DuplexBinding = sameBinding_ == 0                          ? 0
                            : isChecked(qoptctl::LeftEdgeBinding) == 1 ? 1
                            : isChecked(qoptctl::TopEdgeBinding) == 1  ? 2

@@ -1,6 +1,7 @@
 // The two connectivities that go through the print spooler: one of its printers (Print
 // Manager) or one of its ports (Other/Parallel).
 #include "connectivity/connectivity_dialogs.h"
+#include "connectivity/connectivity_rules.h"
 
 #include "library/services.h"
 #include "platform/errors.h"
@@ -20,7 +21,6 @@ namespace lntc {
 namespace {
 
 constexpr int kPrinterTextLimit = 256;
-constexpr int kPortTextLimit = 40;
 constexpr size_t kQuotedCommentLimit = 127;
 constexpr size_t kEntryLimit = 255;
 constexpr std::string_view kEntrySeparator = ",   ";
@@ -63,7 +63,8 @@ void logSpoolerFailure(const Services& svc, uint32_t code) {
 
 PrintManagerDialog::PrintManagerDialog(const Services& svc, Dialog* parent, QueueRecord& queue)
     : HelpDialog(svc.ui, dlg::PrintManager, parent), svc_(svc), queue_(queue),
-      printer_(queue.Connectivity == 0 ? fieldText(queue.DeviceName) : fieldText(queue.Name)) {}
+      printer_(queue.Connectivity == connectivity::PrintManager ? fieldText(queue.DeviceName)
+                                                                : fieldText(queue.Name)) {}
 
 void PrintManagerDialog::doDataExchange(DataExchange& dx) {
     ddxCBString(dx, pmctl::Printer, printer_);
@@ -144,9 +145,7 @@ std::string PrintManagerDialog::printerName(const std::string& text) const {
 void PrintManagerDialog::onOK() {
     const std::string name =
         printerName(std::string(cutText(windowText(pmctl::Printer), kEntryLimit)));
-    Spooler* spooler = svc_.platform.spooler;
-    const uint32_t rc =
-        name.empty() || spooler == nullptr ? err::FileNotFound : spooler->openPrinter(name);
+    const uint32_t rc = OpenPrintManagerPrinter(svc_, name);
     if (rc != 0) {
         if (rc != err::FileNotFound) logSpoolerFailure(svc_, rc);
         MessageBoxId(svc_.ui, window(), str::PrintManagerCaption, mb::Ok | mb::Error,
@@ -168,12 +167,13 @@ void PrintManagerDialog::onOK() {
 
 OtherPortDialog::OtherPortDialog(const Services& svc, Dialog* parent, QueueRecord& queue)
     : HelpDialog(svc.ui, dlg::OtherPort, parent), svc_(svc), queue_(queue),
-      port_(queue.Connectivity == 2 ? fieldText(queue.DeviceName) : std::string_view()) {}
+      port_(queue.Connectivity == connectivity::OtherPort ? fieldText(queue.DeviceName)
+                                                          : std::string_view()) {}
 
 void OtherPortDialog::doDataExchange(DataExchange& dx) {
     ddxCBString(dx, portctl::Port, port_);
     // Checked on OK only: a longer name is reported rather than silently cut while typing.
-    if (dx.saving()) ddvMaxChars(dx, port_, kPortTextLimit);
+    if (dx.saving()) ddvMaxChars(dx, port_, kPortNameMax);
 }
 
 bool OtherPortDialog::onInitDialog() {

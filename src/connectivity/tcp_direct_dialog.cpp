@@ -1,4 +1,5 @@
 #include "connectivity/connectivity_dialogs.h"
+#include "connectivity/connectivity_rules.h"
 #include "connectivity/hosts_file.h"
 #include "library/services.h"
 #include "resources/formats.h"
@@ -16,18 +17,15 @@ namespace lntc {
 
 namespace {
 
-constexpr uint32_t kTcpDirectConnectivity = 1;
-constexpr int kPortNameMax = 40;
 constexpr size_t kPortNameRead = 127; // what a focus change takes of the box's text
 constexpr size_t kAddressRead = 19;
-constexpr uint32_t kLaserJetSocket = 9100;
 
 } // namespace
 
 TcpDirectDialog::TcpDirectDialog(const Services& svc, Dialog* parent, QueueRecord& queue)
     : HelpDialog(svc.ui, dlg::TcpDirect, parent), svc_(svc), queue_(queue),
-      portName_(queue.Connectivity == kTcpDirectConnectivity ? fieldText(queue.DeviceName)
-                                                             : fieldText(queue.Name)),
+      portName_(queue.Connectivity == connectivity::TcpDirect ? fieldText(queue.DeviceName)
+                                                              : fieldText(queue.Name)),
       socket_(queue.TCP_SocketNumber) {
     if (!RegisterAddressEditClass(svc.ui))
         MessageBoxId(svc.ui, parent != nullptr ? parent->window() : nullptr, fwstr::AppName, mb::Ok,
@@ -36,7 +34,7 @@ TcpDirectDialog::TcpDirectDialog(const Services& svc, Dialog* parent, QueueRecor
 
 void TcpDirectDialog::doDataExchange(DataExchange& dx) {
     ddxUInt(dx, tcpctl::Socket, socket_);
-    ddvMinMaxUInt(dx, socket_, 1, 65535);
+    ddvRange(dx, socket_, kSocketRange);
     ddxCBString(dx, tcpctl::PortName, portName_);
     ddvMaxChars(dx, portName_, kPortNameMax);
     ddxText(dx, tcpctl::Address, address_);
@@ -97,7 +95,7 @@ void TcpDirectDialog::onKillFocus(int id) {
 
 void TcpDirectDialog::onOK() {
     if (!updateData(true)) return;
-    if (portName_.find_first_not_of(" \t") == std::string::npos) {
+    if (!PortNameGiven(portName_)) {
         ErrorId(svc_.ui, window(), str::EnterPortName);
         setFocus(tcpctl::PortName);
         return;

@@ -77,7 +77,19 @@ void ReadModelMedia(ValueReader& values, uint16_t odrGeneration, DefaultMedia& m
     readTrayList(values, "PS", media.PSTrays);
 }
 
-int32_t GetDefaultMedia(const Services& svc) {
+namespace {
+
+// A failure the configuration run shows; a caller without windows has it logged.
+void reportFailure(const Services& svc, bool show, uint32_t id, const char* arg = "") {
+    if (show)
+        ErrorIdNoOwner(svc.ui, id, arg);
+    else
+        svc.ui.logError(0, 0, formatMessage(svc.ui.strings().load(id).c_str(), arg));
+}
+
+} // namespace
+
+int32_t GetDefaultMedia(const Services& svc, bool show) {
     const ServerConfig* config = svc.records.config();
     if (config == nullptr) {
         svc.registry.logFailure(LNTC_E_SECTION, str::LogMapView);
@@ -88,14 +100,14 @@ int32_t GetDefaultMedia(const Services& svc) {
     RegKey mediaKey = kNoKey;
     if (reg.openKey(kLocalMachine, mediaPath, RegAccess::Read, mediaKey) != 0) {
         const std::string configDir(fieldText(config->ConfigDir));
-        ErrorIdNoOwner(svc.ui, str::DefaultMediaMissing, configDir.c_str());
+        reportFailure(svc, show, str::DefaultMediaMissing, configDir.c_str());
         return 0;
     }
     KeyGuard mediaGuard(reg, mediaKey);
 
     std::unique_ptr<DefaultMedia[]> table(new (std::nothrow) DefaultMedia[kModelCount]());
     if (!table) {
-        ErrorIdNoOwner(svc.ui, str::DefaultMediaMemory);
+        reportFailure(svc, show, str::DefaultMediaMemory);
         return 0;
     }
     const uint16_t generation = config->OdrGeneration;

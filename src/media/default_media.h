@@ -12,9 +12,9 @@ struct Services;
 inline constexpr const char* kDefaultMediaKey = "Default Media";
 
 // Builds the table (one entry per catalogue model, in catalogue order) and replaces the
-// previous one. 1 when built; 0 after the failure has been shown or logged, with any earlier
-// table kept.
-int32_t GetDefaultMedia(const Services& svc);
+// previous one. 1 when built; 0 after the failure has been shown (only logged when show is
+// false) or logged, with any earlier table kept.
+int32_t GetDefaultMedia(const Services& svc, bool show = true);
 
 // Orientation the queue's model stores for a paper name (compared ignoring case); 0 when the
 // model does not list it, the queue's model is not in the catalogue, or no table can be

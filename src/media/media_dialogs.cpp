@@ -3,8 +3,10 @@
 #include "library/services.h"
 #include "media/default_media.h"
 #include "media/ldpx_config.h"
+#include "media/media_rules.h"
 #include "media/paper_sizes.h"
 #include "resources/ids.h"
+#include "store/fields.h"
 #include "store/models.h"
 #include "store/records.h"
 #include "ui/message_box.h"
@@ -24,20 +26,6 @@ std::string upper(std::string_view s) {
     std::string out(s);
     for (char& c : out)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return out;
-}
-
-std::vector<std::string_view> split(std::string_view text, std::string_view separators) {
-    std::vector<std::string_view> out;
-    size_t i = 0;
-    while (i < text.size()) {
-        i = text.find_first_not_of(separators, i);
-        if (i == std::string_view::npos) break;
-        size_t end = text.find_first_of(separators, i);
-        if (end == std::string_view::npos) end = text.size();
-        out.push_back(text.substr(i, end - i));
-        i = end;
-    }
     return out;
 }
 
@@ -82,8 +70,8 @@ int modelIndex(const QueueRecord& q) {
 
 } // namespace
 
-void MergeQueueMedia(const Services& svc, QueueRecord& q, DefaultMedia& media) {
-    if (!svc.media.defaultMedia) GetDefaultMedia(svc);
+void MergeQueueMedia(const Services& svc, QueueRecord& q, DefaultMedia& media, bool show) {
+    if (!svc.media.defaultMedia) GetDefaultMedia(svc, show);
     int index = modelIndex(q);
     media = svc.media.defaultMedia && index >= 0
                 ? svc.media.defaultMedia[static_cast<size_t>(index)]
@@ -92,22 +80,21 @@ void MergeQueueMedia(const Services& svc, QueueRecord& q, DefaultMedia& media) {
     for (int t = 0; t < LNTC_MEDIA_TRAYS; ++t) {
         char* field = trayField(q, t);
         MediaTray& tray = media.Trays[t];
-        auto tokens = split(std::string_view(field, strnlen(field, sizeof q.Tray1_Top)), " \t\n,");
-        if (!tokens.empty()) {
-            if (equalsIgnoreCase(tokens[0], "NONE")) {
+        const TrayValue value = ParseTrayValue(fieldText(field, sizeof q.Tray1_Top));
+        if (value.given) {
+            if (!value.present) {
                 tray = {kNone, 0};
                 continue;
             }
             uint16_t paper = 0;
             for (uint16_t i = 0; i < papers; ++i) {
-                if (equalsIgnoreCase(fieldText(media.PaperSizes[i].szName), tokens[0])) {
+                if (equalsIgnoreCase(fieldText(media.PaperSizes[i].szName), value.paper)) {
                     paper = i;
                     break;
                 }
             }
             // Without a priority the tray has none: no button of it is checked.
-            int32_t priority = tokens.size() > 1 ? decimalValue(tokens[1]) : 0;
-            tray = {paper, static_cast<uint16_t>(priority >= 0 && priority <= 3 ? priority : 0)};
+            tray = {paper, static_cast<uint16_t>(value.priority)};
         } else if (tray.usPaperSizeIndex == kNone || tray.usPaperSizeIndex >= papers) {
             tray = {kNone, 0};
             copyField(field, sizeof q.Tray1_Top, "NONE");
@@ -138,7 +125,7 @@ void MediaDialog::showTitle(int queueNameId) {
 void MediaDialog::checkOverscanText() {
     std::string text = windowText(overscanId_).substr(0, kOverscanTextLimit);
     double value = 0;
-    if (parseReal(text, value) && value >= 0.0 && value <= 10.0)
+    if (parseReal(text, value) && limit::OverscanAmt.holds(value))
         setWindowText(overscanId_, formatMessage("%1.1f", value));
     else
         ErrorId(svc_.ui, window(), str::OverscanRange);
@@ -158,7 +145,7 @@ void MediaDialog::fillTrayNames(const MediaTrayList& list, int labelId, int comb
 
 void MediaDialog::exchangeOverscan(DataExchange& dx) {
     ddxDouble(dx, overscanId_, overscan_);
-    ddvMinMaxDouble(dx, overscan_, 0.0, 10.0);
+    ddvRange(dx, overscan_, limit::OverscanAmt);
 }
 
 void MediaDialog::onKillFocus(int id) {
@@ -309,7 +296,10 @@ void TrayMediaDialog::onOK() {
     // The Quendal-job entries stand for Top, Bottom and Third in that order. A model without
     // such a list leaves the combo empty: there is no tray to check, and none is stored.
     const int qd = getCurSel(trayctl::QdTray);
-    if (qd >= 0 && (qd >= LNTC_MEDIA_TRAYS || !available(qd))) {
+    bool present[LNTC_MEDIA_TRAYS];
+    for (int t = 0; t < LNTC_MEDIA_TRAYS; ++t)
+        present[t] = available(t);
+    if (!DefaultTrayAvailable(qd, present)) {
         ErrorId(svc_.ui, window(), str::QdTrayNotAvailable);
         setFocus(trayctl::QdTray);
         return;
@@ -356,7 +346,7 @@ EjectMediaDialog::EjectMediaDialog(const Services& svc, Dialog* parent, QueueRec
 
 void EjectMediaDialog::doDataExchange(DataExchange& dx) {
     ddxUInt(dx, ejectctl::Pages, pages_);
-    ddvMinMaxUInt(dx, pages_, 1, 1000);
+    ddvRange(dx, pages_, limit::EjectTrayPages);
     ddxCheck(dx, ejectctl::Switch, switch_);
     exchangeOverscan(dx);
 }
@@ -387,7 +377,8 @@ void EjectMediaDialog::onScroll(int id, Scroll code) {
     if (id == ejectctl::OverscanSpin) {
         scrollOverscan(code);
     } else if (id == ejectctl::PagesSpin) {
-        spin(ejectctl::Pages, code, {.low = 1, .high = 1000});
+        spin(ejectctl::Pages, code,
+             {.low = limit::EjectTrayPages.low, .high = limit::EjectTrayPages.high});
     }
 }
 
@@ -439,7 +430,7 @@ uint16_t joinNames(const Services& svc, QueueRecord& q, const std::vector<std::s
 } // namespace
 
 bool PrepareBestAvailMedia(const Services& svc, QueueRecord& queue, WindowRef owner,
-                           std::vector<uint16_t>& available) {
+                           std::vector<uint16_t>& available, bool show) {
     const ServerConfig* config = svc.records.config();
     const std::string configDir = config ? std::string(fieldText(config->ConfigDir)) : "";
     const int index = modelIndex(queue);
@@ -467,7 +458,10 @@ bool PrepareBestAvailMedia(const Services& svc, QueueRecord& queue, WindowRef ow
         }
         return true;
     }
-    ErrorId(svc.ui, owner, str::LdpxReadError);
+    if (show)
+        ErrorId(svc.ui, owner, str::LdpxReadError);
+    else
+        svc.ui.logError(0, 0, svc.ui.strings().load(str::LdpxReadError));
     available = {paper::Letter, paper::B, paper::C};
     setField(queue.QDDefaultPaperSize, "C");
     setField(queue.PSDefaultPaperSize, "LETTER");
@@ -515,7 +509,7 @@ bool BestAvailMediaDialog::onInitDialog() {
             addString(combo, PaperSizeName(id));
         setCurSel(combo, findStringExact(combo, -1, value));
     }
-    for (std::string_view name : split(fieldText(queue_.BestAvailPaperSizes), " ,"))
+    for (std::string_view name : SplitMediaText(fieldText(queue_.BestAvailPaperSizes), " ,"))
         addString(bestctl::Current, std::string(name));
     refill(bestctl::Additional, bestctl::Current);
     checkOverscanText();

@@ -5,6 +5,7 @@
 #pragma once
 #include "library/services.h"
 #include "lntc/lntc.h"
+#include "store/fields.h"
 #include "ui/dialog.h"
 
 #include <cstdint>
@@ -15,14 +16,17 @@ namespace lntc {
 
 // Reconciles a queue's stored tray values with its model's default media: the working state
 // becomes the model's entry with the queue's trays applied, and every empty or unset queue
-// value is filled from it. Builds the default media table first when the process has none.
-void MergeQueueMedia(const Services& svc, QueueRecord& queue, DefaultMedia& media);
+// value is filled from it. Builds the default media table first when the process has none
+// (a failure to build it shown, or only logged when show is false).
+void MergeQueueMedia(const Services& svc, QueueRecord& queue, DefaultMedia& media,
+                     bool show = true);
 
 // Reads the model's section of ldpx.cfg and fills the queue's empty paper values from it; when
 // the file cannot be read, says so (owner: the box's parent) and gives the queue fixed fallback
 // values. available gets the paper-size ids to offer, in the file's order; false when unread.
+// Without show the failure is only logged.
 bool PrepareBestAvailMedia(const Services& svc, QueueRecord& queue, WindowRef owner,
-                           std::vector<uint16_t>& available);
+                           std::vector<uint16_t>& available, bool show = true);
 
 // What the three dialogs share: the title, the queue name, the overscan field and its scroll
 // bar, and the filling of a tray-name combo.
@@ -46,8 +50,11 @@ class MediaDialog : public HelpDialog {
 
     void onKillFocus(int id) override;
 
-    static constexpr SpinRange kOverscanSpin{
-        .low = 0.0, .high = 10.0, .step = 0.1, .outside = SpinOutside::Clamp, .format = "%1.1f"};
+    static constexpr SpinRange kOverscanSpin{.low = limit::OverscanAmt.low,
+                                             .high = limit::OverscanAmt.high,
+                                             .step = 0.1,
+                                             .outside = SpinOutside::Clamp,
+                                             .format = "%1.1f"};
     Services svc_;
     QueueRecord& queue_;
     double overscan_;

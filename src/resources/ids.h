@@ -417,6 +417,14 @@ inline constexpr uint32_t LogPortNamesCut = 33092;     // %d names left out
 inline constexpr uint32_t LogHostsUnreadable = 33100; // %s path, %s reason
 inline constexpr uint32_t LogHostsNotUpdated = 33101; // %s path, %s reason
 inline constexpr uint32_t LogLdpxUnreadable = 33102;  // %s path, %s reason
+// Values of a record that did not come through the dialogs, which offer no way to them.
+inline constexpr uint32_t QueueNameUnusable = 33110;
+inline constexpr uint32_t PaperNotOffered = 33111; // %s paper name
+inline constexpr uint32_t TrayPriorities = 33112;
+inline constexpr uint32_t TrayNotOffered = 33113; // %d tray number
+inline constexpr uint32_t DuplexNotAvailable = 33114;
+inline constexpr uint32_t CharsetNotAvailable = 33115; // %s character set keyword
+inline constexpr uint32_t FontNotOffered = 33116;      // %s font
 } // namespace str
 
 // Texts of the dialog framework itself.

@@ -246,6 +246,23 @@ constexpr Entry kStrings[] = {
     {str::LogHostsUnreadable, "LNTC: Error reading the hosts file %s: %s"},
     {str::LogHostsNotUpdated, "LNTC: The hosts file %s did not get updated: %s"},
     {str::LogLdpxUnreadable, "LNTC: Error reading the Large Document Printer file %s: %s"},
+
+    // Values of a record that did not come through the dialogs.
+    {str::QueueNameUnusable,
+     "A queue name must be 1 to 39 characters long, without a backslash or a control "
+     "character."},
+    {str::PaperNotOffered, "The paper size %s is not one of the printer's paper sizes."},
+    {str::TrayPriorities,
+     "Each available tray needs a priority of its own, from 1 up to the number of available "
+     "trays."},
+    {str::TrayNotOffered, "The printer has no tray number %d."},
+    {str::DuplexNotAvailable,
+     "A queue prints always duplex only when duplex printing is available, which only printers "
+     "that take PostScript offer."},
+    {str::CharsetNotAvailable, "The character set %s is not available on this print server."},
+    {str::FontNotOffered,
+     "The default font %s is not offered for the default character set and the installed "
+     "fonts."},
 };
 
 // Looked up by binary search.

@@ -127,6 +127,17 @@ void setDefault(const Field& f, void* record) {
     }
 }
 
+const Field* FieldOutOfRange(std::span<const Field> fields, const void* record,
+                             uint32_t classFlags) {
+    for (const Field& f : fields) {
+        if (f.range == nullptr || !savedFor(f, classFlags)) continue;
+        const double value = f.place.cell == Cell::F64 ? realOf(f, record)
+                                                       : static_cast<double>(numberOf(f, record));
+        if (!f.range->holds(value)) return &f;
+    }
+    return nullptr;
+}
+
 const ValueTableRow* FindValueRow(uint16_t id) {
     for (const auto& row : ValueTable) {
         if (row.id == id) return &row;

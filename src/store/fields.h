@@ -4,6 +4,7 @@
 #pragma once
 #include "lntc/lntc.h"
 #include "resources/ids.h"
+#include "resources/value_range.h"
 #include "store/models.h"
 #include "store/records.h"
 
@@ -87,7 +88,8 @@ struct Field {
     Subkey subkey = Subkey::Queue;
     uint16_t id = 0; // row of the value table; 0 for none
     uint8_t flags = 0;
-    uint8_t startsNew = saves::Never; // models whose new queue starts with the default
+    uint8_t startsNew = saves::Never;  // models whose new queue starts with the default
+    const ValueRange* range = nullptr; // the values a dialog accepts; nullptr: any
 
     constexpr Field general(uint16_t valueId = 0) const { return at(Subkey::General, valueId); }
     constexpr Field fonts(uint16_t valueId = 0) const { return at(Subkey::Fonts, valueId); }
@@ -102,12 +104,29 @@ struct Field {
         f.startsNew = classes;
         return f;
     }
+    constexpr Field within(const ValueRange& values) const {
+        Field f = *this;
+        f.range = &values;
+        return f;
+    }
     constexpr Field with(uint8_t flag) const {
         Field f = *this;
         f.flags |= flag;
         return f;
     }
 };
+
+// The ranges the dialogs hold the fields to: their field checks, their spin bars and the check
+// of a record that did not come through them.
+namespace limit {
+inline constexpr ValueRange WaitTimeout{0, 1800};        // seconds
+inline constexpr ValueRange PrinterInitTimeout{0, 3600}; // as the printer counts it
+inline constexpr ValueRange PrinterStatusTimeout{0, 60}; // minutes
+inline constexpr ValueRange EjectTrayPages{1, 1000};
+inline constexpr ValueRange OverscanAmt{0.0, 10.0}; // per cent
+inline constexpr ValueRange QueueDepth{1, 20};      // pages
+inline constexpr ValueRange TimeFormat{1, 3};       // the formats listed
+} // namespace limit
 
 namespace field {
 constexpr Field number(const char* name, Place p, uint32_t def, uint8_t savedBy) {
@@ -149,10 +168,15 @@ inline constexpr Field kQueueFields[] = {
     field::keyword(LNTC_Q(QDDefaultTray), kTrayWords, saves::PostScript | saves::Ricoh),
     field::keyword(LNTC_Q(EjectTray), kEjectTrayWords, saves::Ricoh),
     field::number(LNTC_Q(EjectTraySwitch), 1, saves::Ricoh).newQueue(saves::Always),
-    field::number(LNTC_Q(EjectTrayPages), 1000, saves::Ricoh).newQueue(saves::Always),
-    field::number(LNTC_Q(PrinterStatusTimeout), 0, saves::Always),
+    field::number(LNTC_Q(EjectTrayPages), 1000, saves::Ricoh)
+        .newQueue(saves::Always)
+        .within(limit::EjectTrayPages),
+    field::number(LNTC_Q(PrinterStatusTimeout), 0, saves::Always)
+        .within(limit::PrinterStatusTimeout),
     field::number(LNTC_Q(UseAlternateOrientation), 0, saves::Always),
-    field::decimal(LNTC_Q(OverscanAmt), "5.0", saves::Always).newQueue(saves::Always),
+    field::decimal(LNTC_Q(OverscanAmt), "5.0", saves::Always)
+        .newQueue(saves::Always)
+        .within(limit::OverscanAmt),
     field::number(LNTC_Q(DuplexAvailable), 0, saves::Always),
     field::number(LNTC_Q(DuplexPrint), 0, saves::Always),
     field::text("Tray1/Top", LNTC_PLACE(QueueRecord, Tray1_Top), "LETTER, 1", saves::PostScript),
@@ -160,12 +184,15 @@ inline constexpr Field kQueueFields[] = {
     field::text("Tray3/Third", LNTC_PLACE(QueueRecord, Tray3_Third), "NONE", saves::PostScript),
     field::word(LNTC_Q(CenterImage), 0, saves::PostScript),
     field::keyword(LNTC_Q(DataEncode), kDataEncodeWords, saves::PostScript),
-    field::number(LNTC_Q(WaitTimeout), 300, saves::PostScript).newQueue(saves::PostScript),
+    field::number(LNTC_Q(WaitTimeout), 300, saves::PostScript)
+        .newQueue(saves::PostScript)
+        .within(limit::WaitTimeout),
     field::number(LNTC_Q(TCP_SocketNumber), 0, saves::PostScript),
     field::keyword(LNTC_Q(Connectivity), kConnectivityWords, saves::PostScript)
         .newQueue(saves::PostScript),
     field::keyword(LNTC_Q(DuplexBinding), kDuplexBindingWords, saves::PostScript),
-    field::number(LNTC_Q(PrinterInitTimeout), 0, saves::RicohOrLargeDocument),
+    field::number(LNTC_Q(PrinterInitTimeout), 0, saves::RicohOrLargeDocument)
+        .within(limit::PrinterInitTimeout),
     field::number(LNTC_Q(PaperTrays), 3, saves::RicohOrLargeDocument)
         .newQueue(saves::NotPostScript),
     field::number(LNTC_Q(UseDisplayXform), 0, saves::RicohOrLargeDocument),
@@ -207,12 +234,16 @@ inline constexpr Field kConfigFields[] = {
     field::number(LNTC_C(UseDocCharSet), 1, saves::Always).fonts(fontctl::AlwaysDefaultCharset),
     field::number(LNTC_C(AutoDownload), 1, saves::Always).fonts(fontctl::AutoDownload),
     field::number(LNTC_C(LogonRetries), 10, saves::Always).general(valueid::LogonRetries),
-    field::number(LNTC_C(QueueDepth), 5, saves::Always).general(genctl::QueueDepth),
+    field::number(LNTC_C(QueueDepth), 5, saves::Always)
+        .general(genctl::QueueDepth)
+        .within(limit::QueueDepth),
     field::number(LNTC_C(VerifyChecksum), 0, saves::Always).general(genctl::VerifyChecksum),
     field::number(LNTC_C(SuppressAnnotations), 0, saves::Always)
         .general(genctl::SuppressAnnotations),
     field::number(LNTC_C(EnableNotes), 1, saves::Always).general(genctl::EnableNotes),
-    field::number(LNTC_C(TimeFormat), 1, saves::Always).general(genctl::TimeFormat),
+    field::number(LNTC_C(TimeFormat), 1, saves::Always)
+        .general(genctl::TimeFormat)
+        .within(limit::TimeFormat),
     field::text(LNTC_C(TimeString), "%m/%d/%y,  %I:%M:%S %p", saves::Always)
         .general(valueid::TimeString),
     field::number(LNTC_C(FormScaling), 0, saves::Never).general(valueid::FormScaling),
@@ -260,6 +291,11 @@ constexpr bool installedFontsReadFirst() {
     return true;
 }
 static_assert(installedFontsReadFirst());
+
+// The first field (in table order) that the models of these class flags save and whose value
+// lies outside its range, or nullptr. A general record is checked with class flags 0.
+const Field* FieldOutOfRange(std::span<const Field> fields, const void* record,
+                             uint32_t classFlags);
 
 const char* subkeyName(Subkey subkey);          // nullptr for the queue's own key
 std::string QueueKey(const QueueRecord& queue); // "Queues\<name>"

@@ -3,6 +3,7 @@
 #include "platform/c_locale.h"
 #include "resources/formats.h"
 #include "resources/framework_strings.h"
+#include "resources/value_range.h"
 #include "ui/address_edit.h"
 #include "ui/list_rules.h"
 #include "ui/message_box.h"
@@ -43,29 +44,6 @@ bool parseInteger(std::string_view text, bool allowSign, int64_t lo, int64_t hi,
     if (ec != std::errc() || end != text.data() + text.size() || v < lo || v > hi) return false;
     out = v;
     return true;
-}
-
-// In the C locale, as parseReal reads it back.
-std::string formatReal(double v) {
-    CLocaleScope c;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*g", DBL_DIG, v);
-    return buf;
-}
-
-// %1 and %2 as the classic framework fills them.
-std::string fillArgs(std::string format, const std::string& a1, const std::string& a2) {
-    std::string out;
-    for (size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size() &&
-            (format[i + 1] == '1' || format[i + 1] == '2')) {
-            out += format[i + 1] == '1' ? a1 : a2;
-            ++i;
-        } else {
-            out += format[i];
-        }
-    }
-    return out;
 }
 
 bool isEditKind(const ControlTemplate* c) {
@@ -118,8 +96,11 @@ void DataExchange::fail() {
 }
 
 void DataExchange::failWith(uint32_t messageId, const std::string& arg1, const std::string& arg2) {
+    failWithText(fillFrameworkArgs(dialog_.context().strings().load(messageId), arg1, arg2));
+}
+
+void DataExchange::failWithText(const std::string& text) {
     UiContext& lib = dialog_.context();
-    std::string text = fillArgs(lib.strings().load(messageId), arg1, arg2);
     lib.host().messageBox(dialog_.window(), text, lib.strings().load(fwstr::AppName),
                           mb::Ok | mb::IconExclamation);
     fail();
@@ -170,7 +151,7 @@ void ddxDouble(DataExchange& dx, int id, double& value) {
     Dialog& d = dx.dialog();
     dx.prepareControl(id, true);
     if (!dx.saving()) {
-        d.setWindowText(id, formatReal(value));
+        d.setWindowText(id, formatFrameworkReal(value));
         return;
     }
     double v = 0;
@@ -251,25 +232,37 @@ void ddvMaxChars(DataExchange& dx, const std::string& value, int maxChars) {
         return;
     }
     if (value.size() > static_cast<size_t>(maxChars))
-        dx.failWith(fwstr::ParseStringSize, std::to_string(maxChars));
+        dx.failWithText(MaxCharsMessage(dx.dialog().context().strings(), maxChars));
 }
 
 void ddvMinMaxInt(DataExchange& dx, int value, int minValue, int maxValue) {
-    if (dx.failed() || !dx.saving()) return;
-    if (value < minValue || value > maxValue)
-        dx.failWith(fwstr::ParseIntRange, std::to_string(minValue), std::to_string(maxValue));
+    ddvRange(dx, value, {static_cast<double>(minValue), static_cast<double>(maxValue)});
 }
 
 void ddvMinMaxUInt(DataExchange& dx, uint32_t value, uint32_t minValue, uint32_t maxValue) {
-    if (dx.failed() || !dx.saving()) return;
-    if (value < minValue || value > maxValue)
-        dx.failWith(fwstr::ParseIntRange, std::to_string(minValue), std::to_string(maxValue));
+    ddvRange(dx, value, {static_cast<double>(minValue), static_cast<double>(maxValue)});
 }
 
 void ddvMinMaxDouble(DataExchange& dx, double value, double minValue, double maxValue) {
+    ddvRange(dx, value, {minValue, maxValue});
+}
+
+void ddvRange(DataExchange& dx, uint32_t value, const ValueRange& range) {
     if (dx.failed() || !dx.saving()) return;
-    if (value < minValue || value > maxValue)
-        dx.failWith(fwstr::ParseRealRange, formatReal(minValue), formatReal(maxValue));
+    if (!range.holds(value))
+        dx.failWithText(IntegerRangeMessage(dx.dialog().context().strings(), range));
+}
+
+void ddvRange(DataExchange& dx, int value, const ValueRange& range) {
+    if (dx.failed() || !dx.saving()) return;
+    if (!range.holds(value))
+        dx.failWithText(IntegerRangeMessage(dx.dialog().context().strings(), range));
+}
+
+void ddvRange(DataExchange& dx, double value, const ValueRange& range) {
+    if (dx.failed() || !dx.saving()) return;
+    if (!range.holds(value))
+        dx.failWithText(NumberRangeMessage(dx.dialog().context().strings(), range));
 }
 
 // --- dialog ----------------------------------------------------------------------------

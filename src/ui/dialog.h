@@ -3,6 +3,7 @@
 // called by the host.
 #pragma once
 #include "resources/templates.h"
+#include "resources/value_range.h"
 #include "ui/context.h"
 #include "ui/host.h"
 
@@ -38,6 +39,8 @@ class DataExchange {
     void fail();
     // Shows the framework's message (with %1 and %2 replaced), then fails.
     void failWith(uint32_t messageId, const std::string& arg1 = {}, const std::string& arg2 = {});
+    // Shows the text, then fails.
+    void failWithText(const std::string& text);
 
   private:
     Dialog& dialog_;
@@ -64,6 +67,10 @@ void ddvMaxChars(DataExchange& dx, const std::string& value, int maxChars);
 void ddvMinMaxInt(DataExchange& dx, int value, int minValue, int maxValue);
 void ddvMinMaxUInt(DataExchange& dx, uint32_t value, uint32_t minValue, uint32_t maxValue);
 void ddvMinMaxDouble(DataExchange& dx, double value, double minValue, double maxValue);
+// The same checks over a rule's range.
+void ddvRange(DataExchange& dx, uint32_t value, const ValueRange& range);
+void ddvRange(DataExchange& dx, int value, const ValueRange& range);
+void ddvRange(DataExchange& dx, double value, const ValueRange& range);
 
 // What a spin bar does to a value outside its range: steps it like any other, or brings it to
 // the nearer end of the range.
