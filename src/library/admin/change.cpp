@@ -177,7 +177,12 @@ bool planQueues(Library& lib, const ChangeRequest& request, const ServerState& c
                 isNew = true;
                 p.structural = true;
             }
-            if (!ReadQueueValues(entry, name, record, why)) return false;
+            // The model is settled: the record holds its printer and alias as the dialogs keep
+            // them ("OTHER" with the alias for a model offered only as another).
+            Document values = entry;
+            values.erase("Printer");
+            values.erase("PrinterAlias");
+            if (!ReadQueueValues(values, name, record, why)) return false;
             if (std::string broken = CheckQueueRecord(svc, record); !broken.empty()) {
                 why = "queue " + shown + ": " + broken;
                 return false;
