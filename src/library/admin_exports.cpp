@@ -311,3 +311,73 @@ uint32_t LNTC_AdminWriteGallery(uint32_t version, const char* dir, LNTC_AdminTex
 }
 
 } // extern "C"
+
+namespace {
+std::string joinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+} // namespace
+
+uint32_t LNTC_AdminDocument(uint32_t version, uint32_t form, const char* queue,
+                            LNTC_AdminText* out, LNTC_AdminText* why) {
+    return withLibrary(version, [&](Library& lib) -> uint32_t {
+        std::string text, reason;
+        const uint32_t rc = lntc::admin::Describe(lib, form, queue, text, reason);
+        give(text, out);
+        give(reason, why);
+        return rc;
+    });
+}
+
+uint32_t LNTC_AdminChange(uint32_t version, const char* text, size_t size, uint32_t flags,
+                          const char* source, LNTC_AdminText* plan, LNTC_AdminText* why) {
+    return withLibrary(version, [&](Library& lib) -> uint32_t {
+        if (text == nullptr && size != 0) return LNTC_E_ARGUMENT;
+        std::vector<std::string> lines;
+        std::string reason;
+        const uint32_t rc = lntc::admin::Change(lib, std::string_view(text ? text : "", size),
+                                                flags, source, lines, reason);
+        give(joinLines(lines), plan);
+        give(reason, why);
+        return rc;
+    });
+}
+
+uint32_t LNTC_AdminHistory(uint32_t version, uint32_t entry, LNTC_AdminText* out,
+                           LNTC_AdminText* why) {
+    return withLibrary(version, [&](Library& lib) -> uint32_t {
+        std::string text, reason;
+        const uint32_t rc = lntc::admin::HistoryText(lib, entry, text, reason);
+        give(text, out);
+        give(reason, why);
+        return rc;
+    });
+}
+
+uint32_t LNTC_AdminRestore(uint32_t version, uint32_t entry, uint32_t flags, LNTC_AdminText* plan,
+                           LNTC_AdminText* why) {
+    return withLibrary(version, [&](Library& lib) -> uint32_t {
+        std::vector<std::string> lines;
+        std::string reason;
+        const uint32_t rc = lntc::admin::Restore(lib, entry, flags, lines, reason);
+        give(joinLines(lines), plan);
+        give(reason, why);
+        return rc;
+    });
+}
+
+uint32_t LNTC_AdminWriteText(uint32_t version, const char* path, const char* text, size_t size,
+                             LNTC_AdminText* why) {
+    return guarded(version, [&]() -> uint32_t {
+        if (path == nullptr || (text == nullptr && size != 0)) return LNTC_E_ARGUMENT;
+        std::string reason;
+        if (lntc::WriteWholeFile(path, std::string_view(text ? text : "", size), 0600,
+                                 lntc::OutputFile::Devices::WriteThrough, reason))
+            return 0;
+        give(reason, why);
+        return LNTC_ADMIN_E_FAILED;
+    });
+}

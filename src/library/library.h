@@ -20,6 +20,9 @@
 namespace lntc {
 
 class ResourceModule;
+namespace admin {
+class History;
+}
 
 class Library : public UiContext {
   public:
@@ -53,6 +56,8 @@ class Library : public UiContext {
 
     // The shared records, their views, the fill and the saves.
     SharedRecords& records() { return records_; }
+    // The account of every change the saves make.
+    admin::History* history() { return history_.get(); }
     // What the subsystems work with.
     Services services() {
         return Services{*this, records_, root_, platform_, product_, media_, logo_};
@@ -77,6 +82,7 @@ class Library : public UiContext {
     TemplateLookup templates_;
     RegistryRoot root_;
     SharedRecords records_;
+    std::unique_ptr<admin::History> history_;
     bool brokerWasRunning_ = false;
     std::string helpFile_ = "LNTC";
     std::shared_ptr<ResourceModule> resourceModule_;

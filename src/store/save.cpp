@@ -12,8 +12,10 @@
 #include "store/records.h"
 #include "store/registry_access.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace lntc {
 
@@ -70,75 +72,112 @@ uint32_t saveField(RegistryRoot& root, const Field& f, const char* key, const vo
 } // namespace
 
 SaveStatus SharedRecords::SaveQueueRecord(QueueRecord& q, bool isNew) {
-    Writable views = writable();
-    if (!views.ok()) return {SaveStatus::NotWritable, views.error};
-    const std::string name(fieldText(q.Name));
-    const int slot = FindQueueSlot(views.slots, isNew ? nullptr : name.c_str());
-    if (slot == kNoSlot) return {isNew ? SaveStatus::NoFreeSlot : SaveStatus::QueueNotFound};
-    // A second slot of one name would hide the first from every reader (a model change whose
-    // deletion failed, or another administrator who saved the queue meanwhile).
-    if (isNew && !name.empty() && FindQueueSlot(views.slots, name.c_str()) != kNoSlot) {
-        services_.product.ztrLogError(
-            err::AlreadyExists, 0, 0, 0,
-            formatMessage(services_.strings.load(str::LogQueueInSlot).c_str(), name.c_str()));
-        return {SaveStatus::AlreadyHasSlot};
-    }
-
-    // The caller's record changes only once the registry holds it.
-    QueueRecord saved = q;
-    const int model = ModelIndexOfQueue(saved);
-    const uint32_t flags = ModelClassFlags(model);
-    ModelModuleName(model, saved.ImageHardware, sizeof saved.ImageHardware);
-    const std::string key = QueueKey(saved);
-    RegistryRoot& root = services_.registry;
-    WriteBatch batch(root);
-    for (const Field& f : kQueueFields) {
-        if (batch.status() == 0 && savedFor(f, flags))
-            batch.note(saveField(root, f, key.c_str(), &saved));
-    }
-    if (uint32_t rc = batch.commit()) return {SaveStatus::RegistryRefused, rc};
-
-    saved.UpdateTime = static_cast<int32_t>(services_.clock.now());
-    q = saved;
-    std::memcpy(&views.slots[slot], &q, sizeof q);
-    if (isNew) views.config->QueueCount++;
-    return {};
+    RecordChanges changes;
+    changes.saved.push_back({q, isNew});
+    SaveStatus status = SaveChanges(changes, "dialogs");
+    if (status.ok()) q = changes.saved.front().record;
+    return status;
 }
 
 SaveStatus SharedRecords::DeleteQueueRecord(const char* name) {
-    // An empty name names no queue, and never the key of them all.
-    if (name == nullptr || *name == '\0') return {SaveStatus::QueueNotFound};
-    Writable views = writable();
-    if (!views.ok()) return {SaveStatus::NotWritable, views.error};
-    const int slot = FindQueueSlot(views.slots, name);
-    if (slot == kNoSlot) return {SaveStatus::QueueNotFound};
-    // The slot goes only with the key: a slot freed over a key that stays would come back
-    // at the next fill, and every process would meanwhile see the queue gone.
-    if (uint32_t rc = DeleteRegistrySubkey(services_.registry, kQueuesKey, name))
-        return {SaveStatus::RegistryRefused, rc};
-    std::memset(&views.slots[slot], 0, sizeof views.slots[slot]);
-    if (views.config->QueueCount > 0) views.config->QueueCount--;
-    return {};
+    RecordChanges changes;
+    changes.deleted.emplace_back(name != nullptr ? name : "");
+    return SaveChanges(changes, "dialogs");
 }
 
 SaveStatus SharedRecords::SaveServerConfig(ServerConfig& c) {
+    RecordChanges changes;
+    changes.config = c;
+    SaveStatus status = SaveChanges(changes, "dialogs");
+    if (status.ok()) c.UpdateTime = changes.config->UpdateTime;
+    return status;
+}
+
+SaveStatus SharedRecords::SaveChanges(RecordChanges& changes, std::string_view source) {
     Writable views = writable();
     if (!views.ok()) return {SaveStatus::NotWritable, views.error};
+
+    // The records as they will be, worked out before anything is written.
+    std::vector<QueueRecord> next(views.slots, views.slots + LNTC_MAX_QUEUES);
+    std::vector<int> touched;
+    int added = 0;
+    for (const std::string& name : changes.deleted) {
+        // An empty name names no queue, and never the key of them all.
+        const int slot = name.empty() ? kNoSlot : FindQueueSlot(next.data(), name.c_str());
+        if (slot == kNoSlot) return {SaveStatus::QueueNotFound};
+        next[slot] = QueueRecord{};
+        touched.push_back(slot);
+        --added;
+    }
+    const int32_t now = static_cast<int32_t>(services_.clock.now());
+    for (RecordChanges::Save& save : changes.saved) {
+        QueueRecord& q = save.record;
+        const std::string name(fieldText(q.Name));
+        const int slot = FindQueueSlot(next.data(), save.isNew ? nullptr : name.c_str());
+        if (slot == kNoSlot)
+            return {save.isNew ? SaveStatus::NoFreeSlot : SaveStatus::QueueNotFound};
+        // A second slot of one name would hide the first from every reader (a model change
+        // whose deletion failed, or another administrator who saved the queue meanwhile).
+        if (save.isNew && !name.empty() && FindQueueSlot(next.data(), name.c_str()) != kNoSlot) {
+            services_.product.ztrLogError(
+                err::AlreadyExists, 0, 0, 0,
+                formatMessage(services_.strings.load(str::LogQueueInSlot).c_str(), name.c_str()));
+            return {SaveStatus::AlreadyHasSlot};
+        }
+        ModelModuleName(ModelIndexOfQueue(q), q.ImageHardware, sizeof q.ImageHardware);
+        q.UpdateTime = now;
+        next[slot] = q;
+        touched.push_back(slot);
+        if (save.isNew) ++added;
+    }
+    ServerConfig nextConfig = *views.config;
+    if (changes.config) {
+        // The slot count and the marker belong to the shared record: queues created or deleted
+        // since the working copy was taken must not be counted back.
+        nextConfig = *changes.config;
+        nextConfig.UpdateTime = now;
+        nextConfig.Magic = LNTC_MAGIC;
+    }
+    nextConfig.QueueCount =
+        static_cast<uint16_t>(std::max(0, views.config->QueueCount + added));
+
     RegistryRoot& root = services_.registry;
     WriteBatch batch(root);
-    for (const Field& f : kConfigFields) {
-        if (batch.status() == 0 && f.savedBy != saves::Never)
-            batch.note(saveField(root, f, subkeyName(f.subkey), &c));
+    // The slot goes only with the key: a slot freed over a key that stays would come back at
+    // the next fill, and every process would meanwhile see the queue gone.
+    for (const std::string& name : changes.deleted) {
+        if (batch.status() == 0)
+            batch.note(DeleteRegistrySubkey(root, kQueuesKey, name.c_str()));
     }
+    for (const RecordChanges::Save& save : changes.saved) {
+        const uint32_t flags = ModelClassFlags(ModelIndexOfQueue(save.record));
+        const std::string key = QueueKey(save.record);
+        for (const Field& f : kQueueFields) {
+            if (batch.status() == 0 && savedFor(f, flags))
+                batch.note(saveField(root, f, key.c_str(), &save.record));
+        }
+    }
+    if (changes.config) {
+        for (const Field& f : kConfigFields) {
+            if (batch.status() == 0 && f.savedBy != saves::Never)
+                batch.note(saveField(root, f, subkeyName(f.subkey), &nextConfig));
+        }
+    }
+    if (changes.alsoWrite && batch.status() == 0) batch.note(changes.alsoWrite(root));
+    if (journal_ != nullptr && batch.status() == 0)
+        batch.note(journal_->record(root, source, *views.config, views.slots, nextConfig,
+                                    next.data()));
     if (uint32_t rc = batch.commit()) return {SaveStatus::RegistryRefused, rc};
-    c.UpdateTime = static_cast<int32_t>(services_.clock.now());
-    // The slot count and the marker belong to the shared record: queues created or deleted
-    // since the working copy was taken must not be counted back.
+
+    for (int slot : touched)
+        std::memcpy(&views.slots[slot], &next[slot], sizeof next[slot]);
     ServerConfig& shared = *views.config;
-    const uint16_t queueCount = shared.QueueCount;
-    std::memcpy(&shared, &c, sizeof c);
-    shared.QueueCount = queueCount;
-    shared.Magic = LNTC_MAGIC;
+    const uint16_t count = static_cast<uint16_t>(std::max(0, shared.QueueCount + added));
+    if (changes.config) {
+        std::memcpy(&shared, &nextConfig, sizeof nextConfig);
+        changes.config->UpdateTime = now;
+    }
+    shared.QueueCount = count;
     return {};
 }
 

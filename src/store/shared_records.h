@@ -6,8 +6,12 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace lntc {
 
@@ -40,6 +44,31 @@ struct SaveStatus {
     Kind kind = Done;
     uint32_t code = 0; // the platform's error with RegistryRefused and NotWritable
     bool ok() const { return kind == Done; }
+};
+
+// A set of changes that land together: one registry batch, then one update of the slots.
+struct RecordChanges {
+    struct Save {
+        QueueRecord record;
+        bool isNew = false;
+    };
+    std::vector<std::string> deleted;   // queues whose keys and slots go first
+    std::vector<Save> saved;            // then these, a new one in the first free slot
+    std::optional<ServerConfig> config; // the general and font values, when they change
+    // Further writes that belong to the change, made in its batch (the ODR name's value).
+    std::function<uint32_t(RegistryRoot&)> alsoWrite;
+};
+
+// Told of every change inside its registry batch, so that its account lands with it or not at
+// all. source says what made the change ("dialogs", "apply FILE").
+class ChangeJournal {
+  public:
+    virtual ~ChangeJournal() = default;
+    // The records as they are and as they will be once the batch lands. 0 lets the change go
+    // on; any other code rolls it back.
+    virtual uint32_t record(RegistryRoot& root, std::string_view source,
+                            const ServerConfig& before, const QueueRecord* beforeSlots,
+                            const ServerConfig& after, const QueueRecord* afterSlots) = 0;
 };
 
 class SharedRecords {
@@ -82,6 +111,13 @@ class SharedRecords {
     // Writes the general and font values in one batch and, once the registry has taken them,
     // stamps the record and copies it over the shared one (keeping its QueueCount).
     SaveStatus SaveServerConfig(ServerConfig& config);
+    // Every change of the set or none: the slots each needs are found first, then the registry
+    // takes them all in one batch with the journal's account, then the slots are updated. On
+    // Done the saved records carry their time stamps and module names. The three saves above
+    // are sets of one, made by the dialogs.
+    SaveStatus SaveChanges(RecordChanges& changes, std::string_view source);
+    // The journal every change is told to (none by default); it must outlive the records.
+    void setJournal(ChangeJournal* journal) { journal_ = journal; }
     // Sets (retain) or clears the queue's retain-files bit in shared memory only, with a new
     // time stamp. 0, LNTC_E_NO_QUEUE, or LNTC_E_SECTION when no view can be mapped.
     uint32_t RetainFiles(const char* name, bool retain);
@@ -116,6 +152,7 @@ class SharedRecords {
     SectionView<ServerConfig> runConfig_;
     SectionView<QueueRecord> runQueues_;
     uint32_t initStatus_ = 0;
+    ChangeJournal* journal_ = nullptr;
     // How long an attaching process waits for another one's first fill: after the first
     // period it says so in the log, after the second it gives up.
     std::chrono::milliseconds fillWait_{10000};

@@ -100,10 +100,8 @@ TEST(Document, RecordsComeBackFromTheirYaml) {
         setField(s.config.Fonts[2], text);
         const std::string yaml = YamlText(ServerDocument(s, Form::Dump));
         const Document doc = parsed(yaml);
-        QueueRecord q{};
-        q.UpdateTime = s.queues[0].UpdateTime;
-        setField(q.Name, "LASER_A");
-        setField(q.ImageHardware, "HPLJ4");
+        QueueRecord q = s.queues[0];
+        std::memset(q.Description, 0, sizeof q.Description);
         ServerConfig c = s.config;
         std::memset(c.TempFilesDir, 0, sizeof c.TempFilesDir);
         std::memset(c.Fonts, 0, sizeof c.Fonts);

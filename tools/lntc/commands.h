@@ -18,6 +18,14 @@ int cmdKill(const Args& args);
 int cmdHold(const Args& args);
 int cmdReg(const Args& args);
 int cmdDemoSetup(const Args& args);
+int cmdQueue(const Args& args);
+int cmdDump(const Args& args);
+int cmdApply(const Args& args);
+int cmdHistory(const Args& args);
+int cmdRestore(const Args& args);
+// Which machine root the records shown come from: a header line, on standard error when
+// standard output carries JSON.
+void sayRoot(bool json);
 
 // Exit codes: 0 done, 1 failed, 2 bad usage.
 int usageError(const char* message);

@@ -55,6 +55,11 @@ int main(int argc, char** argv) {
         if (command == "orientation") return tool::cmdOrientation(args);
         if (command == "ldpx") return tool::cmdLdpx(args);
         if (command == "paper") return tool::cmdPaper(args);
+        if (command == "queue") return tool::cmdQueue(args);
+        if (command == "dump") return tool::cmdDump(args);
+        if (command == "apply") return tool::cmdApply(args);
+        if (command == "history") return tool::cmdHistory(args);
+        if (command == "restore") return tool::cmdRestore(args);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "lntc: %s\n", tool::printable(e.what()).c_str());
         return 1;

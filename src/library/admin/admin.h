@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace lntc {
 
@@ -36,6 +38,17 @@ uint32_t DemoSetup(Library& lib, const std::string& root, const std::string& sha
 // The configuration run on a started library: the shared records set up, the logo closed, the
 // main dialog. RunConfiguration's result, or -1 (said why) when the records cannot be set up.
 int RunConfigurationOnce(Library& lib, const Say& say);
+
+// The configuration: form is LNTC_ADMIN_DOC_*; queue names one queue, or is null for all.
+uint32_t Describe(Library& lib, uint32_t form, const char* queue, std::string& out,
+                  std::string& why);
+// A document (YAML or JSON) applied with LNTC_ADMIN_CHANGE_* flags; the plan either way.
+uint32_t Change(Library& lib, std::string_view text, uint32_t flags, const char* source,
+                std::vector<std::string>& plan, std::string& why);
+// The last entries (entry 0) or one, as JSON.
+uint32_t HistoryText(Library& lib, uint32_t entry, std::string& out, std::string& why);
+uint32_t Restore(Library& lib, uint32_t entry, uint32_t flags, std::vector<std::string>& plan,
+                 std::string& why);
 
 } // namespace admin
 } // namespace lntc

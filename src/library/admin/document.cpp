@@ -2,6 +2,7 @@
 
 #include "platform/printable.h"
 #include "store/fields.h"
+#include "store/models.h"
 #include "store/records.h"
 
 #include <charconv>
@@ -423,8 +424,11 @@ class Reader {
 Document QueueDocument(const QueueRecord& q, Form form) {
     Json out = Json::object();
     if (form == Form::Show) out["Name"] = std::string(fieldText(q.Name));
+    const uint32_t flags = ModelClassFlags(ModelIndexOfQueue(q));
     for (const Field& f : kQueueFields) {
         if (neverShown(f, true) || (form == Form::Dump && showOnly(f, true))) continue;
+        // What the model does not keep reads back as its default in every other process.
+        if (form == Form::Dump && !savedFor(f, flags)) continue;
         if (f.place.offset == offsetof(QueueRecord, Name)) continue; // first, above
         out[f.name] = valueJson(f, &q, true);
     }
@@ -462,6 +466,14 @@ bool ReadQueueValues(const Document& entry, const std::string& queueName, QueueR
         const Field* f = findField(kQueueFields, key);
         if (f == nullptr) return reader.fail(key, "no such field");
         if (!reader.value(*f, key, value, &work, true)) return false;
+    }
+    // A value the model does not keep would be lost at the next fill: only the one the queue
+    // holds (as a show of it gives) is taken.
+    const uint32_t flags = ModelClassFlags(ModelIndexOfQueue(work));
+    for (const auto& [key, value] : entry.items()) {
+        const Field& f = *findField(kQueueFields, key);
+        if (!savedFor(f, flags) && valueJson(f, &work, true) != valueJson(f, &q, true))
+            return reader.fail(key, "not kept for a queue of this printer model");
     }
     q = work;
     return true;

@@ -16,7 +16,7 @@
 extern "C" {
 #endif
 
-#define LNTC_ADMIN_VERSION 4001u
+#define LNTC_ADMIN_VERSION 4002u
 
 /* Beyond lntc.h's statuses. */
 #define LNTC_ADMIN_NO_MORE_ITEMS 259u    /* an index past the last item */
@@ -137,6 +137,45 @@ LNTC_API uint32_t LNTC_AdminConfigure(uint32_t version, const LNTC_AdminRun* run
  * each. */
 LNTC_API uint32_t LNTC_AdminWriteGallery(uint32_t version, const char* dir, LNTC_AdminText* written,
                                          LNTC_AdminText* failed);
+
+/* The configuration of this server as a document (the registry's names, enumerations by
+ * keyword): LNTC_ADMIN_DOC_SHOW with the values the library fills and the status of the set-up,
+ * LNTC_ADMIN_DOC_DUMP only what can be applied, LNTC_ADMIN_DOC_LIST one row per queue; JSON, or
+ * YAML with LNTC_ADMIN_DOC_YAML. queue names one queue (SHOW and DUMP), NULL all.
+ * LNTC_E_NO_QUEUE for a queue not configured, LNTC_ADMIN_E_FAILED with why. */
+#define LNTC_ADMIN_DOC_SHOW 0u
+#define LNTC_ADMIN_DOC_DUMP 1u
+#define LNTC_ADMIN_DOC_LIST 2u
+#define LNTC_ADMIN_DOC_YAML 0x100u
+LNTC_API uint32_t LNTC_AdminDocument(uint32_t version, uint32_t form, const char* queue,
+                                     LNTC_AdminText* out, LNTC_AdminText* why);
+
+/* Makes the configuration what the document (YAML or JSON, in the dump's form) says of it:
+ * parts and queues it leaves out stay, a queue given as null is deleted. The whole change is
+ * held to the dialogs' rules and lands in one registry batch and one update of the shared
+ * records, recorded in the history under source; or nothing changes. plan gets its lines, one
+ * a line (empty: nothing to change). 0 when applied, planned or nothing to do;
+ * LNTC_ADMIN_E_FAILED with why. */
+#define LNTC_ADMIN_CHANGE_DRY_RUN 1u     /* plan only */
+#define LNTC_ADMIN_CHANGE_PRUNE 2u       /* queues the document leaves out are deleted */
+#define LNTC_ADMIN_CHANGE_NEW_QUEUES 4u  /* every queue named must be new */
+#define LNTC_ADMIN_CHANGE_HELD_QUEUES 8u /* every queue named must be configured */
+LNTC_API uint32_t LNTC_AdminChange(uint32_t version, const char* text, size_t size, uint32_t flags,
+                                   const char* source, LNTC_AdminText* plan, LNTC_AdminText* why);
+
+/* The history of committed changes as JSON: entry 0 the last 50, newest first (Number, Time,
+ * User, Source, Changes), else that entry. LNTC_ADMIN_E_FAILED with why. */
+LNTC_API uint32_t LNTC_AdminHistory(uint32_t version, uint32_t entry, LNTC_AdminText* out,
+                                    LNTC_AdminText* why);
+/* The configuration as it was after the entry's change, applied as LNTC_AdminChange does (with
+ * LNTC_ADMIN_CHANGE_DRY_RUN, planned only), itself recorded. */
+LNTC_API uint32_t LNTC_AdminRestore(uint32_t version, uint32_t entry, uint32_t flags,
+                                    LNTC_AdminText* plan, LNTC_AdminText* why);
+
+/* text written whole to the file at path (mode 0600 when new; a device or pipe directly), or
+ * LNTC_ADMIN_E_FAILED with why. */
+LNTC_API uint32_t LNTC_AdminWriteText(uint32_t version, const char* path, const char* text,
+                                      size_t size, LNTC_AdminText* why);
 
 #ifdef __cplusplus
 } /* extern "C" */
