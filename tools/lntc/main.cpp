@@ -154,7 +154,7 @@ void printSummary(std::FILE* out) {
         printParagraph(out, firstSentence(c.help), "      ");
     }
     std::fputs("Options:\n"
-               "  --root DIR    the machine root (before LNT_ROOT; default: see lntc(1))\n"
+               "  --root DIR    the machine root, over LNT_ROOT (the default: see lntc(1))\n"
                "  --help, -h    this summary; lntc COMMAND --help explains a command\n"
                "  --version     the version of lntc\n",
                out);
