@@ -206,6 +206,13 @@ TEST_F(Tool, RegistryFromStandardInputAndTheLogsLastLines) {
     file("log/error.log", "one\ntwo\nthree\n");
     EXPECT_EQ(said(run({"log", "-n", "2"})), "0 two\nthree\n");
     EXPECT_EQ(said(run({"log", "-n", "1000000"})), "0 one\ntwo\nthree\n");
+    // Followed until interrupted, which ends it as any program.
+    ChildProcess follower(kTool, {"log", "-f", "-n", "1"}, env());
+    EXPECT_EQ(follower.readLine().value_or(""), "three");
+    std::ofstream(root.path() + "/log/error.log", std::ios::app) << "four\n";
+    EXPECT_EQ(follower.readLine().value_or(""), "four");
+    kill(follower.pid(), SIGINT);
+    EXPECT_TRUE(WIFSIGNALED(follower.wait()));
 }
 
 TEST_F(Tool, FindAndKillByImageName) {
