@@ -7,6 +7,7 @@
 #include "library/production.h"
 #include "logo/logo.h"
 #include "platform/display.h"
+#include "platform/platform.h"
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_modules.h"
 #include "platform/printable.h"
@@ -307,6 +308,44 @@ uint32_t LNTC_AdminWriteGallery(uint32_t version, const char* dir, LNTC_AdminTex
         give(paths, written);
         give(failures, failed);
         return status;
+    });
+}
+
+uint32_t LNTC_AdminStart(uint32_t version, const char* root, LNTC_AdminText* why) {
+    return guarded(version, [&]() -> uint32_t {
+        if (why == nullptr || (root != nullptr && *root == '\0')) return LNTC_E_ARGUMENT;
+        *why = LNTC_AdminText{};
+        std::string lines;
+        const uint32_t status = lntc::StartDeferredLibrary(
+            nullptr, [&](const std::string& line) { lines += line + "\n"; },
+            root != nullptr ? root : "");
+        give(lines, why);
+        return status;
+    });
+}
+
+uint32_t LNTC_AdminMachineRoot(uint32_t version, LNTC_AdminText* root) {
+    return guarded(version, [&]() -> uint32_t {
+        if (root == nullptr) return LNTC_E_ARGUMENT;
+        const lntc::ProductionLibrary* production = lntc::ProductionInstance();
+        give(production != nullptr ? production->root() : lntc::defaultMachineRoot(), root);
+        return 0;
+    });
+}
+
+uint32_t LNTC_AdminModelKey(uint32_t version, uint32_t index, const char** key) {
+    return guarded(version, [&]() -> uint32_t {
+        if (key == nullptr) return LNTC_E_ARGUMENT;
+        return lntc::admin::ModelKey(index, *key);
+    });
+}
+
+uint32_t LNTC_AdminHeldElsewhere(uint32_t version, int32_t* held) {
+    return withLibrary(version, [&](Library& lib) -> uint32_t {
+        if (held == nullptr) return LNTC_E_ARGUMENT;
+        if (!lib.records().attached()) return LNTC_E_SECTION;
+        *held = lib.records().heldElsewhere() ? 1 : 0;
+        return 0;
     });
 }
 

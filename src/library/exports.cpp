@@ -32,10 +32,11 @@ struct Instance {
 
 Instance* g_instance = nullptr;
 
-uint32_t start(lntc::Host* host, const std::function<void(const std::string&)>& say) {
+uint32_t start(lntc::Host* host, const std::function<void(const std::string&)>& say,
+               const std::string& root = "") {
     try {
-        g_instance->production =
-            std::make_unique<lntc::ProductionLibrary>(lntc::defaultMachineRoot());
+        g_instance->production = std::make_unique<lntc::ProductionLibrary>(
+            root.empty() ? lntc::defaultMachineRoot() : root);
         // Before the load, so that nothing goes to another host.
         if (host != nullptr) g_instance->production->library().setHost(*host);
         g_instance->loadStatus = lntc::LoadLibrary(g_instance->production->library());
@@ -110,9 +111,10 @@ bool LoadIsDeferred() {
     return g_instance != nullptr && g_instance->deferred;
 }
 
-uint32_t StartDeferredLibrary(Host* host, const std::function<void(const std::string&)>& say) {
+uint32_t StartDeferredLibrary(Host* host, const std::function<void(const std::string&)>& say,
+                              const std::string& root) {
     if (!LoadIsDeferred() || g_instance->production) return LNTC_E_ARGUMENT;
-    return start(host, say);
+    return start(host, say, root);
 }
 
 void StopDeferredLibrary() {

@@ -16,8 +16,10 @@ Library* LoadedLibrary();
 ProductionLibrary* ProductionInstance();
 
 // In a program that deferred the load: starts the instance with host (nullptr: the display
-// host), saying why it could not. 0, or the load's status.
-uint32_t StartDeferredLibrary(Host* host, const std::function<void(const std::string&)>& say);
+// host) on root (empty: the default machine root), saying why it could not. 0, or the load's
+// status.
+uint32_t StartDeferredLibrary(Host* host, const std::function<void(const std::string&)>& say,
+                              const std::string& root = "");
 // Unloads and ends what StartDeferredLibrary started; the program's run is over.
 void StopDeferredLibrary();
 bool LoadIsDeferred();

@@ -33,7 +33,20 @@ struct Platform {
 };
 
 // The machine root of this process, as the backend places it. POSIX: LNT_ROOT when set, else
-// $XDG_DATA_HOME/lintora (~/.local/share/lintora), or /var/lib/lintora for root.
+// /var/lib/lintora for root and for a member of the group lintora who may enter it, else
+// $XDG_DATA_HOME/lintora (~/.local/share/lintora).
 std::string defaultMachineRoot();
+
+// What the POSIX choice depends on, and the choice.
+struct MachineRootFacts {
+    const char* lntRoot = nullptr;
+    bool superuser = false;
+    bool systemRootShared = false; // a member of its group, and it may be entered
+    const char* xdgDataHome = nullptr;
+    const char* home = nullptr;
+};
+inline constexpr const char* kSystemMachineRoot = "/var/lib/lintora";
+inline constexpr const char* kSystemGroup = "lintora";
+std::string chooseMachineRoot(const MachineRootFacts& facts);
 
 } // namespace lntc

@@ -41,6 +41,10 @@ class Section {
     // the filler is alive but did not finish within the timeout.
     virtual FillState waitFilled(std::chrono::milliseconds timeout) = 0;
     virtual void markFilled() = 0;
+
+    // Whether another handle (another process) holds the unit open too. A backend that cannot
+    // tell says true, so that nobody is told their change is about to vanish when it is not.
+    virtual bool heldElsewhere() { return true; }
 };
 
 // A mapped view of one part, unmapped when it goes.

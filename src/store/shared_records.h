@@ -86,6 +86,9 @@ class SharedRecords {
     // Whether this process holds the sections (its set-up got that far).
     bool attached() const { return sections_ != nullptr; }
     uint32_t initStatus() const { return initStatus_; }
+    // Whether another process holds the sections too, so that what is written only there
+    // outlives this one. False while this process holds none.
+    bool heldElsewhere() const { return sections_ != nullptr && sections_->heldElsewhere(); }
     // Unload: logs a marker another module destroyed, then lets go of views and sections.
     void release();
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <utility>
@@ -105,12 +106,17 @@ TEST_F(InstalledTree, ManualPagesAndCompletionCoverThePrograms) {
     std::string script = "_init_completion() { words=(\"${COMP_WORDS[@]}\"); cword=$COMP_CWORD; "
                          "cur=${words[cword]}; prev=${words[cword-1]}; }; source '" +
                          at(LNTC_INSTALL_DATADIR "/bash-completion/completions/lntc") + "'; ";
-    for (const char* words : {"lntc re", "lntc reg export --", "lntc retain Q ''"})
+    for (const char* words :
+         {"lntc re", "lntc reg export --", "lntc retain Q ''", "lntc --root / ldpx HP_LASERJET_4"})
         script += std::string("COMP_WORDS=(") + words +
                   "); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); " +
                   "COMPREPLY=(); _lntc; echo \"${COMPREPLY[*]}\"; ";
-    RunResult r = runProgram("/bin/bash", {"-c", script}, {});
-    EXPECT_EQ(r.out, "retain reg\n--regedit4 --v5\n0 1\n") << r.err;
+    // The candidates come from the installed lntc.
+    RunResult r =
+        runProgram("/bin/bash", {"-c", script}, {{"PATH", bin() + ":" + std::getenv("PATH")}});
+    EXPECT_EQ(r.out, "retain reg restore\n--regedit4 --v5\n0 1\n"
+                     "HP_LASERJET_4M HP_LASERJET_4MPLUS HP_LASERJET_4MV HP_LASERJET_4SIMX\n")
+        << r.err;
 }
 
 } // namespace

@@ -87,10 +87,10 @@ TEST_F(Tool, CommandsAnswerWhatTheLibraryAndTheStoreSay) {
                                                 "\"TimeFormat\"=dword:xyz\n");
     // clang-format off
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"show"}, "0 General configuration\n  Magic                  0x56981342\n"},
+        {{"show"}, "0 Machine root " + root.path() + "\n\nGeneral configuration\n  Magic                  0x56981342\n"},
         {{"demo-setup"}, "0 demo installation already present under " + root.path() + "\n"},
         {{"postscript", "POSTSCRIPT_GEN"}, "0 POSTSCRIPT_GEN: PostScript (8)\n"},
-        {{"postscript", "Q\x1b[2J"}, "1 lntc: no queue named 'Q\\x1b[2J'\n"},
+        {{"postscript", "Q\x1b[2J"}, "3 lntc: no queue named 'Q\\x1b[2J'\n"},
         {{"retain", "NOPE", "1"}, "1 lntc: queue 'NOPE': 0xCF190002 (no such queue)\n"},
         {{"paper", "46"}, "0 46 B4_L 14.3 x 10.1 in\n"},
         {{"orientation", "RICOH_MAIL", "letter"}, "0 letter on RICOH_MAIL: 1 (landscape)\n"},
@@ -99,14 +99,120 @@ TEST_F(Tool, CommandsAnswerWhatTheLibraryAndTheStoreSay) {
         {{"reg", "import", hive}, "1 lntc: '" + hive + "': line 2: unsupported hive 'HKEY_\\x1b]0;owned\\x07'; only "
                                   "HKEY_LOCAL_MACHINE can be imported\n"},
         {{"reg", "export", "HKLM\\No\x9b"}, "1 lntc: 'HKLM\\No\\x9b': The system cannot find the file specified.\n"},
-        {{"frob\x07"}, "2 lntc: unknown command 'frob\\x07'\nusage: lntc COMMAND [ARGS]\n"},
-        {{"retain", "ACCOUNTS_LJ", "yes"}, "2 lntc: usage: lntc retain QUEUE 0|1\n"},
+        {{"frob\x07"}, "2 lntc: unknown command 'frob\\x07'\nusage: lntc [--root DIR] COMMAND [ARGS]\n"},
+        {{"retain", "ACCOUNTS_LJ", "yes"}, "2 usage: lntc retain QUEUE 0|1\n"},
     };
     // clang-format on
     const std::string before = exportAll();
     for (const auto& [args, expected] : cases)
         EXPECT_EQ(said(run(args)).substr(0, expected.size()), expected);
     EXPECT_EQ(exportAll(), before);
+}
+
+// Each command explains itself and names all its options; what a script tests answers through
+// the exit status, with messages on standard error only.
+TEST_F(Tool, HelpVersionUsageAndExitStatusesAsScriptsExpectThem) {
+    // clang-format off
+    const std::pair<const char*, const char*> usages[] = {
+        {"show", "show [--json]"}, {"retain", "retain QUEUE 0|1"},
+        {"postscript", "postscript QUEUE"}, {"kanji-fonts", "kanji-fonts [--clear]"},
+        {"find", "find NAME"}, {"kill", "kill NAME"}, {"hold", "hold"},
+        {"reg", "reg import FILE|-\n       lntc reg export [--regedit4|--v5] KEY [FILE]"},
+        {"media", "media [--json]"}, {"orientation", "orientation QUEUE PAPER"},
+        {"ldpx", "ldpx MODEL [--json]"}, {"paper", "paper NAME|ID"},
+        {"demo-setup", "demo-setup [--force]"}, {"log", "log [-f] [-n N]"}};
+    const struct { std::vector<std::string> args; int code; std::string out, err; } cases[] = {
+        {{"--version"}, 0, "lntc " LNTC_VERSION "\n", ""},
+        {{"show", "--frob"}, 2, "", "lntc: show takes only --json\nusage: lntc show [--json]\n"},
+        {{"--root"}, 2, "", "lntc: --root needs a folder\nusage: lntc [--root DIR]"},
+        {{"find", "nosuchimage"}, 1, "", "lntc: no process named 'nosuchimage'\n"},
+        {{"kill", "nosuchimage"}, 1, "", "lntc: no process named 'nosuchimage' was stopped\n"},
+        {{"postscript", "PLANS_E"}, 1, "PLANS_E: not PostScript (0)\n", ""},
+        {{"postscript"}, 2, "", "usage: lntc postscript QUEUE\n"},
+        {{"postscript", "NOPE"}, 3, "", "lntc: no queue named 'NOPE'\n"},
+        {{"retain", "ACCOUNTS_LJ", "1"}, 1, "ACCOUNTS_LJ: retain files on (PrintDest 3)\n",
+         "lntc: no other process holds the configuration: the change ends with this command"},
+        {{"log", "-n", "1000001"}, 2, "", "lntc: -n takes a number of lines from 0 to 1000000\n"},
+        {{"complete", "options", "reg"}, 0, "--regedit4\n--v5\n", ""},
+        {{"complete", "models"}, 0, "OTHER\nHP_LASERJET_4M\n", ""},
+        {{"complete", "papers"}, 0, "A_HALF\nA_HALF_L\n", ""},
+    };
+    // clang-format on
+    for (const auto& [command, usage] : usages) {
+        const std::string expected = std::string("usage: lntc ") + usage + "\n";
+        RunResult r = run({command, "--help"});
+        EXPECT_EQ(std::to_string(r.exitCode) + r.err + r.out.substr(0, expected.size()),
+                  "0" + expected);
+    }
+    for (const auto& c : cases) {
+        RunResult r = run(c.args);
+        EXPECT_EQ(std::to_string(r.exitCode) + "|" + r.out.substr(0, c.out.size()) + "|" +
+                      r.err.substr(0, c.err.size()),
+                  std::to_string(c.code) + "|" + c.out + "|" + c.err)
+            << c.args[0];
+        EXPECT_TRUE((!c.out.empty() || r.out.empty()) && (!c.err.empty() || r.err.empty()))
+            << c.args[0] << r.out << r.err;
+    }
+    if (std::filesystem::exists(kConfig))
+        EXPECT_EQ(said(runProgram(kConfig, {"--version"}, env())),
+                  "0 lntc-config " LNTC_VERSION "\n");
+}
+
+// Help, the version and a wrong call start nothing: no machine root is made or filled. --root
+// wins over LNT_ROOT, and the queues it holds are completed.
+TEST_F(Tool, OnlyAGoodCallStartsTheLibraryOnTheRootItNames) {
+    const std::string empty = root.path() + "/empty", absent = root.path() + "/absent";
+    std::filesystem::create_directory(empty);
+    std::string codes;
+    for (const std::string& at : {empty, absent})
+        for (const std::vector<std::string>& args :
+             std::vector<std::vector<std::string>>{{"--help"},
+                                                   {"show", "--help"},
+                                                   {"--version"},
+                                                   {"show", "x"},
+                                                   {"frob"},
+                                                   {"--root"},
+                                                   {"complete", "queues"}})
+            codes += std::to_string(run(args, at).exitCode);
+    EXPECT_EQ(codes, "00022200002220");
+    EXPECT_TRUE(std::filesystem::is_empty(empty));
+    EXPECT_FALSE(std::filesystem::exists(absent));
+    RunResult r = runProgram(kTool, {"--root", root.path(), "show", "--json"}, env(absent));
+    EXPECT_EQ(std::to_string(r.exitCode) + r.err +
+                  std::to_string(Json::parse(r.out)["queues"].size()),
+              "0lntc: machine root " + root.path() + "\n4");
+    EXPECT_FALSE(std::filesystem::exists(absent));
+    EXPECT_EQ(said(runProgram(kTool, {"--root=" + root.path(), "complete", "queues"}, env(absent))),
+              "0 ACCOUNTS_LJ\nPLANS_E\nPOSTSCRIPT_GEN\nRICOH_MAIL\n");
+}
+
+// A registry file from a pipe, bounded as files are (at 16 MiB, and one past); the log's last
+// lines, bounded the same way.
+TEST_F(Tool, RegistryFromStandardInputAndTheLogsLastLines) {
+    const std::string reg =
+        "REGEDIT4\n\n[" + kProductKey + "\\General]\n\"QueueDepth\"=dword:00000007\n";
+    EXPECT_EQ(said(runProgram(kTool, {"reg", "import", "-"}, env(), reg)),
+              "0 imported standard input\n");
+    EXPECT_NE(
+        run({"reg", "export", kProductKey + "\\General"}).out.find("\"QueueDepth\"=dword:00000007"),
+        std::string::npos);
+    const size_t limit = size_t{16} << 20;
+    EXPECT_EQ(said(runProgram(kTool, {"reg", "import", "-"}, env(), std::string(limit, 'x')))
+                  .substr(0, 30),
+              "1 lntc: standard input: line 1");
+    EXPECT_EQ(said(runProgram(kTool, {"reg", "import", "-"}, env(), std::string(limit + 1, 'x'))),
+              "1 lntc: standard input is larger than 16 MiB; nothing was imported\n");
+    std::filesystem::create_directories(root.path() + "/log");
+    file("log/error.log", "one\ntwo\nthree\n");
+    EXPECT_EQ(said(run({"log", "-n", "2"})), "0 two\nthree\n");
+    EXPECT_EQ(said(run({"log", "-n", "1000000"})), "0 one\ntwo\nthree\n");
+    // Followed until interrupted, which ends it as any program.
+    ChildProcess follower(kTool, {"log", "-f", "-n", "1"}, env());
+    EXPECT_EQ(follower.readLine().value_or(""), "three");
+    std::ofstream(root.path() + "/log/error.log", std::ios::app) << "four\n";
+    EXPECT_EQ(follower.readLine().value_or(""), "four");
+    kill(follower.pid(), SIGINT);
+    EXPECT_TRUE(WIFSIGNALED(follower.wait()));
 }
 
 TEST_F(Tool, FindAndKillByImageName) {
@@ -140,9 +246,11 @@ TEST_F(Tool, RetainIsSeenWhileHeldAndCommandsWorkWithAWarningWhenTheOdrDoesNotAn
     EXPECT_TRUE(exitedWith(holder.wait(), 0));
     // With the last holder gone the next fill comes from the store again.
     RunResult r = run({"show", "--json"});
-    EXPECT_EQ(r.err + Json::parse(r.out)["queues"][0]["PrintDest"].dump(),
-              "lntc: warning: 0x9C00001A (the ODR does not answer): the configuration was filled "
-              "without the ODR's system defaults\n1");
+    EXPECT_EQ(
+        r.err + Json::parse(r.out)["queues"][0]["PrintDest"].dump(),
+        "lntc: machine root " + root.path() +
+            "\nlntc: warning: 0x9C00001A (the ODR does not answer): the configuration was filled "
+            "without the ODR's system defaults\n1");
 }
 
 TEST_F(Tool, AReadOnlyOrDamagedRegistryIsReadButNeverWritten) {

@@ -72,6 +72,24 @@ TEST(PosixEnvironment, LanguageOfTheLocaleServerNameAndMachineRootFallBack) {
     EXPECT_TRUE(test::exitedWith(child.join(), 0)) << "see the child's failures above";
 }
 
+// LNT_ROOT first; the system root for root and for a member of its group who may enter it (a
+// member must not silently get an empty root of their own); else the user's own.
+TEST(PosixPlatform, MachineRootChoice) {
+    const struct {
+        MachineRootFacts facts;
+        const char* root;
+    } cases[] = {
+        {{"/r", true, true, "/x", "/h"}, "/r"},
+        {{"", true, false, "/x", "/h"}, "/var/lib/lintora"},
+        {{nullptr, false, true, "/x", "/h"}, "/var/lib/lintora"},
+        {{nullptr, false, false, "/x", "/h"}, "/x/lintora"},
+        {{nullptr, false, false, "x", "/h"}, "/h/.local/share/lintora"},
+        {{nullptr, false, false, nullptr, nullptr}, "/tmp/.local/share/lintora"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(chooseMachineRoot(c.facts), c.root);
+}
+
 // Finding and killing children by image name runs in the tool's tests; here the list's order,
 // what cannot be killed and the services database.
 TEST(PosixProcesses, ListsThisProgramInPidOrderAndRefusesBogusPidsAndServicesHaveHostOrder) {

@@ -27,6 +27,7 @@ constexpr int kOk = 0, kNotOk = 1, kFailed = 2;
 void usage(std::FILE* out) {
     std::fputs("usage: lntc-config [--vnc [PORT] | --script FILE|- [--transcript OUT.json] | "
                "--gallery DIR]\n"
+               "       lntc-config --help | --version\n"
                "Without an option, the configuration runs on this display (DISPLAY or "
                "WAYLAND_DISPLAY).\n"
                "  --vnc [PORT]      the configuration served over VNC (default port 5900)\n"
@@ -122,6 +123,10 @@ int main(int argc, char** argv) {
         if (args.empty()) return configure(LNTC_AdminRun{});
         if (args[0] == "--help" || args[0] == "-h") {
             usage(stdout);
+            return 0;
+        }
+        if (args.size() == 1 && args[0] == "--version") {
+            std::printf("lntc-config %s\n", LNTC_TOOL_VERSION);
             return 0;
         }
         if (args.size() == 2 && args[0] == "--gallery") return gallery(args[1]);

@@ -31,6 +31,7 @@ int failedWith(const std::string& command, uint32_t status, LNTC_AdminText& why)
 
 bool documentOf(uint32_t form, const char* queue, std::string& out, const std::string& command,
                 int& exit) {
+    startLibrary();
     LNTC_AdminText text{}, why{};
     const uint32_t rc = LNTC_AdminDocument(LNTC_ADMIN_VERSION, form, queue, &text, &why);
     out = take(text);
@@ -75,6 +76,7 @@ enum class Plan { Apply, DryRun, DryRunExitCode };
 // Sends a change to the library and tells what it came to; the exit status says it too.
 int change(const std::string& command, const std::string& document, uint32_t flags, Plan plan,
            const std::string& source) {
+    startLibrary();
     if (plan != Plan::Apply) flags |= LNTC_ADMIN_CHANGE_DRY_RUN;
     LNTC_AdminText lines{}, why{};
     const uint32_t rc = LNTC_AdminChange(LNTC_ADMIN_VERSION, document.data(), document.size(),
@@ -170,11 +172,11 @@ std::string padded(const std::string& text, size_t width) {
 int queueList(const Args& args) {
     Parsed p;
     if (!parse("queue list", args, p, {"--json"}) || !p.rest.empty())
-        return usageError("usage: lntc queue list [--json]");
+        return usageError();
     std::string text;
     int exit = 0;
     if (!documentOf(LNTC_ADMIN_DOC_LIST, nullptr, text, "queue list", exit)) return exit;
-    sayRoot(p.json);
+    sayMachineRoot(p.json);
     if (p.json) {
         std::fputs(text.c_str(), stdout);
         return 0;
@@ -206,7 +208,7 @@ int queueList(const Args& args) {
 int queueShow(const Args& args) {
     Parsed p;
     if (!parse("queue show", args, p, {"--json"}) || p.rest.size() != 1)
-        return usageError("usage: lntc queue show NAME [--json]");
+        return usageError();
     std::string text;
     int exit = 0;
     const uint32_t form = LNTC_ADMIN_DOC_SHOW | (p.json ? 0 : LNTC_ADMIN_DOC_YAML);
@@ -218,11 +220,9 @@ int queueShow(const Args& args) {
 
 int queueAdd(const Args& args) {
     Parsed p;
-    const char* usage = "usage: lntc queue add NAME --model PRINTER [--description TEXT] "
-                        "[--address A.B.C.D] [--dry-run] [VALUE=DATA...]";
     if (!parse("queue add", args, p, {"--model", "--description", "--address", "--dry-run"}) ||
         p.rest.empty() || p.model.empty())
-        return usageError(usage);
+        return usageError();
     const std::string name = p.rest[0];
     Json entry = Json::object();
     entry["Printer"] = p.model;
@@ -232,8 +232,7 @@ int queueAdd(const Args& args) {
     if (!p.address.empty()) {
         const std::string port = entry.value("DeviceName", "");
         if (port.empty() || entry.value("Connectivity", "") != "TCP_DIRECT")
-            return usageError("lntc queue add: --address needs Connectivity=TCP_DIRECT and "
-                              "DeviceName=PORT");
+            return usageError("--address needs Connectivity=TCP_DIRECT and DeviceName=PORT");
         doc["Hosts"] = {{port, p.address}};
     }
     return change("queue add", doc.dump(), LNTC_ADMIN_CHANGE_NEW_QUEUES,
@@ -242,11 +241,9 @@ int queueAdd(const Args& args) {
 
 int queueSet(const Args& args) {
     Parsed p;
-    const char* usage =
-        "usage: lntc queue set NAME [--address A.B.C.D] [--dry-run] VALUE=DATA...";
     if (!parse("queue set", args, p, {"--address", "--dry-run"}) || p.rest.empty() ||
         (p.rest.size() < 2 && p.address.empty()))
-        return usageError(usage);
+        return usageError();
     const std::string name = p.rest[0];
     Json entry = Json::object();
     if (!valuesOf("queue set", Args(p.rest.begin() + 1, p.rest.end()), entry)) return 2;
@@ -289,7 +286,7 @@ bool confirmed(const std::string& command, const std::string& question, bool yes
 int queueDelete(const Args& args) {
     Parsed p;
     if (!parse("queue delete", args, p, {"--yes", "--dry-run"}) || p.rest.size() != 1)
-        return usageError("usage: lntc queue delete NAME [--yes] [--dry-run]");
+        return usageError();
     const std::string name = p.rest[0];
     const Json doc = {{"Queues", {{name, nullptr}}}};
     if (!p.dryRun &&
@@ -302,7 +299,7 @@ int queueDelete(const Args& args) {
 } // namespace
 
 int cmdQueue(const Args& args) {
-    if (args.empty()) return usageError("usage: lntc queue list|show|add|set|delete ...");
+    if (args.empty()) return usageError();
     const Args rest(args.begin() + 1, args.end());
     if (args[0] == "list") return queueList(rest);
     if (args[0] == "show") return queueShow(rest);
@@ -310,11 +307,11 @@ int cmdQueue(const Args& args) {
     if (args[0] == "set") return queueSet(rest);
     if (args[0] == "delete") return queueDelete(rest);
     std::fprintf(stderr, "lntc queue: unknown command %s\n", quote(args[0]).c_str());
-    return usageError("usage: lntc queue list|show|add|set|delete ...");
+    return usageError();
 }
 
 int cmdDump(const Args& args) {
-    if (args.size() > 1) return usageError("usage: lntc dump [FILE]");
+    if (args.size() > 1) return usageError();
     std::string text;
     int exit = 0;
     if (!documentOf(LNTC_ADMIN_DOC_DUMP | LNTC_ADMIN_DOC_YAML, nullptr, text, "dump", exit))
@@ -341,12 +338,12 @@ int cmdApply(const Args& args) {
         else if (a == "--prune")
             prune = true;
         else if (a.size() > 1 && a[0] == '-')
-            return usageError("usage: lntc apply FILE|- [--dry-run [--exit-code]] [--prune]");
+            return usageError();
         else
             files.push_back(a);
     }
     if (files.size() != 1 || (exitCode && !dryRun))
-        return usageError("usage: lntc apply FILE|- [--dry-run [--exit-code]] [--prune]");
+        return usageError();
     std::string document, why;
     if (!readDocument(files[0], document, why)) {
         std::fprintf(stderr, "lntc apply: %s\n", why.c_str());
@@ -373,7 +370,8 @@ int cmdHistory(const Args& args) {
     uint32_t number = 0;
     const bool show = !args.empty() && args[0] == "show";
     if (!(args.empty() || (show && args.size() == 2 && entryNumber(args[1], number))))
-        return usageError("usage: lntc history [show N]");
+        return usageError();
+    startLibrary();
     LNTC_AdminText text{}, why{};
     const uint32_t rc = LNTC_AdminHistory(LNTC_ADMIN_VERSION, number, &text, &why);
     const std::string out = take(text);
@@ -419,7 +417,8 @@ int cmdRestore(const Args& args) {
     }
     uint32_t number = 0;
     if (rest.size() != 1 || !entryNumber(rest[0], number))
-        return usageError("usage: lntc restore N [--dry-run] [--yes]");
+        return usageError();
+    startLibrary();
     LNTC_AdminText lines{}, why{};
     // The plan first, so that the question says what the restore would do.
     uint32_t rc = LNTC_AdminRestore(LNTC_ADMIN_VERSION, number, LNTC_ADMIN_CHANGE_DRY_RUN, &lines,
@@ -450,12 +449,6 @@ int cmdRestore(const Args& args) {
     take(why);
     std::printf("Restored the configuration as it was after change %u.\n", number);
     return 0;
-}
-
-void sayRoot(bool json) {
-    const char* root = std::getenv("LNT_ROOT");
-    std::fprintf(json ? stderr : stdout, "Configuration of %s\n",
-                 root != nullptr && *root != '\0' ? printable(root).c_str() : "the machine root");
 }
 
 } // namespace tool

@@ -18,17 +18,23 @@ int cmdKill(const Args& args);
 int cmdHold(const Args& args);
 int cmdReg(const Args& args);
 int cmdDemoSetup(const Args& args);
+int cmdLog(const Args& args);
 int cmdQueue(const Args& args);
 int cmdDump(const Args& args);
 int cmdApply(const Args& args);
 int cmdHistory(const Args& args);
 int cmdRestore(const Args& args);
-// Which machine root the records shown come from: a header line, on standard error when
-// standard output carries JSON.
-void sayRoot(bool json);
 
 // Exit codes: 0 done, 1 failed, 2 bad usage.
-int usageError(const char* message);
+// Says what is wrong (when message is not empty) and the running command's usage; 2.
+int usageError(const std::string& message = "");
+// Starts the library on the machine root of the command line, once: a command calls it when
+// its arguments were found good, so that a wrong call creates nothing.
+void startLibrary();
+// The machine root: --root's, else the library's choice.
+std::string machineRoot();
+// Names the machine root a command reads: a header line, or on standard error for --json.
+void sayMachineRoot(bool json);
 // Text of an export's status code.
 std::string statusText(uint32_t status);
 // After LNTC_GetConfig: whether the records can be shown. A name-service failure during the

@@ -11,11 +11,6 @@
 
 namespace tool {
 
-int usageError(const char* message) {
-    std::fprintf(stderr, "lntc: %s\n", message);
-    return 2;
-}
-
 std::string statusText(uint32_t status) {
     LNTC_AdminText text{};
     if (LNTC_AdminStatusText(LNTC_ADMIN_VERSION, status, &text) == 0) return take(text);
@@ -40,6 +35,7 @@ bool configUsable(uint32_t status, const ServerConfig* config) {
 namespace {
 
 bool attach(const ServerConfig** config) {
+    startLibrary();
     uint32_t status = LNTC_GetConfig(config, LNTC_CONFIG_VERSION);
     return configUsable(status, *config);
 }
@@ -80,6 +76,8 @@ int cmdShow(const Args& args) {
         else
             return usageError("show takes only --json");
     }
+    startLibrary();
+    sayMachineRoot(json);
     const ServerConfig* config = nullptr;
     uint32_t status = LNTC_GetConfig(&config, LNTC_CONFIG_VERSION);
     const bool usable = configUsable(status, config);
@@ -111,8 +109,7 @@ int cmdShow(const Args& args) {
 }
 
 int cmdRetain(const Args& args) {
-    if (args.size() != 2 || (args[1] != "0" && args[1] != "1"))
-        return usageError("usage: lntc retain QUEUE 0|1");
+    if (args.size() != 2 || (args[1] != "0" && args[1] != "1")) return usageError();
     const ServerConfig* config = nullptr;
     if (!attach(&config)) return 1;
     uint32_t status = LNTC_RetainFiles(args[0].c_str(), args[1] == "1" ? 1 : 0);
@@ -125,22 +122,33 @@ int cmdRetain(const Args& args) {
     LNTC_GetQueue(args[0].c_str(), &queue, LNTC_QUEUE_VERSION);
     std::printf("%s: retain files %s (PrintDest %u)\n", printable(args[0]).c_str(),
                 args[1] == "1" ? "on" : "off", queue ? queue->PrintDest : 0u);
+    // The flag is in the shared records only: they go with the last process that holds them.
+    int32_t held = 1;
+    LNTC_AdminHeldElsewhere(LNTC_ADMIN_VERSION, &held);
+    if (held == 0) {
+        std::fprintf(stderr,
+                     "lntc: no other process holds the configuration: the change ends with this "
+                     "command (the flag lives only as long as the shared records)\n");
+        return 1;
+    }
     return 0;
 }
 
+// Answers through the exit status too: 0 it does, 1 it does not, 2 bad usage, 3 no answer.
 int cmdPostScript(const Args& args) {
-    if (args.size() != 1) return usageError("usage: lntc postscript QUEUE");
+    constexpr int kNoAnswer = 3;
+    if (args.size() != 1) return usageError();
     const ServerConfig* config = nullptr;
-    if (!attach(&config)) return 1;
+    if (!attach(&config)) return kNoAnswer;
     const QueueRecord* queue = nullptr;
     if (LNTC_GetQueue(args[0].c_str(), &queue, LNTC_QUEUE_VERSION) != 0) {
         std::fprintf(stderr, "lntc: no queue named %s\n", quote(args[0]).c_str());
-        return 1;
+        return kNoAnswer;
     }
     uint32_t flags = LNTC_IsPostScriptPrinter(args[0].c_str());
     std::printf("%s: %s (%u)\n", printable(args[0]).c_str(),
                 flags ? "PostScript" : "not PostScript", flags);
-    return 0;
+    return flags != 0 ? 0 : 1;
 }
 
 int cmdKanjiFonts(const Args& args) {
@@ -149,8 +157,9 @@ int cmdKanjiFonts(const Args& args) {
         if (a == "--clear")
             clear = true;
         else
-            return usageError("usage: lntc kanji-fonts [--clear]");
+            return usageError();
     }
+    startLibrary();
     std::printf("%u\n", LNTC_NeedKanjiDiskFonts(clear ? 1 : 0));
     // The export answers the value whether or not the deletion worked: ask again.
     if (!clear || LNTC_NeedKanjiDiskFonts(0) == 0) return 0;
@@ -163,7 +172,8 @@ int cmdKanjiFonts(const Args& args) {
 }
 
 int cmdFind(const Args& args) {
-    if (args.size() != 1) return usageError("usage: lntc find NAME");
+    if (args.size() != 1) return usageError();
+    startLibrary();
     uint32_t pid = LNTC_FindProcess(args[0].c_str());
     if (pid == 0) {
         std::fprintf(stderr, "lntc: no process named %s\n", quote(args[0]).c_str());
@@ -174,13 +184,14 @@ int cmdFind(const Args& args) {
 }
 
 int cmdKill(const Args& args) {
-    if (args.size() != 1) return usageError("usage: lntc kill NAME");
+    if (args.size() != 1) return usageError();
+    startLibrary();
     uint32_t done = LNTC_KillProcess(args[0].c_str());
-    std::printf("%u\n", done);
     if (done == 0) {
         std::fprintf(stderr, "lntc: no process named %s was stopped\n", quote(args[0]).c_str());
         return 1;
     }
+    std::printf("%u\n", done);
     return 0;
 }
 

@@ -109,7 +109,8 @@ void printJsonAsText(const Json& j, const std::string& indent) {
 int cmdMedia(const std::vector<std::string>& args) {
     std::vector<std::string> rest;
     bool json = false;
-    if (!jsonOption(args, 0, rest, json)) return usageError("usage: lntc media [--json]");
+    if (!jsonOption(args, 0, rest, json)) return usageError();
+    startLibrary();
     const ServerConfig* config = nullptr;
     const uint32_t attached = LNTC_GetConfig(&config, LNTC_CONFIG_VERSION);
     if (!configUsable(attached, config)) return 1;
@@ -137,7 +138,8 @@ int cmdMedia(const std::vector<std::string>& args) {
 }
 
 int cmdOrientation(const std::vector<std::string>& args) {
-    if (args.size() != 2) return usageError("usage: lntc orientation QUEUE PAPER");
+    if (args.size() != 2) return usageError();
+    startLibrary();
     const ServerConfig* config = nullptr;
     uint32_t status = LNTC_GetConfig(&config, LNTC_CONFIG_VERSION);
     if (!configUsable(status, config)) return 1;
@@ -156,7 +158,8 @@ int cmdOrientation(const std::vector<std::string>& args) {
 int cmdLdpx(const std::vector<std::string>& args) {
     std::vector<std::string> rest;
     bool json = false;
-    if (!jsonOption(args, 1, rest, json)) return usageError("usage: lntc ldpx MODEL [--json]");
+    if (!jsonOption(args, 1, rest, json)) return usageError();
+    startLibrary();
     const ServerConfig* config = nullptr;
     const uint32_t attached = LNTC_GetConfig(&config, LNTC_CONFIG_VERSION);
     if (!configUsable(attached, config)) return 1;
@@ -180,7 +183,7 @@ int cmdLdpx(const std::vector<std::string>& args) {
 }
 
 int cmdPaper(const std::vector<std::string>& args) {
-    if (args.size() != 1 || args[0].empty()) return usageError("usage: lntc paper NAME|ID");
+    if (args.size() != 1 || args[0].empty()) return usageError();
     const std::string& arg = args[0];
     LNTC_AdminPaperSize size{};
     if (arg.find_first_not_of("0123456789") == std::string::npos) {

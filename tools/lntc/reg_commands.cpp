@@ -35,13 +35,15 @@ std::string shareDir() {
 } // namespace
 
 int cmdReg(const Args& args) {
-    if (args.empty()) return usageError("usage: lntc reg import FILE | lntc reg export KEY [FILE]");
+    if (args.empty()) return usageError();
     LNTC_AdminText why{};
     if (args[0] == "import") {
-        if (args.size() != 2) return usageError("usage: lntc reg import FILE");
+        if (args.size() != 2) return usageError();
+        startLibrary();
         if (uint32_t rc = LNTC_AdminImportRegistry(LNTC_ADMIN_VERSION, args[1].c_str(), &why))
             return failed(rc, why);
-        std::printf("imported %s\n", printable(args[1]).c_str());
+        std::printf("imported %s\n",
+                    args[1] == "-" ? "standard input" : printable(args[1]).c_str());
         return 0;
     }
     if (args[0] == "export") {
@@ -57,8 +59,8 @@ int cmdReg(const Args& args) {
             else
                 rest.push_back(args[i]);
         }
-        if (rest.empty() || rest.size() > 2)
-            return usageError("usage: lntc reg export [--regedit4|--v5] KEY [FILE]");
+        if (rest.empty() || rest.size() > 2) return usageError();
+        startLibrary();
         if (!format) format = rest.size() == 2 ? LNTC_ADMIN_REG_V5 : LNTC_ADMIN_REGEDIT4;
         LNTC_AdminText out{};
         const uint32_t rc =
@@ -69,7 +71,7 @@ int cmdReg(const Args& args) {
         std::fwrite(text.data(), 1, text.size(), stdout);
         return 0;
     }
-    return usageError("usage: lntc reg import FILE | lntc reg export KEY [FILE]");
+    return usageError("no reg command " + quote(args[0]));
 }
 
 int cmdDemoSetup(const Args& args) {
@@ -78,8 +80,9 @@ int cmdDemoSetup(const Args& args) {
         if (a == "--force")
             force = true;
         else
-            return usageError("usage: lntc demo-setup [--force]");
+            return usageError();
     }
+    startLibrary();
     LNTC_AdminText report{};
     const uint32_t rc =
         LNTC_AdminDemoSetup(LNTC_ADMIN_VERSION, shareDir().c_str(), force ? 1 : 0, &report);

@@ -2,6 +2,7 @@
 #pragma once
 #include "library/admin/lntc_admin.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -21,11 +22,15 @@ std::string StatusText(uint32_t status);
 uint32_t RecordValue(uint32_t record, const void* data, uint32_t index, LNTC_AdminValue& value);
 uint32_t ModelMedia(Library& lib, uint32_t index, const char*& key, const DefaultMedia*& media);
 uint32_t PaperSize(const char* name, uint32_t id, LNTC_AdminPaperSize& size);
+uint32_t ModelKey(uint32_t index, const char*& key);
 uint32_t ReadLdpx(Library& lib, const char* model, std::string& report, std::string& message);
 
-// A file the administrator names, whole.
-bool ReadWholeFile(const std::string& path, std::string& out);
-// The registry of the machine root at root; why: the message, its outside text made printable.
+// A file the administrator names ("-": standard input), whole, when it is no larger than
+// kMaxAdminFileBytes (tooLarge says when it was).
+inline constexpr size_t kMaxAdminFileBytes = size_t{16} << 20;
+bool ReadWholeFile(const std::string& path, std::string& out, bool* tooLarge = nullptr);
+// The registry of the machine root at root from the file at path ("-": standard input);
+// why: the message, its outside text made printable.
 uint32_t ImportRegistryFile(Registry& reg, const std::string& root, const std::string& path,
                             std::string& why);
 uint32_t ExportRegistryKey(Registry& reg, const std::string& key, uint32_t format, const char* path,

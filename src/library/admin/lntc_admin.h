@@ -84,7 +84,8 @@ LNTC_API uint32_t LNTC_AdminReadLdpx(uint32_t version, const char* model, LNTC_A
  * return LNTC_ADMIN_E_FAILED (LNTC_E_NOT_LOADED without a registry) with the reason in why. */
 #define LNTC_ADMIN_REGEDIT4 0u /* "REGEDIT4", single-byte */
 #define LNTC_ADMIN_REG_V5 1u   /* "Windows Registry Editor Version 5.00", UTF-16LE */
-/* The whole file or nothing of it. */
+/* The whole file or nothing of it; path "-" reads standard input. Files larger than 16 MiB
+ * are refused. */
 LNTC_API uint32_t LNTC_AdminImportRegistry(uint32_t version, const char* path, LNTC_AdminText* why);
 /* KEY ("HKEY_LOCAL_MACHINE\..." or "HKLM\...") and everything below it: into the file at path,
  * written whole (a device or a pipe directly), or, when path is NULL, into out. */
@@ -99,11 +100,35 @@ LNTC_API uint32_t LNTC_AdminRegistryWritable(uint32_t version, LNTC_AdminText* w
 LNTC_API uint32_t LNTC_AdminDemoSetup(uint32_t version, const char* shareDir, int32_t force,
                                       LNTC_AdminText* report);
 
-/* A program that decides how the configuration run is shown (on the display, over VNC, by a
- * script) defines this symbol with the value LNTC_ADMIN_VERSION and exports it: loading the
- * library then neither starts it nor shows the logo, and LNTC_AdminConfigure starts it with
- * the host the run needs. Such a program uses no other export. */
+/* A program that decides when and how the library starts (once its arguments are found good;
+ * on the display, over VNC, by a script; on which machine root) defines this symbol with the
+ * value LNTC_ADMIN_VERSION and exports it: loading the library then neither starts it nor
+ * shows the logo, and nothing is created under any machine root. LNTC_AdminConfigure starts
+ * it with the host the run needs, or LNTC_AdminStart as it starts on load. Before that, only
+ * the calls that need no library answer: LNTC_AdminFreeText, LNTC_AdminPrintable,
+ * LNTC_AdminStatusText, LNTC_AdminRecordValue, LNTC_AdminFindPaperSize, LNTC_AdminModelKey,
+ * LNTC_AdminMachineRoot and LNTC_AdminWriteGallery; the others return LNTC_E_NOT_LOADED. */
 extern const uint32_t LNTC_AdminDeferredLoad;
+
+/* In such a program, starts the library as loading it would have, on the machine root root
+ * (NULL: the default one, see LNTC_AdminMachineRoot). Once only, and not beside
+ * LNTC_AdminConfigure (LNTC_E_ARGUMENT). 0, or the load's status with why it failed in why;
+ * when only the load failed, the registry calls still work. */
+LNTC_API uint32_t LNTC_AdminStart(uint32_t version, const char* root, LNTC_AdminText* why);
+
+/* The machine root in use; before the library started, the one it starts on by default:
+ * LNT_ROOT when set, else /var/lib/lintora for root and for a member of the group lintora who
+ * may enter it, else the user's own ($XDG_DATA_HOME/lintora or ~/.local/share/lintora). */
+LNTC_API uint32_t LNTC_AdminMachineRoot(uint32_t version, LNTC_AdminText* root);
+
+/* The registry keyword of each printer model of the catalogue ("HP_LASERJET_4M"). index counts
+ * from 0; past the last model LNTC_ADMIN_NO_MORE_ITEMS. */
+LNTC_API uint32_t LNTC_AdminModelKey(uint32_t version, uint32_t index, const char** key);
+
+/* Whether another process holds the shared records too (*held 1): a change made only in them
+ * (LNTC_RetainFiles) lasts while some process holds them. LNTC_E_SECTION while this process
+ * holds none (before LNTC_GetConfig). */
+LNTC_API uint32_t LNTC_AdminHeldElsewhere(uint32_t version, int32_t* held);
 
 typedef struct LNTC_AdminRun {
     /* NULL: the run is shown on this process's display (QT_QPA_PLATFORM chooses Qt's

@@ -199,6 +199,12 @@ uint32_t ModelMedia(Library& lib, uint32_t index, const char*& key, const Defaul
     return 0;
 }
 
+uint32_t ModelKey(uint32_t index, const char*& key) {
+    if (index >= kModelCount) return LNTC_ADMIN_NO_MORE_ITEMS;
+    key = kPrinterModels[index].key;
+    return 0;
+}
+
 uint32_t PaperSize(const char* name, uint32_t id, LNTC_AdminPaperSize& size) {
     if (name != nullptr) id = PaperSizeNameToId(name);
     const bool known = id < kPaperSizeCount && id != paper::Unknown;

@@ -6,8 +6,8 @@
 #include "platform/printable.h"
 #include "platform/registry.h"
 
-#include <fstream>
-#include <sstream>
+#include <algorithm>
+#include <cstdio>
 
 namespace lntc::admin {
 
@@ -18,13 +18,25 @@ constexpr mode_t kExportMode = 0644;
 
 } // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream s;
-    s << in.rdbuf();
-    out = s.str();
-    return static_cast<bool>(in) || in.eof();
+bool ReadWholeFile(const std::string& path, std::string& out, bool* tooLarge) {
+    if (tooLarge != nullptr) *tooLarge = false;
+    const bool standardInput = path == "-";
+    std::FILE* in = standardInput ? stdin : std::fopen(path.c_str(), "rb");
+    if (in == nullptr) return false;
+    out.clear();
+    char buf[65536];
+    size_t n = 0;
+    // One byte past the bound tells a file at the bound from a larger one.
+    while (out.size() <= kMaxAdminFileBytes && (n = std::fread(buf, 1, sizeof buf, in)) > 0)
+        out.append(buf, std::min(n, kMaxAdminFileBytes + 1 - out.size()));
+    const bool failed = std::ferror(in) != 0;
+    if (!standardInput) std::fclose(in);
+    if (out.size() > kMaxAdminFileBytes) {
+        if (tooLarge != nullptr) *tooLarge = true;
+        out.clear();
+        return false;
+    }
+    return !failed;
 }
 
 uint32_t ImportRegistryFile(Registry& reg, const std::string& root, const std::string& path,
@@ -36,13 +48,17 @@ uint32_t ImportRegistryFile(Registry& reg, const std::string& root, const std::s
         return LNTC_ADMIN_E_FAILED;
     }
     std::string bytes;
-    if (!ReadWholeFile(path, bytes)) {
-        why = "cannot read " + quote(path);
+    bool tooLarge = false;
+    const std::string name = path == "-" ? "standard input" : quote(path);
+    if (!ReadWholeFile(path, bytes, &tooLarge)) {
+        why = tooLarge ? name + " is larger than " + std::to_string(kMaxAdminFileBytes >> 20) +
+                             " MiB; nothing was imported"
+                       : "cannot read " + name;
         return LNTC_ADMIN_E_FAILED;
     }
     RegFileError error;
     if (uint32_t rc = importRegistry(reg, bytes, error); rc != 0) {
-        why = quote(path) + ": " + (error.message.empty() ? systemErrorText(rc) : error.message);
+        why = name + ": " + (error.message.empty() ? systemErrorText(rc) : error.message);
         return LNTC_ADMIN_E_FAILED;
     }
     return 0;

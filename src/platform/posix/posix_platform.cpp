@@ -17,11 +17,13 @@
 #define LNTC_HAVE_SQLITE_REGISTRY 1
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <grp.h>
 #include <pwd.h>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -111,19 +113,49 @@ PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
 
 PosixPlatform::~PosixPlatform() = default;
 
+std::string chooseMachineRoot(const MachineRootFacts& facts) {
+    if (facts.lntRoot && *facts.lntRoot) return facts.lntRoot;
+    // A member would otherwise silently get an empty private root of their own.
+    if (facts.superuser || facts.systemRootShared) return kSystemMachineRoot;
+    if (facts.xdgDataHome && *facts.xdgDataHome == '/')
+        return std::string(facts.xdgDataHome) + "/lintora";
+    return std::string(facts.home && *facts.home ? facts.home : "/tmp") + "/.local/share/lintora";
+}
+
+namespace {
+
+bool inGroup(gid_t gid) {
+    if (getegid() == gid) return true;
+    const int n = getgroups(0, nullptr);
+    std::vector<gid_t> groups(n > 0 ? static_cast<size_t>(n) : 0);
+    const int got = n > 0 ? getgroups(n, groups.data()) : 0;
+    return std::find(groups.begin(), groups.begin() + std::max(got, 0), gid) !=
+           groups.begin() + std::max(got, 0);
+}
+
+bool systemRootShared() {
+    const group* g = getgrnam(kSystemGroup);
+    struct stat st {};
+    return g != nullptr && inGroup(g->gr_gid) && stat(kSystemMachineRoot, &st) == 0 &&
+           S_ISDIR(st.st_mode) && faccessat(AT_FDCWD, kSystemMachineRoot, X_OK, AT_EACCESS) == 0;
+}
+
+} // namespace
+
 std::string defaultMachineRoot() {
     // A set-user-id program must not be pointed at another root by its caller.
-    const char* root = secure_getenv("LNT_ROOT");
-    if (root && *root) return root;
-    if (geteuid() == 0) return "/var/lib/lintora";
-    const char* xdg = secure_getenv("XDG_DATA_HOME");
-    if (xdg && *xdg == '/') return std::string(xdg) + "/lintora";
-    const char* home = secure_getenv("HOME");
-    if (!home || !*home) {
+    MachineRootFacts facts;
+    facts.lntRoot = secure_getenv("LNT_ROOT");
+    facts.superuser = geteuid() == 0;
+    if ((!facts.lntRoot || !*facts.lntRoot) && !facts.superuser)
+        facts.systemRootShared = systemRootShared();
+    facts.xdgDataHome = secure_getenv("XDG_DATA_HOME");
+    facts.home = secure_getenv("HOME");
+    if (!facts.home || !*facts.home) {
         const passwd* pw = getpwuid(geteuid());
-        home = pw ? pw->pw_dir : "/tmp";
+        facts.home = pw ? pw->pw_dir : nullptr;
     }
-    return std::string(home) + "/.local/share/lintora";
+    return chooseMachineRoot(facts);
 }
 
 } // namespace lntc

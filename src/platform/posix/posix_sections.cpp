@@ -237,6 +237,15 @@ class PosixSection : public Section {
         fillLocked_ = false;
     }
 
+    bool heldElsewhere() override {
+        // Under the guard nobody opens or closes; our shared holder lock becomes exclusive
+        // only when no other handle shares it, and goes back at once.
+        GuardLock guard(lockFd_);
+        if (!guard.held() || !lockByte(lockFd_, kHolderByte, F_WRLCK, false)) return true;
+        lockByte(lockFd_, kHolderByte, F_RDLCK, false);
+        return false;
+    }
+
   private:
     int lockFd_;
     std::vector<Part> parts_;
