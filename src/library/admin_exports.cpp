@@ -203,14 +203,6 @@ uint32_t LNTC_AdminStatusText(uint32_t version, uint32_t status, LNTC_AdminText*
     });
 }
 
-uint32_t LNTC_AdminRecordValue(uint32_t version, uint32_t record, const void* data, uint32_t index,
-                               LNTC_AdminValue* value) {
-    return guarded(version, [&]() -> uint32_t {
-        if (value == nullptr) return LNTC_E_ARGUMENT;
-        return lntc::admin::RecordValue(record, data, index, *value);
-    });
-}
-
 uint32_t LNTC_AdminModelMedia(uint32_t version, uint32_t index, const char** modelKey,
                               const DefaultMedia** media) {
     return withLibrary(version, [&](Library& lib) -> uint32_t {
@@ -360,8 +352,8 @@ std::string joinLines(const std::vector<std::string>& lines) {
 }
 } // namespace
 
-uint32_t LNTC_AdminDocument(uint32_t version, uint32_t form, const char* queue,
-                            LNTC_AdminText* out, LNTC_AdminText* why) {
+uint32_t LNTC_AdminDocument(uint32_t version, uint32_t form, const char* queue, LNTC_AdminText* out,
+                            LNTC_AdminText* why) {
     return withLibrary(version, [&](Library& lib) -> uint32_t {
         std::string text, reason;
         const uint32_t rc = lntc::admin::Describe(lib, form, queue, text, reason);

@@ -67,10 +67,12 @@ class Tool : public ::testing::Test {
 // as the store has them.
 TEST_F(Tool, ShowMediaAndLdpxGiveTheRecordsAsTheStoreHasThem) {
     Json j = runJson({"show", "--json"});
-    EXPECT_EQ(std::to_string(j["queues"].size()) + j["queues"][0].begin().key() +
-                  std::next(j["queues"][0].begin()).key() + j["status"].dump() +
-                  j["ServerConfig"]["Domain"].dump() + j["queues"][0]["Tray2/Bottom"].dump(),
-              R"(4slotUpdateTime0"Alpha""LEGAL, 2")");
+    EXPECT_EQ(std::to_string(j["Queues"].size()) + j["Queues"].begin().key() +
+                  j["General"]["Magic"].dump() + j["Status"].dump() + j["ODR"].dump() +
+                  j["Queues"]["ACCOUNTS_LJ"]["Tray2/Bottom"].dump() +
+                  j["Queues"]["ACCOUNTS_LJ"]["Connectivity"].dump(),
+              R"(4ACCOUNTS_LJ"0x56981342"{"Code":"0x00000000","Text":"success"}"Alpha:Quendal")"
+              R"({"Paper":"LEGAL","Priority":2}"OTHER/PARALLEL")");
     Json media = runJson({"media", "--json"});
     const Json xerox = runJson({"ldpx", "XEROX_8840C", "--json"})["values"];
     EXPECT_EQ(std::to_string(media.size()) + media["RICOH_LP-M32"]["PaperSizes"][0].dump() +
@@ -87,7 +89,7 @@ TEST_F(Tool, CommandsAnswerWhatTheLibraryAndTheStoreSay) {
                                                 "\"TimeFormat\"=dword:xyz\n");
     // clang-format off
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"show"}, "0 Machine root " + root.path() + "\n\nGeneral configuration\n  Magic                  0x56981342\n"},
+        {{"show"}, "0 Machine root " + root.path() + "\n\nGeneral:\n  VerboseOnStartup: 0\n"},
         {{"demo-setup"}, "0 demo installation already present under " + root.path() + "\n"},
         {{"postscript", "POSTSCRIPT_GEN"}, "0 POSTSCRIPT_GEN: PostScript (8)\n"},
         {{"postscript", "Q\x1b[2J"}, "3 lntc: no queue named 'Q\\x1b[2J'\n"},
@@ -179,7 +181,7 @@ TEST_F(Tool, OnlyAGoodCallStartsTheLibraryOnTheRootItNames) {
     EXPECT_FALSE(std::filesystem::exists(absent));
     RunResult r = runProgram(kTool, {"--root", root.path(), "show", "--json"}, env(absent));
     EXPECT_EQ(std::to_string(r.exitCode) + r.err +
-                  std::to_string(Json::parse(r.out)["queues"].size()),
+                  std::to_string(Json::parse(r.out)["Queues"].size()),
               "0lntc: machine root " + root.path() + "\n4");
     EXPECT_FALSE(std::filesystem::exists(absent));
     EXPECT_EQ(said(runProgram(kTool, {"--root=" + root.path(), "complete", "queues"}, env(absent))),
@@ -241,16 +243,17 @@ TEST_F(Tool, RetainIsSeenWhileHeldAndCommandsWorkWithAWarningWhenTheOdrDoesNotAn
     ASSERT_NE(holder.readLine().value_or("").find("holding (4 queues)"), std::string::npos);
     EXPECT_EQ(said(run({"retain", "ACCOUNTS_LJ", "1"})),
               "0 ACCOUNTS_LJ: retain files on (PrintDest 3)\n");
-    EXPECT_EQ(runJson({"show", "--json"})["queues"][0]["PrintDest"], 3);
+    EXPECT_EQ(runJson({"show", "--json"})["Queues"]["ACCOUNTS_LJ"]["PrintDest"],
+              "PRINTER_AND_DISK");
     kill(holder.pid(), SIGTERM);
     EXPECT_TRUE(exitedWith(holder.wait(), 0));
     // With the last holder gone the next fill comes from the store again.
     RunResult r = run({"show", "--json"});
     EXPECT_EQ(
-        r.err + Json::parse(r.out)["queues"][0]["PrintDest"].dump(),
+        r.err + Json::parse(r.out)["Queues"]["ACCOUNTS_LJ"]["PrintDest"].dump(),
         "lntc: machine root " + root.path() +
             "\nlntc: warning: 0x9C00001A (the ODR does not answer): the configuration was filled "
-            "without the ODR's system defaults\n1");
+            "without the ODR's system defaults\n\"PRINTER_ONLY\"");
 }
 
 TEST_F(Tool, AReadOnlyOrDamagedRegistryIsReadButNeverWritten) {

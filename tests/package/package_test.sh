@@ -28,7 +28,7 @@ liblntc2=("$lib/liblntc.so.$major -> liblntc.so.$upstream" "$lib/liblntc.so.$ups
 liblntc_dev=(usr/include/lntc/lntc.h "$lib/liblntc.so -> liblntc.so.$major" "$lib/pkgconfig/lntc.pc"
              "$lib"/cmake/lntc/lntc{Config,ConfigVersion,Targets,Targets-relwithdebinfo}.cmake)
 lintora=(usr/bin/lntc usr/share/bash-completion/completions/lntc usr/share/man/man1/lntc.1.gz)
-needs=("liblntc2 libc6 libstdc++6 libsqlite3-0 libcups2" "liblntc-dev liblntc2_(=_$version)"
+needs=("liblntc2 libc6 libstdc++6 libsqlite3-0 libcups2 libyaml-0-2" "liblntc-dev liblntc2_(=_$version)"
        "lintora liblntc2_(=_$version) passwd")
 if [[ -n $qt ]]; then
     liblntc2+=("$lib/lntc-$major/liblntc-qt.so")

@@ -1,7 +1,6 @@
 // Commands that go through the library's exports, as every product process does.
 #include "commands.h"
 #include "common/admin_text.h"
-#include "record_fields.h"
 
 #include <csignal>
 #include <cstdio>
@@ -40,32 +39,6 @@ bool attach(const ServerConfig** config) {
     return configUsable(status, *config);
 }
 
-void printText(const Json& config, const Json& queues) {
-    std::printf("General configuration\n");
-    for (auto it = config.begin(); it != config.end(); ++it) {
-        if (it.value().is_string() && it.key().rfind("Font", 0) == 0 && it.key().size() <= 6 &&
-            it.value().get<std::string>().empty())
-            continue;
-        if (it.key() == "Magic") {
-            std::printf("  %-22s 0x%08X\n", "Magic", it.value().get<uint32_t>());
-            continue;
-        }
-        std::printf("  %-22s %s\n", it.key().c_str(),
-                    it.value().is_string() ? it.value().get<std::string>().c_str()
-                                           : it.value().dump().c_str());
-    }
-    for (const auto& q : queues) {
-        std::printf("\nQueue slot %d: %s\n", q["slot"].get<int>(),
-                    q["Name"].get<std::string>().c_str());
-        for (auto it = q.begin(); it != q.end(); ++it) {
-            if (it.key() == "slot" || it.key() == "Name") continue;
-            std::printf("  %-24s %s\n", it.key().c_str(),
-                        it.value().is_string() ? it.value().get<std::string>().c_str()
-                                               : it.value().dump().c_str());
-        }
-    }
-}
-
 } // namespace
 
 int cmdShow(const Args& args) {
@@ -79,33 +52,22 @@ int cmdShow(const Args& args) {
     startLibrary();
     sayMachineRoot(json);
     const ServerConfig* config = nullptr;
-    uint32_t status = LNTC_GetConfig(&config, LNTC_CONFIG_VERSION);
-    const bool usable = configUsable(status, config);
-    Json out;
-    out["status"] = status;
-    Json queues = Json::array();
-    if (usable) {
-        out["ServerConfig"] = configToJson(*config);
-        for (int slot = 0; slot < LNTC_MAX_QUEUES; ++slot) {
-            const char* name = nullptr;
-            if (LNTC_GetQueueName(slot, &name) != 0) continue;
-            const QueueRecord* queue = nullptr;
-            if (LNTC_GetQueue(name, &queue, LNTC_QUEUE_VERSION) != 0) continue;
-            Json q;
-            q["slot"] = slot;
-            Json fields = queueToJson(*queue);
-            for (auto& [k, v] : fields.items())
-                q[k] = v;
-            queues.push_back(q);
-        }
+    const uint32_t status = LNTC_GetConfig(&config, LNTC_CONFIG_VERSION);
+    if (!configUsable(status, config)) return 1;
+    // The same forms as queue show and dump: keywords, trays, none, times with their zone.
+    LNTC_AdminText text{}, why{};
+    const uint32_t rc = LNTC_AdminDocument(LNTC_ADMIN_VERSION,
+                                           LNTC_ADMIN_DOC_SHOW | (json ? 0 : LNTC_ADMIN_DOC_YAML),
+                                           nullptr, &text, &why);
+    const std::string out = take(text);
+    const std::string reason = take(why);
+    if (rc != 0) {
+        std::fprintf(stderr, "lntc: configuration: %s\n",
+                     (reason.empty() ? statusText(rc) : reason).c_str());
+        return 1;
     }
-    out["queues"] = queues;
-    if (json) {
-        std::printf("%s\n", out.dump(2).c_str());
-    } else if (usable) {
-        printText(out["ServerConfig"], queues);
-    }
-    return usable ? 0 : 1;
+    std::fputs(out.c_str(), stdout);
+    return 0;
 }
 
 int cmdRetain(const Args& args) {

@@ -19,7 +19,6 @@ namespace admin {
 using Say = std::function<void(const std::string& line)>;
 
 std::string StatusText(uint32_t status);
-uint32_t RecordValue(uint32_t record, const void* data, uint32_t index, LNTC_AdminValue& value);
 uint32_t ModelMedia(Library& lib, uint32_t index, const char*& key, const DefaultMedia*& media);
 uint32_t PaperSize(const char* name, uint32_t id, LNTC_AdminPaperSize& size);
 uint32_t ModelKey(uint32_t index, const char*& key);

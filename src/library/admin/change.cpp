@@ -86,8 +86,17 @@ struct Planned {
     std::map<std::string, std::string, std::less<>> hostsChanged;
 };
 
-bool planQueues(Library& lib, const ChangeRequest& request, const ServerState& current,
-                Planned& p, std::string& why) {
+// By the values a document shows: bytes past a text's end are no change.
+bool configChanged(const ServerConfig& a, const ServerConfig& b) {
+    ServerState x, y;
+    x.config = a;
+    y.config = b;
+    const Document da = ServerDocument(x, Form::Dump), db = ServerDocument(y, Form::Dump);
+    return da["General"] != db["General"] || da["Fonts"] != db["Fonts"];
+}
+
+bool planQueues(Library& lib, const ChangeRequest& request, const ServerState& current, Planned& p,
+                std::string& why) {
     const Services svc = lib.services();
     const Document& doc = request.document;
     std::map<std::string, const QueueRecord*, std::less<>> held;
@@ -183,6 +192,11 @@ bool planQueues(Library& lib, const ChangeRequest& request, const ServerState& c
             values.erase("Printer");
             values.erase("PrinterAlias");
             if (!ReadQueueValues(values, name, record, why)) return false;
+            // A queue left as it is is not held to rules it may have been saved before.
+            const bool same =
+                current != nullptr && !isNew &&
+                QueueDocument(*current, Form::Dump) == QueueDocument(record, Form::Dump);
+            if (same) continue;
             if (std::string broken = CheckQueueRecord(svc, record); !broken.empty()) {
                 why = "queue " + shown + ": " + broken;
                 return false;
@@ -205,10 +219,9 @@ bool planQueues(Library& lib, const ChangeRequest& request, const ServerState& c
         const std::string name(fieldText(q.Name));
         const bool gone = std::find(p.changes.deleted.begin(), p.changes.deleted.end(), name) !=
                           p.changes.deleted.end();
-        auto saved = std::find_if(p.changes.saved.begin(), p.changes.saved.end(),
-                                  [&](const RecordChanges::Save& s) {
-                                      return fieldText(s.record.Name) == name;
-                                  });
+        auto saved = std::find_if(
+            p.changes.saved.begin(), p.changes.saved.end(),
+            [&](const RecordChanges::Save& s) { return fieldText(s.record.Name) == name; });
         if (saved != p.changes.saved.end() && !saved->isNew)
             queues_.push_back(saved->record);
         else if (saved != p.changes.saved.end())
@@ -256,8 +269,8 @@ bool planHosts(const ChangeRequest& request, Planned& p, std::string& why) {
         }
         const std::string address = it.value().get<std::string>();
         if (!dottedAddress(address)) {
-            why = "Hosts: " + quote(it.key()) + ": " + quote(address) +
-                  " is not an address a.b.c.d";
+            why =
+                "Hosts: " + quote(it.key()) + ": " + quote(address) + " is not an address a.b.c.d";
             return false;
         }
         auto held = p.desired.hosts.find(it.key());
@@ -271,7 +284,7 @@ bool planHosts(const ChangeRequest& request, Planned& p, std::string& why) {
 bool planGeneral(Library& lib, const ChangeRequest& request, Planned& p, std::string& why) {
     const Document& doc = request.document;
     if (!ReadConfigValues(doc, p.desired.config, why)) return false;
-    if (std::memcmp(&p.desired.config, lib.records().config(), sizeof(ServerConfig)) != 0) {
+    if (configChanged(*lib.records().config(), p.desired.config)) {
         if (std::string broken = CheckServerConfig(lib.services(), p.desired.config);
             !broken.empty()) {
             why = broken;
@@ -354,10 +367,10 @@ uint32_t ChangeConfiguration(Library& lib, const ChangeRequest& request, ChangeO
 
     // The dialogs refuse these while the administrator program runs; so does every change.
     if ((p.structural || !p.odrName.empty()) && AdministratorRunning(svc)) {
-        const uint32_t id = !p.odrName.empty()             ? str::AdminOdrName
-                            : !p.changes.deleted.empty() &&
-                                      p.changes.saved.empty() ? str::AdminDelete
-                                                              : str::AdminNewQueue;
+        const uint32_t id = !p.odrName.empty() ? str::AdminOdrName
+                            : !p.changes.deleted.empty() && p.changes.saved.empty()
+                                ? str::AdminDelete
+                                : str::AdminNewQueue;
         return failed(out, text(lib, id));
     }
 
@@ -366,19 +379,8 @@ uint32_t ChangeConfiguration(Library& lib, const ChangeRequest& request, ChangeO
     out.plan = PlanLines(before, after);
     if (out.plan.empty() || request.dryRun) return 0;
 
-    if (std::memcmp(&p.desired.config, &current.config, sizeof(ServerConfig)) != 0)
+    if (configChanged(current.config, p.desired.config) || !p.odrName.empty())
         p.changes.config = p.desired.config;
-    // Only queues whose values change are saved.
-    std::erase_if(p.changes.saved, [&](const RecordChanges::Save& s) {
-        if (s.isNew) return false;
-        const auto held = std::find_if(current.queues.begin(), current.queues.end(),
-                                       [&](const QueueRecord& q) {
-                                           return fieldText(q.Name) == fieldText(s.record.Name);
-                                       });
-        return held != current.queues.end() &&
-               QueueDocument(*held, Form::Dump) == QueueDocument(s.record, Form::Dump);
-    });
-
     // The hosts lines go first and come back when the registry refuses the rest.
     std::map<std::string, std::string, std::less<>> previous;
     for (const auto& [port, address] : p.hostsChanged) {

@@ -41,7 +41,9 @@ Document listRows(Library& lib, const ServerState& state) {
 }
 
 std::string render(const Document& doc, bool yaml) {
-    return yaml ? YamlText(doc) : doc.dump(2) + "\n";
+    // Record text need not be UTF-8: JSON shows what is not as the replacement character.
+    return yaml ? YamlText(doc)
+                : doc.dump(2, ' ', false, Document::error_handler_t::replace) + "\n";
 }
 
 } // namespace
@@ -99,8 +101,11 @@ uint32_t Change(Library& lib, std::string_view text, uint32_t flags, const char*
 uint32_t HistoryText(Library& lib, uint32_t entry, std::string& out, std::string& why) {
     Registry& reg = lib.registry();
     auto entryDoc = [](const HistoryEntry& e) {
-        return Document{{"Number", e.number}, {"Time", isoTime(e.time)},   {"User", e.user},
-                        {"Source", e.source}, {"Changes", e.changes}};
+        return Document{{"Number", e.number},
+                        {"Time", isoTime(e.time)},
+                        {"User", e.user},
+                        {"Source", e.source},
+                        {"Changes", e.changes}};
     };
     if (entry == 0) {
         std::vector<HistoryEntry> entries;
@@ -111,7 +116,7 @@ uint32_t HistoryText(Library& lib, uint32_t entry, std::string& out, std::string
         Document list = Document::array();
         for (const HistoryEntry& e : entries)
             list.push_back(entryDoc(e));
-        out = list.dump(2) + "\n";
+        out = list.dump(2, ' ', false, Document::error_handler_t::replace) + "\n";
         return 0;
     }
     HistoryEntry e;
@@ -119,7 +124,7 @@ uint32_t HistoryText(Library& lib, uint32_t entry, std::string& out, std::string
         why = "the history holds no change " + std::to_string(entry);
         return LNTC_ADMIN_E_FAILED;
     }
-    out = entryDoc(e).dump(2) + "\n";
+    out = entryDoc(e).dump(2, ' ', false, Document::error_handler_t::replace) + "\n";
     return 0;
 }
 

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
 #include <ctime>
 #include <limits>
 #include <optional>
@@ -155,10 +156,15 @@ Json configPart(const ServerConfig& c, Subkey part, Form form) {
         const bool filled = f.stored == Stored::None;
         if (filled ? part != Subkey::General : f.subkey != part) continue;
         if (neverShown(f, false) || (form == Form::Dump && showOnly(f, false))) continue;
-        if (f.place.count > 1)
+        if (f.place.count > 1) {
             out[kFontList] = fontList(f, &c);
-        else
+        } else if (f.place.offset == offsetof(ServerConfig, Magic)) {
+            char hex[16]; // a marker reads as the constant it is compared with
+            std::snprintf(hex, sizeof hex, "0x%08X", c.Magic);
+            out[f.name] = hex;
+        } else {
             out[f.name] = valueJson(f, &c, false);
+        }
     }
     return out;
 }

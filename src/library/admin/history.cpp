@@ -112,14 +112,15 @@ std::string ChangeUser() {
     else
         user = "uid " + std::to_string(getuid());
     // The administrator behind sudo is the one who made the change.
-    if (const char* sudo = secure_getenv("SUDO_USER"); sudo != nullptr && *sudo != '\0' &&
-                                                       user != sudo)
+    if (const char* sudo = secure_getenv("SUDO_USER");
+        sudo != nullptr && *sudo != '\0' && user != sudo)
         user += std::string(" (sudo by ") + sudo + ")";
     return user;
 }
 
 void History::expect(std::vector<std::string> lines, const Document& state) {
-    expected_ = Expected{std::move(lines), state.dump()};
+    expected_ =
+        Expected{std::move(lines), state.dump(-1, ' ', false, Document::error_handler_t::replace)};
 }
 
 uint32_t History::record(RegistryRoot& root, std::string_view source, const ServerConfig& before,
@@ -133,7 +134,7 @@ uint32_t History::record(RegistryRoot& root, std::string_view source, const Serv
         const Document was = ServerDocument(StateOf(lib_, before, beforeSlots), Form::Dump);
         const Document is = ServerDocument(StateOf(lib_, after, afterSlots), Form::Dump);
         account.lines = PlanLines(was, is);
-        account.state = is.dump();
+        account.state = is.dump(-1, ' ', false, Document::error_handler_t::replace);
     }
     // A save that changed nothing readable (the same values saved again) makes no entry.
     if (account.lines.empty()) return 0;
@@ -181,8 +182,7 @@ uint32_t ListHistory(Registry& reg, uint32_t limit, std::vector<HistoryEntry>& o
 
 uint32_t ReadHistoryEntry(Registry& reg, uint32_t number, HistoryEntry& out) {
     RegKey history = kNoKey;
-    if (uint32_t rc = reg.openKey(kLocalMachine, kHistoryPath, RegAccess::Read, history))
-        return rc;
+    if (uint32_t rc = reg.openKey(kLocalMachine, kHistoryPath, RegAccess::Read, history)) return rc;
     KeyGuard guard(reg, history);
     return readEntry(reg, history, number, true, out);
 }

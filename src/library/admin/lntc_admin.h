@@ -37,25 +37,6 @@ LNTC_API uint32_t LNTC_AdminPrintable(uint32_t version, const char* text, size_t
 /* What an export's status means, as "0xCF190002 (no such queue)" or "success". */
 LNTC_API uint32_t LNTC_AdminStatusText(uint32_t version, uint32_t status, LNTC_AdminText* out);
 
-/* The values of a record in record order, as the registry names them ("Tray2/Bottom", "Font1"
- * .. "Font25"). index counts from 0; past the last value LNTC_ADMIN_NO_MORE_ITEMS. */
-#define LNTC_ADMIN_RECORD_CONFIG 0u /* data is a ServerConfig */
-#define LNTC_ADMIN_RECORD_QUEUE 1u  /* data is a QueueRecord */
-#define LNTC_ADMIN_UNSIGNED 0u
-#define LNTC_ADMIN_SIGNED 1u
-#define LNTC_ADMIN_REAL 2u
-#define LNTC_ADMIN_TEXT 3u
-typedef struct LNTC_AdminValue {
-    char name[32];
-    uint32_t type;
-    int64_t number;   /* UNSIGNED and SIGNED */
-    double real;      /* REAL */
-    const char* text; /* TEXT: into the record, single-byte, not terminated */
-    size_t textSize;
-} LNTC_AdminValue;
-LNTC_API uint32_t LNTC_AdminRecordValue(uint32_t version, uint32_t record, const void* data,
-                                        uint32_t index, LNTC_AdminValue* value);
-
 /* The default media of each printer model of the catalogue, once LNTC_GetDefaultMedia built
  * the table (LNTC_E_ARGUMENT before). index counts from 0; past the last model
  * LNTC_ADMIN_NO_MORE_ITEMS. */

@@ -26,26 +26,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-// One value: a field, and the element of the font list.
-struct ValueAt {
-    const Field* field;
-    int element;
-};
-
-// Every value of a record in record order, which is the order scripts know.
-std::vector<ValueAt> valuesInRecordOrder(std::span<const Field> fields) {
-    std::vector<const Field*> order;
-    for (const Field& f : fields)
-        order.push_back(&f);
-    std::sort(order.begin(), order.end(),
-              [](const Field* a, const Field* b) { return a->place.offset < b->place.offset; });
-    std::vector<ValueAt> cells;
-    for (const Field* f : order)
-        for (int e = 0; e < f->place.count; ++e)
-            cells.push_back({f, e});
-    return cells;
-}
-
 Json paperJson(uint32_t id) {
     return Json{{"id", id}, {"name", PaperSizeName(static_cast<uint16_t>(id))}};
 }
@@ -154,41 +134,6 @@ std::string StatusText(uint32_t status) {
     char buf[96];
     std::snprintf(buf, sizeof buf, "0x%08X (%s)", status, meaning);
     return buf;
-}
-
-uint32_t RecordValue(uint32_t record, const void* data, uint32_t index, LNTC_AdminValue& value) {
-    static const std::vector<ValueAt> config = valuesInRecordOrder(kConfigFields);
-    static const std::vector<ValueAt> queue = valuesInRecordOrder(kQueueFields);
-    if (data == nullptr || record > LNTC_ADMIN_RECORD_QUEUE) return LNTC_E_ARGUMENT;
-    const std::vector<ValueAt>& cells = record == LNTC_ADMIN_RECORD_CONFIG ? config : queue;
-    if (index >= cells.size()) return LNTC_ADMIN_NO_MORE_ITEMS;
-    const Field& f = *cells[index].field;
-    value = LNTC_AdminValue{};
-    setField(value.name, valueName(f, cells[index].element));
-    switch (f.place.cell) {
-    case Cell::U16:
-    case Cell::U32:
-        value.type = LNTC_ADMIN_UNSIGNED;
-        value.number = static_cast<uint32_t>(numberOf(f, data));
-        break;
-    case Cell::I16:
-    case Cell::I32:
-        value.type = LNTC_ADMIN_SIGNED;
-        value.number = static_cast<int32_t>(numberOf(f, data));
-        break;
-    case Cell::F64:
-        value.type = LNTC_ADMIN_REAL;
-        value.real = realOf(f, data);
-        break;
-    case Cell::Text: {
-        value.type = LNTC_ADMIN_TEXT;
-        const std::string_view text = textOf(f, data, cells[index].element);
-        value.text = text.data();
-        value.textSize = text.size();
-        break;
-    }
-    }
-    return 0;
 }
 
 uint32_t ModelMedia(Library& lib, uint32_t index, const char*& key, const DefaultMedia*& media) {
