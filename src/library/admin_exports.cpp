@@ -235,8 +235,9 @@ uint32_t LNTC_AdminImportRegistry(uint32_t version, const char* path, LNTC_Admin
     return withRegistry(version, [&](lntc::ProductionLibrary& production) -> uint32_t {
         if (path == nullptr || why == nullptr) return LNTC_E_ARGUMENT;
         std::string text;
-        const uint32_t status = lntc::admin::ImportRegistryFile(production.library().registry(),
-                                                                production.root(), path, text);
+        const uint32_t status =
+            lntc::admin::ImportRegistryFile(production.library().registry(), production.root(),
+                                            path, production.library().now(), text);
         give(text, why);
         return status;
     });

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,7 +32,7 @@ bool ReadWholeFile(const std::string& path, std::string& out, bool* tooLarge = n
 // The registry of the machine root at root from the file at path ("-": standard input);
 // why: the message, its outside text made printable.
 uint32_t ImportRegistryFile(Registry& reg, const std::string& root, const std::string& path,
-                            std::string& why);
+                            std::optional<int64_t> recordAt, std::string& why);
 uint32_t ExportRegistryKey(Registry& reg, const std::string& key, uint32_t format, const char* path,
                            std::string& out, std::string& why);
 uint32_t RegistryWritable(Registry& reg, std::string& why);

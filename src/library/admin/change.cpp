@@ -4,6 +4,7 @@
 #include "configure/queue_rules.h"
 #include "connectivity/hosts_file.h"
 #include "library/accessors.h"
+#include "library/admin/admin.h"
 #include "library/admin/history.h"
 #include "library/admin/lntc_admin.h"
 #include "library/admin/plan.h"
@@ -123,11 +124,12 @@ bool planQueues(Library& lib, const ChangeRequest& request, const ServerState& c
                 why = "queue " + shown + " is configured already";
                 return false;
             }
-            if (current == nullptr &&
-                (request.queues == ChangeRequest::Queues::Existing || entry.is_null())) {
+            if (current == nullptr && request.queues == ChangeRequest::Queues::Existing) {
                 why = "no queue " + shown + " is configured";
                 return false;
             }
+            // A file that deletes a queue deletes nothing the second time it is applied.
+            if (entry.is_null() && current == nullptr) continue;
             if (entry.is_null()) {
                 p.changes.deleted.push_back(name);
                 p.structural = true;
@@ -139,9 +141,13 @@ bool planQueues(Library& lib, const ChangeRequest& request, const ServerState& c
             }
             const int model = requestedModel(entry, current);
             if (model < 0) {
+                const auto printer = entry.find("Printer");
                 why = "queue " + shown + ": " +
-                      (current == nullptr ? "a new queue needs its Printer (a model keyword)"
-                                          : "Printer: not a model of the catalogue");
+                      (printer == entry.end()
+                           ? std::string("a new queue needs its Printer (a model keyword)")
+                           : "Printer: not a model keyword of the catalogue: " +
+                                 quote(printer->is_string() ? printer->get<std::string>()
+                                                            : printer->dump()));
                 return false;
             }
             QueueRecord record{};
@@ -164,7 +170,7 @@ bool planQueues(Library& lib, const ChangeRequest& request, const ServerState& c
                         }
                         if (uint32_t rc = FetchOdrQueueNames(svc, odr, "", listed)) {
                             why = "the ODR " + quote(odr) +
-                                  " could not be asked for its queues: " + systemErrorText(rc);
+                                  " could not be asked for its queues: " + StatusText(rc);
                             return false;
                         }
                     }
@@ -304,7 +310,7 @@ bool planGeneral(Library& lib, const ChangeRequest& request, Planned& p, std::st
     std::vector<std::string> names;
     if (uint32_t rc = FetchOdrQueueNames(lib.services(), name, "", names)) {
         why = "ODR: " + quote(name) + ": " + text(lib, str::InvalidOdrName) + " (" +
-              systemErrorText(rc) + ")";
+              StatusText(rc) + ")";
         return false;
     }
     const size_t colon = name.find(':');

@@ -131,8 +131,13 @@ uint32_t HistoryText(Library& lib, uint32_t entry, std::string& out, std::string
 uint32_t Restore(Library& lib, uint32_t entry, uint32_t flags, std::vector<std::string>& plan,
                  std::string& why) {
     HistoryEntry e;
-    if (ReadHistoryEntry(lib.registry(), entry, e) != 0 || e.state.empty()) {
+    if (ReadHistoryEntry(lib.registry(), entry, e) != 0) {
         why = "the history holds no change " + std::to_string(entry);
+        return LNTC_ADMIN_E_FAILED;
+    }
+    if (e.state.empty()) {
+        why = "change " + std::to_string(entry) + " (" + e.source +
+              ") wrote registry keys, not a configuration; restore the change before or after it";
         return LNTC_ADMIN_E_FAILED;
     }
     const std::string source = "restore " + std::to_string(entry);

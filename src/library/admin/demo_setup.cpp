@@ -76,7 +76,8 @@ uint32_t DemoSetup(Library& lib, const std::string& root, const std::string& sha
     for (const char* file : {"registry.reg", "default-media.reg"}) {
         const std::string path = share + "/" + file;
         if (!fs::exists(path)) continue;
-        if (uint32_t rc = ImportRegistryFile(reg, root, path, report); rc != 0) return rc;
+        if (uint32_t rc = ImportRegistryFile(reg, root, path, std::nullopt, report); rc != 0)
+            return rc;
     }
     auto unreadable = [&](const std::string& path) {
         report = "cannot read " + quote(path);

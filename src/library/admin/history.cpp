@@ -139,7 +139,11 @@ uint32_t History::record(RegistryRoot& root, std::string_view source, const Serv
     // A save that changed nothing readable (the same values saved again) makes no entry.
     if (account.lines.empty()) return 0;
 
-    Registry& reg = root.registry();
+    return AppendHistoryEntry(root.registry(), lib_.now(), source, account.lines, account.state);
+}
+
+uint32_t AppendHistoryEntry(Registry& reg, int64_t now, std::string_view source,
+                            const std::vector<std::string>& lines, const std::string& state) {
     RegKey history = kNoKey;
     if (uint32_t rc = reg.createKey(kLocalMachine, kHistoryPath, RegAccess::Write, history))
         return rc;
@@ -151,14 +155,14 @@ uint32_t History::record(RegistryRoot& root, std::string_view source, const Serv
     if (uint32_t rc = reg.createKey(history, entryName(number), RegAccess::Write, key)) return rc;
     KeyGuard entryGuard(reg, key);
     std::string changes;
-    for (const std::string& line : account.lines)
+    for (const std::string& line : lines)
         changes += line + "\n";
-    const uint64_t time = static_cast<uint64_t>(lib_.now());
+    const uint64_t time = static_cast<uint64_t>(now);
     uint32_t rc = reg.setValue(key, "Time", regtype::Qword, &time, sizeof time);
     if (rc == 0) rc = setText(reg, key, "User", ChangeUser());
     if (rc == 0) rc = setText(reg, key, "Source", std::string(source));
     if (rc == 0) rc = setText(reg, key, "Changes", changes);
-    if (rc == 0) rc = setText(reg, key, "State", account.state);
+    if (rc == 0 && !state.empty()) rc = setText(reg, key, "State", state);
     for (size_t i = 0; rc == 0 && i + kHistoryKept <= numbers.size(); ++i)
         rc = reg.deleteTree(history, entryName(numbers[i]));
     return rc;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lntc {
@@ -59,6 +60,10 @@ class History : public ChangeJournal {
 uint32_t ListHistory(Registry& reg, uint32_t limit, std::vector<HistoryEntry>& out);
 // One entry with its state; 2 when there is no such entry.
 uint32_t ReadHistoryEntry(Registry& reg, uint32_t number, HistoryEntry& out);
+// Writes an entry, dropping the oldest past kHistoryKept; state empty for a change whose result
+// is not a configuration (a registry import). Inside the caller's batch.
+uint32_t AppendHistoryEntry(Registry& reg, int64_t now, std::string_view source,
+                            const std::vector<std::string>& lines, const std::string& state);
 // Who made a change: the login name, with the name sudo was called by.
 std::string ChangeUser();
 

@@ -630,7 +630,8 @@ uint32_t exportRegistry(Registry& reg, const std::string& keyPath, RegFileFormat
     return err::Success;
 }
 
-uint32_t importRegistry(Registry& reg, std::string_view fileBytes, RegFileError& error) {
+uint32_t importRegistry(Registry& reg, std::string_view fileBytes, RegFileError& error,
+                        const std::function<uint32_t(const std::vector<std::string>&)>& account) {
     error = {};
     const std::string text = decodeFile(fileBytes);
     const auto lines = splitLines(text);
@@ -694,6 +695,18 @@ uint32_t importRegistry(Registry& reg, std::string_view fileBytes, RegFileError&
         }
     }
     closeCurrent();
+    if (account) {
+        std::vector<std::string> keys;
+        for (const Operation& op : ops) {
+            if (op.kind == Operation::OpenKey || op.kind == Operation::DeleteTree)
+                keys.push_back((op.kind == Operation::OpenKey ? "+ " : "- ") + op.path);
+        }
+        if (uint32_t rc = account(keys)) {
+            reg.rollbackBatch();
+            error = {0, "the history could not be written (error " + std::to_string(rc) + ")"};
+            return rc;
+        }
+    }
     if (uint32_t rc = reg.commitBatch()) {
         error = {0, "the changes could not be saved (error " + std::to_string(rc) + ")"};
         return rc;

@@ -3,8 +3,10 @@
 #include "platform/registry.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lntc {
 
@@ -26,7 +28,10 @@ uint32_t exportRegistry(Registry& reg, const std::string& keyPath, RegFileFormat
 
 // Applies a registry file all or nothing: the whole file is checked before anything is
 // written, and the writes form one batch. Returns a Win32 error (13 for a malformed file)
-// and describes the fault in error.
-uint32_t importRegistry(Registry& reg, std::string_view fileBytes, RegFileError& error);
+// and describes the fault in error. account, when given, is told each key the file writes or
+// deletes ("+" or "-" and its path) inside the batch; an error from it rolls the import back.
+uint32_t
+importRegistry(Registry& reg, std::string_view fileBytes, RegFileError& error,
+               const std::function<uint32_t(const std::vector<std::string>& keys)>& account = {});
 
 } // namespace lntc

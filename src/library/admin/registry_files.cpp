@@ -1,5 +1,6 @@
 // Registry files in and out of the machine root's registry, for the tools.
 #include "library/admin/admin.h"
+#include "library/admin/history.h"
 #include "library/admin/output_file.h"
 #include "library/admin/regfile.h"
 #include "platform/errors.h"
@@ -40,7 +41,7 @@ bool ReadWholeFile(const std::string& path, std::string& out, bool* tooLarge) {
 }
 
 uint32_t ImportRegistryFile(Registry& reg, const std::string& root, const std::string& path,
-                            std::string& why) {
+                            std::optional<int64_t> recordAt, std::string& why) {
     // Checked before the file is even read: a damaged store takes nothing.
     if (const std::string damage = reg.damage(); !damage.empty()) {
         why = "the registry database " + quote(root + "/registry.db") +
@@ -57,7 +58,21 @@ uint32_t ImportRegistryFile(Registry& reg, const std::string& root, const std::s
         return LNTC_ADMIN_E_FAILED;
     }
     RegFileError error;
-    if (uint32_t rc = importRegistry(reg, bytes, error); rc != 0) {
+    // The import is in the history with the keys it wrote; what it made of the configuration
+    // shows when the records are next filled.
+    auto account = [&](const std::vector<std::string>& keys) -> uint32_t {
+        constexpr size_t kListed = 40;
+        std::vector<std::string> lines;
+        for (size_t i = 0; i < keys.size() && i < kListed; ++i)
+            lines.push_back(keys[i].substr(0, 2) + "key " + printable(keys[i].substr(2)));
+        if (keys.size() > kListed)
+            lines.push_back("  and " + std::to_string(keys.size() - kListed) + " more keys");
+        if (lines.empty()) lines.push_back("~ no key");
+        return AppendHistoryEntry(reg, *recordAt, "reg import " + path, lines, "");
+    };
+    if (uint32_t rc =
+            importRegistry(reg, bytes, error, recordAt ? std::function(account) : nullptr);
+        rc != 0) {
         why = name + ": " + (error.message.empty() ? systemErrorText(rc) : error.message);
         return LNTC_ADMIN_E_FAILED;
     }
