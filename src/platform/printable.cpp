@@ -13,6 +13,8 @@ void appendEscaped(std::string& out, uint8_t b) {
     out += hex[b & 15];
 }
 
+} // namespace
+
 // Length of the well-formed UTF-8 sequence at text[i] (overlong forms, surrogates and values
 // past U+10FFFF excluded), or 0.
 size_t utf8Length(std::string_view text, size_t i, char32_t& c) {
@@ -37,8 +39,6 @@ size_t utf8Length(std::string_view text, size_t i, char32_t& c) {
     if (c < min || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) return 0;
     return n;
 }
-
-} // namespace
 
 std::string printable(std::string_view text, LineBreaks breaks) {
     std::string out;

@@ -59,29 +59,11 @@ bool plainSafe(std::string_view s) {
 // Length of the well-formed UTF-8 sequence at s[i], 0 when there is none; c its code point.
 size_t utf8At(std::string_view s, size_t i, char32_t& c) {
     const auto b = static_cast<unsigned char>(s[i]);
-    size_t n = 0;
-    char32_t min = 0;
     if (b < 0x80) {
         c = b;
         return 1;
     }
-    if ((b & 0xE0) == 0xC0) {
-        n = 2, c = b & 0x1F, min = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-        n = 3, c = b & 0x0F, min = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-        n = 4, c = b & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + n > s.size()) return 0;
-    for (size_t k = 1; k < n; ++k) {
-        const auto cb = static_cast<unsigned char>(s[i + k]);
-        if ((cb & 0xC0) != 0x80) return 0;
-        c = (c << 6) | (cb & 0x3F);
-    }
-    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)) return 0;
-    return n;
+    return utf8Length(s, i, c);
 }
 
 // What YAML lets stand unescaped in a quoted scalar (line breaks and the BOM excluded).
