@@ -74,7 +74,8 @@ uint32_t saveField(RegistryRoot& root, const Field& f, const char* key, const vo
 SaveStatus SharedRecords::SaveQueueRecord(QueueRecord& q, bool isNew) {
     RecordChanges changes;
     changes.saved.push_back({q, isNew});
-    SaveStatus status = SaveChanges(changes, "dialogs");
+    SaveStatus status = SaveChanges(
+        changes, dialogSource("queue " + std::string(fieldText(q.Name)) + " (dialogs)"));
     if (status.ok()) q = changes.saved.front().record;
     return status;
 }
@@ -82,13 +83,13 @@ SaveStatus SharedRecords::SaveQueueRecord(QueueRecord& q, bool isNew) {
 SaveStatus SharedRecords::DeleteQueueRecord(const char* name) {
     RecordChanges changes;
     changes.deleted.emplace_back(name != nullptr ? name : "");
-    return SaveChanges(changes, "dialogs");
+    return SaveChanges(changes, dialogSource("queue " + changes.deleted.front() + " (dialogs)"));
 }
 
 SaveStatus SharedRecords::SaveServerConfig(ServerConfig& c) {
     RecordChanges changes;
     changes.config = c;
-    SaveStatus status = SaveChanges(changes, "dialogs");
+    SaveStatus status = SaveChanges(changes, dialogSource("configuration run"));
     if (status.ok()) c.UpdateTime = changes.config->UpdateTime;
     return status;
 }
@@ -138,16 +139,14 @@ SaveStatus SharedRecords::SaveChanges(RecordChanges& changes, std::string_view s
         nextConfig.UpdateTime = now;
         nextConfig.Magic = LNTC_MAGIC;
     }
-    nextConfig.QueueCount =
-        static_cast<uint16_t>(std::max(0, views.config->QueueCount + added));
+    nextConfig.QueueCount = static_cast<uint16_t>(std::max(0, views.config->QueueCount + added));
 
     RegistryRoot& root = services_.registry;
     WriteBatch batch(root);
     // The slot goes only with the key: a slot freed over a key that stays would come back at
     // the next fill, and every process would meanwhile see the queue gone.
     for (const std::string& name : changes.deleted) {
-        if (batch.status() == 0)
-            batch.note(DeleteRegistrySubkey(root, kQueuesKey, name.c_str()));
+        if (batch.status() == 0) batch.note(DeleteRegistrySubkey(root, kQueuesKey, name.c_str()));
     }
     for (const RecordChanges::Save& save : changes.saved) {
         const uint32_t flags = ModelClassFlags(ModelIndexOfQueue(save.record));
@@ -165,8 +164,8 @@ SaveStatus SharedRecords::SaveChanges(RecordChanges& changes, std::string_view s
     }
     if (changes.alsoWrite && batch.status() == 0) batch.note(changes.alsoWrite(root));
     if (journal_ != nullptr && batch.status() == 0)
-        batch.note(journal_->record(root, source, *views.config, views.slots, nextConfig,
-                                    next.data()));
+        batch.note(
+            journal_->record(root, source, *views.config, views.slots, nextConfig, next.data()));
     if (uint32_t rc = batch.commit()) return {SaveStatus::RegistryRefused, rc};
 
     for (int slot : touched)

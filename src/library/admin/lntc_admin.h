@@ -16,7 +16,7 @@
 extern "C" {
 #endif
 
-#define LNTC_ADMIN_VERSION 4002u
+#define LNTC_ADMIN_VERSION 4003u
 
 /* Beyond lntc.h's statuses. */
 #define LNTC_ADMIN_NO_MORE_ITEMS 259u    /* an index past the last item */
@@ -141,7 +141,17 @@ typedef struct LNTC_AdminRun {
     /* Each line to show the user (warnings, why the run failed), when it arises. */
     void (*report)(void* context, const char* line);
     void* context;
+    /* The machine root of the run, or NULL for the default one (see LNTC_AdminMachineRoot). */
+    const char* root;
+    /* With a script: what the history names its saves after ("script NAME"), NULL "script". */
+    const char* name;
+    uint32_t flags; /* LNTC_ADMIN_RUN_ATOMIC */
 } LNTC_AdminRun;
+
+/* A script that fails leaves the configuration as the run found it once the shared records were
+ * set up: what it saved is changed back, recorded in the history as "script rolled back". Hosts
+ * lines its TCP Direct ports added stay. */
+#define LNTC_ADMIN_RUN_ATOMIC 1u
 
 #define LNTC_ADMIN_DISPLAY_USABLE 0u
 #define LNTC_ADMIN_DISPLAY_DISABLED 1u    /* LNTC_NO_GUI asks for none */
