@@ -111,9 +111,9 @@ LNTC_API uint32_t LNTC_AdminDemoSetup(uint32_t version, const char* shareDir, in
 extern const uint32_t LNTC_AdminDeferredLoad;
 
 /* In such a program, starts the library as loading it would have, on the machine root root
- * (NULL: the default one, see LNTC_AdminMachineRoot). Once only, and not beside
- * LNTC_AdminConfigure (LNTC_E_ARGUMENT). 0, or the load's status with why it failed in why;
- * when only the load failed, the registry calls still work. */
+ * (NULL: the default one, see LNTC_AdminMachineRoot). Not while it runs (LNTC_E_ARGUMENT):
+ * once, or again once LNTC_AdminConfigure has ended its run. 0, or the load's status with why it
+ * failed in why; when only the load failed, the registry calls still work. */
 LNTC_API uint32_t LNTC_AdminStart(uint32_t version, const char* root, LNTC_AdminText* why);
 
 /* The machine root in use; before the library started, the one it starts on by default:
