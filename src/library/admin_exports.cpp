@@ -86,17 +86,54 @@ uint32_t displayVerdict() {
 }
 
 // The run on the display host (nullptr) or a headless one; -1 when it could not start.
-int runOnce(lntc::Host* host, const lntc::admin::Say& say, uint32_t& status) {
-    status = lntc::StartDeferredLibrary(host, say);
+int runOnce(lntc::Host* host, const char* root, const lntc::admin::Say& say, uint32_t& status,
+            const lntc::admin::RunHooks& hooks = {}) {
+    status = lntc::StartDeferredLibrary(host, say, root != nullptr ? root : "");
     if (status != 0) {
         lntc::StopDeferredLibrary();
         status = LNTC_E_NOT_LOADED;
         return -1;
     }
-    const int result = lntc::admin::RunConfigurationOnce(*lntc::LoadedLibrary(), say);
+    const int result = lntc::admin::RunConfigurationOnce(*lntc::LoadedLibrary(), say, hooks);
     lntc::StopDeferredLibrary();
     if (result < 0) status = LNTC_E_SECTION;
     return result;
+}
+
+// A script's saves are named after it in the history; an atomic one takes the configuration as
+// the run found it, to put it back when the script fails.
+lntc::admin::RunHooks scriptHooks(const LNTC_AdminRun& run, lntc::ScriptRunner& runner,
+                                  const lntc::admin::Say& say, bool& rollbackFailed) {
+    const bool atomic = (run.flags & LNTC_ADMIN_RUN_ATOMIC) != 0;
+    const std::string source =
+        run.name != nullptr ? "script " + lntc::printable(run.name) : std::string("script");
+    auto before = std::make_shared<std::string>();
+    lntc::admin::RunHooks hooks;
+    hooks.setUp = [=](Library& lib) {
+        lib.records().setRunSource(source);
+        std::string why;
+        if (atomic && lntc::admin::Describe(lib, LNTC_ADMIN_DOC_DUMP, nullptr, *before, why) != 0) {
+            say("the configuration could not be read to roll the script back: " + why);
+            return false;
+        }
+        return true;
+    };
+    hooks.ended = [=, &runner, &rollbackFailed](Library& lib) {
+        lib.records().setRunSource({});
+        if (!atomic || !runner.failed()) return;
+        std::vector<std::string> plan;
+        std::string why;
+        if (lntc::admin::Change(lib, *before, LNTC_ADMIN_CHANGE_PRUNE, "script rolled back", plan,
+                                why) != 0) {
+            say("the script's changes could not be rolled back: " + why);
+            rollbackFailed = true;
+            return;
+        }
+        if (!plan.empty()) say("the script failed; its changes were rolled back:");
+        for (const std::string& line : plan)
+            say("  " + line);
+    };
+    return hooks;
 }
 
 uint32_t configure(const LNTC_AdminRun& run, uint32_t& ended, uint32_t& display) {
@@ -107,7 +144,7 @@ uint32_t configure(const LNTC_AdminRun& run, uint32_t& ended, uint32_t& display)
     if (run.script == nullptr) {
         display = displayVerdict();
         if (display != LNTC_ADMIN_DISPLAY_USABLE) return LNTC_ADMIN_E_DISPLAY;
-        const int result = runOnce(nullptr, say, status);
+        const int result = runOnce(nullptr, run.root, say, status);
         ended = result == 1;
         return status;
     }
@@ -124,8 +161,10 @@ uint32_t configure(const LNTC_AdminRun& run, uint32_t& ended, uint32_t& display)
     lntc::ScriptRunner runner(host,
                               lntc::ParseScript(std::string_view(run.script, run.scriptSize)));
     int result = -1;
+    bool rollbackFailed = false;
     if (!runner.failure()) {
-        result = runner.run([&] { return runOnce(&host, say, status); });
+        const lntc::admin::RunHooks hooks = scriptHooks(run, runner, say, rollbackFailed);
+        result = runner.run([&] { return runOnce(&host, run.root, say, status, hooks); });
         if (status != 0) return status;
     }
     const bool written = path.empty() || out.write(runner.transcript(result == 1 ? 0 : 1), why);
@@ -134,7 +173,7 @@ uint32_t configure(const LNTC_AdminRun& run, uint32_t& ended, uint32_t& display)
         say("line " + std::to_string(failure->line) + ": " + failure->message);
         return LNTC_ADMIN_E_FAILED;
     }
-    if (!written) return LNTC_ADMIN_E_FAILED;
+    if (!written || rollbackFailed) return LNTC_ADMIN_E_FAILED;
     ended = result == 1;
     return 0;
 }

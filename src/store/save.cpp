@@ -74,7 +74,8 @@ uint32_t saveField(RegistryRoot& root, const Field& f, const char* key, const vo
 SaveStatus SharedRecords::SaveQueueRecord(QueueRecord& q, bool isNew) {
     RecordChanges changes;
     changes.saved.push_back({q, isNew});
-    SaveStatus status = SaveChanges(changes, "dialogs");
+    SaveStatus status = SaveChanges(
+        changes, dialogSource("queue " + std::string(fieldText(q.Name)) + " (dialogs)"));
     if (status.ok()) q = changes.saved.front().record;
     return status;
 }
@@ -82,13 +83,13 @@ SaveStatus SharedRecords::SaveQueueRecord(QueueRecord& q, bool isNew) {
 SaveStatus SharedRecords::DeleteQueueRecord(const char* name) {
     RecordChanges changes;
     changes.deleted.emplace_back(name != nullptr ? name : "");
-    return SaveChanges(changes, "dialogs");
+    return SaveChanges(changes, dialogSource("queue " + changes.deleted.front() + " (dialogs)"));
 }
 
 SaveStatus SharedRecords::SaveServerConfig(ServerConfig& c) {
     RecordChanges changes;
     changes.config = c;
-    SaveStatus status = SaveChanges(changes, "dialogs");
+    SaveStatus status = SaveChanges(changes, dialogSource("configuration run"));
     if (status.ok()) c.UpdateTime = changes.config->UpdateTime;
     return status;
 }

@@ -117,8 +117,12 @@ class SharedRecords {
     // Every change of the set or none: the slots each needs are found first, then the registry
     // takes them all in one batch with the journal's account, then the slots are updated. On
     // Done the saved records carry their time stamps and module names. The three saves above
-    // are sets of one, made by the dialogs.
+    // are sets of one, made by the dialogs: a queue's Configure or Delete ("queue NAME
+    // (dialogs)") and the run's OK ("configuration run"), or what runSource names.
     SaveStatus SaveChanges(RecordChanges& changes, std::string_view source);
+    // What made the dialogs' saves while a run is driven by something other than a person (a
+    // script); empty again for the people.
+    void setRunSource(std::string source) { runSource_ = std::move(source); }
     // The journal every change is told to (none by default); it must outlive the records.
     void setJournal(ChangeJournal* journal) { journal_ = journal; }
     // Sets (retain) or clears the queue's retain-files bit in shared memory only, with a new
@@ -129,6 +133,9 @@ class SharedRecords {
     bool applyOdrName(std::string_view domain, std::string_view organization);
 
   private:
+    std::string dialogSource(std::string what) const {
+        return runSource_.empty() ? what : runSource_;
+    }
     // The run's views while one runs, else views mapped for the length of one write.
     struct Writable {
         ServerConfig* config = nullptr;
@@ -156,6 +163,7 @@ class SharedRecords {
     SectionView<QueueRecord> runQueues_;
     uint32_t initStatus_ = 0;
     ChangeJournal* journal_ = nullptr;
+    std::string runSource_;
     // How long an attaching process waits for another one's first fill: after the first
     // period it says so in the log, after the second it gives up.
     std::chrono::milliseconds fillWait_{10000};

@@ -326,9 +326,14 @@ int ScriptRunner::run(const std::function<int()>& body) {
     } attach{host_};
     host_.setUser(this);
     int result = body();
+    failed();
+    return result;
+}
+
+bool ScriptRunner::failed() {
     if (!failure_ && next_ < script_.actions.size())
         fail(script_.actions[next_].line, "no window is open");
-    return result;
+    return failure_.has_value();
 }
 
 void ScriptRunner::fail(int line, std::string message) {

@@ -53,6 +53,9 @@ class ScriptRunner : private HeadlessUser {
     // returned. A failure stops the script: every window still open is cancelled and every box
     // gets the answer that changes nothing.
     int run(const std::function<int()>& body);
+    // Whether the script failed, counting actions left once its windows have closed; for the
+    // body, before it returns.
+    bool failed();
     const std::optional<ScriptFailure>& failure() const { return failure_; }
     // {"result": result, "error": null | {"line", "message"}, "events": [...]}
     std::string transcript(int result) const;

@@ -394,6 +394,40 @@ TEST_F(Tool, ConfigScriptsStopAtTheirFailingLineOrConfigureTheDemo) {
         EXPECT_NE(queues.find("\\Queues\\" + std::string(q) + "]"), std::string::npos) << q;
 }
 
+// A dry run plays the demo's script on a copy and prints its plan, the root's files untouched;
+// a script's saves are named after it. A failing script takes back what it saved (its hosts
+// line aside, which is why it comes last), and the history says so.
+TEST_F(Tool, ConfigScriptsPreviewOnACopyAndRollBackWhenTheyFail) {
+    const std::string demo = std::string(LNTC_SOURCE_DIR) + "/share/demo/configure.script";
+    const std::string hosts = root.path() + "/drive_c/WINDOWS/system32/drivers/etc/hosts";
+    const std::string before = run({"dump"}).out;
+    const std::string files = readTextFile(rootDb()) + readTextFile(hosts);
+    const RunResult planned = runProgram(kConfig, {"--script", demo, "--dry-run"}, env());
+    EXPECT_EQ(planned.exitCode, 0) << planned.err;
+    EXPECT_NE(planned.out.find("\n+ queue LEGAL_DEPT\n"), std::string::npos) << planned.out;
+    EXPECT_EQ(run({"dump"}).out, before);
+    EXPECT_TRUE(readTextFile(rootDb()) + readTextFile(hosts) == files);
+
+    const std::string other = root.path() + "/other";
+    ASSERT_EQ(run({"demo-setup"}, other).exitCode, 0);
+    ASSERT_EQ(runProgram(kConfig, {"--script", demo}, env(other)).exitCode, 0);
+    EXPECT_NE(run({"history"}, other).out.find("  script " + demo + ": + queue LEGAL_DEPT"),
+              std::string::npos);
+
+    std::string legal; // the demo's script up to the save of its first queue
+    std::ifstream in(demo);
+    for (std::string line; std::getline(in, line) && !line.starts_with("expect items \"Current");)
+        legal += line + "\n";
+    const RunResult failed =
+        runProgram(kConfig, {"--script", "-"}, env(), legal + "expect dialog 9999\n");
+    EXPECT_EQ(failed.exitCode, 2) << failed.err;
+    EXPECT_EQ(run({"dump"}).out, before);
+    const std::string history = run({"history"}).out;
+    for (const char* entry : {"  script rolled back: - queue LEGAL_DEPT\n",
+                              "  script standard input: + queue LEGAL_DEPT"})
+        EXPECT_NE(history.find(entry), std::string::npos) << entry << "\n" << history;
+}
+
 // A display named in the environment that does not answer (port 65535, above those the system
 // hands out) leaves a process on the console: no logo, and the configuration says so and stops.
 TEST_F(Tool, ADisplayThatDoesNotAnswerIsNoDisplay) {

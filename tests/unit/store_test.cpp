@@ -427,6 +427,16 @@ TEST_F(Store, VersionChecksNullArgumentsSlotsWithHolesAndRetainFlags) {
                LNTC_E_NO_QUEUE, LNTC_E_ARGUMENT, LNTC_E_ARGUMENT, LNTC_E_NO_QUEUE, 0}));
     EXPECT_EQ(c, reinterpret_cast<const ServerConfig*>(0x1)); // nothing stored
 
+    // The dialogs' saves tell the journal what made them; a script's run names itself.
+    struct Sources : ChangeJournal {
+        std::vector<std::string> seen;
+        uint32_t record(RegistryRoot&, std::string_view source, const ServerConfig&,
+                        const QueueRecord*, const ServerConfig&, const QueueRecord*) override {
+            seen.emplace_back(source);
+            return 0;
+        }
+    } sources;
+    records().setJournal(&sources);
     ASSERT_EQ(records().DeleteQueueRecord("B").kind, SaveStatus::Done);
     auto nameAt = [&](int i) { return GetQueueName(t->lib(), i, &name) ? "-" : std::string(name); };
     EXPECT_EQ(nameAt(-1) + nameAt(1) + nameAt(2) + nameAt(16) + nameAt(5) +
@@ -439,6 +449,13 @@ TEST_F(Store, VersionChecksNullArgumentsSlotsWithHolesAndRetainFlags) {
     setField(f.Name, "F");
     ASSERT_EQ(records().SaveQueueRecord(f, true).kind, SaveStatus::Done);
     EXPECT_EQ(nameAt(1) + std::to_string(config()->QueueCount), "F6"); // the hole is filled first
+    ServerConfig general = *config();
+    ASSERT_EQ(records().SaveServerConfig(general).kind, SaveStatus::Done);
+    records().setRunSource("script x");
+    ASSERT_EQ(records().SaveQueueRecord(f, false).kind, SaveStatus::Done);
+    records().setJournal(nullptr);
+    EXPECT_EQ(sources.seen, (std::vector<std::string>{"queue B (dialogs)", "queue F (dialogs)",
+                                                      "configuration run", "script x"}));
 
     machine.clock.time += 60; // the retain flag lives in the shared record only
     ASSERT_EQ(RetainFiles(t->lib(), "C", 1), 0u);

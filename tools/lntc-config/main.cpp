@@ -2,9 +2,11 @@
 // script; and the gallery of every dialog for review. The library shows the windows: its Qt
 // host, or its headless host for a script.
 #include "common/admin_text.h"
+#include "dry_run.h"
 #include "lntc_admin.h"
 #include "vnc_loopback.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +17,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 // This program starts the library itself, once it knows how the run is shown.
@@ -25,19 +28,28 @@ namespace {
 constexpr int kOk = 0, kNotOk = 1, kFailed = 2;
 
 void usage(std::FILE* out) {
-    std::fputs("usage: lntc-config [--vnc [PORT] | --script FILE|- [--transcript OUT.json] | "
-               "--gallery DIR]\n"
+    std::fputs("usage: lntc-config [--root DIR] [--vnc [PORT]]\n"
+               "       lntc-config [--root DIR] --script FILE|- [--transcript OUT.json]\n"
+               "                   [--dry-run] [--atomic | --no-atomic]\n"
+               "       lntc-config --gallery DIR\n"
                "       lntc-config --help | --version\n"
                "Without an option, the configuration runs on this display (DISPLAY or "
                "WAYLAND_DISPLAY).\n"
+               "  --root DIR        the machine root, over LNT_ROOT\n"
                "  --vnc [PORT]      the configuration served over VNC (default port 5900)\n"
                "  --script FILE     the configuration driven by a script (- reads standard "
                "input);\n"
+               "                    its saves are recorded in the history as \"script FILE\"\n"
                "  --transcript OUT  with a JSON transcript of every window it opened\n"
+               "  --dry-run         the script played on a private copy of the configuration;\n"
+               "                    the changes it would make printed, nothing changed\n"
+               "  --atomic          a script that fails has its saves rolled back (the "
+               "default)\n"
+               "  --no-atomic       a script that fails keeps what it saved\n"
                "  --gallery DIR     a PNG of every dialog and of the logo, written into DIR\n"
                "Exit status: 0 when the configuration ended with OK, 1 when it ended otherwise, "
                "2 when\nit could not run, the script failed or the transcript could not be "
-               "written. The machine\nroot is LNT_ROOT when set.\n",
+               "written. The machine\nroot is --root, else LNT_ROOT when set.\n",
                out);
 }
 
@@ -96,23 +108,162 @@ int configure(LNTC_AdminRun run) {
     return ended == 1 ? kOk : kNotOk;
 }
 
-int scripted(const std::string& file, const std::string& transcriptPath) {
-    std::string text;
+struct Options {
+    std::string root; // --root, made absolute
+    std::string script, transcript, dumpTo;
+    bool dryRun = false, atomic = true;
+};
+
+bool readScript(const std::string& file, std::string& text) {
     if (file == "-") {
         text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    } else {
-        std::ifstream in(file, std::ios::binary);
-        if (!in) {
-            say("cannot read " + file + ": " + std::strerror(errno));
-            return kFailed;
-        }
-        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return true;
     }
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        say("cannot read " + file + ": " + std::strerror(errno));
+        return false;
+    }
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+// The library started on the root given (empty: the default one).
+bool startOn(const std::string& root) {
+    LNTC_AdminText why{};
+    if (LNTC_AdminStart(LNTC_ADMIN_VERSION, root.empty() ? nullptr : root.c_str(), &why) != 0) {
+        sayEachLine(tool::take(why));
+        say("the configuration could not be read");
+        return false;
+    }
+    tool::take(why);
+    return true;
+}
+
+// The configuration as a dump document, from a library started on root for it.
+bool dumpOf(const std::string& root, std::string& text) {
+    LNTC_AdminText why{}, out{};
+    if (!startOn(root)) return false;
+    if (LNTC_AdminDocument(LNTC_ADMIN_VERSION, LNTC_ADMIN_DOC_DUMP, nullptr, &out, &why) != 0) {
+        say("the configuration could not be read: " + tool::take(why));
+        tool::take(out);
+        return false;
+    }
+    text = tool::take(out);
+    return true;
+}
+
+int scripted(const Options& o) {
+    std::string text;
+    if (!readScript(o.script, text)) return kFailed;
+    const std::string name = o.script == "-" ? "standard input" : o.script;
     LNTC_AdminRun run{};
     run.script = text.c_str();
     run.scriptSize = text.size();
-    run.transcript = transcriptPath.empty() ? nullptr : transcriptPath.c_str();
-    return configure(run);
+    run.transcript = o.transcript.empty() ? nullptr : o.transcript.c_str();
+    run.root = o.root.empty() ? nullptr : o.root.c_str();
+    run.name = name.c_str();
+    run.flags = o.atomic ? LNTC_ADMIN_RUN_ATOMIC : 0;
+    const int result = configure(run);
+    if (o.dumpTo.empty()) return result;
+    // The copy's configuration after the run, for the dry run that started this one.
+    std::string dump;
+    LNTC_AdminText why{};
+    if (!dumpOf(o.root, dump)) return kFailed;
+    if (LNTC_AdminWriteText(LNTC_ADMIN_VERSION, o.dumpTo.c_str(), dump.data(), dump.size(), &why) !=
+        0) {
+        say("cannot write " + o.dumpTo + ": " + tool::take(why));
+        return kFailed;
+    }
+    return result;
+}
+
+// The script played by another run of this program on a private copy of the root; then what
+// it did to the copy planned against the root itself, which nothing writes.
+int dryRun(const Options& o) {
+    std::string text, why;
+    if (!readScript(o.script, text)) return kFailed;
+    std::string root = o.root;
+    if (root.empty()) {
+        LNTC_AdminText r{};
+        LNTC_AdminMachineRoot(LNTC_ADMIN_VERSION, &r);
+        root = tool::take(r);
+    }
+    // A dry run makes no root: a missing one has no configuration to play the script on.
+    struct stat st {};
+    const int error = ::stat(root.c_str(), &st) != 0 ? errno : S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+    if (error != 0) {
+        say("no configuration under " + root + ": " + std::strerror(error));
+        return kFailed;
+    }
+    dry_run::PrivateFolder folder;
+    if (!folder.make(why)) {
+        say("cannot make a private folder for the copy: " + why);
+        return kFailed;
+    }
+    const std::string copy = folder.path() + "/root", script = folder.path() + "/script",
+                      after = folder.path() + "/after.json";
+    LNTC_AdminText failed{};
+    if (!dry_run::CopyRoot(root, copy, why)) {
+        say("cannot copy the configuration: " + why);
+        return kFailed;
+    }
+    if (LNTC_AdminWriteText(LNTC_ADMIN_VERSION, script.c_str(), text.data(), text.size(),
+                            &failed) != 0) {
+        say("cannot write " + script + ": " + tool::take(failed));
+        return kFailed;
+    }
+    std::vector<std::string> args = {
+        "lntc-config", "--root",    copy,  "--script",
+        script,        "--dump-to", after, o.atomic ? "--atomic" : "--no-atomic"};
+    if (!o.transcript.empty()) args.insert(args.end(), {"--transcript", o.transcript});
+    std::fflush(nullptr);
+    const int result = dry_run::RunSelf(args, why);
+    if (!why.empty()) say(why);
+    std::ifstream in(after, std::ios::binary);
+    if (!in) {
+        say("the script's run left no configuration to compare");
+        return kFailed;
+    }
+    const std::string dump{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (!startOn(root)) return kFailed;
+    LNTC_AdminText lines{};
+    const std::string source = "script " + (o.script == "-" ? "standard input" : o.script);
+    if (LNTC_AdminChange(LNTC_ADMIN_VERSION, dump.data(), dump.size(),
+                         LNTC_ADMIN_CHANGE_DRY_RUN | LNTC_ADMIN_CHANGE_PRUNE, source.c_str(),
+                         &lines, &failed) != 0) {
+        tool::take(lines);
+        say("the script's changes cannot be planned: " + tool::take(failed));
+        return kFailed;
+    }
+    tool::take(failed);
+    const std::string plan = tool::take(lines);
+    std::fputs(plan.c_str(), stdout);
+    const long count = std::count(plan.begin(), plan.end(), '\n');
+    if (count == 0)
+        std::printf("No changes: the script leaves the configuration as it is.\n");
+    else
+        std::printf("Dry run: %ld change%s planned, nothing was changed.\n", count,
+                    count == 1 ? "" : "s");
+    return result;
+}
+
+// The script's options, after --script FILE; false for one that is not one of them.
+bool scriptOptions(const std::vector<std::string>& args, size_t at, Options& o) {
+    for (; at < args.size(); ++at) {
+        const std::string& a = args[at];
+        if (a == "--transcript" && at + 1 < args.size() && o.transcript.empty())
+            o.transcript = args[++at];
+        else if (a == "--dump-to" && at + 1 < args.size()) // a dry run's own
+            o.dumpTo = args[++at];
+        else if (a == "--dry-run")
+            o.dryRun = true;
+        else if (a == "--atomic" || a == "--no-atomic")
+            o.atomic = a == "--atomic";
+        else
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -120,8 +271,7 @@ int scripted(const std::string& file, const std::string& transcriptPath) {
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     try {
-        if (args.empty()) return configure(LNTC_AdminRun{});
-        if (args[0] == "--help" || args[0] == "-h") {
+        if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
             usage(stdout);
             return 0;
         }
@@ -130,6 +280,21 @@ int main(int argc, char** argv) {
             return 0;
         }
         if (args.size() == 2 && args[0] == "--gallery") return gallery(args[1]);
+        Options o;
+        if (!args.empty() && (args[0] == "--root" || args[0].starts_with("--root="))) {
+            const bool joined = args[0] != "--root";
+            const std::string dir = joined ? args[0].substr(7) : args.size() > 1 ? args[1] : "";
+            if (dir.empty()) {
+                say("--root needs a folder");
+                usage(stderr);
+                return kFailed;
+            }
+            o.root = std::filesystem::absolute(dir).lexically_normal().string();
+            args.erase(args.begin(), args.begin() + (joined ? 1 : 2));
+        }
+        LNTC_AdminRun run{};
+        run.root = o.root.empty() ? nullptr : o.root.c_str();
+        if (args.empty()) return configure(run);
         if (args[0] == "--vnc" && args.size() <= 2) {
             long port = 5900;
             if (args.size() == 2) {
@@ -148,11 +313,12 @@ int main(int argc, char** argv) {
             const std::string platform = "vnc:size=1024x768:port=" + std::to_string(port);
             setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
             unsetenv("LNTC_NO_GUI");
-            return configure(LNTC_AdminRun{});
+            return configure(run);
         }
-        if (args[0] == "--script" &&
-            (args.size() == 2 || (args.size() == 4 && args[2] == "--transcript")))
-            return scripted(args[1], args.size() == 4 ? args[3] : std::string());
+        if (args[0] == "--script" && args.size() >= 2 && scriptOptions(args, 2, o)) {
+            o.script = args[1];
+            return o.dryRun && o.dumpTo.empty() ? dryRun(o) : scripted(o);
+        }
     } catch (const std::exception& e) {
         say(e.what());
         return kFailed;

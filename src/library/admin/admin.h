@@ -40,9 +40,15 @@ uint32_t RegistryWritable(Registry& reg, std::string& why);
 uint32_t DemoSetup(Library& lib, const std::string& root, const std::string& shareDir, bool force,
                    std::string& report);
 
+// What a run does once the shared records are set up (false stops it before any dialog) and
+// once its main dialog has ended.
+struct RunHooks {
+    std::function<bool(Library&)> setUp;
+    std::function<void(Library&)> ended;
+};
 // The configuration run on a started library: the shared records set up, the logo closed, the
 // main dialog. RunConfiguration's result, or -1 (said why) when the records cannot be set up.
-int RunConfigurationOnce(Library& lib, const Say& say);
+int RunConfigurationOnce(Library& lib, const Say& say, const RunHooks& hooks = {});
 
 // The configuration: form is LNTC_ADMIN_DOC_*; queue names one queue, or is null for all.
 uint32_t Describe(Library& lib, uint32_t form, const char* queue, std::string& out,

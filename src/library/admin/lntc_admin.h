@@ -16,7 +16,7 @@
 extern "C" {
 #endif
 
-#define LNTC_ADMIN_VERSION 4002u
+#define LNTC_ADMIN_VERSION 4003u
 
 /* Beyond lntc.h's statuses. */
 #define LNTC_ADMIN_NO_MORE_ITEMS 259u    /* an index past the last item */
@@ -92,9 +92,9 @@ LNTC_API uint32_t LNTC_AdminDemoSetup(uint32_t version, const char* shareDir, in
 extern const uint32_t LNTC_AdminDeferredLoad;
 
 /* In such a program, starts the library as loading it would have, on the machine root root
- * (NULL: the default one, see LNTC_AdminMachineRoot). Once only, and not beside
- * LNTC_AdminConfigure (LNTC_E_ARGUMENT). 0, or the load's status with why it failed in why;
- * when only the load failed, the registry calls still work. */
+ * (NULL: the default one, see LNTC_AdminMachineRoot). Not while it runs (LNTC_E_ARGUMENT):
+ * once, or again once LNTC_AdminConfigure has ended its run. 0, or the load's status with why it
+ * failed in why; when only the load failed, the registry calls still work. */
 LNTC_API uint32_t LNTC_AdminStart(uint32_t version, const char* root, LNTC_AdminText* why);
 
 /* The machine root in use; before the library started, the one it starts on by default:
@@ -122,7 +122,17 @@ typedef struct LNTC_AdminRun {
     /* Each line to show the user (warnings, why the run failed), when it arises. */
     void (*report)(void* context, const char* line);
     void* context;
+    /* The machine root of the run, or NULL for the default one (see LNTC_AdminMachineRoot). */
+    const char* root;
+    /* With a script: what the history names its saves after ("script NAME"), NULL "script". */
+    const char* name;
+    uint32_t flags; /* LNTC_ADMIN_RUN_ATOMIC */
 } LNTC_AdminRun;
+
+/* A script that fails leaves the configuration as the run found it once the shared records were
+ * set up: what it saved is changed back, recorded in the history as "script rolled back". Hosts
+ * lines its TCP Direct ports added stay. */
+#define LNTC_ADMIN_RUN_ATOMIC 1u
 
 #define LNTC_ADMIN_DISPLAY_USABLE 0u
 #define LNTC_ADMIN_DISPLAY_DISABLED 1u    /* LNTC_NO_GUI asks for none */

@@ -175,7 +175,7 @@ uint32_t ReadLdpx(Library& lib, const char* model, std::string& report, std::str
     return status;
 }
 
-int RunConfigurationOnce(Library& lib, const Say& say) {
+int RunConfigurationOnce(Library& lib, const Say& say, const RunHooks& hooks) {
     const ServerConfig* config = nullptr;
     const uint32_t init = GetConfig(lib, &config, LNTC_CONFIG_VERSION);
     if (config == nullptr) {
@@ -189,7 +189,10 @@ int RunConfigurationOnce(Library& lib, const Say& say) {
             "); its system defaults are missing");
     }
     EndLogo(lib.services());
-    return static_cast<int>(RunConfiguration(lib.services(), nullptr, init));
+    if (hooks.setUp && !hooks.setUp(lib)) return -1;
+    const int result = static_cast<int>(RunConfiguration(lib.services(), nullptr, init));
+    if (hooks.ended) hooks.ended(lib);
+    return result;
 }
 
 } // namespace lntc::admin
