@@ -360,8 +360,8 @@ std::string joinLines(const std::vector<std::string>& lines) {
 }
 } // namespace
 
-uint32_t LNTC_AdminDocument(uint32_t version, uint32_t form, const char* queue,
-                            LNTC_AdminText* out, LNTC_AdminText* why) {
+uint32_t LNTC_AdminDocument(uint32_t version, uint32_t form, const char* queue, LNTC_AdminText* out,
+                            LNTC_AdminText* why) {
     return withLibrary(version, [&](Library& lib) -> uint32_t {
         std::string text, reason;
         const uint32_t rc = lntc::admin::Describe(lib, form, queue, text, reason);

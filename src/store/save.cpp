@@ -138,16 +138,14 @@ SaveStatus SharedRecords::SaveChanges(RecordChanges& changes, std::string_view s
         nextConfig.UpdateTime = now;
         nextConfig.Magic = LNTC_MAGIC;
     }
-    nextConfig.QueueCount =
-        static_cast<uint16_t>(std::max(0, views.config->QueueCount + added));
+    nextConfig.QueueCount = static_cast<uint16_t>(std::max(0, views.config->QueueCount + added));
 
     RegistryRoot& root = services_.registry;
     WriteBatch batch(root);
     // The slot goes only with the key: a slot freed over a key that stays would come back at
     // the next fill, and every process would meanwhile see the queue gone.
     for (const std::string& name : changes.deleted) {
-        if (batch.status() == 0)
-            batch.note(DeleteRegistrySubkey(root, kQueuesKey, name.c_str()));
+        if (batch.status() == 0) batch.note(DeleteRegistrySubkey(root, kQueuesKey, name.c_str()));
     }
     for (const RecordChanges::Save& save : changes.saved) {
         const uint32_t flags = ModelClassFlags(ModelIndexOfQueue(save.record));
@@ -165,8 +163,8 @@ SaveStatus SharedRecords::SaveChanges(RecordChanges& changes, std::string_view s
     }
     if (changes.alsoWrite && batch.status() == 0) batch.note(changes.alsoWrite(root));
     if (journal_ != nullptr && batch.status() == 0)
-        batch.note(journal_->record(root, source, *views.config, views.slots, nextConfig,
-                                    next.data()));
+        batch.note(
+            journal_->record(root, source, *views.config, views.slots, nextConfig, next.data()));
     if (uint32_t rc = batch.commit()) return {SaveStatus::RegistryRefused, rc};
 
     for (int slot : touched)

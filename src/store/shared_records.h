@@ -66,9 +66,9 @@ class ChangeJournal {
     virtual ~ChangeJournal() = default;
     // The records as they are and as they will be once the batch lands. 0 lets the change go
     // on; any other code rolls it back.
-    virtual uint32_t record(RegistryRoot& root, std::string_view source,
-                            const ServerConfig& before, const QueueRecord* beforeSlots,
-                            const ServerConfig& after, const QueueRecord* afterSlots) = 0;
+    virtual uint32_t record(RegistryRoot& root, std::string_view source, const ServerConfig& before,
+                            const QueueRecord* beforeSlots, const ServerConfig& after,
+                            const QueueRecord* afterSlots) = 0;
 };
 
 class SharedRecords {

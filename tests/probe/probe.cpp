@@ -35,7 +35,8 @@ int main() {
                 std::printf(" %08X", LNTC_GetConfig(&config, v));
             for (uint32_t v : {3003u, 3004u, 3005u})
                 std::printf(" %08X", LNTC_GetQueue(name.c_str(), &q, v));
-            for (uint32_t v : {LNTC_ADMIN_VERSION - 1, LNTC_ADMIN_VERSION, LNTC_ADMIN_VERSION + 1}) {
+            for (uint32_t v :
+                 {LNTC_ADMIN_VERSION - 1, LNTC_ADMIN_VERSION, LNTC_ADMIN_VERSION + 1}) {
                 LNTC_AdminText text{};
                 std::printf(" %08X", LNTC_AdminStatusText(v, 0, &text));
                 LNTC_AdminFreeText(&text);

@@ -152,8 +152,7 @@ bool parse(const std::string& command, const Args& args, Parsed& p,
         else if (a == "--dry-run" && allows("--dry-run"))
             p.dryRun = true;
         else if (a.rfind("--", 0) == 0) {
-            std::fprintf(stderr, "lntc %s: unknown option %s\n", command.c_str(),
-                         quote(a).c_str());
+            std::fprintf(stderr, "lntc %s: unknown option %s\n", command.c_str(), quote(a).c_str());
             return false;
         } else
             p.rest.push_back(a);
@@ -171,8 +170,7 @@ std::string padded(const std::string& text, size_t width) {
 
 int queueList(const Args& args) {
     Parsed p;
-    if (!parse("queue list", args, p, {"--json"}) || !p.rest.empty())
-        return usageError();
+    if (!parse("queue list", args, p, {"--json"}) || !p.rest.empty()) return usageError();
     std::string text;
     int exit = 0;
     if (!documentOf(LNTC_ADMIN_DOC_LIST, nullptr, text, "queue list", exit)) return exit;
@@ -207,8 +205,7 @@ int queueList(const Args& args) {
 
 int queueShow(const Args& args) {
     Parsed p;
-    if (!parse("queue show", args, p, {"--json"}) || p.rest.size() != 1)
-        return usageError();
+    if (!parse("queue show", args, p, {"--json"}) || p.rest.size() != 1) return usageError();
     std::string text;
     int exit = 0;
     const uint32_t form = LNTC_ADMIN_DOC_SHOW | (p.json ? 0 : LNTC_ADMIN_DOC_YAML);
@@ -272,8 +269,9 @@ int queueSet(const Args& args) {
 bool confirmed(const std::string& command, const std::string& question, bool yes) {
     if (yes) return true;
     if (!isatty(STDIN_FILENO)) {
-        std::fprintf(stderr, "lntc %s: not confirmed: standard input is not a terminal; "
-                             "give --yes\n",
+        std::fprintf(stderr,
+                     "lntc %s: not confirmed: standard input is not a terminal; "
+                     "give --yes\n",
                      command.c_str());
         return false;
     }
@@ -289,8 +287,7 @@ int queueDelete(const Args& args) {
         return usageError();
     const std::string name = p.rest[0];
     const Json doc = {{"Queues", {{name, nullptr}}}};
-    if (!p.dryRun &&
-        !confirmed("queue delete", "Delete the queue " + printable(name) + "?", p.yes))
+    if (!p.dryRun && !confirmed("queue delete", "Delete the queue " + printable(name) + "?", p.yes))
         return 1;
     return change("queue delete", doc.dump(), LNTC_ADMIN_CHANGE_HELD_QUEUES,
                   p.dryRun ? Plan::DryRun : Plan::Apply, "queue delete " + name);
@@ -342,8 +339,7 @@ int cmdApply(const Args& args) {
         else
             files.push_back(a);
     }
-    if (files.size() != 1 || (exitCode && !dryRun))
-        return usageError();
+    if (files.size() != 1 || (exitCode && !dryRun)) return usageError();
     std::string document, why;
     if (!readDocument(files[0], document, why)) {
         std::fprintf(stderr, "lntc apply: %s\n", why.c_str());
@@ -416,13 +412,12 @@ int cmdRestore(const Args& args) {
             rest.push_back(a);
     }
     uint32_t number = 0;
-    if (rest.size() != 1 || !entryNumber(rest[0], number))
-        return usageError();
+    if (rest.size() != 1 || !entryNumber(rest[0], number)) return usageError();
     startLibrary();
     LNTC_AdminText lines{}, why{};
     // The plan first, so that the question says what the restore would do.
-    uint32_t rc = LNTC_AdminRestore(LNTC_ADMIN_VERSION, number, LNTC_ADMIN_CHANGE_DRY_RUN, &lines,
-                                    &why);
+    uint32_t rc =
+        LNTC_AdminRestore(LNTC_ADMIN_VERSION, number, LNTC_ADMIN_CHANGE_DRY_RUN, &lines, &why);
     std::string planned = take(lines);
     if (rc != 0) return failedWith("restore", rc, why);
     take(why);
@@ -435,8 +430,9 @@ int cmdRestore(const Args& args) {
         std::printf("Dry run: nothing was changed.\n");
         return 0;
     }
-    if (!confirmed("restore", "Restore the configuration as it was after change " +
-                                  std::to_string(number) + "?",
+    if (!confirmed("restore",
+                   "Restore the configuration as it was after change " + std::to_string(number) +
+                       "?",
                    yes))
         return 1;
     rc = LNTC_AdminRestore(LNTC_ADMIN_VERSION, number, 0, &lines, &why);

@@ -19,7 +19,7 @@ struct ChangeRequest {
     bool prune = false;  // queues the document does not name go as well
     bool dryRun = false; // plan only
     enum class Queues { Any, New, Existing } queues = Queues::Any; // what the named queues must be
-    std::string source;                                             // for the history
+    std::string source;                                            // for the history
 };
 
 struct ChangeOutcome {

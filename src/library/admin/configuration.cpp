@@ -99,8 +99,11 @@ uint32_t Change(Library& lib, std::string_view text, uint32_t flags, const char*
 uint32_t HistoryText(Library& lib, uint32_t entry, std::string& out, std::string& why) {
     Registry& reg = lib.registry();
     auto entryDoc = [](const HistoryEntry& e) {
-        return Document{{"Number", e.number}, {"Time", isoTime(e.time)},   {"User", e.user},
-                        {"Source", e.source}, {"Changes", e.changes}};
+        return Document{{"Number", e.number},
+                        {"Time", isoTime(e.time)},
+                        {"User", e.user},
+                        {"Source", e.source},
+                        {"Changes", e.changes}};
     };
     if (entry == 0) {
         std::vector<HistoryEntry> entries;

@@ -112,8 +112,8 @@ std::string ChangeUser() {
     else
         user = "uid " + std::to_string(getuid());
     // The administrator behind sudo is the one who made the change.
-    if (const char* sudo = secure_getenv("SUDO_USER"); sudo != nullptr && *sudo != '\0' &&
-                                                       user != sudo)
+    if (const char* sudo = secure_getenv("SUDO_USER");
+        sudo != nullptr && *sudo != '\0' && user != sudo)
         user += std::string(" (sudo by ") + sudo + ")";
     return user;
 }
@@ -181,8 +181,7 @@ uint32_t ListHistory(Registry& reg, uint32_t limit, std::vector<HistoryEntry>& o
 
 uint32_t ReadHistoryEntry(Registry& reg, uint32_t number, HistoryEntry& out) {
     RegKey history = kNoKey;
-    if (uint32_t rc = reg.openKey(kLocalMachine, kHistoryPath, RegAccess::Read, history))
-        return rc;
+    if (uint32_t rc = reg.openKey(kLocalMachine, kHistoryPath, RegAccess::Read, history)) return rc;
     KeyGuard guard(reg, history);
     return readEntry(reg, history, number, true, out);
 }
