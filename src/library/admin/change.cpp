@@ -87,8 +87,8 @@ struct Planned {
     std::map<std::string, std::string, std::less<>> hostsChanged;
 };
 
-bool planQueues(Library& lib, const ChangeRequest& request, const ServerState& current, Planned& p,
-                std::string& why) {
+bool planQueues(Library& lib, const ChangeRequest& request, const ServerState& current,
+                Planned& p, std::string& why) {
     const Services svc = lib.services();
     const Document& doc = request.document;
     std::map<std::string, const QueueRecord*, std::less<>> held;
@@ -206,9 +206,10 @@ bool planQueues(Library& lib, const ChangeRequest& request, const ServerState& c
         const std::string name(fieldText(q.Name));
         const bool gone = std::find(p.changes.deleted.begin(), p.changes.deleted.end(), name) !=
                           p.changes.deleted.end();
-        auto saved = std::find_if(
-            p.changes.saved.begin(), p.changes.saved.end(),
-            [&](const RecordChanges::Save& s) { return fieldText(s.record.Name) == name; });
+        auto saved = std::find_if(p.changes.saved.begin(), p.changes.saved.end(),
+                                  [&](const RecordChanges::Save& s) {
+                                      return fieldText(s.record.Name) == name;
+                                  });
         if (saved != p.changes.saved.end() && !saved->isNew)
             queues_.push_back(saved->record);
         else if (saved != p.changes.saved.end())
@@ -256,8 +257,8 @@ bool planHosts(const ChangeRequest& request, Planned& p, std::string& why) {
         }
         const std::string address = it.value().get<std::string>();
         if (!dottedAddress(address)) {
-            why =
-                "Hosts: " + quote(it.key()) + ": " + quote(address) + " is not an address a.b.c.d";
+            why = "Hosts: " + quote(it.key()) + ": " + quote(address) +
+                  " is not an address a.b.c.d";
             return false;
         }
         auto held = p.desired.hosts.find(it.key());
@@ -354,10 +355,10 @@ uint32_t ChangeConfiguration(Library& lib, const ChangeRequest& request, ChangeO
 
     // The dialogs refuse these while the administrator program runs; so does every change.
     if ((p.structural || !p.odrName.empty()) && AdministratorRunning(svc)) {
-        const uint32_t id = !p.odrName.empty() ? str::AdminOdrName
-                            : !p.changes.deleted.empty() && p.changes.saved.empty()
-                                ? str::AdminDelete
-                                : str::AdminNewQueue;
+        const uint32_t id = !p.odrName.empty()             ? str::AdminOdrName
+                            : !p.changes.deleted.empty() &&
+                                      p.changes.saved.empty() ? str::AdminDelete
+                                                              : str::AdminNewQueue;
         return failed(out, text(lib, id));
     }
 
@@ -371,10 +372,10 @@ uint32_t ChangeConfiguration(Library& lib, const ChangeRequest& request, ChangeO
     // Only queues whose values change are saved.
     std::erase_if(p.changes.saved, [&](const RecordChanges::Save& s) {
         if (s.isNew) return false;
-        const auto held =
-            std::find_if(current.queues.begin(), current.queues.end(), [&](const QueueRecord& q) {
-                return fieldText(q.Name) == fieldText(s.record.Name);
-            });
+        const auto held = std::find_if(current.queues.begin(), current.queues.end(),
+                                       [&](const QueueRecord& q) {
+                                           return fieldText(q.Name) == fieldText(s.record.Name);
+                                       });
         return held != current.queues.end() &&
                QueueDocument(*held, Form::Dump) == QueueDocument(s.record, Form::Dump);
     });
