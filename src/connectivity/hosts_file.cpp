@@ -126,8 +126,9 @@ bool isWritable(std::string_view address, std::string_view name) {
     return true;
 }
 
-// Every line whose names are exactly the name gets the address; other lines, comments
-// included, are copied byte for byte. Without such a line, the name's line goes at the end.
+// Every line whose names are exactly the name gets the address (an empty one: goes); other
+// lines, comments included, are copied byte for byte. Without such a line, the name's line goes
+// at the end.
 std::string rewrite(std::string_view old, std::string_view address, std::string_view name) {
     std::string out;
     out.reserve(old.size() + address.size() + name.size() + 3);
@@ -137,15 +138,17 @@ std::string rewrite(std::string_view old, std::string_view address, std::string_
     std::string_view text, end;
     while (lines.next(text, end)) {
         if (!end.empty()) lineEnd = end;
-        std::optional<Entry> e = parseEntry(text);
+        // A removal takes out entries only; a comment that names the name stays.
+        std::optional<Entry> e = address.empty() ? readerEntry(text) : parseEntry(text);
         if (e && e->names == name) {
-            out.append(address).append("\t").append(name).append(end.empty() ? lineEnd : end);
+            if (!address.empty())
+                out.append(address).append("\t").append(name).append(end.empty() ? lineEnd : end);
             replaced = true;
         } else {
             out.append(text).append(end);
         }
     }
-    if (!replaced) {
+    if (!replaced && !address.empty()) {
         if (!old.empty() && old.back() != '\n') out.append(lineEnd); // never glued to the last
         out.append(address).append("\t").append(name).append(lineEnd);
     }
@@ -250,6 +253,14 @@ uint32_t UpdateHostsFile(const Services& svc, WindowRef owner, const std::string
         ShowLastSystemError(svc.ui, owner, error);
         ErrorId(svc.ui, owner, str::HostsFileError, p.hosts.c_str());
     }
+    return error;
+}
+
+uint32_t RemoveHostsName(const Services& svc, const std::string& name) {
+    const HostsPaths p = hostsPaths(svc);
+    const uint32_t error =
+        isWritable("0", name) ? rewriteHosts(svc, p, "", name) : err::InvalidParameter;
+    if (error != err::Success) logFailure(svc, str::LogHostsNotUpdated, p.hosts, error);
     return error;
 }
 

@@ -35,4 +35,8 @@ std::vector<std::string> FillHostsNames(const Services& svc);
 uint32_t UpdateHostsFile(const Services& svc, WindowRef owner, const std::string& address,
                          const std::string& name);
 
+// Takes the name's entries out, as UpdateHostsFile rewrites the file, showing nothing: a line
+// written for a change that did not happen. 0 also when there is no such entry.
+uint32_t RemoveHostsName(const Services& svc, const std::string& name);
+
 } // namespace lntc

@@ -4,8 +4,11 @@
 
 namespace lntc::test {
 
-void MemoryRegistry::failNext(Op op, uint32_t code) {
-    failures_[op] = code;
+void MemoryRegistry::failNext(Op op, uint32_t code, unsigned after) {
+    if (code == 0)
+        failures_.erase(op);
+    else
+        failures_[op] = {code, after};
 }
 
 size_t MemoryRegistry::openHandleCount() const {
@@ -14,9 +17,14 @@ size_t MemoryRegistry::openHandleCount() const {
 
 uint32_t MemoryRegistry::refusal(std::optional<Op> op) {
     if (auto it = op ? failures_.find(*op) : failures_.end(); it != failures_.end()) {
-        const uint32_t code = it->second;
-        failures_.erase(it);
-        return code;
+        auto& [code, after] = it->second;
+        if (after > 0) {
+            --after;
+        } else {
+            const uint32_t failed = code;
+            failures_.erase(it);
+            return failed;
+        }
     }
     return readOnly_ ? err::AccessDenied : err::Success;
 }

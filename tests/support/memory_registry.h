@@ -22,8 +22,9 @@ class MemoryRegistry : public SqliteRegistry {
 
     // Keeps the contents and refuses every write with 5, as a store opened read-only does.
     void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
-    // The next call of that kind answers code and changes nothing; later calls behave.
-    void failNext(Op op, uint32_t code);
+    // The call of that kind after `after` more that behave answers code and changes nothing;
+    // later calls behave. Code 0 takes back a failure not yet reached.
+    void failNext(Op op, uint32_t code, unsigned after = 0);
     // Keys currently open (not counting the hive), to catch handle leaks.
     size_t openHandleCount() const;
 
@@ -59,7 +60,7 @@ class MemoryRegistry : public SqliteRegistry {
     SqliteRegistry& db() const { return const_cast<MemoryRegistry&>(*this); }
 
     bool readOnly_ = false;
-    std::map<Op, uint32_t> failures_;
+    std::map<Op, std::pair<uint32_t, unsigned>> failures_; // code, calls before it
     std::set<RegKey> handles_;
 };
 

@@ -560,6 +560,82 @@ TEST_F(Store, ASaveTheRegistryRefusesChangesNothingAndSaysSo) {
     }
 }
 
+// What a change set's journal is told; it writes its own value and answers `answer`.
+struct FakeJournal : ChangeJournal {
+    uint32_t answer = 0;
+    std::string told;
+    uint32_t record(RegistryRoot& root, std::string_view source, const ServerConfig& before,
+                    const QueueRecord*, const ServerConfig& after,
+                    const QueueRecord* afterSlots) override {
+        told = std::string(source) + " " + std::to_string(before.QueueCount) + "->" +
+               std::to_string(after.QueueCount);
+        for (int i = 0; i < 4; ++i)
+            told += std::string(" ") + afterSlots[i].Name;
+        const uint32_t rc = WriteStringValue(root, kGeneralKey, "Journal", "x");
+        return rc ? rc : answer;
+    }
+};
+
+// A change set lands whole or not at all: a refusal of any of its writes, the last one
+// included, or of its journal leaves the registry and every slot as they were. A deletion frees
+// its slot for a new queue of the same set, and the count follows.
+TEST_F(Store, AChangeSetLandsWholeOrNotAtAll) {
+    for (const char* name : {"Queues\\A", "Queues\\B", "Queues\\C"})
+        store(name, "Printer", "HP_LASERJET_4M");
+    start();
+    FakeJournal journal;
+    records().setJournal(&journal);
+    auto snapshot = [&] {
+        std::string s(reinterpret_cast<const char*>(records().slots()),
+                      sizeof(QueueRecord) * LNTC_MAX_QUEUES);
+        s.append(reinterpret_cast<const char*>(config()), sizeof(ServerConfig));
+        for (const char* key : {"Queues\\A", "Queues\\B", "Queues\\D", "General"})
+            for (const char* value : {"Printer", "Description", "TimeString", "Journal"})
+                s += held(key, value) + "|";
+        return s;
+    };
+    machine.clock.time += 60;
+    QueueRecord a = *queue("A"), d = a;
+    setField(a.Description, "new"), setField(d.Name, "D");
+    ServerConfig c = *config();
+    setField(c.TimeString, "new");
+    auto changes = [&] {
+        RecordChanges set;
+        set.deleted = {"B"};
+        set.saved = {{a, false}, {d, true}};
+        set.config = c;
+        return set;
+    };
+    const std::string before = snapshot();
+    using Op = MemoryRegistry::Op;
+    unsigned writes = 0; // the set's writes, each refused in turn
+    for (;; ++writes) {
+        machine.registry.failNext(Op::SetValue, err::DiskFull, writes);
+        RecordChanges set = changes();
+        if (records().SaveChanges(set, "test").ok()) break;
+        ASSERT_EQ(snapshot(), before) << writes;
+        ASSERT_LT(writes, 500u);
+    }
+    machine.registry.failNext(Op::SetValue, 0);
+    EXPECT_GT(writes, 60u); // every field of two queues and the general record
+    EXPECT_EQ(journal.told, "test 3->3 A D C ");
+    EXPECT_EQ(held("Queues\\A", "Description") + held("Queues\\D", "Printer") +
+                  held("General", "TimeString") + held("Queues\\B", "Printer") +
+                  std::to_string(config()->QueueCount),
+              "newHP_LASERJET_4Mnew(none)3");
+
+    // The journal's refusal takes back its own write with the rest.
+    journal.answer = err::RegistryIoFailed;
+    const std::string held3 = snapshot();
+    RecordChanges gone;
+    gone.deleted = {"A", "C"};
+    EXPECT_EQ(records().SaveChanges(gone, "test").code, err::RegistryIoFailed);
+    EXPECT_EQ(snapshot(), held3);
+    journal.answer = 0;
+    EXPECT_TRUE(records().SaveChanges(gone, "test").ok());
+    EXPECT_EQ(journal.told + std::to_string(config()->QueueCount), "test 3->1  D  1");
+}
+
 TEST_F(Store, DeleteFormsAndValuesByIdentifier) {
     for (const char* key : {"General", "Queues\\A", "Queues\\B", "Other"})
         store(key, "V", "x");

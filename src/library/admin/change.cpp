@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 
 namespace lntc::admin {
@@ -387,14 +388,20 @@ uint32_t ChangeConfiguration(Library& lib, const ChangeRequest& request, ChangeO
 
     if (configChanged(current.config, p.desired.config) || !p.odrName.empty())
         p.changes.config = p.desired.config;
-    // The hosts lines go first and come back when the registry refuses the rest.
-    std::map<std::string, std::string, std::less<>> previous;
+    // The hosts lines go first and come back when the registry refuses the rest: the old
+    // address where there was one, no line where there was none.
+    std::map<std::string, std::optional<std::string>, std::less<>> previous;
+    auto putBack = [&] {
+        for (const auto& [name, was] : previous)
+            was ? UpdateHostsFile(svc, nullptr, *was, name) : RemoveHostsName(svc, name);
+    };
     for (const auto& [port, address] : p.hostsChanged) {
         std::string old;
-        if (LookupHostsName(svc, port, old)) previous[port] = old;
+        previous[port] =
+            LookupHostsName(svc, port, old) ? std::optional(old) : std::optional<std::string>();
         if (uint32_t rc = UpdateHostsFile(svc, nullptr, address, port)) {
-            for (const auto& [name, was] : previous)
-                UpdateHostsFile(svc, nullptr, was, name);
+            previous.erase(port);
+            putBack();
             return failed(out, "the hosts file: " + systemErrorText(rc) + "; nothing was changed");
         }
     }
@@ -416,8 +423,7 @@ uint32_t ChangeConfiguration(Library& lib, const ChangeRequest& request, ChangeO
     const SaveStatus status = lib.records().SaveChanges(p.changes, request.source);
     if (history != nullptr) history->forget();
     if (!status.ok()) {
-        for (const auto& [name, was] : previous)
-            UpdateHostsFile(svc, nullptr, was, name);
+        putBack();
         return failed(out, saveFailure(lib, status));
     }
     if (!odrName.empty()) {
