@@ -229,9 +229,7 @@ bool planQueues(Library& lib, const ChangeRequest& request, const ServerState& c
         auto saved = std::find_if(
             p.changes.saved.begin(), p.changes.saved.end(),
             [&](const RecordChanges::Save& s) { return fieldText(s.record.Name) == name; });
-        if (saved != p.changes.saved.end() && !saved->isNew)
-            queues_.push_back(saved->record);
-        else if (saved != p.changes.saved.end())
+        if (saved != p.changes.saved.end())
             queues_.push_back(saved->record);
         else if (!gone)
             queues_.push_back(q);
