@@ -339,25 +339,21 @@ TEST_F(Tool, DemoSetupGivesItsFoldersAndFilesTheirModesWhateverTheUmask) {
 // banner, or nothing when it is closed unanswered. "!" when the child cannot become as.
 std::string firstWords(uint16_t port, uid_t as) {
     ForkedChild child([&](ForkedChild& self) {
-        if (as != ::geteuid() &&
-            (::setgroups(0, nullptr) != 0 || ::setgid(as) != 0 || ::setuid(as) != 0)) {
+        if (as != ::geteuid() && (::setgroups(0, nullptr) || ::setgid(as) || ::setuid(as))) {
             self.tell('!');
             return 1;
         }
         const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_port = htons(port);
+        a.sin_family = AF_INET, a.sin_port = htons(port),
         a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         const timeval wait{60, 0}; // only a hung server waits this long
         ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
-        if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) return 2;
         char words[12];
-        size_t got = 0;
-        for (ssize_t n;
-             got < sizeof words && (n = ::read(fd, words + got, sizeof words - got)) > 0;)
-            got += static_cast<size_t>(n);
-        for (size_t i = 0; i < got; ++i)
+        const ssize_t n = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0
+                              ? ::recv(fd, words, sizeof words, MSG_WAITALL)
+                              : -1;
+        for (ssize_t i = 0; i < n; ++i)
             self.tell(words[i]);
         return 0;
     });
