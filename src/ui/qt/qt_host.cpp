@@ -156,7 +156,10 @@ void QtHost::showWindow(ModelWindow& window) {
     if (view == nullptr) return;
     // The focus widget set while the window was hidden takes the focus as it shows.
     if (window.focus == 0) view->setFocus(Qt::OtherFocusReason);
-    if (!view->placed) place(*view);
+    if (!view->placed) {
+        place(*view);
+        window.rect.x = view->x(), window.rect.y = view->y();
+    }
     view->show();
     RaiseWindow(view);
     view->activateWindow();
