@@ -39,20 +39,6 @@ TEST_F(QtFrames, WithoutAWindowManagerTheHostDrawsTheFrameTitleAndCloseBox) {
     EXPECT_EQ(code, id::Cancel);
 }
 
-TEST_F(QtFrames, WithAWindowManagerADialogHasAFixedSizeAndOnlyTheCloseBox) {
-    q.host.ownFrames = false;
-    q.run(d, [&] {
-        QtDialogWindow* w = view(q, d);
-        ASSERT_NE(w, nullptr);
-        // Qt adds the system menu's hint, which brings no button.
-        EXPECT_EQ(int(w->windowFlags() & ~Qt::WindowSystemMenuHint),
-                  int(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                      Qt::WindowCloseButtonHint));
-        EXPECT_TRUE(w->minimumSize() == w->maximumSize() && w->titleBar() == nullptr &&
-                    w->client() == w);
-    });
-}
-
 // Centred on the owner's frame, or on the screen, and moved inside the screen.
 TEST_F(QtFrames, AWindowIsCentredOnItsOwnerAndKeptOnTheScreen) {
     const QRect screen(0, 0, 1280, 1024);
