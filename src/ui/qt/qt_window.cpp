@@ -124,14 +124,14 @@ void QtDialogWindow::buildFrame(const DialogTemplate& t) {
 }
 
 bool QtDialogWindow::dragFrame(QEvent* event) {
-    auto* mouse = static_cast<QMouseEvent*>(event);
+    auto at = [event] { return static_cast<QMouseEvent*>(event)->globalPosition().toPoint(); };
     switch (event->type()) {
     case QEvent::MouseButtonPress:
-        dragging_ = mouse->button() == Qt::LeftButton;
-        dragFrom_ = mouse->globalPosition().toPoint() - pos();
+        dragging_ = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+        dragFrom_ = at() - pos();
         return true;
     case QEvent::MouseMove:
-        if (dragging_) move(mouse->globalPosition().toPoint() - dragFrom_);
+        if (dragging_) move(at() - dragFrom_);
         return true;
     case QEvent::MouseButtonRelease:
         dragging_ = false;
