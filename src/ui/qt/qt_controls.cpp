@@ -23,6 +23,7 @@ namespace lntc {
 namespace {
 
 constexpr int kEditMaxChars = 32767;
+constexpr int kMinDroppedItems = 10;
 
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
@@ -309,8 +310,9 @@ QWidget* MakeControlWidget(QtDialogWindow& win, const ControlTemplate& ct, Model
         auto* combo = new ComboBox(&win);
         combo->setEditable(control.editableCombo());
         combo->setInsertPolicy(QComboBox::NoInsert);
-        combo->setMaxVisibleItems(
-            std::max(3, win.units().y(ct.cy) / std::max(1, combo->fontMetrics().height())));
+        // The templates' heights were made for a few entries; a list shows at least ten.
+        combo->setMaxVisibleItems(std::max(
+            kMinDroppedItems, win.units().y(ct.cy) / std::max(1, combo->fontMetrics().height())));
         combo->onDropDown = [&win, id] {
             win.user([id](WindowModel& m, ModelWindow& w) { m.userDropDown(w, id); });
         };
