@@ -1,4 +1,5 @@
 // The address control, the logo, help and the gallery as real widgets.
+#include "connectivity/connectivity_dialogs.h"
 #include "library/lifecycle.h"
 #include "logo/logo.h"
 #include "qt_support.h"
@@ -84,6 +85,20 @@ TEST_F(QtAddressControl, TabIntoTheControlSelectsItsTextSoThatTypingReplacesTheA
             EXPECT_EQ(d.windowText(tc::Address), "10.0.0.5") << before;
         }
     });
+}
+
+TEST_F(QtAddressControl, EveryOpeningOfADialogWithTheControlFindsItsClass) {
+    Texts boxes;
+    q.host.boxHook = [&](QMessageBox& box) {
+        boxes.push_back(box.text().toStdString());
+        return int(QMessageBox::Ok);
+    };
+    QueueRecord queue{};
+    for (int i = 0; i < 2; ++i) {
+        TcpDirectDialog tcp(q.lib().services(), nullptr, queue);
+        q.run(tcp, [] {});
+    }
+    EXPECT_EQ(boxes, Texts{});
 }
 
 TEST(QtLogo, TheLogoIsCentredOnTopWithItsTimerShowsTheArtworkAndTheTextsAndClosesOnEndLogo) {
