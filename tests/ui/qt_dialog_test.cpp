@@ -179,72 +179,64 @@ TEST(QtMessageBox, StylesGiveTheirButtonsIconsAndAnswers) {
     }
 }
 
-// Keys go where a platform without a window manager sends them: to the focus window, which a
-// dropped list does not become.
-void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier, QWindow* to = nullptr) {
+// Keys go where a platform without a window manager sends them: to the focus window (which a
+// dropped list does not become).
+void key(Qt::Key k, Qt::KeyboardModifiers mods = {}, QWindow* to = nullptr) {
     QTest::keyClick(to != nullptr ? to : QGuiApplication::focusWindow(), k, mods);
 }
 
 TEST_F(QtDialog, BoxesTakeTheKeysAsThePlatformsDoAndShowTheFocus) {
     using SB = QMessageBox::StandardButton;
-    const auto none = Qt::NoModifier;
-    // Style, key, its modifiers, the button with the focus, the answer.
+    const auto alt = Qt::AltModifier;
+    // Style, key, modifiers, the focused button, the answer.
+    // clang-format off
     const std::tuple<uint32_t, Qt::Key, Qt::KeyboardModifiers, SB, int> cases[] = {
-        {mb::Question, Qt::Key_Return, none, SB::Yes, id::Yes},
-        {mb::Question, Qt::Key_Escape, none, SB::Yes, id::No},
-        {mb::Question, Qt::Key_N, none, SB::Yes, id::No},
-        {mb::Question, Qt::Key_N, Qt::AltModifier, SB::Yes, id::No},
-        {mb::Error, Qt::Key_Escape, none, SB::Ok, id::Ok},
-        {mb::RetryQuestion, Qt::Key_Escape, none, SB::Retry, id::Cancel},
-        {mb::RetryQuestion, Qt::Key_Enter, Qt::KeypadModifier, SB::Retry, id::Retry},
-        {mb::AbortRetryIgnore, Qt::Key_I, none, SB::Abort, id::Ignore},
-        {mb::AbortRetryIgnore, Qt::Key_R, Qt::AltModifier, SB::Abort, id::Retry},
-        {mb::YesNoCancel, Qt::Key_Escape, none, SB::Yes, id::Cancel}};
+        {mb::Question, Qt::Key_Return, {}, SB::Yes, id::Yes}, {mb::Question, Qt::Key_Escape, {}, SB::Yes, id::No},
+        {mb::Question, Qt::Key_N, {}, SB::Yes, id::No}, {mb::Question, Qt::Key_N, alt, SB::Yes, id::No},
+        {mb::Error, Qt::Key_Escape, {}, SB::Ok, id::Ok}, {mb::RetryQuestion, Qt::Key_Escape, {}, SB::Retry, id::Cancel},
+        {mb::AbortRetryIgnore, Qt::Key_I, {}, SB::Abort, id::Ignore},
+        {mb::AbortRetryIgnore, Qt::Key_R, alt, SB::Abort, id::Retry}};
+    // clang-format on
     q.run(d, [&] {
         for (const auto& [style, k, mods, focused, answer] : cases) {
-            SCOPED_TRACE(testing::Message() << style << " " << k << " " << mods);
-            q.whenShown(0, [&](QWidget* w) {
-                auto* box = qobject_cast<QMessageBox*>(w);
-                QStyleOptionButton option;
-                option.initFrom(box->button(focused));
-                EXPECT_EQ(QGuiApplication::focusWindow(), box->windowHandle());
-                EXPECT_TRUE(option.state.testFlags(QStyle::State_HasFocus |
-                                                   QStyle::State_KeyboardFocusChange));
+            q.whenShown(0, [&](QWidget* box) {
+                QStyleOptionButton shown;
+                shown.initFrom(qobject_cast<QMessageBox*>(box)->button(focused));
+                EXPECT_TRUE(shown.state & QStyle::State_HasFocus &&
+                            shown.state & QStyle::State_KeyboardFocusChange);
                 key(k, mods);
                 for (int i = 0; i < 50 && box->isVisible(); ++i) // Alt+letter animates the click
                     QTest::qWait(10);
             });
-            EXPECT_EQ(q.host.messageBox(d.window(), "text", "Caption", style), answer);
+            EXPECT_EQ(q.host.messageBox(d.window(), "", "", style), answer) << style << " " << k;
         }
     });
 }
 
 TEST_F(QtDialog, ADroppedListShowsTenEntriesOrAllAndEnterInItOnlyChoosesOne) {
+    std::unique_ptr<QStyle> plain(QStyleFactory::create("Windows")); // Fusion's lists all
+    const std::tuple<QStyle*, int, int> cases[] = {                  // the style, items, rows shown
+                                                   {plain.get(), 15, 10},
+                                                   {plain.get(), 4, 4},
+                                                   {nullptr, 15, 15}};
     int code = q.run(d, [&] {
-        auto* drop = q.control<QComboBox>(d, tc::DropList);
-        // The plain style lists as many as the box allows; Fusion's lists all, as a menu does.
-        std::unique_ptr<QStyle> plain(QStyleFactory::create("Windows"));
-        const std::tuple<QStyle*, int, int> cases[] = {
-            {plain.get(), 15, 10}, {plain.get(), 4, 4}, {nullptr, 15, 15}}; // style, items, shown
+        QWindow* window = q.host.widget(d.window())->windowHandle();
+        QAbstractItemView* view = q.control<QComboBox>(d, tc::DropList)->view();
         for (auto [style, count, shown] : cases) {
-            drop->setStyle(style);
+            q.control(d, tc::DropList)->setStyle(style);
             d.resetContent(tc::DropList);
             for (int i = 0; i < count; ++i)
-                d.addString(tc::DropList, "Model " + std::to_string(10 + i));
+                d.addString(tc::DropList, std::to_string(10 + i));
             d.setCurSel(tc::DropList, 0);
             d.setFocus(tc::DropList);
-            QWindow* window = q.host.widget(d.window())->windowHandle();
             key(Qt::Key_Down, Qt::AltModifier, window);
-            QAbstractItemView* view = drop->view();
-            ASSERT_TRUE(view->isVisible());
             EXPECT_EQ(view->viewport()->height() / view->sizeHintForRow(0), shown) << count;
-            key(Qt::Key_Down, Qt::NoModifier, window);
-            key(Qt::Key_Return, Qt::NoModifier, window);
-            EXPECT_FALSE(view->isVisible());
-            EXPECT_EQ(d.getCurSel(tc::DropList), 1);
+            key(Qt::Key_Down, {}, window);
+            key(Qt::Key_Return, {}, window);
+            EXPECT_TRUE(!view->isVisible() && d.getCurSel(tc::DropList) == 1);
         }
     });
-    EXPECT_EQ(code, 99); // the dialog's default button was never pressed
+    EXPECT_EQ(code, 99); // not the dialog's default button
 }
 
 // The configuration run: what an administrator does with keys and clicks reaches the dialogs
