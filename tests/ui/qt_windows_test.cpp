@@ -83,17 +83,14 @@ TEST_F(QtAddressControl, TabIntoTheControlSelectsItsTextSoThatTypingReplacesTheA
         }
     });
     // Each opening of a dialog with the control registers its class, without a box.
-    Texts boxes;
-    q.host.boxHook = [&](QMessageBox& box) {
-        boxes.push_back(box.text().toStdString());
-        return int(QMessageBox::Ok);
-    };
+    int boxes = 0;
+    q.host.boxHook = [&](QMessageBox&) { return ++boxes, int(QMessageBox::Ok); };
     QueueRecord queue{};
     for (int i = 0; i < 2; ++i) {
         TcpDirectDialog tcp(q.lib().services(), nullptr, queue);
         q.run(tcp, [] {});
     }
-    EXPECT_EQ(boxes, Texts{});
+    EXPECT_EQ(boxes, 0);
 }
 
 TEST(QtLogo, TheLogoIsCentredOnTopWithItsTimerShowsTheArtworkAndTheTextsAndClosesOnEndLogo) {
