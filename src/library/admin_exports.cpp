@@ -203,6 +203,8 @@ uint32_t writeGallery(const char* dir, std::string& written, std::string& failed
     request.templates = lntc::builtinTemplates();
     request.logo = &logo;
     request.dir = dir;
+    request.texts.push_back(
+        {lntc::dlg::Wait, lntc::waitctl::Message, strings.load(lntc::str::WaitForQueues)});
     if (!write(&request)) {
         failed = "the Qt module could not start";
         return LNTC_ADMIN_E_FAILED;
