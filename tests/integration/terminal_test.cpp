@@ -49,7 +49,7 @@ class TerminalRun : public ::testing::Test {
     // lntc-config in a shell of an 80x24 pane that notes the terminal's settings around it.
     void start(const std::string& options) {
         const std::string script = root.path() + "/run.sh";
-        std::ofstream(script) << "unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM\n"
+        std::ofstream(script) << "unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM; trap : INT\n"
                               << "cd " << root.path() << " && stty -g >before\n"
                               << kBin << "/lntc-config " << options << "\n"
                               << "echo \"exit $?\" >code; stty -g >after; echo RUN-ENDED\n"
@@ -77,6 +77,74 @@ class TerminalRun : public ::testing::Test {
         ASSERT_EQ(run({"send-keys", "-t", "t", "-l", s}).exitCode, 0);
     }
 };
+
+// A new queue of the demo installation, set up as the demo script does it, by keys only: the
+// list, the model's drop-down, the description, the TCP Direct dialog with the address typed
+// into the address control, the new port's question and the boxes, then OK.
+TEST_F(TerminalRun, AWholeQueueConfigurationByKeysReachesTheRegistry) {
+    start("");
+    ASSERT_TRUE(waitFor("MARKETING_COLOR"));
+    keys({"M-q", "Down", "M-m", "F4"});
+    ASSERT_TRUE(waitFor("CalComp DrawingMaster"));
+    keys({"H", "Down", "Down", "Enter"}); // Enter closes the list only
+    ASSERT_TRUE(waitFor("[HP LaserJet 4MV "));
+    keys({"M-e"});
+    text("Legal department");
+    keys({"Enter"});
+    ASSERT_TRUE(waitFor("HP LaserJet 4MV Printer Configuration"));
+    keys({"M-t", "Escape", "o"}); // Escape then a letter: the mnemonic without Alt
+    ASSERT_TRUE(waitFor("TCP Direct Connectivity"));
+    keys({"M-n"});
+    text("legal_lj");
+    keys({"Tab"});
+    text("10.1.2.30");
+    ASSERT_TRUE(waitFor("[10 .1  .2  .30 ]"));
+    keys({"Enter"});
+    ASSERT_TRUE(waitFor("wish to add it to the etc\\hosts file?"));
+    keys({"Enter"});
+    ASSERT_TRUE(waitFor("Successfully configured Printer Connectivity."));
+    keys({"Enter"});
+    ASSERT_TRUE(waitFor("will set ASCII"));
+    keys({"Enter", "M-w", "Enter"}); // from a field, Enter is the dialog's OK
+    ASSERT_TRUE(waitFor("Successfully configured the queue LEGAL_DEPT."));
+    keys({"Enter", "M-o", "Tab", "Tab", "Tab", "Tab", "Tab", "Enter"});
+    ASSERT_TRUE(waitFor("Do you still"));
+    keys({"y"});
+    ASSERT_TRUE(waitFor("RUN-ENDED"));
+    EXPECT_EQ(readTextFile(root.path() + "/code"), "exit 0\n");
+    // The terminal's settings as the run found them.
+    EXPECT_EQ(readTextFile(root.path() + "/after"), readTextFile(root.path() + "/before"));
+    RunResult shown = runProgram(kBin + "/lntc", {"show", "--json"}, env());
+    for (const char* value :
+         {R"("Printer":"HP_LASERJET_4MV")", R"("Description":"Legal department")",
+          R"("DeviceName":"legal_lj")", R"("DataEncode":"ASCII_85")"})
+        EXPECT_NE(shown.out.find(value), std::string::npos) << value;
+    EXPECT_NE(readTextFile(root.path() + "/drive_c/WINDOWS/system32/drivers/etc/hosts")
+                  .find("10.1.2.30\tlegal_lj"),
+              std::string::npos);
+}
+
+// Interrupted in a dialog, the run leaves the terminal as it found it.
+TEST_F(TerminalRun, AnInterruptedRunRestoresTheTerminal) {
+    start("--tui");
+    ASSERT_TRUE(waitFor("MARKETING_COLOR"));
+    keys({"C-c"});
+    ASSERT_TRUE(waitFor("RUN-ENDED"));
+    EXPECT_EQ(readTextFile(root.path() + "/code"), "exit 130\n");
+    EXPECT_EQ(readTextFile(root.path() + "/after"), readTextFile(root.path() + "/before"));
+}
+
+// The screens of three dialogs as the text gallery writes them, against the reviewed ones.
+TEST_F(TerminalRun, TextScreensOfDialogsMatchTheGoldenFiles) {
+    const std::string dir = root.path() + "/gallery";
+    RunResult r = runProgram(kBin + "/lntc-config", {"--gallery", dir, "--text"}, {});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    for (const char* name : {"203-Lintora_Configuration.txt", "401-TCP_Direct_Connectivity.txt",
+                             "405-Paper_Media.txt"})
+        EXPECT_EQ(readTextFile(dir + "/" + name),
+                  readTextFile(std::string(LNTC_SOURCE_DIR) + "/tests/golden/tui/" + name))
+            << name;
+}
 
 } // namespace
 #endif

@@ -1294,7 +1294,7 @@ void TerminalHost::drawOverlay(CellBuffer& buf, Overlay& o) {
     }
     const int width = std::min(maxWidth, std::max({iconWidth + textWidth + 4, buttonsWidth + 2,
                                                    static_cast<int>(title.size()) + 6, 24}));
-    const int height = std::min(rows_, static_cast<int>(lines.size()) + 5);
+    const int height = std::min(rows_, static_cast<int>(lines.size()) + 4);
     o.rect = {(cols_ - width) / 2, (rows_ - height) / 2, width, height};
     buf.fill(o.rect);
     buf.frame(o.rect, g, attr::Bold);
