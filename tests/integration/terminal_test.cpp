@@ -7,6 +7,7 @@
 #include "support/temp_root.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <fstream>
@@ -114,11 +115,11 @@ TEST_F(TerminalRun, AWholeQueueConfigurationByKeysReachesTheRegistry) {
     EXPECT_EQ(readTextFile(root.path() + "/code"), "exit 0\n");
     // The terminal's settings as the run found them.
     EXPECT_EQ(readTextFile(root.path() + "/after"), readTextFile(root.path() + "/before"));
-    RunResult shown = runProgram(kBin + "/lntc", {"show", "--json"}, env());
-    for (const char* value :
-         {R"("Printer":"HP_LASERJET_4MV")", R"("Description":"Legal department")",
-          R"("DeviceName":"legal_lj")", R"("DataEncode":"ASCII_85")"})
-        EXPECT_NE(shown.out.find(value), std::string::npos) << value;
+    const nlohmann::json queue = nlohmann::json::parse(
+        runProgram(kBin + "/lntc", {"show", "--json"}, env()).out)["Queues"]["LEGAL_DEPT"];
+    EXPECT_EQ(queue["Printer"].dump() + queue["Description"].dump() + queue["DeviceName"].dump() +
+                  queue["DataEncode"].dump() + queue["Connectivity"].dump(),
+              R"("HP_LASERJET_4MV""Legal department""legal_lj""ASCII_85""TCP_DIRECT")");
     EXPECT_NE(readTextFile(root.path() + "/drive_c/WINDOWS/system32/drivers/etc/hosts")
                   .find("10.1.2.30\tlegal_lj"),
               std::string::npos);

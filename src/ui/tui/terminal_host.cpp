@@ -4,6 +4,7 @@
 #include "ui/logo_view.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwctype>
 #include <fstream>
 #include <sstream>
@@ -426,13 +427,16 @@ void TerminalHost::controlKey(ModelWindow& w, ModelControl& c, ControlView& v, c
         return;
     }
     case ControlKind::Edit:
-        if ((key.type == Key::Up || key.type == Key::Down) &&
-            static_cast<size_t>(&c - w.controls.data()) + 1 < w.controls.size()) {
-            // A number field's spin companion follows it.
-            const ModelControl& next = *(&c + 1);
-            if (next.kind == ControlKind::ScrollBar && next.visible && next.enabled) {
-                model_.userScroll(w, next.id,
-                                  key.type == Key::Up ? Scroll::LineUp : Scroll::LineDown);
+        if (key.type == Key::Up || key.type == Key::Down) {
+            // A number field's spin companion stands right beside it.
+            const auto& rects = viewOf(w)->layout.controls;
+            const CellRect& r = rects[static_cast<size_t>(&c - w.controls.data())];
+            for (size_t j = 0; j < w.controls.size(); ++j) {
+                const ModelControl& s = w.controls[j];
+                if (s.kind != ControlKind::ScrollBar || !s.visible || !s.enabled ||
+                    rects[j].y != r.y || std::abs(rects[j].x - r.right()) > 1)
+                    continue;
+                model_.userScroll(w, s.id, key.type == Key::Up ? Scroll::LineUp : Scroll::LineDown);
                 return;
             }
         }
