@@ -179,4 +179,30 @@ TEST_F(TerminalKeys, MnemonicsEscapeLimitsAndSpin) {
     EXPECT_EQ(events.log, "scroll4500 2:0 ");
 }
 
+// A message box answers Enter with the focused button, Escape with Cancel (or OK alone), its
+// buttons' letters with or without Alt; it shows the icon as a word and the style's buttons.
+TEST_F(TerminalKeys, MessageBoxesAnswerTheKeysOfTheirButtons) {
+    struct Case {
+        uint32_t style;
+        std::vector<Key> keys;
+        int answer;
+    } cases[] = {
+        {mb::Ok, {key(Key::Enter)}, id::Ok},
+        {mb::Question, {key(Key::Right), key(Key::Enter)}, id::No},
+        {mb::Question, {key(Key::Escape), ch(U'Y')}, id::Yes}, // no Cancel: Escape does nothing
+        {mb::RetryQuestion, {key(Key::Escape)}, id::Cancel},
+        {mb::OkCancel, {ch(U'c')}, id::Cancel},
+        {mb::AbortRetryIgnore, {ch(U'i', true)}, id::Ignore},
+        {mb::YesNoCancel | mb::IconQuestion, {key(Key::BackTab), key(Key::Enter)}, id::Cancel},
+    };
+    for (const Case& c : cases) {
+        terminal->keys.assign(c.keys.begin(), c.keys.end());
+        EXPECT_EQ(m.messageBox(w, "Continue?", "Configuration Warning", c.style), c.answer)
+            << c.style;
+    }
+    EXPECT_NE(terminal->shown.find("(?) Question  Continue?"), std::string::npos);
+    EXPECT_NE(terminal->shown.find("< Yes >  < No >  < Cancel >"), std::string::npos)
+        << terminal->shown;
+}
+
 } // namespace

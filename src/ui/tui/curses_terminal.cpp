@@ -41,7 +41,7 @@ void restoreTerminal() {
     g_restore.armed = false;
     ssize_t ignored = ::write(g_restore.outFd, g_restore.bytes, g_restore.length);
     (void)ignored;
-    ::tcsetattr(g_restore.inFd, TCSAFLUSH, &g_restore.saved);
+    ::tcsetattr(g_restore.inFd, TCSANOW, &g_restore.saved);
 }
 
 void onFatalSignal(int sig) {
@@ -100,7 +100,9 @@ class CursesTerminal : public Terminal {
             endwin();
             delscreen(screen_);
         }
-        restoreTerminal();
+        // endwin has put the terminal back; the settings it was found with, to be sure.
+        g_restore.armed = false;
+        ::tcsetattr(g_restore.inFd, TCSANOW, &g_restore.saved);
         for (size_t i = 0; i < kFatalSignals.size(); ++i)
             ::sigaction(kFatalSignals[i], &g_previous[i], nullptr);
         for (size_t i = 0; i < kCursesSignals.size(); ++i)

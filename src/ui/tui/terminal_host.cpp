@@ -15,7 +15,7 @@ namespace lntc::tui {
 namespace {
 
 // Escape and then a letter within this time is the letter's mnemonic (terminals without Alt).
-constexpr int kEscapeLetterMs = 1000;
+constexpr int kEscapeLetterMs = 700;
 // How many entries an open drop-down shows at most.
 constexpr int kDropRows = 10;
 
@@ -221,8 +221,17 @@ void TerminalHost::showWindow(ModelWindow& window) {
 }
 
 void TerminalHost::runModalLoop(ModelWindow& window) {
+    ++loopDepth_;
+    struct Leave {
+        int& depth;
+        ~Leave() { --depth; }
+    } leave{loopDepth_};
     while (!window.ended && terminal_) {
-        closed_.clear();
+        // Only the outermost loop runs under no handler at all.
+        if (loopDepth_ == 1) {
+            closed_.clear();
+            closedViews_.clear();
+        }
         repaint();
         if (std::optional<Key> key = nextKey()) handleKey(*key);
     }
@@ -231,9 +240,12 @@ void TerminalHost::runModalLoop(ModelWindow& window) {
 void TerminalHost::windowClosed(std::unique_ptr<ModelWindow> window) {
     WindowView* v = viewOf(*window);
     window->view = nullptr;
-    views_.erase(std::remove_if(views_.begin(), views_.end(),
-                                [v](const std::unique_ptr<WindowView>& p) { return p.get() == v; }),
-                 views_.end());
+    for (auto it = views_.begin(); it != views_.end(); ++it) {
+        if (it->get() != v) continue;
+        closedViews_.push_back(std::move(*it));
+        views_.erase(it);
+        break;
+    }
     closed_.push_back(std::move(window));
     repaint();
 }

@@ -111,7 +111,9 @@ class TerminalHost : public Host, private Toolkit {
     WindowModel model_;
     WindowClasses classes_;
     std::vector<std::unique_ptr<WindowView>> views_;
-    std::vector<std::unique_ptr<ModelWindow>> closed_; // kept until no handler of theirs runs
+    // Kept until no handler of theirs runs.
+    std::vector<std::unique_ptr<ModelWindow>> closed_;
+    std::vector<std::unique_ptr<WindowView>> closedViews_;
     std::vector<Overlay*> overlays_;
     std::unique_ptr<Logo> logo_;
     struct Timer {
@@ -122,6 +124,7 @@ class TerminalHost : public Host, private Toolkit {
     std::vector<Timer> timers_;
     std::optional<Key> pending_; // read after an Escape, not yet handled
     int waitDepth_ = 0;
+    int loopDepth_ = 0;
     int cols_ = 80, rows_ = 24;
 };
 
