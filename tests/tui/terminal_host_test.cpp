@@ -179,6 +179,26 @@ TEST_F(TerminalKeys, MnemonicsEscapeLimitsAndSpin) {
     EXPECT_EQ(events.log, "scroll4500 2:0 ");
 }
 
+// Clicks where the terminal reports them: a check box, a list's row, a spin button.
+TEST_F(TerminalKeys, ClicksReachTheControlUnderThem) {
+    for (const char* item : {"one", "two", "three"})
+        m.insertItem(w, test::tc::Sorted, -1, item);
+    const DialogLayout l = layoutOf(*test::testTemplate(test::kValuesTemplate), 80, 24);
+    auto click = [&](size_t control, int dx, int dy) {
+        Key k = key(Key::Click);
+        k.x = l.controls[control].x + dx;
+        k.y = l.controls[control].y + dy;
+        host.handleKey(k);
+    };
+    events.log.clear();
+    click(9, 0, 0);  // Always
+    click(10, 1, 2); // the list's second row inside its frame
+    click(14, 0, 0); // the spin's up arrow
+    EXPECT_EQ(m.check(w, test::tc::Check), 1);
+    EXPECT_EQ(m.curSel(w, test::tc::Sorted), 1);
+    EXPECT_EQ(events.log, "4200:0 4300:3 scroll4500 ");
+}
+
 // A message box answers Enter with the focused button, Escape with Cancel (or OK alone), its
 // buttons' letters with or without Alt; it shows the icon as a word and the style's buttons.
 TEST_F(TerminalKeys, MessageBoxesAnswerTheKeysOfTheirButtons) {

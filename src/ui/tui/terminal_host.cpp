@@ -573,7 +573,7 @@ void TerminalHost::editKey(ModelWindow& w, ModelControl& c, ControlView& v, cons
     }
 }
 
-void TerminalHost::listKey(ModelWindow& w, ModelControl& c, ControlView& v, const Key& key) {
+void TerminalHost::listKey(ModelWindow& w, ModelControl& c, ControlView&, const Key& key) {
     const int n = static_cast<int>(c.items.size());
     if (n == 0) return;
     const int page =
@@ -617,7 +617,6 @@ void TerminalHost::listKey(ModelWindow& w, ModelControl& c, ControlView& v, cons
         return;
     }
     to = clampIndex(to, n);
-    (void)v;
     if (!c.multiSelect()) {
         if (to != c.curSel) model_.userSelect(w, c.id, to);
         return;
