@@ -426,7 +426,8 @@ TEST_F(Tool, ConfigScriptsPreviewOnACopyAndRollBackWhenTheyFail) {
 }
 
 // A display named in the environment that does not answer (port 65535, above those the system
-// hands out) leaves a process on the console: no logo, and the configuration says so and stops.
+// hands out) leaves a process on the console: no logo, and the configuration, without a
+// terminal to fall back on, says so and stops.
 TEST_F(Tool, ADisplayThatDoesNotAnswerIsNoDisplay) {
     auto vars = env();
     vars.insert({{"QT_QPA_PLATFORM", ""}, {"WAYLAND_DISPLAY", ""}, {"LNTC_NO_GUI", ""}});
@@ -435,6 +436,9 @@ TEST_F(Tool, ADisplayThatDoesNotAnswerIsNoDisplay) {
     EXPECT_EQ(said(runProgram(kConfig, {}, vars)),
               "2 lntc-config: the display named by DISPLAY or WAYLAND_DISPLAY does not answer; set "
               "DISPLAY or WAYLAND_DISPLAY, or use --vnc [PORT] or --script FILE\n");
+    // Without a terminal either (pipes), the terminal cannot be asked for.
+    EXPECT_EQ(said(runProgram(kConfig, {"--tui"}, vars)),
+              "2 lntc-config: --tui needs a terminal on standard input and output\n");
 }
 
 // The registry refuses (a real database whose triggers abort the writes): a queue's save says why
