@@ -155,9 +155,10 @@ TEST_F(Tool, HelpVersionUsageAndExitStatusesAsScriptsExpectThem) {
         EXPECT_TRUE((!c.out.empty() || r.out.empty()) && (!c.err.empty() || r.err.empty()))
             << c.args[0] << r.out << r.err;
     }
-    if (std::filesystem::exists(kConfig))
+    if (std::filesystem::exists(kConfig)) {
         EXPECT_EQ(said(runProgram(kConfig, {"--version"}, env())),
                   "0 lntc-config " LNTC_VERSION "\n");
+    }
 }
 
 // Help, the version and a wrong call start nothing: no machine root is made or filled. --root
