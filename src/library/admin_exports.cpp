@@ -18,6 +18,7 @@
 #include "ui/headless_host.h"
 #include "ui/qt_host_api.h"
 #include "ui/script_runner.h"
+#include "ui/tui_host_api.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -25,6 +26,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -136,11 +138,55 @@ lntc::admin::RunHooks scriptHooks(const LNTC_AdminRun& run, lntc::ScriptRunner& 
     return hooks;
 }
 
+// A module of the library's own folder and one of its entry points, or nullptr with why.
+void* moduleEntry(const char* file, const char* entry, std::unique_ptr<lntc::LoadedModule>& module,
+                  std::string& why) {
+    lntc::PosixEnvironment env;
+    lntc::PosixModules modules(env);
+    const std::string path = modules.systemFolder() + "/" + file;
+    uint32_t error = 0;
+    // Never unloaded: what the module registers with the process (exit hooks, signal
+    // handlers of the terminal library) must outlive the run.
+    module = modules.load(path, true, error, &why);
+    void* symbol = module ? module->symbol(entry) : nullptr;
+    if (symbol == nullptr)
+        why = module ? path + " has no " + entry : (why.empty() ? path + " cannot be loaded" : why);
+    return symbol;
+}
+
+// The interactive run on the terminal of standard input and output.
+uint32_t configureOnTerminal(const LNTC_AdminRun& run, const lntc::admin::Say& say, uint32_t& ended,
+                             uint32_t& display) {
+    std::unique_ptr<lntc::LoadedModule> module;
+    std::string why;
+    auto create = reinterpret_cast<lntc::TuiCreateHostFn>(
+        moduleEntry(lntc::kTuiModuleFile, lntc::kTuiHostEntry, module, why));
+    lntc::TuiHostContext context;
+    std::unique_ptr<lntc::Host> host(create != nullptr ? create(&context) : nullptr);
+    if (!host) {
+        say(create != nullptr ? context.failure : why);
+        display = LNTC_ADMIN_DISPLAY_TERMINAL;
+        return LNTC_ADMIN_E_DISPLAY;
+    }
+    // Lines said while the terminal is the run's screen would be drawn over: they follow it.
+    std::vector<std::string> held;
+    uint32_t status = 0;
+    const int result = runOnce(
+        host.get(), run.root, [&](const std::string& line) { held.push_back(line); }, status);
+    host.reset(); // the terminal as it was
+    for (const std::string& line : held)
+        say(line);
+    ended = result == 1;
+    return status;
+}
+
 uint32_t configure(const LNTC_AdminRun& run, uint32_t& ended, uint32_t& display) {
     const lntc::admin::Say say = [&](const std::string& line) {
         if (run.report != nullptr) run.report(run.context, line.c_str());
     };
     uint32_t status = 0;
+    if (run.script == nullptr && (run.flags & LNTC_ADMIN_RUN_TERMINAL) != 0)
+        return configureOnTerminal(run, say, ended, display);
     if (run.script == nullptr) {
         display = displayVerdict();
         if (display != LNTC_ADMIN_DISPLAY_USABLE) return LNTC_ADMIN_E_DISPLAY;
@@ -178,6 +224,30 @@ uint32_t configure(const LNTC_AdminRun& run, uint32_t& ended, uint32_t& display)
     return 0;
 }
 
+uint32_t writeTextGallery(const char* dir, std::string& written, std::string& failed) {
+    std::unique_ptr<lntc::LoadedModule> module;
+    auto write = reinterpret_cast<lntc::TuiWriteGalleryFn>(
+        moduleEntry(lntc::kTuiModuleFile, lntc::kTuiGalleryEntry, module, failed));
+    if (write == nullptr) return LNTC_ADMIN_E_FAILED;
+    const lntc::StringLookup strings;
+    lntc::LogoPaint logo;
+    logo.title = strings.load(lntc::str::ProductName);
+    logo.version = lntc::LogoVersionLine(strings, LNTC_VERSION_TEXT);
+    lntc::TuiGalleryRequest request;
+    request.templates = lntc::builtinTemplates();
+    request.logo = &logo;
+    request.dir = dir;
+    if (!write(&request)) {
+        failed = "the terminal module could not draw the screens";
+        return LNTC_ADMIN_E_FAILED;
+    }
+    for (const std::string& p : request.written)
+        written += p + "\n";
+    for (const std::string& f : request.failed)
+        failed += f + "\n";
+    return request.failed.empty() ? 0 : LNTC_ADMIN_E_FAILED;
+}
+
 uint32_t writeGallery(const char* dir, std::string& written, std::string& failed) {
     // Pictures need no machine root: only the module, found where the library's modules are.
     lntc::PosixEnvironment env;
@@ -203,6 +273,8 @@ uint32_t writeGallery(const char* dir, std::string& written, std::string& failed
     request.templates = lntc::builtinTemplates();
     request.logo = &logo;
     request.dir = dir;
+    request.texts.push_back(
+        {lntc::dlg::Wait, lntc::waitctl::Message, strings.load(lntc::str::WaitForQueues)});
     if (!write(&request)) {
         failed = "the Qt module could not start";
         return LNTC_ADMIN_E_FAILED;
@@ -337,6 +409,18 @@ uint32_t LNTC_AdminWriteGallery(uint32_t version, const char* dir, LNTC_AdminTex
         if (dir == nullptr || written == nullptr || failed == nullptr) return LNTC_E_ARGUMENT;
         std::string paths, failures;
         const uint32_t status = writeGallery(dir, paths, failures);
+        give(paths, written);
+        give(failures, failed);
+        return status;
+    });
+}
+
+uint32_t LNTC_AdminWriteTextGallery(uint32_t version, const char* dir, LNTC_AdminText* written,
+                                    LNTC_AdminText* failed) {
+    return guarded(version, [&]() -> uint32_t {
+        if (dir == nullptr || written == nullptr || failed == nullptr) return LNTC_E_ARGUMENT;
+        std::string paths, failures;
+        const uint32_t status = writeTextGallery(dir, paths, failures);
         give(paths, written);
         give(failures, failed);
         return status;

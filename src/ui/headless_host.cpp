@@ -207,6 +207,19 @@ ModelControl* HeadlessHost::userCan(ModelWindow& w, int id, const char* what) {
     return c;
 }
 
+void HeadlessHost::typeKeys(ModelWindow& w, int id, const std::string& text) {
+    // Tab selects the whole text of a field it enters; the keys then go one by one through the
+    // control's rules, which cut a byte above 255 (with its message box) and refuse a fourth
+    // digit.
+    model_.userFocus(w, id);
+    if (w.ended) return;
+    model_.selectAllText(&w, id);
+    for (char key : text) {
+        if (w.ended) return;
+        model_.userChar(w, id, key);
+    }
+}
+
 bool HeadlessHost::runStep(ModelWindow& w, const DialogScript::Step& s) {
     using K = DialogScript::Kind;
     ModelControl* c = nullptr;
@@ -220,11 +233,18 @@ bool HeadlessHost::runStep(ModelWindow& w, const DialogScript::Step& s) {
         if ((c = userCan(w, s.id, "type into")) == nullptr) return false;
         if (!takesText(c->kind, c->style) || (c->style & cs::ReadOnly))
             return refuse("type into it");
-        // Typing stops at the limit.
-        model_.userType(w, s.id,
-                        c->limit > 0 && static_cast<int>(s.text.size()) > c->limit
-                            ? s.text.substr(0, c->limit)
-                            : s.text);
+        if (c->address) {
+            typeKeys(w, s.id, s.text);
+            return true;
+        }
+        if (c->limit > 0 && s.text.size() > static_cast<size_t>(c->limit)) {
+            model_.userType(w, s.id, s.text.substr(0, c->limit));
+            // The control takes no more: each key past its limit only beeps.
+            for (size_t i = c->limit; i < s.text.size(); ++i)
+                beep();
+            return true;
+        }
+        model_.userType(w, s.id, s.text);
         return true;
     case K::SetChecked:
         if ((c = userCan(w, s.id, "check")) == nullptr) return false;

@@ -23,7 +23,9 @@ namespace lntc {
 // hidden, disabled or of the wrong kind.
 class DialogScript {
   public:
-    DialogScript& type(int id, std::string text);   // focus, replace the text, change event
+    // Focus, replace the text (cut at the control's limit), change event; into an address
+    // control: Tab in and type the keys.
+    DialogScript& type(int id, std::string text);
     DialogScript& click(int id);                    // focus, then click (buttons)
     DialogScript& setChecked(int id, bool on);      // clicks a check box when it differs
     DialogScript& select(int id, int index);        // focus, select, selection event
@@ -185,8 +187,10 @@ class HeadlessHost : public Host, private Toolkit {
     void refuseBox(const BoxRequest& box) override;
     Rect screenRect() override { return screen; }
     void note(const std::string& event) override { trace.push_back(event); }
+    void beep() override { trace.push_back("beep"); }
 
     bool runStep(ModelWindow& w, const DialogScript::Step& s);
+    void typeKeys(ModelWindow& w, int id, const std::string& text);
     ModelControl* userCan(ModelWindow& w, int id, const char* what);
     void error(const std::string& message);
 

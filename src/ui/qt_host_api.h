@@ -20,7 +20,7 @@ inline constexpr const char* kQtHostEntry = "lntc_qt_create_host";
 inline constexpr const char* kQtGalleryEntry = "lntc_qt_write_gallery";
 // Raised whenever a member below or the Host interface changes meaning; the module refuses
 // other versions.
-inline constexpr uint32_t kQtHostApiVersion = 4;
+inline constexpr uint32_t kQtHostApiVersion = 5;
 
 // Services of the library, valid for the life of the host made from them.
 class QtHostServices {
@@ -52,12 +52,20 @@ struct QtHostContext {
 // The host is deleted through Host's virtual destructor; the module stays loaded.
 using QtCreateHostFn = Host* (*)(const QtHostContext*);
 
+// A text a dialog puts into a control as it opens (the wait window's message), for its picture.
+struct GalleryText {
+    uint16_t templateId = 0;
+    int controlId = 0;
+    std::string text;
+};
+
 // Pictures of the templates and of the logo as the Qt host renders them, for review.
 struct QtGalleryRequest {
     uint32_t apiVersion = kQtHostApiVersion;
     std::span<const DialogTemplate* const> templates;
     const LogoPaint* logo = nullptr;
     std::string dir; // exists
+    std::vector<GalleryText> texts;
     // Filled by the module: the paths written, and what was not written and why.
     std::vector<std::string> written, failed;
 };

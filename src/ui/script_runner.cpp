@@ -229,10 +229,16 @@ const char* iconName(uint32_t style) {
     }
 }
 
-// Controls that the label before them names rather than a caption of their own.
-bool namedByLabel(ControlKind k) {
-    return k == ControlKind::Edit || k == ControlKind::ListBox || k == ControlKind::ComboBox ||
-           k == ControlKind::AddressEdit;
+// A static drawn as a field shows a value, not a caption.
+bool isField(const ModelControl& c) {
+    return c.kind == ControlKind::Static && (c.style & cs::Sunken);
+}
+
+// Controls that the label before them names rather than a caption of their own; read-only
+// fields too, as a person reads them.
+bool namedByLabel(const ModelControl& c) {
+    return c.kind == ControlKind::Edit || c.kind == ControlKind::ListBox ||
+           c.kind == ControlKind::ComboBox || c.kind == ControlKind::AddressEdit || isField(c);
 }
 
 std::string joined(const std::vector<std::string>& texts) {
@@ -445,8 +451,8 @@ ModelControl* ScriptRunner::resolve(const ScriptAction& a, ModelWindow& w, const
         const ModelControl* label = i > 0 ? &w.controls[i - 1] : nullptr;
         if (isButton(c.kind)
                 ? normalName(c.text) == wanted
-                : namedByLabel(c.kind) && label != nullptr && label->kind == ControlKind::Static &&
-                      normalName(label->text) == wanted)
+                : namedByLabel(c) && label != nullptr && label->kind == ControlKind::Static &&
+                      !isField(*label) && normalName(label->text) == wanted)
             fits.push_back(&c);
     }
     if (fits.empty()) {

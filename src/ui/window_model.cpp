@@ -553,7 +553,12 @@ void WindowModel::userFocus(ModelWindow& w, int id) {
 }
 
 void WindowModel::userTab(ModelWindow& w, bool forward) {
-    if (int next = w.nextTabStop(w.focus, forward)) focusTo(w, next);
+    int next = w.nextTabStop(w.focus, forward);
+    if (next == 0) return;
+    focusTo(w, next);
+    // The dialog manager selects the text of a control tabbed into, so that typing replaces it.
+    ModelControl* c = w.focus == next && isOpen(w) ? w.find(next) : nullptr;
+    if (c != nullptr && c->address) c->address->setSelection(0, c->address->length(), false);
 }
 
 void WindowModel::userPress(ModelWindow& w, int id) {

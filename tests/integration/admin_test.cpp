@@ -63,17 +63,12 @@ class Admin : public ::testing::Test {
 
 const std::string kNothing = "nothing was changed\n";
 const std::string kWait = "Please enter an integer between 0 and 1800.\n";
-const std::string kTrays = "Each available tray needs a priority of its own, from 1 up to the "
-                           "number of available trays.\n";
 
-// A value past its limit and a wrong tray rule are refused with the dialogs' messages, through
-// `queue set` and through a file; a file whose last queue breaks a rule changes nothing of the
-// queues before it. The limit itself is taken.
+// A rule the dialogs hold (each rule and its message are the queue rules' tests) refuses a
+// change through `queue set` and through a file; a file whose last queue breaks a rule changes
+// nothing of the queues before it, nor its hosts. The limit itself is taken.
 TEST_F(Admin, TheDialogsRulesRefuseAChangeWhole) {
     const std::string before = state();
-    const std::string wait = file("wait.yaml", "Queues:\n  ACCOUNTS_LJ: {WaitTimeout: 1801}\n");
-    const std::string trays = file("trays.json", R"({"Queues": {"POSTSCRIPT_GEN":
-        {"Tray1/Top": "A4, 1", "Tray2/Bottom": "A3, 1"}}})");
     const std::string last = file("last.yaml", "Queues:\n  ACCOUNTS_LJ: {WaitTimeout: 60}\n"
                                                "  POSTSCRIPT_GEN: {WaitTimeout: 1801}\n");
     const std::string hosts = file("hosts.yaml", "Hosts: {psprinter: 10.9.9.9}\nQueues:\n"
@@ -82,10 +77,6 @@ TEST_F(Admin, TheDialogsRulesRefuseAChangeWhole) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"queue", "set", "ACCOUNTS_LJ", "WaitTimeout=1801"},
          "1 lntc queue set: queue 'ACCOUNTS_LJ': " + kWait + "lntc queue set: " + kNothing},
-        {{"queue", "set", "POSTSCRIPT_GEN", "Tray2/Bottom=A3, 1"},
-         "1 lntc queue set: queue 'POSTSCRIPT_GEN': " + kTrays + "lntc queue set: " + kNothing},
-        {{"apply", wait}, "1 lntc apply: queue 'ACCOUNTS_LJ': " + kWait + "lntc apply: " + kNothing},
-        {{"apply", trays}, "1 lntc apply: queue 'POSTSCRIPT_GEN': " + kTrays + "lntc apply: " + kNothing},
         {{"apply", last}, "1 lntc apply: queue 'POSTSCRIPT_GEN': " + kWait + "lntc apply: " + kNothing},
         {{"apply", hosts}, "1 lntc apply: queue 'POSTSCRIPT_GEN': " + kWait + "lntc apply: " + kNothing},
         {{"apply", "--dry-run", last}, "1 lntc apply: queue 'POSTSCRIPT_GEN': " + kWait + "lntc apply: " + kNothing},

@@ -160,9 +160,10 @@ TEST_F(Tool, HelpVersionUsageAndExitStatusesAsScriptsExpectThem) {
         EXPECT_TRUE((!c.out.empty() || r.out.empty()) && (!c.err.empty() || r.err.empty()))
             << c.args[0] << r.out << r.err;
     }
-    if (std::filesystem::exists(kConfig))
+    if (std::filesystem::exists(kConfig)) {
         EXPECT_EQ(said(runProgram(kConfig, {"--version"}, env())),
                   "0 lntc-config " LNTC_VERSION "\n");
+    }
 }
 
 // Help, the version and a wrong call start nothing: no machine root is made or filled. --root
@@ -423,7 +424,8 @@ TEST_F(Tool, ConfigOverVncServesItsUserOnLoopbackOnly) {
 // A failing script stops the configuration run: exit 2, its line on standard error and in the
 // transcript, the run's window cancelled, the registry as it was; so does a transcript that
 // cannot be written, before the run or at its end (a device behind a link is written, never
-// replaced). The demo's script runs to OK, and what it configured is in the registry.
+// replaced). The demo's script runs to OK, what it configured is in the registry, and the
+// history names the script as the maker of its saves.
 TEST_F(Tool, ConfigScriptsStopAtTheirFailingLineOrConfigureTheDemo) {
     const std::string before = exportAll(), transcript = root.path() + "/transcript.json";
     auto config = [&](const std::string& script, const std::string& input = "") {
@@ -449,8 +451,10 @@ TEST_F(Tool, ConfigScriptsStopAtTheirFailingLineOrConfigureTheDemo) {
                         full + ": No space left on device\n");
     EXPECT_EQ(std::filesystem::read_symlink(full), "/dev/full");
     EXPECT_EQ(exportAll(), before);
-    EXPECT_EQ(config(std::string(LNTC_SOURCE_DIR) + "/share/demo/configure.script"),
-              R"(0 -{"kind":"end","id":203,"result":1})");
+    const std::string demo = std::string(LNTC_SOURCE_DIR) + "/share/demo/configure.script";
+    EXPECT_EQ(config(demo), R"(0 -{"kind":"end","id":203,"result":1})");
+    EXPECT_NE(run({"history"}).out.find("  script " + demo + ": + queue LEGAL_DEPT"),
+              std::string::npos);
     // One queue of each model class, beside the demo's own.
     const std::string queues = run({"reg", "export", kProductKey + "\\Queues"}).out;
     for (const char* q :
@@ -458,9 +462,9 @@ TEST_F(Tool, ConfigScriptsStopAtTheirFailingLineOrConfigureTheDemo) {
         EXPECT_NE(queues.find("\\Queues\\" + std::string(q) + "]"), std::string::npos) << q;
 }
 
-// A dry run plays the demo's script on a copy and prints its plan, the root's files untouched;
-// a script's saves are named after it. A failing script takes back what it saved (its hosts
-// line aside, which is why it comes last), and the history says so.
+// A dry run plays the demo's script on a copy and prints its plan, the root's files untouched.
+// A failing script takes back what it saved (its hosts line aside, which is why it comes last),
+// and the history says so.
 TEST_F(Tool, ConfigScriptsPreviewOnACopyAndRollBackWhenTheyFail) {
     const std::string demo = std::string(LNTC_SOURCE_DIR) + "/share/demo/configure.script";
     const std::string hosts = root.path() + "/drive_c/WINDOWS/system32/drivers/etc/hosts";
@@ -471,12 +475,6 @@ TEST_F(Tool, ConfigScriptsPreviewOnACopyAndRollBackWhenTheyFail) {
     EXPECT_NE(planned.out.find("\n+ queue LEGAL_DEPT\n"), std::string::npos) << planned.out;
     EXPECT_EQ(run({"dump"}).out, before);
     EXPECT_TRUE(readTextFile(rootDb()) + readTextFile(hosts) == files);
-
-    const std::string other = root.path() + "/other";
-    ASSERT_EQ(run({"demo-setup"}, other).exitCode, 0);
-    ASSERT_EQ(runProgram(kConfig, {"--script", demo}, env(other)).exitCode, 0);
-    EXPECT_NE(run({"history"}, other).out.find("  script " + demo + ": + queue LEGAL_DEPT"),
-              std::string::npos);
 
     std::string legal; // the demo's script up to the save of its first queue
     std::ifstream in(demo);
@@ -493,7 +491,8 @@ TEST_F(Tool, ConfigScriptsPreviewOnACopyAndRollBackWhenTheyFail) {
 }
 
 // A display named in the environment that does not answer (port 65535, above those the system
-// hands out) leaves a process on the console: no logo, and the configuration says so and stops.
+// hands out) leaves a process on the console: no logo, and the configuration, without a
+// terminal to fall back on, says so and stops.
 TEST_F(Tool, ADisplayThatDoesNotAnswerIsNoDisplay) {
     auto vars = env();
     vars.insert({{"QT_QPA_PLATFORM", ""}, {"WAYLAND_DISPLAY", ""}, {"LNTC_NO_GUI", ""}});
@@ -502,6 +501,9 @@ TEST_F(Tool, ADisplayThatDoesNotAnswerIsNoDisplay) {
     EXPECT_EQ(said(runProgram(kConfig, {}, vars)),
               "2 lntc-config: the display named by DISPLAY or WAYLAND_DISPLAY does not answer; set "
               "DISPLAY or WAYLAND_DISPLAY, or use --vnc [PORT] or --script FILE\n");
+    // Without a terminal either (pipes), the terminal cannot be asked for.
+    EXPECT_EQ(said(runProgram(kConfig, {"--tui"}, vars)),
+              "2 lntc-config: --tui needs a terminal on standard input and output\n");
 }
 
 // The registry refuses (a real database whose triggers abort the writes): a queue's save says why

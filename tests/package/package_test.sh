@@ -24,11 +24,11 @@ lib=usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)
 # Every file and link of each package but the demo data, and its dependencies.
 liblntc2=("$lib/liblntc.so.$major -> liblntc.so.$upstream" "$lib/liblntc.so.$upstream"
           "$lib/lntc-$major/LNT20DEU.so" "$lib/lntc-$major/liblntc.HLP"
-          usr/share/lintian/overrides/liblntc2)
+          "$lib/lntc-$major/liblntc-tui.so" usr/share/lintian/overrides/liblntc2)
 liblntc_dev=(usr/include/lntc/lntc.h "$lib/liblntc.so -> liblntc.so.$major" "$lib/pkgconfig/lntc.pc"
              "$lib"/cmake/lntc/lntc{Config,ConfigVersion,Targets,Targets-relwithdebinfo}.cmake)
 lintora=(usr/bin/lntc usr/share/bash-completion/completions/lntc usr/share/man/man1/lntc.1.gz)
-needs=("liblntc2 libc6 libstdc++6 libsqlite3-0 libcups2 libyaml-0-2" "liblntc-dev liblntc2_(=_$version)"
+needs=("liblntc2 libc6 libstdc++6 libsqlite3-0 libcups2 libyaml-0-2 libncursesw6" "liblntc-dev liblntc2_(=_$version)"
        "lintora liblntc2_(=_$version) passwd")
 if [[ -n $qt ]]; then
     liblntc2+=("$lib/lntc-$major/liblntc-qt.so")

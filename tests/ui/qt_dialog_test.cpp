@@ -185,6 +185,52 @@ TEST(QtMessageBox, StylesGiveTheirButtonsIconsAndAnswers) {
     }
 }
 
+// Keys go where a platform without a window manager sends them: to the focus window, which a
+// dropped list does not become. Each box's default button has the focus and shows it.
+TEST_F(QtDialog, BoxesAndDroppedListsTakeTheKeysAsThePlatformsDo) {
+    auto key = [](Qt::Key k, Qt::KeyboardModifiers m = {}, QWindow* w = nullptr) {
+        QTest::keyClick(w != nullptr ? w : QGuiApplication::focusWindow(), k, m);
+    };
+    const auto alt = Qt::AltModifier;
+    // clang-format off
+    const std::tuple<uint32_t, Qt::Key, Qt::KeyboardModifiers, int> boxes[] = {
+        {mb::Question, Qt::Key_Return, {}, id::Yes}, {mb::Question, Qt::Key_Escape, {}, id::No},
+        {mb::Question, Qt::Key_N, {}, id::No}, {mb::Question, Qt::Key_N, alt, id::No},
+        {mb::Error, Qt::Key_Escape, {}, id::Ok}, {mb::RetryQuestion, Qt::Key_Escape, {}, id::Cancel},
+        {mb::AbortRetryIgnore, Qt::Key_I, {}, id::Ignore}, {mb::AbortRetryIgnore, Qt::Key_R, alt, id::Retry}};
+    // clang-format on
+    std::unique_ptr<QStyle> plain(QStyleFactory::create("Windows")); // Fusion's lists show all
+    int code = q.run(d, [&] {
+        for (const auto& [style, k, mods, answer] : boxes) {
+            q.whenShown(0, [&](QWidget* w) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                EXPECT_TRUE(box->defaultButton()->hasFocus() &&
+                            box->testAttribute(Qt::WA_KeyboardFocusChange));
+                key(k, mods);
+                for (int i = 0; i < 50 && box->isVisible(); ++i) // Alt+letter animates the click
+                    QTest::qWait(10);
+            });
+            EXPECT_EQ(q.host.messageBox(d.window(), "", "", style), answer) << style << " " << k;
+        }
+        QWindow* window = q.host.widget(d.window())->windowHandle();
+        QAbstractItemView* view = q.control<QComboBox>(d, tc::DropList)->view();
+        q.control(d, tc::DropList)->setStyle(plain.get());
+        for (auto [count, shown] : {std::pair{15, 10}, {4, 4}}) { // at least ten rows, or all
+            d.resetContent(tc::DropList);
+            for (int i = 0; i < count; ++i)
+                d.addString(tc::DropList, std::to_string(10 + i));
+            d.setCurSel(tc::DropList, 0);
+            d.setFocus(tc::DropList);
+            key(Qt::Key_Down, alt, window);
+            EXPECT_EQ(view->viewport()->height() / view->sizeHintForRow(0), shown) << count;
+            key(Qt::Key_Down, {}, window);
+            key(Qt::Key_Return, {}, window);
+            EXPECT_TRUE(!view->isVisible() && d.getCurSel(tc::DropList) == 1);
+        }
+    });
+    EXPECT_EQ(code, 99); // Enter in the list was not the dialog's
+}
+
 // The configuration run: what an administrator does with keys and clicks reaches the dialogs
 // through the Qt host, nested modal loops and boxes included.
 TEST(QtConfiguration, OneQueueConfiguredWithKeysAndClicksIsSavedAndTheRunEndsWithOk) {

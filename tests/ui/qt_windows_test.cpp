@@ -1,4 +1,5 @@
 // The address control, the logo, help and the gallery as real widgets.
+#include "connectivity/connectivity_dialogs.h"
 #include "library/lifecycle.h"
 #include "logo/logo.h"
 #include "qt_support.h"
@@ -69,6 +70,29 @@ TEST_F(QtAddressControl, KeysGoThroughTheModelAndTheDotsStayInFixedColumns) {
     });
 }
 
+TEST_F(QtAddressControl, TabIntoTheControlSelectsItsTextSoThatTypingReplacesTheAddress) {
+    q.run(d, [&] { // from the control before it, and backwards from the one after it
+        for (auto [before, from, back] :
+             {std::tuple{"0.0.0.0", tc::Editable, false}, {"192.168.1.20", ctl::Ok, true}}) {
+            d.setWindowText(tc::Address, before);
+            d.setFocus(from);
+            QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key_Tab,
+                            back ? Qt::ShiftModifier : Qt::NoModifier);
+            QTest::keyClicks(q.control(d, tc::Address), "10.0.0.5");
+            EXPECT_EQ(d.windowText(tc::Address), "10.0.0.5") << before;
+        }
+    });
+    // Each opening of a dialog with the control registers its class, without a box.
+    int boxes = 0;
+    q.host.boxHook = [&](QMessageBox&) { return ++boxes, int(QMessageBox::Ok); };
+    QueueRecord queue{};
+    for (int i = 0; i < 2; ++i) {
+        TcpDirectDialog tcp(q.lib().services(), nullptr, queue);
+        q.run(tcp, [] {});
+    }
+    EXPECT_EQ(boxes, 0);
+}
+
 TEST(QtLogo, TheLogoIsCentredOnTopWithItsTimerShowsTheArtworkAndTheTextsAndClosesOnEndLogo) {
     for (bool development : {false, true}) {
         SCOPED_TRACE(development);
@@ -125,6 +149,21 @@ TEST_F(QtHelp, HelpShowsTheTopicOfTheContext) {
         EXPECT_EQ(help->shownTitle() + ": " + help->shownText(), "Count: How many.");
         q.host.showHelp(d.window(), dir.path() + "/missing.HLP", help::Context, 203);
         EXPECT_TRUE(help->shownText().contains("could not be opened"));
+        // Wholly on the owner's screen and working; closed by Escape or its button, it hands
+        // the keys back to the dialog's focused control.
+        d.setWindowText(tc::Count, "");
+        for (bool escape : {true, false}) {
+            QTest::keyClick(q.control(d, tc::Count), Qt::Key_F1);
+            QApplication::processEvents(); // the platform activates it
+            EXPECT_TRUE(help->screen()->availableGeometry().contains(help->frameGeometry()));
+            ASSERT_EQ(QGuiApplication::focusWindow(), help->windowHandle());
+            if (escape) QTest::keyClick(help->windowHandle(), Qt::Key_Escape);
+            if (!escape)
+                help->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Close)->click();
+            QApplication::processEvents();
+            QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key_7);
+        }
+        EXPECT_EQ(d.windowText(tc::Count), "77");
     });
 }
 
@@ -139,6 +178,18 @@ TEST(QtGallery, EveryTemplateAndTheLogoBecomeAPictureOfTheirSize) {
         dialogs += !QImage(QString::fromStdString(entry.path().string())).isNull();
     EXPECT_GT(dialogs, 1);
     EXPECT_EQ(GalleryFileName(*testTemplate(kValuesTemplate)), "500-Values.png");
+    // Drawn as the run over VNC draws (another platform, whose own style is another).
+    const std::string vnc = root.path() + "/vnc";
+    runProgram(LNTC_BIN_DIR "/lntc-config", {"--gallery", vnc},
+               {{"QT_QPA_PLATFORM", "vnc:port=0"}});
+    auto picture = [](const std::filesystem::path& file) {
+        return QImage(QString::fromStdString(file.string())).convertToFormat(QImage::Format_RGB32);
+    };
+    const char* tcp = "/401-TCP_Direct_Connectivity.png";
+    EXPECT_TRUE(picture(vnc + tcp) == picture(dir.string() + tcp) && !picture(vnc + tcp).isNull());
+    QImage wait = picture(dir / "900-untitled.png"), blank = wait; // with its message
+    blank.fill(wait.pixel(0, 0));
+    EXPECT_FALSE(wait == blank);
 }
 
 } // namespace

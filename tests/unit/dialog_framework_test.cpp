@@ -232,7 +232,7 @@ TEST(ModelFocus, MovesRaiseKillFocusThenSetFocusAndTheAddressControlKeepsItsForm
         model.userChar(*model.active(), tc::Address, '7');
         EXPECT_EQ(a.d.windowText(tc::Address), "255.0.0.0");
     });
-    a.s.type(tc::Address, "10.20.30").escape(); // pasted
+    a.s.type(tc::Address, "10.20.30").escape(); // typed over the whole text: field 4 stays
     EXPECT_EQ(a.d.doModal(), id::Cancel);
     EXPECT_EQ(a.host.closed(kValuesTemplate)->at(tc::Address).address->fieldText(),
               "10\t.20\t.30\t.0");

@@ -190,7 +190,9 @@ TEST(PaperSizes, TheCatalogueNamesIdsAndValuesIgnoringCaseAndSeparators) {
         char* end = std::to_chars(sizes, sizes + 30, kPaperSizes[id].width).ptr;
         std::to_chars(std::copy_n(" x ", 3, end), sizes + sizeof sizes - 1, kPaperSizes[id].height);
         catalogue += std::to_string(id) + " " + PaperSizeName(id) + " " + sizes + "\n";
-        if (id > 0) EXPECT_EQ(PaperSizeNameToId(PaperSizeName(id)), id);
+        if (id > 0) {
+            EXPECT_EQ(PaperSizeNameToId(PaperSizeName(id)), id);
+        }
     }
     EXPECT_EQ(catalogue, goldenText("paper-sizes.txt"));
     for (const auto& [value, parsed] : values) {

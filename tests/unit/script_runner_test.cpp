@@ -1,4 +1,5 @@
 // Administrator scripts: the language, and the printer dialog driven by script text.
+#include "configure/configure.h"
 #include "connectivity/connectivity_dialogs.h"
 #include "media/media_dialogs.h"
 #include "resources/ids.h"
@@ -69,7 +70,7 @@ struct ScriptedPrinterDialog : ::testing::Test, HeadlessLibrary {
     ScriptedPrinterDialog() : HeadlessLibrary(false) {
         host.onScriptError = nullptr; // a failing script is what some cases check
         t.lib().setDefaultMedia(std::make_unique<DefaultMedia[]>(kModelCount));
-        setField(q.Name, "LASER");
+        setField(q.Name, "LASER_A");
         setField(q.Printer, "GENERIC_POSTSCRIPT");
         std::tie(q.Connectivity, q.DataEncode, q.WaitTimeout) = std::make_tuple(2, 0, 10);
     }
@@ -140,6 +141,47 @@ answer no
     EXPECT_EQ(early.run([&] { return host.messageBox(nullptr, "Start now?", "", mb::Question); }),
               id::No);
     EXPECT_FALSE(early.failure());
+}
+
+// Typing is a person's: the address control's keys one by one, an edit's limit (40) at its
+// value and one past; read-only fields are named by their labels.
+TEST_F(ScriptedPrinterDialog, TypingGoesThroughTheControlsRulesAndFieldsAreReadByTheirLabels) {
+    const std::string n40 = "port_name_abcdefghijklmnopqrstuvwxyz0123";
+    ScriptRunner runner(host, ParseScript(R"S(expect text "Quendal Queue Name" LASER_A
+click "TCP Direct Port"
+click Configure
+type "Printer TCP Direct Port Name" port_name_abcdefghijklmnopqrstuvwxyz0123
+expect text "Printer TCP Direct Port Name" port_name_abcdefghijklmnopqrstuvwxyz0123
+type "Printer TCP Direct Port Name" port_name_abcdefghijklmnopqrstuvwxyz01234
+expect text "Printer TCP Direct Port Name" port_name_abcdefghijklmnopqrstuvwxyz0123
+type "Printer TCP Direct Port Address" 300.1.1.1
+expect box "The maximum value is 255"
+answer ok
+expect text "Printer TCP Direct Port Address" 255.1.1.1
+type "Printer Socket Number" 9100
+click OK
+expect text "TCP Direct Port Address" 255.1.1.1
+click Yes
+answer ok
+answer ok
+click OK
+)S"));
+    machine.services.tcpip = true;
+    EXPECT_EQ(play(runner), id::Ok);
+    EXPECT_FALSE(runner.failure()) << runner.failure()->message;
+    std::string hosts;
+    machine.files.readFile("C:\\WINDOWS\\system32\\drivers\\etc\\hosts", hosts);
+    EXPECT_EQ(hosts + q.DeviceName, "255.1.1.1\t" + n40 + "\n" + n40);
+    EXPECT_EQ(std::count(host.trace.begin(), host.trace.end(), "beep"), 1); // the 41st key
+
+    ScriptRunner options(host,
+                         ParseScript(R"S(expect text "Executable File Root Directory" "C:\QDSW"
+click cancel)S"));
+    ServerConfig cfg{};
+    EXPECT_EQ(
+        options.run([&] { return RunGeneralOptionsDialog(t.lib().services(), nullptr, cfg); }),
+        id::Cancel);
+    EXPECT_FALSE(options.failure()) << options.failure()->message;
 }
 
 TEST_F(ScriptedPrinterDialog, AFailureStopsTheRunAtItsLineAndIndexedNamesPickAmongEqualOnes) {

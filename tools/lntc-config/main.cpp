@@ -1,6 +1,6 @@
-// lntc-config: the configuration run of this print server, on a display, over VNC or from a
-// script; and the gallery of every dialog for review. The library shows the windows: its Qt
-// host, or its headless host for a script.
+// lntc-config: the configuration run of this print server, on a display, on the terminal, over
+// VNC or from a script; and the gallery of every dialog for review. The library shows the
+// windows: its Qt host, its terminal host, or its headless host for a script.
 #include "common/admin_text.h"
 #include "dry_run.h"
 #include "lntc_admin.h"
@@ -18,6 +18,7 @@
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 // This program starts the library itself, once it knows how the run is shown.
@@ -28,14 +29,16 @@ namespace {
 constexpr int kOk = 0, kNotOk = 1, kFailed = 2;
 
 void usage(std::FILE* out) {
-    std::fputs("usage: lntc-config [--root DIR] [--vnc [PORT]]\n"
+    std::fputs("usage: lntc-config [--root DIR] [--tui | --vnc [PORT]]\n"
                "       lntc-config [--root DIR] --script FILE|- [--transcript OUT.json]\n"
                "                   [--dry-run] [--atomic | --no-atomic]\n"
-               "       lntc-config --gallery DIR\n"
+               "       lntc-config --gallery DIR [--text]\n"
                "       lntc-config --help | --version\n"
                "Without an option, the configuration runs on this display (DISPLAY or "
-               "WAYLAND_DISPLAY).\n"
+               "WAYLAND_DISPLAY),\nor on the terminal when there is no usable display and "
+               "standard input and output\nare a terminal (over SSH).\n"
                "  --root DIR        the machine root, over LNT_ROOT\n"
+               "  --tui             the configuration on the terminal, display or not\n"
                "  --vnc [PORT]      the configuration served over VNC (default port 5900) to\n"
                "                    this user only, on the loopback address\n"
                "  --script FILE     the configuration driven by a script (- reads standard "
@@ -47,7 +50,8 @@ void usage(std::FILE* out) {
                "  --atomic          a script that fails has its saves rolled back (the "
                "default)\n"
                "  --no-atomic       a script that fails keeps what it saved\n"
-               "  --gallery DIR     a PNG of every dialog and of the logo, written into DIR\n"
+               "  --gallery DIR     a PNG of every dialog and of the logo, written into DIR;\n"
+               "                    with --text, each one's screen on the terminal as text\n"
                "Exit status: 0 when the configuration ended with OK, 1 when it ended otherwise, "
                "2 when\nit could not run, the script failed or the transcript could not be "
                "written. The machine\nroot is --root, else LNT_ROOT when set.\n",
@@ -64,9 +68,9 @@ void sayEachLine(const std::string& lines) {
         say(line);
 }
 
-int gallery(const std::string& dir) {
+int gallery(const std::string& dir, bool text) {
     // Pictures need no display: the offscreen platform unless the caller chose one.
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (!text) setenv("QT_QPA_PLATFORM", "offscreen", 0);
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (ec) {
@@ -74,7 +78,9 @@ int gallery(const std::string& dir) {
         return 1;
     }
     LNTC_AdminText written{}, failed{};
-    const uint32_t rc = LNTC_AdminWriteGallery(LNTC_ADMIN_VERSION, dir.c_str(), &written, &failed);
+    const uint32_t rc =
+        text ? LNTC_AdminWriteTextGallery(LNTC_ADMIN_VERSION, dir.c_str(), &written, &failed)
+             : LNTC_AdminWriteGallery(LNTC_ADMIN_VERSION, dir.c_str(), &written, &failed);
     std::fputs(tool::take(written).c_str(), stdout);
     const std::string why = tool::take(failed);
     sayEachLine(why);
@@ -99,9 +105,14 @@ void refusedConnection(const std::string& line) {
     std::exit(kFailed);
 }
 
+bool onTerminal() {
+    return ::isatty(STDIN_FILENO) == 1 && ::isatty(STDOUT_FILENO) == 1;
+}
+
 // The configuration run, as the library reports it: 0 when it ended with OK, 1 when it ended
-// otherwise, 2 when it could not run or the script or its transcript failed.
-int configure(LNTC_AdminRun run) {
+// otherwise, 2 when it could not run or the script or its transcript failed. Without a usable
+// display, the interactive run goes to the terminal when there is one.
+int configure(LNTC_AdminRun run, bool terminalWithoutDisplay = false) {
     run.report = [](void*, const char* line) noexcept {
         try {
             say(line);
@@ -109,7 +120,13 @@ int configure(LNTC_AdminRun run) {
         }
     };
     uint32_t ended = 0, display = 0;
-    const uint32_t rc = LNTC_AdminConfigure(LNTC_ADMIN_VERSION, &run, &ended, &display);
+    uint32_t rc = LNTC_AdminConfigure(LNTC_ADMIN_VERSION, &run, &ended, &display);
+    if (rc == LNTC_ADMIN_E_DISPLAY && terminalWithoutDisplay && onTerminal()) {
+        run.flags |= LNTC_ADMIN_RUN_TERMINAL;
+        rc = LNTC_AdminConfigure(LNTC_ADMIN_VERSION, &run, &ended, &display);
+    }
+    if (rc == LNTC_ADMIN_E_DISPLAY && display == LNTC_ADMIN_DISPLAY_TERMINAL)
+        return kFailed; // the library said why
     if (rc == LNTC_ADMIN_E_DISPLAY) {
         say(std::string(display == LNTC_ADMIN_DISPLAY_UNREACHABLE
                             ? "the display named by DISPLAY or WAYLAND_DISPLAY does not answer"
@@ -296,7 +313,9 @@ int main(int argc, char** argv) {
             std::printf("lntc-config %s\n", LNTC_TOOL_VERSION);
             return 0;
         }
-        if (args.size() == 2 && args[0] == "--gallery") return gallery(args[1]);
+        if ((args.size() == 2 || (args.size() == 3 && args[2] == "--text")) &&
+            args[0] == "--gallery")
+            return gallery(args[1], args.size() == 3);
         Options o;
         if (!args.empty() && (args[0] == "--root" || args[0].starts_with("--root="))) {
             const bool joined = args[0] != "--root";
@@ -311,7 +330,15 @@ int main(int argc, char** argv) {
         }
         LNTC_AdminRun run{};
         run.root = o.root.empty() ? nullptr : o.root.c_str();
-        if (args.empty()) return configure(run);
+        if (args.empty()) return configure(run, true);
+        if (args.size() == 1 && args[0] == "--tui") {
+            if (!onTerminal()) {
+                say("--tui needs a terminal on standard input and output");
+                return kFailed;
+            }
+            run.flags |= LNTC_ADMIN_RUN_TERMINAL;
+            return configure(run);
+        }
         if (args[0] == "--vnc" && args.size() <= 2) {
             long port = 5900;
             if (args.size() == 2) {

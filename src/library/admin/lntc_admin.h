@@ -88,7 +88,7 @@ LNTC_API uint32_t LNTC_AdminDemoSetup(uint32_t version, const char* shareDir, in
  * it with the host the run needs, or LNTC_AdminStart as it starts on load. Before that, only
  * the calls that need no library answer: LNTC_AdminFreeText, LNTC_AdminPrintable,
  * LNTC_AdminStatusText, LNTC_AdminRecordValue, LNTC_AdminFindPaperSize, LNTC_AdminModelKey,
- * LNTC_AdminMachineRoot and LNTC_AdminWriteGallery; the others return LNTC_E_NOT_LOADED. */
+ * LNTC_AdminMachineRoot and the galleries; the others return LNTC_E_NOT_LOADED. */
 extern const uint32_t LNTC_AdminDeferredLoad;
 
 /* In such a program, starts the library as loading it would have, on the machine root root
@@ -126,18 +126,23 @@ typedef struct LNTC_AdminRun {
     const char* root;
     /* With a script: what the history names its saves after ("script NAME"), NULL "script". */
     const char* name;
-    uint32_t flags; /* LNTC_ADMIN_RUN_ATOMIC */
+    uint32_t flags; /* LNTC_ADMIN_RUN_ATOMIC, LNTC_ADMIN_RUN_TERMINAL */
 } LNTC_AdminRun;
 
 /* A script that fails leaves the configuration as the run found it once the shared records were
  * set up: what it saved is changed back, recorded in the history as "script rolled back". Hosts
  * lines its TCP Direct ports added stay. */
 #define LNTC_ADMIN_RUN_ATOMIC 1u
+/* Without a script: the run is shown on the terminal of standard input and output (the
+ * terminal module, liblntc-tui.so) instead of the display. The terminal is restored when the
+ * run ends, and when the process ends on a signal meanwhile. */
+#define LNTC_ADMIN_RUN_TERMINAL 2u
 
 #define LNTC_ADMIN_DISPLAY_USABLE 0u
 #define LNTC_ADMIN_DISPLAY_DISABLED 1u    /* LNTC_NO_GUI asks for none */
 #define LNTC_ADMIN_DISPLAY_NONE 2u        /* none is named */
 #define LNTC_ADMIN_DISPLAY_UNREACHABLE 3u /* the display named does not answer */
+#define LNTC_ADMIN_DISPLAY_TERMINAL 4u    /* the terminal cannot be used; the report says why */
 
 /* The configuration run: load, set-up of the shared records, the main dialog, unload. 0 when it
  * ran, with *ended 1 when it ended with OK, 0 otherwise. LNTC_ADMIN_E_DISPLAY (the verdict in
@@ -153,6 +158,11 @@ LNTC_API uint32_t LNTC_AdminConfigure(uint32_t version, const LNTC_AdminRun* run
  * each. */
 LNTC_API uint32_t LNTC_AdminWriteGallery(uint32_t version, const char* dir, LNTC_AdminText* written,
                                          LNTC_AdminText* failed);
+
+/* The same for the terminal: the screen of every dialog template and of the logo on an 80x24
+ * terminal as UTF-8 text, "<id>-<title>.txt" and "logo.txt", written by the terminal module. */
+LNTC_API uint32_t LNTC_AdminWriteTextGallery(uint32_t version, const char* dir,
+                                             LNTC_AdminText* written, LNTC_AdminText* failed);
 
 /* The configuration of this server as a document (the registry's names, enumerations by
  * keyword): LNTC_ADMIN_DOC_SHOW with the values the library fills and the status of the set-up,

@@ -3,6 +3,9 @@
 #include "ui/qt/qt_host.h"
 
 #include <QApplication>
+#include <QFont>
+#include <QStyle>
+#include <QStyleFactory>
 
 #include <clocale>
 #include <memory>
@@ -44,6 +47,15 @@ bool widgetApplication(const lntc::QtHostContext& context, std::unique_ptr<QAppl
     static char* argv[] = {name, nullptr};
     KeepProcessLocale keep;
     owned = std::make_unique<QApplication>(argc, argv);
+    // One look whatever the platform: each picks a style of its own (Fusion offscreen, the
+    // plain Windows style over VNC), so the run and the gallery would differ.
+    if (QStyle* style = QStyleFactory::create(QStringLiteral("Fusion"))) {
+        QApplication::setStyle(style);
+        QApplication::setPalette(style->standardPalette());
+    }
+    QFont font(QStringLiteral("MS Sans Serif"), 8);
+    font.setStyleHint(QFont::SansSerif);
+    QApplication::setFont(font); // the dialogs' own, for boxes and help as well
     return true;
 }
 
@@ -71,8 +83,9 @@ lntc_qt_write_gallery(lntc::QtGalleryRequest* request) {
         if (!widgetApplication(QtHostContext{}, owned)) return false;
         QtHost host(nullptr, std::move(owned));
         LogoPaint none;
-        GalleryResult result = WriteGallery(host, request->templates,
-                                            request->logo ? *request->logo : none, request->dir);
+        GalleryResult result =
+            WriteGallery(host, request->templates, request->logo ? *request->logo : none,
+                         request->dir, request->texts);
         request->written = std::move(result.written);
         request->failed = std::move(result.failed);
         return true;

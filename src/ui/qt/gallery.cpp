@@ -21,9 +21,11 @@ class StillEvents : public DialogEvents {
 
 } // namespace
 
-QImage RenderDialog(QtHost& host, const DialogTemplate& t) {
+QImage RenderDialog(QtHost& host, const DialogTemplate& t, std::span<const GalleryText> texts) {
     StillEvents events;
     WindowRef window = host.model().createModeless(events, t, nullptr);
+    for (const GalleryText& text : texts)
+        if (text.templateId == t.id) host.model().setText(window, text.controlId, text.text);
     QImage image;
     if (QWidget* w = host.widget(window)) image = w->grab().toImage();
     host.model().destroyWindow(window);
@@ -48,7 +50,8 @@ std::string GalleryFileName(const DialogTemplate& t) {
 }
 
 GalleryResult WriteGallery(QtHost& host, std::span<const DialogTemplate* const> templates,
-                           const LogoPaint& logo, const std::string& dir) {
+                           const LogoPaint& logo, const std::string& dir,
+                           std::span<const GalleryText> texts) {
     GalleryResult result;
     auto save = [&](const QImage& image, const std::string& name) {
         std::string path = dir + "/" + name;
@@ -60,7 +63,7 @@ GalleryResult WriteGallery(QtHost& host, std::span<const DialogTemplate* const> 
             result.written.push_back(path);
     };
     for (const DialogTemplate* t : templates)
-        if (t != nullptr) save(RenderDialog(host, *t), GalleryFileName(*t));
+        if (t != nullptr) save(RenderDialog(host, *t, texts), GalleryFileName(*t));
     save(RenderLogo(logo), "logo.png");
     return result;
 }

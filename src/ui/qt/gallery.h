@@ -2,6 +2,7 @@
 #pragma once
 #include "resources/templates.h"
 #include "ui/logo_view.h"
+#include "ui/qt_host_api.h"
 
 #include <QImage>
 
@@ -13,8 +14,8 @@ namespace lntc {
 
 class QtHost;
 
-// The dialog as it opens, with no handler behind it.
-QImage RenderDialog(QtHost& host, const DialogTemplate& t);
+// The dialog as it opens, with no handler behind it but the texts given for its controls.
+QImage RenderDialog(QtHost& host, const DialogTemplate& t, std::span<const GalleryText> texts = {});
 // The logo window's content.
 QImage RenderLogo(const LogoPaint& paint);
 // "<id>-<title>.png" with anything but letters, digits, '-' and '_' in the title made '_'.
@@ -26,6 +27,7 @@ struct GalleryResult {
 };
 // Writes every template and "logo.png" into dir (which must exist).
 GalleryResult WriteGallery(QtHost& host, std::span<const DialogTemplate* const> templates,
-                           const LogoPaint& logo, const std::string& dir);
+                           const LogoPaint& logo, const std::string& dir,
+                           std::span<const GalleryText> texts = {});
 
 } // namespace lntc

@@ -1,12 +1,19 @@
 #include "ui/qt/help_window.h"
 
+#include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QHideEvent>
+#include <QPushButton>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
 #include "resources/help_file.h"
+#include "ui/qt/logo_window.h"
 
 namespace lntc {
 
@@ -33,10 +40,52 @@ std::optional<HelpPage> FindHelpPage(std::string_view contents, uint32_t context
 }
 
 HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), browser_(new QTextBrowser(this)) {
-    setWindowFlags(Qt::Window);
+    setWindowFlags(Qt::Window | Qt::WindowCloseButtonHint);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(browser_);
+    // A close box of its own: without a window manager there is no other.
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
     resize(420, 320);
+}
+
+void HelpWindow::showFor(QWidget* owner) {
+    const bool shown = isVisible();
+    if (owner != nullptr && owner->window() != parentWidget()) {
+        // A child of the asking window is not blocked by that window's modality.
+        setParent(owner->window(), windowFlags()); // hides it
+        owner_ = owner->window();
+    }
+    if (!shown || !isVisible()) {
+        QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
+        const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
+        QRect frame(QPoint(), frameGeometry().size());
+        if (owner != nullptr) {
+            // Right of the owner where there is room, else left of it, else over it.
+            const QRect o = owner->window()->frameGeometry();
+            frame.moveTopLeft(o.topRight() + QPoint(8, 0));
+            if (frame.right() > area.right()) frame.moveRight(o.left() - 8);
+        } else {
+            frame.moveCenter(area.center());
+        }
+        if (area.isValid()) {
+            frame.moveRight(std::min(frame.right(), area.right()));
+            frame.moveBottom(std::min(frame.bottom(), area.bottom()));
+            frame.moveLeft(std::max(frame.left(), area.left()));
+            frame.moveTop(std::max(frame.top(), area.top()));
+        }
+        move(frame.topLeft());
+    }
+    show();
+    RaiseWindow(this);
+    activateWindow();
+}
+
+void HelpWindow::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    // Where no window manager does it, the keys would go nowhere.
+    if (owner_ && owner_->isVisible() && !event->spontaneous()) owner_->activateWindow();
 }
 
 void HelpWindow::showTopic(const std::string& file, uint32_t context) {

@@ -2,6 +2,7 @@
 // help file (text, one "[context] title" line per topic).
 #pragma once
 #include <QDialog>
+#include <QPointer>
 
 #include <cstdint>
 #include <optional>
@@ -26,11 +27,18 @@ class HelpWindow : public QDialog {
     explicit HelpWindow(QWidget* parent = nullptr);
     // Reads the file afresh and shows the topic, or says why there is none.
     void showTopic(const std::string& file, uint32_t context);
+    // Shows the window beside owner (the window that asked), wholly on owner's screen, above
+    // it and free of its modality; when it closes, owner is active again.
+    void showFor(QWidget* owner);
     QString shownTitle() const;
     QString shownText() const;
 
+  protected:
+    void hideEvent(QHideEvent* event) override;
+
   private:
     QTextBrowser* browser_;
+    QPointer<QWidget> owner_;
 };
 
 } // namespace lntc

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -14,6 +15,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 #include <functional>
@@ -23,6 +25,7 @@ namespace lntc {
 namespace {
 
 constexpr int kEditMaxChars = 32767;
+constexpr int kMinDroppedItems = 10;
 
 QString qs(const std::string& s) {
     return QString::fromStdString(s);
@@ -59,15 +62,39 @@ class RadioButton : public QRadioButton {
     void nextCheckState() override {}
 };
 
-// A combo box that reports its list opening and closing.
+bool isEnter(QEvent* event) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+}
+
+// A combo box that reports its list opening and closing. Enter in the dropped list only
+// chooses: Qt closes the list on the key's shortcut check and then hands the key itself to the
+// window's focus, the box, whose dialog would take it for its default button.
 class ComboBox : public QComboBox {
   public:
-    using QComboBox::QComboBox;
+    explicit ComboBox(QWidget* parent) : QComboBox(parent) { view()->installEventFilter(this); }
     std::function<void()> onDropDown, onCloseUp;
     void showPopup() override {
         if (onDropDown) onDropDown();
         dropped_ = true;
         QComboBox::showPopup();
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == view() && event->type() == QEvent::ShortcutOverride && isEnter(event) &&
+            dropped_) {
+            enterChose_ = true;
+            // The key follows at once, if at all.
+            QTimer::singleShot(0, this, [this] { enterChose_ = false; });
+        }
+        return QComboBox::eventFilter(watched, event);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (enterChose_ && isEnter(event)) {
+            enterChose_ = false;
+            event->accept();
+            return;
+        }
+        QComboBox::keyPressEvent(event);
     }
     void hidePopup() override {
         QComboBox::hidePopup();
@@ -79,6 +106,7 @@ class ComboBox : public QComboBox {
 
   private:
     bool dropped_ = false;
+    bool enterChose_ = false;
 };
 
 // A text the dialog set is kept whole, as the original control does; typing cannot make it
@@ -309,8 +337,9 @@ QWidget* MakeControlWidget(QtDialogWindow& win, const ControlTemplate& ct, Model
         auto* combo = new ComboBox(&win);
         combo->setEditable(control.editableCombo());
         combo->setInsertPolicy(QComboBox::NoInsert);
-        combo->setMaxVisibleItems(
-            std::max(3, win.units().y(ct.cy) / std::max(1, combo->fontMetrics().height())));
+        // The templates' heights were made for a few entries; a list shows at least ten.
+        combo->setMaxVisibleItems(std::max(
+            kMinDroppedItems, win.units().y(ct.cy) / std::max(1, combo->fontMetrics().height())));
         combo->onDropDown = [&win, id] {
             win.user([id](WindowModel& m, ModelWindow& w) { m.userDropDown(w, id); });
         };

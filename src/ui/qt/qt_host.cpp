@@ -271,10 +271,7 @@ void QtHost::showHelp(WindowRef owner, const std::string& file, uint32_t command
     if (!help_) help_ = new HelpWindow(nullptr);
     QtDialogWindow* w = viewOf(model_.find(owner));
     help_->showTopic(file, data);
-    if (w != nullptr && !help_->isVisible())
-        help_->move(w->frameGeometry().topRight() + QPoint(8, 0));
-    help_->show();
-    RaiseWindow(help_);
+    help_->showFor(w);
 }
 
 void QtHost::beginWaitCursor() {

@@ -8,6 +8,7 @@
 #pragma once
 #include "ui/host.h"
 #include "ui/qt_host_api.h"
+#include "ui/window_classes.h"
 #include "ui/window_model.h"
 
 #include <QPointer>
@@ -60,6 +61,8 @@ class QtHost : public Host, private Toolkit {
     void beginWaitCursor() override;
     void endWaitCursor() override;
     LogoView* logoView() override;
+    // The process's classes, where the host is the library's own (not behind a display host).
+    WindowClasses* windowClasses() override { return toolkitGone_ ? nullptr : &classes_; }
 
   private:
     bool buildWindow(ModelWindow& window, const DialogTemplate& t, ModelWindow* parent) override;
@@ -89,6 +92,7 @@ class QtHost : public Host, private Toolkit {
     QtHostServices* services_;
     std::unique_ptr<QApplication> ownedApp_;
     WindowModel model_;
+    WindowClasses classes_;
     std::unique_ptr<QtLogoView> logo_;
     QPointer<HelpWindow> help_;
     int waitDepth_ = 0;

@@ -1,6 +1,8 @@
 #include "ui/qt/qt_message_box.h"
 
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace lntc {
 
@@ -68,15 +70,88 @@ int answerOf(int pressed) {
     }
 }
 
+// The texts the platform's own boxes give their buttons, with their mnemonics.
+const char* captionOf(SB button) {
+    switch (button) {
+    case SB::Cancel:
+        return "Cancel";
+    case SB::Abort:
+        return "&Abort";
+    case SB::Retry:
+        return "&Retry";
+    case SB::Ignore:
+        return "&Ignore";
+    case SB::Yes:
+        return "&Yes";
+    case SB::No:
+        return "&No";
+    default:
+        return "OK";
+    }
+}
+
+SB buttonOf(int answer) {
+    switch (answer) {
+    case id::Cancel:
+        return SB::Cancel;
+    case id::Abort:
+        return SB::Abort;
+    case id::Retry:
+        return SB::Retry;
+    case id::Ignore:
+        return SB::Ignore;
+    case id::Yes:
+        return SB::Yes;
+    case id::No:
+        return SB::No;
+    default:
+        return SB::Ok;
+    }
+}
+
+// A box that works from the keyboard as the platform's do: it takes the focus when it shows,
+// even where no window manager hands it over, and shows which button has it.
+class Box : public QMessageBox {
+  public:
+    using QMessageBox::QMessageBox;
+
+  protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        activateWindow();
+        if (QPushButton* b = defaultButton()) b->setFocus(Qt::TabFocusReason);
+        // The focus frame shows from the start, as after a key press.
+        setAttribute(Qt::WA_KeyboardFocusChange);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        // A mnemonic letter presses its button at once, with Alt or without.
+        const auto mods = event->modifiers() & ~(Qt::AltModifier | Qt::ShiftModifier);
+        const QString key = event->text().toLower();
+        if (mods == Qt::NoModifier && key.size() == 1 && key[0].isLetter()) {
+            for (QAbstractButton* b : buttons()) {
+                if (b->text().toLower().contains(QLatin1Char('&') + key)) {
+                    b->click();
+                    return;
+                }
+            }
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+};
+
 } // namespace
 
 int ShowQtMessageBox(const BoxRequest& request, QWidget* owner,
                      const std::function<int(QMessageBox&)>& hook) {
     SB first = SB::Ok;
     QMessageBox::StandardButtons buttons = buttonsOf(request.style, first);
-    QMessageBox box(iconOf(request.style), QString::fromStdString(request.caption),
-                    QString::fromStdString(request.text), buttons, owner);
+    Box box(iconOf(request.style), QString::fromStdString(request.caption),
+            QString::fromStdString(request.text), buttons, owner);
+    for (QAbstractButton* b : box.buttons())
+        b->setText(QString::fromLatin1(captionOf(box.standardButton(b))));
     box.setDefaultButton(first);
+    // Escape gives the answer closing the box gives.
+    box.setEscapeButton(buttonOf(safeAnswer(request.style)));
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
     if (request.style & mb::SetForeground) box.setWindowFlag(Qt::WindowStaysOnTopHint);
