@@ -536,3 +536,11 @@ uint32_t LNTC_AdminWriteText(uint32_t version, const char* path, const char* tex
         return LNTC_ADMIN_E_FAILED;
     });
 }
+
+uint32_t LNTC_AdminLogError(uint32_t version, const char* text) {
+    return withLibrary(version, [&](Library& lib) -> uint32_t {
+        if (text == nullptr) return LNTC_E_ARGUMENT;
+        lib.logError(0, 0, lntc::printable(text));
+        return 0;
+    });
+}

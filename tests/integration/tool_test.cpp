@@ -8,11 +8,16 @@
 #include <nlohmann/json.hpp>
 #include <sqlite3.h>
 
+#include <arpa/inet.h>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <grp.h>
 #include <map>
+#include <netinet/in.h>
+#include <regex>
 #include <sstream>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -332,9 +337,40 @@ TEST_F(Tool, DemoSetupGivesItsFoldersAndFilesTheirModesWhateverTheUmask) {
 }
 
 #ifdef LNTC_HAVE_QT
+// What a connection to the port hears first, made by a process of the user as: the server's
+// banner, or nothing when it is closed unanswered. "!" when the child cannot become as.
+std::string firstWords(uint16_t port, uid_t as) {
+    ForkedChild child([&](ForkedChild& self) {
+        if (as != ::geteuid() && (::setgroups(0, nullptr) || ::setgid(as) || ::setuid(as))) {
+            self.tell('!');
+            return 1;
+        }
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET, a.sin_port = htons(port),
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const timeval wait{60, 0}; // only a hung server waits this long
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+        char words[12];
+        const ssize_t n = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0
+                              ? ::recv(fd, words, sizeof words, MSG_WAITALL)
+                              : -1;
+        for (ssize_t i = 0; i < n; ++i)
+            self.tell(words[i]);
+        return 0;
+    });
+    std::string heard;
+    for (char c; (c = child.await()) != 0;)
+        heard += c;
+    child.join();
+    return heard;
+}
+
 // The run served over VNC answers on the loopback address only, although Qt's vnc platform
-// listens on every interface.
-TEST_F(Tool, ConfigOverVncListensOnLoopbackOnly) {
+// listens on every interface, and to its own user only: another user's connection is closed
+// before the protocol starts, logged, and the server listens on. A port it cannot listen on
+// ends it at once.
+TEST_F(Tool, ConfigOverVncServesItsUserOnLoopbackOnly) {
     uint16_t free = 0;
     ::close(LoopbackListener(free));
     char port[8];
@@ -349,12 +385,40 @@ TEST_F(Tool, ConfigOverVncListensOnLoopbackOnly) {
              lines >> slot >> local >> remote >> state; std::getline(lines, rest))
             if (state == "0A" && (local + " ").find(port) != std::string::npos) listening = local;
     }
+    const bool asRoot = ::geteuid() == 0;
+    const std::string other = asRoot ? firstWords(free, 65534) : "",
+                      own = firstWords(free, ::geteuid());
     ::kill(config.pid(), SIGTERM);
     config.wait();
     const std::string at = std::string(port).substr(0, 5);
     EXPECT_TRUE(listening == "0000000000000000FFFF00000100007F" + at ||
                 listening == "0100007F" + at)
         << listening;
+    EXPECT_TRUE(own.starts_with("RFB 003.00") && own.size() == 12) << own;
+    if (asRoot) {
+        EXPECT_EQ(other, "");
+        const std::string path = root.path() + "/log/error.log",
+                          log = std::filesystem::exists(path) ? readTextFile(path) : "";
+        EXPECT_TRUE(std::regex_search(log, std::regex("lntc-config: refused a VNC connection from "
+                                                      "127.0.0.1 port [0-9]+: it was made by "
+                                                      "user 65534, and only user 0 may connect")))
+            << log;
+    }
+
+    // Taken, or below 1024 for a user without the privilege.
+    const int taken = LoopbackListener(free);
+    const std::string line = "lntc-config: cannot listen on localhost port ";
+    EXPECT_EQ(said(runProgram(kConfig, {"--vnc", std::to_string(free)}, vars)),
+              "2 " + line + std::to_string(free) + ": Address already in use\n");
+    ::close(taken);
+    if (asRoot && readTextFile("/proc/sys/net/ipv4/ip_unprivileged_port_start") == "1024\n") {
+        EXPECT_EQ(said(runProgram(
+                      "/usr/bin/setpriv",
+                      {"--reuid=65534", "--regid=65534", "--clear-groups", kConfig, "--vnc", "80"},
+                      vars)),
+                  "2 " + line + "80: Permission denied\n");
+    }
+    if (!asRoot) GTEST_SKIP() << "another user's connection needs root to make";
 }
 
 // A failing script stops the configuration run: exit 2, its line on standard error and in the

@@ -171,7 +171,8 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
     close(in);
     RunResult r{0, "", ""};
     pollfd fds[2] = {{out, POLLIN, 0}, {err, POLLIN, 0}};
-    while ((fds[0].fd >= 0 || fds[1].fd >= 0) && poll(fds, 2, 60000) > 0) {
+    int ready = 1;
+    while ((fds[0].fd >= 0 || fds[1].fd >= 0) && (ready = poll(fds, 2, 60000)) > 0) {
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
             char chunk[4096];
@@ -182,6 +183,7 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
     }
     for (auto& f : fds)
         if (f.fd >= 0) close(f.fd);
+    if (ready == 0) kill(pid, SIGKILL); // a minute without a word: hung, and the test fails
     const int status = waitFor(pid);
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return r;

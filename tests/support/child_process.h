@@ -65,7 +65,8 @@ bool exitedWith(int status, int code);
 // A TCP socket listening on 127.0.0.1 (connections queue up; nobody accepts them) and its port.
 int LoopbackListener(uint16_t& port);
 
-// Runs a program to its end; exit status (or 128 + signal) and everything it printed.
+// Runs a program to its end (killed once it says nothing for a minute, as only a hung one
+// does); exit status (or 128 + signal) and everything it printed.
 struct RunResult {
     int exitCode;
     std::string out, err;

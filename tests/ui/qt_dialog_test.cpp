@@ -22,6 +22,7 @@ void clickItem(QListWidget* list, int row, Qt::KeyboardModifiers keys = Qt::NoMo
 }
 
 TEST_F(QtDialog, TheTemplateInDialogUnitsAndWhatTheDialogSetsShowInTheWidgets) {
+    q.host.ownFrames = false; // the window is the template's area, as on a desktop
     q.run(d, [&] {
         QWidget* window = q.host.widget(d.window());
         ASSERT_NE(window, nullptr);
@@ -33,6 +34,11 @@ TEST_F(QtDialog, TheTemplateInDialogUnitsAndWhatTheDialogSetsShowInTheWidgets) {
         EXPECT_EQ(q.control(d, ctl::Ok)->geometry(),
                   QRect((200 * x + 2) / 4, (5 * y + 4) / 8, (50 * x + 2) / 4, (14 * y + 4) / 8));
         EXPECT_EQ(window->size(), QSize((260 * x + 2) / 4, (200 * y + 4) / 8));
+        // A fixed size and only the close box (Qt adds the system menu's hint, no button).
+        EXPECT_EQ(int(window->windowFlags() & ~Qt::WindowSystemMenuHint),
+                  int(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                      Qt::WindowCloseButtonHint));
+        EXPECT_EQ(window->minimumSize(), window->maximumSize());
         auto* drop = q.control<QComboBox>(d, tc::DropList);
         auto* editable = q.control<QComboBox>(d, tc::Editable);
         // Nothing is selected in a list until the dialog says so.

@@ -39,7 +39,8 @@ void usage(std::FILE* out) {
                "standard input and output\nare a terminal (over SSH).\n"
                "  --root DIR        the machine root, over LNT_ROOT\n"
                "  --tui             the configuration on the terminal, display or not\n"
-               "  --vnc [PORT]      the configuration served over VNC (default port 5900)\n"
+               "  --vnc [PORT]      the configuration served over VNC (default port 5900) to\n"
+               "                    this user only, on the loopback address\n"
                "  --script FILE     the configuration driven by a script (- reads standard "
                "input);\n"
                "                    its saves are recorded in the history as \"script FILE\"\n"
@@ -86,6 +87,22 @@ int gallery(const std::string& dir, bool text) {
     if (rc != 0 && why.empty())
         say("the gallery could not be written (status " + std::to_string(rc) + ")");
     return rc == 0 ? 0 : 1;
+}
+
+// A connection to the VNC server that another user made: in the error log and on standard
+// error. Called from within the run.
+void refusedConnection(const std::string& line) {
+    try {
+        say(line);
+        LNTC_AdminLogError(LNTC_ADMIN_VERSION, ("lntc-config: " + line).c_str());
+    } catch (...) { // nothing may cross back into the library
+    }
+}
+
+// The VNC port was taken between the program's look and Qt's bind.
+[[noreturn]] void cannotListen(const std::string& line) {
+    say(line);
+    std::exit(kFailed);
 }
 
 bool onTerminal() {
@@ -332,10 +349,16 @@ int main(int argc, char** argv) {
                     return kFailed;
                 }
             }
+            // Qt's server only warns when it cannot listen, and the run would go on unseen.
+            std::string why;
+            if (!CanListenOnLoopback(static_cast<int>(port), why)) {
+                say(why);
+                return kFailed;
+            }
             std::fprintf(stderr,
                          "lntc-config: serving the configuration over VNC on localhost port %ld\n",
                          port);
-            ServeOnLoopbackOnly(static_cast<int>(port));
+            ServeOnLoopbackOnly(static_cast<int>(port), &refusedConnection, &cannotListen);
             // The Qt platform of the run; asked for by name, it is not held back by LNTC_NO_GUI.
             const std::string platform = "vnc:size=1024x768:port=" + std::to_string(port);
             setenv("QT_QPA_PLATFORM", platform.c_str(), 1);

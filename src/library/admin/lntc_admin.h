@@ -203,6 +203,10 @@ LNTC_API uint32_t LNTC_AdminRestore(uint32_t version, uint32_t entry, uint32_t f
 LNTC_API uint32_t LNTC_AdminWriteText(uint32_t version, const char* path, const char* text,
                                       size_t size, LNTC_AdminText* why);
 
+/* text (one line) appended to the error log of the machine root the library runs on, as the
+ * library logs its own errors. LNTC_E_NOT_LOADED when it does not run. */
+LNTC_API uint32_t LNTC_AdminLogError(uint32_t version, const char* text);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

@@ -143,7 +143,7 @@ void QtHost::unregisterWindow(QtDialogWindow& w) {
 
 bool QtHost::buildWindow(ModelWindow& window, const DialogTemplate& t, ModelWindow* parent) {
     if (toolkitGone_) return false;
-    auto* view = new QtDialogWindow(model_, window, t, viewOf(parent));
+    auto* view = new QtDialogWindow(model_, window, t, viewOf(parent), drawsFrames());
     if (window.modal) view->setWindowModality(Qt::ApplicationModal);
     window.view = view;
     window.rect = {view->x(), view->y(), view->width(), view->height()};
@@ -156,9 +156,52 @@ void QtHost::showWindow(ModelWindow& window) {
     if (view == nullptr) return;
     // The focus widget set while the window was hidden takes the focus as it shows.
     if (window.focus == 0) view->setFocus(Qt::OtherFocusReason);
+    if (!view->placed) {
+        place(*view);
+        window.rect.x = view->x(), window.rect.y = view->y();
+    }
     view->show();
     RaiseWindow(view);
     view->activateWindow();
+    restack();
+}
+
+bool QtHost::drawsFrames() {
+    if (!ownFrames) ownFrames = PlatformFramesNoWindows();
+    return *ownFrames;
+}
+
+// Centred on its owner, or on the screen, and kept inside the owner's screen.
+void QtHost::place(QtDialogWindow& view) {
+    view.placed = true;
+    QWidget* owner = view.parentWidget() != nullptr ? view.parentWidget()->window() : nullptr;
+    QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const QRect area = screen->availableGeometry();
+    // The window manager's frame, as wide as the one it gave the owner.
+    QMargins frame;
+    if (owner != nullptr) {
+        const QRect outer = owner->frameGeometry(), inner = owner->geometry();
+        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    }
+    view.move(PlaceWindow(view.size().grownBy(frame),
+                          owner != nullptr ? owner->frameGeometry() : area, area));
+}
+
+// Without a window manager nothing keeps a dialog over its owner: the open windows are raised
+// in the model's order (those on top of all last), and the last one is the active window.
+void QtHost::restack() {
+    if (!drawsFrames()) return;
+    QtDialogWindow* last = nullptr;
+    for (bool topmost : {false, true})
+        for (const auto& w : model_.open())
+            if (QtDialogWindow* view = viewOf(w.get());
+                view != nullptr && view->isVisible() && w->topmost == topmost) {
+                RaiseWindow(view);
+                if (!topmost) last = view;
+            }
+    if (last != nullptr && QApplication::activeWindow() == nullptr) last->activateWindow();
 }
 
 void QtHost::runModalLoop(ModelWindow& window) {
@@ -184,6 +227,7 @@ void QtHost::windowClosed(std::unique_ptr<ModelWindow> window) {
     window->view = nullptr;
     view->detach(std::move(window));
     view->hide();
+    restack();
     if (modal)
         delete view; // its loop has returned: no handler of the window runs any more
     else

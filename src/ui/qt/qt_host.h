@@ -15,6 +15,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QApplication;
@@ -38,6 +39,9 @@ class QtHost : public Host, private Toolkit {
     // Answers boxes without showing them (tests): gets the box as built, returns the button
     // pressed (QMessageBox::StandardButton), or 0 to show the box for real.
     std::function<int(QMessageBox&)> boxHook;
+    // Whether the dialog windows get the host's own frames and stacking; unset: where the
+    // platform has no window manager (tests choose).
+    std::optional<bool> ownFrames;
 
     WindowModel& model() { return model_; }
     // The dialog window behind a reference and a control's widget (tests, gallery).
@@ -79,6 +83,9 @@ class QtHost : public Host, private Toolkit {
     void letGo(bool qtStands);
     void releaseWidgets();
     static QtDialogWindow* viewOf(const ModelWindow* window);
+    bool drawsFrames();
+    void place(QtDialogWindow& view);
+    void restack();
     void registerWindow(QtDialogWindow& w);
     void unregisterWindow(QtDialogWindow& w);
 

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class QAbstractButton;
 class QEventLoop;
 
 namespace lntc {
@@ -25,10 +26,20 @@ struct DialogUnits {
     int y(int du) const { return (du * baseY + 4) / 8; }
 };
 
+// Where a window goes when it first shows, its frame's size given: centred on its owner's frame
+// (on the screen without one), then moved into the screen's area, its top-left corner kept on
+// it where the window is larger.
+QPoint PlaceWindow(QSize frame, const QRect& owner, const QRect& screen);
+
+// Whether the platform has no window manager to frame windows (vnc, offscreen, the frame
+// buffers): the host draws the frames itself.
+bool PlatformFramesNoWindows();
+
 class QtDialogWindow : public QDialog {
   public:
+    // ownFrame: with its own border and title bar, where nothing else frames the window.
     QtDialogWindow(WindowModel& model, ModelWindow& window, const DialogTemplate& t,
-                   QWidget* parent);
+                   QWidget* parent, bool ownFrame = false);
     ~QtDialogWindow() override;
 
     // The model's window; nullptr once it has left the model or Qt is going.
@@ -37,6 +48,11 @@ class QtDialogWindow : public QDialog {
     void detach(std::unique_ptr<ModelWindow> closed = {});
     QWidget* widget(int id) const;
     const DialogUnits& units() const { return units_; }
+    // The template's area, where the controls lie: the window itself, or inside its own frame.
+    QWidget* client() const { return client_; }
+    // The title bar drawn, with the title's label and the close box; nullptr when not drawn.
+    QWidget* titleBar() const { return titleBar_; }
+    QAbstractButton* closeBox() const { return closeBox_; }
     // The model changed; the widgets follow.
     void mirror(ModelControl* control, Changed what, int index);
     // What the user did, when it is the user's: the window is in the model and not mirroring.
@@ -57,18 +73,23 @@ class QtDialogWindow : public QDialog {
 
     QEventLoop* loop = nullptr;
     TopWindows::Handle entry = 0;
+    bool placed = false; // put where the model or the host wanted; it is not placed again
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool focusNextPrevChild(bool next) override;
+    void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     // The window goes when the dialog ends it, never by itself.
     void reject() override {}
     void accept() override {}
 
   private:
     void build(const DialogTemplate& t);
+    void buildFrame(const DialogTemplate& t);
+    bool dragFrame(QEvent* event);
     int idOf(QObject* o) const;
     void syncFocus();
 
@@ -80,6 +101,11 @@ class QtDialogWindow : public QDialog {
     DialogUnits units_;
     int quiet_ = 0;
     bool focusClickPending_ = false;
+    QWidget* client_ = this;
+    QWidget* titleBar_ = nullptr;
+    QAbstractButton* closeBox_ = nullptr;
+    QPoint dragFrom_; // where the title bar was grabbed, from the window's corner
+    bool dragging_ = false;
 };
 
 } // namespace lntc
