@@ -26,7 +26,7 @@ struct QueueRules : ::testing::Test {
         machine.files.addFile("C:\\qdsw_local\\sd\\ldpx.cfg", readTextFile(demo + "ldpx.cfg"));
         for (const char* dir : {"C:\\qdsw_local", "C:\\qdsw_local\\tmp", "C:\\qdsw_local\\fonts"})
             machine.files.addFolder(dir);
-        machine.spooler.printerList = {{.name = "Office"}};
+        machine.spooler.printerList = {{.name = "Office", .comment = ""}};
         const ServerConfig* c = nullptr;
         EXPECT_EQ(GetConfig(t.lib(), &c, LNTC_CONFIG_VERSION), 0u);
     }
