@@ -224,21 +224,29 @@ uint32_t configure(const LNTC_AdminRun& run, uint32_t& ended, uint32_t& display)
     return 0;
 }
 
-uint32_t writeTextGallery(const char* dir, std::string& written, std::string& failed) {
+// The pictures of a host module (liblntc-qt.so) or its text screens (liblntc-tui.so): every
+// template, the logo and the wait window's text. They need no machine root, only the module,
+// found where the library's modules are.
+template <class Request, class WriteFn>
+uint32_t writeGallery(const char* file, const char* entry, const char* dir, std::string& written,
+                      std::string& failed) {
     std::unique_ptr<lntc::LoadedModule> module;
-    auto write = reinterpret_cast<lntc::TuiWriteGalleryFn>(
-        moduleEntry(lntc::kTuiModuleFile, lntc::kTuiGalleryEntry, module, failed));
+    auto write = reinterpret_cast<WriteFn>(moduleEntry(file, entry, module, failed));
     if (write == nullptr) return LNTC_ADMIN_E_FAILED;
-    const lntc::StringLookup strings;
+    const lntc::StringLookup strings; // the built-in tables
     lntc::LogoPaint logo;
+    logo.image = &lntc::LogoArtwork();
     logo.title = strings.load(lntc::str::ProductName);
     logo.version = lntc::LogoVersionLine(strings, LNTC_VERSION_TEXT);
-    lntc::TuiGalleryRequest request;
+    Request request;
     request.templates = lntc::builtinTemplates();
     request.logo = &logo;
     request.dir = dir;
+    if constexpr (requires { request.texts; })
+        request.texts.push_back(
+            {lntc::dlg::Wait, lntc::waitctl::Message, strings.load(lntc::str::WaitForQueues)});
     if (!write(&request)) {
-        failed = "the terminal module could not draw the screens";
+        failed = std::string(file) + " could not start";
         return LNTC_ADMIN_E_FAILED;
     }
     for (const std::string& p : request.written)
@@ -248,42 +256,17 @@ uint32_t writeTextGallery(const char* dir, std::string& written, std::string& fa
     return request.failed.empty() ? 0 : LNTC_ADMIN_E_FAILED;
 }
 
-uint32_t writeGallery(const char* dir, std::string& written, std::string& failed) {
-    // Pictures need no machine root: only the module, found where the library's modules are.
-    lntc::PosixEnvironment env;
-    lntc::PosixModules modules(env);
-    const std::string path = modules.systemFolder() + "/" + lntc::kQtModuleFile;
-    uint32_t error = 0;
-    std::string why;
-    std::unique_ptr<lntc::LoadedModule> module = modules.load(path, true, error, &why);
-    auto write =
-        module ? reinterpret_cast<lntc::QtWriteGalleryFn>(module->symbol(lntc::kQtGalleryEntry))
-               : nullptr;
-    if (write == nullptr) {
-        failed = module ? path + " has no " + lntc::kQtGalleryEntry
-                        : (why.empty() ? path + " cannot be loaded" : why);
-        return LNTC_ADMIN_E_FAILED;
-    }
-    const lntc::StringLookup strings; // the built-in tables
-    lntc::LogoPaint logo;
-    logo.image = &lntc::LogoArtwork();
-    logo.title = strings.load(lntc::str::ProductName);
-    logo.version = lntc::LogoVersionLine(strings, LNTC_VERSION_TEXT);
-    lntc::QtGalleryRequest request;
-    request.templates = lntc::builtinTemplates();
-    request.logo = &logo;
-    request.dir = dir;
-    request.texts.push_back(
-        {lntc::dlg::Wait, lntc::waitctl::Message, strings.load(lntc::str::WaitForQueues)});
-    if (!write(&request)) {
-        failed = "the Qt module could not start";
-        return LNTC_ADMIN_E_FAILED;
-    }
-    for (const std::string& p : request.written)
-        written += p + "\n";
-    for (const std::string& f : request.failed)
-        failed += f + "\n";
-    return request.failed.empty() ? 0 : LNTC_ADMIN_E_FAILED;
+template <class Request, class WriteFn>
+uint32_t galleryExport(uint32_t version, const char* file, const char* entry, const char* dir,
+                       LNTC_AdminText* written, LNTC_AdminText* failed) {
+    return guarded(version, [&]() -> uint32_t {
+        if (dir == nullptr || written == nullptr || failed == nullptr) return LNTC_E_ARGUMENT;
+        std::string paths, failures;
+        const uint32_t status = writeGallery<Request, WriteFn>(file, entry, dir, paths, failures);
+        give(paths, written);
+        give(failures, failed);
+        return status;
+    });
 }
 
 } // namespace
@@ -405,26 +388,14 @@ uint32_t LNTC_AdminConfigure(uint32_t version, const LNTC_AdminRun* run, uint32_
 
 uint32_t LNTC_AdminWriteGallery(uint32_t version, const char* dir, LNTC_AdminText* written,
                                 LNTC_AdminText* failed) {
-    return guarded(version, [&]() -> uint32_t {
-        if (dir == nullptr || written == nullptr || failed == nullptr) return LNTC_E_ARGUMENT;
-        std::string paths, failures;
-        const uint32_t status = writeGallery(dir, paths, failures);
-        give(paths, written);
-        give(failures, failed);
-        return status;
-    });
+    return galleryExport<lntc::QtGalleryRequest, lntc::QtWriteGalleryFn>(
+        version, lntc::kQtModuleFile, lntc::kQtGalleryEntry, dir, written, failed);
 }
 
 uint32_t LNTC_AdminWriteTextGallery(uint32_t version, const char* dir, LNTC_AdminText* written,
                                     LNTC_AdminText* failed) {
-    return guarded(version, [&]() -> uint32_t {
-        if (dir == nullptr || written == nullptr || failed == nullptr) return LNTC_E_ARGUMENT;
-        std::string paths, failures;
-        const uint32_t status = writeTextGallery(dir, paths, failures);
-        give(paths, written);
-        give(failures, failed);
-        return status;
-    });
+    return galleryExport<lntc::TuiGalleryRequest, lntc::TuiWriteGalleryFn>(
+        version, lntc::kTuiModuleFile, lntc::kTuiGalleryEntry, dir, written, failed);
 }
 
 uint32_t LNTC_AdminStart(uint32_t version, const char* root, LNTC_AdminText* why) {
