@@ -255,81 +255,43 @@ class CursesTerminal : public Terminal {
     }
 
     std::optional<Key> function(wint_t code) {
+        // The keys of the terminal's key table, with the shifted forms it reports apart.
+        static constexpr struct {
+            wint_t code;
+            Key::Type type;
+            bool shift;
+        } kKeys[] = {
+            {KEY_UP, Key::Up, false},         {KEY_SR, Key::Up, true},
+            {KEY_DOWN, Key::Down, false},     {KEY_SF, Key::Down, true},
+            {KEY_LEFT, Key::Left, false},     {KEY_SLEFT, Key::Left, true},
+            {KEY_RIGHT, Key::Right, false},   {KEY_SRIGHT, Key::Right, true},
+            {KEY_HOME, Key::Home, false},     {KEY_SHOME, Key::Home, true},
+            {KEY_END, Key::End, false},       {KEY_SEND, Key::End, true},
+            {KEY_PPAGE, Key::PageUp, false},  {KEY_NPAGE, Key::PageDown, false},
+            {KEY_DC, Key::Delete, false},     {KEY_BACKSPACE, Key::Backspace, false},
+            {KEY_BTAB, Key::BackTab, false},  {KEY_ENTER, Key::Enter, false},
+            {KEY_F(1), Key::F1, false},       {KEY_F(4), Key::F4, false},
+            {KEY_RESIZE, Key::Resize, false},
+        };
         Key k;
-        switch (code) {
-        case KEY_UP:
-        case KEY_SR:
-            k.type = Key::Up;
-            k.shift = code == KEY_SR;
-            return k;
-        case KEY_DOWN:
-        case KEY_SF:
-            k.type = Key::Down;
-            k.shift = code == KEY_SF;
-            return k;
-        case KEY_LEFT:
-        case KEY_SLEFT:
-            k.type = Key::Left;
-            k.shift = code == KEY_SLEFT;
-            return k;
-        case KEY_RIGHT:
-        case KEY_SRIGHT:
-            k.type = Key::Right;
-            k.shift = code == KEY_SRIGHT;
-            return k;
-        case KEY_HOME:
-        case KEY_SHOME:
-            k.type = Key::Home;
-            k.shift = code == KEY_SHOME;
-            return k;
-        case KEY_END:
-        case KEY_SEND:
-            k.type = Key::End;
-            k.shift = code == KEY_SEND;
-            return k;
-        case KEY_PPAGE:
-            k.type = Key::PageUp;
-            return k;
-        case KEY_NPAGE:
-            k.type = Key::PageDown;
-            return k;
-        case KEY_DC:
-            k.type = Key::Delete;
-            return k;
-        case KEY_BACKSPACE:
-            k.type = Key::Backspace;
-            return k;
-        case KEY_BTAB:
-            k.type = Key::BackTab;
-            return k;
-        case KEY_ENTER:
-            k.type = Key::Enter;
-            return k;
-        case KEY_F(1):
-            k.type = Key::F1;
-            return k;
-        case KEY_F(4):
-            k.type = Key::F4;
-            return k;
-        case KEY_RESIZE:
-            k.type = Key::Resize;
-            return k;
-        case KEY_MOUSE: {
-            MEVENT ev{};
-            if (getmouse(&ev) != OK) return std::nullopt;
-            if (ev.bstate & BUTTON1_DOUBLE_CLICKED)
-                k.type = Key::DoubleClick;
-            else if (ev.bstate & BUTTON1_CLICKED)
-                k.type = Key::Click;
-            else
-                return std::nullopt;
-            k.x = ev.x;
-            k.y = ev.y;
-            return k;
-        }
-        default:
+        for (const auto& key : kKeys)
+            if (key.code == code) {
+                k.type = key.type;
+                k.shift = key.shift;
+                return k;
+            }
+        if (code != KEY_MOUSE) return std::nullopt;
+        MEVENT ev{};
+        if (getmouse(&ev) != OK) return std::nullopt;
+        if (ev.bstate & BUTTON1_DOUBLE_CLICKED)
+            k.type = Key::DoubleClick;
+        else if (ev.bstate & BUTTON1_CLICKED)
+            k.type = Key::Click;
+        else
             return std::nullopt;
-        }
+        k.x = ev.x;
+        k.y = ev.y;
+        return k;
     }
 
     locale_t locale_ = nullptr;
