@@ -22,7 +22,9 @@ std::string drawnTitle(QWidget* w) {
     auto* bar = w->findChild<QWidget*>("lntcTitleBar", Qt::FindDirectChildrenOnly);
     if (bar == nullptr || w->contentsMargins().isNull()) return "-";
     EXPECT_TRUE(bar->isVisible() && bar->y() > 0 && w->contentsRect().top() > bar->y() &&
-                bar->width() == w->contentsRect().width());
+                bar->width() == w->contentsRect().width() &&
+                w->grab().toImage().pixel(0, w->height() / 2) ==
+                    w->palette().color(QPalette::Shadow).rgb()); // the border
     return bar->findChild<QLabel*>()->text().toStdString();
 }
 
