@@ -2,6 +2,9 @@
 // manager frames them (the offscreen platform of these tests, as vnc), by the window manager
 // from the host's flags on a desktop.
 #include "qt_support.h"
+#include "support/temp_root.h"
+
+#include <fstream>
 
 using namespace lntc;
 using namespace lntc::test;
@@ -12,6 +15,26 @@ using QtFrames = QtValues;
 
 QtDialogWindow* view(QtLibrary& q, const Dialog& d) {
     return dynamic_cast<QtDialogWindow*>(q.host.widget(d.window()));
+}
+
+// The title a window's drawn title bar shows, "-" for no frame drawn.
+std::string drawnTitle(QWidget* w) {
+    auto* bar = w->findChild<QWidget*>("lntcTitleBar", Qt::FindDirectChildrenOnly);
+    if (bar == nullptr || w->contentsMargins().isNull()) return "-";
+    EXPECT_TRUE(bar->isVisible() && bar->y() > 0 && w->contentsRect().top() > bar->y() &&
+                bar->width() == w->contentsRect().width() &&
+                w->grab().toImage().pixel(0, w->height() / 2) ==
+                    w->palette().color(QPalette::Shadow).rgb()); // the border
+    return bar->findChild<QLabel*>()->text().toStdString();
+}
+
+// The close box of a window's frame, or Escape where none is drawn.
+void closeBy(QWidget* w) {
+    if (auto* bar = w->findChild<QWidget*>("lntcTitleBar"); bar && drawnTitle(w) != "-")
+        QTest::mouseClick(bar->findChild<QToolButton*>(), Qt::LeftButton);
+    else
+        QTest::keyClick(w->windowHandle(), Qt::Key_Escape);
+    QApplication::processEvents();
 }
 
 TEST_F(QtFrames, WithoutAWindowManagerTheHostDrawsTheFrameTitleAndCloseBox) {
@@ -37,6 +60,63 @@ TEST_F(QtFrames, WithoutAWindowManagerTheHostDrawsTheFrameTitleAndCloseBox) {
         QTest::mouseClick(w->closeBox(), Qt::LeftButton);
     });
     EXPECT_EQ(code, id::Cancel);
+}
+
+// A box's close box answers as Escape does; the help's closes it and gives the keys back.
+TEST_F(QtFrames, BoxesAndHelpWearTheFrameWithTheirTitleWhereTheHostDrawsFrames) {
+    TempRoot dir;
+    q.lib().setHelpFile(dir.path() + "/liblntc.HLP");
+    std::ofstream(q.lib().helpFile()) << "[4001] Count\nHow many.\n";
+    const std::tuple<bool, uint32_t, std::string, int> rows[] = {
+        {true, mb::Question, "Remove", id::No},
+        {true, mb::RetryQuestion, "Remove", id::Cancel},
+        {true, mb::AbortRetryIgnore, "Remove", id::Abort},
+        {false, mb::Error, "-", id::Ok},
+        {true, 0, "Count", 0}, // the help
+        {false, 0, "-", 0}};
+    for (const auto& [frames, style, title, answer] : rows) {
+        SCOPED_TRACE(std::to_string(style) + " " + title);
+        q.host.ownFrames = frames;
+        std::string seen;
+        int code = q.run(d, [&] {
+            if (style != 0) {
+                q.whenShown(0, [&](QWidget* box) { seen = drawnTitle(box), closeBy(box); });
+                EXPECT_EQ(q.host.messageBox(d.window(), "Remove it?", "Remove", style), answer);
+                return;
+            }
+            d.setWindowText(tc::Count, "");
+            QTest::keyClick(q.control(d, tc::Count), Qt::Key_F1);
+            QApplication::processEvents();
+            QWidget* help = q.host.helpWindow();
+            seen = drawnTitle(help);
+            closeBy(help);
+            QTest::keyClick(QGuiApplication::focusWindow(), Qt::Key_7);
+            EXPECT_TRUE(!help->isVisible() && d.windowText(tc::Count) == "7");
+            delete help; // framed afresh in the next row
+        });
+        EXPECT_EQ(std::pair(seen, code), std::pair(title, 99));
+    }
+}
+
+// Without a window manager the help stays over the dialog that asked for it, and a box over
+// everything of its owner.
+TEST_F(QtFrames, TheHostStacksHelpOverItsDialogAndABoxOverAllOfItsOwner) {
+    q.run(d, [&] {
+        QTest::keyClick(q.control(d, tc::Count), Qt::Key_F1);
+        QWidget* help = q.host.helpWindow();
+        ValuesDialog child(q.lib(), &d);
+        q.whenShown(kValuesTemplate, [&](QWidget* w) {
+            EXPECT_EQ(q.host.stackingOrder(), (std::vector<QWidget*>{view(q, d), help, w}));
+            q.whenShown(0, [&](QWidget* box) {
+                EXPECT_EQ(q.host.stackingOrder(),
+                          (std::vector<QWidget*>{view(q, d), help, w, box}));
+                closeBy(box);
+            });
+            q.host.messageBox(child.window(), "", "", mb::Ok);
+            q.host.model().endModal(child.window(), 1);
+        });
+        child.doModal();
+    });
 }
 
 // Centred on the owner's frame, or on the screen, and moved inside the screen.

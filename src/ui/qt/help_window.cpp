@@ -8,12 +8,13 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <fstream>
 #include <sstream>
 
 #include "resources/help_file.h"
 #include "ui/qt/logo_window.h"
+#include "ui/qt/qt_frame.h"
+#include "ui/qt/qt_window.h"
 
 namespace lntc {
 
@@ -39,11 +40,13 @@ std::optional<HelpPage> FindHelpPage(std::string_view contents, uint32_t context
     return HelpPage{topic->context, topic->title, topic->text};
 }
 
-HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent), browser_(new QTextBrowser(this)) {
+HelpWindow::HelpWindow(QWidget* parent, bool ownFrame)
+    : QDialog(parent), browser_(new QTextBrowser(this)) {
     setWindowFlags(Qt::Window | Qt::WindowCloseButtonHint);
+    if (ownFrame) new WindowFrame(*this, true, [this] { reject(); });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(browser_);
-    // A close box of its own: without a window manager there is no other.
+    // A Close button as well, which Tab reaches as it does not reach a close box.
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
@@ -62,20 +65,14 @@ void HelpWindow::showFor(QWidget* owner) {
         const QRect area = screen != nullptr ? screen->availableGeometry() : QRect();
         QRect frame(QPoint(), frameGeometry().size());
         if (owner != nullptr) {
-            // Right of the owner where there is room, else left of it, else over it.
+            // Right of the owner where there is room, else left of it, then inside the screen.
             const QRect o = owner->window()->frameGeometry();
             frame.moveTopLeft(o.topRight() + QPoint(8, 0));
             if (frame.right() > area.right()) frame.moveRight(o.left() - 8);
         } else {
             frame.moveCenter(area.center());
         }
-        if (area.isValid()) {
-            frame.moveRight(std::min(frame.right(), area.right()));
-            frame.moveBottom(std::min(frame.bottom(), area.bottom()));
-            frame.moveLeft(std::max(frame.left(), area.left()));
-            frame.moveTop(std::max(frame.top(), area.top()));
-        }
-        move(frame.topLeft());
+        move(area.isValid() ? PlaceWindow(frame.size(), frame, area) : frame.topLeft());
     }
     show();
     RaiseWindow(this);

@@ -24,7 +24,8 @@ std::optional<HelpPage> FindHelpPage(std::string_view contents, uint32_t context
 
 class HelpWindow : public QDialog {
   public:
-    explicit HelpWindow(QWidget* parent = nullptr);
+    // ownFrame: framed by the host, where nothing else frames it.
+    explicit HelpWindow(QWidget* parent = nullptr, bool ownFrame = false);
     // Reads the file afresh and shows the topic, or says why there is none.
     void showTopic(const std::string& file, uint32_t context);
     // Shows the window beside owner (the window that asked), wholly on owner's screen, above

@@ -3,11 +3,13 @@
 #include "platform/windows.h"
 #include "ui/qt/help_window.h"
 #include "ui/qt/logo_window.h"
+#include "ui/qt/qt_frame.h"
 #include "ui/qt/qt_message_box.h"
 #include "ui/qt/qt_window.h"
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QMessageBox>
 #include <QScreen>
 
 #include <algorithm>
@@ -171,37 +173,38 @@ bool QtHost::drawsFrames() {
     return *ownFrames;
 }
 
-// Centred on its owner, or on the screen, and kept inside the owner's screen.
 void QtHost::place(QtDialogWindow& view) {
     view.placed = true;
-    QWidget* owner = view.parentWidget() != nullptr ? view.parentWidget()->window() : nullptr;
-    QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
-    if (screen == nullptr) return;
-    const QRect area = screen->availableGeometry();
-    // The window manager's frame, as wide as the one it gave the owner.
-    QMargins frame;
-    if (owner != nullptr) {
-        const QRect outer = owner->frameGeometry(), inner = owner->geometry();
-        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
-                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
-    }
-    view.move(PlaceWindow(view.size().grownBy(frame),
-                          owner != nullptr ? owner->frameGeometry() : area, area));
+    PlaceOnOwner(view);
 }
 
 // Without a window manager nothing keeps a dialog over its owner: the open windows are raised
 // in the model's order (those on top of all last), and the last one is the active window.
 void QtHost::restack() {
     if (!drawsFrames()) return;
+    for (QWidget* w : stackingOrder())
+        RaiseWindow(w);
     QtDialogWindow* last = nullptr;
-    for (bool topmost : {false, true})
-        for (const auto& w : model_.open())
-            if (QtDialogWindow* view = viewOf(w.get());
-                view != nullptr && view->isVisible() && w->topmost == topmost) {
-                RaiseWindow(view);
-                if (!topmost) last = view;
-            }
+    for (const auto& w : model_.open())
+        if (QtDialogWindow* view = viewOf(w.get()); view && view->isVisible() && !w->topmost)
+            last = view;
     if (last != nullptr && QApplication::activeWindow() == nullptr) last->activateWindow();
+}
+
+std::vector<QWidget*> QtHost::stackingOrder() const {
+    std::vector<QWidget*> order;
+    for (bool topmost : {false, true})
+        for (const auto& w : model_.open()) {
+            QtDialogWindow* view = viewOf(w.get());
+            if (view == nullptr || !view->isVisible() || w->topmost != topmost) continue;
+            order.push_back(view);
+            // Over the dialog: the help it asked for, and over all of its own its boxes.
+            if (help_ && help_->isVisible() && help_->parentWidget() == view)
+                order.push_back(help_);
+            for (QMessageBox* box : view->findChildren<QMessageBox*>(Qt::FindDirectChildrenOnly))
+                if (box->isVisible()) order.push_back(box);
+        }
+    return order;
 }
 
 void QtHost::runModalLoop(ModelWindow& window) {
@@ -256,7 +259,7 @@ void QtHost::beep() {
 }
 
 int QtHost::showBox(const BoxRequest& box) {
-    return ShowQtMessageBox(box, viewOf(box.ownerWindow), boxHook);
+    return ShowQtMessageBox(box, viewOf(box.ownerWindow), boxHook, drawsFrames());
 }
 
 void QtHost::refuseBox(const BoxRequest& box) {
@@ -268,7 +271,7 @@ void QtHost::refuseBox(const BoxRequest& box) {
 
 void QtHost::showHelp(WindowRef owner, const std::string& file, uint32_t command, uint32_t data) {
     if (command != help::Context || toolkitGone_) return;
-    if (!help_) help_ = new HelpWindow(nullptr);
+    if (!help_) help_ = new HelpWindow(nullptr, drawsFrames());
     QtDialogWindow* w = viewOf(model_.find(owner));
     help_->showTopic(file, data);
     help_->showFor(w);

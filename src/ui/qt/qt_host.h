@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QApplication;
 class QMessageBox;
@@ -49,6 +50,9 @@ class QtHost : public Host, private Toolkit {
     QWidget* control(WindowRef window, int id) const;
     QWidget* helpWindow() const;
     QWidget* logoWindow() const;
+    // The open windows in the order the host raises them where it stacks them itself, the
+    // top one last.
+    std::vector<QWidget*> stackingOrder() const;
     int waitCursorDepth() const { return waitDepth_; }
 
     int messageBox(WindowRef owner, const std::string& text, const std::string& caption,

@@ -1,5 +1,7 @@
 #include "ui/qt/qt_message_box.h"
 
+#include "ui/qt/qt_frame.h"
+
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
@@ -117,7 +119,8 @@ class Box : public QMessageBox {
 
   protected:
     void showEvent(QShowEvent* event) override {
-        QMessageBox::showEvent(event);
+        QMessageBox::showEvent(event); // sizes the box
+        PlaceOnOwner(*this);
         activateWindow();
         if (QPushButton* b = defaultButton()) b->setFocus(Qt::TabFocusReason);
         // The focus frame shows from the start, as after a key press.
@@ -142,7 +145,7 @@ class Box : public QMessageBox {
 } // namespace
 
 int ShowQtMessageBox(const BoxRequest& request, QWidget* owner,
-                     const std::function<int(QMessageBox&)>& hook) {
+                     const std::function<int(QMessageBox&)>& hook, bool ownFrame) {
     SB first = SB::Ok;
     QMessageBox::StandardButtons buttons = buttonsOf(request.style, first);
     Box box(iconOf(request.style), QString::fromStdString(request.caption),
@@ -155,6 +158,11 @@ int ShowQtMessageBox(const BoxRequest& request, QWidget* owner,
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(owner != nullptr ? Qt::WindowModal : Qt::ApplicationModal);
     if (request.style & mb::SetForeground) box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    // Its close box answers as Escape does.
+    if (ownFrame)
+        new WindowFrame(box, true, [&box] {
+            if (QAbstractButton* b = box.escapeButton()) b->click();
+        });
 
     int pressed = hook ? hook(box) : 0;
     if (pressed == 0) pressed = box.exec();

@@ -12,7 +12,8 @@ namespace lntc {
 
 // Shows the box over owner (nullptr: application modal). hook, when set, gets the box as
 // built and answers for the user (a QMessageBox::StandardButton; 0 shows the box for real).
+// ownFrame: framed by the host, where nothing else frames it.
 int ShowQtMessageBox(const BoxRequest& box, QWidget* owner,
-                     const std::function<int(QMessageBox&)>& hook);
+                     const std::function<int(QMessageBox&)>& hook, bool ownFrame = false);
 
 } // namespace lntc

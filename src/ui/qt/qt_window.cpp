@@ -2,6 +2,7 @@
 
 #include "ui/qt/logo_window.h"
 #include "ui/qt/qt_controls.h"
+#include "ui/qt/qt_frame.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -10,9 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
-#include <QToolButton>
 
 #include <algorithm>
 #include <utility>
@@ -31,8 +30,6 @@ DialogUnits DialogUnits::of(const QFont& font) {
 }
 
 namespace {
-
-constexpr int kBorder = 3; // of the frame the host draws
 
 const QStringList& frameLessPlatforms() {
     static const QStringList names = {"vnc",     "offscreen", "minimal",      "minimalegl",
@@ -74,97 +71,26 @@ QtDialogWindow::QtDialogWindow(WindowModel& model, ModelWindow& window, const Di
     f.setStyleHint(QFont::SansSerif);
     setFont(f);
     units_ = DialogUnits::of(font());
-    if (ownFrame) buildFrame(t);
+    if (ownFrame) {
+        std::function<void()> close;
+        if (t.style & ds::SysMenu)
+            close = [this] { user([](WindowModel& m, ModelWindow& w) { m.userCloseBox(w); }); };
+        frame_ = new WindowFrame(*this, t.style & ds::Caption, std::move(close));
+        client_ = new QWidget(this);
+        client_->move(contentsRect().topLeft());
+    }
     build(t);
     const QSize area(units_.x(t.cx), units_.y(t.cy));
     client_->resize(area);
-    if (titleBar_ != nullptr) {
-        const int height = titleBar_->height(), box = closeBox_ != nullptr ? height : 0;
-        titleBar_->resize(area.width(), height);
-        titleBar_->findChild<QLabel*>()->setGeometry(4, 0, area.width() - box - 6, height);
-        if (closeBox_ != nullptr) closeBox_->move(area.width() - box + 1, 1);
-    }
-    const QSize frame = client_ == this ? QSize(0, 0) // QSize() is -1 by -1
-                                        : QSize(client_->x() + kBorder, client_->y() + kBorder);
-    setFixedSize(area + frame);
+    setFixedSize(area.grownBy(contentsMargins()));
 }
 
-// A border and, for a window with a caption, a title bar with the title and the close box; the
-// title bar drags the window, as a window manager's would.
-void QtDialogWindow::buildFrame(const DialogTemplate& t) {
-    client_ = new QWidget(this);
-    int top = kBorder;
-    if (t.style & ds::Caption) {
-        QFont bold = font();
-        bold.setBold(true);
-        const int height = QFontMetrics(bold).height() + 6;
-        titleBar_ = new QWidget(this);
-        titleBar_->setObjectName("lntcTitleBar");
-        titleBar_->setAutoFillBackground(true);
-        titleBar_->setGeometry(kBorder, kBorder, 0, height);
-        titleBar_->installEventFilter(this);
-        auto* title = new QLabel(windowTitle(), titleBar_);
-        title->setFont(bold);
-        title->setAttribute(Qt::WA_TransparentForMouseEvents);
-        if (t.style & ds::SysMenu) {
-            auto* box = new QToolButton(titleBar_);
-            box->setText(QStringLiteral("\u2715"));
-            box->setToolTip(QStringLiteral("Close"));
-            box->setFocusPolicy(Qt::NoFocus); // the model keeps the focus where it is
-            box->setAutoRaise(true);
-            box->resize(height - 2, height - 2);
-            connect(box, &QToolButton::clicked, this,
-                    [this] { user([](WindowModel& m, ModelWindow& w) { m.userCloseBox(w); }); });
-            closeBox_ = box;
-        }
-        top += height;
-    }
-    client_->move(kBorder, top);
-    changeEvent(nullptr);
+QWidget* QtDialogWindow::titleBar() const {
+    return frame_ != nullptr ? frame_->titleBar() : nullptr;
 }
 
-bool QtDialogWindow::dragFrame(QEvent* event) {
-    auto at = [event] { return static_cast<QMouseEvent*>(event)->globalPosition().toPoint(); };
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-        dragging_ = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
-        dragFrom_ = at() - pos();
-        return true;
-    case QEvent::MouseMove:
-        if (dragging_) move(at() - dragFrom_);
-        return true;
-    case QEvent::MouseButtonRelease:
-        dragging_ = false;
-        return true;
-    default:
-        return false;
-    }
-}
-
-void QtDialogWindow::changeEvent(QEvent* event) {
-    if (event != nullptr) QDialog::changeEvent(event);
-    if (titleBar_ == nullptr || (event != nullptr && event->type() != QEvent::WindowTitleChange &&
-                                 event->type() != QEvent::ActivationChange))
-        return;
-    // The active window's title bar in the highlight, as a window manager shows it.
-    QPalette p = titleBar_->palette();
-    const bool active = isActiveWindow();
-    p.setColor(QPalette::Window, palette().color(active ? QPalette::Highlight : QPalette::Mid));
-    p.setColor(QPalette::WindowText,
-               palette().color(active ? QPalette::HighlightedText : QPalette::Window));
-    p.setColor(QPalette::ButtonText, p.color(QPalette::WindowText));
-    titleBar_->setPalette(p);
-    if (auto* title = titleBar_->findChild<QLabel*>()) title->setText(windowTitle());
-}
-
-void QtDialogWindow::paintEvent(QPaintEvent* event) {
-    QDialog::paintEvent(event);
-    if (client_ == this) return;
-    QPainter painter(this);
-    painter.setPen(palette().color(QPalette::Shadow));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    painter.setPen(palette().color(QPalette::Mid));
-    painter.drawRect(rect().adjusted(1, 1, -2, -2));
+QAbstractButton* QtDialogWindow::closeBox() const {
+    return frame_ != nullptr ? frame_->closeBox() : nullptr;
 }
 
 QtDialogWindow::~QtDialogWindow() {
@@ -278,7 +204,6 @@ void QtDialogWindow::syncFocus() {
 }
 
 bool QtDialogWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == titleBar_ && titleBar_ != nullptr) return dragFrame(event);
     const int id = window_ != nullptr ? idOf(watched) : 0;
     const ModelControl* c = id != 0 ? window_->find(id) : nullptr;
     if (c == nullptr) return QDialog::eventFilter(watched, event);

@@ -17,6 +17,8 @@ class QEventLoop;
 
 namespace lntc {
 
+class WindowFrame;
+
 // Dialog units to pixels for a dialog font, as the original platform converts them.
 struct DialogUnits {
     int baseX = 6;  // average character width
@@ -51,8 +53,8 @@ class QtDialogWindow : public QDialog {
     // The template's area, where the controls lie: the window itself, or inside its own frame.
     QWidget* client() const { return client_; }
     // The title bar drawn, with the title's label and the close box; nullptr when not drawn.
-    QWidget* titleBar() const { return titleBar_; }
-    QAbstractButton* closeBox() const { return closeBox_; }
+    QWidget* titleBar() const;
+    QAbstractButton* closeBox() const;
     // The model changed; the widgets follow.
     void mirror(ModelControl* control, Changed what, int index);
     // What the user did, when it is the user's: the window is in the model and not mirroring.
@@ -80,16 +82,12 @@ class QtDialogWindow : public QDialog {
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool focusNextPrevChild(bool next) override;
-    void changeEvent(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
     // The window goes when the dialog ends it, never by itself.
     void reject() override {}
     void accept() override {}
 
   private:
     void build(const DialogTemplate& t);
-    void buildFrame(const DialogTemplate& t);
-    bool dragFrame(QEvent* event);
     int idOf(QObject* o) const;
     void syncFocus();
 
@@ -102,10 +100,7 @@ class QtDialogWindow : public QDialog {
     int quiet_ = 0;
     bool focusClickPending_ = false;
     QWidget* client_ = this;
-    QWidget* titleBar_ = nullptr;
-    QAbstractButton* closeBox_ = nullptr;
-    QPoint dragFrom_; // where the title bar was grabbed, from the window's corner
-    bool dragging_ = false;
+    WindowFrame* frame_ = nullptr;
 };
 
 } // namespace lntc
