@@ -42,6 +42,7 @@ TEST(Win32Platform, EnvironmentTellsUnsetFromEmptyAndKeepsText) {
     env.set("LNTC_TEST_VAR", longText);
     EXPECT_EQ(env.get("LNTC_TEST_VAR"), longText);
     EXPECT_EQ(env.pathListSeparator(), ';');
+    EXPECT_EQ(env.userLanguage(), "DEA") << "Austrian German, as the test is started";
     const std::string self = env.modulePath();
     EXPECT_TRUE(self.size() > 3 && self[1] == ':' && self.ends_with("\\win32_platform_tests.exe"))
         << self;
