@@ -355,13 +355,15 @@ uint32_t Win32Registry::removeKey(RegKey parent, std::string_view path, bool wit
     // Found through the handle, so that one on a deleted key answers as the system has it.
     HKEY target = nullptr;
     if (LSTATUS rc = openPath(base.hkey, rel, KEY_READ, target)) return rc;
-    std::vector<SavedKey> saved;
-    LSTATUS rc = ERROR_SUCCESS;
     const std::wstring full = join(base.path, rel);
-    if (inBatch_) rc = saveTree(target, full, saved);
+    if (full.empty()) {
+        RegCloseKey(target);
+        return err::AccessDenied; // the hive stays
+    }
+    std::vector<SavedKey> saved;
+    LSTATUS rc = inBatch_ ? saveTree(target, full, saved) : ERROR_SUCCESS;
     RegCloseKey(target);
     if (rc != ERROR_SUCCESS) return rc;
-    if (full.empty()) return err::AccessDenied; // the hive stays
     rc = deletePath(root_, full, withSubkeys);
     if (rc == ERROR_SUCCESS && inBatch_) {
         Undo u(Undo::RestoreKeys, full);
