@@ -1,23 +1,30 @@
-// The registry: the behaviour every backend must share, run against the fake and the database,
-// and registry files written and read over it.
-#include "library/admin/regfile.h"
+// The registry: the behaviour every backend must share, run against the fake and the database
+// (on Windows against the system's registry), and registry files written and read over it.
 #include "platform/errors.h"
+#ifdef _WIN32
+#include "win32/registry_sandbox.h"
+#else
+#include "library/admin/regfile.h"
 #include "platform/posix/sqlite_registry.h"
 #include "support/demo_files.h"
 #include "support/memory_registry.h"
 #include "support/temp_root.h"
 
+#include <sys/stat.h>
+#endif
+
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
-#include <sys/stat.h>
 
 using namespace lntc;
 using Bytes = std::vector<uint8_t>;
 using Codes = std::vector<uint32_t>;
-using lntc::test::MemoryRegistry;
 
 namespace {
+
+#ifndef _WIN32
+using lntc::test::MemoryRegistry;
 
 struct MemoryBackend {
     std::unique_ptr<Registry> make() { return std::make_unique<test::MemoryRegistry>(); }
@@ -38,6 +45,7 @@ struct SqliteBackend {
         reg = make();
     }
 };
+#endif
 
 Bytes bytesOf(std::string_view s) {
     Bytes v(s.begin(), s.end());
@@ -116,7 +124,11 @@ template <class Backend> class RegistrySemantics : public ::testing::Test {
 };
 
 // A failure names the backend as its TypeParam.
+#ifdef _WIN32
+using Backends = ::testing::Types<test::Win32Backend>;
+#else
 using Backends = ::testing::Types<MemoryBackend, SqliteBackend>;
+#endif
 TYPED_TEST_SUITE(RegistrySemantics, Backends);
 
 TYPED_TEST(RegistrySemantics, NamesIgnoreCaseKeepTheirFirstSpellingAndPathsAreLenient) {
@@ -282,6 +294,7 @@ TYPED_TEST(RegistrySemantics, BatchLandsTogetherOrNotAtAll) {
     EXPECT_EQ(this->tree(), " Base(first,old) Base\\New(n)");
 }
 
+#ifndef _WIN32
 std::string utf16File(std::u16string_view text) {
     std::string out = "\xFF\xFE";
     for (char16_t c : text)
@@ -437,5 +450,7 @@ TEST(RegFileImport, AFailureNamesTheLineAndChangesNothing) {
         EXPECT_EQ(reg.openHandleCount(), 0u);
     }
 }
+
+#endif
 
 } // namespace
