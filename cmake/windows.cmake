@@ -4,24 +4,7 @@
 # slot in as they are made to build here.
 find_package(Threads REQUIRED)
 
-# lntc_platform as on Linux, with this platform's CLocaleScope and CheckDisplay; its include root
-# holds neither backends' folder.
-file(GLOB LNTC_PLATFORM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/*.cpp)
-list(APPEND LNTC_PLATFORM_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/win32/win32_c_locale.cpp
-  ${CMAKE_SOURCE_DIR}/src/platform/win32/win32_display.cpp)
-file(GLOB LNTC_PLATFORM_ENTRIES LIST_DIRECTORIES true CONFIGURE_DEPENDS
-  ${CMAKE_SOURCE_DIR}/src/platform/*)
-list(FILTER LNTC_PLATFORM_ENTRIES EXCLUDE REGEX "/src/platform/(posix|win32)$")
-set(LNTC_PLATFORM_ROOT ${CMAKE_BINARY_DIR}/layers/platform_interfaces)
-file(REMOVE_RECURSE ${LNTC_PLATFORM_ROOT})
-file(MAKE_DIRECTORY ${LNTC_PLATFORM_ROOT}/platform)
-foreach(entry ${LNTC_PLATFORM_ENTRIES})
-  get_filename_component(entry_name ${entry} NAME)
-  file(CREATE_LINK ${entry} ${LNTC_PLATFORM_ROOT}/platform/${entry_name} SYMBOLIC)
-endforeach()
-add_library(lntc_platform STATIC ${LNTC_PLATFORM_SOURCES})
-target_include_directories(lntc_platform PUBLIC ${LNTC_PLATFORM_ROOT} ${CMAKE_SOURCE_DIR}/include)
-target_link_libraries(lntc_platform PUBLIC Threads::Threads)
+lntc_platform_target(win32)
 # Wide-character system calls; nothing of the system's headers beyond what a backend names.
 target_compile_definitions(lntc_platform PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
   _WIN32_WINNT=0x0601)

@@ -1,0 +1,23 @@
+# lntc_platform: the interfaces of the operating-system services and the portable helpers. Its
+# include root lists every entry of src/platform but the backends' folders, so that no layer above
+# can include a backend. The two helpers that every layer calls directly rather than through a
+# service (CLocaleScope, CheckDisplay) are the system's own code, taken from the folder of the
+# platform's backends (posix or win32). A macro: the callers go on with LNTC_PLATFORM_SOURCES.
+macro(lntc_platform_target backend)
+  file(GLOB LNTC_PLATFORM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/*.cpp)
+  list(APPEND LNTC_PLATFORM_SOURCES ${CMAKE_SOURCE_DIR}/src/platform/${backend}/${backend}_c_locale.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/${backend}/${backend}_display.cpp)
+  file(GLOB LNTC_PLATFORM_ENTRIES LIST_DIRECTORIES true CONFIGURE_DEPENDS
+    ${CMAKE_SOURCE_DIR}/src/platform/*)
+  list(FILTER LNTC_PLATFORM_ENTRIES EXCLUDE REGEX "/src/platform/(posix|win32)$")
+  set(LNTC_PLATFORM_ROOT ${CMAKE_BINARY_DIR}/layers/platform_interfaces)
+  file(REMOVE_RECURSE ${LNTC_PLATFORM_ROOT})
+  file(MAKE_DIRECTORY ${LNTC_PLATFORM_ROOT}/platform)
+  foreach(entry ${LNTC_PLATFORM_ENTRIES})
+    get_filename_component(entry_name ${entry} NAME)
+    file(CREATE_LINK ${entry} ${LNTC_PLATFORM_ROOT}/platform/${entry_name} SYMBOLIC)
+  endforeach()
+  add_library(lntc_platform STATIC ${LNTC_PLATFORM_SOURCES})
+  target_include_directories(lntc_platform PUBLIC ${LNTC_PLATFORM_ROOT} ${CMAKE_SOURCE_DIR}/include)
+  target_link_libraries(lntc_platform PUBLIC Threads::Threads)
+endmacro()
