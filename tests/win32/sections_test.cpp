@@ -63,10 +63,12 @@ TEST(Win32Sections, AUnitIsSharedFilledAndHeldByAnotherProcess) {
     ASSERT_TRUE(holder && sections.openUnit(kParts, first, created) == 0 && !created)
         << "the unit lives while the other process holds it";
     EXPECT_EQ(view(*first, 1, false)[16 * 1184 - 1], 0xA5);
+    EXPECT_TRUE(first->heldElsewhere());
     first.reset();
     EXPECT_EQ(releaseAndWait(holder), 0u);
     EXPECT_TRUE(sections.openUnit(kParts, first, created) == 0 && created)
         << "the last holder out removed it";
+    EXPECT_FALSE(first->heldElsewhere());
 }
 
 TEST(Win32Sections, AFillerThatDiedLeavesTheFillToTheNext) {

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <windows.h>
+#include <winternl.h>
 
 namespace lntc {
 
@@ -134,6 +135,21 @@ class Win32Section : public Section {
         InterlockedExchange64(reinterpret_cast<volatile LONG64*>(&view_->filled), 1);
         if (fillLocked_) ReleaseMutex(fill_.get());
         fillLocked_ = false;
+    }
+
+    bool heldElsewhere() override {
+        // Every holder keeps one handle to the state, views keep none; under the guard nobody
+        // opens or closes one. A system that does not count says true, as the interface asks.
+        using Query = LONG(NTAPI*)(HANDLE, OBJECT_INFORMATION_CLASS, PVOID, ULONG, PULONG);
+        static const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryObject")));
+        Guard guard(guard_.get());
+        PUBLIC_OBJECT_BASIC_INFORMATION info{};
+        ULONG length = 0;
+        if (!query || !guard.held() ||
+            query(state_.get(), ObjectBasicInformation, &info, sizeof info, &length) < 0)
+            return true;
+        return info.HandleCount > 1;
     }
 
   private:
