@@ -21,3 +21,23 @@ macro(lntc_platform_target backend)
   target_include_directories(lntc_platform PUBLIC ${LNTC_PLATFORM_ROOT} ${CMAKE_SOURCE_DIR}/include)
   target_link_libraries(lntc_platform PUBLIC Threads::Threads)
 endmacro()
+
+# One static library per layer. A layer sees the headers of its own folder and of the layers it
+# links, and nothing else: every layer gets an include root that holds only its own folder, so
+# an include of a higher layer fails to build. Dependencies run one way:
+#   library -> configure -> connectivity -> media, logo, process -> services
+#   -> store, ui -> resources -> product -> platform
+# and library -> platform_posix -> platform.
+function(lntc_layer name folder)
+  cmake_parse_arguments(L "" "" "EXCLUDE;LINK;PRIVATE_LINK" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${folder}/*.cpp)
+  foreach(pattern ${L_EXCLUDE})
+    list(FILTER sources EXCLUDE REGEX "${pattern}")
+  endforeach()
+  set(root ${CMAKE_BINARY_DIR}/layers/${folder})
+  file(MAKE_DIRECTORY ${root})
+  file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/${folder} ${root}/${folder} SYMBOLIC)
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${root})
+  target_link_libraries(${name} PUBLIC ${L_LINK} PRIVATE ${L_PRIVATE_LINK})
+endfunction()

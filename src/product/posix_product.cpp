@@ -20,7 +20,12 @@ std::string choosePrintServerName(const char* envValue, const std::string& hostN
 }
 
 std::string printServerNameFromEnv(const std::string& hostName) {
+#ifdef _WIN32
+    // No set-user-id programs on Windows: the environment is the caller's own.
+    return choosePrintServerName(std::getenv("LNT_PRINT_SERVER"), hostName);
+#else
     return choosePrintServerName(secure_getenv("LNT_PRINT_SERVER"), hostName);
+#endif
 }
 
 const char* mapProductPath(int, const char* productPath) {
