@@ -48,18 +48,41 @@ DWORD runReader() {
 TEST(LntcDll, ExportsEveryFunctionOfItsHeadersByName) {
     HMODULE dll = GetModuleHandleW(L"lntc.dll");
     ASSERT_NE(dll, nullptr);
-    for (const char* name :
-         {"LNTC_GetConfig", "LNTC_GetQueueName", "LNTC_GetQueue", "LNTC_RetainFiles",
-          "LNTC_IsPostScriptPrinter", "LNTC_NeedKanjiDiskFonts", "LNTC_FindProcess",
-          "LNTC_KillProcess", "LNTC_EndLogo", "LNTC_ConfigDialog", "LNTC_GetDefaultMedia",
-          "LNTC_GetPaperOrientation", "LNTC_AdminFreeText", "LNTC_AdminPrintable",
-          "LNTC_AdminStatusText", "LNTC_AdminModelMedia", "LNTC_AdminFindPaperSize",
-          "LNTC_AdminReadLdpx", "LNTC_AdminImportRegistry", "LNTC_AdminExportRegistry",
-          "LNTC_AdminRegistryWritable", "LNTC_AdminDemoSetup", "LNTC_AdminStart",
-          "LNTC_AdminMachineRoot", "LNTC_AdminModelKey", "LNTC_AdminHeldElsewhere",
-          "LNTC_AdminConfigure", "LNTC_AdminWriteGallery", "LNTC_AdminWriteTextGallery",
-          "LNTC_AdminDocument", "LNTC_AdminChange", "LNTC_AdminHistory", "LNTC_AdminRestore",
-          "LNTC_AdminWriteText", "LNTC_AdminLogError"})
+    for (const char* name : {"LNTC_GetConfig",
+                             "LNTC_GetQueueName",
+                             "LNTC_GetQueue",
+                             "LNTC_RetainFiles",
+                             "LNTC_IsPostScriptPrinter",
+                             "LNTC_NeedKanjiDiskFonts",
+                             "LNTC_FindProcess",
+                             "LNTC_KillProcess",
+                             "LNTC_EndLogo",
+                             "LNTC_ConfigDialog",
+                             "LNTC_GetDefaultMedia",
+                             "LNTC_GetPaperOrientation",
+                             "LNTC_AdminFreeText",
+                             "LNTC_AdminPrintable",
+                             "LNTC_AdminStatusText",
+                             "LNTC_AdminModelMedia",
+                             "LNTC_AdminFindPaperSize",
+                             "LNTC_AdminReadLdpx",
+                             "LNTC_AdminImportRegistry",
+                             "LNTC_AdminExportRegistry",
+                             "LNTC_AdminRegistryWritable",
+                             "LNTC_AdminDemoSetup",
+                             "LNTC_AdminStart",
+                             "LNTC_AdminMachineRoot",
+                             "LNTC_AdminModelKey",
+                             "LNTC_AdminHeldElsewhere",
+                             "LNTC_AdminConfigure",
+                             "LNTC_AdminWriteGallery",
+                             "LNTC_AdminWriteTextGallery",
+                             "LNTC_AdminDocument",
+                             "LNTC_AdminChange",
+                             "LNTC_AdminHistory",
+                             "LNTC_AdminRestore",
+                             "LNTC_AdminWriteText",
+                             "LNTC_AdminLogError"})
         EXPECT_NE(GetProcAddress(dll, name), nullptr) << name;
 }
 
@@ -90,8 +113,8 @@ TEST(LntcDll, StartsAtTheFirstCallAndSharesItsRecordsWithAnotherProcess) {
     }
     const char* past = nullptr;
     EXPECT_EQ(LNTC_GetQueueName(4, &past), LNTC_E_NO_QUEUE);
-    EXPECT_EQ(names, (std::set<std::string>{"ACCOUNTS_LJ", "PLANS_E", "POSTSCRIPT_GEN",
-                                            "RICOH_MAIL"}));
+    EXPECT_EQ(names,
+              (std::set<std::string>{"ACCOUNTS_LJ", "PLANS_E", "POSTSCRIPT_GEN", "RICOH_MAIL"}));
     int32_t held = 1;
     EXPECT_EQ(LNTC_AdminHeldElsewhere(LNTC_ADMIN_VERSION, &held), 0u);
     EXPECT_EQ(held, 0);

@@ -2,8 +2,8 @@
 // module, the documents it reads and the files it writes.
 #include "library/admin/output_file.h"
 #include "library/admin/yaml_text.h"
-#include "library/lifecycle.h"
 #include "library/library.h"
+#include "library/lifecycle.h"
 #include "library/production.h"
 #include "platform/win32/win32_platform.h"
 #include "resources/ids.h"

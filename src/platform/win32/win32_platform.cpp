@@ -47,7 +47,8 @@ std::unique_ptr<LoadedModule> PendingModules::load(const std::string& path, bool
         error = GetLastError();
         // The loader says 126 (module not found) for a missing file as for a missing module
         // the file needs; only the first is "no such file".
-        if (error == ERROR_MOD_NOT_FOUND && GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES)
+        if (error == ERROR_MOD_NOT_FOUND &&
+            GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES)
             error = GetLastError() == ERROR_PATH_NOT_FOUND ? ERROR_PATH_NOT_FOUND
                                                            : ERROR_FILE_NOT_FOUND;
         if (why != nullptr) why->clear();
