@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
+#include <sstream>
 #include <string>
 #include <windows.h>
 
@@ -48,42 +49,16 @@ DWORD runReader() {
 TEST(LntcDll, ExportsEveryFunctionOfItsHeadersByName) {
     HMODULE dll = GetModuleHandleW(L"lntc.dll");
     ASSERT_NE(dll, nullptr);
-    for (const char* name : {"LNTC_GetConfig",
-                             "LNTC_GetQueueName",
-                             "LNTC_GetQueue",
-                             "LNTC_RetainFiles",
-                             "LNTC_IsPostScriptPrinter",
-                             "LNTC_NeedKanjiDiskFonts",
-                             "LNTC_FindProcess",
-                             "LNTC_KillProcess",
-                             "LNTC_EndLogo",
-                             "LNTC_ConfigDialog",
-                             "LNTC_GetDefaultMedia",
-                             "LNTC_GetPaperOrientation",
-                             "LNTC_AdminFreeText",
-                             "LNTC_AdminPrintable",
-                             "LNTC_AdminStatusText",
-                             "LNTC_AdminModelMedia",
-                             "LNTC_AdminFindPaperSize",
-                             "LNTC_AdminReadLdpx",
-                             "LNTC_AdminImportRegistry",
-                             "LNTC_AdminExportRegistry",
-                             "LNTC_AdminRegistryWritable",
-                             "LNTC_AdminDemoSetup",
-                             "LNTC_AdminStart",
-                             "LNTC_AdminMachineRoot",
-                             "LNTC_AdminModelKey",
-                             "LNTC_AdminHeldElsewhere",
-                             "LNTC_AdminConfigure",
-                             "LNTC_AdminWriteGallery",
-                             "LNTC_AdminWriteTextGallery",
-                             "LNTC_AdminDocument",
-                             "LNTC_AdminChange",
-                             "LNTC_AdminHistory",
-                             "LNTC_AdminRestore",
-                             "LNTC_AdminWriteText",
-                             "LNTC_AdminLogError"})
-        EXPECT_NE(GetProcAddress(dll, name), nullptr) << name;
+    std::istringstream names(
+        "GetConfig GetQueueName GetQueue RetainFiles IsPostScriptPrinter NeedKanjiDiskFonts "
+        "FindProcess KillProcess EndLogo ConfigDialog GetDefaultMedia GetPaperOrientation "
+        "AdminFreeText AdminPrintable AdminStatusText AdminModelMedia AdminFindPaperSize "
+        "AdminReadLdpx AdminImportRegistry AdminExportRegistry AdminRegistryWritable "
+        "AdminDemoSetup AdminStart AdminMachineRoot AdminModelKey AdminHeldElsewhere "
+        "AdminConfigure AdminWriteGallery AdminWriteTextGallery AdminDocument AdminChange "
+        "AdminHistory AdminRestore AdminWriteText AdminLogError");
+    for (std::string name; names >> name;)
+        EXPECT_NE(GetProcAddress(dll, ("LNTC_" + name).c_str()), nullptr) << name;
 }
 
 // Attaching the DLL starts nothing: the first call starts the library, on the LNT_ROOT that main
