@@ -33,8 +33,13 @@ uint64_t startOf(HANDLE process) {
     return (static_cast<uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
+uint64_t ownStart() {
+    static const uint64_t started = startOf(GetCurrentProcess());
+    return started;
+}
+
 bool alive(DWORD pid, uint64_t started) {
-    if (pid == GetCurrentProcessId()) return startOf(GetCurrentProcess()) == started;
+    if (pid == GetCurrentProcessId()) return ownStart() == started;
     HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
     // Refused: some process of another user has the id, so it is not known to be gone.
     if (process == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
@@ -91,7 +96,7 @@ Win32TopWindows::~Win32TopWindows() {
     if (table_ == nullptr) return;
     Guard guard(guardName_);
     if (guard.held())
-        for (const auto& [handle, unused] : mine_)
+        for (Handle handle : mine_)
             drop(handle);
     UnmapViewOfFile(table_);
     CloseHandle(mapping_);
@@ -132,7 +137,6 @@ uint32_t Win32TopWindows::registerWindow(const std::string& title, const std::st
     Guard guard(guardName_);
     if (!guard.held()) return err::Timeout;
     if (uint32_t e = openTable()) return e;
-    const uint64_t started = startOf(GetCurrentProcess());
     Slot* free = nullptr;
     for (Slot& s : table_->slot) {
         if (s.pid != 0 && !alive(static_cast<DWORD>(s.pid), s.started)) s.pid = 0;
@@ -141,13 +145,13 @@ uint32_t Win32TopWindows::registerWindow(const std::string& title, const std::st
     if (free == nullptr) return err::NotEnoughMemory;
     const Handle handle = next_++;
     free->handle = static_cast<uint32_t>(handle);
-    free->started = started;
+    free->started = ownStart();
     free->classLength = static_cast<uint16_t>(wideClass.size());
     free->titleLength = static_cast<uint16_t>(wideTitle.size());
     std::memcpy(free->className, wideClass.data(), wideClass.size() * sizeof(wchar_t));
     std::memcpy(free->title, wideTitle.data(), wideTitle.size() * sizeof(wchar_t));
     InterlockedExchange(&free->pid, static_cast<LONG>(GetCurrentProcessId()));
-    mine_[handle] = true;
+    mine_.insert(handle);
     out = handle;
     return err::Success;
 }
@@ -166,7 +170,7 @@ void Win32TopWindows::unregister(Handle handle) {
     if (guard.held())
         drop(handle);
     else
-        mine_[handle] = true;
+        mine_.insert(handle);
 }
 
 bool Win32TopWindows::existsWithTitle(const std::string& title) const {

@@ -4,8 +4,8 @@
 #pragma once
 #include "platform/windows.h"
 
-#include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <windows.h>
 
@@ -42,7 +42,7 @@ class Win32TopWindows : public TopWindows {
     mutable std::mutex mutex_;
     HANDLE mapping_ = nullptr; // while this process has records
     Table* table_ = nullptr;
-    std::map<Handle, bool> mine_;
+    std::set<Handle> mine_;
     Handle next_ = 1;
 };
 
