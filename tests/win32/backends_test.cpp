@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <winspool.h>
 
 using namespace lntc;
 using namespace std::chrono_literals;
@@ -63,22 +64,61 @@ TEST(Win32Backends, ProcessesAreListedByNameAndEnded) {
         EXPECT_FALSE(processes.terminate(gone)) << gone;
 }
 
-TEST(Win32Backends, WinesSpoolerHasPortsAndNoPrinters) {
+// Wine keeps the printers it is given in the registry and lists them, but opens none it did not
+// find in CUPS; they are removed by their keys.
+void removePrinters() {
+    for (const wchar_t* name : {L"lntc b", L"LNTC C"})
+        RegDeleteTreeW(
+            HKEY_LOCAL_MACHINE,
+            (L"System\\CurrentControlSet\\Control\\Print\\Printers\\" + std::wstring(name))
+                .c_str());
+}
+
+void addPrinters() {
+    wchar_t ppd[MAX_PATH + 16];
+    GetTempPathW(MAX_PATH, ppd);
+    wcscat(ppd, L"lntc.ppd");
+    std::FILE* f = _wfopen(ppd, L"w");
+    std::fputs("*PPD-Adobe: \"4.3\"\n", f), std::fclose(f);
+    DRIVER_INFO_3W driver{3, const_cast<wchar_t*>(L"LNTC Driver")};
+    driver.pDriverPath = driver.pConfigFile = const_cast<wchar_t*>(L"wineps.drv");
+    driver.pDataFile = ppd;
+    AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES);
+    for (auto [name, comment] : {std::pair{L"lntc b", L"Second floor"}, {L"LNTC C", nullptr}}) {
+        PRINTER_INFO_2W printer{};
+        printer.pPrinterName = const_cast<wchar_t*>(name);
+        printer.pPortName = const_cast<wchar_t*>(L"FILE:");
+        printer.pDriverName = driver.pName;
+        printer.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
+        printer.pComment = const_cast<wchar_t*>(comment);
+        AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
+    }
+}
+
+TEST(Win32Backends, WinesSpoolerListsPortsAndPrinters) {
+    removePrinters();
     Win32Spooler spooler;
     size_t bytes = 1;
     std::vector<SpoolerPrinter> printers{{"stale", ""}};
-    EXPECT_EQ(spooler.printersSize(bytes), 0u);
-    EXPECT_EQ(bytes, 0u);
+    EXPECT_TRUE(spooler.printersSize(bytes) == 0 && bytes == 0);
+    EXPECT_TRUE(spooler.printers(printers) == 0 && printers.empty());
+    addPrinters();
+    EXPECT_TRUE(spooler.printersSize(bytes) == 0 && bytes == 156)
+        << bytes << ", as Wine asks for the two";
     EXPECT_EQ(spooler.printers(printers), 0u);
-    EXPECT_TRUE(printers.empty());
+    std::vector<std::pair<std::string, std::string>> listed;
+    for (const SpoolerPrinter& p : printers)
+        listed.emplace_back(p.name, p.comment);
+    EXPECT_EQ(listed, (decltype(listed){{"lntc b", "Second floor"}, {"LNTC C", ""}}));
+    for (const char* name : {"", "No Such Printer", "FILE:", "\\\\server", "x,Job 1", "lntc b"})
+        EXPECT_EQ(spooler.openPrinter(name), 2u) << name;
+    removePrinters();
     std::vector<std::string> ports;
     EXPECT_EQ(spooler.ports(ports), 0u);
     EXPECT_EQ(ports, (std::vector<std::string>{
                          "COM1:", "COM2:", "COM3:", "COM4:", "FILE:", "LPT1:", "LPT2:", "LPT3:"}));
     EXPECT_EQ(spooler.portsSize(bytes), 0u);
     EXPECT_EQ(bytes, 160u) << "eight entries of a pointer and a wide name";
-    for (const char* name : {"", "No Such Printer", "FILE:", "\\\\server", "x,Job 1"})
-        EXPECT_EQ(spooler.openPrinter(name), 2u) << name;
 }
 
 TEST(Win32Backends, ASpoolerCallThatHangsTimesOutAndItsLateAnswerIsDropped) {
