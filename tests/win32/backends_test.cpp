@@ -26,7 +26,7 @@ Win32Sections names(kRoot);
 HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, names.objectName("ready").c_str());
 HANDLE release = CreateEventW(nullptr, TRUE, FALSE, names.objectName("release").c_str());
 
-// This program as "idle" or "window", once it is ready.
+// This program as the holder of a window record, once it holds it.
 PROCESS_INFORMATION spawn(std::wstring role) {
     ResetEvent(ready), ResetEvent(release);
     wchar_t self[MAX_PATH];
@@ -41,7 +41,7 @@ PROCESS_INFORMATION spawn(std::wstring role) {
 }
 
 TEST(Win32Backends, ProcessesAreListedByNameAndEnded) {
-    PROCESS_INFORMATION child = spawn(L"idle");
+    PROCESS_INFORMATION child = spawn(L"window");
     ASSERT_NE(child.hProcess, nullptr);
     Win32Processes processes;
     std::vector<ProcessEntry> list;
@@ -85,12 +85,11 @@ void addPrinters() {
     driver.pDataFile = ppd;
     AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES);
     for (auto [name, comment] : {std::pair{L"lntc b", L"Second floor"}, {L"LNTC C", nullptr}}) {
-        PRINTER_INFO_2W printer{};
-        printer.pPrinterName = const_cast<wchar_t*>(name);
-        printer.pPortName = const_cast<wchar_t*>(L"FILE:");
-        printer.pDriverName = driver.pName;
-        printer.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
-        printer.pComment = const_cast<wchar_t*>(comment);
+        PRINTER_INFO_2W printer{.pPrinterName = const_cast<wchar_t*>(name),
+                                .pPortName = const_cast<wchar_t*>(L"FILE:"),
+                                .pDriverName = driver.pName,
+                                .pComment = const_cast<wchar_t*>(comment),
+                                .pPrintProcessor = const_cast<wchar_t*>(L"WinPrint")};
         AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
     }
 }
@@ -117,8 +116,7 @@ TEST(Win32Backends, WinesSpoolerListsPortsAndPrinters) {
     EXPECT_EQ(spooler.ports(ports), 0u);
     EXPECT_EQ(ports, (std::vector<std::string>{
                          "COM1:", "COM2:", "COM3:", "COM4:", "FILE:", "LPT1:", "LPT2:", "LPT3:"}));
-    EXPECT_EQ(spooler.portsSize(bytes), 0u);
-    EXPECT_EQ(bytes, 160u) << "eight entries of a pointer and a wide name";
+    EXPECT_TRUE(spooler.portsSize(bytes) == 0 && bytes == 160u) << bytes << ": 8 pointers, names";
 }
 
 TEST(Win32Backends, ASpoolerCallThatHangsTimesOutAndItsLateAnswerIsDropped) {
@@ -143,17 +141,15 @@ TEST(Win32Backends, ServicesResolveAndNamePorts) {
                                        {"", 11001u, ""},
                                        {std::string("localhost\0.invalid", 18), 11001u, ""}}) {
         std::string got;
-        EXPECT_EQ(services.resolveHost(name, got), code) << name;
-        EXPECT_EQ(got, address) << name;
+        EXPECT_TRUE(services.resolveHost(name, got) == code && got == address) << name << got;
     }
     for (auto [name, port] : {std::pair{"http", std::optional<uint16_t>(80)},
                               {"FTP", 21},
                               {"no-such-lintora-service", std::nullopt},
                               {"", std::nullopt}})
         EXPECT_EQ(services.servicePort(name), port) << name;
-    bool present = false;
-    EXPECT_EQ(services.queryTcpip(present), 0u);
-    EXPECT_FALSE(present) << "Wine's service manager has no Tcpip";
+    bool present = true;
+    EXPECT_TRUE(services.queryTcpip(present) == 0 && !present) << "Wine's manager has no Tcpip";
 }
 
 struct FixedPath : Win32Environment {
@@ -190,12 +186,13 @@ TEST(Win32Backends, ModulesLoadFromTheirPathAndStayWhenAsked) {
         module.reset();
         EXPECT_EQ(modules.isLoaded("lntc_test_module.dll"), stay);
     }
-    RemoveDirectoryW((std::wstring(temp) + L"lntc-lib\\lntc-2").c_str());
-    env.path = win32::textFromWide(temp) + "lntc-lib\\liblntc.dll";
-    CreateDirectoryW(win32::wideFromText(env.path.substr(0, env.path.rfind('\\'))).c_str(), 0);
-    EXPECT_EQ(modules.systemFolder(), win32::textFromWide(temp) + "lntc-lib");
-    CreateDirectoryW((std::wstring(temp) + L"lntc-lib\\lntc-2").c_str(), 0);
-    EXPECT_EQ(modules.systemFolder(), win32::textFromWide(temp) + "lntc-lib\\lntc-2");
+    const std::string lib = win32::textFromWide(temp) + "lntc-lib";
+    RemoveDirectoryW(win32::wideFromText(lib + "\\lntc-2").c_str());
+    CreateDirectoryW(win32::wideFromText(lib).c_str(), 0);
+    env.path = lib + "\\liblntc.dll";
+    EXPECT_EQ(modules.systemFolder(), lib);
+    CreateDirectoryW(win32::wideFromText(lib + "\\lntc-2").c_str(), 0);
+    EXPECT_EQ(modules.systemFolder(), lib + "\\lntc-2") << "an installed library's own folder";
 }
 
 TEST(Win32Backends, WindowsAreFoundOnScreenAndInTheRecordsOfLiveProcesses) {
@@ -222,7 +219,6 @@ TEST(Win32Backends, WindowsAreFoundOnScreenAndInTheRecordsOfLiveProcesses) {
     SetEvent(release);
     ASSERT_EQ(WaitForSingleObject(child.hProcess, 20000), WAIT_OBJECT_0);
     EXPECT_FALSE(windows.existsWithTitle("Child Host")) << "its process died with the record";
-    EXPECT_FALSE(windows.existsWithClass("ChildClass"));
     CloseHandle(child.hProcess);
     windows.unregister(mine);
     EXPECT_FALSE(windows.existsWithTitle("Script Host"));
@@ -242,11 +238,6 @@ TEST(Win32Backends, WindowsAreFoundOnScreenAndInTheRecordsOfLiveProcesses) {
 
 int main(int argc, char** argv) {
     const std::string role = argc == 2 ? argv[1] : "";
-    if (role == "idle") {
-        SetEvent(ready);
-        WaitForSingleObject(release, 20000);
-        return 0;
-    }
     if (role == "window") {
         Win32TopWindows windows(kRoot);
         TopWindows::Handle handle = 0;
