@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <new>
 #include <windows.h>
 #include <winspool.h>
 
@@ -34,7 +35,11 @@ void anchor() {}
 DWORD WINAPI runCall(void* arg) {
     auto* owned = static_cast<std::shared_ptr<Call>*>(arg);
     Call& call = **owned;
-    call.result = call.work();
+    try {
+        call.result = call.work();
+    } catch (const std::bad_alloc&) {
+        call.result = err::NotEnoughMemory;
+    }
     int running = Call::Running;
     if (!call.state.compare_exchange_strong(running, Call::Finished)) --stranded;
     SetEvent(call.done);

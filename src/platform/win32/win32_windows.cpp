@@ -189,9 +189,13 @@ bool Win32TopWindows::existsWithClass(const std::string& className) const {
 }
 
 bool Win32TopWindows::recorded(Field field, const std::wstring& value) const {
-    HANDLE mapping = OpenFileMappingW(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, mappingName_.c_str());
+    // Read only when the table is refused for writing: records of the dead then stay.
+    DWORD access = FILE_MAP_READ | FILE_MAP_WRITE;
+    HANDLE mapping = OpenFileMappingW(access, FALSE, mappingName_.c_str());
+    if (mapping == nullptr && GetLastError() == ERROR_ACCESS_DENIED)
+        mapping = OpenFileMappingW(access = FILE_MAP_READ, FALSE, mappingName_.c_str());
     if (mapping == nullptr) return false; // nobody records a window
-    auto* table = static_cast<Table*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(Table)));
+    auto* table = static_cast<Table*>(MapViewOfFile(mapping, access, 0, 0, sizeof(Table)));
     bool found = false;
     if (table != nullptr) {
         Guard guard(guardName_);
@@ -200,7 +204,7 @@ bool Win32TopWindows::recorded(Field field, const std::wstring& value) const {
                 if (s.pid == 0) continue;
                 if (!alive(static_cast<DWORD>(s.pid), s.started)) {
                     // Only cleared under the guard: a registration may be filling it.
-                    if (guard.held()) InterlockedExchange(&s.pid, 0);
+                    if (guard.held() && access != FILE_MAP_READ) InterlockedExchange(&s.pid, 0);
                     continue;
                 }
                 // Lengths are clamped: another process may be writing them now.
