@@ -169,8 +169,9 @@ uint32_t Win32FileSystem::writeFile(std::string_view path, std::string_view cont
 }
 
 // Readers see the old file or the new one, never a part: the data goes to a temporary file
-// beside the target, reaches the disk, and then takes the target's place. Without `like` the
-// new file keeps the replaced one's security and attributes.
+// beside the target, reaches the disk, and then takes the target's place in one move.
+// ReplaceFileW, which would keep the old file's security too, leaves files of its own behind
+// under Wine.
 uint32_t Win32FileSystem::replaceFile(std::string_view path, std::string_view contents,
                                       const FileKeep* like) {
     static std::atomic<unsigned> counter{0};
@@ -198,19 +199,10 @@ uint32_t Win32FileSystem::replaceFile(std::string_view path, std::string_view co
     if (!writeAll(h, contents) || !FlushFileBuffers(h)) return fail(GetLastError());
     CloseHandle(h);
     h = INVALID_HANDLE_VALUE;
-    if (like != nullptr && like->readOnly &&
-        !SetFileAttributesW(tmp.c_str(), FILE_ATTRIBUTE_READONLY))
-        return fail(GetLastError());
-    if (t.exists() && like == nullptr) {
-        if (ReplaceFileW(t.path.c_str(), tmp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                         nullptr, nullptr))
-            return err::Success;
-        // The old file is gone and the new one still under its temporary name: it must not
-        // be lost now.
-        if (GetLastError() != ERROR_UNABLE_TO_MOVE_REPLACEMENT) return fail(GetLastError());
-        return MoveFileExW(tmp.c_str(), t.path.c_str(), MOVEFILE_WRITE_THROUGH) ? err::Success
-                                                                                : GetLastError();
-    }
+    // What the replaced file had (hidden, system...), else what the copied one had.
+    DWORD attrs = t.exists() ? t.attrs & ~DWORD(FILE_ATTRIBUTE_DIRECTORY) : 0;
+    if (like != nullptr) attrs = like->readOnly ? FILE_ATTRIBUTE_READONLY : 0;
+    if (attrs && !SetFileAttributesW(tmp.c_str(), attrs)) return fail(GetLastError());
     if (!MoveFileExW(tmp.c_str(), t.path.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return fail(GetLastError());

@@ -21,8 +21,7 @@ uint32_t readOpenFile(HANDLE file, uint64_t maxSize, std::string& contents,
 // one among the folders of a path, or at its end, answers 5, except that deleting, renaming or
 // replacing a scratch file acts on the link itself. The folders are looked at before the call
 // that uses them, so a link made in between is not seen.
-// A replaced file keeps the security and attributes of the one it replaces; a new one takes
-// its folder's.
+// A replaced file keeps the attributes of the one it replaces; its security is its folder's.
 class Win32FileSystem : public FileSystem {
   public:
     Win32FileSystem() = default;
