@@ -40,7 +40,8 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 
 } // namespace
 
-Win32MachineFiles::Win32MachineFiles(const std::string& root) : root_(root) {
+Win32MachineFiles::Win32MachineFiles(const std::string& root)
+    : root_(root), prefix_(win32::objectPrefix(root)) {
     while (root_.size() > 3 && (root_.back() == '\\' || root_.back() == '/'))
         root_.pop_back();
 }
@@ -67,12 +68,25 @@ uint32_t Win32MachineFiles::append(std::string_view name, std::string_view text)
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) return GetLastError();
     uint32_t e = checkOpened(h);
+    // Wine appends at the end it saw last, so that concurrent appends overwrite each other:
+    // the writers of a file take turns. One that waits too long writes all the same, as
+    // Windows keeps such appends whole by itself.
+    win32::SecurityAttributes msa(win32::ObjectKind::Mutex, win32::Reach::Machine);
+    HANDLE turn =
+        msa.get()
+            ? CreateMutexExW(msa.get(),
+                             win32::objectName(prefix_, "append." + std::string(name)).c_str(), 0,
+                             SYNCHRONIZE | MUTEX_MODIFY_STATE)
+            : nullptr;
+    const DWORD w = turn ? WaitForSingleObject(turn, 5000) : WAIT_FAILED;
     DWORD n = 0;
     if (e == err::Success &&
         !WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &n, nullptr))
         e = GetLastError();
     else if (e == err::Success && n != text.size())
         e = err::DiskFull;
+    if (w == WAIT_OBJECT_0 || w == WAIT_ABANDONED) ReleaseMutex(turn);
+    if (turn) CloseHandle(turn);
     CloseHandle(h);
     return e;
 }

@@ -20,6 +20,7 @@ class Win32MachineFiles : public MachineFiles {
 
   private:
     std::string root_;
+    std::string prefix_; // of the mutexes by which appends take turns
 };
 
 } // namespace lntc
