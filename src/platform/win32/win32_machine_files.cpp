@@ -68,16 +68,14 @@ uint32_t Win32MachineFiles::append(std::string_view name, std::string_view text)
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) return GetLastError();
     uint32_t e = checkOpened(h);
-    // Wine appends at the end it saw last, so that concurrent appends overwrite each other:
-    // the writers of a file take turns. One that waits too long writes all the same, as
-    // Windows keeps such appends whole by itself.
+    // Under Wine, what two processes append through FILE_APPEND_DATA overwrites each other
+    // (lines go missing): the writers of a file take turns. One that waits too long writes all
+    // the same, as Windows itself keeps such appends whole.
     win32::SecurityAttributes msa(win32::ObjectKind::Mutex, win32::Reach::Machine);
+    const std::wstring turnName = win32::objectName(prefix_, "append." + std::string(name));
     HANDLE turn =
-        msa.get()
-            ? CreateMutexExW(msa.get(),
-                             win32::objectName(prefix_, "append." + std::string(name)).c_str(), 0,
-                             SYNCHRONIZE | MUTEX_MODIFY_STATE)
-            : nullptr;
+        msa.get() ? CreateMutexExW(msa.get(), turnName.c_str(), 0, SYNCHRONIZE | MUTEX_MODIFY_STATE)
+                  : nullptr;
     const DWORD w = turn ? WaitForSingleObject(turn, 5000) : WAIT_FAILED;
     DWORD n = 0;
     if (e == err::Success &&
