@@ -80,16 +80,19 @@ void addPrinters() {
     wcscat(ppd, L"lntc.ppd");
     std::FILE* f = _wfopen(ppd, L"w");
     std::fputs("*PPD-Adobe: \"4.3\"\n", f), std::fclose(f);
-    DRIVER_INFO_3W driver{3, const_cast<wchar_t*>(L"LNTC Driver")};
+    DRIVER_INFO_3W driver{};
+    driver.cVersion = 3;
+    driver.pName = const_cast<wchar_t*>(L"LNTC Driver");
     driver.pDriverPath = driver.pConfigFile = const_cast<wchar_t*>(L"wineps.drv");
     driver.pDataFile = ppd;
     AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES);
     for (auto [name, comment] : {std::pair{L"lntc b", L"Second floor"}, {L"LNTC C", nullptr}}) {
-        PRINTER_INFO_2W printer{.pPrinterName = const_cast<wchar_t*>(name),
-                                .pPortName = const_cast<wchar_t*>(L"FILE:"),
-                                .pDriverName = driver.pName,
-                                .pComment = const_cast<wchar_t*>(comment),
-                                .pPrintProcessor = const_cast<wchar_t*>(L"WinPrint")};
+        PRINTER_INFO_2W printer{};
+        printer.pPrinterName = const_cast<wchar_t*>(name);
+        printer.pPortName = const_cast<wchar_t*>(L"FILE:");
+        printer.pDriverName = driver.pName;
+        printer.pComment = const_cast<wchar_t*>(comment);
+        printer.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
         AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
     }
 }

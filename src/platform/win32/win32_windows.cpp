@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_sections.h"
+#include "platform/win32/win32_security.h"
 
 #include <algorithm>
 #include <cstring>
@@ -52,8 +53,11 @@ bool alive(DWORD pid, uint64_t started) {
 class Guard {
   public:
     explicit Guard(const std::wstring& name) {
-        // security: default for now
-        mutex_ = CreateMutexW(nullptr, FALSE, name.c_str());
+        win32::SecurityAttributes sa(win32::ObjectKind::Mutex, win32::Reach::Machine);
+        mutex_ = sa.get() ? CreateMutexW(sa.get(), FALSE, name.c_str()) : nullptr;
+        // Others than administrators may not ask for all of an existing mutex, only to wait.
+        if (mutex_ == nullptr && GetLastError() == ERROR_ACCESS_DENIED)
+            mutex_ = OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, name.c_str());
         if (mutex_ == nullptr) return;
         // A holder that died left the table as it was between two whole records.
         const DWORD w = WaitForSingleObject(mutex_, kGuardPatience);
@@ -104,8 +108,9 @@ Win32TopWindows::~Win32TopWindows() {
 
 uint32_t Win32TopWindows::openTable() {
     if (table_ != nullptr) return err::Success;
-    // security: default for now
-    mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Table),
+    win32::SecurityAttributes sa(win32::ObjectKind::Mapping, win32::Reach::Machine);
+    if (sa.get() == nullptr) return sa.error();
+    mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, sa.get(), PAGE_READWRITE, 0, sizeof(Table),
                                   mappingName_.c_str());
     if (mapping_ == nullptr) return GetLastError();
     table_ = static_cast<Table*>(MapViewOfFile(mapping_, FILE_MAP_WRITE, 0, 0, sizeof(Table)));
