@@ -49,6 +49,7 @@ class TcpEvents : public DialogEvents {
 
 Win32Host* g_host = nullptr;
 void (*g_step)() = nullptr;
+UINT_PTR g_ender = 0;
 
 // Runs the step from inside the modal loop that the call starts.
 template <class F> auto whileRunning(void (*step)(), F&& call) {
@@ -176,6 +177,92 @@ TEST(Win32Host, AMessageBoxIsTheSystemsAndGivesTheButtonPressed) {
         },
         [&] { return host.messageBox(nullptr, "Delete?", "Configuration Warning", mb::Question); });
     EXPECT_EQ(answer, id::No);
+}
+
+// Records what reaches the dialog, as "click 4403", "focus 4402", "scroll 4410 0", "help".
+// OK and Cancel end the dialog.
+class Recorder : public DialogEvents {
+  public:
+    explicit Recorder(WindowModel& m) : m_(m) {}
+    std::vector<std::string> log;
+    WindowRef w = nullptr;
+    bool dispatchInit(WindowRef window) override { return w = window, true; }
+    void dispatchCommand(int id, Notify code) override {
+        if (code == Notify::Clicked) log.push_back("click " + std::to_string(id));
+        if (code == Notify::Clicked && (id == ctl::Ok || id == ctl::Cancel)) m_.endModal(w, id);
+    }
+    void dispatchScroll(int id, Scroll code) override {
+        log.push_back("scroll " + std::to_string(id) + " " + std::to_string(int(code)));
+    }
+    void dispatchFocus(int id, bool gained) override {
+        if (gained) log.push_back("focus " + std::to_string(id));
+    }
+    void dispatchHelpRequest() override { log.push_back("help"); }
+
+  private:
+    WindowModel& m_;
+};
+
+// Keys as the keyboard gives them, to whatever has the focus when they are taken; '+' holds
+// Alt for the next key.
+void press(const std::vector<WORD>& keys) {
+    std::vector<INPUT> in;
+    bool alt = false;
+    for (WORD k : keys) {
+        if (k == '+') {
+            alt = true;
+            continue;
+        }
+        for (bool up : {false, true}) {
+            if (alt && !up) in.push_back({INPUT_KEYBOARD, {.ki = {VK_MENU, 0, 0, 0, 0}}});
+            in.push_back({INPUT_KEYBOARD, {.ki = {k, 0, up ? DWORD(KEYEVENTF_KEYUP) : 0u, 0, 0}}});
+            if (alt && up)
+                in.push_back({INPUT_KEYBOARD, {.ki = {VK_MENU, 0, KEYEVENTF_KEYUP, 0, 0}}});
+        }
+        alt = false;
+    }
+    SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+}
+
+TEST(Win32Host, KeysGoThroughTheDialogManagerToTheModel) {
+    struct Row {
+        std::vector<WORD> keys;
+        std::vector<std::string> log;
+        int result;
+    };
+    // The focus starts on the first radio button (4402) of the connectivity group.
+    const Row rows[] = {
+        {{VK_TAB}, {"focus 4402", "focus 4405"}, 99},
+        {{VK_DOWN}, {"focus 4402", "focus 4403", "click 4403"}, 99},
+        {{VK_UP}, {"focus 4402", "focus 4404", "click 4404"}, 99},
+        {{'+', 'T'}, {"focus 4402", "focus 4403", "click 4403"}, 99},
+        {{VK_TAB, VK_SPACE}, {"focus 4402", "focus 4405", "click 4405"}, 99},
+        {{VK_RETURN}, {"focus 4402", "click 1"}, 1},
+        {{VK_ESCAPE}, {"focus 4402", "click 2"}, 2},
+        {{VK_F1}, {"focus 4402", "help"}, 99},
+    };
+    for (const Row& row : rows) {
+        Win32Host host(nullptr);
+        Recorder events(host.model());
+        g_host = &host;
+        static const Row* current;
+        current = &row;
+        int result = whileRunning(
+            [] {
+                press(current->keys);
+                // Timers come after the keys.
+                g_ender = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR timer, DWORD) {
+                    KillTimer(nullptr, timer);
+                    if (WindowRef w = g_host->model().active()) g_host->model().endModal(w, 99);
+                });
+            },
+            [&] {
+                return host.model().runModal(events, *builtinTemplate(dlg::PrinterConfig), nullptr);
+            });
+        KillTimer(nullptr, g_ender);
+        EXPECT_EQ(events.log, row.log) << row.log.back();
+        EXPECT_EQ(result, row.result) << row.log.back();
+    }
 }
 
 uint32_t be32(const std::vector<uint8_t>& b, size_t at) {

@@ -533,13 +533,25 @@ bool Win32Host::preTranslate(MSG& msg) {
                 v->user([](WindowModel& m, ModelWindow& w) { m.userEscape(w); });
             return true;
         case VK_F1:
-            v->user([](WindowModel& m, ModelWindow& w) { m.userHelp(w); });
+            // The system sends the dialog WM_HELP for the key as it takes it from the queue; the
+            // key itself would ask a second time where the dialog manager handed it on.
             return true;
         default:
             break;
         }
     }
-    return IsDialogMessageW(root, &msg) != 0;
+    const bool arrow = msg.message == WM_KEYDOWN && msg.wParam >= VK_LEFT && msg.wParam <= VK_DOWN;
+    HWND before = arrow ? GetFocus() : nullptr;
+    if (!IsDialogMessageW(root, &msg)) return false;
+    // The arrows move through a group of radio buttons; the template's are automatic ones,
+    // which the move also checks, but the dialog manager checks only its own automatic kind.
+    HWND after = arrow ? GetFocus() : nullptr;
+    if (after != before && (v = viewOfDialog(root)) != nullptr) {
+        const ModelControl* c = v->control(after);
+        if (c != nullptr && c->kind == ControlKind::RadioButton && c->check != 1)
+            v->user([id = c->id](WindowModel& m, ModelWindow& w) { m.userActivate(w, id); });
+    }
+    return true;
 }
 
 } // namespace lntc::win32
