@@ -67,7 +67,6 @@ uint32_t DialogStyle(const DialogTemplate& t) {
     if (t.style & ds::Caption) s |= WS_CAPTION | DS_MODALFRAME;
     if (t.style & ds::SysMenu) s |= WS_SYSMENU;
     if (t.style & ds::Centered) s |= DS_CENTER;
-    if (t.style & ds::Popup) s |= WS_BORDER;
     return s;
 }
 
