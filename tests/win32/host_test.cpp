@@ -3,6 +3,7 @@
 // and the module's entry points.
 #include "resources/ids.h"
 #include "ui/win32/gallery.h"
+#include "ui/win32/help_window.h"
 #include "ui/win32/png_writer.h"
 #include "ui/win32/win32_host.h"
 
@@ -263,6 +264,46 @@ TEST(Win32Host, KeysGoThroughTheDialogManagerToTheModel) {
         EXPECT_EQ(events.log, row.log) << row.log.back();
         EXPECT_EQ(result, row.result) << row.log.back();
     }
+}
+
+TEST(Win32Host, TheLogoAndTheHelpAreTopLevelWindowsOfTheirOwn) {
+    Win32Host host(nullptr);
+    const LogoImage image{4, 2, std::vector<uint8_t>(24, 0x80)};
+    LogoPaint paint;
+    paint.image = &image;
+    LogoView* logo = host.logoView();
+    ASSERT_TRUE(logo->create("lnt_logo", "Lintora Logo", 10, 20, 400, 250, paint));
+    EXPECT_FALSE(logo->create("lnt_logo", "Lintora Logo", 0, 0, 4, 2, paint)) << "one at a time";
+    HWND h = FindWindowW(L"lnt_logo", L"Lintora Logo");
+    RECT r{};
+    GetWindowRect(h, &r);
+    EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right, r.bottom}),
+              std::vector<LONG>({10, 20, 410, 270}));
+    EXPECT_EQ(GetWindowLongW(h, GWL_STYLE) & (WS_POPUP | WS_CAPTION | WS_VISIBLE),
+              WS_POPUP | WS_VISIBLE);
+    bool expired = false;
+    logo->startTimer(7, 10, [&] { expired = true, logo->destroy(); });
+    MSG msg;
+    for (DWORD end = GetTickCount() + 3000; !expired && GetTickCount() < end;)
+        if (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    EXPECT_TRUE(expired);
+    EXPECT_FALSE(IsWindow(h));
+
+    wchar_t temp[MAX_PATH];
+    GetTempFileNameW(L"C:\\", L"hlp", 0, temp);
+    std::string file;
+    for (const wchar_t* p = temp; *p != 0; ++p)
+        file += static_cast<char>(*p);
+    std::ofstream(file)
+        << "[401] TCP Direct Connectivity\nThe port of the printer.\n\nIts address.\n";
+    host.showHelp(nullptr, file, help::Context, 401);
+    ASSERT_NE(host.helpWindow(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(host.helpWindow()));
+    EXPECT_EQ(HelpTitle(host.helpWindow()), "TCP Direct Connectivity");
+    EXPECT_EQ(HelpText(host.helpWindow()), "The port of the printer.\n\nIts address.");
+    host.showHelp(nullptr, file, help::Context, 402);
+    EXPECT_EQ(HelpText(host.helpWindow()), "There is no help for this item (context 402).");
+    DeleteFileW(temp);
 }
 
 uint32_t be32(const std::vector<uint8_t>& b, size_t at) {
