@@ -251,7 +251,9 @@ void focusModelControl(DialogView& v) {
     HWND current = GetFocus();
     if (target != nullptr) {
         if (current != target && !IsChild(target, current)) SetFocus(target);
-    } else if (current != nullptr && IsChild(v.hwnd, current)) {
+    } else if (current != v.hwnd &&
+               (current == nullptr || IsChild(v.hwnd, current) || GetActiveWindow() == v.hwnd)) {
+        // No control has it: the dialog itself keeps the keys, for Enter and Escape.
         SetFocus(v.hwnd);
     }
     --v.quiet;
