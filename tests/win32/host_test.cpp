@@ -132,6 +132,15 @@ TEST(Win32Host, WhatTheModelChangesShowsInTheControls) {
     EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1);
     EXPECT_EQ(text(host.dialog(w)), "Port lp2");
     EXPECT_TRUE(IsChild(combo, GetFocus()));
+    const LPARAM overClient = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+    host.beginWaitCursor();
+    host.beginWaitCursor();
+    host.endWaitCursor();
+    SendMessageW(host.dialog(w), WM_SETCURSOR, WPARAM(host.dialog(w)), overClient);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT)) << "calls nest";
+    host.endWaitCursor();
+    SendMessageW(host.dialog(w), WM_SETCURSOR, WPARAM(host.dialog(w)), overClient);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
     m.destroyWindow(w);
 }
 

@@ -486,6 +486,12 @@ INT_PTR CALLBACK HostDialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             });
         return TRUE;
     }
+    case WM_SETCURSOR:
+        // The hourglass stays over the host's dialogs while a slow call runs.
+        if (!WaitCursorShown()) return FALSE;
+        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, TRUE);
+        return TRUE;
     case WM_CLOSE:
         v->user([](WindowModel& m, ModelWindow& w) { m.userCloseBox(w); });
         return TRUE;

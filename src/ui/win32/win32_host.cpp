@@ -30,7 +30,14 @@ POINT placeOnOwner(HWND window, HWND owner) {
     return at;
 }
 
+// Hosts of the process that show the wait cursor now.
+int g_waiting = 0;
+
 } // namespace
+
+bool WaitCursorShown() {
+    return g_waiting > 0;
+}
 
 Win32Host::Win32Host(QtHostServices* services) : services_(services), model_(*this) {
     RegisterAddressClass();
@@ -232,13 +239,17 @@ void Win32Host::showHelp(WindowRef owner, const std::string& file, uint32_t comm
 
 void Win32Host::beginWaitCursor() {
     HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    if (waitDepth_++ == 0) savedCursor_ = previous;
+    if (waitDepth_++ == 0) {
+        savedCursor_ = previous;
+        ++g_waiting;
+    }
 }
 
 void Win32Host::endWaitCursor() {
     if (waitDepth_ == 0) return;
-    if (--waitDepth_ == 0)
-        SetCursor(savedCursor_ != nullptr ? savedCursor_ : LoadCursorW(nullptr, IDC_ARROW));
+    if (--waitDepth_ > 0) return;
+    --g_waiting;
+    SetCursor(savedCursor_ != nullptr ? savedCursor_ : LoadCursorW(nullptr, IDC_ARROW));
 }
 
 LogoView* Win32Host::logoView() {

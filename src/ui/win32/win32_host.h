@@ -111,6 +111,8 @@ void MirrorControl(DialogView& view, size_t index, Changed what, int item);
 void MirrorWindow(DialogView& view, Changed what);
 // Hooks the controls of a new dialog up to the model.
 void AttachControls(DialogView& view);
+// Whether a host of the process shows the wait cursor.
+bool WaitCursorShown();
 // Registers "lnt_tcp_edit" with the module's instance; true when it is there.
 bool RegisterAddressClass();
 
