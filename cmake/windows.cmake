@@ -34,6 +34,9 @@ target_include_directories(nlohmann_json::nlohmann_json INTERFACE ${LNTC_JSON_RO
 
 include(${CMAKE_SOURCE_DIR}/cmake/layers.cmake)
 
+# The display module over the system's dialog manager.
+include(${CMAKE_SOURCE_DIR}/cmake/windows-host.cmake)
+
 if(LNTC_BUILD_TESTS)
   enable_testing()
   add_subdirectory(tests/win32)
