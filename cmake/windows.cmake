@@ -76,6 +76,10 @@ target_include_directories(LNT20DEU PRIVATE ${CMAKE_BINARY_DIR}/layers/resources
 set_target_properties(LNT20DEU PROPERTIES PREFIX "" SUFFIX ".dll"
   LIBRARY_OUTPUT_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
 add_dependencies(lntc LNT20DEU)
+add_dependencies(lntc lntc_win32_module)
+
+# The display module over the system's dialog manager.
+include(${CMAKE_SOURCE_DIR}/cmake/windows-host.cmake)
 
 if(LNTC_BUILD_TESTS)
   enable_testing()
