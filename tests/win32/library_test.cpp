@@ -1,5 +1,4 @@
-// The library's composition on Windows, linked in: its machine root, its help file, the German
-// module, the documents it reads and the files it writes.
+// The library's Windows parts, linked in: root, help file, German module, documents, files.
 #include "library/admin/output_file.h"
 #include "library/admin/yaml_text.h"
 #include "library/library.h"
