@@ -8,5 +8,6 @@ target_link_libraries(lntc_win32_host PUBLIC lntc_ui lntc_platform_win32 user32 
 
 add_library(lntc_win32_module MODULE ${CMAKE_SOURCE_DIR}/src/ui/win32/entry.cpp)
 target_link_libraries(lntc_win32_module PRIVATE lntc_win32_host)
+# Found beside the library at run time, as the library's other modules are.
 set_target_properties(lntc_win32_module PROPERTIES OUTPUT_NAME lntc-win32 PREFIX ""
-  LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+  LIBRARY_OUTPUT_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})

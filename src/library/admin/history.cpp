@@ -9,8 +9,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <pwd.h>
 #include <unistd.h>
+#endif
 
 namespace lntc::admin {
 
@@ -103,6 +107,13 @@ ServerState StateOf(Library& lib, const ServerConfig& config, const QueueRecord*
     return state;
 }
 
+#ifdef _WIN32
+std::string ChangeUser() {
+    char user[257] = {};
+    DWORD size = sizeof user;
+    return GetUserNameA(user, &size) && size > 1 ? std::string(user, size - 1) : "unknown user";
+}
+#else
 std::string ChangeUser() {
     std::string user;
     passwd entry{}, *found = nullptr;
@@ -117,6 +128,7 @@ std::string ChangeUser() {
         user += std::string(" (sudo by ") + sudo + ")";
     return user;
 }
+#endif
 
 void History::expect(std::vector<std::string> lines, const Document& state) {
     expected_ =
