@@ -64,7 +64,8 @@ TEST(LntcDll, StartsAtTheFirstCallAndSharesItsRecordsWithAnotherProcess) {
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring cmd = L"\"" + std::wstring(self) + L"\" read";
-    STARTUPINFOW si{sizeof si};
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     DWORD code = 99;
     ASSERT_TRUE(CreateProcessW(nullptr, cmd.data(), 0, 0, 0, 0, 0, 0, &si, &pi));
