@@ -1,0 +1,44 @@
+# The tools on Windows: lntc.exe and lntc-config.exe link lntc.dll through its import library
+# and lie beside it, their data in share\demo of the same folder. What only Linux has (the VNC
+# server, the terminal host, a dry run's private copy of the machine root) stays out, and the
+# programs say so when asked for it.
+target_compile_definitions(lntc_tool_interface INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX
+  _WIN32_WINNT=0x0601)
+if(NOT TARGET lntc) # TEMPORARY until the library links: compiled only
+  target_include_directories(lntc_tool_interface INTERFACE ${CMAKE_SOURCE_DIR}/include)
+  target_link_libraries(lntc_tool_interface INTERFACE nlohmann_json::nlohmann_json)
+  file(GLOB LNTC_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/lntc/*.cpp)
+  add_library(lntc_tool_check OBJECT ${LNTC_TOOL_SOURCES} lntc-config/main.cpp)
+  set_source_files_properties(lntc-config/main.cpp PROPERTIES COMPILE_DEFINITIONS LNTC_TOOL_VERSION="0")
+  target_compile_definitions(lntc_tool_check PRIVATE LNTC_SHARE_DIR="x" LNTC_SHARE_FROM_BIN="share" LNTC_TOOL_VERSION="0")
+  target_link_libraries(lntc_tool_check PRIVATE lntc_tool_interface)
+  return()
+endif()
+
+file(GLOB LNTC_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/lntc/*.cpp)
+add_executable(lntc_tool ${LNTC_TOOL_SOURCES})
+set_target_properties(lntc_tool PROPERTIES OUTPUT_NAME lntc)
+target_link_libraries(lntc_tool PRIVATE lntc_tool_interface nlohmann_json::nlohmann_json advapi32)
+target_compile_definitions(lntc_tool PRIVATE LNTC_SHARE_DIR="${CMAKE_SOURCE_DIR}/share"
+  LNTC_SHARE_FROM_BIN="share" LNTC_TOOL_VERSION="${PROJECT_VERSION}")
+target_compile_options(lntc_tool PRIVATE -Wno-maybe-uninitialized)
+
+set(LNTC_CONFIG_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/lntc-config/main.cpp)
+add_executable(lntc_config ${LNTC_CONFIG_SOURCES})
+set_target_properties(lntc_config PROPERTIES OUTPUT_NAME lntc-config)
+target_link_libraries(lntc_config PRIVATE lntc_tool_interface)
+target_compile_definitions(lntc_config PRIVATE LNTC_TOOL_VERSION="${PROJECT_VERSION}")
+
+# The build tree has the installed layout: the demo's data beside the programs.
+set(LNTC_DEMO_COPY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/share/demo)
+file(GLOB LNTC_DEMO_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/share/demo/*)
+add_custom_command(OUTPUT ${LNTC_DEMO_COPY}/.copied
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/share/demo ${LNTC_DEMO_COPY}
+  COMMAND ${CMAKE_COMMAND} -E touch ${LNTC_DEMO_COPY}/.copied
+  DEPENDS ${LNTC_DEMO_FILES})
+add_custom_target(lntc_demo_data ALL DEPENDS ${LNTC_DEMO_COPY}/.copied)
+add_dependencies(lntc_tool lntc_demo_data)
+
+install(TARGETS lntc_tool lntc_config RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT Tools)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/share/demo DESTINATION ${CMAKE_INSTALL_BINDIR}/share
+  COMPONENT Tools)
