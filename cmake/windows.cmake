@@ -31,9 +31,10 @@ target_include_directories(nlohmann_json::nlohmann_json INTERFACE ${LNTC_JSON_RO
 
 include(${CMAKE_SOURCE_DIR}/cmake/layers.cmake)
 
-add_subdirectory(${CMAKE_SOURCE_DIR}/tools ${CMAKE_BINARY_DIR}/tools)
-
 if(LNTC_BUILD_TESTS)
   enable_testing()
   add_subdirectory(tests/win32)
 endif()
+
+# The programs, beside the library.
+add_subdirectory(tools)
