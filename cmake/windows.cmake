@@ -19,7 +19,7 @@ file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/platform/win32 ${LNTC_PLATFORM_WIN32_RO
   SYMBOLIC)
 add_library(lntc_platform_win32 STATIC ${LNTC_PLATFORM_WIN32_SOURCES})
 target_include_directories(lntc_platform_win32 PUBLIC ${LNTC_PLATFORM_WIN32_ROOT})
-target_link_libraries(lntc_platform_win32 PUBLIC lntc_platform advapi32)
+target_link_libraries(lntc_platform_win32 PUBLIC lntc_platform advapi32 shell32 ole32 uuid)
 
 # nlohmann/json is headers only: the distribution's copy serves, through an include root that
 # holds it alone, so that none of the build machine's other headers are seen.
@@ -30,6 +30,48 @@ add_library(nlohmann_json::nlohmann_json INTERFACE IMPORTED)
 target_include_directories(nlohmann_json::nlohmann_json INTERFACE ${LNTC_JSON_ROOT})
 
 include(${CMAKE_SOURCE_DIR}/cmake/layers.cmake)
+lntc_layer(lntc_library library EXCLUDE "/src/library/((admin_)?exports|dll_main)\\.cpp$"
+  LINK lntc_configure lntc_connectivity lntc_media lntc_logo lntc_process lntc_services
+  PRIVATE_LINK nlohmann_json::nlohmann_json lntc_platform_win32)
+
+# lntc.dll: every function the two headers declare with LNTC_API, exported by name through a
+# module-definition file made from them, so that none can be left out; liblntc.dll.a is the
+# import library programs link.
+set(LNTC_DEF_FILE ${CMAKE_BINARY_DIR}/lntc.def)
+set(LNTC_EXPORT_HEADERS ${CMAKE_SOURCE_DIR}/include/lntc/lntc.h
+  ${CMAKE_SOURCE_DIR}/src/library/admin/lntc_admin.h)
+add_custom_command(OUTPUT ${LNTC_DEF_FILE}
+  COMMAND ${CMAKE_COMMAND} -DOUTPUT=${LNTC_DEF_FILE} "-DHEADERS=${LNTC_EXPORT_HEADERS}"
+    -P ${CMAKE_SOURCE_DIR}/cmake/lntc-def.cmake
+  DEPENDS ${LNTC_EXPORT_HEADERS} ${CMAKE_SOURCE_DIR}/cmake/lntc-def.cmake
+  COMMENT "Exports of lntc.dll" VERBATIM)
+string(REPLACE "." "," LNTC_VERSION_COMMAS ${PROJECT_VERSION})
+configure_file(${CMAKE_SOURCE_DIR}/src/library/lntc.rc.in ${CMAKE_BINARY_DIR}/lntc.rc @ONLY)
+enable_language(RC)
+add_library(lntc SHARED src/library/exports.cpp src/library/admin_exports.cpp
+  src/library/dll_main.cpp ${LNTC_DEF_FILE} ${CMAKE_BINARY_DIR}/lntc.rc)
+target_compile_definitions(lntc PRIVATE LNTC_BUILDING_DLL)
+target_link_libraries(lntc PRIVATE lntc_library lntc_platform_win32)
+set_target_properties(lntc PROPERTIES PREFIX "" OUTPUT_NAME lntc IMPORT_PREFIX lib
+  IMPORT_SUFFIX .dll.a)
+target_include_directories(lntc INTERFACE ${CMAKE_SOURCE_DIR}/include)
+
+# The help file lies beside the library, named as the library with ".HLP" for its extension.
+set(LNTC_HELP_FILE ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/lntc.HLP)
+add_custom_command(OUTPUT ${LNTC_HELP_FILE}
+  COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/src/resources/help/liblntc.hlp.txt
+    ${LNTC_HELP_FILE}
+  DEPENDS ${CMAKE_SOURCE_DIR}/src/resources/help/liblntc.hlp.txt
+  COMMENT "Help file ${LNTC_HELP_FILE}")
+add_custom_target(lntc_help ALL DEPENDS ${LNTC_HELP_FILE})
+add_dependencies(lntc lntc_help)
+
+# Localised resource modules, looked up in the library's folder as LNT20<language>.dll.
+add_library(LNT20DEU MODULE src/resources/locale/deu.cpp)
+target_include_directories(LNT20DEU PRIVATE ${CMAKE_BINARY_DIR}/layers/resources)
+set_target_properties(LNT20DEU PROPERTIES PREFIX "" SUFFIX ".dll"
+  LIBRARY_OUTPUT_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+add_dependencies(lntc LNT20DEU)
 
 if(LNTC_BUILD_TESTS)
   enable_testing()

@@ -11,7 +11,16 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#if defined(__GNUC__)
+/* On Windows the functions are lntc.dll's, called with the platform's one calling convention
+ * of x64 (no __stdcall or __cdecl is named); LNTC_BUILDING_DLL is defined only while the DLL
+ * itself is built. */
+#if defined(_WIN32)
+#if defined(LNTC_BUILDING_DLL)
+#define LNTC_API __declspec(dllexport)
+#else
+#define LNTC_API __declspec(dllimport)
+#endif
+#elif defined(__GNUC__)
 #define LNTC_API __attribute__((visibility("default")))
 #else
 #define LNTC_API

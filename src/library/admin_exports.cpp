@@ -8,8 +8,13 @@
 #include "logo/logo.h"
 #include "platform/display.h"
 #include "platform/platform.h"
+#ifdef _WIN32
+#include "platform/win32/win32_environment.h"
+#include "platform/win32/win32_platform.h"
+#else
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_modules.h"
+#endif
 #include "platform/printable.h"
 #include "resources/ids.h"
 #include "resources/logo_art.h"
@@ -71,8 +76,12 @@ template <typename F> uint32_t withRegistry(uint32_t version, F&& f) {
 
 uint32_t displayVerdict() {
     lntc::EnvLookup env = [](std::string_view name) -> std::optional<std::string> {
+#ifdef _WIN32
+        return lntc::Win32Environment().get(name);
+#else
         const char* v = secure_getenv(std::string(name).c_str());
         return v != nullptr ? std::optional<std::string>(v) : std::nullopt;
+#endif
     };
     switch (lntc::CheckDisplay(env)) {
     case lntc::DisplayVerdict::Usable:
@@ -141,9 +150,15 @@ lntc::admin::RunHooks scriptHooks(const LNTC_AdminRun& run, lntc::ScriptRunner& 
 // A module of the library's own folder and one of its entry points, or nullptr with why.
 void* moduleEntry(const char* file, const char* entry, std::unique_ptr<lntc::LoadedModule>& module,
                   std::string& why) {
+#ifdef _WIN32
+    lntc::Win32Environment env;
+    const std::unique_ptr<lntc::Modules> system = lntc::Win32SystemModules(env);
+    lntc::Modules& modules = *system;
+#else
     lntc::PosixEnvironment env;
     lntc::PosixModules modules(env);
-    const std::string path = modules.systemFolder() + "/" + file;
+#endif
+    const std::string path = modules.systemFolder() + lntc::kHostPathSeparator + file;
     uint32_t error = 0;
     // Never unloaded: what the module registers with the process (exit hooks, signal
     // handlers of the terminal library) must outlive the run.

@@ -15,10 +15,14 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <new>
 #include <string>
 
 // Defined by a program that starts the library itself (see lntc_admin.h).
+#ifndef _WIN32
 #pragma weak LNTC_AdminDeferredLoad
+#endif
 
 namespace {
 
@@ -60,10 +64,13 @@ void stop() {
     g_instance->production.reset();
 }
 
-__attribute__((constructor)) void onLoad() {
-    g_instance = new Instance;
+void load() {
     // An administration program starts the library itself, with the host its run needs.
+#ifdef _WIN32
+    if (lntc::ProgramDefersLoad()) {
+#else
     if (&LNTC_AdminDeferredLoad != nullptr && LNTC_AdminDeferredLoad == LNTC_ADMIN_VERSION) {
+#endif
         g_instance->deferred = true;
         return;
     }
@@ -71,12 +78,32 @@ __attribute__((constructor)) void onLoad() {
           [](const std::string& line) { std::fprintf(stderr, "liblntc: %s\n", line.c_str()); });
 }
 
-__attribute__((destructor)) void onUnload() {
+void unload() {
     if (g_instance == nullptr) return;
     stop();
     delete g_instance;
     g_instance = nullptr;
 }
+
+#ifdef _WIN32
+std::once_flag g_loaded;
+
+// The load that the Linux build runs when the library is loaded, at the first call instead.
+void loadOnFirstUse() {
+    if (g_instance != nullptr) std::call_once(g_loaded, load);
+}
+#else
+void loadOnFirstUse() {}
+
+__attribute__((constructor)) void onLoad() {
+    g_instance = new Instance;
+    load();
+}
+
+__attribute__((destructor)) void onUnload() {
+    unload();
+}
+#endif
 
 Library* library() {
     return lntc::LoadedLibrary();
@@ -97,17 +124,31 @@ template <typename F> uint32_t guarded(uint32_t failure, F&& f) {
 
 namespace lntc {
 
+#ifdef _WIN32
+bool AttachLibrary() {
+    g_instance = new (std::nothrow) Instance;
+    return g_instance != nullptr;
+}
+
+void DetachLibrary() {
+    unload();
+}
+#endif
+
 Library* LoadedLibrary() {
+    loadOnFirstUse();
     if (g_instance == nullptr || !g_instance->production || g_instance->loadStatus != 0)
         return nullptr;
     return &g_instance->production->library();
 }
 
 ProductionLibrary* ProductionInstance() {
+    loadOnFirstUse();
     return g_instance != nullptr ? g_instance->production.get() : nullptr;
 }
 
 bool LoadIsDeferred() {
+    loadOnFirstUse();
     return g_instance != nullptr && g_instance->deferred;
 }
 

@@ -24,4 +24,11 @@ uint32_t StartDeferredLibrary(Host* host, const std::function<void(const std::st
 void StopDeferredLibrary();
 bool LoadIsDeferred();
 
+#ifdef _WIN32
+// The DLL's attach and detach (dll_main.cpp); whether the program starts the library itself.
+bool AttachLibrary();
+void DetachLibrary();
+bool ProgramDefersLoad();
+#endif
+
 } // namespace lntc

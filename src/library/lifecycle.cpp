@@ -9,7 +9,11 @@
 namespace lntc {
 
 std::string HelpFileOf(const std::string& modulePath, const Modules* modules) {
+#ifdef _WIN32
+    size_t slash = modulePath.find_last_of("\\/");
+#else
     size_t slash = modulePath.rfind('/');
+#endif
     std::string name = slash == std::string::npos ? modulePath : modulePath.substr(slash + 1);
     // The library's name without its extension; an installed library's file carries its
     // version after ".so" (liblntc.so.2.0.0.37), and the help file does not.
@@ -21,7 +25,7 @@ std::string HelpFileOf(const std::string& modulePath, const Modules* modules) {
     std::string folder = modules                      ? modules->systemFolder()
                          : slash == std::string::npos ? std::string(".")
                                                       : modulePath.substr(0, slash);
-    return folder + "/" + name + ".HLP";
+    return folder + kHostPathSeparator + name + ".HLP";
 }
 
 uint32_t LoadLibrary(Library& lib) {

@@ -19,7 +19,7 @@ inline constexpr const char* kBrokerProcess = "vxl_broker";
 uint32_t LoadLibrary(Library& lib);
 // The help file of the library loaded from modulePath: named as the library, with ".HLP" for
 // its extension and any version after ".so" dropped, in the modules' folder (without modules,
-// the library's own folder).
+// the library's own folder): liblntc.HLP on Linux, lntc.HLP beside lntc.dll on Windows.
 std::string HelpFileOf(const std::string& modulePath, const Modules* modules);
 // Closes the logo and its event and the root, checks the marker, releases the sections, stops
 // "vxl_broker" when this process did not find it running.

@@ -2,6 +2,7 @@
 
 #include "library/library.h"
 #include "platform/errors.h"
+#include "platform/modules.h"
 #include "resources/formats.h"
 #include "resources/ids.h"
 #include "resources/module_table.h"
@@ -47,9 +48,9 @@ void LoadLocalisedResources(Library& lib) {
     for (char& c : language)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
 
-    const std::string base = modules->systemFolder() + "/LNT20";
+    const std::string base = modules->systemFolder() + kHostPathSeparator + "LNT20";
     for (const std::string& suffix : {std::string("LOC"), language, language.substr(0, 2)}) {
-        const std::string path = base + suffix + ".so";
+        const std::string path = base + suffix + kModuleSuffix;
         uint32_t error = 0;
         std::unique_ptr<ResourceModule> module = loadResourceModule(*modules, path, error);
         if (module) {

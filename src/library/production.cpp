@@ -1,13 +1,17 @@
 #include "library/production.h"
 
+#ifdef _WIN32
+#include "platform/win32/win32_platform.h"
+#else
 #include "platform/posix/posix_platform.h"
+#endif
 #include "product/posix_product.h"
 #include "ui/display_host.h"
 
 namespace lntc {
 
 ProductionLibrary::ProductionLibrary(const std::string& root) : root_(root) {
-    platform_ = std::make_unique<PosixPlatform>(root);
+    platform_ = std::make_unique<SystemPlatform>(root);
     Platform& p = platform_->platform();
     product_ = std::make_unique<PosixProductLibs>(*p.machineFiles, *p.sections,
                                                   printServerNameFromEnv(p.env->hostName()));

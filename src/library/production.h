@@ -1,4 +1,4 @@
-// The library as a product process runs it: POSIX backends under one machine root, the
+// The library as a product process runs it: the system's backends under one machine root, the
 // product stand-ins, and a host that shows windows when the process has a display.
 #pragma once
 #include "library/library.h"
@@ -8,7 +8,13 @@
 
 namespace lntc {
 
+#ifdef _WIN32
+class Win32Platform;
+using SystemPlatform = Win32Platform;
+#else
 class PosixPlatform;
+using SystemPlatform = PosixPlatform;
+#endif
 class PosixProductLibs;
 
 class ProductionLibrary {
@@ -21,7 +27,7 @@ class ProductionLibrary {
 
   private:
     std::string root_;
-    std::unique_ptr<PosixPlatform> platform_;
+    std::unique_ptr<SystemPlatform> platform_;
     std::unique_ptr<PosixProductLibs> product_;
     std::unique_ptr<Host> host_;
     std::unique_ptr<Library> library_;

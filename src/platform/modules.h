@@ -6,6 +6,15 @@
 
 namespace lntc {
 
+// What joins a folder and a file in a host path, and what a module's file name ends with.
+#ifdef _WIN32
+inline constexpr char kHostPathSeparator = '\\';
+inline constexpr const char* kModuleSuffix = ".dll";
+#else
+inline constexpr char kHostPathSeparator = '/';
+inline constexpr const char* kModuleSuffix = ".so";
+#endif
+
 class LoadedModule {
   public:
     virtual ~LoadedModule() = default;

@@ -53,7 +53,9 @@ typedef struct LntcResourceTable {
 
 typedef const LntcResourceTable* (*LntcResourcesFunction)(void);
 
-#if defined(__GNUC__)
+#if defined(_WIN32)
+#define LNTC_MODULE_EXPORT __declspec(dllexport)
+#elif defined(__GNUC__)
 #define LNTC_MODULE_EXPORT __attribute__((visibility("default")))
 #else
 #define LNTC_MODULE_EXPORT

@@ -4,7 +4,9 @@
 #include "library/admin/admin.h"
 #include "library/admin/output_file.h"
 #include "library/library.h"
+#ifndef _WIN32
 #include "platform/posix/trusted_files.h"
+#endif
 #include "platform/printable.h"
 #include "product/posix_product.h"
 
@@ -13,7 +15,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 #include <utility>
 #include <vector>
 
@@ -28,13 +32,28 @@ namespace {
 constexpr mode_t kDemoFolderMode = 0750;
 constexpr mode_t kDemoFileMode = 0640;
 
-std::string failureText(const std::string& path, int error) {
+[[maybe_unused]] std::string failureText(const std::string& path, int error) {
     return quote(path) + ": " + std::strerror(error);
 }
 
 // Creates root/relative folder by folder. A part that exists must be a folder, not a symbolic
 // link that would take the files elsewhere; parts that exist keep their mode.
 std::string makeFolders(const std::string& root, const std::string& relative) {
+#ifdef _WIN32
+    // No modes here: a folder takes the access of the one it lies in.
+    std::error_code ec;
+    fs::path path(root);
+    for (const fs::path& part : fs::path(relative)) {
+        path /= part;
+        if (fs::create_directory(path, ec) || ec) {
+            if (ec) return quote(path.string()) + ": " + ec.message();
+            continue;
+        }
+        if (fs::is_symlink(fs::symlink_status(path, ec)) || !fs::is_directory(path, ec))
+            return quote(path.string()) + " is not a folder";
+    }
+    return {};
+#else
     std::string path = root;
     for (size_t start = 0; start < relative.size();) {
         size_t end = relative.find('/', start);
@@ -55,6 +74,7 @@ std::string makeFolders(const std::string& root, const std::string& relative) {
         if (!ok) return failureText(path, error);
     }
     return {};
+#endif
 }
 
 } // namespace

@@ -9,8 +9,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#ifdef _WIN32
+#include "platform/win32/win32_platform.h"
+#else
 #include <pwd.h>
 #include <unistd.h>
+#endif
 
 namespace lntc::admin {
 
@@ -103,6 +107,12 @@ ServerState StateOf(Library& lib, const ServerConfig& config, const QueueRecord*
     return state;
 }
 
+#ifdef _WIN32
+std::string ChangeUser() {
+    const std::string user = Win32UserName();
+    return user.empty() ? std::string("unknown user") : user;
+}
+#else
 std::string ChangeUser() {
     std::string user;
     passwd entry{}, *found = nullptr;
@@ -117,6 +127,7 @@ std::string ChangeUser() {
         user += std::string(" (sudo by ") + sudo + ")";
     return user;
 }
+#endif
 
 void History::expect(std::vector<std::string> lines, const Document& state) {
     expected_ =

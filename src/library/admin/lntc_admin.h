@@ -88,7 +88,8 @@ LNTC_API uint32_t LNTC_AdminDemoSetup(uint32_t version, const char* shareDir, in
  * it with the host the run needs, or LNTC_AdminStart as it starts on load. Before that, only
  * the calls that need no library answer: LNTC_AdminFreeText, LNTC_AdminPrintable,
  * LNTC_AdminStatusText, LNTC_AdminRecordValue, LNTC_AdminFindPaperSize, LNTC_AdminModelKey,
- * LNTC_AdminMachineRoot and the galleries; the others return LNTC_E_NOT_LOADED. */
+ * LNTC_AdminMachineRoot and the galleries; the others return LNTC_E_NOT_LOADED. On Windows the
+ * program exports the symbol (__declspec(dllexport)), where the library looks for it by name. */
 extern const uint32_t LNTC_AdminDeferredLoad;
 
 /* In such a program, starts the library as loading it would have, on the machine root root

@@ -10,10 +10,19 @@
 
 namespace lntc {
 
+#ifdef _WIN32
+// Handles are kept from child processes as close-on-exec keeps them on POSIX.
+constexpr int kOpenFlags = O_WRONLY | O_BINARY | O_NOINHERIT;
+constexpr int kTemporaryFlags = O_NOINHERIT;
+#else
+constexpr int kOpenFlags = O_WRONLY | O_NOCTTY | O_CLOEXEC;
+constexpr int kTemporaryFlags = O_CLOEXEC;
+
 const OutputCalls& SystemOutputCalls() {
     static const OutputCalls calls{::mkostemp, ::fchmod, ::write, ::fsync, ::close, ::rename};
     return calls;
 }
+#endif
 
 OutputFile::~OutputFile() {
     if (fd_ >= 0 && fd_ != STDOUT_FILENO) calls_.close(fd_);
@@ -35,12 +44,12 @@ bool OutputFile::open(const std::string& path, mode_t mode, Devices devices, std
     if (::stat(path.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) return fail(EISDIR, why);
         if (!S_ISREG(st.st_mode) && devices == Devices::WriteThrough) {
-            fd_ = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+            fd_ = ::open(path.c_str(), kOpenFlags);
             return fd_ >= 0 || fail(errno, why);
         }
     }
     std::string temporary = path + ".XXXXXX";
-    fd_ = calls_.makeTemporary(temporary.data(), O_CLOEXEC);
+    fd_ = calls_.makeTemporary(temporary.data(), kTemporaryFlags);
     if (fd_ < 0) return fail(errno, why);
     temporary_ = temporary;
     return calls_.setMode(fd_, mode) == 0 || fail(errno, why);
