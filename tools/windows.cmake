@@ -4,16 +4,6 @@
 # programs say so when asked for it.
 target_compile_definitions(lntc_tool_interface INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX
   _WIN32_WINNT=0x0601)
-if(NOT TARGET lntc) # TEMPORARY until the library links: compiled only
-  target_include_directories(lntc_tool_interface INTERFACE ${CMAKE_SOURCE_DIR}/include)
-  target_link_libraries(lntc_tool_interface INTERFACE nlohmann_json::nlohmann_json)
-  file(GLOB LNTC_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/lntc/*.cpp)
-  add_library(lntc_tool_check OBJECT ${LNTC_TOOL_SOURCES} lntc-config/main.cpp)
-  set_source_files_properties(lntc-config/main.cpp PROPERTIES COMPILE_DEFINITIONS LNTC_TOOL_VERSION="0")
-  target_compile_definitions(lntc_tool_check PRIVATE LNTC_SHARE_DIR="x" LNTC_SHARE_FROM_BIN="share" LNTC_TOOL_VERSION="0")
-  target_link_libraries(lntc_tool_check PRIVATE lntc_tool_interface)
-  return()
-endif()
 
 file(GLOB LNTC_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/lntc/*.cpp)
 add_executable(lntc_tool ${LNTC_TOOL_SOURCES})
