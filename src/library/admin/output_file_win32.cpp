@@ -31,9 +31,9 @@ int makeTemporary(char* pattern, int flags) {
         for (int i = 0; i < 6; ++i)
             x[i] = kLetters[(seed >> (8 * i + 16)) % 36];
         int fd = -1;
-        const errno_t rc =
-            _wsopen_s(&fd, win32::wideFromText(pattern).c_str(),
-                      _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | flags, _SH_DENYNO, _S_IREAD | _S_IWRITE);
+        const errno_t rc = _wsopen_s(&fd, win32::wideFromText(pattern).c_str(),
+                                     _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | flags, _SH_DENYNO,
+                                     _S_IREAD | _S_IWRITE);
         if (rc == 0) return fd;
         if (rc != EEXIST) {
             errno = rc;
@@ -60,8 +60,8 @@ int replace(const char* from, const char* to) {
     const DWORD error = GetLastError();
     errno = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES
             : error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND ? ENOENT
-            : error == ERROR_DISK_FULL                                        ? ENOSPC
-                                                                              : EIO;
+            : error == ERROR_DISK_FULL                                       ? ENOSPC
+                                                                             : EIO;
     return -1;
 }
 

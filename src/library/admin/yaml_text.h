@@ -13,7 +13,8 @@ namespace lntc::admin {
 // that need escapes.
 std::string YamlText(const Document& doc);
 
-// A document from YAML, or from JSON when the first non-blank byte is '{'. Plain YAML scalars
+// A document from YAML, or from JSON when the first non-blank byte is '{' (the Windows build,
+// without a YAML reader, refuses any other text). Plain YAML scalars
 // that are integers or decimals become numbers, "~", "null" and empty ones null, everything
 // else (quoted ones, "yes", "0123") a string. Refused, with the line and column in why: a
 // text that is not a mapping at the top, anchors and aliases, tags other than !!str, duplicate

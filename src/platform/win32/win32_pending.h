@@ -62,9 +62,7 @@ class PendingMachineFiles : public MachineFiles {
         return path;
     }
     uint32_t append(std::string_view, std::string_view) override { return kPendingError; }
-    uint32_t read(std::string_view, std::string&, uint64_t) const override {
-        return kPendingError;
-    }
+    uint32_t read(std::string_view, std::string&, uint64_t) const override { return kPendingError; }
 
   private:
     std::string root_;

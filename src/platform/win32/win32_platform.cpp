@@ -41,10 +41,16 @@ std::string folderOf(const std::string& path) {
 std::unique_ptr<LoadedModule> PendingModules::load(const std::string& path, bool stay,
                                                    uint32_t& error, std::string* why) {
     // Only the module named: no search of the program's folder or the PATH for its name.
-    HMODULE module = LoadLibraryExW(win32::wideFromText(path).c_str(), nullptr,
-                                    LOAD_WITH_ALTERED_SEARCH_PATH);
+    const std::wstring wide = win32::wideFromText(path);
+    HMODULE module = LoadLibraryExW(wide.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (module == nullptr) {
         error = GetLastError();
+        // The loader says 126 (module not found) for a missing file as for a missing module
+        // the file needs; only the first is "no such file".
+        if (error == ERROR_MOD_NOT_FOUND &&
+            GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES)
+            error = GetLastError() == ERROR_PATH_NOT_FOUND ? ERROR_PATH_NOT_FOUND
+                                                           : ERROR_FILE_NOT_FOUND;
         if (why != nullptr) why->clear();
         return nullptr;
     }
