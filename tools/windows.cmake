@@ -7,7 +7,8 @@ target_compile_definitions(lntc_tool_interface INTERFACE WIN32_LEAN_AND_MEAN NOM
 
 file(GLOB LNTC_TOOL_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/lntc/*.cpp)
 add_executable(lntc_tool ${LNTC_TOOL_SOURCES})
-set_target_properties(lntc_tool PROPERTIES OUTPUT_NAME lntc)
+# A program that exports gets an import library too: lntc.exe.a, not the library's liblntc.dll.a.
+set_target_properties(lntc_tool PROPERTIES OUTPUT_NAME lntc IMPORT_PREFIX "" IMPORT_SUFFIX .exe.a)
 target_link_libraries(lntc_tool PRIVATE lntc_tool_interface nlohmann_json::nlohmann_json advapi32)
 target_compile_definitions(lntc_tool PRIVATE LNTC_SHARE_DIR="${CMAKE_SOURCE_DIR}/share"
   LNTC_SHARE_FROM_BIN="share" LNTC_TOOL_VERSION="${PROJECT_VERSION}")
@@ -15,7 +16,8 @@ target_compile_options(lntc_tool PRIVATE -Wno-maybe-uninitialized)
 
 set(LNTC_CONFIG_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/lntc-config/main.cpp)
 add_executable(lntc_config ${LNTC_CONFIG_SOURCES})
-set_target_properties(lntc_config PROPERTIES OUTPUT_NAME lntc-config)
+set_target_properties(lntc_config PROPERTIES OUTPUT_NAME lntc-config IMPORT_PREFIX ""
+  IMPORT_SUFFIX .exe.a)
 target_link_libraries(lntc_config PRIVATE lntc_tool_interface)
 target_compile_definitions(lntc_config PRIVATE LNTC_TOOL_VERSION="${PROJECT_VERSION}")
 
