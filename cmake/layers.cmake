@@ -2,7 +2,7 @@
 # The composition root (library) and the backends it chooses are each platform's own.
 lntc_layer(lntc_product product LINK lntc_platform PRIVATE_LINK nlohmann_json::nlohmann_json)
 lntc_layer(lntc_resources resources EXCLUDE "/src/resources/locale/" LINK lntc_platform)
-lntc_layer(lntc_ui ui EXCLUDE "/src/ui/(qt|tui)/" LINK lntc_resources lntc_product lntc_platform
+lntc_layer(lntc_ui ui EXCLUDE "/src/ui/(qt|tui|win32)/" LINK lntc_resources lntc_product lntc_platform
   PRIVATE_LINK nlohmann_json::nlohmann_json)
 # The store knows nothing of windows: it returns statuses, and the dialogs tell the user.
 lntc_layer(lntc_store store LINK lntc_resources lntc_product lntc_platform)

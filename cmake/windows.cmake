@@ -19,7 +19,11 @@ file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/platform/win32 ${LNTC_PLATFORM_WIN32_RO
   SYMBOLIC)
 add_library(lntc_platform_win32 STATIC ${LNTC_PLATFORM_WIN32_SOURCES})
 target_include_directories(lntc_platform_win32 PUBLIC ${LNTC_PLATFORM_WIN32_ROOT})
-target_link_libraries(lntc_platform_win32 PUBLIC lntc_platform advapi32 shell32 ole32 uuid)
+target_link_libraries(lntc_platform_win32 PUBLIC lntc_platform advapi32 winspool ws2_32 shell32 ole32
+  uuid)
+# Where an installed library keeps its modules, beside it, as on Linux.
+set(LNTC_MODULE_FOLDER lntc-${PROJECT_VERSION_MAJOR})
+target_compile_definitions(lntc_platform_win32 PRIVATE LNTC_MODULE_FOLDER="${LNTC_MODULE_FOLDER}")
 
 # nlohmann/json is headers only: the distribution's copy serves, through an include root that
 # holds it alone, so that none of the build machine's other headers are seen.
@@ -72,6 +76,10 @@ target_include_directories(LNT20DEU PRIVATE ${CMAKE_BINARY_DIR}/layers/resources
 set_target_properties(LNT20DEU PROPERTIES PREFIX "" SUFFIX ".dll"
   LIBRARY_OUTPUT_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
 add_dependencies(lntc LNT20DEU)
+add_dependencies(lntc lntc_win32_module)
+
+# The display module over the system's dialog manager.
+include(${CMAKE_SOURCE_DIR}/cmake/windows-host.cmake)
 
 if(LNTC_BUILD_TESTS)
   enable_testing()

@@ -15,7 +15,12 @@ namespace lntc {
 
 class TopWindows;
 
+#ifdef _WIN32
+// The same contract over the system's own dialog manager.
+inline constexpr const char* kQtModuleFile = "lntc-win32.dll";
+#else
 inline constexpr const char* kQtModuleFile = "liblntc-qt.so";
+#endif
 inline constexpr const char* kQtHostEntry = "lntc_qt_create_host";
 inline constexpr const char* kQtGalleryEntry = "lntc_qt_write_gallery";
 // Raised whenever a member below or the Host interface changes meaning; the module refuses

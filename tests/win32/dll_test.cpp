@@ -16,7 +16,7 @@ namespace {
 const std::string kRoot = "C:\\lntc-dll-test";
 // The name service's status of the fill: the ODR directory cannot be read through the machine
 // files' stand-in.
-const uint32_t kFillStatus = 0x9C000002;
+const uint32_t kFillStatus = 0;
 
 // What the reader (the second process) found, as its exit code.
 int readRecords() {

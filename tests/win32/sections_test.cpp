@@ -1,5 +1,6 @@
 // Named sections across processes: the test binary runs itself as the second process.
 #include "platform/win32/win32_sections.h"
+#include "second_process.h"
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -17,18 +18,7 @@ HANDLE release = CreateEventW(nullptr, TRUE, FALSE, sections.objectName("release
 // Runs this program as "hold" (holds the filled unit) or "fill" (creates it and dies unfilled)
 // and waits until it holds the unit.
 HANDLE spawn(std::wstring role) {
-    ResetEvent(ready), ResetEvent(release);
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring cmd = L"\"" + std::wstring(self) + L"\" " + role;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, cmd.data(), 0, 0, 0, 0, 0, 0, &si, &pi) ||
-        WaitForSingleObject(ready, 20000) != WAIT_OBJECT_0)
-        return nullptr;
-    CloseHandle(pi.hThread);
-    return pi.hProcess;
+    return test::startSelf(role, ready, release);
 }
 
 DWORD releaseAndWait(HANDLE process) {

@@ -2,9 +2,16 @@
 
 #include "platform/win32/text.h"
 #include "platform/win32/win32_environment.h"
-#include "platform/win32/win32_pending.h"
+#include "platform/win32/win32_filesystem.h"
+#include "platform/win32/win32_locks.h"
+#include "platform/win32/win32_machine_files.h"
+#include "platform/win32/win32_modules.h"
+#include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_sections.h"
+#include "platform/win32/win32_services.h"
+#include "platform/win32/win32_spooler.h"
+#include "platform/win32/win32_windows.h"
 
 #include <filesystem>
 #include <shlobj.h>
@@ -14,74 +21,22 @@
 
 namespace lntc {
 
-namespace {
-
-class PendingModule : public LoadedModule {
-  public:
-    PendingModule(HMODULE module, bool stay) : module_(module), stay_(stay) {}
-    ~PendingModule() override {
-        if (!stay_) FreeLibrary(module_);
-    }
-    void* symbol(const char* name) const override {
-        return reinterpret_cast<void*>(GetProcAddress(module_, name));
-    }
-
-  private:
-    HMODULE module_;
-    bool stay_;
-};
-
-std::string folderOf(const std::string& path) {
-    const size_t cut = path.find_last_of("\\/");
-    return cut == std::string::npos ? std::string(".") : path.substr(0, cut);
-}
-
-} // namespace
-
-std::unique_ptr<LoadedModule> PendingModules::load(const std::string& path, bool stay,
-                                                   uint32_t& error, std::string* why) {
-    // Only the module named: no search of the program's folder or the PATH for its name.
-    const std::wstring wide = win32::wideFromText(path);
-    HMODULE module = LoadLibraryExW(wide.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (module == nullptr) {
-        error = GetLastError();
-        // The loader says 126 (module not found) for a missing file as for a missing module
-        // the file needs; only the first is "no such file".
-        if (error == ERROR_MOD_NOT_FOUND &&
-            GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES)
-            error = GetLastError() == ERROR_PATH_NOT_FOUND ? ERROR_PATH_NOT_FOUND
-                                                           : ERROR_FILE_NOT_FOUND;
-        if (why != nullptr) why->clear();
-        return nullptr;
-    }
-    error = 0;
-    return std::make_unique<PendingModule>(module, stay);
-}
-
-bool PendingModules::isLoaded(const std::string& fileName) const {
-    return GetModuleHandleW(win32::wideFromText(fileName).c_str()) != nullptr;
-}
-
-std::string PendingModules::systemFolder() const {
-    return folderOf(env_.modulePath());
-}
-
 Win32Platform::Win32Platform(const std::string& root) : root_(root) {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(win32::wideFromText(root_)), ec);
     if (ec) throw std::runtime_error("cannot create " + root_ + ": " + ec.message());
     registry_ = std::make_unique<Win32Registry>();
     sections_ = std::make_unique<Win32Sections>(root_);
-    files_ = std::make_unique<PendingFileSystem>();
+    files_ = std::make_unique<Win32FileSystem>();
     env_ = std::make_unique<Win32Environment>();
     clock_ = std::make_unique<Win32Clock>();
-    processes_ = std::make_unique<PendingProcesses>();
-    windows_ = std::make_unique<PendingTopWindows>();
-    modules_ = std::make_unique<PendingModules>(*env_);
-    spooler_ = std::make_unique<PendingSpooler>();
-    services_ = std::make_unique<PendingServices>();
-    locks_ = std::make_unique<PendingFileLocks>();
-    machineFiles_ = std::make_unique<PendingMachineFiles>(root_);
+    processes_ = std::make_unique<Win32Processes>();
+    windows_ = std::make_unique<Win32TopWindows>(root_);
+    modules_ = std::make_unique<Win32Modules>(*env_);
+    spooler_ = std::make_unique<Win32Spooler>();
+    services_ = std::make_unique<Win32Services>();
+    locks_ = std::make_unique<Win32FileLocks>(root_);
+    machineFiles_ = std::make_unique<Win32MachineFiles>(root_);
     platform_.registry = registry_.get();
     platform_.sections = sections_.get();
     platform_.files = files_.get();
@@ -114,7 +69,7 @@ std::string defaultMachineRoot() {
 }
 
 std::unique_ptr<Modules> Win32SystemModules(Environment& env) {
-    return std::make_unique<PendingModules>(env);
+    return std::make_unique<Win32Modules>(env);
 }
 
 std::string Win32UserName() {

@@ -3,9 +3,8 @@
 #include "platform/win32/win32_sections.h"
 
 #include "platform/errors.h"
-#include "platform/win32/text.h"
+#include "platform/win32/win32_security.h"
 
-#include <cstdio>
 #include <windows.h>
 #include <winternl.h>
 
@@ -73,7 +72,12 @@ class Guard {
 };
 
 HANDLE createMapping(const std::wstring& name, size_t size) {
-    return CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
+    win32::SecurityAttributes sa(win32::ObjectKind::Mapping, win32::Reach::Machine);
+    if (!sa.get()) {
+        SetLastError(sa.error());
+        return nullptr;
+    }
+    return CreateFileMappingW(INVALID_HANDLE_VALUE, sa.get(), PAGE_READWRITE,
                               static_cast<DWORD>(static_cast<uint64_t>(size) >> 32),
                               static_cast<DWORD>(size), name.c_str());
 }
@@ -175,30 +179,12 @@ class Win32Event : public Sections::Event {
     Handle h_;
 };
 
-// FNV-1a: a short, stable name for the root.
-std::string rootHash(const std::string& root) {
-    uint64_t h = 1469598103934665603ull;
-    for (unsigned char c : root) {
-        h ^= c;
-        h *= 1099511628211ull;
-    }
-    char buf[17];
-    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(h));
-    return buf;
-}
-
 } // namespace
 
-Win32Sections::Win32Sections(const std::string& root)
-    : prefix_("Local\\lnt." + rootHash(root) + ".") {}
+Win32Sections::Win32Sections(const std::string& root) : prefix_(win32::objectPrefix(root)) {}
 
 std::wstring Win32Sections::objectName(const std::string& name, const char* kind) const {
-    // A backslash would name another namespace.
-    std::string n = prefix_;
-    for (char c : name)
-        n += c == '\\' ? '_' : c;
-    if (kind) n += std::string(".") + kind;
-    return win32::wideFromText(n);
+    return win32::objectName(prefix_, name, kind);
 }
 
 uint32_t Win32Sections::openUnit(const std::vector<SectionPart>& specs,
@@ -212,7 +198,9 @@ uint32_t Win32Sections::openUnit(const std::vector<SectionPart>& specs,
             return err::InvalidParameter;
     const std::string& unit = specs[0].name;
 
-    Handle guard(CreateMutexW(nullptr, FALSE, objectName(unit, "guard").c_str()));
+    win32::SecurityAttributes sa(win32::ObjectKind::Mutex, win32::Reach::Machine);
+    if (!sa.get()) return sa.error();
+    Handle guard(CreateMutexW(sa.get(), FALSE, objectName(unit, "guard").c_str()));
     if (!guard) return GetLastError();
     Guard lock(guard.get());
     if (!lock.held()) return GetLastError();
@@ -249,7 +237,7 @@ uint32_t Win32Sections::openUnit(const std::vector<SectionPart>& specs,
     }
     if (error == err::Success) {
         // The creator takes the fill lock before anybody can see the unit.
-        fill = Handle(CreateMutexW(nullptr, fresh, objectName(unit, "fill").c_str()));
+        fill = Handle(CreateMutexW(sa.get(), fresh, objectName(unit, "fill").c_str()));
         if (!fill || (fresh && GetLastError() == ERROR_ALREADY_EXISTS)) {
             error = fill ? err::AlreadyExists : GetLastError();
             failed = 0;
@@ -275,7 +263,9 @@ uint32_t Win32Sections::openEvent(const std::string& name, std::unique_ptr<Event
     out.reset();
     created = false;
     if (name.empty() || name.find('\0') != std::string::npos) return err::InvalidParameter;
-    Handle h(CreateEventW(nullptr, TRUE, FALSE, objectName(name, "event").c_str()));
+    win32::SecurityAttributes sa(win32::ObjectKind::Event, win32::Reach::Machine);
+    if (!sa.get()) return sa.error();
+    Handle h(CreateEventW(sa.get(), TRUE, FALSE, objectName(name, "event").c_str()));
     if (!h) return GetLastError();
     created = GetLastError() != ERROR_ALREADY_EXISTS;
     out = std::make_unique<Win32Event>(std::move(h));

@@ -9,8 +9,9 @@ namespace lntc {
 // Objects live in the session's Local\ namespace: creating a mapping in Global\ needs a
 // privilege that an ordinary user's program lacks, and the processes that share a unit (the
 // spooler's tools of one user) run in one session. They are scoped to one machine root by a
-// hash of it. They get the default security of the creating process for now; a descriptor of
-// their own is a later step.
+// hash of it. Administrators may change them, other users only read them (win32_security.h):
+// an ordinary user's process cannot open a unit at all, as creating or opening one asks for
+// full access.
 // The fill lock is a mutex, owned by a thread: the thread that opened (or won) the fill calls
 // markFilled().
 class Win32Sections : public Sections {
