@@ -31,7 +31,7 @@ value() {
 
 : >"$work/in"
 "$wine_run" "$prefix" reg delete 'HKLM\SOFTWARE\Quendal' /f >/dev/null 2>&1
-rm -rf "$prefix/drive_c/lntc-tools-test"
+rm -rf "$prefix/drive_c/lntc-tools-test" "$prefix/drive_c/qdsw"*
 
 # EXPECTED (\n a new line) # PROGRAM ARGUMENTS
 while IFS='#' read -r expected args; do
@@ -79,6 +79,10 @@ check 'show --json' '"Magic": "0x56981342",
 "Text": "success"' "$(grep -a -e '^    "[A-Z_]*": {' -e '"Magic"' -e '"ODR"' -e '"Printer"' \
   -e '"Connectivity"' -e '"Code"' -e '"Text"' "$work/out" | sed 's/^ *//')"
 
+# The library looks for the product's files (driver modules, ldpx.cfg) on the machine's drive C,
+# where the product's set-up puts them; the demo's set-up leaves them under the root's drive_c.
+cp -r "$prefix/drive_c/lntc-tools-test/drive_c/qdsw" \
+  "$prefix/drive_c/lntc-tools-test/drive_c/qdsw_local" "$prefix/drive_c/"
 # The demo script's large-document queue (its time-out 60 + 30) saved; then the same run failing
 # at its end, which takes its save (120) back.
 sed -n '/^select "Current Quendal Queues" PLANS_E/,/^answer ok/p' \
