@@ -1,5 +1,4 @@
-// The library's composition on Windows, linked in: its machine root, its help file, the German
-// module, the documents it reads and the files it writes.
+// The library's Windows parts, linked in: root, help file, German module, documents, files.
 #include "library/admin/output_file.h"
 #include "library/admin/yaml_text.h"
 #include "library/library.h"
@@ -17,26 +16,13 @@
 
 using namespace lntc;
 
-TEST(Win32Library, TheMachineRootIsLntRootElseTheProgramDataFolder) {
-    const struct {
-        const char* lntRoot;
-        std::string programData, root;
-    } cases[] = {{"D:\\Print", "C:\\ProgramData", "D:\\Print"},
-                 {"", "E:\\Data", "E:\\Data\\Lintora"},
-                 {nullptr, "", "C:\\ProgramData\\Lintora"}};
-    for (const auto& c : cases)
-        EXPECT_EQ(chooseWin32MachineRoot(c.lntRoot, c.programData), c.root) << c.programData;
+TEST(Win32Library, RootHelpFileAndDocumentsAreWindowsOwn) {
+    EXPECT_EQ(chooseWin32MachineRoot("D:\\Print", "C:\\ProgramData"), "D:\\Print");
+    EXPECT_EQ(chooseWin32MachineRoot("", "E:\\Data"), "E:\\Data\\Lintora");
+    EXPECT_EQ(chooseWin32MachineRoot(nullptr, ""), "C:\\ProgramData\\Lintora");
     SetEnvironmentVariableW(L"LNT_ROOT", nullptr);
     EXPECT_EQ(defaultMachineRoot(), "C:\\ProgramData\\Lintora") << "Wine's ProgramData";
-}
-
-TEST(Win32Library, TheHelpFileIsTheLibrarysNameWithHlpInItsFolder) {
-    EXPECT_EQ(HelpFileOf("C:\\Program Files\\Lintora\\lntc.dll", nullptr),
-              "C:\\Program Files\\Lintora\\lntc.HLP");
     EXPECT_EQ(HelpFileOf("C:\\v2.0\\lntc.dll", nullptr), "C:\\v2.0\\lntc.HLP");
-}
-
-TEST(Win32Library, DocumentsAreReadAsJsonOnly) {
     admin::Document doc;
     std::string why;
     EXPECT_TRUE(admin::ParseDocumentText(" {\"General\": {\"LogonRetries\": 3}}", doc, why));
@@ -46,13 +32,13 @@ TEST(Win32Library, DocumentsAreReadAsJsonOnly) {
 }
 
 TEST(Win32Library, AFileWrittenWholeReplacesTheOldOne) {
-    const std::filesystem::path dir = "C:\\lntc-output-test";
+    const std::filesystem::path dir = "C:\\lntc-output-test", path = dir / "export.reg";
     std::filesystem::remove_all(dir);
     std::filesystem::create_directory(dir);
-    const std::string path = (dir / "export.reg").string();
     std::string why;
     for (const char* text : {"first\r\n", "second"}) {
-        ASSERT_TRUE(WriteWholeFile(path, text, 0600, OutputFile::Devices::Replace, why)) << why;
+        ASSERT_TRUE(WriteWholeFile(path.string(), text, 0600, OutputFile::Devices::Replace, why))
+            << why;
         std::stringstream read;
         read << std::ifstream(path, std::ios::binary).rdbuf();
         EXPECT_EQ(read.str(), text);
@@ -61,12 +47,10 @@ TEST(Win32Library, AFileWrittenWholeReplacesTheOldOne) {
 }
 
 // The user's language comes from the locale Wine is started in (de_DE): LNT20DEU.dll beside the
-// program serves its texts, the built-in ones stand for the rest.
+// program serves its texts.
 TEST(Win32Library, TheGermanModuleServesItsTexts) {
     ProductionLibrary production("C:\\lntc-library-test");
-    Library& lib = production.library();
-    ASSERT_EQ(LoadLibrary(lib), 0u);
-    EXPECT_EQ(lib.strings().load(str::ModelOther), "Andere");
-    EXPECT_EQ(lib.strings().load(str::CancelCaption), "Abbrechen");
-    UnloadLibrary(lib);
+    ASSERT_EQ(LoadLibrary(production.library()), 0u);
+    EXPECT_EQ(production.library().strings().load(str::CancelCaption), "Abbrechen");
+    UnloadLibrary(production.library());
 }

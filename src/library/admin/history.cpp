@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #ifdef _WIN32
-#include "platform/win32/win32_platform.h"
+#include <windows.h>
 #else
 #include <pwd.h>
 #include <unistd.h>
@@ -109,8 +109,9 @@ ServerState StateOf(Library& lib, const ServerConfig& config, const QueueRecord*
 
 #ifdef _WIN32
 std::string ChangeUser() {
-    const std::string user = Win32UserName();
-    return user.empty() ? std::string("unknown user") : user;
+    char user[257] = {};
+    DWORD size = sizeof user;
+    return GetUserNameA(user, &size) && size > 1 ? std::string(user, size - 1) : "unknown user";
 }
 #else
 std::string ChangeUser() {

@@ -1,9 +1,9 @@
 // The writer's system calls on Windows. There are no modes: a new file takes the access of the
 // folder it lies in. The new file replaces the old one by a move that the system carries out
-// whole, written through to the disk.
+// whole, written through to the disk. Paths are in the system's single-byte code page, as the C
+// library's calls of the portable writer take them.
 #ifdef _WIN32
 #include "library/admin/output_file.h"
-#include "platform/win32/text.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -31,9 +31,8 @@ int makeTemporary(char* pattern, int flags) {
         for (int i = 0; i < 6; ++i)
             x[i] = kLetters[(seed >> (8 * i + 16)) % 36];
         int fd = -1;
-        const errno_t rc = _wsopen_s(&fd, win32::wideFromText(pattern).c_str(),
-                                     _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | flags, _SH_DENYNO,
-                                     _S_IREAD | _S_IWRITE);
+        const errno_t rc = _sopen_s(&fd, pattern, _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY | flags,
+                                    _SH_DENYNO, _S_IREAD | _S_IWRITE);
         if (rc == 0) return fd;
         if (rc != EEXIST) {
             errno = rc;
@@ -54,9 +53,7 @@ ssize_t writeSome(int fd, const void* data, size_t size) {
 }
 
 int replace(const char* from, const char* to) {
-    if (MoveFileExW(win32::wideFromText(from).c_str(), win32::wideFromText(to).c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return 0;
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
     const DWORD error = GetLastError();
     errno = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES
             : error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND ? ENOENT

@@ -72,11 +72,4 @@ std::unique_ptr<Modules> Win32SystemModules(Environment& env) {
     return std::make_unique<Win32Modules>(env);
 }
 
-std::string Win32UserName() {
-    wchar_t name[257] = {};
-    DWORD size = 257;
-    if (!GetUserNameW(name, &size) || size == 0) return {};
-    return win32::textFromWide(std::wstring_view(name, size - 1));
-}
-
 } // namespace lntc

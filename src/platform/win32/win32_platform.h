@@ -44,7 +44,4 @@ std::string chooseWin32MachineRoot(const char* lntRoot, const std::string& progr
 // machine root.
 std::unique_ptr<Modules> Win32SystemModules(Environment& env);
 
-// The name of the user this process runs as, "" when the system does not say.
-std::string Win32UserName();
-
 } // namespace lntc
