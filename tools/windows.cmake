@@ -10,7 +10,8 @@ add_executable(lntc_tool ${LNTC_TOOL_SOURCES})
 # A program that exports gets an import library too: lntc.exe.a, not the library's liblntc.dll.a.
 set_target_properties(lntc_tool PROPERTIES OUTPUT_NAME lntc IMPORT_PREFIX "" IMPORT_SUFFIX .exe.a)
 target_link_libraries(lntc_tool PRIVATE lntc_tool_interface nlohmann_json::nlohmann_json advapi32)
-target_compile_definitions(lntc_tool PRIVATE LNTC_SHARE_DIR="${CMAKE_SOURCE_DIR}/share"
+# Without the data beside it, the checkout's, as Wine sees it.
+target_compile_definitions(lntc_tool PRIVATE LNTC_SHARE_DIR="Z:${CMAKE_SOURCE_DIR}/share"
   LNTC_SHARE_FROM_BIN="share" LNTC_TOOL_VERSION="${PROJECT_VERSION}")
 target_compile_options(lntc_tool PRIVATE -Wno-maybe-uninitialized)
 
