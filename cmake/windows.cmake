@@ -85,3 +85,6 @@ if(LNTC_BUILD_TESTS)
   enable_testing()
   add_subdirectory(tests/win32)
 endif()
+
+# The programs, beside the library.
+add_subdirectory(tools)

@@ -2,9 +2,12 @@
 // VNC or from a script; and the gallery of every dialog for review. The library shows the
 // windows: its Qt host, its terminal host, or its headless host for a script.
 #include "common/admin_text.h"
-#include "dry_run.h"
+#include "common/system.h"
 #include "lntc_admin.h"
+#ifndef _WIN32
+#include "dry_run.h"
 #include "vnc_loopback.h"
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -18,15 +21,20 @@
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 // This program starts the library itself, once it knows how the run is shown.
-extern "C" LNTC_API const uint32_t LNTC_AdminDeferredLoad = LNTC_ADMIN_VERSION;
+extern "C" LNTC_TOOL_EXPORT const uint32_t LNTC_AdminDeferredLoad = LNTC_ADMIN_VERSION;
 
 namespace {
 
 constexpr int kOk = 0, kNotOk = 1, kFailed = 2;
+#ifdef _WIN32
+constexpr const char* kDisplayHint = "; unset LNTC_NO_GUI, or use --script FILE";
+#else
+constexpr const char* kDisplayHint =
+    "; set DISPLAY or WAYLAND_DISPLAY, or use --vnc [PORT] or --script FILE";
+#endif
 
 void usage(std::FILE* out) {
     std::fputs("usage: lntc-config [--root DIR] [--tui | --vnc [PORT]]\n"
@@ -70,7 +78,7 @@ void sayEachLine(const std::string& lines) {
 
 int gallery(const std::string& dir, bool text) {
     // Pictures need no display: the offscreen platform unless the caller chose one.
-    if (!text) setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (!text) tool::setVariable("QT_QPA_PLATFORM", "offscreen", false);
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (ec) {
@@ -89,6 +97,7 @@ int gallery(const std::string& dir, bool text) {
     return rc == 0 ? 0 : 1;
 }
 
+#ifndef _WIN32
 // A connection to the VNC server that another user made: in the error log and on standard
 // error. Called from within the run.
 void refusedConnection(const std::string& line) {
@@ -104,10 +113,20 @@ void refusedConnection(const std::string& line) {
     say(line);
     std::exit(kFailed);
 }
+#endif
 
 bool onTerminal() {
-    return ::isatty(STDIN_FILENO) == 1 && ::isatty(STDOUT_FILENO) == 1;
+    return tool::isTerminal(stdin) && tool::isTerminal(stdout);
 }
+
+#ifdef _WIN32
+// What Windows has no counterpart of here: the terminal host is ncurses', the VNC server Qt's,
+// and a dry run's private copy of the configuration would leave the machine's registry behind.
+int notOnWindows(const std::string& option) {
+    say(option + " is not available on Windows");
+    return kFailed;
+}
+#endif
 
 // The configuration run, as the library reports it: 0 when it ended with OK, 1 when it ended
 // otherwise, 2 when it could not run or the script or its transcript failed. Without a usable
@@ -132,7 +151,7 @@ int configure(LNTC_AdminRun run, bool terminalWithoutDisplay = false) {
                             ? "the display named by DISPLAY or WAYLAND_DISPLAY does not answer"
                         : display == LNTC_ADMIN_DISPLAY_DISABLED ? "LNTC_NO_GUI asks for no windows"
                                                                  : "no display") +
-            "; set DISPLAY or WAYLAND_DISPLAY, or use --vnc [PORT] or --script FILE");
+            kDisplayHint);
         return kFailed;
     }
     if (rc == LNTC_E_VERSION || rc == LNTC_E_ARGUMENT)
@@ -212,6 +231,7 @@ int scripted(const Options& o) {
     return result;
 }
 
+#ifndef _WIN32
 // The script played by another run of this program on a private copy of the root; then what
 // it did to the copy planned against the root itself, which nothing writes.
 int dryRun(const Options& o) {
@@ -282,6 +302,8 @@ int dryRun(const Options& o) {
     return result;
 }
 
+#endif
+
 // The script's options, after --script FILE; false for one that is not one of them.
 bool scriptOptions(const std::vector<std::string>& args, size_t at, Options& o) {
     for (; at < args.size(); ++at) {
@@ -303,6 +325,7 @@ bool scriptOptions(const std::vector<std::string>& args, size_t at, Options& o) 
 } // namespace
 
 int main(int argc, char** argv) {
+    tool::binaryStandardStreams();
     std::vector<std::string> args(argv + 1, argv + argc);
     try {
         if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
@@ -330,6 +353,10 @@ int main(int argc, char** argv) {
         }
         LNTC_AdminRun run{};
         run.root = o.root.empty() ? nullptr : o.root.c_str();
+#ifdef _WIN32
+        if (args.empty()) return configure(run);
+        if (args[0] == "--tui" || args[0] == "--vnc") return notOnWindows(args[0]);
+#else
         if (args.empty()) return configure(run, true);
         if (args.size() == 1 && args[0] == "--tui") {
             if (!onTerminal()) {
@@ -365,9 +392,17 @@ int main(int argc, char** argv) {
             unsetenv("LNTC_NO_GUI");
             return configure(run);
         }
+#endif
         if (args[0] == "--script" && args.size() >= 2 && scriptOptions(args, 2, o)) {
             o.script = args[1];
-            return o.dryRun && o.dumpTo.empty() ? dryRun(o) : scripted(o);
+            if (o.dryRun && o.dumpTo.empty()) {
+#ifdef _WIN32
+                return notOnWindows("--dry-run");
+#else
+                return dryRun(o);
+#endif
+            }
+            return scripted(o);
         }
     } catch (const std::exception& e) {
         say(e.what());

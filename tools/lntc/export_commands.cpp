@@ -5,8 +5,13 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#ifdef _WIN32
+#include <thread>
+#include <windows.h>
+#else
 #include <poll.h>
 #include <unistd.h>
+#endif
 
 namespace tool {
 
@@ -157,25 +162,58 @@ int cmdKill(const Args& args) {
     return 0;
 }
 
+#ifdef _WIN32
+namespace {
+// Set when standard input ends or the console asks the program to stop (Ctrl+C, Ctrl+Break,
+// the window closed): the console's control events stand for the signals.
+HANDLE g_released = nullptr;
+BOOL WINAPI onControl(DWORD) {
+    SetEvent(g_released);
+    return TRUE;
+}
+} // namespace
+#else
 namespace {
 volatile std::sig_atomic_t g_stop = 0;
 void onSignal(int) {
     g_stop = 1;
 }
 } // namespace
+#endif
 
 int cmdHold(const Args& args) {
     if (!args.empty()) return usageError("hold takes no arguments");
     const ServerConfig* config = nullptr;
     if (!attach(&config)) return 1;
+#ifdef _WIN32
+    g_released = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (g_released == nullptr) {
+        std::fprintf(stderr, "lntc: hold: cannot wait (error %lu)\n", GetLastError());
+        return 1;
+    }
+    SetConsoleCtrlHandler(onControl, TRUE);
+#else
     struct sigaction sa {};
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     for (int sig : {SIGINT, SIGTERM, SIGHUP})
         sigaction(sig, &sa, nullptr);
+#endif
     std::printf("holding (%u queues); close input or send a signal to release\n",
                 config->QueueCount);
     std::fflush(stdout);
+#ifdef _WIN32
+    // A pipe cannot be waited on with the event: a reader of its own, left to the process's end.
+    std::thread([] {
+        char buf[256];
+        DWORD n = 0;
+        const HANDLE in = GetStdHandle(STD_INPUT_HANDLE);
+        while (ReadFile(in, buf, sizeof buf, &n, nullptr) && n > 0) {
+        }
+        SetEvent(g_released);
+    }).detach();
+    WaitForSingleObject(g_released, INFINITE);
+#else
     char buf[256];
     while (!g_stop) {
         pollfd p{STDIN_FILENO, POLLIN, 0};
@@ -186,6 +224,7 @@ int cmdHold(const Args& args) {
             if (n <= 0) break;
         }
     }
+#endif
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // lntc: the configuration of this print server from the command line.
 #include "commands.h"
 #include "common/admin_text.h"
+#include "common/system.h"
 #include "media_commands.h"
 
 #include <cstddef>
@@ -15,12 +16,28 @@
 #include <vector>
 
 // This program starts the library itself, once its arguments are found good (startLibrary).
-extern "C" LNTC_API const uint32_t LNTC_AdminDeferredLoad = LNTC_ADMIN_VERSION;
+extern "C" LNTC_TOOL_EXPORT const uint32_t LNTC_AdminDeferredLoad = LNTC_ADMIN_VERSION;
 
 namespace tool {
 namespace {
 
 int cmdComplete(const Args& args);
+
+// Whether there is a configuration to read: the machine root's registry database on Linux, the
+// product's key in the system's registry on Windows.
+bool configurationExists() {
+#ifdef _WIN32
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Quendal\\PrintServer\\CurrentVersion", 0,
+                      KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+#else
+    struct stat st {};
+    return stat((machineRoot() + "/registry.db").c_str(), &st) == 0 && S_ISREG(st.st_mode);
+#endif
+}
 
 // One row per command: what `lntc --help` lists, `lntc NAME --help` explains, a usage error
 // repeats and the completion offers. usage names every option, one line per form. run checks
@@ -214,7 +231,7 @@ void printOptions(const Command& c) {
 int cmdComplete(const Args& args) {
     if (args.empty() || args.size() > 2) return usageError();
     const std::string& what = args[0];
-    if (const int null = open("/dev/null", O_WRONLY); null >= 0) {
+    if (const int null = open(kNullDevice, O_WRONLY); null >= 0) {
         dup2(null, STDERR_FILENO);
         close(null);
     }
@@ -236,10 +253,8 @@ int cmdComplete(const Args& args) {
             std::printf("%s\n", size.name);
     } else if (what == "queues") {
         // Never a window, nor a machine root made or filled for a completion.
-        struct stat st {};
-        if (stat((machineRoot() + "/registry.db").c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-            return 0;
-        setenv("LNTC_NO_GUI", "1", 1);
+        if (!configurationExists()) return 0;
+        setVariable("LNTC_NO_GUI", "1");
         startLibrary();
         const ServerConfig* config = nullptr;
         LNTC_GetConfig(&config, LNTC_CONFIG_VERSION);
@@ -302,6 +317,7 @@ void sayMachineRoot(bool json) {
 
 int main(int argc, char** argv) {
     using namespace tool;
+    binaryStandardStreams();
     std::vector<std::string> args(argv + 1, argv + argc);
     size_t at = 0;
     // Global options, before the command.
@@ -327,6 +343,11 @@ int main(int argc, char** argv) {
         g_root = std::filesystem::absolute(root, ec).lexically_normal().string();
         if (ec) g_root = root;
         if (g_root.size() > 1 && g_root.back() == '/') g_root.pop_back();
+#ifdef _WIN32
+        // A trailing separator goes ("C:\x\" is "C:\x"); a drive's top folder keeps its own.
+        if (std::filesystem::path(g_root).has_relative_path() && g_root.back() == '\\')
+            g_root.pop_back();
+#endif
     }
     if (at == args.size()) return usageError();
     std::string name = args[at++];

@@ -1,6 +1,7 @@
 // Registry files and the demo installation, through the library's administration interface.
 #include "commands.h"
 #include "common/admin_text.h"
+#include "common/system.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,7 +25,7 @@ std::string shareDir() {
     // Installed, the data lies at the same place relative to the program wherever the tree was
     // put; in the build tree it is the checkout's share/.
     std::error_code ec;
-    auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    auto self = selfPath(ec);
     if (!ec) {
         auto installed = self.parent_path() / LNTC_SHARE_FROM_BIN;
         if (std::filesystem::is_directory(installed / "demo", ec)) return installed.string();
