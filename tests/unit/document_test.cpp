@@ -71,6 +71,12 @@ TEST(Document, ShowAddsWhatTheLibraryFillsWithTimesInTheLocalZone) {
     EXPECT_EQ(q["Name"], "LASER_A");
     EXPECT_EQ(q["ImageHardware"], "HPLJ4");
     EXPECT_EQ(q["UpdateTime"], "2026-12-07T07:10:00+01:00");
+    // West of Greenwich, with minutes.
+    setenv("TZ", "NST+3:30", 1);
+    const Document west = ServerDocument(s, Form::Show);
+    old != nullptr ? setenv("TZ", saved.c_str(), 1) : unsetenv("TZ");
+    tzset();
+    EXPECT_EQ(west["Queues"]["LASER_A"]["UpdateTime"], "2026-12-07T02:40:00-03:30");
     EXPECT_EQ(doc["General"]["SystemCharset"], "HP_Roman8");
     EXPECT_EQ(doc["General"]["DefaultODR"], "DefaultODR");
     EXPECT_EQ(doc["Fonts"]["InstalledKanji"], 0);

@@ -76,11 +76,15 @@ check 'show --json' '"Magic": "0x56981342",
 "Code": "0x00000000",
 "Text": "success"' "$(grep -a -e '^    "[A-Z_]*": {' -e '"Magic"' -e '"ODR"' -e '"Printer"' \
   -e '"Connectivity"' -e '"Code"' -e '"Text"' "$work/out" | sed 's/^ *//')"
+# Times in ISO 8601 with the zone's offset, as on Linux (the C library's %z gives a zone name).
+check 'show --json times' 5 "$(grep -ac \
+  '"UpdateTime": "[0-9]\{4\}-[01][0-9]-[0-3][0-9]T[0-9][0-9]:[0-9][0-9]:[0-9][0-9][+-][0-9][0-9]:[0-9][0-9]"' \
+  "$work/out")"
 
-# The library looks for the product's files (driver modules, ldpx.cfg) on the machine's drive C,
-# where the product's set-up puts them; the demo's set-up leaves them under the root's drive_c.
-cp -r "$prefix/drive_c/lntc-tools-test/drive_c/qdsw" \
-  "$prefix/drive_c/lntc-tools-test/drive_c/qdsw_local" "$prefix/drive_c/"
+# The demo's product files (driver modules, ldpx.cfg) are on the machine's drive C, where the
+# library looks for them.
+check 'demo files' 'C:\qdsw\lnt\bin\LJA.dll C:\qdsw_local\sd\ldpx.cfg' \
+  "$(cd "$prefix/drive_c" && ls qdsw/lnt/bin/LJA.dll qdsw_local/sd/ldpx.cfg | sed 's|^|C:\\|; s|/|\\|g' | tr '\n' ' ' | sed 's/ $//')"
 # The demo script's large-document queue (its time-out 60 + 30) saved; then the same run failing
 # at its end, which takes its save (120) back.
 sed -n '/^select "Current Quendal Queues" PLANS_E/,/^answer ok/p' \

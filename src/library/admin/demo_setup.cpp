@@ -138,14 +138,32 @@ uint32_t DemoSetup(Library& lib, const std::string& root, const std::string& sha
         files.emplace_back(relative, std::move(text));
     }
 
+#ifdef _WIN32
+    // Drive C is the machine's own: the product's files go to its folders, and a file that is
+    // there already (a real installation's) is kept.
+    const std::string machineC = driveC; // "C:\\", the drive's top folder
+    const auto place = [&](const std::string& relative) -> std::pair<std::string, std::string> {
+        if (relative.starts_with("drive_c/")) return {machineC, relative.substr(8)};
+        return {root, relative};
+    };
+#else
+    const auto place = [&](const std::string& relative) -> std::pair<std::string, std::string> {
+        return {root, relative};
+    };
+#endif
     std::string failure;
     for (const std::string& folder : folders) {
         if (!failure.empty()) break;
-        failure = makeFolders(root, folder);
+        const auto [base, rest] = place(folder);
+        failure = makeFolders(base, rest);
     }
     for (const auto& [relative, data] : files) {
         if (!failure.empty()) break;
-        const std::string path = root + "/" + relative;
+        const auto [base, rest] = place(relative);
+        const std::string path = base + (base.ends_with('\\') ? "" : "/") + rest;
+#ifdef _WIN32
+        if (base != root && fs::exists(path)) continue;
+#endif
         if (std::string why;
             !WriteWholeFile(path, data, kDemoFileMode, OutputFile::Devices::Replace, why))
             failure = quote(path) + ": " + why;

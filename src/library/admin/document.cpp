@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <limits>
 #include <optional>
@@ -72,17 +73,31 @@ std::optional<int64_t> decimalDigits(std::string_view s) {
     return n;
 }
 
+// Seconds from 1970 of a broken-down time read as UTC (days from the civil calendar).
+int64_t secondsAsUtc(const struct tm& t) {
+    const int64_t y = t.tm_year + 1900 - (t.tm_mon < 2);
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (t.tm_mon + (t.tm_mon < 2 ? 10 : -2)) + 2) / 5 + t.tm_mday - 1;
+    const int64_t days = era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
+    return days * 86400 + t.tm_hour * 3600 + t.tm_min * 60 + t.tm_sec;
+}
+
 std::string isoTime(int32_t seconds) {
     tzset(); // the zone of now, not of the first call
     const time_t t = seconds;
     struct tm local {};
     char text[40] = "";
     if (localtime_r(&t, &local) == nullptr ||
-        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S%z", &local) == 0)
+        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local) == 0)
         return std::to_string(seconds);
-    std::string iso(text); // +hhmm as +hh:mm
-    if (iso.size() > 2) iso.insert(iso.size() - 2, ":");
-    return iso;
+    // The offset from the two readings rather than %z, which some C libraries print as the
+    // zone's name.
+    const int64_t offset = (secondsAsUtc(local) - seconds) / 60;
+    char zone[8];
+    std::snprintf(zone, sizeof zone, "%c%02d:%02d", offset < 0 ? '-' : '+',
+                  static_cast<int>(std::abs(offset) / 60), static_cast<int>(std::abs(offset) % 60));
+    return text + std::string(zone);
 }
 
 // "LETTER, 1" as {Paper, Priority}, "NONE" as none; anything else the dialogs would not have
