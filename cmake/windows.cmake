@@ -87,4 +87,11 @@ if(LNTC_BUILD_TESTS)
 endif()
 
 # The programs, beside the library.
+# Installed, everything lies in the product's one folder: the library, its modules and help
+# file, the tools beside them (where the system's loader finds the library), the demo's data in
+# share\demo. The installer (scripts/package --win32) installs that folder.
+set(CMAKE_INSTALL_BINDIR .)
+install(TARGETS lntc RUNTIME DESTINATION . COMPONENT Library)
+install(TARGETS LNT20DEU lntc_win32_module LIBRARY DESTINATION . COMPONENT Library)
+install(FILES ${LNTC_HELP_FILE} DESTINATION . COMPONENT Library)
 add_subdirectory(tools)
