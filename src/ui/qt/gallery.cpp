@@ -1,5 +1,6 @@
 #include "ui/qt/gallery.h"
 
+#include "ui/gallery_dialogs.h"
 #include "ui/qt/logo_window.h"
 #include "ui/qt/qt_host.h"
 
@@ -7,25 +8,10 @@
 
 namespace lntc {
 
-namespace {
-
-// A dialog with nothing behind it: it opens and stays as the template made it.
-class StillEvents : public DialogEvents {
-  public:
-    bool dispatchInit(WindowRef) override { return false; } // no focus ring in the picture
-    void dispatchCommand(int, Notify) override {}
-    void dispatchScroll(int, Scroll) override {}
-    void dispatchFocus(int, bool) override {}
-    void dispatchHelpRequest() override {}
-};
-
-} // namespace
+namespace {} // namespace
 
 QImage RenderDialog(QtHost& host, const DialogTemplate& t, std::span<const GalleryText> texts) {
-    StillEvents events;
-    WindowRef window = host.model().createModeless(events, t, nullptr);
-    for (const GalleryText& text : texts)
-        if (text.templateId == t.id) host.model().setText(window, text.controlId, text.text);
+    WindowRef window = OpenStillDialog(host.model(), t, texts);
     QImage image;
     if (QWidget* w = host.widget(window)) image = w->grab().toImage();
     host.model().destroyWindow(window);
@@ -37,16 +23,6 @@ QImage RenderLogo(const LogoPaint& paint) {
     LogoWidget w(paint);
     w.setFixedSize(paint.image->width, paint.image->height);
     return w.grab().toImage();
-}
-
-std::string GalleryFileName(const DialogTemplate& t) {
-    std::string title = t.title != nullptr && t.title[0] != '\0' ? t.title : "untitled";
-    for (char& c : title) {
-        bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                    c == '-' || c == '_';
-        if (!keep) c = '_';
-    }
-    return std::to_string(t.id) + "-" + title + ".png";
 }
 
 GalleryResult WriteGallery(QtHost& host, std::span<const DialogTemplate* const> templates,

@@ -1,6 +1,7 @@
 // Pictures of dialogs and of the logo, rendered by the Qt host, for review.
 #pragma once
 #include "resources/templates.h"
+#include "ui/gallery_dialogs.h"
 #include "ui/logo_view.h"
 #include "ui/qt_host_api.h"
 
@@ -18,8 +19,6 @@ class QtHost;
 QImage RenderDialog(QtHost& host, const DialogTemplate& t, std::span<const GalleryText> texts = {});
 // The logo window's content.
 QImage RenderLogo(const LogoPaint& paint);
-// "<id>-<title>.png" with anything but letters, digits, '-' and '_' in the title made '_'.
-std::string GalleryFileName(const DialogTemplate& t);
 
 struct GalleryResult {
     std::vector<std::string> written; // paths

@@ -1,4 +1,5 @@
 // The module's exported functions: the host on this process's terminal, and the gallery.
+#include "ui/gallery_dialogs.h"
 #include "ui/tui/curses_terminal.h"
 #include "ui/tui/terminal_host.h"
 #include "ui/tui_host_api.h"
@@ -10,27 +11,6 @@
 namespace {
 
 using namespace lntc;
-
-// A dialog with nothing behind it: it opens and stays as the template made it.
-class StillEvents : public DialogEvents {
-  public:
-    bool dispatchInit(WindowRef) override { return false; }
-    void dispatchCommand(int, Notify) override {}
-    void dispatchScroll(int, Scroll) override {}
-    void dispatchFocus(int, bool) override {}
-    void dispatchHelpRequest() override {}
-};
-
-// The picture gallery's names, with the text's extension.
-std::string fileName(const DialogTemplate& t) {
-    std::string title = t.title != nullptr && t.title[0] != '\0' ? t.title : "untitled";
-    for (char& c : title) {
-        bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                    c == '-' || c == '_';
-        if (!keep) c = '_';
-    }
-    return std::to_string(t.id) + "-" + title + ".txt";
-}
 
 void save(TuiGalleryRequest& r, const std::string& name, const std::string& text) {
     const std::string path = r.dir + "/" + name;
@@ -66,14 +46,13 @@ lntc_tui_write_gallery(lntc::TuiGalleryRequest* request) {
         for (const DialogTemplate* t : request->templates) {
             if (t == nullptr) continue;
             tui::TerminalHost host(nullptr);
-            StillEvents events;
-            WindowRef w = host.model().createModeless(events, *t, nullptr);
+            WindowRef w = OpenStillDialog(host.model(), *t);
             if (w == nullptr) {
-                request->failed.push_back(request->dir + "/" + fileName(*t) +
+                request->failed.push_back(request->dir + "/" + GalleryFileName(*t, ".txt") +
                                           ": nothing was rendered");
                 continue;
             }
-            save(*request, fileName(*t), host.render(kCols, kRows).toText());
+            save(*request, GalleryFileName(*t, ".txt"), host.render(kCols, kRows).toText());
             host.model().destroyWindow(w);
         }
         if (request->logo != nullptr) {

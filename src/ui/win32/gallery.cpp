@@ -1,5 +1,6 @@
 #include "ui/win32/gallery.h"
 
+#include "ui/gallery_dialogs.h"
 #include "ui/win32/logo_window.h"
 #include "ui/win32/png_writer.h"
 #include "ui/win32/win32_host.h"
@@ -7,16 +8,6 @@
 namespace lntc::win32 {
 
 namespace {
-
-// A dialog with nothing behind it: it opens and stays as the template made it.
-class StillEvents : public DialogEvents {
-  public:
-    bool dispatchInit(WindowRef) override { return false; } // no focus ring in the picture
-    void dispatchCommand(int, Notify) override {}
-    void dispatchScroll(int, Scroll) override {}
-    void dispatchFocus(int, bool) override {}
-    void dispatchHelpRequest() override {}
-};
 
 // Memory the device context draws into, read back as RGB.
 class Canvas {
@@ -63,16 +54,6 @@ class Canvas {
 
 } // namespace
 
-std::string GalleryFileName(const DialogTemplate& t) {
-    std::string title = t.title != nullptr && t.title[0] != '\0' ? t.title : "untitled";
-    for (char& c : title) {
-        bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                    c == '-' || c == '_';
-        if (!keep) c = '_';
-    }
-    return std::to_string(t.id) + "-" + title + ".png";
-}
-
 bool CaptureClient(HWND window, int& width, int& height, std::vector<uint8_t>& rgb) {
     RECT r{};
     if (!IsWindowVisible(window) || !GetClientRect(window, &r) || r.right <= 0 || r.bottom <= 0)
@@ -107,10 +88,7 @@ GalleryResult WriteGallery(Win32Host& host, std::span<const DialogTemplate* cons
     };
     for (const DialogTemplate* t : templates) {
         if (t == nullptr) continue;
-        StillEvents events;
-        WindowRef window = host.model().createModeless(events, *t, nullptr);
-        for (const GalleryText& text : texts)
-            if (text.templateId == t->id) host.model().setText(window, text.controlId, text.text);
+        WindowRef window = OpenStillDialog(host.model(), *t, texts);
         int width = 0, height = 0;
         std::vector<uint8_t> rgb;
         HWND h = host.dialog(window);

@@ -2,6 +2,7 @@
 // as PNG files under the names the other hosts' galleries use.
 #pragma once
 #include "resources/templates.h"
+#include "ui/gallery_dialogs.h"
 #include "ui/logo_view.h"
 #include "ui/qt_host_api.h"
 
@@ -20,8 +21,6 @@ struct GalleryResult {
     std::vector<std::string> written, failed;
 };
 
-// "<id>-<title with other than letters, digits, '-' and '_' as '_'>.png".
-std::string GalleryFileName(const DialogTemplate& t);
 // The client area of a shown window as 8-bit RGB rows, top first, as the window and its
 // controls have just painted it; false when nothing could be drawn.
 bool CaptureClient(HWND window, int& width, int& height, std::vector<uint8_t>& rgb);
