@@ -8,6 +8,7 @@
 #include "platform/win32/win32_services.h"
 #include "platform/win32/win32_spooler.h"
 #include "platform/win32/win32_windows.h"
+#include "second_process.h"
 
 #include <algorithm>
 #include <atomic>
@@ -27,16 +28,10 @@ HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, names.objectName("ready").c_st
 HANDLE release = CreateEventW(nullptr, TRUE, FALSE, names.objectName("release").c_str());
 
 // This program as the holder of a window record, once it holds it.
-PROCESS_INFORMATION spawn(std::wstring role) {
-    ResetEvent(ready), ResetEvent(release);
-    wchar_t self[MAX_PATH];
-    GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring cmd = L"\"" + std::wstring(self) + L"\" " + role;
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
+PROCESS_INFORMATION spawn(const std::wstring& role) {
     PROCESS_INFORMATION pi{};
-    if (CreateProcessW(nullptr, cmd.data(), 0, 0, 0, 0, 0, 0, &si, &pi))
-        CloseHandle(pi.hThread), WaitForSingleObject(ready, 20000);
+    pi.hProcess = test::startSelf(role, ready, release);
+    if (pi.hProcess != nullptr) pi.dwProcessId = GetProcessId(pi.hProcess);
     return pi;
 }
 
