@@ -13,6 +13,7 @@
 #include "platform/spooler.h"
 #include "platform/windows.h"
 
+#include <memory>
 #include <string>
 
 namespace lntc {
@@ -30,6 +31,29 @@ struct Platform {
     SystemServices* services = nullptr;
     FileLocks* locks = nullptr; // none: nothing else on the machine to take turns with
     MachineFiles* machineFiles = nullptr;
+};
+
+// The backends a platform's object owns, in the order they are made (and go in reverse), and
+// the view of them that the layers above are given.
+struct OwnedBackends {
+    std::unique_ptr<Registry> registry;
+    std::unique_ptr<Sections> sections;
+    std::unique_ptr<FileSystem> files;
+    std::unique_ptr<Environment> env;
+    std::unique_ptr<Clock> clock;
+    std::unique_ptr<Processes> processes;
+    std::unique_ptr<TopWindows> windows;
+    std::unique_ptr<Modules> modules;
+    std::unique_ptr<Spooler> spooler;
+    std::unique_ptr<SystemServices> services;
+    std::unique_ptr<FileLocks> locks;
+    std::unique_ptr<MachineFiles> machineFiles;
+
+    Platform view() const {
+        return Platform{registry.get(), sections.get(),  files.get(),   env.get(),
+                        clock.get(),    processes.get(), windows.get(), modules.get(),
+                        spooler.get(),  services.get(),  locks.get(),   machineFiles.get()};
+    }
 };
 
 // The machine root of this process, as the backend places it. POSIX: LNT_ROOT when set, else

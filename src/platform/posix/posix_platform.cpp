@@ -84,31 +84,20 @@ PosixPlatform::PosixPlatform(const std::string& root) : root_(root) {
     } catch (const std::runtime_error&) {
     }
 #ifdef LNTC_HAVE_SQLITE_REGISTRY
-    registry_ = std::make_unique<SqliteRegistry>(root_ + "/registry.db");
+    owned_.registry = std::make_unique<SqliteRegistry>(root_ + "/registry.db");
 #endif
-    sections_ = std::make_unique<PosixSections>(root_);
-    files_ = std::make_unique<PosixFileSystem>(root_);
-    env_ = std::make_unique<PosixEnvironment>();
-    clock_ = std::make_unique<PosixClock>();
-    processes_ = std::make_unique<PosixProcesses>();
-    windows_ = std::make_unique<PosixTopWindows>(root_);
-    modules_ = std::make_unique<PosixModules>(*env_);
-    spooler_ = std::make_unique<CupsSpooler>();
-    services_ = std::make_unique<PosixServices>();
-    locks_ = std::make_unique<PosixFileLocks>(root_);
-    machineFiles_ = std::make_unique<PosixMachineFiles>(root_);
-    platform_.registry = registry_.get();
-    platform_.sections = sections_.get();
-    platform_.files = files_.get();
-    platform_.env = env_.get();
-    platform_.clock = clock_.get();
-    platform_.processes = processes_.get();
-    platform_.windows = windows_.get();
-    platform_.modules = modules_.get();
-    platform_.spooler = spooler_.get();
-    platform_.services = services_.get();
-    platform_.locks = locks_.get();
-    platform_.machineFiles = machineFiles_.get();
+    owned_.sections = std::make_unique<PosixSections>(root_);
+    owned_.files = std::make_unique<PosixFileSystem>(root_);
+    owned_.env = std::make_unique<PosixEnvironment>();
+    owned_.clock = std::make_unique<PosixClock>();
+    owned_.processes = std::make_unique<PosixProcesses>();
+    owned_.windows = std::make_unique<PosixTopWindows>(root_);
+    owned_.modules = std::make_unique<PosixModules>(*owned_.env);
+    owned_.spooler = std::make_unique<CupsSpooler>();
+    owned_.services = std::make_unique<PosixServices>();
+    owned_.locks = std::make_unique<PosixFileLocks>(root_);
+    owned_.machineFiles = std::make_unique<PosixMachineFiles>(root_);
+    platform_ = owned_.view();
 }
 
 PosixPlatform::~PosixPlatform() = default;

@@ -21,18 +21,7 @@ class Win32Platform {
 
   private:
     std::string root_;
-    std::unique_ptr<Registry> registry_;
-    std::unique_ptr<Sections> sections_;
-    std::unique_ptr<FileSystem> files_;
-    std::unique_ptr<Environment> env_;
-    std::unique_ptr<Clock> clock_;
-    std::unique_ptr<Processes> processes_;
-    std::unique_ptr<TopWindows> windows_;
-    std::unique_ptr<Modules> modules_;
-    std::unique_ptr<Spooler> spooler_;
-    std::unique_ptr<SystemServices> services_;
-    std::unique_ptr<FileLocks> locks_;
-    std::unique_ptr<MachineFiles> machineFiles_;
+    OwnedBackends owned_;
     Platform platform_;
 };
 
