@@ -43,8 +43,12 @@ done <<EOF
 2 lntc-config: --vnc is not available on Windows#lntc-config.exe --vnc 5901
 2 lntc-config: --tui is not available on Windows#lntc-config.exe --tui
 2 lntc-config: --dry-run is not available on Windows#lntc-config.exe --script x --dry-run
+2 lntc-config: --text is not available on Windows#lntc-config.exe --gallery C:\\g --text
 2 lntc-config: cannot read C:\missing: No such file or directory#lntc-config.exe --script C:\missing
 EOF
+
+# The usage offers nothing that only the Linux build has.
+check usage 0 "$(said lntc-config.exe --help | grep -c -e --tui -e --vnc -e --dry-run -e --text)"
 
 check demo-setup "0 demo installation written under $root (print server 'ps-test')" \
   "$(said lntc.exe demo-setup)"

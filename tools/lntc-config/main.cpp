@@ -36,34 +36,51 @@ constexpr const char* kDisplayHint =
     "; set DISPLAY or WAYLAND_DISPLAY, or use --vnc [PORT] or --script FILE";
 #endif
 
+#ifdef _WIN32
+constexpr bool kLinux = false;
+#else
+constexpr bool kLinux = true;
+#endif
+
 void usage(std::FILE* out) {
-    std::fputs("usage: lntc-config [--root DIR] [--tui | --vnc [PORT]]\n"
-               "       lntc-config [--root DIR] --script FILE|- [--transcript OUT.json]\n"
-               "                   [--dry-run] [--atomic | --no-atomic]\n"
-               "       lntc-config --gallery DIR [--text]\n"
-               "       lntc-config --help | --version\n"
-               "Without an option, the configuration runs on this display (DISPLAY or "
-               "WAYLAND_DISPLAY),\nor on the terminal when there is no usable display and "
-               "standard input and output\nare a terminal (over SSH).\n"
-               "  --root DIR        the machine root, over LNT_ROOT\n"
-               "  --tui             the configuration on the terminal, display or not\n"
-               "  --vnc [PORT]      the configuration served over VNC (default port 5900) to\n"
-               "                    this user only, on the loopback address\n"
-               "  --script FILE     the configuration driven by a script (- reads standard "
-               "input);\n"
-               "                    its saves are recorded in the history as \"script FILE\"\n"
-               "  --transcript OUT  with a JSON transcript of every window it opened\n"
-               "  --dry-run         the script played on a private copy of the configuration;\n"
-               "                    the changes it would make printed, nothing changed\n"
-               "  --atomic          a script that fails has its saves rolled back (the "
-               "default)\n"
-               "  --no-atomic       a script that fails keeps what it saved\n"
-               "  --gallery DIR     a PNG of every dialog and of the logo, written into DIR;\n"
-               "                    with --text, each one's screen on the terminal as text\n"
-               "Exit status: 0 when the configuration ended with OK, 1 when it ended otherwise, "
-               "2 when\nit could not run, the script failed or the transcript could not be "
-               "written. The machine\nroot is --root, else LNT_ROOT when set.\n",
-               out);
+    // The terminal, VNC, dry runs and text pictures are the Linux build's only.
+    const auto linuxOnly = [](const char* text) { return kLinux ? text : ""; };
+    std::string text = std::string("usage: lntc-config [--root DIR]") +
+                       linuxOnly(" [--tui | --vnc [PORT]]") +
+                       "\n"
+                       "       lntc-config [--root DIR] --script FILE|- [--transcript OUT.json]\n"
+                       "                   " +
+                       linuxOnly("[--dry-run] ") +
+                       "[--atomic | --no-atomic]\n"
+                       "       lntc-config --gallery DIR" +
+                       linuxOnly(" [--text]") +
+                       "\n"
+                       "       lntc-config --help | --version\n";
+    text += kLinux ? "Without an option, the configuration runs on this display (DISPLAY or "
+                     "WAYLAND_DISPLAY),\nor on the terminal when there is no usable display and "
+                     "standard input and output\nare a terminal (over SSH).\n"
+                   : "Without an option, the configuration runs on the desktop.\n";
+    text += "  --root DIR        the machine root, over LNT_ROOT\n";
+    text +=
+        linuxOnly("  --tui             the configuration on the terminal, display or not\n"
+                  "  --vnc [PORT]      the configuration served over VNC (default port 5900) to\n"
+                  "                    this user only, on the loopback address\n");
+    text += "  --script FILE     the configuration driven by a script (- reads standard input);\n"
+            "                    its saves are recorded in the history as \"script FILE\"\n"
+            "  --transcript OUT  with a JSON transcript of every window it opened\n";
+    text +=
+        linuxOnly("  --dry-run         the script played on a private copy of the configuration;\n"
+                  "                    the changes it would make printed, nothing changed\n");
+    text += "  --atomic          a script that fails has its saves rolled back (the default)\n"
+            "  --no-atomic       a script that fails keeps what it saved\n"
+            "  --gallery DIR     a PNG of every dialog and of the logo, written into DIR";
+    text += kLinux
+                ? ";\n                    with --text, each one's screen on the terminal as text\n"
+                : "\n";
+    text += "Exit status: 0 when the configuration ended with OK, 1 when it ended otherwise, 2 "
+            "when\nit could not run, the script failed or the transcript could not be written. "
+            "The machine\nroot is --root, else LNT_ROOT when set.\n";
+    std::fputs(text.c_str(), out);
 }
 
 void say(const std::string& line) {
@@ -337,8 +354,12 @@ int main(int argc, char** argv) {
             return 0;
         }
         if ((args.size() == 2 || (args.size() == 3 && args[2] == "--text")) &&
-            args[0] == "--gallery")
+            args[0] == "--gallery") {
+#ifdef _WIN32
+            if (args.size() == 3) return notOnWindows(args[2]);
+#endif
             return gallery(args[1], args.size() == 3);
+        }
         Options o;
         if (!args.empty() && (args[0] == "--root" || args[0].starts_with("--root="))) {
             const bool joined = args[0] != "--root";
