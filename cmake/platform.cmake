@@ -20,6 +20,18 @@ macro(lntc_platform_target backend)
   add_library(lntc_platform STATIC ${LNTC_PLATFORM_SOURCES})
   target_include_directories(lntc_platform PUBLIC ${LNTC_PLATFORM_ROOT} ${CMAKE_SOURCE_DIR}/include)
   target_link_libraries(lntc_platform PUBLIC Threads::Threads)
+  # lntc_platform_<backend>: the backends themselves, with an include root of their own that only
+  # the composition root and the tests see. Callers add what the backends link.
+  file(GLOB LNTC_PLATFORM_BACKEND_SOURCES CONFIGURE_DEPENDS
+    ${CMAKE_SOURCE_DIR}/src/platform/${backend}/*.cpp)
+  list(REMOVE_ITEM LNTC_PLATFORM_BACKEND_SOURCES ${LNTC_PLATFORM_SOURCES})
+  set(LNTC_PLATFORM_BACKEND_ROOT ${CMAKE_BINARY_DIR}/layers/platform_${backend})
+  file(MAKE_DIRECTORY ${LNTC_PLATFORM_BACKEND_ROOT}/platform)
+  file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/platform/${backend}
+    ${LNTC_PLATFORM_BACKEND_ROOT}/platform/${backend} SYMBOLIC)
+  add_library(lntc_platform_${backend} STATIC ${LNTC_PLATFORM_BACKEND_SOURCES})
+  target_include_directories(lntc_platform_${backend} PUBLIC ${LNTC_PLATFORM_BACKEND_ROOT})
+  target_link_libraries(lntc_platform_${backend} PUBLIC lntc_platform)
 endmacro()
 
 # One static library per layer. A layer sees the headers of its own folder and of the layers it

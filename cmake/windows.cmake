@@ -11,16 +11,7 @@ target_compile_definitions(lntc_platform PUBLIC UNICODE _UNICODE WIN32_LEAN_AND_
   _POSIX_THREAD_SAFE_FUNCTIONS=200112L
   _WIN32_WINNT=0x0601)
 
-file(GLOB LNTC_PLATFORM_WIN32_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/*.cpp)
-list(REMOVE_ITEM LNTC_PLATFORM_WIN32_SOURCES ${LNTC_PLATFORM_SOURCES})
-set(LNTC_PLATFORM_WIN32_ROOT ${CMAKE_BINARY_DIR}/layers/platform_win32)
-file(MAKE_DIRECTORY ${LNTC_PLATFORM_WIN32_ROOT}/platform)
-file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/platform/win32 ${LNTC_PLATFORM_WIN32_ROOT}/platform/win32
-  SYMBOLIC)
-add_library(lntc_platform_win32 STATIC ${LNTC_PLATFORM_WIN32_SOURCES})
-target_include_directories(lntc_platform_win32 PUBLIC ${LNTC_PLATFORM_WIN32_ROOT})
-target_link_libraries(lntc_platform_win32 PUBLIC lntc_platform advapi32 winspool ws2_32 shell32 ole32
-  uuid)
+target_link_libraries(lntc_platform_win32 PUBLIC advapi32 winspool ws2_32 shell32 ole32 uuid)
 # Where an installed library keeps its modules, beside it, as on Linux.
 set(LNTC_MODULE_FOLDER lntc-${PROJECT_VERSION_MAJOR})
 target_compile_definitions(lntc_platform_win32 PRIVATE LNTC_MODULE_FOLDER="${LNTC_MODULE_FOLDER}")
