@@ -84,7 +84,7 @@ void DisplayHost::ensure() {
         return;
     }
     std::string dir = options_.moduleDir.empty() ? modules_.systemFolder() : options_.moduleDir;
-    std::string path = dir + "/" + kQtModuleFile;
+    std::string path = dir + kHostPathSeparator + kQtModuleFile;
     // A Qt program links the Qt libraries; they are in the process before its main runs.
     mayCreateApplication_ = !modules_.isLoaded("libQt6Core.so.6");
     // Never unloaded: Qt cannot be unloaded safely once it has run, and the module's exit

@@ -7,6 +7,17 @@
 
 namespace lntc::test {
 
+#ifdef _WIN32
+// The system's C library knows the language by its name; no folder is needed.
+GermanProcessLocale::GermanProcessLocale() {
+    savedLocale_ = std::setlocale(LC_ALL, nullptr);
+    active_ = std::setlocale(LC_ALL, "German_Germany.1252") != nullptr;
+}
+
+GermanProcessLocale::~GermanProcessLocale() {
+    std::setlocale(LC_ALL, savedLocale_.c_str());
+}
+#else
 std::string GermanLocaleDir() {
     std::string dir = LNTC_TEST_LOCALE_DIR;
     std::error_code ec;
@@ -27,6 +38,7 @@ GermanProcessLocale::~GermanProcessLocale() {
     std::setlocale(LC_ALL, savedLocale_.c_str());
     savedLocpath_ ? setenv("LOCPATH", savedLocpath_->c_str(), 1) : unsetenv("LOCPATH");
 }
+#endif
 
 std::string GermanProcessLocale::printed(double value) {
     char buf[32];

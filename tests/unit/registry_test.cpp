@@ -1,13 +1,13 @@
 // The registry: the behaviour every backend must share, run against the fake and the database
 // (on Windows against the system's registry), and registry files written and read over it.
+#include "library/admin/regfile.h"
 #include "platform/errors.h"
+#include "support/demo_files.h"
+#include "support/memory_registry.h"
 #ifdef _WIN32
 #include "win32/registry_sandbox.h"
 #else
-#include "library/admin/regfile.h"
 #include "platform/posix/sqlite_registry.h"
-#include "support/demo_files.h"
-#include "support/memory_registry.h"
 #include "support/temp_root.h"
 
 #include <sys/stat.h>
@@ -23,8 +23,9 @@ using Codes = std::vector<uint32_t>;
 
 namespace {
 
-#ifndef _WIN32
 using lntc::test::MemoryRegistry;
+
+#ifndef _WIN32
 
 struct MemoryBackend {
     std::unique_ptr<Registry> make() { return std::make_unique<test::MemoryRegistry>(); }
@@ -294,7 +295,6 @@ TYPED_TEST(RegistrySemantics, BatchLandsTogetherOrNotAtAll) {
     EXPECT_EQ(this->tree(), " Base(first,old) Base\\New(n)");
 }
 
-#ifndef _WIN32
 std::string utf16File(std::u16string_view text) {
     std::string out = "\xFF\xFE";
     for (char16_t c : text)
@@ -450,7 +450,5 @@ TEST(RegFileImport, AFailureNamesTheLineAndChangesNothing) {
         EXPECT_EQ(reg.openHandleCount(), 0u);
     }
 }
-
-#endif
 
 } // namespace

@@ -1,6 +1,7 @@
 // The resources: the string table and its printf formats, the help file, the rules every dialog
 // template keeps, and localised modules over the built-ins.
 #include "library/lifecycle.h"
+#include "platform/modules.h"
 #include "resources/formats.h"
 #include "resources/help_file.h"
 #include "resources/ids.h"
@@ -246,7 +247,10 @@ const LntcDialogResource kWait = {dlg::Wait, 8,       160, 60,           ds::Pop
 const LntcDialogResource kEmptyMain = {dlg::Main, 8,       306, 256,    ds::Modal,
                                        "Leer",    nullptr, 0,   nullptr};
 
-const std::string kLib = "/fake/lib/";
+// A module file in the fake library's folder.
+std::string module(const char* name) {
+    return std::string("/fake/lib") + kHostPathSeparator + name + kModuleSuffix;
+}
 
 } // namespace
 
@@ -273,12 +277,12 @@ TEST_F(LocalisedResources, AModuleServesFirstUnlessItsTextOrTemplateDoesNotFit) 
                                   {40001, "Kein eingebauter Text"}};
     LntcDialogResource dialogs[] = {kWait, kEmptyMain};
     LntcResourceTable deu = {LNTC_RESOURCE_ABI_VERSION, 4, texts, 2, dialogs};
-    machine.modules.tables[kLib + "LNT20DE.so"] = &deu;
+    machine.modules.tables[module("LNT20DE")] = &deu;
     start("DEU");
     // The site's module first, then the language's, then its two-letter one.
-    EXPECT_EQ(machine.modules.asked,
-              (std::vector<std::string>{kLib + "LNT20LOC.so", kLib + "LNT20DEU.so",
-                                        kLib + "LNT20DE.so"}));
+    EXPECT_EQ(
+        machine.modules.asked,
+        (std::vector<std::string>{module("LNT20LOC"), module("LNT20DEU"), module("LNT20DE")}));
     EXPECT_EQ(text(str::ErrorCaption) + "|" + text(str::TooManyQueues) + "|" + text(40001),
               "Konfigurationsfehler|" + std::string(builtinString(str::TooManyQueues)) +
                   "|Kein eingebauter Text");
@@ -313,13 +317,13 @@ TEST_F(LocalisedResources, AModuleThatCannotBeLoadedOrIsMalformedIsLoggedAndTheB
     LntcResourceTable noArray = {LNTC_RESOURCE_ABI_VERSION, 3, nullptr, 0, nullptr};
     for (const LntcResourceTable* table : {&deu, &holes, &kinds, &noArray}) {
         machine.modules.asked.clear();
-        machine.modules.tables[kLib + "LNT20DEU.so"] = table;
+        machine.modules.tables[module("LNT20DEU")] = table;
         const bool loc = table == &deu; // beside a LOC module that cannot be loaded
-        if (loc) machine.modules.broken[kLib + "LNT20LOC.so"] = err::BadExeFormat;
+        if (loc) machine.modules.broken[module("LNT20LOC")] = err::BadExeFormat;
         start("DEU");
         machine.modules.broken.clear();
         EXPECT_EQ(process->loadStatus, 0u);
-        EXPECT_EQ(machine.modules.asked.back(), kLib + (loc ? "LNT20LOC.so" : "LNT20DEU.so"));
+        EXPECT_EQ(machine.modules.asked.back(), module(loc ? "LNT20LOC" : "LNT20DEU"));
         EXPECT_EQ(text(str::ErrorCaption), "Configuration Error");
         ASSERT_EQ(process->product.errors.size(), 1u);
         EXPECT_EQ(std::to_string(process->product.errors[0].code) + " " +

@@ -119,6 +119,16 @@ std::vector<BYTE> toStored(DWORD type, const void* data, uint32_t size) {
     return std::vector<BYTE>(w, w + wide.size() * sizeof(wchar_t));
 }
 
+// Writes exactly these bytes. The system adds a NUL to text whose bytes are followed by one in
+// memory, taking it for a forgotten terminator; a guard after the data keeps text that was
+// stored without one as it was.
+LSTATUS putValue(HKEY key, const std::wstring& name, DWORD type, const std::vector<BYTE>& data) {
+    std::vector<BYTE> guarded(data);
+    guarded.insert(guarded.end(), {0xFF, 0xFF});
+    return RegSetValueExW(key, name.c_str(), 0, type, guarded.data(),
+                          static_cast<DWORD>(data.size()));
+}
+
 // UTF-16 text of an odd length (another program's doing) loses its last byte.
 std::vector<uint8_t> fromStored(DWORD type, std::vector<BYTE> data) {
     if (!isText(type)) return data;
@@ -310,10 +320,7 @@ uint32_t Win32Registry::setValue(RegKey key, std::string_view name, uint32_t typ
         u.existed = rc == ERROR_SUCCESS;
         journal_.push_back(std::move(u));
     }
-    static const BYTE kNone = 0;
-    LSTATUS rc =
-        RegSetValueExW(h.hkey, wide.c_str(), 0, type, bytes.empty() ? &kNone : bytes.data(),
-                       static_cast<DWORD>(bytes.size()));
+    LSTATUS rc = putValue(h.hkey, wide, type, bytes);
     if (rc != ERROR_SUCCESS && inBatch_) journal_.pop_back();
     return rc;
 }
@@ -407,8 +414,7 @@ void Win32Registry::undo(const Undo& u) {
         HKEY key = nullptr;
         if (openPath(root_, u.path, KEY_READ | KEY_WRITE, key) != ERROR_SUCCESS) return;
         if (u.existed)
-            RegSetValueExW(key, u.value.name.c_str(), 0, u.value.type, u.value.data.data(),
-                           static_cast<DWORD>(u.value.data.size()));
+            putValue(key, u.value.name, u.value.type, u.value.data);
         else
             RegDeleteValueW(key, u.value.name.c_str());
         RegCloseKey(key);
@@ -443,8 +449,7 @@ void Win32Registry::undo(const Undo& u) {
         }
         if (rc != ERROR_SUCCESS) break;
         for (const Value& v : k.values)
-            RegSetValueExW(key, v.name.c_str(), 0, v.type, v.data.data(),
-                           static_cast<DWORD>(v.data.size()));
+            putValue(key, v.name, v.type, v.data);
         open.emplace_back(k.path, key);
     }
     for (auto& [path, key] : open)
