@@ -2,6 +2,8 @@
 #include "platform/win32/win32_filesystem.h"
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
+#include <vector>
 
 using namespace lntc;
 
@@ -23,6 +25,12 @@ class Win32FileSystemTest : public testing::Test {
   protected:
     void SetUp() override {
         CreateDirectoryW(L"C:\\lntc-fs-test", nullptr);
+        // What a failed run of these tests left behind.
+        WIN32_FIND_DATAW found;
+        HANDLE h = FindFirstFileW(L"C:\\lntc-fs-test\\*.tmp", &found);
+        for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &found))
+            DeleteFileW((std::wstring(L"C:\\lntc-fs-test\\") + found.cFileName).c_str());
+        if (h != INVALID_HANDLE_VALUE) FindClose(h);
         CreateDirectoryW(L"C:\\lntc-fs-test\\dir", nullptr);
         put(L"dir\\inner", "in");
         put(L"plain", "0123456789");
@@ -95,6 +103,118 @@ TEST_F(Win32FileSystemTest, AWriteIsCompleteOrLeavesTheOldFile) {
     EXPECT_EQ(fs.attributes(kDir + "\\copy", keep.mode), fileattr::ReadOnly);
     EXPECT_EQ(fs.writeScratchFile(kDir + "\\copy", "s", keep), 0u) << "a stale one is replaced";
     EXPECT_TRUE(fs.readFile(kDir + "\\copy", data, 1, &keep) == 0 && data == "s" && !keep.readOnly);
+}
+
+// The file calls recorded by the file's name ("tmp" for a temporary): "create NAME", "write NAME",
+// "flush NAME", "close NAME", "move FROM TO", "delete NAME". The call recorded as `fail`
+// answers ERROR_DISK_FULL instead of being made, once.
+struct RecordingFileCalls {
+    RecordingFileCalls() {
+        current = this;
+        win32::fileCalls = {
+            [](LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa, DWORD how,
+               DWORD flags, HANDLE tmpl) -> HANDLE {
+                if (!current->record("create " + shortName(name))) return INVALID_HANDLE_VALUE;
+                HANDLE h = current->saved.create(name, access, share, sa, how, flags, tmpl);
+                if (h != INVALID_HANDLE_VALUE) current->names[h] = shortName(name);
+                return h;
+            },
+            [](HANDLE h, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED o) -> BOOL {
+                return current->record("write " + current->names[h]) &&
+                       current->saved.write(h, data, size, written, o);
+            },
+            [](HANDLE h) -> BOOL {
+                return current->record("flush " + current->names[h]) && current->saved.flush(h);
+            },
+            [](HANDLE h) -> BOOL {
+                const std::string name = current->names[h];
+                current->names.erase(h);
+                const bool ok = current->record("close " + name);
+                return current->saved.close(h) && ok; // the handle is gone either way
+            },
+            [](LPCWSTR from, LPCWSTR to, DWORD flags) -> BOOL {
+                return (flags & MOVEFILE_WRITE_THROUGH) != 0 &&
+                       current->record("move " + shortName(from) + " " + shortName(to)) &&
+                       current->saved.move(from, to, flags);
+            },
+            [](LPCWSTR name) -> BOOL {
+                return current->record("delete " + shortName(name)) && current->saved.remove(name);
+            }};
+    }
+    ~RecordingFileCalls() {
+        win32::fileCalls = saved;
+        current = nullptr;
+    }
+    static std::string shortName(LPCWSTR path) {
+        std::wstring name(path);
+        name = name.substr(name.rfind(L'\\') + 1);
+        if (name.starts_with(L".") && name.ends_with(L".tmp")) return "tmp";
+        return std::string(name.begin(), name.end());
+    }
+    BOOL record(const std::string& call) {
+        calls.push_back(call);
+        if (call != fail) return TRUE;
+        fail.clear();
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    }
+
+    static inline RecordingFileCalls* current = nullptr;
+    win32::FileCalls saved = win32::fileCalls;
+    std::vector<std::string> calls;
+    std::string fail;
+    std::map<HANDLE, std::string> names;
+};
+
+// A replaced file reaches the disk before the write-through move that makes it the file; a
+// failure at any step before the move leaves the old file and no temporary, and is reported. A
+// failing close after the flush loses nothing. A scratch file is made afresh: a failure leaves
+// none.
+TEST_F(Win32FileSystemTest, AReplacementIsFlushedBeforeItsMoveAndAFailedStepLeavesTheOldFile) {
+    const std::string replaced = "create tmp,write tmp,flush tmp,close tmp,move tmp plain,";
+    const std::string target = kDir + "\\plain";
+    const std::tuple<const char*, std::function<uint32_t()>, std::string> cases[] = {
+        {"write", [&] { return fs.writeFile(target, "new"); }, replaced},
+        {"copy", [&] { return fs.copyFile(kDir + "\\new", target); }, replaced},
+        {"rename", [&] { return fs.renameFile(kDir + "\\new", target); }, "move new plain,"},
+        {"scratch", [&] { return fs.writeScratchFile(target, "new", FileKeep{}); },
+         "delete plain,create plain,write plain,flush plain,close plain,"}};
+    // What the folder holds: the target's text, or "-", and the temporaries.
+    auto state = [&] {
+        std::string data;
+        std::string out = fs.readFile(target, data) == 0 ? data : "-";
+        WIN32_FIND_DATAW found;
+        HANDLE h = FindFirstFileW(L"C:\\lntc-fs-test\\*.tmp", &found);
+        for (bool more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &found))
+            out += " tmp";
+        if (h != INVALID_HANDLE_VALUE) FindClose(h);
+        return out;
+    };
+    for (const auto& [what, change, expected] : cases) {
+        const bool scratch = std::string(what) == "scratch";
+        std::vector<std::string> steps;
+        for (size_t failing = 0; failing <= steps.size(); ++failing) {
+            SCOPED_TRACE(std::string(what) + " failing at " + std::to_string(failing));
+            put(L"plain", "old");
+            put(L"new", "new");
+            RecordingFileCalls calls;
+            if (!steps.empty()) calls.fail = steps[failing - 1];
+            const uint32_t status = change();
+            if (steps.empty()) { // the run without a failure names the steps
+                std::string seen;
+                for (const std::string& c : calls.calls)
+                    seen += c + ",";
+                ASSERT_EQ(seen, expected);
+                EXPECT_EQ(std::to_string(status) + " " + state(), "0 new");
+                steps = calls.calls;
+                continue;
+            }
+            const bool closing = steps[failing - 1].starts_with("close");
+            EXPECT_EQ(std::to_string(status) + " " + state(), closing                    ? "0 new"
+                                                              : !scratch || failing == 1 ? "112 old"
+                                                                                         : "112 -");
+        }
+    }
 }
 
 } // namespace

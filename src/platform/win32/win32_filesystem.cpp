@@ -43,7 +43,7 @@ bool writeAll(HANDLE h, std::string_view data) {
     while (!data.empty()) {
         DWORD n = 0;
         DWORD chunk = data.size() > (1u << 30) ? (1u << 30) : static_cast<DWORD>(data.size());
-        if (!WriteFile(h, data.data(), chunk, &n, nullptr)) return false;
+        if (!win32::fileCalls.write(h, data.data(), chunk, &n, nullptr)) return false;
         data.remove_prefix(n);
     }
     return true;
@@ -56,12 +56,15 @@ bool removeEntry(const std::wstring& path, DWORD attrs) {
         SetFileAttributesW(path.c_str(), rest ? rest : FILE_ATTRIBUTE_NORMAL);
     }
     return (attrs & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(path.c_str())
-                                              : DeleteFileW(path.c_str());
+                                              : win32::fileCalls.remove(path.c_str());
 }
 
 } // namespace
 
 namespace win32 {
+
+FileCalls fileCalls = {CreateFileW, WriteFile,   FlushFileBuffers,
+                       CloseHandle, MoveFileExW, DeleteFileW};
 
 uint32_t readOpenFile(HANDLE file, uint64_t maxSize, std::string& contents,
                       BY_HANDLE_FILE_INFORMATION& info) {
@@ -186,25 +189,26 @@ uint32_t Win32FileSystem::replaceFile(std::string_view path, std::string_view co
     for (int attempt = 0; h == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
         tmp = folder + L"." + name + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
               std::to_wstring(counter++) + L".tmp";
-        h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                        nullptr);
+        h = win32::fileCalls.create(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return GetLastError();
     }
     if (h == INVALID_HANDLE_VALUE) return err::AlreadyExists;
     auto fail = [&](DWORD e) {
-        if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+        if (h != INVALID_HANDLE_VALUE) win32::fileCalls.close(h);
         removeEntry(tmp, FILE_ATTRIBUTE_READONLY);
         return e;
     };
-    if (!writeAll(h, contents) || !FlushFileBuffers(h)) return fail(GetLastError());
-    CloseHandle(h);
+    if (!writeAll(h, contents) || !win32::fileCalls.flush(h)) return fail(GetLastError());
+    // Flushed: a failing close loses nothing.
+    win32::fileCalls.close(h);
     h = INVALID_HANDLE_VALUE;
     // What the replaced file had (hidden, system...), else what the copied one had.
     DWORD attrs = t.exists() ? t.attrs & ~DWORD(FILE_ATTRIBUTE_DIRECTORY) : 0;
     if (like != nullptr) attrs = like->readOnly ? FILE_ATTRIBUTE_READONLY : 0;
     if (attrs && !SetFileAttributesW(tmp.c_str(), attrs)) return fail(GetLastError());
-    if (!MoveFileExW(tmp.c_str(), t.path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!win32::fileCalls.move(tmp.c_str(), t.path.c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return fail(GetLastError());
     return err::Success;
 }
@@ -222,13 +226,14 @@ uint32_t Win32FileSystem::writeScratchFile(std::string_view path, std::string_vi
         if (attrs != INVALID_FILE_ATTRIBUTES && !removeEntry(t.path, attrs) &&
             GetLastError() != ERROR_FILE_NOT_FOUND)
             return GetLastError();
-        h = CreateFileW(t.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                        like.readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL, nullptr);
+        h = win32::fileCalls.create(t.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    like.readOnly ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL,
+                                    nullptr);
         if (h == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return GetLastError();
     }
     if (h == INVALID_HANDLE_VALUE) return err::AlreadyExists;
-    DWORD error = writeAll(h, contents) && FlushFileBuffers(h) ? 0 : GetLastError();
-    CloseHandle(h);
+    DWORD error = writeAll(h, contents) && win32::fileCalls.flush(h) ? 0 : GetLastError();
+    win32::fileCalls.close(h);
     if (error == 0) return err::Success;
     removeEntry(t.path, FILE_ATTRIBUTE_READONLY);
     return error;
@@ -256,7 +261,7 @@ uint32_t Win32FileSystem::renameFile(std::string_view from, std::string_view to)
     if (file && !sameEntry && dst.exists() && (dst.attrs & kNotPlain)) return err::AccessDenied;
     DWORD flags = MOVEFILE_WRITE_THROUGH;
     if (file) flags |= MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED;
-    if (MoveFileExW(src.path.c_str(), dst.path.c_str(), flags)) return err::Success;
+    if (win32::fileCalls.move(src.path.c_str(), dst.path.c_str(), flags)) return err::Success;
     const DWORD e = GetLastError();
     return e == ERROR_ALREADY_EXISTS || e == ERROR_FILE_EXISTS ? err::AccessDenied : e;
 }

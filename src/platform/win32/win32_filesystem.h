@@ -8,6 +8,18 @@
 namespace lntc {
 
 namespace win32 {
+// The system calls that make, write, flush, close, move or remove a file, as the file system
+// makes them: tests put their own in, to see the order and to make one of them fail.
+struct FileCalls {
+    decltype(&CreateFileW) create;
+    decltype(&WriteFile) write;
+    decltype(&FlushFileBuffers) flush;
+    decltype(&CloseHandle) close;
+    decltype(&MoveFileExW) move;
+    decltype(&DeleteFileW) remove;
+};
+extern FileCalls fileCalls;
+
 // Reads an open file whole: only a regular file (not a folder, device, pipe or reparse point:
 // 5) of at most maxSize bytes (223), held to that limit also when it grows while it is read.
 // info is what the system said of it.
