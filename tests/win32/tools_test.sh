@@ -85,6 +85,12 @@ check 'show --json times' 5 "$(grep -ac \
   '"UpdateTime": "[0-9]\{4\}-[01][0-9]-[0-3][0-9]T[0-9][0-9]:[0-9][0-9]:[0-9][0-9][+-][0-9][0-9]:[0-9][0-9]"' \
   "$work/out")"
 
+# Completion words for the shell, as on Linux: the commands, and the queues of the records.
+check 'complete commands' '0 show retain postscript kanji-fonts find kill hold reg media orientation ldpx paper demo-setup queue dump apply history restore log' \
+  "$(said lntc.exe complete commands | tr -d '\r' | tr '\n' ' ' | sed 's/ $//')"
+check 'complete queues' '0 ACCOUNTS_LJ PLANS_E POSTSCRIPT_GEN RICOH_MAIL' \
+  "$(said lntc.exe complete queues | tr -d '\r' | tr '\n' ' ' | sed 's/ $//')"
+
 # The demo's product files (driver modules, ldpx.cfg) are on the machine's drive C, where the
 # library looks for them.
 check 'demo files' 'C:\qdsw\lnt\bin\LJA.dll C:\qdsw_local\sd\ldpx.cfg' \
@@ -109,4 +115,28 @@ mkdir -p "$prefix/drive_c/lntc-log-test/log"
 printf 'one\ntwo\nthree\n' >"$prefix/drive_c/lntc-log-test/log/error.log"
 check log "0 two
 three" "$(said lntc.exe --root 'C:\lntc-log-test' log -n 2)"
+# Followed: what is appended, then the file that replaces it (rotation) from its start.
+log="$prefix/drive_c/lntc-log-test/log/error.log"
+LNT_ROOT='C:\lntc-log-test' "$wine_run" "$prefix" "$bin/lntc.exe" log -f -n 1 \
+  <"$work/in" >"$work/follow" 2>&1 &
+follower=$!
+# Each step waits for what the last one showed, a few seconds at most.
+shows() {
+  tries=0
+  until grep -q "$1" "$work/follow" || [ $tries -ge 100 ]; do
+    sleep 0.1
+    tries=$((tries + 1))
+  done
+}
+shows three
+echo four >>"$log"
+shows four
+mv "$log" "$log.1"
+echo five >"$log"
+shows five
+kill "$follower" 2>/dev/null
+wait "$follower" 2>/dev/null
+check 'log -f' 'three
+four
+five' "$(tr -d '\r' <"$work/follow")"
 [ "$failures" -eq 0 ]
