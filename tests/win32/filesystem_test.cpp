@@ -217,4 +217,26 @@ TEST_F(Win32FileSystemTest, AReplacementIsFlushedBeforeItsMoveAndAFailedStepLeav
     }
 }
 
+// While a file is written, the folders on its way are held: none can be renamed away and
+// replaced by a link meanwhile, as another user could do between a look and the use. Released
+// after.
+TEST_F(Win32FileSystemTest, TheFoldersOnTheWayAreHeldWhileAFileIsWritten) {
+    static DWORD moved = 99;
+    const win32::FileCalls saved = win32::fileCalls;
+    win32::fileCalls.create = [](LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
+                                 DWORD how, DWORD flags, HANDLE tmpl) -> HANDLE {
+        moved = MoveFileExW(L"C:\\lntc-fs-test\\dir", L"C:\\lntc-fs-test\\away", 0)
+                    ? 0
+                    : GetLastError();
+        return CreateFileW(name, access, share, sa, how, flags, tmpl);
+    };
+    const uint32_t written = fs.writeFile(kDir + "\\dir\\x", "x");
+    win32::fileCalls = saved;
+    if (moved == 0) MoveFileExW(L"C:\\lntc-fs-test\\away", L"C:\\lntc-fs-test\\dir", 0);
+    EXPECT_EQ(written, 0u);
+    EXPECT_EQ(moved, DWORD(ERROR_SHARING_VIOLATION));
+    ASSERT_TRUE(MoveFileExW(L"C:\\lntc-fs-test\\dir", L"C:\\lntc-fs-test\\away", 0));
+    MoveFileExW(L"C:\\lntc-fs-test\\away", L"C:\\lntc-fs-test\\dir", 0);
+}
+
 } // namespace

@@ -95,6 +95,16 @@ uint32_t readOpenFile(HANDLE file, uint64_t maxSize, std::string& contents,
 struct Win32FileSystem::Target {
     std::wstring path;
     DWORD attrs = INVALID_FILE_ATTRIBUTES; // of the last component itself, a link not followed
+    // The folders on the way, held open without sharing deletion: while the target is used,
+    // none of them can be renamed, removed, or replaced by a link.
+    std::vector<HANDLE> held;
+    Target() = default;
+    Target(const Target&) = delete;
+    Target& operator=(const Target&) = delete;
+    ~Target() {
+        for (HANDLE h : held)
+            CloseHandle(h);
+    }
     bool exists() const { return attrs != INVALID_FILE_ATTRIBUTES; }
     bool isLink() const { return exists() && (attrs & FILE_ATTRIBUTE_REPARSE_POINT); }
     bool isFolder() const { return exists() && (attrs & FILE_ATTRIBUTE_DIRECTORY) && !isLink(); }
@@ -108,8 +118,9 @@ std::string Win32FileSystem::productPath(std::string_view host) const {
     return win32::textFromWide(fullPath(host));
 }
 
-// 0 with the path's last component looked at (missing or not), or why the path cannot be
-// used: 5 for a device or a link among its folders, the system's error for a missing folder.
+// 0 with the path's last component looked at (missing or not) and its folders held, or why
+// the path cannot be used: 5 for a device or a link among its folders, the system's error for
+// a missing folder. Each folder is looked at through the handle that holds it.
 uint32_t Win32FileSystem::target(std::string_view path, Target& t) const {
     t.path = fullPath(path);
     if (t.path.empty()) return err::PathNotFound;
@@ -117,9 +128,29 @@ uint32_t Win32FileSystem::target(std::string_view path, Target& t) const {
     if (root == 0) return err::AccessDenied;
     for (size_t i = t.path.find(L'\\', root); i != std::wstring::npos;
          i = t.path.find(L'\\', i + 1)) {
+        // Listing is an access the system's sharing rules count, so that the missing share of
+        // deletion keeps others from renaming the folder; reading attributes alone is not.
+        HANDLE h =
+            CreateFileW(t.path.substr(0, i).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        // Missing: the call that uses the path says so. Not to be listed by this user: looked
+        // at, but not held.
+        if (h == INVALID_HANDLE_VALUE) {
+            const DWORD a = GetFileAttributesW(t.path.substr(0, i).c_str());
+            if (a == INVALID_FILE_ATTRIBUTES) break;
+            if (a & FILE_ATTRIBUTE_REPARSE_POINT) return err::AccessDenied;
+            continue;
+        }
+        t.held.push_back(h);
+        // Held, the name stays what it is, so the look by name is as good as by handle; Wine
+        // shows a link only so.
+        BY_HANDLE_FILE_INFORMATION info{};
+        if (!GetFileInformationByHandle(h, &info)) return GetLastError();
         const DWORD a = GetFileAttributesW(t.path.substr(0, i).c_str());
-        if (a == INVALID_FILE_ATTRIBUTES) break; // the call that uses the path says what is missing
-        if (a & FILE_ATTRIBUTE_REPARSE_POINT) return err::AccessDenied;
+        if ((info.dwFileAttributes | (a != INVALID_FILE_ATTRIBUTES ? a : 0)) &
+            FILE_ATTRIBUTE_REPARSE_POINT)
+            return err::AccessDenied;
     }
     t.attrs = GetFileAttributesW(t.path.c_str());
     if (!t.exists() && GetLastError() != ERROR_FILE_NOT_FOUND) return GetLastError();

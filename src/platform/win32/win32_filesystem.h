@@ -31,8 +31,8 @@ uint32_t readOpenFile(HANDLE file, uint64_t maxSize, std::string& contents,
 // paths ("\\.\", "\\?\", and names such as NUL, which the system turns into them) are refused
 // (5). No reparse point (symbolic link, junction) is passed through, for reading or writing:
 // one among the folders of a path, or at its end, answers 5, except that deleting, renaming or
-// replacing a scratch file acts on the link itself. The folders are looked at before the call
-// that uses them, so a link made in between is not seen.
+// replacing a scratch file acts on the link itself. The folders are held open while the call
+// uses them, sharing no deletion, so that none can be swapped for a link in between.
 // A replaced file keeps the attributes of the one it replaces; its security is its folder's.
 class Win32FileSystem : public FileSystem {
   public:
