@@ -521,6 +521,10 @@ void ScriptRunner::act(const ScriptAction& a, ModelWindow& w) {
     if (a.verb == "type") {
         if (!takesText(c->kind, c->style) || (c->style & cs::ReadOnly))
             return fail(a.line, "cannot type into " + name);
+        // As a person could not: the field refuses the other keys.
+        if ((c->style & cs::Number) &&
+            a.args[1].text.find_first_not_of("0123456789") != std::string::npos)
+            return fail(a.line, name + " takes digits only, not " + inQuotes(a.args[1].text));
         step.kind = K::Type;
         step.text = a.args[1].text;
     } else if (a.verb == "focus") {

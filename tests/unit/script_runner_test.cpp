@@ -194,6 +194,8 @@ TEST_F(ScriptedPrinterDialog, AFailureStopsTheRunAtItsLineAndIndexedNamesPickAmo
         {"click \"print manager printer queue\"[2]", 1, "has 1 controls named"},
         {"uncheck \"ASCII 85\"", 1, "unchecked by choosing another"},
         {"type \"Raw Binary\" x", 1, "cannot type into"},
+        {"type \"Wait Timeout (sec)\" 12a", 1, "takes digits only, not \"12a\""},
+        {"type \"Wait Timeout (sec)\" -1", 1, "takes digits only"},
         {"expect text \"wait timeout (sec)\" 11", 1, "expected \"11\", found \"10\""},
         {"expect dialog \"Fonts\"", 1, "found dialog \"Generic"},
         {"expect items \"Wait Timeout (sec)\" a", 1, "expected \"a\", found nothing"},
