@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <winspool.h>
@@ -115,6 +116,22 @@ TEST(Win32Backends, WinesSpoolerListsPortsAndPrinters) {
     EXPECT_EQ(ports, (std::vector<std::string>{
                          "COM1:", "COM2:", "COM3:", "COM4:", "FILE:", "LPT1:", "LPT2:", "LPT3:"}));
     EXPECT_TRUE(spooler.portsSize(bytes) == 0 && bytes == 160u) << bytes << ": 8 pointers, names";
+}
+
+// A printer of a real CUPS server, which Wine shows as one of the system's (cups_test.sh starts
+// the server, adds the printer and names it here): listed with its description, and opened.
+TEST(Win32Backends, APrinterOfCupsIsListedAndOpens) {
+    const char* name = std::getenv("LNTC_CUPS_PRINTER");
+    if (name == nullptr) GTEST_SKIP() << "no CUPS server was started for this run";
+    Win32Spooler spooler;
+    std::vector<SpoolerPrinter> printers;
+    ASSERT_EQ(spooler.printers(printers), 0u);
+    std::vector<std::pair<std::string, std::string>> listed;
+    for (const SpoolerPrinter& p : printers)
+        listed.emplace_back(p.name, p.comment);
+    EXPECT_EQ(listed, (decltype(listed){{name, "Third floor"}}));
+    EXPECT_EQ(spooler.openPrinter(name), 0u);
+    EXPECT_EQ(spooler.openPrinter(std::string(name) + "_gone"), 2u);
 }
 
 // Up to four calls left hanging; while four are, a spooler that hangs is not asked again: the
