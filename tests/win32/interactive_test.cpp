@@ -114,4 +114,44 @@ TEST(LntcConfigExe, TheMainDialogShowsTheRecordsQueuesAndTheKeyboardDrivesIt) {
     }
 }
 
+// The library freed by another thread than the one its logo was shown by, as a product's process
+// may: the logo goes at that thread's next message, and nothing of the freed library is called.
+TEST(LntcDll, ALogoShownByAnotherThreadGoesWhenTheLibraryIsFreed) {
+    SetEnvironmentVariableW(L"LNT_ROOT", L"C:\\lntc-unload-test");
+    static HMODULE library = LoadLibraryW((std::wstring(LNTC_BIN_DIR) + L"\\lntc.dll").c_str());
+    ASSERT_NE(library, nullptr);
+    static HANDLE freed = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    // Starts the library (a version no library has: it answers, and shows the logo first), then
+    // serves its windows until a second after the library is freed.
+    HANDLE shower = CreateThread(
+        nullptr, 0,
+        [](void*) -> DWORD {
+            using GetConfig = uint32_t (*)(const void**, uint32_t);
+            const void* config = nullptr;
+            reinterpret_cast<GetConfig>(GetProcAddress(library, "LNTC_GetConfig"))(&config, 0);
+            for (DWORD until = 0; until == 0 || GetTickCount() < until; Sleep(10)) {
+                MSG m;
+                while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE))
+                    DispatchMessageW(&m);
+                if (until == 0 && WaitForSingleObject(freed, 0) == WAIT_OBJECT_0)
+                    until = GetTickCount() + 1000;
+            }
+            return 0;
+        },
+        nullptr, 0, nullptr);
+    HWND logo = nullptr;
+    for (int i = 0; i < 100 && (logo = FindWindowW(L"lnt_logo", nullptr)) == nullptr; ++i)
+        Sleep(100);
+    ASSERT_NE(logo, nullptr) << "no logo was shown";
+    FreeLibrary(library);
+    SetEvent(freed);
+    // Gone while its thread still runs (its end would take the window with it).
+    bool gone = false;
+    for (int i = 0; i < 50 && !(gone = !IsWindow(logo)); ++i)
+        Sleep(10);
+    EXPECT_TRUE(gone && WaitForSingleObject(shower, 0) == WAIT_TIMEOUT);
+    ASSERT_EQ(WaitForSingleObject(shower, 10000), WAIT_OBJECT_0);
+    CloseHandle(shower);
+}
+
 } // namespace

@@ -144,7 +144,9 @@ void LogoWindow::destroy() {
         KillTimer(h, t.first);
     timers_.clear();
     SetWindowLongPtrW(h, GWLP_USERDATA, 0);
-    DestroyWindow(h);
+    // Only the thread that made a window may destroy it; torn down from another (the library
+    // freed there), the window is told to close, which its own thread does at its next message.
+    if (!DestroyWindow(h)) PostMessageW(h, WM_CLOSE, 0, 0);
     paint_ = nullptr;
 }
 
