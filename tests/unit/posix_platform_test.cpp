@@ -12,6 +12,7 @@
 #include "product/posix_product.h"
 #include "support/child_process.h"
 #include "support/demo_files.h"
+#include "support/failing_steps.h"
 #include "support/file_calls.h"
 #include "support/temp_root.h"
 
@@ -248,28 +249,18 @@ TEST_F(PosixFileSystemTest, AReplacementIsFlushedBeforeItsRenameAndAFailedStepLe
         {"scratch", [&] { return files_.writeScratchFile("C:\\work\\out.cfg", "new", FileKeep{}); },
          "unlink out.cfg,open out.cfg,write out.cfg,fsync out.cfg,close out.cfg,"}};
     for (const auto& [what, change, expected] : cases) {
+        SCOPED_TRACE(what);
         const bool scratch = std::string(what) == "scratch";
-        std::vector<std::string> steps;
-        for (size_t failing = 0; failing <= steps.size(); ++failing) {
-            SCOPED_TRACE(std::string(what) + " failing at " + std::to_string(failing));
-            std::ofstream(c_ + "/work/out.cfg") << "old";
-            std::ofstream(c_ + "/work/b.cfg") << "new";
-            test::RecordingFileCalls calls;
-            if (!steps.empty()) calls.fail = steps[failing - 1];
-            const uint32_t status = change();
-            if (steps.empty()) { // the run without a failure names the steps
-                std::string seen;
-                for (const std::string& c : calls.calls)
-                    seen += c + ",";
-                ASSERT_EQ(seen, expected);
-                EXPECT_EQ(status, 0u);
-                steps = calls.calls;
-                if (!scratch) steps.pop_back(); // the folder's flush
-                continue;
-            }
-            EXPECT_EQ(status, err::DiskFull);
-            EXPECT_EQ(tree(), !scratch || failing == 1 ? old : "b.cfg=new sub/ ");
-        }
+        test::EachStepFailing<test::RecordingFileCalls>(
+            [&] {
+                std::ofstream(c_ + "/work/out.cfg") << "old";
+                std::ofstream(c_ + "/work/b.cfg") << "new";
+            },
+            change, expected, scratch ? 0 : 1, // the folder's flush
+            [&](size_t failing, const std::string&, uint32_t status) {
+                EXPECT_EQ(status, failing ? err::DiskFull : 0u);
+                if (failing) EXPECT_EQ(tree(), !scratch || failing == 1 ? old : "b.cfg=new sub/ ");
+            });
     }
 }
 

@@ -1,5 +1,6 @@
 // The Windows file system on real files under Wine.
 #include "platform/win32/win32_filesystem.h"
+#include "support/failing_steps.h"
 #include <functional>
 #include <gtest/gtest.h>
 #include <map>
@@ -191,29 +192,20 @@ TEST_F(Win32FileSystemTest, AReplacementIsFlushedBeforeItsMoveAndAFailedStepLeav
         return out;
     };
     for (const auto& [what, change, expected] : cases) {
+        SCOPED_TRACE(what);
         const bool scratch = std::string(what) == "scratch";
-        std::vector<std::string> steps;
-        for (size_t failing = 0; failing <= steps.size(); ++failing) {
-            SCOPED_TRACE(std::string(what) + " failing at " + std::to_string(failing));
-            put(L"plain", "old");
-            put(L"new", "new");
-            RecordingFileCalls calls;
-            if (!steps.empty()) calls.fail = steps[failing - 1];
-            const uint32_t status = change();
-            if (steps.empty()) { // the run without a failure names the steps
-                std::string seen;
-                for (const std::string& c : calls.calls)
-                    seen += c + ",";
-                ASSERT_EQ(seen, expected);
-                EXPECT_EQ(std::to_string(status) + " " + state(), "0 new");
-                steps = calls.calls;
-                continue;
-            }
-            const bool closing = steps[failing - 1].starts_with("close");
-            EXPECT_EQ(std::to_string(status) + " " + state(), closing                    ? "0 new"
-                                                              : !scratch || failing == 1 ? "112 old"
-                                                                                         : "112 -");
-        }
+        test::EachStepFailing<RecordingFileCalls>(
+            [] {
+                put(L"plain", "old");
+                put(L"new", "new");
+            },
+            change, expected, 0,
+            [&](size_t failing, const std::string& step, uint32_t status) {
+                EXPECT_EQ(std::to_string(status) + " " + state(),
+                          failing == 0 || step.starts_with("close") ? "0 new"
+                          : !scratch || failing == 1                ? "112 old"
+                                                                    : "112 -");
+            });
     }
 }
 
