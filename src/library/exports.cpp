@@ -42,7 +42,11 @@ uint32_t start(lntc::Host* host, const std::function<void(const std::string&)>& 
         g_instance->production = std::make_unique<lntc::ProductionLibrary>(
             root.empty() ? lntc::defaultMachineRoot() : root);
         // Before the load, so that nothing goes to another host.
-        if (host != nullptr) g_instance->production->library().setHost(*host);
+        if (host != nullptr) {
+            lntc::Library& lib = g_instance->production->library();
+            lib.setHost(*host);
+            host->recordWindowsIn(lib.platform().windows);
+        }
         g_instance->loadStatus = lntc::LoadLibrary(g_instance->production->library());
     } catch (const std::exception& e) {
         say(lntc::printable(e.what()));
@@ -58,6 +62,9 @@ void stop() {
     try {
         if (g_instance->production && g_instance->loadStatus == 0)
             lntc::UnloadLibrary(g_instance->production->library());
+        // The records go with the library; a host handed to it outlives it.
+        if (g_instance->production)
+            g_instance->production->library().host().recordWindowsIn(nullptr);
     } catch (...) {
     }
     g_instance->loadStatus = LNTC_E_NOT_LOADED;

@@ -108,6 +108,7 @@ class DialogEvents {
 };
 
 class LogoView;
+class TopWindows;
 class WindowClasses;
 class WindowModel;
 
@@ -133,6 +134,9 @@ class Host {
     virtual LogoView* logoView() { return nullptr; }
     // The window classes of this process; nullptr where no window can be created.
     virtual WindowClasses* windowClasses() { return nullptr; }
+    // The machine's window records, for a host handed to the library rather than made by it:
+    // its dialogs are recorded there by title while they are open. nullptr takes them out.
+    virtual void recordWindowsIn(TopWindows* /*records*/) {}
 };
 
 // A host that hands every call on to another one.
@@ -151,6 +155,7 @@ class ForwardingHost : public Host {
     void endWaitCursor() override { target().endWaitCursor(); }
     LogoView* logoView() override { return target().logoView(); }
     WindowClasses* windowClasses() override { return target().windowClasses(); }
+    void recordWindowsIn(TopWindows* records) override { target().recordWindowsIn(records); }
 
   protected:
     virtual Host& target() = 0;

@@ -25,7 +25,7 @@ inline constexpr const char* kQtHostEntry = "lntc_qt_create_host";
 inline constexpr const char* kQtGalleryEntry = "lntc_qt_write_gallery";
 // Raised whenever a member below or the Host interface changes meaning; the module refuses
 // other versions.
-inline constexpr uint32_t kQtHostApiVersion = 5;
+inline constexpr uint32_t kQtHostApiVersion = 6;
 
 // Services of the library, valid for the life of the host made from them.
 class QtHostServices {

@@ -18,7 +18,7 @@ inline constexpr const char* kTuiHostEntry = "lntc_tui_create_host";
 inline constexpr const char* kTuiGalleryEntry = "lntc_tui_write_gallery";
 // Raised whenever a member below or the Host interface changes meaning; the module refuses
 // other versions.
-inline constexpr uint32_t kTuiHostApiVersion = 1;
+inline constexpr uint32_t kTuiHostApiVersion = 2;
 
 struct TuiHostContext {
     uint32_t apiVersion = kTuiHostApiVersion;

@@ -2,6 +2,7 @@
 // of a queue by keys only, checked in the registry; the terminal as it was afterwards; and the
 // text screens of dialogs against golden files.
 #ifdef LNTC_HAVE_TUI
+#include "platform/posix/posix_windows.h"
 #include "support/child_process.h"
 #include "support/demo_files.h"
 #include "support/temp_root.h"
@@ -85,6 +86,9 @@ class TerminalRun : public ::testing::Test {
 TEST_F(TerminalRun, AWholeQueueConfigurationByKeysReachesTheRegistry) {
     start("");
     ASSERT_TRUE(waitFor("MARKETING_COLOR"));
+    // Other programs find the run's main dialog by its title, as they would find a window.
+    lntc::PosixTopWindows records(root.path());
+    EXPECT_TRUE(records.existsWithTitle("Lintora Configuration"));
     keys({"M-q", "Down", "M-m", "F4"});
     ASSERT_TRUE(waitFor("CalComp DrawingMaster"));
     keys({"H", "Down", "Down", "Enter"}); // Enter closes the list only
@@ -113,6 +117,7 @@ TEST_F(TerminalRun, AWholeQueueConfigurationByKeysReachesTheRegistry) {
     keys({"y"});
     ASSERT_TRUE(waitFor("RUN-ENDED"));
     EXPECT_EQ(readTextFile(root.path() + "/code"), "exit 0\n");
+    EXPECT_FALSE(records.existsWithTitle("Lintora Configuration"));
     // The terminal's settings as the run found them.
     EXPECT_EQ(readTextFile(root.path() + "/after"), readTextFile(root.path() + "/before"));
     const nlohmann::json queue = nlohmann::json::parse(

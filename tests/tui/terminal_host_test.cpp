@@ -129,6 +129,30 @@ class TerminalKeys : public ::testing::Test {
     }
 };
 
+// Handed the machine's window records, the host records its dialogs there by title while they
+// are open, as the other hosts do, so that other programs find a run on a terminal too.
+TEST_F(TerminalKeys, DialogsAreInTheWindowRecordsWhileOpen) {
+    test::FakeTopWindows records;
+    const auto listed = [&] {
+        std::string out;
+        for (const char* title : {"Values", "Renamed", "Second"})
+            if (records.existsWithTitle(title)) out += std::string(title) + " ";
+        return out + (records.existsWithClass("#32770") ? "#32770" : "-");
+    };
+    EXPECT_EQ(listed(), "-");
+    host.recordWindowsIn(&records);
+    EXPECT_EQ(listed(), "Values #32770") << "a dialog open before";
+    m.setTitle(w, "Renamed");
+    Recorder more;
+    WindowRef second = m.createModeless(more, *test::testTemplate(test::kValuesTemplate), w);
+    m.setTitle(second, "Second");
+    EXPECT_EQ(listed(), "Renamed Second #32770");
+    m.destroyWindow(second);
+    EXPECT_EQ(listed(), "Renamed #32770");
+    host.recordWindowsIn(nullptr);
+    EXPECT_EQ(listed(), "-");
+}
+
 // Enter in an open drop-down closes it with the entry chosen; the default button stays up.
 TEST_F(TerminalKeys, EnterInAnOpenDropDownOnlyClosesIt) {
     for (const char* item : {"alpha", "beta", "gamma"})

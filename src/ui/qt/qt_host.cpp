@@ -29,7 +29,6 @@ bool g_applicationHookAdded = false;
 bool g_exitHookAdded = false;
 
 // The class the original platform gives dialog windows; what the window registry records.
-constexpr const char* kDialogClass = "#32770";
 
 } // namespace
 
@@ -128,17 +127,12 @@ QWidget* QtHost::logoWindow() const {
 }
 
 void QtHost::registerWindow(QtDialogWindow& w) {
-    TopWindows* windows = services_ != nullptr ? services_->windows() : nullptr;
-    if (windows == nullptr) return;
-    // Not being findable by title is no reason to go without the window.
-    if (windows->registerWindow(w.windowTitle().toStdString(), kDialogClass, w.entry) != 0)
-        w.entry = 0;
+    w.record.set(services_ != nullptr ? services_->windows() : nullptr,
+                 w.windowTitle().toStdString());
 }
 
 void QtHost::unregisterWindow(QtDialogWindow& w) {
-    TopWindows* windows = services_ != nullptr ? services_->windows() : nullptr;
-    if (windows != nullptr && w.entry != 0) windows->unregister(w.entry);
-    w.entry = 0;
+    w.record.clear();
 }
 
 // --- windows ---------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "platform/windows.h"
 #include "resources/templates.h"
 #include "ui/window_model.h"
+#include "ui/window_record.h"
 
 #include <QDialog>
 
@@ -74,7 +75,7 @@ class QtDialogWindow : public QDialog {
     };
 
     QEventLoop* loop = nullptr;
-    TopWindows::Handle entry = 0;
+    WindowRecord record;
     bool placed = false; // put where the model or the host wanted; it is not placed again
 
   protected:

@@ -211,8 +211,15 @@ bool TerminalHost::buildWindow(ModelWindow& window, const DialogTemplate& t, Mod
     const CellRect& f = view->layout.frame;
     window.rect = {f.x, f.y, f.w, f.h};
     window.view = view.get();
+    view->record.set(records_, window.title);
     views_.push_back(std::move(view));
     return true;
+}
+
+void TerminalHost::recordWindowsIn(TopWindows* records) {
+    records_ = records;
+    for (const auto& w : model_.open())
+        if (WindowView* v = viewOf(*w)) v->record.set(records_, w->title);
 }
 
 void TerminalHost::showWindow(ModelWindow& window) {
@@ -239,6 +246,7 @@ void TerminalHost::runModalLoop(ModelWindow& window) {
 
 void TerminalHost::windowClosed(std::unique_ptr<ModelWindow> window) {
     WindowView* v = viewOf(*window);
+    if (v != nullptr) v->record.clear();
     window->view = nullptr;
     for (auto it = views_.begin(); it != views_.end(); ++it) {
         if (it->get() != v) continue;
@@ -253,6 +261,7 @@ void TerminalHost::windowClosed(std::unique_ptr<ModelWindow> window) {
 void TerminalHost::mirror(ModelWindow& window, ModelControl* control, Changed what, int) {
     WindowView* view = viewOf(window);
     if (view == nullptr) return;
+    if (control == nullptr && what == Changed::Title) view->record.set(records_, window.title);
     if (control != nullptr) {
         const size_t i = static_cast<size_t>(control - window.controls.data());
         if (i >= view->controls.size()) return;

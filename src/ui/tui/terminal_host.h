@@ -8,6 +8,7 @@
 #include "ui/tui/terminal.h"
 #include "ui/window_classes.h"
 #include "ui/window_model.h"
+#include "ui/window_record.h"
 
 #include <chrono>
 #include <functional>
@@ -35,6 +36,7 @@ struct WindowView {
     int dropSel = -1, dropTop = 0;
     CellRect dropRect;
     bool shown = false;
+    WindowRecord record;
 };
 
 class TerminalHost : public Host, private Toolkit {
@@ -63,6 +65,7 @@ class TerminalHost : public Host, private Toolkit {
     void endWaitCursor() override;
     LogoView* logoView() override;
     WindowClasses* windowClasses() override { return &classes_; }
+    void recordWindowsIn(TopWindows* records) override;
 
   private:
     class Logo;
@@ -108,6 +111,7 @@ class TerminalHost : public Host, private Toolkit {
     void drawLogo(CellBuffer& buf);
 
     std::unique_ptr<Terminal> terminal_;
+    TopWindows* records_ = nullptr; // the machine's window records, where the dialogs are
     WindowModel model_;
     WindowClasses classes_;
     std::vector<std::unique_ptr<WindowView>> views_;

@@ -13,7 +13,6 @@ namespace lntc::win32 {
 namespace {
 
 // The class the system gives dialog windows; what the window registry records.
-constexpr const char* kDialogClass = "#32770";
 
 // Centred on the owner's window (on the work area without one), then moved into the work area.
 POINT placeOnOwner(HWND window, HWND owner) {
@@ -91,16 +90,12 @@ HWND Win32Host::control(WindowRef window, int id) const {
 }
 
 void Win32Host::registerWindow(DialogView& v) {
-    TopWindows* windows = services_ != nullptr ? services_->windows() : nullptr;
-    if (windows == nullptr || v.window == nullptr) return;
-    // Not being findable by title is no reason to go without the window.
-    if (windows->registerWindow(v.window->title, kDialogClass, v.entry) != 0) v.entry = 0;
+    if (v.window != nullptr)
+        v.record.set(services_ != nullptr ? services_->windows() : nullptr, v.window->title);
 }
 
 void Win32Host::unregisterWindow(DialogView& v) {
-    TopWindows* windows = services_ != nullptr ? services_->windows() : nullptr;
-    if (windows != nullptr && v.entry != 0) windows->unregister(v.entry);
-    v.entry = 0;
+    v.record.clear();
 }
 
 void Win32Host::purge() {

@@ -9,6 +9,7 @@
 #include "ui/qt_host_api.h"
 #include "ui/window_classes.h"
 #include "ui/window_model.h"
+#include "ui/window_record.h"
 
 #include <windows.h>
 
@@ -34,7 +35,7 @@ struct DialogView {
     int quiet = 0;     // > 0 while the host changes the controls itself
     size_t anchor = 0; // an address control's selection start under the mouse
     bool ownerWasOff = false;
-    TopWindows::Handle entry = 0;
+    WindowRecord record;
 
     // What the user did, when it is the user's: the window is in the model and not mirroring.
     template <class F> void user(F&& f) {
