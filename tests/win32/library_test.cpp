@@ -1,6 +1,5 @@
-// The library's Windows parts, linked in: root, help file, German module, documents, files.
+// The library's Windows parts, linked in: root, help file, German module, files.
 #include "library/admin/output_file.h"
-#include "library/admin/yaml_text.h"
 #include "library/library.h"
 #include "library/lifecycle.h"
 #include "library/production.h"
@@ -16,19 +15,13 @@
 
 using namespace lntc;
 
-TEST(Win32Library, RootHelpFileAndDocumentsAreWindowsOwn) {
+TEST(Win32Library, RootAndHelpFileAreWindowsOwn) {
     EXPECT_EQ(chooseWin32MachineRoot("D:\\Print", "C:\\ProgramData"), "D:\\Print");
     EXPECT_EQ(chooseWin32MachineRoot("", "E:\\Data"), "E:\\Data\\Lintora");
     EXPECT_EQ(chooseWin32MachineRoot(nullptr, ""), "C:\\ProgramData\\Lintora");
     SetEnvironmentVariableW(L"LNT_ROOT", nullptr);
     EXPECT_EQ(defaultMachineRoot(), "C:\\ProgramData\\Lintora") << "Wine's ProgramData";
     EXPECT_EQ(HelpFileOf("C:\\v2.0\\lntc.dll", nullptr), "C:\\v2.0\\lntc.HLP");
-    admin::Document doc;
-    std::string why;
-    EXPECT_TRUE(admin::ParseDocumentText(" {\"General\": {\"LogonRetries\": 3}}", doc, why));
-    EXPECT_EQ(doc["General"]["LogonRetries"], 3);
-    EXPECT_FALSE(admin::ParseDocumentText("General:\n  LogonRetries: 3\n", doc, why));
-    EXPECT_EQ(why, "this build reads documents in JSON form only (a text that begins with '{')");
 }
 
 TEST(Win32Library, AFileWrittenWholeReplacesTheOldOne) {

@@ -1,6 +1,5 @@
-// The small Windows backends: environment, C-locale scope, display check and text conversion.
+// The small Windows backends: environment, C-locale scope and text conversion.
 #include "platform/c_locale.h"
-#include "platform/display.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_environment.h"
 
@@ -46,19 +45,6 @@ TEST(Win32Platform, EnvironmentTellsUnsetFromEmptyAndKeepsText) {
     const std::string self = env.modulePath();
     EXPECT_TRUE(self.size() > 3 && self[1] == ':' && self.ends_with("\\win32_platform_tests.exe"))
         << self;
-}
-
-TEST(Win32Platform, DisplayIsTheDesktopUnlessTheConsoleIsAskedFor) {
-    for (auto [value, verdict] : {std::pair{"1", DisplayVerdict::Disabled},
-                                  {"0", DisplayVerdict::Usable},
-                                  {"", DisplayVerdict::Usable}}) {
-        EnvLookup env = [&](std::string_view name) -> std::optional<std::string> {
-            if (name == "LNTC_NO_GUI") return value;
-            return std::nullopt;
-        };
-        EXPECT_EQ(CheckDisplay(env), verdict) << value;
-    }
-    EXPECT_EQ(CheckDisplay([](std::string_view) { return std::nullopt; }), DisplayVerdict::Usable);
 }
 
 // The program's locale has a decimal comma; within the scope its thread formats and parses in
