@@ -128,29 +128,18 @@ uint32_t Win32FileSystem::target(std::string_view path, Target& t) const {
     if (root == 0) return err::AccessDenied;
     for (size_t i = t.path.find(L'\\', root); i != std::wstring::npos;
          i = t.path.find(L'\\', i + 1)) {
+        const std::wstring folder = t.path.substr(0, i);
         // Listing is an access the system's sharing rules count, so that the missing share of
-        // deletion keeps others from renaming the folder; reading attributes alone is not.
-        HANDLE h =
-            CreateFileW(t.path.substr(0, i).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
-                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-        // Missing: the call that uses the path says so. Not to be listed by this user: looked
-        // at, but not held.
-        if (h == INVALID_HANDLE_VALUE) {
-            const DWORD a = GetFileAttributesW(t.path.substr(0, i).c_str());
-            if (a == INVALID_FILE_ATTRIBUTES) break;
-            if (a & FILE_ATTRIBUTE_REPARSE_POINT) return err::AccessDenied;
-            continue;
-        }
-        t.held.push_back(h);
-        // Held, the name stays what it is, so the look by name is as good as by handle; Wine
-        // shows a link only so.
-        BY_HANDLE_FILE_INFORMATION info{};
-        if (!GetFileInformationByHandle(h, &info)) return GetLastError();
-        const DWORD a = GetFileAttributesW(t.path.substr(0, i).c_str());
-        if ((info.dwFileAttributes | (a != INVALID_FILE_ATTRIBUTES ? a : 0)) &
-            FILE_ATTRIBUTE_REPARSE_POINT)
-            return err::AccessDenied;
+        // deletion keeps others from renaming the folder; reading attributes alone is not. A
+        // folder this user may not list is looked at but not held.
+        HANDLE h = CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (h != INVALID_HANDLE_VALUE) t.held.push_back(h);
+        // Held, the name stays what it is, so a look by name is as good as one by handle.
+        const DWORD a = GetFileAttributesW(folder.c_str());
+        if (a == INVALID_FILE_ATTRIBUTES) break; // the call that uses the path says what is missing
+        if (a & FILE_ATTRIBUTE_REPARSE_POINT) return err::AccessDenied;
     }
     t.attrs = GetFileAttributesW(t.path.c_str());
     if (!t.exists() && GetLastError() != ERROR_FILE_NOT_FOUND) return GetLastError();
